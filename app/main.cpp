@@ -1,0 +1,7 @@
+#include <cstdio>
+
+int main()
+{
+    std::printf("Quorvel MTS %s\n", QUORVEL_VERSION);
+    return 0;
+}

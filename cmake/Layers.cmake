@@ -1,0 +1,34 @@
+# quorvel_layer(NAME DIR [DEPS ...] [EXCLUDE regex ...])
+# Builds every .cpp below DIR into the static library NAME. The include root is
+# the project root, so headers are included as "platform/core/Geometry.h".
+function(quorvel_layer name dir)
+  cmake_parse_arguments(L "" "" "DEPS;EXCLUDE" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.c")
+  foreach(rx IN LISTS L_EXCLUDE)
+    list(FILTER srcs EXCLUDE REGEX "${rx}")
+  endforeach()
+  if(NOT srcs)
+    set(stub "${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp")
+    file(WRITE "${stub}" "// layer ${name} has no sources yet\n")
+    set(srcs "${stub}")
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
+  target_link_libraries(${name} PUBLIC ${L_DEPS})
+  set_property(GLOBAL APPEND PROPERTY QUORVEL_LAYERS ${name})
+endfunction()
+
+# Layer rule: a layer's sources may include only from its own folder and the
+# folders of the layers below it. Checked on every build of the layer.
+function(quorvel_layer_rule name dir)
+  cmake_parse_arguments(L "" "" "FORBID" ${ARGN})
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h" "${dir}/*.hpp" "${dir}/*.c")
+  set(stamp "${CMAKE_CURRENT_BINARY_DIR}/${name}_layer_rule.stamp")
+  add_custom_command(OUTPUT "${stamp}"
+    COMMAND ${CMAKE_COMMAND} -DLAYER=${name} "-DFORBID=${L_FORBID}" "-DFILES=${files}"
+            -DSTAMP=${stamp} -P "${PROJECT_SOURCE_DIR}/cmake/CheckLayer.cmake"
+    DEPENDS ${files} "${PROJECT_SOURCE_DIR}/cmake/CheckLayer.cmake"
+    COMMENT "Checking the layer rule of ${name}" VERBATIM)
+  add_custom_target(${name}_layer_rule DEPENDS "${stamp}")
+  add_dependencies(${name} ${name}_layer_rule)
+endfunction()
