@@ -1,0 +1,138 @@
+#include "Src/UnicodeProtocol.h"
+
+#include <atomic>
+
+#include "Src/FFmpegLoader.h"
+
+namespace
+{
+using IOOpenFn = int (*)(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**);
+
+// The libraries' own io_open, taken from the first context we hook.
+std::atomic<IOOpenFn> gDefaultIOOpen{nullptr};
+
+bool ValidUTF8(const std::string& s)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t n = s.size();
+    for (std::size_t i = 0; i < n;)
+    {
+        const unsigned char c = p[i];
+        std::size_t len;
+        unsigned lo = 0x80, hi = 0xBF;
+        if (c < 0x80) { ++i; continue; }
+        else if (c >= 0xC2 && c <= 0xDF) len = 2;
+        else if (c >= 0xE0 && c <= 0xEF)
+        {
+            len = 3;
+            if (c == 0xE0) lo = 0xA0;
+            if (c == 0xED) hi = 0x9F;
+        }
+        else if (c >= 0xF0 && c <= 0xF4)
+        {
+            len = 4;
+            if (c == 0xF0) lo = 0x90;
+            if (c == 0xF4) hi = 0x8F;
+        }
+        else return false;
+        if (i + len > n) return false;
+        if (p[i + 1] < lo || p[i + 1] > hi) return false;
+        for (std::size_t k = 2; k < len; ++k)
+            if ((p[i + k] & 0xC0) != 0x80) return false;
+        i += len;
+    }
+    return true;
+}
+
+int UnicodeIOOpen(AVFormatContext* s, AVIOContext** pb, const char* url, int flags,
+                  AVDictionary** options)
+{
+    const IOOpenFn next = gDefaultIOOpen.load();
+    if (!next) return AVERROR(ENOSYS);
+    if (url && IsUnicodeURL(url))
+    {
+        const std::string mapped = UnicodeURLToAVURL(url);
+        return next(s, pb, mapped.c_str(), flags, options);
+    }
+    return next(s, pb, url, flags, options);
+}
+}
+
+bool NeedsUnicodeURL(const std::string& name)
+{
+    const auto colon = name.find(':');
+    if (colon != std::string::npos)
+    {
+        const std::string probe = ":" + name.substr(0, colon) + ":";
+        if (std::string(UnicodePassPrefixes).find(probe) != std::string::npos) return false;
+        // Any other prefix would be taken by FFmpeg for a protocol name.
+        return true;
+    }
+    return !ValidUTF8(name);
+}
+
+std::string FileNameToURL(const std::string& name)
+{
+    return NeedsUnicodeURL(name) ? EncodeUnicodeURL(name) : name;
+}
+
+std::string URLToFileName(const std::string& url)
+{
+    return IsUnicodeURL(url) ? DecodeUnicodeURL(url) : url;
+}
+
+bool IsUnicodeURL(const std::string& url)
+{
+    return url.size() >= 14 && url.compare(0, 13, UnicodeURLPrefix) == 0;
+}
+
+std::string EncodeUnicodeURL(const std::string& name) { return UnicodeURLPrefix + name; }
+
+std::string DecodeUnicodeURL(const std::string& url)
+{
+    std::string s = url;
+    for (int i = 0; i < 2; ++i)
+    {
+        const auto colon = s.find(':');
+        if (colon == std::string::npos) break;
+        s.erase(0, colon + 1);
+    }
+    return s;
+}
+
+std::string UnicodeURLToAVURL(const std::string& url)
+{
+    return IsUnicodeURL(url) ? "file:" + DecodeUnicodeURL(url) : url;
+}
+
+void RegisterUnicodeProtocol() {}
+
+void InstallUnicodeIO(AVFormatContext* s)
+{
+    if (!s || s->io_open == UnicodeIOOpen) return;
+    IOOpenFn expected = nullptr;
+    gDefaultIOOpen.compare_exchange_strong(expected, s->io_open);
+    // A context whose io_open someone else replaced keeps it.
+    if (s->io_open != gDefaultIOOpen.load()) return;
+    s->io_open = UnicodeIOOpen;
+}
+
+int OpenInputURL(AVFormatContext** ps, const std::string& url, const AVInputFormat* fmt,
+                 AVDictionary** options)
+{
+    if (!*ps)
+    {
+        *ps = ff::avformat_alloc_context();
+        if (!*ps) return AVERROR(ENOMEM);
+    }
+    InstallUnicodeIO(*ps);
+    const std::string mapped = UnicodeURLToAVURL(url);
+    return ff::avformat_open_input(ps, mapped.c_str(), fmt, options);
+}
+
+int OpenOutputIO(AVIOContext** pb, const std::string& url, int flags, const AVIOInterruptCB* intCB,
+                 AVDictionary** options)
+{
+    const std::string mapped = UnicodeURLToAVURL(url);
+    return ff::avio_open2(pb, mapped.c_str(), flags, intCB, options);
+}
