@@ -1,0 +1,332 @@
+// The skin store: holds the current skin (pictures, frame geometry, skin
+// objects and control entries), reads and writes skin descriptions and
+// compressed skins, and tells every form when the skin changes.
+//
+// Loading is transactional: a skin is read and checked completely into a new
+// object first; only when that succeeds are the change messages sent and the
+// new skin swapped in. A damaged skin raises a clear error and leaves the
+// current skin and every form as they were.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lib/bsSkinDataCtrls.h"
+#include "lib/bsSkinDataIni.h"
+#include "lib/bsSkinDataObjects.h"
+#include "lib/bsSkinDataPicture.h"
+#include "lib/bszlibcompress.h"
+#include "platform/core/Types.h"
+
+// Window messages of the skin library (user range; WPARAM is the sending
+// store, LPARAM is 1000 for the skin-change messages).
+constexpr UINT BSM_SKINDATA_BEFORECHANGE = 1225;
+constexpr UINT BSM_SKINDATA_CHANGE = 1226;
+constexpr UINT BSM_SKINDATA_AFTERCHANGE = 1227;
+constexpr UINT BSM_RESSTRDATA_CHANGE = 1274;
+constexpr UINT BSM_SKINNABLEFORM_CHANGE = 1294;
+constexpr UINT BSM_LAYEREDBORDERS_CHANGE = 1427;
+constexpr LPARAM BS_SKINDATA_LPARAM = 1000;
+
+class TbsSkinData;
+class TbsCompressedStoredSkin;
+class TbsCompressedSkinList;
+class TbsResourceStrData;
+
+// ---------------------------------------------------------------------------
+// Receivers of the store's broadcasts
+
+// One top-level form as the broadcast sees it.
+struct TbsSkinFormTarget
+{
+    // Identity of the form, compared with the store's owner (the form object).
+    const void* Form = nullptr;
+    // Class name of the form; "TbsFormLayerWindow" forms receive nothing.
+    std::string ClassName;
+    // Sends a message synchronously to the form's window.
+    std::function<LRESULT(UINT msg, WPARAM wParam, LPARAM lParam)> Send;
+};
+
+// The application's forms, first to last. Asking for the list creates the
+// windows of forms that have none yet.
+using TbsSkinFormsProvider = std::function<std::vector<TbsSkinFormTarget>()>;
+// Installs the source of forms the broadcast walks (the screen's form list in
+// the program, test forms in tests); returns the previous one.
+TbsSkinFormsProvider bsSetSkinFormsProvider(TbsSkinFormsProvider provider);
+
+// ---------------------------------------------------------------------------
+// UI string table
+
+class TbsResourceStrData
+{
+public:
+    // Number of default lines.
+    static constexpr int DefaultCount = 131;
+
+    TbsResourceStrData();
+    virtual ~TbsResourceStrData() = default;
+
+    // Lines NAME=value.
+    const std::vector<std::string>& ResStrings() const { return FResStrs; }
+    void SetResStrings(const std::vector<std::string>& lines) { FResStrs = lines; }
+    std::uint8_t CharSet() const { return FCharSet; }
+    void SetCharSet(std::uint8_t c) { FCharSet = c; }
+
+    // Value of the first line whose name equals `name` without regard to
+    // letter case (everything after the line's first "="); empty when none.
+    std::string GetResStr(const std::string& name) const;
+    void AddDefaultStrings();
+
+private:
+    std::vector<std::string> FResStrs;
+    std::uint8_t FCharSet = 1;
+};
+
+// ---------------------------------------------------------------------------
+// Skin content: everything a loaded skin consists of
+
+class TbsSkinContent
+{
+public:
+    TbsSkinContent();
+    TbsSkinContent(TbsSkinContent&&) noexcept;
+    TbsSkinContent& operator=(TbsSkinContent&&) noexcept;
+    ~TbsSkinContent();
+
+    int ActivePicturesCount() const { return static_cast<int>(FActivePictures.size()); }
+    // Active picture by number; null for a number outside the list.
+    const TbsSkinPicture* ActivePicture(int index) const;
+
+    // Pictures and their names.
+    TbsSkinPicture FPicture, FInActivePicture, FMask;
+    std::vector<std::unique_ptr<TbsSkinPicture>> FActivePictures;
+    std::string FPictureName, FInActivePictureName, FMaskName;
+    std::vector<std::string> FActivePicturesNames;
+
+    // Skin objects and control entries, in list order.
+    std::vector<std::unique_ptr<TbsDataSkinObject>> ObjectList;
+    std::vector<std::unique_ptr<TbsDataSkinControl>> CtrlList;
+
+    // Frame sections.
+    TbsSkinColors FSkinColors;
+    TbsDataSkinPopupWindow PopupWindow;
+    TbsDataSkinLayerFrame LayerFrame;
+    TbsDataSkinHintWindow HintWindow;
+
+    // FORMINFO.
+    TPoint LTPoint, RTPoint, LBPoint, RBPoint;
+    TRect ClRect;
+    int BGPictureIndex = -1, MDIBGPictureIndex = -1;
+    bool LeftStretch = false, RightStretch = false, TopStretch = false, BottomStretch = false,
+         StretchEffect = false;
+    TbsStretchType StretchType = bsstFull;
+    bool MDIBGStretchEffect = false;
+    TbsStretchType MDIBGStretchType = bsstFull;
+    TRect MaskRectArea;
+    TPoint HitTestLTPoint, HitTestRTPoint, HitTestLBPoint, HitTestRBPoint;
+    TRect ButtonsRect, CaptionRect;
+    int ButtonsOffset = 0;
+    bool CapButtonsInLeft = false, MainMenuPopupUp = false;
+    int BorderW = 0;
+    bool AutoRenderingInActiveImage = false;
+    TbsInActiveEffect InActiveEffect = ieBrightness;
+    int FormMinWidth = 0;
+    bool MDITabsTransparent = false, MainMenuBarTransparent = false;
+
+    // VERSION.
+    std::string SkinName, SkinAuthor, AuthorURL, AuthorEmail, SkinComments;
+
+protected:
+    // Reads VERSION, the picture names of PICTURES and the active picture
+    // names (not the pictures).
+    void ReadHeaderSections(TbsIniFile& ini);
+    // Reads FORMINFO, the frame sections and both lists.
+    void ReadBodySections(TbsIniFile& ini);
+    // Writes the whole description in the writer's section order.
+    void WriteDescription(TbsIniFile& ini) const;
+    // Frees the lists and active pictures and resets the frame sections the
+    // way a cleared store has them.
+    void ClearContentObjects();
+
+    friend class TbsSkinData;
+    friend class TbsCompressedStoredSkin;
+};
+
+// ---------------------------------------------------------------------------
+// The store
+
+class TbsSkinData : public TbsSkinContent
+{
+public:
+    // Largest inner stream of a compressed skin accepted.
+    static constexpr std::size_t MaxInnerSize = 256u << 20;
+
+    // `ownerForm` identifies the form that owns the store (null: none); the
+    // broadcast serves it first unless layered borders are on.
+    explicit TbsSkinData(const void* ownerForm = nullptr);
+    virtual ~TbsSkinData();
+    TbsSkinData(const TbsSkinData&) = delete;
+    TbsSkinData& operator=(const TbsSkinData&) = delete;
+
+    const void* OwnerForm() const { return FOwnerForm; }
+
+    // Loading and saving. Every load raises on damaged data and then leaves
+    // the store unchanged.
+    void LoadFromFile(const std::string& fileName);
+    void SaveToFile(const std::string& fileName);
+    void StoreToDisk(const std::string& fileName);
+    void LoadCompressedStoredSkin(const TbsCompressedStoredSkin* skin);
+    void LoadFromCompressedFile(const std::string& fileName);
+    void SaveToCompressedFile(const std::string& fileName);
+
+    void ClearSkin();
+    void ClearAll();
+    void ClearObjects();
+
+    int GetIndex(const std::string& name) const;
+    int GetControlIndex(const std::string& name) const;
+    void AddBitMap(const std::string& fileName);
+    void DeleteBitMap(int index);
+
+    void SendSkinDataMessage(UINT msg);
+
+    // Properties.
+    TbsCompressedSkinList* SkinList() const { return FCompressedSkinList; }
+    void SetSkinList(TbsCompressedSkinList* list);
+    int SkinIndex() const { return FCompressedSkinIndex; }
+    void SetSkinIndex(int index);
+    TbsCompressedStoredSkin* CompressedStoredSkin() const { return FCompressedStoredSkin; }
+    void SetCompressedStoredSkin(TbsCompressedStoredSkin* skin);
+    TbsResourceStrData* ResourceStrData() const { return FResourceStrData; }
+    void SetResourceStrData(TbsResourceStrData* data);
+    bool SkinnableForm() const { return FSkinnableForm; }
+    void SetSkinnableForm(bool v);
+    bool ShowLayeredBorders() const { return FShowLayeredBorders; }
+    void SetShowLayeredBorders(bool v);
+    bool EnableSkinEffects = true;
+    bool ShowButtonGlowFrames = true;
+    bool ShowCaptionButtonGlowFrames = true;
+    bool AnimationForAllWindows = false;
+    // Set while the owner is being designed: linking skins loads nothing.
+    bool Designing = false;
+    // Set while the owner's form data are being read.
+    bool Loading = false;
+
+    // Removal of a linked component: clears the link to it.
+    void Notification(const void* removed);
+
+    bool Empty = true;
+    bool ChangeSkinDataProcess = false;
+
+    // The description of the current skin as ini text (what SaveToFile writes
+    // into an empty file).
+    std::string DescriptionText() const;
+
+private:
+    // Swaps a completely read skin in, with the three change messages.
+    void ApplyContent(TbsSkinContent&& content);
+
+    const void* FOwnerForm;
+    TbsCompressedSkinList* FCompressedSkinList = nullptr;
+    int FCompressedSkinIndex = 0;
+    TbsCompressedStoredSkin* FCompressedStoredSkin = nullptr;
+    TbsResourceStrData* FResourceStrData = nullptr;
+    bool FSkinnableForm = true;
+    bool FShowLayeredBorders = true;
+
+    friend class TbsCompressedStoredSkin;
+};
+
+// ---------------------------------------------------------------------------
+// Compressed skins
+
+// One skin as a single zlib stream.
+class TbsCompressedStoredSkin
+{
+public:
+    TbsCompressedStoredSkin() = default;
+    virtual ~TbsCompressedStoredSkin() = default;
+
+    bool Empty() const { return FCompressedStream.empty(); }
+    // The compressed bytes (the raw-data property "CompressedData").
+    const std::vector<std::uint8_t>& CompressedData() const { return FCompressedStream; }
+    void SetCompressedData(std::vector<std::uint8_t> data) { FCompressedStream = std::move(data); }
+
+    void LoadFromSkinData(const TbsSkinData& data);
+    void LoadFromIniFile(const std::string& fileName);
+    void LoadFromCompressFile(const std::string& fileName);
+    void SaveToCompressFile(const std::string& fileName) const;
+    // Outer container: version, length, compressed bytes.
+    void LoadFromCompressStream(const std::uint8_t* data, std::size_t size);
+    void LoadFromCompressStream(const std::vector<std::uint8_t>& data)
+    {
+        LoadFromCompressStream(data.data(), data.size());
+    }
+    std::vector<std::uint8_t> SaveToCompressStream() const;
+    // Inflates the compressed stream and appends the inner stream to `out`.
+    void DeCompressToStream(std::vector<std::uint8_t>& out) const;
+
+    std::string Description;
+    const std::string& FileName() const { return FFileName; }
+    void SetFileName(const std::string& name);
+    const std::string& CompressedFileName() const { return FCompressedFileName; }
+    void SetCompressedFileName(const std::string& name);
+    bool Designing = false;
+    bool Loading = false;
+
+    // Reads and checks a whole inner stream into a skin; raises on damage.
+    static TbsSkinContent ReadInnerStream(const std::vector<std::uint8_t>& inner);
+
+private:
+    std::string FFileName, FCompressedFileName;
+    std::vector<std::uint8_t> FCompressedStream;
+};
+
+class TbsCompressedSkinList;
+
+class TbsSkinListItem
+{
+public:
+    explicit TbsSkinListItem(TbsCompressedSkinList* list, int position);
+
+    TbsCompressedStoredSkin* Skin() { return &FSkin; }
+    const TbsCompressedStoredSkin* Skin() const { return &FSkin; }
+    TbsCompressedSkinList* Collection() const { return FList; }
+
+    std::string Name;
+    std::string Description;
+    const std::string& FileName() const { return FFileName; }
+    void SetFileName(const std::string& name);
+    const std::string& CompressedFileName() const { return FCompressedFileName; }
+    void SetCompressedFileName(const std::string& name);
+    // The raw-data property "Skin" (an outer container).
+    std::vector<std::uint8_t> SkinData() const { return FSkin.SaveToCompressStream(); }
+    void SetSkinData(const std::vector<std::uint8_t>& data) { FSkin.LoadFromCompressStream(data); }
+
+private:
+    TbsCompressedSkinList* FList;
+    TbsCompressedStoredSkin FSkin;
+    std::string FFileName, FCompressedFileName;
+};
+
+// The list of stored skins of a window.
+class TbsCompressedSkinList
+{
+public:
+    TbsCompressedSkinList() = default;
+    virtual ~TbsCompressedSkinList() = default;
+
+    int Count() const { return static_cast<int>(FSkins.size()); }
+    TbsSkinListItem* Item(int index) const;
+    // Appends an item named "bsSkin<position>".
+    TbsSkinListItem* Add();
+    void Delete(int index);
+    void Clear() { FSkins.clear(); }
+    bool Designing = false;
+    bool Loading = false;
+
+private:
+    std::vector<std::unique_ptr<TbsSkinListItem>> FSkins;
+};
