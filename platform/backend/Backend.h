@@ -1,0 +1,113 @@
+// The screen behind the window manager. Only top-level windows reach the
+// backend; child windows are drawn, clipped and hit-tested by the os layer
+// inside their top-level window's pixels.
+//
+// The os layer owns each top-level window's pixels (a TSurface the size of the
+// window) and hands the changed part to the backend with Present. The backend
+// shows them (headless: keeps a copy and composes a virtual desktop; X11: puts
+// them into a real window) and feeds user input back through the input sink.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/core/Geometry.h"
+#include "platform/core/Types.h"
+
+class TSurface;
+class TRegion;
+
+namespace backend
+{
+struct TMonitorDesc
+{
+    TRect Bounds;      // desktop coordinates
+    TRect WorkArea;    // part not covered by panels and task bars
+    bool Primary = false;
+};
+
+using TopLevelId = std::uint64_t;
+
+struct TTopLevelDesc
+{
+    bool Popup = false;        // no frame from a window manager (menus, drop-downs, hints)
+    bool ToolWindow = false;   // no task-bar button
+    bool NoActivate = false;   // never takes the activation
+    bool Topmost = false;
+    TopLevelId Owner = 0;
+    std::string Title;
+};
+
+// How a top-level window's pixels meet the desktop.
+struct TLayerAttrs
+{
+    bool Layered = false;       // WS_EX_LAYERED
+    bool UseAlpha = false;      // constant alpha (SetLayeredWindowAttributes LWA_ALPHA)
+    BYTE Alpha = 255;
+    bool UseColorKey = false;   // pixels of KeyColor are holes
+    COLORREF KeyColor = 0;
+    bool PerPixel = false;      // UpdateLayeredWindow: the pixels' own (straight) alpha counts
+    bool ClickThrough = false;  // WS_EX_TRANSPARENT on a layered window
+};
+
+enum class TMouseButton { Left, Right, Middle };
+
+// Where a backend delivers user input (the os layer implements it). Points are
+// in desktop coordinates. Calls come on the GUI thread, from WaitForEvents.
+class IInputSink
+{
+public:
+    virtual ~IInputSink() = default;
+    virtual void MouseMove(TPoint pt) = 0;
+    virtual void MouseButton(TMouseButton b, bool down, TPoint pt) = 0;
+    virtual void MouseWheel(int delta, TPoint pt) = 0;
+    virtual void Key(int vk, bool down) = 0;
+    virtual void Text(const std::string& utf8) = 0;
+    virtual void CloseRequest(TopLevelId id) = 0;
+    virtual void Exposed(TopLevelId id, const TRect& r) = 0;
+};
+
+class IBackend
+{
+public:
+    virtual ~IBackend() = default;
+    virtual std::string Name() const = 0;
+
+    virtual std::vector<TMonitorDesc> GetMonitors() = 0;
+    // Whether layered windows (constant and per-pixel alpha) can be shown.
+    virtual bool LayeredAvailable() = 0;
+    // "Show window contents while dragging".
+    virtual bool DragFullWindows() = 0;
+
+    virtual TopLevelId CreateTopLevel(const TTopLevelDesc& desc, const TRect& bounds) = 0;
+    virtual void DestroyTopLevel(TopLevelId id) = 0;
+    virtual void SetBounds(TopLevelId id, const TRect& bounds) = 0;
+    virtual void SetVisible(TopLevelId id, bool visible) = 0;
+    virtual void SetTitle(TopLevelId id, const std::string& title) = 0;
+    // The full stacking order of the backend's windows, bottom first.
+    virtual void SetZOrder(const std::vector<TopLevelId>& bottomToTop) = 0;
+    // Window shape in window coordinates; null: rectangular.
+    virtual void SetShape(TopLevelId id, const TRegion* shape) = 0;
+    virtual void SetLayer(TopLevelId id, const TLayerAttrs& attrs) = 0;
+    // New pixels of the window: `pixels` is the whole window; only `dirty`
+    // (window coordinates) changed.
+    virtual void Present(TopLevelId id, const TSurface& pixels, const TRect& dirty) = 0;
+    virtual void SetCursorShape(int /*shape*/) {}
+
+    virtual void SetClipboardText(const std::string& text) = 0;
+    virtual std::string GetClipboardText() = 0;
+
+    // Where native input goes.
+    virtual void SetInputSink(IInputSink* sink) = 0;
+    // Delivers pending native events to the sink; when there are none, waits
+    // up to timeoutMs (0: no wait) or until Wake is called from any thread.
+    virtual void WaitForEvents(unsigned timeoutMs) = 0;
+    virtual void Wake() = 0;
+};
+
+// The backend in use. When none was set, a headless one is made on first use.
+IBackend& Current();
+void SetCurrent(std::unique_ptr<IBackend> b);
+bool HasCurrent();
+} // namespace backend

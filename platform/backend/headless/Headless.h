@@ -1,0 +1,101 @@
+// The headless backend: a virtual desktop in memory. Top-level windows are
+// pictures stacked in z-order; the compositor honours window shapes, constant
+// alpha, colour keys and per-pixel alpha, and writes PNG snapshots. Tests use
+// it with the virtual clock.
+#pragma once
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "platform/backend/Backend.h"
+#include "platform/os/Region.h"
+#include "platform/os/Surface.h"
+
+namespace backend
+{
+class THeadlessBackend : public IBackend
+{
+public:
+    // Default: one 1280 x 1024 monitor whose work area leaves 30 pixels at the
+    // bottom for a task bar.
+    THeadlessBackend();
+    explicit THeadlessBackend(std::vector<TMonitorDesc> monitors);
+
+    // ---- test controls ----
+    void SetMonitors(std::vector<TMonitorDesc> monitors);
+    void SetLayeredAvailable(bool on) { layered_ = on; }
+    void SetDragFullWindowsSetting(bool on) { dragFull_ = on; }
+    void SetDesktopColor(TPixel p) { desktop_ = p; }
+    // The desktop as it looks now: the bounding box of the monitors, or `area`.
+    TSurface Compose() const;
+    TSurface Compose(const TRect& area) const;
+    TPixel DesktopPixel(TPoint pt) const;
+    bool SaveSnapshot(const std::string& path) const;
+    bool SaveSnapshot(const std::string& path, const TRect& area) const;
+    // What the backend knows of a window (for tests).
+    struct WindowInfo
+    {
+        TRect Bounds;
+        bool Visible = false;
+        TLayerAttrs Layer;
+        bool Shaped = false;
+        std::string Title;
+    };
+    std::optional<WindowInfo> Info(TopLevelId id) const;
+    std::vector<TopLevelId> ZOrder() const;   // bottom first
+    int CursorShape() const { return cursor_; }
+
+    // ---- IBackend ----
+    std::string Name() const override { return "headless"; }
+    std::vector<TMonitorDesc> GetMonitors() override;
+    bool LayeredAvailable() override { return layered_; }
+    bool DragFullWindows() override { return dragFull_; }
+    TopLevelId CreateTopLevel(const TTopLevelDesc& desc, const TRect& bounds) override;
+    void DestroyTopLevel(TopLevelId id) override;
+    void SetBounds(TopLevelId id, const TRect& bounds) override;
+    void SetVisible(TopLevelId id, bool visible) override;
+    void SetTitle(TopLevelId id, const std::string& title) override;
+    void SetZOrder(const std::vector<TopLevelId>& bottomToTop) override;
+    void SetShape(TopLevelId id, const TRegion* shape) override;
+    void SetLayer(TopLevelId id, const TLayerAttrs& attrs) override;
+    void Present(TopLevelId id, const TSurface& pixels, const TRect& dirty) override;
+    void SetCursorShape(int shape) override { cursor_ = shape; }
+    void SetClipboardText(const std::string& text) override;
+    std::string GetClipboardText() override;
+    void SetInputSink(IInputSink* sink) override { sink_ = sink; }
+    void WaitForEvents(unsigned timeoutMs) override;
+    void Wake() override;
+
+private:
+    struct Win
+    {
+        TTopLevelDesc desc;
+        TRect bounds;
+        bool visible = false;
+        TLayerAttrs layer;
+        std::optional<TRegion> shape;
+        TSurface pixels;
+    };
+    std::vector<TMonitorDesc> monitors_;
+    std::map<TopLevelId, std::unique_ptr<Win>> wins_;
+    std::vector<TopLevelId> order_;   // bottom first
+    TopLevelId next_ = 1;
+    bool layered_ = true;
+    bool dragFull_ = true;
+    TPixel desktop_ = MakePixel(0, 64, 128);
+    int cursor_ = 0;
+    std::string clipboard_;
+    IInputSink* sink_ = nullptr;
+    std::mutex wakeMx_;
+    std::condition_variable wakeCv_;
+    bool woken_ = false;
+};
+
+// Makes a fresh headless backend the current one and returns it.
+THeadlessBackend& UseHeadless();
+THeadlessBackend& UseHeadless(std::vector<TMonitorDesc> monitors);
+// The current backend when it is headless, else null.
+THeadlessBackend* CurrentHeadless();
+} // namespace backend

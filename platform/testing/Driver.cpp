@@ -1,0 +1,256 @@
+#include "platform/testing/Driver.h"
+
+#include "platform/core/Clock.h"
+#include "platform/core/MainThread.h"
+#include "platform/os/Input.h"
+#include "platform/os/Monitor.h"
+
+namespace
+{
+std::function<std::string(HWND)> gNameResolver;
+
+HWND FindIf(HWND root, const std::function<bool(HWND)>& pred)
+{
+    std::vector<HWND> all = GetAllWindows(root);
+    for (HWND h : all)
+        if (pred(h)) return h;
+    return nullptr;
+}
+
+bool IsAsciiKey(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' '; }
+} // namespace
+
+TTestDriver::TTestDriver(std::vector<backend::TMonitorDesc> monitors)
+{
+    SetMainThread();
+    ResetWindowManager();
+    desktop_ = monitors.empty() ? &backend::UseHeadless() : &backend::UseHeadless(std::move(monitors));
+    Clock::SetVirtual(true);
+    RefreshMonitors();
+    GetCursorPos(&pos_);
+    // A modal mouse loop (moving or sizing a window) that runs out of scripted
+    // input ends as if the capture were taken away, instead of waiting forever.
+    SetIdleHook([] {
+        if (!GetCapture()) return false;
+        ReleaseCapture();
+        return true;
+    });
+}
+
+TTestDriver::~TTestDriver()
+{
+    ResetWindowManager();
+    Clock::SetVirtual(false);
+}
+
+void TTestDriver::SetMonitors(std::vector<backend::TMonitorDesc> monitors)
+{
+    desktop_->SetMonitors(std::move(monitors));
+    NotifyDisplayChange();
+    PumpUntilIdle();
+}
+
+HWND TTestDriver::FindByText(const std::string& text, HWND root) const
+{
+    return FindIf(root, [&](HWND h) { return GetWindowText(h) == text; });
+}
+
+HWND TTestDriver::FindByClass(const std::string& className, HWND root) const
+{
+    return FindIf(root, [&](HWND h) { return GetClassName(h) == className; });
+}
+
+HWND TTestDriver::FindByName(const std::string& name, HWND root) const
+{
+    if (!gNameResolver) return nullptr;
+    return FindIf(root, [&](HWND h) { return gNameResolver(h) == name; });
+}
+
+void TTestDriver::SetNameResolver(std::function<std::string(HWND)> resolver) { gNameResolver = std::move(resolver); }
+
+TPoint TTestDriver::CenterOf(HWND hwnd)
+{
+    TRect r;
+    GetClientRect(hwnd, &r);
+    TPoint p(r.Width() / 2, r.Height() / 2);
+    ClientToScreen(hwnd, &p);
+    return p;
+}
+
+TPoint TTestDriver::ClientPoint(HWND hwnd, TPoint client)
+{
+    ClientToScreen(hwnd, &client);
+    return client;
+}
+
+TPoint TTestDriver::WindowPoint(HWND hwnd, TPoint window)
+{
+    TRect r;
+    GetWindowRect(hwnd, &r);
+    return TPoint(r.Left + window.X, r.Top + window.Y);
+}
+
+void TTestDriver::Inject(std::function<void()> f)
+{
+    f();
+    PumpUntilIdle();
+}
+
+void TTestDriver::MoveTo(TPoint screen)
+{
+    pos_ = screen;
+    Inject([&] { osinput::MouseMove(screen); });
+}
+
+void TTestDriver::Press(TPoint screen, backend::TMouseButton b)
+{
+    Inject([&] {
+        if (!(pos_ == screen)) osinput::MouseMove(screen);
+        pos_ = screen;
+        osinput::MouseButton(b, true, screen);
+    });
+}
+
+void TTestDriver::Release(TPoint screen, backend::TMouseButton b)
+{
+    Inject([&] {
+        if (!(pos_ == screen)) osinput::MouseMove(screen);
+        pos_ = screen;
+        osinput::MouseButton(b, false, screen);
+    });
+}
+
+void TTestDriver::Click(TPoint screen, backend::TMouseButton b)
+{
+    Inject([&] {
+        if (!(pos_ == screen)) osinput::MouseMove(screen);
+        pos_ = screen;
+        osinput::MouseButton(b, true, screen);
+        osinput::MouseButton(b, false, screen);
+    });
+}
+
+void TTestDriver::DoubleClick(TPoint screen, backend::TMouseButton b)
+{
+    Click(screen, b);
+    Clock::Advance(50);
+    Click(screen, b);
+}
+
+void TTestDriver::Drag(TPoint from, TPoint to, int steps, backend::TMouseButton b)
+{
+    if (steps < 1) steps = 1;
+    // The whole gesture is queued before pumping, so that a modal loop the press
+    // starts (moving a window) finds the rest of it.
+    Inject([&] {
+        if (!(pos_ == from)) osinput::MouseMove(from);
+        osinput::MouseButton(b, true, from);
+        for (int i = 1; i <= steps; ++i)
+            osinput::MouseMove(TPoint(from.X + (to.X - from.X) * i / steps, from.Y + (to.Y - from.Y) * i / steps));
+        osinput::MouseButton(b, false, to);
+        pos_ = to;
+    });
+}
+
+void TTestDriver::Wheel(int delta, TPoint screen)
+{
+    Inject([&] {
+        if (!(pos_ == screen)) osinput::MouseMove(screen);
+        pos_ = screen;
+        osinput::MouseWheel(delta, screen);
+    });
+}
+
+void TTestDriver::KeyDown(int vk)
+{
+    Inject([&] { osinput::Key(vk, true); });
+}
+
+void TTestDriver::KeyUp(int vk)
+{
+    Inject([&] { osinput::Key(vk, false); });
+}
+
+void TTestDriver::PressKey(int vk, std::vector<int> modifiers)
+{
+    Inject([&] {
+        for (int m : modifiers) osinput::Key(m, true);
+        osinput::Key(vk, true);
+        osinput::Key(vk, false);
+        for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) osinput::Key(*it, false);
+    });
+}
+
+void TTestDriver::TypeText(const std::string& utf8)
+{
+    std::string pending;
+    auto flush = [&] {
+        if (!pending.empty()) osinput::Text(pending);
+        pending.clear();
+    };
+    Inject([&] {
+        for (unsigned char c : utf8)
+        {
+            if (!IsAsciiKey(c))
+            {
+                pending += char(c);
+                continue;
+            }
+            flush();
+            bool upper = c >= 'A' && c <= 'Z';
+            int vk = (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
+            if (upper) osinput::Key(VK_SHIFT, true);
+            osinput::Key(vk, true);
+            osinput::Key(vk, false);
+            if (upper) osinput::Key(VK_SHIFT, false);
+        }
+        flush();
+    });
+}
+
+void TTestDriver::AdvanceClock(std::uint64_t ms)
+{
+    std::uint64_t target = Clock::Now() + ms;
+    PumpUntilIdle();
+    for (int guard = 0; guard < 1000000; ++guard)
+    {
+        std::uint64_t due = NextTimerDue();
+        if (!due || due > target) break;
+        Clock::AdvanceTo(due);
+        PumpUntilIdle();
+    }
+    Clock::AdvanceTo(target);
+    PumpUntilIdle();
+}
+
+int TTestDriver::PumpUntilIdle()
+{
+    int served = 0;
+    MSG m;
+    for (int guard = 0; guard < 100000; ++guard)
+    {
+        bool any = CheckSynchronize(0);
+        if (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (m.message == WM_QUIT)
+            {
+                // Left for the test's own loop.
+                PostQuitMessage(int(m.wParam));
+                break;
+            }
+            TranslateMessage(&m);
+            DispatchMessage(&m);
+            ++served;
+            continue;
+        }
+        if (!any) break;
+    }
+    return served;
+}
+
+bool TTestDriver::Snapshot(const std::string& pngPath) const { return desktop_->SaveSnapshot(pngPath); }
+bool TTestDriver::Snapshot(const std::string& pngPath, const TRect& area) const
+{
+    return desktop_->SaveSnapshot(pngPath, area);
+}
+TPixel TTestDriver::PixelAt(TPoint screen) const { return desktop_->DesktopPixel(screen); }

@@ -1,0 +1,76 @@
+// The test driver: plays a person at the keyboard and mouse against the
+// headless desktop. Creating a driver gives a fresh virtual desktop, a fresh
+// window manager and the virtual clock; destroying it resets them again.
+//
+// Every action injects input the way a backend would and then pumps the GUI
+// thread's messages until nothing is left to do, so a test sees the effects
+// right after the call.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/backend/headless/Headless.h"
+#include "platform/os/Window.h"
+
+class TTestDriver
+{
+public:
+    // monitors empty: one 1280 x 1024 monitor (work area 1280 x 994).
+    explicit TTestDriver(std::vector<backend::TMonitorDesc> monitors = {});
+    ~TTestDriver();
+    TTestDriver(const TTestDriver&) = delete;
+    TTestDriver& operator=(const TTestDriver&) = delete;
+
+    backend::THeadlessBackend& Desktop() { return *desktop_; }
+    // Replaces the monitors and tells the windows (WM_DISPLAYCHANGE).
+    void SetMonitors(std::vector<backend::TMonitorDesc> monitors);
+
+    // ---- finding windows (visible or not; under `root`, or everywhere) ----
+    HWND FindByText(const std::string& text, HWND root = nullptr) const;
+    HWND FindByClass(const std::string& className, HWND root = nullptr) const;
+    // By a name the class library gives its controls (see SetNameResolver).
+    HWND FindByName(const std::string& name, HWND root = nullptr) const;
+    static void SetNameResolver(std::function<std::string(HWND)> resolver);
+
+    // ---- points ----
+    static TPoint CenterOf(HWND hwnd);                   // screen point of the client centre
+    static TPoint ClientPoint(HWND hwnd, TPoint client); // client -> screen
+    static TPoint WindowPoint(HWND hwnd, TPoint window); // window corner relative -> screen
+
+    // ---- mouse ----
+    void MoveTo(TPoint screen);
+    void Press(TPoint screen, backend::TMouseButton b = backend::TMouseButton::Left);
+    void Release(TPoint screen, backend::TMouseButton b = backend::TMouseButton::Left);
+    void Click(TPoint screen, backend::TMouseButton b = backend::TMouseButton::Left);
+    void Click(HWND hwnd, backend::TMouseButton b = backend::TMouseButton::Left) { Click(CenterOf(hwnd), b); }
+    void DoubleClick(TPoint screen, backend::TMouseButton b = backend::TMouseButton::Left);
+    // Press at from, move there in `steps` moves, release at to.
+    void Drag(TPoint from, TPoint to, int steps = 4, backend::TMouseButton b = backend::TMouseButton::Left);
+    void Wheel(int delta, TPoint screen);
+
+    // ---- keyboard ----
+    void KeyDown(int vk);
+    void KeyUp(int vk);
+    // Press and release vk with the modifier keys (VK_SHIFT, VK_CONTROL, VK_MENU) held.
+    void PressKey(int vk, std::vector<int> modifiers = {});
+    // Types UTF-8 text: ASCII letters, digits and space as key presses,
+    // everything else (Chinese …) as input-method characters.
+    void TypeText(const std::string& utf8);
+
+    // ---- time and messages ----
+    // Moves the virtual clock, firing due timers in order on the way.
+    void AdvanceClock(std::uint64_t ms);
+    // Serves messages until nothing is pending. Returns the messages served.
+    int PumpUntilIdle();
+
+    // ---- the picture ----
+    bool Snapshot(const std::string& pngPath) const;
+    bool Snapshot(const std::string& pngPath, const TRect& area) const;
+    TPixel PixelAt(TPoint screen) const;
+
+private:
+    void Inject(std::function<void()> f);
+    backend::THeadlessBackend* desktop_ = nullptr;
+    TPoint pos_;
+};
