@@ -1,0 +1,614 @@
+// The engine object: construction, defaults, reset, the run on its own
+// thread or the caller's, stop, pause, resume, the terminate report and the
+// release of every per-run resource.
+#include "Src/FFmpeg.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpegLoader.h"
+#include "Src/FFmpegLogger.h"
+#include "Src/FFUtils.h"
+#include "platform/core/MainThread.h"
+#include "Src/MyUtils.h"
+#if __has_include("platform/gui/Threads.h")
+#include "platform/gui/Threads.h"
+#else
+// Stand-in until the class library's thread class exists.
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+class TThread
+{
+public:
+    explicit TThread(bool) {}
+    virtual ~TThread() = default;
+    void SetFreeOnTerminate(bool) {}
+    void SetPriority(TThreadPriority) {}
+    void Start()
+    {
+        std::thread([this] {
+            Execute();
+            delete this;
+        }).detach();
+    }
+
+protected:
+    virtual void Execute() = 0;
+};
+#endif
+
+using namespace ffengine;
+
+// ---- small helpers ----------------------------------------------------------
+namespace ffengine {
+
+static bool ParseIntText(const std::string& s, int64_t& out)
+{
+    std::string t = Trim(s);
+    if (t.empty())
+        return false;
+    const char* b = t.c_str();
+    char* e = nullptr;
+    errno = 0;
+    long long v = 0;
+    if (t.size() > 1 && t[0] == '$')  // hexadecimal as the class library writes it
+        v = std::strtoll(b + 1, &e, 16);
+    else if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X'))
+        v = std::strtoll(b + 2, &e, 16);
+    else
+        v = std::strtoll(b, &e, 10);
+    if (errno == ERANGE || *e != 0 || e == b)
+        return false;
+    out = v;
+    return true;
+}
+
+int StrToInt(const std::string& s)
+{
+    int64_t v = 0;
+    if (!ParseIntText(s, v) || v < INT32_MIN || v > INT32_MAX)
+        throw EConvertError("'" + s + "' is not a valid integer value");
+    return (int)v;
+}
+
+int64_t StrToInt64(const std::string& s)
+{
+    int64_t v = 0;
+    if (!ParseIntText(s, v))
+        throw EConvertError("'" + s + "' is not a valid integer value");
+    return v;
+}
+
+int StrToIntDef(const std::string& s, int def)
+{
+    int64_t v = 0;
+    if (!ParseIntText(s, v) || v < INT32_MIN || v > INT32_MAX)
+        return def;
+    return (int)v;
+}
+
+static bool ParseFloatText(const std::string& s, double& out)
+{
+    std::string t = Trim(s);
+    if (t.empty())
+        return false;
+    char* e = nullptr;
+    double v = std::strtod(t.c_str(), &e);
+    if (*e != 0 || !std::isfinite(v))
+        return false;
+    out = v;
+    return true;
+}
+
+double StrToFloat(const std::string& s)
+{
+    double v = 0;
+    if (!ParseFloatText(s, v))
+        throw EConvertError("'" + s + "' is not a valid floating point value");
+    return v;
+}
+
+double StrToFloatDef(const std::string& s, double def)
+{
+    double v = 0;
+    return ParseFloatText(s, v) ? v : def;
+}
+
+std::string Trim(const std::string& s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && (unsigned char)s[b] <= ' ') b++;
+    while (e > b && (unsigned char)s[e - 1] <= ' ') e--;
+    return s.substr(b, e - b);
+}
+
+std::string LowerCase(const std::string& s)
+{
+    std::string r = s;
+    for (auto& c : r)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return r;
+}
+
+bool SameText(const std::string& a, const std::string& b) { return LowerCase(a) == LowerCase(b); }
+
+std::string Fmt(const char* fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    std::string r = FormatTextV(fmt, ap);
+    va_end(ap);
+    return r;
+}
+
+std::string AVErrorText(const std::string& AName, int ACode)
+{
+    return FormatAVError(AName, ACode);
+}
+
+}  // namespace ffengine
+
+// ---- records -------------------------------------------------------------------
+TOutputFileRec::~TOutputFileRec()
+{
+    for (auto& s : streams) {
+        if (s.enc && ff::avcodec_free_context)
+            ff::avcodec_free_context(&s.enc);
+        if (s.enc_opts && ff::av_dict_free)
+            ff::av_dict_free(&s.enc_opts);
+    }
+    if (mux_opts && ff::av_dict_free)
+        ff::av_dict_free(&mux_opts);
+    if (ctx && ff::avformat_free_context) {
+        if (ctx->pb && !(ctx->oformat && (ctx->oformat->flags & AVFMT_NOFILE)) && Opened)
+            ff::avio_closep(&ctx->pb);
+        ff::avformat_free_context(ctx);
+    }
+}
+
+TInputFileRec::~TInputFileRec()
+{
+    for (auto& d : dec_opts)
+        if (d && ff::av_dict_free)
+            ff::av_dict_free(&d);
+    if (ctx && ff::avformat_close_input)
+        ff::avformat_close_input(&ctx);
+}
+
+// ---- threads ---------------------------------------------------------------------
+class TConvertThread : public TThread
+{
+public:
+    TConvertThread(TCustomFFmpeg* AOwner, TConvertPriority APriority) : TThread(true), FOwner(AOwner)
+    {
+        SetFreeOnTerminate(true);
+        SetPriority(TThreadPriority(APriority));
+    }
+
+protected:
+    void Execute() override
+    {
+        if (!FOwner)
+            return;
+        FOwner->FStopEvent.ResetEvent();
+        try {
+            FOwner->DoConvert();
+        } catch (...) {
+        }
+        FOwner->FStopEvent.SetEvent();
+    }
+
+private:
+    TCustomFFmpeg* FOwner;
+};
+
+class TDoTerminateThread : public TThread
+{
+public:
+    explicit TDoTerminateThread(TCustomFFmpeg* AOwner) : TThread(true), FOwner(AOwner)
+    {
+        SetFreeOnTerminate(true);
+        // reset before the thread runs, so that a wait on the event covers the report
+        FOwner->FTermEvent.ResetEvent();
+        Start();
+    }
+
+protected:
+    void Execute() override
+    {
+        try {
+            FOwner->DoTerminate();
+        } catch (...) {
+        }
+        FOwner->FTermEvent.SetEvent();
+    }
+
+private:
+    TCustomFFmpeg* FOwner;
+};
+
+// ---- the engine ---------------------------------------------------------------------
+TCustomFFmpeg::TCustomFFmpeg(int AMaxFiles)
+{
+    if (AMaxFiles <= 0 || AMaxFiles > MAX_ENGINE_FILES)
+        throw EAssertionFailed("Assertion failure");
+    FMaxFiles = AMaxFiles;
+    FOptions = std::make_unique<TFFOptions>();
+    InitDefaults();
+}
+
+TCustomFFmpeg::~TCustomFFmpeg()
+{
+    Stop(true);
+    // a terminate report still running on its own thread
+    FTermEvent.WaitFor(INFINITE);
+    FreeResources();
+    FreeStore();
+}
+
+void TCustomFFmpeg::Log(int ALevel, const std::string& AMsg)
+{
+    GetFFLogger()->Log(this, TLogLevel(ALevel), AMsg);
+}
+
+void TCustomFFmpeg::InitDefaults()
+{
+    Finput_files_ts_scale.assign(FMaxFiles, {});
+    Finput_files_ts_offset.assign(FMaxFiles, 0);
+    Fstream_maps.clear();
+    Fmeta_data_maps.clear();
+    std::fill(std::begin(Fstreamid_map), std::end(Fstreamid_map), 0);
+    Flast_asked_format.clear();
+    Fpgmyuv_compatibility_hack = 0;
+    Fframe_width = Fframe_height = 0;
+    Fframe_aspect_ratio = 0;
+    Fframe_pix_fmt = -1;
+    Faudio_sample_fmt = -1;
+    Fframe_topBand = Fframe_bottomBand = Fframe_leftBand = Fframe_rightBand = 0;
+    for (int& m : Fmax_frames) m = INT32_MAX;
+    Fframe_rate = {0, 0};
+    Fvideo_qscale = 0;
+    Fintra_matrix.clear();
+    Finter_matrix.clear();
+    Fvideo_rc_override_string.clear();
+    Fvideo_disable = false;
+    Fvideo_discard = 0;
+    Fvideo_codec_name.clear();
+    Fvideo_codec_tag = 0;
+    Fvideo_language.clear();
+    Fsame_quality = false;
+    Fdo_deinterlace = false;
+    Ftop_field_first = -1;
+    Fme_threshold = 0;
+    Fintra_dc_precision = 8;
+    Floop_input = false;
+    Floop_output = -1;
+    Fqp_hist = false;
+    Fvfilters.clear();
+    FEnableFilter = false;
+    Fintra_only = false;
+    Faudio_sample_rate = 44100;
+    Fchannel_layout = 0;
+    Faudio_qscale = -99999.0f;
+    Faudio_disable = false;
+    Faudio_channels = 2;
+    Faudio_codec_name.clear();
+    Faudio_codec_tag = 0;
+    Faudio_language.clear();
+    Fsubtitle_disable = false;
+    Fsubtitle_codec_name.clear();
+    Fsubtitle_language.clear();
+    Fsubtitle_codec_tag = 0;
+    Fmux_preload = 0.5f;
+    Fmux_max_delay = 0.7f;
+    Frecording_time = INT64_MAX;
+    Fstart_time = 0;
+    Frecording_timestamp = 0;
+    Finput_ts_offset = 0;
+    Fdo_benchmark = 0;
+    Fdo_hex_dump = Fdo_pkt_dump = false;
+    Fdo_psnr = false;
+    Fdo_pass = 0;
+    Fpass_logfilename_prefix.clear();
+    Faudio_stream_copy = Fvideo_stream_copy = Fsubtitle_stream_copy = 0;
+    Fvideo_sync_method = -1;
+    Faudio_sync_method = 0;
+    Faudio_drift_threshold = 0.1f;
+    Fcopy_ts = false;
+    Fopt_shortest = false;
+    Fvideo_global_header = 0;
+    Fvstats_filename.clear();
+    Fopt_programid = 0;
+    Fcopy_initial_nonkeyframes = 0;
+    Frate_emu = false;
+    Fvideo_channel = 0;
+    Fvideo_standard.clear();
+    Faudio_volume = 256;
+    Fexit_on_error = false;
+    Fusing_vhook = false;
+    FFrameHookWords.clear();
+    Fverbose = 1;
+    Fthread_count = 1;
+    Flimit_filesize = 0;
+    Fforce_fps = false;
+    Fdts_delta_threshold = 10.0f;
+    Fsws_flags = 4;
+    Finput_sync = false;
+    Fmetadata.clear();
+    Fvideo_bitstream_filters.clear();
+    Faudio_bitstream_filters.clear();
+    Fsubtitle_bitstream_filters.clear();
+    Fbit_buffer_size = 262144;
+    Fnb_icodecs = Fnb_ocodecs = 0;
+    Finput_codecs.clear();
+    Foutput_codecs.clear();
+    FPrivateOptions.clear();
+    FThread = nullptr;
+    FTotalOutputDuration = -1;
+    FFatalException = false;
+    FFatalMessage.clear();
+    InitStore();
+}
+
+void TCustomFFmpeg::Reset()
+{
+    if (!GlobalLoader().Loaded(ConverterLibraries))
+        return;
+    FreeResources();
+    InitDefaults();
+    FJoinMode = false;
+    FConverting = false;
+    FBroken = false;
+    FFinished = false;
+    FTerminated = false;
+    FTotalOutputDuration = -1;
+    FPaused = false;
+    FPauseGate.SetEvent();
+}
+
+TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TConvertPriority APriority)
+{
+    if (FConverting || FTerminated)
+        return nullptr;
+    try {
+        if (Foutput_files.empty()) {
+            FreeResources();
+            throw FFmpegException("At least one output file must be specified");
+        }
+        if (Finput_files.empty()) {
+            FreeResources();
+            throw FFmpegException("At least one input file must be specified");
+        }
+    } catch (const std::exception& e) {
+        Log(llQuiet, e.what());
+        FFatalException = true;
+        FFatalMessage = e.what();
+        DoTerminate();
+        return nullptr;
+    }
+    FConverting = true;
+    FBroken = false;
+    FFinished = false;
+    FTerminated = false;
+    if (!AUseThread) {
+        DoConvert();
+        return nullptr;
+    }
+    auto* t = new TConvertThread(this, APriority);
+    FThread = t;
+    return t;
+}
+
+void TCustomFFmpeg::DoConvert()
+{
+    FFinished = false;
+    auto guard = [this](auto&& step) {
+        try {
+            step();
+        } catch (const std::exception& e) {
+            Log(llQuiet, e.what());
+            FFatalException = true;
+            FFatalMessage = e.what();
+        } catch (...) {
+            Log(llQuiet, "Unknown exception");
+            FFatalException = true;
+            FFatalMessage = "Unknown exception";
+        }
+    };
+    guard([this] { Transcode(); });
+    guard([this] { FreeEncoderList(FEncoderList); });
+    guard([this] { FreeDecoderList(FDecoderList); });
+    guard([this] { FreeResources(); });
+    guard([this] { DoTerminate(); });
+}
+
+void TCustomFFmpeg::DoTerminate()
+{
+    FConverting = false;
+    FTerminated = true;
+    FThread = nullptr;
+    if (OnTerminate)
+        OnTerminate(this);
+}
+
+void TCustomFFmpeg::Stop(bool AWaitFor)
+{
+    FBroken = true;
+    // a paused run must see the stop
+    FPauseGate.SetEvent();
+    if (!FConverting || !FThread)
+        return;
+    if (!AWaitFor)
+        return;
+    while (FStopEvent.WaitFor(20) == TWaitResult::wrTimeout) {
+        if (IsMainThread())
+            CheckSynchronize(0);
+    }
+}
+
+void TCustomFFmpeg::StopOrTerminate(bool AWaitFor)
+{
+    if (FConverting) {
+        Stop(AWaitFor);
+    } else if (!FTerminated) {
+        new TDoTerminateThread(this);
+        if (AWaitFor)
+            FTermEvent.WaitFor(INFINITE);
+    }
+}
+
+void TCustomFFmpeg::Pause()
+{
+    if (FConverting && !FPaused) {
+        FPaused = true;
+        FPauseGate.ResetEvent();
+    }
+}
+
+void TCustomFFmpeg::Resume()
+{
+    if (FPaused) {
+        FPaused = false;
+        FPauseGate.SetEvent();
+    }
+}
+
+void TCustomFFmpeg::WaitWhilePaused()
+{
+    while (FPaused && !FBroken)
+        FPauseGate.WaitFor(50);
+}
+
+void TCustomFFmpeg::FreeResources()
+{
+    if (!GlobalLoader().Loaded(ConverterLibraries))
+        return;
+    FreeStore();
+    // outputs: close what the run opened; an output that stayed empty is deleted
+    POutputFileRec first = Foutput_files.empty() ? nullptr : Foutput_files.front();
+    for (auto& o : Foutput_files) {
+        if (!o || (FJoinMode && o != first))
+            continue;
+        bool opened = o->Opened;
+        std::string name = o->FileName;
+        if (o->ctx && o->Opened && o->ctx->pb && !(o->ctx->oformat->flags & AVFMT_NOFILE)) {
+            ff::avio_closep(&o->ctx->pb);
+            o->Opened = false;
+        }
+        if (opened) {
+            std::error_code ec;
+            auto p = std::filesystem::u8path(name);
+            if (std::filesystem::is_regular_file(p, ec) && std::filesystem::file_size(p, ec) == 0 && !ec)
+                std::filesystem::remove(p, ec);
+        }
+    }
+    Foutput_files.clear();
+    Finput_files.clear();
+    Fintra_matrix.clear();
+    Finter_matrix.clear();
+    Fvideo_codec_name.clear();
+    Faudio_codec_name.clear();
+    Fsubtitle_codec_name.clear();
+    Fvideo_standard.clear();
+    Fvideo_rc_override_string.clear();
+    Fvideo_language.clear();
+    Faudio_language.clear();
+    Fsubtitle_language.clear();
+    Fsubtitle_codec_tag = 0;
+    Fvideo_bitstream_filters.clear();
+    Faudio_bitstream_filters.clear();
+    Fsubtitle_bitstream_filters.clear();
+    Finput_codecs.clear();
+    Foutput_codecs.clear();
+    Fnb_icodecs = Fnb_ocodecs = 0;
+}
+
+// ---- codec lists -------------------------------------------------------------------
+void TCustomFFmpeg::AddCodecItem(PCodecItem& AList, void* AStream)
+{
+    auto* item = new TCodecItem;
+    item->st = AStream;
+    item->Next = AList;
+    if (AList)
+        AList->Prev = item;
+    AList = item;
+}
+
+void TCustomFFmpeg::RemoveCodecItem(PCodecItem& AList, void* AStream)
+{
+    for (PCodecItem p = AList; p; p = p->Next) {
+        if (p->st != AStream)
+            continue;
+        if (p->Prev) p->Prev->Next = p->Next; else AList = p->Next;
+        if (p->Next) p->Next->Prev = p->Prev;
+        delete p;
+        return;
+    }
+}
+
+void TCustomFFmpeg::FreeEncoderList(PCodecItem& AList)
+{
+    while (AList) {
+        PCodecItem p = AList;
+        AList = p->Next;
+        CloseListedEncoder(p->st);
+        delete p;
+    }
+}
+
+void TCustomFFmpeg::FreeDecoderList(PCodecItem& AList)
+{
+    while (AList) {
+        PCodecItem p = AList;
+        AList = p->Next;
+        CloseListedDecoder(p->st);
+        delete p;
+    }
+}
+
+// ---- format choice -------------------------------------------------------------------
+void TCustomFFmpeg::ChooseSampleFmt(AVCodecContext* AStream, const AVCodec* ACodec)
+{
+    if (!ACodec || !ACodec->sample_fmts)
+        return;
+    for (const AVSampleFormat* p = ACodec->sample_fmts; *p != AV_SAMPLE_FMT_NONE; p++)
+        if (*p == AStream->sample_fmt)
+            return;
+    AStream->sample_fmt = ACodec->sample_fmts[0];
+}
+
+void TCustomFFmpeg::ChooseSampleRate(AVCodecContext* AStream, const AVCodec* ACodec)
+{
+    if (!ACodec || !ACodec->supported_samplerates)
+        return;
+    int best = 0;
+    int bestDist = INT32_MAX;
+    for (const int* p = ACodec->supported_samplerates; *p; p++) {
+        int d = std::abs(AStream->sample_rate - *p);
+        if (d < bestDist) {
+            bestDist = d;
+            best = *p;
+        }
+    }
+    if (best != AStream->sample_rate)
+        Log(llWarning, Fmt("Requested sampling rate unsupported using closest supported (%d)", best));
+    AStream->sample_rate = best;
+}
+
+void TCustomFFmpeg::ChoosePixelFmt(AVCodecContext* AStream, const AVCodec* ACodec)
+{
+    if (!ACodec || !ACodec->pix_fmts)
+        return;
+    const AVPixelFormat* p = ACodec->pix_fmts;
+    if (ACodec->id == AV_CODEC_ID_MJPEG && AStream->strict_std_compliance < 0 &&
+        (AStream->pix_fmt == AV_PIX_FMT_YUV420P || AStream->pix_fmt == AV_PIX_FMT_YUV422P))
+        return;
+    for (; *p != AV_PIX_FMT_NONE; p++)
+        if (*p == AStream->pix_fmt)
+            return;
+    AStream->pix_fmt = ACodec->pix_fmts[0];
+}

@@ -1,0 +1,92 @@
+// Working records of one transcoding run (internal to the engine's sources).
+#pragma once
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Src/FFmpeg.h"
+#include "Src/FFmpegLoader.h"
+
+struct TAVInputFile
+{
+    int eof_reached = 0;
+    int ist_index = 0;
+    int nb_streams = 0;
+};
+
+struct TAVInputStream
+{
+    int file_index = 0;
+    int index = 0;
+    AVStream* st = nullptr;
+    int discard = 1;
+    int decoding_needed = 0;
+    int64_t start = 0;
+    int64_t next_pts = AV_NOPTS_VALUE;
+    int64_t pts = 0;
+    int is_start = 1;
+    bool showed_multi_packet_warning = false;
+    bool is_past_recording_time = false;
+    bool decoder_flushed = false;
+    bool saw_key = false;
+    AVCodecContext* dec = nullptr;       // owned
+    const AVCodec* decoder = nullptr;
+    AVDictionary* dec_opts = nullptr;    // not owned
+    float quality = 0;
+};
+
+struct TAVOutputStream
+{
+    int file_index = 0;
+    int index = 0;
+    int source_index = 0;
+    std::vector<int> segment_sources;    // join mode: source per input file
+    AVStream* st = nullptr;
+    TOutputFileRec* of = nullptr;
+    TOutputStreamSetup* setup = nullptr;
+    AVCodecContext* enc = nullptr;       // owned by the setup record
+    int encoding_needed = 0;
+    bool stream_copy = false;
+    int frame_number = 0;
+    TAVInputStream* sync_ist = nullptr;
+    int64_t sync_opts = 0;
+    int show_fps = 1;
+    bool encoder_open = false;
+    bool copy_started = false;
+    int64_t last_mux_dts = AV_NOPTS_VALUE;
+    double out_pos = 0;                  // seconds written so far
+    float quality = 0;                   // quality of the last encoded packet (lambda)
+    // video
+    AVFilterGraph* graph = nullptr;
+    AVFilterContext* src = nullptr;
+    AVFilterContext* sink = nullptr;
+    int graph_w = 0, graph_h = 0, graph_fmt = -1;
+    bool graph_rebuilt = false;
+    int topBand = 0, bottomBand = 0, leftBand = 0, rightBand = 0;
+    // audio
+    SwrContext* swr = nullptr;
+    int swr_in_rate = 0, swr_in_fmt = -1;
+    AVChannelLayout swr_in_layout{};
+    AVAudioFifo* fifo = nullptr;
+    // bit-stream filters
+    std::vector<AVBSFContext*> bsfs;
+    // two-pass log
+    FILE* logfile = nullptr;
+    char* stats_in = nullptr;
+};
+
+struct TRunState
+{
+    std::vector<TAVInputFile> files;
+    std::vector<TAVInputStream*> ist;
+    std::vector<TAVOutputStream*> ost;
+    std::vector<bool> no_packet;
+    int no_packet_count = 0;
+    int nb_segments = 1;
+    int current_file = 0;
+    AVFrame* frame = nullptr;
+    AVFrame* filt = nullptr;
+    AVPacket* pkt = nullptr;
+    AVPacket* opkt = nullptr;
+    ~TRunState();
+};

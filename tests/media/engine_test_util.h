@@ -1,0 +1,149 @@
+// Shared helpers of the engine tests: library loading, log capture, temp
+// folders and ffprobe queries.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "Src/FFmpeg.h"
+#include "Src/FFmpegLoader.h"
+#include "Src/FFmpegLogger.h"
+
+namespace enginetest {
+
+inline std::string Fixture(const std::string& name) { return std::string(QUORVEL_FIXTURES_DIR) + "/" + name; }
+
+inline void LoadLibraries()
+{
+    static bool loaded = false;
+    if (!loaded) {
+        ASSERT_TRUE(GlobalLoader().Load(ConverterLibraries)) << GlobalLoader().LastErrMsg();
+        loaded = true;
+    }
+}
+
+// Collects the messages the engine logs (on the calling thread).
+class LogCapture
+{
+public:
+    LogCapture()
+    {
+        GetFFLogger()->SetTriggerEventInMainThread(false);
+        GetFFLogger()->SetLogLevel(llDebug);
+        GetFFLogger()->SetOnLog([this](TObject*, std::uint32_t, TLogLevel lvl, const std::string& msg) {
+            std::lock_guard<std::mutex> g(m_);
+            lines_.push_back({lvl, msg});
+        });
+    }
+    ~LogCapture() { GetFFLogger()->SetOnLog(nullptr); }
+    bool Has(TLogLevel lvl, const std::string& msg)
+    {
+        std::lock_guard<std::mutex> g(m_);
+        for (auto& l : lines_)
+            if (l.first == lvl && l.second == msg)
+                return true;
+        return false;
+    }
+    bool Contains(const std::string& part)
+    {
+        std::lock_guard<std::mutex> g(m_);
+        for (auto& l : lines_)
+            if (l.second.find(part) != std::string::npos)
+                return true;
+        return false;
+    }
+    int Count(const std::string& msg)
+    {
+        std::lock_guard<std::mutex> g(m_);
+        int n = 0;
+        for (auto& l : lines_)
+            n += l.second == msg;
+        return n;
+    }
+
+private:
+    std::mutex m_;
+    std::vector<std::pair<TLogLevel, std::string>> lines_;
+};
+
+// A fresh folder below the build tree, removed at the end.
+class TempDir
+{
+public:
+    explicit TempDir(const std::string& tag)
+    {
+        static int n = 0;
+        path_ = std::filesystem::path(QUORVEL_BINARY_DIR) / "engine-tmp" /
+                (tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    std::string operator/(const std::string& name) const { return (path_ / std::filesystem::u8path(name)).string(); }
+    std::string str() const { return path_.string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string Quote(const std::string& s)
+{
+    std::string r = "'";
+    for (char c : s) {
+        if (c == '\'')
+            r += "'\\''";
+        else
+            r += c;
+    }
+    return r + "'";
+}
+
+// Output of a shell command (stdout), trimmed.
+inline std::string Run(const std::string& cmd)
+{
+    std::string out;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p)
+        return out;
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
+        out.append(buf.data(), n);
+    ::pclose(p);
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' '))
+        out.pop_back();
+    return out;
+}
+
+// One ffprobe field, e.g. Probe(file, "v:0", "stream=codec_name").
+inline std::string Probe(const std::string& file, const std::string& streams, const std::string& entries,
+                         const std::string& extra = "")
+{
+    std::string sel = streams.empty() ? "" : " -select_streams " + streams;
+    return Run("ffprobe -v error" + sel + " " + extra + " -show_entries " + entries +
+               " -of default=noprint_wrappers=1:nokey=1 " + Quote(file) + " 2>/dev/null");
+}
+
+// Makes a media file with Debian's ffmpeg; returns whether it worked.
+inline bool MakeMedia(const std::string& args, const std::string& out)
+{
+    if (std::filesystem::exists(std::filesystem::u8path(out)))
+        return true;
+    std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y " + args + " " + Quote(out) + " 2>&1";
+    Run(cmd);
+    return std::filesystem::exists(std::filesystem::u8path(out));
+}
+
+}  // namespace enginetest
