@@ -93,11 +93,11 @@ struct GdiBitmap : GdiObject
     bool IsDib = false;             // created by CreateDIBSection
     BITMAPINFOHEADER Header;        // DIB sections: as created
     int BitsPerPixel = 32;          // 24 or 32
-    // 24-bit DIB sections: the caller-visible pixel memory; Surface is kept
-    // in step with it around every drawing call.
-    std::vector<unsigned char> Bits24;
-    int Stride24 = 0;
-    void* DibBits = nullptr;        // the pointer handed out by CreateDIBSection
+    // DIB sections: the caller-visible pixel memory. 32-bit sections draw
+    // on it directly; for 24-bit ones Surface is a copy kept in step with it
+    // around every drawing call.
+    std::vector<unsigned char> DibMemory;
+    int DibStride = 0;
 };
 
 // Brush styles.
@@ -267,6 +267,8 @@ struct DeviceContext
     // Effective clip in surface coordinates, rebuilt when stale.
     bool ClipStale = true;
     TRegion EffClip;
+    int ClipW = -1, ClipH = -1;
+    TSurface* ClipSurf = nullptr;
 };
 
 // A DC drawing on `surface`, its device (0,0) at `origin` on the surface and

@@ -73,6 +73,8 @@ public:
     void SetPixel(int x, int y, TPixel p);
 
     void Fill(TPixel p);
+    // Multiplies every pixel's colour by its alpha (straight -> premultiplied).
+    void Premultiply();
     // Stores p into the part of r inside the surface.
     void FillRect(const TRect& r, TPixel p);
 
