@@ -146,12 +146,12 @@ const TRegion& EffectiveClip(DeviceContext* dc, TSurface* s)
 }
 }  // namespace
 
-DrawTarget::DrawTarget(HDC dc, bool writes) : dc_(dc), writes_(writes)
+DrawTarget::DrawTarget(HDC dc, bool writes, bool pixels) : dc_(dc), writes_(writes && pixels)
 {
     if (!IsLiveDC(dc)) return;
     TSurface* s = SurfaceOf(dc, &dib24_);
     if (!s) return;
-    if (dib24_) SyncIn(dib24_);
+    if (dib24_ && pixels) SyncIn(dib24_);
     surf_ = s;
     clip_ = &EffectiveClip(dc, s);
     TPoint d = DeviceShift(dc);
@@ -406,7 +406,7 @@ HBITMAP CreateCompatibleBitmap(HDC, int w, int h)
     {
         b->Surface = TSurface(w, h);
     }
-    catch (const Exception&)
+    catch (const std::exception&)
     {
         delete b;
         return nullptr;
@@ -770,7 +770,7 @@ int OffsetClipRgn(HDC dc, int dx, int dy)
 
 int GetClipBox(HDC dc, TRect* box)
 {
-    DrawTarget t(dc, false);
+    DrawTarget t(dc, false, false);
     if (!t)
     {
         if (box) *box = TRect();
@@ -798,7 +798,7 @@ int GetClipRgn(HDC dc, HRGN rgn)
 
 BOOL PtVisible(HDC dc, int x, int y)
 {
-    DrawTarget t(dc, false);
+    DrawTarget t(dc, false, false);
     if (!t) return FALSE;
     TPoint p = t.ToSurface(x, y);
     return t.Clip().Contains(p);
@@ -806,7 +806,7 @@ BOOL PtVisible(HDC dc, int x, int y)
 
 BOOL RectVisible(HDC dc, const TRect& r)
 {
-    DrawTarget t(dc, false);
+    DrawTarget t(dc, false, false);
     if (!t) return FALSE;
     return t.Clip().Intersects(t.ToSurface(r));
 }

@@ -40,7 +40,9 @@ void SyncOut(GdiBitmap* b);
 class DrawTarget
 {
 public:
-    explicit DrawTarget(HDC dc, bool writes = true);
+    // pixels false: only the clip and coordinates are wanted (no copy-in of
+    // a 24-bit section's bits).
+    explicit DrawTarget(HDC dc, bool writes = true, bool pixels = true);
     ~DrawTarget();
     DrawTarget(const DrawTarget&) = delete;
     DrawTarget& operator=(const DrawTarget&) = delete;

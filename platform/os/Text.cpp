@@ -674,17 +674,31 @@ void PushChar(Line& l, char32_t c, bool mark)
     l.marks.push_back(mark ? 1 : 0);
 }
 
-// Cuts the line to fit maxW with "..." at the end.
+// Pen positions after each character: pos[i] is the width of the first i.
+std::vector<int> Positions(FontFaceSet& fs, const std::u32string& cps, int tabStep)
+{
+    std::vector<int> pos(cps.size() + 1, 0);
+    int x = 0;
+    for (size_t i = 0; i < cps.size(); ++i)
+    {
+        if (cps[i] == U'\t' && tabStep > 0)
+            x = (x / tabStep + 1) * tabStep;
+        else
+            x += fs.Get(cps[i] == U'\t' ? U' ' : cps[i]).advance;
+        pos[i + 1] = x;
+    }
+    return pos;
+}
+
+// Cuts the line to fit maxW with "..." at the end: the longest prefix that
+// fits with it, or "..." alone.
 void EndEllipsis(FontFaceSet& fs, Line& l, int maxW, int tabStep)
 {
     static const std::u32string dots = U"...";
     const int dotsW = Measure(fs, dots.data(), dots.size());
+    const std::vector<int> pos = Positions(fs, l.cps, tabStep);
     size_t n = l.cps.size();
-    while (n > 0)
-    {
-        --n;
-        if (Measure(fs, l.cps.data(), n, 0, tabStep) + dotsW <= maxW) break;
-    }
+    while (n > 0 && pos[n] + dotsW > maxW) --n;
     l.cps.resize(n);
     l.marks.resize(n);
     for (char32_t c : dots) PushChar(l, c, false);
@@ -709,8 +723,9 @@ void PathEllipsis(FontFaceSet& fs, Line& l, int maxW, int tabStep)
     const std::u32string tail = l.cps.substr(sep);
     const std::vector<char> tailMarks(l.marks.begin() + std::ptrdiff_t(sep), l.marks.end());
     const int fixedW = Measure(fs, dots.data(), dots.size()) + Measure(fs, tail.data(), tail.size());
+    const std::vector<int> pos = Positions(fs, l.cps, tabStep);
     size_t head = sep;
-    while (head > 0 && Measure(fs, l.cps.data(), head, 0, tabStep) + fixedW > maxW) --head;
+    while (head > 0 && pos[head] + fixedW > maxW) --head;
     Line out;
     for (size_t i = 0; i < head; ++i) PushChar(out, l.cps[i], l.marks[i]);
     for (char32_t c : dots) PushChar(out, c, false);

@@ -248,6 +248,11 @@ TEST(GdiText, EllipsisCutsToFit)
     TRect d = Rect(0, 0, maxW, 30);
     DrawText(t.dc, longText, d, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOCLIP);
     EXPECT_LE(t.Ink().Right, maxW);
+    // A very long text is cut too (and without re-measuring every prefix).
+    TRect huge = Rect(0, 0, 50, 0);
+    DrawText(t.dc, std::string(20000, 'a'), huge, DT_SINGLELINE | DT_END_ELLIPSIS | DT_CALCRECT);
+    EXPECT_LE(huge.Width(), 50);
+    EXPECT_GE(huge.Width(), dots);
     // Nothing fits: "..." alone.
     TRect tiny = Rect(0, 0, 1, 0);
     DrawText(t.dc, "Hello", tiny, DT_SINGLELINE | DT_END_ELLIPSIS | DT_CALCRECT);
