@@ -392,7 +392,10 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
         ff::av_dict_set(&oc->metadata, it->first.c_str(), it->second.c_str(), 0);
     Fmetadata.clear();
 
-    if ((ofmt->flags & AVFMT_NEEDNUMBER) && !ff::av_filename_number_test(AFileName.c_str())) {
+    // image sequences need a number in the name (the current image muxer no
+    // longer flags it, but still fails on the second picture without one)
+    if (((ofmt->flags & AVFMT_NEEDNUMBER) || std::strcmp(ofmt->name, "image2") == 0) &&
+        !ff::av_filename_number_test(AFileName.c_str())) {
         FLastErrMsg = AVErrorText(AFileName, -33);
         return -1;
     }
