@@ -331,7 +331,7 @@ const char* const kDefaultResStrings[TbsResourceStrData::DefaultCount] = {
 };
 } // namespace
 
-TbsResourceStrData::TbsResourceStrData() { AddDefaultStrings(); }
+TbsResourceStrData::TbsResourceStrData(TComponent* AOwner) : TComponent(AOwner) { AddDefaultStrings(); }
 
 void TbsResourceStrData::AddDefaultStrings()
 {
@@ -560,7 +560,7 @@ void TbsSkinContent::WriteDescription(TbsIniFile& ini) const
 // ---------------------------------------------------------------------------
 // TbsSkinData
 
-TbsSkinData::TbsSkinData(const void* ownerForm) : FOwnerForm(ownerForm) {}
+TbsSkinData::TbsSkinData(TComponent* AOwner) : TComponent(AOwner) {}
 
 TbsSkinData::~TbsSkinData()
 {
@@ -719,16 +719,17 @@ void TbsSkinData::DeleteBitMap(int index)
 void TbsSkinData::SendSkinDataMessage(UINT msg)
 {
     const auto wParam = reinterpret_cast<WPARAM>(this);
-    const void* served = nullptr;
+    const TComponent* served = nullptr;
     std::vector<TbsSkinFormTarget> forms;
     if (FormsProvider()) forms = FormsProvider()();
-    if (FOwnerForm != nullptr && !FShowLayeredBorders)
+    // The owner is served first when it is one of the forms.
+    if (Owner() != nullptr && !FShowLayeredBorders)
     {
         for (const TbsSkinFormTarget& f : forms)
-            if (f.Form == FOwnerForm)
+            if (f.Form == Owner())
             {
                 if (f.Send) f.Send(msg, wParam, BS_SKINDATA_LPARAM);
-                served = FOwnerForm;
+                served = Owner();
                 break;
             }
     }
@@ -758,49 +759,56 @@ void TbsSkinData::SetSkinIndex(int index)
     if (index < 0 || index >= FCompressedSkinList->Count()) return;
     // The index follows the skin actually loaded: a damaged stored skin
     // raises before it and leaves the index as it was.
-    if (!Designing) LoadCompressedStoredSkin(FCompressedSkinList->Item(index)->Skin());
+    if (!Designing()) LoadCompressedStoredSkin(FCompressedSkinList->Item(index)->Skin());
     FCompressedSkinIndex = index;
 }
 
 void TbsSkinData::SetSkinList(TbsCompressedSkinList* list)
 {
+    if (FCompressedSkinList != nullptr) FCompressedSkinList->RemoveFreeNotification(this);
     FCompressedSkinList = list;
-    if (!Designing && list != nullptr && FCompressedSkinIndex >= 0 && FCompressedSkinIndex < list->Count())
+    if (list != nullptr) list->FreeNotification(this);
+    if (!Designing() && list != nullptr && FCompressedSkinIndex >= 0 && FCompressedSkinIndex < list->Count())
         LoadCompressedStoredSkin(list->Item(FCompressedSkinIndex)->Skin());
 }
 
 void TbsSkinData::SetCompressedStoredSkin(TbsCompressedStoredSkin* skin)
 {
+    if (FCompressedStoredSkin != nullptr) FCompressedStoredSkin->RemoveFreeNotification(this);
     FCompressedStoredSkin = skin;
-    if (!Designing && skin != nullptr) LoadCompressedStoredSkin(skin);
+    if (skin != nullptr) skin->FreeNotification(this);
+    if (!Designing() && skin != nullptr) LoadCompressedStoredSkin(skin);
 }
 
 void TbsSkinData::SetResourceStrData(TbsResourceStrData* data)
 {
+    if (FResourceStrData != nullptr) FResourceStrData->RemoveFreeNotification(this);
     FResourceStrData = data;
-    if (!Designing) SendSkinDataMessage(BSM_RESSTRDATA_CHANGE);
+    if (data != nullptr) data->FreeNotification(this);
+    if (!Designing()) SendSkinDataMessage(BSM_RESSTRDATA_CHANGE);
 }
 
 void TbsSkinData::SetSkinnableForm(bool v)
 {
     if (v == FSkinnableForm) return;
     FSkinnableForm = v;
-    if (!Designing && !Loading) SendSkinDataMessage(BSM_SKINNABLEFORM_CHANGE);
+    if (!Designing() && !Loading()) SendSkinDataMessage(BSM_SKINNABLEFORM_CHANGE);
 }
 
 void TbsSkinData::SetShowLayeredBorders(bool v)
 {
     if (v == FShowLayeredBorders) return;
     FShowLayeredBorders = v;
-    if (!Designing && !Loading) SendSkinDataMessage(BSM_LAYEREDBORDERS_CHANGE);
+    if (!Designing() && !Loading()) SendSkinDataMessage(BSM_LAYEREDBORDERS_CHANGE);
 }
 
-void TbsSkinData::Notification(const void* removed)
+void TbsSkinData::Notification(TComponent* AComponent, TOperation Operation)
 {
-    if (removed == nullptr) return;
-    if (removed == FCompressedStoredSkin) FCompressedStoredSkin = nullptr;
-    if (removed == FResourceStrData) FResourceStrData = nullptr;
-    if (removed == FCompressedSkinList) FCompressedSkinList = nullptr;
+    TComponent::Notification(AComponent, Operation);
+    if (Operation != opRemove || AComponent == nullptr) return;
+    if (AComponent == FCompressedStoredSkin) FCompressedStoredSkin = nullptr;
+    if (AComponent == FResourceStrData) FResourceStrData = nullptr;
+    if (AComponent == FCompressedSkinList) FCompressedSkinList = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -935,7 +943,7 @@ void TbsCompressedStoredSkin::DeCompressToStream(std::vector<std::uint8_t>& out)
 
 void TbsCompressedStoredSkin::SetFileName(const std::string& name)
 {
-    if (Designing && !Loading)
+    if ((ComponentState() & csDesigning) && !(ComponentState() & csLoading))
     {
         LoadFromIniFile(name);
         FFileName = NameOf(name);
@@ -946,7 +954,7 @@ void TbsCompressedStoredSkin::SetFileName(const std::string& name)
 
 void TbsCompressedStoredSkin::SetCompressedFileName(const std::string& name)
 {
-    if (Designing && !Loading)
+    if ((ComponentState() & csDesigning) && !(ComponentState() & csLoading))
     {
         LoadFromCompressFile(name);
         FCompressedFileName = NameOf(name);
@@ -958,14 +966,22 @@ void TbsCompressedStoredSkin::SetCompressedFileName(const std::string& name)
 // ---------------------------------------------------------------------------
 // Skin list
 
-TbsSkinListItem::TbsSkinListItem(TbsCompressedSkinList* list, int position)
-    : Name("bsSkin" + std::to_string(position)), FList(list)
+TbsSkinListItem::TbsSkinListItem(TCollection* Collection) : TCollectionItem(Collection)
 {
+    Name = "bsSkin" + std::to_string(Index());
+}
+
+bool TbsSkinListItem::DesignEdit() const
+{
+    auto* items = dynamic_cast<TbsSkinListItems*>(Collection());
+    if (items == nullptr || items->SkinList() == nullptr) return false;
+    TComponentState st = items->SkinList()->ComponentState();
+    return (st & csDesigning) && !(st & csLoading);
 }
 
 void TbsSkinListItem::SetFileName(const std::string& name)
 {
-    if (FList != nullptr && FList->Designing && !FList->Loading)
+    if (DesignEdit())
     {
         FSkin.LoadFromIniFile(name);
         FFileName = NameOf(name);
@@ -976,7 +992,7 @@ void TbsSkinListItem::SetFileName(const std::string& name)
 
 void TbsSkinListItem::SetCompressedFileName(const std::string& name)
 {
-    if (FList != nullptr && FList->Designing && !FList->Loading)
+    if (DesignEdit())
     {
         FSkin.LoadFromCompressFile(name);
         FCompressedFileName = NameOf(name);
@@ -985,20 +1001,30 @@ void TbsSkinListItem::SetCompressedFileName(const std::string& name)
         FCompressedFileName = name;
 }
 
-TbsSkinListItem* TbsCompressedSkinList::Item(int index) const
+void TbsSkinListItem::Assign(const TPersistent* Source)
 {
-    if (index < 0 || index >= Count()) throw Exception("List index out of bounds (" + std::to_string(index) + ")");
-    return FSkins[static_cast<std::size_t>(index)].get();
+    auto* src = dynamic_cast<const TbsSkinListItem*>(Source);
+    if (src == nullptr)
+    {
+        TCollectionItem::Assign(Source);
+        return;
+    }
+    Name = src->Name;
+    Description = src->Description;
+    FFileName = src->FFileName;
+    FCompressedFileName = src->FCompressedFileName;
+    FSkin.SetCompressedData(src->FSkin.CompressedData());
+    FSkin.Description = src->FSkin.Description;
 }
 
-TbsSkinListItem* TbsCompressedSkinList::Add()
+TbsSkinListItems::TbsSkinListItems(TbsCompressedSkinList* list)
+    : TOwnedCollection(list, CollectionItemClass<TbsSkinListItem>()), FSkinList(list)
 {
-    FSkins.push_back(std::make_unique<TbsSkinListItem>(this, Count()));
-    return FSkins.back().get();
 }
 
-void TbsCompressedSkinList::Delete(int index)
+TbsCompressedSkinList::TbsCompressedSkinList(TComponent* AOwner)
+    : TComponent(AOwner), FSkins(new TbsSkinListItems(this))
 {
-    Item(index);
-    FSkins.erase(FSkins.begin() + index);
 }
+
+TbsCompressedSkinList::~TbsCompressedSkinList() { delete FSkins; }

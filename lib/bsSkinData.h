@@ -19,6 +19,7 @@
 #include "lib/bsSkinDataPicture.h"
 #include "lib/bszlibcompress.h"
 #include "platform/core/Types.h"
+#include "platform/gui/Classes.h"
 
 // Window messages of the skin library (user range; WPARAM is the sending
 // store, LPARAM is 1000 for the skin-change messages).
@@ -41,8 +42,8 @@ class TbsResourceStrData;
 // One top-level form as the broadcast sees it.
 struct TbsSkinFormTarget
 {
-    // Identity of the form, compared with the store's owner (the form object).
-    const void* Form = nullptr;
+    // The form as a component, compared with the store's owner.
+    const TComponent* Form = nullptr;
     // Class name of the form; "TbsFormLayerWindow" forms receive nothing.
     std::string ClassName;
     // Sends a message synchronously to the form's window.
@@ -59,14 +60,13 @@ TbsSkinFormsProvider bsSetSkinFormsProvider(TbsSkinFormsProvider provider);
 // ---------------------------------------------------------------------------
 // UI string table
 
-class TbsResourceStrData
+class TbsResourceStrData : public TComponent
 {
 public:
     // Number of default lines.
     static constexpr int DefaultCount = 131;
 
-    TbsResourceStrData();
-    virtual ~TbsResourceStrData() = default;
+    explicit TbsResourceStrData(TComponent* AOwner = nullptr);
 
     // Lines NAME=value.
     const std::vector<std::string>& ResStrings() const { return FResStrs; }
@@ -157,20 +157,16 @@ protected:
 // ---------------------------------------------------------------------------
 // The store
 
-class TbsSkinData : public TbsSkinContent
+class TbsSkinData : public TComponent, public TbsSkinContent
 {
 public:
     // Largest inner stream of a compressed skin accepted.
-    static constexpr std::size_t MaxInnerSize = 256u << 20;
+    static constexpr std::size_t MaxInnerSize = 64u << 20;
 
-    // `ownerForm` identifies the form that owns the store (null: none); the
-    // broadcast serves it first unless layered borders are on.
-    explicit TbsSkinData(const void* ownerForm = nullptr);
-    virtual ~TbsSkinData();
-    TbsSkinData(const TbsSkinData&) = delete;
-    TbsSkinData& operator=(const TbsSkinData&) = delete;
-
-    const void* OwnerForm() const { return FOwnerForm; }
+    // When the owner is a form, the broadcast serves it first unless layered
+    // borders are on.
+    explicit TbsSkinData(TComponent* AOwner = nullptr);
+    ~TbsSkinData() override;
 
     // Loading and saving. Every load raises on damaged data and then leaves
     // the store unchanged.
@@ -209,13 +205,9 @@ public:
     bool ShowButtonGlowFrames = true;
     bool ShowCaptionButtonGlowFrames = true;
     bool AnimationForAllWindows = false;
-    // Set while the owner is being designed: linking skins loads nothing.
-    bool Designing = false;
-    // Set while the owner's form data are being read.
-    bool Loading = false;
 
-    // Removal of a linked component: clears the link to it.
-    void Notification(const void* removed);
+    // Removal of a linked component clears the link to it.
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     bool Empty = true;
     bool ChangeSkinDataProcess = false;
@@ -227,8 +219,9 @@ public:
 private:
     // Swaps a completely read skin in, with the three change messages.
     void ApplyContent(TbsSkinContent&& content);
+    bool Designing() const { return (ComponentState() & csDesigning) != 0; }
+    bool Loading() const { return (ComponentState() & csLoading) != 0; }
 
-    const void* FOwnerForm;
     TbsCompressedSkinList* FCompressedSkinList = nullptr;
     int FCompressedSkinIndex = 0;
     TbsCompressedStoredSkin* FCompressedStoredSkin = nullptr;
@@ -243,11 +236,10 @@ private:
 // Compressed skins
 
 // One skin as a single zlib stream.
-class TbsCompressedStoredSkin
+class TbsCompressedStoredSkin : public TComponent
 {
 public:
-    TbsCompressedStoredSkin() = default;
-    virtual ~TbsCompressedStoredSkin() = default;
+    explicit TbsCompressedStoredSkin(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
 
     bool Empty() const { return FCompressedStream.empty(); }
     // The compressed bytes (the raw-data property "CompressedData").
@@ -273,8 +265,6 @@ public:
     void SetFileName(const std::string& name);
     const std::string& CompressedFileName() const { return FCompressedFileName; }
     void SetCompressedFileName(const std::string& name);
-    bool Designing = false;
-    bool Loading = false;
 
     // Reads and checks a whole inner stream into a skin; raises on damage.
     static TbsSkinContent ReadInnerStream(const std::vector<std::uint8_t>& inner);
@@ -284,16 +274,16 @@ private:
     std::vector<std::uint8_t> FCompressedStream;
 };
 
-class TbsCompressedSkinList;
+class TbsSkinListItems;
 
-class TbsSkinListItem
+// An item of a skin list: a named stored skin.
+class TbsSkinListItem : public TCollectionItem
 {
 public:
-    explicit TbsSkinListItem(TbsCompressedSkinList* list, int position);
+    explicit TbsSkinListItem(TCollection* Collection);
 
     TbsCompressedStoredSkin* Skin() { return &FSkin; }
     const TbsCompressedStoredSkin* Skin() const { return &FSkin; }
-    TbsCompressedSkinList* Collection() const { return FList; }
 
     std::string Name;
     std::string Description;
@@ -305,28 +295,48 @@ public:
     std::vector<std::uint8_t> SkinData() const { return FSkin.SaveToCompressStream(); }
     void SetSkinData(const std::vector<std::uint8_t>& data) { FSkin.LoadFromCompressStream(data); }
 
+    std::string DisplayName() const override { return Name; }
+    void SetDisplayName(const std::string& Value) override { Name = Value; }
+    void Assign(const TPersistent* Source) override;
+
 private:
-    TbsCompressedSkinList* FList;
+    // Whether the owning list is designed and its form data are not loading.
+    bool DesignEdit() const;
+
     TbsCompressedStoredSkin FSkin;
     std::string FFileName, FCompressedFileName;
 };
 
-// The list of stored skins of a window.
-class TbsCompressedSkinList
+// The items of a skin list.
+class TbsSkinListItems : public TOwnedCollection
 {
 public:
-    TbsCompressedSkinList() = default;
-    virtual ~TbsCompressedSkinList() = default;
-
-    int Count() const { return static_cast<int>(FSkins.size()); }
-    TbsSkinListItem* Item(int index) const;
-    // Appends an item named "bsSkin<position>".
-    TbsSkinListItem* Add();
-    void Delete(int index);
-    void Clear() { FSkins.clear(); }
-    bool Designing = false;
-    bool Loading = false;
+    explicit TbsSkinListItems(TbsCompressedSkinList* list);
+    TbsSkinListItem* GetItem(int index) const { return static_cast<TbsSkinListItem*>(Items(index)); }
+    TbsSkinListItem* AddItem() { return static_cast<TbsSkinListItem*>(Add()); }
+    TbsCompressedSkinList* SkinList() const { return FSkinList; }
 
 private:
-    std::vector<std::unique_ptr<TbsSkinListItem>> FSkins;
+    TbsCompressedSkinList* FSkinList;
+};
+
+// The list of stored skins of a window.
+class TbsCompressedSkinList : public TComponent
+{
+public:
+    explicit TbsCompressedSkinList(TComponent* AOwner = nullptr);
+    ~TbsCompressedSkinList() override;
+
+    TbsSkinListItems* Skins() const { return FSkins; }
+    // Copies the items of the given collection.
+    void SetSkins(const TbsSkinListItems* skins) { FSkins->Assign(skins); }
+
+    int Count() const { return FSkins->Count(); }
+    TbsSkinListItem* Item(int index) const { return FSkins->GetItem(index); }
+    // Appends an item named "bsSkin<position>".
+    TbsSkinListItem* Add() { return FSkins->AddItem(); }
+    void Delete(int index) { FSkins->Delete(index); }
+
+private:
+    TbsSkinListItems* FSkins;
 };

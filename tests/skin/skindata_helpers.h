@@ -115,24 +115,24 @@ struct FormLog
 {
     std::vector<std::pair<std::string, UINT>> Received;
     std::vector<TbsSkinFormTarget> Forms;
-    std::vector<std::string> Names;
+    std::vector<std::unique_ptr<TComponent>> Components;
 
-    // `name` also serves as the form's identity (its address in Names).
+    // Each test form is a component of its own, named `name`.
     void Add(const std::string& name, const std::string& className = "TForm")
     {
-        Names.reserve(32);
-        Names.push_back(name);
-        const std::string* id = &Names.back();
+        Components.push_back(std::make_unique<TComponent>(nullptr));
+        TComponent* form = Components.back().get();
+        form->SetName(name);
         TbsSkinFormTarget t;
-        t.Form = id;
+        t.Form = form;
         t.ClassName = className;
-        t.Send = [this, id](UINT msg, WPARAM, LPARAM lp) -> LRESULT {
-            if (lp == BS_SKINDATA_LPARAM) Received.emplace_back(*id, msg);
+        t.Send = [this, form](UINT msg, WPARAM, LPARAM lp) -> LRESULT {
+            if (lp == BS_SKINDATA_LPARAM) Received.emplace_back(form->Name(), msg);
             return 0;
         };
         Forms.push_back(t);
     }
-    const void* Id(int i) const { return &Names[static_cast<std::size_t>(i)]; }
+    TComponent* Form(int i) const { return Components[static_cast<std::size_t>(i)].get(); }
     std::vector<std::string> Order(UINT msg) const
     {
         std::vector<std::string> r;

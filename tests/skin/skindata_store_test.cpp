@@ -237,7 +237,7 @@ TEST(SkinBroadcast, OrderWithoutLayeredBorders)
     log.Add("border", "TbsFormLayerWindow");
     log.Add("hidden");   // hidden forms are in the list and receive too
     ScopedForms scope(log);
-    TbsSkinData d(log.Id(1));
+    TbsSkinData d(log.Form(1));
     d.SetShowLayeredBorders(false);
     log.Received.clear();
     d.LoadFromFile(MakeSkinDir(TempDir("order1")));
@@ -259,7 +259,7 @@ TEST(SkinBroadcast, ReverseOrderWithALayerFrame)
     log.Add("owner");
     log.Add("c");
     ScopedForms scope(log);
-    TbsSkinData d(log.Id(1));   // layered borders on (the default)
+    TbsSkinData d(log.Form(1));   // layered borders on (the default)
     d.LoadFromFile(MakeSkinDir(TempDir("order2"), text));
     // Before the change the old (empty) skin has no layer frame.
     EXPECT_EQ(log.Order(BSM_SKINDATA_BEFORECHANGE), (std::vector<std::string>{"a", "owner", "c"}));
@@ -298,8 +298,9 @@ TEST(SkinBroadcast, PropertyMessages)
     d.SetShowLayeredBorders(false);
     d.SetResourceStrData(&strings);
     d.SetResourceStrData(nullptr);
-    d.Loading = true;
+    d.BeginLoading();
     d.SetSkinnableForm(true);    // while the form data load: nothing
+    d.EndLoading();
     EXPECT_EQ(log.Order(BSM_SKINNABLEFORM_CHANGE).size(), 1u);
     EXPECT_EQ(log.Order(BSM_LAYEREDBORDERS_CHANGE).size(), 1u);
     EXPECT_EQ(log.Order(BSM_RESSTRDATA_CHANGE).size(), 2u);

@@ -27,10 +27,10 @@ Bytes Cat(std::initializer_list<Bytes> parts)
     return out;
 }
 
-TbsCompressedStoredSkin FromInner(const Bytes& inner)
+std::unique_ptr<TbsCompressedStoredSkin> FromInner(const Bytes& inner)
 {
-    TbsCompressedStoredSkin s;
-    s.SetCompressedData(bsCompressBytes(inner.data(), inner.size()));
+    auto s = std::make_unique<TbsCompressedStoredSkin>();
+    s->SetCompressedData(bsCompressBytes(inner.data(), inner.size()));
     return s;
 }
 
@@ -190,8 +190,8 @@ TEST(CompressedSkin, ContainersAndVersions)
     EXPECT_EQ(d->SkinName, "Test skin 测试");
 
     // Inner version 4: nothing changes, nothing is sent.
-    TbsCompressedStoredSkin inner4 = FromInner(Cat({Int32(4), Bytes{1, 1, 1}, Int32(0)}));
-    d->LoadCompressedStoredSkin(&inner4);
+    auto inner4 = FromInner(Cat({Int32(4), Bytes{1, 1, 1}, Int32(0)}));
+    d->LoadCompressedStoredSkin(inner4.get());
     EXPECT_EQ(d->SkinName, "Test skin 测试");
     EXPECT_TRUE(log.Received.empty());
 }
@@ -205,9 +205,9 @@ TEST(CompressedSkin, OlderInnerVersions)
         Bytes inner = Cat({Int32(version), Bytes{0}, pic, Bytes{1, 1}});
         if (version == 2) inner = Cat({inner, Bytes{0}, pic, Bytes{1}});   // two extra pictures, skipped
         inner = Cat({inner, Int32(2), pic, pic, ToBytes(text)});
-        TbsCompressedStoredSkin s = FromInner(inner);
+        auto s = FromInner(inner);
         TbsSkinData d;
-        d.LoadCompressedStoredSkin(&s);
+        d.LoadCompressedStoredSkin(s.get());
         EXPECT_FALSE(d.Empty) << version;
         EXPECT_EQ(d.SkinName, "old") << version;
         EXPECT_EQ(d.FPicture.Width(), 3) << version;
@@ -249,8 +249,8 @@ TEST(CompressedSkin, DamagedInputsKeepTheOldSkin)
     ScopedForms scope(log);
     for (const Case& c : cases)
     {
-        TbsCompressedStoredSkin s = FromInner(c.inner);
-        EXPECT_THROW(d->LoadCompressedStoredSkin(&s), Exception) << c.what;
+        auto s = FromInner(c.inner);
+        EXPECT_THROW(d->LoadCompressedStoredSkin(s.get()), Exception) << c.what;
         EXPECT_EQ(d->SkinName, "Test skin 测试") << c.what;
         EXPECT_EQ(d->CtrlList.size(), 4u) << c.what;
     }
@@ -304,11 +304,11 @@ TEST(CompressedSkin, EveryTruncationIsSafe)
     for (std::size_t n = 64; n < inner.size(); n += 499) cuts.push_back(n);
     for (std::size_t n : cuts)
     {
-        TbsCompressedStoredSkin s = FromInner(Bytes(inner.begin(), inner.begin() + static_cast<std::ptrdiff_t>(n)));
+        auto s = FromInner(Bytes(inner.begin(), inner.begin() + static_cast<std::ptrdiff_t>(n)));
         bool threw = false;
         try
         {
-            target.LoadCompressedStoredSkin(&s);
+            target.LoadCompressedStoredSkin(s.get());
         }
         catch (const Exception&)
         {
@@ -371,10 +371,14 @@ TEST(SkinList, NamesAndIndex)
 
     // A designed store loads nothing; a removed list is unlinked.
     TbsSkinData designed;
-    designed.Designing = true;
-    designed.SetSkinList(&list);
+    designed.SetDesigning(true);
+    auto* other = new TbsCompressedSkinList(nullptr);
+    other->SetSkins(list.Skins());
+    EXPECT_EQ(other->Count(), list.Count());
+    EXPECT_EQ(other->Item(0)->Name, "bsSkin1");
+    designed.SetSkinList(other);
     EXPECT_TRUE(designed.Empty);
-    designed.Notification(&list);
+    delete other;
     EXPECT_EQ(designed.SkinList(), nullptr);
 }
 
@@ -384,9 +388,12 @@ TEST(SkinList, StoredSkinLinkLoadsAtOnce)
     TbsCompressedStoredSkin s;
     s.LoadFromSkinData(*d);
     TbsSkinData e;
-    e.SetCompressedStoredSkin(&s);
-    EXPECT_EQ(e.SkinName, "Test skin 测试");
-    e.Notification(&s);
-    EXPECT_EQ(e.CompressedStoredSkin(), nullptr);
+    {
+        TbsCompressedStoredSkin linked;
+        linked.SetCompressedData(s.CompressedData());
+        e.SetCompressedStoredSkin(&linked);
+        EXPECT_EQ(e.SkinName, "Test skin 测试");
+    }
+    EXPECT_EQ(e.CompressedStoredSkin(), nullptr);   // removal unlinks it
 }
 } // namespace
