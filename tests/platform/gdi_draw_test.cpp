@@ -92,10 +92,27 @@ TEST(GdiDraw, FillRectHonoursOriginsAndClip)
              DeleteObject(r2);
          },
          Rect(0, 0, 6, 4), Rows({"#....#", "#.....", "#.....", "#....."})},
+        {"combined clip",
+         [](HDC dc) {
+             IntersectClipRect(dc, 0, 0, 2, 4);
+             HRGN r = CreateRectRgn(4, 0, 6, 2);
+             EXPECT_EQ(ExtSelectClipRgn(dc, r, RGN_OR), COMPLEXREGION);
+             SetRectRgn(r, 0, 3, 6, 4);
+             ExtSelectClipRgn(dc, r, RGN_DIFF);
+             HRGN got = CreateRectRgn(0, 0, 0, 0);
+             EXPECT_EQ(GetClipRgn(dc, got), 1);
+             EXPECT_EQ(*RegionOf(got), TRegion::FromRects({Rect(0, 0, 2, 3), Rect(4, 0, 6, 2)}));
+             DeleteObject(r);
+             DeleteObject(got);
+         },
+         Rect(0, 0, 6, 4), Rows({"##..##", "##..##", "##....", "......"})},
         {"clip region removed",
          [](HDC dc) {
              IntersectClipRect(dc, 0, 0, 1, 1);
              SelectClipRgn(dc, nullptr);
+             HRGN got = CreateRectRgn(0, 0, 0, 0);
+             EXPECT_EQ(GetClipRgn(dc, got), 0);
+             DeleteObject(got);
          },
          Rect(0, 0, 2, 1), Rows({"##....", "......", "......", "......"})},
     };
