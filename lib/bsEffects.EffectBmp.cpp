@@ -45,27 +45,7 @@ int RandomN(int n)
 // ---------------------------------------------------------------------------
 // Construction
 
-void TbsEffectBmp::Allocate(int cx, int cy)
-{
-    Width = Height = Size = 0;
-    Bits = nullptr;
-    Handle = nullptr;
-    if (cx <= 0 || cy <= 0 || (long long)cx * cy > (1LL << 28)) return;
-    const long long size = (long long)RowStride(cx) * cy;
-    try {
-        FStorage.assign(std::size_t(size), 0);
-    } catch (const std::bad_alloc&) {
-        return;
-    }
-    Width = cx;
-    Height = cy;
-    Size = int(size);
-    Bits = FStorage.data();
-}
-
 TbsEffectBmp::TbsEffectBmp(int cx, int cy) { Allocate(cx, cy); }
-
-TbsEffectBmp::~TbsEffectBmp() = default;
 
 TbsEffectBmp* TbsEffectBmp::CreateCopy(const TbsEffectBmp* src)
 {

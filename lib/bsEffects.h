@@ -199,6 +199,7 @@ public:
 
 private:
     void FreeStorage();
+    void OnDCChanged();   // rebinds an existing canvas to the new device context
 
     TbsColor* FBits = nullptr;
     int FWidth = 0;
@@ -210,7 +211,6 @@ private:
     bool FAlphaBlend = false;
     bool FTransparent = false;
     bool FNewFormat = false;
-    std::vector<TbsColor> FStorage;   // the pixel block while no device context backs it
 };
 
 // Registry of bitmaps that own a device context.
@@ -401,5 +401,4 @@ private:
     template <class Op>
     void SampledBlur(TbsEffectBmp* msk, int amount, Op op);
 
-    std::vector<BYTE> FStorage;
 };

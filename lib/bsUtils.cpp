@@ -1,6 +1,7 @@
 // Rectangle routines, text helpers, glyph layout, platform probes and stream
 // strings of the skin library.
 #include "lib/bsUtils.h"
+#include "platform/os/Window.h"
 
 #include <cerrno>
 #include <climits>
@@ -301,12 +302,7 @@ bool IsWindowsXPOrLater()
     return VersionIsXPOrLater(ma, mi);
 }
 
-bool IsLayeredWindowsAvailable()
-{
-    int ma, mi;
-    GetWindowsVersion(ma, mi);
-    return VersionHasLayeredWindows(ma, mi);
-}
+// IsLayeredWindowsAvailable is the window layer's own probe (Window.h).
 
 bool IsCPUIDAvailable()
 {

@@ -77,6 +77,7 @@ std::vector<TbsDotPixel> DottedFocusRectPixels(const TRect& r);
 void GetWindowsVersion(int& major, int& minor);
 bool IsWindowsVistaOrLater();
 bool IsWindowsXPOrLater();
+// Whether layered windows can be shown: the window layer answers.
 bool IsLayeredWindowsAvailable();
 // The same tests for a given version (the probes above ask the system's).
 bool VersionIsVistaOrLater(int major, int minor);
@@ -102,6 +103,37 @@ void GetScreenWorkArea(bool workArea, TRect& r);
 void GetMonitorWorkArea(HWND wnd, bool workArea, TRect& r);
 
 // ---------------------------------------------------------------------------
+// Text and glyphs on a device context (the canvas forms hand over their
+// device context). Texts are UTF-8.
+
+// The native text call with the whole text; returns the text height or 0.
+int DrawTextUnicode(HDC dc, const std::string& text, TRect& r, UINT format);
+int TextWidthW(HDC dc, const std::string& text);
+int TextHeightW(HDC dc, const std::string& text);
+// Ellipsis measured with the calculate-rectangle call / with the text extent.
+void CorrectTextByWidthW(HDC dc, std::string& text, int width);
+void CorrectTextByWidth(HDC dc, std::string& text, int width);
+void DrawTextSingleLineVCenter(HDC dc, const std::string& text, const TRect& r);
+void DrawTextVCenter(HDC dc, const std::string& text, const TRect& r);
+void DrawTextVCenterOffset(HDC dc, const std::string& text, const TRect& r, int offset);
+
+// Default glyphs drawn with the pen (and brush) in `color`.
+void DrawArrowGlyph(HDC dc, const TRect& r, COLORREF color, int kind);
+void DrawSmallDownArrow(HDC dc, const TRect& r, COLORREF color);
+void DrawCheckGlyph(HDC dc, int x, int y, COLORREF color);
+void DrawRadioGlyph(HDC dc, int x, int y, COLORREF color);
+void DrawCloseGlyph(HDC dc, int x, int y, COLORREF color);
+void DrawSysMenuGlyph(HDC dc, int x, int y, COLORREF color);
+void DrawMinimizeGlyph(HDC dc, int x, int y, COLORREF color);
+void DrawMaximizeGlyph(HDC dc, int x, int y, COLORREF color);
+void DrawRestoreGlyph(HDC dc, int x, int y, COLORREF color);
+void DrawRollDownGlyph(HDC dc, int x, int y, COLORREF color);
+void DrawRollUpGlyph(HDC dc, int x, int y, COLORREF color);
+void DrawTrayGlyph(HDC dc, int x, int y, COLORREF color);
+// Dotted one-pixel frame in `color` (the canvas form uses its font colour).
+void DrawDottedFocusRect(HDC dc, const TRect& r, COLORREF color);
+
+// ---------------------------------------------------------------------------
 // UTF-8 <-> UTF-16 for the stream string format (count of UTF-16 units, then
 // the units little-endian).
 std::u16string bsUtf8ToUtf16(const std::string& s);
@@ -110,3 +142,89 @@ std::string bsUtf16ToUtf8(const std::u16string& s);
 // used, or 0 when the data is too short (then `text` holds what was there).
 std::vector<std::uint8_t> EncodeStreamString(const std::string& text);
 std::size_t ParseStreamString(const std::uint8_t* data, std::size_t size, std::string& text);
+
+// ---------------------------------------------------------------------------
+// Skin picture composition. A look is the rectangle SkinRect of a skin
+// picture: four bands (each a fixed start, a variable middle and a fixed end)
+// around a client part. The points and ClRect are relative to SkinRect's
+// top-left; the New... values give the same geometry for the target size.
+// Bands and client are stretched or tiled as their flags say; tiles start at
+// the band's start and the last one is cut. A middle of length 0 draws
+// nothing. The target's earlier content shows where nothing is drawn.
+
+#include "lib/bsSkinDataIni.h"   // TbsStretchType
+
+class TbsBitmap;
+
+void CreateSkinImage(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                     TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,
+                     TRect NewClRect, TbsBitmap* B, TbsBitmap* SB, TRect R, int W, int H,
+                     bool DrawClient, bool LeftStretch, bool TopStretch, bool RightStretch,
+                     bool BottomStretch, bool StretchEffect, TbsStretchType StretchType);
+void CreateSkinImage2(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                      TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,
+                      TRect NewClRect, TbsBitmap* B, TbsBitmap* SB, TRect R, int W, int H,
+                      bool DrawClient, bool LeftStretch, bool TopStretch, bool RightStretch,
+                      bool BottomStretch, bool StretchEffect, TbsStretchType StretchType);
+// A look without a right band; top and bottom middles run to the right edge.
+void CreateSkinImage3(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                      TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,
+                      TRect NewClRect, TbsBitmap* B, TbsBitmap* SB, TRect R, int W, int H,
+                      bool DrawClient, bool LeftStretch, bool TopStretch, bool RightStretch,
+                      bool BottomStretch, bool StretchEffect, TbsStretchType StretchType);
+// B already has its size; the corners of ClRect are the points.
+void CreateSkinImageByClRect(TbsBitmap* B, TbsBitmap* SB, TRect R, TRect ClRect, bool DrawClient);
+
+void CreateHSkinImage(int LO, int RO, TbsBitmap* B, TbsBitmap* SB, TRect R, int W, int H,
+                      bool Stretch);
+void CreateHSkinImage2(int LO, int RO, TbsBitmap* B, TbsBitmap* SB, TRect R, int W, int H,
+                       bool Stretch);
+void CreateHSkinMiddleImage(int LO, int RO, TbsBitmap* B, TbsBitmap* SB, TRect R, int W, int H,
+                            bool Stretch);
+void CreateVSkinImage(int TO, int BO, TbsBitmap* B, TbsBitmap* SB, TRect R, int W, int H,
+                      bool Stretch);
+
+// The four frame bands of a window of W x H as separate bitmaps.
+void CreateSkinBorderImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                            TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
+                            TPoint NewRBPoint, TRect NewClRect, TbsBitmap* LeftB, TbsBitmap* TopB,
+                            TbsBitmap* RightB, TbsBitmap* BottomB, TbsBitmap* SB, TRect R, int W,
+                            int H, bool LeftStretch, bool TopStretch, bool RightStretch,
+                            bool BottomStretch);
+// The four frame bands of a look's mask (0-based) for the new size, tiled.
+void CreateSkinMaskImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                          TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
+                          TPoint NewRBPoint, TRect NewClRect, TbsBitmap* MskB, TbsBitmap* TopB,
+                          TbsBitmap* LeftB, TbsBitmap* RightB, TbsBitmap* BottomB, int W, int H);
+// The window region of the resized look (null when the target is smaller
+// than its fixed corners or the new client rectangle is empty). The caller
+// owns the region.
+void CreateSkinRegion(HRGN& FRgn, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt,
+                      TRect ClRect, TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
+                      TPoint NewRBPoint, TRect NewClRect, TbsBitmap* Mask, int Width, int Height);
+// Black pixels of the mask as one rectangle per run and row, moved by
+// (x, y); no limit on their number.
+std::vector<TRect> GetMaskRects(const TbsBitmap* Mask, int x, int y);
+// The same as region data (32-byte header and 16 bytes per rectangle);
+// returns its size in bytes, 0 (and no data) for an empty mask.
+DWORD GetMaskBitmapRects(const TbsBitmap* Mask, int x, int y, std::vector<std::uint8_t>& Data);
+void CreateRgnFromMaskBitmap(HRGN& Rgn, const TbsBitmap* Mask);
+
+// A 24-bit top-down copy of a bitmap for reading pixels row by row.
+class TbsFBitmap
+{
+public:
+    explicit TbsFBitmap(const TbsBitmap* src);
+    TbsFBitmap(const TbsFBitmap&) = delete;
+    TbsFBitmap& operator=(const TbsFBitmap&) = delete;
+    BYTE* Bits = nullptr;
+    std::vector<BYTE*> Pixels;   // row pointers, top row first
+    int Gap = 0;                 // bytes after each row's pixels: width mod 4
+    int RowInc = 0;              // bytes per row
+    int Size = 0;
+    int Width = 0, Height = 0;
+
+private:
+    void Initialize();
+    std::vector<BYTE> storage_;
+};
