@@ -284,7 +284,22 @@ int AnsiCompareText(std::string_view a, std::string_view b)
 }
 
 bool AnsiSameText(std::string_view a, std::string_view b) { return AnsiCompareText(a, b) == 0; }
-int AnsiCompareStr(std::string_view a, std::string_view b) { return CompareStr(a, b); }
+int AnsiCompareStr(std::string_view a, std::string_view b)
+{
+    // Alphabetical first; only texts equal but for case are then ordered,
+    // a small letter before its capital.
+    if (int r = AnsiCompareText(a, b)) return r;
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size())
+    {
+        char32_t x = Utf8Next(a, i), y = Utf8Next(b, j);
+        if (x == y) continue;
+        bool xLower = CharUpper(x) != x, yLower = CharUpper(y) != y;
+        if (xLower != yLower) return xLower ? -1 : 1;
+        return x < y ? -1 : 1;
+    }
+    return CompareStr(a, b);
+}
 
 std::string TrimLeft(std::string_view s)
 {

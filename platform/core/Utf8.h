@@ -44,6 +44,7 @@ bool SameText(std::string_view a, std::string_view b);
 // All letters CharLower knows folded, then code-point order.
 int AnsiCompareText(std::string_view a, std::string_view b);
 bool AnsiSameText(std::string_view a, std::string_view b);
+// Case-sensitive but alphabetical: "a" < "A" < "b".
 int AnsiCompareStr(std::string_view a, std::string_view b);
 
 // Drops leading/trailing bytes <= ' ' (blanks and control characters).

@@ -50,6 +50,9 @@ TEST(Utf8, CaseAndComparison)
     EXPECT_LT(CompareText("apple", "Banana"), 0);
     EXPECT_GT(CompareStr("apple", "Banana"), 0);
     EXPECT_EQ(AnsiCompareText("中文", "中文"), 0);
+    EXPECT_LT(AnsiCompareStr("a", "A"), 0);
+    EXPECT_LT(AnsiCompareStr("A", "b"), 0);
+    EXPECT_NE(AnsiCompareStr("é", "É"), 0);
     EXPECT_EQ(Trim(" \t x y \r\n"), "x y");
 }
 

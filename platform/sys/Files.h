@@ -1,0 +1,91 @@
+// Files and folders by UTF-8 path: the program's folder, existence tests,
+// path-name helpers, folder listing with masks, and atomic whole-file writes.
+// The path delimiter is "/".
+#pragma once
+#include "platform/core/Exception.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A failed file operation; ErrorCode is the system's errno.
+class EInOutError : public Exception
+{
+public:
+    EInOutError(const std::string& msg, int code) : Exception(msg), ErrorCode(code) {}
+    int ErrorCode;
+};
+
+namespace sys
+{
+constexpr char PathDelim = '/';
+
+// Folder of the running program (from /proc/self/exe), with a trailing "/".
+std::string ProgramFolder();
+// Full path of the running program.
+std::string ProgramPath();
+
+// A file that is not a folder.
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+// Creates the folder and every missing parent; true when it exists afterwards.
+bool ForceDirectories(const std::string& path);
+bool CreateDir(const std::string& path);
+bool RemoveDir(const std::string& path);
+bool DeleteFile(const std::string& path);
+// Renames a file or folder; fails (false) when the new name already exists.
+bool RenameFile(const std::string& oldName, const std::string& newName);
+// Modification time in seconds since 1970-01-01 UTC, or -1.
+std::int64_t FileAge(const std::string& path);
+// Size in bytes, or -1.
+std::int64_t FileSize(const std::string& path);
+std::string GetCurrentDir();
+bool SetCurrentDir(const std::string& path);
+// Absolute form of a path (relative to the current folder), with "." and ".."
+// removed; the file need not exist.
+std::string ExpandFileName(const std::string& path);
+
+// "/a/b/c.txt" → "/a/b/"
+std::string ExtractFilePath(const std::string& path);
+// "/a/b/c.txt" → "/a/b"
+std::string ExtractFileDir(const std::string& path);
+// "/a/b/c.txt" → "c.txt"
+std::string ExtractFileName(const std::string& path);
+// "/a/b/c.tar.gz" → ".gz"; "" when the name has no dot.
+std::string ExtractFileExt(const std::string& path);
+// Replaces (or adds, or with "" removes) the extension of the name part.
+std::string ChangeFileExt(const std::string& path, const std::string& ext);
+std::string IncludeTrailingPathDelimiter(const std::string& path);
+std::string ExcludeTrailingPathDelimiter(const std::string& path);
+
+// Whether a file name matches a mask of "*", "?" and "[a-z]" sets, ignoring
+// the case of letters. "*.*" matches every name, with or without a dot.
+bool MatchesMask(const std::string& name, const std::string& mask);
+
+// Attribute bits of a listed entry.
+constexpr int faReadOnly = 0x01;
+constexpr int faHidden = 0x02;
+constexpr int faDirectory = 0x10;
+constexpr int faSymLink = 0x40;
+constexpr int faNormal = 0x80;
+
+struct TSearchRec
+{
+    std::string Name;       // name within the folder
+    std::int64_t Size = 0;
+    std::int64_t Time = 0;  // modification time, seconds since 1970 UTC
+    int Attr = 0;
+};
+
+// Entries of a folder whose names match the mask ("." and ".." left out),
+// in the system's order. An unreadable folder gives an empty list and false.
+bool ListDirectory(const std::string& folder, const std::string& mask, std::vector<TSearchRec>& out);
+
+// Reads a whole file; raises EInOutError when it cannot.
+std::string ReadFileToString(const std::string& path);
+// Replaces the file's contents at once: the data go to a temporary file in the
+// same folder, are flushed to disk and renamed over the target, so a failure
+// or a crash at any point leaves either the old file or the new one, never a
+// mix. An existing file keeps its permissions. Raises EInOutError on failure.
+void WriteFileAtomic(const std::string& path, const std::string& data);
+}
