@@ -169,6 +169,22 @@ std::string Utf32ToUtf8(std::u32string_view s)
     return out;
 }
 
+std::string DecodeTextBytes(std::string bytes)
+{
+    auto b = [&](std::size_t i) { return (unsigned char)bytes[i]; };
+    if (bytes.size() >= 3 && b(0) == 0xEF && b(1) == 0xBB && b(2) == 0xBF) return bytes.substr(3);
+    if (bytes.size() >= 2 && ((b(0) == 0xFF && b(1) == 0xFE) || (b(0) == 0xFE && b(1) == 0xFF)))
+    {
+        bool le = b(0) == 0xFF;
+        std::u16string u;
+        u.reserve(bytes.size() / 2);
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+            u += le ? char16_t(b(i) | (b(i + 1) << 8)) : char16_t((b(i) << 8) | b(i + 1));
+        return Utf16ToUtf8(u);
+    }
+    return bytes;
+}
+
 char32_t CharUpper(char32_t c)
 {
     if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;

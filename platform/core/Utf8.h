@@ -24,6 +24,10 @@ std::string Utf16ToUtf8(std::u16string_view s);
 std::u32string Utf8ToUtf32(std::string_view s);
 std::string Utf32ToUtf8(std::u32string_view s);
 
+// The bytes of a text file as UTF-8: a UTF-8 byte-order mark is dropped and
+// UTF-16 text (LE or BE, with its byte-order mark) is converted.
+std::string DecodeTextBytes(std::string bytes);
+
 // Case mapping of one code point: ASCII, Latin-1, Latin Extended-A, Greek and
 // Cyrillic basic letters; anything else is returned unchanged.
 char32_t CharUpper(char32_t c);

@@ -230,37 +230,13 @@ void TStrings::EndUpdate()
     if (--updateCount_ == 0) SetUpdateState(false);
 }
 
-namespace {
-// Turns the raw bytes of a text file into UTF-8 (BOMs dropped, UTF-16 converted).
-std::string DecodeText(std::string bytes)
-{
-    if (bytes.size() >= 3 && (unsigned char)bytes[0] == 0xEF && (unsigned char)bytes[1] == 0xBB &&
-        (unsigned char)bytes[2] == 0xBF)
-        return bytes.substr(3);
-    if (bytes.size() >= 2 && ((unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE))
-    {
-        std::u16string u;
-        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-            u += char16_t((unsigned char)bytes[i] | ((unsigned char)bytes[i + 1] << 8));
-        return Utf16ToUtf8(u);
-    }
-    if (bytes.size() >= 2 && ((unsigned char)bytes[0] == 0xFE && (unsigned char)bytes[1] == 0xFF))
-    {
-        std::u16string u;
-        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-            u += char16_t(((unsigned char)bytes[i] << 8) | (unsigned char)bytes[i + 1]);
-        return Utf16ToUtf8(u);
-    }
-    return bytes;
-}
-} // namespace
 
 void TStrings::LoadFromStream(TStream& Stream)
 {
     std::int64_t n = Stream.Size() - Stream.Position();
     std::string bytes(std::size_t(std::max<std::int64_t>(n, 0)), '\0');
     if (n > 0) Stream.ReadBuffer(bytes.data(), n);
-    SetText(DecodeText(std::move(bytes)));
+    SetText(DecodeTextBytes(std::move(bytes)));
 }
 
 void TStrings::SaveToStream(TStream& Stream) const
