@@ -494,7 +494,7 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         std::lock_guard<std::mutex> g(gQueueMx);
         gPosted.push_back(m);
     }
-    BE().Wake();
+    backend::Current().Wake();
     return TRUE;
 }
 
@@ -505,7 +505,7 @@ void PostQuitMessage(int exitCode)
         gQuit = true;
         gQuitCode = exitCode;
     }
-    BE().Wake();
+    backend::Current().Wake();
 }
 
 UINT RegisterWindowMessage(const std::string& name)
@@ -3050,7 +3050,6 @@ bool ServeOneNonInput()
 
 void RunSizeMoveLoop(WindowNode* n, WPARAM cmd)
 {
-    if (gCapture == n && false) return;
     bool sizing = (cmd & 0xFFF0) == SC_SIZE;
     int edge = int(cmd & 0x0F);
     if (sizing && (edge < int(WMSZ_LEFT) || edge > int(WMSZ_BOTTOMRIGHT))) return;
