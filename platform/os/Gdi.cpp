@@ -642,7 +642,7 @@ namespace
 {
 BOOL SetOrg(HDC dc, TPoint DcState::*field, int x, int y, TPoint* old)
 {
-    if (!CheckedDC(dc)) return FALSE;
+    if (!CheckedDC(dc) || !Sane(x, y)) return FALSE;
     if (old) *old = dc->S.*field;
     dc->S.*field = TPoint(x, y);
     return TRUE;
@@ -670,6 +670,7 @@ BOOL OffsetWindowOrgEx(HDC dc, int dx, int dy, TPoint* old)
 {
     if (!CheckedDC(dc)) return FALSE;
     TPoint o = dc->S.WindowOrg;
+    if (!Sane(dx, dy)) return FALSE;
     return SetWindowOrgEx(dc, o.X + dx, o.Y + dy, old);
 }
 
@@ -677,12 +678,15 @@ BOOL OffsetViewportOrgEx(HDC dc, int dx, int dy, TPoint* old)
 {
     if (!CheckedDC(dc)) return FALSE;
     TPoint o = dc->S.ViewportOrg;
+    if (!Sane(dx, dy)) return FALSE;
     return SetViewportOrgEx(dc, o.X + dx, o.Y + dy, old);
 }
 
 BOOL LPtoDP(HDC dc, TPoint* pts, int count)
 {
     if (!CheckedDC(dc) || (count > 0 && !pts)) return FALSE;
+    for (int i = 0; i < count; ++i)
+        if (!Sane(pts[i].X, pts[i].Y)) return FALSE;
     TPoint d = DeviceShift(dc);
     for (int i = 0; i < count; ++i) pts[i] = TPoint(pts[i].X + d.X, pts[i].Y + d.Y);
     return TRUE;
@@ -691,6 +695,8 @@ BOOL LPtoDP(HDC dc, TPoint* pts, int count)
 BOOL DPtoLP(HDC dc, TPoint* pts, int count)
 {
     if (!CheckedDC(dc) || (count > 0 && !pts)) return FALSE;
+    for (int i = 0; i < count; ++i)
+        if (!Sane(pts[i].X, pts[i].Y)) return FALSE;
     TPoint d = DeviceShift(dc);
     for (int i = 0; i < count; ++i) pts[i] = TPoint(pts[i].X - d.X, pts[i].Y - d.Y);
     return TRUE;
@@ -709,7 +715,7 @@ TRect LogicalToDevice(HDC dc, int l, int t, int r, int b)
 
 int IntersectClipRect(HDC dc, int left, int top, int right, int bottom)
 {
-    if (!CheckedDC(dc)) return RGN_ERROR;
+    if (!CheckedDC(dc) || !Sane(left, top, right, bottom)) return RGN_ERROR;
     TRegion r(LogicalToDevice(dc, left, top, right, bottom));
     dc->S.Clip = dc->S.HasClip ? dc->S.Clip.Intersect(r) : r;
     dc->S.HasClip = true;
@@ -719,7 +725,7 @@ int IntersectClipRect(HDC dc, int left, int top, int right, int bottom)
 
 int ExcludeClipRect(HDC dc, int left, int top, int right, int bottom)
 {
-    if (!CheckedDC(dc)) return RGN_ERROR;
+    if (!CheckedDC(dc) || !Sane(left, top, right, bottom)) return RGN_ERROR;
     TRegion r(LogicalToDevice(dc, left, top, right, bottom));
     TRegion base = dc->S.HasClip ? dc->S.Clip : TRegion(kEverything);
     dc->S.Clip = base.Subtract(r);
@@ -759,9 +765,12 @@ int ExtSelectClipRgn(HDC dc, HRGN rgn, int mode)
 
 int OffsetClipRgn(HDC dc, int dx, int dy)
 {
-    if (!CheckedDC(dc)) return RGN_ERROR;
+    if (!CheckedDC(dc) || !Sane(dx, dy)) return RGN_ERROR;
     if (dc->S.HasClip)
     {
+        const TRect b = dc->S.Clip.Bounds();
+        if (!Sane(b.Left + (long long)dx, b.Right + (long long)dx, b.Top + (long long)dy, b.Bottom + (long long)dy))
+            return RGN_ERROR;
         dc->S.Clip.Offset(dx, dy);
         dc->ClipStale = true;
     }

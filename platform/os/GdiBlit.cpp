@@ -53,16 +53,22 @@ void BlitCore(DrawTarget& t, const TRect& dstRect, const TSurface& srcIn, TRect 
     }
     const int dw = dstRect.Width(), dh = dstRect.Height();
     const int sw = srcRect.Width(), sh = srcRect.Height();
-    std::vector<int> cols(static_cast<size_t>(dw)), rows(static_cast<size_t>(dh));
-    for (int i = 0; i < dw; ++i)
+    // Maps from destination columns and rows to source ones, built for the
+    // part of the destination the clip lets through only.
+    TRect vis;
+    if (!IntersectRect(vis, dstRect, t.Clip().Bounds())) return;
+    std::vector<int> cols(static_cast<size_t>(vis.Width())), rows(static_cast<size_t>(vis.Height()));
+    for (int x = vis.Left; x < vis.Right; ++x)
     {
-        int si = int((2LL * i + 1) * sw / (2LL * dw));
-        cols[size_t(i)] = srcRect.Left + (mx ? sw - 1 - si : si);
+        const long long i = x - dstRect.Left;
+        const int si = int((2 * i + 1) * sw / (2LL * dw));
+        cols[size_t(x - vis.Left)] = srcRect.Left + (mx ? sw - 1 - si : si);
     }
-    for (int j = 0; j < dh; ++j)
+    for (int y = vis.Top; y < vis.Bottom; ++y)
     {
-        int sj = int((2LL * j + 1) * sh / (2LL * dh));
-        rows[size_t(j)] = srcRect.Top + (my ? sh - 1 - sj : sj);
+        const long long j = y - dstRect.Top;
+        const int sj = int((2 * j + 1) * sh / (2LL * dh));
+        rows[size_t(y - vis.Top)] = srcRect.Top + (my ? sh - 1 - sj : sj);
     }
     const int srcW = src->Width(), srcH = src->Height();
     TSurface& dst = t.Surface();
@@ -76,13 +82,13 @@ void BlitCore(DrawTarget& t, const TRect& dstRect, const TSurface& srcIn, TRect 
             const int x0 = std::max(b.Xs[i], dstRect.Left), x1 = std::min(b.Xs[i + 1], dstRect.Right);
             for (int y = y0; y < y1; ++y)
             {
-                const int sy = rows[size_t(y - dstRect.Top)];
+                const int sy = rows[size_t(y - vis.Top)];
                 if (sy < 0 || sy >= srcH) continue;
                 const TPixel* srow = src->Row(sy);
                 TPixel* drow = dst.Row(y);
                 for (int x = x0; x < x1; ++x)
                 {
-                    const int sx = cols[size_t(x - dstRect.Left)];
+                    const int sx = cols[size_t(x - vis.Left)];
                     if (sx < 0 || sx >= srcW) continue;
                     f(drow[x], srow[sx]);
                 }
@@ -92,6 +98,13 @@ void BlitCore(DrawTarget& t, const TRect& dstRect, const TSurface& srcIn, TRect 
 }
 
 constexpr TPixel kRgb = 0x00FFFFFFu;
+
+// Positions, extents and their sums within range.
+bool SaneBlt(int x, int y, int w, int h, int sx, int sy, int sw, int sh)
+{
+    return Sane(x, y, w, h, sx, sy, sw, sh, x + (long long)w, y + (long long)h, sx + (long long)sw,
+                sy + (long long)sh);
+}
 
 bool UsesSource(DWORD rop)
 {
@@ -224,7 +237,7 @@ inline void BlendPixel(TPixel& d, TPixel s, unsigned k, bool srcAlpha)
 BOOL PatBlt(HDC dc, int x, int y, int w, int h, DWORD rop)
 {
     DrawTarget t(dc);
-    if (!IsLiveDC(dc)) return FALSE;
+    if (!IsLiveDC(dc) || !Sane(x, y, w, h, x + (long long)w, y + (long long)h)) return FALSE;
     if (!t) return TRUE;
     Span2 n = Normalize(x, y, w, h);
     return PatternFill(t, t.ToSurface(n.r), rop, BrushPixel(dc)) ? TRUE : FALSE;
@@ -233,7 +246,7 @@ BOOL PatBlt(HDC dc, int x, int y, int w, int h, DWORD rop)
 BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, DWORD rop)
 {
     if (!UsesSource(rop)) return PatBlt(dst, x, y, w, h, rop);
-    if (!KnownSourceRop(rop)) return FALSE;
+    if (!KnownSourceRop(rop) || !SaneBlt(x, y, w, h, sx, sy, sw, sh)) return FALSE;
     DrawTarget t(dst);
     DrawTarget s(src, false);
     if (!IsLiveDC(dst) || !IsLiveDC(src)) return FALSE;
@@ -253,7 +266,7 @@ BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD 
 
 BOOL TransparentBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, UINT transparent)
 {
-    if (w < 0 || h < 0 || sw < 0 || sh < 0) return FALSE;
+    if (w < 0 || h < 0 || sw < 0 || sh < 0 || !SaneBlt(x, y, w, h, sx, sy, sw, sh)) return FALSE;
     DrawTarget t(dst);
     DrawTarget s(src, false);
     if (!IsLiveDC(dst) || !IsLiveDC(src)) return FALSE;
@@ -268,7 +281,8 @@ BOOL TransparentBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy
 
 BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, BLENDFUNCTION blend)
 {
-    if (w < 0 || h < 0 || sw < 0 || sh < 0 || blend.BlendOp != AC_SRC_OVER) return FALSE;
+    if (w < 0 || h < 0 || sw < 0 || sh < 0 || blend.BlendOp != AC_SRC_OVER || !SaneBlt(x, y, w, h, sx, sy, sw, sh))
+        return FALSE;
     DrawTarget t(dst);
     DrawTarget s(src, false);
     if (!t || !s) return FALSE;
@@ -306,8 +320,7 @@ void AlphaBlendSurface(TSurface& dst, int x, int y, const TSurface& src, const T
 int StretchDIBits(HDC dc, int x, int y, int w, int h, int sx, int sy, int sw, int sh, const void* bits,
                   const BITMAPINFO* bmi, UINT, DWORD rop)
 {
-    if (!KnownSourceRop(rop)) return 0;
-    if (!bmi) return 0;
+    if (!KnownSourceRop(rop) || !bmi || !SaneBlt(x, y, w, h, sx, sy, sw, sh)) return 0;
     const int H = std::abs(bmi->bmiHeader.biHeight);
     std::optional<TSurface> src = DibSurface(bits, bmi, H);
     if (!src) return 0;
@@ -328,7 +341,8 @@ int StretchDIBits(HDC dc, int x, int y, int w, int h, int sx, int sy, int sw, in
 int SetDIBitsToDevice(HDC dc, int x, int y, DWORD w, DWORD h, int sx, int sy, UINT startScan, UINT lines,
                       const void* bits, const BITMAPINFO* bmi, UINT)
 {
-    if (!bmi || lines == 0 || w > (1u << 28) || h > (1u << 28)) return 0;
+    if (!bmi || lines == 0 || !SaneBlt(x, y, int(std::min<DWORD>(w, 1u << 29)), int(std::min<DWORD>(h, 1u << 29)), sx, sy, 0, 0))
+        return 0;
     const int H = std::abs(bmi->bmiHeader.biHeight);
     if (startScan >= UINT(H)) return 0;
     const int n = int(std::min<UINT>(lines, UINT(H) - startScan));
@@ -339,23 +353,11 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD w, DWORD h, int sx, int sy, UI
     const bool bottomUp = bmi->bmiHeader.biHeight > 0;
     // Rows of the whole picture, counted from its origin corner; the band
     // holds rows startScan .. startScan + n - 1.
-    for (int j = 0; j < int(h); ++j)
-    {
-        // Destination row j shows picture row r.
-        const int r = bottomUp ? sy + int(h) - 1 - j : sy + j;
-        const int k = r - int(startScan);
-        if (k < 0 || k >= n) continue;
-        const int bandRow = bottomUp ? n - 1 - k : k;   // top-down row of the band surface
-        const TPixel* srow = band->Row(bandRow);
-        for (int i = 0; i < int(w); ++i)
-        {
-            const int c = sx + i;
-            if (c < 0 || c >= band->Width()) continue;
-            const TPoint p = t.ToSurface(x + i, y + j);
-            if (!t.Clip().Contains(p)) continue;
-            t.Surface().Row(p.Y)[p.X] = srow[c];
-        }
-    }
+    // Destination row j shows the band's top-down row j + off; rows the band
+    // does not hold are left alone.
+    const int off = bottomUp ? n + int(startScan) - sy - int(h) : sy - int(startScan);
+    BlitCore(t, t.ToSurface(TRect(x, y, x + int(w), y + int(h))), *band,
+             TRect(sx, off, sx + int(w), off + int(h)), false, false, [](TPixel& dp, TPixel sp) { dp = sp; });
     return n;
 }
 

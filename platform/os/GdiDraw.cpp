@@ -80,48 +80,72 @@ const std::vector<int>& DashPattern(UINT style)
     }
 }
 
+bool DashOn(const std::vector<int>& pattern, long long k)
+{
+    if (pattern.empty()) return true;
+    long long total = 0;
+    for (int v : pattern) total += v;
+    long long pos = k % total;
+    for (size_t i = 0; i < pattern.size(); ++i)
+    {
+        if (pos < pattern[i]) return (i % 2) == 0;
+        pos -= pattern[i];
+    }
+    return true;
+}
+
 // A line in surface coordinates from a to b, b excluded, with the DC's pen.
+// Pixel k along the major axis sits at the minor offset round(k * minor /
+// major); only the steps that can reach the clip are walked, so a line far
+// longer than the surface costs no more than one across it.
 void PenLine(DrawTarget& t, const DeviceContext* dc, const GdiPen* pen, TPoint a, TPoint b)
 {
     const TPixel color = ColorRefToPixel(pen->Log.lopnColor);
     const TPixel bk = ColorRefToPixel(dc->S.BkColor);
     const int rop = dc->S.Rop2;
-    const int w = pen->Log.lopnWidth.X;
+    const int w = std::max(1, pen->Log.lopnWidth.X);
     const std::vector<int>& pattern = DashPattern(pen->Log.lopnStyle);
-    int dx = std::abs(b.X - a.X), dy = -std::abs(b.Y - a.Y);
-    const int sx = a.X < b.X ? 1 : -1, sy = a.Y < b.Y ? 1 : -1;
-    int err = dx + dy;
-    int x = a.X, y = a.Y;
-    size_t seg = 0;
-    int left = pattern.empty() ? 0 : pattern[0];
-    while (x != b.X || y != b.Y)
+    const long long dx = (long long)b.X - a.X, dy = (long long)b.Y - a.Y;
+    const long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    const int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+    const bool xMajor = adx >= ady;
+    const long long n = xMajor ? adx : ady, minorD = xMajor ? ady : adx;
+    if (n == 0) return;
+    const TRect cb = t.Clip().Bounds();
+    if (cb.IsEmpty()) return;
+    // Steps whose major coordinate lies within the clip box (pen width added).
+    const long long lo = (xMajor ? cb.Left : cb.Top) - w, hi = (xMajor ? cb.Right : cb.Bottom) + w;
+    const long long start = xMajor ? a.X : a.Y;
+    const int step = xMajor ? sx : sy;
+    long long k0, k1;
+    if (step > 0)
     {
-        bool on = true;
-        if (!pattern.empty())
+        k0 = std::max(0LL, lo - start);
+        k1 = std::min(n, hi - start);
+    }
+    else
+    {
+        k0 = std::max(0LL, start - (hi - 1));
+        k1 = std::min(n, start - lo + 1);
+    }
+    const int o = (w - 1) / 2;
+    for (long long k = k0; k < k1; ++k)
+    {
+        const long long m = (2 * k * minorD + n) / (2 * n);
+        const int x = int(xMajor ? a.X + k * sx : a.X + m * sx);
+        const int y = int(xMajor ? a.Y + m * sy : a.Y + k * sy);
+        if (w == 1)
         {
-            on = (seg % 2) == 0;
-            if (--left <= 0)
-            {
-                seg = (seg + 1) % pattern.size();
-                left = pattern[seg];
-            }
-        }
-        if (w <= 1)
-        {
-            if (on)
+            if (DashOn(pattern, k))
                 Plot(t, x, y, color, rop);
             else if (dc->S.BkMode == OPAQUE)
                 Plot(t, x, y, bk, rop);
         }
         else
         {
-            const int o = (w - 1) / 2;
             for (int yy = y - o; yy < y - o + w; ++yy)
                 for (int xx = x - o; xx < x - o + w; ++xx) Plot(t, xx, yy, color, rop);
         }
-        const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; x += sx; }
-        if (e2 <= dx) { err += dx; y += sy; }
     }
 }
 
@@ -172,7 +196,7 @@ void FillPolygon(DrawTarget& t, const std::vector<TPoint>& pts, TPixel color, in
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF c)
 {
     DrawTarget t(dc);
-    if (!t) return CLR_INVALID;
+    if (!t || !Sane(x, y)) return CLR_INVALID;
     TPoint p = t.ToSurface(x, y);
     if (!t.Clip().Contains(p)) return CLR_INVALID;
     t.Surface().Row(p.Y)[p.X] = ColorRefToPixel(c);
@@ -182,7 +206,7 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF c)
 COLORREF GetPixel(HDC dc, int x, int y)
 {
     DrawTarget t(dc, false);
-    if (!t) return CLR_INVALID;
+    if (!t || !Sane(x, y)) return CLR_INVALID;
     TPoint p = t.ToSurface(x, y);
     if (!t.Clip().Contains(p)) return CLR_INVALID;
     return PixelToColorRef(t.Surface().Row(p.Y)[p.X]);
@@ -190,7 +214,7 @@ COLORREF GetPixel(HDC dc, int x, int y)
 
 BOOL MoveToEx(HDC dc, int x, int y, TPoint* old)
 {
-    if (!IsLiveDC(dc)) return FALSE;
+    if (!IsLiveDC(dc) || !Sane(x, y)) return FALSE;
     if (old) *old = dc->S.CurPos;
     dc->S.CurPos = TPoint(x, y);
     return TRUE;
@@ -206,7 +230,7 @@ BOOL GetCurrentPositionEx(HDC dc, TPoint* pos)
 BOOL LineTo(HDC dc, int x, int y)
 {
     DrawTarget t(dc);
-    if (!IsLiveDC(dc)) return FALSE;
+    if (!IsLiveDC(dc) || !Sane(x, y)) return FALSE;
     const TPoint from = dc->S.CurPos;
     dc->S.CurPos = TPoint(x, y);
     if (!t) return TRUE;
@@ -214,10 +238,17 @@ BOOL LineTo(HDC dc, int x, int y)
     return TRUE;
 }
 
+bool SanePoints(const TPoint* pts, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (!Sane(pts[i].X, pts[i].Y)) return false;
+    return true;
+}
+
 BOOL Polyline(HDC dc, const TPoint* pts, int count)
 {
     DrawTarget t(dc);
-    if (!IsLiveDC(dc) || count < 2 || !pts) return FALSE;
+    if (!IsLiveDC(dc) || count < 2 || !pts || !SanePoints(pts, count)) return FALSE;
     if (!t) return TRUE;
     if (const GdiPen* pen = PenOf(dc))
         for (int i = 0; i + 1 < count; ++i)
@@ -228,7 +259,7 @@ BOOL Polyline(HDC dc, const TPoint* pts, int count)
 BOOL Polygon(HDC dc, const TPoint* pts, int count)
 {
     DrawTarget t(dc);
-    if (!IsLiveDC(dc) || count < 2 || !pts) return FALSE;
+    if (!IsLiveDC(dc) || count < 2 || !pts || !SanePoints(pts, count)) return FALSE;
     if (!t) return TRUE;
     std::vector<TPoint> sp;
     sp.reserve(size_t(count));
@@ -244,7 +275,7 @@ BOOL Polygon(HDC dc, const TPoint* pts, int count)
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom)
 {
     DrawTarget t(dc);
-    if (!IsLiveDC(dc)) return FALSE;
+    if (!IsLiveDC(dc) || !Sane(left, top, right, bottom)) return FALSE;
     if (!t) return TRUE;
     TRect r = t.ToSurface(TRect(std::min(left, right), std::min(top, bottom), std::max(left, right),
                                 std::max(top, bottom)));
@@ -271,7 +302,7 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom)
 int FillRect(HDC dc, const TRect& r, HBRUSH brush)
 {
     DrawTarget t(dc);
-    if (!t) return 0;
+    if (!t || !Sane(r)) return 0;
     COLORREF c;
     if (!BrushColor(brush, c)) return 0;
     FillSurfaceRect(t, t.ToSurface(r), ColorRefToPixel(c));
@@ -281,7 +312,7 @@ int FillRect(HDC dc, const TRect& r, HBRUSH brush)
 int FrameRect(HDC dc, const TRect& r, HBRUSH brush)
 {
     DrawTarget t(dc);
-    if (!t) return 0;
+    if (!t || !Sane(r)) return 0;
     COLORREF c;
     if (!BrushColor(brush, c)) return 0;
     const TRect s = t.ToSurface(r);
@@ -297,16 +328,20 @@ int FrameRect(HDC dc, const TRect& r, HBRUSH brush)
 BOOL DrawFocusRect(HDC dc, const TRect& r)
 {
     DrawTarget t(dc);
-    if (!t) return FALSE;
+    if (!t || !Sane(r)) return FALSE;
     const TRect s = t.ToSurface(r);
-    if (s.IsEmpty()) return TRUE;
+    TRect vis;
+    if (!IntersectRect(vis, s, t.Surface().Bounds())) return TRUE;
     auto inv = [&](int x, int y) {
         if (((x + y) & 1) == 0) Plot(t, x, y, 0xFFFFFF, R2_XORPEN);
     };
-    for (int x = s.Left; x < s.Right; ++x) inv(x, s.Top);
-    if (s.Bottom - 1 > s.Top)
-        for (int x = s.Left; x < s.Right; ++x) inv(x, s.Bottom - 1);
-    for (int y = s.Top + 1; y < s.Bottom - 1; ++y)
+    // Walk only the part of the frame inside the surface.
+    for (int x = vis.Left; x < vis.Right; ++x)
+    {
+        inv(x, s.Top);
+        if (s.Bottom - 1 > s.Top) inv(x, s.Bottom - 1);
+    }
+    for (int y = std::max(vis.Top, s.Top + 1); y < std::min(vis.Bottom, s.Bottom - 1); ++y)
     {
         inv(s.Left, y);
         if (s.Right - 1 > s.Left) inv(s.Right - 1, y);
@@ -317,7 +352,7 @@ BOOL DrawFocusRect(HDC dc, const TRect& r)
 BOOL DrawEdge(HDC dc, TRect& r, UINT edge, UINT flags)
 {
     DrawTarget t(dc);
-    if (!IsLiveDC(dc)) return FALSE;
+    if (!IsLiveDC(dc) || !Sane(r)) return FALSE;
     struct Ring { bool on; COLORREF tl, br; };
     Ring rings[2];
     const UINT outer = edge & BDR_OUTER, inner = edge & BDR_INNER;

@@ -77,6 +77,16 @@ inline TPoint DeviceShift(const DeviceContext* dc)
 // The surface a DC currently uses (memory DCs: the selected bitmap's).
 TSurface* SurfaceOf(HDC dc, GdiBitmap** dib24 = nullptr);
 
+// Coordinates beyond this magnitude are refused by the drawing calls, so
+// that no sum of coordinates, origins and extents can overflow.
+constexpr long long kCoordLimit = 1LL << 28;
+template <class... T>
+bool Sane(T... v)
+{
+    return ((static_cast<long long>(v) > -kCoordLimit && static_cast<long long>(v) < kCoordLimit) && ...);
+}
+inline bool Sane(const TRect& r) { return Sane(r.Left, r.Top, r.Right, r.Bottom); }
+
 // Raster helpers shared by the drawing sources.
 TPixel BlendOver(TPixel dst, TPixel color, int coverage);   // straight alpha
 TPixel ApplyRop2(int rop2, TPixel dst, TPixel pen);

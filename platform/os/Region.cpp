@@ -302,6 +302,12 @@ int OffsetRgn(HRGN rgn, int dx, int dy)
 {
     TRegion* r = MutableRegionOf(rgn);
     if (!r) return RGN_ERROR;
+    // Refuse a move that would carry coordinates out of the integer range.
+    const TRect bx = r->Bounds();
+    auto fits = [](long long v) { return v > -(1LL << 30) && v < (1LL << 30); };
+    if (!r->IsEmpty() && !(fits(bx.Left + (long long)dx) && fits(bx.Right + (long long)dx) &&
+                           fits(bx.Top + (long long)dy) && fits(bx.Bottom + (long long)dy)))
+        return RGN_ERROR;
     r->Offset(dx, dy);
     return KindOf(*r);
 }

@@ -561,7 +561,7 @@ UINT GetTextAlign(HDC dc) { return IsLiveDC(dc) ? dc->S.TextAlign : 0xFFFFFFFF; 
 BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* rc, std::string_view text, const int* dx)
 {
     DrawTarget t(dc);
-    if (!IsLiveDC(dc)) return FALSE;
+    if (!IsLiveDC(dc) || !Sane(x, y) || (rc && !Sane(*rc))) return FALSE;
     std::lock_guard<std::recursive_mutex> g(TextMutex());
     GdiFont* f = FontOf(dc);
     FontFaceSet& fs = *f->Faces;
@@ -611,12 +611,14 @@ BOOL TextOut(HDC dc, int x, int y, std::string_view text) { return ExtTextOut(dc
 LONG TabbedTextOut(HDC dc, int x, int y, std::string_view text, int count, const int* tabs, int tabOrigin)
 {
     DrawTarget t(dc);
-    if (!IsLiveDC(dc)) return 0;
+    if (!IsLiveDC(dc) || !Sane(x, y, tabOrigin)) return 0;
     std::lock_guard<std::recursive_mutex> g(TextMutex());
     GdiFont* f = FontOf(dc);
     FontFaceSet& fs = *f->Faces;
     const std::u32string cps = Decode(text);
     if (count < 0 || !tabs) count = 0;
+    for (int k = 0; k < count; ++k)
+        if (!Sane(tabs[k])) return 0;
     const int step = count == 0 ? 8 * fs.aveWidth : (count == 1 ? std::max(1, tabs[0]) : 0);
     // Advances with tabs resolved to their stops.
     std::vector<int> adv(cps.size());
@@ -797,7 +799,8 @@ void WrapParagraph(FontFaceSet& fs, const Line& para, int maxW, int tabStep, std
 
 int DrawTextEx(HDC dc, std::string_view text, TRect& rc, UINT format, DRAWTEXTPARAMS* params)
 {
-    if (!IsLiveDC(dc)) return 0;
+    if (!IsLiveDC(dc) || !Sane(rc)) return 0;
+    if (params && !Sane(params->iLeftMargin, params->iRightMargin, params->iTabLength)) return 0;
     std::lock_guard<std::recursive_mutex> g(TextMutex());
     GdiFont* f = FontOf(dc);
     FontFaceSet& fs = *f->Faces;
