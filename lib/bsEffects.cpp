@@ -315,6 +315,15 @@ void TbsBitmap::Assign(const TbsBitmap& source)
     FAlphaBlend = source.FAlphaBlend;
 }
 
+void TbsBitmap::Assign(const TPersistent* source)
+{
+    if (const auto* b = dynamic_cast<const TbsBitmap*>(source)) {
+        Assign(*b);
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
 TbsBitmapLink* TbsBitmap::GetBitmapLink(const TRect& r)
 {
     auto* link = new TbsBitmapLink();
@@ -606,6 +615,15 @@ void TbsBitmapLink::Assign(const TbsBitmapLink& s)
     FMasked = s.FMasked;
     FMaskedBorder = s.FMaskedBorder;
     FMaskedAngles = s.FMaskedAngles;
+}
+
+void TbsBitmapLink::Assign(const TPersistent* source)
+{
+    if (const auto* l = dynamic_cast<const TbsBitmapLink*>(source)) {
+        Assign(*l);
+        return;
+    }
+    TPersistent::Assign(source);
 }
 
 bool TbsBitmapLink::Assigned() const

@@ -9,6 +9,7 @@
 // TbsBitmapLink: a named rectangle of a TbsBitmap.
 #pragma once
 #include "lib/bsUtils.h"
+#include "platform/gui/Classes.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Geometry.h"
 #include "platform/core/Types.h"
@@ -72,7 +73,7 @@ void BlendRunMMX(const TbsColor* src, TbsColor* dst, int count);
 
 class TbsBitmapLink;
 
-class TbsBitmap : public TObject
+class TbsBitmap : public TPersistent
 {
 public:
     TbsBitmap();
@@ -88,8 +89,10 @@ public:
     bool Empty() const { return FBits == nullptr; }
     void Clear(TbsColor color);
 
-    // Copies pixels, name and flags of another TbsBitmap.
+    // Copies pixels, name and flags of another TbsBitmap (an empty source
+    // empties this bitmap).
     void Assign(const TbsBitmap& source);
+    void Assign(const TPersistent* source) override;
 
     void CheckingAlphaBlend();
     void CheckingAlphaBlend(const TRect& r);   // scans the whole bitmap as well
@@ -263,11 +266,12 @@ std::vector<int> BuildStretchMap(int dstStart, int dstLen, int clipStart, int cl
 // ---------------------------------------------------------------------------
 // TbsBitmapLink: a named rectangle of a bitmap it does not own.
 
-class TbsBitmapLink : public TObject
+class TbsBitmapLink : public TPersistent
 {
 public:
     TbsBitmapLink() = default;
     void Assign(const TbsBitmapLink& source);
+    void Assign(const TPersistent* source) override;
     void LoadFromStream(TStream& stream);
     void SaveToStream(TStream& stream);
     void CheckingMasked();
@@ -402,3 +406,67 @@ private:
     void SampledBlur(TbsEffectBmp* msk, int amount, Op op);
 
 };
+
+// ---------------------------------------------------------------------------
+// Text effects on a device context: its selected font, its text colour for
+// the text itself, `color` (0x00BBGGRR) for the glow. `size` is the halo's
+// blur radius and margin, `offset` a shift of the halo or the gap below the
+// text, `format` the text-drawing flags.
+
+void DrawEffectText(HDC dc, const TRect& r, const std::string& text, int size, COLORREF color,
+                    int offset, UINT format);
+int DrawEffectText2(HDC dc, const TRect& r, const std::string& text, int size, COLORREF color,
+                    int offset, UINT format);
+int DrawEffectText3(HDC dc, const TRect& r, const std::string& text, COLORREF color, UINT format);
+void DrawEffectText4(HDC dc, const TRect& r, const std::string& text, COLORREF color, int offset,
+                     UINT format);
+
+// ---------------------------------------------------------------------------
+// Layered windows
+
+// Constant opacity of a window that already has the layered style.
+void SetLayeredAlpha(HWND wnd, BYTE alpha);
+// Shows `bitmap` (straight alpha) as the picture of the layered window `wnd`
+// at the window's position, with the constant opacity `alpha`.
+void UpdateLayeredWindowFromBitmap(TbsBitmap* bitmap, BYTE alpha, HWND wnd);
+// target := image as 32 bits with alpha = grey level of mask.
+void MakeAlphaBitmap(TbsBitmap* image, TbsBitmap* mask, TbsBitmap* target);
+
+// ---------------------------------------------------------------------------
+// Layered overlays: a picture with per-pixel alpha floating over the screen
+// in a click-through popup window that never activates, fading in over
+// eleven ticks of 25 ms to the opacity asked for.
+
+class TbsLayerManager : public TComponent
+{
+public:
+    explicit TbsLayerManager(TComponent* owner);
+    ~TbsLayerManager() override;
+
+    // Shows image at (x, y) (screen coordinates) with alpha from the mask's
+    // grey level, fading from opacity 0 to alphaBlendValue.
+    void Show(int x, int y, TbsBitmap* image, TbsBitmap* imageMask, int alphaBlendValue);
+    void Hide();
+    void StartTimer();
+    void StopTimer();
+    // One step of the fade (the timer's handler).
+    void FadeStep();
+
+    HWND GetLayerWindow() const { return LayerWindow; }
+    TbsBitmap* GetBitmap() const { return Bmp; }
+    bool GetTimerEnabled() const { return TimerId != 0; }
+
+    HWND LayerWindow = nullptr;
+    TbsBitmap* Bmp = nullptr;
+    int EndAlphaBlendValue = 0;
+    int BeginAlphaBlendValue = 0;
+    int StepAlphaBlendValue = 0;
+    bool IsVisible = false;
+    bool TopMostMode = true;
+
+private:
+    std::uintptr_t TimerId = 0;
+};
+
+// Window class of the overlay windows.
+constexpr const char* bsLayerWindowClass = "TbsLayerWindow";

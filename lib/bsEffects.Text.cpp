@@ -1,0 +1,183 @@
+// Glow, plate and reflection text effects, and the layered-window wrappers.
+#include "lib/bsEffects.h"
+#include "platform/os/Gdi.h"
+#include "platform/os/Messages.h"
+#include "platform/os/Text.h"
+#include "platform/os/Window.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+// A work bitmap that draws text with the font of `dc` in red on nothing.
+void PrepareTextBitmap(TbsBitmap& b, HDC dc)
+{
+    SelectObject(b.GetDC(), GetCurrentObject(dc, OBJ_FONT));
+    SetTextColor(b.GetDC(), RGB(255, 0, 0));
+    SetBkMode(b.GetDC(), TRANSPARENT);
+}
+
+// Alpha from the red channel, colour from `color`.
+void RedToGlow(TbsBitmap& b, COLORREF color)
+{
+    const TbsColor rgb = ColorToBsColor(color) & 0x00FFFFFFu;
+    TbsColor* p = b.Bits();
+    for (int i = 0, n = b.Width() * b.Height(); i < n; ++i) p[i] = (((p[i] >> 16) & 0xFF) << 24) | rgb;
+}
+
+int GlowText(HDC dc, const TRect& r, const std::string& text, int size, COLORREF color, int offset,
+             UINT format, bool fivefold)
+{
+    const int w = RectWidth(r) + 2 * size, h = RectHeight(r) + 2 * size;
+    if (w > 0 && h > 0 && dc) {
+        TbsBitmap b;
+        b.SetSize(w, h);
+        PrepareTextBitmap(b, dc);
+        const TRect t(size, size, w - size, h - size);
+        if (fivefold) {
+            const TPoint moves[5] = {{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+            for (const TPoint& m : moves) {
+                TRect tt = t;
+                OffsetRect(tt, m.X, m.Y);
+                DrawText(b.GetDC(), text, tt, format);
+            }
+        } else {
+            TRect tt = t;
+            DrawTextUnicode(b.GetDC(), text, tt, format);
+        }
+        BlurBitmap(&b, size);
+        RedToGlow(b, color);
+        b.SetAlphaBlend(true);
+        b.Draw(dc, r.Left - size + offset, r.Top - size + offset);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    TRect rr = r;
+    return fivefold ? DrawText(dc, text, rr, format) : DrawTextUnicode(dc, text, rr, format);
+}
+}  // namespace
+
+void DrawEffectText(HDC dc, const TRect& r, const std::string& text, int size, COLORREF color,
+                    int offset, UINT format)
+{
+    GlowText(dc, r, text, size, color, offset, format, true);
+}
+
+int DrawEffectText2(HDC dc, const TRect& r, const std::string& text, int size, COLORREF color,
+                    int offset, UINT format)
+{
+    return GlowText(dc, r, text, size, color, offset, format, false);
+}
+
+int DrawEffectText3(HDC dc, const TRect& r, const std::string& text, COLORREF color, UINT format)
+{
+    const int m = 12;
+    const int w = RectWidth(r) + 2 * m, h = RectHeight(r) + 2 * m;
+    if (w > 0 && h > 0 && dc) {
+        TbsBitmap b;
+        b.SetSize(w, h);
+        PrepareTextBitmap(b, dc);
+        const TRect t(m, m, w - m, h - m);
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FillRect(b.GetDC(), TRect(t.Left - 3, t.Top + 2, t.Right + 3, t.Bottom - 2), red);
+        DeleteObject(red);
+        const TPoint moves[9] = {{-1, -1}, {-2, -2}, {-1, 0}, {-2, 0}, {1, 0}, {2, 0}, {1, 1}, {2, 2}, {0, 0}};
+        for (const TPoint& mv : moves) {
+            TRect tt = t;
+            OffsetRect(tt, mv.X, mv.Y);
+            DrawTextUnicode(b.GetDC(), text, tt, format);
+        }
+        BlurBitmap(&b, m / 2);
+        BlurBitmap(&b, m / 2);
+        RedToGlow(b, color);
+        b.SetAlphaBlend(true);
+        b.Draw(dc, r.Left - m, r.Top - m);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    TRect rr = r;
+    return DrawTextUnicode(dc, text, rr, format);
+}
+
+void DrawEffectText4(HDC dc, const TRect& r, const std::string& text, COLORREF color, int offset,
+                     UINT format)
+{
+    const int w = RectWidth(r), h = RectHeight(r);
+    if (w > 0 && h > 0 && dc) {
+        TbsBitmap b;
+        b.SetSize(w, h);
+        PrepareTextBitmap(b, dc);
+        TRect inner(0, 0, w, h);
+        DrawTextUnicode(b.GetDC(), text, inner, format);
+        TRect calc(0, 0, w, h);
+        DrawTextUnicode(b.GetDC(), text, calc, format | DT_CALCRECT);
+        TRect outer = r;
+        DrawTextUnicode(dc, text, outer, format | DT_CALCRECT);
+        const int t = calc.Top, bt = calc.Bottom, B = outer.Bottom;
+        if (bt - t > 0) {
+            const TbsColor rgb = ColorToBsColor(color) & 0x00FFFFFFu;
+            for (int y = 0; y < h; ++y) {
+                TbsColor* row = b.ScanLine(y);
+                if (y < t || y > bt) {
+                    std::fill(row, row + w, 0u);
+                    continue;
+                }
+                double f = 0.7 - double(bt + t - y) / double(bt - t);
+                if (f < 0) f = 0;
+                for (int x = 0; x < w; ++x) {
+                    const int a = int(((row[x] >> 16) & 0xFF) * f);
+                    row[x] = (TbsColor(a) << 24) | rgb;
+                }
+            }
+        }
+        b.FlipVert();
+        b.SetAlphaBlend(true);
+        b.Draw(dc, r.Left, B + bt + offset - h);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    TRect rr = r;
+    DrawTextUnicode(dc, text, rr, format);
+}
+
+// ---------------------------------------------------------------------------
+// Layered windows
+
+void SetLayeredAlpha(HWND wnd, BYTE alpha)
+{
+    if (!wnd) return;
+    SetLayeredWindowAttributes(wnd, 0, alpha, LWA_ALPHA);
+}
+
+void UpdateLayeredWindowFromBitmap(TbsBitmap* bitmap, BYTE alpha, HWND wnd)
+{
+    if (!bitmap || bitmap->Empty() || !wnd) return;
+    // The window layer takes premultiplied pixels; the bitmap holds straight ones.
+    TbsBitmap pm;
+    pm.Assign(*bitmap);
+    TbsColor* p = pm.Bits();
+    for (int i = 0, n = pm.Width() * pm.Height(); i < n; ++i) {
+        const TbsColor a = p[i] >> 24;
+        TbsColor out = a << 24;
+        for (int sh = 0; sh < 24; sh += 8) out |= ((((p[i] >> sh) & 0xFF) * a + 127) / 255) << sh;
+        p[i] = out;
+    }
+    TRect wr;
+    GetWindowRect(wnd, &wr);
+    const TPoint pos(wr.Left, wr.Top), origin(0, 0);
+    const TSize size(pm.Width(), pm.Height());
+    BLENDFUNCTION bf;
+    bf.BlendOp = AC_SRC_OVER;
+    bf.BlendFlags = 0;
+    bf.SourceConstantAlpha = alpha;
+    bf.AlphaFormat = AC_SRC_ALPHA;
+    UpdateLayeredWindow(wnd, nullptr, &pos, &size, pm.GetDC(), &origin, 0, &bf, ULW_ALPHA);
+}
+
+void MakeAlphaBitmap(TbsBitmap* image, TbsBitmap* mask, TbsBitmap* target)
+{
+    if (!image || !target) return;
+    target->Assign(*image);
+    if (!mask) return;
+    TbsBitmap tmp;
+    tmp.Assign(*mask);
+    SetAlphaFromMask(target, &tmp);
+}
