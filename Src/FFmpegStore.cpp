@@ -34,7 +34,30 @@ bool TCustomFFmpeg::OptDefaultInt(const std::string& AName, int AValue)
 
 bool TCustomFFmpeg::OptDefaultHinted(const std::string& AName, const std::string& AValue, const std::string& AHint)
 {
-    if (SetFFOption(*FOptions, AName, AValue))
+    // These rate-control options meant the video codec only; the current
+    // library also marks them for audio. The audio and subtitle contexts keep
+    // their values, so that "b" never becomes an audio bit rate.
+    static const char* const videoOnly[] = {"b", "maxrate", "minrate", "bufsize", "bt"};
+    std::string saved[2];
+    const int others[2] = {AVMEDIA_TYPE_AUDIO, AVMEDIA_TYPE_SUBTITLE};
+    bool isVideoOnly = false;
+    for (const char* k : videoOnly)
+        isVideoOnly = isVideoOnly || AName == k;
+    if (isVideoOnly)
+        for (int i = 0; i < 2; i++) {
+            uint8_t* v = nullptr;
+            if (FOptions->avcodec_opts[others[i]] &&
+                ff::av_opt_get(FOptions->avcodec_opts[others[i]], AName.c_str(), 0, &v) >= 0 && v) {
+                saved[i] = (const char*)v;
+                ff::av_free(v);
+            }
+        }
+    bool ok = SetFFOption(*FOptions, AName, AValue);
+    if (ok && isVideoOnly)
+        for (int i = 0; i < 2; i++)
+            if (!saved[i].empty())
+                ff::av_opt_set(FOptions->avcodec_opts[others[i]], AName.c_str(), saved[i].c_str(), 0);
+    if (ok)
         return true;
     return SetPrivateOption(AName, AValue, AHint);
 }

@@ -171,6 +171,7 @@ int TCustomFFmpeg::ConfigureFilters(TAVInputStream* ist, TAVOutputStream* ost, i
     ost->graph_w = w;
     ost->graph_h = h;
     ost->graph_fmt = fmt;
+    ost->graph_ist = ist;
     return 0;
 }
 
@@ -499,8 +500,14 @@ void TCustomFFmpeg::EncodeAudioFifo(TRunState& R, TAVOutputStream* ost, bool AFl
 // ---- video -------------------------------------------------------------------------------
 void TCustomFFmpeg::DoVideoOut(TRunState& R, TAVOutputStream* ost, TAVInputStream* ist, AVFrame* decoded)
 {
-    if (decoded && (decoded->width != ost->graph_w || decoded->height != ost->graph_h ||
-                    decoded->format != ost->graph_fmt)) {
+    if (decoded && ist != ost->graph_ist) {
+        // the next input of a join: its own time base and size, the encoder's output
+        ost->graph_rebuilt = true;
+        if (ConfigureFilters(ist, ost, decoded->width, decoded->height, decoded->format,
+                             decoded->sample_aspect_ratio) < 0)
+            throw FFmpegException("Error opening filters: " + FLastErrMsg);
+    } else if (decoded && (decoded->width != ost->graph_w || decoded->height != ost->graph_h ||
+                           decoded->format != ost->graph_fmt)) {
         Log(llQuiet, Fmt("Input Stream #%d.%d frame size changed to %dx%d, %s", ist->file_index, ist->index,
                          decoded->width, decoded->height,
                          ff::av_get_pix_fmt_name(AVPixelFormat(decoded->format))

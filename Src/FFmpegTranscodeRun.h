@@ -62,6 +62,7 @@ struct TAVOutputStream
     AVFilterContext* sink = nullptr;
     int graph_w = 0, graph_h = 0, graph_fmt = -1;
     bool graph_rebuilt = false;
+    TAVInputStream* graph_ist = nullptr;   // the stream the graph was built for
     int topBand = 0, bottomBand = 0, leftBand = 0, rightBand = 0;
     // audio
     SwrContext* swr = nullptr;
@@ -84,6 +85,7 @@ struct TRunState
     int no_packet_count = 0;
     int nb_segments = 1;
     int current_file = 0;
+    int64_t last_reported_time = 0;
     AVFrame* frame = nullptr;
     AVFrame* filt = nullptr;
     AVPacket* pkt = nullptr;

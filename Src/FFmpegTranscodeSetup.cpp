@@ -772,9 +772,13 @@ void TCustomFFmpeg::ReportProgress(TRunState& R, bool AIsLast, int AFileIndex)
                 Log(llVerbose, line);
             }
         }
+        // the reported time never goes back, and a run that reached its end reports all of it
+        int64_t cur = std::max<int64_t>((int64_t)(ti1 * 1000000), R.last_reported_time);
+        if (AIsLast && !FBroken && FTotalOutputDuration > 0)
+            cur = std::max(cur, FTotalOutputDuration);
+        R.last_reported_time = cur;
         if (OnProgress)
-            OnProgress(this, AFileIndex, frameNumber, fps, q, (float)bitrate, totalSize, (int64_t)(ti1 * 1000000),
-                       FTotalOutputDuration);
+            OnProgress(this, AFileIndex, frameNumber, fps, q, (float)bitrate, totalSize, cur, FTotalOutputDuration);
         else if (Fverbose >= 0)
             Log(llVerbose, line);
     }

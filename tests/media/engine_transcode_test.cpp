@@ -1,7 +1,10 @@
 // The transcoding run: outputs checked with ffprobe against the settings and
 // against Debian's ffmpeg on the same input.
+#include <atomic>
 #include <cmath>
+#include <thread>
 
+#include "Src/FFmpegThread.h"
 #include "tests/media/engine_test_util.h"
 
 using namespace enginetest;
@@ -65,4 +68,256 @@ TEST_F(EngineTranscode, Mpeg4Mp3Avi)
     EXPECT_EQ(Probe(out, "a:0", "stream=codec_name,sample_rate,channels"), "mp3\n44100\n2");
     EXPECT_EQ(Probe(out, "v:0", "stream=nb_read_frames", "-count_frames"), "50");
     EXPECT_NEAR(Num(Probe(out, "", "format=duration")), 2.0, 0.1);
+}
+
+namespace {
+
+// Average PSNR of a file against a reference (ffmpeg's psnr filter).
+double Psnr(const std::string& file, const std::string& ref, const std::string& scale = "")
+{
+    std::string f = scale.empty() ? "[0:v][1:v]psnr" : "[1:v]" + scale + "[r];[0:v][r]psnr";
+    std::string out = Run("ffmpeg -nostdin -hide_banner -i " + Quote(file) + " -i " + Quote(ref) +
+                          " -lavfi '" + f + "' -f null - 2>&1 | grep -o 'average:[0-9.inf]*' | tail -1");
+    if (out.find("inf") != std::string::npos)
+        return 100;
+    return out.size() > 8 ? std::atof(out.c_str() + 8) : -1;
+}
+
+std::string StreamHash(const std::string& file)
+{
+    return Run("ffmpeg -nostdin -hide_banner -loglevel error -i " + Quote(file) +
+               " -map 0 -c copy -f streamhash -hash md5 - 2>/dev/null");
+}
+
+double MaxVolume(const std::string& file)
+{
+    std::string out = Run("ffmpeg -nostdin -hide_banner -i " + Quote(file) +
+                          " -map 0:a:0 -af volumedetect -f null - 2>&1 | grep -o 'max_volume: [-0-9.]*'");
+    return out.size() > 12 ? std::atof(out.c_str() + 12) : 1000;
+}
+
+}  // namespace
+
+// Our run against ffmpeg -threads 1 with the same codecs and settings.
+TEST_F(EngineTranscode, MatchesFfmpeg)
+{
+    struct Case {
+        const char* name;
+        const char* input;
+        const char* out;
+        std::vector<std::pair<std::string, std::string>> opts;
+        const char* ffargs;
+        bool video;
+    };
+    const Case cases[] = {
+        {"mpeg4-mp3-avi", "clip.mp4", "a.avi",
+         {{"vcodec", "mpeg4"}, {"b", "800000"}, {"s", "320x240"}, {"acodec", "libmp3lame"}, {"ab", "128000"}, {"ar", "44100"}, {"ac", "2"}},
+         "-c:v mpeg4 -b:v 800k -s 320x240 -c:a libmp3lame -b:a 128k -ar 44100 -ac 2", true},
+        {"h264-aac-mp4", "clip.avi", "b.mp4",
+         {{"vcodec", "libx264"}, {"vpre", "libx264-fast"}, {"b", "600000"}, {"acodec", "aac"}, {"ab", "96000"}, {"ar", "48000"}},
+         "-c:v libx264 -b:v 600k -c:a aac -b:a 96k -ar 48000", true},
+        {"mp3-audio-only", "tone.mp3", "c.mp3", {{"acodec", "libmp3lame"}, {"ab", "128000"}},
+         "-c:a libmp3lame -b:a 128k", false},
+        {"mpeg2-mp2-ts", "clip.avi", "d.ts", {{"vcodec", "mpeg2video"}, {"b", "1000000"}, {"acodec", "mp2"}},
+         "-c:v mpeg2video -b:v 1000k -c:a mp2", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string ours = dir / (std::string("ours-") + c.out), ref = dir / (std::string("ref-") + c.out);
+        ASSERT_TRUE(MakeMedia("-threads 1 -i " + Quote(Fixture(c.input)) + " " + c.ffargs, ref));
+        Convert({{}, {Fixture(c.input)}, c.opts}, ours);
+        EXPECT_EQ(Probe(ours, "", "format=format_name"), Probe(ref, "", "format=format_name"));
+        for (const char* sel : {"v:0", "a:0"}) {
+            if (!c.video && std::string(sel) == "v:0") {
+                EXPECT_EQ(Probe(ours, "v", "stream=index"), "");
+                continue;
+            }
+            EXPECT_EQ(Probe(ours, sel, "stream=codec_name,width,height,pix_fmt,r_frame_rate,sample_rate,channels"),
+                      Probe(ref, sel, "stream=codec_name,width,height,pix_fmt,r_frame_rate,sample_rate,channels"))
+                << sel;
+            // clip.avi lacks its second picture (an empty chunk): ffmpeg repeats the first
+            // picture for an mp4, where our variable-rate rule lets the time stamps jump
+            EXPECT_NEAR(Num(Probe(ours, sel, "stream=nb_read_frames", "-count_frames")),
+                        Num(Probe(ref, sel, "stream=nb_read_frames", "-count_frames")), 1)
+                << sel;
+        }
+        EXPECT_NEAR(Num(Probe(ours, "", "format=duration")), Num(Probe(ref, "", "format=duration")), 0.045);
+        if (c.video)
+            EXPECT_GE(Psnr(ours, Fixture(c.input)), 35.0);
+    }
+}
+
+TEST_F(EngineTranscode, StreamCopyKeepsEveryPacket)
+{
+    std::string ours = dir / "copy.mkv", ref = dir / "copy-ref.mkv";
+    ASSERT_TRUE(MakeMedia("-i " + Quote(Fixture("clip.mp4")) + " -c copy", ref));
+    Convert({{}, {Fixture("clip.mp4")}, {{"vcodec", "copy"}, {"acodec", "copy"}}}, ours);
+    std::string h = StreamHash(ours);
+    EXPECT_FALSE(h.empty());
+    EXPECT_EQ(h, StreamHash(ref));
+    // copy and volume do not go together
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(Fixture("clip.mp4")));
+    e->ParseOption("acodec", "copy");
+    e->ParseOption("vol", "512");
+    ASSERT_GT(e->OpenOutputFile(dir / "copy2.mkv"), 0);
+    e->StartConvert(false);
+    EXPECT_TRUE(e->FatalException());
+    EXPECT_EQ(e->FatalMessage(), "-acodec copy and -vol are incompatible (frames are not decoded)");
+    EXPECT_FALSE(std::filesystem::exists(dir / "copy2.mkv"));  // a failed run leaves no empty file
+}
+
+TEST_F(EngineTranscode, RecordingTimeAndStartOffset)
+{
+    std::string out = dir / "cut.mkv";
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+    e->ParseOption("vcodec", "mpeg4");
+    e->ParseOption("acodec", "flac");
+    e->ParseOption("ss", "0.5");
+    e->ParseOption("t", "1");
+    ASSERT_GT(e->OpenOutputFile(out), 0);
+    e->StartConvert(false);
+    ASSERT_FALSE(e->FatalException()) << e->FatalMessage();
+    EXPECT_EQ(Probe(out, "v:0", "stream=nb_read_frames", "-count_frames"), "25");
+    std::string d = Probe(out, "a:0", "stream_tags=DURATION");  // "00:00:01.000000000"
+    ASSERT_GE(d.size(), 8u);
+    EXPECT_NEAR(std::atof(d.c_str() + 6), 1.0, 0.05);
+    // the picture at the start is the source's picture at 0.5 s
+    std::string ref = dir / "cut-ref.avi";
+    ASSERT_TRUE(MakeMedia("-i " + Quote(Fixture("clip.avi")) + " -ss 0.5 -t 1 -c:v mpeg4 -q:v 2 -an", ref));
+    EXPECT_GE(Psnr(out, ref), 30.0);
+
+    // input-side seek
+    std::string in2 = dir / "cut2.avi";
+    Conversion c{{{"ss", "1"}}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"an", "1"}}};
+    Convert(c, in2);
+    EXPECT_NEAR(Num(Probe(in2, "", "format=duration")), 1.0, 0.1);
+}
+
+TEST_F(EngineTranscode, VolumeDoublesTheSamples)
+{
+    std::string out = dir / "loud.wav";
+    Convert({{}, {Fixture("tone.mp3")}, {{"acodec", "pcm_s16le"}, {"vol", "512"}}}, out);
+    double src = MaxVolume(Fixture("tone.mp3"));
+    EXPECT_NEAR(MaxVolume(out), std::min(0.0, src + 6.02), 0.2);
+    std::string quiet = dir / "quiet.wav";
+    Convert({{}, {Fixture("tone.mp3")}, {{"acodec", "pcm_s16le"}, {"vol", "64"}}}, quiet);
+    EXPECT_NEAR(MaxVolume(quiet), src - 12.04, 0.2);
+}
+
+TEST_F(EngineTranscode, CropScaleAndUserFilters)
+{
+    std::string crop = dir / "crop.avi";
+    Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"qscale", "2"}, {"croptop", "16"}, {"cropleft", "32"}, {"an", "1"}}},
+            crop);
+    EXPECT_EQ(Probe(crop, "v:0", "stream=width,height"), "288\n224");
+    EXPECT_GE(Psnr(crop, Fixture("clip.avi"), "crop=288:224:32:16"), 30.0);
+
+    std::string vf = dir / "vf.avi";
+    Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"qscale", "2"}, {"vf", "scale=160:120,hflip"}, {"an", "1"}}},
+            vf);
+    EXPECT_EQ(Probe(vf, "v:0", "stream=width,height"), "160\n120");
+    EXPECT_GE(Psnr(vf, Fixture("clip.avi"), "scale=160:120,hflip"), 30.0);
+
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+    e->ParseOption("vf", "nosuchfilter=1");
+    ASSERT_GT(e->OpenOutputFile(dir / "bad.avi"), 0);
+    e->StartConvert(false);
+    EXPECT_TRUE(e->FatalException());
+    EXPECT_EQ(e->FatalMessage().rfind("Error opening filters", 0), 0u) << e->FatalMessage();
+}
+
+TEST_F(EngineTranscode, JoinOfThreeFiles)
+{
+    std::string out = dir / "join.avi";
+    Conversion c{{}, {Fixture("clip.avi"), Fixture("clip.mp4"), Fixture("clip.avi")},
+                 {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}, {"ar", "44100"}}, true};
+    Convert(c, out);
+    EXPECT_NEAR(Num(Probe(out, "", "format=duration")), 6.0, 0.15);
+    EXPECT_EQ(Probe(out, "v:0", "stream=nb_read_frames", "-count_frames"), "150");
+    EXPECT_NEAR(Num(Probe(out, "a:0", "stream=duration")), 6.0, 0.15);
+}
+
+TEST_F(EngineTranscode, PictureSizeChangeInMidStream)
+{
+    std::string a = dir / "a.ts", b = dir / "b.ts", ab = dir / "ab.ts";
+    ASSERT_TRUE(MakeMedia("-f lavfi -i testsrc=size=320x240:rate=25:duration=1 -c:v mpeg2video -q:v 2", a));
+    ASSERT_TRUE(MakeMedia("-f lavfi -i testsrc=size=176x144:rate=25:duration=1 -c:v mpeg2video -q:v 2 "
+                          "-output_ts_offset 1",
+                          b));
+    enginetest::Run("cat " + Quote(a) + " " + Quote(b) + " > " + Quote(ab));
+    std::string out = dir / "sizes.avi";
+    LogCapture log;
+    Convert({{}, {ab}, {{"vcodec", "mpeg4"}, {"s", "320x240"}}}, out);
+    EXPECT_TRUE(log.Contains("frame size changed to 176x144"));
+    EXPECT_EQ(Probe(out, "v:0", "stream=width,height"), "320\n240");
+    int frames = std::atoi(Probe(out, "v:0", "stream=nb_read_frames", "-count_frames").c_str());
+    EXPECT_GE(frames, 48);
+}
+
+TEST_F(EngineTranscode, ProgressEventsInOrder)
+{
+    struct Ev { int frame; int64_t cur, total; int file; };
+    std::vector<Ev> evs;
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+    e->ParseOption("vcodec", "mpeg4");
+    e->ReportInterval = 0;
+    e->OnProgress = [&](TObject*, int file, int frame, int, float, float, int64_t, int64_t cur, int64_t total) {
+        evs.push_back({frame, cur, total, file});
+    };
+    ASSERT_GT(e->OpenOutputFile(dir / "p.avi"), 0);
+    e->StartConvert(false);
+    ASSERT_FALSE(e->FatalException()) << e->FatalMessage();
+    ASSERT_GE(evs.size(), 3u);
+    for (size_t i = 1; i < evs.size(); i++) {
+        EXPECT_GE(evs[i].frame, evs[i - 1].frame);
+        EXPECT_GE(evs[i].cur, evs[i - 1].cur);
+    }
+    EXPECT_EQ(evs.back().file, -1);
+    EXPECT_EQ(evs.back().frame, 50);
+    EXPECT_GT(evs.back().total, 0);
+    EXPECT_EQ(evs.back().cur * 100 / evs.back().total, 100);
+}
+
+TEST_F(EngineTranscode, SubtitlesAndSeveralStreams)
+{
+    std::string out = dir / "multi.mkv";
+    Convert({{}, {Fixture("multi.mkv")}, {{"vcodec", "mpeg4"}, {"acodec", "libvorbis"}}}, out);
+    EXPECT_EQ(Probe(out, "", "stream=codec_type"), "video\naudio\nsubtitle");
+    EXPECT_EQ(Probe(out, "s:0", "stream=codec_name"), "ass");
+    EXPECT_EQ(Probe(out, "s:0", "packet=pts_time", "-show_packets").substr(0, 1), "0");
+}
+
+TEST_F(EngineTranscode, StopOnAThreadEndsNotFinished)
+{
+    std::string big = dir / "long.avi";
+    ASSERT_TRUE(MakeMedia("-f lavfi -i testsrc=size=640x480:rate=25:duration=30 -c:v mpeg4 -q:v 3", big));
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(big));
+    e->ParseOption("vcodec", "libx264");
+    std::atomic<int> terminated{0};
+    std::atomic<int> frames{0};
+    e->ReportInterval = 0;
+    e->OnProgress = [&](TObject*, int, int f, int, float, float, int64_t, int64_t, int64_t) { frames = f; };
+    e->OnTerminate = [&](TObject*) { terminated++; };
+    ASSERT_GT(e->OpenOutputFile(dir / "stopped.mp4"), 0);
+    TThread* t = e->StartConvert(true);
+    ASSERT_NE(t, nullptr);
+    t->Start();
+    while (frames < 5)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    e->Pause();
+    EXPECT_TRUE(e->Paused());
+    int at = frames;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LE(frames - at, 2);  // at most the packet in hand
+    e->Resume();
+    e->Stop(true);
+    EXPECT_EQ(terminated, 1);
+    EXPECT_FALSE(e->Finished());
+    EXPECT_FALSE(e->FatalException()) << e->FatalMessage();
+    EXPECT_GT(std::filesystem::file_size(dir / "stopped.mp4"), 0u);  // trailer written
 }
