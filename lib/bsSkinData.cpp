@@ -166,17 +166,12 @@ void PutFlaggedPicture(std::vector<std::uint8_t>& out, const TbsSkinPicture& pic
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName, std::size_t maxSize)
 {
-    std::ifstream f(fileName, std::ios::binary);
-    if (!f) throw EbsSkinDataError("Cannot open file \"" + fileName + "\".");
-    f.seekg(0, std::ios::end);
-    std::streamoff len = f.tellg();
-    if (len < 0) throw EbsSkinDataError("Cannot read file \"" + fileName + "\".");
-    if (static_cast<std::uint64_t>(len) > maxSize)
+    TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);
+    const std::int64_t len = f.Size();
+    if (len < 0 || static_cast<std::uint64_t>(len) > maxSize)
         throw EbsSkinDataError("File \"" + fileName + "\" is too large.");
-    f.seekg(0, std::ios::beg);
     std::vector<std::uint8_t> buf(static_cast<std::size_t>(len));
-    if (len > 0 && !f.read(reinterpret_cast<char*>(buf.data()), len))
-        throw EbsSkinDataError("Cannot read file \"" + fileName + "\".");
+    if (len > 0) f.ReadBuffer(buf.data(), len);
     return buf;
 }
 
@@ -331,17 +326,28 @@ const char* const kDefaultResStrings[TbsResourceStrData::DefaultCount] = {
 };
 } // namespace
 
-TbsResourceStrData::TbsResourceStrData(TComponent* AOwner) : TComponent(AOwner) { AddDefaultStrings(); }
+TbsResourceStrData::TbsResourceStrData(TComponent* AOwner)
+    : TComponent(AOwner), FResStrs(std::make_unique<TStringList>())
+{
+    AddDefaultStrings();
+}
+
+void TbsResourceStrData::SetResStrings(const std::vector<std::string>& lines)
+{
+    FResStrs->Clear();
+    for (const std::string& line : lines) FResStrs->Add(line);
+}
 
 void TbsResourceStrData::AddDefaultStrings()
 {
-    for (const char* line : kDefaultResStrings) FResStrs.emplace_back(line);
+    for (const char* line : kDefaultResStrings) FResStrs->Add(line);
 }
 
 std::string TbsResourceStrData::GetResStr(const std::string& name) const
 {
-    for (const std::string& line : FResStrs)
+    for (int i = 0; i < FResStrs->Count(); ++i)
     {
+        const std::string line = FResStrs->Strings(i);
         std::size_t eq = line.find('=');
         std::string key = eq == std::string::npos ? line : line.substr(0, eq);
         if (SameTextAscii(key, name)) return eq == std::string::npos ? std::string() : line.substr(eq + 1);
@@ -899,11 +905,11 @@ void TbsCompressedStoredSkin::LoadFromCompressStream(const std::uint8_t* data, s
 {
     FCompressedStream.clear();
     InnerReader r(data, size);
-    if (r.Left() < 4) throw EbsSkinDataError("Stream read error");
+    if (r.Left() < 4) throw EReadError("Stream read error");
     if (r.Int("version") > 3) return;
-    if (r.Left() < 4) throw EbsSkinDataError("Stream read error");
+    if (r.Left() < 4) throw EReadError("Stream read error");
     std::int32_t len = r.Int("length");
-    if (len < 0 || static_cast<std::size_t>(len) > r.Left()) throw EbsSkinDataError("Stream read error");
+    if (len < 0 || static_cast<std::size_t>(len) > r.Left()) throw EReadError("Stream read error");
     const std::uint8_t* start = data + 8;
     FCompressedStream.assign(start, start + len);
 }
@@ -927,11 +933,8 @@ std::vector<std::uint8_t> TbsCompressedStoredSkin::SaveToCompressStream() const
 void TbsCompressedStoredSkin::SaveToCompressFile(const std::string& fileName) const
 {
     if (Empty()) return;
-    std::vector<std::uint8_t> out = SaveToCompressStream();
-    std::ofstream f(fileName, std::ios::binary | std::ios::trunc);
-    if (!f) throw EbsSkinDataError("Cannot create file \"" + fileName + "\".");
-    f.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    if (!f) throw EbsSkinDataError("Cannot write file \"" + fileName + "\".");
+    TFileStream f(fileName, fmCreate);
+    SaveToCompressStream(f);
 }
 
 void TbsCompressedStoredSkin::DeCompressToStream(std::vector<std::uint8_t>& out) const
@@ -939,6 +942,34 @@ void TbsCompressedStoredSkin::DeCompressToStream(std::vector<std::uint8_t>& out)
     std::vector<std::uint8_t> inner =
         bsDecompressBytes(FCompressedStream.data(), FCompressedStream.size(), TbsSkinData::MaxInnerSize);
     out.insert(out.end(), inner.begin(), inner.end());
+}
+
+void TbsCompressedStoredSkin::LoadFromCompressStream(TStream& stream)
+{
+    FCompressedStream.clear();
+    stream.SetPosition(0);
+    std::int32_t head[2];
+    stream.ReadBuffer(&head[0], 4);
+    if (head[0] > 3) return;
+    stream.ReadBuffer(&head[1], 4);
+    const std::int64_t left = stream.Size() - stream.Position();
+    if (head[1] < 0 || head[1] > left) throw EReadError("Stream read error");
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(head[1]));
+    if (!data.empty()) stream.ReadBuffer(data.data(), head[1]);
+    FCompressedStream = std::move(data);
+}
+
+void TbsCompressedStoredSkin::SaveToCompressStream(TStream& stream) const
+{
+    std::vector<std::uint8_t> out = SaveToCompressStream();
+    stream.WriteBuffer(out.data(), static_cast<std::int64_t>(out.size()));
+}
+
+void TbsCompressedStoredSkin::DeCompressToStream(TStream& out) const
+{
+    std::vector<std::uint8_t> inner;
+    DeCompressToStream(inner);
+    if (!inner.empty()) out.WriteBuffer(inner.data(), static_cast<std::int64_t>(inner.size()));
 }
 
 void TbsCompressedStoredSkin::SetFileName(const std::string& name)

@@ -20,6 +20,7 @@
 #include "lib/bszlibcompress.h"
 #include "platform/core/Types.h"
 #include "platform/gui/Classes.h"
+#include "platform/gui/Strings.h"
 
 // Window messages of the skin library (user range; WPARAM is the sending
 // store, LPARAM is 1000 for the skin-change messages).
@@ -69,8 +70,10 @@ public:
     explicit TbsResourceStrData(TComponent* AOwner = nullptr);
 
     // Lines NAME=value.
-    const std::vector<std::string>& ResStrings() const { return FResStrs; }
-    void SetResStrings(const std::vector<std::string>& lines) { FResStrs = lines; }
+    TStrings* ResStrings() const { return FResStrs.get(); }
+    // Replaces the lines with a copy of the given ones.
+    void SetResStrings(const TStrings* lines) { FResStrs->Assign(lines); }
+    void SetResStrings(const std::vector<std::string>& lines);
     std::uint8_t CharSet() const { return FCharSet; }
     void SetCharSet(std::uint8_t c) { FCharSet = c; }
 
@@ -80,7 +83,7 @@ public:
     void AddDefaultStrings();
 
 private:
-    std::vector<std::string> FResStrs;
+    std::unique_ptr<TStringList> FResStrs;
     std::uint8_t FCharSet = 1;
 };
 
@@ -257,8 +260,13 @@ public:
         LoadFromCompressStream(data.data(), data.size());
     }
     std::vector<std::uint8_t> SaveToCompressStream() const;
+    // The same on platform streams: the container is read from the start of
+    // the stream and written at its position.
+    void LoadFromCompressStream(TStream& stream);
+    void SaveToCompressStream(TStream& stream) const;
     // Inflates the compressed stream and appends the inner stream to `out`.
     void DeCompressToStream(std::vector<std::uint8_t>& out) const;
+    void DeCompressToStream(TStream& out) const;
 
     std::string Description;
     const std::string& FileName() const { return FFileName; }

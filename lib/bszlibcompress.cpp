@@ -1,7 +1,5 @@
 #include "lib/bszlibcompress.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <string>
 
@@ -96,4 +94,229 @@ std::vector<std::uint8_t> bsDecompressBytes(const std::uint8_t* data, std::size_
     }
     inflateEnd(&z);
     return out;
+}
+
+// ---------------------------------------------------------------------------
+// Streams
+
+namespace
+{
+[[noreturn]] void InvalidCompressionOp() { throw ECompressionError("Invalid stream operation"); }
+[[noreturn]] void InvalidDecompressionOp() { throw EDecompressionError("Invalid stream operation"); }
+
+int CCheck(int rc)
+{
+    if (rc < 0) throw ECompressionError("error");
+    return rc;
+}
+
+int DCheck(int rc)
+{
+    // A stream that asks for a preset dictionary cannot go on either.
+    if (rc < 0 || rc == Z_NEED_DICT) throw EDecompressionError("compression error");
+    return rc;
+}
+} // namespace
+
+TCustomZlibStream::TCustomZlibStream(TStream& Strm) : FStrm(Strm), FStrmPos(Strm.Position()) {}
+
+void TCustomZlibStream::Progress()
+{
+    if (OnProgress) OnProgress(this);
+}
+
+TCompressionStream::TCompressionStream(TCompressionLevel CompressionLevel, TStream& Dest) : TCustomZlibStream(Dest)
+{
+    FZRec.next_out = FBuffer;
+    FZRec.avail_out = sizeof FBuffer;
+    CCheck(deflateInit(&FZRec, bsZlibLevel(CompressionLevel)));
+}
+
+TCompressionStream::~TCompressionStream()
+{
+    try
+    {
+        Finish();
+    }
+    catch (...)
+    {
+        // A destructor cannot raise; Finish has ended the zlib state.
+    }
+}
+
+void TCompressionStream::Finish()
+{
+    if (FFinished) return;
+    FFinished = true;
+    try
+    {
+        FZRec.next_in = nullptr;
+        FZRec.avail_in = 0;
+        if (FStrm.Position() != FStrmPos) FStrm.SetPosition(FStrmPos);
+        while (CCheck(deflate(&FZRec, Z_FINISH)) != Z_STREAM_END && FZRec.avail_out == 0)
+        {
+            FStrm.WriteBuffer(FBuffer, sizeof FBuffer);
+            FZRec.next_out = FBuffer;
+            FZRec.avail_out = sizeof FBuffer;
+        }
+        if (FZRec.avail_out < sizeof FBuffer) FStrm.WriteBuffer(FBuffer, sizeof FBuffer - FZRec.avail_out);
+        FStrmPos = FStrm.Position();
+    }
+    catch (...)
+    {
+        deflateEnd(&FZRec);
+        throw;
+    }
+    deflateEnd(&FZRec);
+}
+
+std::int64_t TCompressionStream::Read(void*, std::int64_t) { InvalidCompressionOp(); }
+
+std::int64_t TCompressionStream::Write(const void* Buffer, std::int64_t Count)
+{
+    if (FFinished) InvalidCompressionOp();
+    if (Count <= 0) return 0;
+    if (FStrm.Position() != FStrmPos) FStrm.SetPosition(FStrmPos);
+    auto* in = static_cast<const Bytef*>(Buffer);
+    std::int64_t left = Count;
+    while (left > 0)
+    {
+        uInt piece = static_cast<uInt>(std::min<std::int64_t>(left, 1 << 30));
+        FZRec.next_in = const_cast<Bytef*>(in);
+        FZRec.avail_in = piece;
+        while (FZRec.avail_in > 0)
+        {
+            CCheck(deflate(&FZRec, Z_NO_FLUSH));
+            if (FZRec.avail_out == 0)
+            {
+                FStrm.WriteBuffer(FBuffer, sizeof FBuffer);
+                FZRec.next_out = FBuffer;
+                FZRec.avail_out = sizeof FBuffer;
+                FStrmPos = FStrm.Position();
+                Progress();
+            }
+        }
+        in += piece;
+        left -= piece;
+    }
+    return Count;
+}
+
+std::int64_t TCompressionStream::Seek(std::int64_t Offset, TSeekOrigin Origin)
+{
+    if (Offset == 0 && Origin == soCurrent) return std::int64_t(FZRec.total_in);
+    InvalidCompressionOp();
+}
+
+float TCompressionStream::CompressionRate() const
+{
+    if (FZRec.total_in == 0) return 0.0f;
+    return static_cast<float>((1.0 - double(FZRec.total_out) / double(FZRec.total_in)) * 100.0);
+}
+
+TDecompressionStream::TDecompressionStream(TStream& Source) : TCustomZlibStream(Source)
+{
+    FZRec.next_in = FBuffer;
+    FZRec.avail_in = 0;
+    DCheck(inflateInit(&FZRec));
+}
+
+TDecompressionStream::~TDecompressionStream() { inflateEnd(&FZRec); }
+
+std::int64_t TDecompressionStream::Read(void* Buffer, std::int64_t Count)
+{
+    if (Count <= 0 || FEnded) return 0;
+    auto* out = static_cast<Bytef*>(Buffer);
+    std::int64_t left = Count;
+    if (FStrm.Position() != FStrmPos) FStrm.SetPosition(FStrmPos);
+    while (left > 0 && !FEnded)
+    {
+        uInt room = static_cast<uInt>(std::min<std::int64_t>(left, 1 << 30));
+        FZRec.next_out = out;
+        FZRec.avail_out = room;
+        while (FZRec.avail_out > 0 && !FEnded)
+        {
+            if (FZRec.avail_in == 0)
+            {
+                std::int64_t got = FStrm.Read(FBuffer, sizeof FBuffer);
+                if (got <= 0)
+                {
+                    // The source ended before the zlib stream did.
+                    throw EDecompressionError("compression error");
+                }
+                FZRec.next_in = FBuffer;
+                FZRec.avail_in = static_cast<uInt>(got);
+                FStrmPos = FStrm.Position();
+                Progress();
+            }
+            if (DCheck(inflate(&FZRec, Z_NO_FLUSH)) == Z_STREAM_END) FEnded = true;
+        }
+        std::int64_t done = room - FZRec.avail_out;
+        out += done;
+        left -= done;
+    }
+    return Count - left;
+}
+
+std::int64_t TDecompressionStream::Write(const void*, std::int64_t) { InvalidDecompressionOp(); }
+
+std::int64_t TDecompressionStream::Seek(std::int64_t Offset, TSeekOrigin Origin)
+{
+    const auto delivered = static_cast<std::int64_t>(FZRec.total_out);
+    std::int64_t skip;
+    if (Offset == 0 && Origin == soBeginning)
+    {
+        DCheck(inflateReset(&FZRec));
+        FZRec.next_in = FBuffer;
+        FZRec.avail_in = 0;
+        FEnded = false;
+        FStrm.SetPosition(0);
+        FStrmPos = 0;
+        return 0;
+    }
+    if (Origin == soBeginning && Offset > delivered)
+        skip = Offset - delivered;
+    else if (Origin == soCurrent && Offset >= 0)
+        skip = Offset;
+    else
+        InvalidDecompressionOp();
+    std::uint8_t buf[8192];
+    while (skip > 0)
+    {
+        std::int64_t n = Read(buf, std::min<std::int64_t>(skip, sizeof buf));
+        if (n <= 0) break;
+        skip -= n;
+    }
+    return static_cast<std::int64_t>(FZRec.total_out);
+}
+
+void CompressStream(TStream& Source, TStream& Dest)
+{
+    TCompressionStream z(clMax, Dest);
+    Source.SetPosition(0);
+    std::uint8_t buf[8192];
+    for (;;)
+    {
+        std::int64_t n = Source.Read(buf, sizeof buf);
+        if (n <= 0) break;
+        z.WriteBuffer(buf, n);
+    }
+    z.Finish();
+}
+
+void DecompressStream(TStream& Dest, TStream& Source, std::int64_t maxSize)
+{
+    Source.SetPosition(0);
+    TDecompressionStream z(Source);
+    std::uint8_t buf[4096];
+    std::int64_t total = 0;
+    for (;;)
+    {
+        std::int64_t n = z.Read(buf, sizeof buf);
+        if (n <= 0) break;
+        total += n;
+        if (maxSize >= 0 && total > maxSize)
+            throw EDecompressionError("Decompressed data exceed the limit of " + std::to_string(maxSize) + " bytes");
+        Dest.WriteBuffer(buf, n);
+    }
 }

@@ -10,12 +10,14 @@ namespace
 TEST(StringTable, DefaultLines)
 {
     TbsResourceStrData t;
-    ASSERT_EQ(t.ResStrings().size(), 131u);
+    ASSERT_EQ(t.ResStrings()->Count(), 131);
     EXPECT_EQ(t.CharSet(), 1);
-    EXPECT_EQ(t.ResStrings().front(), "MI_MINCAPTION=Mi&nimize");
-    EXPECT_EQ(t.ResStrings().back(), "DBNAV_REFRESH=REFRESH");
+    EXPECT_EQ(t.ResStrings()->Strings(0), "MI_MINCAPTION=Mi&nimize");
+    EXPECT_EQ(t.ResStrings()->Strings(130), "DBNAV_REFRESH=REFRESH");
+    std::vector<std::string> l;
+    for (int i = 0; i < t.ResStrings()->Count(); ++i) l.push_back(t.ResStrings()->Strings(i));
     std::set<std::string> names;
-    for (const std::string& line : t.ResStrings())
+    for (const std::string& line : l)
     {
         ASSERT_NE(line.find('='), std::string::npos) << line;
         names.insert(line.substr(0, line.find('=')));
@@ -34,7 +36,6 @@ TEST(StringTable, DefaultLines)
                  {"NO_SUCH_NAME", ""},            {"", ""}};
     for (const Case& c : cases) EXPECT_EQ(t.GetResStr(c.name), c.value) << c.name;
     // Neighbours in list order.
-    const auto& l = t.ResStrings();
     auto pos = [&](const char* n) {
         for (std::size_t i = 0; i < l.size(); ++i)
             if (l[i].rfind(std::string(n) + "=", 0) == 0) return i;
@@ -49,13 +50,15 @@ TEST(StringTable, DefaultLines)
 TEST(StringTable, Overrides)
 {
     TbsResourceStrData t;
-    t.SetResStrings({"MSG_BTN_OK=O=K", "MSG_BTN_CANCEL=取消", "msg_btn_cancel=second", "NOVALUE", "EMPTY="});
+    t.SetResStrings(std::vector<std::string>{"MSG_BTN_OK=O=K", "MSG_BTN_CANCEL=取消", "msg_btn_cancel=second", "NOVALUE", "EMPTY="});
     EXPECT_EQ(t.GetResStr("MSG_BTN_OK"), "O=K");          // everything after the first "="
     EXPECT_EQ(t.GetResStr("MSG_BTN_CANCEL"), "取消");      // the first line counts
     EXPECT_EQ(t.GetResStr("NOVALUE"), "");
     EXPECT_EQ(t.GetResStr("EMPTY"), "");
     EXPECT_EQ(t.GetResStr("MI_MINCAPTION"), "");          // the table exists but lacks it: empty
-    t.SetResStrings({});
+    TStringList none;
+    t.SetResStrings(&none);
+    EXPECT_EQ(t.ResStrings()->Count(), 0);
     EXPECT_EQ(t.GetResStr("MSG_BTN_OK"), "");
     t.SetCharSet(134);
     EXPECT_EQ(t.CharSet(), 134);
