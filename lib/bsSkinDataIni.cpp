@@ -21,6 +21,14 @@ bool SameText(std::string_view a, std::string_view b)
     return true;
 }
 
+std::string Lower(std::string_view s)
+{
+    std::string r(s);
+    for (char& c : r)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return r;
+}
+
 std::string_view Trim(std::string_view s)
 {
     std::size_t b = 0, e = s.size();
@@ -112,6 +120,7 @@ void TbsIniFile::SetText(std::string_view text)
 {
     if (text.size() > MaxTextSize) throw EbsSkinDataError("Skin description text is too large.");
     sections_.clear();
+    InvalidateSections();
     std::string converted;
     if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
@@ -134,7 +143,7 @@ void TbsIniFile::SetText(std::string_view text)
             std::size_t close = line.find(']');
             if (close != std::string_view::npos)
             {
-                sections_.push_back(Section{std::string(Trim(line.substr(1, close - 1))), {}});
+                sections_.push_back(Section{std::string(Trim(line.substr(1, close - 1))), {}, {}, false});
                 current = &sections_.back();
                 continue;
             }
@@ -177,23 +186,37 @@ void TbsIniFile::SaveToFile(const std::string& fileName) const
 
 const TbsIniFile::Section* TbsIniFile::FindSection(std::string_view name) const
 {
-    for (const Section& s : sections_)
-        if (SameText(s.Name, name)) return &s;
-    return nullptr;
+    if (!sectionsValid_)
+    {
+        sectionIndex_.clear();
+        for (std::size_t i = 0; i < sections_.size(); ++i) sectionIndex_.emplace(Lower(sections_[i].Name), i);
+        sectionsValid_ = true;
+    }
+    auto it = sectionIndex_.find(Lower(name));
+    return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 TbsIniFile::Section* TbsIniFile::FindSection(std::string_view name)
 {
-    for (Section& s : sections_)
-        if (SameText(s.Name, name)) return &s;
-    return nullptr;
+    return const_cast<Section*>(static_cast<const TbsIniFile*>(this)->FindSection(name));
 }
 
 const TbsIniFile::Key* TbsIniFile::FindKey(const Section& s, std::string_view name)
 {
-    for (const Key& k : s.Keys)
-        if (SameText(k.Name, name)) return &k;
-    return nullptr;
+    if (s.Keys.size() <= 8)
+    {
+        for (const Key& k : s.Keys)
+            if (SameText(k.Name, name)) return &k;
+        return nullptr;
+    }
+    if (!s.IndexValid)
+    {
+        s.Index.clear();
+        for (std::size_t i = 0; i < s.Keys.size(); ++i) s.Index.emplace(Lower(s.Keys[i].Name), i);
+        s.IndexValid = true;
+    }
+    auto it = s.Index.find(Lower(name));
+    return it == s.Index.end() ? nullptr : &s.Keys[it->second];
 }
 
 bool TbsIniFile::SectionExists(std::string_view section) const
@@ -237,16 +260,17 @@ void TbsIniFile::WriteString(std::string_view section, std::string_view key, std
     Section* s = FindSection(section);
     if (s == nullptr)
     {
-        sections_.push_back(Section{std::string(section), {}});
+        sections_.push_back(Section{std::string(section), {}, {}, false});
+        if (sectionsValid_) sectionIndex_.emplace(Lower(section), sections_.size() - 1);
         s = &sections_.back();
     }
-    for (Key& k : s->Keys)
-        if (SameText(k.Name, key))
-        {
-            k.Value = std::string(value);
-            return;
-        }
+    if (const Key* k = FindKey(*s, key))
+    {
+        const_cast<Key*>(k)->Value = std::string(value);
+        return;
+    }
     s->Keys.push_back(Key{std::string(key), std::string(value)});
+    if (s->IndexValid) s->Index.emplace(Lower(key), s->Keys.size() - 1);
 }
 
 void TbsIniFile::WriteInteger(std::string_view section, std::string_view key, int value)
@@ -257,6 +281,7 @@ void TbsIniFile::WriteInteger(std::string_view section, std::string_view key, in
 void TbsIniFile::EraseSection(std::string_view section)
 {
     std::erase_if(sections_, [&](const Section& s) { return SameText(s.Name, section); });
+    InvalidateSections();
 }
 
 // ---------------------------------------------------------------------------

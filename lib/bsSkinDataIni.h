@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/core/Exception.h"
@@ -90,12 +91,20 @@ private:
     {
         std::string Name;
         std::vector<Key> Keys;
+        // Lower-case key name -> position of its first occurrence; built on
+        // demand so that lookups stay fast in large texts.
+        mutable std::unordered_map<std::string, std::size_t> Index;
+        mutable bool IndexValid = false;
     };
     const Section* FindSection(std::string_view name) const;
     Section* FindSection(std::string_view name);
     static const Key* FindKey(const Section& s, std::string_view name);
+    void InvalidateSections() { sectionsValid_ = false; }
 
     std::vector<Section> sections_;
+    // Lower-case section name -> position of its first occurrence.
+    mutable std::unordered_map<std::string, std::size_t> sectionIndex_;
+    mutable bool sectionsValid_ = false;
 };
 
 // Integer text as the dialect reads it; false when it is not a number.
@@ -135,7 +144,7 @@ bool IsValidSkinIni(const TbsIniFile& ini);
 
 // Largest item count accepted for a list ("count" of a list section, the
 // count of a string list); larger counts are refused as damaged data.
-constexpr int bsMaxListCount = 100000;
+constexpr int bsMaxListCount = 10000;
 
 // One pass over a section's keys that either reads or writes each field, so a
 // descriptor lists its keys once, in writing order.

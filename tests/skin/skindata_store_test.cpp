@@ -307,3 +307,30 @@ TEST(SkinBroadcast, PropertyMessages)
     EXPECT_TRUE(d.SkinnableForm());
 }
 } // namespace
+
+namespace
+{
+// A skin with many entries loads, writes and loads again with every entry.
+TEST(SkinStore, ManyEntries)
+{
+    std::string text = SkinText("many");
+    std::string list = "[SKINCONTROLS]\r\ncount=2000\r\n", sections;
+    for (int i = 0; i < 2000; ++i)
+    {
+        list += std::to_string(i) + "=c" + std::to_string(i) + ":button\r\n";
+        sections += "[c" + std::to_string(i) + "]\r\nskinrect=" + std::to_string(i) + ",0,1,1\r\n";
+    }
+    text = text.substr(0, text.find("[SKINCONTROLS]")) + list + sections;
+    std::string dir = TempDir("many");
+    TbsSkinData d;
+    d.LoadFromFile(MakeSkinDir(dir, text));
+    ASSERT_EQ(d.CtrlList.size(), 2000u);
+    EXPECT_EQ(d.GetControlIndex("c1999"), 1999);
+    EXPECT_EQ(d.CtrlList[1234]->SkinRect.Left, 1234);
+    d.SaveToFile(dir + "again.ini");
+    TbsSkinData e;
+    e.LoadFromFile(dir + "again.ini");
+    EXPECT_EQ(e.CtrlList.size(), 2000u);
+    EXPECT_EQ(e.DescriptionText(), d.DescriptionText());
+}
+} // namespace
