@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <utility>
@@ -598,20 +599,29 @@ void TbsSkinData::ClearSkin()
 
 void TbsSkinData::ApplyContent(TbsSkinContent&& content)
 {
+    // Once started, the change runs to its end so that no form is left with
+    // its painting stopped; a receiver's error is raised afterwards.
+    std::exception_ptr failure;
+    auto send = [&](UINT msg) {
+        try
+        {
+            SendSkinDataMessage(msg);
+        }
+        catch (...)
+        {
+            if (!failure) failure = std::current_exception();
+        }
+    };
     Empty = true;
     ChangeSkinDataProcess = true;
-    struct Reset
-    {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{ChangeSkinDataProcess};
-    SendSkinDataMessage(BSM_SKINDATA_BEFORECHANGE);
+    send(BSM_SKINDATA_BEFORECHANGE);
     ClearAll();
     static_cast<TbsSkinContent&>(*this) = std::move(content);
     Empty = false;
-    SendSkinDataMessage(BSM_SKINDATA_CHANGE);
+    send(BSM_SKINDATA_CHANGE);
     ChangeSkinDataProcess = false;
-    SendSkinDataMessage(BSM_SKINDATA_AFTERCHANGE);
+    send(BSM_SKINDATA_AFTERCHANGE);
+    if (failure) std::rethrow_exception(failure);
 }
 
 void TbsSkinData::LoadFromFile(const std::string& fileName)
@@ -724,7 +734,20 @@ void TbsSkinData::DeleteBitMap(int index)
 
 void TbsSkinData::SendSkinDataMessage(UINT msg)
 {
-    const auto wParam = reinterpret_cast<WPARAM>(this);
+    // Every form receives the message even when one of them fails; the first
+    // error is raised once all have been served.
+    std::exception_ptr failure;
+    auto deliver = [&](const TbsSkinFormTarget& f) {
+        if (!f.Send) return;
+        try
+        {
+            f.Send(msg, reinterpret_cast<WPARAM>(this), BS_SKINDATA_LPARAM);
+        }
+        catch (...)
+        {
+            if (!failure) failure = std::current_exception();
+        }
+    };
     const TComponent* served = nullptr;
     std::vector<TbsSkinFormTarget> forms;
     if (FormsProvider()) forms = FormsProvider()();
@@ -734,7 +757,7 @@ void TbsSkinData::SendSkinDataMessage(UINT msg)
         for (const TbsSkinFormTarget& f : forms)
             if (f.Form == Owner())
             {
-                if (f.Send) f.Send(msg, wParam, BS_SKINDATA_LPARAM);
+                deliver(f);
                 served = Owner();
                 break;
             }
@@ -744,14 +767,13 @@ void TbsSkinData::SendSkinDataMessage(UINT msg)
         if ((served == nullptr || f.Form != served) && f.ClassName != "TbsFormLayerWindow") targets.push_back(&f);
     if (!FShowLayeredBorders || LayerFrame.PictureIndex == -1)
     {
-        for (const TbsSkinFormTarget* f : targets)
-            if (f->Send) f->Send(msg, wParam, BS_SKINDATA_LPARAM);
+        for (const TbsSkinFormTarget* f : targets) deliver(*f);
     }
     else
     {
-        for (auto it = targets.rbegin(); it != targets.rend(); ++it)
-            if ((*it)->Send) (*it)->Send(msg, wParam, BS_SKINDATA_LPARAM);
+        for (auto it = targets.rbegin(); it != targets.rend(); ++it) deliver(**it);
     }
+    if (failure) std::rethrow_exception(failure);
 }
 
 void TbsSkinData::SetSkinIndex(int index)

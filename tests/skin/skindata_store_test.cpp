@@ -334,3 +334,31 @@ TEST(SkinStore, ManyEntries)
     EXPECT_EQ(e.DescriptionText(), d.DescriptionText());
 }
 } // namespace
+
+namespace
+{
+// A form whose handler fails does not stop the change: every form gets all
+// three messages, the new skin is in place, and the error comes afterwards.
+TEST(SkinBroadcast, AFailingReceiverDoesNotStopTheChange)
+{
+    FormLog log;
+    log.Add("a");
+    log.Add("failing");
+    log.Add("c");
+    auto inner = log.Forms[1].Send;
+    log.Forms[1].Send = [inner](UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        inner(msg, wp, lp);
+        if (msg == BSM_SKINDATA_BEFORECHANGE) throw Exception("handler failed");
+        return 0;
+    };
+    ScopedForms scope(log);
+    TbsSkinData d;
+    EXPECT_THROW(d.LoadFromFile(MakeSkinDir(TempDir("failing"))), Exception);
+    EXPECT_EQ(log.Order(BSM_SKINDATA_BEFORECHANGE).size(), 3u);
+    EXPECT_EQ(log.Order(BSM_SKINDATA_CHANGE).size(), 3u);
+    EXPECT_EQ(log.Order(BSM_SKINDATA_AFTERCHANGE).size(), 3u);
+    EXPECT_FALSE(d.Empty);
+    EXPECT_FALSE(d.ChangeSkinDataProcess);
+    EXPECT_EQ(d.SkinName, "Test skin 测试");
+}
+} // namespace
