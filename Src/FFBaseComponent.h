@@ -2,19 +2,13 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/core/Exception.h"
+#include "platform/gui/Classes.h"
 
-// A component without behaviour of its own.
-// A plain object until the class library's TComponent exists; the owner is
-// kept but does not free it.
-class TFFBaseComponent : public TObject
+// A component without behaviour of its own: the base of the media library's components.
+class TFFBaseComponent : public TComponent
 {
 public:
-    explicit TFFBaseComponent(TObject* AOwner = nullptr) : FOwner(AOwner) {}
-    TObject* Owner() const { return FOwner; }
-
-private:
-    TObject* FOwner;
+    explicit TFFBaseComponent(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
 };
 
 enum TSeekFlag : std::uint8_t

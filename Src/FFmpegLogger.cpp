@@ -11,15 +11,7 @@
 #include <vector>
 
 #include "Src/FFmpegLoader.h"
-#if __has_include("platform/core/MainThread.h")
 #include "platform/core/MainThread.h"
-#else
-// Until the GUI-thread queue exists, deliveries run on the calling thread.
-#include <functional>
-static bool IsMainThread() { return true; }
-static void RunOnMainThread(std::function<void()> call, bool, const void* = nullptr) { call(); }
-static void RemoveQueuedCalls(const void*) {}
-#endif
 
 namespace
 {
@@ -223,7 +215,7 @@ extern "C" void AVLogCallback(void* avcl, int level, const char* fmt, va_list vl
 
 // ---- TFFLogger ----------------------------------------------------------------------
 
-TFFLogger::TFFLogger(TObject* AOwner) : TFFBaseComponent(AOwner)
+TFFLogger::TFFLogger(TComponent* AOwner) : TFFBaseComponent(AOwner)
 {
     std::lock_guard<std::mutex> g(gInstanceLock);
     if (gInstance) throw EFFAssertion("Allow creating only one instance of TFFLogger.");

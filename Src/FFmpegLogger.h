@@ -51,7 +51,7 @@ std::string FormatTextV(const char* fmt, va_list args);
 class TFFLogger : public TFFBaseComponent
 {
 public:
-    explicit TFFLogger(TObject* AOwner = nullptr);
+    explicit TFFLogger(TComponent* AOwner = nullptr);
     ~TFFLogger() override;
 
     // A message of the system's own code.

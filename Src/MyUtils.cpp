@@ -6,14 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#if __has_include("platform/core/MainThread.h")
 #include "platform/core/MainThread.h"
-#else
-// Until the GUI-thread queue exists, calls run on the calling thread.
-static bool IsMainThread() { return true; }
-static void RunOnMainThread(std::function<void()> call, bool, const void* = nullptr) { call(); }
-static bool CheckSynchronize(unsigned = 0) { return false; }
-#endif
 
 namespace fs = std::filesystem;
 

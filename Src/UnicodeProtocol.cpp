@@ -127,7 +127,18 @@ int OpenInputURL(AVFormatContext** ps, const std::string& url, const AVInputForm
     }
     InstallUnicodeIO(*ps);
     const std::string mapped = UnicodeURLToAVURL(url);
-    return ff::avformat_open_input(ps, mapped.c_str(), fmt, options);
+    const int ret = ff::avformat_open_input(ps, mapped.c_str(), fmt, options);
+    if (ret >= 0 && mapped != url)
+    {
+        // The context keeps the name it was given, so URLToFileName gives it back.
+        char* own = ff::av_strdup(url.c_str());
+        if (own)
+        {
+            ff::av_free((*ps)->url);
+            (*ps)->url = own;
+        }
+    }
+    return ret;
 }
 
 int OpenOutputIO(AVIOContext** pb, const std::string& url, int flags, const AVIOInterruptCB* intCB,

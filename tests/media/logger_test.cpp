@@ -10,10 +10,7 @@
 
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
-#if __has_include("platform/core/MainThread.h")
 #include "platform/core/MainThread.h"
-#define HAVE_MAIN_THREAD_QUEUE 1
-#endif
 
 namespace
 {
@@ -211,7 +208,6 @@ TEST_F(Logger, InterleavedThreadsGetWholeLinesWithTheirOwnIds)
     }
 }
 
-#ifdef HAVE_MAIN_THREAD_QUEUE
 TEST_F(Logger, DeliveryToTheGuiThreadIsQueuedAndNeverWaits)
 {
     logger->SetTriggerEventInMainThread(true);
@@ -236,7 +232,6 @@ TEST_F(Logger, DeliveryToTheGuiThreadIsQueuedAndNeverWaits)
     logger->Log(nullptr, llError, "direct");
     EXPECT_EQ(Take().size(), 1u);
 }
-#endif
 
 TEST_F(Logger, OnlyOneLoggerMayExist)
 {
