@@ -470,3 +470,15 @@ private:
 
 // Window class of the overlay windows.
 constexpr const char* bsLayerWindowClass = "TbsLayerWindow";
+
+// ---------------------------------------------------------------------------
+// Pictures compiled into the program, found by resource name ("BS_HTB" ...;
+// case does not matter). Pixels 0xAARRGGBB, rows top first, alpha 255.
+
+struct TbsResourcePicture
+{
+    std::string Name;
+    int Width = 0, Height = 0;
+    std::vector<TbsColor> Pixels;
+};
+const TbsResourcePicture* FindResourcePicture(const std::string& name);

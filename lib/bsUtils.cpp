@@ -1,11 +1,14 @@
 // Rectangle routines, text helpers, glyph layout, platform probes and stream
 // strings of the skin library.
 #include "lib/bsUtils.h"
+#include "platform/gui/Streams.h"
 #include "platform/os/Window.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <algorithm>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -444,4 +447,27 @@ std::size_t ParseStreamString(const std::uint8_t* data, std::size_t size, std::s
         u[i] = char16_t(data[4 + 2 * i] | (data[5 + 2 * i] << 8));
     text = bsUtf16ToUtf8(u);
     return take == n ? 4 + 2 * std::size_t(n) : 0;
+}
+
+void WriteStringToStream(TStream& stream, const std::string& text)
+{
+    const std::vector<std::uint8_t> bytes = EncodeStreamString(text);
+    stream.WriteBuffer(bytes.data(), std::int64_t(bytes.size()));
+}
+
+bool ReadStringFromStream(TStream& stream, std::string& text)
+{
+    text.clear();
+    std::uint8_t head[4];
+    if (stream.Read(head, 4) != 4) return false;
+    const std::uint32_t n = std::uint32_t(head[0]) | (std::uint32_t(head[1]) << 8) |
+                            (std::uint32_t(head[2]) << 16) | (std::uint32_t(head[3]) << 24);
+    // Never trust the count beyond the bytes that are left.
+    const std::int64_t left = std::max<std::int64_t>(0, stream.Size() - stream.Position());
+    const std::int64_t want = std::min<std::int64_t>(2 * std::int64_t(n), left & ~std::int64_t(1));
+    std::vector<std::uint8_t> bytes(4 + std::size_t(want));
+    std::memcpy(bytes.data(), head, 4);
+    const std::int64_t got = want > 0 ? stream.Read(bytes.data() + 4, want) : 0;
+    bytes.resize(4 + std::size_t(std::max<std::int64_t>(got, 0)));
+    return ParseStreamString(bytes.data(), bytes.size(), text) != 0;
 }

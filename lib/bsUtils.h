@@ -143,6 +143,12 @@ std::string bsUtf16ToUtf8(const std::u16string& s);
 std::vector<std::uint8_t> EncodeStreamString(const std::string& text);
 std::size_t ParseStreamString(const std::uint8_t* data, std::size_t size, std::string& text);
 
+class TStream;
+void WriteStringToStream(TStream& stream, const std::string& text);
+// Reads a stream string. A count beyond what the stream still holds reads
+// what is there; returns whether the whole string was read.
+bool ReadStringFromStream(TStream& stream, std::string& text);
+
 // ---------------------------------------------------------------------------
 // Skin picture composition. A look is the rectangle SkinRect of a skin
 // picture: four bands (each a fixed start, a variable middle and a fixed end)
