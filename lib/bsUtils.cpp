@@ -269,9 +269,9 @@ struct UtilsStartup
     UtilsStartup()
     {
         Probes().mmx = IsMMXAvailable();
-        // TransparentBlt is part of the drawing layer itself; the msimg32 flag
-        // records that it is there when layered windows are.
-        if (IsLayeredWindowsAvailable()) Probes().msimg32 = true;
+        // TransparentBlt is part of the drawing layer itself, so it is always
+        // there. (The window layer is not asked anything this early.)
+        Probes().msimg32 = true;
         Probes().nt = true;
     }
 } utilsStartup;
