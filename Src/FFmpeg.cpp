@@ -16,7 +16,6 @@
 #include "Src/FFUtils.h"
 #include "platform/core/MainThread.h"
 #include "Src/MyUtils.h"
-#include "Src/FFmpegThread.h"
 
 using namespace ffengine;
 
@@ -160,10 +159,10 @@ TInputFileRec::~TInputFileRec()
 class TConvertThread : public TThread
 {
 public:
-    TConvertThread(TCustomFFmpeg* AOwner, TConvertPriority APriority) : TThread(true), FOwner(AOwner)
+    TConvertThread(TCustomFFmpeg* AOwner, TThreadPriority APriority) : TThread(true), FOwner(AOwner)
     {
         SetFreeOnTerminate(true);
-        SetPriority(TThreadPriority(APriority));
+        SetPriority(APriority);
     }
 
 protected:
@@ -171,11 +170,14 @@ protected:
     {
         if (!FOwner)
             return;
+        FOwner->FThreadState = 2;
         FOwner->FStopEvent.ResetEvent();
         try {
             FOwner->DoConvert();
         } catch (...) {
         }
+        FOwner->FThreadState = 0;
+        // the last touch of the engine: a waiter may free it from here on
         FOwner->FStopEvent.SetEvent();
     }
 
@@ -324,6 +326,7 @@ void TCustomFFmpeg::InitDefaults()
     Finput_codecs.clear();
     Foutput_codecs.clear();
     FPrivateOptions.clear();
+    FHookFrameNumber = 0;
     FThread = nullptr;
     FTotalOutputDuration = -1;
     FFatalException = false;
@@ -347,7 +350,7 @@ void TCustomFFmpeg::Reset()
     FPauseGate.SetEvent();
 }
 
-TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TConvertPriority APriority)
+TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority)
 {
     if (FConverting || FTerminated)
         return nullptr;
@@ -377,6 +380,9 @@ TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TConvertPriority APriority
     }
     auto* t = new TConvertThread(this, APriority);
     FThread = t;
+    // reset before the thread starts, so that a stop always waits for its end
+    FThreadState = 1;
+    FStopEvent.ResetEvent();
     return t;
 }
 
@@ -417,11 +423,10 @@ void TCustomFFmpeg::Stop(bool AWaitFor)
     FBroken = true;
     // a paused run must see the stop
     FPauseGate.SetEvent();
-    if (!FConverting || !FThread)
-        return;
     if (!AWaitFor)
         return;
-    while (FStopEvent.WaitFor(20) == TWaitResult::wrTimeout) {
+    // a thread that was made but never started has nothing to wait for
+    while (FThreadState != 1 && FStopEvent.WaitFor(20) == TWaitResult::wrTimeout) {
         if (IsMainThread())
             CheckSynchronize(0);
     }
@@ -485,6 +490,12 @@ void TCustomFFmpeg::FreeResources()
     }
     Foutput_files.clear();
     Finput_files.clear();
+    if (Fvstats_file) {
+        std::fclose(Fvstats_file);
+        Fvstats_file = nullptr;
+    }
+    if (FHookContext)
+        ResetRGBConvertContext(*FHookContext);
     Fintra_matrix.clear();
     Finter_matrix.clear();
     Fvideo_codec_name.clear();

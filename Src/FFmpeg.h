@@ -3,6 +3,7 @@
 // one object, so that several conversions can live side by side.
 #pragma once
 #include <array>
+#include <cstdio>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -12,6 +13,7 @@
 
 #include "platform/core/Exception.h"
 #include "platform/core/Sync.h"
+#include "platform/gui/Threads.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -19,7 +21,6 @@ extern "C" {
 #include <libavutil/rational.h>
 }
 
-class TThread;
 class TCustomFFmpeg;
 struct TFFOptions;
 struct TRGBConvertContext;
@@ -75,9 +76,6 @@ struct TBitStreamFilterSpec
     std::string Name;
     std::string Args;
 };
-
-// Priority of the conversion thread; mirrors the thread class's priorities.
-enum TConvertPriority { cpIdle, cpLowest, cpLower, cpNormal, cpHigher, cpHighest, cpTimeCritical };
 
 // An engine option private to an encoder or a muxer of the current library
 // generation (libx264's "coder", the MPEG muxers' "muxrate", ...). Kept apart
@@ -158,7 +156,7 @@ public:
     // Starts the run: inside the call (AUseThread false, returns nullptr) or on
     // a new conversion thread that the caller starts (returned). Returns
     // nullptr without running when the engine already ran since its reset.
-    TThread* StartConvert(bool AUseThread, TConvertPriority APriority = cpNormal);
+    TThread* StartConvert(bool AUseThread, TThreadPriority APriority = tpNormal);
     void Stop(bool AWaitFor);
     void StopOrTerminate(bool AWaitFor);
     // Pause closes a gate that the run checks once per packet; Resume opens it.
@@ -344,6 +342,8 @@ public:
     // Hook for adding a frame-hook library ("vhook"): returns 0 on success.
     // Unset, every frame hook is refused.
     std::function<int(TCustomFFmpeg*, const std::vector<std::string>&)> FrameHookAdd;
+    // Runs the frame-hook chain on a decoded picture (set with FrameHookAdd).
+    std::function<void(TCustomFFmpeg*, AVFrame*, int64_t)> FrameHookProcess;
 
 protected:
     friend struct TRunState;
@@ -395,6 +395,9 @@ protected:
     int MaxFramesIndex(TAVOutputStream* ost);
     bool EndJoinSegment(TRunState& R, int f);
     void ReportProgress(TRunState& R, bool AIsLast, int AFileIndex);
+    void WriteVideoStats(TAVOutputStream* ost, const AVPacket* pkt);
+    void PrepareVideoFrame(TAVInputStream* ist, AVFrame* f);
+    void CallCustomHook(AVFrame* f, int64_t APts);
     // Post hooks on every picture handed to an encoder; the preview parts bind them.
     virtual void CallPostHooks(const AVFrame* APicture, AVCodecContext* ACodec) { (void)APicture; (void)ACodec; }
     virtual bool HasPostHooks() const { return false; }
@@ -435,6 +438,7 @@ protected:
     TEvent FTermEvent{true, true};
     TEvent FPauseGate{true, true};   // set = running, reset = paused
     std::atomic<bool> FPaused{false};
+    std::atomic<int> FThreadState{0};  // 0 none, 1 created, 2 running
     bool FJoinMode = false;
     std::atomic<bool> FConverting{false};
     std::atomic<bool> FBroken{false};
@@ -445,6 +449,9 @@ protected:
     int64_t FTotalOutputDuration = -1;
     std::string FLastErrMsg;
     int64_t Ftimer_start = 0;
+    FILE* Fvstats_file = nullptr;
+    int FHookFrameNumber = 0;
+    std::unique_ptr<TRGBConvertContext> FHookContext;
     int64_t Fvideo_size = 0, Faudio_size = 0, Fextra_size = 0;
     int Fnb_frames_dup = 0, Fnb_frames_drop = 0;
     bool FShowDupOrDrop = false;

@@ -110,6 +110,8 @@ int TCustomFFmpeg::ConfigureFilters(TAVInputStream* ist, TAVOutputStream* ost, i
             chain += ",";
         chain += f;
     };
+    if (Fdo_deinterlace)
+        add("yadif");
     int cw = w - ost->leftBand - ost->rightBand;
     int ch = h - ost->topBand - ost->bottomBand;
     if (ost->leftBand || ost->rightBand || ost->topBand || ost->bottomBand)
@@ -285,6 +287,8 @@ void TCustomFFmpeg::ReceivePackets(TRunState& R, TAVOutputStream* ost)
                 ost->quality = (float)(int)(q[0] | q[1] << 8 | q[2] << 16 | unsigned(q[3]) << 24);
         if (ost->logfile && enc->stats_out)
             std::fputs(enc->stats_out, ost->logfile);
+        if (enc->codec_type == AVMEDIA_TYPE_VIDEO && !Fvstats_filename.empty())
+            WriteVideoStats(ost, pkt);
         ff::av_packet_rescale_ts(pkt, enc->time_base, ost->st->time_base);
         WriteFrame(R, ost, pkt);
         ff::av_packet_unref(pkt);
@@ -602,9 +606,109 @@ void TCustomFFmpeg::EncodeVideoFrame(TRunState& R, TAVOutputStream* ost, AVFrame
     }
 }
 
+// One line per written video frame into the statistics file.
+void TCustomFFmpeg::WriteVideoStats(TAVOutputStream* ost, const AVPacket* pkt)
+{
+    if (!Fvstats_file) {
+        Fvstats_file = std::fopen(Fvstats_filename.c_str(), "w");
+        if (!Fvstats_file)
+            throw FFmpegException("fopen fail: " + Fvstats_filename);
+    }
+    AVCodecContext* enc = ost->enc;
+    size_t sz = 0;
+    const uint8_t* sd = ff::av_packet_get_side_data(pkt, AV_PKT_DATA_QUALITY_STATS, &sz);
+    int quality = 0, pictType = 0;
+    int64_t err0 = 0;
+    if (sd && sz >= 5) {
+        quality = int(sd[0] | sd[1] << 8 | sd[2] << 16 | unsigned(sd[3]) << 24);
+        pictType = sd[4];
+        if (sz >= 16)
+            std::memcpy(&err0, sd + 8, 8);
+    }
+    ost->stats_frames++;
+    ost->stats_bytes += pkt->size;
+    std::fprintf(Fvstats_file, "frame= %5d q= %2.1f ", ost->stats_frames, quality / (float)FF_QP2LAMBDA);
+    if (enc->flags & AV_CODEC_FLAG_PSNR)
+        std::fprintf(Fvstats_file, "PSNR= %6.2f ",
+                     err0 > 0 ? -10.0 * std::log10(err0 / (enc->width * enc->height * 255.0 * 255.0)) : 99.99);
+    std::fprintf(Fvstats_file, "f_size= %6d ", pkt->size);
+    double ti1 = std::max(0.01, ost->sync_opts * av_q2d(enc->time_base));
+    double bitrate = pkt->size * 8 / av_q2d(enc->time_base) / 1000.0;
+    double avg = ost->stats_bytes * 8.0 / ti1 / 1000.0;
+    std::fprintf(Fvstats_file, "s_size= %8.0fkB time= %0.3f br= %7.1fkbits/s avg_br= %7.1fkbits/s ",
+                 ost->stats_bytes / 1024.0, ti1, bitrate, avg);
+    char type = pictType ? ff::av_get_picture_type_char(AVPictureType(pictType)) : '?';
+    std::fprintf(Fvstats_file, "type= %c\n", type);
+}
+
+// Right after decoding: the owner's custom hook and the frame-hook chain may
+// change the picture.
+void TCustomFFmpeg::PrepareVideoFrame(TAVInputStream* ist, AVFrame* f)
+{
+    FHookFrameNumber++;
+    if (!OnCustomHook && !(Fusing_vhook && FrameHookProcess))
+        return;
+    if (ff::av_frame_make_writable(f) < 0) {
+        Log(llError, "hook buf malloc error.");
+        return;
+    }
+    if (OnCustomHook)
+        CallCustomHook(f, ist->pts);
+    else
+        FrameHookProcess(this, f, ist->pts);
+}
+
+void TCustomFFmpeg::CallCustomHook(AVFrame* f, int64_t APts)
+{
+    auto stop = [this] {
+        OnCustomHook = nullptr;
+        Fusing_vhook = false;
+    };
+    if (!FHookContext)
+        FHookContext = std::make_unique<TRGBConvertContext>();
+    TRGBConvertContext& c = *FHookContext;
+    if (!PictureToBitmap(c, f) || !c.Bitmap) {
+        Log(llError, "Cannot initialize the toRGB conversion context");
+        stop();
+        return;
+    }
+    bool update = true, stopHook = false;
+    try {
+        OnCustomHook(this, c.Bitmap.get(), FHookFrameNumber, APts, update, stopHook);
+    } catch (const std::exception& e) {
+        Log(llError, std::string("Error occurs OnCustomHook: ") + e.what());
+        update = false;
+    }
+    if (update) {
+        TBGRBitmap& b = *c.Bitmap;
+        const bool direct = c.RGBPictureRef.data[0] == f->data[0];
+        uint8_t* dst = direct ? f->data[0] : c.RGBPicture.data[0];
+        int ls = direct ? f->linesize[0] : c.RGBPicture.linesize[0];
+        int rowBytes = std::min(ls, b.Width * 3);
+        for (int y = 0; y < f->height && y < b.Height && dst; y++)
+            std::memcpy(dst + (size_t)y * ls, b.ScanLine(y), rowBytes);
+        if (!direct && dst) {
+            c.fromRGB_convert_ctx = ff::sws_getCachedContext(c.fromRGB_convert_ctx, f->width, f->height, c.RGBPixFmt,
+                                                             f->width, f->height, AVPixelFormat(f->format),
+                                                             SWS_BICUBIC, nullptr, nullptr, nullptr);
+            if (!c.fromRGB_convert_ctx) {
+                Log(llError, "Cannot initialize the fromRGB conversion context");
+                stopHook = true;
+            } else {
+                ff::sws_scale(c.fromRGB_convert_ctx, c.RGBPicture.data, c.RGBPicture.linesize, 0, f->height, f->data,
+                              f->linesize);
+            }
+        }
+    }
+    if (stopHook)
+        stop();
+}
+
 // ---- packet path -------------------------------------------------------------------------
 void TCustomFFmpeg::HandleDecodedFrame(TRunState& R, TAVInputStream* ist, AVFrame* f)
 {
+    if (f->width > 0 && ist->st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+        PrepareVideoFrame(ist, f);
     if (Fstart_time != 0 && ist->pts < Fstart_time)
         return;
     for (auto* ost : R.ost) {

@@ -56,6 +56,8 @@ struct TAVOutputStream
     int64_t last_mux_dts = AV_NOPTS_VALUE;
     double out_pos = 0;                  // seconds written so far
     float quality = 0;                   // quality of the last encoded packet (lambda)
+    int stats_frames = 0;
+    int64_t stats_bytes = 0;
     // video
     AVFilterGraph* graph = nullptr;
     AVFilterContext* src = nullptr;

@@ -2,9 +2,12 @@
 // against Debian's ffmpeg on the same input.
 #include <atomic>
 #include <cmath>
+#include <fstream>
+
+#include "Src/FFUtils.h"
 #include <thread>
 
-#include "Src/FFmpegThread.h"
+#include "platform/gui/Threads.h"
 #include "tests/media/engine_test_util.h"
 
 using namespace enginetest;
@@ -142,8 +145,9 @@ TEST_F(EngineTranscode, MatchesFfmpeg)
                 << sel;
         }
         EXPECT_NEAR(Num(Probe(ours, "", "format=duration")), Num(Probe(ref, "", "format=duration")), 0.045);
-        if (c.video)
+        if (c.video) {
             EXPECT_GE(Psnr(ours, Fixture(c.input)), 35.0);
+        }
     }
 }
 
@@ -320,4 +324,95 @@ TEST_F(EngineTranscode, StopOnAThreadEndsNotFinished)
     EXPECT_FALSE(e->Finished());
     EXPECT_FALSE(e->FatalException()) << e->FatalMessage();
     EXPECT_GT(std::filesystem::file_size(dir / "stopped.mp4"), 0u);  // trailer written
+}
+
+TEST_F(EngineTranscode, LimitsAndSideFiles)
+{
+    // frame limit: the run ends there
+    std::string ten = dir / "ten.avi";
+    Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"vframes", "10"}}}, ten);
+    EXPECT_EQ(Probe(ten, "v:0", "stream=nb_read_frames", "-count_frames"), "10");
+
+    // size limit: stops after the output passed it
+    std::string small = dir / "small.avi";
+    Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"qscale", "2"}, {"fs", "40000"}}}, small);
+    auto size = std::filesystem::file_size(small);
+    EXPECT_GT(size, 40000u);
+    EXPECT_LT(size, std::filesystem::file_size(dir / "ten.avi") * 10);
+    EXPECT_LT(std::atoi(Probe(small, "v:0", "stream=nb_read_frames", "-count_frames").c_str()), 50);
+
+    // two passes: the log file is made next to the output, whatever the current folder
+    std::string p1 = dir / "pass1.avi", p2 = dir / "pass2.avi";
+    Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"b", "300000"}, {"pass", "1"}, {"an", "1"}}}, p1);
+    EXPECT_TRUE(std::filesystem::exists(dir / "ffmpeg2pass-0.log"));
+    EXPECT_GT(std::filesystem::file_size(dir / "ffmpeg2pass-0.log"), 0u);
+    Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"b", "300000"}, {"pass", "2"}, {"an", "1"}}}, p2);
+    EXPECT_EQ(Probe(p2, "v:0", "stream=nb_read_frames", "-count_frames"), "50");
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+    e->ParseOption("pass", "2");
+    e->ParseOption("passlogfile", "nolog");
+    ASSERT_GT(e->OpenOutputFile(dir / "p3.avi"), 0);
+    e->StartConvert(false);
+    EXPECT_EQ(e->FatalMessage(), "Cannot read file: Error reading log file \"" + dir / "nolog-0.log" +
+                                     "\" for pass-2 encoding");
+
+    // per-frame statistics
+    std::string stats = dir / "stats.log";
+    Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"vstats_file", stats}, {"an", "1"}}}, dir / "st.avi");
+    std::ifstream in(stats);
+    std::string line;
+    int lines = 0;
+    while (std::getline(in, line)) {
+        lines++;
+        EXPECT_EQ(line.rfind("frame= ", 0), 0u) << line;
+        EXPECT_NE(line.find(" type= "), std::string::npos) << line;
+    }
+    EXPECT_EQ(lines, 50);
+}
+
+TEST_F(EngineTranscode, CustomHookChangesPictures)
+{
+    std::string out = dir / "neg.avi", ref = dir / "neg-ref.avi";
+    ASSERT_TRUE(MakeMedia("-i " + Quote(Fixture("clip.avi")) + " -vf negate -c:v mpeg4 -q:v 2 -an", ref));
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+    e->ParseOption("vcodec", "mpeg4");
+    e->ParseOption("qscale", "2");
+    e->ParseOption("an", "1");
+    int calls = 0;
+    e->OnCustomHook = [&](TObject*, void* bmp, int frame, int64_t, bool& update, bool&) {
+        auto* b = static_cast<TBGRBitmap*>(bmp);
+        EXPECT_EQ(frame, calls + 1);
+        for (int y = 0; y < b->Height; y++) {
+            uint8_t* row = b->ScanLine(y);
+            for (int x = 0; x < b->Width * 3; x++)
+                row[x] = 255 - row[x];
+        }
+        update = true;
+        calls++;
+    };
+    ASSERT_GT(e->OpenOutputFile(out), 0);
+    e->StartConvert(false);
+    ASSERT_FALSE(e->FatalException()) << e->FatalMessage();
+    EXPECT_EQ(calls, 50);
+    EXPECT_GE(Psnr(out, ref), 30.0);
+
+    // a handler that fails leaves the picture alone; one that stops is not called again
+    auto f = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(f->OpenInputFile(Fixture("clip.avi")));
+    f->ParseOption("vcodec", "mpeg4");
+    f->ParseOption("an", "1");
+    int fcalls = 0;
+    LogCapture log;
+    f->OnCustomHook = [&](TObject*, void*, int, int64_t, bool&, bool& stop) {
+        if (++fcalls == 3)
+            stop = true;
+        throw Exception("hook trouble");
+    };
+    ASSERT_GT(f->OpenOutputFile(dir / "plain.avi"), 0);
+    f->StartConvert(false);
+    EXPECT_EQ(fcalls, 3);
+    EXPECT_TRUE(log.Has(llError, "Error occurs OnCustomHook: hook trouble"));
+    EXPECT_GE(Psnr(dir / "plain.avi", Fixture("clip.avi")), 30.0);
 }
