@@ -1,0 +1,47 @@
+#include "platform/sys/Sound.h"
+
+#include <SDL.h>
+
+#include <mutex>
+#include <thread>
+
+namespace sys
+{
+namespace {
+std::mutex gInitMutex;
+bool gAudioReady = false;
+
+bool EnsureAudio()
+{
+    std::lock_guard<std::mutex> g(gInitMutex);
+    if (!gAudioReady) gAudioReady = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    return gAudioReady;
+}
+} // namespace
+
+bool PlayWavFile(const std::string& path)
+{
+    if (path.empty()) return false;
+    if (!EnsureAudio()) return false;
+    SDL_AudioSpec spec{};
+    Uint8* buf = nullptr;
+    Uint32 len = 0;
+    if (!SDL_LoadWAV(path.c_str(), &spec, &buf, &len)) return false;
+    SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+    if (dev == 0 || SDL_QueueAudio(dev, buf, len) != 0)
+    {
+        if (dev) SDL_CloseAudioDevice(dev);
+        SDL_FreeWAV(buf);
+        return false;
+    }
+    SDL_FreeWAV(buf);   // queued: SDL keeps its own copy
+    SDL_PauseAudioDevice(dev, 0);
+    // Close the device once everything queued has been played.
+    std::thread([dev] {
+        while (SDL_GetQueuedAudioSize(dev) > 0) SDL_Delay(20);
+        SDL_Delay(100);   // the device's own buffer drains
+        SDL_CloseAudioDevice(dev);
+    }).detach();
+    return true;
+}
+}
