@@ -7,8 +7,10 @@
 // its surface. Clip regions handed to or returned by the DC are in device
 // coordinates, GetClipBox answers in logical ones.
 //
-// Pixels written by drawing calls (fills, lines, text) are opaque (alpha 255);
-// copies (BitBlt, StretchBlt, DIB calls) carry the source's alpha bytes.
+// Pixels written by fills and lines are opaque (alpha 255); text is blended
+// over what is there (on an opaque surface it stays opaque); copies (BitBlt,
+// StretchBlt, TransparentBlt, DIB calls) carry the source's alpha bytes.
+// Coordinates beyond +/- 2^28 are refused (the call fails).
 #pragma once
 #include "platform/core/Geometry.h"
 #include "platform/core/Types.h"
@@ -281,6 +283,8 @@ HDC CreateCompatibleDC(HDC dc);
 // Frees the DC (memory or surface DC); its selections are released.
 BOOL DeleteDC(HDC dc);
 // The surface the DC draws on now, and the origin of device (0,0) on it.
+// For a 24-bit DIB section selected into a memory DC the surface is a copy
+// refreshed on each call (as GetBitmapSurface).
 TSurface* GetDCSurface(HDC dc);
 BOOL GetDCOrgEx(HDC dc, TPoint* origin);
 

@@ -192,31 +192,39 @@ std::shared_ptr<FontFaceSet> FacesFor(const LOGFONT& lf)
         const long long span = f->ascender - f->descender;
         em = span > 0 ? int((h * f->units_per_EM + span / 2) / span) : int(h);
     }
-    fs->em = std::max(1, em);
     for (int i = 0; i < 2; ++i)
     {
         if (!fs->face[i]) continue;
-        FT_Set_Pixel_Sizes(fs->face[i], 0, FT_UInt(fs->em));
         fs->bold[i] = bold && files[i]->weight < FC_WEIGHT_DEMIBOLD;
         fs->oblique[i] = italic && files[i]->slant == FC_SLANT_ROMAN;
     }
-    if (FT_Face f = fs->face[0])
-    {
-        const FT_Size_Metrics& m = f->size->metrics;
-        fs->ascent = int((m.ascender + 63) >> 6);
-        fs->descent = int((-m.descender + 63) >> 6);
-        fs->maxWidth = int((m.max_advance + 63) >> 6);
-        const int pos = int(-(long long)f->underline_position * fs->em / std::max<int>(1, f->units_per_EM));
-        const int th = int((long long)f->underline_thickness * fs->em / std::max<int>(1, f->units_per_EM));
-        fs->underlinePos = std::clamp(pos, 1, std::max(1, fs->descent - 1));
-        fs->underlineThick = std::max(1, th);
-    }
-    else
-    {
-        fs->ascent = (fs->em * 4 + 4) / 5;
-        fs->descent = fs->em - fs->ascent + 1;
-        fs->maxWidth = fs->em;
-    }
+    auto setSize = [&fs](int e) {
+        fs->em = std::max(1, e);
+        for (FT_Face f : fs->face)
+            if (f) FT_Set_Pixel_Sizes(f, 0, FT_UInt(fs->em));
+        if (FT_Face f = fs->face[0])
+        {
+            const FT_Size_Metrics& m = f->size->metrics;
+            fs->ascent = int((m.ascender + 63) >> 6);
+            fs->descent = int((-m.descender + 63) >> 6);
+            fs->maxWidth = int((m.max_advance + 63) >> 6);
+            const int upem = std::max<int>(1, f->units_per_EM);
+            const int pos = int(-(long long)f->underline_position * fs->em / upem);
+            const int th = int((long long)f->underline_thickness * fs->em / upem);
+            fs->underlinePos = std::clamp(pos, 1, std::max(1, fs->descent - 1));
+            fs->underlineThick = std::max(1, th);
+        }
+        else
+        {
+            fs->ascent = (fs->em * 4 + 4) / 5;
+            fs->descent = fs->em - fs->ascent + 1;
+            fs->maxWidth = fs->em;
+        }
+    };
+    setSize(em);
+    // A cell height asks for ascent + descent at most that tall; the rounded
+    // metrics can come out a pixel over, so step down.
+    for (int tries = 0; h > 0 && fs->Height() > h && fs->em > 1 && tries < 8; ++tries) setSize(fs->em - 1);
     fs->aveWidth = fs->Get(U'x').advance;
     if (fs->aveWidth <= 0) fs->aveWidth = std::max(1, fs->em / 2);
     sets[key] = fs;
