@@ -136,6 +136,7 @@ struct LastDown
 };
 LastDown gLastDown;
 int gBeeps = 0;
+bool gAltAlone = false;
 DWORD gMsgTime = 0;
 TPoint gMsgPos;
 bool gDragFullSet = false, gDragFull = true;
@@ -903,6 +904,7 @@ int GetDlgCtrlID(HWND hwnd)
 }
 
 BOOL IsWindow(HWND hwnd) { return N(hwnd) ? TRUE : FALSE; }
+BOOL IsWindowUnicode(HWND hwnd) { return IsWindow(hwnd); }
 BOOL IsWindowVisible(HWND hwnd)
 {
     WindowNode* n = N(hwnd);
@@ -2120,7 +2122,22 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         }
         return 0;
     case WM_SYSKEYDOWN:
+        // Alt pressed and released alone (or F10) enters the menu by keyboard.
+        gAltAlone = (wp == WPARAM(VK_MENU) || wp == WPARAM(VK_F10)) && !(lp & KF_REPEAT_BIT) ? true
+                    : (wp == WPARAM(VK_MENU) || wp == WPARAM(VK_F10)) ? gAltAlone
+                                                                      : false;
         if (wp == WPARAM(VK_F4) && (gKeys[VK_MENU] & 0x80)) SendMessage(Root(n), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+    case WM_KEYDOWN:
+        gAltAlone = false;
+        return 0;
+    case WM_SYSKEYUP:
+    case WM_KEYUP:
+        if ((wp == WPARAM(VK_MENU) || wp == WPARAM(VK_F10)) && gAltAlone)
+        {
+            gAltAlone = false;
+            SendMessage(Root(n), WM_SYSCOMMAND, SC_KEYMENU, 0);
+        }
         return 0;
     case WM_SYSCHAR:
         if (lp & KF_ALTDOWN_BIT) SendMessage(Root(n), WM_SYSCOMMAND, SC_KEYMENU, LPARAM(wp));
@@ -3005,6 +3022,20 @@ void SetIdleHook(std::function<bool()> hook) { gIdleHook = std::move(hook); }
 // ---------------------------------------------------------------------------
 namespace
 {
+// Synchronised calls and posted messages: served before input.
+bool ServeOnePosted()
+{
+    if (CheckSynchronize(0)) return true;
+    MSG m;
+    std::unique_lock<std::mutex> g(gQueueMx);
+    if (gPosted.empty()) return false;
+    m = gPosted.front();
+    gPosted.pop_front();
+    g.unlock();
+    DispatchMessage(&m);
+    return true;
+}
+
 bool ServeOneNonInput()
 {
     // Everything but raw input: synchronised calls, posted messages, paint, timers.
@@ -3058,7 +3089,7 @@ void RunSizeMoveLoop(WindowNode* n, WPARAM cmd)
     TRect orig = ScreenRect(n);
     TPoint start = gCursor;
     TRect cur = orig;
-    bool full = true;
+    BOOL full = TRUE;
     SystemParametersInfo(SPI_GETDRAGFULLWINDOWS, 0, &full, 0);
     SetCapture(n);
     SendMessage(n, WM_ENTERSIZEMOVE, 0, 0);
@@ -3071,6 +3102,7 @@ void RunSizeMoveLoop(WindowNode* n, WPARAM cmd)
     while (!done && n->alive)
     {
         if (gCapture != n) break;   // capture taken away: the loop ends
+        if (ServeOnePosted()) continue;
         RawEvent e;
         if (!TakeRaw(e))
         {
@@ -3403,7 +3435,7 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, void* pvParam, UINT)
     }
     case SPI_GETDRAGFULLWINDOWS:
         if (!pvParam) return FALSE;
-        *static_cast<bool*>(pvParam) = gDragFullSet ? gDragFull : BE().DragFullWindows();
+        *static_cast<BOOL*>(pvParam) = (gDragFullSet ? gDragFull : BE().DragFullWindows()) ? TRUE : FALSE;
         return TRUE;
     case SPI_SETDRAGFULLWINDOWS:
         gDragFullSet = true;
@@ -3472,6 +3504,7 @@ void ResetWindowManager()
     gDblTime = 500;
     gLastDown = LastDown();
     gBeeps = 0;
+    gAltAlone = false;
     gDragFullSet = false;
     gCaret = CaretState();
     gIdleHook = nullptr;

@@ -51,6 +51,8 @@ HWND CreateWindowEx(DWORD exStyle, const std::string& className, const std::stri
                     HINSTANCE instance = nullptr, void* param = nullptr);
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
+// Every window here takes Unicode (UTF-8) text.
+BOOL IsWindowUnicode(HWND hwnd);
 
 // ---- window procedures -------------------------------------------------------
 // A window's procedures form a chain: the class procedure at the bottom,

@@ -152,6 +152,25 @@ TEST_F(OsInput, KeyStateFollowsPressesAndCursorPosTheMouse)
     EXPECT_FALSE(lps[0] & KF_REPEAT_BIT);
     EXPECT_TRUE(lps[1] & KF_REPEAT_BIT);
     EXPECT_TRUE(lps[2] & KF_UP_BIT);
+    // Alt alone enters the menu by keyboard; Alt with a letter names the item.
+    struct Case
+    {
+        int vk;
+        std::vector<int> mods;
+        bool keymenu;
+        LPARAM ch;
+    } cases[] = {{VK_MENU, {}, true, 0}, {VK_F10, {}, true, 0}, {'F', {VK_MENU}, true, 'f'}, {'F', {}, false, 0}};
+    for (const Case& c : cases)
+    {
+        log.Clear();
+        drv.PressKey(c.vk, c.mods);
+        const TLogEntry* e = log.Last(a, WM_SYSCOMMAND);
+        ASSERT_EQ(e != nullptr, c.keymenu) << c.vk;
+        if (!e) continue;
+        EXPECT_EQ(e->wp, SC_KEYMENU);
+        EXPECT_EQ(e->lp, c.ch);
+        EXPECT_EQ(log.Count(a, WM_SYSCOMMAND), 1);
+    }
 }
 
 TEST_F(OsInput, CaretAndClipboard)
