@@ -133,6 +133,25 @@ TEST(GdiText, OpaqueBackgroundAndColour)
     EXPECT_TRUE(red);
 }
 
+TEST(GdiText, ExtTextOutOpaqueAndClippedRectangle)
+{
+    TextDC t(60, 20);
+    SetBkColor(t.dc, RGB(0, 255, 0));
+    const TRect rc = Rect(2, 2, 9, 18);
+    EXPECT_TRUE(ExtTextOut(t.dc, 2, 2, ETO_OPAQUE | ETO_CLIPPED, &rc, "Wide text"));
+    EXPECT_EQ(t.surf.Pixel(2, 17) & 0xFFFFFF, 0x00FF00u);   // the rectangle is filled
+    EXPECT_EQ(t.Ink(Rect(9, 0, 60, 20)), TRect());          // nothing beyond it
+    // An underlined font draws below the glyphs of the plain one.
+    TextDC plain(60, 30), under(60, 30);
+    HFONT u = CreateFont(-12, 0, 0, 0, FW_NORMAL, 0, 1, 0, 0, 0, 0, 0, 0, "MS Sans Serif");
+    SelectObject(under.dc, u);
+    TextOut(plain.dc, 0, 0, "nnn");
+    TextOut(under.dc, 0, 0, "nnn");
+    EXPECT_GT(under.Ink().Bottom, plain.Ink().Bottom);
+    SelectObject(under.dc, GetStockObject(SYSTEM_FONT));
+    DeleteObject(u);
+}
+
 TEST(GdiText, DrawTextAlignment)
 {
     struct Case { UINT flags; const char* name; };
