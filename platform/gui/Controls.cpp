@@ -1,0 +1,2149 @@
+#include "platform/gui/Controls.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_map>
+
+#include "platform/gui/Forms.h"
+#include "platform/testing/Driver.h"
+
+#if __has_include("platform/gui/Menus.h")
+#include "platform/gui/Menus.h"
+#define QUORVEL_HAVE_MENUS 1
+#endif
+
+// ---- registry of windowed controls ----------------------------------------------------
+
+namespace
+{
+std::unordered_map<HWND, TWinControl*>& Registry()
+{
+    static std::unordered_map<HWND, TWinControl*> m;
+    return m;
+}
+TWinControl* gCreating = nullptr;
+TControl* gMouseControl = nullptr;
+TControl* gCaptureControl = nullptr;
+std::vector<TControlCanvas*>& CanvasList()
+{
+    static std::vector<TControlCanvas*> v;
+    return v;
+}
+
+// The test driver finds controls by their component name.
+struct NameResolverInstaller
+{
+    NameResolverInstaller()
+    {
+        TTestDriver::SetNameResolver([](HWND h) -> std::string {
+            TWinControl* c = FindControl(h);
+            return c ? c->Name() : std::string();
+        });
+    }
+};
+
+HCURSOR CursorHandle(TCursor c)
+{
+    switch (c)
+    {
+    case crCross: return LoadCursor(nullptr, IDC_CROSS);
+    case crIBeam: return LoadCursor(nullptr, IDC_IBEAM);
+    case crSizeNESW: return LoadCursor(nullptr, IDC_SIZENESW);
+    case crSizeNS:
+    case crVSplit: return LoadCursor(nullptr, IDC_SIZENS);
+    case crSizeNWSE: return LoadCursor(nullptr, IDC_SIZENWSE);
+    case crSizeWE:
+    case crHSplit: return LoadCursor(nullptr, IDC_SIZEWE);
+    case crUpArrow: return LoadCursor(nullptr, IDC_UPARROW);
+    case crHourGlass:
+    case crSQLWait: return LoadCursor(nullptr, IDC_WAIT);
+    case crNo:
+    case crNoDrop: return LoadCursor(nullptr, IDC_NO);
+    case crAppStart: return LoadCursor(nullptr, IDC_APPSTARTING);
+    case crHandPoint: return LoadCursor(nullptr, IDC_HAND);
+    case crSizeAll: return LoadCursor(nullptr, IDC_SIZEALL);
+    default: return LoadCursor(nullptr, IDC_ARROW);
+    }
+}
+
+void reportException(TObject* sender)
+{
+    if (Application)
+    {
+        Application->HandleException(sender);
+        return;
+    }
+    try
+    {
+        throw;
+    }
+    catch (const std::exception& e)
+    {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    catch (...)
+    {
+    }
+}
+} // namespace
+
+HCURSOR CursorHandleOf(TCursor c) { return CursorHandle(c); }
+
+LRESULT ClassLibraryWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    auto& reg = Registry();
+    auto it = reg.find(hwnd);
+    TWinControl* c = nullptr;
+    if (it != reg.end()) c = it->second;
+    else if (gCreating)
+    {
+        c = gCreating;
+        gCreating = nullptr;
+        c->handle_ = hwnd;
+        reg[hwnd] = c;
+    }
+    if (!c) return DefWindowProc(hwnd, msg, wp, lp);
+    return c->MainWndProc(msg, wp, lp);
+}
+
+TWinControl* FindControl(HWND hwnd)
+{
+    if (!hwnd) return nullptr;
+    auto it = Registry().find(hwnd);
+    return it == Registry().end() ? nullptr : it->second;
+}
+
+TWinControl* FindVCLWindow(TPoint screenPos)
+{
+    HWND h = WindowFromPoint(screenPos);
+    while (h)
+    {
+        if (TWinControl* c = FindControl(h)) return c;
+        h = GetParent(h);
+    }
+    return nullptr;
+}
+
+TControl* FindDragTarget(TPoint screenPos, bool allowDisabled)
+{
+    TWinControl* w = FindVCLWindow(screenPos);
+    if (!w) return nullptr;
+    TControl* c = w->ControlAtPos(w->ScreenToClient(screenPos), allowDisabled);
+    return c ? c : w;
+}
+
+TShiftState KeysToShiftState(WPARAM keys)
+{
+    TShiftState s;
+    if (keys & MK_SHIFT) s.Include(ssShift);
+    if (keys & MK_CONTROL) s.Include(ssCtrl);
+    if (keys & MK_LBUTTON) s.Include(ssLeft);
+    if (keys & MK_RBUTTON) s.Include(ssRight);
+    if (keys & MK_MBUTTON) s.Include(ssMiddle);
+    if (GetKeyState(VK_MENU) < 0) s.Include(ssAlt);
+    return s;
+}
+
+TShiftState KeyDataToShiftState(LPARAM keyData)
+{
+    TShiftState s;
+    if (GetKeyState(VK_SHIFT) < 0) s.Include(ssShift);
+    if (GetKeyState(VK_CONTROL) < 0) s.Include(ssCtrl);
+    if (keyData & KF_ALTDOWN_BIT) s.Include(ssAlt);
+    return s;
+}
+
+TShiftState GetShiftState()
+{
+    TShiftState s;
+    if (GetKeyState(VK_SHIFT) < 0) s.Include(ssShift);
+    if (GetKeyState(VK_CONTROL) < 0) s.Include(ssCtrl);
+    if (GetKeyState(VK_MENU) < 0) s.Include(ssAlt);
+    if (GetKeyState(VK_LBUTTON) < 0) s.Include(ssLeft);
+    if (GetKeyState(VK_RBUTTON) < 0) s.Include(ssRight);
+    if (GetKeyState(VK_MBUTTON) < 0) s.Include(ssMiddle);
+    return s;
+}
+
+// ---- capture and mouse tracking ---------------------------------------------------------
+
+TControl* GetCaptureControl()
+{
+    HWND cap = GetCapture();
+    if (!cap)
+    {
+        gCaptureControl = nullptr;
+        return nullptr;
+    }
+    if (gCaptureControl && gCaptureControl->Parent() && !gCaptureControl->IsWindowed() &&
+        static_cast<TWinControl*>(gCaptureControl->Parent())->HandleAllocated() &&
+        gCaptureControl->Parent()->GetHandle() == cap)
+        return gCaptureControl;
+    gCaptureControl = nullptr;
+    return FindControl(cap);
+}
+
+void SetCaptureControl(TControl* c)
+{
+    ReleaseCapture();
+    gCaptureControl = nullptr;
+    if (!c) return;
+    if (!c->IsWindowed())
+    {
+        if (!c->Parent()) return;
+        gCaptureControl = c;
+        SetCapture(c->Parent()->GetHandle());
+        return;
+    }
+    SetCapture(static_cast<TWinControl*>(c)->GetHandle());
+}
+
+TControl* GetMouseControl() { return gMouseControl; }
+
+static void setMouseControl(TControl* c)
+{
+    if (c == gMouseControl) return;
+    TControl* cap = GetCaptureControl();
+    TControl* old = gMouseControl;
+    gMouseControl = c;
+    if (old && (!cap || old == cap)) old->Perform(CM_MOUSELEAVE, 0, 0);
+    // The control may have gone during the leave notification.
+    if (gMouseControl == c && c && (!cap || c == cap)) c->Perform(CM_MOUSEENTER, 0, 0);
+}
+
+void UpdateMouseControl()
+{
+    TPoint p;
+    GetCursorPos(&p);
+    TControl* c = FindDragTarget(p, false);
+    setMouseControl(c);
+}
+
+void ForgetControl(TControl* c)
+{
+    if (gMouseControl == c) gMouseControl = nullptr;
+    if (gCaptureControl == c)
+    {
+        gCaptureControl = nullptr;
+        ReleaseCapture();
+    }
+    if (Application) Application->ControlDestroyed(c);
+    if (Screen) Screen->ControlDestroyed(c);
+}
+
+// ---- control canvas -------------------------------------------------------------------
+
+TControlCanvas::~TControlCanvas() { FreeHandle(); }
+
+void TControlCanvas::FreeHandle()
+{
+    if (!ownDC_) return;
+    HDC dc = ownDC_;
+    SetHandle(nullptr);
+    ReleaseDC(dcWindow_, dc);
+    ownDC_ = nullptr;
+    dcWindow_ = nullptr;
+    auto& l = CanvasList();
+    l.erase(std::remove(l.begin(), l.end(), this), l.end());
+}
+
+void TControlCanvas::FreeDeviceContexts()
+{
+    std::vector<TControlCanvas*> l = CanvasList();
+    for (TControlCanvas* c : l)
+        if (c->LockCount() == 0) c->FreeHandle();
+}
+
+void TControlCanvas::CreateHandle()
+{
+    if (!control_ || ownDC_) return;
+    HWND wnd = nullptr;
+    TPoint off;
+    if (control_->IsWindowed()) wnd = static_cast<TWinControl*>(control_)->GetHandle();
+    else if (control_->Parent())
+    {
+        wnd = control_->Parent()->GetHandle();
+        off = TPoint(control_->Left(), control_->Top());
+    }
+    if (!wnd) return;
+    HDC dc = GetDC(wnd);
+    if (!dc) return;
+    if (!control_->IsWindowed())
+    {
+        SetWindowOrgEx(dc, -off.X, -off.Y, nullptr);
+        IntersectClipRect(dc, 0, 0, control_->Width(), control_->Height());
+    }
+    ownDC_ = dc;
+    dcWindow_ = wnd;
+    CanvasList().push_back(this);
+    SetHandle(dc);
+}
+
+// ---- TControl -------------------------------------------------------------------------------
+
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner), font_(std::make_unique<TFont>())
+{
+    static NameResolverInstaller installNames;
+    WindowProc = [this](TMessage& m) { WndProc(m); };
+    font_->OnChange = [this](TObject* s) { fontChange(s); };
+    ControlStyle = TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+}
+
+TControl::~TControl()
+{
+    ForgetControl(this);
+    if (parent_) parent_->RemoveControl(this);
+}
+
+void TControl::fontChange(TObject*)
+{
+    parentFont_ = false;
+    FontChanged();
+}
+
+void TControl::FontChanged()
+{
+    Perform(CM_FONTCHANGED, 0, 0);
+}
+
+void TControl::SetParent(TWinControl* AParent)
+{
+    if (AParent == parent_) return;
+    if (AParent == this) throw EComponentError("A control cannot be its own parent");
+    if (parent_) parent_->RemoveControl(this);
+    if (AParent) AParent->InsertControl(this);
+}
+
+TPoint TControl::ClientOrigin()
+{
+    if (!parent_) return TPoint(left_, top_);
+    TPoint o = parent_->ClientOrigin();
+    return TPoint(o.X + left_, o.Y + top_);
+}
+
+TPoint TControl::ClientToParent(TPoint p, TWinControl* AParent)
+{
+    if (!AParent) AParent = parent_;
+    TPoint s = ClientToScreen(p);
+    return AParent ? AParent->ScreenToClient(s) : s;
+}
+
+TRect TControl::GetClientRect() { return TRect(0, 0, width_, height_); }
+
+void TControl::SetClientSize(int w, int h)
+{
+    TRect r = GetClientRect();
+    SetBounds(left_, top_, width_ - r.Width() + w, height_ - r.Height() + h);
+}
+
+bool TControl::CanAutoSize(int&, int&) { return true; }
+
+bool TControl::CanResize(int& NewWidth, int& NewHeight)
+{
+    bool ok = true;
+    if (OnCanResize) OnCanResize(this, NewWidth, NewHeight, ok);
+    return ok;
+}
+
+void TControl::SetAutoSize(bool v)
+{
+    if (autoSize_ == v) return;
+    autoSize_ = v;
+    if (v) SetBounds(left_, top_, width_, height_);
+}
+
+void TControl::UpdateBoundsRect(const TRect& r)
+{
+    left_ = r.Left;
+    top_ = r.Top;
+    width_ = r.Width();
+    height_ = r.Height();
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    if (AWidth < 0) AWidth = 0;
+    if (AHeight < 0) AHeight = 0;
+    if (Constraints.MinWidth > 0) AWidth = std::max(AWidth, Constraints.MinWidth);
+    if (Constraints.MinHeight > 0) AHeight = std::max(AHeight, Constraints.MinHeight);
+    if (Constraints.MaxWidth > 0) AWidth = std::min(AWidth, Constraints.MaxWidth);
+    if (Constraints.MaxHeight > 0) AHeight = std::min(AHeight, Constraints.MaxHeight);
+    if ((AWidth != width_ || AHeight != height_) && !CanResize(AWidth, AHeight))
+    {
+        AWidth = width_;
+        AHeight = height_;
+    }
+    if (ALeft == left_ && ATop == top_ && AWidth == width_ && AHeight == height_) return;
+    const bool sized = AWidth != width_ || AHeight != height_;
+    Invalidate();
+    left_ = ALeft;
+    top_ = ATop;
+    width_ = AWidth;
+    height_ = AHeight;
+    updateAnchorRules();
+    Invalidate();
+    Perform(WM_WINDOWPOSCHANGED, 0, 0);
+    RequestAlign();
+    if (sized && !(ComponentState() & csLoading)) Resize();
+}
+
+void TControl::updateAnchorRules()
+{
+    if (!parent_ || (parent_->inAlign_)) return;
+    TRect pr = parent_->GetClientRect();
+    anchorRight_ = pr.Width() - (left_ + width_);
+    anchorBottom_ = pr.Height() - (top_ + height_);
+    anchorValid_ = true;
+}
+
+void TControl::Resize()
+{
+    if (OnResize) OnResize(this);
+}
+
+void TControl::SetAlign(TAlign v)
+{
+    if (align_ == v) return;
+    const TAlign old = align_;
+    align_ = v;
+    anchors_ = TAnchors{akLeft, akTop};
+    switch (v)
+    {
+    case alTop: anchors_ = TAnchors{akLeft, akTop, akRight}; break;
+    case alBottom: anchors_ = TAnchors{akLeft, akRight, akBottom}; break;
+    case alLeft: anchors_ = TAnchors{akLeft, akTop, akBottom}; break;
+    case alRight: anchors_ = TAnchors{akRight, akTop, akBottom}; break;
+    case alClient: anchors_ = TAnchors{akLeft, akTop, akRight, akBottom}; break;
+    default: break;
+    }
+    if (old != alNone || v != alNone) RequestAlign();
+}
+
+void TControl::SetAnchors(TAnchors v)
+{
+    anchors_ = v;
+    updateAnchorRules();
+}
+
+void TControl::RequestAlign()
+{
+    if (parent_) parent_->Realign();
+}
+
+void TControl::Show()
+{
+    if (parent_) parent_->ShowControl(this);
+    SetVisible(true);
+}
+
+void TControl::SetVisible(bool v)
+{
+    if (visible_ == v) return;
+    VisibleChanging();
+    if (!v) Invalidate();
+    visible_ = v;
+    Perform(CM_VISIBLECHANGED, WPARAM(v), 0);
+    if (v) Invalidate();
+    RequestAlign();
+}
+
+bool TControl::Showing() const { return visible_ && parent_ && parent_->Showing(); }
+
+void TControl::SetEnabled(bool v)
+{
+    if (enabled_ == v) return;
+    enabled_ = v;
+    Perform(CM_ENABLEDCHANGED, 0, 0);
+}
+
+std::string TControl::GetText() { return GetTextBuf(); }
+
+void TControl::SetText(const std::string& v)
+{
+    if (GetTextBuf() == v) return;
+    SetTextBuf(v);
+    Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+std::string TControl::GetTextBuf() { return text_; }
+void TControl::SetTextBuf(const std::string& s) { text_ = s; }
+
+void TControl::SetColor(TColor v)
+{
+    if (color_ == v) return;
+    color_ = v;
+    parentColor_ = false;
+    Perform(CM_COLORCHANGED, 0, 0);
+}
+
+void TControl::SetParentFont(bool v)
+{
+    if (parentFont_ == v) return;
+    parentFont_ = v;
+    if (v && parent_) Perform(CM_PARENTFONTCHANGED, 0, 0);
+}
+
+void TControl::SetParentColor(bool v)
+{
+    if (parentColor_ == v) return;
+    parentColor_ = v;
+    if (v && parent_) Perform(CM_PARENTCOLORCHANGED, 0, 0);
+}
+
+void TControl::SetShowHint(bool v)
+{
+    if (showHint_ == v && !parentShowHint_) return;
+    showHint_ = v;
+    parentShowHint_ = false;
+    Perform(CM_SHOWHINTCHANGED, 0, 0);
+}
+
+void TControl::SetParentShowHint(bool v)
+{
+    if (parentShowHint_ == v) return;
+    parentShowHint_ = v;
+    if (v && parent_) Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+}
+
+bool TControl::EffectiveShowHint() const
+{
+    const TControl* c = this;
+    while (c)
+    {
+        if (!c->parentShowHint_ || !c->parent_) return c->showHint_;
+        c = c->parent_;
+    }
+    return false;
+}
+
+void TControl::SetCursor(TCursor v)
+{
+    if (cursor_ == v) return;
+    cursor_ = v;
+    Perform(CM_CURSORCHANGED, 0, 0);
+}
+
+void TControl::SetPopupMenu(TPopupMenu* m)
+{
+    popupMenu_ = m;
+#ifdef QUORVEL_HAVE_MENUS
+    if (m) m->FreeNotification(this);
+#endif
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent && static_cast<void*>(AComponent) == static_cast<void*>(popupMenu_))
+        popupMenu_ = nullptr;
+#ifdef QUORVEL_HAVE_MENUS
+    if (Operation == opRemove && popupMenu_ && AComponent == static_cast<TComponent*>(popupMenu_)) popupMenu_ = nullptr;
+#endif
+}
+
+void TControl::Loaded()
+{
+    TComponent::Loaded();
+    RequestAlign();
+}
+
+TPopupMenu* TControl::GetPopupMenuFor() { return popupMenu_; }
+
+LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam)
+{
+    TMessage m;
+    m.Msg = Msg;
+    m.WParam = WParam;
+    m.LParam = LParam;
+    if (WindowProc) WindowProc(m);
+    else WndProc(m);
+    return m.Result;
+}
+
+void TControl::WndProc(TMessage& m)
+{
+    if (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST)
+    {
+        if (!ControlStyle.Contains(csDoubleClicks))
+        {
+            if (m.Msg == WM_LBUTTONDBLCLK) m.Msg = WM_LBUTTONDOWN;
+            else if (m.Msg == WM_RBUTTONDBLCLK) m.Msg = WM_RBUTTONDOWN;
+            else if (m.Msg == WM_MBUTTONDBLCLK) m.Msg = WM_MBUTTONDOWN;
+        }
+        if (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK)
+        {
+            if (ControlStyle.Contains(csCaptureMouse)) SetCaptureControl(this);
+            ControlState.Include(csLButtonDown);
+        }
+        else if (m.Msg == WM_LBUTTONUP)
+        {
+            ControlState.Exclude(csLButtonDown);
+            if (ControlStyle.Contains(csCaptureMouse) && GetCaptureControl() == this) SetCaptureControl(nullptr);
+        }
+        if (Application && m.Msg != WM_MOUSEWHEEL) Application->HintMouseMessage(this, m);
+    }
+    Dispatch(m);
+}
+
+void TControl::Dispatch(TMessage& m)
+{
+    switch (m.Msg)
+    {
+    case WM_MOUSEMOVE: WMMouseMove(m); return;
+    case WM_LBUTTONDOWN: WMButtonDown(m, mbLeft, false); return;
+    case WM_LBUTTONDBLCLK: WMButtonDown(m, mbLeft, true); return;
+    case WM_RBUTTONDOWN: WMButtonDown(m, mbRight, false); return;
+    case WM_RBUTTONDBLCLK: WMButtonDown(m, mbRight, true); return;
+    case WM_MBUTTONDOWN: WMButtonDown(m, mbMiddle, false); return;
+    case WM_MBUTTONDBLCLK: WMButtonDown(m, mbMiddle, true); return;
+    case WM_LBUTTONUP: WMButtonUp(m, mbLeft); return;
+    case WM_RBUTTONUP: WMButtonUp(m, mbRight); return;
+    case WM_MBUTTONUP: WMButtonUp(m, mbMiddle); return;
+    case WM_MOUSEWHEEL: WMMouseWheel(m); return;
+    case WM_CONTEXTMENU: WMContextMenu(m); return;
+    case WM_CANCELMODE: WMCancelMode(m); return;
+    case WM_WINDOWPOSCHANGED: WMWindowPosChanged(m); return;
+    case CM_ENABLEDCHANGED: CMEnabledChanged(m); return;
+    case CM_VISIBLECHANGED: CMVisibleChanged(m); return;
+    case CM_FONTCHANGED: CMFontChanged(m); return;
+    case CM_COLORCHANGED: CMColorChanged(m); return;
+    case CM_PARENTFONTCHANGED: CMParentFontChanged(m); return;
+    case CM_PARENTCOLORCHANGED: CMParentColorChanged(m); return;
+    case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(m); return;
+    case CM_TEXTCHANGED: CMTextChanged(m); return;
+    case CM_MOUSEENTER: CMMouseEnter(m); return;
+    case CM_MOUSELEAVE: CMMouseLeave(m); return;
+    case CM_HITTEST: CMHitTest(m); return;
+    case CM_HINTSHOW: CMHintShow(m); return;
+    default: DefaultHandler(m); return;
+    }
+}
+
+void TControl::DefaultHandler(TMessage& m)
+{
+    switch (m.Msg)
+    {
+    case WM_GETTEXTLENGTH: m.Result = LRESULT(text_.size()); return;
+    case WM_GETTEXT:
+        if (m.LParam && m.WParam)
+        {
+            std::size_t n = std::min<std::size_t>(text_.size(), m.WParam - 1);
+            while (n > 0 && n < text_.size() && (static_cast<unsigned char>(text_[n]) & 0xC0) == 0x80) --n;
+            char* out = reinterpret_cast<char*>(m.LParam);
+            std::copy(text_.begin(), text_.begin() + std::ptrdiff_t(n), out);
+            out[n] = '\0';
+            m.Result = LRESULT(n);
+        }
+        return;
+    case WM_SETTEXT:
+        text_ = m.LParam ? reinterpret_cast<const char*>(m.LParam) : "";
+        m.Result = 1;
+        return;
+    default: m.Result = 0; return;
+    }
+}
+
+void TControl::WMMouseMove(TMessage& m)
+{
+    MouseMove(KeysToShiftState(m.WParam), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+}
+
+void TControl::WMButtonDown(TMessage& m, TMouseButton b, bool dbl)
+{
+    if (ControlStyle.Contains(csClickEvents) && b == mbLeft) ControlState.Include(csClicked);
+    if (dbl && b == mbLeft && ControlStyle.Contains(csClickEvents)) DblClick();
+    TShiftState s = KeysToShiftState(m.WParam);
+    if (dbl) s.Include(ssDouble);
+    MouseDown(b, s, GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+}
+
+void TControl::WMButtonUp(TMessage& m, TMouseButton b)
+{
+    const int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
+    if (b == mbLeft && ControlState.Contains(csClicked))
+    {
+        ControlState.Exclude(csClicked);
+        if (GetClientRect().Contains(TPoint(x, y))) Click();
+    }
+    MouseUp(b, KeysToShiftState(m.WParam), x, y);
+}
+
+void TControl::WMMouseWheel(TMessage& m)
+{
+    const TShiftState s = KeysToShiftState(GET_KEYSTATE_WPARAM(m.WParam));
+    const TPoint pt(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+    if (DoMouseWheel(s, GET_WHEEL_DELTA_WPARAM(m.WParam), pt))
+    {
+        m.Result = 1;
+        return;
+    }
+    DefaultHandler(m);
+}
+
+bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
+{
+    bool handled = false;
+    if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+    if (!handled)
+        handled = WheelDelta < 0 ? DoMouseWheelDown(Shift, MousePos) : DoMouseWheelUp(Shift, MousePos);
+    return handled;
+}
+
+bool TControl::DoMouseWheelDown(TShiftState Shift, TPoint MousePos)
+{
+    bool handled = false;
+    if (OnMouseWheelDown) OnMouseWheelDown(this, Shift, MousePos, handled);
+    return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState Shift, TPoint MousePos)
+{
+    bool handled = false;
+    if (OnMouseWheelUp) OnMouseWheelUp(this, Shift, MousePos, handled);
+    return handled;
+}
+
+void TControl::DoContextPopup(TPoint MousePos, bool& Handled)
+{
+    if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
+}
+
+void TControl::WMContextMenu(TMessage& m)
+{
+    if (m.Result != 0) return;
+    TPoint pt(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+    const bool fromKeys = pt.X == -1 && pt.Y == -1;
+    TPoint local = fromKeys ? TPoint(-1, -1) : ScreenToClient(pt);
+    bool handled = false;
+    DoContextPopup(local, handled);
+    m.Result = handled;
+    if (handled) return;
+#ifdef QUORVEL_HAVE_MENUS
+    TPopupMenu* pm = GetPopupMenuFor();
+    if (pm && pm->AutoPopup())
+    {
+        if (fromKeys) pt = ClientToScreen(TPoint(0, 0));
+        pm->SetPopupComponent(this);
+        pm->Popup(pt.X, pt.Y);
+        m.Result = 1;
+        return;
+    }
+#endif
+    DefaultHandler(m);
+}
+
+void TControl::WMCancelMode(TMessage& m)
+{
+    if (GetCaptureControl() == this) SetCaptureControl(nullptr);
+    ControlState.Exclude(csLButtonDown);
+    ControlState.Exclude(csClicked);
+    DefaultHandler(m);
+}
+
+void TControl::WMWindowPosChanged(TMessage& m) { DefaultHandler(m); }
+
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+}
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+}
+void TControl::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+}
+
+void TControl::Click()
+{
+    if (OnClick) OnClick(this);
+}
+void TControl::DblClick()
+{
+    if (OnDblClick) OnDblClick(this);
+}
+
+void TControl::Changed() { Perform(CM_CHANGED, 0, LPARAM(this)); }
+
+void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }
+void TControl::CMVisibleChanged(TMessage&) {}
+void TControl::CMFontChanged(TMessage&) { Invalidate(); }
+void TControl::CMColorChanged(TMessage&) { Invalidate(); }
+void TControl::CMTextChanged(TMessage&) { Invalidate(); }
+void TControl::CMMouseEnter(TMessage&) {}
+void TControl::CMMouseLeave(TMessage&) {}
+void TControl::CMHitTest(TMessage& m) { m.Result = 1; }
+void TControl::CMHintShow(TMessage& m) { m.Result = 0; }
+
+void TControl::CMParentFontChanged(TMessage&)
+{
+    if (!parentFont_ || !parent_) return;
+    font_->Assign(parent_->Font());
+    parentFont_ = true;
+}
+
+void TControl::CMParentColorChanged(TMessage&)
+{
+    if (!parentColor_ || !parent_) return;
+    if (color_ != parent_->GetColor())
+    {
+        color_ = parent_->GetColor();
+        Perform(CM_COLORCHANGED, 0, 0);
+    }
+    parentColor_ = true;
+}
+
+void TControl::CMParentShowHintChanged(TMessage&)
+{
+    if (parentShowHint_ && parent_) showHint_ = parent_->GetShowHint();
+}
+
+bool TControl::IsHitAt(TPoint p)
+{
+    return GetClientRect().Contains(p) && Perform(CM_HITTEST, 0, MAKELPARAM(p.X, p.Y)) != 0;
+}
+
+void TControl::Invalidate()
+{
+    if (!parent_ || !parent_->HandleAllocated() || (!visible_)) return;
+    TRect r = BoundsRect();
+    InvalidateRect(parent_->handle_, &r, !ControlStyle.Contains(csOpaque));
+}
+
+void TControl::Repaint()
+{
+    if (!parent_ || !visible_ || !parent_->HandleAllocated()) return;
+    Invalidate();
+    parent_->Update();
+}
+
+void TControl::Update()
+{
+    if (parent_) parent_->Update();
+}
+
+void TControl::BringToFront()
+{
+    if (!parent_) return;
+    auto& v = parent_->controls_;
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    v.push_back(this);
+    if (IsWindowed())
+    {
+        auto* w = static_cast<TWinControl*>(this);
+        if (w->HandleAllocated()) SetWindowPos(w->handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    Invalidate();
+}
+
+void TControl::SendToBack()
+{
+    if (!parent_) return;
+    auto& v = parent_->controls_;
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    v.insert(v.begin(), this);
+    if (IsWindowed())
+    {
+        auto* w = static_cast<TWinControl*>(this);
+        if (w->HandleAllocated())
+            SetWindowPos(w->handle_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    Invalidate();
+}
+
+TCustomForm* GetParentForm(TControl* c)
+{
+    while (c && c->Parent()) c = c->Parent();
+    return dynamic_cast<TCustomForm*>(c);
+}
+
+// ---- TWinControl -------------------------------------------------------------------------------
+
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), brush_(std::make_unique<TBrush>())
+{
+    brush_->SetColor(color_);
+}
+
+TWinControl::~TWinControl()
+{
+    SetComponentStateFlag(csDestroying, true);
+    WindowProc = [this](TMessage& m) { TWinControl::WndProc(m); };
+    ForgetControl(this);
+    // Children first: each leaves this control's lists as it goes.
+    while (!controls_.empty())
+    {
+        TControl* c = controls_.back();
+        RemoveControl(c);
+        delete c;
+    }
+    if (handle_) DestroyHandle();
+}
+
+HWND TWinControl::GetHandle()
+{
+    HandleNeeded();
+    return handle_;
+}
+
+void TWinControl::HandleNeeded()
+{
+    if (handle_) return;
+    if (parent_) parent_->HandleNeeded();
+    CreateHandle();
+}
+
+void TWinControl::CreateParams(TCreateParams& p)
+{
+    p.Caption = text_;
+    p.Style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (ControlStyle.Contains(csAcceptsControls)) p.Style |= WS_CLIPCHILDREN;
+    if (!enabled_) p.Style |= WS_DISABLED;
+    if (tabStop_) p.Style |= WS_TABSTOP;
+    p.ExStyle = 0;
+    p.X = left_;
+    p.Y = top_;
+    p.Width = width_;
+    p.Height = height_;
+    p.WndParent = parent_ ? parent_->GetHandle() : ParentWindow;
+    p.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    p.WindowClass.lpfnWndProc = nullptr;
+    p.WindowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    p.WindowClass.hbrBackground = nullptr;
+    p.WinClassName = ClassNameOf(this);
+}
+
+void TWinControl::CreateSubClass(TCreateParams& p, const std::string& ControlClassName)
+{
+    WNDCLASS wc;
+    if (!GetClassInfo(ControlClassName, &wc)) return;
+    const std::string name = p.WinClassName;
+    p.WindowClass = wc;
+    p.WindowClass.lpszClassName = name;
+}
+
+void TWinControl::CreateHandle()
+{
+    if (handle_) return;
+    CreateWnd();
+    if (!handle_) return;
+    // Children's windows follow the parent's.
+    for (TControl* c : std::vector<TControl*>(controls_))
+        if (c->IsWindowed())
+        {
+            auto* w = static_cast<TWinControl*>(c);
+            if (!w->HandleAllocated()) w->CreateHandle();
+        }
+    Realign();
+}
+
+void TWinControl::CreateWnd()
+{
+    TCreateParams p;
+    CreateParams(p);
+    if ((p.Style & WS_CHILD) && !p.WndParent)
+        throw EInvalidOperation("Control '" + Name() + "' has no parent window");
+    defWndProc_ = p.WindowClass.lpfnWndProc;
+    WNDCLASS wc = p.WindowClass;
+    wc.lpfnWndProc = ClassLibraryWndProc;
+    wc.lpszClassName = p.WinClassName;
+    WNDCLASS existing;
+    if (!GetClassInfo(wc.lpszClassName, &existing)) RegisterClass(wc);
+    CreateWindowHandle(p);
+    if (!handle_) throw EOutOfResources("Error creating window for '" + Name() + "'");
+}
+
+void TWinControl::CreateWindowHandle(const TCreateParams& p)
+{
+    DWORD style = p.Style;
+    if ((style & WS_CHILD) && visible_) style |= WS_VISIBLE;
+    gCreating = this;
+    HWND h = CreateWindowEx(p.ExStyle, p.WinClassName, p.Caption, style, p.X, p.Y, p.Width, p.Height,
+                            p.WndParent, 0, nullptr, p.Param);
+    if (gCreating == this) gCreating = nullptr;
+    if (!h)
+    {
+        if (handle_) Registry().erase(handle_);
+        handle_ = nullptr;
+        return;
+    }
+    if (!handle_)
+    {
+        handle_ = h;
+        Registry()[h] = this;
+    }
+}
+
+void TWinControl::DestroyHandle()
+{
+    if (!handle_) return;
+    for (TControl* c : std::vector<TControl*>(controls_))
+        if (c->IsWindowed()) static_cast<TWinControl*>(c)->DestroyHandle();
+    DestroyWnd();
+}
+
+void TWinControl::DestroyWnd()
+{
+    if (!handle_) return;
+    text_ = GetWindowText(handle_);
+    for (TControlCanvas* cv : std::vector<TControlCanvas*>(CanvasList()))
+        if (cv->Control() == this || cv->Control()->Parent() == this) cv->FreeHandle();
+    DestroyWindowHandle();
+}
+
+void TWinControl::DestroyWindowHandle()
+{
+    ControlState.Include(csDestroyingHandle);
+    HWND h = handle_;
+    DestroyWindow(h);
+    if (handle_ == h)
+    {
+        Registry().erase(h);
+        handle_ = nullptr;
+    }
+    ControlState.Exclude(csDestroyingHandle);
+}
+
+void TWinControl::RecreateWnd()
+{
+    if (!handle_) return;
+    recreating_ = true;
+    const bool wasFocused = Focused();
+    DestroyHandle();
+    CreateHandle();
+    recreating_ = false;
+    if (wasFocused && CanFocus()) ::SetFocus(handle_);
+}
+
+void TWinControl::WMNCDestroy(TMessage& m)
+{
+    DefaultHandler(m);
+    if (handle_)
+    {
+        Registry().erase(handle_);
+        handle_ = nullptr;
+    }
+}
+
+LRESULT TWinControl::MainWndProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    TMessage m;
+    m.Msg = msg;
+    m.WParam = wp;
+    m.LParam = lp;
+    try
+    {
+        if (WindowProc) WindowProc(m);
+        else WndProc(m);
+    }
+    catch (...)
+    {
+        reportException(this);
+    }
+    return m.Result;
+}
+
+void TWinControl::DefaultHandler(TMessage& m)
+{
+    if (!handle_)
+    {
+        TControl::DefaultHandler(m);
+        return;
+    }
+    switch (m.Msg)
+    {
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+        // Reflected to the child; otherwise the control's colours.
+        if (TWinControl* c = FindControl(reinterpret_cast<HWND>(m.LParam)); c && c != this)
+        {
+            m.Result = c->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+            return;
+        }
+        break;
+    default: break;
+    }
+    if (m.Msg >= CN_BASE && m.Msg < CN_BASE + 0x400)
+    {
+        // An unanswered reflected notification: the control's colours for
+        // colour requests, nothing for the rest.
+        const UINT orig = m.Msg - CN_BASE;
+        if (orig == WM_CTLCOLOREDIT || orig == WM_CTLCOLORLISTBOX || orig == WM_CTLCOLORSTATIC)
+        {
+            HDC dc = reinterpret_cast<HDC>(m.WParam);
+            SetTextColor(dc, ColorToRGB(font_->GetColor()));
+            SetBkColor(dc, ColorToRGB(brush_->GetColor()));
+            m.Result = LRESULT(brush_->GetHandle());
+            return;
+        }
+        if (defWndProc_) m.Result = defWndProc_(handle_, orig, m.WParam, m.LParam);
+        return;
+    }
+    m.Result = defWndProc_ ? defWndProc_(handle_, m.Msg, m.WParam, m.LParam)
+                           : DefWindowProc(handle_, m.Msg, m.WParam, m.LParam);
+}
+
+bool TWinControl::DoControlMsg(HWND child, TMessage& m)
+{
+    TWinControl* c = FindControl(child);
+    if (!c) return false;
+    m.Result = c->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+    return true;
+}
+
+void TWinControl::WndProc(TMessage& m)
+{
+    switch (m.Msg)
+    {
+    case WM_SETFOCUS:
+        if (TCustomForm* f = GetParentForm(this))
+            if (!f->SetFocusedControl(this)) return;
+        break;
+    case WM_KILLFOCUS:
+        if (ControlState.Contains(csFocusing)) return;
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // Dialog keys, shortcuts and key preview first (the notification
+        // the application's loop would send before dispatching).
+        if (Perform(m.Msg == WM_KEYDOWN ? CN_KEYDOWN : CN_SYSKEYDOWN, m.WParam, m.LParam) != 0) return;
+        break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        if (Perform(CN_KEYUP, m.WParam, m.LParam) != 0) return;
+        break;
+    case WM_CHAR:
+    case WM_SYSCHAR:
+        if (Perform(m.Msg == WM_CHAR ? CN_CHAR : CN_SYSCHAR, m.WParam, m.LParam) != 0) return;
+        break;
+    case WM_MOUSEMOVE:
+    {
+        TRACKMOUSEEVENT tme;
+        tme.dwFlags = TME_LEAVE;
+        tme.hwndTrack = handle_;
+        if (handle_) TrackMouseEvent(&tme);
+        break;
+    }
+    case WM_MOUSELEAVE:
+        DefaultHandler(m);
+        UpdateMouseControl();
+        return;
+    default: break;
+    }
+    if (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST && m.Msg != WM_MOUSEWHEEL)
+    {
+        // Mouse messages for a graphic child (or the graphic control holding
+        // the capture) go to it, in its own coordinates.
+        const TPoint p(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+        TControl* target = nullptr;
+        TControl* cap = GetCaptureControl();
+        if (cap && cap != this && !cap->IsWindowed() && cap->Parent() == this) target = cap;
+        else if (!cap || cap == this)
+        {
+            TControl* c = ControlAtPos(p, false);
+            if (c && !c->IsWindowed()) target = c;
+        }
+        if (m.Msg == WM_MOUSEMOVE) setMouseControl(target ? target : this);
+        if (target)
+        {
+            TMessage cm = m;
+            cm.LParam = MAKELPARAM(p.X - target->Left(), p.Y - target->Top());
+            target->WindowProc(cm);
+            m.Result = cm.Result;
+            return;
+        }
+    }
+    if (m.Msg == WM_CONTEXTMENU && m.Result == 0)
+    {
+        TPoint sp(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+        if (!(sp.X == -1 && sp.Y == -1) && handle_)
+        {
+            TControl* c = ControlAtPos(ScreenToClient(sp), false);
+            if (c && !c->IsWindowed())
+            {
+                m.Result = c->Perform(WM_CONTEXTMENU, m.WParam, m.LParam);
+                if (m.Result) return;
+            }
+        }
+    }
+    TControl::WndProc(m);
+}
+
+void TWinControl::Dispatch(TMessage& m)
+{
+    switch (m.Msg)
+    {
+    case WM_PAINT: WMPaint(m); return;
+    case WM_ERASEBKGND: WMEraseBkgnd(m); return;
+    case WM_SETFOCUS: WMSetFocus(m); return;
+    case WM_KILLFOCUS: WMKillFocus(m); return;
+    case WM_SIZE: WMSize(m); return;
+    case WM_MOVE: WMMove(m); return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: WMKeyDown(m); return;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: WMKeyUp(m); return;
+    case WM_CHAR: WMChar(m); return;
+    case WM_SETCURSOR: WMSetCursor(m); return;
+    case WM_COMMAND: WMCommand(m); return;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (m.LParam && DoControlMsg(reinterpret_cast<HWND>(m.LParam), m)) return;
+        DefaultHandler(m);
+        return;
+    case WM_NCDESTROY: WMNCDestroy(m); return;
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN: CNKeyDown(m); return;
+    case CN_KEYUP: CNKeyUp(m); return;
+    case CN_CHAR:
+    case CN_SYSCHAR: CNChar(m); return;
+    case CM_DIALOGKEY: CMDialogKey(m); return;
+    case CM_DIALOGCHAR: CMDialogChar(m); return;
+    case CM_FOCUSCHANGED: CMFocusChanged(m); return;
+    case CM_ENTER: CMEnter(m); return;
+    case CM_EXIT: CMExit(m); return;
+    case CM_WANTSPECIALKEY: CMWantSpecialKey(m); return;
+    default: TControl::Dispatch(m); return;
+    }
+}
+
+// ---- window messages --------------------------------------------------------------------
+
+void TWinControl::WMSize(TMessage& m)
+{
+    DefaultHandler(m);
+    if (!handle_) return;
+    TRect r;
+    GetWindowRect(handle_, &r);
+    if (HWND p = GetParent(handle_); p && (GetWindowLong(handle_, GWL_STYLE) & WS_CHILD))
+    {
+        TPoint tl = r.TopLeft();
+        ::ScreenToClient(p, &tl);
+        r = TRect(tl.X, tl.Y, tl.X + r.Width(), tl.Y + r.Height());
+    }
+    const bool sized = r.Width() != width_ || r.Height() != height_;
+    UpdateBoundsRect(r);
+    updateAnchorRules();
+    Realign();
+    if (sized && !(ComponentState() & csLoading)) Resize();
+}
+
+void TWinControl::WMMove(TMessage& m)
+{
+    DefaultHandler(m);
+    if (!handle_) return;
+    TRect r;
+    GetWindowRect(handle_, &r);
+    if (HWND p = GetParent(handle_); p && (GetWindowLong(handle_, GWL_STYLE) & WS_CHILD))
+    {
+        TPoint tl = r.TopLeft();
+        ::ScreenToClient(p, &tl);
+        r = TRect(tl.X, tl.Y, tl.X + r.Width(), tl.Y + r.Height());
+    }
+    left_ = r.Left;
+    top_ = r.Top;
+}
+
+void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    if (AWidth < 0) AWidth = 0;
+    if (AHeight < 0) AHeight = 0;
+    if (Constraints.MinWidth > 0) AWidth = std::max(AWidth, Constraints.MinWidth);
+    if (Constraints.MinHeight > 0) AHeight = std::max(AHeight, Constraints.MinHeight);
+    if (Constraints.MaxWidth > 0) AWidth = std::min(AWidth, Constraints.MaxWidth);
+    if (Constraints.MaxHeight > 0) AHeight = std::min(AHeight, Constraints.MaxHeight);
+    if ((AWidth != width_ || AHeight != height_) && !CanResize(AWidth, AHeight))
+    {
+        AWidth = width_;
+        AHeight = height_;
+    }
+    if (ALeft == left_ && ATop == top_ && AWidth == width_ && AHeight == height_) return;
+    const bool sized = AWidth != width_ || AHeight != height_;
+    if (handle_ && !IsIconic(handle_))
+    {
+        SetWindowPos(handle_, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+        // The window may refuse a size (limits); the fields follow the window.
+        TRect r;
+        GetWindowRect(handle_, &r);
+        if (HWND p = GetParent(handle_); p && (GetWindowLong(handle_, GWL_STYLE) & WS_CHILD))
+        {
+            TPoint tl = r.TopLeft();
+            ::ScreenToClient(p, &tl);
+            r = TRect(tl.X, tl.Y, tl.X + r.Width(), tl.Y + r.Height());
+        }
+        const bool sizedNow = r.Width() != width_ || r.Height() != height_;
+        UpdateBoundsRect(r);
+        updateAnchorRules();
+        if (sizedNow)
+        {
+            Realign();
+            if (!(ComponentState() & csLoading)) Resize();
+        }
+    }
+    else
+    {
+        left_ = ALeft;
+        top_ = ATop;
+        width_ = AWidth;
+        height_ = AHeight;
+        updateAnchorRules();
+        if (sized)
+        {
+            Realign();
+            if (!(ComponentState() & csLoading)) Resize();
+        }
+    }
+    RequestAlign();
+}
+
+TRect TWinControl::GetClientRect()
+{
+    if (handle_)
+    {
+        TRect r;
+        ::GetClientRect(handle_, &r);
+        return r;
+    }
+    return TControl::GetClientRect();
+}
+
+TPoint TWinControl::ClientOrigin()
+{
+    if (handle_)
+    {
+        TPoint p;
+        ::ClientToScreen(handle_, &p);
+        return p;
+    }
+    return TControl::ClientOrigin();
+}
+
+void TWinControl::SetClientSize(int w, int h)
+{
+    // A top-level window's frame is known once it exists.
+    if (!parent_ && !handle_ && !(ComponentState() & csDestroying)) HandleNeeded();
+    TRect cr = GetClientRect();
+    SetBounds(left_, top_, width_ - cr.Width() + w, height_ - cr.Height() + h);
+}
+
+bool TWinControl::Showing() const { return handle_ && IsWindowVisible(handle_); }
+
+void TWinControl::updateShowing()
+{
+    if (!handle_) return;
+    const bool want = visible_;
+    if (want) SetWindowPos(handle_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    else SetWindowPos(handle_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+}
+
+void TWinControl::SetVisible(bool v)
+{
+    if (visible_ == v) return;
+    VisibleChanging();
+    visible_ = v;
+    if (handle_ || (v && parent_ && parent_->HandleAllocated()))
+    {
+        if (!handle_ && parent_) HandleNeeded();
+        updateShowing();
+    }
+    Perform(CM_VISIBLECHANGED, WPARAM(v), 0);
+    RequestAlign();
+}
+
+void TWinControl::SetEnabled(bool v)
+{
+    if (enabled_ == v) return;
+    enabled_ = v;
+    Perform(CM_ENABLEDCHANGED, 0, 0);
+}
+
+void TWinControl::CMEnabledChanged(TMessage& m)
+{
+    if (!enabled_ && parent_ && Focused())
+        if (TCustomForm* f = GetParentForm(this)) f->DefocusControl(this, false);
+    if (handle_) EnableWindow(handle_, enabled_);
+    TControl::CMEnabledChanged(m);
+}
+
+void TWinControl::CMVisibleChanged(TMessage& m)
+{
+    if (!visible_ && parent_)
+        if (TCustomForm* f = GetParentForm(this)) f->DefocusControl(this, true);
+    TControl::CMVisibleChanged(m);
+}
+
+void TWinControl::CMColorChanged(TMessage& m)
+{
+    brush_->SetColor(color_);
+    NotifyControls(CM_PARENTCOLORCHANGED);
+    TControl::CMColorChanged(m);
+}
+
+void TWinControl::CMFontChanged(TMessage& m)
+{
+    NotifyControls(CM_PARENTFONTCHANGED);
+    TControl::CMFontChanged(m);
+}
+
+void TWinControl::CMTextChanged(TMessage& m)
+{
+    TControl::CMTextChanged(m);
+}
+
+void TWinControl::FontChanged()
+{
+    TControl::FontChanged();
+}
+
+std::string TWinControl::GetTextBuf()
+{
+    if (handle_) return GetWindowText(handle_);
+    return text_;
+}
+
+void TWinControl::SetTextBuf(const std::string& s)
+{
+    text_ = s;
+    if (handle_) SetWindowText(handle_, s);
+}
+
+void TWinControl::SetParent(TWinControl* AParent)
+{
+    if (AParent == parent_) return;
+    if (handle_ && !AParent && !dynamic_cast<TCustomForm*>(this)) DestroyHandle();
+    TControl::SetParent(AParent);
+    if (handle_ && AParent)
+    {
+        if (AParent->HandleAllocated()) ::SetParent(handle_, AParent->handle_);
+        else DestroyHandle();
+    }
+    else if (!handle_ && AParent && AParent->HandleAllocated() && !(ComponentState() & csDestroying))
+        CreateHandle();
+}
+
+// ---- children ---------------------------------------------------------------------------
+
+void TWinControl::InsertControl(TControl* c)
+{
+    if (!c || c->parent_ == this) return;
+    c->parent_ = this;
+    controls_.push_back(c);
+    if (c->IsWindowed()) updateTabList(static_cast<TWinControl*>(c), true);
+    if (c->parentFont_)
+    {
+        c->font_->Assign(font_.get());
+        c->parentFont_ = true;
+    }
+    if (c->parentColor_) c->color_ = color_;
+    if (c->IsWindowed()) static_cast<TWinControl*>(c)->brush_->SetColor(c->color_);
+    if (c->parentShowHint_) c->showHint_ = showHint_;
+    c->updateAnchorRules();
+    Perform(CM_CONTROLCHANGE, WPARAM(c), 1);
+    Perform(CM_CONTROLLISTCHANGE, WPARAM(c), 1);
+    if (c->IsWindowed() && handle_ && !(ComponentState() & csDestroying))
+    {
+        auto* w = static_cast<TWinControl*>(c);
+        if (w->HandleAllocated()) ::SetParent(w->handle_, handle_);
+        else w->CreateHandle();
+    }
+    if (c->visible_) c->Invalidate();
+    Realign();
+}
+
+void TWinControl::RemoveControl(TControl* c)
+{
+    if (!c || c->parent_ != this) return;
+    Perform(CM_CONTROLCHANGE, WPARAM(c), 0);
+    if (c->IsWindowed())
+    {
+        auto* w = static_cast<TWinControl*>(c);
+        if (TCustomForm* f = GetParentForm(this)) f->DefocusControl(w, true);
+        updateTabList(w, false);
+    }
+    else
+        c->Invalidate();
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
+    c->parent_ = nullptr;
+    Perform(CM_CONTROLLISTCHANGE, WPARAM(c), 0);
+    if (!(ComponentState() & csDestroying)) Realign();
+}
+
+bool TWinControl::ContainsControl(TControl* c) const
+{
+    while (c && c != this) c = c->parent_;
+    return c == this;
+}
+
+TControl* TWinControl::ControlAtPos(TPoint pos, bool allowDisabled, bool allowWinControls)
+{
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it)
+    {
+        TControl* c = *it;
+        if (c->IsWindowed() && !allowWinControls) continue;
+        if (!c->visible_ || (!c->enabled_ && !allowDisabled)) continue;
+        const TPoint p(pos.X - c->left_, pos.Y - c->top_);
+        if (c->IsHitAt(p)) return c;
+    }
+    return nullptr;
+}
+
+TWinControl* TWinControl::FindChildControl(const std::string& name)
+{
+    for (TControl* c : controls_)
+        if (c->IsWindowed() && c->Name() == name) return static_cast<TWinControl*>(c);
+    return nullptr;
+}
+
+void TWinControl::Broadcast(TMessage& m)
+{
+    for (TControl* c : std::vector<TControl*>(controls_))
+    {
+        c->WindowProc(m);
+        if (m.Result != 0) return;
+    }
+}
+
+void TWinControl::NotifyControls(UINT msg)
+{
+    TMessage m;
+    m.Msg = msg;
+    Broadcast(m);
+}
+
+// ---- alignment -------------------------------------------------------------------------
+
+void TWinControl::EnableAlign()
+{
+    if (alignLevel_ > 0 && --alignLevel_ == 0) Realign();
+}
+
+void TWinControl::Realign()
+{
+    if (alignLevel_ > 0 || inAlign_) return;
+    TRect r = GetClientRect();
+    AlignControls(nullptr, r);
+}
+
+void TWinControl::AdjustClientRect(TRect&) {}
+
+void TWinControl::alignControl(TControl*) { Realign(); }
+
+void TWinControl::AlignControls(TControl* AControl, TRect& Rect)
+{
+    if (inAlign_) return;
+    inAlign_ = true;
+    AdjustClientRect(Rect);
+    const TRect full = Rect;
+    auto place = [&](TAlign a)
+    {
+        std::vector<TControl*> list;
+        for (TControl* c : controls_)
+            if (c->align_ == a && c->visible_) list.push_back(c);
+        auto key = [a](TControl* c) -> int
+        {
+            switch (a)
+            {
+            case alTop: return c->top_;
+            case alBottom: return -(c->top_ + c->height_);
+            case alLeft: return c->left_;
+            case alRight: return -(c->left_ + c->width_);
+            default: return 0;
+            }
+        };
+        std::stable_sort(list.begin(), list.end(), [&](TControl* x, TControl* y) {
+            const int kx = key(x), ky = key(y);
+            if (kx != ky) return kx < ky;
+            return x == AControl && y != AControl;
+        });
+        for (TControl* c : list)
+        {
+            int l = c->left_, t = c->top_, w = c->width_, h = c->height_;
+            switch (a)
+            {
+            case alTop:
+                l = Rect.Left; t = Rect.Top; w = Rect.Width();
+                break;
+            case alBottom:
+                l = Rect.Left; t = Rect.Bottom - h; w = Rect.Width();
+                break;
+            case alLeft:
+                l = Rect.Left; t = Rect.Top; h = Rect.Height();
+                break;
+            case alRight:
+                l = Rect.Right - w; t = Rect.Top; h = Rect.Height();
+                break;
+            case alClient:
+                l = Rect.Left; t = Rect.Top; w = Rect.Width(); h = Rect.Height();
+                break;
+            default: break;
+            }
+            c->SetBounds(l, t, std::max(0, w), std::max(0, h));
+            // A control may refuse a size: the space it really takes counts.
+            switch (a)
+            {
+            case alTop: Rect.Top += c->height_; break;
+            case alBottom: Rect.Bottom -= c->height_; break;
+            case alLeft: Rect.Left += c->width_; break;
+            case alRight: Rect.Right -= c->width_; break;
+            default: break;
+            }
+        }
+    };
+    place(alTop);
+    place(alBottom);
+    place(alLeft);
+    place(alRight);
+    place(alClient);
+    // Controls without alignment keep their distance to anchored edges.
+    for (TControl* c : controls_)
+    {
+        if (c->align_ != alNone || !c->anchorValid_) continue;
+        const bool r = c->anchors_.Contains(akRight), b = c->anchors_.Contains(akBottom);
+        if (!r && !b) continue;
+        int l = c->left_, t = c->top_, w = c->width_, h = c->height_;
+        const int pw = full.Right, ph = full.Bottom;
+        if (r)
+        {
+            if (c->anchors_.Contains(akLeft)) w = pw - c->anchorRight_ - l;
+            else l = pw - c->anchorRight_ - w;
+        }
+        if (b)
+        {
+            if (c->anchors_.Contains(akTop)) h = ph - c->anchorBottom_ - t;
+            else t = ph - c->anchorBottom_ - h;
+        }
+        c->SetBounds(l, t, std::max(0, w), std::max(0, h));
+    }
+    inAlign_ = false;
+}
+
+void TWinControl::RequestAlign() { TControl::RequestAlign(); }
+
+// ---- tab order and focus ---------------------------------------------------------------
+
+void TWinControl::updateTabList(TWinControl* c, bool add)
+{
+    tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), c), tabList_.end());
+    if (add) tabList_.push_back(c);
+}
+
+int TWinControl::GetTabOrder() const
+{
+    if (!parent_) return -1;
+    const auto& l = parent_->tabList_;
+    auto it = std::find(l.begin(), l.end(), this);
+    return it == l.end() ? -1 : int(it - l.begin());
+}
+
+void TWinControl::SetTabOrder(int v)
+{
+    if (!parent_) return;
+    auto& l = parent_->tabList_;
+    auto it = std::find(l.begin(), l.end(), this);
+    if (it == l.end()) return;
+    l.erase(it);
+    if (v < 0 || v > int(l.size())) v = int(l.size());
+    l.insert(l.begin() + v, this);
+}
+
+void TWinControl::SetTabStop(bool v)
+{
+    if (tabStop_ == v) return;
+    tabStop_ = v;
+    if (handle_)
+    {
+        LONG st = GetWindowLong(handle_, GWL_STYLE);
+        SetWindowLong(handle_, GWL_STYLE, v ? (st | LONG(WS_TABSTOP)) : (st & ~LONG(WS_TABSTOP)));
+    }
+    Perform(CM_TABSTOPCHANGED, 0, 0);
+}
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list)
+{
+    for (TWinControl* c : tabList_)
+    {
+        list.push_back(c);
+        c->GetTabOrderList(list);
+    }
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* cur, bool goForward, bool checkTabStop, bool checkParent)
+{
+    std::vector<TWinControl*> list;
+    GetTabOrderList(list);
+    if (list.empty()) return nullptr;
+    int start = -1;
+    for (int i = 0; i < int(list.size()); ++i)
+        if (list[std::size_t(i)] == cur) start = i;
+    if (start < 0) start = goForward ? int(list.size()) - 1 : 0;
+    int i = start;
+    for (std::size_t n = 0; n < list.size(); ++n)
+    {
+        if (goForward) i = (i + 1) % int(list.size());
+        else i = (i - 1 + int(list.size())) % int(list.size());
+        TWinControl* c = list[std::size_t(i)];
+        if (c == cur) break;
+        if ((!checkTabStop || c->tabStop_) && (!checkParent || c->parent_ == this) && c->CanFocus())
+            return c;
+    }
+    return nullptr;
+}
+
+void TWinControl::SelectNext(TWinControl* cur, bool goForward, bool checkTabStop)
+{
+    TWinControl* c = FindNextControl(cur, goForward, checkTabStop, !checkTabStop);
+    if (c) c->SetFocus();
+}
+
+bool TWinControl::CanFocus()
+{
+    TCustomForm* f = GetParentForm(this);
+    if (!f) return visible_ && enabled_;
+    TControl* c = this;
+    while (c && c != f)
+    {
+        if (!c->visible_ || !c->enabled_) return false;
+        c = c->parent_;
+    }
+    return f->GetEnabled();
+}
+
+bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+
+void TWinControl::SetFocus()
+{
+    if (TCustomForm* f = GetParentForm(this))
+    {
+        f->FocusControl(this);
+        return;
+    }
+    if (parent_ && !CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+    ::SetFocus(GetHandle());
+}
+
+void TWinControl::WMSetFocus(TMessage& m) { DefaultHandler(m); }
+void TWinControl::WMKillFocus(TMessage& m) { DefaultHandler(m); }
+
+void TWinControl::CMFocusChanged(TMessage& m) { Broadcast(m); m.Result = 0; }
+
+void TWinControl::DoEnter()
+{
+    if (OnEnter) OnEnter(this);
+}
+void TWinControl::DoExit()
+{
+    if (OnExit) OnExit(this);
+}
+void TWinControl::CMEnter(TMessage&) { DoEnter(); }
+void TWinControl::CMExit(TMessage&) { DoExit(); }
+
+// ---- keys --------------------------------------------------------------------------------
+
+void TWinControl::KeyDown(WORD& Key, TShiftState Shift)
+{
+    if (OnKeyDown) OnKeyDown(this, Key, Shift);
+}
+void TWinControl::KeyUp(WORD& Key, TShiftState Shift)
+{
+    if (OnKeyUp) OnKeyUp(this, Key, Shift);
+}
+void TWinControl::KeyPress(char32_t& Key)
+{
+    if (OnKeyPress) OnKeyPress(this, Key);
+}
+
+bool TWinControl::DoKeyDown(TMessage& m)
+{
+    TCustomForm* f = GetParentForm(this);
+    WORD key = WORD(m.WParam);
+    const TShiftState s = KeyDataToShiftState(m.LParam);
+    if (f && f != this && f->KeyPreview)
+    {
+        f->KeyDown(key, s);
+        if (key == 0) return true;
+    }
+    KeyDown(key, s);
+    m.WParam = key;
+    return key == 0;
+}
+
+bool TWinControl::DoKeyUp(TMessage& m)
+{
+    TCustomForm* f = GetParentForm(this);
+    WORD key = WORD(m.WParam);
+    const TShiftState s = KeyDataToShiftState(m.LParam);
+    if (f && f != this && f->KeyPreview)
+    {
+        f->KeyUp(key, s);
+        if (key == 0) return true;
+    }
+    KeyUp(key, s);
+    m.WParam = key;
+    return key == 0;
+}
+
+bool TWinControl::DoKeyPress(TMessage& m)
+{
+    TCustomForm* f = GetParentForm(this);
+    char32_t ch = char32_t(m.WParam);
+    if (f && f != this && f->KeyPreview)
+    {
+        f->KeyPress(ch);
+        if (ch == 0) return true;
+    }
+    KeyPress(ch);
+    m.WParam = WPARAM(ch);
+    return ch == 0;
+}
+
+void TWinControl::WMKeyDown(TMessage& m)
+{
+    if (!DoKeyDown(m)) DefaultHandler(m);
+}
+void TWinControl::WMKeyUp(TMessage& m)
+{
+    if (!DoKeyUp(m)) DefaultHandler(m);
+}
+void TWinControl::WMChar(TMessage& m)
+{
+    if (!DoKeyPress(m)) DefaultHandler(m);
+}
+
+void TWinControl::CNKeyDown(TMessage& m)
+{
+    m.Result = 1;
+    const int key = int(m.WParam);
+    if (Perform(CM_CHILDKEY, WPARAM(key), LPARAM(this)) != 0) return;
+    LRESULT mask = 0;
+    switch (key)
+    {
+    case VK_TAB: mask = DLGC_WANTTAB; break;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN: mask = DLGC_WANTARROWS; break;
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
+    default: break;
+    }
+    if (mask != 0 && Perform(CM_WANTSPECIALKEY, WPARAM(key), m.LParam) == 0 &&
+        (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0)
+        if (TCustomForm* f = GetParentForm(this))
+            if (f->Perform(CM_DIALOGKEY, WPARAM(key), m.LParam) != 0) return;
+    m.Result = 0;
+}
+
+void TWinControl::CNKeyUp(TMessage& m) { m.Result = 0; }
+
+void TWinControl::CNChar(TMessage& m)
+{
+    m.Result = 0;
+    const bool alt = m.Msg == CN_SYSCHAR || (m.LParam & KF_ALTDOWN_BIT);
+    if (alt || (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) == 0)
+        if (TCustomForm* f = GetParentForm(this))
+            if (f != this || alt)
+                if (f->Perform(CM_DIALOGCHAR, m.WParam, m.LParam) != 0) m.Result = 1;
+}
+
+void TWinControl::CMDialogKey(TMessage& m) { Broadcast(m); }
+void TWinControl::CMDialogChar(TMessage& m) { Broadcast(m); }
+
+void TWinControl::WMSetCursor(TMessage& m)
+{
+    if (reinterpret_cast<HWND>(m.WParam) == handle_ && LOWORD(std::uintptr_t(m.LParam)) == HTCLIENT)
+    {
+        TCursor cur = crDefault;
+        if (Screen) cur = Screen->GetCursor();
+        if (cur == crDefault)
+        {
+            TPoint p;
+            GetCursorPos(&p);
+            TControl* c = ControlAtPos(ScreenToClient(p), false);
+            if (c && !c->IsWindowed()) cur = c->GetCursor();
+            if (cur == crDefault) cur = cursor_;
+        }
+        if (cur != crDefault)
+        {
+            ::SetCursor(CursorHandle(cur));
+            m.Result = 1;
+            return;
+        }
+    }
+    DefaultHandler(m);
+}
+
+void TWinControl::WMCommand(TMessage& m)
+{
+    if (m.LParam && DoControlMsg(reinterpret_cast<HWND>(m.LParam), m)) return;
+    DefaultHandler(m);
+}
+
+// ---- painting ------------------------------------------------------------------------------
+
+void TWinControl::Invalidate()
+{
+    if (handle_) InvalidateRect(handle_, nullptr, !ControlStyle.Contains(csOpaque));
+}
+
+void TWinControl::Repaint()
+{
+    if (!handle_) return;
+    Invalidate();
+    Update();
+}
+
+void TWinControl::Update()
+{
+    if (handle_) UpdateWindow(handle_);
+}
+
+void TWinControl::WMPaint(TMessage& m)
+{
+    if (!handle_) return;
+    PaintHandler(m);
+}
+
+void TWinControl::PaintHandler(TMessage& m)
+{
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    PAINTSTRUCT ps;
+    const bool own = dc == nullptr;
+    if (own) dc = BeginPaint(handle_, &ps);
+    else GetClipBox(dc, &ps.rcPaint);
+    try
+    {
+        if (DoubleBuffered && own)
+        {
+            // Compose the client area off-screen, then copy it in one step.
+            TRect cr = GetClientRect();
+            HDC mem = CreateCompatibleDC(dc);
+            HBITMAP bmp = CreateCompatibleBitmap(dc, std::max(1, cr.Width()), std::max(1, cr.Height()));
+            HGDIOBJ old = SelectObject(mem, bmp);
+            IntersectClipRect(mem, ps.rcPaint.Left, ps.rcPaint.Top, ps.rcPaint.Right, ps.rcPaint.Bottom);
+            Perform(WM_ERASEBKGND, WPARAM(mem), LPARAM(mem));
+            PaintWindow(mem);
+            PaintControls(mem, nullptr);
+            BitBlt(dc, ps.rcPaint.Left, ps.rcPaint.Top, ps.rcPaint.Width(), ps.rcPaint.Height(), mem,
+                   ps.rcPaint.Left, ps.rcPaint.Top, SRCCOPY);
+            SelectObject(mem, old);
+            DeleteObject(bmp);
+            DeleteDC(mem);
+        }
+        else
+        {
+            PaintWindow(dc);
+            PaintControls(dc, nullptr);
+        }
+    }
+    catch (...)
+    {
+        if (own) EndPaint(handle_, &ps);
+        throw;
+    }
+    if (own) EndPaint(handle_, &ps);
+}
+
+void TWinControl::PaintWindow(HDC dc)
+{
+    if (defWndProc_) defWndProc_(handle_, WM_PAINT, WPARAM(dc), 0);
+}
+
+void TWinControl::PaintControls(HDC dc, TControl* first)
+{
+    bool started = first == nullptr;
+    TRect clip;
+    GetClipBox(dc, &clip);
+    for (TControl* c : std::vector<TControl*>(controls_))
+    {
+        if (!started)
+        {
+            if (c == first) started = true;
+            else continue;
+        }
+        if (c->IsWindowed() || !c->visible_) continue;
+        TRect r = c->BoundsRect(), tmp;
+        if (!IntersectRect(tmp, r, clip)) continue;
+        const int saved = SaveDC(dc);
+        OffsetWindowOrgEx(dc, -c->left_, -c->top_, nullptr);
+        IntersectClipRect(dc, 0, 0, c->width_, c->height_);
+        c->Perform(WM_PAINT, WPARAM(dc), 0);
+        RestoreDC(dc, saved);
+    }
+}
+
+void TWinControl::WMEraseBkgnd(TMessage& m)
+{
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    if (DoubleBuffered && m.WParam != WPARAM(m.LParam))
+    {
+        m.Result = 1;
+        return;
+    }
+    if (dc && color_ != clNone)
+    {
+        brush_->SetColor(color_);
+        ::FillRect(dc, GetClientRect(), brush_->GetHandle());
+    }
+    m.Result = 1;
+}
+
+void TWinControl::PaintTo(HDC dc, int x, int y)
+{
+    if (!handle_) return;
+    const int saved = SaveDC(dc);
+    OffsetWindowOrgEx(dc, -x, -y, nullptr);
+    IntersectClipRect(dc, 0, 0, width_, height_);
+    Perform(WM_ERASEBKGND, WPARAM(dc), LPARAM(dc));
+    Perform(WM_PAINT, WPARAM(dc), 0);
+    for (TControl* c : controls_)
+        if (c->IsWindowed() && c->visible_)
+            static_cast<TWinControl*>(c)->PaintTo(dc, c->left_, c->top_);
+    RestoreDC(dc, saved);
+}
+
+// ---- graphic and custom controls -----------------------------------------------------------
+
+TGraphicControl::TGraphicControl(TComponent* AOwner)
+    : TControl(AOwner), canvas_(std::make_unique<TControlCanvas>(this))
+{
+}
+
+TGraphicControl::~TGraphicControl()
+{
+    canvas_.reset();
+}
+
+void TGraphicControl::Dispatch(TMessage& m)
+{
+    if (m.Msg == WM_PAINT)
+    {
+        HDC dc = reinterpret_cast<HDC>(m.WParam);
+        if (!dc) return;
+        canvas_->Lock();
+        canvas_->SetHandle(dc);
+        try
+        {
+            Paint();
+        }
+        catch (...)
+        {
+            canvas_->SetHandle(nullptr);
+            canvas_->Unlock();
+            throw;
+        }
+        canvas_->SetHandle(nullptr);
+        canvas_->Unlock();
+        return;
+    }
+    TControl::Dispatch(m);
+}
+
+TCustomControl::TCustomControl(TComponent* AOwner)
+    : TWinControl(AOwner), canvas_(std::make_unique<TControlCanvas>(this))
+{
+}
+
+TCustomControl::~TCustomControl()
+{
+    canvas_->FreeHandle();
+}
+
+void TCustomControl::PaintWindow(HDC dc)
+{
+    canvas_->Lock();
+    canvas_->SetHandle(dc);
+    ControlState.Include(csCustomPaint);
+    try
+    {
+        Paint();
+    }
+    catch (...)
+    {
+        ControlState.Exclude(csCustomPaint);
+        canvas_->SetHandle(nullptr);
+        canvas_->Unlock();
+        throw;
+    }
+    ControlState.Exclude(csCustomPaint);
+    canvas_->SetHandle(nullptr);
+    canvas_->Unlock();
+}
+
+// ---- hint window ----------------------------------------------------------------------------
+
+THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    color_ = clInfoBk;
+    parentColor_ = false;
+    brush_->SetColor(color_);
+    visible_ = false;
+    font_->SetColor(clInfoText);
+    parentFont_ = false;
+}
+
+void THintWindow::CreateParams(TCreateParams& p)
+{
+    TCustomControl::CreateParams(p);
+    p.Style = WS_POPUP | WS_BORDER;
+    p.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+    p.WndParent = nullptr;
+    p.WindowClass.style |= CS_SAVEBITS;
+}
+
+void THintWindow::ActivateHint(TRect Rect, const std::string& AHint)
+{
+    SetText(AHint);
+    HandleNeeded();
+    SetBounds(Rect.Left, Rect.Top, Rect.Width(), Rect.Height());
+    SetWindowPos(handle_, HWND_TOPMOST, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(),
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    visible_ = true;
+    Invalidate();
+}
+
+void THintWindow::ActivateHintData(TRect Rect, const std::string& AHint, void*) { ActivateHint(Rect, AHint); }
+
+TRect THintWindow::CalcHintRect(int MaxWidth, const std::string& AHint, void*)
+{
+    TRect r(0, 0, MaxWidth > 0 ? MaxWidth : 300, 0);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font_->GetHandle());
+    DrawText(dc, AHint, r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    r.Right += 6;
+    r.Bottom += 4;
+    return r;
+}
+
+void THintWindow::ReleaseHandle()
+{
+    if (handle_) ShowWindow(handle_, SW_HIDE);
+    visible_ = false;
+}
+
+void THintWindow::Paint()
+{
+    TRect r = GetClientRect();
+    canvas_->Brush()->SetColor(color_);
+    canvas_->FillRect(r);
+    canvas_->Font()->Assign(font_.get());
+    InflateRect(r, -2, -2);
+    std::string t = GetText();
+    canvas_->Brush()->SetStyle(bsClear);
+    canvas_->TextRect(r, t, TTextFormat{tfLeft, tfWordBreak, tfNoPrefix});
+}
+
+void THintWindow::WMNCHitTest(TMessage& m) { m.Result = HTTRANSPARENT; }
+
+void THintWindow::Dispatch(TMessage& m)
+{
+    if (m.Msg == WM_NCHITTEST)
+    {
+        WMNCHitTest(m);
+        return;
+    }
+    TCustomControl::Dispatch(m);
+}
