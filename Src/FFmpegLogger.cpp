@@ -239,6 +239,13 @@ TFFLogger* GetFFLogger()
         std::lock_guard<std::mutex> g(gInstanceLock);
         if (gInstance) return gInstance;
     }
+    // Two threads that find none at once make only one.
+    static std::mutex creating;
+    std::lock_guard<std::mutex> c(creating);
+    {
+        std::lock_guard<std::mutex> g(gInstanceLock);
+        if (gInstance) return gInstance;
+    }
     auto logger = std::make_unique<TFFLogger>();
     TFFLogger* p = logger.get();
     gShutdown.Ownerless = std::move(logger);

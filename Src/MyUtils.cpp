@@ -7,6 +7,8 @@
 #include <system_error>
 
 #include "platform/core/MainThread.h"
+#include "platform/os/Messages.h"
+#include "platform/os/Window.h"
 
 namespace fs = std::filesystem;
 
@@ -141,7 +143,19 @@ std::string DateTimeToText(const std::string& pattern, TDateTime dt)
     return out;
 }
 
-bool ProcessOneMessage() { return CheckSynchronize(0); }
+bool ProcessOneMessage()
+{
+    if (!IsMainThread()) return false;
+    MSG msg;
+    // Peeking also runs the calls other threads handed to the GUI thread.
+    if (!PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) return false;
+    if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    // A quit message is dropped: the pump goes on.
+    if (msg.message == WM_QUIT) return true;
+    TranslateMessage(&msg);
+    DispatchMessage(&msg);
+    return true;
+}
 
 void PumpPendingMessages()
 {

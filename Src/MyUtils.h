@@ -29,9 +29,11 @@ TDateTime UnixToLocalDateTime(std::int64_t unixSeconds);
 // zzz; text in double or single quotes is copied; anything else as it stands.
 std::string DateTimeToText(const std::string& pattern, TDateTime dt);
 
-// Serves one pending call handed to the GUI thread; false when none was pending.
+// On the GUI thread: runs the calls other threads handed to it, then removes
+// one pending message and dispatches it (a quit message is dropped). False
+// when no message was pending, and on any other thread.
 bool ProcessOneMessage();
-// Serves every pending call handed to the GUI thread (the caller must be it).
+// ProcessOneMessage until it returns false.
 void PumpPendingMessages();
 // Runs `fn` directly on the GUI thread, else on the GUI thread with the caller waiting.
 void CallInMainThread(const std::function<void()>& fn);

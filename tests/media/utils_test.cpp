@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,6 +16,9 @@
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/MyUtils.h"
+#include "platform/core/MainThread.h"
+#include "platform/os/Messages.h"
+#include "platform/os/Window.h"
 
 namespace fs = std::filesystem;
 
@@ -314,4 +319,31 @@ TEST_F(Utils, FirstFrameMatchesFfmpegsBgr24)
         ff::avformat_close_input(&fmt);
     }
     fs::remove(raw);
+}
+
+TEST(UtilsMessages, PumpServesCallsAndMessagesAndDropsQuit)
+{
+    int served = 0;
+    std::thread t([&] { RunOnMainThread([&] { ++served; }, false); });
+    t.join();
+    PostMessage(nullptr, WM_USER + 7, 1, 2);
+    PostQuitMessage(0);
+    PumpPendingMessages();
+    EXPECT_EQ(served, 1);
+    MSG m;
+    EXPECT_FALSE(PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE));  // both messages gone, the quit dropped
+
+    // From a worker, CallInMainThread waits until the GUI thread has run it.
+    std::atomic<bool> done{false};
+    std::thread w([&] {
+        CallInMainThread([&] { ++served; });
+        done = true;
+    });
+    while (!done) PumpPendingMessages();
+    w.join();
+    EXPECT_EQ(served, 2);
+    CallInMainThread([&] { ++served; });  // on the GUI thread: at once
+    EXPECT_EQ(served, 3);
+    std::thread other([] { EXPECT_FALSE(ProcessOneMessage()); });
+    other.join();
 }
