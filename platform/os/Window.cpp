@@ -55,6 +55,7 @@ struct WindowNode
     bool alive = true;
     bool destroying = false;
     bool messageOnly = false;
+    bool hiddenWithOwner = false;   // hidden because its owner was minimized
     TRect restore;
     bool hasRestore = false;
     // Top-level windows.
@@ -1016,11 +1017,11 @@ void KillFocusTo(WindowNode* next)
     if (gFocus == old) gFocus = nullptr;
 }
 
-void ActivateWindow(WindowNode* n, WPARAM how)
+void ActivateWindow(WindowNode* n, WPARAM how, bool raise = true)
 {
     if (n == gActive) return;
     WindowNode* old = N(gActive);
-    if (n)
+    if (n && raise)
     {
         SetWindowPos(n, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         if (!n->alive) return;
@@ -1242,7 +1243,11 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
         ActivateOther(n);
     }
     if (!n->parent && visibleAfter && !(flags & SWP_NOACTIVATE) && gActive != n && CanActivate(n))
-        ActivateWindow(n, WA_ACTIVE);
+    {
+        // Activation raises the window within this same change.
+        if ((flags & SWP_NOZORDER) && ApplyZOrder(n, HWND_TOP)) SyncZOrder();
+        ActivateWindow(n, WA_ACTIVE, false);
+    }
     if (!n->alive) return FALSE;
 
     TPoint oldCO(oldRect.Left + oldClient.Left, oldRect.Top + oldClient.Top);
@@ -1278,6 +1283,36 @@ void SendSize(WindowNode* n)
     SendMessage(n, WM_SIZE, kind, MAKELPARAM(n->client.Width(), n->client.Height()));
 }
 
+// Owned windows are hidden while their owner is minimized and come back with it.
+void ShowOwnedPopups(WindowNode* owner, bool show)
+{
+    constexpr LPARAM SW_PARENTCLOSING = 1, SW_PARENTOPENING = 3;
+    std::vector<WindowNode*> owned;
+    for (WindowNode* t : gTop)
+        if (t->owner == owner) owned.push_back(t);
+    for (WindowNode* w : owned)
+    {
+        if (!N(w)) continue;
+        bool visible = (w->style & WS_VISIBLE) != 0;
+        if (!show && visible)
+        {
+            SendMessage(w, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING);
+            if (!N(w)) continue;
+            w->hiddenWithOwner = true;
+            SetWindowPos(w, nullptr, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+        }
+        else if (show && w->hiddenWithOwner && !visible)
+        {
+            w->hiddenWithOwner = false;
+            SendMessage(w, WM_SHOWWINDOW, TRUE, SW_PARENTOPENING);
+            if (!N(w)) continue;
+            SetWindowPos(w, nullptr, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        }
+    }
+}
+
 void Minimize(WindowNode* n, bool activate)
 {
     if (n->style & WS_MINIMIZE) return;
@@ -1293,6 +1328,7 @@ void Minimize(WindowNode* n, bool activate)
     if (WindowNode* cap = N(gCapture); cap && Root(cap) == Root(n)) ReleaseCapture();
     (void)activate;
     if (!n->parent) ActivateOther(n);
+    if (!n->parent) ShowOwnedPopups(n, false);
     if (n->alive) SendSize(n);
 }
 
@@ -1302,6 +1338,8 @@ void RestoreFrom(WindowNode* n)
     bool wasMax = (n->style & WS_MAXIMIZE) != 0;
     n->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
     if (wasMin && !n->parent) SyncVisible(n);
+    if (wasMin && !n->parent) ShowOwnedPopups(n, true);
+    if (!n->alive) return;
     TRect r = n->hasRestore ? n->restore : n->rect;
     n->hasRestore = false;
     TSize before(n->client.Width(), n->client.Height());
