@@ -892,7 +892,7 @@ void TbsCompressedStoredSkin::LoadFromSkinData(const TbsSkinData& data)
         inner.insert(inner.end(), pic->BmpData().begin(), pic->BmpData().end());
     std::string text = data.DescriptionText();
     inner.insert(inner.end(), text.begin(), text.end());
-    FCompressedStream = bsCompressBytes(inner.data(), inner.size(), clMax);
+    FCompressedStream = bsCompressBytes(inner.data(), inner.size(), TCompressionLevel::clMax);
 }
 
 void TbsCompressedStoredSkin::LoadFromIniFile(const std::string& fileName)
@@ -920,7 +920,7 @@ void TbsCompressedStoredSkin::LoadFromIniFile(const std::string& fileName)
         inner.insert(inner.end(), pic.BmpData().begin(), pic.BmpData().end());
     }
     inner.insert(inner.end(), raw.begin(), raw.end());
-    FCompressedStream = bsCompressBytes(inner.data(), inner.size(), clMax);
+    FCompressedStream = bsCompressBytes(inner.data(), inner.size(), TCompressionLevel::clMax);
 }
 
 void TbsCompressedStoredSkin::LoadFromCompressStream(const std::uint8_t* data, std::size_t size)

@@ -54,9 +54,11 @@ struct TbsSkinFormTarget
 // The application's forms, first to last. Asking for the list creates the
 // windows of forms that have none yet.
 using TbsSkinFormsProvider = std::function<std::vector<TbsSkinFormTarget>()>;
-// Installs the source of forms the broadcast walks (the screen's form list in
-// the program, test forms in tests); returns the previous one.
+// Installs the source of forms the broadcast walks (test forms in tests);
+// returns the previous one. Without one the broadcast walks the screen's forms.
 TbsSkinFormsProvider bsSetSkinFormsProvider(TbsSkinFormsProvider provider);
+// The screen's forms, first to last (asking makes their windows).
+std::vector<TbsSkinFormTarget> bsScreenForms();
 
 // ---------------------------------------------------------------------------
 // UI string table

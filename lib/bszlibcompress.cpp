@@ -7,10 +7,10 @@ int bsZlibLevel(TCompressionLevel level)
 {
     switch (level)
     {
-    case clNone: return 0;
-    case clFastest: return 1;
-    case clDefault: return Z_DEFAULT_COMPRESSION;
-    case clMax: return 9;
+    case TCompressionLevel::clNone: return 0;
+    case TCompressionLevel::clFastest: return 1;
+    case TCompressionLevel::clDefault: return Z_DEFAULT_COMPRESSION;
+    case TCompressionLevel::clMax: return 9;
     }
     return Z_DEFAULT_COMPRESSION;
 }
@@ -292,7 +292,7 @@ std::int64_t TDecompressionStream::Seek(std::int64_t Offset, TSeekOrigin Origin)
 
 void CompressStream(TStream& Source, TStream& Dest)
 {
-    TCompressionStream z(clMax, Dest);
+    TCompressionStream z(TCompressionLevel::clMax, Dest);
     Source.SetPosition(0);
     std::uint8_t buf[8192];
     for (;;)

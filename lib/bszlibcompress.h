@@ -26,14 +26,15 @@ public:
     using EZlibError::EZlibError;
 };
 
-enum TCompressionLevel { clNone, clFastest, clDefault, clMax };
+// Scoped: the colour constants clNone and clDefault share the short names.
+enum class TCompressionLevel { clNone, clFastest, clDefault, clMax };
 
 // The zlib level of a compression level (0, 1, zlib's default, 9).
 int bsZlibLevel(TCompressionLevel level);
 
 // Compresses a whole buffer into one zlib stream.
 std::vector<std::uint8_t> bsCompressBytes(const std::uint8_t* data, std::size_t size,
-                                          TCompressionLevel level = clMax);
+                                          TCompressionLevel level = TCompressionLevel::clMax);
 
 // Inflates one whole zlib stream. Damaged or truncated data raise
 // EDecompressionError "compression error"; output beyond maxSize (a

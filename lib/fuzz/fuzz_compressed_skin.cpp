@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try
     {
         if (inner)
-            skin.SetCompressedData(bsCompressBytes(data, size, clFastest));
+            skin.SetCompressedData(bsCompressBytes(data, size, TCompressionLevel::clFastest));
         else
             skin.LoadFromCompressStream(data, size);
         TbsSkinData store;

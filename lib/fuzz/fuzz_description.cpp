@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> inner{3, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0};
     inner.insert(inner.end(), data, data + size);
     TbsCompressedStoredSkin skin;
-    skin.SetCompressedData(bsCompressBytes(inner.data(), inner.size(), clFastest));
+    skin.SetCompressedData(bsCompressBytes(inner.data(), inner.size(), TCompressionLevel::clFastest));
     TbsSkinData store;
     try
     {

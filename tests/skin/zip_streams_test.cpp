@@ -60,7 +60,7 @@ TEST(ZlibStreams, CompressionStreamOperations)
         ch = static_cast<char>('a' + (seed >> 16) % 26);
     }
     {
-        TCompressionStream z(clDefault, dst);
+        TCompressionStream z(TCompressionLevel::clDefault, dst);
         z.OnProgress = [&](TObject*) { ++progress; };
         EXPECT_EQ(z.CompressionRate(), 0.0f);
         EXPECT_EQ(z.Write(text.data(), 1000), 1000);
@@ -161,7 +161,7 @@ public:
 TEST(ZlibStreams, FailingWritesRaise)
 {
     FullStream full;
-    TCompressionStream z(clMax, full);
+    TCompressionStream z(TCompressionLevel::clMax, full);
     std::string text = Sample(100);
     z.WriteBuffer(text.data(), 100);
     try
