@@ -1902,20 +1902,22 @@ struct Frame
     int vscroll = 0, hscroll = 0;
 };
 
-Frame FrameOf(WindowNode* n)
+Frame FrameFor(DWORD style, DWORD ex)
 {
     Frame f;
-    if (n->style & WS_THICKFRAME) f.border = GetSystemMetrics(SM_CXFRAME);
-    else if ((n->style & WS_DLGFRAME) || (n->exStyle & WS_EX_DLGMODALFRAME)) f.border = GetSystemMetrics(SM_CXDLGFRAME);
-    else if (n->style & WS_BORDER) f.border = GetSystemMetrics(SM_CXBORDER);
-    if ((n->style & WS_CAPTION) == WS_CAPTION)
-        f.caption = GetSystemMetrics((n->exStyle & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
-    if (n->exStyle & WS_EX_CLIENTEDGE) f.edge = GetSystemMetrics(SM_CXEDGE);
-    else if (n->exStyle & WS_EX_STATICEDGE) f.edge = 1;
-    if (n->style & WS_VSCROLL) f.vscroll = GetSystemMetrics(SM_CXVSCROLL);
-    if (n->style & WS_HSCROLL) f.hscroll = GetSystemMetrics(SM_CYHSCROLL);
+    if (style & WS_THICKFRAME) f.border = GetSystemMetrics(SM_CXFRAME);
+    else if ((style & WS_DLGFRAME) || (ex & WS_EX_DLGMODALFRAME)) f.border = GetSystemMetrics(SM_CXDLGFRAME);
+    else if (style & WS_BORDER) f.border = GetSystemMetrics(SM_CXBORDER);
+    if ((style & WS_CAPTION) == WS_CAPTION)
+        f.caption = GetSystemMetrics((ex & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
+    if (ex & WS_EX_CLIENTEDGE) f.edge = GetSystemMetrics(SM_CXEDGE);
+    else if (ex & WS_EX_STATICEDGE) f.edge = 1;
+    if (style & WS_VSCROLL) f.vscroll = GetSystemMetrics(SM_CXVSCROLL);
+    if (style & WS_HSCROLL) f.hscroll = GetSystemMetrics(SM_CYHSCROLL);
     return f;
 }
+
+Frame FrameOf(WindowNode* n) { return FrameFor(n->style, n->exStyle); }
 
 TRect DefaultClient(WindowNode* n, const TRect& w)
 {
@@ -2015,6 +2017,17 @@ HCURSOR CursorFor(int id) { return LoadCursor(nullptr, id); }
 
 void RunSizeMoveLoop(WindowNode* n, WPARAM cmd);
 } // namespace
+
+BOOL AdjustWindowRectEx(TRect* r, DWORD style, BOOL menu, DWORD exStyle)
+{
+    if (!r) return FALSE;
+    Frame f = FrameFor(style, exStyle);
+    r->Left -= f.border + f.edge;
+    r->Top -= f.border + f.caption + f.edge + (menu ? GetSystemMetrics(SM_CYMENU) : 0);
+    r->Right += f.border + f.edge;
+    r->Bottom += f.border + f.edge;
+    return TRUE;
+}
 
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {

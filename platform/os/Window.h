@@ -150,6 +150,9 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
 BOOL MoveWindow(HWND hwnd, int x, int y, int w, int h, BOOL repaint);
 BOOL ShowWindow(HWND hwnd, int cmd);
 BOOL BringWindowToTop(HWND hwnd);
+// The window rectangle around client rectangle r for windows with these
+// styles and the default frame (scroll bars are not counted, as on the system).
+BOOL AdjustWindowRectEx(TRect* r, DWORD style, BOOL menu, DWORD exStyle);
 // Window placement before minimize/maximize (screen / parent coordinates).
 BOOL GetRestoredRect(HWND hwnd, TRect* r);
 

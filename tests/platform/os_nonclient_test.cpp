@@ -234,6 +234,13 @@ TEST_F(OsNonClient, DefaultFrameFollowsTheStyles)
         TPoint o(0, 0);
         ClientToScreen(h, &o);
         EXPECT_EQ(Bounds(o.X - 10, o.Y - 10, cr.Width(), cr.Height()), c.client) << std::hex << c.style;
+        // AdjustWindowRectEx is the inverse (scroll bars aside).
+        if (!(c.style & WS_VSCROLL))
+        {
+            TRect adj = c.client;
+            AdjustWindowRectEx(&adj, c.style, FALSE, c.ex);
+            EXPECT_EQ(adj, Rect(0, 0, 200, 100)) << std::hex << c.style;
+        }
         DestroyWindow(h);
     }
     // The default hit test of a sizeable captioned window.
