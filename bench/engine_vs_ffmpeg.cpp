@@ -101,6 +101,19 @@ int main()
          {{"vcodec", "libx264"}, {"b", "2000000"}, {"acodec", "aac"}, {"ab", "128000"}, {"ar", "48000"}},
          "-c:v libx264 -b:v 2000k -c:a aac -b:a 128k -ar 48000"},
     };
+    // QUORVEL_BENCH_ONLY=ours|ffmpeg runs one side once per case (for profiling)
+    const char* only = std::getenv("QUORVEL_BENCH_ONLY");
+    if (only) {
+        const char* which = std::getenv("QUORVEL_BENCH_CASE");
+        for (const Case& c : cases) {
+            if (which && std::string(which) != c.name)
+                continue;
+            std::string out = (dir / (std::string("only.") + c.ext)).string();
+            double t = std::string(only) == "ffmpeg" ? RunFfmpeg(src, out, c) : RunOurs(src, out, c);
+            std::printf("%s %s %.3f s\n", c.name, only, t);
+        }
+        return 0;
+    }
     const int runs = 5;
     double worst = 0;
     for (const Case& c : cases) {
