@@ -1,6 +1,7 @@
 // The platform-bound side of TbsBitmap: its pixel block and device context,
 // and drawing onto device contexts.
 #include "lib/bsEffects.h"
+#include "platform/gui/Graphics.h"
 #include "platform/os/Gdi.h"
 
 #include <algorithm>
@@ -33,6 +34,7 @@ BITMAPINFO HeaderFor(int w, int h, int bits)
 void TbsBitmap::FreeStorage()
 {
     UnregisterBitmap(this);
+    if (FCanvas) FCanvas->SetHandle(nullptr);
     if (FDC) DeleteDC(FDC);
     if (FHandle) DeleteObject(FHandle);
     FBits = nullptr;
@@ -77,7 +79,19 @@ void TbsBitmap::SetSize(int aWidth, int aHeight)
     FHeight = int(h);
 }
 
-void TbsBitmap::OnDCChanged() {}
+void TbsBitmap::OnDCChanged()
+{
+    if (FCanvas) FCanvas->SetHandle(FDC);
+}
+
+TCanvas* TbsBitmap::GetCanvas()
+{
+    if (!FCanvas) {
+        FCanvas = new TCanvas();
+        FCanvas->SetHandle(FDC);
+    }
+    return FCanvas;
+}
 
 // ---------------------------------------------------------------------------
 // Draw engine onto device contexts

@@ -1,6 +1,7 @@
 // TbsBitmap: pixel routines, storage, alpha checks, draw engine onto bitmaps
 // and DIB blocks, tiling, merging, filling, bitmap links and colour effects.
 #include "lib/bsEffects.h"
+#include "platform/gui/Graphics.h"
 
 #include <algorithm>
 #include <cassert>
@@ -204,6 +205,8 @@ TbsBitmap::~TbsBitmap()
 {
     UnregisterBitmap(this);
     FreeStorage();
+    delete FCanvas;
+    FCanvas = nullptr;
 }
 
 TbsColor* TbsBitmap::ScanLine(int y) const
@@ -313,15 +316,6 @@ void TbsBitmap::Assign(const TbsBitmap& source)
     FName = source.FName;
     FTransparent = source.FTransparent;
     FAlphaBlend = source.FAlphaBlend;
-}
-
-void TbsBitmap::Assign(const TPersistent* source)
-{
-    if (const auto* b = dynamic_cast<const TbsBitmap*>(source)) {
-        Assign(*b);
-        return;
-    }
-    TPersistent::Assign(source);
 }
 
 TbsBitmapLink* TbsBitmap::GetBitmapLink(const TRect& r)

@@ -20,6 +20,7 @@
 
 class TCanvas;
 class TStream;
+class TGraphic;
 
 // ---------------------------------------------------------------------------
 // Pixels
@@ -92,6 +93,7 @@ public:
     // Copies pixels, name and flags of another TbsBitmap (an empty source
     // empties this bitmap).
     void Assign(const TbsBitmap& source);
+    // Also takes the class library's bitmaps, other graphics and pictures.
     void Assign(const TPersistent* source) override;
 
     void CheckingAlphaBlend();
@@ -135,6 +137,9 @@ public:
     void TileClip(TbsBitmap* dst, const TRect& dstRect, const TRect& dstClip, const TRect& srcRect);
     // Puts `bitmap` behind this bitmap's translucent pixels.
     void MergeDraw(TbsBitmap& bitmap, int x, int y, const TRect& srcRect);
+    // Renders a picture of the class library into dstRect; pixels the picture
+    // leaves uncovered keep their value.
+    void DrawGraphic(TGraphic* graphic, const TRect& dstRect);
     void FillRect(const TRect& r, TbsColor color);
 
     // Shape and text primitives that draw nothing.
@@ -199,6 +204,10 @@ public:
     void SetName(const std::string& v) { FName = v; }
     bool GetNewFormat() const { return FNewFormat; }
     void SetNewFormat(bool v) { FNewFormat = v; }
+
+protected:
+    // Fills a TBitmap or a TPicture's bitmap with this picture.
+    void AssignTo(TPersistent* dest) const override;
 
 private:
     void FreeStorage();
@@ -482,3 +491,13 @@ struct TbsResourcePicture
     std::vector<TbsColor> Pixels;
 };
 const TbsResourcePicture* FindResourcePicture(const std::string& name);
+
+// Canvas forms of the text effects (the canvas's font and font colour).
+void DrawEffectText(TCanvas* canvas, const TRect& r, const std::string& text, int size,
+                    COLORREF color, int offset, UINT format);
+int DrawEffectText2(TCanvas* canvas, const TRect& r, const std::string& text, int size,
+                    COLORREF color, int offset, UINT format);
+int DrawEffectText3(TCanvas* canvas, const TRect& r, const std::string& text, COLORREF color,
+                    UINT format);
+void DrawEffectText4(TCanvas* canvas, const TRect& r, const std::string& text, COLORREF color,
+                     int offset, UINT format);

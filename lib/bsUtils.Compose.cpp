@@ -5,11 +5,13 @@
 // kind that offers them; TbsBitmap is the one wired here.
 #include "lib/bsEffects.h"
 #include "lib/bsUtils.h"
+#include "platform/gui/Graphics.h"
 #include "platform/os/Gdi.h"
 #include "platform/os/Region.h"
 
 #include <algorithm>
 #include <cstring>
+#include <cstdlib>
 #include <memory>
 
 namespace
@@ -35,6 +37,28 @@ struct BsOps
     {
         if (!dst || !src || IsEmptyRect(d) || IsEmptyRect(s)) return;
         DrawToBitmapOpaque(dst, d, clip ? *clip : d, src, s);
+    }
+};
+
+struct VclOps
+{
+    using Bmp = TBitmap;
+    static int W(const Bmp* b) { return b ? b->GetWidth() : 0; }
+    static int H(const Bmp* b) { return b ? b->GetHeight() : 0; }
+    static bool Empty(const Bmp* b) { return !b || b->Empty(); }
+    static void SetSize(Bmp* b, int w, int h) { b->SetSize(std::max(w, 0), std::max(h, 0)); }
+    static std::unique_ptr<Bmp> Temp(int w, int h) { return std::make_unique<Bmp>(std::max(w, 0), std::max(h, 0), pf32bit); }
+    static void Copy(Bmp* dst, const TRect& d, Bmp* src, const TRect& s, const TRect* clip = nullptr)
+    {
+        if (!dst || !src || dst->Empty() || src->Empty() || IsEmptyRect(d) || IsEmptyRect(s)) return;
+        TCanvas* c = dst->Canvas();
+        HDC dc = c->GetHandle();
+        if (clip) {
+            SaveDC(dc);
+            IntersectClipRect(dc, clip->Left, clip->Top, clip->Right, clip->Bottom);
+        }
+        c->CopyRect(d, src->Canvas(), s);
+        if (clip) RestoreDC(dc, -1);
     }
 };
 
@@ -282,14 +306,85 @@ void CreateVSkinImage(int TO, int BO, TbsBitmap* B, TbsBitmap* SB, TRect R, int,
     ComposeAxis<BsOps>(TO, BO, B, SB, R, H, Stretch, false, AxisEnds::Both);
 }
 
-void CreateSkinBorderImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+// The class library's bitmaps.
+
+void CreateSkinImage(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                     TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,
+                     TRect NewClRect, TBitmap* B, TBitmap* SB, TRect R, int W, int H,
+                     bool DrawClient, bool LeftStretch, bool TopStretch, bool RightStretch,
+                     bool BottomStretch, bool StretchEffect, TbsStretchType StretchType)
+{
+    const Geometry g{LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect};
+    ComposeLook<VclOps>(g, B, SB, R, W, H, DrawClient, LeftStretch, TopStretch, RightStretch,
+                        BottomStretch, StretchEffect, StretchType, false);
+}
+
+void CreateSkinImage2(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                      TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,
+                      TRect NewClRect, TBitmap* B, TBitmap* SB, TRect R, int W, int H,
+                      bool DrawClient, bool LeftStretch, bool TopStretch, bool RightStretch,
+                      bool BottomStretch, bool StretchEffect, TbsStretchType StretchType)
+{
+    CreateSkinImage(LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                    NewClRect, B, SB, R, W, H, DrawClient, LeftStretch, TopStretch, RightStretch,
+                    BottomStretch, StretchEffect, StretchType);
+}
+
+void CreateSkinImage3(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                      TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,
+                      TRect NewClRect, TBitmap* B, TBitmap* SB, TRect R, int W, int H,
+                      bool DrawClient, bool LeftStretch, bool TopStretch, bool RightStretch,
+                      bool BottomStretch, bool StretchEffect, TbsStretchType StretchType)
+{
+    const Geometry g{LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect};
+    ComposeLook<VclOps>(g, B, SB, R, W, H, DrawClient, LeftStretch, TopStretch, RightStretch,
+                        BottomStretch, StretchEffect, StretchType, true);
+}
+
+void CreateSkinImageByClRect(TBitmap* B, TBitmap* SB, TRect R, TRect ClRect, bool DrawClient)
+{
+    if (!B) return;
+    const int W = B->GetWidth(), H = B->GetHeight();
+    TRect n = ClRect;
+    n.Right += W - RectWidth(R);
+    n.Bottom += H - RectHeight(R);
+    CreateSkinImage(TPoint(ClRect.Left, ClRect.Top), TPoint(ClRect.Right, ClRect.Top),
+                    TPoint(ClRect.Left, ClRect.Bottom), TPoint(ClRect.Right, ClRect.Bottom), ClRect,
+                    TPoint(n.Left, n.Top), TPoint(n.Right, n.Top), TPoint(n.Left, n.Bottom),
+                    TPoint(n.Right, n.Bottom), n, B, SB, R, W, H, DrawClient, true, true, true, true,
+                    true, bsstFull);
+}
+
+void CreateHSkinImage(int LO, int RO, TBitmap* B, TBitmap* SB, TRect R, int W, int, bool Stretch)
+{
+    ComposeAxis<VclOps>(LO, RO, B, SB, R, W, Stretch, true, AxisEnds::Both);
+}
+
+void CreateHSkinImage2(int LO, int RO, TBitmap* B, TBitmap* SB, TRect R, int W, int, bool Stretch)
+{
+    ComposeAxis<VclOps>(LO, RO, B, SB, R, W, Stretch, true, AxisEnds::LeftOnly);
+}
+
+void CreateHSkinMiddleImage(int LO, int RO, TBitmap* B, TBitmap* SB, TRect R, int W, int, bool Stretch)
+{
+    ComposeAxis<VclOps>(LO, RO, B, SB, R, W, Stretch, true, AxisEnds::None);
+}
+
+void CreateVSkinImage(int TO, int BO, TBitmap* B, TBitmap* SB, TRect R, int, int H, bool Stretch)
+{
+    ComposeAxis<VclOps>(TO, BO, B, SB, R, H, Stretch, false, AxisEnds::Both);
+}
+
+namespace
+{
+template <class Ops>
+void BorderImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
                             TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
-                            TPoint NewRBPoint, TRect NewClRect, TbsBitmap* LeftB, TbsBitmap* TopB,
-                            TbsBitmap* RightB, TbsBitmap* BottomB, TbsBitmap* SB, TRect R, int W,
+                            TPoint NewRBPoint, TRect NewClRect, typename Ops::Bmp* LeftB, typename Ops::Bmp* TopB,
+                            typename Ops::Bmp* RightB, typename Ops::Bmp* BottomB, typename Ops::Bmp* SB, TRect R, int W,
                             int H, bool LeftStretch, bool TopStretch, bool RightStretch,
                             bool BottomStretch)
 {
-    using Ops = BsOps;
     if (Ops::Empty(SB)) return;
     (void)NewLBPoint;
     const int rw = RectWidth(R), rh = RectHeight(R);
@@ -320,7 +415,7 @@ void CreateSkinBorderImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, 
     }
     const int sideH = H - Ops::H(BottomB) - Ops::H(TopB);
     // Side bands span the client height only.
-    auto side = [&](TbsBitmap* img, int w, int srcL, int srcR, int midTop, int midBottom, bool stretch) {
+    auto side = [&](typename Ops::Bmp* img, int w, int srcL, int srcR, int midTop, int midBottom, bool stretch) {
         Ops::SetSize(img, w, sideH);
         const TRect mid = pic(srcL, midTop, srcR, midBottom);
         if (stretch)
@@ -341,17 +436,17 @@ void CreateSkinBorderImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, 
         side(RightB, rwid, ClRect.Right, rw, RTPt.Y, RBPt.Y, RightStretch);
 }
 
-void CreateSkinMaskImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+template <class Ops>
+void MaskImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
                           TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
-                          TPoint NewRBPoint, TRect NewClRect, TbsBitmap* MskB, TbsBitmap* TopB,
-                          TbsBitmap* LeftB, TbsBitmap* RightB, TbsBitmap* BottomB, int W, int)
+                          TPoint NewRBPoint, TRect NewClRect, typename Ops::Bmp* MskB, typename Ops::Bmp* TopB,
+                          typename Ops::Bmp* LeftB, typename Ops::Bmp* RightB, typename Ops::Bmp* BottomB, int W, int)
 {
-    using Ops = BsOps;
     if (Ops::Empty(MskB)) return;
     (void)NewLBPoint;
-    const int mw = MskB->Width(), mh = MskB->Height();
+    const int mw = Ops::W(MskB), mh = Ops::H(MskB);
     const int nch = RectHeight(NewClRect);
-    auto side = [&](TbsBitmap* img, int c0, int c1, int midTop, int midBottom) {
+    auto side = [&](typename Ops::Bmp* img, int c0, int c1, int midTop, int midBottom) {
         const int w = c1 - c0;
         Ops::SetSize(img, w, nch);
         if (midBottom != midTop)
@@ -382,6 +477,49 @@ void CreateSkinMaskImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TR
     }
 }
 
+}  // namespace
+
+void CreateSkinBorderImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                            TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
+                            TPoint NewRBPoint, TRect NewClRect, TbsBitmap* LeftB, TbsBitmap* TopB,
+                            TbsBitmap* RightB, TbsBitmap* BottomB, TbsBitmap* SB, TRect R, int W,
+                            int H, bool LeftStretch, bool TopStretch, bool RightStretch,
+                            bool BottomStretch)
+{
+    BorderImages<BsOps>(LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                        NewClRect, LeftB, TopB, RightB, BottomB, SB, R, W, H, LeftStretch, TopStretch,
+                        RightStretch, BottomStretch);
+}
+
+void CreateSkinBorderImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                            TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
+                            TPoint NewRBPoint, TRect NewClRect, TBitmap* LeftB, TBitmap* TopB,
+                            TBitmap* RightB, TBitmap* BottomB, TBitmap* SB, TRect R, int W, int H,
+                            bool LeftStretch, bool TopStretch, bool RightStretch, bool BottomStretch)
+{
+    BorderImages<VclOps>(LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                         NewClRect, LeftB, TopB, RightB, BottomB, SB, R, W, H, LeftStretch, TopStretch,
+                         RightStretch, BottomStretch);
+}
+
+void CreateSkinMaskImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                          TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
+                          TPoint NewRBPoint, TRect NewClRect, TbsBitmap* MskB, TbsBitmap* TopB,
+                          TbsBitmap* LeftB, TbsBitmap* RightB, TbsBitmap* BottomB, int W, int H)
+{
+    MaskImages<BsOps>(LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                      NewClRect, MskB, TopB, LeftB, RightB, BottomB, W, H);
+}
+
+void CreateSkinMaskImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                          TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
+                          TPoint NewRBPoint, TRect NewClRect, TBitmap* MskB, TBitmap* TopB,
+                          TBitmap* LeftB, TBitmap* RightB, TBitmap* BottomB, int W, int H)
+{
+    MaskImages<VclOps>(LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                       NewClRect, MskB, TopB, LeftB, RightB, BottomB, W, H);
+}
+
 // ---- masks and regions ---------------------------------------------------------------
 
 TbsFBitmap::TbsFBitmap(const TbsBitmap* src)
@@ -401,6 +539,23 @@ TbsFBitmap::TbsFBitmap(const TbsBitmap* src)
     }
 }
 
+TbsFBitmap::TbsFBitmap(HBITMAP src)
+{
+    BITMAP bm;
+    if (!src || GetObject(src, int(sizeof(BITMAP)), &bm) <= 0 || bm.bmWidth <= 0 || bm.bmHeight == 0) return;
+    Width = bm.bmWidth;
+    Height = std::abs(bm.bmHeight);
+    Initialize();
+    BITMAPINFO bi{};
+    bi.bmiHeader.biWidth = Width;
+    bi.bmiHeader.biHeight = -Height;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    HDC dc = CreateCompatibleDC(nullptr);
+    GetDIBits(dc, src, 0, UINT(Height), Bits, &bi, DIB_RGB_COLORS);
+    DeleteDC(dc);
+}
+
 void TbsFBitmap::Initialize()
 {
     Gap = Width % 4;
@@ -412,11 +567,12 @@ void TbsFBitmap::Initialize()
     for (int i = 0; i < Height; ++i) Pixels[i] = Bits + std::ptrdiff_t(i) * RowInc;
 }
 
-std::vector<TRect> GetMaskRects(const TbsBitmap* Mask, int x, int y)
+namespace
+{
+// Runs of pure black per row; no limit on their number.
+std::vector<TRect> MaskRuns(const TbsFBitmap& fb, int x, int y)
 {
     std::vector<TRect> rects;
-    if (!Mask || Mask->Empty()) return rects;
-    TbsFBitmap fb(Mask);
     for (int r = 0; r < fb.Height; ++r) {
         const BYTE* row = fb.Pixels[r];
         int c = 0;
@@ -431,49 +587,60 @@ std::vector<TRect> GetMaskRects(const TbsBitmap* Mask, int x, int y)
     return rects;
 }
 
-DWORD GetMaskBitmapRects(const TbsBitmap* Mask, int x, int y, std::vector<std::uint8_t>& Data)
+DWORD RegionData(const TbsFBitmap& fb, int x, int y, std::vector<std::uint8_t>& Data)
 {
     Data.clear();
-    if (!Mask || Mask->Empty()) return 0;
-    const std::vector<TRect> rects = GetMaskRects(Mask, x, y);
+    if (fb.Width <= 0 || fb.Height <= 0) return 0;
+    const std::vector<TRect> rects = MaskRuns(fb, x, y);
     RGNDATAHEADER h{};
     h.dwSize = 32;
     h.iType = RDH_RECTANGLES;
     h.nCount = DWORD(rects.size());
     h.nRgnSize = 0;
-    h.rcBound = TRect(x, y, x + Mask->Width(), y + Mask->Height());
+    h.rcBound = TRect(x, y, x + fb.Width, y + fb.Height);
     Data.assign(32 + 16 * rects.size(), 0);
     std::memcpy(Data.data(), &h, 32);
     if (!rects.empty()) std::memcpy(Data.data() + 32, rects.data(), 16 * rects.size());
     return DWORD(Data.size());
 }
 
-namespace
-{
-HRGN RegionFromMask(const TbsBitmap* mask, int x, int y)
+HRGN RegionFrom(const TbsFBitmap& fb, int x, int y)
 {
     std::vector<std::uint8_t> data;
-    const DWORD size = GetMaskBitmapRects(mask, x, y, data);
+    const DWORD size = RegionData(fb, x, y, data);
     if (size == 0) return nullptr;
     return ExtCreateRegion(nullptr, size, reinterpret_cast<const RGNDATA*>(data.data()));
 }
-}  // namespace
 
-void CreateRgnFromMaskBitmap(HRGN& Rgn, const TbsBitmap* Mask) { Rgn = RegionFromMask(Mask, 0, 0); }
+template <class Ops>
+HRGN RegionOf(typename Ops::Bmp* b, int x, int y);
+template <>
+HRGN RegionOf<BsOps>(TbsBitmap* b, int x, int y)
+{
+    if (BsOps::Empty(b)) return nullptr;
+    return RegionFrom(TbsFBitmap(b), x, y);
+}
+template <>
+HRGN RegionOf<VclOps>(TBitmap* b, int x, int y)
+{
+    if (VclOps::Empty(b)) return nullptr;
+    return RegionFrom(TbsFBitmap(b->GetHandle()), x, y);
+}
 
-void CreateSkinRegion(HRGN& FRgn, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt,
-                      TRect ClRect, TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
-                      TPoint NewRBPoint, TRect NewClRect, TbsBitmap* Mask, int Width, int Height)
+template <class Ops>
+void SkinRegion(HRGN& FRgn, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,
+                TRect NewClRect, typename Ops::Bmp* Mask, int Width, int Height)
 {
     FRgn = nullptr;
     if (NewRTPoint.X < NewLTPoint.X || NewLBPoint.Y < NewLTPoint.Y) return;
-    TbsBitmap top, left, right, bottom;
-    CreateSkinMaskImages(LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint,
-                         NewRBPoint, NewClRect, Mask, &top, &left, &right, &bottom, Width, Height);
+    auto top = Ops::Temp(0, 0), left = Ops::Temp(0, 0), right = Ops::Temp(0, 0), bottom = Ops::Temp(0, 0);
+    MaskImages<Ops>(LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                    NewClRect, Mask, top.get(), left.get(), right.get(), bottom.get(), Width, Height);
     if (IsEmptyRect(NewClRect)) return;
-    HRGN parts[4] = {RegionFromMask(&top, 0, 0), RegionFromMask(&bottom, 0, NewClRect.Bottom),
-                     RegionFromMask(&left, 0, NewClRect.Top),
-                     RegionFromMask(&right, NewClRect.Right, NewClRect.Top)};
+    HRGN parts[4] = {RegionOf<Ops>(top.get(), 0, 0), RegionOf<Ops>(bottom.get(), 0, NewClRect.Bottom),
+                     RegionOf<Ops>(left.get(), 0, NewClRect.Top),
+                     RegionOf<Ops>(right.get(), NewClRect.Right, NewClRect.Top)};
     // top with bottom, left with right, those two, then the client rectangle.
     auto unite = [](HRGN a, HRGN b) -> HRGN {
         if (!a) return b;
@@ -491,4 +658,54 @@ void CreateSkinRegion(HRGN& FRgn, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint 
         DeleteObject(all);
     }
     FRgn = result;
+}
+}  // namespace
+
+std::vector<TRect> GetMaskRects(const TbsBitmap* Mask, int x, int y)
+{
+    if (!Mask || Mask->Empty()) return {};
+    return MaskRuns(TbsFBitmap(Mask), x, y);
+}
+
+std::vector<TRect> GetMaskRects(TBitmap* Mask, int x, int y)
+{
+    if (!Mask || Mask->Empty()) return {};
+    return MaskRuns(TbsFBitmap(Mask->GetHandle()), x, y);
+}
+
+DWORD GetMaskBitmapRects(const TbsBitmap* Mask, int x, int y, std::vector<std::uint8_t>& Data)
+{
+    Data.clear();
+    if (!Mask || Mask->Empty()) return 0;
+    return RegionData(TbsFBitmap(Mask), x, y, Data);
+}
+
+DWORD GetMaskBitmapRects(TBitmap* Mask, int x, int y, std::vector<std::uint8_t>& Data)
+{
+    Data.clear();
+    if (!Mask || Mask->Empty()) return 0;
+    return RegionData(TbsFBitmap(Mask->GetHandle()), x, y, Data);
+}
+
+void CreateRgnFromMaskBitmap(HRGN& Rgn, const TbsBitmap* Mask)
+{
+    Rgn = RegionOf<BsOps>(const_cast<TbsBitmap*>(Mask), 0, 0);
+}
+
+void CreateRgnFromMaskBitmap(HRGN& Rgn, TBitmap* Mask) { Rgn = RegionOf<VclOps>(Mask, 0, 0); }
+
+void CreateSkinRegion(HRGN& FRgn, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt,
+                      TRect ClRect, TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
+                      TPoint NewRBPoint, TRect NewClRect, TbsBitmap* Mask, int Width, int Height)
+{
+    SkinRegion<BsOps>(FRgn, LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint,
+                      NewRBPoint, NewClRect, Mask, Width, Height);
+}
+
+void CreateSkinRegion(HRGN& FRgn, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt,
+                      TRect ClRect, TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
+                      TPoint NewRBPoint, TRect NewClRect, TBitmap* Mask, int Width, int Height)
+{
+    SkinRegion<VclOps>(FRgn, LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint,
+                       NewRBPoint, NewClRect, Mask, Width, Height);
 }

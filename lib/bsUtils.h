@@ -161,6 +161,8 @@ bool ReadStringFromStream(TStream& stream, std::string& text);
 #include "lib/bsSkinDataIni.h"   // TbsStretchType
 
 class TbsBitmap;
+class TBitmap;
+class TCanvas;
 
 void CreateSkinImage(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
                      TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,
@@ -221,6 +223,8 @@ class TbsFBitmap
 {
 public:
     explicit TbsFBitmap(const TbsBitmap* src);
+    // A copy of any bitmap behind a handle (read through the device layer).
+    explicit TbsFBitmap(HBITMAP src);
     TbsFBitmap(const TbsFBitmap&) = delete;
     TbsFBitmap& operator=(const TbsFBitmap&) = delete;
     BYTE* Bits = nullptr;
@@ -234,3 +238,90 @@ private:
     void Initialize();
     std::vector<BYTE> storage_;
 };
+
+// The same composition routines for the class library's bitmaps (drawn
+// through their canvases: scaled copies use the canvas's copy).
+void CreateSkinImage(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                     TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,
+                     TRect NewClRect, TBitmap* B, TBitmap* SB, TRect R, int W, int H,
+                     bool DrawClient, bool LeftStretch, bool TopStretch, bool RightStretch,
+                     bool BottomStretch, bool StretchEffect, TbsStretchType StretchType);
+void CreateSkinImage2(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                      TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,
+                      TRect NewClRect, TBitmap* B, TBitmap* SB, TRect R, int W, int H,
+                      bool DrawClient, bool LeftStretch, bool TopStretch, bool RightStretch,
+                      bool BottomStretch, bool StretchEffect, TbsStretchType StretchType);
+void CreateSkinImage3(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                      TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,
+                      TRect NewClRect, TBitmap* B, TBitmap* SB, TRect R, int W, int H,
+                      bool DrawClient, bool LeftStretch, bool TopStretch, bool RightStretch,
+                      bool BottomStretch, bool StretchEffect, TbsStretchType StretchType);
+void CreateSkinImageByClRect(TBitmap* B, TBitmap* SB, TRect R, TRect ClRect, bool DrawClient);
+void CreateHSkinImage(int LO, int RO, TBitmap* B, TBitmap* SB, TRect R, int W, int H, bool Stretch);
+void CreateHSkinImage2(int LO, int RO, TBitmap* B, TBitmap* SB, TRect R, int W, int H, bool Stretch);
+void CreateHSkinMiddleImage(int LO, int RO, TBitmap* B, TBitmap* SB, TRect R, int W, int H,
+                            bool Stretch);
+void CreateVSkinImage(int TO, int BO, TBitmap* B, TBitmap* SB, TRect R, int W, int H, bool Stretch);
+void CreateSkinBorderImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                            TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
+                            TPoint NewRBPoint, TRect NewClRect, TBitmap* LeftB, TBitmap* TopB,
+                            TBitmap* RightB, TBitmap* BottomB, TBitmap* SB, TRect R, int W, int H,
+                            bool LeftStretch, bool TopStretch, bool RightStretch,
+                            bool BottomStretch);
+void CreateSkinMaskImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                          TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
+                          TPoint NewRBPoint, TRect NewClRect, TBitmap* MskB, TBitmap* TopB,
+                          TBitmap* LeftB, TBitmap* RightB, TBitmap* BottomB, int W, int H);
+void CreateSkinRegion(HRGN& FRgn, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt,
+                      TRect ClRect, TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint,
+                      TPoint NewRBPoint, TRect NewClRect, TBitmap* Mask, int Width, int Height);
+std::vector<TRect> GetMaskRects(TBitmap* Mask, int x, int y);
+DWORD GetMaskBitmapRects(TBitmap* Mask, int x, int y, std::vector<std::uint8_t>& Data);
+void CreateRgnFromMaskBitmap(HRGN& Rgn, TBitmap* Mask);
+
+// ---------------------------------------------------------------------------
+// Canvas forms of the text and glyph routines (the canvas's font; glyphs in
+// the given colour; the focus frame in the font's colour).
+
+int DrawTextUnicode(TCanvas* canvas, const std::string& text, TRect& r, UINT format);
+int TextWidthW(TCanvas* canvas, const std::string& text);
+int TextHeightW(TCanvas* canvas, const std::string& text);
+void CorrectTextByWidthW(TCanvas* canvas, std::string& text, int width);
+void CorrectTextByWidth(TCanvas* canvas, std::string& text, int width);
+void DrawTextSingleLineVCenter(TCanvas* canvas, const std::string& text, const TRect& r);
+void DrawTextVCenter(TCanvas* canvas, const std::string& text, const TRect& r);
+void DrawTextVCenterOffset(TCanvas* canvas, const std::string& text, const TRect& r, int offset);
+void DrawArrowGlyph(TCanvas* canvas, const TRect& r, COLORREF color, int kind);
+void DrawSmallDownArrow(TCanvas* canvas, const TRect& r, COLORREF color);
+void DrawCheckGlyph(TCanvas* canvas, int x, int y, COLORREF color);
+void DrawRadioGlyph(TCanvas* canvas, int x, int y, COLORREF color);
+void DrawCloseGlyph(TCanvas* canvas, int x, int y, COLORREF color);
+void DrawSysMenuGlyph(TCanvas* canvas, int x, int y, COLORREF color);
+void DrawMinimizeGlyph(TCanvas* canvas, int x, int y, COLORREF color);
+void DrawMaximizeGlyph(TCanvas* canvas, int x, int y, COLORREF color);
+void DrawRestoreGlyph(TCanvas* canvas, int x, int y, COLORREF color);
+void DrawRollDownGlyph(TCanvas* canvas, int x, int y, COLORREF color);
+void DrawRollUpGlyph(TCanvas* canvas, int x, int y, COLORREF color);
+void DrawTrayGlyph(TCanvas* canvas, int x, int y, COLORREF color);
+void DrawDottedFocusRect(TCanvas* canvas, const TRect& r);
+
+// Frame `frame` (from 1) of a strip of numGlyphs frames at (x, y), its
+// bottom-left pixel's colour left out. An empty strip draws nothing.
+void DrawGlyphFrame(TCanvas* canvas, int x, int y, TBitmap* strip, int numGlyphs, int frame);
+// A strip frame and a caption laid out in r (margin -1 centres them);
+// `down` moves both by one pixel; the colour marker draws three lines under
+// the glyph (or the caption), or fills the button when it has neither.
+void DrawGlyphAndText(TCanvas* canvas, const TRect& r, int margin, int spacing,
+                      TbsButtonLayout layout, const std::string& caption, TBitmap* strip,
+                      int numGlyphs, int glyphNum, bool down, bool drawColorMarker,
+                      COLORREF colorMarkerValue);
+// What DrawGlyphAndText measures and places, for layout checks.
+struct TbsGlyphTextPlacement
+{
+    TRect TextRect;           // where the caption is drawn
+    TPoint Glyph;             // glyph position
+    TSize GlyphSize, TextSize;
+};
+TbsGlyphTextPlacement PlaceGlyphAndText(TCanvas* canvas, const TRect& r, int margin, int spacing,
+                                        TbsButtonLayout layout, const std::string& caption,
+                                        int glyphWidth, int glyphHeight, bool down);

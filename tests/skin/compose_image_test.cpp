@@ -51,7 +51,10 @@ void Compose(TbsBitmap& out, int w, int h, bool stretch, TbsStretchType st = bss
     MakePicture(pic);
     Look l;
     const NewGeo n = Derive(l, w, h);
-    auto fn = variant == 1 ? CreateSkinImage : variant == 2 ? CreateSkinImage2 : CreateSkinImage3;
+    using Fn = void (*)(TPoint, TPoint, TPoint, TPoint, TRect, TPoint, TPoint, TPoint, TPoint, TRect,
+                        TbsBitmap*, TbsBitmap*, TRect, int, int, bool, bool, bool, bool, bool, bool,
+                        TbsStretchType);
+    const Fn fn = variant == 1 ? Fn(CreateSkinImage) : variant == 2 ? Fn(CreateSkinImage2) : Fn(CreateSkinImage3);
     fn(l.LT, l.RT, l.LB, l.RB, l.Cl, n.LT, n.RT, n.LB, n.RB, n.Cl, &out, &pic, kSkinRect, w, h,
        drawClient, stretch, stretch, stretch, stretch, stretch, st);
 }
