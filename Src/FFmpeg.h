@@ -404,6 +404,7 @@ protected:
     // Closing of a codec left open in a codec list (the run's records).
     void CloseListedEncoder(void* AStream);
     void CloseListedDecoder(void* AStream);
+    void CloseCodecs(TRunState& R);
 
     // Handlers reached through the key table.
     void OptLogLevel(const std::string& AValue);

@@ -46,13 +46,27 @@ TRunState::~TRunState()
             ff::av_audio_fifo_free(o->fifo);
         if (o->logfile)
             std::fclose(o->logfile);
-        if (o->stats_in)
+        if (o->stats_in) {
+            if (o->enc && o->enc->stats_in == o->stats_in)
+                o->enc->stats_in = nullptr;
             ff::av_free(o->stats_in);
+        }
         delete o;
     }
     for (auto* i : ist) {
-        if (i && i->dec)
+        if (i && i->dec) {
+            // a decoder still open (the run failed) is closed under the codec lock
+            if (owner) {
+                TCodecLockGuard lock;
+                for (PCodecItem p = owner->FDecoderList; p; p = p->Next)
+                    if (p->st == i->dec) {
+                        ff::avcodec_close(i->dec);
+                        break;
+                    }
+                TCustomFFmpeg::RemoveCodecItem(owner->FDecoderList, i->dec);
+            }
             ff::avcodec_free_context(&i->dec);
+        }
         delete i;
     }
     if (frame)
@@ -66,17 +80,38 @@ TRunState::~TRunState()
 }
 
 // ---- codec lists -----------------------------------------------------------------
-// The list items point at the codec contexts of the run; a context still listed
-// when the run method cleans up is closed here.
+// The list items are the open codec contexts of the run; one still listed when
+// the run method cleans up (the run failed) is closed here, under the codec lock.
 void TCustomFFmpeg::CloseListedEncoder(void* AStream)
 {
-    auto* o = static_cast<TAVOutputStream*>(AStream);
-    (void)o;  // encoder contexts are owned by the output set-up and freed with it
+    TCodecLockGuard lock;
+    ff::avcodec_close(static_cast<AVCodecContext*>(AStream));
 }
 
 void TCustomFFmpeg::CloseListedDecoder(void* AStream)
 {
-    (void)AStream;  // decoder contexts are freed with the run's records
+    TCodecLockGuard lock;
+    ff::avcodec_close(static_cast<AVCodecContext*>(AStream));
+}
+
+// Closes the run's codecs at its end: encoders, then decoders.
+void TCustomFFmpeg::CloseCodecs(TRunState& R)
+{
+    for (auto* ost : R.ost) {
+        if (!ost->encoder_open)
+            continue;
+        TCodecLockGuard lock;
+        ff::avcodec_close(ost->enc);
+        RemoveCodecItem(FEncoderList, ost->enc);
+        ost->encoder_open = false;
+    }
+    for (auto* ist : R.ist) {
+        if (!ist->dec)
+            continue;
+        TCodecLockGuard lock;
+        ff::avcodec_close(ist->dec);
+        RemoveCodecItem(FDecoderList, ist->dec);
+    }
 }
 
 // ---- filter graph --------------------------------------------------------------------

@@ -80,6 +80,7 @@ struct TAVOutputStream
 
 struct TRunState
 {
+    TCustomFFmpeg* owner = nullptr;
     std::vector<TAVInputFile> files;
     std::vector<TAVInputStream*> ist;
     std::vector<TAVOutputStream*> ost;

@@ -334,7 +334,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
             TCodecLockGuard lock;
             r = ff::avcodec_open2(ist->dec, codec, &opts);
             if (r >= 0)
-                AddCodecItem(FDecoderList, ist);
+                AddCodecItem(FDecoderList, ist->dec);
         }
         ff::av_dict_free(&opts);
         if (r < 0)
@@ -367,7 +367,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                 r = ff::avcodec_open2(enc, codec, &opts);
                 if (r >= 0) {
                     ost->encoder_open = true;
-                    AddCodecItem(FEncoderList, ost);
+                    AddCodecItem(FEncoderList, enc);
                 }
             }
             ff::av_dict_free(&opts);
@@ -500,6 +500,7 @@ void TCustomFFmpeg::OpenOutputForWriting(TOutputFileRec& AOutput)
 void TCustomFFmpeg::Transcode()
 {
     TRunState R;
+    R.owner = this;
     R.frame = ff::av_frame_alloc();
     R.filt = ff::av_frame_alloc();
     R.pkt = ff::av_packet_alloc();
@@ -676,6 +677,7 @@ void TCustomFFmpeg::Transcode()
         }
     }
     ReportProgress(R, true, -1);
+    CloseCodecs(R);
     FFinished = !FBroken;
 }
 
