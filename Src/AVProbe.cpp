@@ -11,6 +11,7 @@
 #include "Src/FFmpegLogger.h"
 #include "Src/MyUtils.h"
 #include "Src/UnicodeProtocol.h"
+#include "platform/gui/Graphics.h"
 
 namespace
 {
@@ -859,7 +860,7 @@ void TAVProbe::StoreFrame(const AVFrame* frame, std::int64_t startPos)
     FPicture.StreamIndex = FDecodeIndex;
     if (FPicture.Position != -1) FLastPos = FPicture.Position;
     FPicture.Position = startPos;
-    FPicture.Picture = TPicture();
+    FPicture.Picture = TAVPicture();
     ff::av_image_fill_arrays(FPicture.Picture.data, FPicture.Picture.linesize, FPicture.Buffer, fmt, frame->width,
                              frame->height, 1);
     ff::av_image_copy(FPicture.Picture.data, FPicture.Picture.linesize, const_cast<const std::uint8_t**>(frame->data),
@@ -944,4 +945,12 @@ bool TAVProbe::CopyToBitmap(TBGRBitmap& ABitmap)
     ABitmap.SetSize(FPicture.Width, FPicture.Height);
     ff::av_log(nullptr, AV_LOG_ERROR, "convert picture to bitmap failed\n");
     return false;
+}
+
+bool TAVProbe::CopyToBitmap(TBitmap& ABitmap)
+{
+    TBGRBitmap bmp;
+    const bool ok = CopyToBitmap(bmp);
+    if (ok || FPicture.Ready) BGRBitmapToBitmap(bmp, ABitmap);
+    return ok;
 }

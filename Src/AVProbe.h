@@ -143,7 +143,7 @@ struct TFrameInfo
     int StreamIndex = -1;
     std::int64_t Position = -1;  // file position the reading started from
     bool Ready = false;
-    TPicture Picture;                // planes over Buffer
+    TAVPicture Picture;                // planes over Buffer
     std::uint8_t* Buffer = nullptr;  // from av_malloc
     int Size = 0;
 };
@@ -165,6 +165,8 @@ public:
     bool DecodePreviousFrame(int AStreamIndex = -1);
     // The current picture as a 24-bit bitmap.
     bool CopyToBitmap(TBGRBitmap& ABitmap);
+    // The same into a class-library bitmap (24 bits; black when the conversion fails).
+    bool CopyToBitmap(TBitmap& ABitmap);
 
     bool IsEOF() const { return FEOF; }
     const TFrameInfo& FrameInfo() const { return FPicture; }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "Src/FFmpegLogger.h"
+#include "platform/gui/Graphics.h"
 
 std::string DurationToText(std::int64_t t)
 {
@@ -210,6 +211,13 @@ void CopyBGRBitmapRows(const TBGRBitmap& bmp, const std::function<std::uint8_t*(
         if (std::uint8_t* dst = scanLine(r)) std::memcpy(dst, bmp.ScanLine(r), std::size_t(bmp.Width) * 3);
 }
 
+void BGRBitmapToBitmap(const TBGRBitmap& src, TBitmap& dst)
+{
+    dst.SetPixelFormat(pf24bit);
+    dst.SetSize(src.Width, src.Height);
+    CopyBGRBitmapRows(src, [&](int r) { return static_cast<std::uint8_t*>(dst.ScanLine(r)); });
+}
+
 TRGBConvertContext::~TRGBConvertContext()
 {
     // Without the libraries the buffers cannot be given back; that only
@@ -229,11 +237,11 @@ void ResetRGBConvertContext(TRGBConvertContext& c)
     c.RGBPixFmt = AV_PIX_FMT_BGR24;
     c.BMPBitCount = 24;
     c.RGBBufSize = 0;
-    c.RGBPicture = TPicture();
-    c.RGBPictureRef = TPicture();
+    c.RGBPicture = TAVPicture();
+    c.RGBPictureRef = TAVPicture();
 }
 
-bool PictureToBitmap(TRGBConvertContext& c, const TPicture& picture, AVPixelFormat pixFmt, int width,
+bool PictureToBitmap(TRGBConvertContext& c, const TAVPicture& picture, AVPixelFormat pixFmt, int width,
                      int height)
 {
     if (width <= 0 || height <= 0 || !picture.data[0]) return false;
@@ -255,7 +263,7 @@ bool PictureToBitmap(TRGBConvertContext& c, const TPicture& picture, AVPixelForm
             c.RGBBufSize = c.RGBBuf ? size : 0;
             if (!c.RGBBuf) return false;
         }
-        c.RGBPicture = TPicture();
+        c.RGBPicture = TAVPicture();
         ff::av_image_fill_arrays(c.RGBPicture.data, c.RGBPicture.linesize, c.RGBBuf, c.RGBPixFmt, width, height, 1);
         c.toRGB_convert_ctx = ff::sws_getCachedContext(c.toRGB_convert_ctx, width, height, pixFmt, width, height,
                                                        c.RGBPixFmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
@@ -274,7 +282,7 @@ bool PictureToBitmap(TRGBConvertContext& c, const TPicture& picture, AVPixelForm
 bool PictureToBitmap(TRGBConvertContext& c, const AVFrame* frame)
 {
     if (!frame) return false;
-    TPicture p;
+    TAVPicture p;
     for (int i = 0; i < 4; ++i)
     {
         p.data[i] = frame->data[i];

@@ -10,6 +10,8 @@
 
 #include "Src/FFmpegLoader.h"
 
+class TBitmap;
+
 // "hh:mm:ss.zzz" (hours not wrapped at 24); "N/A" for AV_NOPTS_VALUE.
 std::string DurationToText(std::int64_t us);
 // Microseconds of one frame at num/den frames per second; 40000 when either is 0.
@@ -62,9 +64,11 @@ struct TBGRBitmap
 // Copies the bitmap's rows into any 24-bit row store: scanLine(row) gives the
 // destination of each row (at least Width * 3 bytes).
 void CopyBGRBitmapRows(const TBGRBitmap& bmp, const std::function<std::uint8_t*(int row)>& scanLine);
+// Fills a class-library bitmap with the picture: 24 bits, same size and rows.
+void BGRBitmapToBitmap(const TBGRBitmap& src, TBitmap& dst);
 
 // Four plane pointers and line sizes.
-struct TPicture
+struct TAVPicture
 {
     std::uint8_t* data[4] = {};
     int linesize[4] = {};
@@ -78,8 +82,8 @@ struct TRGBConvertContext
     std::unique_ptr<TBGRBitmap> Bitmap;
     std::uint8_t* RGBBuf = nullptr;
     int RGBBufSize = 0;
-    TPicture RGBPicture;
-    TPicture RGBPictureRef;  // the picture the last conversion copied from
+    TAVPicture RGBPicture;
+    TAVPicture RGBPictureRef;  // the picture the last conversion copied from
     SwsContext* toRGB_convert_ctx = nullptr;
     SwsContext* fromRGB_convert_ctx = nullptr;
 
@@ -92,7 +96,7 @@ struct TRGBConvertContext
 // Frees the bitmap, the buffer and both scaler contexts and resets the fields.
 void ResetRGBConvertContext(TRGBConvertContext& c);
 // Converts one picture into the context's bitmap (created on first use).
-bool PictureToBitmap(TRGBConvertContext& c, const TPicture& picture, AVPixelFormat pixFmt, int width,
+bool PictureToBitmap(TRGBConvertContext& c, const TAVPicture& picture, AVPixelFormat pixFmt, int width,
                      int height);
 bool PictureToBitmap(TRGBConvertContext& c, const AVFrame* frame);
 

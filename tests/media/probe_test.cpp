@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 
 #include "Src/AVProbe.h"
 #include "Src/FFmpegLogger.h"
+#include "platform/gui/Graphics.h"
 
 namespace fs = std::filesystem;
 
@@ -487,6 +489,13 @@ TEST_F(Probe, PictureAfterASeekMatchesFFmpeg)
         EXPECT_EQ(p.FrameInfo().PTS, at);
         TBGRBitmap bmp;
         ASSERT_TRUE(p.CopyToBitmap(bmp));
+        TBitmap gui;  // the class library's bitmap gets the same rows
+        ASSERT_TRUE(p.CopyToBitmap(gui));
+        EXPECT_EQ(gui.GetPixelFormat(), pf24bit);
+        ASSERT_EQ(gui.GetWidth(), bmp.Width);
+        ASSERT_EQ(gui.GetHeight(), bmp.Height);
+        for (int r = 0; r < bmp.Height; r += 37)
+            EXPECT_EQ(0, std::memcmp(gui.ScanLine(r), bmp.ScanLine(r), std::size_t(bmp.Width) * 3)) << r;
         // ffmpeg's -ss counts from the file's start, the probe from the stream's.
         const double fileStart = double(p.FileStreamInfo().StartTime) / 1e6;
         const double streamStart = double(p.FirstVideoStreamInfo().StartTimeScaled) / 1e6;

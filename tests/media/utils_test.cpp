@@ -230,7 +230,7 @@ TEST_F(Utils, PictureToBitmapCopiesOrConverts)
     for (std::size_t i = 0; i < pix.size(); ++i) pix[i] = std::uint8_t(i * 7 + i / 1088);
     TRGBConvertContext c;
     ResetRGBConvertContext(c);
-    TPicture p;
+    TAVPicture p;
     p.data[0] = pix.data();
     p.linesize[0] = 1056;
     ASSERT_TRUE(PictureToBitmap(c, p, AV_PIX_FMT_BGR24, w, h));
