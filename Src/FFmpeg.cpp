@@ -170,6 +170,7 @@ protected:
     {
         if (!FOwner)
             return;
+        FOwner->FRunThreadId = std::this_thread::get_id();
         FOwner->FThreadState = 2;
         FOwner->FStopEvent.ResetEvent();
         try {
@@ -424,6 +425,9 @@ void TCustomFFmpeg::Stop(bool AWaitFor)
     // a paused run must see the stop
     FPauseGate.SetEvent();
     if (!AWaitFor)
+        return;
+    // the conversion thread itself (a handler of its events) cannot wait for its own end
+    if (FThreadState == 2 && FRunThreadId == std::this_thread::get_id())
         return;
     // a thread that was made but never started has nothing to wait for
     while (FThreadState != 1 && FStopEvent.WaitFor(20) == TWaitResult::wrTimeout) {

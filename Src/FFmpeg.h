@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/core/Exception.h"
@@ -440,6 +441,7 @@ protected:
     TEvent FPauseGate{true, true};   // set = running, reset = paused
     std::atomic<bool> FPaused{false};
     std::atomic<int> FThreadState{0};  // 0 none, 1 created, 2 running
+    std::thread::id FRunThreadId;       // the conversion thread, while it runs
     bool FJoinMode = false;
     std::atomic<bool> FConverting{false};
     std::atomic<bool> FBroken{false};

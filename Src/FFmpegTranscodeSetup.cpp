@@ -25,6 +25,7 @@ std::string ErrText(int code)
 }
 
 std::string TypeName(const AVStream* st) { return MediaTypeName(st->codecpar->codec_type); }
+std::string TypeName(const TAVOutputStream* ost) { return MediaTypeName(ost->enc->codec_type); }
 
 // How much a candidate source stream is worth: the largest picture for video,
 // the most channels for audio.
@@ -56,7 +57,7 @@ void TCustomFFmpeg::LogStreamMapping(TRunState& R)
         if (ost->source_index < 0)
             continue;
         TAVInputStream* ist = R.ist[ost->source_index];
-        std::string type = TypeName(ost->st);
+        std::string type = TypeName(ost);
         Log(llVerbose, Fmt("  Stream #%d.%d -> #%d.%d (%s)", ist->file_index, ist->index, ost->file_index,
                            ost->index, type.c_str()));
         if (ost->sync_ist != ist)
@@ -153,7 +154,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                 int src = -1;
                 TAVInputStream* sync = nullptr;
                 if (!Fstream_maps.empty()) {
-                    const TAVStreamMap& m = Fstream_maps[(size_t)mapIndex + (size_t)seg * o.ctx->nb_streams];
+                    const TAVStreamMap& m = Fstream_maps[(size_t)mapIndex + (size_t)seg * o.ctx->nb_streams + k];
                     src = R.files[m.file_index].ist_index + m.stream_index;
                     sync = R.ist[R.files[m.sync_file_index].ist_index + m.sync_stream_index];
                     if (R.ist[src]->st->codecpar->codec_type != type) {
@@ -349,7 +350,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
             const AVCodec* codec = ost->setup->codec ? ost->setup->codec : ff::avcodec_find_encoder(enc->codec_id);
             if (!codec)
                 FailSetup(R, Fmt("Encoder (codec id %d) not found for output stream #%d.%d (%s)", (int)enc->codec_id,
-                                 ost->file_index, ost->index, TypeName(ost->st).c_str()));
+                                 ost->file_index, ost->index, TypeName(ost).c_str()));
             TAVInputStream* ist = R.ist[ost->source_index];
             if (enc->codec_type == AVMEDIA_TYPE_SUBTITLE && ist->dec && ist->dec->subtitle_header &&
                 !enc->subtitle_header) {
@@ -375,7 +376,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                 FailSetup(R, Fmt("Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect "
                                  "parameters such as bit_rate, rate, width or height. Please check error log "
                                  "message to find out more detail information.",
-                                 ost->file_index, ost->index, TypeName(ost->st).c_str()));
+                                 ost->file_index, ost->index, TypeName(ost).c_str()));
             ff::avcodec_parameters_from_context(ost->st->codecpar, enc);
             ost->st->time_base = enc->time_base;
             if (enc->codec_type == AVMEDIA_TYPE_VIDEO)

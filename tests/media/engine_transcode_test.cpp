@@ -416,3 +416,98 @@ TEST_F(EngineTranscode, CustomHookChangesPictures)
     EXPECT_TRUE(log.Has(llError, "Error occurs OnCustomHook: hook trouble"));
     EXPECT_GE(Psnr(dir / "plain.avi", Fixture("clip.avi")), 30.0);
 }
+
+// Set-up failures end the run before the first packet, with their texts.
+TEST_F(EngineTranscode, SetupFailures)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> inputs;
+        std::vector<std::pair<std::string, std::string>> opts;
+        const char* out;
+        bool join;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"maps-count", {"clip.avi"}, {{"map", "0:0"}}, "m.avi", false,
+         "Number of stream maps must match number of output streams"},
+        {"maps-stream", {"clip.avi"}, {{"map", "0:5"}, {"map", "0:1"}}, "m.avi", false,
+         "Could not find input stream #0.5"},
+        {"maps-sync", {"clip.avi"}, {{"map", "0:0:1:0"}, {"map", "0:1"}}, "m.avi", false,
+         "Could not find sync stream #1.0"},
+        {"maps-type", {"clip.avi"}, {{"map", "0:1"}, {"map", "0:0"}}, "m.avi", false,
+         "Codec type mismatch for mapping #0.1 (Audio) -> #0.0 (Video)"},
+        {"meta-out", {"clip.avi"}, {{"map_meta_data", "1:0"}}, "m.avi", false,
+         "Invalid output file index 1 map_meta_data(1,0)"},
+        {"meta-in", {"clip.avi"}, {{"map_meta_data", "0:2"}}, "m.avi", false,
+         "Invalid input file index 2 map_meta_data(0,2)"},
+        {"join-missing-audio", {"clip.avi", "clip.ts", "tone.mp3"}, {}, "j.avi", true,
+         "Could not find input stream matching output stream #2.0 (Video)"},
+        {"copy-hook", {"clip.avi"}, {{"vcodec", "copy"}, {"vhook", "x"}}, "m.avi", false, nullptr},
+        {"encoder-params", {"clip.avi"}, {{"vcodec", "mpeg1video"}, {"r", "7"}, {"force_fps", "1"}}, "m.mpg", false,
+         "Error while opening encoder for output stream #0.0 (Video) - maybe incorrect parameters such as bit_rate, "
+         "rate, width or height. Please check error log message to find out more detail information."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto e = std::make_unique<TCustomFFmpeg>(4);
+        int hooks = 0;
+        e->FrameHookAdd = [&](TCustomFFmpeg*, const std::vector<std::string>&) { return hooks++, 0; };
+        for (auto& in : c.inputs)
+            ASSERT_TRUE(e->OpenInputFile(Fixture(in))) << e->LastErrMsg();
+        for (auto& o : c.opts)
+            e->ParseOption(o.first, o.second);
+        std::string out = dir / c.out;
+        ASSERT_GT(e->OpenOutputFile(out, c.join), 0) << e->LastErrMsg();
+        e->StartConvert(false);
+        EXPECT_TRUE(e->FatalException());
+        EXPECT_FALSE(e->Finished());
+        if (c.error)
+            EXPECT_EQ(e->FatalMessage(), c.error);
+        else
+            EXPECT_EQ(e->FatalMessage(), "-vcodec copy and -vhook are incompatible (frames are not decoded)");
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+}
+
+TEST_F(EngineTranscode, ExplicitMapsAndMetadata)
+{
+    std::string out = dir / "maps.mkv";
+    Conversion c{{}, {Fixture("multi.mkv"), Fixture("tone.mp3")},
+                 {{"map", "0:0"}, {"map", "0:2"}, {"map", "1:0"}, {"map_meta_data", "0:1"}, {"sn", "1"}, {"vcodec", "mpeg4"},
+                  {"acodec", "libvorbis"}, {"newaudio", ""}}};
+    // the option order of the ffmpeg tool: "newaudio" adds the third stream after the output
+    Convert(c, out);
+    EXPECT_EQ(Probe(out, "", "stream=codec_type"), "video\naudio\naudio");
+    EXPECT_EQ(Probe(out, "a:0", "stream_tags=language"), "chi");
+    // the audio settings are those of the last input opened: the 48 kHz source is resampled
+    EXPECT_EQ(Probe(out, "a:0", "stream=sample_rate"), "44100");
+    EXPECT_EQ(Probe(out, "a:1", "stream=sample_rate"), "44100");
+    EXPECT_EQ(Probe(out, "", "format_tags=title"), "Sine Song");
+}
+
+TEST_F(EngineTranscode, StopFromTheRunsOwnHandler)
+{
+    for (bool threaded : {false, true}) {
+        SCOPED_TRACE(threaded);
+        auto e = std::make_unique<TCustomFFmpeg>(2);
+        ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+        e->ParseOption("vcodec", "mpeg4");
+        e->ReportInterval = 0;
+        std::atomic<int> reports{0};
+        e->OnProgress = [&](TObject*, int, int, int, float, float, int64_t, int64_t, int64_t) {
+            if (++reports == 3)
+                e->Stop(true);  // returns at once: the run ends after the packet in hand
+        };
+        TEvent done(true, false);
+        e->OnTerminate = [&](TObject*) { done.SetEvent(); };
+        ASSERT_GT(e->OpenOutputFile(dir / (threaded ? "t.avi" : "c.avi")), 0);
+        TThread* t = e->StartConvert(threaded);
+        if (threaded)
+            t->Start();
+        EXPECT_EQ(done.WaitFor(20000), TWaitResult::wrSignaled);
+        e->Stop(true);
+        EXPECT_FALSE(e->Finished());
+        EXPECT_FALSE(e->FatalException()) << e->FatalMessage();
+    }
+}
