@@ -750,7 +750,7 @@ void TbsSkinData::SendSkinDataMessage(UINT msg)
     };
     const TComponent* served = nullptr;
     std::vector<TbsSkinFormTarget> forms;
-    if (FormsProvider()) forms = FormsProvider()();
+    forms = FormsProvider() ? FormsProvider()() : bsScreenForms();
     // The owner is served first when it is one of the forms.
     if (Owner() != nullptr && !FShowLayeredBorders)
     {
