@@ -645,7 +645,13 @@ void TCustomFFmpeg::EncodeVideoFrame(TRunState& R, TAVOutputStream* ost, AVFrame
 void TCustomFFmpeg::WriteVideoStats(TAVOutputStream* ost, const AVPacket* pkt)
 {
     if (!Fvstats_file) {
-        Fvstats_file = std::fopen(Fvstats_filename.c_str(), "w");
+        // a relative name is taken next to the output, never in the current folder
+        fs::path p = fs::u8path(Fvstats_filename);
+        if (p.is_relative()) {
+            fs::path dir = fs::u8path(ost->of->FileName).parent_path();
+            p = fs::absolute(dir.empty() ? fs::current_path() : dir) / p;
+        }
+        Fvstats_file = std::fopen(p.string().c_str(), "w");
         if (!Fvstats_file)
             throw FFmpegException("fopen fail: " + Fvstats_filename);
     }

@@ -358,8 +358,8 @@ TEST_F(EngineTranscode, LimitsAndSideFiles)
                                      "\" for pass-2 encoding");
 
     // per-frame statistics
-    std::string stats = dir / "stats.log";
-    Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"vstats_file", stats}, {"an", "1"}}}, dir / "st.avi");
+    std::string stats = dir / "stats.log";  // given as a bare name: made next to the output
+    Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"vstats_file", "stats.log"}, {"an", "1"}}}, dir / "st.avi");
     std::ifstream in(stats);
     std::string line;
     int lines = 0;
@@ -510,4 +510,23 @@ TEST_F(EngineTranscode, StopFromTheRunsOwnHandler)
         EXPECT_FALSE(e->Finished());
         EXPECT_FALSE(e->FatalException()) << e->FatalMessage();
     }
+}
+
+TEST_F(EngineTranscode, AudioSyncFillsALateStart)
+{
+    std::string late = dir / "late.mkv";
+    ASSERT_TRUE(MakeMedia("-i " + Quote(Fixture("clip.avi")) + " -itsoffset 0.5 -i " + Quote(Fixture("tone.mp3")) +
+                              " -map 0:v -map 1:a -c:v copy -c:a flac",
+                          late));
+    ASSERT_NEAR(Num(Probe(late, "a:0", "stream=start_time")), 0.5, 0.03);
+    std::string plain = dir / "plain.mkv", synced = dir / "synced.mkv";
+    Convert({{}, {late}, {{"vcodec", "mpeg4"}, {"acodec", "flac"}}}, plain);
+    Convert({{}, {late}, {{"vcodec", "mpeg4"}, {"acodec", "flac"}, {"async", "1"}}}, synced);
+    // without sync the audio keeps its late start; with it, silence fills the gap
+    EXPECT_NEAR(Num(Probe(plain, "a:0", "stream=start_time")), 0.5, 0.03);
+    EXPECT_NEAR(Num(Probe(synced, "a:0", "stream=start_time")), 0.0, 0.03);
+    std::string silent = enginetest::Run("ffmpeg -nostdin -hide_banner -i " + Quote(synced) +
+                             " -map 0:a -af silencedetect=d=0.3 -f null - 2>&1 | grep -o 'silence_end: [0-9.]*'");
+    ASSERT_GT(silent.size(), 13u);
+    EXPECT_NEAR(std::atof(silent.c_str() + 13), 0.5, 0.05);
 }
