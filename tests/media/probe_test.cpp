@@ -26,6 +26,8 @@ namespace
 {
 const std::string kFixtures = QUORVEL_FIXTURES_DIR;
 
+}  // namespace
+
 std::string Run(const std::string& cmd)
 {
     std::string out;
@@ -39,6 +41,8 @@ std::string Run(const std::string& cmd)
     return out;
 }
 
+namespace
+{
 std::string Quote(const std::string& s)
 {
     std::string q = "'";
@@ -504,4 +508,48 @@ TEST_F(Probe, PictureAfterASeekMatchesFFmpeg)
         ASSERT_EQ(want.size(), std::size_t(bmp.Width) * bmp.Height * 3);
         EXPECT_GE(Psnr(bmp, want), 50.0);
     }
+}
+
+TEST_F(Probe, SharedProgramStreamsAndLocalTimeStamps)
+{
+    const fs::path dir = fs::temp_directory_path() / ("quorvel_probe_made_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string twoProgs = (dir / "two programs.ts").string();
+    const std::string stamped = (dir / "stamped.mp4").string();
+    ::Run("ffmpeg -nostdin -v error -y -i " + Quote(kFixtures + "/clip.ts") +
+        " -map 0 -c copy -program program_num=1:title=A:st=0:st=1 -program program_num=2:title=B:st=0 " + Quote(twoProgs));
+    ::Run("ffmpeg -nostdin -v error -y -i " + Quote(kFixtures + "/clip.mp4") +
+          " -c copy -metadata creation_time=2009-07-01T12:00:00Z " + Quote(stamped));
+
+    TAVProbe p;
+    ASSERT_TRUE(p.LoadFile(twoProgs)) << p.LastErrMsg();
+    EXPECT_EQ(p.ProgramCount(), 2);
+    const std::string text = p.FileInfoText();
+    const auto a = text.find("\r\nProgram 1 FFmpeg@A\r\n");
+    const auto b = text.find("\r\nProgram 2 FFmpeg@B\r\n");
+    ASSERT_NE(a, std::string::npos) << text;
+    ASSERT_NE(b, std::string::npos) << text;
+    // The video stream stands under both programs and not again at the end.
+    const auto v1 = text.find("Stream #0[0x100]", a);
+    const auto v2 = text.find("Stream #0[0x100]", b);
+    EXPECT_LT(v1, b);
+    ASSERT_NE(v2, std::string::npos);
+    EXPECT_EQ(text.find("Stream #0[0x100]", v2 + 1), std::string::npos) << text;
+    EXPECT_EQ(text.find("Stream #1[0x101]", b), std::string::npos) << text;
+
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    setenv("TZ", "Europe/Berlin", 1);
+    tzset();
+    ASSERT_TRUE(p.LoadFile(stamped));
+    EXPECT_EQ(p.FileStreamInfo().TimeStamp, 1246449600);
+    EXPECT_EQ(p.FileStreamInfo().Title, "Clip Title");
+    EXPECT_EQ(p.FileStreamInfo().Author, "Clip Artist");
+    // 12:00 UTC in July is 14:00 summer time in Berlin.
+    EXPECT_NE(p.FileInfoText().find("\r\nTime Stamp: 2009-07-01 14:00:00\r\n"), std::string::npos) << p.FileInfoText();
+    if (old) setenv("TZ", saved.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
+    p.CloseFile();
+    fs::remove_all(dir);
 }
