@@ -480,6 +480,7 @@ void TCustomFFmpeg::FreeResources()
         if (!o || (FJoinMode && o != first))
             continue;
         bool opened = o->Opened;
+        bool useless = !o->HeaderDone;  // a file whose header could not be written holds nothing of use
         std::string name = o->FileName;
         if (o->ctx && o->Opened && o->ctx->pb && !(o->ctx->oformat->flags & AVFMT_NOFILE)) {
             ff::avio_closep(&o->ctx->pb);
@@ -488,7 +489,8 @@ void TCustomFFmpeg::FreeResources()
         if (opened) {
             std::error_code ec;
             auto p = std::filesystem::u8path(name);
-            if (std::filesystem::is_regular_file(p, ec) && std::filesystem::file_size(p, ec) == 0 && !ec)
+            if (std::filesystem::is_regular_file(p, ec) &&
+                (useless || (std::filesystem::file_size(p, ec) == 0 && !ec)))
                 std::filesystem::remove(p, ec);
         }
     }

@@ -108,7 +108,8 @@ struct TOutputFileRec
     std::vector<TOutputStreamSetup> streams;
     AVDictionary* mux_opts = nullptr;   // options for avformat_write_header (owned)
     bool Opened = false;                // the file has been opened for writing
-    bool HeaderWritten = false;
+    bool HeaderWritten = false;         // a trailer is still to be written
+    bool HeaderDone = false;            // the header was written once
     ~TOutputFileRec();
 };
 using POutputFileRec = std::shared_ptr<TOutputFileRec>;
@@ -452,6 +453,7 @@ protected:
     int64_t FTotalOutputDuration = -1;
     std::string FLastErrMsg;
     int64_t Ftimer_start = 0;
+    AVCodecID FGuessedCodecId = AV_CODEC_ID_NONE;  // the format's codec when no encoder has it
     FILE* Fvstats_file = nullptr;
     int FHookFrameNumber = 0;
     std::unique_ptr<TRGBConvertContext> FHookContext;

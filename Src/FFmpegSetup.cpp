@@ -480,6 +480,7 @@ void TCustomFFmpeg::SetStreamLanguage(AVStream* st, std::string& ALanguage)
 const AVCodec* TCustomFFmpeg::ChooseEncoder(TOutputFileRec& AOutput, std::string& AName, AVMediaType AType)
 {
     AVCodecID id = AV_CODEC_ID_NONE;
+    FGuessedCodecId = AV_CODEC_ID_NONE;
     if (!AName.empty()) {
         if (!FindCodec(AName, AType, true, StoreStrict(AType), id)) {
             AName.clear();
@@ -488,6 +489,7 @@ const AVCodec* TCustomFFmpeg::ChooseEncoder(TOutputFileRec& AOutput, std::string
         return ff::avcodec_find_encoder_by_name(AName.c_str());
     }
     id = ff::av_guess_codec(AOutput.ctx->oformat, nullptr, AOutput.ctx->url, nullptr, AType);
+    FGuessedCodecId = id;
     return id == AV_CODEC_ID_NONE ? nullptr : ff::avcodec_find_encoder(id);
 }
 
@@ -524,7 +526,7 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileRec& AOutput)
             AspectToSAR(Fframe_aspect_ratio, Fframe_width, Fframe_height);
     } else {
         AVRational fr = Fframe_rate.num ? Fframe_rate : AVRational{25, 1};
-        enc->codec_id = codec ? codec->id : AV_CODEC_ID_NONE;
+        enc->codec_id = codec ? codec->id : FGuessedCodecId;
         ApplyStore(enc, AVMEDIA_TYPE_VIDEO, AV_OPT_FLAG_VIDEO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
         if (codec)
             ApplyPrivateOptionsTo('v', codec->priv_class, enc->priv_data);
@@ -637,7 +639,7 @@ void TCustomFFmpeg::NewAudioStream(TOutputFileRec& AOutput)
         ff::av_channel_layout_default(&enc->ch_layout, Faudio_channels);
         enc->sample_rate = Faudio_sample_rate;
     } else {
-        enc->codec_id = codec ? codec->id : AV_CODEC_ID_NONE;
+        enc->codec_id = codec ? codec->id : FGuessedCodecId;
         ApplyStore(enc, AVMEDIA_TYPE_AUDIO, AV_OPT_FLAG_AUDIO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
         if (codec)
             ApplyPrivateOptionsTo('a', codec->priv_class, enc->priv_data);
@@ -691,7 +693,7 @@ void TCustomFFmpeg::NewSubtitleStream(TOutputFileRec& AOutput)
         s.stream_copy = true;
     } else {
         ApplyStore(enc, AVMEDIA_TYPE_SUBTITLE, AV_OPT_FLAG_SUBTITLE_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
-        enc->codec_id = codec ? codec->id : AV_CODEC_ID_NONE;
+        enc->codec_id = codec ? codec->id : FGuessedCodecId;
         if (codec)
             ApplyPrivateOptionsTo('s', codec->priv_class, enc->priv_data);
     }

@@ -475,6 +475,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         if (r < 0)
             FailSetup(R, Fmt("Could not write header for output file #%d (incorrect codec parameters ?)", (int)j));
         o->HeaderWritten = true;
+        o->HeaderDone = true;
     }
     // 10. the stream mapping
     LogStreamMapping(R);
