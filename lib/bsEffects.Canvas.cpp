@@ -2,6 +2,7 @@
 // pictures: conversions both ways, drawing onto canvases, rendering a
 // graphic, and the canvas forms of the text effects.
 #include "lib/bsEffects.h"
+#include "platform/gui/Controls.h"
 #include "platform/gui/Graphics.h"
 #include "platform/os/Gdi.h"
 
@@ -180,4 +181,10 @@ void DrawEffectText4(TCanvas* canvas, const TRect& r, const std::string& text, C
                      int offset, UINT format)
 {
     if (canvas) DrawEffectText4(TextReady(canvas), r, text, color, offset, format);
+}
+
+void UpdateLayeredWindowFromBitmap(TbsBitmap* bitmap, BYTE alpha, TWinControl* control)
+{
+    if (!control) return;
+    UpdateLayeredWindowFromBitmap(bitmap, alpha, control->Handle(), TPoint(control->Left(), control->Top()));
 }

@@ -147,7 +147,7 @@ void SetLayeredAlpha(HWND wnd, BYTE alpha)
     SetLayeredWindowAttributes(wnd, 0, alpha, LWA_ALPHA);
 }
 
-void UpdateLayeredWindowFromBitmap(TbsBitmap* bitmap, BYTE alpha, HWND wnd)
+void UpdateLayeredWindowFromBitmap(TbsBitmap* bitmap, BYTE alpha, HWND wnd, TPoint pos)
 {
     if (!bitmap || bitmap->Empty() || !wnd) return;
     // The window layer takes premultiplied pixels; the bitmap holds straight ones.
@@ -160,9 +160,7 @@ void UpdateLayeredWindowFromBitmap(TbsBitmap* bitmap, BYTE alpha, HWND wnd)
         for (int sh = 0; sh < 24; sh += 8) out |= ((((p[i] >> sh) & 0xFF) * a + 127) / 255) << sh;
         p[i] = out;
     }
-    TRect wr;
-    GetWindowRect(wnd, &wr);
-    const TPoint pos(wr.Left, wr.Top), origin(0, 0);
+    const TPoint origin(0, 0);
     const TSize size(pm.Width(), pm.Height());
     BLENDFUNCTION bf;
     bf.BlendOp = AC_SRC_OVER;
@@ -170,6 +168,14 @@ void UpdateLayeredWindowFromBitmap(TbsBitmap* bitmap, BYTE alpha, HWND wnd)
     bf.SourceConstantAlpha = alpha;
     bf.AlphaFormat = AC_SRC_ALPHA;
     UpdateLayeredWindow(wnd, nullptr, &pos, &size, pm.GetDC(), &origin, 0, &bf, ULW_ALPHA);
+}
+
+void UpdateLayeredWindowFromBitmap(TbsBitmap* bitmap, BYTE alpha, HWND wnd)
+{
+    if (!wnd) return;
+    TRect wr;
+    GetWindowRect(wnd, &wr);
+    UpdateLayeredWindowFromBitmap(bitmap, alpha, wnd, wr.TopLeft());
 }
 
 void MakeAlphaBitmap(TbsBitmap* image, TbsBitmap* mask, TbsBitmap* target)

@@ -438,6 +438,11 @@ void SetLayeredAlpha(HWND wnd, BYTE alpha);
 // Shows `bitmap` (straight alpha) as the picture of the layered window `wnd`
 // at the window's position, with the constant opacity `alpha`.
 void UpdateLayeredWindowFromBitmap(TbsBitmap* bitmap, BYTE alpha, HWND wnd);
+// The same at the given screen position.
+void UpdateLayeredWindowFromBitmap(TbsBitmap* bitmap, BYTE alpha, HWND wnd, TPoint pos);
+// The same for a control's window, at the control's Left and Top.
+class TWinControl;
+void UpdateLayeredWindowFromBitmap(TbsBitmap* bitmap, BYTE alpha, TWinControl* control);
 // target := image as 32 bits with alpha = grey level of mask.
 void MakeAlphaBitmap(TbsBitmap* image, TbsBitmap* mask, TbsBitmap* target);
 

@@ -1,7 +1,12 @@
 // Canvas forms of the text and glyph routines, glyph frames of a strip and
 // the glyph-and-caption drawing of buttons.
 #include "lib/bsUtils.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
+#include "platform/gui/ImgList.h"
+#include "platform/os/Messages.h"
+#include "platform/os/Window.h"
 #include "platform/os/Gdi.h"
 #include "platform/os/Text.h"
 
@@ -157,4 +162,140 @@ void DrawGlyphAndText(TCanvas* canvas, const TRect& r, int margin, int spacing,
         canvas->FillRect(down ? TRect(r.Left + 4, r.Top + 5, r.Right - 2, r.Bottom - 3)
                               : TRect(r.Left + 4, r.Top + 4, r.Right - 2, r.Bottom - 4));
     }
+}
+
+// ---------------------------------------------------------------------------
+// Image list glyphs
+
+namespace
+{
+void ImageAndText(TCanvas* canvas, const TRect& r, int margin, int spacing, TbsButtonLayout layout,
+                  const std::string& caption, int imageIndex, TCustomImageList* list, bool down,
+                  bool enabled, bool drawColorMarker, COLORREF marker, bool centre)
+{
+    if (!canvas) return;
+    const bool hasGlyph = list && imageIndex >= 0 && imageIndex < list->Count();
+    const int gw = hasGlyph ? list->GetWidth() : 0, gh = hasGlyph ? list->GetHeight() : 0;
+    canvas->Brush()->SetStyle(bsClear);
+    const TbsGlyphTextPlacement p = PlaceGlyphAndText(canvas, r, margin, spacing, layout, caption, gw, gh, down);
+    if (!caption.empty()) {
+        TRect tr = p.TextRect;
+        DrawTextUnicode(canvas, caption, tr,
+                        DT_EXPANDTABS | DT_WORDBREAK | DT_VCENTER | (centre ? DT_CENTER : 0u));
+    }
+    if (hasGlyph) list->Draw(canvas, p.Glyph.X, p.Glyph.Y, imageIndex, enabled);
+    if (!drawColorMarker) return;
+    canvas->Pen()->SetColor(TColor(marker));
+    canvas->Brush()->SetColor(TColor(marker));
+    canvas->Brush()->SetStyle(bsSolid);
+    if (hasGlyph) {
+        for (int k = -2; k <= 0; ++k) {
+            canvas->MoveTo(p.Glyph.X, p.Glyph.Y + gh + k);
+            canvas->LineTo(p.Glyph.X + gw, p.Glyph.Y + gh + k);
+        }
+    } else if (!caption.empty()) {
+        for (int k = -1; k <= 1; ++k) {
+            canvas->MoveTo(p.TextRect.Left, p.TextRect.Bottom + k);
+            canvas->LineTo(p.TextRect.Right, p.TextRect.Bottom + k);
+        }
+    } else {
+        canvas->FillRect(TRect(r.Left + 4, r.Top + 4, r.Right - 2, r.Bottom - 4));
+    }
+}
+}  // namespace
+
+void DrawImageAndText(TCanvas* canvas, const TRect& r, int margin, int spacing, TbsButtonLayout layout,
+                      const std::string& caption, int imageIndex, TCustomImageList* imageList,
+                      bool down, bool enabled, bool drawColorMarker, COLORREF colorMarkerValue)
+{
+    ImageAndText(canvas, r, margin, spacing, layout, caption, imageIndex, imageList, down, enabled,
+                 drawColorMarker, colorMarkerValue, true);
+}
+
+void DrawImageAndText2(TCanvas* canvas, const TRect& r, int margin, int spacing, TbsButtonLayout layout,
+                       const std::string& caption, int imageIndex, TCustomImageList* imageList,
+                       bool down, bool enabled, bool drawColorMarker, COLORREF colorMarkerValue)
+{
+    ImageAndText(canvas, r, margin, spacing, layout, caption, imageIndex, imageList, down, enabled,
+                 drawColorMarker, colorMarkerValue, false);
+}
+
+// ---------------------------------------------------------------------------
+// The parent's picture under a control
+
+namespace
+{
+// Reaches the parent's own window painting (without its graphic children).
+struct WindowPainter : TWinControl
+{
+    using TWinControl::PaintWindow;
+};
+
+// Sets a control's paint-copy state for a scope, also when painting fails.
+class PaintCopyScope
+{
+public:
+    explicit PaintCopyScope(TControl* c) : c_(c) { c_->ControlState.Include(csPaintCopy); }
+    ~PaintCopyScope() { c_->ControlState.Exclude(csPaintCopy); }
+    PaintCopyScope(const PaintCopyScope&) = delete;
+    PaintCopyScope& operator=(const PaintCopyScope&) = delete;
+
+private:
+    TControl* c_;
+};
+
+class DCStateScope
+{
+public:
+    explicit DCStateScope(HDC dc) : dc_(dc) { SaveDC(dc_); }
+    ~DCStateScope() { RestoreDC(dc_, -1); }
+    DCStateScope(const DCStateScope&) = delete;
+    DCStateScope& operator=(const DCStateScope&) = delete;
+
+private:
+    HDC dc_;
+};
+
+void ParentImage(TControl* control, TCanvas* canvas, int dx, int dy)
+{
+    if (!control || !canvas || !control->Parent()) return;
+    TWinControl* parent = control->Parent();
+    HDC dc = canvas->GetHandle();
+    PaintCopyScope parentCopy(parent);
+    {
+        DCStateScope state(dc);
+        SetViewportOrgEx(dc, -control->Left() - dx, -control->Top() - dy, nullptr);
+        IntersectClipRect(dc, 0, 0, parent->ClientWidth(), parent->ClientHeight());
+        auto* form = dynamic_cast<TForm*>(parent);
+        if (form && form->GetFormStyle() == fsMDIForm && form->ClientHandle()) {
+            SendMessage(form->ClientHandle(), WM_ERASEBKGND, WPARAM(dc), 0);
+        } else {
+            parent->Perform(WM_ERASEBKGND, WPARAM(dc), LPARAM(dc));
+            if (!form) {
+                auto paint = static_cast<void (TWinControl::*)(HDC)>(&WindowPainter::PaintWindow);
+                (parent->*paint)(dc);
+            }
+        }
+    }
+    const TRect bounds = control->BoundsRect();
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* c = parent->Controls(i);
+        if (c == control) break;
+        if (dynamic_cast<TWinControl*>(c) || !c->GetVisible()) continue;
+        TRect tmp;
+        if (!IntersectRect(tmp, c->BoundsRect(), bounds)) continue;
+        PaintCopyScope copy(c);
+        DCStateScope state(dc);
+        SetViewportOrgEx(dc, c->Left() - control->Left() - dx, c->Top() - control->Top() - dy, nullptr);
+        IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
+        c->Perform(WM_PAINT, WPARAM(dc), 0);
+    }
+}
+}  // namespace
+
+void DrawParentImage(TControl* control, TCanvas* canvas) { ParentImage(control, canvas, 0, 0); }
+
+void DrawPageControlParentImage(TControl* control, const TRect& r, TCanvas* canvas)
+{
+    ParentImage(control, canvas, r.Left, r.Top);
 }

@@ -325,3 +325,25 @@ struct TbsGlyphTextPlacement
 TbsGlyphTextPlacement PlaceGlyphAndText(TCanvas* canvas, const TRect& r, int margin, int spacing,
                                         TbsButtonLayout layout, const std::string& caption,
                                         int glyphWidth, int glyphHeight, bool down);
+
+class TCustomImageList;
+class TControl;
+class TWinControl;
+
+// The glyph from an image list (index < 0, no list or an index beyond its
+// count: no glyph). DrawImageAndText2 does not centre the caption
+// horizontally.
+void DrawImageAndText(TCanvas* canvas, const TRect& r, int margin, int spacing,
+                      TbsButtonLayout layout, const std::string& caption, int imageIndex,
+                      TCustomImageList* imageList, bool down, bool enabled, bool drawColorMarker,
+                      COLORREF colorMarkerValue);
+void DrawImageAndText2(TCanvas* canvas, const TRect& r, int margin, int spacing,
+                       TbsButtonLayout layout, const std::string& caption, int imageIndex,
+                       TCustomImageList* imageList, bool down, bool enabled, bool drawColorMarker,
+                       COLORREF colorMarkerValue);
+
+// Paints into `canvas` what lies under `control`: its parent's background
+// and the parent's graphic controls that come before it.
+void DrawParentImage(TControl* control, TCanvas* canvas);
+// The same for the part `r` of the control (control coordinates).
+void DrawPageControlParentImage(TControl* control, const TRect& r, TCanvas* canvas);
