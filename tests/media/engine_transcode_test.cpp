@@ -444,6 +444,9 @@ TEST_F(EngineTranscode, SetupFailures)
         {"join-missing-audio", {"clip.avi", "clip.ts", "tone.mp3"}, {}, "j.avi", true,
          "Could not find input stream matching output stream #2.0 (Video)"},
         {"copy-hook", {"clip.avi"}, {{"vcodec", "copy"}, {"vhook", "x"}}, "m.avi", false, nullptr},
+        // the swf muxer refuses these stream parameters: the header fails and no file stays
+        {"header", {"multi.mkv"}, {}, "h.swf", false,
+         "Could not write header for output file #0 (incorrect codec parameters ?)"},
         {"encoder-params", {"clip.avi"}, {{"vcodec", "mpeg1video"}, {"r", "7"}, {"force_fps", "1"}}, "m.mpg", false,
          "Error while opening encoder for output stream #0.0 (Video) - maybe incorrect parameters such as bit_rate, "
          "rate, width or height. Please check error log message to find out more detail information."},
