@@ -83,7 +83,7 @@ struct TBitStreamFilterSpec
 // from the generic store and handed to the encoder or muxer that knows it.
 struct TPrivateOption
 {
-    char Kind;          // 'v', 'a', 's' (encoder of that kind) or 'f' (muxer)
+    char Kind;          // 'v', 'a', 's' (encoder of that kind), 'f' (muxer), '?' (not known yet)
     std::string Name;
     std::string Value;
 };

@@ -135,6 +135,9 @@ bool TCustomFFmpeg::SetPrivateOption(const std::string& AName, const std::string
             return true;
         }
     }
+    // Known to no class yet (the encoder or the muxer is chosen later, from the
+    // output name): kept, and handed to the encoder or muxer that turns out to know it.
+    FPrivateOptions.push_back({'?', AName, AValue});
     return false;
 }
 
@@ -143,7 +146,7 @@ void TCustomFFmpeg::ApplyPrivateOptionsTo(char AKind, const AVClass* APrivClass,
     if (!APrivClass || !APrivData)
         return;
     for (const auto& o : FPrivateOptions)
-        if (o.Kind == AKind && ClassHas(APrivClass, o.Name))
+        if ((o.Kind == AKind || o.Kind == '?') && ClassHas(APrivClass, o.Name))
             ff::av_opt_set(APrivData, o.Name.c_str(), o.Value.c_str(), 0);
 }
 

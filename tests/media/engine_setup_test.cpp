@@ -463,3 +463,26 @@ TEST_F(EngineSetup, StopOrTerminateOfAFreshEngine)
     e->StopOrTerminate(true);
     EXPECT_EQ(calls, 1);
 }
+
+// Options private to an encoder or a muxer reach the one chosen later.
+TEST_F(EngineSetup, PrivateOptionsFindTheirEncoderAndMuxer)
+{
+    ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+    e->ParseOption("muxrate", "10080000");    // the MPEG muxers' own option, no format asked yet
+    e->ParseOption("sc_threshold", "33");     // libx264's, before the codec is named
+    e->ParseOption("vcodec", "libx264");
+    e->ParseOption("weightp", "1");           // checked against libx264 at once
+    ASSERT_GT(e->OpenOutputFile(dir / "p.mpg"), 0) << e->LastErrMsg();
+    AVFormatContext* oc = e->OutputFile(0);
+    uint8_t* v = nullptr;
+    ASSERT_GE(ff::av_opt_get(oc->priv_data, "muxrate", 0, &v), 0);
+    EXPECT_STREQ((const char*)v, "10080000");
+    ff::av_free(v);
+    AVCodecContext* enc = e->OutputFileRec(0).streams[0].enc;
+    EXPECT_EQ(PrivOpt(enc, "sc_threshold"), "33");
+    EXPECT_EQ(PrivOpt(enc, "weightp"), "1");
+    LogCapture log;
+    e->ParseOption("vcodec", "libx264");
+    e->ParseOption("weightp", "fancy");  // an invalid value is logged and dropped
+    EXPECT_TRUE(log.Has(llError, "Invalid value \"fancy\" for option \"weightp\""));
+}
