@@ -533,3 +533,22 @@ TEST_F(EngineTranscode, AudioSyncFillsALateStart)
     ASSERT_GT(silent.size(), 13u);
     EXPECT_NEAR(std::atof(silent.c_str() + 13), 0.5, 0.05);
 }
+
+// The output's loop count and time stamp are the muxer's options and metadata now.
+TEST_F(EngineTranscode, LoopCountAndTimeStamp)
+{
+    auto hasLoop = [](const std::string& f) {
+        std::ifstream in(f, std::ios::binary);
+        std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return data.find("NETSCAPE2.0") != std::string::npos;
+    };
+    std::string once = dir / "once.gif", loop = dir / "loop.gif";
+    Convert({{}, {Fixture("clip.avi")}, {{"vframes", "5"}}}, once);
+    Convert({{}, {Fixture("clip.avi")}, {{"vframes", "5"}, {"loop_output", "0"}}}, loop);
+    EXPECT_FALSE(hasLoop(once));
+    EXPECT_TRUE(hasLoop(loop));
+
+    std::string stamped = dir / "stamped.mov";
+    Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"timestamp", "2010-05-06 07:08:09"}}}, stamped);
+    EXPECT_EQ(Probe(stamped, "", "format_tags=creation_time").substr(0, 10), "2010-05-06");
+}
