@@ -177,6 +177,8 @@ TLogList& LogList()
 
 extern "C" void AVLogCallback(void* avcl, int level, const char* fmt, va_list vl)
 {
+    // The bits above the level carry a colour hint of the libraries' own printing.
+    if (level >= 0) level &= 0xFF;
     if (level > gLibraryLevel.load()) return;
     const std::uint32_t tid = CurrentThreadID();
 

@@ -134,6 +134,12 @@ TEST_F(Logger, LibraryLinesFollowTheLibraryLevel)
     EXPECT_EQ(got[0].level, llVerbose);
     EXPECT_EQ(got[0].sender, logger);
 
+    // A colour hint above the level bits does not change the level.
+    ff::av_log(nullptr, AV_LOG_WARNING | AV_LOG_C(134), "coloured\n");
+    const auto coloured = Take();
+    ASSERT_EQ(coloured.size(), 1u);
+    EXPECT_EQ(coloured[0].level, llWarning);
+
     // Setting the current value again does not touch the libraries.
     ff::av_log_set_level(AV_LOG_DEBUG);
     logger->SetLogLevel(llVerbose);
