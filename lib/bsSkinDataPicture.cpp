@@ -48,6 +48,7 @@ std::uint32_t Channel(std::uint32_t v, std::uint32_t mask)
 
 void TbsSkinPicture::Clear()
 {
+    bitmap_.reset();
     width_ = height_ = bitCount_ = 0;
     pixels_.clear();
     bmp_.clear();
@@ -171,6 +172,7 @@ void TbsSkinPicture::LoadFromBmp(const std::uint8_t* data, std::size_t size)
             out[x] = c;
         }
     }
+    bitmap_.reset();
     width_ = static_cast<int>(w);
     height_ = static_cast<int>(h);
     bitCount_ = bpp;

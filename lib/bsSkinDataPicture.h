@@ -4,14 +4,32 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "lib/bsSkinDataIni.h"
 
+class TBitmap;
+
+// Frees a picture's bitmap through a function set when the bitmap is made,
+// so that readers of pictures need not link the graphics classes.
+struct TbsBitmapDeleter
+{
+    void (*Free)(TBitmap*) = nullptr;
+    void operator()(TBitmap* b) const
+    {
+        if (Free) Free(b);
+    }
+};
+
 class TbsSkinPicture
 {
 public:
+    TbsSkinPicture() = default;
+    TbsSkinPicture(TbsSkinPicture&&) noexcept = default;
+    TbsSkinPicture& operator=(TbsSkinPicture&&) noexcept = default;
+
     // Sane limits for pictures read from skins.
     static constexpr int MaxSide = 16384;
     static constexpr std::int64_t MaxPixels = 64ll << 20;
@@ -37,6 +55,10 @@ public:
     // Builds a 24-bit BMP from pixels (0xAARRGGBB, top row first).
     void SetPixels(int width, int height, const std::vector<std::uint32_t>& pixels);
 
+    // The picture as a 24-bit platform bitmap, made on first use; null for an
+    // empty picture. It stays valid until the picture is loaded or cleared.
+    TBitmap* Bitmap() const;
+
     // Length of the BMP file that begins at `data` as its header says, after
     // checking that it is a BMP header and that the file fits in `avail`
     // bytes; raises EbsSkinDataError otherwise.
@@ -46,4 +68,5 @@ private:
     int width_ = 0, height_ = 0, bitCount_ = 0;
     std::vector<std::uint32_t> pixels_;
     std::vector<std::uint8_t> bmp_;
+    mutable std::unique_ptr<TBitmap, TbsBitmapDeleter> bitmap_;
 };

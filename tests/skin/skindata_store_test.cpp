@@ -362,3 +362,23 @@ TEST(SkinBroadcast, AFailingReceiverDoesNotStopTheChange)
     EXPECT_EQ(d.SkinName, "Test skin 测试");
 }
 } // namespace
+
+#include "platform/gui/Graphics.h"
+
+namespace
+{
+TEST(SkinStore, PicturesAsPlatformBitmaps)
+{
+    TbsSkinData d;
+    d.LoadFromFile(MakeSkinDir(TempDir("tbitmap")));
+    EXPECT_EQ(d.FInActivePicture.Bitmap(), nullptr);
+    TBitmap* b = d.ActivePicture(0)->Bitmap();
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->GetWidth(), 7);
+    EXPECT_EQ(b->GetHeight(), 5);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            EXPECT_EQ(b->GetPixel32(x, y) | 0xFF000000u, d.ActivePicture(0)->Pixel(x, y)) << x << "," << y;
+    EXPECT_EQ(d.ActivePicture(0)->Bitmap(), b);   // made once
+}
+} // namespace
