@@ -541,6 +541,7 @@ struct PAINTSTRUCT
 
 struct TRACKMOUSEEVENT
 {
+    DWORD cbSize = sizeof(TRACKMOUSEEVENT);   // kept for callers that fill it; not checked
     DWORD dwFlags = 0;
     HWND hwndTrack = nullptr;
     DWORD dwHoverTime = 0;
@@ -548,6 +549,7 @@ struct TRACKMOUSEEVENT
 
 struct MONITORINFO
 {
+    DWORD cbSize = sizeof(MONITORINFO);   // kept for callers that fill it; not checked
     TRect rcMonitor;
     TRect rcWork;
     DWORD dwFlags = 0;

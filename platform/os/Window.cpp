@@ -151,6 +151,9 @@ struct CaretState
     int w = 0, h = 0;
     TPoint pos;
     int hideCount = 1;
+    // Where the caret is drawn now (inverted pixels of a top-level window).
+    WindowNode* drawnRoot = nullptr;
+    std::vector<TRect> drawn;
 };
 CaretState gCaret;
 
@@ -1533,6 +1536,11 @@ void Finalize(WindowNode* n)
                   gTracks.end());
     if (gActive == n) gActive = nullptr;
     if (gFocus == n) gFocus = nullptr;
+    if (gCaret.drawnRoot == n)
+    {
+        gCaret.drawnRoot = nullptr;
+        gCaret.drawn.clear();
+    }
     if (gCapture == n) gCapture = nullptr;
     if (gLastDown.hwnd == n) gLastDown.valid = false;
     for (auto it = gDCs.begin(); it != gDCs.end();)
@@ -3327,6 +3335,51 @@ bool IsLayeredWindowsAvailable() { return BE().LayeredAvailable(); }
 // ---------------------------------------------------------------------------
 // Caret
 // ---------------------------------------------------------------------------
+namespace
+{
+// The caret is drawn by inverting the colours under it, so drawing it twice
+// takes it away again.
+void InvertCaretPixels(WindowNode* root, const std::vector<TRect>& rects)
+{
+    if (!N(root) || !root->surface) return;
+    TSurface& s = *root->surface;
+    for (const TRect& r0 : rects)
+    {
+        TRect r;
+        if (!IntersectRect(r, r0, s.Bounds())) continue;
+        for (int y = r.Top; y < r.Bottom; ++y)
+        {
+            TPixel* row = s.Row(y);
+            for (int x = r.Left; x < r.Right; ++x) row[x] ^= 0x00FFFFFFu;
+        }
+        Present(root, r);
+    }
+}
+
+void EraseCaret()
+{
+    if (!gCaret.drawnRoot) return;
+    InvertCaretPixels(gCaret.drawnRoot, gCaret.drawn);
+    gCaret.drawnRoot = nullptr;
+    gCaret.drawn.clear();
+}
+
+void DrawCaret()
+{
+    EraseCaret();
+    WindowNode* n = N(gCaret.hwnd);
+    if (!n || gCaret.hideCount > 0) return;
+    TPoint o = OffsetInRoot(n);
+    TRect r = Bounds(o.X + n->client.Left + gCaret.pos.X, o.Y + n->client.Top + gCaret.pos.Y, gCaret.w, gCaret.h);
+    TRegion vis = VisibleRgn(n, false, (n->style & WS_CLIPCHILDREN) != 0, (n->style & WS_CLIPSIBLINGS) != 0);
+    vis &= TRegion(r);
+    if (vis.IsEmpty()) return;
+    gCaret.drawnRoot = Root(n);
+    gCaret.drawn = vis.Rects();
+    InvertCaretPixels(gCaret.drawnRoot, gCaret.drawn);
+}
+} // namespace
+
 BOOL CreateCaret(HWND hwnd, HBITMAP bmp, int w, int h)
 {
     WindowNode* n = N(hwnd);
@@ -3348,6 +3401,7 @@ BOOL CreateCaret(HWND hwnd, HBITMAP bmp, int w, int h)
 BOOL DestroyCaret()
 {
     if (!gCaret.hwnd) return FALSE;
+    EraseCaret();
     gCaret = CaretState();
     return TRUE;
 }
@@ -3355,14 +3409,14 @@ BOOL DestroyCaret()
 BOOL ShowCaret(HWND hwnd)
 {
     if (!gCaret.hwnd || (hwnd && hwnd != gCaret.hwnd)) return FALSE;
-    if (gCaret.hideCount > 0) --gCaret.hideCount;
+    if (gCaret.hideCount > 0 && --gCaret.hideCount == 0) DrawCaret();
     return TRUE;
 }
 
 BOOL HideCaret(HWND hwnd)
 {
     if (!gCaret.hwnd || (hwnd && hwnd != gCaret.hwnd)) return FALSE;
-    ++gCaret.hideCount;
+    if (gCaret.hideCount++ == 0) EraseCaret();
     return TRUE;
 }
 
@@ -3370,6 +3424,7 @@ BOOL SetCaretPos(int x, int y)
 {
     if (!gCaret.hwnd) return FALSE;
     gCaret.pos = TPoint(x, y);
+    if (gCaret.hideCount == 0) DrawCaret();
     return TRUE;
 }
 

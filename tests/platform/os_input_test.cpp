@@ -184,6 +184,14 @@ TEST_F(OsInput, CaretAndClipboard)
     TPoint p;
     GetCaretPos(&p);
     EXPECT_EQ(p, TPoint(10, 20));
+    // It is drawn by inverting what is under it.
+    drv.PumpUntilIdle();
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    EXPECT_EQ(PixelToColorRef(drv.PixelAt(TPoint(11, 25))), face ^ 0xFFFFFFu);
+    EXPECT_EQ(PixelToColorRef(drv.PixelAt(TPoint(12, 25))), face) << "two pixels wide";
+    HideCaret(a);
+    EXPECT_EQ(PixelToColorRef(drv.PixelAt(TPoint(11, 25))), face);
+    ShowCaret(a);
     // Painting hides it for the duration of BeginPaint .. EndPaint.
     PAINTSTRUCT ps;
     BeginPaint(a, &ps);
