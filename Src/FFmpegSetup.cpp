@@ -9,6 +9,7 @@
 #include "Src/FFmpeg.h"
 #include "Src/FFmpegEngineUtil.h"
 #include "Src/FFmpegLoader.h"
+#include "Src/FFUtils.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/UnicodeProtocol.h"
 
@@ -186,6 +187,11 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
                 Fframe_aspect_ratio = (float)(r != 0 ? par->width * r / par->height : double(par->width) / par->height);
             else
                 Fframe_aspect_ratio = 4.0f / 3.0f;
+            // a decoder asked to decode at reduced resolution gives smaller pictures
+            if (AVCodecContext* vc = FOptions->avcodec_opts[AVMEDIA_TYPE_VIDEO]; vc && vc->lowres > 0) {
+                Fframe_width >>= vc->lowres;
+                Fframe_height >>= vc->lowres;
+            }
             if (par->format == -1)
                 par->format = 0;
             Fframe_pix_fmt = par->format;

@@ -552,3 +552,18 @@ TEST_F(EngineTranscode, LoopCountAndTimeStamp)
     Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"timestamp", "2010-05-06 07:08:09"}}}, stamped);
     EXPECT_EQ(Probe(stamped, "", "format_tags=creation_time").substr(0, 10), "2010-05-06");
 }
+
+TEST_F(EngineTranscode, ChaptersFollowTheRecordedSpan)
+{
+    std::string meta = dir / "chapters.txt", src = dir / "chapters.mkv";
+    std::ofstream(meta) << ";FFMETADATA1\n"
+                           "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=800\ntitle=One\n"
+                           "[CHAPTER]\nTIMEBASE=1/1000\nSTART=800\nEND=1600\ntitle=Two\n"
+                           "[CHAPTER]\nTIMEBASE=1/1000\nSTART=1600\nEND=2000\ntitle=Three\n";
+    ASSERT_TRUE(MakeMedia("-i " + Quote(Fixture("clip.avi")) + " -i " + Quote(meta) +
+                              " -map_metadata 1 -map_chapters 1 -c:v mpeg4 -c:a flac",
+                          src));
+    std::string out = dir / "cut.mkv";
+    Convert({{}, {src}, {{"vcodec", "mpeg4"}, {"acodec", "flac"}, {"t", "1.2"}}}, out);
+    EXPECT_EQ(Probe(out, "", "chapter=start_time,end_time", "-show_chapters"), "0.000000\n0.800000\nOne\n0.800000\n1.200000\nTwo");
+}
