@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -98,6 +99,9 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
 
 TbsIniFile TbsIniFile::FromFile(const std::string& fileName, bool mustExist)
 {
+    std::error_code ec;
+    if (std::filesystem::is_directory(fileName, ec))
+        throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Is a directory");
     std::ifstream f(fileName, std::ios::binary);
     if (!f)
     {

@@ -1,6 +1,7 @@
 #include "lib/bsSkinDataPicture.h"
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace
@@ -184,6 +185,9 @@ void TbsSkinPicture::LoadFromBmp(const std::uint8_t* data, std::size_t size)
 
 void TbsSkinPicture::LoadFromFile(const std::string& fileName)
 {
+    std::error_code ec;
+    if (std::filesystem::is_directory(fileName, ec))
+        throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Is a directory");
     std::ifstream f(fileName, std::ios::binary);
     if (!f) throw EbsSkinDataError("Cannot open file \"" + fileName + "\".");
     f.seekg(0, std::ios::end);

@@ -122,6 +122,7 @@ TEST(SkinStore, DamagedDescriptionsKeepTheOldSkin)
     } cases[] = {
         {"missing picture file", "picture=main.bmp", "picture=absent.bmp"},
         {"picture that is not a bitmap", "0=a0.bmp", "0=bad.bmp"},
+        {"picture name that names the folder", "0=a0.bmp", "0=."},
         {"picture size beyond the limits", "1=a1.bmp", "1=huge.bmp"},
         {"malformed rect", "clientrect=12,25,88,65", "clientrect=12,25"},
         {"malformed rect in a control", "skinrect=0,0,20,10", "skinrect="},
@@ -146,6 +147,8 @@ TEST(SkinStore, DamagedDescriptionsKeepTheOldSkin)
         EXPECT_FALSE(d.ChangeSkinDataProcess) << c.what;
         EXPECT_EQ(d.CtrlList.size(), 4u) << c.what;
     }
+    EXPECT_THROW(d.LoadFromFile(dir), Exception);   // a folder, not a description
+    EXPECT_EQ(d.SkinName, "Test skin 测试");
     EXPECT_TRUE(log.Received.empty());
 }
 
