@@ -91,7 +91,7 @@ const std::uint8_t kSystem16[16][3] = {
     {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
 
 // Largest PCX picture read (pixels).
-constexpr long long kMaxPcxPixels = 1LL << 26;
+constexpr long long kMaxPcxPixels = 1LL << 24;
 }  // namespace
 
 void TbsBitmap::LoadFromPcxStream(TStream& stream)

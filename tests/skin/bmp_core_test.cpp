@@ -234,3 +234,15 @@ TEST(BmpCore, MergeDrawPutsSourceBehindTranslucentPixels)
     EXPECT_EQ(d2.GetPixel(1, 0), 0xFF0000AAu);
     d2.MergeDraw(src, 5, 5, TRect(0, 0, 3, 1));   // fully outside
 }
+
+#ifndef NDEBUG
+TEST(BmpCoreDeathTest, PixelAccessIsCheckedInDebugBuilds)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TbsBitmap b;
+    b.SetSize(3, 2);
+    EXPECT_DEATH(b.PixelPtr(3, 0), "");
+    EXPECT_DEATH(b.ScanLine(2), "");
+    EXPECT_DEATH(b.PixelPtr(0, -1), "");
+}
+#endif
