@@ -355,6 +355,8 @@ protected:
     void DoTerminate();
     void Transcode();
     void Log(int ALevel, const std::string& AMsg);
+    // Raises when the libraries of the conversion set are not loaded.
+    void CheckLoaded();
     void WaitWhilePaused();
     bool CheckInputStreams(bool AFirstOnly, bool& AHasVideo, bool& AHasAudio, bool& AHasSubtitle);
     bool SetPrivateOption(const std::string& AName, const std::string& AValue, const std::string& ACodecHint);

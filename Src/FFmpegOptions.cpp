@@ -5,6 +5,7 @@
 
 #include "Src/FFmpeg.h"
 #include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 
 using namespace ffengine;
@@ -72,8 +73,15 @@ bool Switch(const std::string& v) { return v != "0"; }
 
 }  // namespace
 
+void TCustomFFmpeg::CheckLoaded()
+{
+    if (!GlobalLoader().Loaded(ConverterLibraries))
+        throw FFmpegException("FFmpeg libraries are not loaded");
+}
+
 void TCustomFFmpeg::ParseOption(const std::string& AName, const std::string& AValue)
 {
+    CheckLoaded();
     auto& table = KeyTable();
     auto it = table.find(AName);
     if (it == table.end()) {

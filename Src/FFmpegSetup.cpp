@@ -50,6 +50,7 @@ bool TCustomFFmpeg::FindCodec(const std::string& AName, AVMediaType AType, bool 
 // ---- input ------------------------------------------------------------------------
 bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
 {
+    CheckLoaded();
     const AVInputFormat* fmt = nullptr;
     if (!Flast_asked_format.empty()) {
         fmt = ff::av_find_input_format(Flast_asked_format.c_str());
@@ -316,6 +317,7 @@ std::string TCustomFFmpeg::CheckOutputFile(const std::string& AFileName)
 
 int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
 {
+    CheckLoaded();
     if (FJoinMode) {
         FLastErrMsg = "Cannot join more than one output file.";
         return -1;

@@ -23,6 +23,18 @@ TEST(EngineObject, CapacityLimits)
 {
     EXPECT_THROW(TCustomFFmpeg(0), EAssertionFailed);
     EXPECT_THROW(TCustomFFmpeg(513), EAssertionFailed);
+    if (!GlobalLoader().Loaded(ConverterLibraries)) {
+        // without the libraries an engine refuses work instead of calling into nothing
+        TCustomFFmpeg idle(1);
+        try {
+            idle.ParseOption("s", "vga");
+            FAIL();
+        } catch (const FFmpegException& x) {
+            EXPECT_STREQ(x.what(), "FFmpeg libraries are not loaded");
+        }
+        EXPECT_THROW(idle.OpenInputFile(Fixture("clip.avi")), FFmpegException);
+        EXPECT_THROW(idle.OpenOutputFile("x.avi"), FFmpegException);
+    }
     LoadLibraries();
     TCustomFFmpeg big(512);
     EXPECT_EQ(big.MaxFiles(), 512);
