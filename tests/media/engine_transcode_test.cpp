@@ -567,3 +567,27 @@ TEST_F(EngineTranscode, ChaptersFollowTheRecordedSpan)
     Convert({{}, {src}, {{"vcodec", "mpeg4"}, {"acodec", "flac"}, {"t", "1.2"}}}, out);
     EXPECT_EQ(Probe(out, "", "chapter=start_time,end_time", "-show_chapters"), "0.000000\n0.800000\nOne\n0.800000\n1.200000\nTwo");
 }
+
+TEST_F(EngineTranscode, SeveralEnginesAtOnce)
+{
+    const char* inputs[] = {"clip.avi", "clip.mp4", "clip.ts", "multi.mkv"};
+    std::vector<std::unique_ptr<TCustomFFmpeg>> engines;
+    std::atomic<int> ended{0};
+    for (int i = 0; i < 4; i++) {
+        auto e = std::make_unique<TCustomFFmpeg>(2);
+        ASSERT_TRUE(e->OpenInputFile(Fixture(inputs[i])));
+        e->ParseOption("vcodec", i % 2 ? "libx264" : "mpeg4");
+        e->OnTerminate = [&](TObject*) { ended++; };
+        ASSERT_GT(e->OpenOutputFile(dir / ("par" + std::to_string(i) + ".mkv")), 0) << e->LastErrMsg();
+        engines.push_back(std::move(e));
+    }
+    for (auto& e : engines)
+        e->StartConvert(true)->Start();
+    for (int i = 0; i < 2000 && ended < 4; i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(ended, 4);
+    for (int i = 0; i < 4; i++) {
+        EXPECT_FALSE(engines[i]->FatalException()) << engines[i]->FatalMessage();
+        EXPECT_EQ(Probe(dir / ("par" + std::to_string(i) + ".mkv"), "v:0", "stream=codec_name"), i % 2 ? "h264" : "mpeg4");
+    }
+}
