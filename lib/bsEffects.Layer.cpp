@@ -1,35 +1,45 @@
-// TbsLayerManager: the fading glow overlay in a layered popup window.
+// TbsLayerManager and TbsLayerWindow: the fading glow overlay in a layered,
+// click-through popup window that never activates.
 #include "lib/bsEffects.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/ExtCtrls.h"
 #include "platform/os/Messages.h"
 #include "platform/os/Window.h"
 
 #include <algorithm>
 
-namespace
-{
-// The overlay's window class: popup, never activated by a click.
-void EnsureLayerWindowClass()
-{
-    static bool done = false;
-    WNDCLASS wc;
-    if (done && GetClassInfo(bsLayerWindowClass, &wc)) return;
-    wc.style = CS_SAVEBITS;
-    wc.lpszClassName = bsLayerWindowClass;
-    wc.lpfnWndProc = [](HWND h, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
-        if (msg == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
-        return DefWindowProc(h, msg, wp, lp);
-    };
-    RegisterClass(wc);
-    done = true;
-}
-}  // namespace
+TbsLayerWindow::TbsLayerWindow(TComponent* owner) : TCustomControl(owner) {}
 
-TbsLayerManager::TbsLayerManager(TComponent* owner) : TComponent(owner) {}
+void TbsLayerWindow::CreateParams(TCreateParams& p)
+{
+    TCustomControl::CreateParams(p);
+    p.Style = WS_POPUP;
+    p.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT;
+    p.WndParent = nullptr;
+    p.WindowClass.style |= CS_SAVEBITS;
+}
+
+void TbsLayerWindow::Dispatch(TMessage& m)
+{
+    if (m.Msg == WM_MOUSEACTIVATE) {
+        m.Result = MA_NOACTIVATE;
+        return;
+    }
+    TCustomControl::Dispatch(m);
+}
+
+TbsLayerManager::TbsLayerManager(TComponent* owner) : TComponent(owner)
+{
+    Timer = new TTimer(this);
+    Timer->SetEnabled(false);
+    Timer->SetInterval(25);
+    Timer->SetOnTimer([this](TObject*) { FadeStep(); });
+}
 
 TbsLayerManager::~TbsLayerManager()
 {
     StopTimer();
-    if (LayerWindow) DestroyWindow(LayerWindow);
+    delete LayerWindow;
     LayerWindow = nullptr;
     delete Bmp;
     Bmp = nullptr;
@@ -38,14 +48,12 @@ TbsLayerManager::~TbsLayerManager()
 void TbsLayerManager::StartTimer()
 {
     BeginAlphaBlendValue = 0;
-    if (TimerId) return;
-    TimerId = SetTimer(nullptr, 0, 25, [this](HWND, UINT, std::uintptr_t, DWORD) { FadeStep(); });
+    Timer->SetEnabled(true);
 }
 
 void TbsLayerManager::StopTimer()
 {
-    if (TimerId) KillTimer(nullptr, TimerId);
-    TimerId = 0;
+    if (Timer) Timer->SetEnabled(false);
 }
 
 void TbsLayerManager::Show(int x, int y, TbsBitmap* image, TbsBitmap* imageMask, int alphaBlendValue)
@@ -54,15 +62,16 @@ void TbsLayerManager::Show(int x, int y, TbsBitmap* image, TbsBitmap* imageMask,
     if (LayerWindow) Hide();
     if (!image || image->Empty()) return;
     IsVisible = true;
-    EnsureLayerWindowClass();
-    LayerWindow = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_LAYERED,
-                                 bsLayerWindowClass, "", WS_POPUP, x, y, image->Width(),
-                                 image->Height(), nullptr);
+    LayerWindow = new TbsLayerWindow(this);
+    LayerWindow->SetVisible(false);
+    LayerWindow->SetBounds(x, y, image->Width(), image->Height());
+    HWND h = LayerWindow->Handle();
+    SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) | LONG(WS_EX_LAYERED));
     delete Bmp;
     Bmp = new TbsBitmap();
     MakeAlphaBitmap(image, imageMask, Bmp);
     UpdateLayeredWindowFromBitmap(Bmp, 0, LayerWindow);
-    SetWindowPos(LayerWindow, TopMostMode ? HWND_TOPMOST : HWND_NOTOPMOST, x, y, 0, 0,
+    SetWindowPos(h, TopMostMode ? HWND_TOPMOST : HWND_NOTOPMOST, x, y, 0, 0,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
     alphaBlendValue = std::clamp(alphaBlendValue, 0, 255);
     EndAlphaBlendValue = alphaBlendValue;
@@ -74,17 +83,10 @@ void TbsLayerManager::FadeStep()
 {
     if (!Bmp || !LayerWindow) return;
     BeginAlphaBlendValue = std::min(BeginAlphaBlendValue + StepAlphaBlendValue, EndAlphaBlendValue);
-    UpdateLayeredWindowFromBitmap(Bmp, BYTE(BeginAlphaBlendValue), LayerWindow);
-    if (BeginAlphaBlendValue == EndAlphaBlendValue) {
-        StopTimer();
-        return;
-    }
     // A step that rounds to 0 would never arrive: finish at once.
-    if (StepAlphaBlendValue <= 0) {
-        BeginAlphaBlendValue = EndAlphaBlendValue;
-        UpdateLayeredWindowFromBitmap(Bmp, BYTE(BeginAlphaBlendValue), LayerWindow);
-        StopTimer();
-    }
+    if (StepAlphaBlendValue <= 0) BeginAlphaBlendValue = EndAlphaBlendValue;
+    UpdateLayeredWindowFromBitmap(Bmp, BYTE(BeginAlphaBlendValue), LayerWindow);
+    if (BeginAlphaBlendValue == EndAlphaBlendValue) StopTimer();
 }
 
 void TbsLayerManager::Hide()
@@ -95,9 +97,10 @@ void TbsLayerManager::Hide()
     Bmp = nullptr;
     IsVisible = false;
     if (LayerWindow) {
-        SetWindowPos(LayerWindow, nullptr, 0, 0, 0, 0,
-                     SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        DestroyWindow(LayerWindow);
+        if (LayerWindow->HandleAllocated())
+            SetWindowPos(LayerWindow->Handle(), nullptr, 0, 0, 0, 0,
+                         SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        delete LayerWindow;
         LayerWindow = nullptr;
     }
 }

@@ -10,6 +10,7 @@
 #pragma once
 #include "lib/bsUtils.h"
 #include "platform/gui/Classes.h"
+#include "platform/gui/Controls.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Geometry.h"
 #include "platform/core/Types.h"
@@ -451,6 +452,20 @@ void MakeAlphaBitmap(TbsBitmap* image, TbsBitmap* mask, TbsBitmap* target);
 // in a click-through popup window that never activates, fading in over
 // eleven ticks of 25 ms to the opacity asked for.
 
+class TTimer;
+
+// The overlay's window: a popup tool window that mouse input passes through
+// and a click never activates.
+class TbsLayerWindow : public TCustomControl
+{
+public:
+    explicit TbsLayerWindow(TComponent* owner);
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void Dispatch(TMessage& m) override;
+};
+
 class TbsLayerManager : public TComponent
 {
 public:
@@ -466,24 +481,15 @@ public:
     // One step of the fade (the timer's handler).
     void FadeStep();
 
-    HWND GetLayerWindow() const { return LayerWindow; }
-    TbsBitmap* GetBitmap() const { return Bmp; }
-    bool GetTimerEnabled() const { return TimerId != 0; }
-
-    HWND LayerWindow = nullptr;
-    TbsBitmap* Bmp = nullptr;
+    TbsLayerWindow* LayerWindow = nullptr;   // owned; none while hidden
+    TbsBitmap* Bmp = nullptr;                // owned; none while hidden
+    TTimer* Timer = nullptr;                 // owned; 25 ms, off at rest
     int EndAlphaBlendValue = 0;
     int BeginAlphaBlendValue = 0;
     int StepAlphaBlendValue = 0;
     bool IsVisible = false;
     bool TopMostMode = true;
-
-private:
-    std::uintptr_t TimerId = 0;
 };
-
-// Window class of the overlay windows.
-constexpr const char* bsLayerWindowClass = "TbsLayerWindow";
 
 // ---------------------------------------------------------------------------
 // Pictures compiled into the program, found by resource name ("BS_HTB" ...;

@@ -1,6 +1,7 @@
 // Layered overlays on the headless desktop: fading, hiding, repeated shows,
 // mask alpha, and the overlay window's manners.
 #include "lib/bsEffects.h"
+#include "platform/gui/ExtCtrls.h"
 #include "platform/os/Messages.h"
 #include "platform/os/Window.h"
 #include "platform/testing/Driver.h"
@@ -27,7 +28,7 @@ struct Pictures
 std::vector<int> RunFade(TTestDriver& drv, TbsLayerManager& m, int maxTicks = 50)
 {
     std::vector<int> seen;
-    for (int i = 0; i < maxTicks && m.GetTimerEnabled(); ++i) {
+    for (int i = 0; i < maxTicks && m.Timer->GetEnabled(); ++i) {
         drv.AdvanceClock(25);
         seen.push_back(m.BeginAlphaBlendValue);
     }
@@ -56,7 +57,7 @@ TEST(EffectsLayer, FadeSteps)
         ASSERT_NE(m.LayerWindow, nullptr);
         EXPECT_EQ(m.BeginAlphaBlendValue, 0);
         EXPECT_EQ(RunFade(drv, m), c.want) << c.value;
-        EXPECT_FALSE(m.GetTimerEnabled());
+        EXPECT_FALSE(m.Timer->GetEnabled());
     }
 }
 
@@ -66,7 +67,7 @@ TEST(EffectsLayer, OverlayWindowAndPicture)
     TbsLayerManager m(nullptr);
     Pictures p(8, 6, 0xFF808080);   // grey 128
     m.Show(100, 120, &p.image, &p.mask, 255);
-    HWND w = m.LayerWindow;
+    HWND w = m.LayerWindow->Handle();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(GetClassName(w), "TbsLayerWindow");
     TRect r;
@@ -103,19 +104,20 @@ TEST(EffectsLayer, ShowTwiceAndHide)
         if (GetClassName(h) == "TbsLayerWindow") ++overlays;
     EXPECT_EQ(overlays, 1);
     TRect r;
-    GetWindowRect(m.LayerWindow, &r);
+    GetWindowRect(m.LayerWindow->Handle(), &r);
     EXPECT_EQ(r.TopLeft(), TPoint(300, 40));
 
     m.Hide();
     EXPECT_FALSE(m.IsVisible);
     EXPECT_EQ(m.LayerWindow, nullptr);
     EXPECT_EQ(m.Bmp, nullptr);
-    EXPECT_FALSE(m.GetTimerEnabled());
+    EXPECT_FALSE(m.Timer->GetEnabled());
     for (HWND h : GetAllWindows()) EXPECT_NE(GetClassName(h), "TbsLayerWindow");
 
     TbsLayerManager idle(nullptr);
     idle.Hide();   // without a Show: only stops and clears
     EXPECT_FALSE(idle.IsVisible);
+    EXPECT_FALSE(idle.Timer->GetEnabled());
     idle.FadeStep();   // nothing to fade
 }
 
