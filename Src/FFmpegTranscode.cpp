@@ -626,7 +626,9 @@ void TCustomFFmpeg::EncodeVideoFrame(TRunState& R, TAVOutputStream* ost, AVFrame
         f->pict_type = AV_PICTURE_TYPE_NONE;
         if (Ftop_field_first >= 0)
             f->top_field_first = Ftop_field_first;
-        if (ost->setup->quality > 0)
+        if (Fsame_quality && pic->quality > 0)
+            f->quality = pic->quality;  // the source's quantizer, as the decoder gave it
+        else if (ost->setup->quality > 0)
             f->quality = (int)std::lround(ost->setup->quality);
         try {
             CallPostHooks(f, enc);

@@ -591,3 +591,13 @@ TEST_F(EngineTranscode, SeveralEnginesAtOnce)
         EXPECT_EQ(Probe(dir / ("par" + std::to_string(i) + ".mkv"), "v:0", "stream=codec_name"), i % 2 ? "h264" : "mpeg4");
     }
 }
+
+// The current decoders give no quantizer: "sameq" then encodes at the fixed
+// quantizer's best, never worse than the source.
+TEST_F(EngineTranscode, SameQualityKeepsTheSourceQuality)
+{
+    std::string out = dir / "sameq.avi";
+    Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"sameq", "1"}, {"an", "1"}}}, out);
+    EXPECT_EQ(Probe(out, "v:0", "stream=nb_read_frames", "-count_frames"), "50");
+    EXPECT_GE(Psnr(out, Fixture("clip.avi")), 40.0);
+}
