@@ -1,0 +1,225 @@
+#include "platform/gui/ImageCodecs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+using namespace imagecodec;
+
+namespace {
+
+// A small picture with a gradient, pure colours and (optionally) alpha.
+TPixels Sample(int w, int h, bool alpha)
+{
+    TPixels p{w, h};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            p.At(x, y) = Argb(std::uint8_t(x * 255 / (w - 1)), std::uint8_t(y * 255 / (h - 1)),
+                              std::uint8_t((x * 37 + y * 11) & 0xFF), alpha ? std::uint8_t((x + y) * 20) : 255);
+    p.At(0, 0) = Argb(255, 0, 0);
+    p.At(w - 1, h - 1) = Argb(0, 0, 255, alpha ? 0 : 255);
+    return p;
+}
+
+int MaxChannelDiff(std::uint32_t a, std::uint32_t b)
+{
+    int m = 0;
+    for (int s = 0; s < 24; s += 8) m = std::max(m, std::abs(int((a >> s) & 0xFF) - int((b >> s) & 0xFF)));
+    return m;
+}
+
+TEST(ImageCodecs, BmpRoundTripsArePixelExact)
+{
+    struct Case { int w, h, bpp; bool alpha; };
+    const Case cases[] = {{7, 5, 24, false}, {1, 1, 24, false}, {6, 3, 32, true}, {5, 4, 32, false}};
+    for (const Case& c : cases)
+    {
+        TPixels src = Sample(std::max(c.w, 2), std::max(c.h, 2), c.alpha);
+        if (c.w == 1) { src = TPixels{1, 1}; src.At(0, 0) = Argb(1, 2, 3); }
+        Bytes file = WriteBmp(src, c.bpp);
+        EXPECT_EQ(DetectImageFormat(file.data(), file.size()), TImageFormat::Bmp);
+        int bpp = 0;
+        TPixels back = ReadBmp(file, &bpp);
+        EXPECT_EQ(bpp, c.bpp);
+        ASSERT_EQ(back.Width, src.Width);
+        ASSERT_EQ(back.Height, src.Height);
+        if (c.bpp == 24)
+            for (auto& v : src.Data) v |= 0xFF000000u;   // 24-bit files are opaque
+        EXPECT_EQ(back.Data, src.Data) << c.w << "x" << c.h << "@" << c.bpp;
+    }
+}
+
+// Builds a BMP file by hand: header, optional palette, rows as given.
+Bytes MakeBmp(int w, int h, int bpp, const std::vector<std::uint32_t>& palette, const std::vector<Bytes>& rows)
+{
+    Bytes b = {'B', 'M'};
+    auto put32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(v >> (8 * i))); };
+    auto put16 = [&](std::uint16_t v) { b.push_back(std::uint8_t(v)); b.push_back(std::uint8_t(v >> 8)); };
+    std::size_t stride = ((std::size_t(w) * bpp + 31) / 32) * 4;
+    std::uint32_t off = 54 + std::uint32_t(palette.size() * 4);
+    put32(off + std::uint32_t(stride * rows.size()));
+    put32(0);
+    put32(off);
+    put32(40);
+    put32(std::uint32_t(w));
+    put32(std::uint32_t(h));
+    put16(1);
+    put16(std::uint16_t(bpp));
+    put32(0);
+    put32(0);
+    put32(0);
+    put32(0);
+    put32(std::uint32_t(palette.size()));
+    put32(0);
+    for (auto c : palette) put32(c);
+    for (auto r : rows)
+    {
+        r.resize(stride, 0);
+        b.insert(b.end(), r.begin(), r.end());
+    }
+    return b;
+}
+
+TEST(ImageCodecs, BmpPaletteDepthsAndOrientation)
+{
+    const std::uint32_t red = 0xFF0000, green = 0x00FF00, blue = 0x0000FF, white = 0xFFFFFF;
+    struct Case { const char* name; Bytes file; std::vector<std::uint32_t> top, bottom; };
+    const Case cases[] = {
+        // 1 bit, bottom-up: the first row in the file is the bottom row.
+        {"1bit", MakeBmp(3, 2, 1, {0x000000, white}, {{0b10100000}, {0b01000000}}),
+         {0x000000, white, 0x000000}, {white, 0x000000, white}},
+        {"4bit", MakeBmp(3, 2, 4, {red, green, blue}, {{0x01, 0x20}, {0x22, 0x10}}),
+         {blue, blue, green}, {red, green, blue}},
+        {"8bit", MakeBmp(2, 2, 8, {red, green, blue, white}, {{3, 0}, {1, 2}}), {green, blue}, {white, red}},
+        // Top-down: negative height.
+        {"8bit top-down", MakeBmp(2, -2, 8, {red, green}, {{0, 1}, {1, 0}}), {red, green}, {green, red}},
+        // An index past the palette reads black instead of overrunning it.
+        {"index past palette", MakeBmp(2, 1, 8, {red}, {{0, 200}}), {red, 0x000000}, {red, 0x000000}},
+    };
+    for (const Case& c : cases)
+    {
+        TPixels p = ReadBmp(c.file);
+        ASSERT_EQ(std::size_t(p.Width), c.top.size()) << c.name;
+        for (int x = 0; x < p.Width; ++x)
+        {
+            EXPECT_EQ(p.At(x, 0), 0xFF000000u | c.top[std::size_t(x)]) << c.name << " top " << x;
+            EXPECT_EQ(p.At(x, p.Height - 1), 0xFF000000u | c.bottom[std::size_t(x)]) << c.name << " bottom " << x;
+        }
+    }
+}
+
+TEST(ImageCodecs, PngRoundTripIsPixelExactWithAlpha)
+{
+    for (bool alpha : {false, true})
+    {
+        TPixels src = Sample(9, 7, alpha);
+        Bytes file = WritePng(src);
+        EXPECT_EQ(DetectImageFormat(file.data(), file.size()), TImageFormat::Png);
+        TPixels back = ReadPng(file);
+        EXPECT_EQ(back.Data, src.Data) << "alpha " << alpha;
+    }
+}
+
+TEST(ImageCodecs, JpegRoundTripWithinTolerance)
+{
+    TPixels src{16, 16};
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) src.At(x, y) = Argb(std::uint8_t(x * 16), 128, std::uint8_t(255 - y * 16));
+    Bytes hi = WriteJpeg(src, 95), lo = WriteJpeg(src, 10);
+    EXPECT_EQ(DetectImageFormat(hi.data(), hi.size()), TImageFormat::Jpeg);
+    EXPECT_LT(lo.size(), hi.size()) << "quality is applied";
+    TPixels back = ReadJpeg(hi);
+    ASSERT_EQ(back.Width, 16);
+    int worst = 0;
+    for (std::size_t i = 0; i < src.Data.size(); ++i)
+    {
+        worst = std::max(worst, MaxChannelDiff(back.Data[i], src.Data[i]));
+        EXPECT_EQ(back.Data[i] >> 24, 0xFFu);
+    }
+    EXPECT_LE(worst, 24);
+}
+
+TEST(ImageCodecs, GifKeepsFewColoursExactlyAndTransparency)
+{
+    TPixels src{5, 3};
+    const std::uint32_t colours[] = {Argb(255, 0, 0), Argb(0, 255, 0), Argb(0, 0, 255), Argb(10, 20, 30)};
+    for (int i = 0; i < 15; ++i) src.Data[std::size_t(i)] = colours[i % 4];
+    src.At(2, 1) = 0;   // transparent
+    Bytes file = WriteGif(src);
+    EXPECT_EQ(DetectImageFormat(file.data(), file.size()), TImageFormat::Gif);
+    TPixels back = ReadGif(file);
+    ASSERT_EQ(back.Width, 5);
+    ASSERT_EQ(back.Height, 3);
+    EXPECT_EQ(back.Data, src.Data);
+}
+
+TEST(ImageCodecs, GifReducesManyColoursTo256)
+{
+    TPixels src{64, 64};   // 4096 colours
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) src.At(x, y) = Argb(std::uint8_t(x * 4), std::uint8_t(y * 4), std::uint8_t((x ^ y) * 4));
+    TPixels back = ReadGif(WriteGif(src));
+    std::vector<std::uint32_t> distinct = back.Data;
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    EXPECT_LE(distinct.size(), 256u);
+    EXPECT_GT(distinct.size(), 128u) << "the palette is used";
+    long total = 0;
+    for (std::size_t i = 0; i < src.Data.size(); ++i) total += MaxChannelDiff(back.Data[i], src.Data[i]);
+    EXPECT_LT(double(total) / double(src.Data.size()), 24.0) << "mean error of the reduction";
+}
+
+TEST(ImageCodecs, DamagedFilesRaise)
+{
+    TPixels src = Sample(8, 8, true);
+    struct Codec { const char* name; Bytes file; std::function<TPixels(const Bytes&)> read; };
+    const Codec codecs[] = {
+        {"bmp", WriteBmp(src, 32), [](const Bytes& b) { return ReadBmp(b); }},
+        {"png", WritePng(src), [](const Bytes& b) { return ReadPng(b); }},
+        {"jpeg", WriteJpeg(src, 80), [](const Bytes& b) { return ReadJpeg(b); }},
+        {"gif", WriteGif(src), [](const Bytes& b) { return ReadGif(b); }},
+    };
+    for (const Codec& c : codecs)
+    {
+        // Cut short at several points, and junk after a good signature.
+        for (std::size_t cut : {std::size_t(0), std::size_t(5), std::size_t(20), c.file.size() / 2, c.file.size() - 3})
+        {
+            Bytes part(c.file.begin(), c.file.begin() + std::ptrdiff_t(cut));
+            try
+            {
+                c.read(part);
+                // A JPEG cut inside its data may still decode (grey tail),
+                // and a cut in the last bytes may leave the picture whole;
+                // every other cut must raise.
+                EXPECT_TRUE(std::string(c.name) == "jpeg" || cut + 3 >= c.file.size())
+                    << c.name << " cut at " << cut;
+            }
+            catch (const EImageError&)
+            {
+            }
+        }
+        Bytes junk = c.file;
+        for (std::size_t i = 16; i < junk.size(); ++i) junk[i] = std::uint8_t(i * 131);
+        try { c.read(junk); } catch (const EImageError&) {}
+    }
+
+    // Sizes in headers are checked before anything is allocated.
+    Bytes huge = MakeBmp(100000, 100000, 24, {}, {});
+    EXPECT_THROW(ReadBmp(huge), EImageError);
+    Bytes zero = MakeBmp(0, 5, 24, {}, {});
+    EXPECT_THROW(ReadBmp(zero), EImageError);
+    Bytes bpp = MakeBmp(2, 2, 7, {}, {{0}, {0}});
+    EXPECT_THROW(ReadBmp(bpp), EImageError);
+    Bytes gif = WriteGif(src);
+    gif[6] = 0xFF; gif[7] = 0xFF; gif[8] = 0xFF; gif[9] = 0xFF;   // screen 65535 x 65535
+    EXPECT_THROW(ReadGif(gif), EImageError);
+    Bytes png = WritePng(src);
+    png[16] = 0x7F;   // width 2^30: the header checksum no longer matches
+    EXPECT_THROW(ReadPng(png), EImageError);
+    EXPECT_THROW(WriteBmp(TPixels(), 24), EImageError);
+    EXPECT_THROW(WriteBmp(src, 16), EImageError);
+}
+
+} // namespace
