@@ -14,6 +14,7 @@
 #include "platform/backend/Backend.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MainThread.h"
+#include "platform/core/Utf8.h"
 #include "platform/os/Input.h"
 #include "platform/os/Monitor.h"
 #include "platform/os/Region.h"
@@ -2119,9 +2120,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_GETTEXT:
     {
         if (!lp || wp == 0) return 0;
-        std::size_t cnt = std::min<std::size_t>(n->text.size(), std::size_t(wp) - 1);
         // Never cut a UTF-8 sequence in half.
-        while (cnt > 0 && cnt < n->text.size() && (static_cast<unsigned char>(n->text[cnt]) & 0xC0) == 0x80) --cnt;
+        std::size_t cnt = Utf8SafePrefix(n->text, std::size_t(wp) - 1);
         char* out = reinterpret_cast<char*>(lp);
         std::copy(n->text.begin(), n->text.begin() + std::ptrdiff_t(cnt), out);
         out[cnt] = '\0';
@@ -2490,16 +2490,10 @@ void CookText(const RawEvent& e)
 {
     WindowNode* target = N(gFocus);
     if (!target) return;
-    const std::string& s = e.text;
+    std::string_view s = e.text;
     for (std::size_t i = 0; i < s.size();)
     {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        unsigned cp = 0;
-        int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
-        if (i + std::size_t(len) > s.size()) break;
-        cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-        for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + std::size_t(k)]) & 0x3F);
-        i += std::size_t(len);
+        char32_t cp = Utf8Next(s, i);
         Push(target, WM_CHAR, WPARAM(cp), 1);
     }
 }

@@ -315,3 +315,25 @@ TEST_F(OsMessages, PostedMessagesComeBeforeInputAndPaintAndTimers)
     EXPECT_EQ(GetMessage(&m, nullptr, 0, 0), 0);
     EXPECT_EQ(m.wParam, 3u);
 }
+
+TEST_F(OsMessages, WindowTextIsUtf8AndNeverCutInsideACharacter)
+{
+    HWND w = Top("W", Bounds(0, 0, 100, 100));
+    SetWindowText(w, "视频ab");
+    EXPECT_EQ(GetWindowText(w), "视频ab");
+    EXPECT_EQ(SendMessage(w, WM_GETTEXTLENGTH, 0, 0), 8);
+    struct Case
+    {
+        WPARAM size;
+        std::string expected;
+    } cases[] = {{1, ""}, {3, ""}, {4, "视"}, {6, "视"}, {7, "视频"}, {8, "视频a"}, {100, "视频ab"}};
+    for (const Case& c : cases)
+    {
+        char buf[100];
+        std::fill(std::begin(buf), std::end(buf), 'x');
+        LRESULT n = SendMessage(w, WM_GETTEXT, c.size, reinterpret_cast<LPARAM>(buf));
+        EXPECT_EQ(std::string(buf, std::size_t(n)), c.expected) << c.size;
+        EXPECT_EQ(buf[n], '\0');
+    }
+    EXPECT_EQ(SendMessage(w, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(nullptr)), 0);
+}
