@@ -271,7 +271,7 @@ void TCustomForm::Close()
 {
     if (modal_)
     {
-        modalResult_ = mrCancel;
+        SetModalResult(mrCancel);
         return;
     }
     if (!CloseQuery()) return;
@@ -310,6 +310,13 @@ void TCustomForm::CloseModal()
         modalResult_ = mrNone;
         if (Application) Application->HandleException(this);
     }
+}
+
+void TCustomForm::SetModalResult(TModalResult v)
+{
+    modalResult_ = v;
+    // The loop may be waiting for a message inside a nested pump: wake it.
+    if (modal_ && v != mrNone && handle_) PostMessage(handle_, WM_NULL);
 }
 
 void TCustomForm::Release()
@@ -790,15 +797,12 @@ void TApplication::HandleMessage()
     {
         if (ProcessMessage(m)) return;
         if (!Idle()) return;
-        // Nothing pending: wait (serving synchronised calls) for the next message.
-        const int r = GetMessage(&m, nullptr, 0, 0);
-        if (r == 0)
-        {
-            terminated_ = true;
-            return;
-        }
-        if (r < 0) return;
-        dispatchWithHooks(m);
+        // Nothing pending: wait once for something to do (input, a posted
+        // message, a timer, a synchronised call, or work done by a nested pump
+        // such as a test driver's), then return so the caller can look at its
+        // state again. Messages are left for ProcessMessage and its hooks.
+        int checks = 0;
+        RunNestedLoop([&] { return ++checks >= 3 || HasPendingMessages(); });
     }
     catch (...)
     {

@@ -70,7 +70,8 @@ public:
     TWindowState GetWindowState() const { return windowState_; }
     void SetWindowState(TWindowState v);
     TModalResult GetModalResult() const { return modalResult_; }
-    void SetModalResult(TModalResult v) { modalResult_ = v; }
+    // Setting a result while modal ends the modal loop (it is woken up).
+    void SetModalResult(TModalResult v);
     TWinControl* GetActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* c);
     bool KeyPreview = false;
