@@ -553,3 +553,27 @@ TEST_F(Probe, SharedProgramStreamsAndLocalTimeStamps)
     p.CloseFile();
     fs::remove_all(dir);
 }
+
+TEST_F(Probe, Image2InputsTakeTheirSizeFromTheFileAndNeverSeek)
+{
+    const fs::path dir = fs::temp_directory_path() / ("quorvel_probe_png_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string png = (dir / "still.png").string();
+    ::Run("ffmpeg -nostdin -v error -y -i " + Quote(kFixtures + "/clip.mp4") + " -frames:v 1 " + Quote(png));
+    ASSERT_TRUE(fs::exists(png));
+
+    TAVProbe p;
+    ASSERT_TRUE(p.LoadFile(png, "image2")) << p.LastErrMsg();
+    EXPECT_EQ(p.FileHandle()->pb, nullptr);  // the demuxer opens its files itself
+    EXPECT_EQ(p.FileSize(), std::int64_t(fs::file_size(png)));
+    EXPECT_FALSE(p.Seek(0));
+    EXPECT_EQ(p.LastErrMsg(), "\"image2\" format cannot to be seeked.");
+    ASSERT_TRUE(p.Decode());
+    EXPECT_EQ(p.FrameInfo().Width, 320);
+    ASSERT_TRUE(p.Decode());  // the held picture, without reading
+    EXPECT_TRUE(p.FrameInfo().Ready);
+    EXPECT_EQ(p.Position(), -1);
+    EXPECT_EQ(p.LastErrMsg(), "cannot get position");
+    p.CloseFile();
+    fs::remove_all(dir);
+}
