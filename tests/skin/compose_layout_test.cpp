@@ -4,6 +4,8 @@
 #include "lib/bsUtils.h"
 #include "platform/os/Gdi.h"
 #include "platform/os/Text.h"
+#include "platform/os/Window.h"
+#include "platform/testing/Driver.h"
 
 #include <gtest/gtest.h>
 
@@ -273,4 +275,38 @@ TEST(ComposeLayout, StreamStrings)
     EXPECT_EQ(ParseStreamString(bytes.data(), 7, part), 0u);   // short: what was there
     EXPECT_EQ(part, "a");
     EXPECT_EQ(ParseStreamString(bytes.data(), 2, part), 0u);
+}
+
+TEST(ComposeLayout, MonitorWorkAreas)
+{
+    {
+        TTestDriver drv;   // one 1280 x 1024 monitor, work area 1280 x 994
+        EXPECT_FALSE(IsMultiMonitor());
+        TRect r(1, 1, 1, 1);
+        GetMonitorWorkArea(nullptr, false, r);
+        EXPECT_EQ(r, TRect(0, 0, 1280, 1024));
+        GetMonitorWorkArea(nullptr, true, r);
+        EXPECT_EQ(r, TRect(0, 0, 1280, 994));
+        GetScreenWorkArea(false, r);
+        EXPECT_EQ(r, TRect(0, 0, 1280, 1024));
+    }
+    {
+        TTestDriver drv({{TRect(0, 0, 800, 600), TRect(0, 0, 800, 570), true},
+                         {TRect(800, 0, 1824, 768), TRect(800, 20, 1824, 768), false}});
+        EXPECT_TRUE(IsMultiMonitor());
+        HWND w = CreateWindowEx(0, "TbsMonitorProbe", "", WS_POPUP, 900, 100, 50, 50, nullptr);
+        if (!w) {
+            WNDCLASS wc;
+            wc.lpszClassName = "TbsMonitorProbe";
+            RegisterClass(wc);
+            w = CreateWindowEx(0, "TbsMonitorProbe", "", WS_POPUP, 900, 100, 50, 50, nullptr);
+        }
+        ASSERT_NE(w, nullptr);
+        TRect r;
+        GetMonitorWorkArea(w, true, r);
+        EXPECT_EQ(r, TRect(800, 20, 1824, 768));
+        GetMonitorWorkArea(w, false, r);
+        EXPECT_EQ(r, TRect(800, 0, 1824, 768));
+        DestroyWindow(w);
+    }
 }
