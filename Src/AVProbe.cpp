@@ -1,11 +1,13 @@
 #include "Src/AVProbe.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <strings.h>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "Src/FFmpegLogger.h"
@@ -811,7 +813,14 @@ bool TAVProbe::Decode(int AStreamIndex)
             return false;
         }
         // AVERROR(EAGAIN) or a broken frame: read on.
-        const int rd = ff::av_read_frame(FFileHandle, FPacket);
+        int rd = ff::av_read_frame(FFileHandle, FPacket);
+        // The file is opened non-blocking: data that is not there yet is
+        // waited for a little, never forever.
+        for (int tries = 0; rd == AVERROR(EAGAIN) && tries < 100; ++tries)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            rd = ff::av_read_frame(FFileHandle, FPacket);
+        }
         if (rd < 0)
         {
             // The end of the file (or a read error): drain what the decoder holds.
