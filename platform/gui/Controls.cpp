@@ -7,10 +7,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/testing/Driver.h"
 
-#if __has_include("platform/gui/Menus.h")
 #include "platform/gui/Menus.h"
-#define QUORVEL_HAVE_MENUS 1
-#endif
 
 // ---- registry of windowed controls ----------------------------------------------------
 
@@ -525,20 +522,16 @@ void TControl::SetCursor(TCursor v)
 
 void TControl::SetPopupMenu(TPopupMenu* m)
 {
+    if (popupMenu_ == m) return;
+    if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
     popupMenu_ = m;
-#ifdef QUORVEL_HAVE_MENUS
     if (m) m->FreeNotification(this);
-#endif
 }
 
 void TControl::Notification(TComponent* AComponent, TOperation Operation)
 {
     TComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && static_cast<void*>(AComponent) == static_cast<void*>(popupMenu_))
-        popupMenu_ = nullptr;
-#ifdef QUORVEL_HAVE_MENUS
     if (Operation == opRemove && popupMenu_ && AComponent == static_cast<TComponent*>(popupMenu_)) popupMenu_ = nullptr;
-#endif
 }
 
 void TControl::Loaded()
@@ -646,15 +639,18 @@ void TControl::DefaultHandler(TMessage& m)
 void TControl::WMMouseMove(TMessage& m)
 {
     MouseMove(KeysToShiftState(m.WParam), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+    DefaultHandler(m);
 }
 
 void TControl::WMButtonDown(TMessage& m, TMouseButton b, bool dbl)
 {
+    if (TCustomForm* f = GetParentForm(this)) f->SendCancelMode(this);
     if (ControlStyle.Contains(csClickEvents) && b == mbLeft) ControlState.Include(csClicked);
     if (dbl && b == mbLeft && ControlStyle.Contains(csClickEvents)) DblClick();
     TShiftState s = KeysToShiftState(m.WParam);
     if (dbl) s.Include(ssDouble);
     MouseDown(b, s, GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+    DefaultHandler(m);
 }
 
 void TControl::WMButtonUp(TMessage& m, TMouseButton b)
@@ -666,6 +662,8 @@ void TControl::WMButtonUp(TMessage& m, TMouseButton b)
         if (GetClientRect().Contains(TPoint(x, y))) Click();
     }
     MouseUp(b, KeysToShiftState(m.WParam), x, y);
+    // The window's default handling turns a right button release into WM_CONTEXTMENU.
+    DefaultHandler(m);
 }
 
 void TControl::WMMouseWheel(TMessage& m)
@@ -718,7 +716,6 @@ void TControl::WMContextMenu(TMessage& m)
     DoContextPopup(local, handled);
     m.Result = handled;
     if (handled) return;
-#ifdef QUORVEL_HAVE_MENUS
     TPopupMenu* pm = GetPopupMenuFor();
     if (pm && pm->AutoPopup())
     {
@@ -728,7 +725,6 @@ void TControl::WMContextMenu(TMessage& m)
         m.Result = 1;
         return;
     }
-#endif
     DefaultHandler(m);
 }
 
@@ -1151,6 +1147,8 @@ void TWinControl::WndProc(TMessage& m)
             cm.LParam = MAKELPARAM(p.X - target->Left(), p.Y - target->Top());
             target->WindowProc(cm);
             m.Result = cm.Result;
+            // The context menu request comes from this window's default handling.
+            if (m.Msg == WM_RBUTTONUP && handle_) DefaultHandler(m);
             return;
         }
     }

@@ -450,6 +450,11 @@ bool TCustomForm::SetFocusedControl(TWinControl* c)
     return true;
 }
 
+void TCustomForm::SendCancelMode(TControl* Sender)
+{
+    if (active_ && activeControl_) activeControl_->Perform(CM_CANCELMODE, 0, LPARAM(Sender));
+}
+
 void TCustomForm::DefocusControl(TWinControl* c, bool removing)
 {
     if (!c) return;

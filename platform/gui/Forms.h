@@ -107,6 +107,9 @@ public:
     void FocusControl(TWinControl* c);
     bool SetFocusedControl(TWinControl* c);
     void DefocusControl(TWinControl* c, bool removing);
+    // Tells the active control that the user turned elsewhere (CM_CANCELMODE,
+    // LParam: the control that was pressed), so it closes drop-downs and the like.
+    void SendCancelMode(TControl* Sender);
     void SetVisible(bool v) override;
     bool Showing() const override;
     void BringToFront();

@@ -4,10 +4,6 @@
 
 #include "platform/gui/Graphics.h"
 
-#if __has_include("platform/gui/ImageCodecs.h")
-#include "platform/gui/ImageCodecs.h"
-#define QUORVEL_HAVE_IMAGE_CODECS 1
-#endif
 
 namespace gfxcodec
 {
@@ -57,20 +53,7 @@ Bytes TByteStream::Data() const
     return Bytes(p, p + ms.Size());
 }
 
-#ifndef QUORVEL_HAVE_IMAGE_CODECS
-[[noreturn]] static void noCodec(const char* what)
-{
-    throw EInvalidGraphic(std::string("No codec for ") + what + " pictures");
-}
-TSurface ReadBmp(const Bytes&, int*) { noCodec("BMP"); }
-Bytes WriteBmp(const TSurface&, int) { noCodec("BMP"); }
-TSurface ReadPng(const Bytes&) { noCodec("PNG"); }
-Bytes WritePng(const TSurface&) { noCodec("PNG"); }
-TSurface ReadJpeg(const Bytes&) { noCodec("JPEG"); }
-Bytes WriteJpeg(const TSurface&, int) { noCodec("JPEG"); }
-TSurface ReadGif(const Bytes&) { noCodec("GIF"); }
-Bytes WriteGif(const TSurface&) { noCodec("GIF"); }
-#endif
+// BMP, PNG, JPEG and GIF go through the image codecs (ImageCodecsSurface.cpp).
 
 // ---- icons ----------------------------------------------------------------------
 namespace

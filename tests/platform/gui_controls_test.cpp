@@ -2,6 +2,8 @@
 // graphic children, enter/leave notifications, painting through the canvas.
 #include "gui_test_util.h"
 
+#include "platform/gui/Menus.h"
+
 namespace
 {
 struct AlignCase
@@ -288,6 +290,53 @@ TEST_F(GuiTest, WindowProcReplaceableAndChainedAndNotificationsMeaning)
     EXPECT_EQ(CM_INVALIDATE, 45108u);
     EXPECT_EQ(CN_COMMAND, 0xBD11u);
     EXPECT_EQ(CN_CTLCOLOREDIT, 0xBD33u);
+}
+
+TEST_F(GuiTest, ContextPopupAndCancelMode)
+{
+    TForm* f = MakeForm();
+    auto* a = new TTestBox(f);
+    a->SetName("A");
+    a->SetBounds(10, 10, 60, 25);
+    a->SetParent(f);
+    auto* g = new TTestGraphic(f);
+    g->SetBounds(100, 10, 40, 40);
+    g->SetParent(f);
+    auto* menu = new TPopupMenu(f);
+    std::vector<std::pair<TPopupMenu*, TPoint>> shown;
+    TPopupMenu::SetPopupHook([&](TPopupMenu* m, int x, int y) { shown.push_back({m, TPoint(x, y)}); });
+    a->SetPopupMenu(menu);
+    g->SetPopupMenu(menu);
+    f->Show();
+    // A right click shows the control's menu at the click, naming the control.
+    const TPoint at = a->ClientToScreen(TPoint(5, 5));
+    driver->Click(at, backend::TMouseButton::Right);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].second, at);
+    EXPECT_EQ(menu->PopupComponent(), a);
+    driver->Click(g->ClientToScreen(TPoint(5, 5)), backend::TMouseButton::Right);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(menu->PopupComponent(), g);
+    // OnContextPopup may take over.
+    a->OnContextPopup = [](TObject*, TPoint, bool& handled) { handled = true; };
+    driver->Click(at, backend::TMouseButton::Right);
+    EXPECT_EQ(shown.size(), 2u);
+    // A freed menu is forgotten by the controls that used it.
+    delete menu;
+    EXPECT_EQ(a->GetPopupMenu(), nullptr);
+    EXPECT_EQ(g->GetPopupMenu(), nullptr);
+    TPopupMenu::SetPopupHook(nullptr);
+
+    // Pressing another control tells the focused one (CM_CANCELMODE, with the sender).
+    std::vector<LPARAM> cancels;
+    TWndMethod old = a->WindowProc;
+    a->WindowProc = [&, old](TMessage& m) {
+        if (m.Msg == CM_CANCELMODE) cancels.push_back(m.LParam);
+        old(m);
+    };
+    a->SetFocus();
+    driver->Click(g->ClientToScreen(TPoint(5, 5)));
+    EXPECT_EQ(cancels, std::vector<LPARAM>{LPARAM(static_cast<TControl*>(g))});
 }
 
 TEST_F(GuiTest, RecreateWndKeepsStateAndChildren)
