@@ -124,7 +124,7 @@ void TbsIniFile::SetText(std::string_view text)
 {
     if (text.size() > MaxTextSize) throw EbsSkinDataError("Skin description text is too large.");
     sections_.clear();
-    InvalidateSections();
+    sectionIndex_.clear();
     std::string converted;
     if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
@@ -147,7 +147,7 @@ void TbsIniFile::SetText(std::string_view text)
             std::size_t close = line.find(']');
             if (close != std::string_view::npos)
             {
-                sections_.push_back(Section{std::string(Trim(line.substr(1, close - 1))), {}, {}, false});
+                AddSection(std::string(Trim(line.substr(1, close - 1))));
                 current = &sections_.back();
                 continue;
             }
@@ -164,6 +164,7 @@ std::string TbsIniFile::GetText() const
     std::string out;
     for (const Section& s : sections_)
     {
+        if (s.Erased) continue;
         out += '[';
         out += s.Name;
         out += "]\r\n";
@@ -188,16 +189,16 @@ void TbsIniFile::SaveToFile(const std::string& fileName) const
     if (!f) throw EbsSkinDataError("Cannot write file \"" + fileName + "\".");
 }
 
+void TbsIniFile::AddSection(std::string name)
+{
+    sectionIndex_[Lower(name)].push_back(sections_.size());
+    sections_.push_back(Section{std::move(name), {}, {}, false, false});
+}
+
 const TbsIniFile::Section* TbsIniFile::FindSection(std::string_view name) const
 {
-    if (!sectionsValid_)
-    {
-        sectionIndex_.clear();
-        for (std::size_t i = 0; i < sections_.size(); ++i) sectionIndex_.emplace(Lower(sections_[i].Name), i);
-        sectionsValid_ = true;
-    }
     auto it = sectionIndex_.find(Lower(name));
-    return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
+    return it == sectionIndex_.end() ? nullptr : &sections_[it->second.front()];
 }
 
 TbsIniFile::Section* TbsIniFile::FindSection(std::string_view name)
@@ -264,8 +265,7 @@ void TbsIniFile::WriteString(std::string_view section, std::string_view key, std
     Section* s = FindSection(section);
     if (s == nullptr)
     {
-        sections_.push_back(Section{std::string(section), {}, {}, false});
-        if (sectionsValid_) sectionIndex_.emplace(Lower(section), sections_.size() - 1);
+        AddSection(std::string(section));
         s = &sections_.back();
     }
     if (const Key* k = FindKey(*s, key))
@@ -284,8 +284,15 @@ void TbsIniFile::WriteInteger(std::string_view section, std::string_view key, in
 
 void TbsIniFile::EraseSection(std::string_view section)
 {
-    std::erase_if(sections_, [&](const Section& s) { return SameText(s.Name, section); });
-    InvalidateSections();
+    auto it = sectionIndex_.find(Lower(section));
+    if (it == sectionIndex_.end()) return;
+    for (std::size_t i : it->second)
+    {
+        sections_[i].Erased = true;
+        sections_[i].Keys.clear();
+        sections_[i].Index.clear();
+    }
+    sectionIndex_.erase(it);
 }
 
 // ---------------------------------------------------------------------------

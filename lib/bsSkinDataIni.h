@@ -95,16 +95,17 @@ private:
         // demand so that lookups stay fast in large texts.
         mutable std::unordered_map<std::string, std::size_t> Index;
         mutable bool IndexValid = false;
+        // Erased sections stay in place, unseen, so that positions hold.
+        bool Erased = false;
     };
     const Section* FindSection(std::string_view name) const;
     Section* FindSection(std::string_view name);
     static const Key* FindKey(const Section& s, std::string_view name);
-    void InvalidateSections() { sectionsValid_ = false; }
+    void AddSection(std::string name);
 
     std::vector<Section> sections_;
-    // Lower-case section name -> position of its first occurrence.
-    mutable std::unordered_map<std::string, std::size_t> sectionIndex_;
-    mutable bool sectionsValid_ = false;
+    // Lower-case section name -> positions of its occurrences, first first.
+    std::unordered_map<std::string, std::vector<std::size_t>> sectionIndex_;
 };
 
 // Integer text as the dialect reads it; false when it is not a number.

@@ -20,6 +20,18 @@ TEST(SkinIni, DialectRules)
     EXPECT_FALSE(ini.SectionExists("None"));
 }
 
+TEST(SkinIni, EraseRemovesEveryOccurrence)
+{
+    TbsIniFile ini("[S]\na=1\n[T]\nx=1\n[s]\nb=2\n");
+    ini.EraseSection("S");
+    EXPECT_FALSE(ini.ValueExists("s", "b"));
+    EXPECT_EQ(ini.KeyCount("S"), 0u);
+    ini.WriteString("S", "c", "3");
+    EXPECT_EQ(ini.GetText(), "[T]\r\nx=1\r\n\r\n[S]\r\nc=3\r\n\r\n");
+    ini.EraseSection("nothing");
+    EXPECT_EQ(ini.ReadString("s", "C", ""), "3");
+}
+
 TEST(SkinIni, Utf16TextWithByteOrderMark)
 {
     std::u16string text = u"[VERSION]\r\nskinname=皮肤\r\n";
