@@ -397,3 +397,49 @@ TEST(SkinList, StoredSkinLinkLoadsAtOnce)
     EXPECT_EQ(e.CompressedStoredSkin(), nullptr);   // removal unlinks it
 }
 } // namespace
+
+namespace
+{
+// Random damage (a fixed sequence, so failures repeat) to the inner stream of
+// a compressed skin: each load either succeeds or raises and keeps the skin.
+TEST(CompressedSkin, RandomDamageNeverCrashes)
+{
+    auto d = LoadedStore("random");
+    TbsCompressedStoredSkin good;
+    good.LoadFromSkinData(*d);
+    Bytes inner;
+    good.DeCompressToStream(inner);
+    std::uint32_t seed = 20261210;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    TbsSkinData target;
+    target.LoadCompressedStoredSkin(&good);
+    int failures = 0;
+    for (int round = 0; round < 300; ++round)
+    {
+        Bytes damaged = inner;
+        const int flips = 1 + static_cast<int>(next() % 4);
+        for (int i = 0; i < flips; ++i)
+        {
+            // Mostly the headers and counts near the start, sometimes anywhere.
+            std::size_t at = (next() % 3 == 0) ? next() % damaged.size() : next() % 64;
+            damaged[at] = static_cast<std::uint8_t>(next());
+        }
+        auto s = FromInner(damaged);
+        try
+        {
+            target.LoadCompressedStoredSkin(s.get());
+        }
+        catch (const Exception&)
+        {
+            ++failures;
+            EXPECT_FALSE(target.Empty);
+            EXPECT_FALSE(target.ChangeSkinDataProcess);
+        }
+        target.LoadCompressedStoredSkin(&good);
+    }
+    EXPECT_GT(failures, 0);
+}
+} // namespace
