@@ -200,13 +200,17 @@ TEST_F(Utils, OptionStoreSetsRecordsAndApplies)
     ASSERT_TRUE(SetFFOption(o, "probesize", "12345"));
     EXPECT_EQ(o.avformat_opts->probesize, 12345);
     ASSERT_TRUE(SetFFOption(o, "sws_flags", "bilinear"));
-    EXPECT_EQ(o.opt_names, (std::vector<std::string>{"b", "b", "ar", "probesize", "sws_flags"}));
-    EXPECT_EQ(o.opt_name_count, 5);
+    // "vb": set on the video context as "b", recorded as "b".
+    ASSERT_TRUE(SetFFOption(o, "vb", "700k"));
+    EXPECT_EQ(o.avcodec_opts[0]->bit_rate, 700000);
+    EXPECT_EQ(o.avcodec_opts[1]->bit_rate, 900000);
+    EXPECT_EQ(o.opt_names, (std::vector<std::string>{"b", "b", "ar", "probesize", "sws_flags", "b"}));
+    EXPECT_EQ(o.opt_name_count, 6);
 
     // Carried over to a real encoder context for video encoding (16 + 2 = video, encoding).
     AVCodecContext* enc = ff::avcodec_alloc_context3(nullptr);
     ApplyFFOptions(o, enc, o.avcodec_opts[0], AV_OPT_FLAG_VIDEO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
-    EXPECT_EQ(enc->bit_rate, 900000);
+    EXPECT_EQ(enc->bit_rate, 700000);
     EXPECT_EQ(enc->sample_rate, 0);  // ar is an audio option
     ff::avcodec_free_context(&enc);
 
