@@ -28,13 +28,31 @@ TTestDriver::TTestDriver(std::vector<backend::TMonitorDesc> monitors)
     Clock::SetVirtual(true);
     RefreshMonitors();
     GetCursorPos(&pos_);
-    // A modal mouse loop (moving or sizing a window) that runs out of scripted
+    SetIdleHook([this] { return OnIdle(); });
+}
+
+void TTestDriver::WhenIdle(std::function<void()> action) { idle_.push_back(std::move(action)); }
+
+bool TTestDriver::OnIdle()
+{
+    if (!idle_.empty())
+    {
+        auto action = std::move(idle_.front());
+        idle_.pop_front();
+        // The action's own pumping must not run further actions.
+        ++nestedIdle_;
+        struct Guard { int& n; ~Guard() { --n; } } g{nestedIdle_};
+        action();
+        return true;
+    }
+    // A modal mouse loop (moving or sizing a window) that ran out of scripted
     // input ends as if the capture were taken away, instead of waiting forever.
-    SetIdleHook([] {
-        if (!GetCapture()) return false;
+    if (GetCapture())
+    {
         ReleaseCapture();
         return true;
-    });
+    }
+    return false;
 }
 
 TTestDriver::~TTestDriver()
@@ -93,7 +111,8 @@ TPoint TTestDriver::WindowPoint(HWND hwnd, TPoint window)
 void TTestDriver::Inject(std::function<void()> f)
 {
     f();
-    PumpUntilIdle();
+    // Inside an idle action the modal loop that called it serves the input.
+    if (nestedIdle_ == 0) PumpUntilIdle();
 }
 
 void TTestDriver::MoveTo(TPoint screen)

@@ -6,6 +6,7 @@
 // thread's messages until nothing is left to do, so a test sees the effects
 // right after the call.
 #pragma once
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -58,6 +59,16 @@ public:
     // everything else (Chinese …) as input-method characters.
     void TypeText(const std::string& utf8);
 
+    // ---- modal loops ----
+    // Actions run one by one when a loop on the GUI thread (a modal form, a
+    // menu, the move/size loop) has nothing left to do and would wait: this is
+    // how a test answers a modal dialog it is about to open. An action may use
+    // the driver's input calls; their input is then served by that loop. With
+    // no action left, a loop holding the mouse capture gets it taken away (a
+    // scripted drag that ended), and other loops wait for real events.
+    void WhenIdle(std::function<void()> action);
+    std::size_t PendingIdleActions() const { return idle_.size(); }
+
     // ---- time and messages ----
     // Moves the virtual clock, firing due timers in order on the way.
     void AdvanceClock(std::uint64_t ms);
@@ -71,6 +82,9 @@ public:
 
 private:
     void Inject(std::function<void()> f);
+    bool OnIdle();
     backend::THeadlessBackend* desktop_ = nullptr;
+    std::deque<std::function<void()>> idle_;
+    int nestedIdle_ = 0;
     TPoint pos_;
 };

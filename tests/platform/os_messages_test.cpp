@@ -6,6 +6,8 @@
 #include "platform/core/Clock.h"
 #include "platform/os/Input.h"
 
+#include <thread>
+
 using Strings = std::vector<std::string>;
 
 class OsMessages : public ::testing::Test, public TWindowTest
@@ -336,4 +338,37 @@ TEST_F(OsMessages, WindowTextIsUtf8AndNeverCutInsideACharacter)
         EXPECT_EQ(buf[n], '\0');
     }
     EXPECT_EQ(SendMessage(w, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(nullptr)), 0);
+}
+
+TEST_F(OsMessages, MessageOnlyWindowsRegisteredMessagesAndPostsFromManyThreads)
+{
+    HWND tray = CreateWindowEx(0, "Log", "tray", WS_POPUP, 0, 0, 0, 0, HWND_MESSAGE);
+    ASSERT_NE(tray, nullptr);
+    log.names[tray] = "tray";
+    EXPECT_FALSE(IsWindowVisible(tray));
+    ShowWindow(tray, SW_SHOW);
+    EXPECT_NE(GetActiveWindow(), tray) << "a message-only window never shows or activates";
+    EXPECT_EQ(WindowFromPoint(TPoint(0, 0)), nullptr);
+    UINT created = RegisterWindowMessage("TaskbarCreated");
+    EXPECT_GE(created, 0xC000u);
+    EXPECT_EQ(RegisterWindowMessage("taskbarcreated"), created);
+    EXPECT_NE(RegisterWindowMessage("Other"), created);
+    // Four threads post 250 messages each; every one arrives, each thread's in order.
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([tray, t, created] {
+            for (int i = 0; i < 250; ++i) PostMessage(tray, created, WPARAM(t), LPARAM(i));
+        });
+    std::vector<int> next(4, 0);
+    int got = 0;
+    log.handlers[{tray, created}] = [&](HWND, UINT, WPARAM w, LPARAM l) {
+        EXPECT_EQ(l, next[w]);
+        next[w] = int(l) + 1;
+        ++got;
+        return LRESULT(0);
+    };
+    for (int guard = 0; guard < 100000 && got < 1000; ++guard) drv.PumpUntilIdle();
+    for (auto& th : threads) th.join();
+    drv.PumpUntilIdle();
+    EXPECT_EQ(got, 1000);
 }

@@ -250,3 +250,46 @@ TEST(TestingDriver, FindsWindowsTypesAndAdvancesTime)
     EXPECT_EQ(Clock::Now(), t0 + 1000);
     TMsgLog::Current() = nullptr;
 }
+
+TEST(TestingDriver, AnswersAModalLoopWhenItGoesIdle)
+{
+    TTestDriver drv;
+    TMsgLog log;
+    TMsgLog::Current() = &log;
+    RegisterLogClass("Log");
+    HWND form = CreateWindowEx(0, "Log", "form", WS_POPUP | WS_VISIBLE, 10, 10, 300, 200, nullptr);
+    HWND open = CreateWindowEx(0, "Log", "open", WS_CHILD | WS_VISIBLE, 10, 10, 80, 24, form);
+    drv.PumpUntilIdle();
+    HWND dialog = nullptr;
+    bool closed = false;
+    std::vector<std::string> order;
+    log.handlers[{open, WM_LBUTTONUP}] = [&](HWND, UINT, WPARAM, LPARAM) {
+        // A modal dialog: a new window and a loop until it is answered.
+        dialog = CreateWindowEx(0, "Log", "dialog", WS_POPUP | WS_VISIBLE, 50, 50, 200, 100, form);
+        HWND ok = CreateWindowEx(0, "Log", "OK", WS_CHILD | WS_VISIBLE, 10, 60, 80, 24, dialog);
+        log.handlers[{ok, WM_LBUTTONUP}] = [&](HWND, UINT, WPARAM, LPARAM) {
+            order.push_back("ok clicked");
+            closed = true;
+            return LRESULT(0);
+        };
+        EnableWindow(form, FALSE);
+        order.push_back("modal begin");
+        RunNestedLoop([&] { return closed; });
+        order.push_back("modal end");
+        EnableWindow(form, TRUE);
+        DestroyWindow(dialog);
+        return LRESULT(0);
+    };
+    drv.WhenIdle([&] {
+        order.push_back("answering");
+        HWND ok = drv.FindByText("OK");
+        ASSERT_NE(ok, nullptr);
+        drv.Click(ok);
+    });
+    drv.Click(open);
+    EXPECT_EQ(order, (std::vector<std::string>{"modal begin", "answering", "ok clicked", "modal end"}));
+    EXPECT_EQ(drv.PendingIdleActions(), 0u);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(GetActiveWindow(), form);
+    TMsgLog::Current() = nullptr;
+}
