@@ -125,6 +125,8 @@ int TCustomFFmpeg::ConfigureFilters(TAVInputStream* ist, TAVOutputStream* ost, i
     ost->graph = ff::avfilter_graph_alloc();
     if (!ost->graph)
         return -1;
+    // one thread, as the codecs: a batch gets its parallelism from several tasks
+    ost->graph->nb_threads = 1;
     AVRational tb = ist->st->time_base;
     AVRational fr = ist->st->avg_frame_rate.num ? ist->st->avg_frame_rate : ist->st->r_frame_rate;
     std::string args = Fmt("video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", w, h, fmt, tb.num,
