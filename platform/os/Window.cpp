@@ -735,7 +735,12 @@ HWND GetWindow(HWND hwnd, UINT cmd)
 
 HWND GetTopWindow(HWND hwnd)
 {
-    if (!hwnd) return gTop.empty() ? nullptr : gTop.front();
+    if (!hwnd)
+    {
+        for (WindowNode* t : gTop)
+            if (!t->messageOnly) return t;
+        return nullptr;
+    }
     return GetWindow(hwnd, GW_CHILD);
 }
 
@@ -751,7 +756,14 @@ BOOL IsChild(HWND parent, HWND hwnd)
 
 std::vector<HWND> GetChildWindows(HWND parent)
 {
-    if (!parent) return gTop;
+    if (!parent)
+    {
+        // Message-only windows are not part of the desktop's stacking.
+        std::vector<HWND> out;
+        for (WindowNode* t : gTop)
+            if (!t->messageOnly) out.push_back(t);
+        return out;
+    }
     WindowNode* p = N(parent);
     return p ? p->children : std::vector<HWND>();
 }

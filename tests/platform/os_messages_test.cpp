@@ -349,6 +349,7 @@ TEST_F(OsMessages, MessageOnlyWindowsRegisteredMessagesAndPostsFromManyThreads)
     ShowWindow(tray, SW_SHOW);
     EXPECT_NE(GetActiveWindow(), tray) << "a message-only window never shows or activates";
     EXPECT_EQ(WindowFromPoint(TPoint(0, 0)), nullptr);
+    EXPECT_TRUE(GetChildWindows(nullptr).empty());
     UINT created = RegisterWindowMessage("TaskbarCreated");
     EXPECT_GE(created, 0xC000u);
     EXPECT_EQ(RegisterWindowMessage("taskbarcreated"), created);
