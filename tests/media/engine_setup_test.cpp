@@ -207,7 +207,7 @@ TEST_F(EngineSetup, TargetsMatchFfmpeg)
         x.StartConvert(false);
         ASSERT_FALSE(x.FatalException()) << x.FatalMessage();
         EXPECT_EQ(Probe(ours, "", "format=format_name"), Probe(theirs, "", "format=format_name"));
-        for (const char* entries : {"stream=codec_name,width,height,pix_fmt,r_frame_rate"})
+        for (const char* entries : {"stream=codec_name,width,height,pix_fmt,r_frame_rate,bit_rate,max_bit_rate,display_aspect_ratio"})
             EXPECT_EQ(Probe(ours, "v:0", entries), Probe(theirs, "v:0", entries));
         EXPECT_EQ(Probe(ours, "a:0", "stream=codec_name,sample_rate,bit_rate"),
                   Probe(theirs, "a:0", "stream=codec_name,sample_rate,bit_rate"));
