@@ -601,3 +601,13 @@ TEST_F(EngineTranscode, SameQualityKeepsTheSourceQuality)
     EXPECT_EQ(Probe(out, "v:0", "stream=nb_read_frames", "-count_frames"), "50");
     EXPECT_GE(Psnr(out, Fixture("clip.avi")), 40.0);
 }
+
+TEST_F(EngineTranscode, NamesWithSpacesChineseAndColons)
+{
+    std::string out = dir / "输出 文件 a:b.avi";
+    Convert({{}, {Fixture("中文 视频.mp4")}, {{"vcodec", "mpeg4"}}}, out);
+    EXPECT_EQ(Probe(out, "v:0", "stream=nb_read_frames", "-count_frames"), "50");
+    std::string out2 = dir / "x:y.mkv";
+    Convert({{}, {Fixture("a:b.avi")}, {{"vcodec", "copy"}, {"acodec", "copy"}}}, out2);
+    EXPECT_EQ(Probe(out2, "", "stream=codec_type"), "video\naudio");
+}
