@@ -108,8 +108,15 @@ TPixels ReadBmp(const std::uint8_t* d, std::size_t n, int* bitsPerPixel)
         bpp = Le16(h + 14);
         compression = Le32(h + 16);
         clrUsed = Le32(h + 32);
-        if (hdr >= 52) { masks[0] = Le32(h + 40); masks[1] = Le32(h + 44); masks[2] = Le32(h + 48); haveMasks = true; }
-        if (hdr >= 56) masks[3] = Le32(h + 52);
+        // Later headers carry the masks; they count only for bit-field files.
+        if (hdr >= 52 && (compression == 3 || compression == 6))
+        {
+            masks[0] = Le32(h + 40);
+            masks[1] = Le32(h + 44);
+            masks[2] = Le32(h + 48);
+            if (hdr >= 56) masks[3] = Le32(h + 52);
+            haveMasks = true;
+        }
     }
     const bool topDown = ht < 0;
     if (topDown) ht = -ht;
@@ -238,30 +245,94 @@ Bytes WriteBmp(const TPixels& p, int bitsPerPixel)
 
 // ---- PNG ---------------------------------------------------------------------
 
+namespace {
+struct PngSource
+{
+    const std::uint8_t* data;
+    std::size_t size, pos;
+};
+
+void PngReadData(png_structp png, png_bytep out, png_size_t len)
+{
+    auto* src = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (len > src->size - src->pos) png_error(png, "file cut short");
+    std::memcpy(out, src->data + src->pos, len);
+    src->pos += len;
+}
+
+void PngErrorFn(png_structp png, png_const_charp msg)
+{
+    auto* failure = static_cast<std::string*>(png_get_error_ptr(png));
+    *failure = msg ? msg : "unknown error";
+    png_longjmp(png, 1);
+}
+
+void PngWarningFn(png_structp, png_const_charp) {}
+
+// State kept outside the frames that longjmp crosses.
+struct PngReadState
+{
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    PngSource src{};
+    TPixels out;
+    std::vector<png_bytep> rows;
+    std::string failure;
+};
+
+bool ReadPngInto(PngReadState* s)
+{
+    s->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s->failure, PngErrorFn, PngWarningFn);
+    if (!s->png) { s->failure = "out of memory"; return false; }
+    s->info = png_create_info_struct(s->png);
+    if (!s->info) { s->failure = "out of memory"; return false; }
+    if (setjmp(png_jmpbuf(s->png))) return false;
+    png_set_read_fn(s->png, &s->src, PngReadData);
+    png_read_info(s->png, s->info);
+    png_uint_32 w = png_get_image_width(s->png, s->info), h = png_get_image_height(s->png, s->info);
+    if (w == 0 || h == 0 || w > png_uint_32(kMaxImageSide) || h > png_uint_32(kMaxImageSide) ||
+        std::int64_t(w) * h > kMaxImagePixels)
+    {
+        s->failure = "picture size " + std::to_string(w) + " x " + std::to_string(h);
+        return false;
+    }
+    // Everything to 8-bit B, G, R, A without any gamma processing.
+    int colorType = png_get_color_type(s->png, s->info);
+    png_set_strip_16(s->png);
+    png_set_packing(s->png);
+    if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(s->png);
+    if (colorType == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(s->png, s->info) < 8)
+        png_set_expand_gray_1_2_4_to_8(s->png);
+    if (png_get_valid(s->png, s->info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(s->png);
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(s->png);
+    png_set_bgr(s->png);
+    png_set_filler(s->png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(s->png);
+    png_read_update_info(s->png, s->info);
+    if (png_get_rowbytes(s->png, s->info) != std::size_t(w) * 4)
+    {
+        s->failure = "unexpected row layout";
+        return false;
+    }
+    s->out = TPixels{int(w), int(h)};
+    s->rows.resize(h);
+    for (png_uint_32 y = 0; y < h; ++y)
+        s->rows[y] = reinterpret_cast<png_bytep>(&s->out.Data[std::size_t(y) * w]);
+    png_read_image(s->png, s->rows.data());
+    png_read_end(s->png, nullptr);
+    return true;
+}
+} // namespace
+
 TPixels ReadPng(const std::uint8_t* d, std::size_t n)
 {
     if (n < 8 || DetectImageFormat(d, n) != TImageFormat::Png) Fail("Not a PNG file");
-    png_image img;
-    std::memset(&img, 0, sizeof img);
-    img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&img, d, n))
-        Fail(std::string("Invalid PNG file: ") + img.message);
-    if (img.width == 0 || img.height == 0 || img.width > std::uint32_t(kMaxImageSide) ||
-        img.height > std::uint32_t(kMaxImageSide) ||
-        std::int64_t(img.width) * img.height > kMaxImagePixels)
-    {
-        png_image_free(&img);
-        CheckSize(img.width, img.height, "PNG");
-    }
-    img.format = PNG_FORMAT_BGRA;
-    TPixels out{int(img.width), int(img.height)};
-    if (!png_image_finish_read(&img, nullptr, out.Data.data(), 0, nullptr))
-    {
-        std::string msg = img.message;
-        png_image_free(&img);
-        Fail("Invalid PNG file: " + msg);
-    }
-    return out;
+    auto s = std::make_unique<PngReadState>();
+    s->src = PngSource{d, n, 0};
+    bool ok = ReadPngInto(s.get());
+    png_destroy_read_struct(s->png ? &s->png : nullptr, s->info ? &s->info : nullptr, nullptr);
+    if (!ok) Fail("Invalid PNG file: " + s->failure);
+    return std::move(s->out);
 }
 
 Bytes WritePng(const TPixels& p)

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 
 using namespace imagecodec;
@@ -220,6 +223,62 @@ TEST(ImageCodecs, DamagedFilesRaise)
     EXPECT_THROW(ReadPng(png), EImageError);
     EXPECT_THROW(WriteBmp(TPixels(), 24), EImageError);
     EXPECT_THROW(WriteBmp(src, 16), EImageError);
+}
+
+Bytes ReadAll(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+// Files written by another program (Debian's ffmpeg) at every depth it
+// writes, compared with its own decoding of them.
+TEST(ImageCodecs, ReadsFilesOfOtherProgramsLikeThey)
+{
+    if (std::system("command -v ffmpeg > /dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed";
+    const std::string dir = ::testing::TempDir();
+    struct Case { const char* pixFmt; const char* ext; int tolerance; };
+    const Case cases[] = {
+        {"bgr24", "bmp", 0}, {"bgra", "bmp", 0}, {"rgb565", "bmp", 1}, {"rgb555", "bmp", 1},
+        {"pal8", "bmp", 0},  {"monob", "bmp", 0}, {"rgb4_byte", "bmp", 0}, {"gray", "bmp", 0},
+        {"rgba", "png", 0},  {"rgb48be", "png", 1}, {"pal8", "png", 0}, {"gray", "png", 0},
+        {"ya8", "png", 0},   {"yuvj444p", "jpg", 4}, {"gray", "jpg", 2},
+        {"pal8", "gif", 0},
+    };
+    for (const Case& c : cases)
+    {
+        std::string file = dir + "/ff_" + c.pixFmt + "." + c.ext, raw = file + ".raw";
+        // JPEG decoders differ in rounding and chroma upsampling: a smooth
+        // picture without subsampling keeps that within a few levels.
+        std::string source = std::string(c.ext) == "jpg" ? "gradients=size=37x23:seed=1" : "testsrc=size=37x23:rate=1";
+        std::string make = "ffmpeg -v error -y -f lavfi -i " + source + " -frames:v 1 -pix_fmt " + c.pixFmt +
+                           " '" + file + "' && ffmpeg -v error -y -i '" + file +
+                           "' -f rawvideo -pix_fmt bgra '" + raw + "'";
+        ASSERT_EQ(std::system(make.c_str()), 0) << make;
+        Bytes data = ReadAll(file), expect = ReadAll(raw);
+        TPixels p;
+        switch (DetectImageFormat(data.data(), data.size()))
+        {
+        case TImageFormat::Bmp: p = ReadBmp(data); break;
+        case TImageFormat::Png: p = ReadPng(data); break;
+        case TImageFormat::Jpeg: p = ReadJpeg(data); break;
+        case TImageFormat::Gif: p = ReadGif(data); break;
+        default: ADD_FAILURE() << file; continue;
+        }
+        ASSERT_EQ(p.Width, 37) << file;
+        ASSERT_EQ(p.Height, 23) << file;
+        ASSERT_EQ(expect.size(), p.Data.size() * 4) << file;
+        int worst = 0;
+        for (std::size_t i = 0; i < p.Data.size(); ++i)
+        {
+            std::uint32_t want = std::uint32_t(expect[i * 4]) | (std::uint32_t(expect[i * 4 + 1]) << 8) |
+                                 (std::uint32_t(expect[i * 4 + 2]) << 16) | (std::uint32_t(expect[i * 4 + 3]) << 24);
+            worst = std::max(worst, MaxChannelDiff(p.Data[i], want));
+        }
+        EXPECT_LE(worst, c.tolerance) << file;
+        std::remove(file.c_str());
+        std::remove(raw.c_str());
+    }
 }
 
 } // namespace
