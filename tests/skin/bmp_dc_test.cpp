@@ -3,6 +3,8 @@
 // their pixels) and plain memory DCs.
 #include "lib/bsEffects.h"
 #include "platform/os/Gdi.h"
+#include "platform/os/Window.h"
+#include "platform/testing/Driver.h"
 
 #include <gtest/gtest.h>
 
@@ -156,4 +158,42 @@ TEST(EffectBmpDC, DrawStretchAndCapture)
     EXPECT_EQ(cap->GetPixel(5, 3), 0x445566u);
     std::unique_ptr<TbsEffectBmp> none(TbsEffectBmp::CreateFromhWnd(nullptr));
     EXPECT_EQ(none->Bits, nullptr);
+}
+
+TEST(BmpDC, AlphaAndKeyDrawingOntoAWindow)
+{
+    TTestDriver drv;
+    WNDCLASS wc;
+    wc.lpszClassName = "BmpDcProbe";
+    wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+    RegisterClass(wc);
+    HWND w = CreateWindowEx(0, "BmpDcProbe", "", WS_POPUP | WS_VISIBLE, 100, 100, 40, 30, nullptr);
+    drv.PumpUntilIdle();
+    TbsBitmap b;
+    b.SetSize(4, 2);
+    b.Clear(0x80000000);            // half-transparent black
+    b.SetPixel(3, 1, 0x00FFFFFF);   // fully transparent
+    b.SetAlphaBlend(true);
+    HDC dc = GetDC(w);
+    const TPixel before = drv.PixelAt(TPoint(110, 110));
+    b.Draw(dc, 10, 10);
+    ReleaseDC(w, dc);
+    drv.PumpUntilIdle();
+    const TPixel mixed = drv.PixelAt(TPoint(110, 110));
+    EXPECT_NE(mixed, before);
+    EXPECT_NEAR(int(PixelR(mixed)), int(PixelR(before)) / 2, 2);
+    EXPECT_EQ(drv.PixelAt(TPoint(113, 111)), before);   // alpha 0 leaves the window's pixel
+
+    TbsBitmap k;
+    k.SetSize(2, 1);
+    k.SetPixel(0, 0, bsKeyColor);
+    k.SetPixel(1, 0, 0xFF00FF00);
+    k.SetTransparent(true);
+    dc = GetDC(w);
+    k.Draw(dc, TRect(20, 20, 24, 22));   // stretched: key columns 20, 21
+    ReleaseDC(w, dc);
+    drv.PumpUntilIdle();
+    EXPECT_EQ(drv.PixelAt(TPoint(120, 120)), before);
+    EXPECT_EQ(drv.PixelAt(TPoint(123, 121)) & 0xFFFFFF, 0x00FF00u);
+    DestroyWindow(w);
 }
