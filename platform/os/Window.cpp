@@ -2394,7 +2394,18 @@ void CookMouse(const RawEvent& e)
     }
     gOver = target;
     gOverClient = hit == HTCLIENT;
-    if (!target) return;
+    if (cap)
+    {
+        TPoint o = ClientOrigin(cap);
+        bool inClient = TRect(o, TPoint(o.X + cap->client.Width(), o.Y + cap->client.Height())).Contains(e.pt);
+        gOver = inClient ? cap : nullptr;
+    }
+    if (!target)
+    {
+        // A press on the bare desktop takes the activation away from the program.
+        if (e.kind == RawEvent::Button && e.down) ActivateWindow(nullptr, WA_INACTIVE);
+        return;
+    }
     bool client = cap || hit == HTCLIENT;
 
     if (e.kind == RawEvent::Wheel)

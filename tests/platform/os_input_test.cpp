@@ -108,6 +108,14 @@ TEST_F(OsInput, ClicksOnDisabledWindowsBeepAndDoNothing)
     EXPECT_EQ(GetActiveWindow(), a);
     EXPECT_EQ(log.Count(b, WM_LBUTTONDOWN), 0);
     EXPECT_EQ(BeepCount(), beeps + 1);
+    // A press on the bare desktop deactivates the program's windows.
+    SetFocus(a);
+    log.Clear();
+    drv.Click(TPoint(1000, 900));
+    EXPECT_EQ(GetActiveWindow(), nullptr);
+    EXPECT_EQ(GetFocus(), nullptr);
+    EXPECT_EQ(log.Trace({WM_NCACTIVATE, WM_ACTIVATE, WM_KILLFOCUS}),
+              (Strings{"A:NCACTIVATE", "A:ACTIVATE", "A:KILLFOCUS"}));
 }
 
 TEST_F(OsInput, WheelGoesToTheFocusAndBubblesUp)
