@@ -328,6 +328,7 @@ void TCustomFFmpeg::InitDefaults()
     Foutput_codecs.clear();
     FPrivateOptions.clear();
     FHookFrameNumber = 0;
+    FPostHooks = 0;
     FThread = nullptr;
     FTotalOutputDuration = -1;
     FFatalException = false;
@@ -502,6 +503,9 @@ void TCustomFFmpeg::FreeResources()
     }
     if (FHookContext)
         ResetRGBConvertContext(*FHookContext);
+    if (FPostContext)
+        ResetRGBConvertContext(*FPostContext);
+    Fpreview_last_time = 0;
     Fintra_matrix.clear();
     Finter_matrix.clear();
     Fvideo_codec_name.clear();

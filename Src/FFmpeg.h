@@ -33,6 +33,14 @@ public:
     using Exception::Exception;
 };
 
+// What is done with every encoded picture: shown in the preview window,
+// handed over as a bitmap (OnPreviewBitmap), or as a bitmap handle.
+enum TPostHook : uint8_t { phPreview, phBitmap, phHBITMAP };
+using TPostHooks = uint8_t;  // bit n stands for the hook of ordinal n
+constexpr TPostHooks PostHookBit(TPostHook h) { return TPostHooks(1u << unsigned(h)); }
+// Held around every change and every delivery of the engines' post hooks.
+TCriticalSection& PostHookLock();
+
 // A failed internal consistency check ("Assertion failure" and the tag checks).
 class EAssertionFailed : public Exception
 {
@@ -195,6 +203,9 @@ public:
     void SetVideoSyncMethod(int AValue) { Fvideo_sync_method = AValue; }
     void SetMuxMaxDelay(float AValue) { if (AValue > 0) Fmux_max_delay = AValue; }
     void SetMuxPreload(float AValue) { if (AValue > 0) Fmux_preload = AValue; }
+    // Changes the post-hook set under PostHookLock; taking phPreview away frees the window.
+    void SetPostHooks(TPostHooks AValue);
+    TPostHooks PostHooks() const { return FPostHooks; }
 
     // Input and output set-up.
     bool OpenInputFile(const std::string& AFileName);
@@ -403,8 +414,17 @@ protected:
     void PrepareVideoFrame(TAVInputStream* ist, AVFrame* f);
     void CallCustomHook(AVFrame* f, int64_t APts);
     // Post hooks on every picture handed to an encoder; the preview parts bind them.
-    virtual void CallPostHooks(const AVFrame* APicture, AVCodecContext* ACodec) { (void)APicture; (void)ACodec; }
-    virtual bool HasPostHooks() const { return false; }
+    void CallPostHooks(const AVFrame* APicture, AVCodecContext* ACodec);
+    bool HasPostHooks() const { return FPostHooks != 0; }
+    // The preview window's part of the post hooks: paints one frame; false when
+    // the window was closed (or there is none), which turns phPreview off.
+    virtual bool PaintPreview(void* ABitmap, int AFrameNumber, int64_t APTS)
+    {
+        (void)ABitmap, (void)AFrameNumber, (void)APTS;
+        return false;
+    }
+    // Frees the preview window when phPreview is taken away.
+    virtual void ReleasePreview() {}
     // Closing of a codec left open in a codec list (the run's records).
     void CloseListedEncoder(void* AStream);
     void CloseListedDecoder(void* AStream);
@@ -459,6 +479,9 @@ protected:
     FILE* Fvstats_file = nullptr;
     int FHookFrameNumber = 0;
     std::unique_ptr<TRGBConvertContext> FHookContext;
+    std::atomic<TPostHooks> FPostHooks{0};
+    std::unique_ptr<TRGBConvertContext> FPostContext;
+    int64_t Fpreview_last_time = 0;
     int64_t Fvideo_size = 0, Faudio_size = 0, Fextra_size = 0;
     int Fnb_frames_dup = 0, Fnb_frames_drop = 0;
     bool FShowDupOrDrop = false;

@@ -749,6 +749,54 @@ void TCustomFFmpeg::CallCustomHook(AVFrame* f, int64_t APts)
         stop();
 }
 
+// ---- post hooks ------------------------------------------------------------------------
+TCriticalSection& PostHookLock()
+{
+    static TCriticalSection lock;
+    return lock;
+}
+
+void TCustomFFmpeg::SetPostHooks(TPostHooks AValue)
+{
+    std::lock_guard<TCriticalSection> g(PostHookLock());
+    TPostHooks old = FPostHooks;
+    FPostHooks = AValue;
+    if ((old & PostHookBit(phPreview)) && !(AValue & PostHookBit(phPreview)))
+        ReleasePreview();
+}
+
+// With every encoded picture, at most once per PreviewInterval: a bitmap for
+// OnPreviewBitmap, or else a frame for the preview window.
+void TCustomFFmpeg::CallPostHooks(const AVFrame* APicture, AVCodecContext* ACodec)
+{
+    if (!FPostHooks)
+        return;
+    std::lock_guard<TCriticalSection> g(PostHookLock());
+    TPostHooks hooks = FPostHooks;
+    const bool bitmap = (hooks & PostHookBit(phBitmap)) && OnPreviewBitmap;
+    const bool preview = !bitmap && (hooks & PostHookBit(phPreview));
+    if (bitmap || preview) {
+        int64_t now = ff::av_gettime_relative();
+        if (now - Fpreview_last_time > PreviewInterval) {
+            if (!FPostContext)
+                FPostContext = std::make_unique<TRGBConvertContext>();
+            int64_t pts = APicture->pts == AV_NOPTS_VALUE
+                              ? AV_NOPTS_VALUE
+                              : ff::av_rescale_q(APicture->pts, ACodec->time_base, AV_TIME_BASE_Q);
+            if (!PictureToBitmap(*FPostContext, APicture) || !FPostContext->Bitmap) {
+                Log(llError, "Cannot initialize the toRGB conversion context");
+                hooks &= ~PostHookBit(bitmap ? phBitmap : phPreview);
+            } else if (bitmap) {
+                OnPreviewBitmap(this, FPostContext->Bitmap.get(), FHookFrameNumber, pts);
+            } else if (!PaintPreview(FPostContext->Bitmap.get(), FHookFrameNumber, pts)) {
+                hooks &= ~PostHookBit(phPreview);
+            }
+            Fpreview_last_time = now;
+        }
+    }
+    SetPostHooks(hooks);
+}
+
 // ---- packet path -------------------------------------------------------------------------
 void TCustomFFmpeg::HandleDecodedFrame(TRunState& R, TAVInputStream* ist, AVFrame* f)
 {

@@ -611,3 +611,45 @@ TEST_F(EngineTranscode, NamesWithSpacesChineseAndColons)
     Convert({{}, {Fixture("a:b.avi")}, {{"vcodec", "copy"}, {"acodec", "copy"}}}, out2);
     EXPECT_EQ(Probe(out2, "", "stream=codec_type"), "video\naudio");
 }
+
+TEST_F(EngineTranscode, PostHooksDeliverPictures)
+{
+    auto run = [&](int64_t interval, TPostHooks hooks, bool handler, const std::string& name) {
+        auto e = std::make_unique<TCustomFFmpeg>(2);
+        EXPECT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+        e->ParseOption("vcodec", "mpeg4");
+        e->PreviewInterval = interval;
+        int n = 0;
+        int64_t lastPts = -1;
+        if (handler)
+            e->OnPreviewBitmap = [&](TObject*, void* bmp, int frame, int64_t pts) {
+                auto* b = static_cast<TBGRBitmap*>(bmp);
+                EXPECT_EQ(b->Width, 320);
+                EXPECT_EQ(b->Height, 240);
+                EXPECT_GT(frame, 0);
+                EXPECT_GT(pts, lastPts);
+                lastPts = pts;
+                n++;
+            };
+        e->SetPostHooks(hooks);
+        EXPECT_GT(e->OpenOutputFile(dir / name), 0);
+        e->StartConvert(false);
+        EXPECT_FALSE(e->FatalException()) << e->FatalMessage();
+        return std::make_pair(n, e->PostHooks());
+    };
+    auto every = run(0, PostHookBit(phBitmap), true, "a.avi");
+    EXPECT_EQ(every.first, 50);
+    auto limited = run(1000000000, PostHookBit(phBitmap), true, "b.avi");
+    EXPECT_EQ(limited.first, 1);  // the first picture at once, then none within the interval
+    // without a window, the preview hook turns itself off
+    auto preview = run(0, PostHookBit(phPreview), false, "c.avi");
+    EXPECT_EQ(preview.second, 0);
+
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+    e->ParseOption("vcodec", "copy");
+    e->SetPostHooks(PostHookBit(phBitmap));
+    ASSERT_GT(e->OpenOutputFile(dir / "d.avi"), 0);
+    e->StartConvert(false);
+    EXPECT_EQ(e->FatalMessage(), "-vcodec copy and PostHooks are incompatible (frames are not decoded)");
+}
