@@ -250,6 +250,13 @@ TEST(GdiBlit, DibSectionsExposeTheirPixels)
         EXPECT_EQ(ds.dsBmih.biBitCount, c.bpp);
         EXPECT_EQ(ds.dsBm.bmWidthBytes, stride);
     }
+    // A 24-bit section filled by a copy from a 32-bit one, read through its bits.
+    MemDC src(3, 2), dst24(3, 2, 24, false);
+    FillRamp(src.S());
+    EXPECT_TRUE(BitBlt(dst24.dc, 0, 0, 3, 2, src.dc, 0, 0, SRCCOPY));
+    const auto* row1 = static_cast<const unsigned char*>(dst24.bits) + 12;   // stride 9 -> 12
+    EXPECT_EQ(row1[2 * 3 + 2], 30);   // red of (2, 1)
+    EXPECT_EQ(row1[2 * 3 + 1], 20);   // green of (2, 1)
     BITMAPINFO bad{};
     bad.bmiHeader.biWidth = 4;
     bad.bmiHeader.biHeight = 4;
