@@ -1074,6 +1074,11 @@ void TIcon::SaveToStream(TStream* s)
     gfxcodec::WriteAll(s, gfxcodec::WriteIco(bmp_->ToSurface()));
 }
 
+void TWICImage::LoadFromStream(TStream*) { throw EInvalidGraphic("TIFF pictures cannot be read on this system"); }
+void TWICImage::SaveToStream(TStream*) { throw EInvalidGraphic("TIFF pictures cannot be written on this system"); }
+void TMetafile::LoadFromStream(TStream*) { throw EInvalidGraphic("Metafile pictures cannot be read on this system"); }
+void TMetafile::SaveToStream(TStream*) { throw EInvalidGraphic("Metafile pictures cannot be written on this system"); }
+
 // ---- picture -----------------------------------------------------------------------------
 
 TPicture::TPicture() = default;
@@ -1105,6 +1110,8 @@ std::unique_ptr<TGraphic> TPicture::CreateGraphicForExtension(const std::string&
     if (ext == "jpg" || ext == "jpeg") return std::make_unique<TJPEGImage>();
     if (ext == "gif") return std::make_unique<TGIFImage>();
     if (ext == "ico") return std::make_unique<TIcon>();
+    if (ext == "tif" || ext == "tiff") return std::make_unique<TWICImage>();
+    if (ext == "emf" || ext == "wmf") return std::make_unique<TMetafile>();
     return nullptr;
 }
 
@@ -1146,6 +1153,8 @@ void TPicture::SetGraphic(TGraphic* g)
     else if (dynamic_cast<TJPEGImage*>(g)) copy = std::make_unique<TJPEGImage>();
     else if (dynamic_cast<TGIFImage*>(g)) copy = std::make_unique<TGIFImage>();
     else if (dynamic_cast<TIcon*>(g)) copy = std::make_unique<TIcon>();
+    else if (dynamic_cast<TWICImage*>(g)) copy = std::make_unique<TWICImage>();
+    else if (dynamic_cast<TMetafile*>(g)) copy = std::make_unique<TMetafile>();
     else throw EInvalidGraphic("Unsupported graphic class");
     copy->Assign(g);
     take(std::move(copy));

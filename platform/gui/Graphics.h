@@ -508,6 +508,23 @@ public:
     void SaveToStream(TStream* s) override;
 };
 
+// Formats the picture registry lists but this system cannot decode (TIFF
+// through the imaging component, Windows metafiles): reading or writing one
+// raises EInvalidGraphic naming the format.
+class TWICImage : public TRasterImage
+{
+public:
+    void LoadFromStream(TStream* s) override;
+    void SaveToStream(TStream* s) override;
+};
+
+class TMetafile : public TRasterImage
+{
+public:
+    void LoadFromStream(TStream* s) override;
+    void SaveToStream(TStream* s) override;
+};
+
 // Holds one graphic of any registered format.
 class TPicture : public TPersistent
 {
@@ -527,7 +544,9 @@ public:
     int GetHeight() const { return graphic_ ? graphic_->GetHeight() : 0; }
 
     // Chooses the class by the extension (case-insensitive): bmp, png, jpg,
-    // jpeg, gif, ico. Any other extension raises EInvalidGraphic.
+    // jpeg, gif, ico, tif, tiff, emf, wmf. Any other extension raises
+    // EInvalidGraphic "Unknown picture file extension (.ext)". A failed load
+    // leaves the picture as it was.
     void LoadFromFile(const std::string& path);
     void SaveToFile(const std::string& path);
     // A new empty graphic for an extension ("png", ".PNG" …); null when unknown.

@@ -198,7 +198,20 @@ TEST(GuiGraphics, PictureRoundTripsThroughFiles)
 TEST(GuiGraphics, PictureErrorsAreClear)
 {
     TPicture p;
-    EXPECT_THROW(p.LoadFromFile(TempPath("x.tiffy")), EInvalidGraphic);
+    try
+    {
+        p.LoadFromFile(TempPath("notes.TXT"));
+        ADD_FAILURE();
+    }
+    catch (const EInvalidGraphic& e)
+    {
+        EXPECT_STREQ(e.what(), "Unknown picture file extension (.TXT)");
+    }
+    EXPECT_THROW(p.LoadFromFile(TempPath("noext")), EInvalidGraphic);
+    const std::string tif = TempPath("scan.tif");
+    { std::ofstream(tif, std::ios::binary) << "II*\0"; }
+    EXPECT_THROW(p.LoadFromFile(tif), EInvalidGraphic);   // listed, but no reader here
+    std::filesystem::remove(tif);
     const std::string bad = TempPath("bad.png");
     { std::ofstream(bad, std::ios::binary) << "not a picture at all"; }
     EXPECT_THROW(p.LoadFromFile(bad), EInvalidGraphic);
