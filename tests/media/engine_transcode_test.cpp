@@ -224,6 +224,11 @@ TEST_F(EngineTranscode, CropScaleAndUserFilters)
     EXPECT_EQ(Probe(vf, "v:0", "stream=width,height"), "160\n120");
     EXPECT_GE(Psnr(vf, Fixture("clip.avi"), "scale=160:120,hflip"), 30.0);
 
+    std::string di = dir / "di.avi";
+    Convert({{}, {Fixture("clip.avi")}, {{"vcodec", "mpeg4"}, {"qscale", "2"}, {"deinterlace", "1"}, {"an", "1"}}}, di);
+    EXPECT_EQ(Probe(di, "v:0", "stream=nb_read_frames", "-count_frames"), "50");
+    EXPECT_GE(Psnr(di, Fixture("clip.avi"), "yadif"), 30.0);
+
     auto e = std::make_unique<TCustomFFmpeg>(2);
     ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
     e->ParseOption("vf", "nosuchfilter=1");
