@@ -23,7 +23,8 @@ class TThread : public TObject
 public:
     // A suspended thread runs once Start (or Resume) is called.
     explicit TThread(bool CreateSuspended);
-    // Deleting a thread that runs asks it to terminate and waits for it. The
+    // Deleting a thread that runs asks it to terminate and waits for it; calls
+    // it queued that have not run yet are dropped. The
     // derived part is gone by then, so a derived class whose Execute may still
     // run calls Terminate() and WaitFor() in its own destructor.
     ~TThread() override;

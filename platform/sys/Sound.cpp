@@ -9,13 +9,14 @@ namespace sys
 {
 namespace {
 std::mutex gInitMutex;
-bool gAudioReady = false;
 
+// Starts SDL's audio when it is not running (the player may have shut it
+// down since the last sound).
 bool EnsureAudio()
 {
     std::lock_guard<std::mutex> g(gInitMutex);
-    if (!gAudioReady) gAudioReady = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-    return gAudioReady;
+    if (SDL_WasInit(SDL_INIT_AUDIO)) return true;
+    return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
 } // namespace
 
