@@ -170,14 +170,21 @@ namespace
 constexpr TbsColor cBack = 0xFFFF00FF, cWhite = 0xFFFFFFFF, cSilver = 0xFFC0C0C0, cGray = 0xFF808080,
                    cBlack = 0xFF000000, cNavy = 0xFF000080;
 
-// A thumb pointing down: a body of w x bodyH and a tip narrowing to one pixel.
-void DrawThumbDown(std::vector<TbsColor>& px, int stride, int ox, int w, int h, int bodyH, bool pressed)
+// A thumb pointing down (w x h, a body bodyLen high and a tip narrowing to
+// one pixel) or, when `right`, pointing right (body bodyLen wide).
+void DrawThumb(std::vector<TbsColor>& px, int stride, int ox, int w, int h, int bodyLen, bool pressed,
+               bool right)
 {
     auto inside = [&](int x, int y) {
         if (x < 0 || x >= w || y < 0 || y >= h) return false;
-        if (y < bodyH) return true;
-        const int k = y - bodyH + 1;   // 1 .. tip length
-        return x >= k && x <= w - 1 - k;
+        if (!right) {
+            if (y < bodyLen) return true;
+            const int k = y - bodyLen + 1;   // 1 .. tip length
+            return x >= k && x <= w - 1 - k;
+        }
+        if (x < bodyLen) return true;
+        const int k = x - bodyLen + 1;
+        return y >= k && y <= h - 1 - k;
     };
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -189,8 +196,10 @@ void DrawThumbDown(std::vector<TbsColor>& px, int stride, int ox, int w, int h, 
                 c = pressed ? cSilver : cWhite;
             else if (!inside(x + 2, y) || !inside(x, y + 2))
                 c = pressed ? cBlack : cGray;
-            else if (x == w / 2 && y >= 3 && y < bodyH - 3)
-                c = pressed ? cWhite : cNavy;   // a grip line down the middle
+            else if (!right && x == w / 2 && y >= 3 && y < bodyLen - 3)
+                c = pressed ? cWhite : cNavy;   // a grip line along the middle
+            else if (right && y == h / 2 && x >= 3 && x < bodyLen - 3)
+                c = pressed ? cWhite : cNavy;
             px[std::size_t(y * stride + ox + x)] = c;
         }
 }
@@ -214,18 +223,14 @@ std::vector<TbsResourcePicture> BuildPictures()
     std::vector<TbsResourcePicture> out;
     {   // horizontal thumb: two states of 9 x 17
         TbsResourcePicture p{"BS_HTB", 18, 17, std::vector<TbsColor>(18 * 17, cBack)};
-        DrawThumbDown(p.Pixels, 18, 0, 9, 17, 13, false);
-        DrawThumbDown(p.Pixels, 18, 9, 9, 17, 13, true);
+        DrawThumb(p.Pixels, 18, 0, 9, 17, 13, false, false);
+        DrawThumb(p.Pixels, 18, 9, 9, 17, 13, true, false);
         out.push_back(std::move(p));
     }
-    {   // vertical thumb: two states of 19 x 9, pointing right (the down thumb turned)
-        std::vector<TbsColor> down(9 * 19 * 2, cBack);
-        DrawThumbDown(down, 18, 0, 9, 19, 15, false);
-        DrawThumbDown(down, 18, 9, 9, 19, 15, true);
+    {   // vertical thumb: two states of 19 x 9, pointing right
         TbsResourcePicture p{"BS_VTB", 38, 9, std::vector<TbsColor>(38 * 9, cBack)};
-        for (int s = 0; s < 2; ++s)
-            for (int y = 0; y < 19; ++y)
-                for (int x = 0; x < 9; ++x) p.Pixels[std::size_t(x * 38 + s * 19 + y)] = down[std::size_t(y * 18 + s * 9 + x)];
+        DrawThumb(p.Pixels, 38, 0, 19, 9, 15, false, true);
+        DrawThumb(p.Pixels, 38, 19, 19, 9, 15, true, true);
         out.push_back(std::move(p));
     }
     {   // horizontal ruler 10 x 8
