@@ -874,6 +874,8 @@ TWinControl::~TWinControl()
         delete c;
     }
     if (handle_) DestroyHandle();
+    // Leave the parent while still a windowed control (its tab list holds us).
+    if (parent_) parent_->RemoveControl(this);
 }
 
 HWND TWinControl::GetHandle()

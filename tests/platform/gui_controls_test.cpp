@@ -339,6 +339,45 @@ TEST_F(GuiTest, ContextPopupAndCancelMode)
     EXPECT_EQ(cancels, std::vector<LPARAM>{LPARAM(static_cast<TControl*>(g))});
 }
 
+TEST_F(GuiTest, ControlsGoAwayInAnyOrder)
+{
+    TForm* f = MakeForm();
+    auto* panel = new TTestBox(f);
+    panel->SetBounds(0, 0, 200, 200);
+    panel->SetParent(f);
+    auto* inner = new TTestBox(f);       // owned by the form, placed on the panel
+    inner->SetBounds(10, 10, 50, 20);
+    inner->SetParent(panel);
+    auto* g = new TTestGraphic(f);
+    g->SetBounds(10, 50, 40, 40);
+    g->SetParent(panel);
+    auto* other = new TTestBox(f);
+    other->SetBounds(300, 10, 50, 20);
+    other->SetParent(f);
+    f->Show();
+    inner->SetFocus();
+    driver->MoveTo(g->ClientToScreen(TPoint(5, 5)));
+    EXPECT_EQ(GetMouseControl(), g);
+    const int owned = f->ComponentCount();
+    // The focused control goes: the focus and the tab order forget it.
+    delete inner;
+    EXPECT_EQ(f->ComponentCount(), owned - 1);
+    EXPECT_NE(f->GetActiveControl(), inner);
+    driver->PressKey(VK_TAB);
+    driver->PressKey(VK_TAB);
+    // A parent takes its children with it, whoever owns them.
+    delete panel;
+    EXPECT_EQ(f->ComponentCount(), owned - 3);
+    EXPECT_EQ(GetMouseControl(), nullptr);
+    driver->MoveTo(f->ClientToScreen(TPoint(20, 60)));
+    driver->Click(f->ClientToScreen(TPoint(20, 60)));
+    EXPECT_EQ(f->ControlCount(), 1);
+    other->SetFocus();
+    EXPECT_TRUE(other->Focused());
+    delete f;                            // the rest with the form
+    EXPECT_EQ(Screen->FormCount(), 0);
+}
+
 TEST_F(GuiTest, RecreateWndKeepsStateAndChildren)
 {
     TForm* f = MakeForm();
