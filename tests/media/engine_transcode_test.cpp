@@ -658,3 +658,16 @@ TEST_F(EngineTranscode, PostHooksDeliverPictures)
     e->StartConvert(false);
     EXPECT_EQ(e->FatalMessage(), "-vcodec copy and PostHooks are incompatible (frames are not decoded)");
 }
+
+TEST_F(EngineTranscode, ShortestEndsWithTheFirstInput)
+{
+    std::string tone = dir / "short.wav";
+    ASSERT_TRUE(MakeMedia("-f lavfi -i sine=frequency=300:sample_rate=44100:duration=1", tone));
+    std::string longer = dir / "both.mkv", shortest = dir / "shortest.mkv";
+    Conversion c{{}, {Fixture("clip.avi"), tone}, {{"map", "0:0"}, {"map", "1:0"}, {"vcodec", "mpeg4"}, {"acodec", "flac"}}};
+    Convert(c, longer);
+    c.outputOpts.push_back({"shortest", "1"});
+    Convert(c, shortest);
+    EXPECT_NEAR(Num(Probe(longer, "", "format=duration")), 2.0, 0.1);
+    EXPECT_LT(Num(Probe(shortest, "", "format=duration")), 1.3);
+}
