@@ -807,8 +807,6 @@ void TCustomFFmpeg::HandleDecodedFrame(TRunState& R, TAVInputStream* ist, AVFram
     for (auto* ost : R.ost) {
         if (ost->source_index < 0 || R.ist[ost->source_index] != ist || !ost->encoding_needed)
             continue;
-        if (ost->index >= 0 && R.nb_segments > 1 && ost->file_index != 0)
-            continue;
         switch (ost->enc->codec_type) {
         case AVMEDIA_TYPE_AUDIO: DoAudioOut(R, ost, ist, f); break;
         case AVMEDIA_TYPE_VIDEO: DoVideoOut(R, ost, ist, f); break;
@@ -994,12 +992,6 @@ void TCustomFFmpeg::DrainDecoder(TRunState& R, TAVInputStream* ist)
     if (OutputPacket(R, ist, 0, nullptr) < 0 && Fverbose >= 0)
         Log(llVerbose, Fmt("Error while decoding stream #%d.%d (%s)", ist->file_index, ist->index,
                            MediaTypeName(ist->st->codecpar->codec_type).c_str()));
-    // the buffered frames of the filter graphs this stream feeds
-    for (auto* ost : R.ost) {
-        if (ost->source_index < 0 || R.ist[ost->source_index] != ist || !ost->encoding_needed || !ost->graph)
-            continue;
-        (void)ost;
-    }
     ist->decoder_flushed = true;
 }
 

@@ -601,14 +601,10 @@ void TCustomFFmpeg::Transcode()
         if (Fdo_pkt_dump)
             ff::av_pkt_dump_log2(nullptr, AV_LOG_DEBUG, pkt, Fdo_hex_dump, ic->streams[pkt->stream_index]);
 
-        bool passed = true;
-        if (pkt->stream_index >= R.files[fileIndex].nb_streams) {
-            passed = false;
-        } else {
+        // a packet of a stream that came after the start, or of a discarded stream, is dropped
+        if (pkt->stream_index < R.files[fileIndex].nb_streams) {
             TAVInputStream* ist = R.ist[R.files[fileIndex].ist_index + pkt->stream_index];
-            if (ist->discard) {
-                passed = false;
-            } else {
+            if (!ist->discard) {
                 AVRational tb = ist->st->time_base;
                 int64_t off = Finput_files_ts_offset[fileIndex];
                 if (pkt->dts != AV_NOPTS_VALUE)
@@ -639,7 +635,6 @@ void TCustomFFmpeg::Transcode()
                 if (Frecording_time != INT64_MAX && pkt->pts != AV_NOPTS_VALUE &&
                     ff::av_compare_ts(pkt->pts, tb, Frecording_time + Fstart_time, AV_TIME_BASE_Q) >= 0) {
                     ist->is_past_recording_time = true;
-                    passed = false;
                 } else if (OutputPacket(R, ist, R.files[fileIndex].ist_index + pkt->stream_index, pkt) < 0) {
                     std::string msg = Fmt("Error while decoding stream #%d.%d (%s)", ist->file_index, ist->index,
                                           TypeName(ist->st).c_str());
@@ -652,7 +647,6 @@ void TCustomFFmpeg::Transcode()
                 }
             }
         }
-        (void)passed;
         ff::av_packet_unref(pkt);
         int64_t now = ff::av_gettime_relative();
         if (now - lastReport > ReportInterval) {
