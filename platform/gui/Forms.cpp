@@ -987,6 +987,19 @@ void TApplication::SetHintWindowClass(THintWindowClass cls)
     hintWindowClass_ = cls ? std::move(cls) : [](TComponent* owner) { return new THintWindow(owner); };
 }
 
+void TApplication::SetShowHint(bool v)
+{
+    if (showHint_ == v) return;
+    showHint_ = v;
+    if (!v)
+    {
+        CancelHint();
+        THintWindow* w = hintWindow_;
+        hintWindow_ = nullptr;
+        delete w;
+    }
+}
+
 void TApplication::stopHintTimer()
 {
     if (hintTimer_) KillTimer(nullptr, hintTimer_);
@@ -1067,7 +1080,7 @@ void TApplication::HintMouseMessage(TControl* Control, TMessage& m)
         Hint = longHint(h);
         if (OnHint) OnHint(this);
     }
-    if (!Control || !ShowHint || !Control->EffectiveShowHint() || shortHint(h).empty()) return;
+    if (!Control || !showHint_ || !Control->EffectiveShowHint() || shortHint(h).empty()) return;
     startHintTimer(wasShown ? HintShortPause : HintPause);
 }
 

@@ -296,7 +296,10 @@ public:
     void ShowException(std::exception_ptr E);
 
     // Hints.
-    bool ShowHint = true;
+    // Switching hints off frees the hint window; the next hint makes a new
+    // one from the hint window class.
+    bool GetShowHint() const { return showHint_; }
+    void SetShowHint(bool v);
     int HintPause = 500;
     int HintShortPause = 50;
     int HintHidePause = 2500;
@@ -347,6 +350,7 @@ private:
     TControl* hintControl_ = nullptr;
     std::uintptr_t hintTimer_ = 0;
     bool hintShown_ = false;
+    bool showHint_ = true;
     bool hintHideTimer_ = false;
     int inException_ = 0;
 };

@@ -287,6 +287,17 @@ TEST_F(GuiTest, HintShowsAfterPauseAndHides)
     driver->MoveTo(b->ClientToScreen(TPoint(6, 6)));
     driver->AdvanceClock(1000);
     EXPECT_TRUE(shown.empty());
+    // A hint window class of the program's own serves the hints from then on.
+    struct TMyHint : THintWindow { using THintWindow::THintWindow; };
+    Application->SetHintWindowClass([](TComponent* o) -> THintWindow* { return new TMyHint(o); });
+    Application->SetShowHint(false);
+    Application->SetShowHint(true);
+    b->SetShowHint(true);
+    driver->MoveTo(f->ClientToScreen(TPoint(200, 200)));
+    driver->MoveTo(b->ClientToScreen(TPoint(7, 7)));
+    driver->AdvanceClock(Application->HintPause + 10);
+    EXPECT_NE(dynamic_cast<TMyHint*>(Application->HintWindow()), nullptr);
+    EXPECT_EQ(shown, "Short");
 }
 
 TEST_F(GuiTest, ScreenFormsMonitorsAndStayOnTop)
