@@ -671,3 +671,11 @@ TEST_F(EngineTranscode, ShortestEndsWithTheFirstInput)
     EXPECT_NEAR(Num(Probe(longer, "", "format=duration")), 2.0, 0.1);
     EXPECT_LT(Num(Probe(shortest, "", "format=duration")), 1.3);
 }
+
+TEST_F(EngineTranscode, ProgramOfATransportStream)
+{
+    std::string out = dir / "program.avi";
+    Convert({{{"programid", "1"}}, {Fixture("clip.ts")}, {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}}}, out);
+    EXPECT_EQ(Probe(out, "", "stream=codec_type"), "video\naudio");
+    EXPECT_NEAR(Num(Probe(out, "", "format=duration")), 2.0, 0.15);
+}
