@@ -511,6 +511,12 @@ public:
     bool DoubleBuffered = false;
     TBrush* Brush() { return brush_.get(); }
     void PaintTo(HDC dc, int x, int y);
+    // The window's own picture into dc (no graphic children), as a paint
+    // handler draws it; used to paint what lies under a see-through child.
+    virtual void PaintWindow(HDC dc);
+    // The visible graphic children from `first` on (null: all), each moved
+    // to its place and clipped to its size.
+    void PaintControls(HDC dc, TControl* first);
     void Invalidate() override;
     void Repaint() override;
     void Update() override;
@@ -548,8 +554,6 @@ protected:
     // Painting: WM_PAINT goes to PaintHandler, which calls PaintWindow (the
     // window's own picture) and PaintControls (the graphic children on top).
     virtual void PaintHandler(TMessage& m);
-    virtual void PaintWindow(HDC dc);
-    void PaintControls(HDC dc, TControl* first);
     virtual void KeyDown(WORD& Key, TShiftState Shift);
     virtual void KeyUp(WORD& Key, TShiftState Shift);
     virtual void KeyPress(char32_t& Key);
