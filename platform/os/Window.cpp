@@ -1863,6 +1863,35 @@ void UpdateTree(WindowNode* n, bool kids, bool eraseOnly)
 }
 } // namespace
 
+BOOL ScrollWindow(HWND hwnd, int dx, int dy, const TRect* rect, const TRect* clip)
+{
+    WindowNode* n = N(hwnd);
+    if (!n) return FALSE;
+    TRect area = rect ? *rect : Rect(0, 0, n->client.Width(), n->client.Height());
+    if (clip)
+    {
+        TRect x;
+        IntersectRect(x, area, *clip);
+        area = x;
+    }
+    if (!rect)
+    {
+        // The whole client area scrolls: the children move with it.
+        std::vector<WindowNode*> kids = n->children;
+        for (WindowNode* c : kids)
+            if (N(c))
+                SetWindowPos(c, nullptr, c->rect.Left + dx, c->rect.Top + dy, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        if (!N(n)) return FALSE;
+    }
+    // The content is drawn again rather than copied: the result is the same
+    // picture once the window has painted.
+    InvalidateClient(n, TRegion(area), true, rect ? 0 : 1);
+    if (!rect)
+        for (WindowNode* c : n->children) c->ncDirty = true;
+    return TRUE;
+}
+
 BOOL UpdateWindow(HWND hwnd)
 {
     WindowNode* n = N(hwnd);

@@ -170,6 +170,9 @@ BOOL ValidateRect(HWND hwnd, const TRect* r);
 BOOL ValidateRgn(HWND hwnd, HRGN rgn);
 BOOL RedrawWindow(HWND hwnd, const TRect* r, HRGN rgn, UINT flags);
 BOOL UpdateWindow(HWND hwnd);
+// Scrolls the client area by (dx, dy): with no rectangle the children move
+// along; the scrolled part is repainted.
+BOOL ScrollWindow(HWND hwnd, int dx, int dy, const TRect* rect, const TRect* clip);
 BOOL GetUpdateRect(HWND hwnd, TRect* r, BOOL erase);
 int GetUpdateRgn(HWND hwnd, HRGN rgn, BOOL erase);
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);

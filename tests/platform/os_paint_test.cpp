@@ -167,3 +167,22 @@ TEST_F(OsPaint, MovingAndHidingChildrenRepaintsTheParent)
     drv.PumpUntilIdle();
     EXPECT_TRUE(Is(drv.PixelAt(TPoint(120, 120)), kRed));
 }
+
+TEST_F(OsPaint, ScrollWindowMovesTheChildrenAndRepaints)
+{
+    HWND p = Top("p", Bounds(0, 0, 200, 100), WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+    HWND c = Child("c", p, Bounds(50, 10, 20, 20));
+    PaintWith(p, kRed);
+    PaintWith(c, kBlue);
+    RedrawWindow(p, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    drv.PumpUntilIdle();
+    log.Clear();
+    ScrollWindow(p, -30, 0, nullptr, nullptr);
+    drv.PumpUntilIdle();
+    TRect r;
+    GetWindowRect(c, &r);
+    EXPECT_EQ(r, Bounds(20, 10, 20, 20));
+    EXPECT_EQ(log.Count(c, WM_MOVE), 1);
+    EXPECT_TRUE(Is(drv.PixelAt(TPoint(25, 15)), kBlue));
+    EXPECT_TRUE(Is(drv.PixelAt(TPoint(55, 15)), kRed));
+}
