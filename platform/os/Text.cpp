@@ -326,6 +326,18 @@ std::u32string Decode(std::string_view s)
     return out;
 }
 
+// Punctuation that must not begin a line, and that must not end one.
+bool NoLineStart(char32_t c)
+{
+    static const std::u32string set = U"，。、；：？！）」』】》〉”’…·,.;:?!)]}%";
+    return set.find(c) != std::u32string::npos;
+}
+bool NoLineEnd(char32_t c)
+{
+    static const std::u32string set = U"（「『【《〈“‘([{";
+    return set.find(c) != std::u32string::npos;
+}
+
 bool IsCJK(char32_t c)
 {
     return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xF900 && c <= 0xFAFF) ||
@@ -756,7 +768,9 @@ void WrapParagraph(FontFaceSet& fs, const Line& para, int maxW, int tabStep, std
     auto canBreakBefore = [&](size_t i) {
         if (i == 0 || i >= n) return false;
         if (p[i] == U' ') return false;
-        return p[i - 1] == U' ' || p[i - 1] == U'\t' || IsCJK(p[i]) || IsCJK(p[i - 1]);
+        if (p[i - 1] == U' ' || p[i - 1] == U'\t') return true;
+        // Between CJK characters, except before closing and after opening punctuation.
+        return (IsCJK(p[i]) || IsCJK(p[i - 1])) && !NoLineStart(p[i]) && !NoLineEnd(p[i - 1]);
     };
     auto emit = [&](size_t a, size_t b) {
         while (b > a && (p[b - 1] == U' ')) --b;   // trailing spaces do not count

@@ -238,6 +238,12 @@ TEST(GdiText, WordBreakWrapsToFit)
     EXPECT_EQ(cjk.Height(), 3 * lh);
     EXPECT_EQ(cjk.Width(), two);
 
+    // Closing punctuation stays with the character before it.
+    TRect punct = Rect(0, 0, two, 0);
+    DrawText(t.dc, "中文，中文。", punct, DT_WORDBREAK | DT_CALCRECT);
+    EXPECT_EQ(punct.Height(), 4 * lh);   // 中 / 文， / 中 / 文。
+    EXPECT_LE(punct.Width(), t.Width("文，"));
+
     // Single line wins over word break.
     TRect one = Rect(0, 0, maxW, 0);
     EXPECT_EQ(DrawText(t.dc, text, one, DT_WORDBREAK | DT_SINGLELINE | DT_CALCRECT), lh);
