@@ -443,3 +443,39 @@ TEST(CompressedSkin, RandomDamageNeverCrashes)
     EXPECT_GT(failures, 0);
 }
 } // namespace
+
+namespace
+{
+// While designed, naming a file loads it and keeps only its file-name part;
+// while the form data load, the name is only stored.
+TEST(SkinList, DesignTimeFileNamesLoadTheSkin)
+{
+    std::string dir = TempDir("design");
+    std::string ini = MakeSkinDir(dir);
+    TbsCompressedSkinList list;
+    list.SetDesigning(true);
+    TbsSkinListItem* item = list.Add();
+    item->SetFileName(ini);
+    EXPECT_EQ(item->FileName(), "skin.ini");
+    ASSERT_FALSE(item->Skin()->Empty());
+    item->Skin()->SaveToCompressFile(dir + "skin.skn");
+
+    TbsSkinListItem* second = list.Add();
+    second->SetCompressedFileName(dir + "skin.skn");
+    EXPECT_EQ(second->CompressedFileName(), "skin.skn");
+    EXPECT_EQ(second->Skin()->CompressedData(), item->Skin()->CompressedData());
+
+    list.BeginLoading();
+    TbsSkinListItem* third = list.Add();
+    third->SetFileName(ini);
+    EXPECT_EQ(third->FileName(), ini);
+    EXPECT_TRUE(third->Skin()->Empty());
+    list.EndLoading();
+
+    TbsCompressedStoredSkin stored;
+    stored.SetDesigning(true);
+    stored.SetCompressedFileName(dir + "skin.skn");
+    EXPECT_EQ(stored.CompressedFileName(), "skin.skn");
+    EXPECT_FALSE(stored.Empty());
+}
+} // namespace
