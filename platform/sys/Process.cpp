@@ -3,6 +3,7 @@
 #include "platform/sys/Files.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <mutex>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -64,6 +65,19 @@ bool HasScheme(const std::string& t)
 }
 
 } // namespace
+
+std::string GetEnvironmentVariable(const std::string& name)
+{
+    const char* v = name.empty() ? nullptr : std::getenv(name.c_str());
+    return v ? std::string(v) : std::string();
+}
+
+bool SetEnvironmentVariable(const std::string& name, const std::string& value)
+{
+    if (name.empty() || name.find('=') != std::string::npos) return false;
+    if (value.empty()) return ::unsetenv(name.c_str()) == 0;
+    return ::setenv(name.c_str(), value.c_str(), 1) == 0;
+}
 
 ILauncher& Launcher()
 {

@@ -24,6 +24,12 @@ ILauncher& Launcher();
 // Replaces the launcher; nullptr restores the default. Returns the previous one.
 std::shared_ptr<ILauncher> SetLauncher(std::shared_ptr<ILauncher> launcher);
 
+// The program's environment (for library search paths and SDL settings).
+// Setting is meant for start-up, before other threads read the environment.
+std::string GetEnvironmentVariable(const std::string& name);
+// An empty value removes the variable. False for an invalid name.
+bool SetEnvironmentVariable(const std::string& name, const std::string& value);
+
 // Opens a folder, file or address (http:, https:, mailto:, file:) with the
 // desktop's default application, without waiting. A target that names an
 // existing file or folder is passed as an absolute path, so a name beginning

@@ -86,6 +86,16 @@ TEST(Process, DefaultLauncherSpawnsWithoutAShell)
     EXPECT_FALSE(l.Launch({}, false));
 }
 
+TEST(Process, EnvironmentVariables)
+{
+    EXPECT_TRUE(sys::SetEnvironmentVariable("QUORVEL_TEST_VAR", "a b=中"));
+    EXPECT_EQ(sys::GetEnvironmentVariable("QUORVEL_TEST_VAR"), "a b=中");
+    EXPECT_TRUE(sys::SetEnvironmentVariable("QUORVEL_TEST_VAR", ""));
+    EXPECT_EQ(sys::GetEnvironmentVariable("QUORVEL_TEST_VAR"), "");
+    EXPECT_FALSE(sys::SetEnvironmentVariable("A=B", "x"));
+    EXPECT_FALSE(sys::SetEnvironmentVariable("", "x"));
+}
+
 class FakePower : public sys::IPowerControl
 {
 public:
