@@ -1,114 +1,11 @@
 #include "platform/gui/Dialogs.h"
 
+#include "platform/gui/StdCtrls.h"
+
 #include <algorithm>
 
 namespace
 {
-// A plain push button for the box: caption, focus frame, click by mouse,
-// Enter or Space; Default answers Enter and Cancel answers Escape anywhere on the form.
-class TBoxButton : public TCustomControl
-{
-public:
-    explicit TBoxButton(TComponent* owner) : TCustomControl(owner)
-    {
-        ControlStyle = TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csOpaque};
-        tabStop_ = true;
-        color_ = clBtnFace;
-        parentColor_ = false;
-        brush_->SetColor(color_);
-    }
-    TModalResult Result = mrNone;
-    bool Default = false;
-    bool Cancel = false;
-
-    void Click() override
-    {
-        TCustomControl::Click();
-        if (TCustomForm* f = GetParentForm(this)) f->SetModalResult(Result);
-    }
-
-protected:
-    void Paint() override
-    {
-        TRect r = GetClientRect();
-        TCanvas* c = Canvas();
-        c->Brush()->SetColor(clBtnFace);
-        c->FillRect(r);
-        HDC dc = c->GetHandle();
-        TRect e = r;
-        DrawEdge(dc, e, down_ ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-        if (Focused() || Default)
-        {
-            c->Brush()->SetColor(clBlack);
-            c->FrameRect(r);
-        }
-        c->Font()->Assign(Font());
-        c->Brush()->SetStyle(bsClear);
-        std::string t = GetText();
-        TRect tr = r;
-        if (down_) OffsetRect(tr, 1, 1);
-        c->TextRect(tr, t, TTextFormat{tfCenter, tfVerticalCenter, tfSingleLine});
-        if (Focused())
-        {
-            TRect fr = r;
-            InflateRect(fr, -4, -4);
-            c->DrawFocusRect(fr);
-        }
-    }
-    void Dispatch(TMessage& m) override
-    {
-        switch (m.Msg)
-        {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-            if (CanFocus() && !Focused()) SetFocus();
-            down_ = true;
-            Invalidate();
-            break;
-        case WM_LBUTTONUP:
-            down_ = false;
-            Invalidate();
-            break;
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            Invalidate();
-            break;
-        case WM_GETDLGCODE:
-            m.Result = DLGC_WANTCHARS;
-            return;
-        case WM_KEYDOWN:
-            if (m.WParam == WPARAM(VK_SPACE))
-            {
-                Click();
-                return;
-            }
-            break;
-        case CM_WANTSPECIALKEY:
-            // Enter presses the focused button.
-            m.Result = m.WParam == WPARAM(VK_RETURN) ? 1 : 0;
-            if (m.Result)
-            {
-                Click();
-                return;
-            }
-            return;
-        case CM_DIALOGKEY:
-            if ((m.WParam == WPARAM(VK_RETURN) && Default) || (m.WParam == WPARAM(VK_ESCAPE) && Cancel))
-            {
-                Click();
-                m.Result = 1;
-                return;
-            }
-            break;
-        default: break;
-        }
-        TCustomControl::Dispatch(m);
-    }
-
-private:
-    bool down_ = false;
-};
-
 enum class BoxIcon { None, Error, Question, Warning, Information };
 
 class TBoxForm : public TForm
@@ -228,14 +125,14 @@ TModalResult RunBox(const std::string& text, const std::string& caption, BoxIcon
                                 tr.Height());
         form->EscapeResult = escapeResult;
         int x = (cw - bandW) / 2;
-        TBoxButton* first = nullptr;
+        TButton* first = nullptr;
         for (std::size_t i = 0; i < buttons.size(); ++i)
         {
-            auto* b = new TBoxButton(form);
+            auto* b = new TButton(form);
             b->SetName(buttons[i].name);
             b->SetText(buttons[i].caption);
-            b->Result = buttons[i].result;
-            b->Default = int(i) == defIndex;
+            b->ModalResult = buttons[i].result;
+            b->SetDefault(int(i) == defIndex);
             b->Cancel = buttons[i].result == escapeResult && escapeResult != mrNone;
             b->SetBounds(x, ch - margin - bh, bw, bh);
             b->SetParent(form);
