@@ -391,6 +391,16 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
             if (!f || ff::av_bsf_alloc(f, &bc) < 0)
                 throw FFmpegException(Fmt("Unknown bitstream filter %s", b.Name.c_str()));
             ost->bsfs.push_back(bc);
+            // the text after "=" holds the filter's own options, "name=value" pairs separated by ":"
+            for (size_t p = 0; p < b.Args.size();) {
+                size_t e = b.Args.find(':', p);
+                std::string pair = b.Args.substr(p, e == std::string::npos ? std::string::npos : e - p);
+                size_t eq = pair.find('=');
+                if (eq != std::string::npos && bc->priv_data &&
+                    ff::av_opt_set(bc->priv_data, pair.substr(0, eq).c_str(), pair.substr(eq + 1).c_str(), 0) < 0)
+                    Log(llError, Fmt("Invalid option \"%s\" for bitstream filter %s", pair.c_str(), b.Name.c_str()));
+                p = e == std::string::npos ? b.Args.size() : e + 1;
+            }
             ff::avcodec_parameters_copy(bc->par_in, ost->st->codecpar);
             bc->time_base_in = ost->st->time_base;
             int r = ff::av_bsf_init(bc);

@@ -679,3 +679,16 @@ TEST_F(EngineTranscode, ProgramOfATransportStream)
     EXPECT_EQ(Probe(out, "", "stream=codec_type"), "video\naudio");
     EXPECT_NEAR(Num(Probe(out, "", "format=duration")), 2.0, 0.15);
 }
+
+TEST_F(EngineTranscode, BitStreamFilters)
+{
+    // H.264 from mp4 into a transport stream needs Annex B start codes
+    std::string ts = dir / "annexb.ts";
+    Convert({{}, {Fixture("clip.mp4")}, {{"vcodec", "copy"}, {"vbsf", "h264_mp4toannexb"}, {"acodec", "copy"}}}, ts);
+    EXPECT_EQ(Probe(ts, "v:0", "stream=nb_read_frames", "-count_frames").substr(0, 3), "50\n");  // shown per program too
+    // options of a filter after its name
+    std::string meta = dir / "meta.mkv";
+    Convert({{}, {Fixture("clip.mp4")}, {{"vcodec", "copy"}, {"vbsf", "h264_metadata=video_full_range_flag=1"}, {"an", "1"}}},
+            meta);
+    EXPECT_EQ(Probe(meta, "v:0", "stream=color_range"), "pc");
+}
