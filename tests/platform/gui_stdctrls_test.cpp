@@ -1,6 +1,7 @@
 // The plain controls: label, button, bevel, splitter, image, panel.
 #include "gui_test_util.h"
 
+#include "platform/gui/Clipbrd.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/StdCtrls.h"
 
@@ -169,5 +170,23 @@ TEST_F(GuiTest, BevelSplitterImageAndPanel)
     split->AutoSnap = false;
     driver->Drag(split->ClientToScreen(TPoint(1, 50)), split->ClientToScreen(TPoint(-200, 50)));
     EXPECT_EQ(left->Width(), 50);
+}
+TEST_F(GuiTest, ClipboardTextAndPictures)
+{
+    TBitmap b(3, 2, pf24bit);
+    b.SetPixel32(1, 1, MakePixel(10, 20, 30));
+    Clipboard()->Assign(&b);
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+    TBitmap back;
+    back.Assign(Clipboard());
+    EXPECT_EQ(back.GetWidth(), 3);
+    EXPECT_EQ(back.GetPixel32(1, 1) & 0xFFFFFF, 0x0A141Eu);
+    TPicture pic;
+    pic.Assign(Clipboard());
+    EXPECT_EQ(pic.GetWidth(), 3);
+    Clipboard()->SetAsText("文字 text");
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_BITMAP));
+    EXPECT_EQ(Clipboard()->GetAsText(), "文字 text");
+    EXPECT_ANY_THROW(back.Assign(Clipboard()));   // no picture to give
 }
 } // namespace
