@@ -3120,6 +3120,17 @@ void RunNestedLoop(const std::function<bool()>& done)
     }
 }
 
+BOOL WaitMessage()
+{
+    EnsureInit();
+    Sweep();
+    CheckSynchronize(0);
+    BE().WaitForEvents(0);
+    if (HasPendingMessages()) return TRUE;
+    WaitForWork();
+    return TRUE;
+}
+
 void SetIdleHook(std::function<bool()> hook) { gIdleHook = std::move(hook); }
 
 // ---------------------------------------------------------------------------

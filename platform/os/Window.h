@@ -98,6 +98,10 @@ bool ProcessPendingMessages();
 // Runs a nested loop until `done` returns true, serving messages and synchronised
 // calls meanwhile (WM_QUIT ends it early and is posted again for the outer loop).
 void RunNestedLoop(const std::function<bool()>& done);
+// Waits once for something to do when nothing is pending (a message, input,
+// a timer falling due, a synchronised call, or an idle hook's work), without
+// taking any message from the queue. Serves synchronised calls meanwhile.
+BOOL WaitMessage();
 // Called when the GUI thread is about to wait for events with nothing pending
 // (test drivers use it to feed scripted input to modal loops). Returns true
 // when it did something.

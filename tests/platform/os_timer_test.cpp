@@ -106,6 +106,15 @@ TEST_F(OsTimer, GetMessageWaitsForTimersAndWakesForOtherThreads)
     EXPECT_EQ(m.message, WM_TIMER);
     EXPECT_GE(Clock::Now(), t0 + 500);
     KillTimer(w, 1);
+    // WaitMessage waits for the next timer without taking the message.
+    SetTimer(w, 2, 300);
+    std::uint64_t t1 = Clock::Now();
+    EXPECT_TRUE(WaitMessage());
+    EXPECT_GE(Clock::Now(), t1 + 300);
+    ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_TIMER);
+    EXPECT_EQ(m.wParam, 2u);
+    KillTimer(w, 2);
     // A worker's synchronised call and posted message wake the wait.
     bool ran = false;
     std::thread worker([&] {
