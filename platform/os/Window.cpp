@@ -3199,6 +3199,8 @@ void RunSizeMoveLoop(WindowNode* n, WPARAM cmd)
 {
     bool sizing = (cmd & 0xFFF0) == SC_SIZE;
     int edge = int(cmd & 0x0F);
+    // The loop follows a held left button; started without one it has nothing to follow.
+    if (!(gKeys[VK_LBUTTON] & 0x80)) return;
     if (sizing && (edge < int(WMSZ_LEFT) || edge > int(WMSZ_BOTTOMRIGHT))) return;
     MINMAXINFO mi = GetMinMax(n);
     if (!n->alive) return;
