@@ -319,9 +319,13 @@ void TCustomFFmpeg::ReceivePackets(TRunState& R, TAVOutputStream* ost)
         if (r < 0)
             throw FFmpegException(enc->codec_type == AVMEDIA_TYPE_AUDIO ? "Audio encoding failed"
                                                                         : "Video encoding failed");
-        if (size_t sz = 0; const uint8_t* q = ff::av_packet_get_side_data(pkt, AV_PKT_DATA_QUALITY_STATS, &sz))
+        if (size_t sz = 0; const uint8_t* q = ff::av_packet_get_side_data(pkt, AV_PKT_DATA_QUALITY_STATS, &sz)) {
             if (sz >= 4)
                 ost->quality = (float)(int)(q[0] | q[1] << 8 | q[2] << 16 | unsigned(q[3]) << 24);
+            // then the picture type, the number of error sums and the sums of the planes
+            for (int i = 0; i < 3 && sz >= 6 && i < q[5] && 8 + 8 * (size_t)i + 8 <= sz; i++)
+                std::memcpy(&ost->last_error[i], q + 8 + 8 * i, 8);
+        }
         if (ost->logfile && enc->stats_out)
             std::fputs(enc->stats_out, ost->logfile);
         if (enc->codec_type == AVMEDIA_TYPE_VIDEO && !Fvstats_filename.empty())

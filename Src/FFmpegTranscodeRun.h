@@ -57,6 +57,7 @@ struct TAVOutputStream
     double out_pos = 0;                  // seconds written so far
     float quality = 0;                   // quality of the last encoded packet (lambda)
     int stats_frames = 0;
+    uint64_t last_error[3] = {};         // error sums of the last encoded picture (PSNR)
     int64_t stats_bytes = 0;
     // video
     AVFilterGraph* graph = nullptr;
@@ -89,6 +90,7 @@ struct TRunState
     int nb_segments = 1;
     int current_file = 0;
     int64_t last_reported_time = 0;
+    int qp_histogram[52] = {};
     AVFrame* frame = nullptr;
     AVFrame* filt = nullptr;
     AVPacket* pkt = nullptr;

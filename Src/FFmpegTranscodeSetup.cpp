@@ -756,6 +756,30 @@ void TCustomFFmpeg::ReportProgress(TRunState& R, bool AIsLast, int AFileIndex)
                 line += Fmt("frame=%5d fps=%3d q=%3.1f ", frameNumber, fps, q);
                 if (AIsLast)
                     line += "L";
+                if (Fqp_hist) {
+                    int qp = (int)std::lround(q);
+                    if (qp >= 0 && qp < 52)
+                        R.qp_histogram[qp]++;
+                    for (int j = 0; j < 32; j++)
+                        line += Fmt("%X", (int)std::lround(std::log2(R.qp_histogram[j] + 1)));
+                }
+                AVCodecContext* enc = ost->enc;
+                if (!ost->stream_copy && (enc->flags & AV_CODEC_FLAG_PSNR)) {
+                    double errSum = 0, scaleSum = 0;
+                    line += "PSNR=";
+                    for (int j = 0; j < 3; j++) {
+                        double err = AIsLast ? (double)enc->error[j] : (double)ost->last_error[j];
+                        double scale = (double)enc->width * enc->height * 255.0 * 255.0;
+                        if (AIsLast)
+                            scale *= frameNumber;
+                        if (j)
+                            scale /= 4;
+                        errSum += err;
+                        scaleSum += scale;
+                        line += Fmt("%c:%2.2f ", "YUV"[j], err > 0 ? -10.0 * std::log10(err / scale) : 99.99);
+                    }
+                    line += Fmt("*:%2.2f ", errSum > 0 ? -10.0 * std::log10(errSum / scaleSum) : 99.99);
+                }
                 shown = true;
             }
         }

@@ -60,6 +60,15 @@ public:
                 return true;
         return false;
     }
+    // The last line holding the text, or "".
+    std::string Find(const std::string& part)
+    {
+        std::lock_guard<std::mutex> g(m_);
+        for (auto it = lines_.rbegin(); it != lines_.rend(); ++it)
+            if (it->second.find(part) != std::string::npos)
+                return it->second;
+        return "";
+    }
     int Count(const std::string& msg)
     {
         std::lock_guard<std::mutex> g(m_);

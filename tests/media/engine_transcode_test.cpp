@@ -692,3 +692,27 @@ TEST_F(EngineTranscode, BitStreamFilters)
             meta);
     EXPECT_EQ(Probe(meta, "v:0", "stream=color_range"), "pc");
 }
+
+TEST_F(EngineTranscode, ProgressLineWithPsnrAndTotals)
+{
+    LogCapture log;
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+    e->ParseOption("vcodec", "mpeg4");
+    e->ParseOption("qscale", "3");
+    e->ParseOption("psnr", "1");
+    e->ParseOption("qphist", "1");
+    ASSERT_GT(e->OpenOutputFile(dir / "psnr.avi"), 0);
+    e->StartConvert(false);
+    ASSERT_FALSE(e->FatalException()) << e->FatalMessage();
+    EXPECT_TRUE(log.Contains("frame=   50 fps="));
+    EXPECT_TRUE(log.Contains(" q=3.0 L"));
+    std::string last = log.Find(" q=3.0 L");
+    auto at = last.find("PSNR=Y:");
+    ASSERT_NE(at, std::string::npos) << last;
+    double y = std::atof(last.c_str() + at + 7);
+    EXPECT_GT(y, 30.0);
+    EXPECT_LT(y, 99.0);  // a real figure, not the no-error mark
+    EXPECT_TRUE(log.Contains("video:"));
+    EXPECT_TRUE(log.Contains("muxing overhead"));
+}
