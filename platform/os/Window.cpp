@@ -1,4 +1,20 @@
 // The window manager. See Window.h.
+//
+// Windows are nodes of one tree (WindowNode; an HWND points at one). Only
+// top-level windows have pixels (a TSurface the size of the window) and a
+// backend window; a child draws into its top-level window's pixels through a
+// DC whose visible region is cut from the tree (parents' client areas, window
+// regions, siblings above with WS_CLIPSIBLINGS, children with WS_CLIPCHILDREN).
+// Released DCs hand the changed part to the backend.
+//
+// Input arrives as raw events (Input.h) and becomes messages when retrieved:
+// hit testing with WM_NCHITTEST, mouse activation, WM_SETCURSOR, capture,
+// double clicks and leave tracking happen then. Retrieval order: posted
+// messages, WM_QUIT, input, WM_PAINT, WM_TIMER.
+//
+// A destroyed node leaves the set of live handles at once but its memory is
+// kept until no window procedure runs, so a procedure that destroys its own
+// window returns safely.
 #include "platform/os/Window.h"
 
 #include <algorithm>
