@@ -1,6 +1,9 @@
 #include "platform/gui/ImageCodecs.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
+#include <unistd.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +15,23 @@
 using namespace imagecodec;
 
 namespace {
+
+// A folder of this test process's own (several builds may run the tests at once).
+std::string ProcessTempDir()
+{
+    // Removed with everything in it when the process ends.
+    static const struct Dir
+    {
+        std::string path = ::testing::TempDir() + "/quorvel-" + std::to_string(::getpid());
+        Dir() { ::mkdir(path.c_str(), 0777); }
+        ~Dir()
+        {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } dir;
+    return dir.path;
+}
 
 // A small picture with a gradient, pure colours and (optionally) alpha.
 TPixels Sample(int w, int h, bool alpha)
@@ -236,7 +256,7 @@ Bytes ReadAll(const std::string& path)
 TEST(ImageCodecs, ReadsFilesOfOtherProgramsLikeThey)
 {
     if (std::system("command -v ffmpeg > /dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed";
-    const std::string dir = ::testing::TempDir();
+    const std::string dir = ProcessTempDir();
     struct Case { const char* pixFmt; const char* ext; int tolerance; };
     const Case cases[] = {
         {"bgr24", "bmp", 0}, {"bgra", "bmp", 0}, {"rgb565", "bmp", 1}, {"rgb555", "bmp", 1},

@@ -3,6 +3,7 @@
 #include "platform/sys/Files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <csignal>
@@ -15,11 +16,28 @@
 
 namespace {
 
+// A folder of this test process's own (several builds may run the tests at once).
+std::string ProcessTempDir()
+{
+    // Removed with everything in it when the process ends.
+    static const struct Dir
+    {
+        std::string path = ::testing::TempDir() + "/quorvel-" + std::to_string(::getpid());
+        Dir() { ::mkdir(path.c_str(), 0777); }
+        ~Dir()
+        {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } dir;
+    return dir.path;
+}
+
 struct IniTest : ::testing::Test
 {
     void SetUp() override
     {
-        dir = ::testing::TempDir() + "/ini test 目录 " +
+        dir = ProcessTempDir() + "/ini test 目录 " +
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(dir);
         sys::ForceDirectories(dir);

@@ -14,7 +14,24 @@
 
 namespace {
 
-std::string TempPath(const std::string& name) { return ::testing::TempDir() + "/" + name; }
+// A folder of this test process's own (several builds may run the tests at once).
+std::string ProcessTempDir()
+{
+    // Removed with everything in it when the process ends.
+    static const struct Dir
+    {
+        std::string path = ::testing::TempDir() + "/quorvel-" + std::to_string(::getpid());
+        Dir() { ::mkdir(path.c_str(), 0777); }
+        ~Dir()
+        {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } dir;
+    return dir.path;
+}
+
+std::string TempPath(const std::string& name) { return ProcessTempDir() + "/" + name; }
 
 TEST(Streams, FileStreamOnAwkwardNames)
 {
@@ -54,7 +71,7 @@ TEST(Streams, OpenErrorsNameTheFile)
     struct Case { std::string path; unsigned mode; bool create; };
     const Case cases[] = {
         {TempPath("missing file.bin"), fmOpenRead, false},
-        {::testing::TempDir(), fmOpenRead, false},                    // a folder
+        {ProcessTempDir(), fmOpenRead, false},                    // a folder
         {TempPath("no such folder/x.bin"), fmCreate, true},
         {"", fmOpenRead, false},
     };

@@ -2,11 +2,31 @@
 #include "platform/gui/Streams.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
+#include <unistd.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
 
 namespace {
+
+// A folder of this test process's own (several builds may run the tests at once).
+std::string ProcessTempDir()
+{
+    // Removed with everything in it when the process ends.
+    static const struct Dir
+    {
+        std::string path = ::testing::TempDir() + "/quorvel-" + std::to_string(::getpid());
+        Dir() { ::mkdir(path.c_str(), 0777); }
+        ~Dir()
+        {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } dir;
+    return dir.path;
+}
 
 std::vector<std::string> Lines(const TStrings& s)
 {
@@ -179,7 +199,7 @@ TEST(StringList, TextAndStreamsInUtf8)
 
 TEST(StringList, FilesWithAwkwardNames)
 {
-    std::string dir = ::testing::TempDir();
+    std::string dir = ProcessTempDir();
     for (std::string name : {"list with spaces.txt", "中文 列表.txt", "a:b.txt"})
     {
         std::string path = dir + "/" + name;

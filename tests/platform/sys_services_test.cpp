@@ -5,6 +5,8 @@
 #include "platform/sys/SpecialFolders.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdint>
@@ -15,6 +17,23 @@
 #include <vector>
 
 namespace {
+
+// A folder of this test process's own (several builds may run the tests at once).
+std::string ProcessTempDir()
+{
+    // Removed with everything in it when the process ends.
+    static const struct Dir
+    {
+        std::string path = ::testing::TempDir() + "/quorvel-" + std::to_string(::getpid());
+        Dir() { ::mkdir(path.c_str(), 0777); }
+        ~Dir()
+        {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } dir;
+    return dir.path;
+}
 
 // Records what would be started.
 class RecordingLauncher : public sys::ILauncher
@@ -42,7 +61,7 @@ struct LauncherScope
 TEST(Process, OpenWithSystemPassesOneArgumentToXdgOpen)
 {
     LauncherScope scope;
-    std::string dir = sys::ExpandFileName(::testing::TempDir() + "/open test");
+    std::string dir = sys::ExpandFileName(ProcessTempDir() + "/open test");
     std::filesystem::remove_all(dir);
     sys::ForceDirectories(dir + "/-rf 中文; rm x");
     std::string cwd = sys::GetCurrentDir();
@@ -76,7 +95,7 @@ TEST(Process, DefaultLauncherSpawnsWithoutAShell)
 {
     // The real launcher, on harmless programs: an argument with shell syntax
     // reaches the program as one literal argument.
-    std::string out = ::testing::TempDir() + "/spawn out.txt";
+    std::string out = ProcessTempDir() + "/spawn out.txt";
     std::filesystem::remove(out);
     auto& l = sys::Launcher();
     EXPECT_TRUE(l.Launch({"sh", "-c", "printf '%s' \"$1\" > \"$2\"", "sh", "a; echo b $(id)", out}, true));
@@ -125,7 +144,7 @@ TEST(Power, RequestGoesThroughTheReplaceableControl)
 
 TEST(SpecialFolders, XdgUserDirsAndFallbacks)
 {
-    std::string root = ::testing::TempDir() + "/xdg test";
+    std::string root = ProcessTempDir() + "/xdg test";
     std::filesystem::remove_all(root);
     sys::ForceDirectories(root + "/config");
     sys::WriteFileAtomic(root + "/config/user-dirs.dirs",
@@ -156,7 +175,7 @@ void Put32(std::string& s, std::uint32_t v) { for (int i = 0; i < 4; ++i) s += c
 TEST(Sound, PlaysWavAndRefusesBadFiles)
 {
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);   // no sound card needed
-    std::string dir = ::testing::TempDir();
+    std::string dir = ProcessTempDir();
     // 0.05 s of 8-bit mono silence at 8 kHz.
     std::string wav = "RIFF";
     const std::uint32_t samples = 400;
