@@ -297,6 +297,10 @@ std::string TCustomFFmpeg::CheckOutputName(const std::string& AFileName)
 // The checks of an output file that set-up can make without touching it.
 std::string TCustomFFmpeg::CheckOutputFile(const std::string& AFileName)
 {
+    // a network or pipe address is no file of this system
+    const char* proto = ff::avio_find_protocol_name(FileNameToURL(AFileName).c_str());
+    if (proto && std::strcmp(proto, "file") != 0)
+        return "";
     std::error_code ec;
     fs::path p = fs::u8path(AFileName);
     if (fs::is_directory(p, ec))

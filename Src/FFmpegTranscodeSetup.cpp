@@ -487,6 +487,20 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         o->HeaderWritten = true;
         o->HeaderDone = true;
     }
+    // the session description, when every output is an RTP stream
+    bool allRtp = !Foutput_files.empty();
+    for (auto& o : Foutput_files)
+        allRtp = allRtp && std::strcmp(o->ctx->oformat->name, "rtp") == 0;
+    if (allRtp) {
+        std::vector<AVFormatContext*> ctxs;
+        POutputFileRec last;
+        for (auto& o : Foutput_files)
+            if (o != last)
+                ctxs.push_back((last = o)->ctx);
+        char sdp[2048] = {0};
+        if (ff::av_sdp_create(ctxs.data(), (int)ctxs.size(), sdp, sizeof sdp) >= 0)
+            Log(llInfo, "SDP:\r\n" + Trim(sdp));
+    }
     // 10. the stream mapping
     LogStreamMapping(R);
 }

@@ -716,3 +716,18 @@ TEST_F(EngineTranscode, ProgressLineWithPsnrAndTotals)
     EXPECT_TRUE(log.Contains("video:"));
     EXPECT_TRUE(log.Contains("muxing overhead"));
 }
+
+TEST_F(EngineTranscode, RtpOutputLogsTheSessionDescription)
+{
+    LogCapture log;
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+    e->ParseOption("vcodec", "mpeg4");
+    e->ParseOption("an", "1");
+    e->ParseOption("f", "rtp");
+    ASSERT_GT(e->OpenOutputFile("rtp://127.0.0.1:15004"), 0) << e->LastErrMsg();
+    e->StartConvert(false);
+    ASSERT_FALSE(e->FatalException()) << e->FatalMessage();
+    std::string sdp = log.Find("SDP:\r\n");
+    EXPECT_NE(sdp.find("m=video 15004 RTP/AVP"), std::string::npos) << sdp;
+}
