@@ -137,3 +137,62 @@ TEST_F(OsReentry, CreationAndDestructionMessages)
     EXPECT_EQ(CreateWindowEx(0, "NoSuchClass", "", WS_POPUP, 0, 0, 10, 10, nullptr), nullptr);
     EXPECT_EQ(CreateWindowEx(0, "Log", "", WS_CHILD, 0, 0, 10, 10, nullptr), nullptr) << "a child needs a parent";
 }
+
+TEST_F(OsReentry, DeadAndNullHandlesFailQuietly)
+{
+    HWND dead = Top("dead", Bounds(0, 0, 50, 50));
+    DestroyWindow(dead);
+    drv.PumpUntilIdle();   // its memory is gone now
+    for (HWND h : {dead, static_cast<HWND>(nullptr)})
+    {
+        SCOPED_TRACE(h ? "dead" : "null");
+        TRect r;
+        TPoint p;
+        EXPECT_FALSE(IsWindow(h));
+        EXPECT_EQ(SendMessage(h, WM_USER, 0, 0), 0);
+        EXPECT_FALSE(GetWindowRect(h, &r));
+        EXPECT_FALSE(GetClientRect(h, &r));
+        EXPECT_FALSE(ClientToScreen(h, &p));
+        EXPECT_FALSE(SetWindowPos(h, nullptr, 0, 0, 10, 10, 0));
+        EXPECT_FALSE(ShowWindow(h, SW_SHOW));
+        EXPECT_FALSE(DestroyWindow(h));
+        EXPECT_EQ(SetFocus(h), nullptr);
+        EXPECT_EQ(GetParent(h), nullptr);
+        EXPECT_EQ(GetWindowText(h), "");
+        EXPECT_FALSE(SetWindowText(h, "x"));
+        EXPECT_EQ(SubclassWindow(h, [](HWND, UINT, WPARAM, LPARAM) { return LRESULT(0); }), 0u);
+        EXPECT_FALSE(RemoveWindowSubclass(h, 1));
+        if (h) { EXPECT_EQ(SetTimer(h, 1, 10), 0u); }
+        EXPECT_EQ(SetWindowRgn(h, nullptr, TRUE), 0);
+        EXPECT_FALSE(SetLayeredWindowAttributes(h, 0, 0, LWA_ALPHA));
+        EXPECT_FALSE(UpdateLayeredWindow(h, nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr, ULW_ALPHA));
+        EXPECT_FALSE(InvalidateRect(h, nullptr, TRUE) && h);
+        EXPECT_EQ(BeginPaint(h, nullptr), nullptr);
+        EXPECT_EQ(GetWindowLong(h, GWL_STYLE), 0);
+        EXPECT_FALSE(EnableWindow(h, FALSE));
+        EXPECT_FALSE(IsChild(h, h));
+        EXPECT_EQ(GetClassName(h), "");
+        if (h)
+        {
+            EXPECT_EQ(GetDC(h), nullptr);
+            EXPECT_FALSE(PostMessage(h, WM_USER, 0, 0));
+        }
+    }
+    // Null records are refused, not written through.
+    HWND w = Top("w", Bounds(0, 0, 50, 50));
+    EXPECT_FALSE(GetWindowRect(w, nullptr));
+    EXPECT_EQ(BeginPaint(w, nullptr), nullptr);
+    EXPECT_FALSE(TrackMouseEvent(nullptr));
+    EXPECT_FALSE(PeekMessage(nullptr, nullptr, WM_USER + 100, WM_USER + 100, PM_REMOVE));
+    EXPECT_EQ(DispatchMessage(nullptr), 0);
+    EXPECT_FALSE(TranslateMessage(nullptr));
+    EXPECT_EQ(SendMessage(w, WM_SETTEXT, 0, 0), TRUE);
+    EXPECT_EQ(GetWindowText(w), "");
+    EXPECT_EQ(SendMessage(w, WM_NCCALCSIZE, 0, 0), 0);
+    EXPECT_EQ(SendMessage(w, WM_WINDOWPOSCHANGED, 0, 0), 0);
+    EXPECT_EQ(SendMessage(w, WM_NCCREATE, 0, 0), TRUE);
+    // A region handle that is not a region is refused.
+    HBRUSH brush = CreateSolidBrush(0);
+    EXPECT_EQ(SetWindowRgn(w, reinterpret_cast<HRGN>(brush), TRUE), 0);
+    DeleteObject(brush);
+}
