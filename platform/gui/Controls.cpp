@@ -1006,11 +1006,19 @@ void TWinControl::RecreateWnd()
 {
     if (!handle_) return;
     recreating_ = true;
-    const bool wasFocused = Focused();
+    // The focused control inside (or this one) gets the focus back.
+    TWinControl* focused = FindControl(GetFocus());
+    if (focused && !ContainsControl(focused)) focused = nullptr;
+    const bool wasActive = !parent_ && GetActiveWindow() == handle_;
     DestroyHandle();
     CreateHandle();
     recreating_ = false;
-    if (wasFocused && CanFocus()) ::SetFocus(handle_);
+    if (!parent_ && visible_ && handle_)
+    {
+        ShowWindow(handle_, wasActive ? SW_SHOW : SW_SHOWNA);
+        if (wasActive) SetActiveWindow(handle_);
+    }
+    if (focused && focused->HandleAllocated() && focused->CanFocus()) ::SetFocus(focused->handle_);
 }
 
 void TWinControl::WMNCDestroy(TMessage& m)

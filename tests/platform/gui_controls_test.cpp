@@ -387,6 +387,7 @@ TEST_F(GuiTest, RecreateWndKeepsStateAndChildren)
     b->SetParent(f);
     f->SetText("标题");
     f->Show();
+    b->SetFocus();
     HWND before = f->GetHandle();
     HWND childBefore = b->GetHandle();
     f->SetBorderStyle(bsToolWindow);    // needs a new window
@@ -398,5 +399,7 @@ TEST_F(GuiTest, RecreateWndKeepsStateAndChildren)
     EXPECT_EQ(b->BoundsRect(), Bounds(5, 6, 70, 20));
     EXPECT_EQ(driver->FindByName("Child"), b->GetHandle());
     EXPECT_TRUE(GetWindowLong(f->GetHandle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(f->Showing());           // still shown, and the focus is back
+    EXPECT_TRUE(b->Focused());
 }
 } // namespace
