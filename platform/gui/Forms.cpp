@@ -941,14 +941,9 @@ void TApplication::Restore()
     minimized_ = false;
     if (mainForm_ && mainForm_->HandleAllocated() && mainForm_->GetVisible())
         ShowWindow(mainForm_->GetHandle(), SW_RESTORE);
+    // Forms that went away meanwhile were dropped from the list (ControlDestroyed).
     for (TCustomForm* f : hiddenByMinimize_)
-        if (Screen && std::find(hiddenByMinimize_.begin(), hiddenByMinimize_.end(), f) != hiddenByMinimize_.end())
-        {
-            bool alive = false;
-            for (int i = 0; i < Screen->FormCount(); ++i)
-                if (Screen->Forms(i) == f) alive = true;
-            if (alive && f->GetVisible()) ShowWindow(f->GetHandle(), SW_SHOWNA);
-        }
+        if (f->GetVisible() && f->HandleAllocated()) ShowWindow(f->GetHandle(), SW_SHOWNA);
     hiddenByMinimize_.clear();
     if (OnRestore) OnRestore(this);
 }

@@ -778,15 +778,13 @@ HBITMAP TBitmap::ReleaseHandle()
 {
     if (!handle_) return nullptr;
     if (canvas_) canvas_->FreeContext();
+    // The caller owns the handle from now on; the bitmap keeps a copy.
     HBITMAP h = handle_;
     handle_ = nullptr;
     bits_ = nullptr;
-    const int w = w_, hh = h_;
     TSurface copy = GetBitmapSurface(h)->Clone();
     w_ = h_ = 0;
     FromSurface(copy, pf_);
-    (void)w;
-    (void)hh;
     return h;
 }
 

@@ -233,6 +233,36 @@ TEST_F(GuiTest, CloseMainFormTerminatesAndOtherFormsHideOrFree)
     EXPECT_TRUE(Application->Terminated());
 }
 
+TEST_F(GuiTest, MinimizeAndRestoreTheApplication)
+{
+    TForm* main = nullptr;
+    Application->CreateForm(main);
+    TForm* tool = nullptr;
+    Application->CreateForm(tool);
+    main->Show();
+    tool->Show();
+    int minimized = 0, restored = 0;
+    Application->OnMinimize = [&](TObject*) { ++minimized; };
+    Application->OnRestore = [&](TObject*) { ++restored; };
+    // The main form's minimize command minimizes the whole program.
+    SendMessage(main->GetHandle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(Application->Minimized());
+    EXPECT_TRUE(IsIconic(main->GetHandle()));
+    EXPECT_FALSE(tool->Showing());
+    EXPECT_EQ(main->GetWindowState(), wsMinimized);
+    Application->Minimize();                 // already: nothing more
+    EXPECT_EQ(minimized, 1);
+    Application->Restore();
+    EXPECT_FALSE(IsIconic(main->GetHandle()));
+    EXPECT_TRUE(tool->Showing());
+    EXPECT_EQ(restored, 1);
+    // A form freed while minimized is not shown again.
+    Application->Minimize();
+    delete tool;
+    Application->Restore();
+    EXPECT_TRUE(main->Showing());
+}
+
 TEST_F(GuiTest, TimerOnTheVirtualClock)
 {
     TForm* f = MakeForm();
