@@ -556,6 +556,17 @@ void TCustomForm::Dispatch(TMessage& m)
     case CM_RELEASE:
         Release();
         return;
+    case WM_GETMINMAXINFO:
+        TWinControl::Dispatch(m);
+        // The size limits hold for sizing by the user too.
+        if (auto* mi = reinterpret_cast<MINMAXINFO*>(m.LParam))
+        {
+            if (Constraints.MinWidth > 0) mi->ptMinTrackSize.X = Constraints.MinWidth;
+            if (Constraints.MinHeight > 0) mi->ptMinTrackSize.Y = Constraints.MinHeight;
+            if (Constraints.MaxWidth > 0) mi->ptMaxTrackSize.X = Constraints.MaxWidth;
+            if (Constraints.MaxHeight > 0) mi->ptMaxTrackSize.Y = Constraints.MaxHeight;
+        }
+        return;
     default: break;
     }
     TWinControl::Dispatch(m);
@@ -1103,6 +1114,16 @@ void TApplication::ActivateHint(TPoint CursorPos)
     hintWindow_->SetColor(info.HintColor);
     TRect r = hintWindow_->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
     OffsetRect(r, info.HintPos.X, info.HintPos.Y);
+    // Kept on the work area of the monitor under the cursor.
+    if (Screen)
+        if (TMonitor* mon = Screen->MonitorFromPoint(CursorPos))
+        {
+            const TRect wa = mon->WorkareaRect;
+            if (r.Right > wa.Right) OffsetRect(r, wa.Right - r.Right, 0);
+            if (r.Bottom > wa.Bottom) OffsetRect(r, 0, CursorPos.Y - r.Height() - 2 - r.Top);
+            if (r.Left < wa.Left) OffsetRect(r, wa.Left - r.Left, 0);
+            if (r.Top < wa.Top) OffsetRect(r, 0, wa.Top - r.Top);
+        }
     hintWindow_->ActivateHintData(r, info.HintStr, info.HintData);
     hintShown_ = true;
     if (info.HideTimeout > 0)

@@ -263,6 +263,26 @@ TEST_F(GuiTest, MinimizeAndRestoreTheApplication)
     EXPECT_TRUE(main->Showing());
 }
 
+TEST_F(GuiTest, SizeLimitsHoldForCallsAndUserSizing)
+{
+    TForm* f = MakeForm(300, 200);
+    f->Constraints.MinWidth = 200;
+    f->Constraints.MaxWidth = 400;
+    f->SetBounds(100, 100, 250, 250);
+    f->Show();
+    f->SetWidth(1000);
+    EXPECT_EQ(f->Width(), 400);
+    f->SetWidth(10);
+    EXPECT_EQ(f->Width(), 200);
+    // Dragging the right edge of the frame.
+    const TPoint edge = TTestDriver::WindowPoint(f->GetHandle(), TPoint(f->Width() - 2, 100));
+    driver->Drag(edge, TPoint(edge.X + 500, edge.Y));
+    EXPECT_EQ(f->Width(), 400);
+    const TPoint edge2 = TTestDriver::WindowPoint(f->GetHandle(), TPoint(f->Width() - 2, 100));
+    driver->Drag(edge2, TPoint(edge2.X - 350, edge2.Y));
+    EXPECT_EQ(f->Width(), 200);
+}
+
 TEST_F(GuiTest, TimerOnTheVirtualClock)
 {
     TForm* f = MakeForm();
@@ -328,6 +348,18 @@ TEST_F(GuiTest, HintShowsAfterPauseAndHides)
     driver->AdvanceClock(Application->HintPause + 10);
     EXPECT_NE(dynamic_cast<TMyHint*>(Application->HintWindow()), nullptr);
     EXPECT_EQ(shown, "Short");
+    // Near the corner of the screen the hint stays on the work area.
+    f->SetBounds(1280 - 120, 994 - 60, 120, 60);
+    b->SetBounds(0, 0, 100, 30);
+    b->SetHint("A rather long hint text that needs room");
+    driver->MoveTo(TPoint(10, 10));
+    driver->MoveTo(b->ClientToScreen(TPoint(90, 20)));
+    driver->AdvanceClock(Application->HintPause + 10);
+    TRect hr;
+    GetWindowRect(Application->HintWindow()->GetHandle(), &hr);
+    EXPECT_LE(hr.Right, 1280);
+    EXPECT_LE(hr.Bottom, 994);
+    EXPECT_GE(hr.Left, 0);
 }
 
 TEST_F(GuiTest, ScreenFormsMonitorsAndStayOnTop)
