@@ -152,7 +152,12 @@ void TComponent::DestroyComponents()
     while (!components_.empty())
     {
         TComponent* c = components_.back();
-        Remove(c);
+        // Others hold links to a component that asked for free notification:
+        // announce its removal; the rest go quietly.
+        if ((c->state_ & csFreeNotification) || (state_ & csDesigning))
+            RemoveComponent(c);
+        else
+            Remove(c);
         delete c;
     }
 }
@@ -160,6 +165,9 @@ void TComponent::DestroyComponents()
 void TComponent::FreeNotification(TComponent* AComponent)
 {
     if (!AComponent || AComponent == this) return;
+    // Marked in any case: its owner then announces its removal even while
+    // the owner itself is being destroyed.
+    state_ |= csFreeNotification;
     // Components of the same owner already hear of each other through it.
     if (owner_ && AComponent->owner_ == owner_) return;
     if (std::find(freeNotifies_.begin(), freeNotifies_.end(), AComponent) == freeNotifies_.end())

@@ -86,7 +86,8 @@ public:
 
     void InsertComponent(TComponent* AComponent);
     void RemoveComponent(TComponent* AComponent);
-    // Deletes every owned component, the last first.
+    // Deletes every owned component, the last first. The removal of one that
+    // is marked csFreeNotification is announced to the others first.
     void DestroyComponents();
 
     // Both components hear of each other's removal.

@@ -86,6 +86,25 @@ TEST(Component, FreeNotificationClearsDanglingLinksBothWays)
     delete t2;   // must not notify the deleted user (ASan would catch it)
 }
 
+TEST(Component, SiblingLinksAreClearedWhileTheOwnerIsDestroyed)
+{
+    // `user` (made first, freed last) links to `target` of the same owner:
+    // when the owner goes, target goes first and user must hear of it.
+    gLog.clear();
+    struct Holder : Probe
+    {
+        using Probe::Probe;
+        ~Holder() override { EXPECT_EQ(link, nullptr) << "dangling link at destruction"; }
+    };
+    auto* owner = new TComponent(nullptr);
+    auto* user = new Holder(owner, "user");
+    auto* target = new Probe(owner, "target");
+    user->link = target;
+    target->FreeNotification(user);
+    EXPECT_TRUE(target->ComponentState() & csFreeNotification);
+    delete owner;
+}
+
 TEST(Component, NamesAreIdentifiersUniqueIgnoringCase)
 {
     TComponent root(nullptr);
