@@ -180,6 +180,13 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
         switch (par->codec_type) {
         case AVMEDIA_TYPE_VIDEO: {
             StoreToDict(&d, AVMEDIA_TYPE_VIDEO, AV_OPT_FLAG_VIDEO_PARAM | AV_OPT_FLAG_DECODING_PARAM);
+            if (st->disposition & AV_DISPOSITION_ATTACHED_PIC) {
+                // a cover picture: no frame size or rate of the output comes from it
+                forced = vdec;
+                if (Fvideo_disable)
+                    st->discard = AVDISCARD_ALL;
+                break;
+            }
             Fframe_width = par->width;
             Fframe_height = par->height;
             AVRational sar = st->sample_aspect_ratio.num ? st->sample_aspect_ratio : par->sample_aspect_ratio;
@@ -265,7 +272,11 @@ bool TCustomFFmpeg::CheckInputStreams(bool AFirstOnly, bool& AHasVideo, bool& AH
         AVFormatContext* ic = Finput_files[f]->ctx;
         for (unsigned i = 0; i < ic->nb_streams; i++) {
             switch (ic->streams[i]->codecpar->codec_type) {
-            case AVMEDIA_TYPE_VIDEO: AHasVideo = true; break;
+            case AVMEDIA_TYPE_VIDEO:
+                // a cover picture of an audio file is no video
+                if (!(ic->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC))
+                    AHasVideo = true;
+                break;
             case AVMEDIA_TYPE_AUDIO: AHasAudio = true; break;
             case AVMEDIA_TYPE_SUBTITLE: AHasSubtitle = true; break;
             case AVMEDIA_TYPE_DATA:
@@ -544,6 +555,9 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileRec& AOutput)
             ApplyPrivateOptionsTo('v', codec->priv_class, enc->priv_data);
         if (codec && codec->supported_framerates && !Fforce_fps)
             fr = codec->supported_framerates[ff::av_find_nearest_q_idx(fr, codec->supported_framerates)];
+        // MPEG-4 part 2 takes time bases up to 65535 only
+        if (codec && codec->id == AV_CODEC_ID_MPEG4 && (fr.num > 65535 || fr.den > 65535))
+            ff::av_reduce(&fr.num, &fr.den, fr.num, fr.den, 65535);
         enc->time_base = {fr.den, fr.num};
         enc->framerate = fr;
         enc->width = Fframe_width;

@@ -169,7 +169,8 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                     for (size_t i = 0; i < R.ist.size(); i++) {
                         TAVInputStream* c = R.ist[i];
                         if (!c->discard || c->st->discard == AVDISCARD_ALL ||
-                            c->st->codecpar->codec_type != type)
+                            c->st->codecpar->codec_type != type ||
+                            (c->st->disposition & AV_DISPOSITION_ATTACHED_PIC))
                             continue;
                         if (FJoinMode && c->file_index != seg)
                             continue;

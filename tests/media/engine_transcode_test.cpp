@@ -731,3 +731,23 @@ TEST_F(EngineTranscode, RtpOutputLogsTheSessionDescription)
     std::string sdp = log.Find("SDP:\r\n");
     EXPECT_NE(sdp.find("m=video 15004 RTP/AVP"), std::string::npos) << sdp;
 }
+
+TEST_F(EngineTranscode, CoverPictureOfAnAudioFile)
+{
+    std::string png = dir / "cover.png", mp3 = dir / "cover.mp3";
+    ASSERT_TRUE(MakeMedia("-f lavfi -i testsrc=size=64x64:duration=0.04 -frames:v 1", png));
+    ASSERT_TRUE(MakeMedia("-i " + Quote(Fixture("tone.mp3")) + " -i " + Quote(png) +
+                              " -map 0 -map 1 -c copy -disposition:v attached_pic",
+                          mp3));
+    for (const char* name : {"cover.avi", "cover.mp4", "cover.mkv"}) {
+        SCOPED_TRACE(name);
+        std::string out = dir / name;
+        Convert({{}, {mp3}, {}}, out);
+        EXPECT_EQ(Probe(out, "", "stream=codec_type"), "audio");  // the picture makes no video
+    }
+    // a video of an odd rate still encodes as MPEG-4
+    std::string odd = dir / "odd.mkv", out = dir / "odd.avi";
+    ASSERT_TRUE(MakeMedia("-f lavfi -i testsrc=size=160x120:rate=100000/1001:duration=0.2 -c:v ffv1", odd));
+    Convert({{}, {odd}, {{"vcodec", "mpeg4"}}}, out);
+    EXPECT_EQ(Probe(out, "v:0", "stream=codec_name"), "mpeg4");
+}
