@@ -6,6 +6,8 @@
 #include "platform/core/MainThread.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/os/Monitor.h"
+#include "platform/sys/Files.h"
+#include "platform/sys/Process.h"
 
 HCURSOR CursorHandleOf(TCursor c);
 
@@ -925,6 +927,21 @@ void TApplication::ShowException(std::exception_ptr E)
 int TApplication::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags)
 {
     return ::PlainMessageBox(Text, Caption, Flags);
+}
+
+bool TApplication::HelpContext(int Context)
+{
+    bool callHelp = true;
+    if (OnHelp)
+    {
+        const bool r = OnHelp(1, Context, callHelp);
+        if (!callHelp) return r;
+    }
+    std::string file = HelpFile;
+    if (Screen && Screen->ActiveForm() && !Screen->ActiveForm()->HelpFile.empty())
+        file = Screen->ActiveForm()->HelpFile;
+    if (file.empty() || !sys::FileExists(file)) return false;
+    return sys::OpenWithSystem(file);
 }
 
 void TApplication::Minimize()

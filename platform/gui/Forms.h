@@ -76,6 +76,7 @@ public:
     void SetActiveControl(TWinControl* c);
     bool KeyPreview = false;
     std::string HelpFile;
+    int HelpContext = 0;
     bool Active() const { return active_; }
     bool Modal() const { return modal_; }
     TCanvas* Canvas() { return canvas_.get(); }
@@ -274,6 +275,11 @@ public:
     HWND Handle();
     std::string Title;
     std::string HelpFile;
+    // Help for a context: OnHelp when set (true from it ends there), else the
+    // help file (the active form's, or the application's) is opened with the
+    // desktop's viewer. False when there is no help to show.
+    bool HelpContext(int Context);
+    std::function<bool(UINT Command, int Data, bool& CallHelp)> OnHelp;
     TIcon* Icon() { return icon_.get(); }
     bool Active() const;
     void Minimize();

@@ -9,6 +9,10 @@
 #include "platform/core/MainThread.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/ExtCtrls.h"
+#include "platform/sys/Process.h"
+
+#include <filesystem>
+#include <fstream>
 
 namespace
 {
@@ -281,6 +285,37 @@ TEST_F(GuiTest, SizeLimitsHoldForCallsAndUserSizing)
     const TPoint edge2 = TTestDriver::WindowPoint(f->GetHandle(), TPoint(f->Width() - 2, 100));
     driver->Drag(edge2, TPoint(edge2.X - 350, edge2.Y));
     EXPECT_EQ(f->Width(), 200);
+}
+
+TEST_F(GuiTest, HelpContextOpensTheHelpFileThroughTheSystem)
+{
+    struct Recorder : sys::ILauncher
+    {
+        std::vector<std::vector<std::string>> calls;
+        bool Launch(const std::vector<std::string>& argv, bool) override
+        {
+            calls.push_back(argv);
+            return true;
+        }
+    };
+    auto rec = std::make_shared<Recorder>();
+    auto old = sys::SetLauncher(rec);
+    const std::string file = (std::filesystem::temp_directory_path() / "quorvel help 帮助.html").string();
+    { std::ofstream(file) << "<html></html>"; }
+    EXPECT_FALSE(Application->HelpContext(5));             // no help file: nothing
+    Application->HelpFile = file;
+    EXPECT_TRUE(Application->HelpContext(5));
+    ASSERT_EQ(rec->calls.size(), 1u);
+    EXPECT_EQ(rec->calls[0].back(), file);
+    Application->HelpFile = file + ".missing";
+    EXPECT_FALSE(Application->HelpContext(5));
+    int asked = 0;
+    Application->OnHelp = [&](UINT, int data, bool& call) { asked = data; call = false; return true; };
+    EXPECT_TRUE(Application->HelpContext(7));
+    EXPECT_EQ(asked, 7);
+    EXPECT_EQ(rec->calls.size(), 1u);
+    sys::SetLauncher(old);
+    std::filesystem::remove(file);
 }
 
 TEST_F(GuiTest, TimerOnTheVirtualClock)
