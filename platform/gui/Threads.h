@@ -21,7 +21,11 @@ int ThreadPriorityToNice(TThreadPriority p);
 class TThread : public TObject
 {
 public:
-    // A suspended thread runs once Start (or Resume) is called.
+    // A suspended thread runs once Start (or Resume) is called. A thread
+    // created running starts inside this constructor, before a derived
+    // class's constructor has run, and Execute is virtual: derived classes
+    // therefore pass true and call Start() at the end of their own
+    // constructor (which is how "created running" is written here).
     explicit TThread(bool CreateSuspended);
     // Deleting a thread that runs asks it to terminate and waits for it; calls
     // it queued that have not run yet are dropped. The
