@@ -1512,6 +1512,16 @@ void TWinControl::Broadcast(TMessage& m)
     }
 }
 
+void TWinControl::ScrollBy(int dx, int dy)
+{
+    if (dx == 0 && dy == 0) return;
+    DisableAlign();
+    for (TControl* c : std::vector<TControl*>(controls_))
+        c->SetBounds(c->left_ + dx, c->top_ + dy, c->width_, c->height_);
+    alignLevel_--;   // no re-alignment: the children keep their scrolled places
+    Invalidate();
+}
+
 void TWinControl::NotifyControls(UINT msg)
 {
     TMessage m;

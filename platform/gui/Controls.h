@@ -485,6 +485,8 @@ public:
     // Sends the message to every child control until one answers non-zero.
     void Broadcast(TMessage& m);
     void NotifyControls(UINT msg);
+    // Moves every child by (dx, dy) and repaints (a scrolled view of them).
+    void ScrollBy(int dx, int dy);
 
     // ---- alignment ----
     void DisableAlign() { ++alignLevel_; }

@@ -87,6 +87,11 @@ TEST_F(GuiTest, AlignFollowsResizeVisibilityAndAnchors)
     EXPECT_EQ(client->BoundsRect(), Bounds(0, 0, 500, 400));
     top->SetVisible(true);
     EXPECT_EQ(client->BoundsRect(), Bounds(0, 20, 500, 380));
+    // Scrolling moves the free children and keeps them there.
+    const TRect before = anchored->BoundsRect();
+    f->ScrollBy(-5, 7);
+    EXPECT_EQ(anchored->BoundsRect(), (TRect(before.Left - 5, before.Top + 7, before.Right - 5, before.Bottom + 7)));
+    f->ScrollBy(5, -7);
     // Alignment can be held back and done once.
     f->DisableAlign();
     top->SetHeight(50);
