@@ -208,7 +208,10 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
                 Log(llInfo, Fmt("Seems stream %d codec frame rate differs from container frame rate: %2.2f (%d/%d) -> "
                                 "%2.2f (%d/%d)",
                                 (int)i, av_q2d(cr), cr.num, cr.den, av_q2d(sr), sr.num, sr.den));
-            Fframe_rate = sr;
+            // the stream's real rate; a variable-rate stream's tick rate is no frame rate
+            Fframe_rate = ff::av_guess_frame_rate(c, st, nullptr);
+            if (Fframe_rate.num <= 0 || Fframe_rate.den <= 0)
+                Fframe_rate = sr;
             forced = vdec;
             if (Fvideo_disable)
                 st->discard = AVDISCARD_ALL;
