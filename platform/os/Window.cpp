@@ -2172,6 +2172,13 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (n->bid) BE().SetTitle(n->bid, n->text);
         if ((n->style & WS_CAPTION) == WS_CAPTION) DefaultNcPaint(n);
         return TRUE;
+    case WM_SETREDRAW:
+        // Drawing is switched off by taking the visible style away without
+        // hiding the window (what is on the screen stays); the caller repaints
+        // when it switches drawing on again.
+        if (wp) n->style |= WS_VISIBLE;
+        else n->style &= ~WS_VISIBLE;
+        return 0;
     case WM_GETTEXTLENGTH:
         return LRESULT(n->text.size());
     case WM_GETTEXT:

@@ -186,3 +186,22 @@ TEST_F(OsPaint, ScrollWindowMovesTheChildrenAndRepaints)
     EXPECT_TRUE(Is(drv.PixelAt(TPoint(25, 15)), kBlue));
     EXPECT_TRUE(Is(drv.PixelAt(TPoint(55, 15)), kRed));
 }
+
+TEST_F(OsPaint, SetRedrawSuspendsPaintingWithoutHiding)
+{
+    HWND w = Top("w", Bounds(0, 0, 100, 100));
+    PaintWith(w, kRed);
+    InvalidateRect(w, nullptr, TRUE);
+    drv.PumpUntilIdle();
+    SendMessage(w, WM_SETREDRAW, FALSE, 0);
+    PaintWith(w, kBlue);
+    log.Clear();
+    InvalidateRect(w, nullptr, TRUE);
+    drv.PumpUntilIdle();
+    EXPECT_EQ(log.Count(w, WM_PAINT), 0);
+    EXPECT_TRUE(Is(drv.PixelAt(TPoint(50, 50)), kRed)) << "what was on the screen stays";
+    SendMessage(w, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    drv.PumpUntilIdle();
+    EXPECT_TRUE(Is(drv.PixelAt(TPoint(50, 50)), kBlue));
+}
