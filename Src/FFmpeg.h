@@ -80,7 +80,7 @@ std::string FindBuiltInPreset(const std::string& AName);
 
 // A bit-stream filter asked for by "absf"/"vbsf"/"sbsf": the filter's name and
 // the argument text after its "=".
-struct TBitStreamFilterSpec
+struct TBitStreamFilterItem
 {
     std::string Name;
     std::string Args;
@@ -103,7 +103,7 @@ struct TOutputStreamSetup
     const AVCodec* codec = nullptr;     // encoder chosen (nullptr: by codec id, or copy)
     bool stream_copy = false;
     float quality = 0;                  // fixed quantizer in lambda units, 0 = none
-    std::vector<TBitStreamFilterSpec> bsfs;
+    std::vector<TBitStreamFilterItem> bsfs;
     AVDictionary* enc_opts = nullptr;   // generic and private options for avcodec_open2 (owned)
 };
 
@@ -296,7 +296,7 @@ public:
     int Fvideo_channel = 0;
     std::string Fvideo_standard;
     bool Fforce_fps = false;
-    std::vector<TBitStreamFilterSpec> Fvideo_bitstream_filters;
+    std::vector<TBitStreamFilterItem> Fvideo_bitstream_filters;
 
     int Faudio_sample_rate = 44100;
     int Faudio_channels = 2;
@@ -311,14 +311,14 @@ public:
     int Faudio_sync_method = 0;
     float Faudio_drift_threshold = 0.1f;
     int Faudio_volume = 256;
-    std::vector<TBitStreamFilterSpec> Faudio_bitstream_filters;
+    std::vector<TBitStreamFilterItem> Faudio_bitstream_filters;
 
     bool Fsubtitle_disable = false;
     std::string Fsubtitle_codec_name;
     int Fsubtitle_stream_copy = 0;
     uint32_t Fsubtitle_codec_tag = 0;
     std::string Fsubtitle_language;
-    std::vector<TBitStreamFilterSpec> Fsubtitle_bitstream_filters;
+    std::vector<TBitStreamFilterItem> Fsubtitle_bitstream_filters;
 
     float Fmux_preload = 0.5f;
     float Fmux_max_delay = 0.7f;

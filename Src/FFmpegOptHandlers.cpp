@@ -224,7 +224,7 @@ void TCustomFFmpeg::OptBitStreamFilter(const std::string& AKey, const std::strin
 {
     if (AValue.empty() || AValue[0] == '=')
         return;
-    TBitStreamFilterSpec f;
+    TBitStreamFilterItem f;
     auto eq = AValue.find('=', 1);
     f.Name = eq == std::string::npos ? AValue : AValue.substr(0, eq);
     if (eq != std::string::npos)
