@@ -2485,15 +2485,16 @@ void CookMouse(const RawEvent& e)
         }
     }
 
+    // A disabled window only hears about the cursor (and beeps on a press).
+    if (hit == HTERROR && !cap)
+    {
+        SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(int(hit), int(mouseMsg)));
+        return;
+    }
     // Mouse activation for a press in a window that is not active.
     if (e.kind == RawEvent::Button && e.down && !cap)
     {
         WindowNode* root = Root(target);
-        if (hit == HTERROR)
-        {
-            SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(int(hit), int(mouseMsg)));
-            return;
-        }
         if (root != gActive && !root->messageOnly)
         {
             LRESULT r = SendMessage(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(root),
