@@ -751,3 +751,29 @@ TEST_F(EngineTranscode, CoverPictureOfAnAudioFile)
     Convert({{}, {odd}, {{"vcodec", "mpeg4"}}}, out);
     EXPECT_EQ(Probe(out, "v:0", "stream=codec_name"), "mpeg4");
 }
+
+TEST_F(EngineTranscode, AudioOnlyProgress)
+{
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(Fixture("tone.mp3")));
+    e->ParseOption("acodec", "libmp3lame");
+    e->ReportInterval = 0;
+    int n = 0;
+    bool sawStart = false;
+    int64_t lastCur = 0, total = 0;
+    e->OnProgress = [&](TObject*, int, int frame, int fps, float q, float, int64_t, int64_t cur, int64_t tot) {
+        EXPECT_EQ(frame, -1);
+        EXPECT_EQ(fps, -1);
+        EXPECT_FLOAT_EQ(q, -1.0f);
+        sawStart = sawStart || cur == 10000;  // nothing written yet: 0.01 s
+        lastCur = cur;
+        total = tot;
+        n++;
+    };
+    ASSERT_GT(e->OpenOutputFile(dir / "tone.mp3"), 0);
+    e->StartConvert(false);
+    ASSERT_FALSE(e->FatalException()) << e->FatalMessage();
+    EXPECT_GT(n, 2);
+    EXPECT_TRUE(sawStart);
+    EXPECT_EQ(lastCur, total);
+}
