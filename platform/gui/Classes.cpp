@@ -18,6 +18,89 @@ std::string ClassNameOf(const TObject* obj)
     return status == 0 && d ? std::string(d.get()) : std::string(mangled);
 }
 
+// ---- TList ----------------------------------------------------------------
+
+void TList::Check(int Index, int limit) const
+{
+    if (Index < 0 || Index >= limit)
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+}
+
+void* TList::Items(int Index) const
+{
+    Check(Index, Count());
+    return items_[std::size_t(Index)];
+}
+
+void TList::SetItems(int Index, void* Item)
+{
+    Check(Index, Count());
+    items_[std::size_t(Index)] = Item;
+}
+
+int TList::Add(void* Item)
+{
+    items_.push_back(Item);
+    return Count() - 1;
+}
+
+void TList::Insert(int Index, void* Item)
+{
+    Check(Index, Count() + 1);
+    items_.insert(items_.begin() + Index, Item);
+}
+
+void TList::Delete(int Index)
+{
+    Check(Index, Count());
+    items_.erase(items_.begin() + Index);
+}
+
+int TList::Remove(void* Item)
+{
+    int i = IndexOf(Item);
+    if (i >= 0) Delete(i);
+    return i;
+}
+
+void* TList::Extract(void* Item)
+{
+    return Remove(Item) >= 0 ? Item : nullptr;
+}
+
+int TList::IndexOf(const void* Item) const
+{
+    auto it = std::find(items_.begin(), items_.end(), Item);
+    return it == items_.end() ? -1 : int(it - items_.begin());
+}
+
+void TList::Exchange(int Index1, int Index2)
+{
+    Check(Index1, Count());
+    Check(Index2, Count());
+    std::swap(items_[std::size_t(Index1)], items_[std::size_t(Index2)]);
+}
+
+void TList::Move(int CurIndex, int NewIndex)
+{
+    Check(CurIndex, Count());
+    Check(NewIndex, Count());
+    void* p = items_[std::size_t(CurIndex)];
+    items_.erase(items_.begin() + CurIndex);
+    items_.insert(items_.begin() + NewIndex, p);
+}
+
+void TList::Pack()
+{
+    items_.erase(std::remove(items_.begin(), items_.end(), nullptr), items_.end());
+}
+
+void TList::Sort(const std::function<int(void*, void*)>& Compare)
+{
+    if (!Compare) return;
+    std::stable_sort(items_.begin(), items_.end(), [&](void* a, void* b) { return Compare(a, b) < 0; });
+}
+
 // ---- TPersistent -----------------------------------------------------------
 
 void TPersistent::Assign(const TPersistent* Source)

@@ -10,6 +10,9 @@
 class TPersistent;
 class TComponent;
 
+// A list of untyped pointers (it owns nothing). Index errors raise EListError.
+class TList;
+
 // The basic event: called with the object that raised it.
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 // A method without parameters, as handed to TThread::Synchronize / Queue.
@@ -17,6 +20,37 @@ using TThreadMethod = std::function<void()>;
 
 class EComponentError : public Exception { public: using Exception::Exception; };
 class EListError : public Exception { public: using Exception::Exception; };
+
+class TList
+{
+public:
+    int Count() const { return int(items_.size()); }
+    void* Items(int Index) const;
+    void SetItems(int Index, void* Item);
+    void* operator[](int Index) const { return Items(Index); }
+    int Add(void* Item);
+    void Insert(int Index, void* Item);
+    void Delete(int Index);
+    // Removes the first occurrence; returns its index or -1.
+    int Remove(void* Item);
+    // Removes the first occurrence and returns the item (nullptr when absent).
+    void* Extract(void* Item);
+    int IndexOf(const void* Item) const;
+    void Clear() { items_.clear(); }
+    void Exchange(int Index1, int Index2);
+    void Move(int CurIndex, int NewIndex);
+    void* First() const { return Items(0); }
+    void* Last() const { return Items(Count() - 1); }
+    // Drops the nullptr entries.
+    void Pack();
+    // Compare returns <0, 0, >0; equal items keep their order.
+    void Sort(const std::function<int(void*, void*)>& Compare);
+    std::vector<void*>& List() { return items_; }
+
+private:
+    void Check(int Index, int limit) const;
+    std::vector<void*> items_;
+};
 
 // Readable class name of an object, for messages.
 std::string ClassNameOf(const TObject* obj);

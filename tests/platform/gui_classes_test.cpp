@@ -203,4 +203,29 @@ TEST(Collection, OwnsItemsKeepsIdsAndBatchesUpdates)
     EXPECT_THROW(copy.Assign(&comp), EConvertError);
 }
 
+TEST(List, PointerListOperations)
+{
+    int a = 1, b = 2, c = 3;
+    TList l;
+    l.Add(&c);
+    l.Add(&a);
+    l.Insert(1, &b);
+    l.Add(nullptr);
+    EXPECT_EQ(l.Count(), 4);
+    l.Pack();
+    EXPECT_EQ(l.Count(), 3);
+    l.Sort([](void* x, void* y) { return *static_cast<int*>(x) - *static_cast<int*>(y); });
+    EXPECT_EQ(l.First(), &a);
+    EXPECT_EQ(l.Last(), &c);
+    l.Move(0, 2);
+    EXPECT_EQ(l.IndexOf(&a), 2);
+    EXPECT_EQ(l.Extract(&b), &b);
+    EXPECT_EQ(l.Extract(&b), nullptr);
+    EXPECT_EQ(l.Remove(&c), 0);
+    EXPECT_THROW(l.Items(1), EListError);
+    EXPECT_THROW(l.Insert(3, &a), EListError);
+    l.Clear();
+    EXPECT_THROW(l.First(), EListError);
+}
+
 } // namespace
