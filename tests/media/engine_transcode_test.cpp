@@ -777,3 +777,19 @@ TEST_F(EngineTranscode, AudioOnlyProgress)
     EXPECT_TRUE(sawStart);
     EXPECT_EQ(lastCur, total);
 }
+
+TEST_F(EngineTranscode, NoProgressBeforeTheFirstPicture)
+{
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+    e->ParseOption("vcodec", "mpeg4");
+    e->ParseOption("vframes", "0");
+    e->ReportInterval = 0;
+    int n = 0;
+    e->OnProgress = [&](TObject*, int, int, int, float, float, int64_t, int64_t, int64_t) { n++; };
+    ASSERT_GT(e->OpenOutputFile(dir / "none.avi"), 0);
+    e->StartConvert(false);
+    EXPECT_FALSE(e->FatalException()) << e->FatalMessage();
+    EXPECT_TRUE(e->Finished());
+    EXPECT_EQ(n, 0);
+}
