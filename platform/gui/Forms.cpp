@@ -530,6 +530,10 @@ void TCustomForm::Dispatch(TMessage& m)
     {
         const bool on = LOWORD(m.WParam) != WA_INACTIVE;
         active_ = on;
+        // The other window: is it one of the program's?
+        HWND other = reinterpret_cast<HWND>(m.LParam);
+        const bool otherOurs = other && FindControl(other) != nullptr;
+        if (Application && !otherOurs) Application->SetAppActive(on);
         if (on)
         {
             if (Screen) Screen->SetActiveForm(this);
@@ -974,6 +978,14 @@ void TApplication::Restore()
         if (f->GetVisible() && f->HandleAllocated()) ShowWindow(f->GetHandle(), SW_SHOWNA);
     hiddenByMinimize_.clear();
     if (OnRestore) OnRestore(this);
+}
+
+void TApplication::SetAppActive(bool active)
+{
+    if (appActive_ == active) return;
+    appActive_ = active;
+    if (active && OnActivate) OnActivate(this);
+    if (!active && OnDeactivate) OnDeactivate(this);
 }
 
 void TApplication::BringToFront()

@@ -328,6 +328,9 @@ public:
     TNotifyEvent OnRestore;
 
     void ControlDestroyed(TControl* c);
+    // Called by forms as the activation moves: the program as a whole gained
+    // (true) or lost (false) the activation; fires OnActivate / OnDeactivate.
+    void SetAppActive(bool active);
     // Runs idle work: frees cached DCs, re-checks the mouse control, OnIdle.
     bool Idle();
 
@@ -357,6 +360,7 @@ private:
     std::uintptr_t hintTimer_ = 0;
     bool hintShown_ = false;
     bool showHint_ = true;
+    bool appActive_ = false;
     bool hintHideTimer_ = false;
     int inException_ = 0;
 };

@@ -412,9 +412,14 @@ TEST_F(GuiTest, ScreenFormsMonitorsAndStayOnTop)
     EXPECT_THROW(Screen->Monitors(2), EListError);
     b->SetFormStyle(fsStayOnTop);
     b->SetPosition(poScreenCenter);
+    std::vector<std::string> appEvents;
+    Application->OnActivate = [&](TObject*) { appEvents.push_back("activate"); };
+    Application->OnDeactivate = [&](TObject*) { appEvents.push_back("deactivate"); };
     a->Show();
     b->Show();
     a->BringToFront();
+    // Moving between the program's own forms is no activation of the program.
+    EXPECT_EQ(appEvents, std::vector<std::string>{"activate"});
     EXPECT_TRUE(GetWindowLong(b->GetHandle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetTopWindow(nullptr), b->GetHandle());   // stays above the active form
     EXPECT_EQ(Screen->ActiveForm(), a);
