@@ -316,8 +316,9 @@ TEST_F(EngineTranscode, StopOnAThreadEndsNotFinished)
     TThread* t = e->StartConvert(true);
     ASSERT_NE(t, nullptr);
     t->Start();
-    while (frames < 5)
+    for (int i = 0; i < 24000 && frames < 5 && !terminated; i++)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_GE(frames, 5);
     e->Pause();
     EXPECT_TRUE(e->Paused());
     int at = frames;
@@ -513,7 +514,7 @@ TEST_F(EngineTranscode, StopFromTheRunsOwnHandler)
         TThread* t = e->StartConvert(threaded);
         if (threaded)
             t->Start();
-        EXPECT_EQ(done.WaitFor(20000), TWaitResult::wrSignaled);
+        EXPECT_EQ(done.WaitFor(120000), TWaitResult::wrSignaled);
         e->Stop(true);
         EXPECT_FALSE(e->Finished());
         EXPECT_FALSE(e->FatalException()) << e->FatalMessage();
@@ -588,7 +589,7 @@ TEST_F(EngineTranscode, SeveralEnginesAtOnce)
     }
     for (auto& e : engines)
         e->StartConvert(true)->Start();
-    for (int i = 0; i < 2000 && ended < 4; i++)
+    for (int i = 0; i < 12000 && ended < 4; i++)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ended, 4);
     for (int i = 0; i < 4; i++) {
