@@ -149,8 +149,8 @@ public:
     TMenuItem* Items() const { return items_; }
     TCustomImageList* Images() const { return images_; }
     // Sets the image list (forgotten automatically when it is freed).
-    template <class TList>
-    void SetImages(TList* Value) { SetImagesComponent(Value, Value); }
+    template <class TImages>
+    void SetImages(TImages* Value) { SetImagesComponent(Value, Value); }
     TMenuAutoFlag AutoLineReduction() const { return autoLineReduction_; }
     void SetAutoLineReduction(TMenuAutoFlag Value) { autoLineReduction_ = Value; }
 
