@@ -66,6 +66,11 @@ public:
     virtual void Text(const std::string& utf8) = 0;
     virtual void CloseRequest(TopLevelId id) = 0;
     virtual void Exposed(TopLevelId id, const TRect& r) = 0;
+    // The screen gave a window the activation or took it away (another
+    // program, the window manager).
+    virtual void Activated(TopLevelId id, bool active) = 0;
+    // The screen moved or sized a window itself (desktop coordinates).
+    virtual void Configured(TopLevelId id, const TRect& bounds) = 0;
 };
 
 class IBackend

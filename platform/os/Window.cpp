@@ -2622,6 +2622,28 @@ public:
         for (WindowNode* t : gTop)
             if (t->bid == id) Present(t, r);
     }
+    void Activated(backend::TopLevelId id, bool active) override
+    {
+        WindowNode* t = ByBackendId(id);
+        if (!t) return;
+        if (active && gActive != t && CanActivate(t)) ActivateWindow(t, WA_ACTIVE);
+        else if (!active && gActive == t) ActivateWindow(nullptr, WA_INACTIVE);
+    }
+    void Configured(backend::TopLevelId id, const TRect& bounds) override
+    {
+        WindowNode* t = ByBackendId(id);
+        if (!t || t->rect == bounds) return;
+        SetWindowPos(t, nullptr, bounds.Left, bounds.Top, bounds.Width(), bounds.Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+private:
+    static WindowNode* ByBackendId(backend::TopLevelId id)
+    {
+        for (WindowNode* t : gTop)
+            if (t->bid == id) return t;
+        return nullptr;
+    }
 };
 OsSink gSink;
 } // namespace

@@ -124,3 +124,32 @@ TEST_F(OsPosition, OwnedWindowsFollowTheirOwner)
     EXPECT_TRUE(IsWindowVisible(hint));
     EXPECT_EQ(log.Last(hint, WM_SHOWWINDOW)->lp, 3) << "SW_PARENTOPENING";
 }
+
+TEST_F(OsPosition, TheScreenCanActivateMoveAndCloseWindows)
+{
+    // What a real backend reports: the window manager activating, moving or
+    // closing one of the program's windows.
+    HWND a = Top("A", Bounds(0, 0, 100, 100));
+    HWND b = Top("B", Bounds(200, 0, 100, 100));
+    auto idOf = [&](HWND h) {
+        for (backend::TopLevelId id : drv.Desktop().ZOrder())
+            if (drv.Desktop().Info(id)->Bounds == [&] { TRect r; GetWindowRect(h, &r); return r; }()) return id;
+        return backend::TopLevelId(0);
+    };
+    backend::TopLevelId ida = idOf(a);
+    ASSERT_NE(ida, 0u);
+    osinput::Sink().Activated(ida, true);
+    EXPECT_EQ(GetActiveWindow(), a);
+    osinput::Sink().Activated(ida, false);
+    EXPECT_EQ(GetActiveWindow(), nullptr);
+    log.Clear();
+    osinput::Sink().Configured(ida, Bounds(10, 20, 150, 120));
+    TRect r;
+    GetWindowRect(a, &r);
+    EXPECT_EQ(r, Bounds(10, 20, 150, 120));
+    EXPECT_EQ(log.Count(a, WM_SIZE), 1);
+    osinput::Sink().CloseRequest(ida);
+    drv.PumpUntilIdle();
+    EXPECT_FALSE(IsWindow(a));
+    EXPECT_TRUE(IsWindow(b));
+}
