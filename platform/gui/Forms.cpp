@@ -859,6 +859,8 @@ bool TApplication::Idle()
     bool done = true;
     try
     {
+        // A control that moved under a resting cursor gets its enter/leave too.
+        UpdateMouseControl();
         CheckSynchronize(0);
         if (OnIdle) OnIdle(this, done);
     }
