@@ -821,7 +821,6 @@ HWND SetParent(HWND child, HWND newParent)
     for (WindowNode* c = p; c; c = c->parent)
         if (c == n) return nullptr;   // would make a cycle
     WindowNode* old = n->parent;
-    TPoint scr = WindowOrigin(n);
     bool vis = (n->style & WS_VISIBLE) != 0;
     if (vis && old) InvalidateClient(old, TRegion(n->rect), true, 0);
     ZRemove(n);
@@ -831,15 +830,10 @@ HWND SetParent(HWND child, HWND newParent)
         n->bid = 0;
         n->surface.reset();
     }
+    // As on the system the program was made for, the window keeps its numbers:
+    // its rectangle is now read in the new parent's client coordinates.
     n->parent = p;
-    if (p)
-    {
-        n->owner = nullptr;
-        TPoint o = ClientOrigin(p);
-        n->rect = Bounds(scr.X - o.X, scr.Y - o.Y, n->rect.Width(), n->rect.Height());
-    }
-    else
-        n->rect = Bounds(scr.X, scr.Y, n->rect.Width(), n->rect.Height());
+    if (p) n->owner = nullptr;
     ZInsertTop(n);
     if (!p)
     {

@@ -153,3 +153,27 @@ TEST_F(OsPosition, TheScreenCanActivateMoveAndCloseWindows)
     EXPECT_FALSE(IsWindow(a));
     EXPECT_TRUE(IsWindow(b));
 }
+
+TEST_F(OsPosition, SetParentMovesAWindowBetweenParentsAndTheDesktop)
+{
+    HWND p1 = Top("p1", Bounds(0, 0, 200, 200));
+    HWND p2 = Top("p2", Bounds(300, 0, 200, 200));
+    HWND c = Child("c", p1, Bounds(10, 10, 30, 30));
+    EXPECT_EQ(SetParent(c, p2), p1);
+    EXPECT_EQ(GetParent(c), p2);
+    EXPECT_EQ(GetChildWindows(p1).size(), 0u);
+    TRect r;
+    GetWindowRect(c, &r);
+    EXPECT_EQ(r, Bounds(310, 10, 30, 30)) << "the same place inside the new parent";
+    drv.PumpUntilIdle();
+    EXPECT_EQ(WindowFromPoint(TPoint(320, 20)), c);
+    EXPECT_EQ(SetParent(p2, c), nullptr) << "no cycles";
+    // Out to the desktop: a top-level window with its own pixels.
+    SetParent(c, nullptr);
+    SetWindowLong(c, GWL_STYLE, (GetWindowLong(c, GWL_STYLE) & ~WS_CHILD) | WS_POPUP);
+    GetWindowRect(c, &r);
+    EXPECT_EQ(r, Bounds(10, 10, 30, 30));
+    EXPECT_EQ(GetChildWindows(nullptr).size(), 3u);
+    drv.PumpUntilIdle();
+    EXPECT_EQ(WindowFromPoint(TPoint(20, 20)), c);
+}
