@@ -96,6 +96,44 @@ TEST_F(GuiTest, SynchronizeFromThreadsDuringModalLoop)
     EXPECT_TRUE(allOnGui);
 }
 
+TEST_F(GuiTest, BoxShownFromASynchronisedCallKeepsServingOtherThreads)
+{
+    // A worker reports a failed task: the GUI thread shows the plain box from
+    // inside the synchronised call while another worker keeps synchronising.
+    Application->Title = "Quorvel";
+    std::atomic<int> served{0};
+    std::atomic<bool> reporterDone{false};
+    std::thread other;
+    int result = 0;
+    std::thread reporter([&] {
+        RunOnMainThread([&] { result = Application->MessageBox("Task 3 failed", Application->Title, MB_OK | MB_ICONWARNING); },
+                        true);
+        reporterDone = true;
+    });
+    bool started = false;
+    SetIdleHook([&] {
+        HWND ok = driver->FindByName("OK");
+        if (!ok) return false;
+        if (!started)
+        {
+            started = true;
+            other = std::thread([&] {
+                for (int i = 0; i < 20; ++i) RunOnMainThread([&] { ++served; }, true);
+            });
+            return true;
+        }
+        if (served < 20) return false;
+        EXPECT_EQ(GetWindowText(GetAncestor(ok, GA_ROOT)), "Quorvel");
+        driver->Click(ok);
+        return true;
+    });
+    while (!reporterDone) Application->HandleMessage();
+    reporter.join();
+    other.join();
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(served, 20);
+}
+
 TEST_F(GuiTest, MessageHookStackRemovedOutOfOrder)
 {
     TForm* f = MakeForm();
