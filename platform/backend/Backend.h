@@ -99,6 +99,8 @@ public:
     // (window coordinates) changed.
     virtual void Present(TopLevelId id, const TSurface& pixels, const TRect& dirty) = 0;
     virtual void SetCursorShape(int /*shape*/) {}
+    // A soft shadow below and right of the window (class style CS_DROPSHADOW).
+    virtual void SetDropShadow(TopLevelId /*id*/, bool /*on*/) {}
 
     virtual void SetClipboardText(const std::string& text) = 0;
     virtual std::string GetClipboardText() = 0;

@@ -345,6 +345,11 @@ void SyncLayer(WindowNode* n)
     BE().SetLayer(n->bid, a);
 }
 
+void SyncShadow(WindowNode* n)
+{
+    if (n->bid) BE().SetDropShadow(n->bid, (n->cls->wc.style & CS_DROPSHADOW) != 0);
+}
+
 void SyncVisible(WindowNode* n)
 {
     if (n->bid) BE().SetVisible(n->bid, VisibleDeep(n));
@@ -413,6 +418,9 @@ DWORD SetClassLong(HWND hwnd, int index, DWORD value)
     if (!n || index != GCL_STYLE) return 0;
     DWORD old = n->cls->wc.style;
     n->cls->wc.style = value;
+    // The drop shadow follows the class style of every window of the class.
+    for (WindowNode* t : gTop)
+        if (t->cls == n->cls) SyncShadow(t);
     return old;
 }
 
@@ -844,6 +852,7 @@ HWND SetParent(HWND child, HWND newParent)
         d.Title = n->text;
         n->bid = BE().CreateTopLevel(d, n->rect);
         SyncLayer(n);
+        SyncShadow(n);
         SyncZOrder();
         SyncVisible(n);
     }
@@ -1501,6 +1510,7 @@ HWND CreateWindowEx(DWORD exStyle, const std::string& className, const std::stri
         d.Title = windowName;
         n->bid = BE().CreateTopLevel(d, n->rect);
         SyncLayer(n);
+        SyncShadow(n);
         SyncZOrder();
     }
 

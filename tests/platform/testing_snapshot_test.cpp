@@ -119,6 +119,7 @@ TEST(TestingSnapshot, ShapedHalfTransparentPopupOverChineseText)
         {{230, 215}, kWhite, "inside the popup's box but outside its shape: the window below"},
         {{110, 290}, kWhite, "the form away from the text"},
         {{50, 50}, RGB(0, 64, 128), "the desktop"},
+        {{342, 170}, RGB(213, 213, 213), "the drop shadow right of the bar, faded with the popup"},
     };
     for (const Probe& p : probes)
     {

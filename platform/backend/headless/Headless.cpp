@@ -102,6 +102,12 @@ void THeadlessBackend::Present(TopLevelId id, const TSurface& pixels, const TRec
         std::copy(pixels.Row(y) + r.Left, pixels.Row(y) + r.Right, dst.Row(y) + r.Left);
 }
 
+void THeadlessBackend::SetDropShadow(TopLevelId id, bool on)
+{
+    auto it = wins_.find(id);
+    if (it != wins_.end()) it->second->shadow = on;
+}
+
 void THeadlessBackend::SetClipboardText(const std::string& text) { clipboard_ = text; }
 std::string THeadlessBackend::GetClipboardText() { return clipboard_; }
 
@@ -131,6 +137,7 @@ std::optional<THeadlessBackend::WindowInfo> THeadlessBackend::Info(TopLevelId id
     i.Visible = it->second->visible;
     i.Layer = it->second->layer;
     i.Shaped = it->second->shape.has_value();
+    i.Shadow = it->second->shadow;
     i.Title = it->second->desc.Title;
     return i;
 }
@@ -165,9 +172,32 @@ TSurface THeadlessBackend::Compose(const TRect& area) const
             s.Offset(w.bounds.Left, w.bounds.Top);
             vis &= s;
         }
+        TRegion full = vis;
         vis &= TRegion(area);
         const TLayerAttrs& L = w.layer;
         int k = (L.Layered && L.UseAlpha) ? L.Alpha : 255;
+        if (w.shadow && !(L.Layered && L.PerPixel))
+        {
+            // The shadow: the window's shape moved 4 pixels down and right,
+            // darkening what is below by a third (less when the window fades).
+            constexpr int kOffset = 4;
+            TRegion sh = full;
+            sh.Offset(kOffset, kOffset);
+            sh -= full;
+            sh &= TRegion(area);
+            int dark = 85 * k / 255;
+            for (const TRect& r : sh.Rects())
+                for (int y = r.Top; y < r.Bottom; ++y)
+                {
+                    TPixel* dst = out.Row(y - area.Top);
+                    for (int x = r.Left; x < r.Right; ++x)
+                    {
+                        TPixel& d = dst[x - area.Left];
+                        d = MakePixel(BYTE(PixelR(d) * (255 - dark) / 255), BYTE(PixelG(d) * (255 - dark) / 255),
+                                      BYTE(PixelB(d) * (255 - dark) / 255), 255);
+                    }
+                }
+        }
         for (const TRect& r : vis.Rects())
             for (int y = r.Top; y < r.Bottom; ++y)
             {

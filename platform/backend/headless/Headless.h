@@ -41,6 +41,7 @@ public:
         bool Visible = false;
         TLayerAttrs Layer;
         bool Shaped = false;
+        bool Shadow = false;
         std::string Title;
     };
     std::optional<WindowInfo> Info(TopLevelId id) const;
@@ -62,6 +63,7 @@ public:
     void SetLayer(TopLevelId id, const TLayerAttrs& attrs) override;
     void Present(TopLevelId id, const TSurface& pixels, const TRect& dirty) override;
     void SetCursorShape(int shape) override { cursor_ = shape; }
+    void SetDropShadow(TopLevelId id, bool on) override;
     void SetClipboardText(const std::string& text) override;
     std::string GetClipboardText() override;
     void SetInputSink(IInputSink* sink) override { sink_ = sink; }
@@ -76,6 +78,7 @@ private:
         bool visible = false;
         TLayerAttrs layer;
         std::optional<TRegion> shape;
+        bool shadow = false;
         TSurface pixels;
     };
     std::vector<TMonitorDesc> monitors_;
