@@ -281,7 +281,8 @@ public:
     void SetParentColor(bool v);
     std::string GetHint() const { return hint_; }
     void SetHint(const std::string& v) { hint_ = v; }
-    bool GetShowHint() const { return showHint_; }
+    // With ParentShowHint the parent's (effective) value.
+    bool GetShowHint() const { return parentShowHint_ && parent_ ? EffectiveShowHint() : showHint_; }
     void SetShowHint(bool v);
     bool GetParentShowHint() const { return parentShowHint_; }
     void SetParentShowHint(bool v);

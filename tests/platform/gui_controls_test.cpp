@@ -297,6 +297,31 @@ TEST_F(GuiTest, WindowProcReplaceableAndChainedAndNotificationsMeaning)
     EXPECT_EQ(CN_CTLCOLOREDIT, 0xBD33u);
 }
 
+TEST_F(GuiTest, ParentColourFontAndShowHint)
+{
+    TForm* f = MakeForm();
+    auto* panel = new TTestBox(f);
+    panel->SetParent(f);
+    auto* child = new TTestGraphic(f);
+    child->SetParent(panel);
+    panel->SetParentColor(true);
+    child->SetParentColor(true);
+    f->SetColor(clTeal);
+    EXPECT_EQ(panel->GetColor(), clTeal);
+    EXPECT_EQ(child->GetColor(), clTeal);      // through two levels
+    f->SetShowHint(true);
+    EXPECT_TRUE(child->GetShowHint());
+    child->SetShowHint(false);                 // its own value now
+    EXPECT_FALSE(child->GetParentShowHint());
+    EXPECT_FALSE(child->GetShowHint());
+    f->Font()->SetName("Tahoma");
+    EXPECT_EQ(child->Font()->GetName(), "Tahoma");
+    child->SetParentFont(false);
+    child->Font()->SetName("Arial");
+    child->SetParentFont(true);                // back to the parent's font
+    EXPECT_EQ(child->Font()->GetName(), "Tahoma");
+}
+
 TEST_F(GuiTest, ContextPopupAndCancelMode)
 {
     TForm* f = MakeForm();
