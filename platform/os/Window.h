@@ -4,7 +4,7 @@
 // and window device contexts, focus, activation, capture, keyboard and mouse
 // state, timers, window regions, layered windows, caret and clipboard.
 //
-// Everything here runs on the GUI thread, except PostMessage and
+// Everything here runs on the GUI thread, except PostMessage, PostQuitMessage and
 // SendMessage, which may be called from any thread (a SendMessage from another
 // thread runs on the GUI thread and waits for it).
 #pragma once
@@ -190,7 +190,7 @@ HDC GetWindowDC(HWND hwnd);
 // / DCX_EXCLUDERGN; DCX_WINDOW gives a whole-window DC.
 HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags);
 int ReleaseDC(HWND hwnd, HDC dc);
-// Whether the GUI painted into the window since the last call (for tests).
+// The window a DC of GetDC, GetWindowDC, GetDCEx or BeginPaint draws on.
 HWND WindowFromDC(HDC dc);
 
 // ---- focus, activation, capture ---------------------------------------------------------
