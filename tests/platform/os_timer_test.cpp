@@ -134,3 +134,37 @@ TEST_F(OsTimer, GetMessageWaitsForTimersAndWakesForOtherThreads)
     }
     sender.join();
 }
+
+TEST_F(OsTimer, AProgramsMessageLoopRunsToItsEndOnTheVirtualClock)
+{
+    // The loop a program runs: a fade timer steps ten times, then the window
+    // closes itself and the loop ends with the exit code posted on destroy.
+    HWND w = Top("W", Bounds(0, 0, 100, 100));
+    int steps = 0;
+    log.handlers[{w, WM_TIMER}] = [&](HWND h, UINT, WPARAM, LPARAM) {
+        if (++steps == 10)
+        {
+            KillTimer(h, 1);
+            PostMessage(h, WM_CLOSE, 0, 0);
+        }
+        return LRESULT(0);
+    };
+    log.handlers[{w, WM_DESTROY}] = [](HWND, UINT, WPARAM, LPARAM) {
+        PostQuitMessage(7);
+        return LRESULT(0);
+    };
+    SetTimer(w, 1, 25);
+    std::uint64_t t0 = Clock::Now();
+    MSG m;
+    int r;
+    while ((r = GetMessage(&m, nullptr, 0, 0)) > 0)
+    {
+        TranslateMessage(&m);
+        DispatchMessage(&m);
+    }
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(m.wParam, 7u);
+    EXPECT_EQ(steps, 10);
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(Clock::Now() - t0, 250u) << "time moved only as far as the timers needed";
+}
