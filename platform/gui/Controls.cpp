@@ -1070,21 +1070,35 @@ void TWinControl::DefaultHandler(TMessage& m)
         break;
     default: break;
     }
-    if (m.Msg >= CN_BASE && m.Msg < CN_BASE + 0x400)
+    switch (m.Msg)
     {
-        // An unanswered reflected notification: the control's colours for
-        // colour requests, nothing for the rest.
-        const UINT orig = m.Msg - CN_BASE;
-        if (orig == WM_CTLCOLOREDIT || orig == WM_CTLCOLORLISTBOX || orig == WM_CTLCOLORSTATIC)
-        {
-            HDC dc = reinterpret_cast<HDC>(m.WParam);
-            SetTextColor(dc, ColorToRGB(font_->GetColor()));
-            SetBkColor(dc, ColorToRGB(brush_->GetColor()));
-            m.Result = LRESULT(brush_->GetHandle());
-            return;
-        }
-        if (defWndProc_) m.Result = defWndProc_(handle_, orig, m.WParam, m.LParam);
+    // An unanswered reflected notification: the control's colours for
+    // colour requests, nothing for the rest. (Other numbers of this range
+    // are not the class library's and go to the window's procedure as they are.)
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORLISTBOX:
+    case CN_CTLCOLORSTATIC:
+    {
+        HDC dc = reinterpret_cast<HDC>(m.WParam);
+        SetTextColor(dc, ColorToRGB(font_->GetColor()));
+        SetBkColor(dc, ColorToRGB(brush_->GetColor()));
+        m.Result = LRESULT(brush_->GetHandle());
         return;
+    }
+    case CN_COMMAND:
+    case CN_NOTIFY:
+    case CN_DRAWITEM:
+    case CN_MEASUREITEM:
+    case CN_HSCROLL:
+    case CN_VSCROLL:
+    case CN_KEYDOWN:
+    case CN_KEYUP:
+    case CN_CHAR:
+    case CN_SYSKEYDOWN:
+    case CN_SYSCHAR:
+        m.Result = 0;
+        return;
+    default: break;
     }
     m.Result = defWndProc_ ? defWndProc_(handle_, m.Msg, m.WParam, m.LParam)
                            : DefWindowProc(handle_, m.Msg, m.WParam, m.LParam);

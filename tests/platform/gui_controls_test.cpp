@@ -297,6 +297,40 @@ TEST_F(GuiTest, WindowProcReplaceableAndChainedAndNotificationsMeaning)
     EXPECT_EQ(CN_CTLCOLOREDIT, 0xBD33u);
 }
 
+// A control made on a class registered elsewhere: its procedure is the default handler.
+std::vector<UINT> gNativeSaw;
+struct TNativeBased : TWinControl
+{
+    using TWinControl::TWinControl;
+    void CreateParams(TCreateParams& p) override
+    {
+        TWinControl::CreateParams(p);
+        CreateSubClass(p, "QuorvelTestNative");
+    }
+};
+
+TEST_F(GuiTest, NativeClassProcedureIsTheDefaultHandler)
+{
+    WNDCLASS wc;
+    wc.lpszClassName = "QuorvelTestNative";
+    wc.lpfnWndProc = [](HWND h, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (msg >= WM_USER) gNativeSaw.push_back(msg);
+        return msg == 48203u ? 16802 : DefWindowProc(h, msg, wp, lp);
+    };
+    ASSERT_TRUE(RegisterClass(wc));
+    TForm* f = MakeForm();
+    auto* n = new TNativeBased(f);
+    n->SetParent(f);
+    gNativeSaw.clear();
+    // The skin library's numbers (some inside the reflected range) reach the
+    // native procedure untouched; the class library's own reflections do not.
+    for (UINT msg : {45490u, 45513u, 48202u, 48203u}) n->Perform(msg, 0, 16802);
+    EXPECT_EQ(n->Perform(48203u, 0, 16802), 16802);
+    n->Perform(CN_COMMAND, 0, 0);
+    EXPECT_EQ(gNativeSaw, (std::vector<UINT>{45490u, 45513u, 48202u, 48203u, 48203u}));
+    EXPECT_EQ(GetClassName(n->GetHandle()), ClassNameOf(n));
+}
+
 TEST_F(GuiTest, ParentColourFontAndShowHint)
 {
     TForm* f = MakeForm();
