@@ -1846,6 +1846,15 @@ void TWinControl::CNKeyDown(TMessage& m)
 {
     m.Result = 1;
     const int key = int(m.WParam);
+    // Shortcuts first: the form's shortcut handling sees every key.
+    if (TCustomForm* f = GetParentForm(this))
+    {
+        TWMKey k;
+        k.Msg = m.Msg == CN_SYSKEYDOWN ? WM_SYSKEYDOWN : WM_KEYDOWN;
+        k.CharCode = WORD(key);
+        k.KeyData = m.LParam;
+        if (f->IsShortCut(k)) return;
+    }
     if (Perform(CM_CHILDKEY, WPARAM(key), LPARAM(this)) != 0) return;
     LRESULT mask = 0;
     switch (key)

@@ -162,6 +162,16 @@ using TMouseWheelUpDownEvent = std::function<void(TObject* Sender, TShiftState S
 using TCanResizeEvent = std::function<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
 using TWndMethod = std::function<void(TMessage& Message)>;
 
+// A key message as shortcut handlers see it.
+struct TWMKey
+{
+    UINT Msg = 0;
+    WORD CharCode = 0;
+    LPARAM KeyData = 0;
+    LRESULT Result = 0;
+};
+using TShortCutEvent = std::function<void(TWMKey& Msg, bool& Handled)>;
+
 // What a hint is about to show (CM_HINTSHOW, OnShowHint).
 struct THintInfo
 {

@@ -452,6 +452,15 @@ bool TCustomForm::SetFocusedControl(TWinControl* c)
     return true;
 }
 
+bool TCustomForm::IsShortCut(TWMKey& Message)
+{
+    // Menus are never shown natively here: their shortcuts are the business
+    // of whoever draws them, through OnShortCut.
+    bool handled = false;
+    if (OnShortCut) OnShortCut(Message, handled);
+    return handled;
+}
+
 void TCustomForm::SendCancelMode(TControl* Sender)
 {
     if (active_ && activeControl_) activeControl_->Perform(CM_CANCELMODE, 0, LPARAM(Sender));

@@ -124,6 +124,9 @@ public:
     TNotifyEvent OnPaint;
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
+    // First look at every key pressed on the form (before the focused control).
+    TShortCutEvent OnShortCut;
+    virtual bool IsShortCut(TWMKey& Message);
 
     void KeyDown(WORD& Key, TShiftState Shift) override { TWinControl::KeyDown(Key, Shift); }
     void KeyUp(WORD& Key, TShiftState Shift) override { TWinControl::KeyUp(Key, Shift); }

@@ -185,6 +185,20 @@ TEST_F(GuiTest, KeyPreviewAndWantSpecialKey)
     EXPECT_EQ(keys, (std::vector<std::string>{"form 39", "ctl 39", "form 88", "form 89", "ctl 89"}));
     driver->PressKey(VK_TAB);            // not wanted: the form moves the focus
     EXPECT_TRUE(b->Focused());
+    // The form's shortcut handling comes before everything.
+    std::vector<std::string> cuts;
+    f->OnShortCut = [&](TWMKey& k, bool& handled) {
+        if (k.CharCode == 'S' && GetKeyState(VK_CONTROL) < 0)
+        {
+            cuts.push_back("ctrl+s");
+            handled = true;
+        }
+    };
+    keys.clear();
+    a->SetFocus();
+    driver->PressKey('S', {VK_CONTROL});
+    EXPECT_EQ(cuts, std::vector<std::string>{"ctrl+s"});
+    EXPECT_EQ(keys, (std::vector<std::string>{"form 17", "ctl 17"}));   // only the Ctrl key itself
 }
 
 TEST_F(GuiTest, MouseRoutingClicksAndEnterLeave)
