@@ -75,6 +75,8 @@ public:
     TWinControl* GetActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* c);
     bool KeyPreview = false;
+    // Forms here never scroll their contents; kept for code that sets it.
+    bool AutoScroll = false;
     std::string HelpFile;
     int HelpContext = 0;
     bool Active() const { return active_; }
