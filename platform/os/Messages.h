@@ -519,6 +519,13 @@ struct NCCALCSIZE_PARAMS
     WINDOWPOS* lppos = nullptr;
 };
 
+// WM_STYLECHANGING / WM_STYLECHANGED (WPARAM: GWL_STYLE or GWL_EXSTYLE).
+struct STYLESTRUCT
+{
+    DWORD styleOld = 0;
+    DWORD styleNew = 0;
+};
+
 struct MINMAXINFO
 {
     TPoint ptReserved;

@@ -887,14 +887,26 @@ std::intptr_t SetWindowLongPtr(HWND hwnd, int index, std::intptr_t value)
     case GWL_STYLE:
     {
         DWORD old = n->style;
-        // Visibility and enabling keep their own calls' bookkeeping.
-        n->style = (DWORD(value) & ~(WS_VISIBLE)) | (old & WS_VISIBLE);
+        STYLESTRUCT ss;
+        ss.styleOld = old;
+        ss.styleNew = DWORD(value);
+        SendMessage(n, WM_STYLECHANGING, WPARAM(GWL_STYLE), reinterpret_cast<LPARAM>(&ss));
+        if (!N(n)) return 0;
+        // Visibility keeps the bookkeeping of its own calls.
+        n->style = (ss.styleNew & ~(WS_VISIBLE)) | (n->style & WS_VISIBLE);
+        ss.styleNew = n->style;
+        SendMessage(n, WM_STYLECHANGED, WPARAM(GWL_STYLE), reinterpret_cast<LPARAM>(&ss));
         return std::intptr_t(old);
     }
     case GWL_EXSTYLE:
     {
         DWORD old = n->exStyle;
-        n->exStyle = DWORD(value);
+        STYLESTRUCT ss;
+        ss.styleOld = old;
+        ss.styleNew = DWORD(value);
+        SendMessage(n, WM_STYLECHANGING, WPARAM(GWL_EXSTYLE), reinterpret_cast<LPARAM>(&ss));
+        if (!N(n)) return 0;
+        n->exStyle = ss.styleNew;
         if ((old ^ n->exStyle) & WS_EX_LAYERED)
         {
             // Leaving the layered state drops its attributes.
@@ -907,6 +919,8 @@ std::intptr_t SetWindowLongPtr(HWND hwnd, int index, std::intptr_t value)
             }
         }
         SyncLayer(n);
+        ss.styleNew = n->exStyle;
+        SendMessage(n, WM_STYLECHANGED, WPARAM(GWL_EXSTYLE), reinterpret_cast<LPARAM>(&ss));
         return std::intptr_t(old);
     }
     case GWL_ID: { auto o = n->id; n->id = value; return o; }

@@ -177,3 +177,27 @@ TEST_F(OsPosition, SetParentMovesAWindowBetweenParentsAndTheDesktop)
     drv.PumpUntilIdle();
     EXPECT_EQ(WindowFromPoint(TPoint(20, 20)), c);
 }
+
+TEST_F(OsPosition, StyleChangesAreAnnouncedAndCanBeAdjusted)
+{
+    HWND w = Top("w", Bounds(0, 0, 100, 100));
+    log.handlers[{w, WM_STYLECHANGING}] = [](HWND, UINT, WPARAM wp, LPARAM lp) {
+        auto* ss = reinterpret_cast<STYLESTRUCT*>(lp);
+        if (wp == WPARAM(GWL_STYLE)) ss->styleNew &= ~WS_BORDER;   // refuses a border
+        return LRESULT(0);
+    };
+    log.Clear();
+    DWORD before = DWORD(GetWindowLong(w, GWL_STYLE));
+    EXPECT_EQ(DWORD(SetWindowLong(w, GWL_STYLE, LONG(before | WS_BORDER | WS_TABSTOP))), before);
+    DWORD now = DWORD(GetWindowLong(w, GWL_STYLE));
+    EXPECT_FALSE(now & WS_BORDER);
+    EXPECT_TRUE(now & WS_TABSTOP);
+    EXPECT_TRUE(now & WS_VISIBLE) << "visibility is not changed this way";
+    const TLogEntry* changed = log.Last(w, WM_STYLECHANGED);
+    ASSERT_NE(changed, nullptr);
+    EXPECT_EQ(changed->wp, WPARAM(GWL_STYLE));
+    EXPECT_EQ(log.Trace({WM_STYLECHANGING, WM_STYLECHANGED}).size(), 2u);
+    SetWindowLong(w, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    EXPECT_EQ(DWORD(GetWindowLong(w, GWL_EXSTYLE)), WS_EX_TOOLWINDOW);
+    EXPECT_EQ(log.Count(w, WM_STYLECHANGED), 2);
+}
