@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <set>
 
+#include "platform/sys/ThreadPriority.h"
 #include "tests/media/converter_test_util.h"
 
 using namespace convtest;
@@ -346,4 +347,27 @@ TEST_F(ConverterBatch, DestroyWhileWorking)
     }
     EXPECT_TRUE(log.Final());
     EXPECT_EQ(log.Copy().size(), 4u);
+}
+
+// Conversion threads take the component's priority as their nice value (best
+// effort: lowering always works); the tasks of the caller's thread keep theirs.
+TEST_F(ConverterBatch, ThreadPriority)
+{
+    for (TThreadPriority prio : {tpLowest, tpIdle}) {
+        TFFConverter c;
+        c.SetThreadPriority(prio);
+        TerminateLog log;
+        c.OnTerminate = log.Handler();
+        std::atomic<int> nice{-100};
+        c.OnCustomHook = [&](TObject*, PHookInfo h) {
+            h->Update = false;
+            nice = sys::GetThreadNice(0);
+        };
+        TOutputOptions o = QuickOutput();
+        o.CustomHook = true;
+        AddQuickTask(c, Fixture("clip.avi"), dir / ("prio" + std::to_string(int(prio)) + ".avi"), o);
+        c.Start(1);
+        ASSERT_TRUE(WaitUntil([&] { return log.Final(); }));
+        EXPECT_EQ(nice.load(), ThreadPriorityToNice(prio));
+    }
 }

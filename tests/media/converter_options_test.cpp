@@ -2,6 +2,8 @@
 // to a task's engine and output.
 #include <filesystem>
 
+#include "platform/gui/Streams.h"
+
 #include "tests/media/converter_test_util.h"
 
 using namespace convtest;
@@ -124,6 +126,11 @@ TEST_F(ConverterOptions, InputRecord)
     EXPECT_EQ(c.AddTask(Fixture("clip.avi"), "f=no_such_format"), -1);
     EXPECT_FALSE(c.LastErrMsg().empty());
     EXPECT_EQ(c.TasksCount(), 1);
+    // a stream is named "stream:<address>:<data>"; no protocol serves such names here
+    TMemoryStream ms;
+    EXPECT_EQ(c.AddTask(&ms, "x"), -1);
+    EXPECT_NE(c.LastErrMsg().find("stream:"), std::string::npos) << c.LastErrMsg();
+    EXPECT_FALSE(c.SetOutputStream(t, &ms, "y"));
 }
 
 TEST_F(ConverterOptions, MaxInputFiles)
