@@ -161,7 +161,10 @@ bool TPreviewer::PaintFrame(const TBGRBitmap& ABitmap, int AFrameNumber, std::in
             queue = true;
         }
     }
-    if (queue) {
+    if (queue && IsMainThread()) {
+        // a conversion run on the GUI thread itself paints at once
+        S->DoPaint();
+    } else if (queue) {
         std::shared_ptr<TPreviewState> s = S;
         RunOnMainThread([s] { s->DoPaint(); }, false, S.get());
     }

@@ -258,3 +258,18 @@ TEST_F(ConverterPreview, StressTogglesDuringBatch)
         EXPECT_TRUE(ev[i].Finished) << ev[i].TaskIndex << " " << ev[i].ExceptionMsg;
     EXPECT_EQ(Screen->FormCount(), 0);
 }
+
+// A batch run inside Start on the GUI thread shows its frames at once.
+TEST_F(ConverterPreview, PreviewOnTheGuiThread)
+{
+    TFFConverter c;
+    c.SetPreview(true);
+    std::atomic<int> shown{0};
+    c.OnProgress = [&](TObject*, PProgressInfo) { shown = std::max(shown.load(), Screen->FormCount()); };
+    c.SetProgressInterval(100);
+    AddQuickTask(c, Fixture("clip.avi"), dir / "gui.avi");
+    c.Start(0);
+    EXPECT_EQ(shown.load(), 1);
+    Pump();
+    EXPECT_EQ(Screen->FormCount(), 0);
+}
