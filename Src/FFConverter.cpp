@@ -938,7 +938,7 @@ void TCustomFFConverter::Deliver(const TTerminateInfo& AInfo)
             OnTerminate(this, AInfo);
         return;
     }
-    StartDeliveryThread();
+    // the delivery thread was started by Start
     std::lock_guard<std::mutex> g(FQueueLock);
     FQueue.emplace_back(OnTerminate, AInfo);
     FQueueCond.notify_all();

@@ -273,3 +273,36 @@ TEST_F(ConverterPreview, PreviewOnTheGuiThread)
     Pump();
     EXPECT_EQ(Screen->FormCount(), 0);
 }
+
+// Preview set to False during a run closes every task's window; the
+// conversions go on.
+TEST_F(ConverterPreview, PreviewOffClosesTheWindows)
+{
+    TFFConverter c;
+    c.SetPreview(true);
+    TerminateLog log;
+    c.OnTerminate = log.Handler();
+    std::atomic<bool> hold{true};
+    c.OnCustomHook = [&](TObject*, PHookInfo h) {
+        h->Update = false;
+        while (hold && h->FrameNumber > 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    TOutputOptions o = QuickOutput();
+    o.CustomHook = true;
+    AddQuickTask(c, Fixture("clip.avi"), dir / "off.avi", o);
+    c.Start(1);
+    ASSERT_TRUE(WaitUntil([&] {
+        driver->PumpUntilIdle();
+        return Screen->FormCount() == 1;
+    }));
+    c.SetPreview(false);
+    Pump();
+    EXPECT_EQ(Screen->FormCount(), 0);
+    EXPECT_EQ(c.Task(0)->PostHooks(), 0);
+    hold = false;
+    ASSERT_TRUE(WaitUntil([&] { return log.Final(); }));
+    Pump();
+    EXPECT_EQ(Screen->FormCount(), 0);
+    EXPECT_TRUE(log.Copy()[0].Finished);
+}
