@@ -18,14 +18,17 @@ typedef struct
     int argc;
 } HookContext;
 
+/* Two conversions may call the hook at once: the counters are atomic. */
 static int g_configured, g_last_argc, g_processed, g_released;
+#define BUMP(x) __atomic_fetch_add(&(x), 1, __ATOMIC_SEQ_CST)
+#define READ(x) __atomic_load_n(&(x), __ATOMIC_SEQ_CST)
 
 #ifndef NO_CONFIGURE
 EXPORT int Configure(void** ctxp, int argc, char* argv[], int high)
 {
     (void)high;
-    g_configured++;
-    g_last_argc = argc;
+    BUMP(g_configured);
+    __atomic_store_n(&g_last_argc, argc, __ATOMIC_SEQ_CST);
     if (argc > 1 && strcmp(argv[1], "fail") == 0)
         return 1;
     HookContext* c = calloc(1, sizeof *c);
@@ -40,7 +43,7 @@ EXPORT void Process(void* ctx, Picture* p, int pix_fmt, int width, int height, i
 {
     (void)ctx;
     (void)pts;
-    g_processed++;
+    BUMP(g_processed);
     if (pix_fmt == 0) { /* YUV 4:2:0 planar */
         for (int y = 0; y < height; y++)
             memset(p->data[0] + (size_t)y * p->linesize[0], 16, (size_t)width);
@@ -57,7 +60,7 @@ EXPORT void Process(void* ctx, Picture* p, int pix_fmt, int width, int height, i
 
 EXPORT void Release(void* ctx)
 {
-    g_released++;
+    BUMP(g_released);
     free(ctx);
 }
 
@@ -65,10 +68,10 @@ EXPORT void Release(void* ctx)
 EXPORT int HookCount(int which)
 {
     switch (which) {
-    case 0: return g_configured;
-    case 1: return g_last_argc;
-    case 2: return g_processed;
-    case 3: return g_released;
+    case 0: return READ(g_configured);
+    case 1: return READ(g_last_argc);
+    case 2: return READ(g_processed);
+    case 3: return READ(g_released);
     default: return -1;
     }
 }
