@@ -871,6 +871,10 @@ void TCustomFFConverter::Stop(bool AWaitFor)
         FStopRequested = true;
         firstUnstarted = std::max(0, FCurrentTask);
     }
+    // a progress handler on the GUI thread holds up the conversion thread that
+    // reported it: stopping from there cannot wait for that thread
+    if (FInRelayedProgress > 0 && IsMainThread())
+        AWaitFor = false;
     FFFmpegList.StopAll(AWaitFor, firstUnstarted);
     if (AWaitFor)
         WaitForDeliveries();
@@ -1059,7 +1063,14 @@ void TCustomFFConverter::DoProgress(TObject* Sender, int AFileIndex, int AFrameN
         CallInMainThread([this, info] {
             std::lock_guard<TCriticalSection> g(FProgressLock);
             FProgressInfo = info;
-            CallProgress();
+            FInRelayedProgress++;
+            try {
+                CallProgress();
+            } catch (...) {
+                FInRelayedProgress--;
+                throw;
+            }
+            FInRelayedProgress--;
         });
         return;
     }

@@ -288,6 +288,7 @@ private:
     std::atomic<bool> FStopRequested{false};
     std::atomic<bool> FPaused{false};
     bool FInStart = false;  // the loop of Start (mode without threads) runs
+    int FInRelayedProgress = 0;  // GUI thread: a relayed progress handler runs
 
     // Bitmaps handed to the hook and preview handlers.
     std::unique_ptr<TBitmap> FHookBitmap;

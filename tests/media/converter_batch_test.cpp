@@ -371,3 +371,33 @@ TEST_F(ConverterBatch, ThreadPriority)
         EXPECT_EQ(nice.load(), ThreadPriorityToNice(prio));
     }
 }
+
+// Stop(True) from a progress handler on the GUI thread: the conversion thread
+// waiting for that handler is not waited for; the batch still ends and reports.
+TEST_F(ConverterBatch, StopFromProgressHandler)
+{
+    TFFConverter c;
+    c.SetProgressInterval(100);
+    TerminateLog log;
+    c.OnTerminate = log.Handler();
+    std::atomic<int> calls{0};
+    c.OnProgress = [&](TObject*, PProgressInfo) {
+        if (calls++ == 0)
+            c.Stop(true);
+    };
+    // a slow hook so that the run is still going at the first report
+    c.OnCustomHook = [&](TObject*, PHookInfo h) {
+        h->Update = false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    };
+    TOutputOptions o = QuickOutput();
+    o.CustomHook = true;
+    for (int i = 0; i < 3; i++)
+        AddQuickTask(c, Fixture(kInputs[i]), dir / ("sp" + std::to_string(i) + ".avi"), o);
+    c.Start(2);
+    ASSERT_TRUE(WaitUntil([&] { return log.Final(); }));
+    auto ev = log.Copy();
+    ASSERT_EQ(ev.size(), 4u);
+    for (size_t i = 0; i + 1 < ev.size(); i++)
+        EXPECT_FALSE(ev[i].Finished);
+}
