@@ -85,9 +85,11 @@ double RunOurs(const std::vector<std::string>& ins, const fs::path& outDir)
     };
     auto t0 = std::chrono::steady_clock::now();
     AddBatch(c, ins, outDir);
+    auto tAdded = std::chrono::steady_clock::now();
     c.Start(kFiles);
     WaitFor(done);
     auto t1 = std::chrono::steady_clock::now();
+    std::printf("  (adding the tasks %.3f s)\n", Seconds(t0, tAdded));
     if (failed) {
         std::fprintf(stderr, "%d conversions failed\n", failed.load());
         std::exit(1);
