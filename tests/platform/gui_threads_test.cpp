@@ -26,8 +26,13 @@ bool ServeUntil(Pred done)
 class FnThread : public TThread
 {
 public:
+    // Starts at the end of its own constructor when not suspended, so Execute
+    // never runs on a half-built object.
     explicit FnThread(bool suspended, std::function<void(FnThread*)> fn)
-        : TThread(suspended), fn_(std::move(fn)) {}
+        : TThread(true), fn_(std::move(fn))
+    {
+        if (!suspended) Start();
+    }
     ~FnThread() override
     {
         Terminate();
