@@ -17,6 +17,12 @@ void TakeError()
 
 LibHandle LoadLibrary(const std::string& pathOrName, bool global)
 {
+    // dlopen("") would hand back the program itself; an empty name names no library.
+    if (pathOrName.empty())
+    {
+        lastError = "no library name given";
+        return nullptr;
+    }
     dlerror();
     void* h = dlopen(pathOrName.c_str(), RTLD_NOW | (global ? RTLD_GLOBAL : RTLD_LOCAL));
     if (!h) TakeError(); else lastError.clear();
