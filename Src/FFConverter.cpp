@@ -1177,8 +1177,12 @@ void TCustomFFConverter::DeliverPreviews()
 void TCustomFFConverter::DoCustomHook(TObject* Sender, void* ABitmap, int AFrameNumber, int64_t APTS,
                                       bool& AUpdate, bool& AStopHook)
 {
-    if (!OnCustomHook || !ABitmap)
+    if (!OnCustomHook || !ABitmap) {
+        // nobody looked at the picture: the frame stays as decoded rather
+        // than going back through RGB
+        AUpdate = false;
         return;
+    }
     TBGRBitmap& bmp = *static_cast<TBGRBitmap*>(ABitmap);
     std::lock_guard<TCriticalSection> g(FHookLock);
     if (!FHookBitmap)

@@ -1,0 +1,170 @@
+// Conversion component: stopping a batch that runs inside Start, a custom
+// hook nobody handles, and a preview window closed during the run.
+#include <filesystem>
+#include <set>
+
+#include "platform/gui/Forms.h"
+#include "platform/testing/Driver.h"
+#include "tests/media/converter_test_util.h"
+
+using namespace convtest;
+
+namespace {
+
+class ConverterAudit : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        LoadLibraries();
+        GetFFLogger()->SetTriggerEventInMainThread(false);
+    }
+    TempDir dir{"convaudit"};
+};
+
+const char* const kInputs[] = {"clip.avi", "clip.mp4", "clip.ts", "multi.mkv"};
+
+}  // namespace
+
+// Start(0): a stop from the first task's terminate handler or from a progress
+// handler drops the tasks not run yet; each still reports its end (not
+// finished, no exception), the end of the batch comes once, and Start returns.
+TEST_F(ConverterAudit, StopInsideStartWithoutThreads)
+{
+    for (int from : {0, 1}) {
+        SCOPED_TRACE(from == 0 ? "terminate handler" : "progress handler");
+        TFFConverter c;
+        c.SetProgressInterval(100);
+        TerminateLog log;
+        auto record = log.Handler();
+        c.OnTerminate = [&](TObject* s, const TTerminateInfo& i) {
+            record(s, i);
+            if (from == 0 && i.TaskIndex == 0)
+                c.Stop(true);
+        };
+        std::atomic<int> calls{0};
+        if (from == 1) {
+            c.OnProgress = [&](TObject*, PProgressInfo p) {
+                if (p->TaskIndex == 1 && calls++ == 0)
+                    c.Stop(true);
+            };
+            TOutputOptions slow = QuickOutput();
+            slow.CustomHook = true;
+            c.OnCustomHook = [&](TObject*, PHookInfo h) {
+                h->Update = false;
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            };
+            for (int i = 0; i < 4; i++)
+                AddQuickTask(c, Fixture(kInputs[i]), dir / ("sp" + std::to_string(i) + ".avi"), slow);
+        } else {
+            for (int i = 0; i < 4; i++)
+                AddQuickTask(c, Fixture(kInputs[i]), dir / ("st" + std::to_string(i) + ".avi"));
+        }
+        c.Start(0);
+        ASSERT_TRUE(log.Final());
+        auto ev = log.Copy();
+        ASSERT_EQ(ev.size(), 5u);
+        EXPECT_EQ(ev.back().TaskIndex, -1);
+        std::set<int> seen;
+        for (size_t i = 0; i + 1 < ev.size(); i++) {
+            seen.insert(ev[i].TaskIndex);
+            EXPECT_FALSE(ev[i].Exception) << ev[i].TaskIndex << " " << ev[i].ExceptionMsg;
+            // the first task ran to its end; the stop came before or during the second
+            EXPECT_EQ(ev[i].Finished, ev[i].TaskIndex == 0) << ev[i].TaskIndex;
+        }
+        EXPECT_EQ(seen.size(), 4u);
+        EXPECT_TRUE(c.Terminated());
+    }
+}
+
+// A record asks for the custom hook but the component has no handler: the
+// frames go through untouched (no round trip through RGB).
+TEST_F(ConverterAudit, CustomHookWithoutHandlerLeavesFrames)
+{
+    TFFConverter c;
+    TOutputOptions o;
+    o.VideoCodec = "ffv1";
+    o.DisableAudio = true;
+    o.CustomHook = true;
+    const std::string out = dir / "nohandler.mkv", plain = dir / "plain.mkv";
+    AddQuickTask(c, Fixture("clip.avi"), out, o);
+    o.CustomHook = false;
+    AddQuickTask(c, Fixture("clip.avi"), plain, o);
+    TerminateLog log;
+    c.OnTerminate = log.Handler();
+    c.Start(0);
+    ASSERT_TRUE(log.Final());
+    EXPECT_EQ(Probe(out, "v:0", "stream=nb_frames"), Probe(plain, "v:0", "stream=nb_frames"));
+    auto md5 = [](const std::string& f) {
+        return enginetest::Run("ffmpeg -nostdin -v error -i " + Quote(f) + " -map 0:v -f md5 -");
+    };
+    const std::string a = md5(out), b = md5(plain);
+    EXPECT_FALSE(a.empty());
+    EXPECT_EQ(a, b);
+}
+
+namespace {
+
+class ConverterAuditPreview : public ConverterAudit
+{
+protected:
+    void SetUp() override
+    {
+        ConverterAudit::SetUp();
+        driver = std::make_unique<TTestDriver>();
+        ResetApplication();
+    }
+    void TearDown() override
+    {
+        ResetApplication();
+        driver.reset();
+    }
+    std::unique_ptr<TTestDriver> driver;
+};
+
+}  // namespace
+
+// The user closes the preview window of a running task: the run drops its
+// preview, the window goes, and the conversion goes on to its end.
+TEST_F(ConverterAuditPreview, ClosedWindowDuringTheRun)
+{
+    TFFConverter c;
+    c.SetPreview(true);
+    TerminateLog log;
+    c.OnTerminate = log.Handler();
+    std::atomic<bool> holdFirst{true}, holdLast{true};
+    std::atomic<int> lastFrame{0};
+    c.OnCustomHook = [&](TObject*, PHookInfo h) {
+        h->Update = false;
+        lastFrame = h->FrameNumber;
+        while (holdFirst && h->FrameNumber > 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // frames 11 to 39 take longer than the preview period, so the run
+        // offers the closed window at least one more frame
+        if (h->FrameNumber > 10 && h->FrameNumber < 40)
+            std::this_thread::sleep_for(std::chrono::milliseconds(8));
+        while (holdLast && h->FrameNumber >= 40)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    TOutputOptions o = QuickOutput();
+    o.CustomHook = true;
+    AddQuickTask(c, Fixture("clip.avi"), dir / "closed.avi", o);
+    c.Start(1);
+    ASSERT_TRUE(WaitUntil([&] {
+        driver->PumpUntilIdle();
+        return Screen->FormCount() == 1;
+    }));
+    Screen->Forms(0)->Close();
+    driver->PumpUntilIdle();
+    holdFirst = false;
+    ASSERT_TRUE(WaitUntil([&] { return lastFrame >= 40; }));
+    CheckSynchronize(0);
+    driver->PumpUntilIdle();
+    // still converting, preview dropped, window gone
+    EXPECT_TRUE(c.Task(0)->Converting());
+    EXPECT_EQ(c.Task(0)->PostHooks() & PostHookBit(phPreview), 0);
+    EXPECT_EQ(Screen->FormCount(), 0);
+    holdLast = false;
+    ASSERT_TRUE(WaitUntil([&] { return log.Final(); }));
+    EXPECT_TRUE(log.Copy()[0].Finished);
+}
