@@ -168,3 +168,38 @@ TEST_F(ConverterAuditPreview, ClosedWindowDuringTheRun)
     ASSERT_TRUE(WaitUntil([&] { return log.Final(); }));
     EXPECT_TRUE(log.Copy()[0].Finished);
 }
+
+// A paused batch can be stopped (and a paused component destroyed): the
+// suspended conversions end, every task reports, the batch ends once.
+TEST_F(ConverterAudit, StopWhilePaused)
+{
+    for (bool destroy : {false, true}) {
+        SCOPED_TRACE(destroy ? "destroyed" : "stopped");
+        TerminateLog log;
+        std::atomic<int> frames{0};
+        {
+            TFFConverter c;
+            c.OnTerminate = log.Handler();
+            c.OnCustomHook = [&](TObject*, PHookInfo h) {
+                h->Update = false;
+                frames++;
+            };
+            TOutputOptions o = QuickOutput();
+            o.CustomHook = true;
+            for (int i = 0; i < 3; i++)
+                AddQuickTask(c, Fixture(kInputs[i]), dir / ("pz" + std::to_string(destroy) + std::to_string(i) + ".avi"), o);
+            c.Start(2);
+            ASSERT_TRUE(WaitUntil([&] { return frames >= 3; }));
+            c.Pause();
+            if (!destroy) {
+                c.Stop(true);
+                EXPECT_TRUE(log.Final());
+            }
+        }
+        auto ev = log.Copy();
+        ASSERT_EQ(ev.size(), 4u);
+        EXPECT_EQ(ev.back().TaskIndex, -1);
+        for (size_t i = 0; i + 1 < ev.size(); i++)
+            EXPECT_FALSE(ev[i].Finished) << ev[i].TaskIndex;
+    }
+}
