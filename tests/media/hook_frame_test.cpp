@@ -258,3 +258,35 @@ TEST_F(FrameHooks, CustomHookStopAndException)
     EXPECT_EQ(calls.load(), 4);
     EXPECT_TRUE(logs.Has(llError, "Error occurs OnCustomHook: boom"));
 }
+
+// The custom hook goes before the frame hooks; once it sets StopHook neither
+// runs again in that run, so the frames after it stay as decoded.
+TEST_F(FrameHooks, StopHookEndsFrameHooksToo)
+{
+    const std::string blank = QUORVEL_HOOK_BLANK;
+    int processed = HookCount(QUORVEL_HOOK_BLANK, 2);
+    TFFConverter c;
+    std::atomic<int> calls{0};
+    c.OnCustomHook = [&](TObject*, PHookInfo h) {
+        calls++;
+        h->Update = false;
+        h->StopHook = h->FrameNumber == 3;
+    };
+    TOutputOptions o;
+    o.VideoCodec = "ffv1";
+    o.DisableAudio = true;
+    o.CustomHook = true;
+    o.ExtOptions = "vhook=" + blank;
+    const std::string out = dir / "stophook.mkv";
+    AddQuickTask(c, Fixture("clip.avi"), out, o);
+    TerminateLog log;
+    c.OnTerminate = log.Handler();
+    c.Start(0);
+    auto ev = log.Copy();
+    ASSERT_EQ(ev.size(), 2u);
+    EXPECT_TRUE(ev[0].Finished) << ev[0].ExceptionMsg;
+    EXPECT_EQ(calls.load(), 3);
+    EXPECT_EQ(HookCount(QUORVEL_HOOK_BLANK, 2), processed);
+    // nothing blanked: the picture is the source's
+    EXPECT_LT(MeanAbsDiff(RawLuma(out), RawLuma(Fixture("clip.avi"))), 0.5);
+}
