@@ -2,6 +2,7 @@
 // pictures: conversions both ways, drawing onto canvases, rendering a
 // graphic, and the canvas forms of the text effects.
 #include "lib/bsEffects.h"
+#include "platform/gui/Clipbrd.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Graphics.h"
 #include "platform/os/Gdi.h"
@@ -76,6 +77,13 @@ void TbsBitmap::Assign(const TPersistent* source)
 
 void TbsBitmap::AssignTo(TPersistent* dest) const
 {
+    // The clipboard takes the picture through a class-library bitmap.
+    if (auto* clip = dynamic_cast<TClipboard*>(dest)) {
+        TBitmap tmp;
+        AssignTo(&tmp);
+        clip->Assign(&tmp);
+        return;
+    }
     TBitmap* target = nullptr;
     if (auto* pic = dynamic_cast<TPicture*>(dest))
         target = pic->Bitmap();
