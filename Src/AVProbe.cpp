@@ -136,7 +136,9 @@ bool TCustomAVProbe::LoadFile(const std::string& AFileName, const std::string& A
     // A folder, a FIFO or a device is no media file; opening a FIFO would wait
     // for a writer forever.
     const std::string url = FileNameToURL(AFileName);
-    const bool protocolURL = url == AFileName && AFileName.find(':') != std::string::npos;
+    // (A name given as a "unicode:utf8:" URL is a file name all the same.)
+    const bool protocolURL =
+        !IsUnicodeURL(url) && url == AFileName && AFileName.find(':') != std::string::npos;
     if (!protocolURL)
     {
         std::error_code ec;
@@ -800,9 +802,14 @@ bool TAVProbe::Decode(int AStreamIndex)
             GetFFLogger()->Log(this, llDebug, "pkt.st_idx=%d, dts=%lld, pts=%lld, flags=%d, pict_type=%d", index,
                                static_cast<long long>(FFrame->pkt_dts), static_cast<long long>(FFrame->pts),
                                FFrame->key_frame, int(FFrame->pict_type));
-            StoreFrame(FFrame, start);
+            const int stored = StoreFrame(FFrame, start);
             ff::av_frame_unref(FFrame);
-            if (FPicture.Ready) return true;
+            if (stored > 0) return true;
+            if (stored < 0)
+            {
+                LogError(AV_LOG_ERROR, FormatAVError(FileName(), stored));
+                return false;
+            }
             continue;
         }
         if (got == AVERROR_EOF || FDraining)
@@ -833,17 +840,20 @@ bool TAVProbe::Decode(int AStreamIndex)
     }
 }
 
-void TAVProbe::StoreFrame(const AVFrame* frame, std::int64_t startPos)
+int TAVProbe::StoreFrame(const AVFrame* frame, std::int64_t startPos)
 {
     const AVPixelFormat fmt = AVPixelFormat(frame->format);
     const int size = ff::av_image_get_buffer_size(fmt, frame->width, frame->height, 1);
-    if (size <= 0) return;
+    if (size <= 0) return 0;
     if (FPicture.Size < size)
     {
+        // The held picture lives in the buffer that is given back here.
         ff::av_free(FPicture.Buffer);
+        FPicture.Picture = TAVPicture();
+        FPicture.Ready = false;
         FPicture.Buffer = static_cast<std::uint8_t*>(ff::av_malloc(std::size_t(size)));
         FPicture.Size = FPicture.Buffer ? size : 0;
-        if (!FPicture.Buffer) return;
+        if (!FPicture.Buffer) return AVERROR(ENOMEM);
     }
     FPicture.PixFmt = fmt;
     FPicture.Width = frame->width;
@@ -875,6 +885,7 @@ void TAVProbe::StoreFrame(const AVFrame* frame, std::int64_t startPos)
     ff::av_image_copy(FPicture.Picture.data, FPicture.Picture.linesize, const_cast<const std::uint8_t**>(frame->data),
                       frame->linesize, fmt, frame->width, frame->height);
     FPicture.Ready = true;
+    return 1;
 }
 
 std::int64_t TAVProbe::StepOf(int index) const

@@ -182,7 +182,8 @@ private:
     int SelectDecodeStream(int index);
     AVCodecContext* OpenDecoder(int index);
     void CloseDecoder();
-    void StoreFrame(const AVFrame* frame, std::int64_t startPos);
+    // 1 when the frame is held, 0 when it cannot be (skipped), negative when out of memory.
+    int StoreFrame(const AVFrame* frame, std::int64_t startPos);
     std::int64_t StepOf(int index) const;
     std::int64_t ReaderPosition() const;
 
