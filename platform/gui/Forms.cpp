@@ -67,7 +67,8 @@ TCustomForm::~TCustomForm()
 {
     SetComponentStateFlag(csDestroying, true);
     RemoveQueuedCalls(this);
-    if (created_ && OnDestroy)
+    // Every form that goes tells its handler, built in code or by CreateForm.
+    if (OnDestroy)
     {
         try
         {
