@@ -77,6 +77,18 @@ public:
 
 bool OnClassLibraryThread() { return TThread::CurrentThread() != nullptr; }
 
+// A handler of a conversion thread's own events runs here (with a relay lock
+// held that other conversion threads may be waiting for).
+thread_local int tlsInTaskHandler = 0;
+
+struct TTaskHandlerScope
+{
+    TTaskHandlerScope() { tlsInTaskHandler++; }
+    ~TTaskHandlerScope() { tlsInTaskHandler--; }
+    TTaskHandlerScope(const TTaskHandlerScope&) = delete;
+    TTaskHandlerScope& operator=(const TTaskHandlerScope&) = delete;
+};
+
 }  // namespace
 
 // ---- one task ------------------------------------------------------------------------------
@@ -875,6 +887,10 @@ void TCustomFFConverter::Stop(bool AWaitFor)
     // reported it: stopping from there cannot wait for that thread
     if (FInRelayedProgress > 0 && IsMainThread())
         AWaitFor = false;
+    // likewise a handler on a conversion thread: the other tasks may wait for
+    // the relay lock it holds
+    if (tlsInTaskHandler > 0)
+        AWaitFor = false;
     FFFmpegList.StopAll(AWaitFor, firstUnstarted);
     if (AWaitFor)
         WaitForDeliveries();
@@ -1075,6 +1091,7 @@ void TCustomFFConverter::DoProgress(TObject* Sender, int AFileIndex, int AFrameN
         return;
     }
     std::lock_guard<TCriticalSection> g(FProgressLock);
+    TTaskHandlerScope scope;
     FProgressInfo = info;
     CallProgress();
 }
@@ -1102,6 +1119,7 @@ void TCustomFFConverter::DoPreviewBitmap(TObject* Sender, void* ABitmap, int AFr
         FPreviewInfo.Bitmap = FPreviewBmp.get();
         FPreviewInfo.FrameNumber = AFrameNumber;
         FPreviewInfo.PTS = APTS;
+        TTaskHandlerScope scope;
         CallPreviewBitmap();
         return;
     }
@@ -1197,6 +1215,7 @@ void TCustomFFConverter::DoCustomHook(TObject* Sender, void* ABitmap, int AFrame
     TCanvas* canvas = FHookBitmap->Canvas();
     canvas->Lock();
     try {
+        TTaskHandlerScope scope;
         OnCustomHook(this, &FHookInfo);
     } catch (...) {
         canvas->Unlock();

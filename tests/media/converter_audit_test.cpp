@@ -203,3 +203,36 @@ TEST_F(ConverterAudit, StopWhilePaused)
             EXPECT_FALSE(ev[i].Finished) << ev[i].TaskIndex;
     }
 }
+
+// Stop(true) from a handler on a conversion thread while other tasks run:
+// it cannot wait for tasks that may be waiting for that very handler (the
+// hook is serialised), so it returns; every task still reports and the
+// batch ends once.
+TEST_F(ConverterAudit, StopFromHookHandler)
+{
+    TFFConverter c;
+    TerminateLog log;
+    c.OnTerminate = log.Handler();
+    std::atomic<bool> stopped{false};
+    c.OnCustomHook = [&](TObject*, PHookInfo h) {
+        h->Update = false;
+        if (h->TaskIndex == 0 && h->FrameNumber == 5 && !stopped) {
+            // let the other task reach the hook and wait for it
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            c.Stop(true);
+            stopped = true;
+        }
+    };
+    TOutputOptions o = QuickOutput();
+    o.CustomHook = true;
+    for (int i = 0; i < 3; i++)
+        AddQuickTask(c, Fixture(kInputs[i]), dir / ("hs" + std::to_string(i) + ".avi"), o);
+    c.Start(2);
+    ASSERT_TRUE(WaitUntil([&] { return log.Final(); }, 30));
+    EXPECT_TRUE(stopped.load());
+    auto ev = log.Copy();
+    ASSERT_EQ(ev.size(), 4u);
+    EXPECT_EQ(ev.back().TaskIndex, -1);
+    for (size_t i = 0; i + 1 < ev.size(); i++)
+        EXPECT_FALSE(ev[i].Finished) << ev[i].TaskIndex;
+}
