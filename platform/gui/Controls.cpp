@@ -638,30 +638,39 @@ void TControl::DefaultHandler(TMessage& m)
 
 void TControl::WMMouseMove(TMessage& m)
 {
+    const std::weak_ptr<char> alive = LifeToken();
     MouseMove(KeysToShiftState(m.WParam), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+    if (alive.expired()) return;
     DefaultHandler(m);
 }
 
 void TControl::WMButtonDown(TMessage& m, TMouseButton b, bool dbl)
 {
+    const std::weak_ptr<char> alive = LifeToken();
     if (TCustomForm* f = GetParentForm(this)) f->SendCancelMode(this);
+    if (alive.expired()) return;
     if (ControlStyle.Contains(csClickEvents) && b == mbLeft) ControlState.Include(csClicked);
     if (dbl && b == mbLeft && ControlStyle.Contains(csClickEvents)) DblClick();
+    if (alive.expired()) return;
     TShiftState s = KeysToShiftState(m.WParam);
     if (dbl) s.Include(ssDouble);
     MouseDown(b, s, GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+    if (alive.expired()) return;
     DefaultHandler(m);
 }
 
 void TControl::WMButtonUp(TMessage& m, TMouseButton b)
 {
+    const std::weak_ptr<char> alive = LifeToken();
     const int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
     if (b == mbLeft && ControlState.Contains(csClicked))
     {
         ControlState.Exclude(csClicked);
         if (GetClientRect().Contains(TPoint(x, y))) Click();
+        if (alive.expired()) return;
     }
     MouseUp(b, KeysToShiftState(m.WParam), x, y);
+    if (alive.expired()) return;
     // The window's default handling turns a right button release into WM_CONTEXTMENU.
     DefaultHandler(m);
 }
@@ -1831,15 +1840,18 @@ bool TWinControl::DoKeyPress(TMessage& m)
 
 void TWinControl::WMKeyDown(TMessage& m)
 {
-    if (!DoKeyDown(m)) DefaultHandler(m);
+    const std::weak_ptr<char> alive = LifeToken();
+    if (!DoKeyDown(m) && !alive.expired()) DefaultHandler(m);
 }
 void TWinControl::WMKeyUp(TMessage& m)
 {
-    if (!DoKeyUp(m)) DefaultHandler(m);
+    const std::weak_ptr<char> alive = LifeToken();
+    if (!DoKeyUp(m) && !alive.expired()) DefaultHandler(m);
 }
 void TWinControl::WMChar(TMessage& m)
 {
-    if (!DoKeyPress(m)) DefaultHandler(m);
+    const std::weak_ptr<char> alive = LifeToken();
+    if (!DoKeyPress(m) && !alive.expired()) DefaultHandler(m);
 }
 
 void TWinControl::CNKeyDown(TMessage& m)

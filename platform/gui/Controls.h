@@ -429,9 +429,13 @@ protected:
     bool ctl3D_ = true, parentCtl3D_ = true;
     bool mouseInClient_ = false;
     void updateAnchorRules();
+    // Expires when the control is freed. A message handler whose event freed
+    // the control (a menu level closed by a click on it) stops right there.
+    std::weak_ptr<char> LifeToken() const { return life_; }
 
 private:
     void fontChange(TObject*);
+    std::shared_ptr<char> life_ = std::make_shared<char>(0);
 };
 
 TCustomForm* GetParentForm(TControl* c);

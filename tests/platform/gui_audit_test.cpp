@@ -61,3 +61,61 @@ TEST_F(GuiTest, MessageHooksMayRemoveThemselvesAndOthersWhileRunning)
     Application->ProcessMessages();
     EXPECT_EQ(seen, (std::vector<std::string>{"D"}));
 }
+
+// A control freed by its own mouse event (a menu level that a click on one of
+// its items closes) ends the message's handling there: nothing touches it after.
+TEST_F(GuiTest, ControlsFreedByTheirOwnMouseEvents)
+{
+    enum Kind { Windowed, Graphic, TopLevel };
+    enum Event { Down, Up, Click, DblClick, Move };
+    struct Case { Kind kind; Event event; };
+    const Case cases[] = {
+        {Windowed, Down}, {Windowed, Up}, {Windowed, Click}, {Windowed, DblClick}, {Windowed, Move},
+        {Graphic, Down},  {Graphic, Up},  {Graphic, Click},  {Graphic, DblClick},
+        {TopLevel, Down}, {TopLevel, Up}, {TopLevel, Click},
+    };
+    TForm* f = MakeForm();
+    f->Show();
+    for (const Case& c : cases)
+    {
+        TControl* victim = nullptr;
+        if (c.kind == TopLevel)
+        {
+            auto* p = new TForm(f);
+            p->SetBorderStyle(bsNone);
+            p->SetBounds(700, 600, 80, 60);
+            p->Show();
+            victim = p;
+        }
+        else
+        {
+            victim = c.kind == Windowed ? static_cast<TControl*>(new TTestBox(f)) : new TTestGraphic(f);
+            victim->SetBounds(10, 10, 60, 40);
+            victim->SetParent(f);
+        }
+        driver->PumpUntilIdle();
+        bool freed = false;
+        auto kill = [&] {
+            if (freed) return;
+            freed = true;
+            delete victim;
+        };
+        switch (c.event)
+        {
+        case Down: victim->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { kill(); }; break;
+        case Up: victim->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { kill(); }; break;
+        case Click: victim->OnClick = [&](TObject*) { kill(); }; break;
+        case DblClick: victim->OnDblClick = [&](TObject*) { kill(); }; break;
+        case Move: victim->OnMouseMove = [&](TObject*, TShiftState, int, int) { kill(); }; break;
+        }
+        const TPoint at = c.kind == TopLevel ? TPoint(720, 620) : driver->ClientPoint(f->GetHandle(), TPoint(30, 30));
+        driver->AdvanceClock(1000);   // no double click with the previous case
+        if (c.event == DblClick) driver->DoubleClick(at);
+        else if (c.event == Move) { driver->MoveTo(TPoint(at.X + 3, at.Y + 3)); driver->MoveTo(at); }
+        else driver->Click(at);
+        EXPECT_TRUE(freed) << c.kind << "/" << c.event;
+        if (!freed) delete victim;
+        EXPECT_EQ(f->ControlCount(), 0) << c.kind << "/" << c.event;
+        driver->MoveTo(TPoint(5, 5));   // away from the form for the next case
+    }
+}
