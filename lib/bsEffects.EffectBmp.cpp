@@ -8,7 +8,15 @@
 
 namespace
 {
-inline int R(double v) { return int(std::nearbyint(v)); }
+// Rounded to the nearest integer, halves to even. Factors are not always
+// limited, so the result saturates (NaN gives 0) and the sums built from it
+// cannot overflow.
+inline int R(double v)
+{
+    if (!(v == v)) return 0;
+    constexpr double lim = double(1 << 30);
+    return int(std::nearbyint(std::clamp(v, -lim, lim)));
+}
 inline BYTE Clamp255(int v) { return BYTE(std::clamp(v, 0, 255)); }
 
 // Kf limited to 0..1; anything that is not >= 0 (NaN included) becomes 0.
@@ -377,15 +385,17 @@ void TbsEffectBmp::GrayScale()
 namespace
 {
 // Sample rows and columns of the four-sample blurs, kept inside 0 .. n - 1.
+inline long long msk_h(const TbsEffectBmp* m) { return m ? m->Height : 0; }
+// Worked in 64 bits so that any amount is safe.
 inline int LowSample(int i, int amount, int n)
 {
-    const int v = i - amount >= 0 ? i - amount : i;
-    return std::clamp(v, 0, n - 1);
+    const long long v = (long long)i - amount >= 0 ? (long long)i - amount : i;
+    return int(std::clamp<long long>(v, 0, n - 1));
 }
 inline int HighSample(int i, int amount, int n)
 {
-    const int v = i + amount < n ? i + amount : n - i;
-    return std::clamp(v, 0, n - 1);
+    const long long v = (long long)i + amount < n ? (long long)i + amount : (long long)n - i;
+    return int(std::clamp<long long>(v, 0, n - 1));
 }
 }  // namespace
 
@@ -394,9 +404,9 @@ void TbsEffectBmp::SampledBlur(TbsEffectBmp* msk, int amount, Op op)
 {
     for (int y = 0; y < Height; ++y) {
         const int up = LowSample(y, amount, Height), lo = HighSample(y, amount, Height);
-        const int mlo = msk ? std::clamp(y + amount < msk->Height ? y + amount : Height - y, 0,
-                                         msk->Height - 1)
-                            : lo;
+        // The mask's lower row: y + amount when inside the mask, else Height - y.
+        const long long mv = (long long)y + amount < msk_h(msk) ? (long long)y + amount : (long long)Height - y;
+        const int mlo = msk ? int(std::clamp<long long>(mv, 0, msk->Height - 1)) : lo;
         for (int x = 0; x < Width; ++x) {
             const int l = LowSample(x, amount, Width), r = HighSample(x, amount, Width);
             if (!op(x, y, up, lo, mlo, l, r)) continue;

@@ -351,7 +351,11 @@ void TbsEffectBmp::MaskFillColor(TbsEffectBmp* msk, COLORREF c, double kf)
         for (int x = 0; x < Width; ++x, p += 3, m += 3) {
             if (m[0] == 255 && m[1] == 255 && m[2] == 255) continue;
             for (int k = 0; k < 3; ++k)
-                p[k] = BYTE(std::clamp(int(std::nearbyint((1 - kf) * p[k] + kf * ch[k])), 0, 255));
+                {
+                // kf is not limited: clamp before converting (NaN gives 0).
+                const double v = (1 - kf) * p[k] + kf * ch[k];
+                p[k] = v >= 0 ? BYTE(std::nearbyint(std::min(v, 255.0))) : 0;
+            }
         }
     }
 }

@@ -681,7 +681,13 @@ TbsColor MakeBsColor(int r, int g, int b, BYTE alpha)
 
 namespace
 {
-inline int RoundEven(double v) { return int(std::nearbyint(v)); }
+// Halves to even; saturating (NaN gives 0), since wrapped saturations can
+// leave the 0..1 range.
+inline int RoundEven(double v)
+{
+    if (!(v == v)) return 0;
+    return int(std::nearbyint(std::clamp(v, -1e9, 1e9)));
+}
 }
 
 void BsColorToHSL(TbsColor c, float& hue, float& sat, float& light)
@@ -748,12 +754,20 @@ TbsColor SetColorHue(TbsColor c, int hue)
 
 namespace
 {
-int WrapScale(float v, int delta)
+// The component on the 0..255 scale plus delta, corrected once each way;
+// worked in 64 bits so that any delta is safe.
+float WrapScale(float v, int delta)
 {
-    int n = RoundEven(double(v) * 255.0) + delta;
+    long long n = (long long)RoundEven(double(v) * 255.0) + delta;
     if (n > 255) n -= 255;
     if (n < 0) n += 255;
-    return n;
+    return float(n);
+}
+
+// A channel plus delta, kept where MakeBsColor's clamping gives the same.
+int AddChannel(TbsColor c, int shift, int delta)
+{
+    return int(std::clamp<long long>((long long)((c >> shift) & 0xFF) + delta, -1, 256));
 }
 }  // namespace
 
@@ -761,20 +775,19 @@ TbsColor ChangeColorHue(TbsColor c, int delta)
 {
     float h, s, l;
     BsColorToHSL(c, h, s, l);
-    return HSLToBsColor(float(WrapScale(h, delta)) / 255.0f, s, l);
+    return HSLToBsColor(WrapScale(h, delta) / 255.0f, s, l);
 }
 
 TbsColor ChangeColorSat(TbsColor c, int delta)
 {
     float h, s, l;
     BsColorToHSL(c, h, s, l);
-    return HSLToBsColor(h, float(WrapScale(s, delta)) / 255.0f, l);
+    return HSLToBsColor(h, WrapScale(s, delta) / 255.0f, l);
 }
 
 TbsColor ChangeColorBrightness(TbsColor c, int delta)
 {
-    return MakeBsColor(int((c >> 16) & 0xFF) + delta, int((c >> 8) & 0xFF) + delta,
-                       int(c & 0xFF) + delta, 255);
+    return MakeBsColor(AddChannel(c, 16, delta), AddChannel(c, 8, delta), AddChannel(c, 0, delta), 255);
 }
 
 namespace
@@ -867,6 +880,10 @@ void TriangleLine(int n, int r, Get get, Put put, std::vector<long long>& ext,
 void BlurBitmap(TbsBitmap* bitmap, int radius)
 {
     if (!bitmap || radius <= 0 || bitmap->Empty()) return;
+    // The work rows hold the picture plus 2 * radius samples: a radius from
+    // a damaged skin must neither overflow them nor exhaust memory. Past this
+    // size radii are taken as that size.
+    radius = std::min(radius, 1 << 16);
     const int w = bitmap->Width(), h = bitmap->Height();
     TbsColor* px = bitmap->Bits();
     std::vector<long long> ext, box;
