@@ -407,7 +407,10 @@ protected:
     void DoSubtitleOut(TRunState& R, TAVOutputStream* ost, TAVInputStream* ist, AVSubtitle* sub, int64_t pts);
     void DrainDecoder(TRunState& R, TAVInputStream* ist);
     void FlushEncoder(TRunState& R, TAVOutputStream* ost);
+    void DrainFilterGraph(TRunState& R, TAVOutputStream* ost);
     int MaxFramesIndex(TAVOutputStream* ost);
+    // The end of the recorded span (start plus recording time), kept inside 64 bits.
+    int64_t RecordingEnd() const;
     bool EndJoinSegment(TRunState& R, int f);
     void ReportProgress(TRunState& R, bool AIsLast, int AFileIndex);
     void WriteVideoStats(TAVOutputStream* ost, const AVPacket* pkt);

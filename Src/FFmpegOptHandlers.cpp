@@ -66,7 +66,8 @@ void TCustomFFmpeg::OptFrameAspectRatio(const std::string& AValue)
     } else {
         ar = StrToFloatDef(AValue, 0);
     }
-    if (ar == 0)
+    // a ratio too large for the field (it would become infinite) is no ratio either
+    if (ar == 0 || !std::isfinite((float)ar))
         throw FFmpegException("Incorrect aspect ratio specification.");
     Fframe_aspect_ratio = (float)ar;
 }

@@ -471,6 +471,11 @@ AVRational AspectToSAR(double ar, int w, int h)
     if (ar == 0)
         return {0, 1};
     double x = (w && h) ? ar * h / w : ar * 3 / 4;
+    if (!std::isfinite(x))
+        return {0, 1};
+    // beyond the largest fraction of terms up to 255 the reduction gives that fraction
+    if (std::fabs(x) >= 255)
+        return {x < 0 ? -255 : 255, 1};
     int e = (int)std::log2(std::fabs(x));
     if (e < 0)
         e = 0;

@@ -374,14 +374,15 @@ void TCustomFFmpeg::ApplyVolume(AVFrame* f)
         switch (ff::av_get_packed_sample_fmt(fmt)) {
         case AV_SAMPLE_FMT_U8:
             ScaleSamples<uint8_t>(d, n, [&](uint8_t s) {
-                int v = (((int)s - 128) * vol + 128) >> 8;
-                return (uint8_t)(std::clamp(v, -128, 127) + 128);
+                int64_t v = (((int64_t)s - 128) * vol + 128) >> 8;
+                return (uint8_t)(std::clamp<int64_t>(v, -128, 127) + 128);
             });
             break;
         case AV_SAMPLE_FMT_S16:
             ScaleSamples<int16_t>(d, n, [&](int16_t s) {
-                int v = ((int)s * vol + 128) >> 8;
-                return (int16_t)std::clamp(v, -32768, 32767);
+                // 64-bit: the "vol" key takes any integer
+                int64_t v = ((int64_t)s * vol + 128) >> 8;
+                return (int16_t)std::clamp<int64_t>(v, -32768, 32767);
             });
             break;
         case AV_SAMPLE_FMT_S32:
@@ -546,7 +547,9 @@ void TCustomFFmpeg::EncodeAudioFifo(TRunState& R, TAVOutputStream* ost, bool AFl
 void TCustomFFmpeg::DoVideoOut(TRunState& R, TAVOutputStream* ost, TAVInputStream* ist, AVFrame* decoded)
 {
     if (decoded && ist != ost->graph_ist) {
-        // the next input of a join: its own time base and size, the encoder's output
+        // the next input of a join: its own time base and size, the encoder's output;
+        // what the previous input's graph still holds is encoded first
+        DrainFilterGraph(R, ost);
         ost->graph_rebuilt = true;
         if (ConfigureFilters(ist, ost, decoded->width, decoded->height, decoded->format,
                              decoded->sample_aspect_ratio) < 0)
@@ -558,7 +561,9 @@ void TCustomFFmpeg::DoVideoOut(TRunState& R, TAVOutputStream* ost, TAVInputStrea
                          ff::av_get_pix_fmt_name(AVPixelFormat(decoded->format))
                              ? ff::av_get_pix_fmt_name(AVPixelFormat(decoded->format))
                              : "none"));
-        // the picture goes on at the encoder's size: the graph is built again
+        // the picture goes on at the encoder's size: the graph is built again,
+        // after the pictures of the old size it holds are encoded
+        DrainFilterGraph(R, ost);
         ost->graph_rebuilt = true;
         if (ConfigureFilters(ist, ost, decoded->width, decoded->height, decoded->format,
                              decoded->sample_aspect_ratio) < 0)
@@ -942,7 +947,6 @@ int TCustomFFmpeg::OutputPacket(TRunState& R, TAVInputStream* ist, int ist_index
 void TCustomFFmpeg::DoSubtitleOut(TRunState& R, TAVOutputStream* ost, TAVInputStream* ist, AVSubtitle* sub,
                                   int64_t pts)
 {
-    (void)ist;
     if (pts == AV_NOPTS_VALUE) {
         if (Fexit_on_error)
             throw FFmpegException("Subtitle packets must have a pts");
@@ -952,7 +956,8 @@ void TCustomFFmpeg::DoSubtitleOut(TRunState& R, TAVOutputStream* ost, TAVInputSt
     const int bufSize = 1024 * 1024;
     std::vector<uint8_t> buf(bufSize);
     AVCodecContext* enc = ost->enc;
-    int64_t ptsUs = ff::av_rescale_q(pts, ost->sync_ist->st->time_base, AV_TIME_BASE_Q) - Fstart_time;
+    // the packet's time is in the time base of the stream it came from
+    int64_t ptsUs = ff::av_rescale_q(pts, ist->st->time_base, AV_TIME_BASE_Q) - Fstart_time;
     int count = enc->codec_id == AV_CODEC_ID_DVB_SUBTITLE ? 2 : 1;
     for (int i = 0; i < count; i++) {
         sub->pts = ptsUs + (int64_t)sub->start_display_time * 1000;
@@ -999,32 +1004,37 @@ void TCustomFFmpeg::DrainDecoder(TRunState& R, TAVInputStream* ist)
     ist->decoder_flushed = true;
 }
 
+// The filter graph is told that no more pictures come, and the pictures it
+// still holds (filters that look ahead keep some) are encoded.
+void TCustomFFmpeg::DrainFilterGraph(TRunState& R, TAVOutputStream* ost)
+{
+    if (!ost->src || !ost->sink || ff::av_buffersrc_add_frame_flags(ost->src, nullptr, 0) < 0)
+        return;
+    for (;;) {
+        int r = ff::av_buffersink_get_frame(ost->sink, R.filt);
+        if (r < 0)
+            break;
+        int64_t ptsUs = R.filt->pts != AV_NOPTS_VALUE
+                            ? ff::av_rescale_q(R.filt->pts, ff::av_buffersink_get_time_base(ost->sink), AV_TIME_BASE_Q)
+                            : ost->sync_ist->pts;
+        try {
+            EncodeVideoFrame(R, ost, R.filt, ptsUs);
+        } catch (...) {
+            ff::av_frame_unref(R.filt);
+            throw;
+        }
+        ff::av_frame_unref(R.filt);
+    }
+}
+
 // The end of the run for one output stream: filters and encoder give what they hold.
 void TCustomFFmpeg::FlushEncoder(TRunState& R, TAVOutputStream* ost)
 {
     if (!ost->encoding_needed || !ost->encoder_open)
         return;
     AVCodecContext* enc = ost->enc;
-    if (enc->codec_type == AVMEDIA_TYPE_VIDEO && ost->src) {
-        if (ff::av_buffersrc_add_frame_flags(ost->src, nullptr, 0) >= 0) {
-            for (;;) {
-                int r = ff::av_buffersink_get_frame(ost->sink, R.filt);
-                if (r < 0)
-                    break;
-                int64_t ptsUs = R.filt->pts != AV_NOPTS_VALUE
-                                    ? ff::av_rescale_q(R.filt->pts, ff::av_buffersink_get_time_base(ost->sink),
-                                                       AV_TIME_BASE_Q)
-                                    : ost->sync_ist->pts;
-                try {
-                    EncodeVideoFrame(R, ost, R.filt, ptsUs);
-                } catch (...) {
-                    ff::av_frame_unref(R.filt);
-                    throw;
-                }
-                ff::av_frame_unref(R.filt);
-            }
-        }
-    }
+    if (enc->codec_type == AVMEDIA_TYPE_VIDEO)
+        DrainFilterGraph(R, ost);
     if (enc->codec_type == AVMEDIA_TYPE_AUDIO)
         EncodeAudioFifo(R, ost, true);
     if (enc->codec_type == AVMEDIA_TYPE_SUBTITLE)

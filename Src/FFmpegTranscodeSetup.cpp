@@ -658,7 +658,7 @@ void TCustomFFmpeg::Transcode()
                     }
                 }
                 if (Frecording_time != INT64_MAX && pkt->pts != AV_NOPTS_VALUE &&
-                    ff::av_compare_ts(pkt->pts, tb, Frecording_time + Fstart_time, AV_TIME_BASE_Q) >= 0) {
+                    ff::av_compare_ts(pkt->pts, tb, RecordingEnd(), AV_TIME_BASE_Q) >= 0) {
                     ist->is_past_recording_time = true;
                 } else if (OutputPacket(R, ist, R.files[fileIndex].ist_index + pkt->stream_index, pkt) < 0) {
                     std::string msg = Fmt("Error while decoding stream #%d.%d (%s)", ist->file_index, ist->index,
@@ -702,6 +702,14 @@ void TCustomFFmpeg::Transcode()
     FFinished = !FBroken;
 }
 
+int64_t TCustomFFmpeg::RecordingEnd() const
+{
+    int64_t end = 0;
+    if (__builtin_add_overflow(Frecording_time, Fstart_time, &end))
+        return Frecording_time > 0 ? INT64_MAX : INT64_MIN;
+    return end;
+}
+
 int TCustomFFmpeg::MaxFramesIndex(TAVOutputStream* ost)
 {
     switch (ost->st->codecpar->codec_type) {
@@ -719,9 +727,21 @@ bool TCustomFFmpeg::EndJoinSegment(TRunState& R, int f)
     for (auto* ist : R.ist)
         if (ist->file_index == f)
             DrainDecoder(R, ist);
-    double segEnd = 0;
+    // the pictures a filter graph still holds belong to this segment too
     for (auto* ost : R.ost)
-        segEnd = std::max(segEnd, ost->out_pos);
+        if (ost->encoding_needed && ost->enc->codec_type == AVMEDIA_TYPE_VIDEO)
+            DrainFilterGraph(R, ost);
+    // The segment ends where its last written packet ends; a video encoder
+    // that still holds pictures (look-ahead, B-frames) counts with all the
+    // pictures it was given, else the next input would start too early and
+    // its first pictures be dropped as late.
+    double segEnd = 0;
+    for (auto* ost : R.ost) {
+        double pos = ost->out_pos;
+        if (ost->encoding_needed && ost->enc->codec_type == AVMEDIA_TYPE_VIDEO)
+            pos = std::max(pos, ost->sync_opts * av_q2d(ost->enc->time_base));
+        segEnd = std::max(segEnd, pos);
+    }
     for (auto* ost : R.ost)
         if (f + 1 >= R.nb_segments)
             ost->show_fps = 1;

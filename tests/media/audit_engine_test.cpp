@@ -1,0 +1,119 @@
+// Engine checks on extreme option values and on joins whose encoders or
+// filters hold pictures back at the end of a segment.
+#include <cmath>
+#include <cstdlib>
+
+#include "tests/media/engine_test_util.h"
+
+using namespace enginetest;
+
+namespace {
+
+using Options = std::vector<std::pair<std::string, std::string>>;
+
+// One conversion on the calling thread: options, inputs, output options.
+std::unique_ptr<TCustomFFmpeg> Convert(const std::vector<std::string>& inputs, const Options& out_opts,
+                                       const std::string& out, bool join = false)
+{
+    auto e = std::make_unique<TCustomFFmpeg>(8);
+    for (auto& in : inputs)
+        EXPECT_TRUE(e->OpenInputFile(in)) << e->LastErrMsg();
+    for (auto& o : out_opts)
+        e->ParseOption(o.first, o.second);
+    EXPECT_GT(e->OpenOutputFile(out, join), 0) << e->LastErrMsg();
+    e->StartConvert(false);
+    EXPECT_FALSE(e->FatalException()) << e->FatalMessage();
+    EXPECT_TRUE(e->Finished());
+    return e;
+}
+
+double Num(const std::string& s) { return s.empty() ? -1 : std::atof(s.c_str()); }
+
+int Frames(const std::string& file)
+{
+    return std::atoi(Probe(file, "v:0", "stream=nb_read_frames", "-count_frames").c_str());
+}
+
+}  // namespace
+
+class AuditEngine : public ::testing::Test
+{
+protected:
+    void SetUp() override { LoadLibraries(); }
+    TempDir dir{"audit-engine"};
+};
+
+// An aspect ratio too large for the field is refused; a huge one that fits
+// gives the largest sample aspect ratio instead of overflowing.
+TEST_F(AuditEngine, ExtremeAspectRatios)
+{
+    TCustomFFmpeg e(2);
+    for (const char* v : {"1e39", "-1e39"}) {
+        try {
+            e.ParseOption("aspect", v);
+            ADD_FAILURE() << v << " accepted";
+        } catch (const FFmpegException& x) {
+            EXPECT_STREQ(x.what(), "Incorrect aspect ratio specification.") << v;
+        }
+    }
+    EXPECT_EQ(e.Fframe_aspect_ratio, 0.0f);
+
+    struct Case { const char* aspect; int num, den; };
+    for (const Case& c : {Case{"1e20", 255, 1}, Case{"300000:1", 255, 1}, Case{"4:3", 1, 1}}) {
+        TCustomFFmpeg o(2);
+        o.ParseOption("s", "320x240");
+        o.ParseOption("aspect", c.aspect);
+        o.ParseOption("vcodec", "mpeg4");
+        ASSERT_GT(o.OpenOutputFile(dir / "aspect.avi"), 0) << o.LastErrMsg();
+        AVStream* st = o.OutputFile(0)->streams[0];
+        EXPECT_EQ(st->sample_aspect_ratio.num, c.num) << c.aspect;
+        EXPECT_EQ(st->sample_aspect_ratio.den, c.den) << c.aspect;
+    }
+}
+
+// "vol" takes any integer: a huge volume saturates the samples instead of
+// overflowing the arithmetic.
+TEST_F(AuditEngine, HugeVolumeSaturates)
+{
+    std::string out = dir / "loud.wav";
+    Convert({Fixture("tone.mp3")}, {{"vol", "16777216"}, {"acodec", "pcm_s16le"}}, out);
+    std::string det = enginetest::Run("ffmpeg -nostdin -hide_banner -i " + Quote(out) +
+                          " -af volumedetect -f null - 2>&1 | grep -o 'max_volume: [-0-9.]*'");
+    EXPECT_EQ(det, "max_volume: 0.0");
+}
+
+// A recording time near the largest time plus a start offset does not wrap
+// around: the whole input is converted.
+TEST_F(AuditEngine, RecordingTimeNearTheLimit)
+{
+    std::string out = dir / "long.wav";
+    auto e = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(e->OpenInputFile(Fixture("tone.mp3")));
+    e->SetRecordingTime(INT64_MAX - 10);
+    e->ParseOption("ss", "0.5");
+    e->ParseOption("acodec", "pcm_s16le");
+    ASSERT_GT(e->OpenOutputFile(out), 0) << e->LastErrMsg();
+    e->StartConvert(false);
+    EXPECT_FALSE(e->FatalException()) << e->FatalMessage();
+    double in = Num(Probe(Fixture("tone.mp3"), "", "format=duration"));
+    EXPECT_NEAR(Num(Probe(out, "", "format=duration")), in - 0.5, 0.1);
+}
+
+// Joined segments follow each other without a lost picture, also when the
+// encoder looks ahead (libx264) or a filter holds a picture back (deinterlacing).
+TEST_F(AuditEngine, JoinLosesNoPicturesHeldBack)
+{
+    const std::vector<std::string> three{Fixture("clip.avi"), Fixture("clip.avi"), Fixture("clip.avi")};
+    struct Case { const char* name; Options opts; };
+    const Case cases[] = {
+        {"x264.mp4", {{"vcodec", "libx264"}, {"vpre", "libx264-default"}, {"an", "1"}}},
+        {"yadif.avi", {{"vcodec", "mpeg4"}, {"deinterlace", "1"}, {"an", "1"}}},
+        {"x264-audio.mp4", {{"vcodec", "libx264"}, {"vpre", "libx264-default"}, {"acodec", "aac"}}},
+    };
+    for (const Case& c : cases) {
+        std::string out = dir / c.name;
+        Convert(three, c.opts, out, true);
+        EXPECT_EQ(Frames(out), 150) << c.name;
+        EXPECT_NEAR(Num(Probe(out, "v:0", "stream=duration")), 6.0, 0.1) << c.name;
+    }
+}
