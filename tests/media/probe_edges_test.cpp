@@ -127,3 +127,20 @@ TEST_F(ProbeEdges, PreviousFrameIsOneFrameEarlier)
         EXPECT_TRUE(p.FrameInfo().Ready);
     }
 }
+
+TEST_F(ProbeEdges, SteppingBackOnAStreamWithoutTimesEnds)
+{
+    // Raw H.264 carries no time stamps and no index: the searches for an
+    // earlier frame give up instead of running on.
+    const std::string raw = (dir / "raw.h264").string();
+    Sh("ffmpeg -nostdin -v error -y -i " + Quote(kFixtures + "/clip.mp4") +
+       " -an -c:v copy -bsf:v h264_mp4toannexb -f h264 " + Quote(raw));
+    TAVProbe p;
+    ASSERT_TRUE(p.LoadFile(raw)) << p.LastErrMsg();
+    for (int i = 0; i < 30; ++i) ASSERT_TRUE(p.Decode());
+    EXPECT_EQ(p.FrameInfo().PTS, AV_NOPTS_VALUE);
+    EXPECT_FALSE(p.DecodePreviousFrame());
+    EXPECT_EQ(p.LastErrMsg().rfind("Could not seek to the previous key-frame. ", 0), 0u) << p.LastErrMsg();
+    EXPECT_FALSE(p.DecodePreviousKeyFrame());
+    EXPECT_FALSE(p.FrameInfo().Ready);
+}
