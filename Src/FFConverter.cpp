@@ -929,8 +929,16 @@ void TCustomFFConverter::DoTerminate(TObject* Sender)
         FTerminateInfo = info;
         handler = OnTerminate;
     }
-    if (handler)
-        handler(this, info);
+    // a handler that raises still leaves the task counted as ended, as the
+    // delivery thread does in thread mode
+    try {
+        if (handler)
+            handler(this, info);
+    } catch (const std::exception& e) {
+        GetFFLogger()->Log(this, llError, std::string("OnTerminate: ") + e.what());
+    } catch (...) {
+        GetFFLogger()->Log(this, llError, "OnTerminate: unknown exception");
+    }
     std::lock_guard<TCriticalSection> g(FTerminateLock);
     FCompleteTasks++;
     if (!FInStart && FPendingTasks < 1 && FCompleteTasks >= TasksCount())

@@ -236,3 +236,37 @@ TEST_F(ConverterAudit, StopFromHookHandler)
     for (size_t i = 0; i + 1 < ev.size(); i++)
         EXPECT_FALSE(ev[i].Finished) << ev[i].TaskIndex;
 }
+
+// A terminate handler that raises: the batch still counts that task as
+// ended, the other tasks run and the end of the batch comes once.
+TEST_F(ConverterAudit, RaisingTerminateHandler)
+{
+    for (int threads : {0, 2}) {
+        SCOPED_TRACE("threads " + std::to_string(threads));
+        LogCapture logs;
+        TFFConverter c;
+        TerminateLog log;
+        auto record = log.Handler();
+        c.OnTerminate = [&](TObject* s, const TTerminateInfo& i) {
+            record(s, i);
+            if (i.TaskIndex == 0)
+                throw Exception("handler failed");
+        };
+        for (int i = 0; i < 3; i++)
+            AddQuickTask(c, Fixture(kInputs[i]), dir / ("rt" + std::to_string(threads) + std::to_string(i) + ".avi"));
+        try {
+            c.Start(threads);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "Start raised " << e.what();
+        }
+        ASSERT_TRUE(WaitUntil([&] { return log.Final(); }, 30));
+        auto ev = log.Copy();
+        ASSERT_EQ(ev.size(), 4u);
+        EXPECT_EQ(ev.back().TaskIndex, -1);
+        for (size_t i = 0; i + 1 < ev.size(); i++)
+            EXPECT_TRUE(ev[i].Finished) << ev[i].TaskIndex << " " << ev[i].ExceptionMsg;
+        EXPECT_TRUE(logs.Has(llError, "OnTerminate: handler failed"));
+        c.ClearTasks();
+        EXPECT_FALSE(c.Working());
+    }
+}
