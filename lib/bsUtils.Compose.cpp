@@ -105,6 +105,16 @@ void Tile2D(typename Ops::Bmp* dst, typename Ops::Bmp* pic, const TRect& src, co
 
 inline TRect Off(const TRect& r, int dx, int dy) { return TRect(r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy); }
 
+// Geometry comes from skin descriptions, which may be damaged: coordinates
+// are kept within +-2^28 so that no sum of two or three of them overflows.
+// Real skin pictures are far smaller, so a usable value never changes.
+constexpr int kCoordLimit = 1 << 28;
+inline void Sane(int& v) { v = std::clamp(v, -kCoordLimit, kCoordLimit); }
+inline void Sane(TPoint& p) { Sane(p.X); Sane(p.Y); }
+inline void Sane(TRect& r) { Sane(r.Left); Sane(r.Top); Sane(r.Right); Sane(r.Bottom); }
+template <class... T>
+void SaneAll(T&... v) { (Sane(v), ...); }
+
 struct Geometry
 {
     TPoint LT, RT, LB, RB;
@@ -142,21 +152,26 @@ void ClientPart(typename Ops::Bmp* B, typename Ops::Bmp* SB, const TRect& src, c
     case bsstFull:
         Ops::Copy(B, dst, SB, src);
         break;
+    // A strip keeps the client's width (height) at scale 1; only as much of it
+    // as the target shows is made, so a damaged skin's huge client rectangle
+    // needs no huge bitmap.
     case bsstHorz: {
-        auto strip = Ops::Temp(cw, nh);
-        Ops::Copy(strip.get(), TRect(0, 0, cw, nh), SB, src);
+        const int sw = std::min(cw, nw);
+        auto strip = Ops::Temp(sw, nh);
+        Ops::Copy(strip.get(), TRect(0, 0, sw, nh), SB, TRect(src.Left, src.Top, src.Left + sw, src.Bottom));
         for (int i = 0; i <= nw / cw; ++i) {
             const int x = dst.Left + i * cw;
-            Ops::Copy(B, TRect(x, dst.Top, x + cw, dst.Bottom), strip.get(), TRect(0, 0, cw, nh), &dst);
+            Ops::Copy(B, TRect(x, dst.Top, x + sw, dst.Bottom), strip.get(), TRect(0, 0, sw, nh), &dst);
         }
         break;
     }
     case bsstVert: {
-        auto strip = Ops::Temp(nw, ch);
-        Ops::Copy(strip.get(), TRect(0, 0, nw, ch), SB, src);
+        const int sh = std::min(ch, nh);
+        auto strip = Ops::Temp(nw, sh);
+        Ops::Copy(strip.get(), TRect(0, 0, nw, sh), SB, TRect(src.Left, src.Top, src.Right, src.Top + sh));
         for (int i = 0; i <= nh / ch; ++i) {
             const int y = dst.Top + i * ch;
-            Ops::Copy(B, TRect(dst.Left, y, dst.Right, y + ch), strip.get(), TRect(0, 0, nw, ch), &dst);
+            Ops::Copy(B, TRect(dst.Left, y, dst.Right, y + sh), strip.get(), TRect(0, 0, nw, sh), &dst);
         }
         break;
     }
@@ -164,11 +179,12 @@ void ClientPart(typename Ops::Bmp* B, typename Ops::Bmp* SB, const TRect& src, c
 }
 
 template <class Ops>
-void ComposeLook(const Geometry& g, typename Ops::Bmp* B, typename Ops::Bmp* SB, const TRect& R,
+void ComposeLook(Geometry g, typename Ops::Bmp* B, typename Ops::Bmp* SB, TRect R,
                  int W, int H, bool drawClient, bool ls, bool ts, bool rs, bool bs, bool se,
                  TbsStretchType st, bool noRightBand)
 {
     if (!B) return;
+    SaneAll(g.LT, g.RT, g.LB, g.RB, g.Cl, g.NLT, g.NRT, g.NLB, g.NRB, g.NCl, R, W, H);
     Ops::SetSize(B, W, H);
     if (g.RB.X == g.LT.X || g.RB.Y == g.LT.Y || Ops::Empty(SB)) return;
     const int rw = RectWidth(R), rh = RectHeight(R);
@@ -208,10 +224,11 @@ void ComposeLook(const Geometry& g, typename Ops::Bmp* B, typename Ops::Bmp* SB,
 enum class AxisEnds { Both, LeftOnly, None };
 
 template <class Ops>
-void ComposeAxis(int lo, int hi, typename Ops::Bmp* B, typename Ops::Bmp* SB, const TRect& R,
+void ComposeAxis(int lo, int hi, typename Ops::Bmp* B, typename Ops::Bmp* SB, TRect R,
                  int len, bool stretch, bool horz, AxisEnds ends)
 {
     if (!B) return;
+    SaneAll(lo, hi, R, len);
     const int rw = RectWidth(R), rh = RectHeight(R);
     if (horz)
         Ops::SetSize(B, len, rh);
@@ -386,6 +403,7 @@ void BorderImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRe
                             bool BottomStretch)
 {
     if (Ops::Empty(SB)) return;
+    SaneAll(LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect, R, W, H);
     (void)NewLBPoint;
     const int rw = RectWidth(R), rh = RectHeight(R);
     auto pic = [&](int l, int t, int r, int b) { return TRect(R.Left + l, R.Top + t, R.Left + r, R.Top + b); };
@@ -443,8 +461,18 @@ void MaskImages(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect
                           typename Ops::Bmp* LeftB, typename Ops::Bmp* RightB, typename Ops::Bmp* BottomB, int W, int)
 {
     if (Ops::Empty(MskB)) return;
+    SaneAll(LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect, W);
     (void)NewLBPoint;
     const int mw = Ops::W(MskB), mh = Ops::H(MskB);
+    // The mask is cut to the look, so its points and client rectangle lie
+    // inside it; a damaged skin's values are pulled in (the band images are
+    // sized from them).
+    for (TPoint* p : {&LTPt, &RTPt, &LBPt, &RBPt}) {
+        p->X = std::clamp(p->X, 0, mw);
+        p->Y = std::clamp(p->Y, 0, mh);
+    }
+    ClRect = TRect(std::clamp(ClRect.Left, 0, mw), std::clamp(ClRect.Top, 0, mh), std::clamp(ClRect.Right, 0, mw),
+                   std::clamp(ClRect.Bottom, 0, mh));
     const int nch = RectHeight(NewClRect);
     auto side = [&](typename Ops::Bmp* img, int c0, int c1, int midTop, int midBottom) {
         const int w = c1 - c0;

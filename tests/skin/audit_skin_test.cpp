@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "lib/bsEffects.h"
+#include "lib/bsUtils.h"
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Graphics.h"
 
@@ -75,6 +76,45 @@ TEST(AuditEffectBmp, ExtremeAmountsStayInside)
         b.ChangeBitmapBrightness(amount);
         b.SetBitmapHue(amount);
         (void)MakeBsColor(amount, amount, amount, 7);
+    }
+}
+}  // namespace
+
+namespace
+{
+// Offsets, points and rectangles of a damaged skin reach the composition as
+// they were read: any int must leave a picture of the asked size, never
+// overflow.
+TEST(AuditCompose, DamagedGeometryIsHarmless)
+{
+    const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
+    TbsBitmap pic, out;
+    pic.SetSize(6, 6);
+    pic.Clear(0xFF808080);
+    for (int v : {big, small, big - 3}) {
+        CreateHSkinImage(v, v, &out, &pic, TRect(0, 0, 6, 6), 10, 10, false);
+        EXPECT_EQ(out.Width(), 10);
+        CreateHSkinImage2(v, 2, &out, &pic, TRect(0, 0, 6, 6), 10, 10, true);
+        CreateHSkinMiddleImage(1, v, &out, &pic, TRect(v, 0, v, 6), 10, 10, false);
+        CreateVSkinImage(v, 2, &out, &pic, TRect(0, 0, 6, 6), 10, 10, false);
+        EXPECT_EQ(out.Height(), 10);
+        const TPoint p(v, 1), q(1, v);
+        const TRect r(1, 1, v, v);
+        CreateSkinImage(TPoint(1, 1), p, q, TPoint(v, v), r, TPoint(1, 1), TPoint(5, 1), TPoint(1, 5),
+                        TPoint(5, 5), TRect(1, 1, 5, 5), &out, &pic, TRect(0, 0, 6, 6), 6, 6, true, false,
+                        false, false, false, false, bsstFull);
+        EXPECT_EQ(out.Width(), 6);
+        CreateSkinImage3(TPoint(1, 1), p, q, TPoint(v, v), r, TPoint(1, 1), TPoint(5, 1), TPoint(1, 5),
+                         TPoint(5, 5), TRect(1, 1, 5, 5), &out, &pic, TRect(0, 0, 6, 6), 6, 6, true, true, true,
+                         true, true, true, bsstHorz);
+        TbsBitmap l, t, rt, b;
+        CreateSkinBorderImages(TPoint(1, 1), p, q, TPoint(v, v), r, TPoint(1, 1), TPoint(5, 1), TPoint(1, 5),
+                               TPoint(5, 5), TRect(1, 1, 5, 5), &l, &t, &rt, &b, &pic, TRect(0, 0, 6, 6), 6, 6,
+                               false, false, false, false);
+        HRGN rgn = nullptr;
+        CreateSkinRegion(rgn, TPoint(1, 1), p, q, TPoint(v, v), r, TPoint(1, 1), TPoint(5, 1), TPoint(1, 5),
+                         TPoint(5, 5), TRect(1, 1, 5, 5), &pic, 6, 6);
+        if (rgn) DeleteObject(rgn);
     }
 }
 }  // namespace
