@@ -26,11 +26,21 @@ void RedToGlow(TbsBitmap& b, COLORREF color)
     for (int i = 0, n = b.Width() * b.Height(); i < n; ++i) p[i] = (((p[i] >> 16) & 0xFF) << 24) | rgb;
 }
 
+// A position worked out in 64 bits, kept inside the int range.
+int ClampPos(long long v) { return int(std::clamp<long long>(v, -(1LL << 30), 1LL << 30)); }
+
+// Glow sizes and offsets come from skin descriptions. A halo that would need
+// a work bitmap beyond these limits stems from damaged values: the text is
+// then drawn without it. (A negative size never showed a halo.)
+constexpr int kMaxGlowSize = 1 << 12;
+constexpr long long kMaxGlowPixels = 1LL << 26;
+
 int GlowText(HDC dc, const TRect& r, const std::string& text, int size, COLORREF color, int offset,
              UINT format, bool fivefold)
 {
-    const int w = RectWidth(r) + 2 * size, h = RectHeight(r) + 2 * size;
-    if (w > 0 && h > 0 && dc) {
+    const long long w64 = (long long)RectWidth(r) + 2LL * size, h64 = (long long)RectHeight(r) + 2LL * size;
+    if (size >= 0 && size <= kMaxGlowSize && w64 > 0 && h64 > 0 && w64 * h64 <= kMaxGlowPixels && dc) {
+        const int w = int(w64), h = int(h64);
         TbsBitmap b;
         b.SetSize(w, h);
         PrepareTextBitmap(b, dc);
@@ -49,7 +59,7 @@ int GlowText(HDC dc, const TRect& r, const std::string& text, int size, COLORREF
         BlurBitmap(&b, size);
         RedToGlow(b, color);
         b.SetAlphaBlend(true);
-        b.Draw(dc, r.Left - size + offset, r.Top - size + offset);
+        b.Draw(dc, ClampPos((long long)r.Left - size + offset), ClampPos((long long)r.Top - size + offset));
     }
     SetBkMode(dc, TRANSPARENT);
     TRect rr = r;
@@ -131,7 +141,7 @@ void DrawEffectText4(HDC dc, const TRect& r, const std::string& text, COLORREF c
         }
         b.FlipVert();
         b.SetAlphaBlend(true);
-        b.Draw(dc, r.Left, B + bt + offset - h);
+        b.Draw(dc, r.Left, ClampPos((long long)B + bt + offset - h));
     }
     SetBkMode(dc, TRANSPARENT);
     TRect rr = r;

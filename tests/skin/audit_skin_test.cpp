@@ -8,6 +8,8 @@
 #include "lib/bsUtils.h"
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Graphics.h"
+#include "platform/os/Gdi.h"
+#include "platform/os/Text.h"
 
 namespace
 {
@@ -115,6 +117,34 @@ TEST(AuditCompose, DamagedGeometryIsHarmless)
         CreateSkinRegion(rgn, TPoint(1, 1), p, q, TPoint(v, v), r, TPoint(1, 1), TPoint(5, 1), TPoint(1, 5),
                          TPoint(5, 5), TRect(1, 1, 5, 5), &pic, 6, 6);
         if (rgn) DeleteObject(rgn);
+    }
+}
+}  // namespace
+
+namespace
+{
+// Glow sizes and offsets come from a skin: damaged ones draw the text alone,
+// never overflow or ask for a giant work bitmap.
+TEST(AuditEffectText, DamagedGlowSizesDrawTheTextAlone)
+{
+    const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
+    const TRect r(10, 10, 90, 30);
+    for (int v : {big, small, 1 << 20}) {
+        TbsBitmap b;
+        b.SetSize(100, 40);
+        b.Clear(0xFF000000);
+        HDC dc = b.GetDC();
+        SetTextColor(dc, RGB(255, 255, 255));
+        const UINT fmt = DT_SINGLELINE | DT_CENTER | DT_VCENTER;
+        DrawEffectText(dc, r, "glow", v, RGB(0, 255, 0), v, fmt);
+        EXPECT_GT(DrawEffectText2(dc, r, "glow", v, RGB(0, 255, 0), 3, fmt), 0);
+        DrawEffectText(dc, r, "glow", 2, RGB(0, 255, 0), v, fmt);
+        DrawEffectText4(dc, r, "glow", RGB(0, 255, 0), v, fmt);
+        // The text itself is drawn.
+        int white = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 100; ++x) white += (b.GetPixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+        EXPECT_GT(white, 0) << v;
     }
 }
 }  // namespace
