@@ -1196,7 +1196,15 @@ void TCustomFFConverter::DeliverPreviews()
         FPreviewInfo.Bitmap = FMainPreviewBmp.get();
         FPreviewInfo.FrameNumber = frame;
         FPreviewInfo.PTS = pts;
-        CallPreviewBitmap();
+        try {
+            CallPreviewBitmap();
+        } catch (...) {
+            // the handler's error goes on to the GUI loop; later frames are
+            // handed over again rather than waiting for this delivery
+            std::lock_guard<TCriticalSection> g(FPreviewLock);
+            FPreviewQueued = false;
+            throw;
+        }
     }
 }
 

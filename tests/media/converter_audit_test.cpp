@@ -270,3 +270,45 @@ TEST_F(ConverterAudit, RaisingTerminateHandler)
         EXPECT_FALSE(c.Working());
     }
 }
+
+// A preview handler on the GUI thread that raises: its error reaches the GUI
+// loop, and the frames after it are still delivered.
+TEST_F(ConverterAudit, RaisingPreviewHandler)
+{
+    TFFConverter c;
+    c.SetPreviewBitmap(true);
+    TerminateLog log;
+    c.OnTerminate = log.Handler();
+    std::atomic<int> calls{0};
+    c.OnPreviewBitmap = [&](TObject*, const TPreviewInfo&) {
+        if (calls++ == 0)
+            throw Exception("preview failed");
+    };
+    // a slow hook: the run lasts several preview periods
+    c.OnCustomHook = [&](TObject*, PHookInfo h) {
+        h->Update = false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(8));
+    };
+    TOutputOptions o = QuickOutput();
+    o.CustomHook = true;
+    AddQuickTask(c, Fixture("clip.avi"), dir / "rp.avi", o);
+    c.Start(1);
+    // the GUI loop: serves the calls and takes the errors they raise
+    int raised = 0;
+    auto serve = [&] {
+        try {
+            CheckSynchronize(5);
+        } catch (const Exception& e) {
+            EXPECT_STREQ(e.what(), "preview failed");
+            raised++;
+        }
+    };
+    auto guard = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!log.Final() && std::chrono::steady_clock::now() < guard)
+        serve();
+    ASSERT_TRUE(log.Final());
+    for (int i = 0; i < 10; i++)
+        serve();
+    EXPECT_EQ(raised, 1);
+    EXPECT_GE(calls.load(), 2);
+}
