@@ -312,3 +312,27 @@ TEST_F(ConverterAudit, RaisingPreviewHandler)
     EXPECT_EQ(raised, 1);
     EXPECT_GE(calls.load(), 2);
 }
+
+// An output given as text: its times cut the conversion, its codec lines
+// choose the encoders.
+TEST_F(ConverterAudit, OutputTextTimesAndCodecs)
+{
+    TFFConverter c;
+    int t = c.AddTask(Fixture("clip.avi"));
+    ASSERT_GE(t, 0) << c.LastErrMsg();
+    const std::string out = dir / "cut.mkv";
+    ASSERT_TRUE(c.SetOutputFile(t, out, "TimeStart=500000<CRLF>TimeLength=1000000<CRLF>vcodec=mpeg4<CRLF>acodec=mp2"))
+        << c.LastErrMsg();
+    TerminateLog log;
+    c.OnTerminate = log.Handler();
+    c.Start(0);
+    auto ev = log.Copy();
+    ASSERT_EQ(ev.size(), 2u);
+    EXPECT_TRUE(ev[0].Finished) << ev[0].ExceptionMsg;
+    EXPECT_EQ(Probe(out, "v:0", "stream=codec_name"), "mpeg4");
+    EXPECT_EQ(Probe(out, "a:0", "stream=codec_name"), "mp2");
+    // one second of a 25 frames per second clip
+    const int frames = std::atoi(Probe(out, "v:0", "stream=nb_read_frames", "-count_frames").c_str());
+    EXPECT_GE(frames, 24);
+    EXPECT_LE(frames, 26);
+}
