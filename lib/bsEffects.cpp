@@ -636,9 +636,29 @@ void TbsBitmapLink::CheckingMasked() { CheckingMasked(TRect(0, 0, 0, 0)); }
 void TbsBitmapLink::CheckingMasked(const TRect& m)
 {
     FMasked = FMaskedBorder = FMaskedAngles = false;
+    // A rectangle read from a stream may be anything: pixels outside the
+    // image count as masked without being visited, so only the part inside
+    // the image is scanned (coordinates kept within +-2^28 against overflow).
+    auto lim = [](int v) { return std::clamp(v, -(1 << 28), 1 << 28); };
+    const TRect fr(lim(FRect.Left), lim(FRect.Top), lim(FRect.Right), lim(FRect.Bottom));
+    if (IsEmptyRect(fr)) return;
+    const TRect img = FImage && !FImage->Empty() ? TRect(0, 0, FImage->Width(), FImage->Height()) : TRect();
+    TRect inside;
+    if (!IntersectRect(inside, fr, img)) inside = TRect();
+    // Whether part of `zone` (absolute coordinates) lies in the rectangle but
+    // outside the image.
+    auto reachesOutside = [&](const TRect& zone) {
+        TRect z;
+        if (!IntersectRect(z, zone, fr)) return false;
+        return !(z.Left >= img.Left && z.Top >= img.Top && z.Right <= img.Right && z.Bottom <= img.Bottom);
+    };
     if (m.Left == 0 && m.Top == 0 && m.Right == 0 && m.Bottom == 0) {
-        for (int y = FRect.Top; y < FRect.Bottom && !FMasked; ++y)
-            for (int x = FRect.Left; x < FRect.Right; ++x)
+        if (reachesOutside(fr)) {
+            FMasked = true;
+            return;
+        }
+        for (int y = inside.Top; y < inside.Bottom && !FMasked; ++y)
+            for (int x = inside.Left; x < inside.Right; ++x)
                 if (IsMaskedPixel(x, y)) {
                     FMasked = true;
                     break;
@@ -646,16 +666,24 @@ void TbsBitmapLink::CheckingMasked(const TRect& m)
         return;
     }
     // Zones are measured on the rectangle's own extents.
-    const int W = RectWidth(FRect), H = RectHeight(FRect);
-    const int L = m.Left, T = m.Top, R = m.Right, B = m.Bottom;
+    const int W = RectWidth(fr), H = RectHeight(fr);
+    const int L = lim(m.Left), T = lim(m.Top), R = lim(m.Right), B = lim(m.Bottom);
     const TRect corners[4] = {{0, 0, L, T}, {W - R, 0, W, T}, {W - R, H - B, W, H}, {0, H - B, L, H}};
     const TRect edges[4] = {
         {L, 0, W - R, T}, {L, H - B, W - R, H}, {0, T, L, H - B}, {W - R, T, W, H - B}};
     const TRect centre(L, T, W - R, H - B);
-    for (int y = FRect.Top; y < FRect.Bottom; ++y)
-        for (int x = FRect.Left; x < FRect.Right; ++x) {
+    auto absolute = [&](const TRect& z) {
+        return TRect(z.Left + fr.Left, z.Top + fr.Top, z.Right + fr.Left, z.Bottom + fr.Top);
+    };
+    for (const TRect& z : corners)
+        if (reachesOutside(absolute(z))) FMaskedAngles = true;
+    for (const TRect& z : edges)
+        if (reachesOutside(absolute(z))) FMaskedBorder = true;
+    if (reachesOutside(absolute(centre))) FMasked = true;
+    for (int y = inside.Top; y < inside.Bottom; ++y)
+        for (int x = inside.Left; x < inside.Right; ++x) {
             if (!IsMaskedPixel(x, y)) continue;
-            const TPoint p(x - FRect.Left, y - FRect.Top);
+            const TPoint p(x - fr.Left, y - fr.Top);
             for (const TRect& z : corners)
                 if (PtInRect(z, p)) FMaskedAngles = true;
             for (const TRect& z : edges)

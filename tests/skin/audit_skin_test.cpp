@@ -148,3 +148,39 @@ TEST(AuditEffectText, DamagedGlowSizesDrawTheTextAlone)
     }
 }
 }  // namespace
+
+namespace
+{
+// A link's rectangle may come from a stream record: far outside its image it
+// is judged without visiting every pixel, and the outside still counts as
+// masked zone by zone.
+TEST(AuditBitmapLink, RectanglesFarOutsideTheImage)
+{
+    TbsBitmap img;
+    img.SetSize(4, 4);
+    img.Clear(0xFFFFFFFF);
+    TbsBitmapLink l;
+    l.SetImage(&img);
+    l.SetRect(TRect(0, 0, std::numeric_limits<int>::max(), std::numeric_limits<int>::max()));
+    l.CheckingMasked();
+    EXPECT_TRUE(l.GetMasked());
+    l.SetRect(TRect(std::numeric_limits<int>::min(), 0, std::numeric_limits<int>::max(), 4));
+    l.CheckingMasked(TRect(1, 1, 1, 1));
+    EXPECT_TRUE(l.GetMasked());
+    EXPECT_TRUE(l.GetMaskedAngles());
+    EXPECT_TRUE(l.GetMaskedBorder());
+    // One column beyond the image: only the right-hand zones reach outside.
+    l.SetRect(TRect(0, 0, 5, 4));
+    l.CheckingMasked(TRect(1, 1, 1, 1));
+    EXPECT_TRUE(l.GetMaskedAngles());
+    EXPECT_TRUE(l.GetMaskedBorder());
+    EXPECT_FALSE(l.GetMasked());
+    l.SetRect(TRect(0, 0, 4, 4));   // wholly inside and opaque
+    l.CheckingMasked(TRect(1, 1, 1, 1));
+    EXPECT_FALSE(l.GetMaskedAngles() || l.GetMaskedBorder() || l.GetMasked());
+    img.SetPixel(2, 2, 0x80FFFFFF);   // the centre
+    l.CheckingMasked(TRect(1, 1, 1, 1));
+    EXPECT_TRUE(l.GetMasked());
+    EXPECT_FALSE(l.GetMaskedAngles() || l.GetMaskedBorder());
+}
+}  // namespace
