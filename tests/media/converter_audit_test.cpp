@@ -336,3 +336,13 @@ TEST_F(ConverterAudit, OutputTextTimesAndCodecs)
     EXPECT_GE(frames, 24);
     EXPECT_LE(frames, 26);
 }
+
+// Blank lines inside an option text are empty keys: ignored, not an error.
+TEST_F(ConverterAudit, BlankLinesInOptionTexts)
+{
+    TFFConverter c;
+    int t = c.AddTask(Fixture("clip.avi"), "\r\n\r\nf=avi\r\n\r\n");
+    ASSERT_GE(t, 0) << c.LastErrMsg();
+    EXPECT_TRUE(c.SetOutputFile(t, dir / "blank.avi", "vcodec=mpeg4\n\n<CRLF>acodec=mp2\r\n\r\nab=64000"))
+        << c.LastErrMsg();
+}
