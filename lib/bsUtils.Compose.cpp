@@ -76,7 +76,13 @@ void TileAxis(typename Ops::Bmp* dst, typename Ops::Bmp* pic, const TRect& src, 
     const int span = end - start;
     const int q = span / p;
     if (q < 0) return;
-    for (int i = 0; i <= q; ++i) {
+    // Tiles wholly outside the target draw nothing: only those that can
+    // reach it are walked (a damaged skin can make the span huge).
+    const int extent = horz ? Ops::W(dst) : Ops::H(dst);
+    const int first = start < 0 ? (-(long long)start) / p : 0;
+    const long long lastUseful = start >= extent ? -1 : ((long long)extent - 1 - start) / p;
+    const int last = int(std::min<long long>(q, lastUseful));
+    for (int i = first; i <= last; ++i) {
         const int a = start + i * p;
         const int b = std::min(a + p, end);
         if (b <= a) continue;
@@ -95,8 +101,13 @@ void Tile2D(typename Ops::Bmp* dst, typename Ops::Bmp* pic, const TRect& src, co
 {
     const int pw = RectWidth(src), ph = RectHeight(src);
     if (pw <= 0 || ph <= 0 || IsEmptyRect(area)) return;
-    for (int y = area.Top; y < area.Bottom; y += ph)
-        for (int x = area.Left; x < area.Right; x += pw) {
+    // Only tiles that can reach the target are walked; the pattern keeps its
+    // phase from the area's top-left corner.
+    const int x0 = area.Left < 0 ? area.Left + int((-(long long)area.Left) / pw) * pw : area.Left;
+    const int y0 = area.Top < 0 ? area.Top + int((-(long long)area.Top) / ph) * ph : area.Top;
+    const int xEnd = std::min(area.Right, Ops::W(dst)), yEnd = std::min(area.Bottom, Ops::H(dst));
+    for (int y = y0; y < yEnd; y += ph)
+        for (int x = x0; x < xEnd; x += pw) {
             const int cw = std::min(pw, area.Right - x), chh = std::min(ph, area.Bottom - y);
             Ops::Copy(dst, TRect(x, y, x + cw, y + chh), pic,
                       TRect(src.Left, src.Top, src.Left + cw, src.Top + chh));

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "lib/bsEffects.h"
 #include "lib/bsUtils.h"
@@ -182,5 +183,31 @@ TEST(AuditBitmapLink, RectanglesFarOutsideTheImage)
     l.CheckingMasked(TRect(1, 1, 1, 1));
     EXPECT_TRUE(l.GetMasked());
     EXPECT_FALSE(l.GetMaskedAngles() || l.GetMaskedBorder());
+}
+}  // namespace
+
+namespace
+{
+// A damaged skin can stretch a tiled part far beyond the picture asked for:
+// only the tiles that reach the picture are drawn, with the same pattern.
+TEST(AuditCompose, HugeTiledAreasGiveTheVisiblePattern)
+{
+    TbsBitmap pic;
+    pic.SetSize(6, 6);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 6; ++x) pic.SetPixel(x, y, 0xFF000000u | TbsColor(y * 6 + x + 1));
+    const TPoint lt(2, 2), rt(4, 2), lb(2, 4), rb(4, 4);
+    const TRect cl(2, 2, 4, 4);
+    TbsBitmap normal, huge;
+    for (auto [out, ncl] : {std::pair{&normal, TRect(2, 2, 12, 12)}, std::pair{&huge, TRect(2, 2, 1 << 29, 1 << 29)}}) {
+        out->SetSize(12, 12);
+        out->Clear(0);
+        CreateSkinImage(lt, rt, lb, rb, cl, lt, TPoint(10, 2), TPoint(2, 10), TPoint(10, 10), ncl, out, &pic,
+                        TRect(0, 0, 6, 6), 12, 12, true, false, false, false, false, false, bsstFull);
+    }
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x)
+            if (x >= 2 && y >= 2) EXPECT_EQ(huge.GetPixel(x, y), normal.GetPixel(x, y)) << x << "," << y;
+    EXPECT_EQ(huge.GetPixel(5, 5), pic.GetPixel(3, 3));   // tiles of 2 from (2, 2)
 }
 }  // namespace
