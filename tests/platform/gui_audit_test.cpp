@@ -119,3 +119,32 @@ TEST_F(GuiTest, ControlsFreedByTheirOwnMouseEvents)
         driver->MoveTo(TPoint(5, 5));   // away from the form for the next case
     }
 }
+
+// The same for a focused control freed by its own key events.
+TEST_F(GuiTest, ControlsFreedByTheirOwnKeyEvents)
+{
+    enum Event { Down, Press, Up };
+    TForm* f = MakeForm();
+    f->Show();
+    for (Event e : {Down, Press, Up})
+    {
+        auto* box = new TTestBox(f);
+        box->SetParent(f);
+        f->SetActiveControl(box);
+        driver->PumpUntilIdle();
+        ASSERT_TRUE(box->Focused());
+        bool freed = false;
+        auto kill = [&] {
+            if (freed) return;
+            freed = true;
+            delete box;
+        };
+        if (e == Down) box->OnKeyDown = [&](TObject*, WORD&, TShiftState) { kill(); };
+        if (e == Press) box->OnKeyPress = [&](TObject*, char32_t&) { kill(); };
+        if (e == Up) box->OnKeyUp = [&](TObject*, WORD&, TShiftState) { kill(); };
+        driver->PressKey('A');
+        EXPECT_TRUE(freed) << e;
+        if (!freed) delete box;
+        EXPECT_EQ(f->ControlCount(), 0) << e;
+    }
+}
