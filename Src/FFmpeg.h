@@ -385,7 +385,9 @@ protected:
     AVStream* AddOutputStream(TOutputFileRec& AOutput);
     void SetStreamLanguage(AVStream* st, std::string& ALanguage);
     const AVCodec* ChooseEncoder(TOutputFileRec& AOutput, std::string& AName, AVMediaType AType);
-    void ParseRcOverride(AVCodecContext* enc);
+    std::vector<RcOverride> ParseRcOverride();
+    AVStream* AddPreparedStream(TOutputFileRec& AOutput, const AVCodec* ACodec, std::string& AName,
+                                std::string* ALanguage);
     // The run (set-up, main loop, packet path, encoding paths, progress).
     void TranscodeSetup(TRunState& R);
     void LogStreamMapping(TRunState& R);

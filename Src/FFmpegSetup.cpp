@@ -524,19 +524,38 @@ const AVCodec* TCustomFFmpeg::ChooseEncoder(TOutputFileRec& AOutput, std::string
     return id == AV_CODEC_ID_NONE ? nullptr : ff::avcodec_find_encoder(id);
 }
 
+// Adds the stream after everything that can refuse it has been decided, so
+// that a refused stream leaves no half-made stream in the output.
+AVStream* TCustomFFmpeg::AddPreparedStream(TOutputFileRec& AOutput, const AVCodec* ACodec, std::string& AName,
+                                           std::string* ALanguage)
+{
+    AVCodecContext* enc = ff::avcodec_alloc_context3(ACodec);
+    AVStream* st = enc ? AddOutputStream(AOutput) : nullptr;
+    if (!st) {
+        if (enc)
+            ff::avcodec_free_context(&enc);
+        AName.clear();
+        if (ALanguage)
+            ALanguage->clear();
+        throw FFmpegException("Could not alloc stream");
+    }
+    AOutput.streams.back().enc = enc;
+    return st;
+}
+
 void TCustomFFmpeg::NewVideoStream(TOutputFileRec& AOutput)
 {
-    AVStream* st = AddOutputStream(AOutput);
-    if (!st) {
+    if (AOutput.streams.size() >= (size_t)MAX_STREAMS) {
         Fvideo_codec_name.clear();
         throw FFmpegException("Could not alloc stream");
     }
     const bool copy = Fvideo_stream_copy != 0;
     const AVCodec* codec = copy ? nullptr : ChooseEncoder(AOutput, Fvideo_codec_name, AVMEDIA_TYPE_VIDEO);
+    std::vector<RcOverride> rcOverride;
+    if (!copy && !Fvideo_rc_override_string.empty())
+        rcOverride = ParseRcOverride();
+    AVStream* st = AddPreparedStream(AOutput, codec, Fvideo_codec_name, nullptr);
     TOutputStreamSetup& s = AOutput.streams.back();
-    s.enc = ff::avcodec_alloc_context3(codec);
-    if (!s.enc)
-        throw FFmpegException("Could not alloc stream");
     AVCodecContext* enc = s.enc;
     s.codec = codec;
     enc->codec_type = AVMEDIA_TYPE_VIDEO;
@@ -590,8 +609,13 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileRec& AOutput)
         };
         setMatrix(enc->intra_matrix, Fintra_matrix);
         setMatrix(enc->inter_matrix, Finter_matrix);
-        if (!Fvideo_rc_override_string.empty())
-            ParseRcOverride(enc);
+        if (!rcOverride.empty()) {
+            enc->rc_override = (RcOverride*)ff::av_mallocz(sizeof(RcOverride) * rcOverride.size());
+            if (!enc->rc_override)
+                throw FFmpegException("error parsing rc_override");
+            std::copy(rcOverride.begin(), rcOverride.end(), enc->rc_override);
+            enc->rc_override_count = (int)rcOverride.size();
+        }
         if (enc->rc_initial_buffer_occupancy == 0)
             enc->rc_initial_buffer_occupancy = enc->rc_buffer_size * 3 / 4;
         enc->intra_dc_precision = Fintra_dc_precision - 8;
@@ -611,7 +635,7 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileRec& AOutput)
     Fframe_pix_fmt = -1;
 }
 
-void TCustomFFmpeg::ParseRcOverride(AVCodecContext* enc)
+std::vector<RcOverride> TCustomFFmpeg::ParseRcOverride()
 {
     std::vector<RcOverride> list;
     const char* p = Fvideo_rc_override_string.c_str();
@@ -636,27 +660,20 @@ void TCustomFFmpeg::ParseRcOverride(AVCodecContext* enc)
         if (p)
             p++;
     }
-    enc->rc_override = (RcOverride*)ff::av_mallocz(sizeof(RcOverride) * list.size());
-    if (!enc->rc_override)
-        throw FFmpegException("error parsing rc_override");
-    std::copy(list.begin(), list.end(), enc->rc_override);
-    enc->rc_override_count = (int)list.size();
+    return list;
 }
 
 void TCustomFFmpeg::NewAudioStream(TOutputFileRec& AOutput)
 {
-    AVStream* st = AddOutputStream(AOutput);
-    if (!st) {
+    if (AOutput.streams.size() >= (size_t)MAX_STREAMS) {
         Faudio_codec_name.clear();
         Faudio_language.clear();
         throw FFmpegException("Could not alloc stream");
     }
     const bool copy = Faudio_stream_copy != 0;
     const AVCodec* codec = copy ? nullptr : ChooseEncoder(AOutput, Faudio_codec_name, AVMEDIA_TYPE_AUDIO);
+    AVStream* st = AddPreparedStream(AOutput, codec, Faudio_codec_name, &Faudio_language);
     TOutputStreamSetup& s = AOutput.streams.back();
-    s.enc = ff::avcodec_alloc_context3(codec);
-    if (!s.enc)
-        throw FFmpegException("Could not alloc stream");
     AVCodecContext* enc = s.enc;
     s.codec = codec;
     s.bsfs = std::move(Faudio_bitstream_filters);
@@ -703,8 +720,7 @@ void TCustomFFmpeg::NewAudioStream(TOutputFileRec& AOutput)
 
 void TCustomFFmpeg::NewSubtitleStream(TOutputFileRec& AOutput)
 {
-    AVStream* st = AddOutputStream(AOutput);
-    if (!st) {
+    if (AOutput.streams.size() >= (size_t)MAX_STREAMS) {
         Fsubtitle_codec_name.clear();
         Fsubtitle_language.clear();
         throw FFmpegException("Could not alloc stream");
@@ -712,10 +728,8 @@ void TCustomFFmpeg::NewSubtitleStream(TOutputFileRec& AOutput)
     const bool copy = Fsubtitle_stream_copy != 0;
     // without a name the format's own subtitle encoder is taken, as for video and audio
     const AVCodec* codec = copy ? nullptr : ChooseEncoder(AOutput, Fsubtitle_codec_name, AVMEDIA_TYPE_SUBTITLE);
+    AVStream* st = AddPreparedStream(AOutput, codec, Fsubtitle_codec_name, &Fsubtitle_language);
     TOutputStreamSetup& s = AOutput.streams.back();
-    s.enc = ff::avcodec_alloc_context3(codec);
-    if (!s.enc)
-        throw FFmpegException("Could not alloc stream");
     AVCodecContext* enc = s.enc;
     s.codec = codec;
     s.bsfs = std::move(Fsubtitle_bitstream_filters);

@@ -117,3 +117,38 @@ TEST_F(AuditEngine, JoinLosesNoPicturesHeldBack)
         EXPECT_NEAR(Num(Probe(out, "v:0", "stream=duration")), 6.0, 0.1) << c.name;
     }
 }
+
+// An extra stream that cannot be made ("newvideo" with an unknown encoder or
+// a bad override text) is refused whole: the output keeps the streams it
+// had, and the task still converts.
+TEST_F(AuditEngine, FailedExtraStreamLeavesNoHalfStream)
+{
+    struct Case { Options before; const char* key; std::string msg; };
+    const Case cases[] = {
+        {{{"vcodec", "no_such_codec"}}, "newvideo", "Unknown encoder 'no_such_codec'"},
+        {{{"acodec", "mpeg4"}}, "newaudio", "Invalid encoder type 'mpeg4'"},
+        {{{"scodec", "no_such_codec"}}, "newsubtitle", "Unknown encoder 'no_such_codec'"},
+        {{{"vcodec", "mpeg4"}, {"rc_override", "1,2"}}, "newvideo", "error parsing rc_override"},
+    };
+    for (const Case& c : cases) {
+        std::string out = dir / "extra.avi";
+        auto e = std::make_unique<TCustomFFmpeg>(2);
+        ASSERT_TRUE(e->OpenInputFile(Fixture("clip.avi")));
+        e->ParseOption("vcodec", "mpeg4");
+        e->ParseOption("acodec", "libmp3lame");
+        ASSERT_GT(e->OpenOutputFile(out), 0) << e->LastErrMsg();
+        for (auto& o : c.before)
+            e->ParseOption(o.first, o.second);
+        try {
+            e->ParseOption(c.key, "");
+            ADD_FAILURE() << c.key << " accepted";
+        } catch (const FFmpegException& x) {
+            EXPECT_EQ(x.what(), c.msg);
+        }
+        EXPECT_EQ(e->OutputFile(0)->nb_streams, 2u) << c.msg;
+        e->StartConvert(false);
+        EXPECT_FALSE(e->FatalException()) << e->FatalMessage();
+        EXPECT_TRUE(e->Finished()) << c.msg;
+        EXPECT_EQ(Probe(out, "", "stream=codec_name"), "mpeg4\nmp3") << c.msg;
+    }
+}
