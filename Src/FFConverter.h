@@ -320,4 +320,8 @@ class TFFConverter : public TCustomFFConverter
 {
 public:
     explicit TFFConverter(TComponent* AOwner = nullptr) : TCustomFFConverter(AOwner) {}
+    // The tasks end while the object is still whole: their threads call the
+    // virtual relays until then. (A descendant that is destroyed while
+    // working does the same in its own destructor.)
+    ~TFFConverter() override { Stop(true); }
 };
