@@ -193,7 +193,12 @@ void TCustomFFmpeg::OptMatrix(std::vector<uint16_t>& AMatrix, const std::string&
     std::vector<uint16_t> m(64, 0);
     const char* p = AValue.c_str();
     for (int i = 0;; i++) {
-        m[i] = (uint16_t)std::atoi(p);
+        // the encoders divide by the coefficients, and the stream holds 8 bits of each
+        long c = std::strtol(p, nullptr, 10);
+        if (c < 1 || c > 255)
+            throw FFmpegException(Fmt("Invalid coefficient in matrix \"%s\" at coeff %d: it must lie in 1 to 255",
+                                      AValue.c_str(), i));
+        m[i] = (uint16_t)c;
         if (i == 63)
             break;
         p = std::strchr(p, ',');

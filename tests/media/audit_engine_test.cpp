@@ -152,3 +152,43 @@ TEST_F(AuditEngine, FailedExtraStreamLeavesNoHalfStream)
         EXPECT_EQ(Probe(out, "", "stream=codec_name"), "mpeg4\nmp3") << c.msg;
     }
 }
+
+// Quantizer matrices with coefficients the encoders cannot divide by (or
+// that do not fit the stream's 8 bits) are refused; the matrix stays as it was.
+TEST_F(AuditEngine, MatrixCoefficientsOutsideTheirRange)
+{
+    auto matrix = [](int at, const std::string& v) {
+        std::string m;
+        for (int i = 0; i < 64; i++)
+            m += (i ? "," : "") + (i == at ? v : std::string("16"));
+        return m;
+    };
+    TCustomFFmpeg e(2);
+    e.ParseOption("intra_matrix", matrix(-1, ""));
+    ASSERT_EQ(e.Fintra_matrix.size(), 64u);
+    struct Case { const char* key; int at; const char* value; };
+    for (const Case& c : {Case{"intra_matrix", 0, "0"}, Case{"inter_matrix", 63, "256"},
+                          Case{"intra_matrix", 5, "-3"}, Case{"inter_matrix", 7, "x"}}) {
+        std::string m = matrix(c.at, c.value);
+        try {
+            e.ParseOption(c.key, m);
+            ADD_FAILURE() << c.value << " accepted";
+        } catch (const FFmpegException& x) {
+            EXPECT_EQ(x.what(), "Invalid coefficient in matrix \"" + m + "\" at coeff " + std::to_string(c.at) +
+                                    ": it must lie in 1 to 255");
+        }
+    }
+    EXPECT_EQ(e.Fintra_matrix, std::vector<uint16_t>(64, 16));
+    EXPECT_TRUE(e.Finter_matrix.empty());
+
+    // a whole matrix of the largest coefficients encodes
+    std::string out = dir / "matrix.mpg";
+    auto r = std::make_unique<TCustomFFmpeg>(2);
+    ASSERT_TRUE(r->OpenInputFile(Fixture("clip.avi")));
+    r->ParseOption("vcodec", "mpeg2video");
+    r->ParseOption("intra_matrix", matrix(0, "255"));
+    ASSERT_GT(r->OpenOutputFile(out), 0) << r->LastErrMsg();
+    r->StartConvert(false);
+    EXPECT_TRUE(r->Finished()) << r->FatalMessage();
+    EXPECT_EQ(Probe(out, "v:0", "stream=codec_name"), "mpeg2video");
+}
