@@ -426,10 +426,28 @@ DWORD SetClassLong(HWND hwnd, int index, DWORD value)
 
 namespace
 {
+// The memory of a destroyed window is not handed to a new window for a long
+// while: a handle kept past its window's end then names no window (IsWindow is
+// false, messages to it are dropped) instead of a newer window that happens to
+// sit at the same address.
+std::deque<std::unique_ptr<WindowNode>> gRetired;
+constexpr std::size_t kRetiredKept = 4096;
+
 void Sweep()
 {
     if (gDepth != 0) return;
-    for (WindowNode* n : gGrave) delete n;
+    for (WindowNode* n : gGrave)
+    {
+        // Only the node's own storage is kept; what it owned goes now.
+        n->cls.reset();
+        std::string().swap(n->text);
+        std::vector<WindowNode*>().swap(n->children);
+        std::vector<ProcEntry>().swap(n->chain);
+        n->update = TRegion();
+        n->surface.reset();
+        gRetired.emplace_back(n);
+        if (gRetired.size() > kRetiredKept) gRetired.pop_front();
+    }
     gGrave.clear();
 }
 
