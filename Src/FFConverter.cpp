@@ -885,7 +885,7 @@ void TCustomFFConverter::Stop(bool AWaitFor)
     }
     // a progress handler on the GUI thread holds up the conversion thread that
     // reported it: stopping from there cannot wait for that thread
-    if (FInRelayedProgress > 0 && IsMainThread())
+    if (IsMainThread() && FInRelayedProgress > 0)
         AWaitFor = false;
     // likewise a handler on a conversion thread: the other tasks may wait for
     // the relay lock it holds
