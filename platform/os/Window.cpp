@@ -31,6 +31,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/Utf8.h"
+#include "platform/os/GdiInternal.h"
 #include "platform/os/Input.h"
 #include "platform/os/Monitor.h"
 #include "platform/os/Region.h"
@@ -259,6 +260,15 @@ bool VisibleDeep(WindowNode* n)
 }
 
 const TRegion* WinRgn(WindowNode* n) { return n->rgn ? RegionOf(n->rgn) : nullptr; }
+
+// A window owns the region it was given, as the system's windows do: a
+// DeleteObject on it from outside only marks it, and it goes once the window
+// lets it go (a new region, or the window's end).
+void DropWindowRegion(HRGN rgn)
+{
+    gdi::Release(rgn);
+    DeleteObject(rgn);
+}
 
 // The area a window covers in its top-level window's coordinates.
 TRegion AreaInRoot(WindowNode* n)
@@ -1630,7 +1640,7 @@ void Finalize(WindowNode* n)
     }
     if (n->rgn)
     {
-        DeleteObject(n->rgn);
+        DropWindowRegion(n->rgn);
         n->rgn = nullptr;
     }
     {
@@ -3380,7 +3390,11 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw)
     WindowNode* n = N(hwnd);
     if (!n) return 0;
     if (rgn && !RegionOf(rgn)) return 0;
-    if (n->rgn && n->rgn != rgn) DeleteObject(n->rgn);
+    if (rgn != n->rgn)
+    {
+        if (rgn) gdi::AddRef(rgn);
+        if (n->rgn) DropWindowRegion(n->rgn);
+    }
     n->rgn = rgn;
     if (n->bid) BE().SetShape(n->bid, rgn ? RegionOf(rgn) : nullptr);
     if (redraw)

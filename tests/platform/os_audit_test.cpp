@@ -33,3 +33,30 @@ TEST_F(OsAudit, StaleHandlesNeverNameANewerWindow)
     EXPECT_EQ(SetWindowPos(first, nullptr, 0, 0, 5, 5, SWP_NOZORDER), FALSE);
     EXPECT_TRUE(log.entries.empty());
 }
+
+// A window owns its region: deleting the handle from outside leaves the shape
+// in place, and the region goes when the window replaces it or goes itself.
+TEST_F(OsAudit, WindowKeepsTheRegionItWasGiven)
+{
+    HWND w = Top("w", Bounds(0, 0, 100, 100));
+    HRGN r = CreateRectRgn(0, 0, 50, 50);
+    ASSERT_EQ(SetWindowRgn(w, r, TRUE), 1);
+    DeleteObject(r);   // a caller that deletes what it handed over
+    drv.PumpUntilIdle();
+    EXPECT_EQ(WindowFromPoint(TPoint(70, 70)), nullptr) << "the shape still holds";
+    EXPECT_EQ(WindowFromPoint(TPoint(10, 10)), w);
+    HRGN copy = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(w, copy), SIMPLEREGION);
+    // Replacing it lets the old one go: a later delete of the old handle is refused.
+    HRGN r2 = CreateRectRgn(0, 0, 80, 80);
+    SetWindowRgn(w, r2, TRUE);
+    EXPECT_FALSE(IsGdiObject(r));
+    EXPECT_FALSE(DeleteObject(r));
+    EXPECT_EQ(WindowFromPoint(TPoint(70, 70)), w);
+    // Setting the same region again keeps it; the window's end frees it.
+    SetWindowRgn(w, r2, FALSE);
+    EXPECT_TRUE(IsGdiObject(r2));
+    DestroyWindow(w);
+    EXPECT_FALSE(IsGdiObject(r2));
+    DeleteObject(copy);
+}
