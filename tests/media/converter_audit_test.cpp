@@ -346,3 +346,29 @@ TEST_F(ConverterAudit, BlankLinesInOptionTexts)
     EXPECT_TRUE(c.SetOutputFile(t, dir / "blank.avi", "vcodec=mpeg4\n\n<CRLF>acodec=mp2\r\n\r\nab=64000"))
         << c.LastErrMsg();
 }
+
+// The record's time stamp (local date-time) becomes the output's UTC creation
+// time; its texts become metadata of the same names.
+TEST_F(ConverterAudit, StreamInfoReachesTheOutput)
+{
+    TFFConverter c;
+    int t = c.AddTask(Fixture("clip.avi"));
+    ASSERT_GE(t, 0) << c.LastErrMsg();
+    TOutputOptions o = QuickOutput();
+    o.Info.TimeStamp = 25569.0 + 1.5 + LocalTimeBiasDays();  // 1970-01-02 12:00 UTC
+    o.Info.Track = 7;
+    o.Info.Title = "T";
+    o.Info.Genre = "G";
+    ASSERT_TRUE(c.SetOutputFile(t, dir / "info.mkv", &o)) << c.LastErrMsg();
+    AVDictionary* md = c.Task(t)->OutputFile(0)->metadata;
+    auto value = [&](const char* k) {
+        const AVDictionaryEntry* e = ff::av_dict_get(md, k, nullptr, 0);
+        return e ? std::string(e->value) : std::string("(none)");
+    };
+    EXPECT_EQ(value("creation_time"), "1970-01-02T12:00:00.000000Z");
+    EXPECT_EQ(value("track"), "7");
+    EXPECT_EQ(value("title"), "T");
+    EXPECT_EQ(value("genre"), "G");
+    EXPECT_EQ(value("year"), "(none)");
+    EXPECT_EQ(value("album"), "(none)");
+}
