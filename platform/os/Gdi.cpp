@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <unordered_set>
 
@@ -32,13 +33,37 @@ std::unordered_set<const DeviceContext*>& Dcs()
 // A region as large as any surface: "no clip region" when one is combined.
 const TRect kEverything(-(1 << 28), -(1 << 28), 1 << 28, 1 << 28);
 
+// The object is destroyed at once, but its memory is handed back only after
+// thousands of later deletions: a handle used after its object went (a region
+// deleted twice, say) then names no object instead of a newer one at the same
+// address.
+void Retire(GdiObject* o)
+{
+    static std::mutex mx;
+    // Never destroyed, so the blocks it holds stay reachable to the end.
+    static auto* kept = new std::deque<void*>;
+    constexpr std::size_t kKept = 4096;
+    o->~GdiObject();
+    void* oldest = nullptr;
+    {
+        std::lock_guard<std::mutex> g(mx);
+        kept->push_back(o);
+        if (kept->size() > kKept)
+        {
+            oldest = kept->front();
+            kept->pop_front();
+        }
+    }
+    ::operator delete(oldest);
+}
+
 void Destroy(GdiObject* o)
 {
     {
         std::lock_guard<std::mutex> g(RegMutex());
         Objects().erase(o);
     }
-    delete o;
+    Retire(o);
 }
 }  // namespace
 
@@ -296,11 +321,7 @@ BOOL DeleteObject(HGDIOBJ obj)
         obj->DeletePending = true;
         return TRUE;
     }
-    {
-        std::lock_guard<std::mutex> g(RegMutex());
-        Objects().erase(obj);
-    }
-    delete obj;
+    Destroy(obj);
     return TRUE;
 }
 

@@ -60,3 +60,25 @@ TEST_F(OsAudit, WindowKeepsTheRegionItWasGiven)
     EXPECT_FALSE(IsGdiObject(r2));
     DeleteObject(copy);
 }
+
+// Drawing objects too: a handle deleted twice, or used after it went, never
+// reaches a newer object that happens to take its place.
+TEST_F(OsAudit, StaleDrawingHandlesNeverNameANewerObject)
+{
+    HRGN gone = CreateRectRgn(0, 0, 10, 10);
+    ASSERT_TRUE(DeleteObject(gone));
+    std::set<HGDIOBJ> seen = {gone};
+    std::vector<HGDIOBJ> live;
+    for (int i = 0; i < 200; ++i)
+    {
+        HGDIOBJ h = (i % 3 == 0) ? HGDIOBJ(CreateRectRgn(0, 0, i, i))
+                    : (i % 3 == 1) ? HGDIOBJ(CreateSolidBrush(RGB(i, 0, 0)))
+                                   : HGDIOBJ(CreateCompatibleBitmap(nullptr, 4, 4));
+        ASSERT_NE(h, nullptr);
+        EXPECT_TRUE(seen.insert(h).second) << "handle reused at " << i;
+        if (i % 2) DeleteObject(h); else live.push_back(h);
+    }
+    EXPECT_FALSE(DeleteObject(gone)) << "the second delete is refused";
+    for (HGDIOBJ h : live) EXPECT_TRUE(IsGdiObject(h));
+    for (HGDIOBJ h : live) DeleteObject(h);
+}
