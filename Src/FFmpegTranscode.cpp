@@ -446,7 +446,7 @@ void TCustomFFmpeg::DoAudioOut(TRunState& R, TAVOutputStream* ost, TAVInputStrea
                     ist->is_start = 0;
                 }
             } else if (Faudio_sync_method > 1) {
-                int comp = (int)std::clamp<double>(delta, -Faudio_sync_method, Faudio_sync_method);
+                int comp = (int)std::clamp<double>(delta, -(double)Faudio_sync_method, (double)Faudio_sync_method);
                 if (Fverbose > 2)
                     Log(llVerbose, Fmt("compensating audio timestamp drift:%f compensation:%d in:%d", delta, comp, rate));
                 ff::swr_set_compensation(ost->swr, comp, rate);
@@ -471,8 +471,14 @@ void TCustomFFmpeg::DoAudioOut(TRunState& R, TAVOutputStream* ost, TAVInputStrea
     }
 
     // resample into the FIFO
-    int maxOut = (int)ff::swr_get_delay(ost->swr, rate) +
-                 (int)((int64_t)(inSamples - dropIn) * rate / in->sample_rate) + 256 + std::abs(Faudio_sync_method);
+    // room for what the resampler holds, the block at the new rate and the
+    // drift compensation (at most the largest one, and never more than the block)
+    int64_t blockOut = (int64_t)(inSamples - dropIn) * rate / in->sample_rate;
+    int64_t room = ff::swr_get_delay(ost->swr, rate) + blockOut + 256 +
+                   std::min<int64_t>(std::llabs((int64_t)Faudio_sync_method), blockOut);
+    if (room > INT32_MAX)
+        throw FFmpegException("Buffer sizes too large in do_audio_out");
+    int maxOut = (int)room;
     AVFrame* out = ff::av_frame_alloc();
     out->nb_samples = maxOut;
     out->format = enc->sample_fmt;

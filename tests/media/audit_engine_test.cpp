@@ -192,3 +192,14 @@ TEST_F(AuditEngine, MatrixCoefficientsOutsideTheirRange)
     EXPECT_TRUE(r->Finished()) << r->FatalMessage();
     EXPECT_EQ(Probe(out, "v:0", "stream=codec_name"), "mpeg2video");
 }
+// The largest and smallest "async" values are sync methods like any other:
+// the conversion runs through without overflowing its buffer sizes.
+TEST_F(AuditEngine, ExtremeAudioSyncMethods)
+{
+    double in = Num(Probe(Fixture("tone.mp3"), "", "format=duration"));
+    for (const char* async : {"2147483647", "-2147483648"}) {
+        std::string out = dir / "async.mp3";
+        Convert({Fixture("tone.mp3")}, {{"acodec", "libmp3lame"}, {"async", async}}, out);
+        EXPECT_NEAR(Num(Probe(out, "", "format=duration")), in, 0.1) << async;
+    }
+}
