@@ -1,4 +1,4 @@
-// Cases found missing when the skin data and bitmap code was checked through.
+// Bitmaps, effects and composition fed with extreme or damaged values, and the clipboard.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,7 +14,7 @@
 
 namespace
 {
-TEST(AuditBitmap, AssignToTheClipboard)
+TEST(BitmapClipboard, AssignToTheClipboard)
 {
     TbsBitmap a;
     a.SetSize(3, 2);
@@ -36,7 +36,7 @@ TEST(AuditBitmap, AssignToTheClipboard)
 
 namespace
 {
-TEST(AuditEffectBmp, TransitionsTakeAnyFactor)
+TEST(DamagedEffectBmp, TransitionsTakeAnyFactor)
 {
     for (double kf : {1e12, -1e12, std::nan(""), 1e300, -1e300}) {
         TbsEffectBmp a(6, 4), b(6, 4);
@@ -58,7 +58,7 @@ TEST(AuditEffectBmp, TransitionsTakeAnyFactor)
 
 namespace
 {
-TEST(AuditEffectBmp, ExtremeAmountsStayInside)
+TEST(DamagedEffectBmp, ExtremeAmountsStayInside)
 {
     const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
     for (int amount : {big, small, -3, 100}) {
@@ -88,7 +88,7 @@ namespace
 // Offsets, points and rectangles of a damaged skin reach the composition as
 // they were read: any int must leave a picture of the asked size, never
 // overflow.
-TEST(AuditCompose, DamagedGeometryIsHarmless)
+TEST(DamagedCompose, DamagedGeometryIsHarmless)
 {
     const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
     TbsBitmap pic, out;
@@ -126,7 +126,7 @@ namespace
 {
 // Glow sizes and offsets come from a skin: damaged ones draw the text alone,
 // never overflow or ask for a giant work bitmap.
-TEST(AuditEffectText, DamagedGlowSizesDrawTheTextAlone)
+TEST(DamagedEffectText, DamagedGlowSizesDrawTheTextAlone)
 {
     const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
     const TRect r(10, 10, 90, 30);
@@ -155,7 +155,7 @@ namespace
 // A link's rectangle may come from a stream record: far outside its image it
 // is judged without visiting every pixel, and the outside still counts as
 // masked zone by zone.
-TEST(AuditBitmapLink, RectanglesFarOutsideTheImage)
+TEST(DamagedBitmapLink, RectanglesFarOutsideTheImage)
 {
     TbsBitmap img;
     img.SetSize(4, 4);
@@ -190,7 +190,7 @@ namespace
 {
 // A damaged skin can stretch a tiled part far beyond the picture asked for:
 // only the tiles that reach the picture are drawn, with the same pattern.
-TEST(AuditCompose, HugeTiledAreasGiveTheVisiblePattern)
+TEST(DamagedCompose, HugeTiledAreasGiveTheVisiblePattern)
 {
     TbsBitmap pic;
     pic.SetSize(6, 6);
