@@ -1,7 +1,9 @@
 // Handles of destroyed windows stay dead: a stale handle never names a newer window.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
+#include <vector>
 
 #include "os_testlog.h"
 #include "platform/os/Os.h"
@@ -65,20 +67,23 @@ TEST_F(OsAudit, WindowKeepsTheRegionItWasGiven)
 // reaches a newer object that happens to take its place.
 TEST_F(OsAudit, StaleDrawingHandlesNeverNameANewerObject)
 {
-    HRGN gone = CreateRectRgn(0, 0, 10, 10);
-    ASSERT_TRUE(DeleteObject(gone));
-    std::set<HGDIOBJ> seen = {gone};
-    std::vector<HGDIOBJ> live;
-    for (int i = 0; i < 200; ++i)
+    struct Case { const char* what; std::function<HGDIOBJ()> make; };
+    const Case cases[] = {
+        {"region", [] { return HGDIOBJ(CreateRectRgn(0, 0, 10, 10)); }},
+        {"brush", [] { return HGDIOBJ(CreateSolidBrush(RGB(1, 2, 3))); }},
+        {"bitmap", [] { return HGDIOBJ(CreateCompatibleBitmap(nullptr, 4, 4)); }},
+    };
+    for (const Case& c : cases)
     {
-        HGDIOBJ h = (i % 3 == 0) ? HGDIOBJ(CreateRectRgn(0, 0, i, i))
-                    : (i % 3 == 1) ? HGDIOBJ(CreateSolidBrush(RGB(i, 0, 0)))
-                                   : HGDIOBJ(CreateCompatibleBitmap(nullptr, 4, 4));
-        ASSERT_NE(h, nullptr);
-        EXPECT_TRUE(seen.insert(h).second) << "handle reused at " << i;
-        if (i % 2) DeleteObject(h); else live.push_back(h);
+        HGDIOBJ gone = c.make();
+        ASSERT_TRUE(DeleteObject(gone));
+        std::vector<HGDIOBJ> made;
+        for (int i = 0; i < 50; ++i)
+        {
+            made.push_back(c.make());
+            EXPECT_NE(made.back(), gone) << c.what << " handle reused at " << i;
+        }
+        EXPECT_FALSE(DeleteObject(gone)) << c.what << ": the second delete is refused";
+        for (HGDIOBJ h : made) EXPECT_TRUE(DeleteObject(h)) << c.what;
     }
-    EXPECT_FALSE(DeleteObject(gone)) << "the second delete is refused";
-    for (HGDIOBJ h : live) EXPECT_TRUE(IsGdiObject(h));
-    for (HGDIOBJ h : live) DeleteObject(h);
 }
