@@ -8,11 +8,11 @@
 #include "os_testlog.h"
 #include "platform/os/Os.h"
 
-class OsAudit : public ::testing::Test, public TWindowTest
+class OsHandles : public ::testing::Test, public TWindowTest
 {
 };
 
-TEST_F(OsAudit, StaleHandlesNeverNameANewerWindow)
+TEST_F(OsHandles, StaleHandlesNeverNameANewerWindow)
 {
     HWND first = Top("first", Bounds(0, 0, 50, 50));
     DestroyWindow(first);
@@ -38,7 +38,7 @@ TEST_F(OsAudit, StaleHandlesNeverNameANewerWindow)
 
 // A window owns its region: deleting the handle from outside leaves the shape
 // in place, and the region goes when the window replaces it or goes itself.
-TEST_F(OsAudit, WindowKeepsTheRegionItWasGiven)
+TEST_F(OsHandles, WindowKeepsTheRegionItWasGiven)
 {
     HWND w = Top("w", Bounds(0, 0, 100, 100));
     HRGN r = CreateRectRgn(0, 0, 50, 50);
@@ -65,7 +65,7 @@ TEST_F(OsAudit, WindowKeepsTheRegionItWasGiven)
 
 // Drawing objects too: a handle deleted twice, or used after it went, never
 // reaches a newer object that happens to take its place.
-TEST_F(OsAudit, StaleDrawingHandlesNeverNameANewerObject)
+TEST_F(OsHandles, StaleDrawingHandlesNeverNameANewerObject)
 {
     struct Case { const char* what; std::function<HGDIOBJ()> make; };
     const Case cases[] = {
