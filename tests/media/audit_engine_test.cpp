@@ -203,3 +203,14 @@ TEST_F(AuditEngine, ExtremeAudioSyncMethods)
         EXPECT_NEAR(Num(Probe(out, "", "format=duration")), in, 0.1) << async;
     }
 }
+
+// A subtitle stream that follows another stream's time line keeps its own
+// times: they are read in the time base of the stream they came from.
+TEST_F(AuditEngine, SubtitleTimesWithASyncStream)
+{
+    std::string src = dir / "sub.mp4", out = dir / "sub.mkv";
+    ASSERT_TRUE(MakeMedia("-i " + Quote(Fixture("multi.mkv")) + " -map 0:v -map 0:s -c:v copy -c:s mov_text", src));
+    ASSERT_NE(Probe(src, "v:0", "stream=time_base"), Probe(src, "s:0", "stream=time_base"));
+    Convert({src}, {{"map", "0:0"}, {"map", "0:1:0:0"}, {"vcodec", "mpeg4"}, {"scodec", "srt"}}, out);
+    EXPECT_EQ(Probe(out, "s:0", "packet=pts_time", "-show_packets"), "0.023000\n1.023000");
+}
