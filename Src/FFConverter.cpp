@@ -861,6 +861,10 @@ void TCustomFFConverter::Start(int AThreadCount)
 void TCustomFFConverter::Pause()
 {
     std::lock_guard<TCriticalSection> g(FTerminateLock);
+    // only conversion threads pause: a task run inside Start is not held
+    // (from its own handler nothing could resume it)
+    if (!FWorking || !FThreadMode)
+        return;
     FPaused = true;
     FFFmpegList.PauseAll();
 }

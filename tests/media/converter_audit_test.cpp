@@ -372,3 +372,35 @@ TEST_F(ConverterAudit, StreamInfoReachesTheOutput)
     EXPECT_EQ(value("year"), "(none)");
     EXPECT_EQ(value("album"), "(none)");
 }
+
+// A batch run inside Start has no conversion threads: Pause leaves its task
+// running (a pause from its own handler would stop the only thread that could
+// resume it).
+TEST_F(ConverterAudit, PauseDoesNotHoldTasksWithoutThreads)
+{
+    TFFConverter c;
+    c.SetProgressInterval(100);
+    TerminateLog log;
+    c.OnTerminate = log.Handler();
+    std::atomic<int> paused{0};
+    c.OnProgress = [&](TObject*, PProgressInfo) {
+        if (paused++ == 0)
+            c.Pause();
+    };
+    // a slow hook, so that the run reports progress before it ends
+    c.OnCustomHook = [&](TObject*, PHookInfo h) {
+        h->Update = false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    };
+    TOutputOptions o = QuickOutput();
+    o.CustomHook = true;
+    AddQuickTask(c, Fixture("clip.avi"), dir / "np0.avi", o);
+    AddQuickTask(c, Fixture("clip.mp4"), dir / "np1.avi", o);
+    c.Start(0);
+    EXPECT_GE(paused.load(), 1);
+    auto ev = log.Copy();
+    ASSERT_EQ(ev.size(), 3u);
+    EXPECT_TRUE(ev[0].Finished);
+    EXPECT_TRUE(ev[1].Finished);
+    EXPECT_EQ(ev[2].TaskIndex, -1);
+}
