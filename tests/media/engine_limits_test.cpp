@@ -36,16 +36,16 @@ int Frames(const std::string& file)
 
 }  // namespace
 
-class AuditEngine : public ::testing::Test
+class EngineLimits : public ::testing::Test
 {
 protected:
     void SetUp() override { LoadLibraries(); }
-    TempDir dir{"audit-engine"};
+    TempDir dir{"engine-limits"};
 };
 
 // An aspect ratio too large for the field is refused; a huge one that fits
 // gives the largest sample aspect ratio instead of overflowing.
-TEST_F(AuditEngine, ExtremeAspectRatios)
+TEST_F(EngineLimits, ExtremeAspectRatios)
 {
     TCustomFFmpeg e(2);
     for (const char* v : {"1e39", "-1e39"}) {
@@ -73,7 +73,7 @@ TEST_F(AuditEngine, ExtremeAspectRatios)
 
 // "vol" takes any integer: a huge volume saturates the samples instead of
 // overflowing the arithmetic.
-TEST_F(AuditEngine, HugeVolumeSaturates)
+TEST_F(EngineLimits, HugeVolumeSaturates)
 {
     std::string out = dir / "loud.wav";
     Convert({Fixture("tone.mp3")}, {{"vol", "16777216"}, {"acodec", "pcm_s16le"}}, out);
@@ -84,7 +84,7 @@ TEST_F(AuditEngine, HugeVolumeSaturates)
 
 // A recording time near the largest time plus a start offset does not wrap
 // around: the whole input is converted.
-TEST_F(AuditEngine, RecordingTimeNearTheLimit)
+TEST_F(EngineLimits, RecordingTimeNearTheLimit)
 {
     std::string out = dir / "long.wav";
     auto e = std::make_unique<TCustomFFmpeg>(2);
@@ -101,7 +101,7 @@ TEST_F(AuditEngine, RecordingTimeNearTheLimit)
 
 // Joined segments follow each other without a lost picture, also when the
 // encoder looks ahead (libx264) or a filter holds a picture back (deinterlacing).
-TEST_F(AuditEngine, JoinLosesNoPicturesHeldBack)
+TEST_F(EngineLimits, JoinLosesNoPicturesHeldBack)
 {
     const std::vector<std::string> three{Fixture("clip.avi"), Fixture("clip.avi"), Fixture("clip.avi")};
     struct Case { const char* name; Options opts; };
@@ -121,7 +121,7 @@ TEST_F(AuditEngine, JoinLosesNoPicturesHeldBack)
 // An extra stream that cannot be made ("newvideo" with an unknown encoder or
 // a bad override text) is refused whole: the output keeps the streams it
 // had, and the task still converts.
-TEST_F(AuditEngine, FailedExtraStreamLeavesNoHalfStream)
+TEST_F(EngineLimits, FailedExtraStreamLeavesNoHalfStream)
 {
     struct Case { Options before; const char* key; std::string msg; };
     const Case cases[] = {
@@ -155,7 +155,7 @@ TEST_F(AuditEngine, FailedExtraStreamLeavesNoHalfStream)
 
 // Quantizer matrices with coefficients the encoders cannot divide by (or
 // that do not fit the stream's 8 bits) are refused; the matrix stays as it was.
-TEST_F(AuditEngine, MatrixCoefficientsOutsideTheirRange)
+TEST_F(EngineLimits, MatrixCoefficientsOutsideTheirRange)
 {
     auto matrix = [](int at, const std::string& v) {
         std::string m;
@@ -194,7 +194,7 @@ TEST_F(AuditEngine, MatrixCoefficientsOutsideTheirRange)
 }
 // The largest and smallest "async" values are sync methods like any other:
 // the conversion runs through without overflowing its buffer sizes.
-TEST_F(AuditEngine, ExtremeAudioSyncMethods)
+TEST_F(EngineLimits, ExtremeAudioSyncMethods)
 {
     double in = Num(Probe(Fixture("tone.mp3"), "", "format=duration"));
     for (const char* async : {"2147483647", "-2147483648"}) {
@@ -206,7 +206,7 @@ TEST_F(AuditEngine, ExtremeAudioSyncMethods)
 
 // A subtitle stream that follows another stream's time line keeps its own
 // times: they are read in the time base of the stream they came from.
-TEST_F(AuditEngine, SubtitleTimesWithASyncStream)
+TEST_F(EngineLimits, SubtitleTimesWithASyncStream)
 {
     std::string src = dir / "sub.mp4", out = dir / "sub.mkv";
     ASSERT_TRUE(MakeMedia("-i " + Quote(Fixture("multi.mkv")) + " -map 0:v -map 0:s -c:v copy -c:s mov_text", src));
