@@ -404,3 +404,19 @@ TEST_F(ConverterAudit, PauseDoesNotHoldTasksWithoutThreads)
     EXPECT_TRUE(ev[1].Finished);
     EXPECT_EQ(ev[2].TaskIndex, -1);
 }
+
+// A task takes at most CustomMaxFiles outputs; the one too many is refused
+// with its message and nothing is opened for it.
+TEST_F(ConverterAudit, MaxOutputFiles)
+{
+    TFFConverter c;
+    c.SetCustomMaxFiles(2);
+    int t = c.AddTask(Fixture("clip.avi"));
+    ASSERT_GE(t, 0) << c.LastErrMsg();
+    for (int i = 0; i < 2; i++)
+        ASSERT_TRUE(c.SetOutputFile(t, dir / ("m" + std::to_string(i) + ".avi"), "vcodec=mpeg4")) << c.LastErrMsg();
+    EXPECT_FALSE(c.SetOutputFile(t, dir / "m2.avi", "vcodec=mpeg4"));
+    EXPECT_EQ(c.LastErrMsg(), "max output files 2 reached");
+    EXPECT_EQ(c.Task(t)->nb_output_files(), 2);
+    EXPECT_FALSE(std::filesystem::exists(dir / "m2.avi"));
+}
