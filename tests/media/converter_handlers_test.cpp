@@ -11,7 +11,7 @@ using namespace convtest;
 
 namespace {
 
-class ConverterAudit : public ::testing::Test
+class ConverterHandlers : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -19,7 +19,7 @@ protected:
         LoadLibraries();
         GetFFLogger()->SetTriggerEventInMainThread(false);
     }
-    TempDir dir{"convaudit"};
+    TempDir dir{"convhandlers"};
 };
 
 const char* const kInputs[] = {"clip.avi", "clip.mp4", "clip.ts", "multi.mkv"};
@@ -29,7 +29,7 @@ const char* const kInputs[] = {"clip.avi", "clip.mp4", "clip.ts", "multi.mkv"};
 // Start(0): a stop from the first task's terminate handler or from a progress
 // handler drops the tasks not run yet; each still reports its end (not
 // finished, no exception), the end of the batch comes once, and Start returns.
-TEST_F(ConverterAudit, StopInsideStartWithoutThreads)
+TEST_F(ConverterHandlers, StopInsideStartWithoutThreads)
 {
     for (int from : {0, 1}) {
         SCOPED_TRACE(from == 0 ? "terminate handler" : "progress handler");
@@ -79,7 +79,7 @@ TEST_F(ConverterAudit, StopInsideStartWithoutThreads)
 
 // A record asks for the custom hook but the component has no handler: the
 // frames go through untouched (no round trip through RGB).
-TEST_F(ConverterAudit, CustomHookWithoutHandlerLeavesFrames)
+TEST_F(ConverterHandlers, CustomHookWithoutHandlerLeavesFrames)
 {
     TFFConverter c;
     TOutputOptions o;
@@ -105,12 +105,12 @@ TEST_F(ConverterAudit, CustomHookWithoutHandlerLeavesFrames)
 
 namespace {
 
-class ConverterAuditPreview : public ConverterAudit
+class ConverterHandlersPreview : public ConverterHandlers
 {
 protected:
     void SetUp() override
     {
-        ConverterAudit::SetUp();
+        ConverterHandlers::SetUp();
         driver = std::make_unique<TTestDriver>();
         ResetApplication();
     }
@@ -126,7 +126,7 @@ protected:
 
 // The user closes the preview window of a running task: the run drops its
 // preview, the window goes, and the conversion goes on to its end.
-TEST_F(ConverterAuditPreview, ClosedWindowDuringTheRun)
+TEST_F(ConverterHandlersPreview, ClosedWindowDuringTheRun)
 {
     TFFConverter c;
     c.SetPreview(true);
@@ -171,7 +171,7 @@ TEST_F(ConverterAuditPreview, ClosedWindowDuringTheRun)
 
 // A paused batch can be stopped (and a paused component destroyed): the
 // suspended conversions end, every task reports, the batch ends once.
-TEST_F(ConverterAudit, StopWhilePaused)
+TEST_F(ConverterHandlers, StopWhilePaused)
 {
     for (bool destroy : {false, true}) {
         SCOPED_TRACE(destroy ? "destroyed" : "stopped");
@@ -208,7 +208,7 @@ TEST_F(ConverterAudit, StopWhilePaused)
 // it cannot wait for tasks that may be waiting for that very handler (the
 // hook is serialised), so it returns; every task still reports and the
 // batch ends once.
-TEST_F(ConverterAudit, StopFromHookHandler)
+TEST_F(ConverterHandlers, StopFromHookHandler)
 {
     TFFConverter c;
     TerminateLog log;
@@ -239,7 +239,7 @@ TEST_F(ConverterAudit, StopFromHookHandler)
 
 // A terminate handler that raises: the batch still counts that task as
 // ended, the other tasks run and the end of the batch comes once.
-TEST_F(ConverterAudit, RaisingTerminateHandler)
+TEST_F(ConverterHandlers, RaisingTerminateHandler)
 {
     for (int threads : {0, 2}) {
         SCOPED_TRACE("threads " + std::to_string(threads));
@@ -273,7 +273,7 @@ TEST_F(ConverterAudit, RaisingTerminateHandler)
 
 // A preview handler on the GUI thread that raises: its error reaches the GUI
 // loop, and the frames after it are still delivered.
-TEST_F(ConverterAudit, RaisingPreviewHandler)
+TEST_F(ConverterHandlers, RaisingPreviewHandler)
 {
     TFFConverter c;
     c.SetPreviewBitmap(true);
@@ -315,7 +315,7 @@ TEST_F(ConverterAudit, RaisingPreviewHandler)
 
 // An output given as text: its times cut the conversion, its codec lines
 // choose the encoders.
-TEST_F(ConverterAudit, OutputTextTimesAndCodecs)
+TEST_F(ConverterHandlers, OutputTextTimesAndCodecs)
 {
     TFFConverter c;
     int t = c.AddTask(Fixture("clip.avi"));
@@ -338,7 +338,7 @@ TEST_F(ConverterAudit, OutputTextTimesAndCodecs)
 }
 
 // Blank lines inside an option text are empty keys: ignored, not an error.
-TEST_F(ConverterAudit, BlankLinesInOptionTexts)
+TEST_F(ConverterHandlers, BlankLinesInOptionTexts)
 {
     TFFConverter c;
     int t = c.AddTask(Fixture("clip.avi"), "\r\n\r\nf=avi\r\n\r\n");
@@ -349,7 +349,7 @@ TEST_F(ConverterAudit, BlankLinesInOptionTexts)
 
 // The record's time stamp (local date-time) becomes the output's UTC creation
 // time; its texts become metadata of the same names.
-TEST_F(ConverterAudit, StreamInfoReachesTheOutput)
+TEST_F(ConverterHandlers, StreamInfoReachesTheOutput)
 {
     TFFConverter c;
     int t = c.AddTask(Fixture("clip.avi"));
@@ -376,7 +376,7 @@ TEST_F(ConverterAudit, StreamInfoReachesTheOutput)
 // A batch run inside Start has no conversion threads: Pause leaves its task
 // running (a pause from its own handler would stop the only thread that could
 // resume it).
-TEST_F(ConverterAudit, PauseDoesNotHoldTasksWithoutThreads)
+TEST_F(ConverterHandlers, PauseDoesNotHoldTasksWithoutThreads)
 {
     TFFConverter c;
     c.SetProgressInterval(100);
@@ -407,7 +407,7 @@ TEST_F(ConverterAudit, PauseDoesNotHoldTasksWithoutThreads)
 
 // A task takes at most CustomMaxFiles outputs; the one too many is refused
 // with its message and nothing is opened for it.
-TEST_F(ConverterAudit, MaxOutputFiles)
+TEST_F(ConverterHandlers, MaxOutputFiles)
 {
     TFFConverter c;
     c.SetCustomMaxFiles(2);
