@@ -300,7 +300,7 @@ TEST_F(GuiTest, WindowProcReplaceableAndChainedAndNotificationsMeaning)
     EXPECT_EQ(seen, (std::vector<UINT>{CM_INVALIDATE, CM_ENABLEDCHANGED, CM_TEXTCHANGED, CM_VISIBLECHANGED,
                                        CM_PARENTFONTCHANGED, CM_FONTCHANGED, CM_FONTCHANGED,
                                        CM_PARENTFONTCHANGED}));
-    // The spec's fixed numbers of the notifications.
+    // The fixed numbers of the notifications the skin library relies on.
     EXPECT_EQ(CM_CANCELMODE, 0xB004u);
     EXPECT_EQ(CM_DIALOGKEY, 0xB005u);
     EXPECT_EQ(CM_TEXTCHANGED, 0xB012u);
