@@ -2,7 +2,7 @@
 #include "platform/sys/Power.h"
 #include "platform/sys/Process.h"
 #include "platform/sys/Sound.h"
-#include "platform/sys/SpecialFolders.h"
+#include "platform/sys/UserFolders.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/sys/SpecialFolders.h"
+#include "platform/sys/UserFolders.h"
 
 #include "platform/core/Utf8.h"
 #include "platform/sys/Files.h"
