@@ -1794,35 +1794,26 @@ void TWinControl::KeyPress(char32_t& Key)
     if (OnKeyPress) OnKeyPress(this, Key);
 }
 
-bool TWinControl::DoKeyDown(TMessage& m)
+// A key press or release: the form sees it first when it previews keys; a
+// handler that clears the key ends it.
+bool TWinControl::DoKeyEvent(TMessage& m, void (TWinControl::*handler)(WORD&, TShiftState))
 {
     TCustomForm* f = GetParentForm(this);
     WORD key = WORD(m.WParam);
     const TShiftState s = KeyDataToShiftState(m.LParam);
     if (f && f != this && f->KeyPreview)
     {
-        f->KeyDown(key, s);
+        (static_cast<TWinControl*>(f)->*handler)(key, s);
         if (key == 0) return true;
     }
-    KeyDown(key, s);
+    (this->*handler)(key, s);
     m.WParam = key;
     return key == 0;
 }
 
-bool TWinControl::DoKeyUp(TMessage& m)
-{
-    TCustomForm* f = GetParentForm(this);
-    WORD key = WORD(m.WParam);
-    const TShiftState s = KeyDataToShiftState(m.LParam);
-    if (f && f != this && f->KeyPreview)
-    {
-        f->KeyUp(key, s);
-        if (key == 0) return true;
-    }
-    KeyUp(key, s);
-    m.WParam = key;
-    return key == 0;
-}
+bool TWinControl::DoKeyDown(TMessage& m) { return DoKeyEvent(m, &TWinControl::KeyDown); }
+
+bool TWinControl::DoKeyUp(TMessage& m) { return DoKeyEvent(m, &TWinControl::KeyUp); }
 
 bool TWinControl::DoKeyPress(TMessage& m)
 {

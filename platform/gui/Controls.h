@@ -574,6 +574,7 @@ protected:
     virtual void KeyDown(WORD& Key, TShiftState Shift);
     virtual void KeyUp(WORD& Key, TShiftState Shift);
     virtual void KeyPress(char32_t& Key);
+    bool DoKeyEvent(TMessage& m, void (TWinControl::*handler)(WORD&, TShiftState));
     bool DoKeyDown(TMessage& m);
     bool DoKeyUp(TMessage& m);
     bool DoKeyPress(TMessage& m);
