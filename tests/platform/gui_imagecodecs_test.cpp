@@ -1,3 +1,4 @@
+#include "temp_dir.h"
 #include "platform/gui/ImageCodecs.h"
 
 #include <gtest/gtest.h>
@@ -15,23 +16,6 @@
 using namespace imagecodec;
 
 namespace {
-
-// A folder of this test process's own (several builds may run the tests at once).
-std::string ProcessTempDir()
-{
-    // Removed with everything in it when the process ends.
-    static const struct Dir
-    {
-        std::string path = ::testing::TempDir() + "/quorvel-" + std::to_string(::getpid());
-        Dir() { ::mkdir(path.c_str(), 0777); }
-        ~Dir()
-        {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-        }
-    } dir;
-    return dir.path;
-}
 
 // A small picture with a gradient, pure colours and (optionally) alpha.
 TPixels Sample(int w, int h, bool alpha)

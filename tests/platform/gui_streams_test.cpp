@@ -1,3 +1,4 @@
+#include "temp_dir.h"
 #include "platform/gui/Streams.h"
 #include "platform/sys/Files.h"
 
@@ -13,23 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A folder of this test process's own (several builds may run the tests at once).
-std::string ProcessTempDir()
-{
-    // Removed with everything in it when the process ends.
-    static const struct Dir
-    {
-        std::string path = ::testing::TempDir() + "/quorvel-" + std::to_string(::getpid());
-        Dir() { ::mkdir(path.c_str(), 0777); }
-        ~Dir()
-        {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-        }
-    } dir;
-    return dir.path;
-}
 
 std::string TempPath(const std::string& name) { return ProcessTempDir() + "/" + name; }
 

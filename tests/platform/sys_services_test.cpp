@@ -1,3 +1,4 @@
+#include "temp_dir.h"
 #include "platform/sys/Files.h"
 #include "platform/sys/Power.h"
 #include "platform/sys/Process.h"
@@ -17,23 +18,6 @@
 #include <vector>
 
 namespace {
-
-// A folder of this test process's own (several builds may run the tests at once).
-std::string ProcessTempDir()
-{
-    // Removed with everything in it when the process ends.
-    static const struct Dir
-    {
-        std::string path = ::testing::TempDir() + "/quorvel-" + std::to_string(::getpid());
-        Dir() { ::mkdir(path.c_str(), 0777); }
-        ~Dir()
-        {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-        }
-    } dir;
-    return dir.path;
-}
 
 // Records what would be started.
 class RecordingLauncher : public sys::ILauncher
