@@ -5,7 +5,6 @@
 #include <unordered_map>
 
 #include "platform/gui/Forms.h"
-#include "platform/testing/Driver.h"
 
 #include "platform/gui/Menus.h"
 
@@ -26,18 +25,6 @@ std::vector<TControlCanvas*>& CanvasList()
     static std::vector<TControlCanvas*> v;
     return v;
 }
-
-// The test driver finds controls by their component name.
-struct NameResolverInstaller
-{
-    NameResolverInstaller()
-    {
-        TTestDriver::SetNameResolver([](HWND h) -> std::string {
-            TWinControl* c = FindControl(h);
-            return c ? c->Name() : std::string();
-        });
-    }
-};
 
 HCURSOR CursorHandle(TCursor c)
 {
@@ -280,7 +267,6 @@ void TControlCanvas::CreateHandle()
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner), font_(std::make_unique<TFont>())
 {
-    static NameResolverInstaller installNames;
     WindowProc = [this](TMessage& m) { WndProc(m); };
     font_->OnChange = [this](TObject* s) { fontChange(s); };
     ControlStyle = TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};

@@ -2,6 +2,7 @@
 
 #include "platform/core/Clock.h"
 #include "platform/core/MainThread.h"
+#include "platform/gui/Controls.h"
 #include "platform/os/Input.h"
 #include "platform/os/Monitor.h"
 
@@ -80,8 +81,14 @@ HWND TTestDriver::FindByClass(const std::string& className, HWND root) const
 
 HWND TTestDriver::FindByName(const std::string& name, HWND root) const
 {
-    if (!gNameResolver) return nullptr;
-    return FindIf(root, [&](HWND h) { return gNameResolver(h) == name; });
+    // Without a resolver of the test's own, a window's name is the component
+    // name of the class library's control it belongs to.
+    auto nameOf = [](HWND h) -> std::string {
+        if (gNameResolver) return gNameResolver(h);
+        TWinControl* c = FindControl(h);
+        return c ? c->Name() : std::string();
+    };
+    return FindIf(root, [&](HWND h) { return nameOf(h) == name; });
 }
 
 void TTestDriver::SetNameResolver(std::function<std::string(HWND)> resolver) { gNameResolver = std::move(resolver); }

@@ -30,7 +30,8 @@ public:
     // ---- finding windows (visible or not; under `root`, or everywhere) ----
     HWND FindByText(const std::string& text, HWND root = nullptr) const;
     HWND FindByClass(const std::string& className, HWND root = nullptr) const;
-    // By a name the class library gives its controls (see SetNameResolver).
+    // By name: the component name of the class library's control, unless a
+    // test installs a resolver of its own (nullptr restores the default).
     HWND FindByName(const std::string& name, HWND root = nullptr) const;
     static void SetNameResolver(std::function<std::string(HWND)> resolver);
 
