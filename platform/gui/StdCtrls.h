@@ -71,3 +71,7 @@ private:
     bool down_ = false;
     bool active_ = false;   // answers Enter: focused, or the default while no button is
 };
+
+// ---- edit controls ----
+
+// ---- list and combo boxes ----
