@@ -9,6 +9,9 @@
 
 class TPersistent;
 class TComponent;
+// Reader or writer of stored component data. Forms here are built in code and
+// never streamed, so no filer is ever created; the type exists for the hook below.
+class TFiler;
 
 // A list of untyped pointers (it owns nothing). Index errors raise EListError.
 class TList;
@@ -66,6 +69,8 @@ public:
 protected:
     virtual void AssignTo(TPersistent* Dest) const;
     [[noreturn]] void AssignError(const TPersistent* Source) const;
+    // Declares extra stored data of the object; the base declares none.
+    virtual void DefineProperties(TFiler* /*Filer*/) {}
 };
 
 enum TOperation { opInsert, opRemove };
