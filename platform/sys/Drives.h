@@ -110,6 +110,7 @@ std::string DriveRootPath(char letter);
 // Lower-case letter of the drive holding an absolute path; 0 when none.
 char DriveOfPath(const std::string& path);
 
-// Replaces the machine's sources with the given ones; nothing restores them.
+// Replaces the machine's sources with the given ones; a call without
+// sources restores them. Either way the table is read again on next use.
 void SetDriveSourcesForTesting(std::optional<TDriveSources> sources = std::nullopt);
 }
