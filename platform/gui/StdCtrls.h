@@ -74,4 +74,129 @@ private:
 
 // ---- edit controls ----
 
+// Edit control messages (the selection and positions count characters, not bytes).
+constexpr UINT EM_GETSEL = 0x00B0;          // WPARAM, LPARAM: DWORD* start / end (either null); result MAKELONG(start, end)
+constexpr UINT EM_SETSEL = 0x00B1;          // WPARAM: anchor, LPARAM: caret (-1: end of text); anchor -1: selection removed
+constexpr UINT EM_SCROLLCARET = 0x00B7;
+constexpr UINT EM_GETMODIFY = 0x00B8;
+constexpr UINT EM_SETMODIFY = 0x00B9;       // WPARAM: flag
+constexpr UINT EM_REPLACESEL = 0x00C2;      // LPARAM: const char* (UTF-8); replaces the selection
+constexpr UINT EM_LIMITTEXT = 0x00C5;       // WPARAM: characters, 0: no limit
+constexpr UINT EM_CANUNDO = 0x00C6;
+constexpr UINT EM_UNDO = 0x00C7;
+constexpr UINT EM_SETPASSWORDCHAR = 0x00CC; // WPARAM: code point, 0: plain text
+constexpr UINT EM_EMPTYUNDOBUFFER = 0x00CD;
+constexpr UINT EM_SETREADONLY = 0x00CF;     // WPARAM: flag
+constexpr UINT EM_GETLIMITTEXT = 0x00D5;
+
+// Edit control styles (the low word of the window style).
+constexpr DWORD ES_LEFT = 0x0000;
+constexpr DWORD ES_CENTER = 0x0001;
+constexpr DWORD ES_RIGHT = 0x0002;
+constexpr DWORD ES_MULTILINE = 0x0004;
+constexpr DWORD ES_UPPERCASE = 0x0008;
+constexpr DWORD ES_LOWERCASE = 0x0010;
+constexpr DWORD ES_PASSWORD = 0x0020;
+constexpr DWORD ES_AUTOHSCROLL = 0x0080;
+constexpr DWORD ES_NOHIDESEL = 0x0100;
+constexpr DWORD ES_READONLY = 0x0800;
+
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+
+// A plain single-line edit box. The editing itself (typing, caret and
+// selection, clipboard, one level of undo, painting the text) is the
+// control's default handling of the window messages, so that descendants
+// can filter or replace single messages and still reach it; the properties
+// go through the same messages.
+class TCustomEdit : public TWinControl
+{
+public:
+    explicit TCustomEdit(TComponent* AOwner);
+
+    int GetMaxLength() const { return maxLength_; }
+    void SetMaxLength(int v);
+    bool GetReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool v);
+    // Selection in characters; SelStart is also the caret when nothing is selected.
+    int GetSelStart();
+    void SetSelStart(int v);
+    int GetSelLength();
+    void SetSelLength(int v);
+    std::string GetSelText();
+    void SetSelText(const std::string& v);
+    void SelectAll();
+    void ClearSelection();
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    void Undo();
+    bool CanUndo();
+    void ClearUndo();
+    bool GetModified();
+    void SetModified(bool v);
+    // Selects the whole text when the edit gets the focus other than by a click.
+    bool AutoSelect = true;
+    char32_t GetPasswordChar() const { return passwordChar_; }
+    void SetPasswordChar(char32_t v);
+    TEditCharCase GetCharCase() const { return charCase_; }
+    void SetCharCase(TEditCharCase v);
+    // bsSingle: a sunken two-pixel frame; bsNone: none.
+    TBorderStyle GetBorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle v);
+    TAlignment GetAlignment() const { return alignment_; }
+    void SetAlignment(TAlignment v);
+    // Fires on every change of the text, by the user or by the program.
+    TNotifyEvent OnChange;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    virtual void Change();
+    void DefaultHandler(TMessage& m) override;
+    void PaintWindow(HDC dc) override;
+    void CMEnter(TMessage& m) override;
+    void CMTextChanged(TMessage& m) override;
+    void CMFontChanged(TMessage& m) override;
+
+private:
+    struct Layout;
+    std::u32string content();
+    void store(const std::u32string& t);
+    void clampSel(std::size_t len);
+    bool replaceSel(std::u32string ins, bool limit, bool typing);
+    void deleteChar(bool forward);
+    void typeChar(char32_t c);
+    void moveCaret(int to, bool extend);
+    bool keyDown(int key);
+    void mouseAt(int x, bool extend);
+    void selectWordAt(int x);
+    void undo();
+    Layout layout(HDC dc);
+    Layout measure();
+    int hitTest(int x);
+    void scrollToCaret();
+    TAlignment effectiveAlignment() const;
+    char32_t applyCase(char32_t c) const;
+
+    int maxLength_ = 0;
+    bool readOnly_ = false;
+    char32_t passwordChar_ = 0;
+    TEditCharCase charCase_ = ecNormal;
+    TBorderStyle borderStyle_ = bsSingle;
+    TAlignment alignment_ = taLeftJustify;
+    int anchor_ = 0, caret_ = 0;       // selection ends (characters); caret_ is where the caret is
+    int scroll_ = 0;                   // pixels the text is moved left to keep the caret in view
+    bool modified_ = false;
+    bool canUndo_ = false;
+    bool typing_ = false;              // the last change was typing at the caret (undone as one)
+    bool selecting_ = false;           // the left button is down, dragging a selection
+    std::u32string undoText_;
+    int undoAnchor_ = 0, undoCaret_ = 0;
+};
+
+class TEdit : public TCustomEdit
+{
+public:
+    using TCustomEdit::TCustomEdit;
+};
+
 // ---- list and combo boxes ----
