@@ -75,7 +75,7 @@ private:
 // ---- edit controls ----
 
 // Edit control messages (the selection and positions count characters, not bytes).
-constexpr UINT EM_GETSEL = 0x00B0;          // WPARAM, LPARAM: DWORD* start / end (either null); result MAKELONG(start, end)
+constexpr UINT EM_GETSEL = 0x00B0;          // WPARAM, LPARAM: DWORD* start / end (either null); result: start | end << 16
 constexpr UINT EM_SETSEL = 0x00B1;          // WPARAM: anchor, LPARAM: caret (-1: end of text); anchor -1: selection removed
 constexpr UINT EM_SCROLLCARET = 0x00B7;
 constexpr UINT EM_GETMODIFY = 0x00B8;
@@ -200,3 +200,196 @@ public:
 };
 
 // ---- list and combo boxes ----
+#include "platform/gui/Strings.h"
+
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed };
+enum TOwnerDrawStateFlag {
+    odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive, odNoAccel,
+    odNoFocusRect, odComboBoxEdit
+};
+using TOwnerDrawState = TEnumSet<TOwnerDrawStateFlag>;
+using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
+
+class TCustomListBox;
+
+// The TStrings face of a list box's lines. The lines themselves live in the
+// control (AddItem, InsertItem …), so every way of changing them meets the
+// same storage and keeps the selection and scroll position in step.
+class TListBoxStrings : public TStrings
+{
+public:
+    explicit TListBoxStrings(TCustomListBox* box) : box_(box) {}
+    int Count() const override;
+    std::string Get(int Index) const override;
+    void Put(int Index, const std::string& S) override;
+    TObject* GetObject(int Index) const override;
+    void PutObject(int Index, TObject* AObject) override;
+    void Clear() override;
+    void Delete(int Index) override;
+    void Insert(int Index, const std::string& S) override;
+    void InsertObject(int Index, const std::string& S, TObject* AObject) override;
+
+protected:
+    void SetUpdateState(bool Updating) override;
+
+private:
+    TCustomListBox* box_;
+};
+
+// A plain list box with single selection: white background, the selected
+// line in the highlight colour, a plain vertical scroll bar at the right
+// when the lines do not fit. Keys: Up, Down, Home, End, PgUp, PgDn and a
+// letter (the next line starting with it). The mouse selects by pressing
+// (and dragging), the wheel scrolls. OnClick fires when the user changes
+// the selection, OnDblClick on a double click.
+class TCustomListBox : public TWinControl
+{
+public:
+    explicit TCustomListBox(TComponent* AOwner);
+    ~TCustomListBox() override;
+
+    TStrings* Items() { return &strings_; }
+    int Count() const { return int(items_.size()); }
+    void Clear();
+    // -1: nothing selected. Setting it scrolls the line into view; it fires no event.
+    int GetItemIndex() const { return itemIndex_; }
+    void SetItemIndex(int v);
+    int GetTopIndex() const { return topIndex_; }
+    void SetTopIndex(int v);
+    // Line height: measured from the font in lbStandard, as set in lbOwnerDrawFixed.
+    int GetItemHeight();
+    void SetItemHeight(int v);
+    TListBoxStyle GetStyle() const { return style_; }
+    void SetStyle(TListBoxStyle v);
+    TBorderStyle GetBorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle v);
+    // The line at a client point; with Existing -1 past the last line, else Count.
+    int ItemAtPos(TPoint Pos, bool Existing);
+    // The line's rectangle in client coordinates (also for lines out of view).
+    TRect ItemRect(int Index);
+    // Full lines that fit in the client area.
+    int VisibleRows();
+    bool ScrollBarShown();
+    TCanvas* Canvas() { return canvas_.get(); }
+
+    // The line storage.
+    int AddItem(const std::string& S, TObject* AObject);
+    void InsertItem(int Index, const std::string& S, TObject* AObject);
+    void DeleteItem(int Index);
+    // Index of the first line starting with the text (ignoring case) after
+    // the line `after` (wrapping round); -1 when none.
+    int FindItemPrefix(const std::string& Prefix, int after) const;
+
+    TDrawItemEvent OnDrawItem;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void PaintWindow(HDC dc) override;
+    // Draws one line; the canvas is set up with the colours of its state.
+    virtual void DrawItem(int Index, TRect Rect, TOwnerDrawState State);
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyPress(char32_t& Key) override;
+    // Moves the selection for a navigation key as the user would; true when
+    // the key was one. Fires OnClick (through Click) when `user` and it changed.
+    bool NavigateKey(WORD Key, bool user);
+    // Selects a line for the user: fires OnClick when it changed.
+    void SelectByUser(int Index);
+    void MakeVisible(int Index);
+    // Keeps the scroll position valid and repaints after the lines changed.
+    void ItemsChanged();
+
+private:
+    friend class TListBoxStrings;
+    struct Item
+    {
+        std::string text;
+        TObject* object = nullptr;
+    };
+    struct ScrollParts
+    {
+        TRect bar, up, down, track, thumb;
+    };
+    ScrollParts scrollParts();
+    int maxTop();
+    void scrollTo(int top);
+
+    std::vector<Item> items_;
+    TListBoxStrings strings_;
+    std::unique_ptr<TControlCanvas> canvas_;
+    TListBoxStyle style_ = lbStandard;
+    TBorderStyle borderStyle_ = bsSingle;
+    int itemIndex_ = -1;
+    int topIndex_ = 0;
+    int itemHeight_ = 16;
+    int fontHeight_ = 0;      // measured line height of the font (0: not yet)
+    bool updating_ = false;
+    enum class Drag { None, Select, Thumb, Bar } drag_ = Drag::None;
+    int thumbGrab_ = 0;       // pixels from the thumb's top to where it was grabbed
+};
+
+class TListBox : public TCustomListBox
+{
+public:
+    using TCustomListBox::TCustomListBox;
+};
+
+enum TComboBoxStyle { csDropDownList };
+
+class TComboDropList;
+
+// A drop-down list box (csDropDownList: the box shows the chosen line and
+// cannot be typed in). A click, Alt+Down or F4 opens the list below the
+// box: a top-level popup that never takes the focus from the form; it
+// closes with a choice (click, Enter), Escape, a click elsewhere or when the
+// box loses the focus. On the closed box Up, Down, Home, End, PgUp, PgDn
+// and a letter change the selection. OnChange fires for the user's changes.
+class TComboBox : public TCustomControl
+{
+public:
+    explicit TComboBox(TComponent* AOwner);
+    ~TComboBox() override;
+
+    TStrings* Items() { return items_.get(); }
+    int GetItemIndex() const { return itemIndex_; }
+    void SetItemIndex(int v);
+    TComboBoxStyle Style = csDropDownList;
+    // Lines the open list shows at most before it scrolls.
+    int DropDownCount = 8;
+    bool GetDroppedDown() const;
+    void SetDroppedDown(bool v);
+    // The open list (null until first opened), for tests and descendants.
+    TCustomListBox* DropList() const;
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnDropDown;
+    TNotifyEvent OnCloseUp;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyPress(char32_t& Key) override;
+    std::string GetTextBuf() override;
+    void SetTextBuf(const std::string& s) override;
+    virtual void Change();
+
+private:
+    friend class TComboDropList;
+    void dropDown();
+    // Closes the list; with `choose` its selection becomes the box's.
+    void closeUp(bool choose);
+    void selectByUser(int index);
+    void itemsChanged(TObject*);
+
+    std::unique_ptr<TStringList> items_;
+    TComboDropList* list_ = nullptr;
+    int itemIndex_ = -1;
+};
