@@ -226,7 +226,7 @@ char32_t TCustomEdit::applyCase(char32_t c) const
 }
 
 // Replaces the selection with ins (cut to MaxLength when limit is set).
-// Typing merges into the undo step of the typing before it.
+// Typing at the caret merges into the undo step of the typing before it.
 bool TCustomEdit::replaceSel(std::u32string ins, bool limit, bool typing)
 {
     std::u32string t = content();
@@ -238,7 +238,7 @@ bool TCustomEdit::replaceSel(std::u32string ins, bool limit, bool typing)
         if (room < long(ins.size())) ins.resize(std::size_t(std::max(0L, room)));
     }
     if (ins.empty() && s == e) return false;
-    if (!(typing && typing_))
+    if (!(typing && typing_ && s == e))
     {
         undoText_ = t;
         undoAnchor_ = anchor_;

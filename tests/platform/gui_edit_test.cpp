@@ -62,6 +62,8 @@ TEST_F(EditTest, KeySequences)
         int expectStart, expectLength;
         bool readOnly = false;
         int maxLength = 0;
+        char32_t passwordChar = 0;
+        TEditCharCase charCase = ecNormal;
     };
     const std::vector<Case> cases = {
         {"typing at the caret", "ad", 1, 0, {type("bc")}, "abcd", 3, 0},
@@ -93,6 +95,9 @@ TEST_F(EditTest, KeySequences)
          {press(VK_BACK), press('Z', {VK_CONTROL}), press('Z', {VK_CONTROL})}, "ab", 2, 0},
         {"undo refused while read-only", "abc", 3, 0,
          {type("d"), makeReadOnly, press('Z', {VK_CONTROL})}, "abcd", 4, 0},
+        {"upper case typing", "", 0, 0, {type("ab中")}, "AB中", 3, 0, false, 0, 0, ecUpperCase},
+        {"lower case converts the text too", "MiXed", 5, 0, {type("ABC")}, "mixedabc", 8, 0, false, 0, 0, ecLowerCase},
+        {"password: a word move spans the text", "ab cd", 5, 0, {press(VK_LEFT, {VK_CONTROL})}, "ab cd", 0, 0, false, 0, '*'},
         {"control characters are not text", "ab", 2, 0, {press(VK_TAB, {VK_CONTROL}), press(VK_ESCAPE)}, "ab", 2, 0},
     };
     for (const Case& c : cases)
@@ -101,6 +106,10 @@ TEST_F(EditTest, KeySequences)
         TEdit* e = MakeEdit(c.text, c.selStart, c.selLength);
         e->SetReadOnly(c.readOnly);
         e->SetMaxLength(c.maxLength);
+        e->SetPasswordChar(c.passwordChar);
+        e->SetCharCase(c.charCase);
+        e->SetSelStart(c.selStart);
+        e->SetSelLength(c.selLength);
         for (const Keys& k : c.keys) k(*driver, e);
         EXPECT_EQ(e->GetText(), c.expect);
         EXPECT_EQ(e->GetSelStart(), c.expectStart);
