@@ -54,3 +54,60 @@ using TMsgDlgButtons = TEnumSet<TMsgDlgBtn>;
 // "Confirm") or, for mtCustom, the application's title.
 TModalResult MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx = 0);
 void ShowMessage(const std::string& Msg);
+
+// ---- file dialogs ------------------------------------------------------------------------
+// The plain open and save dialogs: a modal form built in code with the
+// folder, its sub-folders and the files matching the chosen filter, a
+// file-name box and a filter box.
+
+enum TOpenOption {
+    ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofAllowMultiSelect, ofExtensionDifferent,
+    ofPathMustExist, ofFileMustExist, ofEnableSizing
+};
+using TOpenOptions = TEnumSet<TOpenOption>;
+
+class TCommonDialog : public TComponent
+{
+public:
+    explicit TCommonDialog(TComponent* AOwner) : TComponent(AOwner) {}
+    // Shows the dialog modally; true when the user confirmed it.
+    virtual bool Execute() = 0;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnClose;
+};
+
+// Choosing a file. Filter is "description|mask;mask|description|mask…";
+// FilterIndex counts its pairs from 1 (out of range: the first).
+// DefaultExt has no dot. On confirmation FileName is the full path, the
+// chosen filter is in FilterIndex, and Options holds ofExtensionDifferent
+// exactly when the name's extension is not DefaultExt. Cancelled, all
+// stay as they were. The process's current folder is never changed.
+class TOpenDialog : public TCommonDialog
+{
+public:
+    explicit TOpenDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+    bool Execute() override;
+    std::string FileName;
+    std::string Filter;
+    int FilterIndex = 1;
+    std::string DefaultExt;
+    std::string InitialDir;
+    // Caption; empty: "Open" or "Save As".
+    std::string Title;
+    // Honoured: ofOverwritePrompt, ofExtensionDifferent (the result),
+    // ofPathMustExist (always: no name in a missing folder is accepted),
+    // ofFileMustExist, ofEnableSizing. The others are accepted and ignored.
+    TOpenOptions Options{ofHideReadOnly, ofEnableSizing};
+
+protected:
+    virtual bool IsSaveDialog() const { return false; }
+};
+
+class TSaveDialog : public TOpenDialog
+{
+public:
+    explicit TSaveDialog(TComponent* AOwner) : TOpenDialog(AOwner) {}
+
+protected:
+    bool IsSaveDialog() const override { return true; }
+};
