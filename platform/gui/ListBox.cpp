@@ -517,7 +517,7 @@ void TCustomListBox::Dispatch(TMessage& m)
 class TComboDropList : public TCustomListBox
 {
 public:
-    TComboDropList(TComboBox* combo) : TCustomListBox(combo), combo_(combo)
+    explicit TComboDropList(TComboBox* combo) : TCustomListBox(combo), combo_(combo)
     {
         visible_ = false;
         tabStop_ = false;
@@ -602,6 +602,7 @@ TComboBox::TComboBox(TComponent* AOwner) : TCustomControl(AOwner), items_(std::m
 
 TComboBox::~TComboBox()
 {
+    unhook();
     items_->OnChange = nullptr;
     delete list_;
 }
@@ -662,6 +663,14 @@ void TComboBox::selectByUser(int index)
     Change();
 }
 
+void TComboBox::unhook()
+{
+    // Only from the application that holds it (a reset one numbers its hooks anew).
+    if (hook_ && Application == hookApp_) Application->UnhookOnMessage(hook_);
+    hook_ = 0;
+    hookApp_ = nullptr;
+}
+
 bool TComboBox::GetDroppedDown() const { return list_ && list_->Open(); }
 
 void TComboBox::SetDroppedDown(bool v)
@@ -687,6 +696,16 @@ void TComboBox::dropDown()
     const TRect work = Screen ? Screen->WorkAreaRect() : TRect();
     if (!work.IsEmpty() && y + h > work.Bottom && wr.Top - h >= work.Top) y = wr.Top - h;
     list_->ShowAt(Bounds(wr.Left, y, wr.Width(), h));
+    if (Application && !hook_)
+    {
+        hookApp_ = Application;
+        hook_ = Application->HookOnMessage([this](TMsg& msg, bool&) {
+            const bool press = msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN ||
+                               msg.message == WM_MBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN ||
+                               msg.message == WM_NCRBUTTONDOWN || msg.message == WM_NCMBUTTONDOWN;
+            if (press && msg.hwnd != handle_ && list_ && msg.hwnd != list_->GetHandle()) closeUp(false);
+        });
+    }
     list_->SetItemIndex(itemIndex_);
     if (itemIndex_ >= 0) list_->SetTopIndex(itemIndex_ - rows / 2);
     Invalidate();
@@ -698,6 +717,7 @@ void TComboBox::closeUp(bool choose)
     const std::weak_ptr<char> alive = LifeToken();
     const int chosen = list_->GetItemIndex();
     list_->HideList();
+    unhook();
     Invalidate();
     if (OnCloseUp) OnCloseUp(this);
     if (alive.expired()) return;

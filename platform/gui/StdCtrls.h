@@ -388,8 +388,13 @@ private:
     void closeUp(bool choose);
     void selectByUser(int index);
     void itemsChanged(TObject*);
+    void unhook();
 
     std::unique_ptr<TStringList> items_;
     TComboDropList* list_ = nullptr;
     int itemIndex_ = -1;
+    // While open: the application's message hook that closes the list on a
+    // press anywhere else (the form's frame included).
+    TApplication* hookApp_ = nullptr;
+    TMessageHookToken hook_ = 0;
 };

@@ -37,26 +37,21 @@ protected:
         GuiTest::TearDown();
     }
 
-    // Runs the steps one by one whenever the GUI thread is about to wait
-    // (inside the dialog and its boxes). A dialog still waiting after the
-    // last step is a failure: the loops are ended so the test goes on.
+    // Queues the steps for the GUI thread's waits (inside the dialog and its
+    // boxes), one per wait, with their input served by the waiting loop. A
+    // wait after the last step means a dialog stayed open: a failure, and the
+    // loops are ended so the test goes on. (The guard left over from a script
+    // that finished properly is spent harmlessly by the next one.)
     void Script(std::vector<std::function<void()>> steps)
     {
-        auto next = std::make_shared<std::size_t>(0);
-        auto all = std::make_shared<std::vector<std::function<void()>>>(std::move(steps));
-        SetIdleHook([next, all] {
-            if (*next < all->size())
-            {
-                const std::size_t i = (*next)++;
-                (*all)[i]();
-                return true;
-            }
-            if (!Application->Terminated())
-            {
-                ADD_FAILURE() << "a dialog was still open after the last step";
-                Application->Terminate();
-            }
-            return true;
+        if (guard_) *guard_ = false;
+        guard_ = std::make_shared<bool>(true);
+        for (auto& s : steps) driver->WhenIdle(std::move(s));
+        driver->WhenIdle([g = guard_] {
+            if (!*g) return;
+            *g = false;
+            ADD_FAILURE() << "a dialog was still open after the last step";
+            Application->Terminate();
         });
     }
 
@@ -112,6 +107,7 @@ protected:
 
     std::string root, cwd;
     std::vector<std::string> boxCaptions;
+    std::shared_ptr<bool> guard_;
 };
 
 TEST_F(FileDialogTest, TypedNameFilterAndDefaultExtensionGiveTheFileName)
@@ -244,6 +240,7 @@ TEST_F(FileDialogTest, ClicksAndDoubleClicksInTheList)
     d.InitialDir = root;
     std::vector<std::string> folders;
     std::string clickedName;
+    bool listOpenBefore = false, listOpenAfter = true;
     Script({
         [&] { driver->DoubleClick(LineCentre("[my pictures]")); },
         [&] { folders.push_back(ShownFolder()); driver->AdvanceClock(1000); },
@@ -255,11 +252,20 @@ TEST_F(FileDialogTest, ClicksAndDoubleClicksInTheList)
         [&] { driver->Click(LineCentre("[中文 目录]")); driver->PressKey(VK_RETURN); },
         [&] { folders.push_back(ShownFolder()); driver->AdvanceClock(1000); },
         [&] { driver->Click(driver->FindByName("UpButton")); driver->AdvanceClock(1000); },
+        // The filter's open list closes on a press on the dialog's frame.
+        [&] { driver->Click(driver->FindByName("FilterCombo")); },
+        [&] {
+            listOpenBefore = Part<TComboBox>("FilterCombo")->GetDroppedDown();
+            driver->Click(TTestDriver::WindowPoint(Dialog()->GetHandle(), TPoint(60, 8)));
+        },
+        [&] { listOpenAfter = Part<TComboBox>("FilterCombo")->GetDroppedDown(); driver->AdvanceClock(1000); },
         [&] { driver->DoubleClick(LineCentre("b file.bmp")); },   // a file: confirmed
     });
     ASSERT_TRUE(d.Execute());
     EXPECT_EQ(folders, (std::vector<std::string>{root + "/my pictures", root, root + "/中文 目录"}));
     EXPECT_EQ(clickedName, "中文 图片.png");
+    EXPECT_TRUE(listOpenBefore);
+    EXPECT_FALSE(listOpenAfter);
     EXPECT_EQ(d.FileName, root + "/b file.bmp");
 }
 
@@ -406,6 +412,8 @@ TEST_F(FileDialogTest, SavePictureDialogAsTheProgramUsesIt)
     Script({[&] {
                 Part<TComboBox>("FilterCombo")->SetFocus();
                 driver->PressKey(VK_DOWN);
+            },
+            [&] {
                 Part<TEdit>("FileNameEdit")->SetText("frame 中");
                 Part<TEdit>("FileNameEdit")->SetFocus();
                 driver->PressKey(VK_RETURN);
