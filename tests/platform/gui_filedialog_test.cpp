@@ -134,6 +134,7 @@ TEST_F(FileDialogTest, TypedNameFilterAndDefaultExtensionGiveTheFileName)
         {"shot", 9, ".BMP", "shot.bmp", false, 1},          // out of range: the first filter
         {"my pictures/内 图", 1, "bmp", "my pictures/内 图.bmp", false, 1},
         {"../up one", 1, "bmp", "../up one.bmp", false, 1},
+        {"~", 1, "bmp", "~.bmp", false, 1},                 // no home-folder shorthand
         {abs, 2, "bmp", abs, true, 2},
     };
     for (const Case& c : cases)

@@ -289,9 +289,16 @@ TEST_F(ComboTest, ClickOpensBelowTheBoxAndAClickOnALineChooses)
     driver->Click(combo->GetHandle());
     driver->Click(ListLine(3));
     EXPECT_EQ(changes, 1);
-    // A second click on the box closes it again.
+    // Near the bottom of the work area the list opens above the box.
     driver->AdvanceClock(1000);
+    form->SetTop(Screen->WorkAreaRect().Bottom - 60);
+    driver->PumpUntilIdle();
     driver->Click(combo->GetHandle());
+    ASSERT_TRUE(ListShown());
+    GetWindowRect(combo->GetHandle(), &boxR);
+    GetWindowRect(combo->DropList()->GetHandle(), &listR);
+    EXPECT_EQ(listR.Bottom, boxR.Top);
+    // A second click on the box closes it again.
     driver->AdvanceClock(1000);
     driver->Click(combo->GetHandle());
     EXPECT_FALSE(ListShown());
