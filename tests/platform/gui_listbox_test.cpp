@@ -398,4 +398,31 @@ TEST_F(ComboTest, TextItemsAndWheel)
     EXPECT_GT(top + 5, 15);
     ExpectFocusKept();
 }
+TEST_F(ComboTest, FreedWhileOpenOrFromItsOwnChangeEvent)
+{
+    // Freed by its own change event while the list's click is being handled.
+    driver->Click(combo->GetHandle());
+    combo->OnChange = [this](TObject*) {
+        TComboBox* c = combo;
+        combo = nullptr;
+        delete c;                  // frees this handler too: nothing of it is used after
+    };
+    TCustomListBox* list = combo->DropList();
+    const TRect r = list->ItemRect(2);
+    driver->Click(TTestDriver::ClientPoint(list->GetHandle(), TPoint(r.Left + 5, r.Top + 3)));
+    EXPECT_EQ(combo, nullptr);
+    // Freed while open: the list and its hook go with it.
+    combo = new TComboBox(form);
+    combo->SetBounds(10, 10, 150, 22);
+    combo->SetParent(form);
+    combo->Items()->Add("one");
+    combo->SetFocus();
+    driver->PressKey(VK_F4);
+    HWND listWnd = combo->DropList()->GetHandle();
+    const int hooks = Application->MessageHookCount();
+    delete combo;
+    EXPECT_FALSE(IsWindow(listWnd));
+    EXPECT_EQ(Application->MessageHookCount(), hooks - 1);
+    driver->Click(form->ClientToScreen(TPoint(20, 40)));
+}
 } // namespace
