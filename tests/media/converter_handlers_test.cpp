@@ -213,10 +213,12 @@ TEST_F(ConverterHandlers, StopFromHookHandler)
     TFFConverter c;
     TerminateLog log;
     c.OnTerminate = log.Handler();
-    std::atomic<bool> stopped{false};
+    std::atomic<bool> stopped{false}, claimed{false};
     c.OnCustomHook = [&](TObject*, PHookInfo h) {
         h->Update = false;
-        if (h->TaskIndex == 0 && h->FrameNumber == 5 && !stopped) {
+        // Whichever task reaches frame 5 first stops the batch: no task can
+        // have ended by then, however the threads happen to be scheduled.
+        if (h->FrameNumber == 5 && !claimed.exchange(true)) {
             // let the other task reach the hook and wait for it
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             c.Stop(true);
