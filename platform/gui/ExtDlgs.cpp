@@ -9,7 +9,7 @@ std::string GraphicFilter()
         const char* description;
         std::vector<const char*> extensions;
     };
-    // The formats TPicture writes (TIFF and metafiles are read-only here).
+    // The formats TPicture can write (TIFF and metafiles are not supported here).
     static const Format formats[] = {
         {"Bitmaps", {"bmp"}},
         {"JPEG Image File", {"jpg", "jpeg"}},
