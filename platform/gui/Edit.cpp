@@ -1,5 +1,6 @@
 // The plain single-line edit box.
 #include <algorithm>
+#include <unordered_map>
 
 #include "platform/core/Utf8.h"
 #include "platform/gui/Clipbrd.h"
@@ -320,14 +321,23 @@ TCustomEdit::Layout TCustomEdit::layout(HDC dc)
     Layout L;
     const std::u32string t = content();
     L.shown = passwordChar_ ? std::u32string(t.size(), passwordChar_) : t;
+    // Each character measured once by itself (the text is drawn with these
+    // same advances), so a long text costs linear time, not quadratic.
     L.pos.assign(L.shown.size() + 1, 0);
-    std::string prefix;
+    std::unordered_map<char32_t, int> advance;
     for (std::size_t i = 0; i < L.shown.size(); ++i)
     {
-        Utf8Append(prefix, L.shown[i]);
-        TSize sz;
-        GetTextExtentPoint32(dc, prefix, &sz);
-        L.pos[i + 1] = std::max(sz.cx, L.pos[i]);
+        const char32_t c = L.shown[i];
+        auto it = advance.find(c);
+        if (it == advance.end())
+        {
+            std::string one;
+            Utf8Append(one, c);
+            TSize sz;
+            GetTextExtentPoint32(dc, one, &sz);
+            it = advance.emplace(c, std::max(0, int(sz.cx))).first;
+        }
+        L.pos[i + 1] = L.pos[i] + it->second;
     }
     TEXTMETRIC tm;
     GetTextMetrics(dc, &tm);
@@ -431,7 +441,9 @@ void TCustomEdit::PaintWindow(HDC dc)
     const Layout L = layout(dc);
     std::string shown = Utf32ToUtf8(L.shown);
     IntersectClipRect(dc, L.area.Left, L.area.Top, L.area.Right, L.area.Bottom);
-    TextOut(dc, L.x0, L.y, shown);
+    std::vector<int> dx(L.shown.size());
+    for (std::size_t i = 0; i < dx.size(); ++i) dx[i] = L.pos[i + 1] - L.pos[i];
+    ExtTextOut(dc, L.x0, L.y, 0, nullptr, shown, dx.data());
     const int s = std::clamp(std::min(anchor_, caret_), 0, int(L.shown.size()));
     const int e = std::clamp(std::max(anchor_, caret_), 0, int(L.shown.size()));
     const bool showSel = Focused() || (DWORD(GetWindowLong(handle_, GWL_STYLE)) & ES_NOHIDESEL);
@@ -441,7 +453,8 @@ void TCustomEdit::PaintWindow(HDC dc)
         FillRect(dc, hr, GetSysColorBrush(COLOR_HIGHLIGHT));
         SetTextColor(dc, ColorToRGB(clHighlightText));
         IntersectClipRect(dc, hr.Left, hr.Top, hr.Right, hr.Bottom);
-        TextOut(dc, hr.Left, L.y, Utf32ToUtf8(L.shown.substr(std::size_t(s), std::size_t(e - s))));
+        ExtTextOut(dc, hr.Left, L.y, 0, nullptr, Utf32ToUtf8(L.shown.substr(std::size_t(s), std::size_t(e - s))),
+                   dx.data() + s);
     }
     RestoreDC(dc, saved);
 }

@@ -298,6 +298,29 @@ TEST_F(EditTest, LongTextScrollsToKeepTheCaretVisible)
     EXPECT_EQ(GetCaretWindow(), other->Handle());
 }
 
+TEST_F(EditTest, AHundredThousandCharacterTextStaysEditable)
+{
+    std::string text;
+    for (int i = 0; i < 25000; ++i) text += "ab中 ";
+    TEdit* e = MakeEdit(text, 0, 0, 80);
+    driver->PressKey(VK_END);
+    driver->TypeText("!");
+    EXPECT_EQ(e->GetText(), text + "!");
+    EXPECT_EQ(e->GetSelStart(), 100001);
+    TPoint caret;
+    ASSERT_TRUE(GetCaretPos(&caret));
+    EXPECT_GT(caret.X, 0);
+    EXPECT_LT(caret.X, e->ClientWidth());
+    driver->PressKey(VK_HOME);
+    ASSERT_TRUE(GetCaretPos(&caret));
+    EXPECT_EQ(caret.X, 1);
+    driver->PressKey(VK_END, {VK_SHIFT});
+    driver->PumpUntilIdle();
+    EXPECT_EQ(e->GetSelLength(), 100001);
+    driver->TypeText("y");
+    EXPECT_EQ(e->GetText(), "y");
+}
+
 TEST_F(EditTest, PaintsFrameTextSelectionAndDisabledText)
 {
     TEdit* e = MakeEdit("WWWW", 0, 0);
