@@ -6,6 +6,10 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/sys/Files.h"
+#include "platform/sys/UserFolders.h"
+
+#include <climits>
+#include <unistd.h>
 
 namespace
 {
@@ -71,8 +75,12 @@ std::string parentOf(const std::string& dir)
 class TFileDialogForm : public TForm
 {
 public:
-    TFileDialogForm(TOpenDialog& dlg, bool save) : TForm(nullptr), dlg_(dlg), save_(save)
+    TFileDialogForm(TOpenDialog& dlg, bool save)
+        : TForm(nullptr), dlg_(&dlg), save_(save), defaultExt_(dlg.DefaultExt), options_(dlg.Options)
     {
+        // Told when the dialog object is freed while this form shows, so that
+        // neither the form nor Execute touches it afterwards.
+        FreeNotification(&dlg);
         filters_ = parseFilter(dlg.Filter);
         build();
         int fi = dlg.FilterIndex;
@@ -86,9 +94,14 @@ public:
         else if (!nameDir.empty() && sys::DirectoryExists(sys::ExpandFileName(nameDir)))
             start = sys::ExpandFileName(nameDir);
         else start = sys::GetCurrentDir();
-        if (!enterFolder(withoutTrailingDelim(start), false) && !enterFolder(sys::GetCurrentDir(), false))
+        // An unreadable start folder (or a current folder deleted meanwhile)
+        // falls back to the home folder, then to "/".
+        bool entered = false;
+        for (const std::string& d : {start, sys::GetCurrentDir(), sys::SpecialFolder(sys::sfHome), std::string("/")})
+            if (!entered && !d.empty() && d[0] == '/') entered = enterFolder(withoutTrailingDelim(d), false);
+        if (!entered)
         {
-            dir_ = withoutTrailingDelim(start);
+            dir_ = "/";
             pathLabel_->SetText(dir_);
         }
     }
@@ -96,15 +109,28 @@ public:
     // The outcome, valid after mrOk.
     std::string ResultName;
     int ResultFilterIndex = 1;
+    // The dialog object was freed while the form showed.
+    bool DialogFreed() const { return dlg_ == nullptr; }
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        TForm::Notification(AComponent, Operation);
+        if (Operation == opRemove && AComponent == dlg_)
+        {
+            dlg_ = nullptr;
+            SetModalResult(mrCancel);
+        }
+    }
 
 private:
     void build()
     {
         SetName("FileDialog");
-        SetText(!dlg_.Title.empty() ? dlg_.Title : save_ ? std::string("Save As") : std::string("Open"));
+        SetText(!dlg_->Title.empty() ? dlg_->Title : save_ ? std::string("Save As") : std::string("Open"));
         Font()->SetName("Tahoma");
         Font()->SetHeight(-12);
-        const bool sizing = dlg_.Options.Contains(ofEnableSizing);
+        const bool sizing = options_.Contains(ofEnableSizing);
         SetBorderStyle(sizing ? bsSizeable : bsDialog);
         SetBorderIcons(TBorderIcons{biSystemMenu});
         SetPosition(poMainFormCenter);
@@ -331,17 +357,25 @@ private:
             std::string ext = concreteExt(ms.front());
             if (ext.empty())
             {
-                ext = dlg_.DefaultExt;
+                ext = defaultExt_;
                 if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
             }
             if (!ext.empty()) full += "." + ext;
         }
-        if (!save_ && dlg_.Options.Contains(ofFileMustExist) && !sys::FileExists(full))
+        // A name the file system cannot hold could never be written.
+        long nameMax = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+        if (nameMax <= 0) nameMax = NAME_MAX;
+        if (long(sys::ExtractFileName(full).size()) > nameMax || full.size() >= PATH_MAX)
+        {
+            box("The file name \"" + sys::ExtractFileName(full) + "\" is too long.", MB_OK | MB_ICONWARNING);
+            return;
+        }
+        if (!save_ && options_.Contains(ofFileMustExist) && !sys::FileExists(full))
         {
             box("The file \"" + full + "\" does not exist.", MB_OK | MB_ICONWARNING);
             return;
         }
-        if (save_ && dlg_.Options.Contains(ofOverwritePrompt) && sys::FileExists(full) &&
+        if (save_ && options_.Contains(ofOverwritePrompt) && sys::FileExists(full) &&
             box("\"" + full + "\" already exists.\nDo you want to replace it?", MB_YESNO | MB_ICONWARNING) != IDYES)
             return;
         ResultName = full;
@@ -354,8 +388,10 @@ private:
         std::string name;
         bool dir;
     };
-    TOpenDialog& dlg_;
+    TOpenDialog* dlg_;
     const bool save_;
+    const std::string defaultExt_;
+    const TOpenOptions options_;
     std::vector<FilterPair> filters_;
     std::vector<Entry> entries_;
     std::string dir_;
@@ -374,6 +410,7 @@ bool TOpenDialog::Execute()
         if (OnShow) OnShow(this);
     };
     const bool ok = form->ShowModal() == mrOk;
+    if (form->DialogFreed()) return false;   // this object is gone: touch nothing of it
     if (ok)
     {
         FileName = form->ResultName;

@@ -11,6 +11,7 @@
 #include "platform/gui/ExtDlgs.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/sys/Files.h"
+#include "platform/sys/UserFolders.h"
 #include "temp_dir.h"
 
 namespace
@@ -196,6 +197,52 @@ TEST_F(FileDialogTest, AMissingFolderIsReportedAndTheDialogStays)
         EXPECT_EQ(d.FileName, "old.bmp");
         EXPECT_FALSE(sys::DirectoryExists(root + "/no such dir"));
     }
+}
+
+TEST_F(FileDialogTest, ANameTooLongForTheFileSystemIsRefused)
+{
+    // 255 bytes is the longest name; the default extension counts.
+    const struct { int length; bool accepted; } cases[] = {{251, true}, {252, false}, {300, false}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.length);
+        TSaveDialog d(nullptr);
+        d.Filter = "Bitmaps (*.bmp)|*.bmp";
+        d.InitialDir = root;
+        const std::string name(std::size_t(c.length), 'n');
+        if (c.accepted) Script({Enter(name)});
+        else Script({Enter(name), Press("OK"), Press("CancelButton")});
+        EXPECT_EQ(d.Execute(), c.accepted);
+        EXPECT_EQ(d.FileName, c.accepted ? root + "/" + name + ".bmp" : "");
+        EXPECT_EQ(boxCaptions.size(), c.accepted ? 0u : 2u);
+        boxCaptions.clear();
+    }
+}
+
+TEST_F(FileDialogTest, TheDialogFreedWhileItShowsEndsIt)
+{
+    TForm* owner = MakeForm(200, 100);
+    owner->Show();
+    auto* d = new TSaveDialog(owner);
+    d->InitialDir = root;
+    Script({[&] { delete owner; }, Enter("never")});
+    EXPECT_FALSE(d->Execute());
+    EXPECT_EQ(Dialog(), nullptr);
+}
+
+TEST_F(FileDialogTest, AStartInADeletedCurrentFolderFallsBackToHome)
+{
+    const std::string gone = root + "/gone";
+    fs::create_directory(gone);
+    ASSERT_TRUE(sys::SetCurrentDir(gone));
+    fs::remove(gone);
+    TSaveDialog d(nullptr);
+    std::string folder;
+    Script({[&] { folder = ShownFolder(); }, Press("CancelButton")});
+    EXPECT_FALSE(d.Execute());
+    ASSERT_TRUE(sys::SetCurrentDir(cwd));
+    EXPECT_EQ(folder, sys::DirectoryExists(sys::SpecialFolder(sys::sfHome))
+                          ? sys::ExcludeTrailingPathDelimiter(sys::SpecialFolder(sys::sfHome)) : std::string("/"));
 }
 
 TEST_F(FileDialogTest, FolderNamesMasksAndTheFilterChangeTheListing)
