@@ -683,7 +683,13 @@ void TComboBox::SetDroppedDown(bool v)
 void TComboBox::dropDown()
 {
     if (!HandleAllocated() || !Showing() || !enabled_) return;
-    if (OnDropDown) OnDropDown(this);
+    if (OnDropDown)
+    {
+        // The handler may free, hide or disable the box.
+        const std::weak_ptr<char> alive = LifeToken();
+        OnDropDown(this);
+        if (alive.expired() || !HandleAllocated() || !Showing() || !enabled_) return;
+    }
     if (!list_) list_ = new TComboDropList(this);
     list_->Font()->Assign(Font());
     list_->Items()->Assign(items_.get());

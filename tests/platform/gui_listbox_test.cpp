@@ -424,5 +424,50 @@ TEST_F(ComboTest, FreedWhileOpenOrFromItsOwnChangeEvent)
     EXPECT_FALSE(IsWindow(listWnd));
     EXPECT_EQ(Application->MessageHookCount(), hooks - 1);
     driver->Click(form->ClientToScreen(TPoint(20, 40)));
+    // Freed by its own drop-down event: nothing opens.
+    combo = new TComboBox(form);
+    combo->SetBounds(10, 10, 150, 22);
+    combo->SetParent(form);
+    combo->Items()->Add("one");
+    combo->OnDropDown = [this](TObject*) {
+        TComboBox* c = combo;
+        combo = nullptr;
+        delete c;
+    };
+    combo->SetFocus();
+    driver->PressKey(VK_F4);
+    EXPECT_EQ(combo, nullptr);
+    EXPECT_EQ(Application->MessageHookCount(), hooks - 1);
+}
+
+TEST_F(ComboTest, EmptyListBoxAndComboBoxTakeKeysAndClicksQuietly)
+{
+    auto* lb = new TListBox(form);
+    lb->SetBounds(10, 60, 150, 100);
+    lb->SetParent(form);
+    int clicks = 0;
+    lb->OnClick = [&](TObject*) { ++clicks; };
+    combo->Items()->Clear();
+    const std::vector<int> keys = {VK_UP, VK_DOWN, VK_HOME, VK_END, VK_PRIOR, VK_NEXT, 'A'};
+    lb->SetFocus();
+    for (int vk : keys) driver->PressKey(vk);
+    driver->TypeText("a中");
+    driver->Wheel(-120, TTestDriver::CenterOf(lb->GetHandle()));
+    driver->Click(TTestDriver::CenterOf(lb->GetHandle()));
+    EXPECT_EQ(lb->GetItemIndex(), -1);
+    EXPECT_EQ(lb->GetTopIndex(), 0);
+    EXPECT_EQ(clicks, 0);
+    combo->SetFocus();
+    for (int vk : keys) driver->PressKey(vk);
+    driver->PressKey(VK_F4);
+    EXPECT_TRUE(combo->GetDroppedDown());   // an empty list of one blank line
+    for (int vk : keys) driver->PressKey(vk);
+    driver->TypeText("a");
+    driver->PressKey(VK_RETURN);
+    EXPECT_FALSE(combo->GetDroppedDown());
+    EXPECT_EQ(combo->GetItemIndex(), -1);
+    EXPECT_EQ(combo->GetText(), "");
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(defaultClicks, 0);
 }
 } // namespace
