@@ -645,7 +645,14 @@ void TComboBox::SetItemIndex(int v)
 void TComboBox::itemsChanged(TObject*)
 {
     if (GetDroppedDown()) closeUp(false);
-    if (itemIndex_ >= items_->Count()) itemIndex_ = -1;
+    // The chosen line keeps its choice when lines are inserted or deleted
+    // before it (found again by its text); a line that went means no choice.
+    if (itemIndex_ >= 0 && (itemIndex_ >= items_->Count() || items_->Get(itemIndex_) != text_))
+    {
+        itemIndex_ = -1;
+        for (int k = 0; k < items_->Count() && itemIndex_ < 0; ++k)
+            if (items_->Get(k) == text_) itemIndex_ = k;
+    }
     text_ = GetTextBuf();
     if (handle_) SetWindowText(handle_, text_);
     Invalidate();
