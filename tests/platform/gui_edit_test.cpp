@@ -99,6 +99,10 @@ TEST_F(EditTest, KeySequences)
         {"lower case converts the text too", "MiXed", 5, 0, {type("ABC")}, "mixedabc", 8, 0, false, 0, 0, ecLowerCase},
         {"password: a word move spans the text", "ab cd", 5, 0, {press(VK_LEFT, {VK_CONTROL})}, "ab cd", 0, 0, false, 0, '*'},
         {"control characters are not text", "ab", 2, 0, {press(VK_TAB, {VK_CONTROL}), press(VK_ESCAPE)}, "ab", 2, 0},
+        {"shift+delete cuts, shift+insert pastes", "abc", 0, 1,
+         {press(VK_DELETE, {VK_SHIFT}), press(VK_END), press(VK_INSERT, {VK_SHIFT})}, "bca", 3, 0},
+        {"ctrl+insert copies", "abc", 1, 2, {press(VK_INSERT, {VK_CONTROL}), press(VK_HOME), press(VK_INSERT, {VK_SHIFT})},
+         "bcabc", 2, 0},
     };
     for (const Case& c : cases)
     {
