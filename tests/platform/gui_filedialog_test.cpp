@@ -245,6 +245,30 @@ TEST_F(FileDialogTest, AStartInADeletedCurrentFolderFallsBackToHome)
                           ? sys::ExcludeTrailingPathDelimiter(sys::SpecialFolder(sys::sfHome)) : std::string("/"));
 }
 
+TEST_F(FileDialogTest, ExecutedFromAButtonsClickTwice)
+{
+    TForm* f = MakeForm(200, 100);
+    auto* capture = new TButton(f);
+    capture->SetName("Capture");
+    capture->SetParent(f);
+    auto* d = new TSavePictureDialog(f);
+    d->Filter = "Bitmaps (*.bmp)|*.bmp|JPEG Image File |*.jpg;*.jpeg";
+    d->DefaultExt = "bmp";
+    d->InitialDir = root;
+    std::vector<bool> results;
+    capture->OnClick = [&](TObject*) { results.push_back(d->Execute()); };
+    f->Show();
+    driver->PumpUntilIdle();
+    Script({Enter("first")});
+    driver->Click(capture->GetHandle());
+    Script({Press("CancelButton")});
+    driver->PressKey(VK_SPACE);   // the button kept the focus
+    EXPECT_EQ(results, (std::vector<bool>{true, false}));
+    EXPECT_EQ(d->FileName, root + "/first.bmp");
+    EXPECT_EQ(GetActiveWindow(), f->GetHandle());
+    EXPECT_EQ(Dialog(), nullptr);
+}
+
 TEST_F(FileDialogTest, FolderNamesMasksAndTheFilterChangeTheListing)
 {
     TSaveDialog d(nullptr);
