@@ -460,7 +460,9 @@ void TCustomListBox::MouseMove(TShiftState Shift, int X, int Y)
     {
         // Dragging past an edge scrolls one line at a time.
         const int h = GetItemHeight();
-        int i = Y < 0 ? topIndex_ - 1 : topIndex_ + std::min(Y, GetClientRect().Height() - 1) / h;
+        int i = Y < 0 ? topIndex_ - 1
+                : Y >= GetClientRect().Height() ? topIndex_ + VisibleRows()
+                : topIndex_ + Y / h;
         i = std::clamp(i, 0, Count() - 1);
         SelectByUser(i);
     }

@@ -123,6 +123,28 @@ TEST_F(ListBoxTest, MouseSelectsDoubleClicksAndWheelScrolls)
     EXPECT_EQ(lb->GetItemIndex(), -1);
 }
 
+TEST_F(ListBoxTest, DraggingPastAnEdgeScrollsALineAMove)
+{
+    for (int partialRow : {0, 5})
+    {
+        SCOPED_TRACE(partialRow);
+        TListBox* lb = MakeList(30);
+        lb->SetHeight(5 * lb->GetItemHeight() + (lb->Height() - lb->ClientHeight()) + partialRow);
+        ASSERT_EQ(lb->VisibleRows(), 5);
+        const TPoint below = TTestDriver::ClientPoint(lb->GetHandle(), TPoint(20, lb->ClientHeight() + 10));
+        const TPoint above = TTestDriver::ClientPoint(lb->GetHandle(), TPoint(20, -10));
+        driver->Press(LinePoint(lb, 1));
+        for (int k = 0; k < 4; ++k) driver->MoveTo(TPoint(below.X + k, below.Y));
+        EXPECT_EQ(lb->GetItemIndex(), 8);
+        EXPECT_EQ(lb->GetTopIndex(), 4);
+        for (int k = 0; k < 2; ++k) driver->MoveTo(TPoint(above.X + k, above.Y));
+        EXPECT_EQ(lb->GetItemIndex(), 2);
+        EXPECT_EQ(lb->GetTopIndex(), 2);
+        driver->Release(above);
+        delete lb->Owner();
+    }
+}
+
 TEST_F(ListBoxTest, ChangingTheLinesKeepsTheSelectionOnItsLine)
 {
     TListBox* lb = MakeList(5);
