@@ -190,10 +190,18 @@ TEST_F(FileDialogTest, AMissingFolderIsReportedAndTheDialogStays)
         d.Filter = "Bitmaps (*.bmp)|*.bmp";
         d.InitialDir = root;
         d.FileName = "old.bmp";
-        bool stillOpen = false;
-        Script({Enter(typed), Press("OK"), [&] { stillOpen = Dialog() != nullptr; }, Press("CancelButton")});
+        bool stillOpen = false, nameFocused = false;
+        Script({Enter(typed), Press("OK"),
+                [&] {
+                    stillOpen = Dialog() != nullptr;
+                    // The box gave the focus back to the name, in the active dialog.
+                    nameFocused = stillOpen && Part<TEdit>("FileNameEdit")->Focused() &&
+                                  GetActiveWindow() == Dialog()->GetHandle();
+                },
+                Press("CancelButton")});
         EXPECT_FALSE(d.Execute());
         EXPECT_TRUE(stillOpen);
+        EXPECT_TRUE(nameFocused);
         EXPECT_EQ(d.FileName, "old.bmp");
         EXPECT_FALSE(sys::DirectoryExists(root + "/no such dir"));
     }
