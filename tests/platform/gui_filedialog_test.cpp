@@ -207,6 +207,27 @@ TEST_F(FileDialogTest, AMissingFolderIsReportedAndTheDialogStays)
     }
 }
 
+TEST_F(FileDialogTest, TheShownFolderDeletedMeanwhile)
+{
+    const std::string doomed = root + "/my pictures";
+    TSaveDialog d(nullptr);
+    d.Filter = "Bitmaps (*.bmp)|*.bmp";
+    d.InitialDir = doomed;
+    std::string folderAfterUp;
+    Script({[&] {
+                fs::remove_all(fs::u8path(doomed));
+                Enter("x")();                        // no file in a folder that went
+            },
+            Press("OK"),
+            [&] { driver->Click(driver->FindByName("UpButton")); },
+            [&] { folderAfterUp = ShownFolder(); },
+            Enter("x")});
+    ASSERT_TRUE(d.Execute());
+    EXPECT_EQ(boxCaptions.size(), 1u);
+    EXPECT_EQ(folderAfterUp, root);
+    EXPECT_EQ(d.FileName, root + "/x.bmp");
+}
+
 TEST_F(FileDialogTest, ANameTooLongForTheFileSystemIsRefused)
 {
     // 255 bytes is the longest name; the default extension counts.
