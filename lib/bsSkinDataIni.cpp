@@ -1,5 +1,7 @@
 #include "lib/bsSkinDataIni.h"
 
+#include "platform/sys/Files.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -102,6 +104,8 @@ TbsIniFile TbsIniFile::FromFile(const std::string& fileName, bool mustExist)
     std::error_code ec;
     if (std::filesystem::is_directory(fileName, ec))
         throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Is a directory");
+    if (sys::IsSpecialFile(fileName))
+        throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Not a regular file");
     std::ifstream f(fileName, std::ios::binary);
     if (!f)
     {
@@ -182,6 +186,8 @@ std::string TbsIniFile::GetText() const
 
 void TbsIniFile::SaveToFile(const std::string& fileName) const
 {
+    if (sys::IsSpecialFile(fileName))
+        throw EbsSkinDataError("Cannot create file \"" + fileName + "\". Not a regular file");
     std::ofstream f(fileName, std::ios::binary | std::ios::trunc);
     if (!f) throw EbsSkinDataError("Cannot create file \"" + fileName + "\".");
     std::string text = GetText();

@@ -1,5 +1,7 @@
 #include "lib/bsSkinDataPicture.h"
 
+#include "platform/sys/Files.h"
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -188,6 +190,8 @@ void TbsSkinPicture::LoadFromFile(const std::string& fileName)
     std::error_code ec;
     if (std::filesystem::is_directory(fileName, ec))
         throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Is a directory");
+    if (sys::IsSpecialFile(fileName))
+        throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Not a regular file");
     std::ifstream f(fileName, std::ios::binary);
     if (!f) throw EbsSkinDataError("Cannot open file \"" + fileName + "\".");
     f.seekg(0, std::ios::end);
@@ -211,6 +215,8 @@ void TbsSkinPicture::LoadFromFile(const std::string& fileName)
 
 void TbsSkinPicture::SaveToFile(const std::string& fileName) const
 {
+    if (sys::IsSpecialFile(fileName))
+        throw EbsSkinDataError("Cannot create file \"" + fileName + "\". Not a regular file");
     std::ofstream f(fileName, std::ios::binary | std::ios::trunc);
     if (!f) throw EbsSkinDataError("Cannot create file \"" + fileName + "\".");
     f.write(reinterpret_cast<const char*>(bmp_.data()), static_cast<std::streamsize>(bmp_.size()));

@@ -1,5 +1,7 @@
 #include "platform/gui/Streams.h"
 
+#include "platform/sys/Files.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -120,21 +122,10 @@ TFileStream::TFileStream(const std::string& FileName, unsigned Mode)
         case fmOpenReadWrite: flags |= O_RDWR; break;
         default: flags |= O_RDONLY; break;
         }
-    int fd = FileName.empty() ? -1 : ::open(FileName.c_str(), flags, 0666);
-    int err = FileName.empty() ? ENOENT : errno;
-    if (fd >= 0)
-    {
-        struct stat st;
-        if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
-        {
-            ::close(fd);
-            fd = -1;
-            err = EISDIR;
-        }
-    }
+    std::string why;
+    const int fd = sys::OpenRegularFile(FileName, flags, why);
     if (fd < 0)
     {
-        std::string why = std::strerror(err);
         if (create) throw EFCreateError("Cannot create file \"" + FileName + "\". " + why);
         throw EFOpenError("Cannot open file \"" + FileName + "\". " + why);
     }

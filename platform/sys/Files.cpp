@@ -304,16 +304,46 @@ bool ListDirectory(const std::string& folder, const std::string& mask, std::vect
     return true;
 }
 
+bool IsSpecialFile(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+int OpenRegularFile(const std::string& path, int flags, std::string& Why, unsigned mode)
+{
+    // Non-blocking first, so that a FIFO cannot hold the open; cleared again
+    // once the file is known to be a regular one.
+    int fd = path.empty() ? -1 : ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode_t(mode));
+    struct stat st;
+    if (fd < 0)
+    {
+        int err = path.empty() ? ENOENT : errno;
+        // A FIFO opened for writing with no reader fails at once with ENXIO.
+        if (err == ENXIO && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            Why = "Not a regular file", err = EINVAL;
+        else
+            Why = std::strerror(err);
+        errno = err;
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        Why = err == EISDIR ? std::strerror(EISDIR) : "Not a regular file";
+        errno = err;
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 std::string ReadFileToString(const std::string& path)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) IoFail("Cannot open file", path, errno);
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
-    {
-        ::close(fd);
-        IoFail("Cannot open file", path, EISDIR);
-    }
+    std::string why;
+    int fd = OpenRegularFile(path, O_RDONLY, why);
+    if (fd < 0) throw EInOutError("Cannot open file \"" + path + "\". " + why, errno);
     std::string data;
     char buf[65536];
     for (;;)

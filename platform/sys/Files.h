@@ -81,6 +81,16 @@ struct TSearchRec
 // in the system's order. An unreadable folder gives an empty list and false.
 bool ListDirectory(const std::string& folder, const std::string& mask, std::vector<TSearchRec>& out);
 
+// True when the path names something that is neither a regular file nor a
+// folder (a FIFO, socket or device): such a name is refused as a data file.
+bool IsSpecialFile(const std::string& path);
+
+// Opens a regular file with open(2) flags (O_CLOEXEC is added). Folders,
+// FIFOs, sockets and devices are refused without blocking (opening a FIFO
+// would wait for another process). Returns the descriptor, or -1 with the
+// reason in Why ("Is a directory", "Not a regular file", or the system's).
+int OpenRegularFile(const std::string& path, int flags, std::string& Why, unsigned mode = 0666);
+
 // Reads a whole file; raises EInOutError when it cannot.
 std::string ReadFileToString(const std::string& path);
 // Replaces the file's contents at once: the data go to a temporary file in the

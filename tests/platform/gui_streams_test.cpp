@@ -79,6 +79,39 @@ TEST(Streams, OpenErrorsNameTheFile)
     }
 }
 
+// A FIFO, socket or device given as a data file is refused at once: opening
+// a FIFO would otherwise wait forever for another process.
+TEST(Streams, SpecialFilesAreRefusedWithoutBlocking)
+{
+    alarm(60);   // a hang ends the test instead of stalling the run
+    const std::string fifo = TempPath("a fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    for (const std::string& path : {fifo, std::string("/dev/null")})
+    {
+        SCOPED_TRACE(path);
+        for (unsigned mode : {unsigned(fmOpenRead), unsigned(fmOpenWrite), unsigned(fmCreate)})
+        {
+            try
+            {
+                TFileStream f(path, mode);
+                ADD_FAILURE() << "opened in mode " << mode;
+            }
+            catch (const EStreamError& e)
+            {
+                EXPECT_NE(std::string(e.what()).find("Not a regular file"), std::string::npos) << e.what();
+            }
+        }
+        EXPECT_THROW(sys::ReadFileToString(path), EInOutError);
+        TMemoryStream m;
+        m.WriteBuffer("x", 1);
+        EXPECT_THROW(m.SaveToFile(path), EStreamError);
+        EXPECT_TRUE(sys::IsSpecialFile(path));
+    }
+    EXPECT_FALSE(sys::IsSpecialFile(ProcessTempDir()));
+    EXPECT_FALSE(sys::IsSpecialFile(TempPath("missing")));
+    alarm(0);
+}
+
 TEST(Streams, MemoryStreamSeekGrowCopy)
 {
     TMemoryStream m;

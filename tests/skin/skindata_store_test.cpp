@@ -1,5 +1,6 @@
 // The skin store: loading a description with its pictures, lookups, writing
 // back, the change broadcast and the transactional load.
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include "skin/skindata_helpers.h"
@@ -128,7 +129,11 @@ TEST(SkinStore, DamagedDescriptionsKeepTheOldSkin)
         {"malformed rect in a control", "skinrect=0,0,20,10", "skinrect="},
         {"absurd list count", "[SKINCONTROLS]\r\ncount=5", "[SKINCONTROLS]\r\ncount=2147483647"},
         {"absurd picture count", "activepicturescount=2", "activepicturescount=999999999"},
+        {"picture that is a FIFO", "0=a0.bmp", "0=pipe.bmp"},
     };
+    // FIFOs are refused at once, never waited on.
+    ASSERT_EQ(::mkfifo((dir + "pipe.bmp").c_str(), 0666), 0);
+    ASSERT_EQ(::mkfifo((dir + "pipe.ini").c_str(), 0666), 0);
     TbsSkinData d;
     d.LoadFromFile(good);
     FormLog log;
@@ -148,6 +153,7 @@ TEST(SkinStore, DamagedDescriptionsKeepTheOldSkin)
         EXPECT_EQ(d.CtrlList.size(), 4u) << c.what;
     }
     EXPECT_THROW(d.LoadFromFile(dir), Exception);   // a folder, not a description
+    EXPECT_THROW(d.LoadFromFile(dir + "pipe.ini"), Exception);
     EXPECT_EQ(d.SkinName, "Test skin 测试");
     EXPECT_TRUE(log.Received.empty());
 }
