@@ -7,6 +7,7 @@
 
 #include "Src/FFmpegLogger.h"
 #include "platform/gui/Graphics.h"
+#include "platform/sys/Files.h"
 
 std::string DurationToText(std::int64_t t)
 {
@@ -173,6 +174,8 @@ int ReadFileToBuffer(const std::string& fileName, std::uint8_t** buffer, int* si
 {
     *buffer = nullptr;
     *size = 0;
+    // A FIFO or device would block the read or never end.
+    if (sys::IsSpecialFile(fileName)) return -1;
     std::FILE* f = std::fopen(fileName.c_str(), "rb");
     if (!f) return -1;
     long len = -1;

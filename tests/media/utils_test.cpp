@@ -1,5 +1,7 @@
 // Media utilities: text helpers, option store, whole-file reading, codec
 // texts, local time stamps, and picture-to-bitmap against ffmpeg's own output.
+#include <sys/stat.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -152,6 +154,12 @@ TEST_F(Utils, ReadFileToBufferCountsTheTerminator)
 
     EXPECT_EQ(ReadFileToBuffer(kFixtures + "/missing.ffpreset", &buf, &size), -1);
     EXPECT_EQ(buf, nullptr);
+    // A FIFO (say, a two-pass log name taken by one) fails at once.
+    EXPECT_EQ(ReadFileToBuffer("/dev/null", &buf, &size), -1);
+    const std::string fifo = ::testing::TempDir() + "/utils-fifo-" + std::to_string(::getpid());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    EXPECT_EQ(ReadFileToBuffer(fifo, &buf, &size), -1);
+    ::unlink(fifo.c_str());
 }
 
 TEST_F(Utils, CodecDescriptions)
