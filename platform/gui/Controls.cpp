@@ -2051,20 +2051,8 @@ void TGraphicControl::Dispatch(TMessage& m)
     {
         HDC dc = reinterpret_cast<HDC>(m.WParam);
         if (!dc) return;
-        canvas_->Lock();
-        canvas_->SetHandle(dc);
-        try
-        {
-            Paint();
-        }
-        catch (...)
-        {
-            canvas_->SetHandle(nullptr);
-            canvas_->Unlock();
-            throw;
-        }
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
+        TCanvasPaintScope scope(canvas_.get(), dc);
+        Paint();
         return;
     }
     TControl::Dispatch(m);
@@ -2082,23 +2070,8 @@ TCustomControl::~TCustomControl()
 
 void TCustomControl::PaintWindow(HDC dc)
 {
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-    ControlState.Include(csCustomPaint);
-    try
-    {
-        Paint();
-    }
-    catch (...)
-    {
-        ControlState.Exclude(csCustomPaint);
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
-    }
-    ControlState.Exclude(csCustomPaint);
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    TCanvasPaintScope scope(canvas_.get(), dc, &ControlState);
+    Paint();
 }
 
 // ---- hint window ----------------------------------------------------------------------------

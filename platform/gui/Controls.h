@@ -220,6 +220,33 @@ private:
     HWND dcWindow_ = nullptr;
 };
 
+// Lends a device context to a control's canvas while the control paints: the
+// canvas is locked and takes the context (and, when given, the control's
+// state holds csCustomPaint); all is undone when the scope ends, also when
+// the painting raises.
+class TCanvasPaintScope
+{
+public:
+    TCanvasPaintScope(TCanvas* Canvas, HDC DC, TControlState* State = nullptr) : canvas_(Canvas), state_(State)
+    {
+        canvas_->Lock();
+        canvas_->SetHandle(DC);
+        if (state_) state_->Include(csCustomPaint);
+    }
+    ~TCanvasPaintScope()
+    {
+        if (state_) state_->Exclude(csCustomPaint);
+        canvas_->SetHandle(nullptr);
+        canvas_->Unlock();
+    }
+    TCanvasPaintScope(const TCanvasPaintScope&) = delete;
+    TCanvasPaintScope& operator=(const TCanvasPaintScope&) = delete;
+
+private:
+    TCanvas* canvas_;
+    TControlState* state_;
+};
+
 // ---- TControl -----------------------------------------------------------------------------
 class TControl : public TComponent
 {

@@ -490,20 +490,8 @@ void TCustomForm::DefocusControl(TWinControl* c, bool removing)
 
 void TCustomForm::PaintWindow(HDC dc)
 {
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-    try
-    {
-        if (OnPaint) OnPaint(this);
-    }
-    catch (...)
-    {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    TCanvasPaintScope scope(canvas_.get(), dc);
+    if (OnPaint) OnPaint(this);
 }
 
 void TCustomForm::CMDialogKey(TMessage& m)

@@ -290,72 +290,57 @@ TCustomListBox::ScrollParts TCustomListBox::scrollParts()
 
 void TCustomListBox::PaintWindow(HDC dc)
 {
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-    ControlState.Include(csCustomPaint);
-    try
+    TCanvasPaintScope scope(canvas_.get(), dc, &ControlState);
+    TCanvas* c = canvas_.get();
+    const TRect cr = GetClientRect();
+    const int h = GetItemHeight();
+    const bool bar = ScrollBarShown();
+    const int caret = itemIndex_ >= 0 ? itemIndex_ : 0;
+    int y = 0;
+    for (int i = topIndex_; i < Count() && y < cr.Height(); ++i, y += h)
     {
-        TCanvas* c = canvas_.get();
-        const TRect cr = GetClientRect();
-        const int h = GetItemHeight();
-        const bool bar = ScrollBarShown();
-        const int caret = itemIndex_ >= 0 ? itemIndex_ : 0;
-        int y = 0;
-        for (int i = topIndex_; i < Count() && y < cr.Height(); ++i, y += h)
+        TOwnerDrawState st;
+        if (i == itemIndex_) st.Include(odSelected);
+        if (i == caret && Focused()) st.Include(odFocused);
+        if (!enabled_) st.Include(odDisabled);
+        c->Font()->Assign(Font());
+        c->Brush()->SetStyle(bsSolid);
+        if (st.Contains(odSelected))
         {
-            TOwnerDrawState st;
-            if (i == itemIndex_) st.Include(odSelected);
-            if (i == caret && Focused()) st.Include(odFocused);
-            if (!enabled_) st.Include(odDisabled);
-            c->Font()->Assign(Font());
-            c->Brush()->SetStyle(bsSolid);
-            if (st.Contains(odSelected))
-            {
-                c->Brush()->SetColor(clHighlight);
-                c->Font()->SetColor(clHighlightText);
-            }
-            else c->Brush()->SetColor(color_);
-            if (!enabled_) c->Font()->SetColor(clGrayText);
-            const TRect r = ItemRect(i);
-            DrawItem(i, r, st);
-            if (st.Contains(odFocused))
-            {
-                c->Brush()->SetStyle(bsSolid);
-                c->DrawFocusRect(r);
-            }
+            c->Brush()->SetColor(clHighlight);
+            c->Font()->SetColor(clHighlightText);
         }
-        TRect rest = cr;
-        rest.Top = std::min(cr.Bottom, y);
-        if (bar) rest.Right -= scrollBarWidth();
-        if (!rest.IsEmpty())
+        else c->Brush()->SetColor(color_);
+        if (!enabled_) c->Font()->SetColor(clGrayText);
+        const TRect r = ItemRect(i);
+        DrawItem(i, r, st);
+        if (st.Contains(odFocused))
         {
             c->Brush()->SetStyle(bsSolid);
-            c->Brush()->SetColor(color_);
-            c->FillRect(rest);
-        }
-        if (bar)
-        {
-            const ScrollParts p = scrollParts();
-            c->Brush()->SetStyle(bsSolid);
-            c->Brush()->SetColor(clScrollBar);
-            c->FillRect(p.track);
-            drawButtonFace(c, p.up, false);
-            drawButtonFace(c, p.down, false);
-            drawArrow(c, p.up, true, enabled_ ? clBtnText : clGrayText);
-            drawArrow(c, p.down, false, enabled_ ? clBtnText : clGrayText);
-            if (maxTop() > 0) drawButtonFace(c, p.thumb, false);
+            c->DrawFocusRect(r);
         }
     }
-    catch (...)
+    TRect rest = cr;
+    rest.Top = std::min(cr.Bottom, y);
+    if (bar) rest.Right -= scrollBarWidth();
+    if (!rest.IsEmpty())
     {
-        ControlState.Exclude(csCustomPaint);
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
+        c->Brush()->SetStyle(bsSolid);
+        c->Brush()->SetColor(color_);
+        c->FillRect(rest);
     }
-    ControlState.Exclude(csCustomPaint);
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    if (bar)
+    {
+        const ScrollParts p = scrollParts();
+        c->Brush()->SetStyle(bsSolid);
+        c->Brush()->SetColor(clScrollBar);
+        c->FillRect(p.track);
+        drawButtonFace(c, p.up, false);
+        drawButtonFace(c, p.down, false);
+        drawArrow(c, p.up, true, enabled_ ? clBtnText : clGrayText);
+        drawArrow(c, p.down, false, enabled_ ? clBtnText : clGrayText);
+        if (maxTop() > 0) drawButtonFace(c, p.thumb, false);
+    }
 }
 
 void TCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State)
