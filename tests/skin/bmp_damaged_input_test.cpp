@@ -207,7 +207,9 @@ TEST(DamagedCompose, HugeTiledAreasGiveTheVisiblePattern)
     }
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 12; ++x)
-            if (x >= 2 && y >= 2) EXPECT_EQ(huge.GetPixel(x, y), normal.GetPixel(x, y)) << x << "," << y;
+            if (x >= 2 && y >= 2) {
+                EXPECT_EQ(huge.GetPixel(x, y), normal.GetPixel(x, y)) << x << "," << y;
+            }
     EXPECT_EQ(huge.GetPixel(5, 5), pic.GetPixel(3, 3));   // tiles of 2 from (2, 2)
 }
 }  // namespace
