@@ -266,6 +266,22 @@ void ComposeAxis(int lo, int hi, typename Ops::Bmp* B, typename Ops::Bmp* SB, TR
 
 // ---- public routines -------------------------------------------------------------
 
+// Stretches the picture's client rectangle to the target's size, keeping the
+// four borders around it (shared by both bitmap kinds).
+template <class Bmp>
+void ByClientRect(Bmp* B, Bmp* SB, TRect R, TRect ClRect, bool DrawClient, int W, int H)
+{
+    TRect n = ClRect;
+    n.Right += W - RectWidth(R);
+    n.Bottom += H - RectHeight(R);
+    CreateSkinImage(TPoint(ClRect.Left, ClRect.Top), TPoint(ClRect.Right, ClRect.Top),
+                    TPoint(ClRect.Left, ClRect.Bottom), TPoint(ClRect.Right, ClRect.Bottom), ClRect,
+                    TPoint(n.Left, n.Top), TPoint(n.Right, n.Top), TPoint(n.Left, n.Bottom),
+                    TPoint(n.Right, n.Bottom), n, B, SB, R, W, H, DrawClient, true, true, true, true,
+                    true, bsstFull);
+}
+
+
 void CreateSkinImage(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
                      TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,
                      TRect NewClRect, TbsBitmap* B, TbsBitmap* SB, TRect R, int W, int H,
@@ -301,16 +317,7 @@ void CreateSkinImage3(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect 
 
 void CreateSkinImageByClRect(TbsBitmap* B, TbsBitmap* SB, TRect R, TRect ClRect, bool DrawClient)
 {
-    if (!B) return;
-    const int W = B->Width(), H = B->Height();
-    TRect n = ClRect;
-    n.Right += W - RectWidth(R);
-    n.Bottom += H - RectHeight(R);
-    CreateSkinImage(TPoint(ClRect.Left, ClRect.Top), TPoint(ClRect.Right, ClRect.Top),
-                    TPoint(ClRect.Left, ClRect.Bottom), TPoint(ClRect.Right, ClRect.Bottom), ClRect,
-                    TPoint(n.Left, n.Top), TPoint(n.Right, n.Top), TPoint(n.Left, n.Bottom),
-                    TPoint(n.Right, n.Bottom), n, B, SB, R, W, H, DrawClient, true, true, true, true,
-                    true, bsstFull);
+    if (B) ByClientRect(B, SB, R, ClRect, DrawClient, B->Width(), B->Height());
 }
 
 void CreateHSkinImage(int LO, int RO, TbsBitmap* B, TbsBitmap* SB, TRect R, int W, int, bool Stretch)
@@ -371,16 +378,7 @@ void CreateSkinImage3(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect 
 
 void CreateSkinImageByClRect(TBitmap* B, TBitmap* SB, TRect R, TRect ClRect, bool DrawClient)
 {
-    if (!B) return;
-    const int W = B->GetWidth(), H = B->GetHeight();
-    TRect n = ClRect;
-    n.Right += W - RectWidth(R);
-    n.Bottom += H - RectHeight(R);
-    CreateSkinImage(TPoint(ClRect.Left, ClRect.Top), TPoint(ClRect.Right, ClRect.Top),
-                    TPoint(ClRect.Left, ClRect.Bottom), TPoint(ClRect.Right, ClRect.Bottom), ClRect,
-                    TPoint(n.Left, n.Top), TPoint(n.Right, n.Top), TPoint(n.Left, n.Bottom),
-                    TPoint(n.Right, n.Bottom), n, B, SB, R, W, H, DrawClient, true, true, true, true,
-                    true, bsstFull);
+    if (B) ByClientRect(B, SB, R, ClRect, DrawClient, B->GetWidth(), B->GetHeight());
 }
 
 void CreateHSkinImage(int LO, int RO, TBitmap* B, TBitmap* SB, TRect R, int W, int, bool Stretch)
