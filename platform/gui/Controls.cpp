@@ -343,7 +343,7 @@ void TControl::UpdateBoundsRect(const TRect& r)
     height_ = r.Height();
 }
 
-void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+void TControl::ConstrainBounds(int& AWidth, int& AHeight)
 {
     if (AWidth < 0) AWidth = 0;
     if (AHeight < 0) AHeight = 0;
@@ -356,6 +356,11 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
         AWidth = width_;
         AHeight = height_;
     }
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    ConstrainBounds(AWidth, AHeight);
     if (ALeft == left_ && ATop == top_ && AWidth == width_ && AHeight == height_) return;
     const bool sized = AWidth != width_ || AHeight != height_;
     Invalidate();
@@ -1264,17 +1269,7 @@ void TWinControl::WMMove(TMessage& m)
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
-    if (AWidth < 0) AWidth = 0;
-    if (AHeight < 0) AHeight = 0;
-    if (Constraints.MinWidth > 0) AWidth = std::max(AWidth, Constraints.MinWidth);
-    if (Constraints.MinHeight > 0) AHeight = std::max(AHeight, Constraints.MinHeight);
-    if (Constraints.MaxWidth > 0) AWidth = std::min(AWidth, Constraints.MaxWidth);
-    if (Constraints.MaxHeight > 0) AHeight = std::min(AHeight, Constraints.MaxHeight);
-    if ((AWidth != width_ || AHeight != height_) && !CanResize(AWidth, AHeight))
-    {
-        AWidth = width_;
-        AHeight = height_;
-    }
+    ConstrainBounds(AWidth, AHeight);
     if (ALeft == left_ && ATop == top_ && AWidth == width_ && AHeight == height_) return;
     const bool sized = AWidth != width_ || AHeight != height_;
     if (handle_ && !IsIconic(handle_))

@@ -294,6 +294,9 @@ public:
     virtual void SetAutoSize(bool v);
     virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
     virtual bool CanResize(int& NewWidth, int& NewHeight);
+    // Applies the size limits and CanResize to a requested size (SetBounds'
+    // first step; a refused resize keeps the current size).
+    void ConstrainBounds(int& AWidth, int& AHeight);
 
     // ---- state ----
     bool GetVisible() const { return visible_; }
