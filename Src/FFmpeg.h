@@ -410,6 +410,9 @@ protected:
     void DrainDecoder(TRunState& R, TAVInputStream* ist);
     void FlushEncoder(TRunState& R, TAVOutputStream* ost);
     void DrainFilterGraph(TRunState& R, TAVOutputStream* ost);
+    // Encodes every picture the filter graph's sink holds now; a sink error
+    // raises only when RaiseErrors.
+    void EncodeSinkFrames(TRunState& R, TAVOutputStream* ost, bool RaiseErrors);
     int MaxFramesIndex(TAVOutputStream* ost);
     // The end of the recorded span (start plus recording time), kept inside 64 bits.
     int64_t RecordingEnd() const;

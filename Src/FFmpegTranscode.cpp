@@ -578,12 +578,20 @@ void TCustomFFmpeg::DoVideoOut(TRunState& R, TAVOutputStream* ost, TAVInputStrea
     int r = ff::av_buffersrc_add_frame_flags(ost->src, decoded, AV_BUFFERSRC_FLAG_KEEP_REF);
     if (r < 0)
         throw FFmpegException("Error while feeding the filter graph: " + ErrText(r));
+    EncodeSinkFrames(R, ost, true);
+}
+
+void TCustomFFmpeg::EncodeSinkFrames(TRunState& R, TAVOutputStream* ost, bool RaiseErrors)
+{
     for (;;) {
-        r = ff::av_buffersink_get_frame(ost->sink, R.filt);
+        int r = ff::av_buffersink_get_frame(ost->sink, R.filt);
         if (r == AVERROR(EAGAIN) || r == AVERROR_EOF)
             return;
-        if (r < 0)
-            throw FFmpegException("Error while filtering: " + ErrText(r));
+        if (r < 0) {
+            if (RaiseErrors)
+                throw FFmpegException("Error while filtering: " + ErrText(r));
+            return;
+        }
         int64_t ptsUs = R.filt->pts != AV_NOPTS_VALUE
                             ? ff::av_rescale_q(R.filt->pts, ff::av_buffersink_get_time_base(ost->sink), AV_TIME_BASE_Q)
                             : ost->sync_ist->pts;
@@ -1016,21 +1024,7 @@ void TCustomFFmpeg::DrainFilterGraph(TRunState& R, TAVOutputStream* ost)
 {
     if (!ost->src || !ost->sink || ff::av_buffersrc_add_frame_flags(ost->src, nullptr, 0) < 0)
         return;
-    for (;;) {
-        int r = ff::av_buffersink_get_frame(ost->sink, R.filt);
-        if (r < 0)
-            break;
-        int64_t ptsUs = R.filt->pts != AV_NOPTS_VALUE
-                            ? ff::av_rescale_q(R.filt->pts, ff::av_buffersink_get_time_base(ost->sink), AV_TIME_BASE_Q)
-                            : ost->sync_ist->pts;
-        try {
-            EncodeVideoFrame(R, ost, R.filt, ptsUs);
-        } catch (...) {
-            ff::av_frame_unref(R.filt);
-            throw;
-        }
-        ff::av_frame_unref(R.filt);
-    }
+    EncodeSinkFrames(R, ost, false);
 }
 
 // The end of the run for one output stream: filters and encoder give what they hold.
