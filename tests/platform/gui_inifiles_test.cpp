@@ -1,3 +1,4 @@
+#include "file_limit.h"
 #include "temp_dir.h"
 #include "platform/gui/IniFiles.h"
 #include "platform/gui/Strings.h"
@@ -183,23 +184,6 @@ TEST_F(IniTest, DamagedFilesReadAsEmptyAndNeverCrash)
     EXPECT_EQ(ini.ReadString("A", "b", "def"), "def");
     EXPECT_THROW(ini.WriteString("A", "b", "1"), EIniFileException);
     EXPECT_TRUE(sys::DirectoryExists(path));
-}
-
-// Runs fn in a child whose files may not grow past `limit` bytes.
-template <class F>
-int InChildWithFileSizeLimit(rlim_t limit, F fn)
-{
-    pid_t pid = ::fork();
-    if (pid == 0)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit rl = {limit, limit};
-        ::setrlimit(RLIMIT_FSIZE, &rl);
-        ::_exit(fn());
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
 }
 
 TEST_F(IniTest, FailedWriteRaisesAndLeavesTheOldFile)

@@ -1,3 +1,4 @@
+#include "file_limit.h"
 #include "temp_dir.h"
 #include "platform/gui/Streams.h"
 #include "platform/sys/Files.h"
@@ -212,24 +213,6 @@ TEST(Files, MasksFoldersAndListing)
     EXPECT_EQ(sys::FileAge(root + "/one.avi"), -1);
     EXPECT_THROW(sys::ReadFileToString(root + "/one.avi"), EInOutError);
     EXPECT_FALSE(sys::ForceDirectories(root + "/two.mp4/sub")) << "a file in the way";
-}
-
-// Runs fn in a child process whose files may not grow past `limit` bytes, so
-// writes fail part-way (even for root); returns the child's exit code.
-template <class F>
-int InChildWithFileSizeLimit(rlim_t limit, F fn)
-{
-    pid_t pid = ::fork();
-    if (pid == 0)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit rl = {limit, limit};
-        ::setrlimit(RLIMIT_FSIZE, &rl);
-        ::_exit(fn());
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
 }
 
 TEST(Files, AtomicWriteFailureLeavesOldFile)
