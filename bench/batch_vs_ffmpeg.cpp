@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "Src/FFConverter.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
@@ -23,19 +24,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kFiles = 8;
-
-double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b)
-{
-    return std::chrono::duration<double>(b - a).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-bool Shell(const std::string& cmd) { return std::system(cmd.c_str()) == 0; }
 
 TOutputOptions Settings()
 {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "Src/FFmpeg.h"
 #include "Src/FFmpegLoader.h"
 
@@ -23,19 +24,6 @@ struct Case
     std::vector<std::pair<std::string, std::string>> opts;
     const char* ffargs;
 };
-
-double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b)
-{
-    return std::chrono::duration<double>(b - a).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-bool Shell(const std::string& cmd) { return std::system(cmd.c_str()) == 0; }
 
 double RunOurs(const std::string& in, const std::string& out, const Case& c)
 {

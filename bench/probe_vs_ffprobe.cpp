@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "Src/AVProbe.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
@@ -19,17 +20,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b)
-{
-    return std::chrono::duration<double>(b - a).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 std::string Quote(const std::string& s)
 {
     std::string q = "'";

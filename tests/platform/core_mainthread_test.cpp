@@ -1,3 +1,4 @@
+#include "serve_until.h"
 #include "platform/core/MainThread.h"
 
 #include <gtest/gtest.h>
@@ -10,20 +11,6 @@
 #include <vector>
 
 namespace {
-
-// Serves the queue until `done` holds (or a generous limit passes, so a fault
-// shows as a failure rather than a hang).
-template <class Pred>
-bool ServeUntil(Pred done)
-{
-    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!done())
-    {
-        if (std::chrono::steady_clock::now() > limit) return false;
-        CheckSynchronize(10);
-    }
-    return true;
-}
 
 struct MainThreadTest : ::testing::Test
 {

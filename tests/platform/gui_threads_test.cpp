@@ -1,3 +1,4 @@
+#include "serve_until.h"
 #include "platform/gui/Threads.h"
 #include "platform/core/MainThread.h"
 #include "platform/sys/ThreadPriority.h"
@@ -10,18 +11,6 @@
 #include <vector>
 
 namespace {
-
-template <class Pred>
-bool ServeUntil(Pred done)
-{
-    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!done())
-    {
-        if (std::chrono::steady_clock::now() > limit) return false;
-        CheckSynchronize(5);
-    }
-    return true;
-}
 
 class FnThread : public TThread
 {
