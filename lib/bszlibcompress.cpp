@@ -15,6 +15,21 @@ int bsZlibLevel(TCompressionLevel level)
     return Z_DEFAULT_COMPRESSION;
 }
 
+namespace
+{
+// Hands zlib the next piece of input once it has used the last one, in
+// pieces its 32-bit counters can take.
+void FeedInput(z_stream& z, const std::uint8_t*& in, std::size_t& left)
+{
+    if (z.avail_in != 0 || left == 0) return;
+    uInt piece = static_cast<uInt>(std::min<std::size_t>(left, 1u << 30));
+    z.next_in = const_cast<Bytef*>(in);
+    z.avail_in = piece;
+    in += piece;
+    left -= piece;
+}
+}  // namespace
+
 std::vector<std::uint8_t> bsCompressBytes(const std::uint8_t* data, std::size_t size, TCompressionLevel level)
 {
     z_stream z{};
@@ -26,15 +41,7 @@ std::vector<std::uint8_t> bsCompressBytes(const std::uint8_t* data, std::size_t 
     int rc;
     do
     {
-        // Feed the input in pieces zlib's 32-bit counters can take.
-        if (z.avail_in == 0 && left > 0)
-        {
-            uInt piece = static_cast<uInt>(std::min<std::size_t>(left, 1u << 30));
-            z.next_in = const_cast<Bytef*>(in);
-            z.avail_in = piece;
-            in += piece;
-            left -= piece;
-        }
+        FeedInput(z, in, left);
         z.next_out = buf;
         z.avail_out = sizeof buf;
         rc = deflate(&z, left == 0 ? Z_FINISH : Z_NO_FLUSH);
@@ -59,14 +66,7 @@ std::vector<std::uint8_t> bsDecompressBytes(const std::uint8_t* data, std::size_
     const std::uint8_t* in = data;
     for (;;)
     {
-        if (z.avail_in == 0 && left > 0)
-        {
-            uInt piece = static_cast<uInt>(std::min<std::size_t>(left, 1u << 30));
-            z.next_in = const_cast<Bytef*>(in);
-            z.avail_in = piece;
-            in += piece;
-            left -= piece;
-        }
+        FeedInput(z, in, left);
         z.next_out = buf;
         z.avail_out = sizeof buf;
         int rc = inflate(&z, Z_NO_FLUSH);
