@@ -1,6 +1,7 @@
 // The platform-bound side of TbsBitmap: its pixel block and device context,
 // and drawing onto device contexts.
 #include "lib/bsEffects.h"
+#include "lib/bsEffects.Tiles.h"
 #include "platform/gui/Graphics.h"
 #include "platform/os/Gdi.h"
 
@@ -206,28 +207,6 @@ void TbsBitmap::Draw(HDC dc, const TRect& dstRect) { Draw(dc, dstRect, TRect(0, 
 
 namespace
 {
-template <class Fn>
-void ForEachTileDC(const TRect& dstRect, const TRect& srcRect, Fn fn)
-{
-    const int w = RectWidth(srcRect), h = RectHeight(srcRect);
-    if (w <= 0 || h <= 0) return;
-    const int dw = RectWidth(dstRect), dh = RectHeight(dstRect);
-    if (dw <= 0 || dh <= 0) return;
-    const int cols = dw / w + (dw % w ? 1 : 0);
-    const int rows = dh / h + (dh % h ? 1 : 0);
-    for (int c = 0; c <= cols; ++c)
-        for (int r = 0; r <= rows; ++r) {
-            const TRect whole(dstRect.Left + c * w, dstRect.Top + r * h, dstRect.Left + c * w + w,
-                              dstRect.Top + r * h + h);
-            TRect tile;
-            if (!IntersectRect(tile, whole, dstRect)) break;
-            TRect part = srcRect;
-            part.Right = part.Left + RectWidth(tile);
-            part.Bottom = part.Top + RectHeight(tile);
-            fn(tile, part);
-        }
-}
-
 // Writing straight into a foreign device context's DIB pixels when it can.
 constexpr bool kDirectPixelAccess = true;
 }  // namespace
@@ -240,7 +219,7 @@ void TbsBitmap::Tile(HDC dc, const TRect& dstRect, const TRect& srcRect)
     TbsColor* bits = owner ? nullptr : GetDCBitmapBits(dc, bw, bh, bpp);
     TPoint org;
     GetWindowOrgEx(dc, &org);
-    ForEachTileDC(dstRect, srcRect, [&](const TRect& tile, const TRect& part) {
+    bs_detail::ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) {
         TRect t = tile;
         if (owner) {
             OffsetRect(t, -org.X, -org.Y);
@@ -267,7 +246,7 @@ void TbsBitmap::Tile(HDC dc, const TRect& dstRect, const TRect& srcRect)
 
 void TbsBitmap::TileClip(HDC dc, const TRect& dstRect, const TRect& dstClip, const TRect& srcRect)
 {
-    ForEachTileDC(dstRect, srcRect, [&](const TRect& tile, const TRect& part) {
+    bs_detail::ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) {
         TRect tmp;
         if (IsEmptyRect(dstClip) || IntersectRect(tmp, tile, dstClip)) Draw(dc, tile, part);
     });

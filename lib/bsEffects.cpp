@@ -1,6 +1,7 @@
 // TbsBitmap: pixel routines, storage, alpha checks, draw engine onto bitmaps
 // and DIB blocks, tiling, merging, filling, bitmap links and colour effects.
 #include "lib/bsEffects.h"
+#include "lib/bsEffects.Tiles.h"
 #include "platform/gui/Graphics.h"
 
 #include <algorithm>
@@ -511,43 +512,15 @@ void TbsBitmap::Draw(TbsBitmap* dst, const TRect& dstRect)
     Draw(dst, dstRect, TRect(0, 0, FWidth, FHeight));
 }
 
-namespace
-{
-// Walks the tiles of srcRect's size over dstRect; each is cut by dstRect and
-// handed over with its source part.
-template <class Fn>
-void ForEachTile(const TRect& dstRect, const TRect& srcRect, Fn fn)
-{
-    const int w = RectWidth(srcRect), h = RectHeight(srcRect);
-    if (w <= 0 || h <= 0) return;
-    const int dw = RectWidth(dstRect), dh = RectHeight(dstRect);
-    if (dw <= 0 || dh <= 0) return;
-    const int cols = dw / w + (dw % w ? 1 : 0);
-    const int rows = dh / h + (dh % h ? 1 : 0);
-    for (int c = 0; c <= cols; ++c) {
-        for (int r = 0; r <= rows; ++r) {
-            const TRect whole(dstRect.Left + c * w, dstRect.Top + r * h, dstRect.Left + c * w + w,
-                              dstRect.Top + r * h + h);
-            TRect tile;
-            if (!IntersectRect(tile, whole, dstRect)) break;
-            TRect part = srcRect;
-            part.Right = part.Left + RectWidth(tile);
-            part.Bottom = part.Top + RectHeight(tile);
-            fn(tile, part);
-        }
-    }
-}
-}  // namespace
-
 void TbsBitmap::Tile(TbsBitmap* dst, const TRect& dstRect, const TRect& srcRect)
 {
-    ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) { Draw(dst, tile, part); });
+    bs_detail::ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) { Draw(dst, tile, part); });
 }
 
 void TbsBitmap::TileClip(TbsBitmap* dst, const TRect& dstRect, const TRect& dstClip,
                          const TRect& srcRect)
 {
-    ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) {
+    bs_detail::ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) {
         TRect tmp;
         if (IsEmptyRect(dstClip) || IntersectRect(tmp, tile, dstClip)) Draw(dst, tile, part);
     });
