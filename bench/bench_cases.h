@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "bench/bench_util.h"
+
 namespace bench
 {
 // One conversion of the single-conversion benchmark.
@@ -68,5 +70,23 @@ inline std::string ExpectedSource(int seconds)
     const int audio = (48000 * seconds + 4607) / 4608;
     return "h264,1280,720,25/1," + std::to_string(25 * seconds) + "\nflac,48000,2,0/0," + std::to_string(audio) +
            "\n";
+}
+// Makes that source at `out` and checks it.
+inline void MakeSource(int seconds, const std::string& out, const fs::path& scratch)
+{
+    RunProcess(MakeSourceArgs(seconds, out), scratch, scratch);
+    CheckSource(out, SourceEntries, ExpectedSource(seconds), scratch);
+}
+
+// The peer's command for one conversion: Debian's ffmpeg on one thread, which
+// prints its own -benchmark figures (rtime=, maxrss=) at log level info.
+inline std::vector<std::string> FfmpegArgs(const std::string& in, const std::vector<std::string>& settings,
+                                           const std::string& out)
+{
+    std::vector<std::string> a = {"ffmpeg", "-nostdin", "-hide_banner", "-nostats", "-loglevel", "info",
+                                  "-benchmark", "-y", "-threads", "1", "-i", in};
+    a.insert(a.end(), settings.begin(), settings.end());
+    a.insert(a.end(), {"-threads", "1", out});
+    return a;
 }
 }  // namespace bench

@@ -93,9 +93,11 @@ struct ProcessRun
     std::string Err;  // what it wrote to stderr
 };
 
-// Runs argv[0] (searched in PATH) in `cwd` with stdin from /dev/null and
-// stdout/stderr into files of `scratch`; exits the benchmark when it fails.
-inline ProcessRun RunProcess(const std::vector<std::string>& argv, const fs::path& cwd, const fs::path& scratch)
+// Runs argv[0] (searched in PATH) in `cwd` with stdin from /dev/null,
+// stdout/stderr into files of `scratch` and `env` ("NAME=value") added to the
+// environment; exits the benchmark when it fails.
+inline ProcessRun RunProcess(const std::vector<std::string>& argv, const fs::path& cwd, const fs::path& scratch,
+                             const std::vector<std::string>& env = {})
 {
     const std::string out = (scratch / "stdout.txt").string(), err = (scratch / "stderr.txt").string();
     posix_spawn_file_actions_t fa;
@@ -107,10 +109,14 @@ inline ProcessRun RunProcess(const std::vector<std::string>& argv, const fs::pat
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
+    std::vector<char*> envp;
+    for (char** e = environ; *e; ++e) envp.push_back(*e);
+    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
     ProcessRun r;
     pid_t pid;
     const auto t0 = std::chrono::steady_clock::now();
-    const int rc = ::posix_spawnp(&pid, args[0], &fa, nullptr, args.data(), environ);
+    const int rc = ::posix_spawnp(&pid, args[0], &fa, nullptr, args.data(), envp.data());
     posix_spawn_file_actions_destroy(&fa);
     if (rc != 0) Fail("cannot start " + argv[0]);
     int status = 0;
@@ -146,7 +152,8 @@ inline std::vector<double> PeerWorkSeconds(const std::string& log) { return Valu
 inline std::vector<double> PeerMaxRssKb(const std::string& log) { return Values(log, "maxrss"); }
 
 // What the benchmark driver reports: the seconds from after its libraries
-// were loaded to the end of the job ("work=<s>").
+// were loaded to the end of the job ("work=<s>"); a peer run with the peer
+// timer preloaded reports the same way.
 inline double DriverWorkSeconds(const std::string& out)
 {
     const std::vector<double> v = Values(out, "work");
@@ -180,34 +187,38 @@ inline const std::vector<std::pair<std::string, std::string>>& ProbeFixtures()
     return files;
 }
 
-// Per-pair ratios of one figure.
+// Per-pair ratios of one figure; a goal of 0 means the figure has none.
 class Pairs
 {
 public:
-    Pairs(std::string figure, double goal) : figure_(std::move(figure)), goal_(goal) {}
+    Pairs(std::string figure, double goal, std::string ours = "ours", std::string peer = "peer")
+        : figure_(std::move(figure)), goal_(goal), oursName_(std::move(ours)), peerName_(std::move(peer))
+    {
+    }
     void Add(double ours, double peer)
     {
         ours_.push_back(ours);
         peer_.push_back(peer);
         ratios_.push_back(ours / peer);
     }
-    size_t Count() const { return ratios_.size(); }
-    double MedianRatio() const { return Median(ratios_); }
-    // "ratio <figure> ..." with the medians of both sides in `unit`.
+    // "ratio <figure> ..." after the medians of both sides, in `unit` x `scale`.
     void Print(const char* unit = "s", double scale = 1) const
     {
         if (ratios_.empty()) return;
-        std::printf("  %s: ours %.3f %s, peer %.3f %s (medians)\n", figure_.c_str(), Median(ours_) * scale, unit,
-                    Median(peer_) * scale, unit);
-        std::printf("ratio %s %.3f  (min %.3f, max %.3f, %zu pairs; goal <= %.2f)\n", figure_.c_str(),
-                    MedianRatio(), *std::min_element(ratios_.begin(), ratios_.end()),
-                    *std::max_element(ratios_.begin(), ratios_.end()), ratios_.size(), goal_);
+        std::printf("  %s: %s %.3f %s, %s %.3f %s (medians)\n", figure_.c_str(), oursName_.c_str(),
+                    Median(ours_) * scale, unit, peerName_.c_str(), Median(peer_) * scale, unit);
+        char goal[32] = "no goal";
+        if (goal_ > 0) std::snprintf(goal, sizeof goal, "goal <= %.2f", goal_);
+        std::printf("ratio %s %.3f  (min %.3f, max %.3f, %zu pairs; %s)\n", figure_.c_str(), Median(ratios_),
+                    *std::min_element(ratios_.begin(), ratios_.end()),
+                    *std::max_element(ratios_.begin(), ratios_.end()), ratios_.size(), goal);
         std::fflush(stdout);
     }
 
 private:
     std::string figure_;
     double goal_;
+    std::string oursName_, peerName_;
     std::vector<double> ours_, peer_, ratios_;
 };
 
@@ -224,6 +235,9 @@ inline void RunPairs(const std::function<double(int index, bool oursFirst)>& pai
 // The benchmarks' own part (the driver program has neither macro).
 // The benchmark driver program, built next to the benchmarks.
 inline std::string DriverPath() { return QUORVEL_BENCH_DRIVER; }
+
+// The environment entry that preloads the peer timer (bench/peer_timer/).
+inline std::string PeerTimerPreload() { return std::string("LD_PRELOAD=") + QUORVEL_BENCH_PEER_TIMER; }
 
 inline void MakeProbeFixtures(const fs::path& dir)
 {
