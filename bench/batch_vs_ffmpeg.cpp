@@ -100,17 +100,10 @@ int main(int argc, char** argv)
     }
     std::printf("%s\n", LoadLine().c_str());
     TempFolder root("batch");
-    const std::string src = root / "source.mkv";
-    MakeSource(10, src, root.path());
-    std::vector<std::string> ins;
+    const std::vector<std::string> ins = MakeBatchSources(root.path(), 10, kFiles);
     {
         std::ofstream list(root.path() / "list.txt");
-        for (int i = 0; i < kFiles; ++i)
-        {
-            ins.push_back(root / ("in" + std::to_string(i) + ".mkv"));
-            fs::copy_file(src, ins.back());
-            list << i << "\n";
-        }
+        for (int i = 0; i < kFiles; ++i) list << i << "\n";
     }
     for (int n : curve) Curve(n, root.path(), ins, root.path() / "list.txt");
     std::printf("%s\n", LoadLine().c_str());
