@@ -33,8 +33,10 @@ constexpr int kFiles = 8;
 void Curve(int workers, const fs::path& root, const std::vector<std::string>& ins, const fs::path& list)
 {
     const std::string n = std::to_string(workers);
-    Pairs whole("batch_of_8_on_" + n + "_whole_job", workers == 8 ? 0.8 : 0),
-        cpu("batch_of_8_on_" + n + "_whole_job_cpu", 0), memory("batch_of_8_on_" + n + "_peak_memory", 0.5);
+    const char* const peerName = "xargs + ffmpeg";
+    Pairs whole("batch_of_8_on_" + n + "_whole_job", workers == 8 ? 0.8 : 0, "ours", peerName),
+        cpu("batch_of_8_on_" + n + "_whole_job_cpu", 0, "ours", peerName),
+        memory("batch_of_8_on_" + n + "_peak_memory", 0.5, "ours", "sum of the ffmpeg processes");
     std::vector<std::string> ours = {DriverPath(), "batch", n, "plain", "."};
     ours.insert(ours.end(), ins.begin(), ins.end());
     std::vector<std::string> peer = {"xargs", "-a", list.string(), "-P", n, "-I{}"};
