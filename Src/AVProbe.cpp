@@ -1,5 +1,6 @@
 #include "Src/AVProbe.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -133,30 +134,13 @@ bool TCustomAVProbe::LoadFile(const std::string& AFileName, const std::string& A
         }
     }
 
-    // A folder, a FIFO or a device is no media file; opening a FIFO would wait
-    // for a writer forever.
-    const std::string url = FileNameToURL(AFileName);
-    // (A name given as a "unicode:utf8:" URL is a file name all the same.)
-    const bool protocolURL =
-        !IsUnicodeURL(url) && url == AFileName && AFileName.find(':') != std::string::npos;
-    if (!protocolURL)
+    const std::string why = InputFileKindError(AFileName);
+    if (!why.empty())
     {
-        std::error_code ec;
-        const auto st = std::filesystem::status(URLToFileName(url), ec);
-        if (!ec && std::filesystem::exists(st))
-        {
-            if (std::filesystem::is_directory(st))
-            {
-                LogError(AV_LOG_ERROR, FormatAVError(AFileName, AVERROR(EISDIR)));
-                return false;
-            }
-            if (!std::filesystem::is_regular_file(st))
-            {
-                LogError(AV_LOG_ERROR, AFileName + ": Not a regular file");
-                return false;
-            }
-        }
+        LogError(AV_LOG_ERROR, why);
+        return false;
     }
+    const std::string url = FileNameToURL(AFileName);
 
     FFileHandle = ff::avformat_alloc_context();
     if (!FFileHandle)
@@ -890,8 +874,15 @@ int TAVProbe::StoreFrame(const AVFrame* frame, std::int64_t startPos)
 
 std::int64_t TAVProbe::StepOf(int index) const
 {
-    const AVRational r = FFileHandle->streams[index]->r_frame_rate;
-    return FrameDuration(r.num, r.den);
+    const AVStream* st = FFileHandle->streams[index];
+    std::int64_t step = FrameDuration(st->r_frame_rate.num, st->r_frame_rate.den);
+    const AVRational avg = st->avg_frame_rate;
+    if (avg.num > 0 && avg.den > 0)
+    {
+        const std::int64_t spacing = FrameDuration(avg.num, avg.den);
+        if (spacing > 0 && (step <= 0 || step > spacing)) step = spacing;
+    }
+    return std::max<std::int64_t>(step, 1000);
 }
 
 bool TAVProbe::DecodeNextKeyFrame(int AStreamIndex)
@@ -915,9 +906,19 @@ bool TAVProbe::DecodePreviousKeyFrame(int AStreamIndex)
     if (ref == AV_NOPTS_VALUE) ref = 0;
     const std::int64_t refPos = FPicture.Position >= 0 ? FPicture.Position : FLastPos;
 
-    for (std::int64_t n = 1;; ++n)
+    // Back by one step a round; after the first rounds the distance doubles,
+    // so a file whose frames never come before the reference (damaged time
+    // stamps) ends the search within a bounded number of rounds.
+    constexpr int LinearRounds = 16, MaxRounds = 64;
+    std::int64_t back = 0;
+    for (int n = 1;; ++n)
     {
-        const std::int64_t back = n * step;
+        if (n > MaxRounds)
+        {
+            FLastErrMsg = Fmt("Could not seek to the previous key-frame. no earlier frame found in %d tries.", MaxRounds);
+            return false;
+        }
+        back = n <= LinearRounds ? n * step : std::min<std::int64_t>(back * 2, INT64_MAX / 4);
         const bool fromStart = ref - back <= 0;  // this round reads from the start of the file
         Seek(ref - back, SeekFlag(sfBackward));
         if (FFileHandle->pb && ReaderPosition() >= refPos && refPos > 0 && back <= ref) continue;

@@ -536,6 +536,12 @@ void TCustomFFConverter::SetError(const std::string& AMsg)
     FLastErrMsg = AMsg;
 }
 
+void TCustomFFConverter::SetTaskError(TFFmpeg* ATask, const std::string& AMsg)
+{
+    SetError(AMsg);
+    ATask->NoteSetupFailure(AMsg);
+}
+
 void TCustomFFConverter::SetCustomMaxFiles(int v)
 {
     if (v < 1 || v > MAX_ENGINE_FILES)
@@ -592,7 +598,7 @@ bool TCustomFFConverter::OpenInput(TFFmpeg* ATask, const std::string& AFileName,
     }
     if (!ATask->OpenInputFile(AFileName)) {
         ATask->ClearInputOptions(n);
-        SetError(ATask->LastErrMsg());
+        SetTaskError(ATask, ATask->LastErrMsg());
         return false;
     }
     const int k = ATask->nb_input_files() - 1;
@@ -644,14 +650,14 @@ bool TCustomFFConverter::AddInputFile(int ATaskIndex, const std::string& AFileNa
     CheckNotWorking("AddInputFile");
     TFFmpeg* task = FetchTask(ATaskIndex);
     if (task->nb_input_files() >= task->MaxFiles()) {
-        SetError(Fmt("max input files %d reached", task->MaxFiles()));
+        SetTaskError(task, Fmt("max input files %d reached", task->MaxFiles()));
         return false;
     }
     try {
         return OpenInput(task, AFileName, AOptions);
     } catch (const std::exception& e) {
         task->ClearInputOptions(task->nb_input_files());
-        SetError(e.what());
+        SetTaskError(task, e.what());
         return false;
     }
 }
@@ -667,7 +673,7 @@ bool TCustomFFConverter::SetOutputFile(int ATaskIndex, const std::string& AFileN
     CheckNotWorking("SetOutputFile");
     TFFmpeg* task = FetchTask(ATaskIndex);
     if (task->nb_output_files() >= task->MaxFiles()) {
-        SetError(Fmt("max output files %d reached", task->MaxFiles()));
+        SetTaskError(task, Fmt("max output files %d reached", task->MaxFiles()));
         return false;
     }
     const int n = task->nb_output_files();
@@ -689,7 +695,7 @@ bool TCustomFFConverter::SetOutputFile(int ATaskIndex, const std::string& AFileN
             task->ClearOutputOptions(n);
         }
         if (task->OpenOutputFile(AFileName, join) < 0) {
-            SetError(task->LastErrMsg());
+            SetTaskError(task, task->LastErrMsg());
             task->ClearOutputOptions(n);
             return false;
         }
@@ -697,7 +703,7 @@ bool TCustomFFConverter::SetOutputFile(int ATaskIndex, const std::string& AFileN
             task->ReplayNewStreams(*AOptions, defaults);
         return true;
     } catch (const std::exception& e) {
-        SetError(e.what());
+        SetTaskError(task, e.what());
         return false;
     }
 }

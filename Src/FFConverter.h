@@ -248,6 +248,9 @@ protected:
     void CallPreviewBitmap();
     void DeliverPreviews();
     void SetError(const std::string& AMsg);
+    // A failed set-up step of a task: LastErrMsg, and the task keeps it as
+    // the reason its terminate event gives when it cannot run.
+    void SetTaskError(TFFmpeg* ATask, const std::string& AMsg);
 
 private:
     TFFmpeg* FetchTask(int ATaskIndex);

@@ -126,6 +126,13 @@ std::string AVErrorText(const std::string& AName, int ACode)
     return FormatAVError(AName, ACode);
 }
 
+std::string FileErrorText(const std::string& AName, int ACode)
+{
+    char buf[AV_ERROR_MAX_STRING_SIZE] = {0};
+    ff::av_strerror(ACode, buf, sizeof buf);
+    return AName + ": " + buf;
+}
+
 }  // namespace ffengine
 
 // ---- records -------------------------------------------------------------------
@@ -350,6 +357,24 @@ void TCustomFFmpeg::Reset()
     FTotalOutputDuration = -1;
     FPaused = false;
     FPauseGate.SetEvent();
+    FSetupFailure.clear();
+}
+
+void TCustomFFmpeg::NoteSetupFailure(const std::string& AMsg)
+{
+    if (FSetupFailure.empty())
+        FSetupFailure = AMsg;
+}
+
+int TCustomFFmpeg::InterruptInput(void* AEngine)
+{
+    return static_cast<TCustomFFmpeg*>(AEngine)->FBroken ? 1 : 0;
+}
+
+int TCustomFFmpeg::InterruptOutput(void* AEngine)
+{
+    auto* e = static_cast<TCustomFFmpeg*>(AEngine);
+    return e->FBroken && e->FInSetup ? 1 : 0;
 }
 
 TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority)
@@ -357,13 +382,14 @@ TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority)
     if (FConverting || FTerminated)
         return nullptr;
     try {
+        // a set-up step that failed before is the real reason of the refusal
         if (Foutput_files.empty()) {
             FreeResources();
-            throw FFmpegException("At least one output file must be specified");
+            throw FFmpegException(FSetupFailure.empty() ? "At least one output file must be specified" : FSetupFailure);
         }
         if (Finput_files.empty()) {
             FreeResources();
-            throw FFmpegException("At least one input file must be specified");
+            throw FFmpegException(FSetupFailure.empty() ? "At least one input file must be specified" : FSetupFailure);
         }
     } catch (const std::exception& e) {
         Log(llQuiet, e.what());
@@ -481,7 +507,9 @@ void TCustomFFmpeg::FreeResources()
         if (!o || (FJoinMode && o != first))
             continue;
         bool opened = o->Opened;
-        bool useless = !o->HeaderDone;  // a file whose header could not be written holds nothing of use
+        // a file whose header could not be written, or that no media packet
+        // reached (a run stopped or failed before its first one), holds nothing of use
+        bool useless = !o->HeaderDone || !o->PacketWritten;
         std::string name = o->FileName;
         if (o->ctx && o->Opened && o->ctx->pb && !(o->ctx->oformat->flags & AVFMT_NOFILE)) {
             ff::avio_closep(&o->ctx->pb);
@@ -505,7 +533,7 @@ void TCustomFFmpeg::FreeResources()
         ResetRGBConvertContext(*FHookContext);
     if (FPostContext)
         ResetRGBConvertContext(*FPostContext);
-    Fpreview_last_time = 0;
+    Fpreview_last_time = NEVER_SHOWN;
     Fintra_matrix.clear();
     Finter_matrix.clear();
     Fvideo_codec_name.clear();

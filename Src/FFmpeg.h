@@ -118,6 +118,7 @@ struct TOutputFileRec
     bool Opened = false;                // the file has been opened for writing
     bool HeaderWritten = false;         // a trailer is still to be written
     bool HeaderDone = false;            // the header was written once
+    bool PacketWritten = false;         // a media packet reached the muxer
     ~TOutputFileRec();
 };
 using POutputFileRec = std::shared_ptr<TOutputFileRec>;
@@ -173,6 +174,9 @@ public:
     void Pause();
     void Resume();
     bool Paused() const { return FPaused.load(); }
+    // Keeps the first reason a set-up step of this task failed; a task that
+    // is then refused for want of an output or input reports it instead.
+    void NoteSetupFailure(const std::string& AMsg);
 
     // Options (key table of the dispatcher).
     void ParseOption(const std::string& AName, const std::string& AValue);
@@ -366,6 +370,12 @@ protected:
     void DoTerminate();
     void Transcode();
     void Log(int ALevel, const std::string& AMsg);
+    // Interrupt callbacks of the task's format contexts: a stop ends a
+    // blocking open, read or stream-information search of an input at once,
+    // and an output's opening and header writing (never the writing of data
+    // and trailer, which a stopped run still finishes).
+    static int InterruptInput(void* AEngine);
+    static int InterruptOutput(void* AEngine);
     // Raises when the libraries of the conversion set are not loaded.
     void CheckLoaded();
     void WaitWhilePaused();
@@ -480,6 +490,8 @@ protected:
     std::atomic<bool> FTerminated{false};
     bool FFatalException = false;
     std::string FFatalMessage;
+    std::string FSetupFailure;
+    std::atomic<bool> FInSetup{false};  // the run opens its codecs and outputs
     int64_t FTotalOutputDuration = -1;
     std::string FLastErrMsg;
     int64_t Ftimer_start = 0;
@@ -489,7 +501,9 @@ protected:
     std::unique_ptr<TRGBConvertContext> FHookContext;
     std::atomic<TPostHooks> FPostHooks{0};
     std::unique_ptr<TRGBConvertContext> FPostContext;
-    int64_t Fpreview_last_time = 0;
+    // when the last preview picture was shown (av_gettime_relative), or NEVER_SHOWN
+    static constexpr int64_t NEVER_SHOWN = INT64_MIN;
+    int64_t Fpreview_last_time = NEVER_SHOWN;
     int64_t Fvideo_size = 0, Faudio_size = 0, Fextra_size = 0;
     int Fnb_frames_dup = 0, Fnb_frames_drop = 0;
     bool FShowDupOrDrop = false;

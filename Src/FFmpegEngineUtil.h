@@ -21,5 +21,8 @@ std::string Fmt(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // Text of an FFmpeg error code, prefixed with a name ("name: text").
 std::string AVErrorText(const std::string& AName, int ACode);
+// "name: text" with FFmpeg's own text of any code ("No space left on device",
+// "File too large", "Immediate exit requested"): failures of a file's writing.
+std::string FileErrorText(const std::string& AName, int ACode);
 
 }  // namespace ffengine

@@ -74,10 +74,14 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
     };
     if ((int)Finput_files.size() >= FMaxFiles)
         return fail(Fmt("Too many input files (at most %d)", FMaxFiles));
+    // refused before FFmpeg opens it: opening a FIFO would block the caller
+    if (std::string why = InputFileKindError(AFileName); !why.empty())
+        return fail(why);
 
     ic = ff::avformat_alloc_context();
     if (!ic)
         throw FFmpegException("avformat_alloc_context failed");
+    ic->interrupt_callback = {&TCustomFFmpeg::InterruptInput, this};
 
     // what the old format parameters carried, for the demuxers that take it
     if (Faudio_sample_rate > 0)
@@ -122,7 +126,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
     int err = OpenInputURL(&ic, FileNameToURL(AFileName), fmt, &fopts);
     if (err < 0) {
         ic = nullptr;  // freed by the open
-        return fail(AVErrorText(AFileName, err));
+        return fail(err == AVERROR_EXIT ? FileErrorText(AFileName, err) : AVErrorText(AFileName, err));
     }
     ff::av_dict_free(&fopts);
 
@@ -293,6 +297,21 @@ bool TCustomFFmpeg::CheckInputStreams(bool AFirstOnly, bool& AHasVideo, bool& AH
 }
 
 // ---- output -------------------------------------------------------------------------
+namespace {
+
+// The reason a stream of the kind could not be made, in the user's words:
+// the codec lookup's "Unknown encoder 'x'" names the kind of encoder wanted.
+std::string StreamFailureText(const char* AKind, const std::string& AMsg)
+{
+    const std::string unknown = "Unknown encoder ", invalid = "Invalid encoder type ";
+    if (AMsg.compare(0, unknown.size(), unknown) == 0)
+        return Fmt("Unknown %s encoder %s", AKind, AMsg.c_str() + unknown.size());
+    if (AMsg.compare(0, invalid.size(), invalid) == 0)
+        return Fmt("Not a %s encoder: %s", AKind, AMsg.c_str() + invalid.size());
+    return AMsg;
+}
+
+}  // namespace
 
 // Refuses an output name the system cannot take, instead of cutting it.
 std::string TCustomFFmpeg::CheckOutputName(const std::string& AFileName)
@@ -372,6 +391,7 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
     if (ff::avformat_alloc_output_context2(&rec->ctx, ofmt, nullptr, url.c_str()) < 0 || !rec->ctx)
         throw FFmpegException("avformat_alloc_context failed");
     AVFormatContext* oc = rec->ctx;
+    oc->interrupt_callback = {&TCustomFFmpeg::InterruptOutput, this};
 
     bool useVideo = ofmt->video_codec != AV_CODEC_ID_NONE || Fvideo_stream_copy || !Fvideo_codec_name.empty();
     bool useAudio = ofmt->audio_codec != AV_CODEC_ID_NONE || Faudio_stream_copy || !Faudio_codec_name.empty();
@@ -393,15 +413,15 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
     if (Fvideo_disable) useVideo = false;
     if (Fsubtitle_disable) useSubtitle = false;
 
-    const char* step = "new_video_stream";
+    const char* kind = "video";
     try {
         if (useVideo) NewVideoStream(*rec);
-        step = "new_audio_stream";
+        kind = "audio";
         if (useAudio) NewAudioStream(*rec);
-        step = "new_subtitle_stream";
+        kind = "subtitle";
         if (useSubtitle) NewSubtitleStream(*rec);
     } catch (const std::exception& e) {
-        FLastErrMsg = Fmt("%s fail: %s", step, e.what());
+        FLastErrMsg = StreamFailureText(kind, e.what());
         return -1;
     }
 

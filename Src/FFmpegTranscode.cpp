@@ -254,7 +254,8 @@ void TCustomFFmpeg::MuxPacket(TRunState& R, TAVOutputStream* ost, AVPacket* pkt)
         Faudio_size += pkt->size;
     int r = ff::av_interleaved_write_frame(oc, pkt);
     if (r < 0)
-        throw FFmpegException("av_interleaved_write_frame(): " + ErrText(r));
+        throw FFmpegException(FileErrorText(ost->of->FileName, r));
+    ost->of->PacketWritten = true;
 }
 
 void TCustomFFmpeg::WriteFrame(TRunState& R, TAVOutputStream* ost, AVPacket* pkt)
@@ -800,7 +801,7 @@ void TCustomFFmpeg::CallPostHooks(const AVFrame* APicture, AVCodecContext* ACode
     const bool preview = !bitmap && (hooks & PostHookBit(phPreview));
     if (bitmap || preview) {
         int64_t now = ff::av_gettime_relative();
-        if (now - Fpreview_last_time > PreviewInterval) {
+        if (Fpreview_last_time == NEVER_SHOWN || now - Fpreview_last_time > PreviewInterval) {
             if (!FPostContext)
                 FPostContext = std::make_unique<TRGBConvertContext>();
             int64_t pts = APicture->pts == AV_NOPTS_VALUE

@@ -17,13 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ErrText(int code)
-{
-    char buf[AV_ERROR_MAX_STRING_SIZE] = {0};
-    ff::av_strerror(code, buf, sizeof buf);
-    return buf;
-}
-
 std::string TypeName(const AVStream* st) { return MediaTypeName(st->codecpar->codec_type); }
 std::string TypeName(const TAVOutputStream* ost) { return MediaTypeName(ost->enc->codec_type); }
 
@@ -89,6 +82,11 @@ std::string TCustomFFmpeg::PassLogName(TAVOutputStream* ost, int AIndex)
 
 void TCustomFFmpeg::TranscodeSetup(TRunState& R)
 {
+    // a stop request ends the set-up between its steps (opening codecs takes a while)
+    auto StopPoint = [this] {
+        if (FBroken)
+            throw FFmpegException("Stopped");
+    };
     // 1. input tables
     int flat = 0;
     for (size_t f = 0; f < Finput_files.size(); f++) {
@@ -202,6 +200,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         mapIndex += (int)o.ctx->nb_streams;
     }
 
+    StopPoint();
     // 3. codec parameters
     for (size_t n = 0; n < R.ost.size(); n++) {
         TAVOutputStream* ost = R.ost[n];
@@ -315,6 +314,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         }
     }
 
+    StopPoint();
     // 4. decoders (before the encoders, so that a subtitle encoder can take the decoder's header)
     for (auto* ist : R.ist) {
         if (!ist->decoding_needed)
@@ -344,6 +344,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                              TypeName(ist->st).c_str()));
     }
 
+    StopPoint();
     // 5. encoders, and the bit-stream filters behind them
     for (auto* ost : R.ost) {
         AVCodecContext* enc = ost->enc;
@@ -471,6 +472,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         }
     }
 
+    StopPoint();
     // 9. the output files are opened now, not when the task was set up; then the headers
     POutputFileRec prev;
     for (size_t j = 0; j < Foutput_files.size(); j++) {
@@ -538,7 +540,17 @@ void TCustomFFmpeg::Transcode()
     Fnb_frames_dup = Fnb_frames_drop = 0;
     FShowDupOrDrop = false;
 
-    TranscodeSetup(R);
+    // a stop during the set-up ends the run quietly, with nothing written
+    FInSetup = true;
+    try {
+        TranscodeSetup(R);
+    } catch (...) {
+        FInSetup = false;
+        if (FBroken)
+            return;
+        throw;
+    }
+    FInSetup = false;
 
     Ftimer_start = ff::av_gettime_relative();
     int64_t lastReport = Ftimer_start;
@@ -694,7 +706,7 @@ void TCustomFFmpeg::Transcode()
             int r = ff::av_write_trailer(o->ctx);
             o->HeaderWritten = false;
             if (r < 0)
-                throw FFmpegException("av_write_trailer(): " + ErrText(r));
+                throw FFmpegException(FileErrorText(o->FileName, r));
         }
     }
     ReportProgress(R, true, -1);

@@ -2,7 +2,9 @@
 
 #include <atomic>
 
+#include "Src/FFUtils.h"
 #include "Src/FFmpegLoader.h"
+#include "platform/sys/Files.h"
 
 namespace
 {
@@ -115,6 +117,17 @@ void InstallUnicodeIO(AVFormatContext* s)
     // A context whose io_open someone else replaced keeps it.
     if (s->io_open != gDefaultIOOpen.load()) return;
     s->io_open = UnicodeIOOpen;
+}
+
+std::string InputFileKindError(const std::string& AFileName)
+{
+    const std::string url = FileNameToURL(AFileName);
+    // (A name given as a "unicode:utf8:" URL is a file name all the same.)
+    if (!IsUnicodeURL(url) && url == AFileName && AFileName.find(':') != std::string::npos) return "";
+    const std::string name = URLToFileName(url);
+    if (sys::DirectoryExists(name)) return FormatAVError(AFileName, AVERROR(EISDIR));
+    if (sys::IsSpecialFile(name)) return AFileName + ": Not a regular file";
+    return "";
 }
 
 int OpenInputURL(AVFormatContext** ps, const std::string& url, const AVInputFormat* fmt,
