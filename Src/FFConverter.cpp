@@ -370,6 +370,13 @@ bool TFFmpeg::PaintPreview(void* ABitmap, int AFrameNumber, int64_t APTS)
 
 void TFFmpeg::ReleasePreview() { FPreviewer.reset(); }
 
+TBitmap& TFFmpeg::HookBitmap()
+{
+    if (!FHookBitmap)
+        FHookBitmap = std::make_unique<TBitmap>();
+    return *FHookBitmap;
+}
+
 // ---- the task list ----------------------------------------------------------------------------
 TFFmpegList::~TFFmpegList() { Clear(); }
 
@@ -685,11 +692,13 @@ bool TCustomFFConverter::SetOutputFile(int ATaskIndex, const std::string& AFileN
                 AOptions->FileName = AFileName;
             task->SetOutputOptions(n, *AOptions);
             task->ApplyOutputRecord(*AOptions, defaults);
-            if (AOptions->CustomHook)
+            if (AOptions->CustomHook) {
                 task->OnCustomHook = [this](TObject* Sender, void* ABitmap, int AFrameNumber, int64_t APTS,
                                             bool& AUpdate, bool& AStopHook) {
                     DoCustomHook(Sender, ABitmap, AFrameNumber, APTS, AUpdate, AStopHook);
                 };
+                task->CustomHookWanted = [this] { return bool(OnCustomHook); };
+            }
             join = AOptions->Join;
         } else {
             task->ClearOutputOptions(n);
@@ -1228,31 +1237,36 @@ void TCustomFFConverter::DoCustomHook(TObject* Sender, void* ABitmap, int AFrame
         return;
     }
     TBGRBitmap& bmp = *static_cast<TBGRBitmap*>(ABitmap);
-    std::lock_guard<TCriticalSection> g(FHookLock);
-    if (!FHookBitmap)
-        FHookBitmap = std::make_unique<TBitmap>();
-    BGRBitmapToBitmap(bmp, *FHookBitmap);
-    FHookInfo.TaskIndex = FFFmpegList.IndexOf(Sender);
-    FHookInfo.Bitmap = FHookBitmap.get();
-    FHookInfo.FrameNumber = AFrameNumber;
-    FHookInfo.PTS = APTS;
-    FHookInfo.Update = AUpdate;
-    FHookInfo.StopHook = AStopHook;
-    TCanvas* canvas = FHookBitmap->Canvas();
-    canvas->Lock();
-    try {
-        TTaskHandlerScope scope;
-        OnCustomHook(this, &FHookInfo);
-    } catch (...) {
+    // The picture is copied in and out of the task's own bitmap outside the
+    // lock: only the handler calls are serialised, not the tasks' copying.
+    auto* task = dynamic_cast<TFFmpeg*>(Sender);
+    std::unique_ptr<TBitmap> own;
+    TBitmap& b = task ? task->HookBitmap() : *(own = std::make_unique<TBitmap>());
+    BGRBitmapToBitmap(bmp, b);
+    {
+        std::lock_guard<TCriticalSection> g(FHookLock);
+        FHookInfo.TaskIndex = FFFmpegList.IndexOf(Sender);
+        FHookInfo.Bitmap = &b;
+        FHookInfo.FrameNumber = AFrameNumber;
+        FHookInfo.PTS = APTS;
+        FHookInfo.Update = AUpdate;
+        FHookInfo.StopHook = AStopHook;
+        TCanvas* canvas = b.Canvas();
+        canvas->Lock();
+        try {
+            TTaskHandlerScope scope;
+            OnCustomHook(this, &FHookInfo);
+        } catch (...) {
+            canvas->Unlock();
+            throw;
+        }
         canvas->Unlock();
-        throw;
+        AUpdate = FHookInfo.Update;
+        AStopHook = FHookInfo.StopHook;
+        FHookInfo.Bitmap = nullptr;
     }
-    canvas->Unlock();
-    AUpdate = FHookInfo.Update;
-    AStopHook = FHookInfo.StopHook;
     if (AUpdate) {
         // the handler's picture goes back into the frame's bitmap
-        TBitmap& b = *FHookBitmap;
         if (b.GetPixelFormat() != pf24bit)
             b.SetPixelFormat(pf24bit);
         const int h = std::min(bmp.Height, b.GetHeight());

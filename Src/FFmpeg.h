@@ -250,6 +250,9 @@ public:
 
     // Events.
     TCustomHookEvent OnCustomHook;
+    // Whether OnCustomHook will look at the picture at all; unset means it
+    // will. Asked per frame before the picture is copied and converted.
+    std::function<bool()> CustomHookWanted;
     TPreviewBitmapEvent OnPreviewBitmap;
     TProgressEvent OnProgress;
     TEngineNotifyEvent OnTerminate;
@@ -412,6 +415,7 @@ protected:
     void ApplyVolume(AVFrame* f);
     void DoAudioOut(TRunState& R, TAVOutputStream* ost, TAVInputStream* ist, AVFrame* in);
     void EncodeAudioFifo(TRunState& R, TAVOutputStream* ost, bool AFlush);
+    AVFrame* AudioWorkFrame(TAVOutputStream* ost, int ASamples);
     void DoVideoOut(TRunState& R, TAVOutputStream* ost, TAVInputStream* ist, AVFrame* decoded);
     void EncodeVideoFrame(TRunState& R, TAVOutputStream* ost, AVFrame* pic, int64_t APtsUs);
     void HandleDecodedFrame(TRunState& R, TAVInputStream* ist, AVFrame* f);
@@ -503,7 +507,7 @@ protected:
     std::unique_ptr<TRGBConvertContext> FPostContext;
     // when the last preview picture was shown (av_gettime_relative), or NEVER_SHOWN
     static constexpr int64_t NEVER_SHOWN = INT64_MIN;
-    int64_t Fpreview_last_time = NEVER_SHOWN;
+    std::atomic<int64_t> Fpreview_last_time{NEVER_SHOWN};
     int64_t Fvideo_size = 0, Faudio_size = 0, Fextra_size = 0;
     int Fnb_frames_dup = 0, Fnb_frames_drop = 0;
     bool FShowDupOrDrop = false;

@@ -44,6 +44,10 @@ TRunState::~TRunState()
         ff::av_channel_layout_uninit(&o->swr_in_layout);
         if (o->fifo)
             ff::av_audio_fifo_free(o->fifo);
+        if (o->audio_out)
+            ff::av_frame_free(&o->audio_out);
+        if (o->audio_enc)
+            ff::av_frame_free(&o->audio_enc);
         if (o->logfile)
             std::fclose(o->logfile);
         if (o->stats_in) {
@@ -459,19 +463,7 @@ void TCustomFFmpeg::DoAudioOut(TRunState& R, TAVOutputStream* ost, TAVInputStrea
             ost->sync_opts = 0;
     }
 
-    if (silence > 0) {
-        AVFrame* z = ff::av_frame_alloc();
-        z->nb_samples = silence;
-        z->format = enc->sample_fmt;
-        ff::av_channel_layout_copy(&z->ch_layout, &enc->ch_layout);
-        if (ff::av_frame_get_buffer(z, 0) >= 0) {
-            ff::av_samples_set_silence(z->extended_data, 0, silence, enc->ch_layout.nb_channels, enc->sample_fmt);
-            ff::av_audio_fifo_write(ost->fifo, (void**)z->extended_data, silence);
-        }
-        ff::av_frame_free(&z);
-    }
-
-    // resample into the FIFO
+    // resample into the FIFO, behind the silence put in front
     // room for what the resampler holds, the block at the new rate and the
     // drift compensation (at most the largest one, and never more than the block)
     int64_t blockOut = (int64_t)(inSamples - dropIn) * rate / in->sample_rate;
@@ -479,14 +471,15 @@ void TCustomFFmpeg::DoAudioOut(TRunState& R, TAVOutputStream* ost, TAVInputStrea
                    std::min<int64_t>(std::llabs((int64_t)Faudio_sync_method), blockOut);
     if (room > INT32_MAX)
         throw FFmpegException("Buffer sizes too large in do_audio_out");
-    int maxOut = (int)room;
-    AVFrame* out = ff::av_frame_alloc();
-    out->nb_samples = maxOut;
-    out->format = enc->sample_fmt;
-    ff::av_channel_layout_copy(&out->ch_layout, &enc->ch_layout);
-    if (ff::av_frame_get_buffer(out, 0) < 0) {
-        ff::av_frame_free(&out);
-        throw FFmpegException("Out of memory in do_audio_out");
+    const int maxOut = (int)room;
+    AVFrame* out = AudioWorkFrame(ost, maxOut);
+    // the silence goes in through the same frame, a frame's room at a time
+    for (int left = silence; left > 0;) {
+        const int n = std::min(left, maxOut);
+        ff::av_samples_set_silence(out->extended_data, 0, n, enc->ch_layout.nb_channels, enc->sample_fmt);
+        if (ff::av_audio_fifo_write(ost->fifo, (void**)out->extended_data, n) < n)
+            throw FFmpegException("av_fifo_realloc2() failed");
+        left -= n;
     }
     const uint8_t* inData[AV_NUM_DATA_POINTERS] = {};
     int bps = ff::av_get_bytes_per_sample(AVSampleFormat(in->format));
@@ -496,18 +489,35 @@ void TCustomFFmpeg::DoAudioOut(TRunState& R, TAVOutputStream* ost, TAVInputStrea
         inData[p] = in->extended_data[p] + (size_t)dropIn * bps * (planar ? 1 : in->ch_layout.nb_channels);
     int got = ff::swr_convert(ost->swr, out->extended_data, maxOut, inData, inSamples - dropIn);
     if (got < 0) {
-        ff::av_frame_free(&out);
         if (Fexit_on_error)
             throw FFmpegException("av_audio_convert() failed");
         Log(llError, "av_audio_convert() failed");
         return;
     }
-    if (got > 0 && ff::av_audio_fifo_write(ost->fifo, (void**)out->extended_data, got) < got) {
-        ff::av_frame_free(&out);
+    if (got > 0 && ff::av_audio_fifo_write(ost->fifo, (void**)out->extended_data, got) < got)
         throw FFmpegException("av_fifo_realloc2() failed");
-    }
-    ff::av_frame_free(&out);
     EncodeAudioFifo(R, ost, false);
+}
+
+// The stream's resampler output frame with room for at least ASamples samples
+// (grown when a block needs more, never shrunk).
+AVFrame* TCustomFFmpeg::AudioWorkFrame(TAVOutputStream* ost, int ASamples)
+{
+    AVCodecContext* enc = ost->enc;
+    if (!ost->audio_out && !(ost->audio_out = ff::av_frame_alloc()))
+        throw FFmpegException("Out of memory in do_audio_out");
+    AVFrame* out = ost->audio_out;
+    if (ost->audio_room < ASamples) {
+        ff::av_frame_unref(out);
+        ost->audio_room = 0;
+        out->nb_samples = ASamples;
+        out->format = enc->sample_fmt;
+        ff::av_channel_layout_copy(&out->ch_layout, &enc->ch_layout);
+        if (ff::av_frame_get_buffer(out, 0) < 0)
+            throw FFmpegException("Out of memory in do_audio_out");
+        ost->audio_room = ASamples;
+    }
+    return out;
 }
 
 // Encodes whole frames from the FIFO; at the end also the remainder.
@@ -523,30 +533,32 @@ void TCustomFFmpeg::EncodeAudioFifo(TRunState& R, TAVOutputStream* ost, bool AFl
         int n = fs ? fs : avail;
         if (avail < n && !AFlush)
             return;
-        AVFrame* f = ff::av_frame_alloc();
-        int want = n;
+        // the encoder's input frame of the stream: its buffer is reused once
+        // the encoder holds no reference to it any more
+        if (!ost->audio_enc && !(ost->audio_enc = ff::av_frame_alloc()))
+            throw FFmpegException("Out of memory in do_audio_out");
+        AVFrame* f = ost->audio_enc;
         bool pad = avail < n && !(enc->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME);
-        f->nb_samples = pad ? n : std::min(n, avail);
-        f->format = enc->sample_fmt;
-        f->sample_rate = enc->sample_rate;
-        ff::av_channel_layout_copy(&f->ch_layout, &enc->ch_layout);
-        if (ff::av_frame_get_buffer(f, 0) < 0) {
-            ff::av_frame_free(&f);
+        const int samples = pad ? n : std::min(n, avail);
+        if (f->buf[0] && f->nb_samples != samples)
+            ff::av_frame_unref(f);
+        if (!f->buf[0]) {
+            f->nb_samples = samples;
+            f->format = enc->sample_fmt;
+            f->sample_rate = enc->sample_rate;
+            ff::av_channel_layout_copy(&f->ch_layout, &enc->ch_layout);
+            if (ff::av_frame_get_buffer(f, 0) < 0)
+                throw FFmpegException("Out of memory in do_audio_out");
+        } else if (ff::av_frame_make_writable(f) < 0) {
             throw FFmpegException("Out of memory in do_audio_out");
         }
-        int got = ff::av_audio_fifo_read(ost->fifo, (void**)f->extended_data, std::min(want, avail));
+        int got = ff::av_audio_fifo_read(ost->fifo, (void**)f->extended_data, std::min(n, avail));
         if (pad && got < n)
             ff::av_samples_set_silence(f->extended_data, got, n - got, enc->ch_layout.nb_channels, enc->sample_fmt);
         f->pts = ost->sync_opts;
         ost->sync_opts += f->nb_samples;
         ost->frame_number++;
-        try {
-            EncodeFrame(R, ost, f);
-        } catch (...) {
-            ff::av_frame_free(&f);
-            throw;
-        }
-        ff::av_frame_free(&f);
+        EncodeFrame(R, ost, f);
     }
 }
 
@@ -715,13 +727,17 @@ void TCustomFFmpeg::WriteVideoStats(TAVOutputStream* ost, const AVPacket* pkt)
 void TCustomFFmpeg::PrepareVideoFrame(TAVInputStream* ist, AVFrame* f)
 {
     FHookFrameNumber++;
-    if (!OnCustomHook && !(Fusing_vhook && FrameHookProcess))
+    // a custom hook whose owner has no handler costs nothing: no copy, no conversion
+    // (a bound custom hook takes precedence over the frame hooks)
+    const bool custom = OnCustomHook && (!CustomHookWanted || CustomHookWanted());
+    const bool vhook = !OnCustomHook && Fusing_vhook && FrameHookProcess;
+    if (!custom && !vhook)
         return;
     if (ff::av_frame_make_writable(f) < 0) {
         Log(llError, "hook buf malloc error.");
         return;
     }
-    if (OnCustomHook)
+    if (custom)
         CallCustomHook(f, ist->pts);
     else
         FrameHookProcess(this, f, ist->pts);
@@ -790,35 +806,41 @@ void TCustomFFmpeg::SetPostHooks(TPostHooks AValue)
 }
 
 // With every encoded picture, at most once per PreviewInterval: a bitmap for
-// OnPreviewBitmap, or else a frame for the preview window.
+// OnPreviewBitmap, or else a frame for the preview window. Only the time is
+// checked per picture; the conversion runs on this task's own context, and
+// PostHookLock (shared by every task) is held only around the delivery.
 void TCustomFFmpeg::CallPostHooks(const AVFrame* APicture, AVCodecContext* ACodec)
 {
     if (!FPostHooks)
         return;
+    const int64_t now = ff::av_gettime_relative();
+    const int64_t last = Fpreview_last_time;
+    if (last != NEVER_SHOWN && now - last <= PreviewInterval)
+        return;
+    Fpreview_last_time = now;
+    if (!FPostContext)
+        FPostContext = std::make_unique<TRGBConvertContext>();
+    const bool converted = PictureToBitmap(*FPostContext, APicture) && FPostContext->Bitmap;
+    const int64_t pts = APicture->pts == AV_NOPTS_VALUE
+                            ? AV_NOPTS_VALUE
+                            : ff::av_rescale_q(APicture->pts, ACodec->time_base, AV_TIME_BASE_Q);
     std::lock_guard<TCriticalSection> g(PostHookLock());
+    // the set may have changed while the picture was converted
     TPostHooks hooks = FPostHooks;
     const bool bitmap = (hooks & PostHookBit(phBitmap)) && OnPreviewBitmap;
     const bool preview = !bitmap && (hooks & PostHookBit(phPreview));
-    if (bitmap || preview) {
-        int64_t now = ff::av_gettime_relative();
-        if (Fpreview_last_time == NEVER_SHOWN || now - Fpreview_last_time > PreviewInterval) {
-            if (!FPostContext)
-                FPostContext = std::make_unique<TRGBConvertContext>();
-            int64_t pts = APicture->pts == AV_NOPTS_VALUE
-                              ? AV_NOPTS_VALUE
-                              : ff::av_rescale_q(APicture->pts, ACodec->time_base, AV_TIME_BASE_Q);
-            if (!PictureToBitmap(*FPostContext, APicture) || !FPostContext->Bitmap) {
-                Log(llError, "Cannot initialize the toRGB conversion context");
-                hooks &= ~PostHookBit(bitmap ? phBitmap : phPreview);
-            } else if (bitmap) {
-                OnPreviewBitmap(this, FPostContext->Bitmap.get(), FHookFrameNumber, pts);
-            } else if (!PaintPreview(FPostContext->Bitmap.get(), FHookFrameNumber, pts)) {
-                hooks &= ~PostHookBit(phPreview);
-            }
-            Fpreview_last_time = now;
-        }
+    if (!bitmap && !preview)
+        return;
+    if (!converted) {
+        Log(llError, "Cannot initialize the toRGB conversion context");
+        hooks &= ~PostHookBit(bitmap ? phBitmap : phPreview);
+    } else if (bitmap) {
+        OnPreviewBitmap(this, FPostContext->Bitmap.get(), FHookFrameNumber, pts);
+    } else if (!PaintPreview(FPostContext->Bitmap.get(), FHookFrameNumber, pts)) {
+        hooks &= ~PostHookBit(phPreview);
     }
-    SetPostHooks(hooks);
+    if (hooks != FPostHooks)
+        SetPostHooks(hooks);
 }
 
 // ---- packet path -------------------------------------------------------------------------

@@ -72,6 +72,11 @@ struct TAVOutputStream
     int swr_in_rate = 0, swr_in_fmt = -1;
     AVChannelLayout swr_in_layout{};
     AVAudioFifo* fifo = nullptr;
+    // work frames of the stream, kept from block to block: the resampler's
+    // output (room for audio_room samples) and the encoder's input
+    AVFrame* audio_out = nullptr;
+    int audio_room = 0;
+    AVFrame* audio_enc = nullptr;
     // bit-stream filters
     std::vector<AVBSFContext*> bsfs;
     // two-pass log
