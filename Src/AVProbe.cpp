@@ -15,6 +15,7 @@
 #include "Src/MyUtils.h"
 #include "Src/UnicodeProtocol.h"
 #include "platform/gui/Graphics.h"
+#include "platform/core/Utf8.h"
 
 namespace
 {
@@ -27,22 +28,12 @@ const struct { const char* id; const char* name; } kFrameIds[] = {
     {"TSOT", "titlesort"}, {"TYER", "year"},
 };
 
-std::string Fmt(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string Fmt(const char* fmt, ...)
-{
-    va_list ap;
-    va_start(ap, fmt);
-    std::string s = FormatTextV(fmt, ap);
-    va_end(ap);
-    return s;
-}
-
 // Seconds and six-digit microseconds, with the sign in front.
 std::string SecondsText(std::int64_t us)
 {
     const bool neg = us < 0;
     const std::uint64_t a = neg ? std::uint64_t(-(us + 1)) + 1 : std::uint64_t(us);
-    return Fmt("%s%llu.%.6llu", neg ? "-" : "", static_cast<unsigned long long>(a / 1000000),
+    return Format("%s%llu.%.6llu", neg ? "-" : "", static_cast<unsigned long long>(a / 1000000),
                static_cast<unsigned long long>(a % 1000000));
 }
 
@@ -60,9 +51,9 @@ int LeadingInt(const std::string& s)
 std::string RateText(double value, const char* unit)
 {
     const long long v = std::llrint(value * 100);
-    if (v % 100) return Fmt(", %3.2f %s", value, unit);
-    if (v % (100 * 1000)) return Fmt(", %1.0f %s", value, unit);
-    return Fmt(", %1.0fk %s", value / 1000, unit);
+    if (v % 100) return Format(", %3.2f %s", value, unit);
+    if (v % (100 * 1000)) return Format(", %1.0f %s", value, unit);
+    return Format(", %1.0fk %s", value / 1000, unit);
 }
 
 bool IsImage2(const AVFormatContext* s)
@@ -311,19 +302,19 @@ AVStream* TCustomAVProbe::CheckedStream(int index, AVMediaType type, const char*
                                              : FFirstSubtitleStreamIndex;
         if (index < 0)
         {
-            LogError(AV_LOG_ERROR, Fmt("no %s stream.", typeName));
+            LogError(AV_LOG_ERROR, Format("no %s stream.", typeName));
             return nullptr;
         }
     }
     else if (index >= FStreamCount)
     {
-        LogError(AV_LOG_ERROR, Fmt("stream index #%d is invalid.", index));
+        LogError(AV_LOG_ERROR, Format("stream index #%d is invalid.", index));
         return nullptr;
     }
     AVStream* st = FFileHandle->streams[index];
     if (st->codecpar->codec_type != type)
     {
-        LogError(AV_LOG_ERROR, Fmt("stream #%d is not %s stream.", index, typeName));
+        LogError(AV_LOG_ERROR, Format("stream #%d is not %s stream.", index, typeName));
         return nullptr;
     }
     return st;
@@ -402,7 +393,7 @@ bool StreamTypeIs(TCustomAVProbe& p, AVFormatContext* s, int index, AVMediaType 
     }
     if (index < 0 || index >= int(s->nb_streams))
     {
-        log(AV_LOG_ERROR, Fmt("stream index #%d is invalid.", index));
+        log(AV_LOG_ERROR, Format("stream index #%d is invalid.", index));
         return false;
     }
     (void)p;
@@ -433,7 +424,7 @@ void TCustomAVProbe::DumpMetadata(std::string& out, const AVDictionary* m, const
     while ((e = ff::av_dict_get(m, "", e, AV_DICT_IGNORE_SUFFIX)))
     {
         if (std::strcmp(e->key, "language") == 0) continue;
-        out += Fmt("%s  %-16s: %s", indent.c_str(), FrameIdToName(e->key).c_str(), e->value) + "\r\n";
+        out += Format("%s  %-16s: %s", indent.c_str(), FrameIdToName(e->key).c_str(), e->value) + "\r\n";
     }
 }
 
@@ -442,13 +433,13 @@ void TCustomAVProbe::StreamInfoLine(std::string& out, int index)
     AVFormatContext* s = FFileHandle;
     AVStream* st = s->streams[index];
     const AVCodecParameters* p = st->codecpar;
-    std::string line = Fmt("Stream #%d", index);
-    if (s->iformat && (s->iformat->flags & AVFMT_SHOW_IDS)) line += Fmt("[0x%x]", st->id);
+    std::string line = Format("Stream #%d", index);
+    if (s->iformat && (s->iformat->flags & AVFMT_SHOW_IDS)) line += Format("[0x%x]", st->id);
     const std::string lang = GetMetadataText(st->metadata, "language", "");
     if (!lang.empty()) line += "(" + lang + ")";
     int g = ff::av_gcd(st->time_base.num, st->time_base.den);
     if (g == 0) g = 1;
-    line += Fmt(", %d/%d", st->time_base.num / g, st->time_base.den / g);
+    line += Format(", %d/%d", st->time_base.num / g, st->time_base.den / g);
 
     char buf[256] = {};
     if (AVCodecContext* c = ff::avcodec_alloc_context3(nullptr))
@@ -464,7 +455,7 @@ void TCustomAVProbe::StreamInfoLine(std::string& out, int index)
         int dn = 0, dd = 0;
         ff::av_reduce(&dn, &dd, std::int64_t(p->width) * st->sample_aspect_ratio.num,
                       std::int64_t(p->height) * st->sample_aspect_ratio.den, 1024 * 1024);
-        line += Fmt(", PAR %d:%d DAR %d:%d", st->sample_aspect_ratio.num, st->sample_aspect_ratio.den, dn, dd);
+        line += Format(", PAR %d:%d DAR %d:%d", st->sample_aspect_ratio.num, st->sample_aspect_ratio.den, dn, dd);
     }
     if (p->codec_type == AVMEDIA_TYPE_VIDEO)
     {
@@ -501,7 +492,7 @@ std::string TCustomAVProbe::FileInfoText()
     const TFileStreamInfo info = FileStreamInfo();
     add(info.Duration >= 0 ? "Duration: " + DurationToText(info.Duration) : "Duration: N/A");
     if (info.StartTime >= 0) add("StartTime: " + SecondsText(info.StartTime));
-    add(info.BitRate > 0 ? Fmt("Bit Rate: %d kb/s", info.BitRate / 1000) : "Bit Rate: N/A");
+    add(info.BitRate > 0 ? Format("Bit Rate: %d kb/s", info.BitRate / 1000) : "Bit Rate: N/A");
     if (info.TimeStamp > 0)
         add("Time Stamp: " + DateTimeToText("yyyy-mm-dd hh:nn:ss", UnixToLocalDateTime(info.TimeStamp)));
     DumpMetadata(out, s->metadata, "");
@@ -515,7 +506,7 @@ std::string TCustomAVProbe::FileInfoText()
             prog->metadata, "service_provider", GetMetadataText(prog->metadata, "provider_name", "N/A"));
         const std::string name =
             GetMetadataText(prog->metadata, "service_name", GetMetadataText(prog->metadata, "name", "N/A"));
-        add(Fmt("Program %d %s@%s", prog->id, provider.c_str(), name.c_str()));
+        add(Format("Program %d %s@%s", prog->id, provider.c_str(), name.c_str()));
         DumpMetadata(out, prog->metadata, "  ");
         for (unsigned j = 0; j < prog->nb_stream_indexes; ++j)
         {
@@ -647,7 +638,7 @@ bool TAVProbe::Seek(std::int64_t APTS, TSeekFlags ASeekFlags)
 {
     if (!CanSeek()) return false;
     AVIOContext* pb = FFileHandle->pb;
-    if (pb) LogError(AV_LOG_DEBUG, Fmt("currunt position %lld bytes", static_cast<long long>(ReaderPosition())));
+    if (pb) LogError(AV_LOG_DEBUG, Format("currunt position %lld bytes", static_cast<long long>(ReaderPosition())));
 
     const bool byBytes = ASeekFlags & SeekFlag(sfByte);
     std::int64_t target = APTS < 0 ? 0 : APTS;
@@ -676,10 +667,10 @@ bool TAVProbe::Seek(std::int64_t APTS, TSeekFlags ASeekFlags)
     bool result = ret >= 0;
     if (!result)
     {
-        if (byBytes) LogError(AV_LOG_ERROR, Fmt("could not seek to position %lld bytes", static_cast<long long>(APTS)));
-        else LogError(AV_LOG_ERROR, Fmt("could not seek to position %0.3f seconds", double(APTS) / 1000000));
+        if (byBytes) LogError(AV_LOG_ERROR, Format("could not seek to position %lld bytes", static_cast<long long>(APTS)));
+        else LogError(AV_LOG_ERROR, Format("could not seek to position %0.3f seconds", double(APTS) / 1000000));
     }
-    if (pb) LogError(AV_LOG_DEBUG, Fmt("seek to position %lld bytes", static_cast<long long>(ReaderPosition())));
+    if (pb) LogError(AV_LOG_DEBUG, Format("seek to position %lld bytes", static_cast<long long>(ReaderPosition())));
     if (pb && ff::avio_feof(pb))
     {
         if (result) LogError(AV_LOG_INFO, "stream eof reached.");
@@ -703,12 +694,12 @@ int TAVProbe::SelectDecodeStream(int index)
     }
     else if (index >= int(FFileHandle->nb_streams))
     {
-        LogError(AV_LOG_ERROR, Fmt("stream index #%d is invalid.", index));
+        LogError(AV_LOG_ERROR, Format("stream index #%d is invalid.", index));
         return -1;
     }
     else if (FFileHandle->streams[index]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO)
     {
-        LogError(AV_LOG_ERROR, Fmt("stream #%d is not video stream.", index));
+        LogError(AV_LOG_ERROR, Format("stream #%d is not video stream.", index));
         return -1;
     }
     if (index != FDecodeIndex) ResetFrameInfo();
@@ -731,7 +722,7 @@ AVCodecContext* TAVProbe::OpenDecoder(int index)
     const AVCodec* dec = ff::avcodec_find_decoder(p->codec_id);
     if (!dec)
     {
-        LogError(AV_LOG_ERROR, Fmt("Unsupported codec (id=%d) for input file stream #%d", int(p->codec_id), index));
+        LogError(AV_LOG_ERROR, Format("Unsupported codec (id=%d) for input file stream #%d", int(p->codec_id), index));
         return nullptr;
     }
     AVCodecContext* c = ff::avcodec_alloc_context3(dec);
@@ -749,7 +740,7 @@ AVCodecContext* TAVProbe::OpenDecoder(int index)
             TCodecLockGuard lock;
             ff::avcodec_free_context(&c);
         }
-        LogError(AV_LOG_ERROR, Fmt("Error while opening codec for input file stream #%d", index));
+        LogError(AV_LOG_ERROR, Format("Error while opening codec for input file stream #%d", index));
         return nullptr;
     }
     FCodec = c;
@@ -915,7 +906,7 @@ bool TAVProbe::DecodePreviousKeyFrame(int AStreamIndex)
     {
         if (n > MaxRounds)
         {
-            FLastErrMsg = Fmt("Could not seek to the previous key-frame. no earlier frame found in %d tries.", MaxRounds);
+            FLastErrMsg = Format("Could not seek to the previous key-frame. no earlier frame found in %d tries.", MaxRounds);
             return false;
         }
         back = n <= LinearRounds ? n * step : std::min<std::int64_t>(back * 2, INT64_MAX / 4);

@@ -13,8 +13,6 @@
 #include "platform/gui/Graphics.h"
 #include "platform/gui/Threads.h"
 
-using ffengine::Fmt;
-using ffengine::LowerCase;
 
 namespace {
 
@@ -391,7 +389,7 @@ TFFmpeg* TFFmpegList::Items(int AIndex) const
 {
     std::lock_guard<std::mutex> g(FLock);
     if (AIndex < 0 || AIndex >= (int)FList.size())
-        throw EListError(Fmt("List index out of bounds (%d)", AIndex));
+        throw EListError(Format("List index out of bounds (%d)", AIndex));
     return FList[size_t(AIndex)];
 }
 
@@ -414,9 +412,9 @@ void TFFmpegList::Exchange(int AIndex1, int AIndex2)
 {
     std::lock_guard<std::mutex> g(FLock);
     if (AIndex1 < 0 || AIndex1 >= (int)FList.size())
-        throw EListError(Fmt("List index out of bounds (%d)", AIndex1));
+        throw EListError(Format("List index out of bounds (%d)", AIndex1));
     if (AIndex2 < 0 || AIndex2 >= (int)FList.size())
-        throw EListError(Fmt("List index out of bounds (%d)", AIndex2));
+        throw EListError(Format("List index out of bounds (%d)", AIndex2));
     std::swap(FList[size_t(AIndex1)], FList[size_t(AIndex2)]);
 }
 
@@ -426,7 +424,7 @@ void TFFmpegList::Delete(int AIndex)
     {
         std::lock_guard<std::mutex> g(FLock);
         if (AIndex < 0 || AIndex >= (int)FList.size())
-            throw EListError(Fmt("List index out of bounds (%d)", AIndex));
+            throw EListError(Format("List index out of bounds (%d)", AIndex));
         t = FList[size_t(AIndex)];
         FList.erase(FList.begin() + AIndex);
     }
@@ -571,7 +569,7 @@ void TCustomFFConverter::SetPreviewBitmap(bool v)
 void TCustomFFConverter::CheckNotWorking(const std::string& AName)
 {
     if (FWorking)
-        throw Exception(Fmt("Cannot %s while working.", AName.c_str()));
+        throw Exception(Format("Cannot %s while working.", AName.c_str()));
 }
 
 TFFmpeg* TCustomFFConverter::FetchTask(int ATaskIndex) { return FFFmpegList.Items(ATaskIndex); }
@@ -649,7 +647,7 @@ int TCustomFFConverter::AddTask(const std::string& AFileName, const std::string&
 
 int TCustomFFConverter::AddTask(TStream* AStream, const std::string& APrivateData, TInputOptions* AOptions)
 {
-    return AddTask(Fmt("stream:%lld:%s", (long long)(intptr_t)AStream, APrivateData.c_str()), AOptions);
+    return AddTask(Format("stream:%lld:%s", (long long)(intptr_t)AStream, APrivateData.c_str()), AOptions);
 }
 
 bool TCustomFFConverter::AddInputFile(int ATaskIndex, const std::string& AFileName, TInputOptions* AOptions)
@@ -657,7 +655,7 @@ bool TCustomFFConverter::AddInputFile(int ATaskIndex, const std::string& AFileNa
     CheckNotWorking("AddInputFile");
     TFFmpeg* task = FetchTask(ATaskIndex);
     if (task->nb_input_files() >= task->MaxFiles()) {
-        SetTaskError(task, Fmt("max input files %d reached", task->MaxFiles()));
+        SetTaskError(task, Format("max input files %d reached", task->MaxFiles()));
         return false;
     }
     try {
@@ -680,7 +678,7 @@ bool TCustomFFConverter::SetOutputFile(int ATaskIndex, const std::string& AFileN
     CheckNotWorking("SetOutputFile");
     TFFmpeg* task = FetchTask(ATaskIndex);
     if (task->nb_output_files() >= task->MaxFiles()) {
-        SetTaskError(task, Fmt("max output files %d reached", task->MaxFiles()));
+        SetTaskError(task, Format("max output files %d reached", task->MaxFiles()));
         return false;
     }
     const int n = task->nb_output_files();
@@ -726,7 +724,7 @@ bool TCustomFFConverter::SetOutputFile(int ATaskIndex, const std::string& AFileN
 bool TCustomFFConverter::SetOutputStream(int ATaskIndex, TStream* AStream, const std::string& APrivateData,
                                          TOutputOptions* AOptions)
 {
-    return SetOutputFile(ATaskIndex, Fmt("stream:%lld:%s", (long long)(intptr_t)AStream, APrivateData.c_str()),
+    return SetOutputFile(ATaskIndex, Format("stream:%lld:%s", (long long)(intptr_t)AStream, APrivateData.c_str()),
                          AOptions);
 }
 

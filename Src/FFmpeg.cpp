@@ -22,103 +22,20 @@ using namespace ffengine;
 // ---- small helpers ----------------------------------------------------------
 namespace ffengine {
 
-static bool ParseIntText(const std::string& s, int64_t& out)
-{
-    std::string t = Trim(s);
-    if (t.empty())
-        return false;
-    const char* b = t.c_str();
-    char* e = nullptr;
-    errno = 0;
-    long long v = 0;
-    if (t.size() > 1 && t[0] == '$')  // hexadecimal as the class library writes it
-        v = std::strtoll(b + 1, &e, 16);
-    else if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X'))
-        v = std::strtoll(b + 2, &e, 16);
-    else
-        v = std::strtoll(b, &e, 10);
-    if (errno == ERANGE || *e != 0 || e == b)
-        return false;
-    out = v;
-    return true;
-}
-
-int StrToInt(const std::string& s)
-{
-    int64_t v = 0;
-    if (!ParseIntText(s, v) || v < INT32_MIN || v > INT32_MAX)
-        throw EConvertError("'" + s + "' is not a valid integer value");
-    return (int)v;
-}
-
 int64_t StrToInt64(const std::string& s)
 {
     int64_t v = 0;
-    if (!ParseIntText(s, v))
+    if (!TryStrToInt64(s, v))
         throw EConvertError("'" + s + "' is not a valid integer value");
     return v;
-}
-
-int StrToIntDef(const std::string& s, int def)
-{
-    int64_t v = 0;
-    if (!ParseIntText(s, v) || v < INT32_MIN || v > INT32_MAX)
-        return def;
-    return (int)v;
-}
-
-static bool ParseFloatText(const std::string& s, double& out)
-{
-    std::string t = Trim(s);
-    if (t.empty())
-        return false;
-    char* e = nullptr;
-    double v = std::strtod(t.c_str(), &e);
-    if (*e != 0 || !std::isfinite(v))
-        return false;
-    out = v;
-    return true;
 }
 
 double StrToFloat(const std::string& s)
 {
     double v = 0;
-    if (!ParseFloatText(s, v))
+    if (!TryStrToFloat(s, v))
         throw EConvertError("'" + s + "' is not a valid floating point value");
     return v;
-}
-
-double StrToFloatDef(const std::string& s, double def)
-{
-    double v = 0;
-    return ParseFloatText(s, v) ? v : def;
-}
-
-std::string Trim(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && (unsigned char)s[b] <= ' ') b++;
-    while (e > b && (unsigned char)s[e - 1] <= ' ') e--;
-    return s.substr(b, e - b);
-}
-
-std::string LowerCase(const std::string& s)
-{
-    std::string r = s;
-    for (auto& c : r)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return r;
-}
-
-bool SameText(const std::string& a, const std::string& b) { return LowerCase(a) == LowerCase(b); }
-
-std::string Fmt(const char* fmt, ...)
-{
-    va_list ap;
-    va_start(ap, fmt);
-    std::string r = FormatTextV(fmt, ap);
-    va_end(ap);
-    return r;
 }
 
 std::string AVErrorText(const std::string& AName, int ACode)
@@ -621,7 +538,7 @@ void TCustomFFmpeg::ChooseSampleRate(AVCodecContext* AStream, const AVCodec* ACo
         }
     }
     if (best != AStream->sample_rate)
-        Log(llWarning, Fmt("Requested sampling rate unsupported using closest supported (%d)", best));
+        Log(llWarning, Format("Requested sampling rate unsupported using closest supported (%d)", best));
     AStream->sample_rate = best;
 }
 

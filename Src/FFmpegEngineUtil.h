@@ -4,20 +4,15 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/core/Utf8.h"  // Trim, LowerCase, SameText, StrToInt, Format
+
 namespace ffengine {
 
-// Integer and decimal readers of option values: text that is not a number
-// raises EConvertError with the class library's wording.
-int StrToInt(const std::string& s);
+// Raising readers of option values: text that is not a number raises
+// EConvertError with the class library's wording (StrToInt, StrToIntDef and
+// StrToFloatDef are the platform's).
 int64_t StrToInt64(const std::string& s);
 double StrToFloat(const std::string& s);
-int StrToIntDef(const std::string& s, int def);
-double StrToFloatDef(const std::string& s, double def);
-
-std::string Trim(const std::string& s);
-std::string LowerCase(const std::string& s);
-bool SameText(const std::string& a, const std::string& b);
-std::string Fmt(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // Text of an FFmpeg error code, prefixed with a name ("name: text").
 std::string AVErrorText(const std::string& AName, int ACode);

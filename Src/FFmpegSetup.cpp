@@ -27,20 +27,20 @@ bool TCustomFFmpeg::FindCodec(const std::string& AName, AVMediaType AType, bool 
     const AVCodec* c = AEncoder ? ff::avcodec_find_encoder_by_name(AName.c_str())
                                 : ff::avcodec_find_decoder_by_name(AName.c_str());
     if (!c) {
-        FLastErrMsg = Fmt("Unknown %s '%s'", kind, AName.c_str());
+        FLastErrMsg = Format("Unknown %s '%s'", kind, AName.c_str());
         return false;
     }
     if (c->type != AType) {
-        FLastErrMsg = Fmt("Invalid %s type '%s'", kind, AName.c_str());
+        FLastErrMsg = Format("Invalid %s type '%s'", kind, AName.c_str());
         return false;
     }
     if ((c->capabilities & AV_CODEC_CAP_EXPERIMENTAL) && AStrict > FF_COMPLIANCE_EXPERIMENTAL) {
-        FLastErrMsg = Fmt("%s '%s' is experimental and might produce bad results.\r\n"
+        FLastErrMsg = Format("%s '%s' is experimental and might produce bad results.\r\n"
                           "Add '-strict experimental' if you want to use it.",
                           kind, c->name);
         const AVCodec* d = AEncoder ? ff::avcodec_find_encoder(c->id) : ff::avcodec_find_decoder(c->id);
         if (d && !(d->capabilities & AV_CODEC_CAP_EXPERIMENTAL))
-            FLastErrMsg += Fmt("\r\nOr use the non experimental %s '%s'.", kind, d->name);
+            FLastErrMsg += Format("\r\nOr use the non experimental %s '%s'.", kind, d->name);
         return false;
     }
     ACodecID = c->id;
@@ -55,7 +55,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
     if (!Flast_asked_format.empty()) {
         fmt = ff::av_find_input_format(Flast_asked_format.c_str());
         if (!fmt)
-            throw FFmpegException(Fmt("Unknown input format: \"%s\"", Flast_asked_format.c_str()));
+            throw FFmpegException(Format("Unknown input format: \"%s\"", Flast_asked_format.c_str()));
         Flast_asked_format.clear();
     }
     AVFormatContext* ic = nullptr;
@@ -73,7 +73,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
         return false;
     };
     if ((int)Finput_files.size() >= FMaxFiles)
-        return fail(Fmt("Too many input files (at most %d)", FMaxFiles));
+        return fail(Format("Too many input files (at most %d)", FMaxFiles));
     // refused before FFmpeg opens it: opening a FIFO would block the caller
     if (std::string why = InputFileKindError(AFileName); !why.empty())
         return fail(why);
@@ -89,9 +89,9 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
     if (Faudio_channels > 0)
         ff::av_dict_set_int(&fopts, "channels", Faudio_channels, 0);
     if (Fframe_rate.num > 0 && Fframe_rate.den > 0)
-        ff::av_dict_set(&fopts, "framerate", Fmt("%d/%d", Fframe_rate.num, Fframe_rate.den).c_str(), 0);
+        ff::av_dict_set(&fopts, "framerate", Format("%d/%d", Fframe_rate.num, Fframe_rate.den).c_str(), 0);
     if (Fframe_width > 0 && Fframe_height > 0)
-        ff::av_dict_set(&fopts, "video_size", Fmt("%dx%d", Fframe_width, Fframe_height).c_str(), 0);
+        ff::av_dict_set(&fopts, "video_size", Format("%dx%d", Fframe_width, Fframe_height).c_str(), 0);
     if (Fframe_pix_fmt >= 0)
         if (const char* n = ff::av_get_pix_fmt_name(AVPixelFormat(Fframe_pix_fmt)))
             ff::av_dict_set(&fopts, "pixel_format", n, 0);
@@ -155,7 +155,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
         err = ff::avformat_find_stream_info(ic, nullptr);
     }
     if (err < 0 && Fverbose >= 0) {
-        std::string msg = Fmt("%s: could not find codec parameters", AFileName.c_str());
+        std::string msg = Format("%s: could not find codec parameters", AFileName.c_str());
         Log(llVerbose, msg);
         return fail(msg);
     }
@@ -165,7 +165,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
         timestamp += ic->start_time;
     if (Fstart_time != 0) {
         if (ff::avformat_seek_file(ic, -1, INT64_MIN, timestamp, timestamp, 0) < 0 && Fverbose > 0)
-            Log(llVerbose, Fmt("%s: could not seek to position %0.3f", AFileName.c_str(), (double)timestamp / AV_TIME_BASE));
+            Log(llVerbose, Format("%s: could not seek to position %0.3f", AFileName.c_str(), (double)timestamp / AV_TIME_BASE));
     }
     Fstart_time = 0;
 
@@ -209,7 +209,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
             Fframe_pix_fmt = par->format;
             AVRational cr = st->avg_frame_rate, sr = st->r_frame_rate;
             if (cr.num && cr.den && sr.num && sr.den && (cr.num != sr.num || cr.den != sr.den) && Fverbose >= 0)
-                Log(llInfo, Fmt("Seems stream %d codec frame rate differs from container frame rate: %2.2f (%d/%d) -> "
+                Log(llInfo, Format("Seems stream %d codec frame rate differs from container frame rate: %2.2f (%d/%d) -> "
                                 "%2.2f (%d/%d)",
                                 (int)i, av_q2d(cr), cr.num, cr.den, av_q2d(sr), sr.num, sr.den));
             // the stream's real rate; a variable-rate stream's tick rate is no frame rate
@@ -305,9 +305,9 @@ std::string StreamFailureText(const char* AKind, const std::string& AMsg)
 {
     const std::string unknown = "Unknown encoder ", invalid = "Invalid encoder type ";
     if (AMsg.compare(0, unknown.size(), unknown) == 0)
-        return Fmt("Unknown %s encoder %s", AKind, AMsg.c_str() + unknown.size());
+        return Format("Unknown %s encoder %s", AKind, AMsg.c_str() + unknown.size());
     if (AMsg.compare(0, invalid.size(), invalid) == 0)
-        return Fmt("Not a %s encoder: %s", AKind, AMsg.c_str() + invalid.size());
+        return Format("Not a %s encoder: %s", AKind, AMsg.c_str() + invalid.size());
     return AMsg;
 }
 
@@ -319,11 +319,11 @@ std::string TCustomFFmpeg::CheckOutputName(const std::string& AFileName)
     if (AFileName.empty())
         return "Output file name is empty";
     if (AFileName.size() > 4095)
-        return Fmt("Output file name is too long: %s", AFileName.c_str());
+        return Format("Output file name is too long: %s", AFileName.c_str());
     fs::path p = fs::u8path(AFileName);
     for (const auto& part : p)
         if (part.native().size() > 255)
-            return Fmt("Output file name is too long: %s", AFileName.c_str());
+            return Format("Output file name is too long: %s", AFileName.c_str());
     return "";
 }
 
@@ -345,7 +345,7 @@ std::string TCustomFFmpeg::CheckOutputFile(const std::string& AFileName)
         for (const auto& in : Finput_files) {
             std::error_code e2;
             if (fs::equivalent(p, fs::u8path(in->FileName), e2) && !e2)
-                return Fmt("Output file \"%s\" is the same file as input file \"%s\"", AFileName.c_str(),
+                return Format("Output file \"%s\" is the same file as input file \"%s\"", AFileName.c_str(),
                            in->FileName.c_str());
         }
     }
@@ -360,7 +360,7 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
         return -1;
     }
     if ((int)Foutput_files.size() >= FMaxFiles) {
-        FLastErrMsg = Fmt("Too many output files (at most %d)", FMaxFiles);
+        FLastErrMsg = Format("Too many output files (at most %d)", FMaxFiles);
         return -1;
     }
     FEnableFilter = !Fvfilters.empty();
@@ -375,14 +375,14 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
     if (!Flast_asked_format.empty()) {
         ofmt = ff::av_guess_format(Flast_asked_format.c_str(), nullptr, nullptr);
         if (!ofmt) {
-            FLastErrMsg = Fmt("Requested output format '%s' is not a suitable output format", Flast_asked_format.c_str());
+            FLastErrMsg = Format("Requested output format '%s' is not a suitable output format", Flast_asked_format.c_str());
             return -1;
         }
         Flast_asked_format.clear();
     } else {
         ofmt = ff::av_guess_format(nullptr, AFileName.c_str(), nullptr);
         if (!ofmt) {
-            FLastErrMsg = Fmt("Unable to find a suitable output format for '%s'", AFileName.c_str());
+            FLastErrMsg = Format("Unable to find a suitable output format for '%s'", AFileName.c_str());
             return -1;
         }
     }
@@ -402,7 +402,7 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
         try {
             CheckInputStreams(AJoin && Finput_files.size() > 1, hv, ha, hs);
         } catch (const std::exception& e) {
-            FLastErrMsg = Fmt("check_audio_video_sub_inputs fail: %s", e.what());
+            FLastErrMsg = Format("check_audio_video_sub_inputs fail: %s", e.what());
             return -1;
         }
         useVideo = useVideo && hv;

@@ -133,10 +133,10 @@ int TCustomFFmpeg::ConfigureFilters(TAVInputStream* ist, TAVOutputStream* ost, i
     ost->graph->nb_threads = 1;
     AVRational tb = ist->st->time_base;
     AVRational fr = ist->st->avg_frame_rate.num ? ist->st->avg_frame_rate : ist->st->r_frame_rate;
-    std::string args = Fmt("video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", w, h, fmt, tb.num,
+    std::string args = Format("video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", w, h, fmt, tb.num,
                            tb.den, sar.num, sar.den ? sar.den : 1);
     if (fr.num > 0 && fr.den > 0)
-        args += Fmt(":frame_rate=%d/%d", fr.num, fr.den);
+        args += Format(":frame_rate=%d/%d", fr.num, fr.den);
     if (ff::avfilter_graph_create_filter(&ost->src, ff::avfilter_get_by_name("buffer"), "src", args.c_str(),
                                          nullptr, ost->graph) < 0)
         return -1;
@@ -156,15 +156,15 @@ int TCustomFFmpeg::ConfigureFilters(TAVInputStream* ist, TAVOutputStream* ost, i
     int cw = w - ost->leftBand - ost->rightBand;
     int ch = h - ost->topBand - ost->bottomBand;
     if (ost->leftBand || ost->rightBand || ost->topBand || ost->bottomBand)
-        add(Fmt("crop=%d:%d:%d:%d", cw, ch, ost->leftBand, ost->topBand));
+        add(Format("crop=%d:%d:%d:%d", cw, ch, ost->leftBand, ost->topBand));
     int ow = enc->width > 0 ? enc->width : cw;
     int oh = enc->height > 0 ? enc->height : ch;
     if (ow != cw || oh != ch)
-        add(Fmt("scale=%d:%d:flags=0x%X", ow, oh, Fsws_flags));
+        add(Format("scale=%d:%d:flags=0x%X", ow, oh, Fsws_flags));
     if (!Fvfilters.empty())
         add(Fvfilters);
     if (ost->graph_rebuilt && enc->width > 0 && enc->height > 0)
-        add(Fmt("scale=%d:%d:flags=0x%X", enc->width, enc->height, Fsws_flags));
+        add(Format("scale=%d:%d:flags=0x%X", enc->width, enc->height, Fsws_flags));
     std::string fmts;
     if (ost->setup->codec && ost->setup->codec->pix_fmts) {
         if (enc->pix_fmt != AV_PIX_FMT_NONE)
@@ -182,7 +182,7 @@ int TCustomFFmpeg::ConfigureFilters(TAVInputStream* ist, TAVOutputStream* ost, i
         add("format=pix_fmts=" + fmts);
     if (chain.empty())
         chain = "null";
-    ost->graph->scale_sws_opts = ff::av_strdup(Fmt("flags=0x%X", Fsws_flags).c_str());
+    ost->graph->scale_sws_opts = ff::av_strdup(Format("flags=0x%X", Fsws_flags).c_str());
 
     AVFilterInOut* outputs = ff::avfilter_inout_alloc();
     AVFilterInOut* inputs = ff::avfilter_inout_alloc();
@@ -203,7 +203,7 @@ int TCustomFFmpeg::ConfigureFilters(TAVInputStream* ist, TAVOutputStream* ost, i
     ff::avfilter_inout_free(&outputs);
     ff::avfilter_inout_free(&inputs);
     if (r < 0) {
-        FLastErrMsg = Fmt("%s: %s", chain.c_str(), ErrText(r).c_str());
+        FLastErrMsg = Format("%s: %s", chain.c_str(), ErrText(r).c_str());
         return -1;
     }
     r = ff::avfilter_graph_config(ost->graph, nullptr);
@@ -235,7 +235,7 @@ void TCustomFFmpeg::MuxPacket(TRunState& R, TAVOutputStream* ost, AVPacket* pkt)
             int64_t max = ost->last_mux_dts + !(oc->oformat->flags & AVFMT_TS_NONSTRICT);
             if (pkt->dts < max) {
                 if (Fverbose > 2)
-                    Log(llVerbose, Fmt("Non-monotonous DTS in output stream %d:%d; previous: %lld, current: %lld; "
+                    Log(llVerbose, Format("Non-monotonous DTS in output stream %d:%d; previous: %lld, current: %lld; "
                                        "changing to %lld.",
                                        ost->file_index, ost->index, (long long)ost->last_mux_dts,
                                        (long long)pkt->dts, (long long)max));
@@ -287,7 +287,7 @@ void TCustomFFmpeg::WriteFrame(TRunState& R, TAVOutputStream* ost, AVPacket* pkt
                 next.push_back(o);
             }
             if (r < 0 && r != AVERROR(EAGAIN) && r != AVERROR_EOF) {
-                std::string msg = Fmt("%s failed for stream %d, codec %s", b->filter->name, ost->st->index,
+                std::string msg = Format("%s failed for stream %d, codec %s", b->filter->name, ost->st->index,
                                       ost->setup->codec ? ost->setup->codec->name : "copy") +
                                   ": " + ErrText(r);
                 if (Fexit_on_error) {
@@ -419,7 +419,7 @@ void TCustomFFmpeg::DoAudioOut(TRunState& R, TAVOutputStream* ost, TAVInputStrea
         int r = ff::swr_alloc_set_opts2(&ost->swr, &enc->ch_layout, enc->sample_fmt, enc->sample_rate,
                                         &in->ch_layout, AVSampleFormat(in->format), in->sample_rate, 0, nullptr);
         if (r < 0 || ff::swr_init(ost->swr) < 0)
-            throw FFmpegException(Fmt("Can not resample %d channels @ %d Hz to %d channels @ %d Hz",
+            throw FFmpegException(Format("Can not resample %d channels @ %d Hz to %d channels @ %d Hz",
                                       in->ch_layout.nb_channels, in->sample_rate, enc->ch_layout.nb_channels,
                                       enc->sample_rate));
         ost->swr_in_rate = in->sample_rate;
@@ -440,20 +440,20 @@ void TCustomFFmpeg::DoAudioOut(TRunState& R, TAVOutputStream* ost, TAVInputStrea
                 if (delta < 0) {
                     dropIn = (int)std::min<double>(-delta * in->sample_rate / rate, inSamples);
                     if (Fverbose > 2)
-                        Log(llVerbose, Fmt("discarding %d audio samples", dropIn));
+                        Log(llVerbose, Format("discarding %d audio samples", dropIn));
                     ist->is_start = 0;
                     if (dropIn >= inSamples)
                         return;
                 } else {
                     silence = (int)delta;
                     if (Fverbose > 2)
-                        Log(llVerbose, Fmt("adding %d audio samples of silence", silence));
+                        Log(llVerbose, Format("adding %d audio samples of silence", silence));
                     ist->is_start = 0;
                 }
             } else if (Faudio_sync_method > 1) {
                 int comp = (int)std::clamp<double>(delta, -(double)Faudio_sync_method, (double)Faudio_sync_method);
                 if (Fverbose > 2)
-                    Log(llVerbose, Fmt("compensating audio timestamp drift:%f compensation:%d in:%d", delta, comp, rate));
+                    Log(llVerbose, Format("compensating audio timestamp drift:%f compensation:%d in:%d", delta, comp, rate));
                 ff::swr_set_compensation(ost->swr, comp, rate);
             }
         }
@@ -575,7 +575,7 @@ void TCustomFFmpeg::DoVideoOut(TRunState& R, TAVOutputStream* ost, TAVInputStrea
             throw FFmpegException("Error opening filters: " + FLastErrMsg);
     } else if (decoded && (decoded->width != ost->graph_w || decoded->height != ost->graph_h ||
                            decoded->format != ost->graph_fmt)) {
-        Log(llQuiet, Fmt("Input Stream #%d.%d frame size changed to %dx%d, %s", ist->file_index, ist->index,
+        Log(llQuiet, Format("Input Stream #%d.%d frame size changed to %dx%d, %s", ist->file_index, ist->index,
                          decoded->width, decoded->height,
                          ff::av_get_pix_fmt_name(AVPixelFormat(decoded->format))
                              ? ff::av_get_pix_fmt_name(AVPixelFormat(decoded->format))
@@ -646,7 +646,7 @@ void TCustomFFmpeg::EncodeVideoFrame(TRunState& R, TAVOutputStream* ost, AVFrame
             Fnb_frames_dup += nb - 1;
             FShowDupOrDrop = true;
             if (Fverbose > 2)
-                Log(llVerbose, Fmt("*** %d dup!", nb - 1));
+                Log(llVerbose, Format("*** %d dup!", nb - 1));
         }
     } else {
         ost->sync_opts = std::llround(syncIpts);
@@ -1036,7 +1036,7 @@ void TCustomFFmpeg::DrainDecoder(TRunState& R, TAVInputStream* ist)
     if (!ist->decoding_needed || ist->decoder_flushed)
         return;
     if (OutputPacket(R, ist, 0, nullptr) < 0 && Fverbose >= 0)
-        Log(llVerbose, Fmt("Error while decoding stream #%d.%d (%s)", ist->file_index, ist->index,
+        Log(llVerbose, Format("Error while decoding stream #%d.%d (%s)", ist->file_index, ist->index,
                            MediaTypeName(ist->st->codecpar->codec_type).c_str()));
     ist->decoder_flushed = true;
 }

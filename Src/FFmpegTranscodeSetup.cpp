@@ -51,10 +51,10 @@ void TCustomFFmpeg::LogStreamMapping(TRunState& R)
             continue;
         TAVInputStream* ist = R.ist[ost->source_index];
         std::string type = TypeName(ost);
-        Log(llVerbose, Fmt("  Stream #%d.%d -> #%d.%d (%s)", ist->file_index, ist->index, ost->file_index,
+        Log(llVerbose, Format("  Stream #%d.%d -> #%d.%d (%s)", ist->file_index, ist->index, ost->file_index,
                            ost->index, type.c_str()));
         if (ost->sync_ist != ist)
-            Log(llVerbose, Fmt(" [sync #%d.%d (%s)]", ost->sync_ist->file_index, ost->sync_ist->index, type.c_str()));
+            Log(llVerbose, Format(" [sync #%d.%d (%s)]", ost->sync_ist->file_index, ost->sync_ist->index, type.c_str()));
     }
 }
 
@@ -117,7 +117,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         auto& o = *Foutput_files[j];
         if (o.ctx->nb_streams == 0) {
             ff::av_dump_format(o.ctx, (int)j, o.FileName.c_str(), 1);
-            throw FFmpegException(Fmt("Output file #%d does not contain any stream", (int)j));
+            throw FFmpegException(Format("Output file #%d does not contain any stream", (int)j));
         }
         totalStreams += (int)o.ctx->nb_streams;
     }
@@ -127,11 +127,11 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         for (auto& m : Fstream_maps) {
             if (m.file_index < 0 || m.file_index >= (int)R.files.size() || m.stream_index < 0 ||
                 m.stream_index >= R.files[m.file_index].nb_streams)
-                throw FFmpegException(Fmt("Could not find input stream #%d.%d", m.file_index, m.stream_index));
+                throw FFmpegException(Format("Could not find input stream #%d.%d", m.file_index, m.stream_index));
             if (m.sync_file_index < 0 || m.sync_file_index >= (int)R.files.size() || m.sync_stream_index < 0 ||
                 m.sync_stream_index >= R.files[m.sync_file_index].nb_streams)
                 throw FFmpegException(
-                    Fmt("Could not find sync stream #%d.%d", m.sync_file_index, m.sync_stream_index));
+                    Format("Could not find sync stream #%d.%d", m.sync_file_index, m.sync_stream_index));
         }
     }
     int mapIndex = 0;
@@ -157,7 +157,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                     sync = R.ist[R.files[m.sync_file_index].ist_index + m.sync_stream_index];
                     if (R.ist[src]->st->codecpar->codec_type != type) {
                         ff::av_dump_format(o.ctx, j, o.FileName.c_str(), 1);
-                        throw FFmpegException(Fmt("Codec type mismatch for mapping #%d.%d (%s) -> #%d.%d (%s)",
+                        throw FFmpegException(Format("Codec type mismatch for mapping #%d.%d (%s) -> #%d.%d (%s)",
                                                   m.file_index, m.stream_index,
                                                   TypeName(R.ist[src]->st).c_str(), j + seg, (int)k,
                                                   MediaTypeName(type).c_str()));
@@ -184,7 +184,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                                 src = (int)i;
                     if (src < 0) {
                         ff::av_dump_format(o.ctx, j, o.FileName.c_str(), 1);
-                        throw FFmpegException(Fmt("Could not find input stream matching output stream #%d.%d (%s)",
+                        throw FFmpegException(Format("Could not find input stream matching output stream #%d.%d (%s)",
                                                   j + seg, (int)k, MediaTypeName(type).c_str()));
                     }
                     sync = R.ist[src];
@@ -295,18 +295,18 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                 if (enc->flags & AV_CODEC_FLAG_PASS1) {
                     ost->logfile = std::fopen(name.c_str(), "wb");
                     if (!ost->logfile)
-                        throw FFmpegException(Fmt("Cannot write log file %s for pass-1 encoding", name.c_str()));
+                        throw FFmpegException(Format("Cannot write log file %s for pass-1 encoding", name.c_str()));
                 } else {
                     uint8_t* buf = nullptr;
                     int size = 0;
                     int r = ReadFileToBuffer(name, &buf, &size);
                     if (r == -12)
-                        throw FFmpegException(Fmt(
+                        throw FFmpegException(Format(
                             "Could not allocate file buffer: Error reading log file \"%s\" for pass-2 encoding",
                             name.c_str()));
                     if (r < 0)
                         throw FFmpegException(
-                            Fmt("Cannot read file: Error reading log file \"%s\" for pass-2 encoding", name.c_str()));
+                            Format("Cannot read file: Error reading log file \"%s\" for pass-2 encoding", name.c_str()));
                     ost->stats_in = (char*)buf;
                     enc->stats_in = ost->stats_in;
                 }
@@ -321,7 +321,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
             continue;
         const AVCodec* codec = ist->decoder ? ist->decoder : ff::avcodec_find_decoder(ist->st->codecpar->codec_id);
         if (!codec)
-            FailSetup(R, Fmt("Decoder (codec id %d) not found for input stream #%d.%d (%s)",
+            FailSetup(R, Format("Decoder (codec id %d) not found for input stream #%d.%d (%s)",
                              (int)ist->st->codecpar->codec_id, ist->file_index, ist->index, TypeName(ist->st).c_str()));
         ist->dec = ff::avcodec_alloc_context3(codec);
         if (!ist->dec || ff::avcodec_parameters_to_context(ist->dec, ist->st->codecpar) < 0)
@@ -340,7 +340,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         }
         ff::av_dict_free(&opts);
         if (r < 0)
-            FailSetup(R, Fmt("Error while opening decoder for input stream #%d.%d (%s)", ist->file_index, ist->index,
+            FailSetup(R, Format("Error while opening decoder for input stream #%d.%d (%s)", ist->file_index, ist->index,
                              TypeName(ist->st).c_str()));
     }
 
@@ -351,7 +351,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         if (ost->encoding_needed) {
             const AVCodec* codec = ost->setup->codec ? ost->setup->codec : ff::avcodec_find_encoder(enc->codec_id);
             if (!codec)
-                FailSetup(R, Fmt("Encoder (codec id %d) not found for output stream #%d.%d (%s)", (int)enc->codec_id,
+                FailSetup(R, Format("Encoder (codec id %d) not found for output stream #%d.%d (%s)", (int)enc->codec_id,
                                  ost->file_index, ost->index, TypeName(ost).c_str()));
             TAVInputStream* ist = R.ist[ost->source_index];
             if (enc->codec_type == AVMEDIA_TYPE_SUBTITLE && ist->dec && ist->dec->subtitle_header &&
@@ -375,7 +375,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
             }
             ff::av_dict_free(&opts);
             if (r < 0)
-                FailSetup(R, Fmt("Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect "
+                FailSetup(R, Format("Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect "
                                  "parameters such as bit_rate, rate, width or height. Please check error log "
                                  "message to find out more detail information.",
                                  ost->file_index, ost->index, TypeName(ost).c_str()));
@@ -391,7 +391,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
             const AVBitStreamFilter* f = ff::av_bsf_get_by_name(b.Name.c_str());
             AVBSFContext* bc = nullptr;
             if (!f || ff::av_bsf_alloc(f, &bc) < 0)
-                throw FFmpegException(Fmt("Unknown bitstream filter %s", b.Name.c_str()));
+                throw FFmpegException(Format("Unknown bitstream filter %s", b.Name.c_str()));
             ost->bsfs.push_back(bc);
             // the text after "=" holds the filter's own options, "name=value" pairs separated by ":"
             for (size_t p = 0; p < b.Args.size();) {
@@ -400,14 +400,14 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                 size_t eq = pair.find('=');
                 if (eq != std::string::npos && bc->priv_data &&
                     ff::av_opt_set(bc->priv_data, pair.substr(0, eq).c_str(), pair.substr(eq + 1).c_str(), 0) < 0)
-                    Log(llError, Fmt("Invalid option \"%s\" for bitstream filter %s", pair.c_str(), b.Name.c_str()));
+                    Log(llError, Format("Invalid option \"%s\" for bitstream filter %s", pair.c_str(), b.Name.c_str()));
                 p = e == std::string::npos ? b.Args.size() : e + 1;
             }
             ff::avcodec_parameters_copy(bc->par_in, ost->st->codecpar);
             bc->time_base_in = ost->st->time_base;
             int r = ff::av_bsf_init(bc);
             if (r < 0)
-                throw FFmpegException(Fmt("Error initializing bitstream filter: %s", b.Name.c_str()));
+                throw FFmpegException(Format("Error initializing bitstream filter: %s", b.Name.c_str()));
         }
         if (!ost->bsfs.empty())
             ff::avcodec_parameters_copy(ost->st->codecpar, ost->bsfs.back()->par_out);
@@ -424,9 +424,9 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
     // 7. metadata maps
     for (auto& m : Fmeta_data_maps) {
         if (m.out_file < 0 || m.out_file >= (int)Foutput_files.size())
-            FailSetup(R, Fmt("Invalid output file index %d map_meta_data(%d,%d)", m.out_file, m.out_file, m.in_file));
+            FailSetup(R, Format("Invalid output file index %d map_meta_data(%d,%d)", m.out_file, m.out_file, m.in_file));
         if (m.in_file < 0 || m.in_file >= (int)Finput_files.size())
-            FailSetup(R, Fmt("Invalid input file index %d map_meta_data(%d,%d)", m.in_file, m.out_file, m.in_file));
+            FailSetup(R, Format("Invalid input file index %d map_meta_data(%d,%d)", m.in_file, m.out_file, m.in_file));
         ff::av_dict_copy(&Foutput_files[m.out_file]->ctx->metadata, Finput_files[m.in_file]->ctx->metadata,
                          AV_DICT_DONT_OVERWRITE);
     }
@@ -486,7 +486,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         int r = ff::avformat_write_header(o->ctx, &opts);
         ff::av_dict_free(&opts);
         if (r < 0)
-            FailSetup(R, Fmt("Could not write header for output file #%d (incorrect codec parameters ?)", (int)j));
+            FailSetup(R, Format("Could not write header for output file #%d (incorrect codec parameters ?)", (int)j));
         o->HeaderWritten = true;
         o->HeaderDone = true;
     }
@@ -662,7 +662,7 @@ void TCustomFFmpeg::Transcode()
                         !Fcopy_ts) {
                         Finput_files_ts_offset[fileIndex] -= delta;
                         if (Fverbose > 2)
-                            Log(llVerbose, Fmt("timestamp discontinuity %lld, new offset= %lld", (long long)delta,
+                            Log(llVerbose, Format("timestamp discontinuity %lld, new offset= %lld", (long long)delta,
                                                (long long)Finput_files_ts_offset[fileIndex]));
                         pkt->dts -= ff::av_rescale_q(delta, AV_TIME_BASE_Q, tb);
                         if (pkt->pts != AV_NOPTS_VALUE)
@@ -673,7 +673,7 @@ void TCustomFFmpeg::Transcode()
                     ff::av_compare_ts(pkt->pts, tb, RecordingEnd(), AV_TIME_BASE_Q) >= 0) {
                     ist->is_past_recording_time = true;
                 } else if (OutputPacket(R, ist, R.files[fileIndex].ist_index + pkt->stream_index, pkt) < 0) {
-                    std::string msg = Fmt("Error while decoding stream #%d.%d (%s)", ist->file_index, ist->index,
+                    std::string msg = Format("Error while decoding stream #%d.%d (%s)", ist->file_index, ist->index,
                                           TypeName(ist->st).c_str());
                     ff::av_packet_unref(pkt);
                     if (Fexit_on_error)
@@ -792,7 +792,7 @@ void TCustomFFmpeg::ReportProgress(TRunState& R, bool AIsLast, int AFileIndex)
         if (ost->st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
             float sq = ost->stream_copy ? -1.0f : ost->quality / FF_QP2LAMBDA;
             if (shown) {
-                line += Fmt("q=%2.1f ", sq);
+                line += Format("q=%2.1f ", sq);
             } else if (ost->show_fps) {
                 double t = (ff::av_gettime_relative() - Ftimer_start) / 1000000.0;
                 frameNumber = ost->frame_number;
@@ -800,7 +800,7 @@ void TCustomFFmpeg::ReportProgress(TRunState& R, bool AIsLast, int AFileIndex)
                     return;
                 fps = t > 1 ? (int)(frameNumber / t + 0.5) : 0;
                 q = sq;
-                line += Fmt("frame=%5d fps=%3d q=%3.1f ", frameNumber, fps, q);
+                line += Format("frame=%5d fps=%3d q=%3.1f ", frameNumber, fps, q);
                 if (AIsLast)
                     line += "L";
                 if (Fqp_hist) {
@@ -808,7 +808,7 @@ void TCustomFFmpeg::ReportProgress(TRunState& R, bool AIsLast, int AFileIndex)
                     if (qp >= 0 && qp < 52)
                         R.qp_histogram[qp]++;
                     for (int j = 0; j < 32; j++)
-                        line += Fmt("%X", (int)std::lround(std::log2(R.qp_histogram[j] + 1)));
+                        line += Format("%X", (int)std::lround(std::log2(R.qp_histogram[j] + 1)));
                 }
                 AVCodecContext* enc = ost->enc;
                 if (!ost->stream_copy && (enc->flags & AV_CODEC_FLAG_PSNR)) {
@@ -823,9 +823,9 @@ void TCustomFFmpeg::ReportProgress(TRunState& R, bool AIsLast, int AFileIndex)
                             scale /= 4;
                         errSum += err;
                         scaleSum += scale;
-                        line += Fmt("%c:%2.2f ", "YUV"[j], err > 0 ? -10.0 * std::log10(err / scale) : 99.99);
+                        line += Format("%c:%2.2f ", "YUV"[j], err > 0 ? -10.0 * std::log10(err / scale) : 99.99);
                     }
-                    line += Fmt("*:%2.2f ", errSum > 0 ? -10.0 * std::log10(errSum / scaleSum) : 99.99);
+                    line += Format("*:%2.2f ", errSum > 0 ? -10.0 * std::log10(errSum / scaleSum) : 99.99);
                 }
                 shown = true;
             }
@@ -843,9 +843,9 @@ void TCustomFFmpeg::ReportProgress(TRunState& R, bool AIsLast, int AFileIndex)
         ti1 = 0.01;
     if (OnProgress || Fverbose > 0 || AIsLast) {
         double bitrate = (double)(totalSize * 8) / ti1 / 1000.0;
-        line += Fmt("size=%8.0fkB time=%0.2f bitrate=%6.1fkbits/s", totalSize / 1024.0, ti1, bitrate);
+        line += Format("size=%8.0fkB time=%0.2f bitrate=%6.1fkbits/s", totalSize / 1024.0, ti1, bitrate);
         if (Fnb_frames_dup || Fnb_frames_drop) {
-            line += Fmt(" dup=%d drop=%d", Fnb_frames_dup, Fnb_frames_drop);
+            line += Format(" dup=%d drop=%d", Fnb_frames_dup, Fnb_frames_drop);
             if (FShowDupOrDrop && Fverbose >= 0 && OnProgress) {
                 FShowDupOrDrop = false;
                 Log(llVerbose, line);
@@ -863,7 +863,7 @@ void TCustomFFmpeg::ReportProgress(TRunState& R, bool AIsLast, int AFileIndex)
     }
     if (AIsLast && Fverbose >= 0) {
         int64_t raw = Faudio_size + Fvideo_size + Fextra_size;
-        Log(llVerbose, Fmt("video:%1.0fkB audio:%1.0fkB global headers:%1.0fkB muxing overhead %f%%\r\n",
+        Log(llVerbose, Format("video:%1.0fkB audio:%1.0fkB global headers:%1.0fkB muxing overhead %f%%\r\n",
                            Fvideo_size / 1024.0, Faudio_size / 1024.0, Fextra_size / 1024.0,
                            raw ? 100.0 * (totalSize - raw) / raw : 0.0));
     }
