@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpeg/EngineUtil.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/MyUtils.h"

@@ -1,6 +1,14 @@
 // The conversion engine: one conversion of one task (the ffmpeg tool's
 // option state, its input and output lists and its transcoding run) held in
 // one object, so that several conversions can live side by side.
+//
+// The implementation is in Src/FFmpeg/: Engine.cpp (the object, its threads
+// and clean-up), Options.cpp (the option dispatcher), OptionHandlers.cpp,
+// OptionStore.cpp, Presets.cpp (target and codec presets), InputsOutputs.cpp
+// (input files, output files and streams), and the run: Transcode.cpp (the
+// main loop and its steps), TranscodeSetup.cpp, PacketPath.cpp, AudioOut.cpp,
+// VideoOut.cpp, Progress.cpp (progress reports and post hooks), with the
+// run's records in Run.h and shared helpers in EngineUtil.h.
 #pragma once
 #include <array>
 #include <cstdio>
@@ -401,7 +409,17 @@ protected:
     std::vector<RcOverride> ParseRcOverride();
     AVStream* AddPreparedStream(TOutputFileRec& AOutput, const AVCodec* ACodec, std::string& AName,
                                 std::string* ALanguage);
-    // The run (set-up, main loop, packet path, encoding paths, progress).
+    // The run: its main loop and the loop's steps (Transcode.cpp), then
+    // set-up, packet path, encoding paths and reports.
+    void BeginRun(TRunState& R);
+    bool SetUpRun(TRunState& R);
+    int ChooseInput(TRunState& R);
+    bool OutputSizeLimitReached();
+    int ReadPacket(TRunState& R, int AFile);
+    void AdjustTimestamps(int AFile, TAVInputStream* ist, AVPacket* pkt);
+    bool PassPacket(TRunState& R, int AFile, AVPacket* pkt);
+    void ReportProgressWhenDue(TRunState& R);
+    void EndRun(TRunState& R);
     void TranscodeSetup(TRunState& R);
     void LogStreamMapping(TRunState& R);
     [[noreturn]] void FailSetup(TRunState& R, const std::string& AMsg);

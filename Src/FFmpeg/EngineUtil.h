@@ -1,4 +1,4 @@
-// Small helpers shared by the engine's source files.
+// Small helpers shared by the engine's source files (internal to the engine).
 #pragma once
 #include <cstdarg>
 #include <cstdint>
@@ -14,6 +14,8 @@ namespace ffengine {
 int64_t StrToInt64(const std::string& s);
 double StrToFloat(const std::string& s);
 
+// FFmpeg's own text of an error code.
+std::string ErrText(int ACode);
 // Text of an FFmpeg error code, prefixed with a name ("name: text").
 std::string AVErrorText(const std::string& AName, int ACode);
 // "name: text" with FFmpeg's own text of any code ("No space left on device",

@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "Src/FFmpeg.h"
-#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpeg/EngineUtil.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/FFUtils.h"

@@ -1,7 +1,7 @@
 // The engine's side of the option store: generic options through TFFOptions,
 // options private to an encoder or a muxer kept by the engine itself.
 #include "Src/FFmpeg.h"
-#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpeg/EngineUtil.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/FFUtils.h"

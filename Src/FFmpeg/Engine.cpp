@@ -1,6 +1,8 @@
 // The engine object: construction, defaults, reset, the run on its own
-// thread or the caller's, stop, pause, resume, the terminate report and the
-// release of every per-run resource.
+// thread or the caller's, stop, pause, resume, the terminate report, the
+// release of every per-run resource, the codec lists and the format choice
+// helpers of the output set-up; also the engine's small text helpers and the
+// input and output records' clean-up.
 #include "Src/FFmpeg.h"
 
 #include <cerrno>
@@ -10,7 +12,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpeg/EngineUtil.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/FFUtils.h"
@@ -43,12 +45,14 @@ std::string AVErrorText(const std::string& AName, int ACode)
     return FormatAVError(AName, ACode);
 }
 
-std::string FileErrorText(const std::string& AName, int ACode)
+std::string ErrText(int ACode)
 {
     char buf[AV_ERROR_MAX_STRING_SIZE] = {0};
     ff::av_strerror(ACode, buf, sizeof buf);
-    return AName + ": " + buf;
+    return buf;
 }
+
+std::string FileErrorText(const std::string& AName, int ACode) { return AName + ": " + ErrText(ACode); }
 
 }  // namespace ffengine
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "Src/FFmpeg.h"
-#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpeg/EngineUtil.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLogger.h"
