@@ -1,4 +1,4 @@
-// The plain single-line edit box.
+// TCustomEdit (TEdit): the plain single-line edit box.
 #include <algorithm>
 #include <unordered_map>
 
