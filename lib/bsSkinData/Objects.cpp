@@ -1,4 +1,4 @@
-#include "lib/bsSkinDataObjects.h"
+#include "lib/bsSkinData/Objects.h"
 
 // ---------------------------------------------------------------------------
 // Objects

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lib/bsSkinDataIni.h"
+#include "lib/bsSkinData/Ini.h"
 
 class TBitmap;
 

@@ -1,4 +1,4 @@
-#include "lib/bsSkinDataIni.h"
+#include "lib/bsSkinData/Ini.h"
 
 #include "platform/sys/Files.h"
 

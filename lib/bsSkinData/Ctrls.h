@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "lib/bsSkinDataIni.h"
+#include "lib/bsSkinData/Ini.h"
 
 class TbsDataSkinControl
 {

@@ -1,4 +1,4 @@
-#include "lib/bsSkinDataCtrls.h"
+#include "lib/bsSkinData/Ctrls.h"
 
 #include <functional>
 #include <utility>

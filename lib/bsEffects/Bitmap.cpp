@@ -1,7 +1,7 @@
 // TbsBitmap: pixel routines, storage, alpha checks, draw engine onto bitmaps
 // and DIB blocks, tiling, merging, filling, bitmap links and colour effects.
 #include "lib/bsEffects.h"
-#include "lib/bsEffects.Tiles.h"
+#include "lib/bsEffects/Tiles.h"
 #include "platform/gui/Graphics.h"
 
 #include <algorithm>

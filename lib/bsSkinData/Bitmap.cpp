@@ -1,5 +1,5 @@
 // Skin pictures as platform bitmaps.
-#include "lib/bsSkinDataPicture.h"
+#include "lib/bsSkinData/Picture.h"
 #include "platform/gui/Graphics.h"
 
 TBitmap* TbsSkinPicture::Bitmap() const

@@ -1,4 +1,4 @@
-#include "lib/bsSkinDataPicture.h"
+#include "lib/bsSkinData/Picture.h"
 
 #include "platform/sys/Files.h"
 

@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "lib/bsSkinDataIni.h"
+#include "lib/bsSkinData/Ini.h"
 
 class TbsDataSkinObject
 {

@@ -1,7 +1,7 @@
 // The platform-bound side of TbsBitmap: its pixel block and device context,
 // and drawing onto device contexts.
 #include "lib/bsEffects.h"
-#include "lib/bsEffects.Tiles.h"
+#include "lib/bsEffects/Tiles.h"
 #include "platform/gui/Graphics.h"
 #include "platform/os/Gdi.h"
 
