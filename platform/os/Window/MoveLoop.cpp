@@ -7,7 +7,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/Utf8.h"
-#include "platform/os/GdiInternal.h"
+#include "platform/os/Gdi/Internal.h"
 #include "platform/os/Input.h"
 #include "platform/os/Monitor.h"
 #include "platform/os/Region.h"

@@ -1,5 +1,7 @@
 // Internals shared by the drawing layer's sources: the registry of live
-// objects and device contexts, and the drawing target of a DC.
+// objects and device contexts, and the drawing target of a DC. The parts of
+// the Gdi unit (Objects.cpp, Draw.cpp, Blit.cpp) and the os units that draw or
+// own GDI objects (Region, Text, SysColors, GdiIcon, Window) include it.
 #pragma once
 #include "platform/os/Gdi.h"
 

@@ -1,4 +1,5 @@
-#include "platform/gui/GraphicsCodecs.h"
+// Bytes of pictures in and out of streams and files, and the icon format.
+#include "platform/gui/Graphics/Codecs.h"
 
 #include <cstring>
 
@@ -53,7 +54,7 @@ Bytes TByteStream::Data() const
     return Bytes(p, p + ms.Size());
 }
 
-// BMP, PNG, JPEG and GIF go through the image codecs (ImageCodecsSurface.cpp).
+// BMP, PNG, JPEG and GIF go through the image codecs (CodecsSurface.cpp).
 
 // ---- icons ----------------------------------------------------------------------
 namespace

@@ -1,3 +1,4 @@
+// Message boxes and message dialogs.
 #include "platform/gui/Dialogs.h"
 
 #include "platform/gui/StdCtrls.h"

@@ -2,7 +2,7 @@
 #include "platform/os/Gdi.h"
 
 #include "platform/core/Exception.h"
-#include "platform/os/GdiInternal.h"
+#include "platform/os/Gdi/Internal.h"
 #include "platform/os/Text.h"
 
 #include <cstdlib>

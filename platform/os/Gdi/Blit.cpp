@@ -1,7 +1,7 @@
 // Copies between device contexts and from DIB bits: plain, scaled,
 // colour-keyed and alpha-blended.
 #include "platform/os/Gdi.h"
-#include "platform/os/GdiInternal.h"
+#include "platform/os/Gdi/Internal.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The picture formats on 32-bit surfaces, for the graphics classes: the
 // image codecs' pixel buffers copied to and from TSurface, their errors
 // raised as EInvalidGraphic.
-#include "platform/gui/GraphicsCodecs.h"
+#include "platform/gui/Graphics/Codecs.h"
 #include "platform/gui/Graphics.h"
 #include "platform/gui/ImageCodecs.h"
 

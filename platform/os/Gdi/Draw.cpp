@@ -1,6 +1,6 @@
 // Pixels, lines, shapes, rectangle fills, frames and edges.
 #include "platform/os/Gdi.h"
-#include "platform/os/GdiInternal.h"
+#include "platform/os/Gdi/Internal.h"
 
 #include <algorithm>
 #include <cmath>

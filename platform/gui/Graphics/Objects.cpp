@@ -1,10 +1,12 @@
+// The graphic objects: fonts, pens, brushes, the canvas, graphics, bitmaps,
+// raster images and pictures.
 #include "platform/gui/Graphics.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/core/Utf8.h"
-#include "platform/gui/GraphicsCodecs.h"
+#include "platform/gui/Graphics/Codecs.h"
 
 COLORREF ColorToRGB(TColor c)
 {
