@@ -1,13 +1,12 @@
 #include "Src/FFmpegLoader.h"
 
-#include <sys/stat.h>
-
 #include <mutex>
 #include <vector>
 
 #include "Src/FFmpegLogger.h"
 #include "Src/UnicodeProtocol.h"
 #include "platform/sys/DynLib.h"
+#include "platform/sys/Files.h"
 
 namespace
 {
@@ -88,12 +87,6 @@ void SetLastErr(const std::string& s)
     gLastErrMsg = s;
 }
 
-bool FileExists(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
 std::string Format3(const char* fmt, const std::string& a, const std::string& b,
                     const std::string& c)
 {
@@ -114,12 +107,12 @@ std::string Format3(const char* fmt, const std::string& a, const std::string& b,
 void* LoadLibraryFrom(TLibrary lib, const std::string& dir, const std::string& fileName,
                       std::string& error)
 {
-    if (!dir.empty() && FileExists(dir + fileName))
+    if (!dir.empty() && sys::FileExists(dir + fileName))
     {
         std::vector<void*> deps;
         for (const std::string& dep : FamilyDependencies(lib))
         {
-            if (!FileExists(dir + dep)) continue;
+            if (!sys::FileExists(dir + dep)) continue;
             void* h = sys::LoadLibrary(dir + dep);
             if (!h)
             {
