@@ -168,12 +168,7 @@ void GalleryPage::Text(const TRect& r, const std::string& text, const std::strin
     c->Brush()->SetStyle(bsClear);
     TRect tr = r;
     DrawTextUnicode(c, text, tr, format | DT_SINGLELINE | DT_NOPREFIX);
-    if (!cells_.empty())
-    {
-        cells_.back().Text = text;
-        cells_.back().TextColor = color;
-        cells_.back().TextRect = r;
-    }
+    if (!cells_.empty()) cells_.back().Texts.push_back({text, color, r});
 }
 
 void GalleryPage::Finish()

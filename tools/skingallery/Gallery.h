@@ -23,11 +23,15 @@ struct GalleryCell
     std::string Entry;   // the gallery entry ("frame", "button", ...)
     std::string What;    // what the cell shows ("active", "hot", ...)
     TRect Rect;          // on the page
-    // Text drawn in the cell, its colour (0x00BBGGRR) and the rectangle it
-    // was laid out in; empty text for cells without any.
-    std::string Text;
-    int TextColor = 0;
-    TRect TextRect;
+    // Texts drawn in the cell: each with its colour (0x00BBGGRR) and the
+    // rectangle it was laid out in.
+    struct Text
+    {
+        std::string String;
+        int Color = 0;
+        TRect Rect;
+    };
+    std::vector<Text> Texts;
 };
 
 class GalleryPage
@@ -60,7 +64,7 @@ public:
     // auto-transparent pieces.
     TbsColor CornerKey(TbsBitmap& pic, const TRect& r) const;
 
-    // Text in a rectangle with the skin's font; records it on the last cell.
+    // Text in a rectangle with the given font; recorded on the last cell.
     void Text(const TRect& r, const std::string& text, const std::string& font, int height, bool bold, int color,
               UINT format);
 

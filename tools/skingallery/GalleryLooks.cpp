@@ -92,14 +92,14 @@ void Buttons(GalleryPage& p)
     ButtonStates(p, "combobutton", 17, 21, "");
     ButtonStates(p, "editbutton", 17, 19, "");
     p.Section("toolbutton", "工具按钮 tool buttons");
-    ButtonStates(p, "toolbutton", 26, 24, "");
-    ButtonStates(p, "bigtoolbutton", 48, 48, "");
+    ButtonStates(p, "toolbutton", 26, 24, "+");
+    ButtonStates(p, "bigtoolbutton", 48, 48, "▶");
     ButtonStates(p, "resizetoolbutton", 80, 24, "Add 添加");
     ButtonStates(p, "htracktoolbutton", 15, 24, "");
     ButtonStates(p, "vtracktoolbutton", 26, 15, "");
-    ButtonStates(p, "toolmenubutton", 40, 24, "");
+    ButtonStates(p, "toolmenubutton", 40, 24, "+");
     ButtonStates(p, "toolmenutrackbutton", 40, 24, "");
-    ButtonStates(p, "bigtoolmenubutton", 56, 48, "");
+    ButtonStates(p, "bigtoolmenubutton", 56, 48, "▶");
     ButtonStates(p, "bigtoolmenutrackbutton", 56, 48, "");
     // Four times the source size: no seam, no bent curve.
     p.Section("stretch", "4× stretched looks");
