@@ -2,7 +2,7 @@
 
 #include "lib/bsUtils.h"
 #include "platform/gui/Graphics.h"
-#include "platform/os/Surface.h"
+#include "platform/core/Surface.h"
 
 #include <algorithm>
 

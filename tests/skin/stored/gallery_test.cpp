@@ -5,7 +5,7 @@
 // skin holds the frame alone (set QUORVEL_UPDATE_REFERENCES=1 to write them
 // anew, on purpose only).
 #include "lib/bsSkinValidate.h"
-#include "platform/os/Surface.h"
+#include "platform/core/Surface.h"
 #include "skin/stored/helpers.h"
 #include "tools/skingallery/Gallery.h"
 
