@@ -27,7 +27,8 @@ TbsColor Opaque(int color)
 GalleryPage::GalleryPage(TbsSkinData& data, int width) : data_(data), width_(width)
 {
     page_.SetSize(width, kMaxHeight);
-    background_ = Opaque(data.FSkinColors.FcWindow);
+    // Controls sit on forms: the page has the form colour.
+    background_ = Opaque(data.FSkinColors.FcBtnFace);
     page_.Clear(background_);
     y_ = kMargin;
     x_ = kMargin;
@@ -47,7 +48,7 @@ void GalleryPage::Section(const std::string& entry, const std::string& title)
     TFontStyles bold;
     bold.Include(fsBold);
     c->Font()->SetStyle(bold);
-    c->Font()->SetColor(data_.FSkinColors.FcWindowText);
+    c->Font()->SetColor(data_.FSkinColors.FcBtnText);
     c->Brush()->SetStyle(bsClear);
     DrawTextUnicode(c, title, tr, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     y_ = r.Bottom + 6;
@@ -93,7 +94,7 @@ TRect GalleryPage::Place(int w, int h, const std::string& label)
         c->Font()->SetName("DejaVu Sans");
         c->Font()->SetHeight(10);
         c->Font()->SetStyle(TFontStyles());
-        c->Font()->SetColor(data_.FSkinColors.FcWindowText);
+        c->Font()->SetColor(data_.FSkinColors.FcBtnText);
         c->Brush()->SetStyle(bsClear);
         DrawTextUnicode(c, label, lr, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     }

@@ -107,7 +107,11 @@ public:
 
 private:
     // ---- colours ----------------------------------------------------------
-    Rgb Border(Rgb face) const { return Mix(Lighten(face, -0.30f), t_.Text, 0.12f); }
+    // Edges: darker than the face on light skins, lighter on dark ones.
+    Rgb Border(Rgb face) const
+    {
+        return IsDark() ? Mix(Lighten(face, 0.16f), t_.Text, 0.10f) : Mix(Lighten(face, -0.30f), t_.Text, 0.12f);
+    }
     Rgb Track() const { return Lighten(t_.Base, IsDark() ? 0.04f : -0.04f); }
     bool IsDark() const { return bsContrastRatio(ToColor(t_.Base), ToColor(kBlack)) < 7.0; }
     Rgb HotItem() const { return Mix(t_.Surface, t_.Accent, IsDark() ? 0.30f : 0.18f); }
@@ -547,7 +551,7 @@ void Builder::Panels()
     {
         auto& e = AddControl<TbsDataSkinPanelControl>("panel");
         e.PictureIndex = kControls;
-        e.SkinRect = ctl_.Place(64, 48);
+        e.SkinRect = ctl_.Place(68, 52);
         const TRect r = e.SkinRect;
         ctl_.Draw([this, r, line, light](TbsBitmap& b) {
             FillRect(b, r, Solid(line));
@@ -556,9 +560,9 @@ void Builder::Panels()
             ApplyTexture(b, TRect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2), t_.PanelTexture, t_.TexturePeriod,
                          t_.TextureStrength, r.Left + 2, r.Top + 2);
         });
-        // The client tiles from its corner: 60 x 44 is a multiple of the
+        // The client tiles from its corner: 64 x 48 is a multiple of every
         // texture period, so the tiles meet without a seam.
-        NineSlice(e, 64, 48, 2, true);
+        NineSlice(e, 68, 52, 2, true);
         e.StretchEffect = t_.PanelTexture == Texture::None;
         e.Alignment = bstaCenter;
         Font(e);

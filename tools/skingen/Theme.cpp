@@ -141,8 +141,13 @@ Theme LoadTheme(const std::string& fileName)
     t.ButtonTop = k.Color("button.top");
     t.ButtonBottom = k.Color("button.bottom");
     t.HasHotColors = k.Has("button.hot.top");
-    t.HotTop = k.Color("button.hot.top", Lighten(t.ButtonTop, 0.06f));
-    t.HotBottom = k.Color("button.hot.bottom", Lighten(t.ButtonBottom, 0.06f));
+    // Hot: 6 % lighter; a face that is nearly white already takes a tint of
+    // the accent instead, so that hot still shows at a glance.
+    float h, sat, light;
+    BsColorToHSL(ToBs(t.ButtonBottom), h, sat, light);
+    const bool pale = light > 0.80f;
+    t.HotTop = k.Color("button.hot.top", pale ? Mix(t.ButtonTop, t.Accent, 0.06f) : Lighten(t.ButtonTop, 0.06f));
+    t.HotBottom = k.Color("button.hot.bottom", pale ? Mix(t.ButtonBottom, t.Accent, 0.16f) : Lighten(t.ButtonBottom, 0.06f));
     t.CloseHot = k.Color("caption.close.hot", ParseRgb("#D9403A"));
 
     t.CaptionHeight = k.Int("caption.height", t.CaptionHeight);
