@@ -84,6 +84,15 @@ std::unique_ptr<TbsSkinPicture> PictureOf(const TbsBitmap& b)
 }
 
 
+// Pixels of `r` still in the colour they were drawn on become the key.
+void KeyColor(TbsBitmap& b, const TRect& r, Rgb background)
+{
+    const TbsColor bg = ToBs(background);
+    for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x)
+            if (b.GetPixel(x, y) == bg) b.SetPixel(x, y, kKey);
+}
+
 // Nine-slice geometry with corners of k pixels, every band stretched.
 template <class E>
 void NineSlice(E& e, int w, int h, int k, bool stretch = true)
@@ -488,9 +497,7 @@ void Builder::MenuButtons()
         ctl_.Draw([this, r, c](TbsBitmap& b) {
             FillRect(b, r, Solid(t_.Base));
             Arrow(b, r.Left + 4.5f, r.Top + 3.0f, 1, 3.5f, c);
-            for (int y = r.Top; y < r.Bottom; ++y)
-                for (int x = r.Left; x < r.Right; ++x)
-                    if (b.GetPixel(x, y) == ToBs(t_.Base)) b.SetPixel(x, y, kKey);
+            KeyColor(b, r, t_.Base);
         });
         return r;
     };
@@ -628,16 +635,17 @@ void Builder::Panels()
         e.GripperRect = ctl_.Place(12, 12);
         const TRect g = e.GripperRect;
         ctl_.Draw([this, g, line](TbsBitmap& b) {
-            FillRect(b, g, Solid(kBlack));
+            // Drawn on the bar's colour so that the dots' soft edges blend
+            // with what they are shown on; the rest becomes the key.
+            const Rgb bar = Lighten(t_.Base, -0.02f);
+            FillRect(b, g, Solid(bar));
             for (int i = 0; i < 3; ++i)
                 for (int j = 0; j <= i; ++j)
                 {
                     const float x = g.Left + 10.0f - 4.0f * j, y = g.Top + 10.0f - 4.0f * (i - j);
                     Fill(b, g, Circle(x, y, 1.2f), Solid(line));
                 }
-            for (int y = g.Top; y < g.Bottom; ++y)
-                for (int x = g.Left; x < g.Right; ++x)
-                    if (b.GetPixel(x, y) == 0xFF000000u) b.SetPixel(x, y, kKey);
+            KeyColor(b, g, bar);
         });
         e.GripperTransparent = true;
         e.GripperTransparentColor = bsSkinKeyColor;
@@ -1253,7 +1261,7 @@ void Builder::Splitters()
         e.GripperRect = horizontal ? ctl_.Place(16, 6) : ctl_.Place(6, 16);
         const TRect g = e.GripperRect;
         ctl_.Draw([this, g, horizontal](TbsBitmap& b) {
-            FillRect(b, g, Solid(kBlack));
+            FillRect(b, g, Solid(t_.Base));
             const Rgb dot = Lighten(t_.Base, IsDark() ? 0.2f : -0.3f);
             for (int i = 0; i < 4; ++i)
             {
@@ -1261,9 +1269,7 @@ void Builder::Splitters()
                 const float y = horizontal ? g.Top + 3.0f : g.Top + 2.0f + 4 * i;
                 Fill(b, g, Circle(x, y, 1.1f), Solid(dot));
             }
-            for (int y = g.Top; y < g.Bottom; ++y)
-                for (int x = g.Left; x < g.Right; ++x)
-                    if (b.GetPixel(x, y) == 0xFF000000u) b.SetPixel(x, y, kKey);
+            KeyColor(b, g, t_.Base);
         });
         e.GripperTransparent = true;
         e.GripperTransparentColor = bsSkinKeyColor;
@@ -1368,9 +1374,7 @@ void Builder::MenuItem()
             if (kind == 2)
             {
                 Arrow(b, x + 5.5f, y + 5.5f, 3, 3.5f, t_.Text);
-                for (int yy = r.Top; yy < r.Bottom; ++yy)
-                    for (int xx = r.Left; xx < r.Right; ++xx)
-                        if (b.GetPixel(xx, yy) == ToBs(bg)) b.SetPixel(xx, yy, kKey);
+                KeyColor(b, r, bg);
                 return;
             }
             Fill(b, r, sh, Solid(t_.Text));
