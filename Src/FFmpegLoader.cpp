@@ -1,5 +1,7 @@
 #include "Src/FFmpegLoader.h"
 
+#include <malloc.h>
+
 #include <mutex>
 #include <vector>
 
@@ -186,7 +188,20 @@ void* BindVariable(const std::string& libName, void* handle, const char* name)
     return p;
 }
 
-TFFmpegLoader::TFFmpegLoader() : FInstallLogger(true) {}
+// Probing or converting file after file allocates and frees the same few
+// megabytes each time. By default glibc often hands the freed top of the heap
+// straight back to the system, so the next file faults in and zeroes the same
+// pages again; how often depends on the heap's layout, and probing 500 files
+// took two to fifteen times as long as 500 single probes. The process keeps up
+// to 64 MiB of freed heap for reuse and takes blocks up to 32 MiB from the heap:
+// the values glibc's adaptive thresholds reach at most, set once at start.
+TFFmpegLoader::TFFmpegLoader() : FInstallLogger(true)
+{
+#ifdef __GLIBC__
+    ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
+}
 
 std::string TFFmpegLoader::GetLibraryFileName(TLibrary lib)
 {
