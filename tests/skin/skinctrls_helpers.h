@@ -48,7 +48,7 @@ inline TbsSkinPicture MaskPicture()
 inline std::string ControlsText(int variant)
 {
     const std::string gbClient = variant == 0 ? "3,10,37,27" : "3,1,37,4";
-    const std::string gbCaption = variant == 0 ? "4,1,36,9" : "4,8,36,20";
+    const std::string gbCaption = variant == 0 ? "2,1,38,9" : "4,8,36,20";
     return "[SKINCONTROLS]\r\ncount=17\r\n"
            "0=mode0:label\r\n1=mode1:label\r\n2=mode2:label\r\n3=mode3:label\r\n4=emptyrect:label\r\n"
            "5=nopic:label\r\n6=masked:label\r\n7=bevel:bevel\r\n8=panel:panel\r\n9=groupbox:panel\r\n"
