@@ -94,14 +94,94 @@ protected:
 };
 
 // ---------------------------------------------------------------------------
-// Windowed skinned control base.
-class TbsSkinControl : public TCustomControl
+// The link of a control to its skin store: the store (not owned; forgotten
+// when the store component goes away) and the index of the control's entry
+// in the store's control list (-1 without one).
+template <class Base>
+class TbsSkinLink : public Base
 {
 public:
-    explicit TbsSkinControl(TComponent* AOwner);
-    ~TbsSkinControl() override;
+    using Base::Base;
+    ~TbsSkinLink() override { Watch(FSD, nullptr); }
 
     TbsSkinData* SkinData() const { return FSD; }
+    int SkinIndex() const { return FIndex; }
+
+protected:
+    void LinkStore(TbsSkinData* Value)
+    {
+        Watch(FSD, Value);
+        FSD = Value;
+    }
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        Base::Notification(AComponent, Operation);
+        if (Operation != opRemove || AComponent != FSD) return;
+        FSD = nullptr;
+        DropSkinReferences();
+    }
+    // Forgets every reference into the store (entry, pictures).
+    virtual void DropSkinReferences() { FIndex = -1; }
+    // Moves the free notification from `old` to `now`.
+    void Watch(TComponent* old, TComponent* now)
+    {
+        if (old == now) return;
+        if (old) old->RemoveFreeNotification(this);
+        if (now) now->FreeNotification(this);
+    }
+
+    TbsSkinData* FSD = nullptr;
+    int FIndex = -1;
+};
+
+// A store link with what the skinned hint shows besides the hint text (its
+// application hook copies the three values) and mouse enter/leave events.
+template <class Base>
+class TbsSkinHintLink : public TbsSkinLink<Base>
+{
+public:
+    using TbsSkinLink<Base>::TbsSkinLink;
+    ~TbsSkinHintLink() override { this->Watch(FHintImageList, nullptr); }
+
+    std::string HintTitle;
+    int HintImageIndex = 0;
+    TCustomImageList* HintImageList() const { return FHintImageList; }
+    void SetHintImageList(TCustomImageList* v)
+    {
+        this->Watch(FHintImageList, v);
+        FHintImageList = v;
+    }
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        TbsSkinLink<Base>::Notification(AComponent, Operation);
+        if (Operation == opRemove && AComponent == FHintImageList) FHintImageList = nullptr;
+    }
+    void CMMouseEnter(TMessage& m) override
+    {
+        Base::CMMouseEnter(m);
+        if (OnMouseEnter) OnMouseEnter(this);
+    }
+    void CMMouseLeave(TMessage& m) override
+    {
+        Base::CMMouseLeave(m);
+        if (OnMouseLeave) OnMouseLeave(this);
+    }
+
+private:
+    TCustomImageList* FHintImageList = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Windowed skinned control base.
+class TbsSkinControl : public TbsSkinHintLink<TCustomControl>
+{
+public:
+    using TbsSkinHintLink::TbsSkinHintLink;
+
     virtual void SetSkinData(TbsSkinData* Value);
     const std::string& SkinDataName() const { return FSkinDataName; }
     virtual void SetSkinDataName(const std::string& Value);
@@ -113,97 +193,27 @@ public:
     virtual void AfterChangeSkinData() {}
     virtual void CheckParentBackground() {}
 
-    // Index of the entry in the store's control list; -1 without one.
-    int SkinIndex() const { return FIndex; }
     // True while the control handles WM_PAINT.
     bool FromWMPaint = false;
-
-    // What the skinned hint shows besides the hint text.
-    std::string HintTitle;
-    int HintImageIndex = 0;
-    TCustomImageList* HintImageList() const { return FHintImageList; }
-    void SetHintImageList(TCustomImageList* v);
-
-    TNotifyEvent OnMouseEnter;
-    TNotifyEvent OnMouseLeave;
 
 protected:
     void Paint() override;
     virtual void CreateControlDefaultImage(TBitmap*) {}
     virtual void CreateControlSkinImage(TBitmap*) {}
-    void Notification(TComponent* AComponent, TOperation Operation) override;
     void Dispatch(TMessage& m) override;
     void WMPaint(TMessage& m) override;
     void WMEraseBkgnd(TMessage& m) override { m.Result = 1; }
-    void CMMouseEnter(TMessage& m) override;
-    void CMMouseLeave(TMessage& m) override;
-    // Forgets every reference into the store (entry and pictures).
-    virtual void DropSkinReferences() { FIndex = -1; }
 
-    TbsSkinData* FSD = nullptr;
     std::string FSkinDataName;
     HRGN FRgn = nullptr;
-    int FIndex = -1;
-
-private:
-    TCustomImageList* FHintImageList = nullptr;
 };
 
-// Windowed skinned control whose look is a resizable picture of the skin.
-class TbsSkinCustomControl : public TbsSkinControl, public TbsSkinGeometry
-{
-public:
-    explicit TbsSkinCustomControl(TComponent* AOwner);
-    ~TbsSkinCustomControl() override;
-
-    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-    void GetSkinData() override;
-    void ChangeSkinData() override;
-    virtual void CalcSize(int& AWidth, int& AHeight);
-    virtual void SetControlRegion();
-    // Maps a rectangle relative to SkinRect onto the control at its size.
-    void CalcResizedRect(const TRect& ARect, TRect& AResult) const;
-
-    bool ForcebackGround = false;
-    bool DrawbackGround = true;
-    bool UseSkinFont = true;
-    int DefaultWidth() const { return FDefaultWidth; }
-    void SetDefaultWidth(int Value);
-    int DefaultHeight() const { return FDefaultHeight; }
-    void SetDefaultHeight(int Value);
-    TFont* DefaultFont() const { return FDefaultFont.get(); }
-    void SetDefaultFont(TFont* Value);
-    // The store's picture of the entry's region mask (not owned); null when none.
-    TBitmap* MaskPicture = nullptr;
-    // The window region the control last set (0 when none).
-    HRGN Region() const { return FRgn; }
-
-protected:
-    void Paint() override;
-    void CreateControlDefaultImage(TBitmap* B) override;
-    void CreateControlSkinImage(TBitmap* B) override;
-    void DropSkinReferences() override;
-    virtual void DefaultFontChanged() {}
-    // Draws ARect of APicture into B by the resize mode.
-    void CreateSkinControlImage(TBitmap* B, TBitmap* APicture, const TRect& ARect);
-    // Sends BSM_CHECKPARENTBACKGROUND to every direct child.
-    void CheckControlsBackground();
-
-    int FDefaultWidth = 0, FDefaultHeight = 0;
-    std::unique_ptr<TFont> FDefaultFont;
-
-private:
-    void PaintBorderPieces();
-};
-
-// ---------------------------------------------------------------------------
 // Window-less skinned control base.
-class TbsGraphicSkinControl : public TGraphicControl
+class TbsGraphicSkinControl : public TbsSkinHintLink<TGraphicControl>
 {
 public:
     explicit TbsGraphicSkinControl(TComponent* AOwner);
 
-    TbsSkinData* SkinData() const { return FSD; }
     virtual void SetSkinData(TbsSkinData* Value);
     // Takes effect at the next paint or bounds change.
     std::string SkinDataName;
@@ -211,41 +221,23 @@ public:
     virtual void GetSkinData();
     virtual void ChangeSkinData();
     virtual void BeforeChangeSkinData();
-    int SkinIndex() const { return FIndex; }
-
-    std::string HintTitle;
-    int HintImageIndex = 0;
-    TCustomImageList* HintImageList() const { return FHintImageList; }
-    void SetHintImageList(TCustomImageList* v);
-
-    TNotifyEvent OnMouseEnter;
-    TNotifyEvent OnMouseLeave;
 
 protected:
     void Paint() override;
     virtual void CreateControlDefaultImage(TBitmap*) {}
     virtual void CreateControlSkinImage(TBitmap*) {}
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-    void CMMouseEnter(TMessage& m) override;
-    void CMMouseLeave(TMessage& m) override;
-    virtual void DropSkinReferences() { FIndex = -1; }
-
-    TbsSkinData* FSD = nullptr;
-    int FIndex = -1;
-
-private:
-    TCustomImageList* FHintImageList = nullptr;
 };
 
-class TbsGraphicSkinCustomControl : public TbsGraphicSkinControl, public TbsSkinGeometry
+// What the windowed and the window-less custom controls share: the entry's
+// geometry and picture, the size the look allows, the default size and font.
+template <class Base>
+class TbsSkinCustomBase : public Base, public TbsSkinGeometry
 {
 public:
-    explicit TbsGraphicSkinCustomControl(TComponent* AOwner);
-    ~TbsGraphicSkinCustomControl() override;
+    explicit TbsSkinCustomBase(TComponent* AOwner);
+    ~TbsSkinCustomBase() override;
 
-    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     void GetSkinData() override;
-    void ChangeSkinData() override;
     virtual void CalcSize(int& AWidth, int& AHeight);
 
     bool UseSkinFont = true;
@@ -258,13 +250,67 @@ public:
 
 protected:
     void CreateControlDefaultImage(TBitmap* B) override;
-    void CreateControlSkinImage(TBitmap* B) override;
     void DropSkinReferences() override;
     virtual void DefaultFontChanged() {}
-    void CreateSkinControlImage(TBitmap* B, TBitmap* APicture, const TRect& ARect);
+    // The first steps of a bounds change: the look may replace the requested
+    // size and a tool bar centres the control. Returns whether the change
+    // counts (a new size with an entry).
+    bool PrepareBounds(int& ATop, int& AWidth, int& AHeight);
+    // Takes the size the entry allows (or the default size without one);
+    // returns whether the size changed.
+    bool ApplySkinSize();
 
     int FDefaultWidth = 0, FDefaultHeight = 0;
     std::unique_ptr<TFont> FDefaultFont;
+};
+
+extern template class TbsSkinCustomBase<TbsSkinControl>;
+extern template class TbsSkinCustomBase<TbsGraphicSkinControl>;
+
+// Windowed skinned control whose look is a resizable picture of the skin.
+class TbsSkinCustomControl : public TbsSkinCustomBase<TbsSkinControl>
+{
+public:
+    using TbsSkinCustomBase::TbsSkinCustomBase;
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+    virtual void SetControlRegion();
+    // Maps a rectangle relative to SkinRect onto the control at its size.
+    void CalcResizedRect(const TRect& ARect, TRect& AResult) const;
+
+    bool ForcebackGround = false;
+    bool DrawbackGround = true;
+    // The store's picture of the entry's region mask (not owned); null when none.
+    TBitmap* MaskPicture = nullptr;
+    // The window region the control last set (the window owns it); null when none.
+    HRGN Region() const { return FRgn; }
+
+protected:
+    void Paint() override;
+    void CreateControlSkinImage(TBitmap* B) override;
+    void DropSkinReferences() override;
+    // Draws ARect of APicture into B by the resize mode.
+    void CreateSkinControlImage(TBitmap* B, TBitmap* APicture, const TRect& ARect);
+    // Sends BSM_CHECKPARENTBACKGROUND to every direct child.
+    void CheckControlsBackground();
+
+private:
+    void PaintBorderPieces();
+};
+
+class TbsGraphicSkinCustomControl : public TbsSkinCustomBase<TbsGraphicSkinControl>
+{
+public:
+    using TbsSkinCustomBase::TbsSkinCustomBase;
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void ChangeSkinData() override;
+
+protected:
+    void CreateControlSkinImage(TBitmap* B) override;
+    void CreateSkinControlImage(TBitmap* B, TBitmap* APicture, const TRect& ARect);
 };
 
 // ---------------------------------------------------------------------------
@@ -450,22 +496,53 @@ private:
 // ---------------------------------------------------------------------------
 // Labels.
 
-// Several lines of text in the font and colour of a "stdlabel" entry.
-class TbsSkinTextLabel : public TGraphicControl
+// What both labels take from a "stdlabel" entry and how they draw with it.
+template <class Base>
+class TbsSkinLabelLink : public TbsSkinLink<Base>
 {
 public:
-    explicit TbsSkinTextLabel(TComponent* AOwner);
-    ~TbsSkinTextLabel() override;
+    explicit TbsSkinLabelLink(TComponent* AOwner);
 
+    // Looks the entry up; a label entry gives its font and colour.
     void GetSkinData();
     void ChangeSkinData();
-    TbsSkinData* SkinData() const { return FSD; }
     void SetSkinData(TbsSkinData* Value);
     std::string SkinDataName = "stdlabel";
     TFont* DefaultFont() const { return FDefaultFont.get(); }
     void SetDefaultFont(TFont* Value) { FDefaultFont->Assign(Value); }
     bool UseSkinFont = true;
     bool UseSkinColor = true;
+
+    std::string FontName;
+    TbsFontStyles FontStyle;
+    int FontHeight = 0;
+    int FontColor = 0;
+
+protected:
+    // Sizes the label to its text (when AutoSize is on).
+    virtual void SizeToText() = 0;
+    // Sets the canvas font: DefaultFont (UseSkinFont) or Font without an
+    // entry; with one the entry's face (UseSkinFont) and colour
+    // (UseSkinColor); the string table's character set.
+    void ApplyLabelFont(TCanvas* C);
+    // Draws (or measures) once when enabled; disabled, a highlight copy one
+    // pixel down-right under a shadow copy, in the skin's colours with an
+    // entry. `extended` uses the extended text call (ellipses).
+    void DrawLabelText(TCanvas* C, const std::string& text, TRect& R, UINT Flags, bool extended);
+
+    std::unique_ptr<TFont> FDefaultFont;
+};
+
+extern template class TbsSkinLabelLink<TGraphicControl>;
+extern template class TbsSkinLabelLink<TCustomLabel>;
+
+// Several lines of text in the font and colour of a "stdlabel" entry.
+class TbsSkinTextLabel : public TbsSkinLabelLink<TGraphicControl>
+{
+public:
+    explicit TbsSkinTextLabel(TComponent* AOwner);
+    ~TbsSkinTextLabel() override;
+
     TStrings* Lines() const { return FLines.get(); }
     void SetLines(const TStrings* Value);
     TAlignment Alignment() const { return FAlignment; }
@@ -476,25 +553,16 @@ public:
     void SetWordWrap(bool v);
     void SetAutoSize(bool v) override;
     virtual std::string GetLinesText() const;
-    int SkinIndex() const { return FIndex; }
-
-    std::string FontName;
-    TbsFontStyles FontStyle;
-    int FontHeight = 0;
-    int FontColor = 0;
 
 protected:
     void Paint() override;
     void Loaded() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
     void CMFontChanged(TMessage& m) override;
+    void SizeToText() override { AdjustBounds(); }
     void DoDrawText(TRect& R, UINT Flags);
     void AdjustBounds();
 
 private:
-    int FIndex = -1;
-    TbsSkinData* FSD = nullptr;
-    std::unique_ptr<TFont> FDefaultFont;
     std::unique_ptr<TStringList> FLines;
     TAlignment FAlignment = taLeftJustify;
     TTextLayout FLayout = tlTop;
@@ -504,86 +572,59 @@ private:
 enum TbsEllipsType { bsetNone, bsetEndEllips, bsetPathEllips };
 
 // The platform's label with the skin's label font and colours.
-class TbsSkinStdLabel : public TCustomLabel
+class TbsSkinStdLabel : public TbsSkinLabelLink<TCustomLabel>
 {
 public:
     explicit TbsSkinStdLabel(TComponent* AOwner);
-    ~TbsSkinStdLabel() override;
 
-    void GetSkinData();
-    void ChangeSkinData();
-    TbsSkinData* SkinData() const { return FSD; }
-    void SetSkinData(TbsSkinData* Value);
-    std::string SkinDataName = "stdlabel";
-    TFont* DefaultFont() const { return FDefaultFont.get(); }
-    void SetDefaultFont(TFont* Value) { FDefaultFont->Assign(Value); }
-    bool UseSkinFont = true;
-    bool UseSkinColor = true;
     TbsEllipsType EllipsType() const { return FEllipsType; }
     void SetEllipsType(TbsEllipsType v);
-    int SkinIndex() const { return FIndex; }
     // Draws `text` as the label would, onto another canvas at (X, Y).
     void PaintSkinTo(TCanvas* C, int X, int Y, const std::string& text);
 
-    std::string FontName;
-    TbsFontStyles FontStyle;
-    int FontHeight = 0;
-    int FontColor = 0;
-
 protected:
     void DoDrawText(TRect& Rect, UINT Flags) override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void SizeToText() override { AdjustBounds(); }
 
 private:
-    UINT SkinTextFlags() const;
     void DrawSkinText(TCanvas* C, const std::string& caption, TRect& R, UINT Flags);
     TbsEllipsType FEllipsType = bsetNone;
-    int FIndex = -1;
-    TbsSkinData* FSD = nullptr;
-    std::unique_ptr<TFont> FDefaultFont;
 };
 
 // ---------------------------------------------------------------------------
 // Bevel and splitter.
 
-class TbsSkinBevel : public TBevel
+class TbsSkinBevel : public TbsSkinLink<TBevel>
 {
 public:
-    explicit TbsSkinBevel(TComponent* AOwner);
+    using TbsSkinLink::TbsSkinLink;
     void ChangeSkinData();
-    TbsSkinData* SkinData() const { return FSD; }
     void SetSkinData(TbsSkinData* Value);
     std::string SkinDataName = "bevel";
     bool DividerMode() const { return FDividerMode; }
     void SetDividerMode(bool v);
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-    int SkinIndex() const { return FIndex; }
     TColor LightColor = clBtnHighlight;
     TColor DarkColor = clBtnShadow;
 
 protected:
     void Paint() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    TbsSkinData* FSD = nullptr;
-    int FIndex = -1;
     bool FDividerMode = false;
 };
 
-class TbsSkinSplitter : public TSplitter
+class TbsSkinSplitter : public TbsSkinLink<TSplitter>
 {
 public:
     explicit TbsSkinSplitter(TComponent* AOwner);
     void GetSkinData();
     void ChangeSkinData();
-    TbsSkinData* SkinData() const { return FSD; }
     void SetSkinData(TbsSkinData* Value);
     std::string SkinDataName = "vsplitter";
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool v);
     int DefaultSize = 10;
-    int SkinIndex() const { return FIndex; }
 
     TPoint LTPt, RTPt, LBPt;
     TRect SkinRect;
@@ -595,11 +636,9 @@ public:
 protected:
     void Paint() override;
     void RequestAlign() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void DropSkinReferences() override;
 
 private:
     bool FTransparent = false;
-    int FIndex = -1;
-    TbsSkinData* FSD = nullptr;
     TBitmap* FSkinPicture = nullptr;
 };

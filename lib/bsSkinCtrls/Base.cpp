@@ -71,13 +71,6 @@ void AdjustTopInPanel(TControl* c, int& ATop, int AHeight)
     ATop = r.Top + RectHeight(r) / 2 - AHeight / 2;
 }
 
-void WatchComponent(TComponent* self, TComponent* old, TComponent* now)
-{
-    if (old == now) return;
-    if (old) old->RemoveFreeNotification(self);
-    if (now) now->FreeNotification(self);
-}
-
 std::unique_ptr<TFont> MakeDefaultFont()
 {
     auto f = std::make_unique<TFont>();
@@ -310,28 +303,13 @@ void TbsSkinGeometry::ResizedRect(const TRect& ARect, TRect& AResult, int W, int
 
 // ---- TbsSkinControl -------------------------------------------------------------------
 
-TbsSkinControl::TbsSkinControl(TComponent* AOwner) : TCustomControl(AOwner) {}
-
-TbsSkinControl::~TbsSkinControl()
-{
-    WatchComponent(this, FSD, nullptr);
-    WatchComponent(this, FHintImageList, nullptr);
-}
-
 void TbsSkinControl::SetSkinData(TbsSkinData* Value)
 {
-    WatchComponent(this, FSD, Value);
-    FSD = Value;
+    LinkStore(Value);
     if (FSD && !FSD->Empty) ChangeSkinData();
 }
 
 void TbsSkinControl::SetSkinDataName(const std::string& Value) { FSkinDataName = Value; }
-
-void TbsSkinControl::SetHintImageList(TCustomImageList* v)
-{
-    WatchComponent(this, FHintImageList, v);
-    FHintImageList = v;
-}
 
 void TbsSkinControl::GetSkinData() { FIndex = bsSkinControlIndex(FSD, FSkinDataName); }
 
@@ -343,26 +321,27 @@ void TbsSkinControl::ChangeSkinData()
 
 void TbsSkinControl::BeforeChangeSkinData() { DropSkinReferences(); }
 
-void TbsSkinControl::Notification(TComponent* AComponent, TOperation Operation)
+namespace
 {
-    TCustomControl::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (AComponent == FSD)
-    {
-        FSD = nullptr;
-        DropSkinReferences();
-    }
-    if (AComponent == FHintImageList) FHintImageList = nullptr;
+// The off-screen image of a control: default look without an entry, else
+// the skin look, drawn in one step.
+template <class Control, class Def, class Skin>
+void PaintOffscreen(Control* c, TCanvas* canvas, bool entry, Def def, Skin skin)
+{
+    if (c->Width() <= 0 || c->Height() <= 0) return;
+    TBitmap B(c->Width(), c->Height(), pf32bit);
+    if (entry) skin(&B);
+    else def(&B);
+    canvas->Draw(0, 0, &B);
 }
+} // namespace
 
 void TbsSkinControl::Paint()
 {
-    if (Width() <= 0 || Height() <= 0) return;
+    if (width_ <= 0 || height_ <= 0) return;
     GetSkinData();
-    TBitmap B(Width(), Height(), pf32bit);
-    if (FIndex == -1) CreateControlDefaultImage(&B);
-    else CreateControlSkinImage(&B);
-    Canvas()->Draw(0, 0, &B);
+    PaintOffscreen(this, Canvas(), FIndex != -1, [this](TBitmap* B) { CreateControlDefaultImage(B); },
+                   [this](TBitmap* B) { CreateControlSkinImage(B); });
 }
 
 void TbsSkinControl::Dispatch(TMessage& m)
@@ -372,7 +351,7 @@ void TbsSkinControl::Dispatch(TMessage& m)
         CheckParentBackground();
         return;
     }
-    TCustomControl::Dispatch(m);
+    TbsSkinHintLink::Dispatch(m);
 }
 
 void TbsSkinControl::WMPaint(TMessage& m)
@@ -383,90 +362,162 @@ void TbsSkinControl::WMPaint(TMessage& m)
         explicit Flag(bool& v) : f(v) { f = true; }
         ~Flag() { f = false; }
     } flag(FromWMPaint);
-    TCustomControl::WMPaint(m);
+    TbsSkinHintLink::WMPaint(m);
 }
 
-void TbsSkinControl::CMMouseEnter(TMessage& m)
+// ---- TbsGraphicSkinControl -------------------------------------------------------------
+
+TbsGraphicSkinControl::TbsGraphicSkinControl(TComponent* AOwner) : TbsSkinHintLink(AOwner)
 {
-    TCustomControl::CMMouseEnter(m);
-    if (OnMouseEnter) OnMouseEnter(this);
+    ControlStyle.Include(csOpaque);
 }
 
-void TbsSkinControl::CMMouseLeave(TMessage& m)
+void TbsGraphicSkinControl::SetSkinData(TbsSkinData* Value)
 {
-    TCustomControl::CMMouseLeave(m);
-    if (OnMouseLeave) OnMouseLeave(this);
+    LinkStore(Value);
+    if (FSD && !FSD->Empty) ChangeSkinData();
 }
 
-// ---- TbsSkinCustomControl ------------------------------------------------------------
+void TbsGraphicSkinControl::GetSkinData() { FIndex = bsSkinControlIndex(FSD, SkinDataName); }
 
-TbsSkinCustomControl::TbsSkinCustomControl(TComponent* AOwner)
-    : TbsSkinControl(AOwner), FDefaultFont(MakeDefaultFont())
+void TbsGraphicSkinControl::ChangeSkinData()
+{
+    GetSkinData();
+    Invalidate();
+}
+
+void TbsGraphicSkinControl::BeforeChangeSkinData() { DropSkinReferences(); }
+
+void TbsGraphicSkinControl::Paint()
+{
+    if (width_ <= 0 || height_ <= 0) return;
+    GetSkinData();
+    PaintOffscreen(this, Canvas(), FIndex != -1, [this](TBitmap* B) { CreateControlDefaultImage(B); },
+                   [this](TBitmap* B) { CreateControlSkinImage(B); });
+}
+
+// ---- TbsSkinCustomBase: shared by both custom controls -----------------------------------
+
+template <class Base>
+TbsSkinCustomBase<Base>::TbsSkinCustomBase(TComponent* AOwner) : Base(AOwner), FDefaultFont(MakeDefaultFont())
 {
     FDefaultFont->OnChange = [this](TObject*) {
         DefaultFontChanged();
-        if (FIndex == -1) Invalidate();
+        if (this->FIndex == -1) this->Invalidate();
     };
 }
 
-TbsSkinCustomControl::~TbsSkinCustomControl()
+template <class Base>
+TbsSkinCustomBase<Base>::~TbsSkinCustomBase()
 {
-    // The window owns the region it was given; it goes with the window.
-    FRgn = nullptr;
     FDefaultFont->OnChange = nullptr;
 }
 
-void TbsSkinCustomControl::SetDefaultWidth(int Value)
+template <class Base>
+void TbsSkinCustomBase<Base>::SetDefaultWidth(int Value)
 {
     FDefaultWidth = Value;
-    if (FIndex == -1 && Value > 0) SetWidth(Value);
+    if (this->FIndex == -1 && Value > 0) this->SetWidth(Value);
 }
 
-void TbsSkinCustomControl::SetDefaultHeight(int Value)
+template <class Base>
+void TbsSkinCustomBase<Base>::SetDefaultHeight(int Value)
 {
     FDefaultHeight = Value;
-    if (FIndex == -1 && Value > 0) SetHeight(Value);
+    if (this->FIndex == -1 && Value > 0) this->SetHeight(Value);
 }
 
-void TbsSkinCustomControl::SetDefaultFont(TFont* Value)
+template <class Base>
+void TbsSkinCustomBase<Base>::SetDefaultFont(TFont* Value)
 {
     FDefaultFont->Assign(Value);
     DefaultFontChanged();
 }
 
+template <class Base>
+void TbsSkinCustomBase<Base>::DropSkinReferences()
+{
+    Base::DropSkinReferences();
+    Picture = nullptr;
+}
+
+template <class Base>
+void TbsSkinCustomBase<Base>::GetSkinData()
+{
+    Base::GetSkinData();
+    // Without an entry the geometry stays, but nothing of the store is kept.
+    Picture = nullptr;
+    if (this->FIndex == -1) return;
+    const auto* d = dynamic_cast<const TbsDataSkinCustomControl*>(bsSkinControlEntry(this->FSD, this->FIndex));
+    if (!d)
+    {
+        ResizeMode = 0;
+        return;
+    }
+    TakeGeometry(*d, this->FSD);
+}
+
+template <class Base>
+void TbsSkinCustomBase<Base>::CalcSize(int& AWidth, int& AHeight)
+{
+    if (this->FIndex == -1 || ResizeMode == -1) return;
+    CalcLookSize(AWidth, AHeight);
+}
+
+template <class Base>
+bool TbsSkinCustomBase<Base>::PrepareBounds(int& ATop, int& AWidth, int& AHeight)
+{
+    GetSkinData();
+    const bool counts = (AWidth != this->Width() || AHeight != this->Height()) && this->FIndex != -1;
+    if (counts)
+    {
+        CalcSize(AWidth, AHeight);
+        if (ResizeMode == 0) NewClRect = ClRect;
+    }
+    AdjustTopInPanel(this, ATop, AHeight);
+    return counts;
+}
+
+template <class Base>
+bool TbsSkinCustomBase<Base>::ApplySkinSize()
+{
+    int w = this->Width(), h = this->Height();
+    if (this->FIndex == -1)
+    {
+        if (FDefaultWidth > 0) w = FDefaultWidth;
+        if (FDefaultHeight > 0) h = FDefaultHeight;
+    }
+    else
+        CalcSize(w, h);
+    if (w == this->Width() && h == this->Height()) return false;
+    this->SetBounds(this->Left(), this->Top(), w, h);
+    return true;
+}
+
+template <class Base>
+void TbsSkinCustomBase<Base>::CreateControlDefaultImage(TBitmap* B)
+{
+    B->Canvas()->Brush()->SetStyle(bsSolid);
+    B->Canvas()->Brush()->SetColor(clBtnFace);
+    B->Canvas()->FillRect(TRect(0, 0, B->GetWidth(), B->GetHeight()));
+}
+
+template class TbsSkinCustomBase<TbsSkinControl>;
+template class TbsSkinCustomBase<TbsGraphicSkinControl>;
+
+// ---- TbsSkinCustomControl ------------------------------------------------------------
+
 void TbsSkinCustomControl::DropSkinReferences()
 {
-    TbsSkinControl::DropSkinReferences();
-    Picture = nullptr;
+    TbsSkinCustomBase::DropSkinReferences();
     MaskPicture = nullptr;
 }
 
 void TbsSkinCustomControl::GetSkinData()
 {
-    TbsSkinControl::GetSkinData();
-    if (FIndex == -1)
-    {
-        // The geometry stays; nothing of the store may be kept.
-        Picture = nullptr;
-        MaskPicture = nullptr;
-        return;
-    }
+    TbsSkinCustomBase::GetSkinData();
     const auto* d = dynamic_cast<const TbsDataSkinCustomControl*>(bsSkinControlEntry(FSD, FIndex));
-    if (!d)
-    {
-        ResizeMode = 0;
-        Picture = nullptr;
-        MaskPicture = nullptr;
-        return;
-    }
-    TakeGeometry(*d, FSD);
-    MaskPicture = bsSkinActiveBitmap(FSD, d->MaskPictureIndex);
-}
-
-void TbsSkinCustomControl::CalcSize(int& AWidth, int& AHeight)
-{
-    if (FIndex == -1 || ResizeMode == -1) return;
-    CalcLookSize(AWidth, AHeight);
+    MaskPicture = d ? bsSkinActiveBitmap(FSD, d->MaskPictureIndex) : nullptr;
 }
 
 void TbsSkinCustomControl::CalcResizedRect(const TRect& ARect, TRect& AResult) const
@@ -476,15 +527,8 @@ void TbsSkinCustomControl::CalcResizedRect(const TRect& ARect, TRect& AResult) c
 
 void TbsSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
-    GetSkinData();
-    const bool counts = (AWidth != width_ || AHeight != height_) && FIndex != -1;
-    if (counts)
-    {
-        CalcSize(AWidth, AHeight);
-        if (ResizeMode == 0) NewClRect = ClRect;
-    }
-    AdjustTopInPanel(this, ATop, AHeight);
-    TbsSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    const bool counts = PrepareBounds(ATop, AWidth, AHeight);
+    TbsSkinCustomBase::SetBounds(ALeft, ATop, AWidth, AHeight);
     if (counts)
     {
         SetControlRegion();
@@ -496,19 +540,8 @@ void TbsSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeigh
 void TbsSkinCustomControl::ChangeSkinData()
 {
     GetSkinData();
-    if (FIndex == -1)
-    {
-        const int w = FDefaultWidth > 0 ? FDefaultWidth : width_;
-        const int h = FDefaultHeight > 0 ? FDefaultHeight : height_;
-        if (w != width_ || h != height_) SetBounds(left_, top_, w, h);
-        SetControlRegion();
-        Invalidate();
-        return;
-    }
-    int w = width_, h = height_;
-    CalcSize(w, h);
-    if (w != width_ || h != height_) SetBounds(left_, top_, w, h);
-    else
+    // A new size sets the region and repaints through SetBounds.
+    if (!ApplySkinSize() || FIndex == -1)
     {
         SetControlRegion();
         Invalidate();
@@ -571,13 +604,6 @@ void TbsSkinCustomControl::CheckControlsBackground()
     }
 }
 
-void TbsSkinCustomControl::CreateControlDefaultImage(TBitmap* B)
-{
-    B->Canvas()->Brush()->SetStyle(bsSolid);
-    B->Canvas()->Brush()->SetColor(clBtnFace);
-    B->Canvas()->FillRect(TRect(0, 0, B->GetWidth(), B->GetHeight()));
-}
-
 void TbsSkinCustomControl::CreateControlSkinImage(TBitmap* B) { CreateSkinControlImage(B, Picture, SkinRect); }
 
 void TbsSkinCustomControl::CreateSkinControlImage(TBitmap* B, TBitmap* APicture, const TRect& ARect)
@@ -591,7 +617,7 @@ void TbsSkinCustomControl::Paint()
     GetSkinData();
     int w = width_, h = height_;
     CalcSize(w, h);
-    if (FIndex == -1 || !ForcebackGround || ResizeMode != 1) TbsSkinControl::Paint();
+    if (FIndex == -1 || !ForcebackGround || ResizeMode != 1) TbsSkinCustomBase::Paint();
     else PaintBorderPieces();
 }
 
@@ -622,163 +648,18 @@ void TbsSkinCustomControl::PaintBorderPieces()
     if (!Bt.Empty()) C->Draw(0, height_ - Bt.GetHeight(), &Bt);
 }
 
-// ---- TbsGraphicSkinControl -------------------------------------------------------------
-
-TbsGraphicSkinControl::TbsGraphicSkinControl(TComponent* AOwner) : TGraphicControl(AOwner)
-{
-    ControlStyle.Include(csOpaque);
-}
-
-void TbsGraphicSkinControl::SetSkinData(TbsSkinData* Value)
-{
-    WatchComponent(this, FSD, Value);
-    FSD = Value;
-    if (FSD && !FSD->Empty) ChangeSkinData();
-}
-
-void TbsGraphicSkinControl::SetHintImageList(TCustomImageList* v)
-{
-    WatchComponent(this, FHintImageList, v);
-    FHintImageList = v;
-}
-
-void TbsGraphicSkinControl::GetSkinData() { FIndex = bsSkinControlIndex(FSD, SkinDataName); }
-
-void TbsGraphicSkinControl::ChangeSkinData()
-{
-    GetSkinData();
-    Invalidate();
-}
-
-void TbsGraphicSkinControl::BeforeChangeSkinData() { DropSkinReferences(); }
-
-void TbsGraphicSkinControl::Notification(TComponent* AComponent, TOperation Operation)
-{
-    TGraphicControl::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (AComponent == FSD)
-    {
-        FSD = nullptr;
-        DropSkinReferences();
-    }
-    if (AComponent == FHintImageList) FHintImageList = nullptr;
-}
-
-void TbsGraphicSkinControl::Paint()
-{
-    if (width_ <= 0 || height_ <= 0) return;
-    GetSkinData();
-    TBitmap B(width_, height_, pf32bit);
-    if (FIndex == -1) CreateControlDefaultImage(&B);
-    else CreateControlSkinImage(&B);
-    Canvas()->Draw(0, 0, &B);
-}
-
-void TbsGraphicSkinControl::CMMouseEnter(TMessage& m)
-{
-    TGraphicControl::CMMouseEnter(m);
-    if (OnMouseEnter) OnMouseEnter(this);
-}
-
-void TbsGraphicSkinControl::CMMouseLeave(TMessage& m)
-{
-    TGraphicControl::CMMouseLeave(m);
-    if (OnMouseLeave) OnMouseLeave(this);
-}
-
 // ---- TbsGraphicSkinCustomControl ---------------------------------------------------------
-
-TbsGraphicSkinCustomControl::TbsGraphicSkinCustomControl(TComponent* AOwner)
-    : TbsGraphicSkinControl(AOwner), FDefaultFont(MakeDefaultFont())
-{
-    FDefaultFont->OnChange = [this](TObject*) {
-        DefaultFontChanged();
-        if (FIndex == -1) Invalidate();
-    };
-}
-
-TbsGraphicSkinCustomControl::~TbsGraphicSkinCustomControl() { FDefaultFont->OnChange = nullptr; }
-
-void TbsGraphicSkinCustomControl::SetDefaultWidth(int Value)
-{
-    FDefaultWidth = Value;
-    if (FIndex == -1 && Value > 0) SetWidth(Value);
-}
-
-void TbsGraphicSkinCustomControl::SetDefaultHeight(int Value)
-{
-    FDefaultHeight = Value;
-    if (FIndex == -1 && Value > 0) SetHeight(Value);
-}
-
-void TbsGraphicSkinCustomControl::SetDefaultFont(TFont* Value)
-{
-    FDefaultFont->Assign(Value);
-    DefaultFontChanged();
-}
-
-void TbsGraphicSkinCustomControl::DropSkinReferences()
-{
-    TbsGraphicSkinControl::DropSkinReferences();
-    Picture = nullptr;
-}
-
-void TbsGraphicSkinCustomControl::GetSkinData()
-{
-    TbsGraphicSkinControl::GetSkinData();
-    if (FIndex == -1)
-    {
-        Picture = nullptr;
-        return;
-    }
-    const auto* d = dynamic_cast<const TbsDataSkinCustomControl*>(bsSkinControlEntry(FSD, FIndex));
-    if (!d)
-    {
-        ResizeMode = 0;
-        Picture = nullptr;
-        return;
-    }
-    TakeGeometry(*d, FSD);
-}
-
-void TbsGraphicSkinCustomControl::CalcSize(int& AWidth, int& AHeight)
-{
-    if (FIndex == -1 || ResizeMode == -1) return;
-    CalcLookSize(AWidth, AHeight);
-}
 
 void TbsGraphicSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
-    GetSkinData();
-    if ((AWidth != width_ || AHeight != height_) && FIndex != -1)
-    {
-        CalcSize(AWidth, AHeight);
-        if (ResizeMode == 0) NewClRect = ClRect;
-    }
-    AdjustTopInPanel(this, ATop, AHeight);
-    TbsGraphicSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    PrepareBounds(ATop, AWidth, AHeight);
+    TbsSkinCustomBase::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
 void TbsGraphicSkinCustomControl::ChangeSkinData()
 {
     GetSkinData();
-    int w = width_, h = height_;
-    if (FIndex == -1)
-    {
-        if (FDefaultWidth > 0) w = FDefaultWidth;
-        if (FDefaultHeight > 0) h = FDefaultHeight;
-    }
-    else
-        CalcSize(w, h);
-    if (w != width_ || h != height_) SetBounds(left_, top_, w, h);
-    else Invalidate();
-}
-
-void TbsGraphicSkinCustomControl::CreateControlDefaultImage(TBitmap* B)
-{
-    B->Canvas()->Brush()->SetStyle(bsSolid);
-    B->Canvas()->Brush()->SetColor(clBtnFace);
-    B->Canvas()->FillRect(TRect(0, 0, B->GetWidth(), B->GetHeight()));
+    if (!ApplySkinSize()) Invalidate();
 }
 
 void TbsGraphicSkinCustomControl::CreateControlSkinImage(TBitmap* B)

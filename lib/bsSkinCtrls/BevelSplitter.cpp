@@ -8,8 +8,6 @@ using namespace bsctrls;
 
 // ---- TbsSkinBevel ---------------------------------------------------------------------
 
-TbsSkinBevel::TbsSkinBevel(TComponent* AOwner) : TBevel(AOwner) {}
-
 void TbsSkinBevel::ChangeSkinData()
 {
     FIndex = bsSkinControlIndex(FSD, SkinDataName);
@@ -28,15 +26,8 @@ void TbsSkinBevel::ChangeSkinData()
 
 void TbsSkinBevel::SetSkinData(TbsSkinData* Value)
 {
-    WatchComponent(this, FSD, Value);
-    FSD = Value;
+    LinkStore(Value);
     ChangeSkinData();
-}
-
-void TbsSkinBevel::Notification(TComponent* AComponent, TOperation Operation)
-{
-    TBevel::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FSD) FSD = nullptr;
 }
 
 void TbsSkinBevel::SetDividerMode(bool v)
@@ -48,7 +39,7 @@ void TbsSkinBevel::SetDividerMode(bool v)
 void TbsSkinBevel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
     AdjustTopInPanel(this, ATop, AHeight);
-    TBevel::SetBounds(ALeft, ATop, AWidth, AHeight);
+    TbsSkinLink::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
 void TbsSkinBevel::Paint()
@@ -109,7 +100,7 @@ void TbsSkinBevel::Paint()
 
 // ---- TbsSkinSplitter ------------------------------------------------------------------------
 
-TbsSkinSplitter::TbsSkinSplitter(TComponent* AOwner) : TSplitter(AOwner) { ControlStyle.Include(csOpaque); }
+TbsSkinSplitter::TbsSkinSplitter(TComponent* AOwner) : TbsSkinLink(AOwner) { ControlStyle.Include(csOpaque); }
 
 void TbsSkinSplitter::GetSkinData()
 {
@@ -145,19 +136,14 @@ void TbsSkinSplitter::ChangeSkinData()
 
 void TbsSkinSplitter::SetSkinData(TbsSkinData* Value)
 {
-    WatchComponent(this, FSD, Value);
-    FSD = Value;
+    LinkStore(Value);
     ChangeSkinData();
 }
 
-void TbsSkinSplitter::Notification(TComponent* AComponent, TOperation Operation)
+void TbsSkinSplitter::DropSkinReferences()
 {
-    TSplitter::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FSD)
-    {
-        FSD = nullptr;
-        FSkinPicture = nullptr;
-    }
+    TbsSkinLink::DropSkinReferences();
+    FSkinPicture = nullptr;
 }
 
 void TbsSkinSplitter::SetTransparent(bool v)
@@ -171,7 +157,7 @@ void TbsSkinSplitter::SetTransparent(bool v)
 
 void TbsSkinSplitter::RequestAlign()
 {
-    TSplitter::RequestAlign();
+    TbsSkinLink::RequestAlign();
     if (ComponentState() & csDesigning)
         SkinDataName = (align_ == alTop || align_ == alBottom) ? "hsplitter" : "vsplitter";
 }
@@ -182,7 +168,7 @@ void TbsSkinSplitter::Paint()
     GetSkinData();
     if (FIndex == -1 || align_ == alNone || align_ == alClient)
     {
-        TSplitter::Paint();
+        TbsSkinLink::Paint();
         return;
     }
     // Without the entry's picture there is nothing to draw from.

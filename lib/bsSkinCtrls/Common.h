@@ -18,8 +18,6 @@ void DrawTiles(TCanvas* C, TBitmap* tile, const TRect& area, const TRect& fullRe
                TbsStretchType st);
 // Centres a control vertically in a parent panel that adjusts its controls.
 void AdjustTopInPanel(TControl* c, int& ATop, int AHeight);
-// Moves the free notification of `self` from `old` to `now`.
-void WatchComponent(TComponent* self, TComponent* old, TComponent* now);
 // "Arial", no style, height 14.
 std::unique_ptr<TFont> MakeDefaultFont();
 TFontStyles ToFontStyles(TbsFontStyles s);

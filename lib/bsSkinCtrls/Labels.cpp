@@ -8,71 +8,6 @@ using namespace bsctrls;
 
 namespace
 {
-struct LabelFont
-{
-    int Index;
-    const TbsSkinData* SD;
-    const std::string& Name;
-    TbsFontStyles Style;
-    int Height;
-    int Color;
-};
-
-// The canvas font of a skinned label: the default or own font without an
-// entry, else the entry's face (with UseSkinFont) and colour (with
-// UseSkinColor); the string table's character set.
-void ApplyLabelFont(TCanvas* C, const LabelFont& f, bool useSkinFont, bool useSkinColor, TFont* defaultFont,
-                    TFont* ownFont)
-{
-    TFont* font = C->Font();
-    if (f.Index == -1)
-        font->Assign(useSkinFont ? defaultFont : ownFont);
-    else
-    {
-        if (useSkinFont)
-        {
-            font->Assign(ownFont);
-            SetSkinFont(font, f.Name, f.Style, f.Height);
-        }
-        else
-            font->Assign(ownFont);
-        font->SetColor(useSkinColor ? TColor(f.Color) : ownFont->GetColor());
-    }
-    SetStringTableCharset(font, f.SD, defaultFont);
-}
-
-// Draws once when enabled; disabled, a highlight copy one pixel down-right
-// under a shadow copy, in the skin's colours when there is an entry.
-void DrawLabelText(TCanvas* C, const LabelFont& f, bool enabled, const std::string& text, TRect& R, UINT flags,
-                   bool extended)
-{
-    auto draw = [&](TRect& r) {
-        C->RequiredState({csHandleValid, csFontValid});
-        HDC dc = C->GetHandle();
-        const int oldMode = SetBkMode(dc, TRANSPARENT);
-        if (extended)
-        {
-            DRAWTEXTPARAMS params;
-            DrawTextEx(dc, text, r, flags, &params);
-        }
-        else
-            DrawText(dc, text, r, flags);
-        SetBkMode(dc, oldMode);
-    };
-    if (enabled || (flags & DT_CALCRECT))
-    {
-        draw(R);
-        return;
-    }
-    const bool skin = f.Index != -1 && f.SD;
-    TRect moved = R;
-    OffsetRect(moved, 1, 1);
-    C->Font()->SetColor(skin ? TColor(f.SD->FSkinColors.FcBtnHighLight) : clBtnHighlight);
-    draw(moved);
-    C->Font()->SetColor(skin ? TColor(f.SD->FSkinColors.FcBtnShadow) : clBtnShadow);
-    draw(R);
-}
-
 UINT AlignmentFlag(TAlignment a)
 {
     switch (a)
@@ -82,23 +17,95 @@ UINT AlignmentFlag(TAlignment a)
     default: return DT_LEFT;
     }
 }
-
-template <class Label>
-void TakeLabelEntry(Label& l, const TbsSkinData* sd, int index)
-{
-    const auto* d = dynamic_cast<const TbsDataSkinStdLabelControl*>(bsSkinControlEntry(sd, index));
-    if (!d) return;
-    l.FontName = d->FontName;
-    l.FontStyle = d->FontStyle;
-    l.FontHeight = d->FontHeight;
-    l.FontColor = d->FontColor;
-}
 } // namespace
+
+// ---- TbsSkinLabelLink ---------------------------------------------------------------------
+
+template <class Base>
+TbsSkinLabelLink<Base>::TbsSkinLabelLink(TComponent* AOwner)
+    : TbsSkinLink<Base>(AOwner), FDefaultFont(std::make_unique<TFont>())
+{
+}
+
+template <class Base>
+void TbsSkinLabelLink<Base>::GetSkinData()
+{
+    this->FIndex = bsSkinControlIndex(this->FSD, SkinDataName);
+    const auto* d = dynamic_cast<const TbsDataSkinStdLabelControl*>(bsSkinControlEntry(this->FSD, this->FIndex));
+    if (!d) return;
+    FontName = d->FontName;
+    FontStyle = d->FontStyle;
+    FontHeight = d->FontHeight;
+    FontColor = d->FontColor;
+}
+
+template <class Base>
+void TbsSkinLabelLink<Base>::ChangeSkinData()
+{
+    GetSkinData();
+    if (this->GetAutoSize()) SizeToText();
+    this->Invalidate();
+}
+
+template <class Base>
+void TbsSkinLabelLink<Base>::SetSkinData(TbsSkinData* Value)
+{
+    this->LinkStore(Value);
+    if (Value) ChangeSkinData();
+}
+
+template <class Base>
+void TbsSkinLabelLink<Base>::ApplyLabelFont(TCanvas* C)
+{
+    TFont* font = C->Font();
+    if (this->FIndex == -1)
+        font->Assign(UseSkinFont ? FDefaultFont.get() : this->Font());
+    else
+    {
+        font->Assign(this->Font());
+        if (UseSkinFont) SetSkinFont(font, FontName, FontStyle, FontHeight);
+        font->SetColor(UseSkinColor ? TColor(FontColor) : this->Font()->GetColor());
+    }
+    SetStringTableCharset(font, this->FSD, FDefaultFont.get());
+}
+
+template <class Base>
+void TbsSkinLabelLink<Base>::DrawLabelText(TCanvas* C, const std::string& text, TRect& R, UINT Flags, bool extended)
+{
+    auto draw = [&](TRect& r) {
+        C->RequiredState({csHandleValid, csFontValid});
+        HDC dc = C->GetHandle();
+        const int oldMode = SetBkMode(dc, TRANSPARENT);
+        if (extended)
+        {
+            DRAWTEXTPARAMS params;
+            DrawTextEx(dc, text, r, Flags, &params);
+        }
+        else
+            DrawText(dc, text, r, Flags);
+        SetBkMode(dc, oldMode);
+    };
+    if (this->GetEnabled() || (Flags & DT_CALCRECT))
+    {
+        draw(R);
+        return;
+    }
+    const TbsSkinData* sd = this->FIndex != -1 ? this->FSD : nullptr;
+    TRect moved = R;
+    OffsetRect(moved, 1, 1);
+    C->Font()->SetColor(sd ? TColor(sd->FSkinColors.FcBtnHighLight) : clBtnHighlight);
+    draw(moved);
+    C->Font()->SetColor(sd ? TColor(sd->FSkinColors.FcBtnShadow) : clBtnShadow);
+    draw(R);
+}
+
+template class TbsSkinLabelLink<TGraphicControl>;
+template class TbsSkinLabelLink<TCustomLabel>;
 
 // ---- TbsSkinTextLabel ---------------------------------------------------------------------
 
 TbsSkinTextLabel::TbsSkinTextLabel(TComponent* AOwner)
-    : TGraphicControl(AOwner), FDefaultFont(std::make_unique<TFont>()), FLines(std::make_unique<TStringList>())
+    : TbsSkinLabelLink(AOwner), FLines(std::make_unique<TStringList>())
 {
     ControlStyle.Exclude(csOpaque);
     width_ = 65;
@@ -110,41 +117,7 @@ TbsSkinTextLabel::TbsSkinTextLabel(TComponent* AOwner)
     };
 }
 
-TbsSkinTextLabel::~TbsSkinTextLabel()
-{
-    FLines->OnChange = nullptr;
-    WatchComponent(this, FSD, nullptr);
-}
-
-void TbsSkinTextLabel::GetSkinData()
-{
-    FIndex = bsSkinControlIndex(FSD, SkinDataName);
-    TakeLabelEntry(*this, FSD, FIndex);
-}
-
-void TbsSkinTextLabel::ChangeSkinData()
-{
-    GetSkinData();
-    if (autoSize_) AdjustBounds();
-    Invalidate();
-}
-
-void TbsSkinTextLabel::SetSkinData(TbsSkinData* Value)
-{
-    WatchComponent(this, FSD, Value);
-    FSD = Value;
-    if (FSD) ChangeSkinData();
-}
-
-void TbsSkinTextLabel::Notification(TComponent* AComponent, TOperation Operation)
-{
-    TGraphicControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FSD)
-    {
-        FSD = nullptr;
-        FIndex = -1;
-    }
-}
+TbsSkinTextLabel::~TbsSkinTextLabel() { FLines->OnChange = nullptr; }
 
 void TbsSkinTextLabel::SetLines(const TStrings* Value)
 {
@@ -185,23 +158,22 @@ std::string TbsSkinTextLabel::GetLinesText() const { return FLines->Text(); }
 
 void TbsSkinTextLabel::CMFontChanged(TMessage& m)
 {
-    TGraphicControl::CMFontChanged(m);
+    TbsSkinLabelLink::CMFontChanged(m);
     AdjustBounds();
     Invalidate();
 }
 
 void TbsSkinTextLabel::Loaded()
 {
-    TGraphicControl::Loaded();
+    TbsSkinLabelLink::Loaded();
     AdjustBounds();
 }
 
 void TbsSkinTextLabel::DoDrawText(TRect& R, UINT Flags)
 {
     GetSkinData();
-    const LabelFont f{FIndex, FSD, FontName, FontStyle, FontHeight, FontColor};
-    ApplyLabelFont(Canvas(), f, UseSkinFont, UseSkinColor, FDefaultFont.get(), Font());
-    DrawLabelText(Canvas(), f, GetEnabled(), GetLinesText(), R, Flags, false);
+    ApplyLabelFont(Canvas());
+    DrawLabelText(Canvas(), GetLinesText(), R, Flags, false);
 }
 
 void TbsSkinTextLabel::Paint()
@@ -239,57 +211,13 @@ void TbsSkinTextLabel::AdjustBounds()
 
 // ---- TbsSkinStdLabel -------------------------------------------------------------------------
 
-TbsSkinStdLabel::TbsSkinStdLabel(TComponent* AOwner)
-    : TCustomLabel(AOwner), FDefaultFont(std::make_unique<TFont>())
-{
-    SetTransparent(true);
-}
-
-TbsSkinStdLabel::~TbsSkinStdLabel() { WatchComponent(this, FSD, nullptr); }
-
-void TbsSkinStdLabel::GetSkinData()
-{
-    FIndex = bsSkinControlIndex(FSD, SkinDataName);
-    TakeLabelEntry(*this, FSD, FIndex);
-}
-
-void TbsSkinStdLabel::ChangeSkinData()
-{
-    GetSkinData();
-    if (autoSize_) AdjustBounds();
-    Invalidate();
-}
-
-void TbsSkinStdLabel::SetSkinData(TbsSkinData* Value)
-{
-    WatchComponent(this, FSD, Value);
-    FSD = Value;
-    if (FSD) ChangeSkinData();
-}
-
-void TbsSkinStdLabel::Notification(TComponent* AComponent, TOperation Operation)
-{
-    TCustomLabel::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FSD)
-    {
-        FSD = nullptr;
-        FIndex = -1;
-    }
-}
+TbsSkinStdLabel::TbsSkinStdLabel(TComponent* AOwner) : TbsSkinLabelLink(AOwner) { SetTransparent(true); }
 
 void TbsSkinStdLabel::SetEllipsType(TbsEllipsType v)
 {
     if (FEllipsType == v) return;
     FEllipsType = v;
     Invalidate();
-}
-
-UINT TbsSkinStdLabel::SkinTextFlags() const
-{
-    UINT f = DrawTextFlags();
-    if (FEllipsType == bsetEndEllips) f |= DT_END_ELLIPSIS;
-    else if (FEllipsType == bsetPathEllips) f |= DT_PATH_ELLIPSIS;
-    return f;
 }
 
 void TbsSkinStdLabel::DrawSkinText(TCanvas* C, const std::string& caption, TRect& R, UINT Flags)
@@ -303,9 +231,8 @@ void TbsSkinStdLabel::DrawSkinText(TCanvas* C, const std::string& caption, TRect
         if (FEllipsType == bsetEndEllips) Flags |= DT_END_ELLIPSIS;
         else if (FEllipsType == bsetPathEllips) Flags |= DT_PATH_ELLIPSIS;
     }
-    const LabelFont f{FIndex, FSD, FontName, FontStyle, FontHeight, FontColor};
-    ApplyLabelFont(C, f, UseSkinFont, UseSkinColor, FDefaultFont.get(), Font());
-    DrawLabelText(C, f, GetEnabled(), text, R, Flags, FEllipsType != bsetNone);
+    ApplyLabelFont(C);
+    DrawLabelText(C, text, R, Flags, FEllipsType != bsetNone);
 }
 
 void TbsSkinStdLabel::DoDrawText(TRect& Rect, UINT Flags) { DrawSkinText(Canvas(), GetLabelText(), Rect, Flags); }
@@ -322,7 +249,7 @@ void TbsSkinStdLabel::PaintSkinTo(TCanvas* C, int X, int Y, const std::string& t
         C->FillRect(fill);
     }
     C->Brush()->SetStyle(bsClear);
-    const UINT flags = SkinTextFlags();
+    const UINT flags = DrawTextFlags();
     if (layout_ != tlTop)
     {
         TRect calc = R;

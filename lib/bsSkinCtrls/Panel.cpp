@@ -41,7 +41,7 @@ TbsSkinPanel::TbsSkinPanel(TComponent* AOwner) : TbsSkinCustomControl(AOwner), F
     FSkinDataName = "panel";
 }
 
-TbsSkinPanel::~TbsSkinPanel() { WatchComponent(this, FCaptionImageList, nullptr); }
+TbsSkinPanel::~TbsSkinPanel() { Watch(FCaptionImageList, nullptr); }
 
 void TbsSkinPanel::CreateParams(TCreateParams& Params)
 {
@@ -159,7 +159,7 @@ void TbsSkinPanel::SetCaptionMode(bool v)
 
 void TbsSkinPanel::SetCaptionImageList(TCustomImageList* v)
 {
-    WatchComponent(this, FCaptionImageList, v);
+    Watch(FCaptionImageList, v);
     FCaptionImageList = v;
 }
 

@@ -256,16 +256,21 @@ TEST_F(SkinCtrlTest, PaintingNeverChangesTheStoreAndSurvivesBrokenEntries)
 {
     TbsSkinData sd;
     sd.LoadFromFile(WriteSkin("sound", 0));
-    std::vector<std::vector<TPixel>> before;
-    for (int i = 0; i < sd.ActivePicturesCount(); ++i)
-    {
-        TBitmap* b = sd.ActivePicture(i)->Bitmap();
-        before.push_back(std::vector<TPixel>());
-        for (int y = 0; y < b->GetHeight(); ++y)
-            for (int x = 0; x < b->GetWidth(); ++x) before.back().push_back(b->GetPixel32(x, y));
-        EXPECT_EQ(b->GetTransparentMode(), tmAuto);
-        EXPECT_FALSE(b->GetTransparent());
-    }
+    // Every pixel and the transparency settings of the store's pictures.
+    auto state = [&sd] {
+        std::vector<TPixel> out;
+        for (int i = 0; i < sd.ActivePicturesCount(); ++i)
+        {
+            TBitmap* b = sd.ActivePicture(i)->Bitmap();
+            for (int y = 0; y < b->GetHeight(); ++y)
+                for (int x = 0; x < b->GetWidth(); ++x) out.push_back(b->GetPixel32(x, y));
+            out.push_back(TPixel(b->GetTransparentMode()));
+            out.push_back(TPixel(b->GetTransparent()));
+            out.push_back(TPixel(b->GetTransparentColor()));
+        }
+        return out;
+    };
+    const std::vector<TPixel> before = state();
     TSkinnedForm* f = MakeForm(400, 300);
     const char* entries[] = {"mode0", "mode1", "mode2", "mode3", "emptyrect", "nopic", "zerotile", "masked"};
     int x = 0;
@@ -287,6 +292,13 @@ TEST_F(SkinCtrlTest, PaintingNeverChangesTheStoreAndSurvivesBrokenEntries)
     split->SetAlign(alLeft);
     split->SetParent(f);
     split->SetSkinData(&sd);
+    auto* checked = new TbsSkinPanel(f);
+    checked->SetBounds(0, 150, 120, 60);
+    checked->SetCaptionMode(true);
+    checked->SetCheckedMode(true);
+    checked->SetCaption("选中");
+    checked->SetParent(f);
+    checked->SetSkinData(&sd);
     auto* zero = new TCountingControl(f);   // no size: paints nothing
     zero->SetParent(f);
     zero->SetBounds(0, 100, 0, 0);
@@ -294,16 +306,7 @@ TEST_F(SkinCtrlTest, PaintingNeverChangesTheStoreAndSurvivesBrokenEntries)
     driver->PumpUntilIdle();
     zero->Repaint();
     EXPECT_EQ(zero->Paints, 0);
-    for (int i = 0; i < sd.ActivePicturesCount(); ++i)
-    {
-        TBitmap* b = sd.ActivePicture(i)->Bitmap();
-        std::vector<TPixel> now;
-        for (int y = 0; y < b->GetHeight(); ++y)
-            for (int xx = 0; xx < b->GetWidth(); ++xx) now.push_back(b->GetPixel32(xx, y));
-        EXPECT_EQ(now, before[static_cast<std::size_t>(i)]) << "picture " << i;
-        EXPECT_EQ(b->GetTransparentMode(), tmAuto);
-        EXPECT_FALSE(b->GetTransparent());
-    }
+    EXPECT_EQ(state(), before);
 }
 
 // A skin switch while the controls are shown: every control takes the new
