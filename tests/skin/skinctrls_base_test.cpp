@@ -433,3 +433,25 @@ TEST_F(SkinCtrlTest, CoveredAndUncoveredControlsRepaintTheSamePixels)
     EXPECT_EQ(Area(*driver, plain), b1);
     EXPECT_EQ(Area(*driver, bar), c1);
 }
+
+// What the skinned hint copies from a control, and the image list forgotten
+// when it goes away.
+TEST_F(SkinCtrlTest, HintValuesOfBothBases)
+{
+    TSkinnedForm* f = MakeForm();
+    auto* windowed = new TCountingControl(f);
+    auto* graphic = new TCountingGraphic(f);
+    auto list = std::make_unique<TImageList>(16, 16);
+    windowed->HintTitle = "标题";
+    windowed->HintImageIndex = 3;
+    windowed->SetHintImageList(list.get());
+    graphic->HintTitle = "提示";
+    graphic->SetHintImageList(list.get());
+    EXPECT_EQ(windowed->HintImageList(), list.get());
+    EXPECT_EQ(graphic->HintImageIndex, 0);
+    list.reset();
+    EXPECT_EQ(windowed->HintImageList(), nullptr);
+    EXPECT_EQ(graphic->HintImageList(), nullptr);
+    EXPECT_EQ(windowed->HintTitle, "标题");
+    EXPECT_EQ(windowed->HintImageIndex, 3);
+}

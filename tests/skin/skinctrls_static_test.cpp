@@ -222,6 +222,12 @@ TEST_F(SkinCtrlTest, PanelBackgroundPictureTransparencyAndPaintPanel)
     clear->SetTransparentMode(true);
     clear->SetParent(f);
     clear->SetSkinData(&sd);
+    auto* frame = new TbsSkinGroupBox(f);   // transparent caption frame
+    frame->SetBounds(0, 90, 150, 100);
+    frame->SetCaption("透明");
+    frame->SetTransparentMode(true);
+    frame->SetParent(f);
+    frame->SetSkinData(&sd);
     auto* paint = new TbsSkinPaintPanel(f);
     paint->SetBounds(220, 0, 100, 80);
     paint->SetParent(f);
@@ -241,6 +247,16 @@ TEST_F(SkinCtrlTest, PanelBackgroundPictureTransparencyAndPaintPanel)
     EXPECT_EQ(At(bg, 0, 0), RGB(0x20, 0x40, 0x60));
     // Transparent, no caption, no border: exactly the parent behind it.
     EXPECT_EQ(Colours(*driver, clear), std::set<COLORREF>{RGB(255, 255, 255)});
+    // The transparent caption frame: the parent's background inside, frame
+    // lines in the skin's shadow colour, the caption in its text colour.
+    const COLORREF navy = RGB(0, 0, 0x80);
+    EXPECT_EQ(At(frame, 75, 60), RGB(255, 255, 255));
+    EXPECT_EQ(At(frame, 0, 60), navy);
+    EXPECT_EQ(At(frame, 149, 60), navy);
+    EXPECT_EQ(At(frame, 75, 99), navy);
+    EXPECT_EQ(frame->NewCaptionRect.Left, 5);
+    EXPECT_EQ(At(frame, 2, frame->NewCaptionRect.Bottom / 2), navy);   // the stub left of the caption
+    EXPECT_TRUE(HasInk(Colours(*driver, frame), RGB(0, 0x80, 0)));     // "stdlabel" colour
     // The paint panel paints over its client rectangle, in both looks.
     ASSERT_FALSE(painted.empty());
     EXPECT_EQ(painted.back(), TRect(1, 1, 99, 79));
