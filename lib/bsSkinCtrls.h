@@ -195,6 +195,8 @@ public:
 
     // True while the control handles WM_PAINT.
     bool FromWMPaint = false;
+    // Whether the entry has a picture to draw from.
+    virtual bool HasSkinPicture() const { return true; }
 
 protected:
     void Paint() override;
@@ -221,6 +223,7 @@ public:
     virtual void GetSkinData();
     virtual void ChangeSkinData();
     virtual void BeforeChangeSkinData();
+    virtual bool HasSkinPicture() const { return true; }
 
 protected:
     void Paint() override;
@@ -239,6 +242,7 @@ public:
 
     void GetSkinData() override;
     virtual void CalcSize(int& AWidth, int& AHeight);
+    bool HasSkinPicture() const override { return Picture && ResizeMode != -1; }
 
     bool UseSkinFont = true;
     int DefaultWidth() const { return FDefaultWidth; }

@@ -324,14 +324,20 @@ void TbsSkinControl::BeforeChangeSkinData() { DropSkinReferences(); }
 namespace
 {
 // The off-screen image of a control: default look without an entry, else
-// the skin look, drawn in one step.
+// the skin look, drawn in one step. Where the entry has no picture to draw,
+// what lies under the control shows.
 template <class Control, class Def, class Skin>
 void PaintOffscreen(Control* c, TCanvas* canvas, bool entry, Def def, Skin skin)
 {
     if (c->Width() <= 0 || c->Height() <= 0) return;
     TBitmap B(c->Width(), c->Height(), pf32bit);
-    if (entry) skin(&B);
-    else def(&B);
+    if (!entry)
+        def(&B);
+    else
+    {
+        if (!c->HasSkinPicture()) DrawParentImage(c, B.Canvas());
+        skin(&B);
+    }
     canvas->Draw(0, 0, &B);
 }
 } // namespace
@@ -617,7 +623,7 @@ void TbsSkinCustomControl::Paint()
     GetSkinData();
     int w = width_, h = height_;
     CalcSize(w, h);
-    if (FIndex == -1 || !ForcebackGround || ResizeMode != 1) TbsSkinCustomBase::Paint();
+    if (FIndex == -1 || !ForcebackGround || ResizeMode != 1 || !Picture) TbsSkinCustomBase::Paint();
     else PaintBorderPieces();
 }
 

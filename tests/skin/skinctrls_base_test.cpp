@@ -306,6 +306,10 @@ TEST_F(SkinCtrlTest, PaintingNeverChangesTheStoreAndSurvivesBrokenEntries)
     driver->PumpUntilIdle();
     zero->Repaint();
     EXPECT_EQ(zero->Paints, 0);
+    // Entries without a picture or with an empty rectangle draw nothing: the
+    // form shows through.
+    EXPECT_EQ(At(f, 5 * 45 + 20, 20), RGB(255, 255, 255));   // nopic
+    EXPECT_EQ(At(f, 4 * 45 + 20, 20), RGB(255, 255, 255));   // emptyrect
     EXPECT_EQ(state(), before);
 }
 
