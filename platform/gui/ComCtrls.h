@@ -1,0 +1,383 @@
+// The common controls of the class library that the skinned ones build on,
+// with plain looks: the list view with its column header window. Each
+// scrolls through the window's standard scroll bars, so its scroll state is
+// there for GetScrollInfo even when a wrapper hides the bars, and it obeys
+// WM_HSCROLL / WM_VSCROLL.
+#pragma once
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/gui/Controls.h"
+#include "platform/gui/ImgList.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Strings.h"
+#include "platform/os/ScrollBar.h"
+
+class TCustomListView;
+class TListItem;
+class TListColumn;
+
+// ---- the column header window ----------------------------------------------------------
+
+// The list view's column header: a child window of its own class
+// ("SysHeader32"), so that a wrapper can subclass and paint it. It shows the
+// view's columns as buttons; dragging a divider sizes the column to its left
+// (a double click there fits it to its contents); a click on a section
+// tells the view (OnColumnClick). Answers HDM_GETITEMCOUNT, HDM_GETITEMRECT,
+// HDM_GETORDERARRAY and HDM_HITTEST.
+class TListViewHeader : public TCustomControl
+{
+public:
+    explicit TListViewHeader(TCustomListView* view);
+    // The section rectangle of a column (header client coordinates).
+    TRect SectionRect(int Index);
+    // Hit test as HDM_HITTEST answers it.
+    int HitTest(TPoint p, UINT& flags);
+    // Pixels either side of a divider that grab it.
+    static constexpr int DividerGrip = 4;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    TCustomListView* view_;
+    int pressed_ = -1;      // section pressed with the left button
+    int sizing_ = -1;       // column whose divider is dragged
+    int sizeGrab_ = 0;      // pointer x minus the divider's x at the press
+};
+
+// ---- columns ----------------------------------------------------------------------------
+
+class TListColumns;
+
+class TListColumn
+{
+public:
+    TListColumn(TListColumns* owner) : owner_(owner) {}
+    std::string GetCaption() const { return caption_; }
+    void SetCaption(const std::string& v);
+    // The width in pixels (for an AutoSize column: the width it takes now).
+    int GetWidth() const;
+    void SetWidth(int v);
+    TAlignment GetAlignment() const { return alignment_; }
+    void SetAlignment(TAlignment v);
+    bool GetAutoSize() const { return autoSize_; }
+    void SetAutoSize(bool v);
+    int ImageIndex = -1;
+    int Index() const;
+    // The LVCFMT_ value of the alignment.
+    int Format() const;
+
+private:
+    friend class TCustomListView;
+    TListColumns* owner_;
+    std::string caption_;
+    int width_ = 50;
+    int autoWidth_ = 0;
+    TAlignment alignment_ = taLeftJustify;
+    bool autoSize_ = false;
+};
+
+class TListColumns
+{
+public:
+    explicit TListColumns(TCustomListView* view) : view_(view) {}
+    TListColumn* Add();
+    int Count() const { return int(items_.size()); }
+    TListColumn* Items(int i) const { return items_.at(std::size_t(i)).get(); }
+    TListColumn* operator[](int i) const { return Items(i); }
+    void Delete(int i);
+    void Clear();
+    TCustomListView* Owner() const { return view_; }
+
+private:
+    friend class TListColumn;
+    TCustomListView* view_;
+    std::vector<std::unique_ptr<TListColumn>> items_;
+};
+
+// ---- items ------------------------------------------------------------------------------
+
+enum TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };
+enum TItemChange { ctText, ctImage, ctState };
+
+class TListItems;
+
+class TListItem : public TObject
+{
+public:
+    explicit TListItem(TListItems* owner);
+    ~TListItem() override;
+    std::string GetCaption() const { return caption_; }
+    void SetCaption(const std::string& v);
+    TStrings* SubItems() { return subItems_.get(); }
+    int GetImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int v);
+    void* Data = nullptr;
+    bool GetChecked() const { return checked_; }
+    void SetChecked(bool v);
+    bool GetSelected() const;
+    void SetSelected(bool v);
+    bool GetFocused() const;
+    void SetFocused(bool v);
+    int Index() const { return index_; }
+    TListItems* Owner() const { return owner_; }
+    TCustomListView* ListView() const;
+    TRect DisplayRect(TDisplayCode Code) const;
+    // Starts in-place editing of the caption.
+    bool EditCaption();
+    void MakeVisible(bool PartialOK = false);
+    void Delete();
+    void Update();
+
+private:
+    friend class TListItems;
+    friend class TCustomListView;
+    TListItems* owner_;
+    std::string caption_;
+    std::unique_ptr<TStringList> subItems_;
+    int imageIndex_ = -1;
+    bool checked_ = false;
+    int index_ = -1;
+};
+
+// The items; in owner-data mode only their number is kept and Item(i) is
+// filled by the view's OnData every time it is asked for.
+class TListItems
+{
+public:
+    explicit TListItems(TCustomListView* view) : view_(view) {}
+    ~TListItems();
+    TListItem* Add();
+    TListItem* Insert(int Index);
+    void Delete(int Index);
+    void Clear();
+    int Count() const;
+    // Owner-data mode: the number of rows.
+    void SetCount(int v);
+    TListItem* Item(int Index);
+    TListItem* operator[](int Index) { return Item(Index); }
+    void BeginUpdate();
+    void EndUpdate();
+    TCustomListView* Owner() const { return view_; }
+
+private:
+    friend class TCustomListView;
+    friend class TListItem;
+    void reindex(int from);
+    TCustomListView* view_;
+    std::vector<std::unique_ptr<TListItem>> items_;
+    int dataCount_ = 0;
+    int update_ = 0;
+};
+
+// ---- the list view ----------------------------------------------------------------------
+
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+enum TSortType { stNone, stData, stText, stBoth };
+enum TItemFind { ifData, ifPartialString, ifExactString, ifNearest };
+enum TSearchDirection { sdLeft, sdRight, sdAbove, sdBelow, sdAll };
+enum TCustomDrawStateFlag { cdsSelected, cdsGrayed, cdsDisabled, cdsChecked, cdsFocused, cdsDefault, cdsHot };
+using TCustomDrawState = TEnumSet<TCustomDrawStateFlag>;
+
+using TLVSelectItemEvent = std::function<void(TObject* Sender, TListItem* Item, bool Selected)>;
+using TLVChangeEvent = std::function<void(TObject* Sender, TListItem* Item, TItemChange Change)>;
+using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
+using TLVOwnerDataEvent = std::function<void(TObject* Sender, TListItem* Item)>;
+using TLVOwnerDataFindEvent =
+    std::function<void(TObject* Sender, TItemFind Find, const std::string& FindString, TPoint FindPosition,
+                       void* FindData, int StartIndex, TSearchDirection Direction, bool Wrap, int& Index)>;
+using TLVCompareEvent = std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2, int Data, int& Compare)>;
+using TLVCompare = std::function<int(TListItem* Item1, TListItem* Item2, std::intptr_t Data)>;
+using TLVEditingEvent = std::function<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
+using TLVEditedEvent = std::function<void(TObject* Sender, TListItem* Item, std::string& S)>;
+using TLVDeletedEvent = std::function<void(TObject* Sender, TListItem* Item)>;
+using TLVCustomDrawEvent = std::function<void(TCustomListView* Sender, const TRect& ARect, bool& DefaultDraw)>;
+using TLVCustomDrawItemEvent =
+    std::function<void(TCustomListView* Sender, TListItem* Item, TCustomDrawState State, bool& DefaultDraw)>;
+using TLVCustomDrawSubItemEvent = std::function<void(TCustomListView* Sender, TListItem* Item, int SubItem,
+                                                     TCustomDrawState State, bool& DefaultDraw)>;
+
+// A list view: items in report (rows under a column header), list
+// (columns of items, scrolled sideways), icon and small-icon (a grid)
+// styles. Single or multiple selection (Ctrl and Shift with the mouse and
+// keys, Ctrl+A), a focused item, whole-row selection, grid lines, sorting,
+// owner-data (virtual) mode where only the rows painted or asked for are
+// fetched through OnData, and in-place editing of captions (LVM_EDITLABELW;
+// Enter or leaving commits, Escape cancels).
+class TCustomListView : public TWinControl
+{
+public:
+    explicit TCustomListView(TComponent* AOwner);
+    ~TCustomListView() override;
+
+    TListColumns* Columns() { return &columns_; }
+    TListItems* Items() { return &items_; }
+    TViewStyle GetViewStyle() const { return viewStyle_; }
+    void SetViewStyle(TViewStyle v);
+    bool GetMultiSelect() const { return multiSelect_; }
+    void SetMultiSelect(bool v);
+    bool GetRowSelect() const { return rowSelect_; }
+    void SetRowSelect(bool v);
+    bool GetGridLines() const { return gridLines_; }
+    void SetGridLines(bool v);
+    bool GetShowColumnHeaders() const { return showColumnHeaders_; }
+    void SetShowColumnHeaders(bool v);
+    bool GetCheckboxes() const { return checkboxes_; }
+    void SetCheckboxes(bool v);
+    bool GetOwnerData() const { return ownerData_; }
+    void SetOwnerData(bool v);
+    bool ReadOnly = false;
+    bool ColumnClick = true;
+    bool HideSelection = true;
+    bool HotTrack = false;
+    bool FullDrag = false;
+    TSortType SortType = stNone;
+    TBorderStyle GetBorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle v);
+    TCustomImageList* GetSmallImages() const { return smallImages_; }
+    void SetSmallImages(TCustomImageList* v);
+    TCustomImageList* GetLargeImages() const { return largeImages_; }
+    void SetLargeImages(TCustomImageList* v);
+    TCustomImageList* StateImages = nullptr;
+
+    // The first selected item (null: none); setting it selects only it.
+    TListItem* GetSelected();
+    void SetSelected(TListItem* v);
+    int GetItemIndex() const;
+    void SetItemIndex(int v);
+    TListItem* GetItemFocused();
+    void SetItemFocused(TListItem* v);
+    int SelCount() const;
+    bool IsSelected(int Index) const;
+    void SelectAll();
+    void ClearSelection();
+    TListItem* GetItemAt(int X, int Y);
+    TListItem* GetTopItem();
+    int TopIndex() const;
+    int VisibleRowCount();
+    // Scrolls by pixels (the report view moves whole rows).
+    void Scroll(int DX, int DY);
+    bool AlphaSort();
+    bool CustomSort(TLVCompare SortProc, std::intptr_t Data);
+    // Rectangle of an item part (client coordinates).
+    TRect ItemRect(int Index, TDisplayCode Code);
+    HWND HeaderHandle();
+    TListViewHeader* Header() { return header_; }
+    TCanvas* Canvas() { return canvas_.get(); }
+    // The in-place editor while a caption is edited, else null.
+    TCustomEdit* EditControl() const { return editing_ >= 0 ? editor_ : nullptr; }
+    bool IsEditing() const { return editing_ >= 0; }
+    // Finds an item by the start of its caption (ignoring case) from Start, wrapping.
+    int FindCaption(int Start, const std::string& Value, bool Partial, bool Inclusive, bool Wrap);
+
+    TLVSelectItemEvent OnSelectItem;
+    TLVChangeEvent OnChange;
+    TLVColumnClickEvent OnColumnClick;
+    TLVOwnerDataEvent OnData;
+    TLVOwnerDataFindEvent OnDataFind;
+    TLVCompareEvent OnCompare;
+    TLVEditingEvent OnEditing;
+    TLVEditedEvent OnEdited;
+    TLVDeletedEvent OnDeletion;
+    TLVCustomDrawEvent OnCustomDraw;
+    TLVCustomDrawItemEvent OnCustomDrawItem;
+    TLVCustomDrawSubItemEvent OnCustomDrawSubItem;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void PaintWindow(HDC dc) override;
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyPress(char32_t& Key) override;
+    virtual void Change(TListItem* Item, TItemChange Change);
+    // Draws one item (all its columns in report view) into its rectangle.
+    virtual void DrawItem(int Index, TListItem* Item, const TRect& Rect, TCustomDrawState State);
+
+private:
+    friend class TListItems;
+    friend class TListItem;
+    friend class TListColumn;
+    friend class TListColumns;
+    friend class TListViewHeader;
+    struct Layout
+    {
+        int rowH = 16;           // report, list and small-icon rows
+        int cellW = 0, cellH = 0; // icon and small-icon grid cell; list column width
+        int headerH = 0;
+        int perCol = 1;          // list: rows per column; icon views: cells per row
+        TRect area;              // where the items lie (client, below the header)
+    };
+    Layout layout();
+    int totalColumnsWidth();
+    int columnLeft(int Index);
+    void itemsChanged();
+    void columnsChanged();
+    void updateScrollBars();
+    void scrollTo(int bar, int pos);
+    void onScrollMessage(int bar, WORD code);
+    void placeHeader();
+    void itemInserted(int Index);
+    void itemDeleted(int Index);
+    void setSel(int Index, bool v, bool notify);
+    void selectOnly(int Index, bool notify);
+    void selectRange(int from, int to, bool notify);
+    void setFocus(int Index);
+    void moveTo(int Index, TShiftState Shift);
+    int navigate(WORD Key);
+    void makeVisible(int Index);
+    std::string captionOf(int Index);
+    int textWidth(const std::string& s);
+    int fitColumnWidth(int Column);
+    void makeEditor();
+    void beginEdit(int Index);
+    void endEdit(bool commit);
+    void invalidateItem(int Index);
+    void sortBy(const std::function<int(TListItem*, TListItem*)>& cmp);
+
+    TListColumns columns_;
+    TListItems items_;
+    std::unique_ptr<TControlCanvas> canvas_;
+    TListViewHeader* header_ = nullptr;
+    TViewStyle viewStyle_ = vsIcon;
+    bool multiSelect_ = false;
+    bool rowSelect_ = false;
+    bool gridLines_ = false;
+    bool showColumnHeaders_ = true;
+    bool checkboxes_ = false;
+    bool ownerData_ = false;
+    TBorderStyle borderStyle_ = bsSingle;
+    TCustomImageList* smallImages_ = nullptr;
+    TCustomImageList* largeImages_ = nullptr;
+    std::vector<char> sel_;       // selection flag per row
+    int focus_ = -1;
+    int anchor_ = -1;             // Shift extends from here
+    int top_ = 0;                 // report: first row; list: first column
+    int vpos_ = 0;                // icon views: pixels scrolled down
+    int hpos_ = 0;                // report: pixels scrolled sideways
+    bool inScrollUpdate_ = false;
+    int fontH_ = 0;               // measured text height of the font (0: not yet)
+    int listColW_ = -1;           // list style: the widest caption's column (-1: not yet)
+    std::unique_ptr<TListItem> dataItem_;   // owner data: the item OnData fills
+    std::string typed_;
+    std::uint64_t typedAt_ = 0;
+    TEdit* editor_ = nullptr;
+    int editing_ = -1;
+};
+
+class TListView : public TCustomListView
+{
+public:
+    using TCustomListView::TCustomListView;
+};
