@@ -659,3 +659,26 @@ constexpr UINT UDM_SETRANGE32 = UDM_FIRST + 111;
 constexpr UINT UDM_GETRANGE32 = UDM_FIRST + 112;
 constexpr UINT UDM_SETPOS32 = UDM_FIRST + 113;
 constexpr UINT UDM_GETPOS32 = UDM_FIRST + 114;
+
+// WM_DRAWITEM: what an owner-drawn control asks its parent to draw (the
+// parent reflects it to the control as CN_DRAWITEM).
+constexpr UINT ODT_LISTBOX = 2;
+constexpr UINT ODA_DRAWENTIRE = 0x0001;
+constexpr UINT ODA_SELECT = 0x0002;
+constexpr UINT ODA_FOCUS = 0x0004;
+constexpr UINT ODS_SELECTED = 0x0001;
+constexpr UINT ODS_GRAYED = 0x0002;
+constexpr UINT ODS_DISABLED = 0x0004;
+constexpr UINT ODS_FOCUS = 0x0010;
+struct DRAWITEMSTRUCT
+{
+    UINT CtlType = 0;
+    UINT CtlID = 0;
+    UINT itemID = 0;
+    UINT itemAction = 0;
+    UINT itemState = 0;
+    HWND hwndItem = nullptr;
+    HDC hDC = nullptr;
+    TRect rcItem;
+    std::uintptr_t itemData = 0;
+};
