@@ -88,6 +88,14 @@ constexpr UINT EM_SETPASSWORDCHAR = 0x00CC; // WPARAM: code point, 0: plain text
 constexpr UINT EM_EMPTYUNDOBUFFER = 0x00CD;
 constexpr UINT EM_SETREADONLY = 0x00CF;     // WPARAM: flag
 constexpr UINT EM_GETLIMITTEXT = 0x00D5;
+constexpr UINT EM_GETRECT = 0x00B2;         // LPARAM: TRect* (client coordinates)
+constexpr UINT EM_SETRECT = 0x00B3;         // LPARAM: TRect* (null: back to the client area); repaints
+constexpr UINT EM_SETRECTNP = 0x00B4;       // as EM_SETRECT, without repainting
+constexpr UINT EM_SETMARGINS = 0x00D3;      // WPARAM: EC_ flags, LPARAM: MAKELPARAM(left, right)
+constexpr UINT EM_GETMARGINS = 0x00D4;      // result: MAKELPARAM(left, right)
+constexpr WPARAM EC_LEFTMARGIN = 0x0001;
+constexpr WPARAM EC_RIGHTMARGIN = 0x0002;
+constexpr WPARAM EC_USEFONTINFO = 0xFFFF;
 
 // Edit control styles (the low word of the window style).
 constexpr DWORD ES_LEFT = 0x0000;
@@ -183,7 +191,13 @@ private:
     TEditCharCase charCase_ = ecNormal;
     TBorderStyle borderStyle_ = bsSingle;
     TAlignment alignment_ = taLeftJustify;
+    void restartBlink();
+    TRect textArea();
     int anchor_ = 0, caret_ = 0;       // selection ends (characters); caret_ is where the caret is
+    TRect formatRect_;                 // set by EM_SETRECT (empty: the client area)
+    int leftMargin_ = 1, rightMargin_ = 1;
+    bool caretOn_ = false;             // blinking: the caret is shown now
+    std::u32string composition_;       // input-method text being composed, shown at the caret
     int scroll_ = 0;                   // pixels the text is moved left to keep the caret in view
     bool modified_ = false;
     bool canUndo_ = false;

@@ -73,6 +73,9 @@ constexpr UINT WM_DEADCHAR = 0x0103;
 constexpr UINT WM_SYSKEYDOWN = 0x0104;
 constexpr UINT WM_SYSKEYUP = 0x0105;
 constexpr UINT WM_SYSCHAR = 0x0106;
+constexpr UINT WM_IME_STARTCOMPOSITION = 0x010D;
+constexpr UINT WM_IME_ENDCOMPOSITION = 0x010E;
+constexpr UINT WM_IME_COMPOSITION = 0x010F;  // WPARAM: GCS_ flags, LPARAM: const char* (UTF-8) of that string
 constexpr UINT WM_KEYLAST = 0x0109;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;       // WPARAM: SC_*, LPARAM: screen point
@@ -128,6 +131,10 @@ constexpr UINT WM_PRINTCLIENT = 0x0318;
 // messages from here (WM_USER + 201 and up).
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
+
+// WM_IME_COMPOSITION flags: the string is the one being composed, or the result to insert.
+constexpr WPARAM GCS_COMPSTR = 0x0008;
+constexpr WPARAM GCS_RESULTSTR = 0x0800;
 
 // ---- Window styles ----------------------------------------------------------
 constexpr DWORD WS_OVERLAPPED = 0x00000000;
