@@ -209,7 +209,8 @@ void TCustomEdit::CMFontChanged(TMessage& m)
 
 // ---- the text model ----------------------------------------------------------------------
 
-std::u32string TCustomEdit::content() { return Utf8ToUtf32(GetTextBuf()); }
+// The window text itself (a masked descendant shows its Text differently).
+std::u32string TCustomEdit::content() { return Utf8ToUtf32(TWinControl::GetTextBuf()); }
 
 // Keeps the text in the window without going through WM_SETTEXT (which
 // stands for a new text set from outside).

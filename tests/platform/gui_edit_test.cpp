@@ -4,6 +4,7 @@
 
 #include "platform/core/Utf8.h"
 #include "platform/gui/Clipbrd.h"
+#include "platform/gui/Mask.h"
 #include "platform/gui/StdCtrls.h"
 
 namespace
@@ -565,6 +566,59 @@ TEST_F(EditTest, TransparentTextOverTheParentsBackground)
     driver->PumpUntilIdle();
     // Where no text is, the form's red shows through.
     EXPECT_EQ(PixelToColorRef(driver->PixelAt(e->ClientToScreen(TPoint(150, 10)))), ColorToRGB(clRed));
+}
+
+TEST_F(EditTest, MaskedEditFollowsItsMaskAndIsPlainWithoutOne)
+{
+    form = MakeForm(300, 120);
+    auto* e = new TMaskEdit(form);
+    e->SetBounds(10, 10, 200, 21);
+    e->SetParent(form);
+    form->Show();
+    e->SetFocus();
+    // No mask: the plain edit.
+    driver->TypeText("any text 1");
+    EXPECT_EQ(e->GetText(), "any text 1");
+    struct Case { const char* mask; const char* typed; const char* shown; const char* text; bool complete; };
+    const Case cases[] = {
+        {"00:00;1;_", "12x34", "12:34", "12:34", true},
+        {"00:00;0;_", "1", "1_:__", "1", false},
+        {"!99/99;1; ", "7", "7 /  ", "7 /", true},
+        {">LL-000;0;*", "ab123", "AB-123", "AB123", true},
+        {"\\A000;1;_", "A5", "A5__", "A5", false},      // the escaped A is a literal: typing skips it
+        {"0;1;_", "x", "_", "", false},                 // refused characters leave the place empty
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.mask);
+        e->SetEditMask(c.mask);
+        e->SetText("");
+        e->SetSelStart(0);
+        driver->TypeText(c.typed);
+        EXPECT_EQ(e->GetEditText(), c.shown);
+        EXPECT_EQ(e->GetText(), c.text);
+        EXPECT_EQ(e->IsComplete(), c.complete);
+    }
+    // Backspace and Delete blank places and keep the literals; set text lands in the places.
+    e->SetEditMask("00:00;1;_");
+    e->SetText("12:34");
+    EXPECT_EQ(e->GetEditText(), "12:34");
+    e->SetSelStart(3);
+    driver->PressKey(VK_BACK);
+    EXPECT_EQ(e->GetEditText(), "1_:34");
+    driver->PressKey(VK_DELETE);
+    EXPECT_EQ(e->GetEditText(), "1_:34");   // the caret stayed on the emptied place
+    e->SetSelStart(3);
+    driver->PressKey(VK_DELETE);
+    EXPECT_EQ(e->GetEditText(), "1_:_4");
+    e->SetReadOnly(true);
+    driver->TypeText("9");
+    EXPECT_EQ(e->GetEditText(), "1_:_4");
+    // Back to no mask: plain again.
+    e->SetReadOnly(false);
+    e->SetEditMask("");
+    e->SetText("free");
+    EXPECT_EQ(e->GetText(), "free");
 }
 
 } // namespace
