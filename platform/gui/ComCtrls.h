@@ -381,3 +381,62 @@ class TListView : public TCustomListView
 public:
     using TCustomListView::TCustomListView;
 };
+
+// ---- up-down ----------------------------------------------------------------------------
+
+enum TUDOrientation { udHorizontal, udVertical };
+enum TUDBtnType { btNext, btPrev };
+using TUDClickEvent = std::function<void(TObject* Sender, TUDBtnType Button)>;
+using TUDChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
+
+// The arrow pair ("msctls_updown32"): a press on an arrow steps Position by
+// Increment within Min .. Max (past an end it wraps round with Wrap, else
+// stops there); held down it repeats on the layer's clock, first after
+// RepeatDelay, then every RepeatInterval. OnChanging may refuse a step;
+// OnClick follows each step. The parent hears of every step as WM_VSCROLL
+// (vertical) or WM_HSCROLL (horizontal) with SB_THUMBPOSITION and the new
+// position, LPARAM the arrow pair's window, then SB_ENDSCROLL.
+class TCustomUpDown : public TCustomControl
+{
+public:
+    explicit TCustomUpDown(TComponent* AOwner);
+    int GetMin() const { return min_; }
+    void SetMin(int v);
+    int GetMax() const { return max_; }
+    void SetMax(int v);
+    int GetPosition() const { return position_; }
+    void SetPosition(int v);
+    int Increment = 1;
+    bool Wrap = false;
+    bool ArrowKeys = true;
+    TUDOrientation GetOrientation() const { return orientation_; }
+    void SetOrientation(TUDOrientation v);
+    static constexpr UINT RepeatDelay = 400;
+    static constexpr UINT RepeatInterval = 100;
+    // The arrow under a client point: 0 none, 1 next (up or right), -1 previous.
+    int ArrowAt(TPoint p);
+    TUDClickEvent OnClick;
+    TUDChangingEvent OnChanging;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    // One step in a direction (1 next, -1 previous); false when refused or at an end.
+    virtual bool Step(int direction);
+
+private:
+    void stopRepeat();
+    int min_ = 0, max_ = 100, position_ = 0;
+    TUDOrientation orientation_ = udVertical;
+    int pressed_ = 0;        // the arrow held down
+};
+
+class TUpDown : public TCustomUpDown
+{
+public:
+    using TCustomUpDown::TCustomUpDown;
+};
