@@ -20,6 +20,26 @@ class TCustomListView;
 class TListItem;
 class TListColumn;
 
+// Shared by the views.
+namespace comctrls_detail
+{
+// Text width and line height in a font.
+TSize MeasureText(TFont* font, const std::string& s);
+bool StartsWithNoCase(const std::string& text, const std::string& prefix);
+// An in-place label editor on `parent`, hidden until used: Enter (or losing
+// the focus) calls end(true), Escape end(false), while active() holds.
+TEdit* MakeLabelEditor(TWinControl* parent, std::function<bool()> active, std::function<void(bool)> end);
+// Type-to-find: letters typed within a second of each other make one prefix.
+struct TTypeAhead
+{
+    std::string typed;
+    std::uint64_t at = 0;
+    // Adds the key; returns the prefix to find and whether it is one letter
+    // (searched from the item after the current one).
+    std::string Add(char32_t key, bool& single);
+};
+} // namespace comctrls_detail
+
 // ---- the column header window ----------------------------------------------------------
 
 // The list view's column header: a child window of its own class
@@ -340,7 +360,6 @@ private:
     std::string captionOf(int Index);
     int textWidth(const std::string& s);
     int fitColumnWidth(int Column);
-    void makeEditor();
     void beginEdit(int Index);
     void endEdit(bool commit);
     void invalidateItem(int Index);
@@ -370,8 +389,7 @@ private:
     int fontH_ = 0;               // measured text height of the font (0: not yet)
     int listColW_ = -1;           // list style: the widest caption's column (-1: not yet)
     std::unique_ptr<TListItem> dataItem_;   // owner data: the item OnData fills
-    std::string typed_;
-    std::uint64_t typedAt_ = 0;
+    comctrls_detail::TTypeAhead typeAhead_;
     TEdit* editor_ = nullptr;
     int editing_ = -1;
 };
@@ -439,4 +457,215 @@ class TUpDown : public TCustomUpDown
 {
 public:
     using TCustomUpDown::TCustomUpDown;
+};
+
+// ---- tree view --------------------------------------------------------------------------
+
+class TCustomTreeView;
+class TTreeNodes;
+
+class TTreeNode : public TObject
+{
+public:
+    TTreeNode(TTreeNodes* owner, TTreeNode* parent);
+    ~TTreeNode() override;
+    std::string GetText() const { return text_; }
+    void SetText(const std::string& v);
+    int ImageIndex = -1;
+    int SelectedIndex = -1;
+    void* Data = nullptr;
+    // Shows a button before any child exists (children added when it expands).
+    bool GetHasChildren() const { return hasChildren_ || !children_.empty(); }
+    void SetHasChildren(bool v);
+    bool GetExpanded() const { return expanded_; }
+    void SetExpanded(bool v);
+    void Expand(bool Recurse);
+    void Collapse(bool Recurse);
+    TTreeNode* Parent() const { return parent_; }
+    int Count() const { return int(children_.size()); }
+    TTreeNode* Item(int i) const { return children_.at(std::size_t(i)).get(); }
+    int Index() const;
+    int Level() const;
+    TTreeNode* GetFirstChild() const { return children_.empty() ? nullptr : children_.front().get(); }
+    TTreeNode* GetLastChild() const { return children_.empty() ? nullptr : children_.back().get(); }
+    TTreeNode* GetNextSibling() const;
+    TTreeNode* GetPrevSibling() const;
+    // The next node in the whole tree's order (children first).
+    TTreeNode* GetNext() const;
+    bool GetSelected() const;
+    void SetSelected(bool v);
+    bool IsVisible() const;   // every ancestor expanded
+    void MakeVisible();
+    bool EditText();
+    TRect DisplayRect(bool TextOnly) const;
+    bool AlphaSort(bool Recurse = false);
+    bool CustomSort(std::function<int(TTreeNode*, TTreeNode*, std::intptr_t)> SortProc, std::intptr_t Data,
+                    bool Recurse = false);
+    void Delete();
+    void DeleteChildren();
+    TTreeNodes* Owner() const { return owner_; }
+    TCustomTreeView* TreeView() const;
+
+private:
+    friend class TTreeNodes;
+    friend class TCustomTreeView;
+    TTreeNodes* owner_;
+    TTreeNode* parent_;
+    std::string text_;
+    bool hasChildren_ = false;
+    bool expanded_ = false;
+    std::vector<std::unique_ptr<TTreeNode>> children_;
+};
+
+class TTreeNodes
+{
+public:
+    explicit TTreeNodes(TCustomTreeView* view);
+    ~TTreeNodes();
+    // At the end of Sibling's level (the top level when null).
+    TTreeNode* Add(TTreeNode* Sibling, const std::string& S);
+    TTreeNode* AddFirst(TTreeNode* Sibling, const std::string& S);
+    TTreeNode* AddChild(TTreeNode* Parent, const std::string& S);
+    TTreeNode* AddChildFirst(TTreeNode* Parent, const std::string& S);
+    TTreeNode* AddChildObject(TTreeNode* Parent, const std::string& S, void* Ptr);
+    // Before Sibling.
+    TTreeNode* Insert(TTreeNode* Sibling, const std::string& S);
+    void Delete(TTreeNode* Node);
+    void Clear();
+    // Every node of the tree.
+    int Count() const;
+    TTreeNode* GetFirstNode() const { return root_->GetFirstChild(); }
+    // The node at a position of the whole tree's order.
+    TTreeNode* Item(int Index) const;
+    void BeginUpdate();
+    void EndUpdate();
+    TCustomTreeView* Owner() const { return view_; }
+
+private:
+    friend class TTreeNode;
+    friend class TCustomTreeView;
+    TTreeNode* insertAt(TTreeNode* parent, int index, const std::string& S);
+    TCustomTreeView* view_;
+    std::unique_ptr<TTreeNode> root_;   // the hidden parent of the top level
+    int update_ = 0;
+};
+
+using TTVExpandingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowExpansion)>;
+using TTVCollapsingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowCollapse)>;
+using TTVExpandedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+using TTVChangingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowChange)>;
+using TTVChangedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+using TTVEditingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowEdit)>;
+using TTVEditedEvent = std::function<void(TObject* Sender, TTreeNode* Node, std::string& S)>;
+using TTVCompareEvent = std::function<void(TObject* Sender, TTreeNode* Node1, TTreeNode* Node2, int Data, int& Compare)>;
+
+// A tree view: nodes with lines and +/- buttons, images, one selected node,
+// expanding on demand (OnExpanding may add children or refuse), in-place
+// editing of a node's text (F2 or EditText; Enter or leaving commits, Escape
+// cancels), keys (arrows, Home/End, PgUp/PgDn, + − *, type-to-find), and the
+// window's scroll bars: rows vertically, pixels sideways.
+class TCustomTreeView : public TWinControl
+{
+public:
+    explicit TCustomTreeView(TComponent* AOwner);
+    ~TCustomTreeView() override;
+    TTreeNodes* Items() { return &items_; }
+    TTreeNode* GetSelected() const { return selected_; }
+    void SetSelected(TTreeNode* v);
+    TTreeNode* GetTopItem();
+    void SetTopItem(TTreeNode* v);
+    bool GetShowLines() const { return showLines_; }
+    void SetShowLines(bool v);
+    bool GetShowRoot() const { return showRoot_; }
+    void SetShowRoot(bool v);
+    bool GetShowButtons() const { return showButtons_; }
+    void SetShowButtons(bool v);
+    int GetIndent() const { return indent_; }
+    void SetIndent(int v);
+    bool HideSelection = true;
+    bool RightClickSelect = false;
+    bool ReadOnly = false;
+    TBorderStyle GetBorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle v);
+    TCustomImageList* GetImages() const { return images_; }
+    void SetImages(TCustomImageList* v);
+    TCustomImageList* StateImages = nullptr;
+    TTreeNode* GetNodeAt(int X, int Y);
+    // Rows: the nodes shown now (every ancestor expanded), in order.
+    int VisibleCount();           // full rows that fit
+    int RowHeight();
+    void FullExpand();
+    void FullCollapse();
+    bool AlphaSort(bool Recurse = true);
+    bool CustomSort(std::function<int(TTreeNode*, TTreeNode*, std::intptr_t)> SortProc, std::intptr_t Data,
+                    bool Recurse = true);
+    bool IsEditing() const { return editing_ != nullptr; }
+    TCustomEdit* EditControl() const { return editing_ ? editor_ : nullptr; }
+    TCanvas* Canvas() { return canvas_.get(); }
+
+    TTVExpandingEvent OnExpanding;
+    TTVExpandedEvent OnExpanded;
+    TTVCollapsingEvent OnCollapsing;
+    TTVExpandedEvent OnCollapsed;
+    TTVChangingEvent OnChanging;
+    TTVChangedEvent OnChange;
+    TTVExpandedEvent OnDeletion;
+    TTVEditingEvent OnEditing;
+    TTVEditedEvent OnEdited;
+    TTVCompareEvent OnCompare;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void PaintWindow(HDC dc) override;
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyPress(char32_t& Key) override;
+    virtual bool CanExpand(TTreeNode* Node);
+    virtual bool CanCollapse(TTreeNode* Node);
+    virtual bool CanChange(TTreeNode* Node);
+
+private:
+    friend class TTreeNode;
+    friend class TTreeNodes;
+    const std::vector<TTreeNode*>& rows();
+    int rowOf(const TTreeNode* n);
+    void changed();                 // the rows changed
+    void updateScrollBars();
+    void scrollTo(int bar, int pos);
+    void scrollCommand(int bar, WORD code, int pos);
+    bool expand(TTreeNode* n, bool v);
+    void select(TTreeNode* n, bool user);
+    void makeVisible(TTreeNode* n);
+    void nodeDeleting(TTreeNode* n);
+    int levelX(const TTreeNode* n);
+    TRect textRect(const TTreeNode* n);
+    int textWidth(const std::string& s);
+    void beginEdit(TTreeNode* n);
+    void endEdit(bool commit);
+    void sortChildren(TTreeNode* parent, const std::function<int(TTreeNode*, TTreeNode*)>& cmp, bool recurse);
+
+    TTreeNodes items_;
+    std::unique_ptr<TControlCanvas> canvas_;
+    TTreeNode* selected_ = nullptr;
+    std::vector<TTreeNode*> rows_;
+    bool rowsDirty_ = true;
+    int top_ = 0, hpos_ = 0;
+    bool showLines_ = true, showRoot_ = true, showButtons_ = true;
+    int indent_ = 19;
+    TBorderStyle borderStyle_ = bsSingle;
+    TCustomImageList* images_ = nullptr;
+    int fontH_ = 0;
+    bool inScrollUpdate_ = false;
+    comctrls_detail::TTypeAhead typeAhead_;
+    TEdit* editor_ = nullptr;
+    TTreeNode* editing_ = nullptr;
+};
+
+class TTreeView : public TCustomTreeView
+{
+public:
+    using TCustomTreeView::TCustomTreeView;
 };

@@ -11,25 +11,10 @@ constexpr int kIconCellW = 76;
 constexpr int kListMinColW = 40;
 constexpr int kTextPad = 4;          // text inset in a cell
 constexpr std::uint64_t kTypeAheadMs = 1000;
-
-// Text width and line height in a font, measured on a screen DC.
-TSize measure(TFont* font, const std::string& s)
-{
-    HDC dc = GetDC(nullptr);
-    TCanvas c;
-    c.SetHandle(dc);
-    c.Font()->Assign(font);
-    TSize r(c.TextWidth(s), c.TextHeight("Wg中"));
-    c.SetHandle(nullptr);
-    ReleaseDC(nullptr, dc);
-    return r;
-}
-
-bool startsWithNoCase(const std::string& text, const std::string& prefix)
-{
-    const std::string t = AnsiLowerCase(text), p = AnsiLowerCase(prefix);
-    return t.compare(0, p.size(), p) == 0;
-}
+using comctrls_detail::MeasureText;
+TSize measure(TFont* font, const std::string& s) { return MeasureText(font, s); }
+using comctrls_detail::StartsWithNoCase;
+bool startsWithNoCase(const std::string& t, const std::string& p) { return StartsWithNoCase(t, p); }
 
 TAlignment alignmentOfFormat(int fmt)
 {
@@ -50,6 +35,61 @@ void drawCellText(TCanvas* c, const TRect& r, const std::string& s, TAlignment a
     c->Brush()->SetStyle(bsClear);
     c->TextRect(t, text, f);
 }
+} // namespace
+
+namespace comctrls_detail
+{
+TSize MeasureText(TFont* font, const std::string& s)
+{
+    HDC dc = GetDC(nullptr);
+    TCanvas c;
+    c.SetHandle(dc);
+    c.Font()->Assign(font);
+    TSize r(c.TextWidth(s), c.TextHeight("Wg中"));
+    c.SetHandle(nullptr);
+    ReleaseDC(nullptr, dc);
+    return r;
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix)
+{
+    const std::string t = AnsiLowerCase(text), p = AnsiLowerCase(prefix);
+    return t.compare(0, p.size(), p) == 0;
+}
+
+TEdit* MakeLabelEditor(TWinControl* parent, std::function<bool()> active, std::function<void(bool)> end)
+{
+    auto* editor = new TEdit(parent);
+    editor->SetVisible(false);
+    editor->SetParent(parent);
+    TWndMethod editorProc = editor->WindowProc;
+    editor->WindowProc = [editorProc, active, end](TMessage& m) {
+        if (active() && m.Msg == WM_KEYDOWN && (m.WParam == WPARAM(VK_RETURN) || m.WParam == WPARAM(VK_ESCAPE)))
+        {
+            end(m.WParam == WPARAM(VK_RETURN));
+            return;
+        }
+        if (active() && m.Msg == WM_CHAR && (m.WParam == '\r' || m.WParam == 27)) return;
+        editorProc(m);
+        if (m.Msg == WM_GETDLGCODE) m.Result |= DLGC_WANTALLKEYS;
+        if (m.Msg == WM_KILLFOCUS && active()) end(true);
+    };
+    return editor;
+}
+
+std::string TTypeAhead::Add(char32_t key, bool& single)
+{
+    const std::uint64_t now = Clock::Now();
+    if (now - at > kTypeAheadMs) typed.clear();
+    at = now;
+    typed += Utf8Encode(key);
+    single = Utf8ToUtf32(typed).size() == 1;
+    return typed;
+}
+} // namespace comctrls_detail
+
+namespace
+{
 } // namespace
 
 // ---- header -----------------------------------------------------------------------------------
@@ -459,32 +499,6 @@ TCustomListView::TCustomListView(TComponent* AOwner)
     header_ = new TListViewHeader(this);
     header_->SetVisible(false);
     header_->SetParent(this);
-}
-
-// The in-place editor, made when first needed. It commits on Enter and when
-// it loses the focus, and cancels on Escape.
-void TCustomListView::makeEditor()
-{
-    editor_ = new TEdit(this);
-    editor_->SetVisible(false);
-    editor_->SetParent(this);
-    TWndMethod editorProc = editor_->WindowProc;
-    editor_->WindowProc = [this, editorProc](TMessage& m) {
-        if (editing_ >= 0 && m.Msg == WM_KEYDOWN && (m.WParam == WPARAM(VK_RETURN) || m.WParam == WPARAM(VK_ESCAPE)))
-        {
-            endEdit(m.WParam == WPARAM(VK_RETURN));
-            return;
-        }
-        if (editing_ >= 0 && m.Msg == WM_CHAR && (m.WParam == '\r' || m.WParam == 27)) return;
-        if (m.Msg == WM_GETDLGCODE)
-        {
-            editorProc(m);
-            m.Result |= DLGC_WANTALLKEYS;
-            return;
-        }
-        editorProc(m);
-        if (m.Msg == WM_KILLFOCUS && editing_ >= 0) endEdit(true);
-    };
 }
 
 TCustomListView::~TCustomListView()
@@ -1238,7 +1252,9 @@ void TCustomListView::beginEdit(int Index)
     if (OnEditing) OnEditing(this, it, allow);
     if (!allow) return;
     HandleNeeded();
-    if (!editor_) makeEditor();
+    if (!editor_)
+        editor_ = comctrls_detail::MakeLabelEditor(
+            this, [this] { return editing_ >= 0; }, [this](bool commit) { endEdit(commit); });
     makeVisible(Index);
     TRect r = ItemRect(Index, drLabel);
     r.Right = std::max(r.Right, r.Left + 60);
@@ -1524,13 +1540,10 @@ void TCustomListView::KeyPress(char32_t& Key)
     TWinControl::KeyPress(Key);
     if (Key < 32 || Key == 127) return;
     // Typing finds an item: letters typed quickly in a row form one prefix.
-    const std::uint64_t now = Clock::Now();
-    if (now - typedAt_ > kTypeAheadMs) typed_.clear();
-    typedAt_ = now;
-    typed_ += Utf8Encode(Key);
-    const bool single = Utf8ToUtf32(typed_).size() == 1;
+    bool single = false;
+    const std::string prefix = typeAhead_.Add(Key, single);
     const int start = focus_ < 0 ? 0 : single ? focus_ + 1 : focus_;
-    const int i = FindCaption(start < items_.Count() ? start : 0, typed_, true, true, true);
+    const int i = FindCaption(start < items_.Count() ? start : 0, prefix, true, true, true);
     if (i >= 0) moveTo(i, TShiftState{});
     Key = 0;
 }
