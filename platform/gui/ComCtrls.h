@@ -669,3 +669,165 @@ class TTreeView : public TCustomTreeView
 public:
     using TCustomTreeView::TCustomTreeView;
 };
+
+// ---- tab control and page control ------------------------------------------------------
+
+enum TTabPosition { tpTop, tpBottom, tpLeft, tpRight };
+using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
+
+// TCM_HITTEST.
+constexpr UINT TCHT_NOWHERE = 0x0001;
+constexpr UINT TCHT_ONITEM = 0x0006;
+struct TCHITTESTINFO
+{
+    TPoint pt;
+    UINT flags = 0;
+};
+
+// A row of tabs on one side of a display area. Tabs on top or bottom lie in
+// a single row that scrolls with an arrow pair of its own ("msctls_updown32",
+// which a wrapper may destroy and replace: the row then scrolls by
+// WM_HSCROLL with SB_THUMBPOSITION and the first tab to show), or with
+// MultiLine in rows, the selected tab's row next to the display area; tabs
+// on the left or right lie in columns. Item rectangles (TCM_GETITEMRECT),
+// a fixed item size (TCM_SETITEMSIZE), the display rectangle both ways
+// (TCM_ADJUSTRECT), the selection without events (TCM_SETCURSEL). The user
+// changes the selection with a click, Left/Right (Up/Down at the sides),
+// Home/End and Ctrl+Tab / Ctrl+Shift+Tab: OnChanging may refuse, OnChange
+// follows.
+class TCustomTabControl : public TCustomControl
+{
+public:
+    explicit TCustomTabControl(TComponent* AOwner);
+    ~TCustomTabControl() override;
+    TStrings* Tabs() { return tabs_.get(); }
+    int GetTabIndex() const { return tabIndex_; }
+    void SetTabIndex(int v);
+    TTabPosition GetTabPosition() const { return tabPosition_; }
+    void SetTabPosition(TTabPosition v);
+    bool GetMultiLine() const { return multiLine_; }
+    void SetMultiLine(bool v);
+    int GetTabHeight() const { return tabHeight_; }
+    void SetTabHeight(int v);
+    int GetTabWidth() const { return tabWidth_; }
+    void SetTabWidth(int v);
+    TCustomImageList* GetImages() const { return images_; }
+    void SetImages(TCustomImageList* v);
+    bool HotTrack = false;
+    // Client rectangles: a tab's (as TCM_GETITEMRECT), and the display area.
+    TRect TabRect(int Index);
+    TRect DisplayRect();
+    int IndexOfTabAt(int X, int Y);
+    int RowCount();
+    // The single row: tabs scrolled out at the left, and at most.
+    int FirstVisibleTab() const { return first_; }
+    int HiddenTabCount();
+    // The row's own arrow pair while the row does not fit (null otherwise).
+    TCustomUpDown* Scroller();
+    TTabChangingEvent OnChanging;
+    TNotifyEvent OnChange;
+
+protected:
+    void Paint() override;
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void AdjustClientRect(TRect& Rect) override;
+    virtual bool CanChange();
+    virtual void Change();
+    // The user picks a tab: OnChanging, the selection, OnChange.
+    void SelectByUser(int Index);
+    virtual void TabsChanged();
+
+private:
+    struct Item
+    {
+        TRect rect;
+        int row = 0;
+    };
+    void layout();
+    void updateScroller();
+    void scrollTo(int first);
+    TRect borderRect();
+    int tabThickness();
+    std::vector<int> lengths();
+    int scrollRoom();
+    void ensureVisible(int Index);
+
+    std::unique_ptr<TStringList> tabs_;
+    int tabIndex_ = -1;
+    TTabPosition tabPosition_ = tpTop;
+    bool multiLine_ = false;
+    int tabHeight_ = 0, tabWidth_ = 0;
+    int itemW_ = 0, itemH_ = 0;     // TCM_SETITEMSIZE
+    TCustomImageList* images_ = nullptr;
+    std::vector<Item> items_;
+    int rows_ = 1;
+    int first_ = 0;
+    bool scrollNeeded_ = false;
+    bool inLayout_ = false;
+    TUpDown* scroller_ = nullptr;
+    bool scrollerMade_ = false;   // its window was made (so a missing one was destroyed)
+};
+
+class TTabControl : public TCustomTabControl
+{
+public:
+    using TCustomTabControl::TCustomTabControl;
+};
+
+class TPageControl;
+
+// A page of a page control: shown while its tab is selected.
+class TTabSheet : public TWinControl
+{
+public:
+    explicit TTabSheet(TComponent* AOwner);
+    ~TTabSheet() override;
+    TPageControl* GetPageControl() const { return pageControl_; }
+    void SetPageControl(TPageControl* v);
+    bool GetTabVisible() const { return tabVisible_; }
+    void SetTabVisible(bool v);
+    int GetPageIndex() const;
+    void SetPageIndex(int v);
+    // The index of its tab among the visible ones; -1 when its tab is hidden.
+    int TabIndex() const;
+    int ImageIndex = -1;
+
+protected:
+    void CMTextChanged(TMessage& m) override;
+
+private:
+    friend class TPageControl;
+    TPageControl* pageControl_ = nullptr;
+    bool tabVisible_ = true;
+};
+
+class TPageControl : public TCustomTabControl
+{
+public:
+    explicit TPageControl(TComponent* AOwner);
+    ~TPageControl() override;
+    int PageCount() const { return int(pages_.size()); }
+    TTabSheet* Pages(int i) const { return pages_.at(std::size_t(i)); }
+    TTabSheet* GetActivePage() const { return active_; }
+    void SetActivePage(TTabSheet* v);
+    int GetActivePageIndex() const;
+    void SetActivePageIndex(int v);
+    TTabSheet* FindNextPage(TTabSheet* CurPage, bool GoForward, bool CheckTabVisible);
+    void SelectNextPage(bool GoForward, bool CheckTabVisible = true);
+
+protected:
+    void Change() override;
+    void Dispatch(TMessage& m) override;
+
+private:
+    friend class TTabSheet;
+    void insertPage(TTabSheet* p);
+    void removePage(TTabSheet* p);
+    void updateTabs();
+    void showPage(TTabSheet* p);
+    TTabSheet* pageOfTab(int tab) const;
+    std::vector<TTabSheet*> pages_;
+    TTabSheet* active_ = nullptr;
+};

@@ -297,4 +297,205 @@ TEST_F(TreeViewTest, PlainLookSnapshot)
               GetSysColor(COLOR_HIGHLIGHT));
 }
 
+class TabControlTest : public GuiTest
+{
+protected:
+    TTabControl* MakeTabs(std::vector<std::string> captions, TTabPosition pos = tpTop, int w = 300)
+    {
+        form = MakeForm(420, 300);
+        auto* t = new TTabControl(form);
+        t->SetBounds(10, 10, w, 200);
+        t->SetTabPosition(pos);
+        t->SetParent(form);
+        for (const auto& c : captions) t->Tabs()->Add(c);
+        form->Show();
+        driver->PumpUntilIdle();
+        return t;
+    }
+    TForm* form = nullptr;
+};
+
+TEST_F(TabControlTest, TabRectanglesInTheFourPositions)
+{
+    for (TTabPosition pos : {tpTop, tpBottom, tpLeft, tpRight})
+    {
+        SCOPED_TRACE(int(pos));
+        TTabControl* t = MakeTabs({"First", "Second tab", "中文"}, pos);
+        HWND h = t->GetHandle();
+        const TRect d = t->DisplayRect(), cr = t->GetClientRect();
+        TRect prev;
+        for (int i = 0; i < 3; ++i)
+        {
+            TRect r;
+            ASSERT_TRUE(SendMessage(h, TCM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r)));
+            EXPECT_TRUE(r.Left >= 0 && r.Top >= 0 && r.Right <= cr.Right && r.Bottom <= cr.Bottom);
+            // Outside the display area, on the tabs' side, each after the one before.
+            switch (pos)
+            {
+            case tpTop: EXPECT_LE(r.Bottom, d.Top); if (i) EXPECT_EQ(r.Left, prev.Right); break;
+            case tpBottom: EXPECT_GE(r.Top, d.Bottom); if (i) EXPECT_EQ(r.Left, prev.Right); break;
+            case tpLeft: EXPECT_LE(r.Right, d.Left); if (i) EXPECT_EQ(r.Top, prev.Bottom); break;
+            case tpRight: EXPECT_GE(r.Left, d.Right); if (i) EXPECT_EQ(r.Top, prev.Bottom); break;
+            }
+            // Wide enough for the caption.
+            if (pos == tpTop || pos == tpBottom) EXPECT_GT(r.Width(), t->Canvas()->TextWidth(t->Tabs()->Get(i)));
+            TCHITTESTINFO hit;
+            hit.pt = TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+            EXPECT_EQ(SendMessage(h, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), i);
+            prev = r;
+        }
+        // The display rectangle both ways.
+        TRect a = cr;
+        SendMessage(h, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&a));
+        EXPECT_EQ(a, d);
+        SendMessage(h, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&a));
+        EXPECT_EQ(a, cr);
+        // A fixed item size: (width, height) for a row on top or bottom.
+        SendMessage(h, TCM_SETITEMSIZE, 0, MAKELPARAM(70, 24));
+        TRect r;
+        SendMessage(h, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+        if (pos == tpTop || pos == tpBottom)
+        {
+            EXPECT_EQ(r.Width(), 70);
+            EXPECT_EQ(r.Height(), 24);
+        }
+        else EXPECT_EQ(r.Height(), 24);
+        form->Release();
+        driver->PumpUntilIdle();
+    }
+}
+
+TEST_F(TabControlTest, SingleRowScrollsWithItsArrowPairOrByMessage)
+{
+    std::vector<std::string> caps;
+    for (int i = 0; i < 12; ++i) caps.push_back("Tab number " + std::to_string(i));
+    TTabControl* t = MakeTabs(caps);
+    HWND h = t->GetHandle();
+    TCustomUpDown* ud = t->Scroller();
+    ASSERT_NE(ud, nullptr);
+    EXPECT_EQ(driver->FindByClass("msctls_updown32", h), ud->GetHandle());
+    const int most = t->HiddenTabCount();
+    ASSERT_GT(most, 3);
+    EXPECT_EQ(t->TabRect(0).Left, 2);
+    // The right arrow scrolls one tab out at the left.
+    driver->Click(TTestDriver::ClientPoint(ud->GetHandle(), TPoint(ud->Width() - 4, ud->Height() / 2)));
+    EXPECT_EQ(t->FirstVisibleTab(), 1);
+    EXPECT_EQ(t->TabRect(1).Left, 2);
+    // By message: the position is the first tab shown, within what can scroll.
+    SendMessage(h, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3), 0);
+    EXPECT_EQ(t->FirstVisibleTab(), 3);
+    SendMessage(h, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 99), 0);
+    EXPECT_EQ(t->FirstVisibleTab(), most);
+    // Selecting the first tab by key scrolls it back into view; End shows the last.
+    t->SetFocus();
+    driver->PressKey(VK_HOME);
+    EXPECT_EQ(t->FirstVisibleTab(), 0);
+    driver->PressKey(VK_END);
+    EXPECT_EQ(t->GetTabIndex(), 11);
+    EXPECT_LE(t->TabRect(11).Right, ud->Left());
+    // A wrapper destroys the arrow pair and drives the row itself.
+    DestroyWindow(ud->GetHandle());
+    driver->PumpUntilIdle();
+    EXPECT_EQ(driver->FindByClass("msctls_updown32", h), nullptr);
+    SendMessage(h, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 2), 0);
+    EXPECT_EQ(t->FirstVisibleTab(), 2);
+    // Multi-line: no arrow pair, and the selected tab's row lies next to the display area.
+    t->SetMultiLine(true);
+    EXPECT_EQ(t->Scroller(), nullptr);
+    ASSERT_GT(t->RowCount(), 1);
+    t->SetTabIndex(0);
+    for (int i = 0; i < 12; ++i) EXPECT_LE(t->TabRect(i).Bottom, t->TabRect(0).Bottom) << i;
+    EXPECT_EQ(t->TabRect(0).Bottom + 4, t->DisplayRect().Top);   // the display area's inset from the frame
+    t->SetTabIndex(11);
+    for (int i = 0; i < 12; ++i) EXPECT_LE(t->TabRect(i).Bottom, t->TabRect(11).Bottom) << i;
+}
+
+TEST_F(TabControlTest, PageControlShowsThePageOfTheSelectedTab)
+{
+    form = MakeForm(420, 300);
+    auto* pc = new TPageControl(form);
+    pc->SetBounds(10, 10, 300, 200);
+    pc->SetParent(form);
+    std::vector<TTabSheet*> pages;
+    for (const char* c : {"General", "Audio", "Video", "Hidden"})
+    {
+        auto* p = new TTabSheet(form);
+        p->SetCaption(c);
+        p->SetPageControl(pc);
+        pages.push_back(p);
+    }
+    pages[3]->SetTabVisible(false);
+    auto* field = new TTestBox(form);
+    field->SetParent(pages[1]);
+    form->Show();
+    driver->PumpUntilIdle();
+    EXPECT_EQ(pc->GetActivePage(), pages[0]);
+    EXPECT_EQ(pc->Tabs()->Count(), 3);
+    EXPECT_EQ(pages[0]->BoundsRect(), pc->DisplayRect());
+    std::vector<std::string> log;
+    bool allow = true;
+    pc->OnChanging = [&](TObject*, bool& a) { log.push_back("changing"); a = allow; };
+    pc->OnChange = [&](TObject*) { log.push_back("change " + pc->GetActivePage()->GetText()); };
+    auto tab = [&](int i) { const TRect r = pc->TabRect(i); return TTestDriver::ClientPoint(pc->GetHandle(), TPoint(r.Left + 5, r.Top + 5)); };
+    driver->Click(tab(2));
+    EXPECT_EQ(pc->GetActivePage(), pages[2]);
+    EXPECT_TRUE(pages[2]->Showing());
+    EXPECT_FALSE(pages[0]->Showing());
+    allow = false;
+    driver->Click(tab(1));
+    EXPECT_EQ(pc->GetActivePage(), pages[2]);
+    allow = true;
+    // Ctrl+Tab from a control on a page moves on, wrapping round, past the hidden tab.
+    pc->SetActivePageIndex(1);
+    field->SetFocus();
+    driver->PressKey(VK_TAB, {VK_CONTROL});
+    EXPECT_EQ(pc->GetActivePageIndex(), 2);
+    driver->PressKey(VK_TAB, {VK_CONTROL});
+    EXPECT_EQ(pc->GetActivePageIndex(), 0);
+    driver->PressKey(VK_TAB, {VK_CONTROL, VK_SHIFT});
+    EXPECT_EQ(pc->GetActivePageIndex(), 2);
+    EXPECT_EQ(log, (std::vector<std::string>{"changing", "change Video", "changing", "changing", "change Video",
+                                             "changing", "change General", "changing", "change Video"}));
+    // TCM_SETCURSEL moves only the tab, without events; ActivePage moves both.
+    log.clear();
+    EXPECT_EQ(SendMessage(pc->GetHandle(), TCM_SETCURSEL, 0), 2);
+    EXPECT_EQ(pc->GetTabIndex(), 0);
+    EXPECT_TRUE(log.empty());
+    pc->SetActivePage(pages[1]);
+    EXPECT_EQ(pc->GetTabIndex(), 1);
+    EXPECT_TRUE(log.empty());
+    // Showing the hidden tab puts it back in its place.
+    pages[3]->SetTabVisible(true);
+    EXPECT_EQ(pc->Tabs()->Count(), 4);
+    EXPECT_EQ(pages[3]->TabIndex(), 3);
+}
+
+TEST_F(TabControlTest, PlainLookSnapshots)
+{
+    const std::string dir = std::string(QUORVEL_BINARY_DIR) + "/snapshots";
+    std::filesystem::create_directories(dir);
+    const char* names[] = {"tabs_top.png", "tabs_bottom.png", "tabs_left.png", "tabs_right.png"};
+    for (TTabPosition pos : {tpTop, tpBottom, tpLeft, tpRight})
+    {
+        TTabControl* t = MakeTabs({"常规", "Audio", "Video output"}, pos, 300);
+        t->SetTabIndex(1);
+        driver->PumpUntilIdle();
+        TRect wr;
+        GetWindowRect(t->GetHandle(), &wr);
+        ASSERT_TRUE(driver->Snapshot(dir + "/" + names[int(pos)], wr));
+        // The display area is the button face; the selected tab reaches into the frame's edge.
+        const TRect d = t->DisplayRect();
+        EXPECT_EQ(PixelToColorRef(driver->PixelAt(TTestDriver::ClientPoint(t->GetHandle(), TPoint((d.Left + d.Right) / 2, (d.Top + d.Bottom) / 2)))),
+                  GetSysColor(COLOR_BTNFACE));
+        form->Release();
+        driver->PumpUntilIdle();
+    }
+    std::vector<std::string> caps;
+    for (int i = 0; i < 10; ++i) caps.push_back("Tab " + std::to_string(i));
+    TTabControl* t = MakeTabs(caps, tpTop, 250);
+    TRect wr;
+    GetWindowRect(t->GetHandle(), &wr);
+    ASSERT_TRUE(driver->Snapshot(dir + "/tabs_scroller.png", wr));
+}
+
 } // namespace
