@@ -933,7 +933,6 @@ void TCustomListView::makeVisible(int Index)
 void TCustomListView::itemsChanged()
 {
     dataItem_.reset();
-    listColW_ = -1;
     if (items_.update_ > 0) return;
     if (sel_.size() != std::size_t(items_.Count())) sel_.resize(std::size_t(items_.Count()), 0);
     for (int i = 0; i < columns_.Count(); ++i)
@@ -975,6 +974,7 @@ void TCustomListView::itemInserted(int Index)
 
 void TCustomListView::itemDeleted(int Index)
 {
+    listColW_ = -1;
     const bool wasSelected = Index < int(sel_.size()) && sel_[std::size_t(Index)];
     if (Index < int(sel_.size())) sel_.erase(sel_.begin() + Index);
     if (editing_ == Index) endEdit(false);
@@ -990,8 +990,17 @@ void TCustomListView::itemDeleted(int Index)
 void TCustomListView::Change(TListItem* Item, TItemChange Change)
 {
     if (Item) invalidateItem(Item->Index());
-    if (Change == ctText && viewStyle_ == vsList) itemsChanged();
-    else if (Change == ctText) listColW_ = -1;
+    // The list style's column grows with a longer caption (a full measure
+    // again only after deletions), so adding many items stays linear.
+    if (Change == ctText && Item && listColW_ >= 0)
+    {
+        const int w = textWidth(Item->caption_) + 2 * kTextPad;
+        if (w > listColW_)
+        {
+            listColW_ = w;
+            if (viewStyle_ == vsList) itemsChanged();
+        }
+    }
     if (OnChange) OnChange(this, Item, Change);
 }
 
@@ -1561,6 +1570,7 @@ void TCustomListView::Dispatch(TMessage& m)
         return;
     case CM_FONTCHANGED:
         fontH_ = 0;
+        listColW_ = -1;
         TWinControl::Dispatch(m);
         itemsChanged();
         return;
