@@ -29,6 +29,11 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix);
 // An in-place label editor on `parent`, hidden until used: Enter (or losing
 // the focus) calls end(true), Escape end(false), while active() holds.
 TEdit* MakeLabelEditor(TWinControl* parent, std::function<bool()> active, std::function<void(bool)> end);
+// Shows the editor over a label's rectangle (at least a line high) with the
+// text selected and the focus; hiding it gives the focus back to the owner
+// and answers the text edited.
+void ShowLabelEditor(TEdit* editor, TRect r, const std::string& text);
+std::string HideLabelEditor(TEdit* editor, TWinControl* owner);
 // Type-to-find: letters typed within a second of each other make one prefix.
 struct TTypeAhead
 {
@@ -346,7 +351,7 @@ private:
     void columnsChanged();
     void updateScrollBars();
     void scrollTo(int bar, int pos);
-    void onScrollMessage(int bar, WORD code);
+    void onScrollMessage(int bar, WORD code, int thumbPos);
     void placeHeader();
     void itemInserted(int Index);
     void itemDeleted(int Index);

@@ -98,19 +98,8 @@ void TScrollingWinControl::scrollTo(TControlScrollBar& b, int pos)
 
 void TScrollingWinControl::scrollCommand(TControlScrollBar& b, WORD code, int pos)
 {
-    const int page = b.bar_ == SB_HORZ ? ClientWidth() : ClientHeight();
-    switch (code)
-    {
-    case SB_LINEUP: scrollTo(b, b.position_ - b.Increment); break;
-    case SB_LINEDOWN: scrollTo(b, b.position_ + b.Increment); break;
-    case SB_PAGEUP: scrollTo(b, b.position_ - page); break;
-    case SB_PAGEDOWN: scrollTo(b, b.position_ + page); break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: scrollTo(b, pos); break;
-    case SB_TOP: scrollTo(b, 0); break;
-    case SB_BOTTOM: scrollTo(b, b.range_); break;
-    default: break;
-    }
+    int to = 0;
+    if (HandleAllocated() && ScrollCommandTarget(handle_, b.bar_, code, pos, b.Increment, 0, to)) scrollTo(b, to);
 }
 
 void TScrollingWinControl::ScrollInView(TControl* AControl)

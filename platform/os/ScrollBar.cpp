@@ -180,6 +180,26 @@ BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show)
     return TRUE;
 }
 
+bool ScrollCommandTarget(HWND hwnd, int bar, WORD code, int thumbPos, int line, int page, int& pos)
+{
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    if (!GetScrollInfo(hwnd, bar, &si)) return false;
+    if (page <= 0) page = std::max(1, int(si.nPage));
+    switch (code)
+    {
+    case SB_LINEUP: pos = si.nPos - line; return true;
+    case SB_LINEDOWN: pos = si.nPos + line; return true;
+    case SB_PAGEUP: pos = si.nPos - page; return true;
+    case SB_PAGEDOWN: pos = si.nPos + page; return true;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: pos = (si.nPos & 0xFFFF) == (thumbPos & 0xFFFF) ? si.nPos : thumbPos; return true;
+    case SB_TOP: pos = si.nMin; return true;
+    case SB_BOTTOM: pos = si.nMax; return true;
+    default: return false;
+    }
+}
+
 namespace scrollbars
 {
 TParts PartsOf(HWND hwnd, int bar)

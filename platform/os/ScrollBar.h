@@ -63,6 +63,12 @@ BOOL SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw);
 // recomputes the client area); the scroll state stays.
 BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show);
 
+// Where a WM_HSCROLL / WM_VSCROLL command takes a bar's position: a line or
+// a page either way (page 0: the bar's own page), the ends, or the thumb
+// position. The message carries 16 bits of it; a sender that set the full
+// position just before keeps it. False for codes that do not move (SB_ENDSCROLL).
+bool ScrollCommandTarget(HWND hwnd, int bar, WORD code, int thumbPos, int line, int page, int& pos);
+
 namespace scrollbars
 {
 // Where the parts of a window's bar lie (window coordinates); empty when the bar is not shown.

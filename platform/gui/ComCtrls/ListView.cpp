@@ -77,6 +77,26 @@ TEdit* MakeLabelEditor(TWinControl* parent, std::function<bool()> active, std::f
     return editor;
 }
 
+void ShowLabelEditor(TEdit* editor, TRect r, const std::string& text)
+{
+    const int h = std::max(r.Height(), MeasureText(editor->Font(), "").cy + 6);
+    editor->SetText(text);
+    editor->SetBounds(r.Left, r.Top + (r.Height() - h) / 2, r.Width(), h);
+    editor->SetVisible(true);
+    editor->BringToFront();
+    editor->SetFocus();
+    editor->SelectAll();
+}
+
+std::string HideLabelEditor(TEdit* editor, TWinControl* owner)
+{
+    const std::string s = editor->GetText();
+    const bool hadFocus = editor->Focused();
+    editor->SetVisible(false);
+    if (hadFocus && owner->CanFocus()) owner->SetFocus();
+    return s;
+}
+
 std::string TTypeAhead::Add(char32_t key, bool& single)
 {
     const std::uint64_t now = Clock::Now();
@@ -846,31 +866,15 @@ void TCustomListView::scrollTo(int bar, int pos)
     if (header_->HandleAllocated()) header_->Invalidate();
 }
 
-void TCustomListView::onScrollMessage(int bar, WORD code)
+void TCustomListView::onScrollMessage(int bar, WORD code, int thumbPos)
 {
-    SCROLLINFO si;
-    si.fMask = SIF_ALL;
-    GetScrollInfo(handle_, bar, &si);
     const Layout l = layout();
     // A line is a row (report), a column (list), or a cell's height (icon views); pixels sideways in report.
     int line = 1;
     if (bar == SB_VERT && viewStyle_ != vsReport) line = std::max(1, l.cellH);
     if (bar == SB_HORZ && viewStyle_ == vsReport) line = std::max(1, textWidth("0") * 2);
-    const int page = std::max(1, int(si.nPage));
-    int pos = si.nPos;
-    switch (code)
-    {
-    case SB_LINEUP: pos -= line; break;
-    case SB_LINEDOWN: pos += line; break;
-    case SB_PAGEUP: pos -= page; break;
-    case SB_PAGEDOWN: pos += page; break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
-    case SB_TOP: pos = si.nMin; break;
-    case SB_BOTTOM: pos = si.nMax; break;
-    default: return;
-    }
-    scrollTo(bar, pos);
+    int pos = 0;
+    if (ScrollCommandTarget(handle_, bar, code, thumbPos, line, 0, pos)) scrollTo(bar, pos);
 }
 
 void TCustomListView::Scroll(int DX, int DY)
@@ -1267,14 +1271,8 @@ void TCustomListView::beginEdit(int Index)
     makeVisible(Index);
     TRect r = ItemRect(Index, drLabel);
     r.Right = std::max(r.Right, r.Left + 60);
-    const int h = std::max(r.Height(), measure(Font(), "").cy + 6);
     editing_ = Index;
-    editor_->SetText(it->caption_);
-    editor_->SetBounds(r.Left, r.Top + (r.Height() - h) / 2, r.Width(), h);
-    editor_->SetVisible(true);
-    editor_->BringToFront();
-    editor_->SetFocus();
-    editor_->SelectAll();
+    comctrls_detail::ShowLabelEditor(editor_, r, it->caption_);
 }
 
 void TCustomListView::endEdit(bool commit)
@@ -1282,10 +1280,7 @@ void TCustomListView::endEdit(bool commit)
     if (editing_ < 0) return;
     const int index = editing_;
     editing_ = -1;
-    std::string s = editor_->GetText();
-    const bool hadFocus = editor_->Focused();
-    editor_->SetVisible(false);
-    if (hadFocus && CanFocus()) SetFocus();
+    std::string s = comctrls_detail::HideLabelEditor(editor_, this);
     if (index >= items_.Count()) return;
     TListItem* it = items_.Item(index);
     if (!commit) return;   // cancelled: the caption stays and OnEdited does not fire
@@ -1529,7 +1524,7 @@ void TCustomListView::KeyDown(WORD& Key, TShiftState Shift)
     {
         if (viewStyle_ == vsReport && (Key == VK_LEFT || Key == VK_RIGHT))
         {
-            onScrollMessage(SB_HORZ, Key == VK_LEFT ? SB_LINELEFT : SB_LINERIGHT);
+            onScrollMessage(SB_HORZ, Key == VK_LEFT ? SB_LINELEFT : SB_LINERIGHT, 0);
             Key = 0;
         }
         return;
@@ -1583,10 +1578,7 @@ void TCustomListView::Dispatch(TMessage& m)
     case WM_VSCROLL:
     case WM_HSCROLL:
     {
-        const int bar = m.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ;
-        const WORD code = LOWORD(m.WParam);
-        if (code == SB_THUMBPOSITION || code == SB_THUMBTRACK) scrollTo(bar, int(HIWORD(m.WParam)));
-        else onScrollMessage(bar, code);
+        onScrollMessage(m.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(m.WParam), HIWORD(m.WParam));
         m.Result = 0;
         return;
     }

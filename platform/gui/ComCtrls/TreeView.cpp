@@ -391,28 +391,9 @@ void TCustomTreeView::scrollTo(int bar, int pos)
 
 void TCustomTreeView::scrollCommand(int bar, WORD code, int pos)
 {
-    SCROLLINFO si;
-    si.fMask = SIF_ALL;
-    GetScrollInfo(handle_, bar, &si);
-    const int line = bar == SB_VERT ? 1 : std::max(1, indent_);
-    const int page = std::max(1, int(si.nPage));
-    int to = si.nPos;
-    switch (code)
-    {
-    case SB_LINEUP: to -= line; break;
-    case SB_LINEDOWN: to += line; break;
-    case SB_PAGEUP: to -= page; break;
-    case SB_PAGEDOWN: to += page; break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-        // The message carries 16 bits; a caller that set the full position first keeps it.
-        to = (si.nPos & 0xFFFF) == pos ? si.nPos : pos;
-        break;
-    case SB_TOP: to = si.nMin; break;
-    case SB_BOTTOM: to = si.nMax; break;
-    default: return;
-    }
-    scrollTo(bar, to);
+    int to = 0;
+    if (ScrollCommandTarget(handle_, bar, code, pos, bar == SB_VERT ? 1 : std::max(1, indent_), 0, to))
+        scrollTo(bar, to);
 }
 
 TTreeNode* TCustomTreeView::GetTopItem()
@@ -580,14 +561,8 @@ void TCustomTreeView::beginEdit(TTreeNode* n)
     makeVisible(n);
     TRect r = textRect(n);
     r.Right = std::max(r.Right + 20, r.Left + 60);
-    const int h = std::max(r.Height(), MeasureText(Font(), "").cy + 6);
     editing_ = n;
-    editor_->SetText(n->text_);
-    editor_->SetBounds(r.Left, r.Top + (r.Height() - h) / 2, r.Width(), h);
-    editor_->SetVisible(true);
-    editor_->BringToFront();
-    editor_->SetFocus();
-    editor_->SelectAll();
+    comctrls_detail::ShowLabelEditor(editor_, r, n->text_);
 }
 
 void TCustomTreeView::endEdit(bool commit)
@@ -595,10 +570,7 @@ void TCustomTreeView::endEdit(bool commit)
     TTreeNode* n = editing_;
     if (!n) return;
     editing_ = nullptr;
-    std::string s = editor_->GetText();
-    const bool hadFocus = editor_->Focused();
-    editor_->SetVisible(false);
-    if (hadFocus && CanFocus()) SetFocus();
+    std::string s = comctrls_detail::HideLabelEditor(editor_, this);
     if (!commit) return;   // cancelled: the text stays and OnEdited does not fire
     if (OnEdited) OnEdited(this, n, s);
     n->SetText(s);

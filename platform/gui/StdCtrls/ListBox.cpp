@@ -223,22 +223,12 @@ void TCustomListBox::updateScrollBars()
 
 void TCustomListBox::scrollCommand(int bar, WORD code, int pos)
 {
-    if ((bar == SB_HORZ) != (columns_ > 0)) return;
-    // Vertical: lines; horizontal (columns): whole columns of lines.
+    if ((bar == SB_HORZ) != (columns_ > 0) || !HandleAllocated()) return;
+    // Vertical: lines, a page one line short of the view; sideways: columns.
     const int unit = columns_ > 0 ? VisibleRows() : 1;
-    const int page = columns_ > 0 ? columns_ * unit : std::max(1, VisibleRows() - 1);
-    switch (code)
-    {
-    case SB_LINEUP: scrollTo(topIndex_ - unit); break;
-    case SB_LINEDOWN: scrollTo(topIndex_ + unit); break;
-    case SB_PAGEUP: scrollTo(topIndex_ - page); break;
-    case SB_PAGEDOWN: scrollTo(topIndex_ + page); break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: scrollTo(pos * unit); break;
-    case SB_TOP: scrollTo(0); break;
-    case SB_BOTTOM: scrollTo(maxTop()); break;
-    default: break;
-    }
+    const int page = columns_ > 0 ? columns_ : std::max(1, VisibleRows() - 1);
+    int to = 0;
+    if (ScrollCommandTarget(handle_, bar, code, pos, 1, page, to)) scrollTo(to * unit);
 }
 
 void TCustomListBox::SetTopIndex(int v) { scrollTo(v); }
