@@ -312,9 +312,9 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         }
     }
 
-    StopPoint();
     // 4. decoders (before the encoders, so that a subtitle encoder can take the decoder's header)
     for (auto* ist : R.ist) {
+        StopPoint();  // each codec takes a while to open
         if (!ist->decoding_needed)
             continue;
         const AVCodec* codec = ist->decoder ? ist->decoder : ff::avcodec_find_decoder(ist->st->codecpar->codec_id);
@@ -342,9 +342,9 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                              TypeName(ist->st).c_str()));
     }
 
-    StopPoint();
     // 5. encoders, and the bit-stream filters behind them
     for (auto* ost : R.ost) {
+        StopPoint();
         AVCodecContext* enc = ost->enc;
         if (ost->encoding_needed) {
             const AVCodec* codec = ost->setup->codec ? ost->setup->codec : ff::avcodec_find_encoder(enc->codec_id);
