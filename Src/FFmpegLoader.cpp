@@ -1,7 +1,6 @@
 #include "Src/FFmpegLoader.h"
 
 #include <malloc.h>
-#include <sys/stat.h>
 
 #include <mutex>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "Src/FFmpegLogger.h"
 #include "Src/UnicodeProtocol.h"
 #include "platform/sys/DynLib.h"
+#include "platform/sys/Files.h"
 
 namespace
 {
@@ -89,12 +89,6 @@ void SetLastErr(const std::string& s)
     gLastErrMsg = s;
 }
 
-bool FileExists(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
 std::string Format3(const char* fmt, const std::string& a, const std::string& b,
                     const std::string& c)
 {
@@ -115,12 +109,12 @@ std::string Format3(const char* fmt, const std::string& a, const std::string& b,
 void* LoadLibraryFrom(TLibrary lib, const std::string& dir, const std::string& fileName,
                       std::string& error)
 {
-    if (!dir.empty() && FileExists(dir + fileName))
+    if (!dir.empty() && sys::FileExists(dir + fileName))
     {
         std::vector<void*> deps;
         for (const std::string& dep : FamilyDependencies(lib))
         {
-            if (!FileExists(dir + dep)) continue;
+            if (!sys::FileExists(dir + dep)) continue;
             void* h = sys::LoadLibrary(dir + dep);
             if (!h)
             {
