@@ -9,20 +9,6 @@ using namespace ctrltest;
 
 namespace
 {
-class TCountingPanel : public TbsSkinPanel
-{
-public:
-    using TbsSkinPanel::TbsSkinPanel;
-    int Paints = 0;
-
-protected:
-    void Paint() override
-    {
-        ++Paints;
-        TbsSkinPanel::Paint();
-    }
-};
-
 class StoredSkinControls : public SkinCtrlTest, public testing::WithParamInterface<int>
 {
 };
