@@ -1,38 +1,17 @@
 #include "lib/bsSkinData/Ini.h"
 
+#include "platform/core/Utf8.h"
 #include "platform/sys/Files.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace
 {
-bool SameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-    {
-        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
-std::string Lower(std::string_view s)
-{
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return r;
-}
-
-std::string_view Trim(std::string_view s)
+std::string_view TrimView(std::string_view s)
 {
     std::size_t b = 0, e = s.size();
     while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r' || s[b] == '\n' || s[b] == '\0')) ++b;
@@ -101,8 +80,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
 
 TbsIniFile TbsIniFile::FromFile(const std::string& fileName, bool mustExist)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(fileName, ec))
+    if (sys::DirectoryExists(fileName))
         throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Is a directory");
     if (sys::IsSpecialFile(fileName))
         throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Not a regular file");
@@ -144,14 +122,14 @@ void TbsIniFile::SetText(std::string_view text)
         std::size_t eol = text.find_first_of("\r\n", pos);
         std::string_view line = text.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
         pos = eol == std::string_view::npos ? text.size() : eol + 1;
-        line = Trim(line);
+        line = TrimView(line);
         if (line.empty() || line[0] == ';') continue;
         if (line.front() == '[')
         {
             std::size_t close = line.find(']');
             if (close != std::string_view::npos)
             {
-                AddSection(std::string(Trim(line.substr(1, close - 1))));
+                AddSection(std::string(TrimView(line.substr(1, close - 1))));
                 current = &sections_.back();
                 continue;
             }
@@ -159,7 +137,7 @@ void TbsIniFile::SetText(std::string_view text)
         std::size_t eq = line.find('=');
         // Lines without "=" and keys outside any section carry nothing.
         if (eq == std::string_view::npos || current == nullptr) continue;
-        current->Keys.push_back(Key{std::string(Trim(line.substr(0, eq))), std::string(Trim(line.substr(eq + 1)))});
+        current->Keys.push_back(Key{std::string(TrimView(line.substr(0, eq))), std::string(TrimView(line.substr(eq + 1)))});
     }
 }
 
@@ -197,13 +175,13 @@ void TbsIniFile::SaveToFile(const std::string& fileName) const
 
 void TbsIniFile::AddSection(std::string name)
 {
-    sectionIndex_[Lower(name)].push_back(sections_.size());
+    sectionIndex_[LowerCase(name)].push_back(sections_.size());
     sections_.push_back(Section{std::move(name), {}, {}, false, false});
 }
 
 const TbsIniFile::Section* TbsIniFile::FindSection(std::string_view name) const
 {
-    auto it = sectionIndex_.find(Lower(name));
+    auto it = sectionIndex_.find(LowerCase(name));
     return it == sectionIndex_.end() ? nullptr : &sections_[it->second.front()];
 }
 
@@ -223,10 +201,10 @@ const TbsIniFile::Key* TbsIniFile::FindKey(const Section& s, std::string_view na
     if (!s.IndexValid)
     {
         s.Index.clear();
-        for (std::size_t i = 0; i < s.Keys.size(); ++i) s.Index.emplace(Lower(s.Keys[i].Name), i);
+        for (std::size_t i = 0; i < s.Keys.size(); ++i) s.Index.emplace(LowerCase(s.Keys[i].Name), i);
         s.IndexValid = true;
     }
-    auto it = s.Index.find(Lower(name));
+    auto it = s.Index.find(LowerCase(name));
     return it == s.Index.end() ? nullptr : &s.Keys[it->second];
 }
 
@@ -280,7 +258,7 @@ void TbsIniFile::WriteString(std::string_view section, std::string_view key, std
         return;
     }
     s->Keys.push_back(Key{std::string(key), std::string(value)});
-    if (s->IndexValid) s->Index.emplace(Lower(key), s->Keys.size() - 1);
+    if (s->IndexValid) s->Index.emplace(LowerCase(key), s->Keys.size() - 1);
 }
 
 void TbsIniFile::WriteInteger(std::string_view section, std::string_view key, int value)
@@ -290,7 +268,7 @@ void TbsIniFile::WriteInteger(std::string_view section, std::string_view key, in
 
 void TbsIniFile::EraseSection(std::string_view section)
 {
-    auto it = sectionIndex_.find(Lower(section));
+    auto it = sectionIndex_.find(LowerCase(section));
     if (it == sectionIndex_.end()) return;
     for (std::size_t i : it->second)
     {
@@ -306,7 +284,7 @@ void TbsIniFile::EraseSection(std::string_view section)
 
 bool bsParseIniInteger(std::string_view t, int& out)
 {
-    t = Trim(t);
+    t = TrimView(t);
     bool neg = false;
     if (!t.empty() && (t[0] == '-' || t[0] == '+'))
     {

@@ -3,7 +3,6 @@
 #include "platform/sys/Files.h"
 
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
 namespace
@@ -187,8 +186,7 @@ void TbsSkinPicture::LoadFromBmp(const std::uint8_t* data, std::size_t size)
 
 void TbsSkinPicture::LoadFromFile(const std::string& fileName)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(fileName, ec))
+    if (sys::DirectoryExists(fileName))
         throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Is a directory");
     if (sys::IsSpecialFile(fileName))
         throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Not a regular file");
