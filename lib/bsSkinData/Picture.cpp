@@ -50,8 +50,8 @@ std::uint32_t Channel(std::uint32_t v, std::uint32_t mask)
 
 void TbsSkinPicture::Clear()
 {
-    bitmap_.reset();
-    width_ = height_ = bitCount_ = 0;
+    FBitmap.reset();
+    FWidth = FHeight = FBitCount = 0;
     pixels_.clear();
     bmp_.clear();
 }
@@ -174,10 +174,10 @@ void TbsSkinPicture::LoadFromBmp(const std::uint8_t* data, std::size_t size)
             out[x] = c;
         }
     }
-    bitmap_.reset();
-    width_ = static_cast<int>(w);
-    height_ = static_cast<int>(h);
-    bitCount_ = bpp;
+    FBitmap.reset();
+    FWidth = static_cast<int>(w);
+    FHeight = static_cast<int>(h);
+    FBitCount = bpp;
     pixels_ = std::move(px);
     bmp_.assign(data, data + size);
     // The size field always states the length of the whole file.
