@@ -73,13 +73,6 @@ TSurface* gScreenSurface = nullptr;
 
 bool gInit = false;
 
-std::string Lower(const std::string& s)
-{
-    std::string r = s;
-    for (auto& c : r) c = char(std::tolower((unsigned char)c));
-    return r;
-}
-
 WindowNode* N(HWND h)
 {
     if (!h) return nullptr;
@@ -259,7 +252,7 @@ void Present(WindowNode* root, const TRect& r)
 bool RegisterClass(const WNDCLASS& wc)
 {
     if (wc.lpszClassName.empty()) return false;
-    std::string key = Lower(wc.lpszClassName);
+    std::string key = LowerCase(wc.lpszClassName);
     if (gClasses.count(key)) return false;
     auto rec = std::make_shared<ClassRec>();
     rec->wc = wc;
@@ -269,7 +262,7 @@ bool RegisterClass(const WNDCLASS& wc)
 
 bool UnregisterClass(const std::string& name)
 {
-    auto it = gClasses.find(Lower(name));
+    auto it = gClasses.find(LowerCase(name));
     if (it == gClasses.end()) return false;
     {
         std::lock_guard<std::mutex> g(gLiveMx);
@@ -282,7 +275,7 @@ bool UnregisterClass(const std::string& name)
 
 bool GetClassInfo(const std::string& name, WNDCLASS* out)
 {
-    auto it = gClasses.find(Lower(name));
+    auto it = gClasses.find(LowerCase(name));
     if (it == gClasses.end()) return false;
     if (out) *out = it->second->wc;
     return true;
@@ -448,7 +441,7 @@ void PostQuitMessage(int exitCode)
 UINT RegisterWindowMessage(const std::string& name)
 {
     if (name.empty()) return 0;
-    std::string k = Lower(name);
+    std::string k = LowerCase(name);
     auto it = gRegistered.find(k);
     if (it != gRegistered.end()) return it->second;
     return gRegistered[k] = gNextRegistered++;
@@ -720,7 +713,7 @@ HWND FindWindow(const std::string& className, const std::string& windowName)
 {
     for (WindowNode* t : gTop)
     {
-        if (!className.empty() && Lower(t->cls->wc.lpszClassName) != Lower(className)) continue;
+        if (!className.empty() && LowerCase(t->cls->wc.lpszClassName) != LowerCase(className)) continue;
         if (!windowName.empty() && t->text != windowName) continue;
         return t;
     }
@@ -962,7 +955,7 @@ HWND CreateWindowEx(DWORD exStyle, const std::string& className, const std::stri
                     void* param)
 {
     EnsureInit();
-    auto it = gClasses.find(Lower(className));
+    auto it = gClasses.find(LowerCase(className));
     if (it == gClasses.end()) return nullptr;
     bool msgOnly = parent == HWND_MESSAGE;
     WindowNode* p = msgOnly ? nullptr : N(parent);
