@@ -138,6 +138,42 @@ TEST_F(ListViewTest, ReportScrollStateFollowsTheMessagesBothWays)
     EXPECT_EQ(lv->ItemRect(0, drBounds).Left, -100);
 }
 
+TEST_F(ListViewTest, AWrapperHidesTheBarsAndDrivesTheViewBeyondSixteenBits)
+{
+    form = MakeForm(420, 320);
+    auto* lv = new TListView(form);
+    lv->SetBounds(10, 10, 300, 200);
+    lv->SetViewStyle(vsReport);
+    lv->SetOwnerData(true);
+    lv->SetParent(form);
+    lv->Columns()->Add()->SetWidth(120);
+    lv->OnData = [](TObject*, TListItem* it) { it->SetCaption(std::to_string(it->Index())); };
+    lv->Items()->SetCount(100000);
+    form->Show();
+    driver->PumpUntilIdle();
+    HWND h = lv->GetHandle();
+    // No non-client area: the bars take no room and are not drawn, their state stays.
+    TSubclassToken frameless = 0;
+    frameless = SubclassWindow(h, [&frameless](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (msg == WM_NCCALCSIZE || msg == WM_NCPAINT) return 0;
+        return CallPreviousWindowProc(w, frameless, msg, wp, lp);
+    });
+    SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    EXPECT_EQ(lv->ClientWidth(), lv->Width());
+    EXPECT_EQ(Info(lv, SB_VERT).nMax, 99999);
+    // The wrapper sets the full position first, then sends the 16 bits the message holds.
+    SCROLLINFO si;
+    si.fMask = SIF_POS;
+    si.nPos = 70000;
+    SetScrollInfo(h, SB_VERT, &si, TRUE);
+    SendMessage(h, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, WORD(70000 & 0xFFFF)), 0);
+    EXPECT_EQ(lv->GetTopItem()->Index(), 70000);
+    // Without that, the 16 bits are the position.
+    SendMessage(h, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1234), 0);
+    EXPECT_EQ(lv->GetTopItem()->Index(), 1234);
+    RemoveWindowSubclass(h, frameless);
+}
+
 TEST_F(ListViewTest, NativeBarsScrollTheViewWithTheMouse)
 {
     TListView* lv = MakeView(100);
