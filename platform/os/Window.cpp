@@ -362,7 +362,12 @@ void SyncShadow(WindowNode* n)
 
 void SyncVisible(WindowNode* n)
 {
-    if (n->bid) BE().SetVisible(n->bid, VisibleDeep(n));
+    if (!n->bid) return;
+    // A minimized top-level window stays on the screen as an icon.
+    if (!n->parent && (n->style & (WS_MINIMIZE | WS_VISIBLE)) == (WS_MINIMIZE | WS_VISIBLE))
+        BE().SetMinimized(n->bid, true);
+    else
+        BE().SetVisible(n->bid, VisibleDeep(n));
 }
 
 void Present(WindowNode* root, const TRect& r)
@@ -646,6 +651,7 @@ bool ApplyZOrder(WindowNode* n, HWND after)
         {
             if (after == HWND_TOPMOST) n->exStyle |= WS_EX_TOPMOST;
             else n->exStyle &= ~WS_EX_TOPMOST;
+            if (n->bid) BE().SetTopmost(n->bid, IsTopmost(n));
         }
         ZRemove(n);
         ZInsertTop(n);
@@ -877,6 +883,9 @@ HWND SetParent(HWND child, HWND newParent)
         backend::TTopLevelDesc d;
         d.Popup = (n->style & WS_POPUP) != 0;
         d.ToolWindow = (n->exStyle & WS_EX_TOOLWINDOW) != 0;
+        d.NoActivate = (n->exStyle & WS_EX_NOACTIVATE) != 0;
+        d.Topmost = IsTopmost(n);
+        d.ClassName = n->cls->wc.lpszClassName;
         d.Title = n->text;
         n->bid = BE().CreateTopLevel(d, n->rect);
         SyncLayer(n);
@@ -1107,6 +1116,7 @@ void ActivateWindow(WindowNode* n, WPARAM how, bool raise = true)
     if (WindowNode* cap = N(gCapture); cap && old && Root(cap) == old)
         SendMessage(cap, WM_CANCELMODE, 0, 0);
     gActive = n;
+    if (n && n->bid) BE().Activate(n->bid);
     if (old)
     {
         SendMessage(old, WM_NCACTIVATE, FALSE, reinterpret_cast<LPARAM>(n));
@@ -1202,6 +1212,7 @@ HWND SetCapture(HWND hwnd)
     HWND old = N(gCapture);
     if (!n) return old;
     gCapture = n;
+    BE().GrabPointer(Root(n)->bid);
     if (old && old != n) SendMessage(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(n));
     return old;
 }
@@ -1210,6 +1221,7 @@ BOOL ReleaseCapture()
 {
     HWND old = N(gCapture);
     gCapture = nullptr;
+    if (old) BE().GrabPointer(0);
     if (old) SendMessage(old, WM_CAPTURECHANGED, 0, 0);
     return TRUE;
 }
@@ -1548,6 +1560,8 @@ HWND CreateWindowEx(DWORD exStyle, const std::string& className, const std::stri
         d.Popup = (style & WS_POPUP) != 0;
         d.ToolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
         d.Topmost = (exStyle & WS_EX_TOPMOST) != 0;
+        d.NoActivate = (exStyle & WS_EX_NOACTIVATE) != 0;
+        d.ClassName = it->second->wc.lpszClassName;
         d.Owner = n->owner ? n->owner->bid : 0;
         d.Title = windowName;
         n->bid = BE().CreateTopLevel(d, n->rect);
@@ -2682,6 +2696,13 @@ public:
         SetWindowPos(t, nullptr, bounds.Left, bounds.Top, bounds.Width(), bounds.Height(),
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    void Minimized(backend::TopLevelId id, bool minimized) override
+    {
+        WindowNode* t = ByBackendId(id);
+        if (t && ((t->style & WS_MINIMIZE) != 0) != minimized)
+            PostMessage(t, WM_SYSCOMMAND, minimized ? SC_MINIMIZE : SC_RESTORE, 0);
+    }
+    void DisplayChanged() override { NotifyDisplayChange(); }
 
 private:
     static WindowNode* ByBackendId(backend::TopLevelId id)
@@ -3403,6 +3424,14 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw)
         InvalidateWhole(n);
     }
     return 1;
+}
+
+BOOL SetWindowIcon(HWND hwnd, const TSurface* icon)
+{
+    WindowNode* n = N(hwnd);
+    if (!n || n->parent || !n->bid) return FALSE;
+    BE().SetIcon(n->bid, icon);
+    return TRUE;
 }
 
 int GetWindowRgn(HWND hwnd, HRGN rgn)

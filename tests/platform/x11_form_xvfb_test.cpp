@@ -1,0 +1,308 @@
+// A demo form on a real X display with a window manager (openbox): a caption
+// area that moves the form through the layer's own move loop, a text control,
+// a shaped half-transparent popup, a menu-like popup. xdotool plays the user;
+// a screenshot shows where the pixels went.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/os/Region.h"
+#include "tests/platform/x11_session.h"
+
+using namespace x11test;
+
+namespace
+{
+constexpr TColor kFormColor = 0x308020;   // RGB(0x20, 0x80, 0x30)
+const TPixel kFormPixel = MakePixel(0x20, 0x80, 0x30);
+const TPixel kRed = MakePixel(255, 0, 0);
+constexpr int kCaptionHeight = 30;
+const char* kTitle = "Quorvel demo";
+
+struct Log
+{
+    std::vector<std::pair<UINT, WPARAM>> msgs;
+    int count(UINT m, WPARAM wp) const
+    {
+        return int(std::count(msgs.begin(), msgs.end(), std::make_pair(m, wp)));
+    }
+    int count(UINT m) const
+    {
+        return int(std::count_if(msgs.begin(), msgs.end(), [&](auto& p) { return p.first == m; }));
+    }
+};
+
+LRESULT SolidPaint(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, COLORREF c)
+{
+    if (msg == WM_PAINT)
+    {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        TRect r;
+        GetClientRect(hwnd, &r);
+        HBRUSH b = CreateSolidBrush(c);
+        FillRect(dc, r, b);
+        DeleteObject(b);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    if (msg == WM_ERASEBKGND) return 1;
+    return DefWindowProc(hwnd, msg, wp, lp);
+}
+} // namespace
+
+class X11FormTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string why;
+        ASSERT_TRUE(backend::UseX11(&why)) << why;
+        wm = StartWindowManager();
+    }
+    static void TearDownTestSuite()
+    {
+        ResetApplication();
+        ResetWindowManager();
+        Stop(wm);
+    }
+
+    void SetUp() override
+    {
+        ASSERT_GT(wm, 0) << "openbox did not start";
+        ResetApplication();
+        form = new TForm(Application);
+        form->SetBorderStyle(bsNone);
+        form->SetCaption(kTitle);
+        form->SetColor(kFormColor);
+        form->SetBounds(100, 100, 400, 300);
+        edit = new TEdit(form);
+        edit->SetBounds(20, 60, 200, 24);
+        edit->SetParent(form);
+        form->Show();
+        // The skin's caption: the top strip of the client area drags the form.
+        formToken = SubclassWindow(form->Handle(), [this](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+            LRESULT r = CallPreviousWindowProc(h, formToken, m, wp, lp);
+            if (m == WM_NCHITTEST && r == HTCLIENT)
+            {
+                TPoint pt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+                ScreenToClient(h, &pt);
+                if (pt.Y < kCaptionHeight) r = HTCAPTION;
+            }
+            if (m == WM_MOVING || m == WM_SIZE || m == WM_ACTIVATE || m == WM_KEYDOWN || m == WM_SYSKEYDOWN ||
+                m == WM_SYSKEYUP)
+                log.msgs.push_back({m, m == WM_ACTIVATE ? WPARAM(LOWORD(wp)) : wp});
+            return r;
+        });
+        edit->SetFocus();
+        editToken = SubclassWindow(edit->Handle(), [this](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+            if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP) log.msgs.push_back({m, wp});
+            return CallPreviousWindowProc(h, editToken, m, wp, lp);
+        });
+        ASSERT_TRUE(PumpUntil([&] { return !XWindowOf(kTitle).empty(); }));
+        xid = XWindowOf(kTitle);
+        // The window manager gave the new form the keyboard focus.
+        ASSERT_TRUE(PumpUntil([&] { return Output({"xdotool", "getwindowfocus"}) == xid; }));
+        ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == form->Handle(); }));
+    }
+
+    void TearDown() override { ResetApplication(); }
+
+    // Pixels of the screen that are dark (text), inside r.
+    static int DarkPixels(const TSurface& s, const TRect& r)
+    {
+        int n = 0;
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x)
+            {
+                TPixel p = s.Pixel(x, y);
+                if (PixelR(p) + PixelG(p) + PixelB(p) < 200) ++n;
+            }
+        return n;
+    }
+
+    static pid_t wm;
+    TForm* form = nullptr;
+    TEdit* edit = nullptr;
+    TSubclassToken formToken = 0, editToken = 0;
+    std::string xid;
+    Log log;
+};
+pid_t X11FormTest::wm = -1;
+
+TEST_F(X11FormTest, CaptionDragMovesTheFormThroughTheLayersLoop)
+{
+    ASSERT_TRUE(Exec({"xdotool", "mousemove", "150", "110", "mousedown", "1", "mousemove", "200", "150", "mousemove",
+                     "350", "260", "mouseup", "1"}));
+    ASSERT_TRUE(PumpUntil([&] { return form->Left() == 300 && form->Top() == 250; }))
+        << form->Left() << "," << form->Top();
+    EXPECT_GT(log.count(WM_MOVING), 0);
+    // The screen agrees, read back through the window manager's frame.
+    EXPECT_TRUE(PumpUntil([&] {
+        std::string g = Output({"xdotool", "getwindowgeometry", xid});
+        return g.find("Position: 300,250") != std::string::npos;
+    }));
+    // A press inside the client area below the caption does not move it.
+    ASSERT_TRUE(Exec({"xdotool", "mousemove", "400", "400", "mousedown", "1", "mousemove", "450", "450", "mouseup",
+                     "1"}));
+    PumpFor(300);
+    EXPECT_EQ(form->Left(), 300);
+    EXPECT_EQ(form->Top(), 250);
+}
+
+TEST_F(X11FormTest, TypedTextAndKeysReachTheFocusedControl)
+{
+    ASSERT_TRUE(Exec({"xdotool", "type", "--delay", "20", "Hello 42"}));
+    ASSERT_TRUE(PumpUntil([&] { return edit->GetText() == "Hello 42"; })) << edit->GetText();
+    log.msgs.clear();
+    ASSERT_TRUE(Exec({"xdotool", "key", "--delay", "30", "Tab", "Return", "Escape", "Alt_L", "F10"}));
+    ASSERT_TRUE(PumpUntil([&] { return log.count(WM_SYSKEYDOWN, VK_F10) > 0; }));
+    EXPECT_GT(log.count(WM_KEYDOWN, VK_TAB), 0);
+    EXPECT_GT(log.count(WM_KEYDOWN, VK_RETURN), 0);
+    EXPECT_GT(log.count(WM_KEYDOWN, VK_ESCAPE), 0);
+    // A lone Alt is a system key press and release.
+    EXPECT_GT(log.count(WM_SYSKEYDOWN, VK_MENU), 0);
+    EXPECT_GT(log.count(WM_SYSKEYUP, VK_MENU), 0);
+    // Keys that make no character leave the text alone.
+    EXPECT_EQ(edit->GetText(), "Hello 42");
+}
+
+TEST_F(X11FormTest, ScreenShowsTheFormThePopupAndTheText)
+{
+    // A shaped, half-transparent popup over the form: its bottom-right
+    // quarter is cut away by the window region.
+    WNDCLASS wc;
+    wc.lpszClassName = "DemoHint";
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) { return SolidPaint(h, m, wp, lp, RGB(255, 0, 0)); };
+    RegisterClass(wc);
+    HWND popup = CreateWindowEx(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, "DemoHint", "",
+                                WS_POPUP, 300, 250, 120, 80, form->Handle());
+    ASSERT_TRUE(popup);
+    HRGN all = CreateRectRgn(0, 0, 120, 80), cut = CreateRectRgn(60, 40, 120, 80);
+    CombineRgn(all, all, cut, RGN_DIFF);
+    SetWindowRgn(popup, all, TRUE);
+    DeleteObject(cut);
+    SetLayeredWindowAttributes(popup, 0, 128, LWA_ALPHA);
+    ShowWindow(popup, SW_SHOWNOACTIVATE);
+
+    const std::string png = std::string(QUORVEL_BINARY_DIR) + "/x11_form_screen.png";
+    TRect editRect = Bounds(100 + 20, 100 + 60, 200, 24);
+    PumpFor(500);
+    TSurface before = Screenshot(png);
+    ASSERT_FALSE(before.Empty());
+    ASSERT_TRUE(Exec({"xdotool", "type", "--delay", "20", "Hello 42"}));
+    ASSERT_TRUE(PumpUntil([&] { return edit->GetText() == "Hello 42"; }));
+    PumpFor(300);
+    TSurface shot = Screenshot(png);
+    ASSERT_FALSE(shot.Empty());
+
+    EXPECT_TRUE(Near(shot.Pixel(110, 370), kFormPixel)) << std::hex << shot.Pixel(110, 370);
+    EXPECT_TRUE(Near(shot.Pixel(480, 120), kFormPixel));
+    // No frame from the window manager: the form's own pixels start at its corner.
+    EXPECT_TRUE(Near(shot.Pixel(100, 100), kFormPixel));
+    EXPECT_FALSE(Near(shot.Pixel(99, 99), kFormPixel));
+    // The popup: red where its shape is (no compositor: opacity has no effect),
+    // the form through the cut-away corner.
+    EXPECT_TRUE(Near(shot.Pixel(320, 270), kRed)) << std::hex << shot.Pixel(320, 270);
+    EXPECT_TRUE(Near(shot.Pixel(400, 320), kFormPixel)) << std::hex << shot.Pixel(400, 320);
+    // The typed text is drawn inside the text control.
+    EXPECT_GT(DarkPixels(shot, editRect), DarkPixels(before, editRect) + 20);
+    // The popup never took the focus.
+    EXPECT_EQ(Output({"xdotool", "getwindowfocus"}), xid);
+    EXPECT_EQ(GetActiveWindow(), form->Handle());
+
+    // With a compositor the popup is half transparent: red over the form's green.
+    pid_t cm = Spawn({"xcompmgr"});
+    ASSERT_GT(cm, 0);
+    bool layered = PumpUntil([] { return IsLayeredWindowsAvailable(); });
+    PumpFor(800);
+    TSurface blended = Screenshot(png);
+    Stop(cm);
+    ASSERT_TRUE(layered) << "xcompmgr did not take the compositing selection";
+    TPixel p = blended.Pixel(320, 270);
+    EXPECT_TRUE(Near(p, MakePixel((255 + 0x20) / 2, 0x80 / 2, 0x30 / 2), 20)) << std::hex << p;
+    EXPECT_TRUE(Near(blended.Pixel(400, 320), kFormPixel));
+    PumpUntil([] { return !IsLayeredWindowsAvailable(); }, 3000);
+}
+
+TEST_F(X11FormTest, MenuPopupClosesOnAPressOutsideAndNeverTakesTheFocus)
+{
+    struct State
+    {
+        bool closed = false;
+        int insidePresses = 0;
+    };
+    static State* st = nullptr;
+    State state;
+    st = &state;
+    WNDCLASS wc;
+    wc.lpszClassName = "DemoMenu";
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        // What a skinned menu does: it holds the capture; a press outside
+        // its own rectangle, or losing the capture, closes it.
+        auto close = [&] {
+            if (st->closed) return;
+            st->closed = true;
+            ShowWindow(h, SW_HIDE);
+            if (GetCapture() == h) ReleaseCapture();
+        };
+        if (m == WM_LBUTTONDOWN)
+        {
+            TRect r;
+            GetClientRect(h, &r);
+            if (r.Contains(TPoint(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)))) ++st->insidePresses;
+            else close();
+            return 0;
+        }
+        if (m == WM_CAPTURECHANGED && IsWindowVisible(h)) close();
+        return SolidPaint(h, m, wp, lp, RGB(0, 0, 255));
+    };
+    RegisterClass(wc);
+    HWND menu = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, "DemoMenu", "", WS_POPUP, 150,
+                               200, 120, 100, form->Handle());
+    ASSERT_TRUE(menu);
+    ShowWindow(menu, SW_SHOWNOACTIVATE);
+    SetCapture(menu);
+    PumpFor(300);
+
+    ASSERT_TRUE(Exec({"xdotool", "mousemove", "200", "250", "click", "1"}));
+    ASSERT_TRUE(PumpUntil([&] { return state.insidePresses == 1; }));
+    EXPECT_FALSE(state.closed);
+    // Far away from every window of the program: on the bare desktop.
+    ASSERT_TRUE(Exec({"xdotool", "mousemove", "1000", "900", "click", "1"}));
+    EXPECT_TRUE(PumpUntil([&] { return state.closed; }));
+    EXPECT_FALSE(IsWindowVisible(menu));
+    EXPECT_EQ(GetActiveWindow(), form->Handle());
+    EXPECT_EQ(Output({"xdotool", "getwindowfocus"}), xid);
+    // The pointer is free again: a click on the form reaches it.
+    log.msgs.clear();
+    DestroyWindow(menu);
+    st = nullptr;
+}
+
+TEST_F(X11FormTest, IconifyAndRestoreReachTheLayer)
+{
+    ASSERT_TRUE(Exec({"xdotool", "windowminimize", xid}));
+    ASSERT_TRUE(PumpUntil([&] { return IsIconic(form->Handle()); }));
+    EXPECT_GT(log.count(WM_SIZE, SIZE_MINIMIZED), 0);
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() != form->Handle(); }));
+
+    log.msgs.clear();
+    ASSERT_TRUE(Exec({"xdotool", "windowactivate", xid}));
+    ASSERT_TRUE(PumpUntil([&] { return !IsIconic(form->Handle()); }));
+    EXPECT_GT(log.count(WM_SIZE, SIZE_RESTORED), 0);
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == form->Handle(); }));
+    EXPECT_GT(log.count(WM_ACTIVATE, WA_ACTIVE), 0);
+
+    // The other way: the layer minimizes and restores, the window manager follows.
+    auto wmState = [&] { return Output({"xprop", "-id", xid, "WM_STATE"}); };
+    ShowWindow(form->Handle(), SW_MINIMIZE);
+    EXPECT_TRUE(PumpUntil([&] { return wmState().find("Iconic") != std::string::npos; })) << wmState();
+    ShowWindow(form->Handle(), SW_RESTORE);
+    EXPECT_TRUE(PumpUntil([&] { return wmState().find("Normal") != std::string::npos; })) << wmState();
+    EXPECT_FALSE(IsIconic(form->Handle()));
+}
