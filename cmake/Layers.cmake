@@ -20,8 +20,14 @@ endfunction()
 
 # Layer rule: a layer's sources may include only from its own folder and the
 # folders of the layers below it. Checked on every build of the layer.
+# quorvel_layer_rule(NAME DIR [TARGET tgt] FORBID "dir|dir…"): the check is
+# named NAME and runs before target tgt is built (default: NAME itself), so a
+# layer may check the folders inside it one by one.
 function(quorvel_layer_rule name dir)
-  cmake_parse_arguments(L "" "" "FORBID" ${ARGN})
+  cmake_parse_arguments(L "" "TARGET" "FORBID" ${ARGN})
+  if(NOT L_TARGET)
+    set(L_TARGET ${name})
+  endif()
   file(GLOB_RECURSE files CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h" "${dir}/*.hpp" "${dir}/*.c")
   set(stamp "${CMAKE_CURRENT_BINARY_DIR}/${name}_layer_rule.stamp")
   add_custom_command(OUTPUT "${stamp}"
@@ -30,5 +36,5 @@ function(quorvel_layer_rule name dir)
     DEPENDS ${files} "${PROJECT_SOURCE_DIR}/cmake/CheckLayer.cmake"
     COMMENT "Checking the layer rule of ${name}" VERBATIM)
   add_custom_target(${name}_layer_rule DEPENDS "${stamp}")
-  add_dependencies(${name} ${name}_layer_rule)
+  add_dependencies(${L_TARGET} ${name}_layer_rule)
 endfunction()

@@ -2,12 +2,13 @@
 
 #include <mutex>
 
-#include "platform/backend/headless/Headless.h"
+#include "platform/core/Exception.h"
 
 namespace backend
 {
 namespace
 {
+// Guarded by gMx: the GUI thread sets the backend, any thread may wake it.
 std::unique_ptr<IBackend> gBackend;
 std::mutex gMx;
 } // namespace
@@ -15,7 +16,7 @@ std::mutex gMx;
 IBackend& Current()
 {
     std::lock_guard<std::mutex> g(gMx);
-    if (!gBackend) gBackend = std::make_unique<THeadlessBackend>();
+    if (!gBackend) throw Exception("No display backend has been chosen");
     return *gBackend;
 }
 

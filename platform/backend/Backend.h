@@ -130,7 +130,9 @@ public:
     virtual void Wake() = 0;
 };
 
-// The backend in use. When none was set, a headless one is made on first use.
+// The backend in use. Nothing chooses one silently: the program sets the X11
+// backend, tests and tools set the headless one (UseHeadless). Current()
+// raises an Exception while none is set.
 IBackend& Current();
 void SetCurrent(std::unique_ptr<IBackend> b);
 bool HasCurrent();

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/Surface.h"
 #include "platform/gui/Streams.h"
-#include "platform/os/Surface.h"
 
 namespace gfxcodec
 {

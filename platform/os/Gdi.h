@@ -13,9 +13,9 @@
 // Coordinates beyond +/- 2^28 are refused (the call fails).
 #pragma once
 #include "platform/core/Geometry.h"
+#include "platform/core/Surface.h"
 #include "platform/core/Types.h"
 #include "platform/os/Region.h"
-#include "platform/os/Surface.h"
 #include "platform/os/SysColors.h"
 
 #include <memory>

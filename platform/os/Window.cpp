@@ -3181,6 +3181,8 @@ BOOL TranslateMessage(const MSG* msg)
 
 bool HasPendingMessages()
 {
+    // Input the backend has ready counts as pending.
+    if (backend::HasCurrent()) BE().WaitForEvents(0);
     if (QueuesBusy()) return true;
     for (WindowNode* t : gTop)
         if (FindPaint(t, nullptr)) return true;

@@ -3,7 +3,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/MainThread.h"
 #include "platform/gui/Controls.h"
-#include "platform/os/Input.h"
+#include "platform/gui/Forms.h"
 #include "platform/os/Monitor.h"
 
 namespace
@@ -125,34 +125,34 @@ void TTestDriver::Inject(std::function<void()> f)
 void TTestDriver::MoveTo(TPoint screen)
 {
     pos_ = screen;
-    Inject([&] { osinput::MouseMove(screen); });
+    Inject([&] { desktop_->SendMouseMove(screen); });
 }
 
 void TTestDriver::Press(TPoint screen, backend::TMouseButton b)
 {
     Inject([&] {
-        if (!(pos_ == screen)) osinput::MouseMove(screen);
+        if (!(pos_ == screen)) desktop_->SendMouseMove(screen);
         pos_ = screen;
-        osinput::MouseButton(b, true, screen);
+        desktop_->SendMouseButton(b, true, screen);
     });
 }
 
 void TTestDriver::Release(TPoint screen, backend::TMouseButton b)
 {
     Inject([&] {
-        if (!(pos_ == screen)) osinput::MouseMove(screen);
+        if (!(pos_ == screen)) desktop_->SendMouseMove(screen);
         pos_ = screen;
-        osinput::MouseButton(b, false, screen);
+        desktop_->SendMouseButton(b, false, screen);
     });
 }
 
 void TTestDriver::Click(TPoint screen, backend::TMouseButton b)
 {
     Inject([&] {
-        if (!(pos_ == screen)) osinput::MouseMove(screen);
+        if (!(pos_ == screen)) desktop_->SendMouseMove(screen);
         pos_ = screen;
-        osinput::MouseButton(b, true, screen);
-        osinput::MouseButton(b, false, screen);
+        desktop_->SendMouseButton(b, true, screen);
+        desktop_->SendMouseButton(b, false, screen);
     });
 }
 
@@ -169,11 +169,11 @@ void TTestDriver::Drag(TPoint from, TPoint to, int steps, backend::TMouseButton 
     // The whole gesture is queued before pumping, so that a modal loop the press
     // starts (moving a window) finds the rest of it.
     Inject([&] {
-        if (!(pos_ == from)) osinput::MouseMove(from);
-        osinput::MouseButton(b, true, from);
+        if (!(pos_ == from)) desktop_->SendMouseMove(from);
+        desktop_->SendMouseButton(b, true, from);
         for (int i = 1; i <= steps; ++i)
-            osinput::MouseMove(TPoint(from.X + (to.X - from.X) * i / steps, from.Y + (to.Y - from.Y) * i / steps));
-        osinput::MouseButton(b, false, to);
+            desktop_->SendMouseMove(TPoint(from.X + (to.X - from.X) * i / steps, from.Y + (to.Y - from.Y) * i / steps));
+        desktop_->SendMouseButton(b, false, to);
         pos_ = to;
     });
 }
@@ -181,29 +181,29 @@ void TTestDriver::Drag(TPoint from, TPoint to, int steps, backend::TMouseButton 
 void TTestDriver::Wheel(int delta, TPoint screen)
 {
     Inject([&] {
-        if (!(pos_ == screen)) osinput::MouseMove(screen);
+        if (!(pos_ == screen)) desktop_->SendMouseMove(screen);
         pos_ = screen;
-        osinput::MouseWheel(delta, screen);
+        desktop_->SendMouseWheel(delta, screen);
     });
 }
 
 void TTestDriver::KeyDown(int vk)
 {
-    Inject([&] { osinput::Key(vk, true); });
+    Inject([&] { desktop_->SendKey(vk, true); });
 }
 
 void TTestDriver::KeyUp(int vk)
 {
-    Inject([&] { osinput::Key(vk, false); });
+    Inject([&] { desktop_->SendKey(vk, false); });
 }
 
 void TTestDriver::PressKey(int vk, std::vector<int> modifiers)
 {
     Inject([&] {
-        for (int m : modifiers) osinput::Key(m, true);
-        osinput::Key(vk, true);
-        osinput::Key(vk, false);
-        for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) osinput::Key(*it, false);
+        for (int m : modifiers) desktop_->SendKey(m, true);
+        desktop_->SendKey(vk, true);
+        desktop_->SendKey(vk, false);
+        for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) desktop_->SendKey(*it, false);
     });
 }
 
@@ -211,7 +211,7 @@ void TTestDriver::TypeText(const std::string& utf8)
 {
     std::string pending;
     auto flush = [&] {
-        if (!pending.empty()) osinput::Text(pending);
+        if (!pending.empty()) desktop_->SendText(pending);
         pending.clear();
     };
     Inject([&] {
@@ -225,10 +225,10 @@ void TTestDriver::TypeText(const std::string& utf8)
             flush();
             bool upper = c >= 'A' && c <= 'Z';
             int vk = (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
-            if (upper) osinput::Key(VK_SHIFT, true);
-            osinput::Key(vk, true);
-            osinput::Key(vk, false);
-            if (upper) osinput::Key(VK_SHIFT, false);
+            if (upper) desktop_->SendKey(VK_SHIFT, true);
+            desktop_->SendKey(vk, true);
+            desktop_->SendKey(vk, false);
+            if (upper) desktop_->SendKey(VK_SHIFT, false);
         }
         flush();
     });
@@ -251,21 +251,18 @@ void TTestDriver::AdvanceClock(std::uint64_t ms)
 
 int TTestDriver::PumpUntilIdle()
 {
+    // Messages go through the application's message processing, so its
+    // message hooks and hint cancelling see the driver's input.
     int served = 0;
     MSG m;
     for (int guard = 0; guard < 100000; ++guard)
     {
         bool any = CheckSynchronize(0);
-        if (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
+        if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE))
         {
-            if (m.message == WM_QUIT)
-            {
-                // Left for the test's own loop.
-                PostQuitMessage(int(m.wParam));
-                break;
-            }
-            TranslateMessage(&m);
-            DispatchMessage(&m);
+            // WM_QUIT is left for the test's own loop.
+            if (m.message == WM_QUIT) break;
+            Application->ProcessMessage(m);
             ++served;
             continue;
         }

@@ -2,9 +2,11 @@
 // headless desktop. Creating a driver gives a fresh virtual desktop, a fresh
 // window manager and the virtual clock; destroying it resets them again.
 //
-// Every action injects input the way a backend would and then pumps the GUI
-// thread's messages until nothing is left to do, so a test sees the effects
-// right after the call.
+// Every action sends input through the headless backend, which hands it to
+// the os layer's input sink as a real display does, and then pumps the GUI
+// thread's messages through the application's message processing (its hooks
+// and hint cancelling included) until nothing is left to do, so a test sees
+// the effects right after the call.
 #pragma once
 #include <deque>
 #include <functional>

@@ -3,7 +3,7 @@
 // QUORVEL_UPDATE_REFERENCES=1 to write the reference anew.
 #include "lib/bsEffects.h"
 #include "lib/bsUtils.h"
-#include "platform/os/Surface.h"
+#include "platform/core/Surface.h"
 
 #include <gtest/gtest.h>
 

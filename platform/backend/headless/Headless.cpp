@@ -137,10 +137,19 @@ std::string THeadlessBackend::GetClipboardText() { return clipboard_; }
 
 void THeadlessBackend::WaitForEvents(unsigned timeoutMs)
 {
-    std::unique_lock<std::mutex> g(wakeMx_);
-    if (!woken_ && timeoutMs)
-        wakeCv_.wait_for(g, std::chrono::milliseconds(timeoutMs), [&] { return woken_; });
-    woken_ = false;
+    std::deque<std::function<void(IInputSink&)>> events;
+    IInputSink* sink = nullptr;
+    {
+        std::unique_lock<std::mutex> g(wakeMx_);
+        if (!woken_ && timeoutMs && input_.empty())
+            wakeCv_.wait_for(g, std::chrono::milliseconds(timeoutMs), [&] { return woken_ || !input_.empty(); });
+        woken_ = false;
+        // Without a sink the events wait for one.
+        sink = sink_;
+        if (sink) events.swap(input_);
+    }
+    // Outside the lock: the sink wakes the backend again.
+    for (auto& e : events) e(*sink);
 }
 
 void THeadlessBackend::Wake()
@@ -150,6 +159,46 @@ void THeadlessBackend::Wake()
         woken_ = true;
     }
     wakeCv_.notify_all();
+}
+
+void THeadlessBackend::queueInput(std::function<void(IInputSink&)> event)
+{
+    {
+        std::lock_guard<std::mutex> g(wakeMx_);
+        input_.push_back(std::move(event));
+    }
+    wakeCv_.notify_all();
+}
+
+void THeadlessBackend::SendMouseMove(TPoint pt)
+{
+    queueInput([pt](IInputSink& s) { s.MouseMove(pt); });
+}
+
+void THeadlessBackend::SendMouseButton(TMouseButton b, bool down, TPoint pt)
+{
+    queueInput([=](IInputSink& s) { s.MouseButton(b, down, pt); });
+}
+
+void THeadlessBackend::SendMouseWheel(int delta, TPoint pt)
+{
+    queueInput([=](IInputSink& s) { s.MouseWheel(delta, pt); });
+}
+
+void THeadlessBackend::SendKey(int vk, bool down)
+{
+    queueInput([=](IInputSink& s) { s.Key(vk, down); });
+}
+
+void THeadlessBackend::SendText(const std::string& utf8)
+{
+    queueInput([utf8](IInputSink& s) { s.Text(utf8); });
+}
+
+bool THeadlessBackend::HasQueuedInput() const
+{
+    std::lock_guard<std::mutex> g(wakeMx_);
+    return !input_.empty();
 }
 
 std::optional<THeadlessBackend::WindowInfo> THeadlessBackend::Info(TopLevelId id) const

@@ -2,16 +2,21 @@
 // pictures stacked in z-order; the compositor honours window shapes, constant
 // alpha, colour keys and per-pixel alpha, and writes PNG snapshots. Tests use
 // it with the virtual clock.
+//
+// Input reaches the os layer as a display's would: Send* queues an event, and
+// the next WaitForEvents hands it to the input sink.
 #pragma once
 #include <condition_variable>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 
 #include "platform/backend/Backend.h"
-#include "platform/os/Region.h"
-#include "platform/os/Surface.h"
+#include "platform/core/Region.h"
+#include "platform/core/Surface.h"
 
 namespace backend
 {
@@ -52,6 +57,15 @@ public:
     int CursorShape() const { return cursor_; }
     TopLevelId Grab() const { return grab_; }
 
+    // ---- input, as a display delivers it (desktop coordinates) ----
+    void SendMouseMove(TPoint pt);
+    void SendMouseButton(TMouseButton b, bool down, TPoint pt);
+    void SendMouseWheel(int delta, TPoint pt);
+    void SendKey(int vk, bool down);
+    void SendText(const std::string& utf8);
+    // Events sent but not yet handed to the sink.
+    bool HasQueuedInput() const;
+
     // ---- IBackend ----
     std::string Name() const override { return "headless"; }
     std::vector<TMonitorDesc> GetMonitors() override;
@@ -75,7 +89,11 @@ public:
     void SetIcon(TopLevelId id, const TSurface* icon) override;
     void SetClipboardText(const std::string& text) override;
     std::string GetClipboardText() override;
-    void SetInputSink(IInputSink* sink) override { sink_ = sink; }
+    void SetInputSink(IInputSink* sink) override
+    {
+        std::lock_guard<std::mutex> g(wakeMx_);
+        sink_ = sink;
+    }
     void WaitForEvents(unsigned timeoutMs) override;
     void Wake() override;
 
@@ -102,10 +120,13 @@ private:
     int cursor_ = 0;
     TopLevelId grab_ = 0;
     std::string clipboard_;
+    void queueInput(std::function<void(IInputSink&)> event);
     IInputSink* sink_ = nullptr;
-    std::mutex wakeMx_;
+    // wakeMx_ guards sink_, woken_ and input_ (Wake and Send* may come from any thread).
+    mutable std::mutex wakeMx_;
     std::condition_variable wakeCv_;
     bool woken_ = false;
+    std::deque<std::function<void(IInputSink&)>> input_;
 };
 
 // Makes a fresh headless backend the current one and returns it.

@@ -1,4 +1,4 @@
-#include "platform/os/Surface.h"
+#include "platform/core/Surface.h"
 
 #include "platform/core/Exception.h"
 
