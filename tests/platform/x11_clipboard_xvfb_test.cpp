@@ -15,8 +15,7 @@ class X11ClipboardTest : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        std::string why;
-        ASSERT_TRUE(backend::UseX11(&why)) << why;
+        UseDisplay();
     }
 
     // What another program reads from the clipboard while we keep serving it.

@@ -8,20 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/Forms.h"
-#include "platform/gui/StdCtrls.h"
-#include "platform/os/Region.h"
+#include "tests/platform/x11_demo.h"
 #include "tests/platform/x11_session.h"
 
 using namespace x11test;
+using namespace x11demo;
 
 namespace
 {
-constexpr TColor kFormColor = 0x308020;   // RGB(0x20, 0x80, 0x30)
 const TPixel kFormPixel = MakePixel(0x20, 0x80, 0x30);
 const TPixel kRed = MakePixel(255, 0, 0);
-constexpr int kCaptionHeight = 30;
-const char* kTitle = "Quorvel demo";
 
 struct Log
 {
@@ -36,23 +32,6 @@ struct Log
     }
 };
 
-LRESULT SolidPaint(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, COLORREF c)
-{
-    if (msg == WM_PAINT)
-    {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        TRect r;
-        GetClientRect(hwnd, &r);
-        HBRUSH b = CreateSolidBrush(c);
-        FillRect(dc, r, b);
-        DeleteObject(b);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    if (msg == WM_ERASEBKGND) return 1;
-    return DefWindowProc(hwnd, msg, wp, lp);
-}
 } // namespace
 
 class X11FormTest : public ::testing::Test
@@ -60,8 +39,7 @@ class X11FormTest : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        std::string why;
-        ASSERT_TRUE(backend::UseX11(&why)) << why;
+        UseDisplay();
         wm = StartWindowManager();
     }
     static void TearDownTestSuite()
@@ -75,30 +53,13 @@ protected:
     {
         ASSERT_GT(wm, 0) << "openbox did not start";
         ResetApplication();
-        form = new TForm(Application);
-        form->SetBorderStyle(bsNone);
-        form->SetCaption(kTitle);
-        form->SetColor(kFormColor);
-        form->SetBounds(100, 100, 400, 300);
-        edit = new TEdit(form);
-        edit->SetBounds(20, 60, 200, 24);
-        edit->SetParent(form);
-        form->Show();
-        // The skin's caption: the top strip of the client area drags the form.
-        formToken = SubclassWindow(form->Handle(), [this](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-            LRESULT r = CallPreviousWindowProc(h, formToken, m, wp, lp);
-            if (m == WM_NCHITTEST && r == HTCLIENT)
-            {
-                TPoint pt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
-                ScreenToClient(h, &pt);
-                if (pt.Y < kCaptionHeight) r = HTCAPTION;
-            }
+        TDemoForm demo = MakeDemoForm([this](UINT m, WPARAM wp) {
             if (m == WM_MOVING || m == WM_SIZE || m == WM_ACTIVATE || m == WM_KEYDOWN || m == WM_SYSKEYDOWN ||
                 m == WM_SYSKEYUP)
                 log.msgs.push_back({m, m == WM_ACTIVATE ? WPARAM(LOWORD(wp)) : wp});
-            return r;
         });
-        edit->SetFocus();
+        form = demo.Form;
+        edit = demo.Edit;
         editToken = SubclassWindow(edit->Handle(), [this](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
             if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP) log.msgs.push_back({m, wp});
             return CallPreviousWindowProc(h, editToken, m, wp, lp);
@@ -128,7 +89,7 @@ protected:
     static pid_t wm;
     TForm* form = nullptr;
     TEdit* edit = nullptr;
-    TSubclassToken formToken = 0, editToken = 0;
+    TSubclassToken editToken = 0;
     std::string xid;
     Log log;
 };
@@ -173,21 +134,8 @@ TEST_F(X11FormTest, TypedTextAndKeysReachTheFocusedControl)
 
 TEST_F(X11FormTest, ScreenShowsTheFormThePopupAndTheText)
 {
-    // A shaped, half-transparent popup over the form: its bottom-right
-    // quarter is cut away by the window region.
-    WNDCLASS wc;
-    wc.lpszClassName = "DemoHint";
-    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) { return SolidPaint(h, m, wp, lp, RGB(255, 0, 0)); };
-    RegisterClass(wc);
-    HWND popup = CreateWindowEx(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, "DemoHint", "",
-                                WS_POPUP, 300, 250, 120, 80, form->Handle());
-    ASSERT_TRUE(popup);
-    HRGN all = CreateRectRgn(0, 0, 120, 80), cut = CreateRectRgn(60, 40, 120, 80);
-    CombineRgn(all, all, cut, RGN_DIFF);
-    SetWindowRgn(popup, all, TRUE);
-    DeleteObject(cut);
-    SetLayeredWindowAttributes(popup, 0, 128, LWA_ALPHA);
-    ShowWindow(popup, SW_SHOWNOACTIVATE);
+    // A shaped, half-transparent popup over the form.
+    ShowShapedPopup(form->Handle(), TPoint(300, 250));
 
     const std::string png = std::string(QUORVEL_BINARY_DIR) + "/x11_form_screen.png";
     TRect editRect = Bounds(100 + 20, 100 + 60, 200, 24);
@@ -239,11 +187,9 @@ TEST_F(X11FormTest, MenuPopupClosesOnAPressOutsideAndNeverTakesTheFocus)
     static State* st = nullptr;
     State state;
     st = &state;
-    WNDCLASS wc;
-    wc.lpszClassName = "DemoMenu";
-    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-        // What a skinned menu does: it holds the capture; a press outside
-        // its own rectangle, or losing the capture, closes it.
+    // What a skinned menu does: it holds the capture; a press outside its
+    // own rectangle, or losing the capture, closes it.
+    auto menuProc = [](HWND h, UINT m, WPARAM, LPARAM lp) -> LRESULT {
         auto close = [&] {
             if (st->closed) return;
             st->closed = true;
@@ -256,14 +202,13 @@ TEST_F(X11FormTest, MenuPopupClosesOnAPressOutsideAndNeverTakesTheFocus)
             GetClientRect(h, &r);
             if (r.Contains(TPoint(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)))) ++st->insidePresses;
             else close();
-            return 0;
+            return 1;
         }
         if (m == WM_CAPTURECHANGED && IsWindowVisible(h)) close();
-        return SolidPaint(h, m, wp, lp, RGB(0, 0, 255));
+        return 0;
     };
-    RegisterClass(wc);
-    HWND menu = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, "DemoMenu", "", WS_POPUP, 150,
-                               200, 120, 100, form->Handle());
+    HWND menu = MakeSolidPopup("DemoMenu", RGB(0, 0, 255), WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
+                               Bounds(150, 200, 120, 100), form->Handle(), menuProc);
     ASSERT_TRUE(menu);
     ShowWindow(menu, SW_SHOWNOACTIVATE);
     SetCapture(menu);
@@ -278,8 +223,7 @@ TEST_F(X11FormTest, MenuPopupClosesOnAPressOutsideAndNeverTakesTheFocus)
     EXPECT_FALSE(IsWindowVisible(menu));
     EXPECT_EQ(GetActiveWindow(), form->Handle());
     EXPECT_EQ(Output({"xdotool", "getwindowfocus"}), xid);
-    // The pointer is free again: a click on the form reaches it.
-    log.msgs.clear();
+    EXPECT_EQ(GetCapture(), nullptr);
     DestroyWindow(menu);
     st = nullptr;
 }

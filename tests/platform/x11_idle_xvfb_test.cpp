@@ -23,8 +23,7 @@ double CpuSeconds()
 
 TEST(X11IdleTest, IdleFormSleeps)
 {
-    std::string why;
-    ASSERT_TRUE(backend::UseX11(&why)) << why;
+    UseDisplay();
     ResetApplication();
     auto* form = new TForm(Application);
     form->SetBounds(100, 100, 400, 300);

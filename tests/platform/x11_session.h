@@ -188,14 +188,12 @@ inline bool Near(TPixel p, TPixel q, int tol = 12)
            std::abs(int(PixelB(p)) - int(PixelB(q))) <= tol;
 }
 
-// Makes the X11 backend current for the whole test program.
-class X11Environment : public ::testing::Environment
+// Replaces the tests' headless desktop with the display; the window manager
+// starts afresh so that its input goes to the new backend.
+inline void UseDisplay()
 {
-public:
-    void SetUp() override
-    {
-        std::string why;
-        ASSERT_TRUE(backend::UseX11(&why)) << why;
-    }
-};
+    std::string why;
+    ASSERT_TRUE(backend::UseX11(&why)) << why;
+    ResetWindowManager();
+}
 } // namespace x11test

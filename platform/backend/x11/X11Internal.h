@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "platform/backend/Backend.h"
-#include "platform/os/Region.h"
-#include "platform/os/Surface.h"
+#include "platform/core/Region.h"
+#include "platform/core/Surface.h"
 
 namespace backend
 {

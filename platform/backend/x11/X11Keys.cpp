@@ -2,7 +2,7 @@
 #include <X11/keysym.h>
 
 #include "platform/backend/x11/X11Internal.h"
-#include "platform/os/Messages.h"
+#include "platform/core/VirtualKeys.h"
 
 namespace backend::x11
 {
