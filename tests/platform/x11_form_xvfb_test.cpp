@@ -163,10 +163,75 @@ TEST_F(X11FormTest, ScreenShowsTheFormThePopupAndTheText)
     EXPECT_EQ(Output({"xdotool", "getwindowfocus"}), xid);
     EXPECT_EQ(GetActiveWindow(), form->Handle());
 
-    // With a compositor the popup is half transparent: red over the form's green.
+}
+
+TEST_F(X11FormTest, TransparencyFollowsTheCompositor)
+{
+    const std::string png = std::string(QUORVEL_BINARY_DIR) + "/x11_form_layers.png";
+    // Colour key: the key colour's pixels are holes (the left half is red,
+    // the right half the key).
+    HWND keyed = MakeSolidPopup("DemoKeyed", RGB(255, 0, 0), WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                                Bounds(130, 220, 80, 40), form->Handle(),
+                                [](HWND h, UINT m, WPARAM, LPARAM) -> LRESULT {
+                                    if (m != WM_PAINT) return 0;
+                                    PAINTSTRUCT ps;
+                                    HDC dc = BeginPaint(h, &ps);
+                                    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0)), key = CreateSolidBrush(RGB(0, 0, 255));
+                                    FillRect(dc, TRect(0, 0, 40, 40), red);
+                                    FillRect(dc, TRect(40, 0, 80, 40), key);
+                                    DeleteObject(red);
+                                    DeleteObject(key);
+                                    EndPaint(h, &ps);
+                                    return 1;
+                                });
+    SetLayeredWindowAttributes(keyed, RGB(0, 0, 255), 0, LWA_COLORKEY);
+    ShowWindow(keyed, SW_SHOWNOACTIVATE);
+    ShowShapedPopup(form->Handle(), TPoint(300, 250));
+    // Per-pixel alpha: left half opaque blue, right half fully transparent.
+    HWND glow = MakeSolidPopup("DemoGlow", RGB(0, 0, 0), WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                               Bounds(130, 300, 80, 40), form->Handle());
+    auto updateGlow = [&] {
+        HDC mem = CreateCompatibleDC(nullptr);
+        BITMAPINFO bmi{};
+        bmi.bmiHeader.biWidth = 80;
+        bmi.bmiHeader.biHeight = -40;
+        bmi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP dib = CreateDIBSection(mem, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        auto* px = static_cast<std::uint32_t*>(bits);
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 80; ++x) px[y * 80 + x] = x < 40 ? 0xFF0000FFu : 0u;
+        HGDIOBJ old = SelectObject(mem, dib);
+        BLENDFUNCTION bf;
+        bf.AlphaFormat = AC_SRC_ALPHA;
+        TPoint src(0, 0), dst(130, 300);
+        TSize size(80, 40);
+        BOOL ok = UpdateLayeredWindow(glow, nullptr, &dst, &size, mem, &src, 0, &bf, ULW_ALPHA);
+        SelectObject(mem, old);
+        DeleteObject(dib);
+        DeleteDC(mem);
+        return ok;
+    };
+    ASSERT_TRUE(updateGlow());
+    ShowWindow(glow, SW_SHOWNOACTIVATE);
+
+    // No compositor: layered windows are reported unavailable; shapes and
+    // colour keys still cut, constant alpha has no effect.
+    PumpFor(500);
+    EXPECT_FALSE(IsLayeredWindowsAvailable());
+    TSurface plain = Screenshot(png);
+    ASSERT_FALSE(plain.Empty());
+    EXPECT_TRUE(Near(plain.Pixel(140, 240), kRed)) << std::hex << plain.Pixel(140, 240);
+    EXPECT_TRUE(Near(plain.Pixel(200, 240), kFormPixel)) << std::hex << plain.Pixel(200, 240);
+    EXPECT_TRUE(Near(plain.Pixel(320, 270), kRed));
+
+    // With a compositor: the popup is half transparent (red over the form's
+    // green), the per-pixel window shows the form through its clear half.
     pid_t cm = Spawn({"xcompmgr"});
     ASSERT_GT(cm, 0);
     bool layered = PumpUntil([] { return IsLayeredWindowsAvailable(); });
+    // The next update after the compositor started moves the window to a visual with alpha.
+    ASSERT_TRUE(updateGlow());
     PumpFor(800);
     TSurface blended = Screenshot(png);
     Stop(cm);
@@ -174,6 +239,9 @@ TEST_F(X11FormTest, ScreenShowsTheFormThePopupAndTheText)
     TPixel p = blended.Pixel(320, 270);
     EXPECT_TRUE(Near(p, MakePixel((255 + 0x20) / 2, 0x80 / 2, 0x30 / 2), 20)) << std::hex << p;
     EXPECT_TRUE(Near(blended.Pixel(400, 320), kFormPixel));
+    EXPECT_TRUE(Near(blended.Pixel(140, 320), MakePixel(0, 0, 255))) << std::hex << blended.Pixel(140, 320);
+    EXPECT_TRUE(Near(blended.Pixel(200, 320), kFormPixel)) << std::hex << blended.Pixel(200, 320);
+    EXPECT_TRUE(Near(blended.Pixel(200, 240), kFormPixel));
     PumpUntil([] { return !IsLayeredWindowsAvailable(); }, 3000);
 }
 
@@ -249,4 +317,22 @@ TEST_F(X11FormTest, IconifyAndRestoreReachTheLayer)
     ShowWindow(form->Handle(), SW_RESTORE);
     EXPECT_TRUE(PumpUntil([&] { return wmState().find("Normal") != std::string::npos; })) << wmState();
     EXPECT_FALSE(IsIconic(form->Handle()));
+}
+
+TEST_F(X11FormTest, WindowManagerSeesTheFormsPropertiesAndCanCloseIt)
+{
+    auto prop = [&](const char* name) { return Output({"xprop", "-id", xid, name}); };
+    EXPECT_NE(prop("_NET_WM_NAME").find(kTitle), std::string::npos) << prop("_NET_WM_NAME");
+    EXPECT_NE(prop("WM_CLASS").find("\"Quorvel\""), std::string::npos) << prop("WM_CLASS");
+    EXPECT_NE(prop("_MOTIF_WM_HINTS").find("0x2, 0x0, 0x0"), std::string::npos) << prop("_MOTIF_WM_HINTS");
+    EXPECT_NE(prop("WM_PROTOCOLS").find("WM_DELETE_WINDOW"), std::string::npos);
+    form->Icon()->SetSize(16, 16);
+    EXPECT_TRUE(PumpUntil([&] { return prop("_NET_WM_ICON").find("Icon (16 x 16)") != std::string::npos; }))
+        << prop("_NET_WM_ICON").substr(0, 200);
+    form->SetCaption("Quorvel 转换");
+    EXPECT_TRUE(PumpUntil([&] { return prop("_NET_WM_NAME").find("Quorvel 转换") != std::string::npos; }))
+        << prop("_NET_WM_NAME");
+    // The window manager's close (Alt+F4 in openbox) asks the form to close.
+    ASSERT_TRUE(Exec({"xdotool", "key", "alt+F4"}));
+    EXPECT_TRUE(PumpUntil([&] { return !form->GetVisible(); }));
 }

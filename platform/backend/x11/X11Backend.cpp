@@ -555,14 +555,50 @@ void TX11Backend::SetShape(TopLevelId id, const TRegion* shape)
     ApplyShape(*w);
 }
 
+// Colour-keyed windows: pixels of the key colour are holes, cut out of the
+// window's shape (the screen has no colour keys of its own).
+// Read from the presented picture (32-bit images only).
+void TX11Backend::UpdateKeyShape(Win& w)
+{
+    XImage* img = w.image;
+    if (!img || img->bits_per_pixel != 32) return;
+    TPixel key = ColorRefToPixel(w.layer.KeyColor) & 0xFFFFFFu;
+    std::vector<TRect> runs;
+    for (int y = 0; y < img->height; ++y)
+    {
+        const auto* row = reinterpret_cast<const TPixel*>(img->data + std::ptrdiff_t(y) * img->bytes_per_line);
+        for (int x = 0; x < img->width;)
+        {
+            if ((row[x] & 0xFFFFFFu) == key)
+            {
+                ++x;
+                continue;
+            }
+            int start = x;
+            while (x < img->width && (row[x] & 0xFFFFFFu) != key) ++x;
+            runs.push_back(TRect(start, y, x, y + 1));
+        }
+    }
+    TRegion kept = TRegion::FromRects(runs);
+    if (w.keyShape && *w.keyShape == kept) return;
+    w.keyShape = std::move(kept);
+    ApplyShape(w);
+}
+
 void TX11Backend::ApplyShape(Win& w)
 {
     if (!shapeAvailable_) return;
+    std::optional<TRegion> shape = w.shape;
+    if (w.layer.Layered && w.layer.UseColorKey && w.keyShape)
+    {
+        if (shape) *shape &= *w.keyShape;
+        else shape = *w.keyShape;
+    }
     std::vector<XRectangle> rects;
-    if (w.shape)
-        for (const TRect& r : w.shape->Rects())
+    if (shape)
+        for (const TRect& r : shape->Rects())
             rects.push_back({short(r.Left), short(r.Top), (unsigned short)r.Width(), (unsigned short)r.Height()});
-    if (w.shape)
+    if (shape)
         XShapeCombineRectangles(dpy_, w.xw, ShapeBounding, 0, 0, rects.data(), int(rects.size()), ShapeSet,
                                 Unsorted);
     else
@@ -570,7 +606,7 @@ void TX11Backend::ApplyShape(Win& w)
     // Click-through layered windows take no pointer input at all.
     if (w.layer.Layered && w.layer.ClickThrough)
         XShapeCombineRectangles(dpy_, w.xw, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
-    else if (w.shape)
+    else if (shape)
         XShapeCombineRectangles(dpy_, w.xw, ShapeInput, 0, 0, rects.data(), int(rects.size()), ShapeSet,
                                 Unsorted);
     else
@@ -624,6 +660,7 @@ void TX11Backend::SetLayer(TopLevelId id, const TLayerAttrs& attrs)
         RebuildForVisual(*w);
         return;
     }
+    if (attrs.Layered && attrs.UseColorKey) UpdateKeyShape(*w);
     ApplyShape(*w);
     ApplyOpacity(*w);
 }
@@ -795,14 +832,13 @@ void TX11Backend::Present(TopLevelId id, const TSurface& pixels, const TRect& di
             if (!w->argb)
                 std::memcpy(dst + r.Left, src + r.Left, std::size_t(r.Width()) * 4);
             else
-                for (int x = r.Left; x < r.Right; ++x)
-                {
-                    // ARGB windows take premultiplied colour.
-                    TPixel p = src[x];
-                    unsigned a = w->layer.PerPixel ? PixelA(p) : 255;
-                    dst[x] = (TPixel(a) << 24) | (TPixel(PixelR(p) * a / 255) << 16) |
-                             (TPixel(PixelG(p) * a / 255) << 8) | TPixel(PixelB(p) * a / 255);
-                }
+            {
+                // ARGB windows take premultiplied colour, which is what
+                // UpdateLayeredWindow pictures hold already.
+                if (w->layer.PerPixel) std::memcpy(dst + r.Left, src + r.Left, std::size_t(r.Width()) * 4);
+                else
+                    for (int x = r.Left; x < r.Right; ++x) dst[x] = src[x] | 0xFF000000u;
+            }
         }
         else
             for (int x = r.Left; x < r.Right; ++x)
@@ -821,6 +857,7 @@ void TX11Backend::Present(TopLevelId id, const TSurface& pixels, const TRect& di
                               scale(PixelB(p), img->blue_mask));
             }
     }
+    if (w->layer.Layered && w->layer.UseColorKey) UpdateKeyShape(*w);
     if (w->shmAttached)
         XShmPutImage(dpy_, w->xw, w->gc, img, r.Left, r.Top, r.Left, r.Top, unsigned(r.Width()),
                      unsigned(r.Height()), False);

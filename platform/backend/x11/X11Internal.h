@@ -76,6 +76,7 @@ private:
         bool iconic = false;         // minimized (by us or by the window manager)
         TLayerAttrs layer;
         std::optional<TRegion> shape;
+        std::optional<TRegion> keyShape;   // where the pixels are not the colour key
         std::vector<long> icon;      // _NET_WM_ICON contents
         XIC xic = nullptr;
         GC gc = nullptr;
@@ -93,6 +94,7 @@ private:
     Window MakeXWindow(Win& w);
     void ApplyProperties(Win& w);
     void ApplyShape(Win& w);
+    void UpdateKeyShape(Win& w);
     void ApplyOpacity(Win& w);
     void ApplyState(Win& w, Atom state, bool on);
     void DropImage(Win& w);
