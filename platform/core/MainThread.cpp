@@ -134,8 +134,15 @@ bool CheckSynchronize(unsigned timeoutMs)
             e.wait->error = std::current_exception();
         }
         {
+            // This thread lets go of the wait state (and of the exception in
+            // it) before the caller may run on: the caller then holds the last
+            // reference, so the exception is freed on its thread, after this
+            // thread's last touch of it. (The exception's own reference count
+            // lives in the C++ run-time, where ThreadSanitizer cannot see the
+            // order it gives.)
             std::lock_guard<std::mutex> g(q.m);
             e.wait->done = true;
+            e.wait.reset();
         }
         q.finished.notify_all();
     }

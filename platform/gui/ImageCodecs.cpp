@@ -61,6 +61,43 @@ struct Channel
     }
 };
 
+// Pixels that grow by rows as a decoder delivers them, so a damaged file that
+// declares a large picture fails before the memory for all of it is taken.
+class RowSink
+{
+public:
+    RowSink(std::int64_t w, std::int64_t h, const char* what) : w_(std::size_t(w)), h_(std::size_t(h))
+    {
+        CheckSize(w, h, what);
+    }
+    // Row y (rows come in order: y is at most one past the last row asked for).
+    std::uint32_t* Row(std::size_t y)
+    {
+        const std::size_t need = (y + 1) * w_;
+        if (need > data_.size())
+        {
+            if (need > data_.capacity()) data_.reserve(std::min(w_ * h_, std::max(need, 2 * data_.capacity())));
+            data_.resize(need);
+        }
+        return &data_[y * w_];
+    }
+    // Every row at once (for interlaced pictures, which fill rows in passes).
+    std::uint32_t* All() { return Row(h_ - 1) - (h_ - 1) * w_; }
+    TPixels Take()
+    {
+        if (data_.size() != w_ * h_) Fail("Picture data cut short");
+        TPixels p;
+        p.Width = int(w_);
+        p.Height = int(h_);
+        p.Data = std::move(data_);
+        return p;
+    }
+
+private:
+    std::size_t w_, h_;
+    std::vector<std::uint32_t> data_;
+};
+
 } // namespace
 
 TPixels::TPixels(int w, int h)
@@ -275,10 +312,13 @@ struct PngReadState
     png_structp png = nullptr;
     png_infop info = nullptr;
     PngSource src{};
-    TPixels out;
-    std::vector<png_bytep> rows;
+    std::unique_ptr<RowSink> out;
     std::string failure;
 };
+
+// Deflate turns one byte of data into at most 1032 (a 258-byte match coded
+// in two bits): a file shorter than its declared rows need cannot hold them.
+constexpr std::uint64_t kMaxDeflateRatio = 1032;
 
 bool ReadPngInto(PngReadState* s)
 {
@@ -294,6 +334,14 @@ bool ReadPngInto(PngReadState* s)
         std::int64_t(w) * h > kMaxImagePixels)
     {
         s->failure = "picture size " + std::to_string(w) + " x " + std::to_string(h);
+        return false;
+    }
+    const std::uint64_t packedRow =
+        (std::uint64_t(w) * png_get_channels(s->png, s->info) * png_get_bit_depth(s->png, s->info) + 7) / 8;
+    if (std::uint64_t(h) * (packedRow + 1) > kMaxDeflateRatio * (s->src.size - s->src.pos) + 1024)
+    {
+        s->failure = "picture size " + std::to_string(w) + " x " + std::to_string(h) +
+                     " is more than the file's data can hold";
         return false;
     }
     // Everything to 8-bit B, G, R, A without any gamma processing.
@@ -314,11 +362,20 @@ bool ReadPngInto(PngReadState* s)
         s->failure = "unexpected row layout";
         return false;
     }
-    s->out = TPixels{int(w), int(h)};
-    s->rows.resize(h);
-    for (png_uint_32 y = 0; y < h; ++y)
-        s->rows[y] = reinterpret_cast<png_bytep>(&s->out.Data[std::size_t(y) * w]);
-    png_read_image(s->png, s->rows.data());
+    s->out = std::make_unique<RowSink>(w, h, "PNG");
+    if (png_get_interlace_type(s->png, s->info) == PNG_INTERLACE_NONE)
+        for (png_uint_32 y = 0; y < h; ++y)
+            png_read_row(s->png, reinterpret_cast<png_bytep>(s->out->Row(y)), nullptr);
+    else
+    {
+        // Interlaced passes revisit every row: the whole picture at once
+        // (the data check above bounds it).
+        std::uint32_t* all = s->out->All();
+        const int passes = png_set_interlace_handling(s->png);
+        for (int pass = 0; pass < passes; ++pass)
+            for (png_uint_32 y = 0; y < h; ++y)
+                png_read_row(s->png, reinterpret_cast<png_bytep>(all + std::size_t(y) * w), nullptr);
+    }
     png_read_end(s->png, nullptr);
     return true;
 }
@@ -332,7 +389,7 @@ TPixels ReadPng(const std::uint8_t* d, std::size_t n)
     bool ok = ReadPngInto(s.get());
     png_destroy_read_struct(s->png ? &s->png : nullptr, s->info ? &s->info : nullptr, nullptr);
     if (!ok) Fail("Invalid PNG file: " + s->failure);
-    return std::move(s->out);
+    return s->out->Take();
 }
 
 Bytes WritePng(const TPixels& p)
@@ -394,10 +451,23 @@ struct JpegReadState
 {
     jpeg_decompress_struct cinfo;
     JpegError err;
-    TPixels out;
+    std::unique_ptr<RowSink> out;
     std::vector<std::uint8_t> row;
     std::string failure;
 };
+
+// Whether n bytes can plausibly hold the picture's coded blocks. A Huffman-coded
+// block costs at least one bit (its DC difference); arithmetic coding can do
+// better on flat pictures, so it is allowed 64 blocks a bit.
+bool JpegDataCoversBlocks(const jpeg_decompress_struct& c, std::size_t n)
+{
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < c.num_components; ++i)
+        blocks = std::max<std::uint64_t>(blocks, std::uint64_t(c.comp_info[i].width_in_blocks) *
+                                                     c.comp_info[i].height_in_blocks);
+    const std::uint64_t perBit = c.arith_code ? 64 : 1;
+    return blocks <= std::uint64_t(n) * 8 * perBit;
+}
 
 bool ReadJpegInto(JpegReadState* s, const std::uint8_t* d, std::size_t n)
 {
@@ -420,16 +490,24 @@ bool ReadJpegInto(JpegReadState* s, const std::uint8_t* d, std::size_t n)
         jpeg_destroy_decompress(&s->cinfo);
         return false;
     }
+    if (!JpegDataCoversBlocks(s->cinfo, n))
+    {
+        s->failure = "Invalid JPEG file: picture size " + std::to_string(w) + " x " + std::to_string(h) +
+                     " is more than the file's data can hold";
+        jpeg_destroy_decompress(&s->cinfo);
+        return false;
+    }
     const bool cmyk = s->cinfo.jpeg_color_space == JCS_CMYK || s->cinfo.jpeg_color_space == JCS_YCCK;
     s->cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     jpeg_start_decompress(&s->cinfo);
-    s->out = TPixels(int(w), int(h));
+    s->out = std::make_unique<RowSink>(w, h, "JPEG");
     s->row.resize(std::size_t(w) * 4);
     const bool inverted = s->cinfo.saw_Adobe_marker;
     while (s->cinfo.output_scanline < s->cinfo.output_height)
     {
         std::size_t y = s->cinfo.output_scanline;
-        std::uint8_t* dst = cmyk ? s->row.data() : reinterpret_cast<std::uint8_t*>(&s->out.Data[y * std::size_t(w)]);
+        std::uint32_t* outRow = s->out->Row(y);
+        std::uint8_t* dst = cmyk ? s->row.data() : reinterpret_cast<std::uint8_t*>(outRow);
         JSAMPROW rows[1] = {dst};
         if (jpeg_read_scanlines(&s->cinfo, rows, 1) != 1) break;
         if (cmyk)
@@ -437,8 +515,7 @@ bool ReadJpegInto(JpegReadState* s, const std::uint8_t* d, std::size_t n)
             {
                 int c = s->row[x * 4], m = s->row[x * 4 + 1], yy = s->row[x * 4 + 2], k = s->row[x * 4 + 3];
                 if (!inverted) { c = 255 - c; m = 255 - m; yy = 255 - yy; k = 255 - k; }
-                s->out.Data[y * std::size_t(w) + std::size_t(x)] =
-                    Argb(std::uint8_t(c * k / 255), std::uint8_t(m * k / 255), std::uint8_t(yy * k / 255));
+                outRow[x] = Argb(std::uint8_t(c * k / 255), std::uint8_t(m * k / 255), std::uint8_t(yy * k / 255));
             }
     }
     jpeg_finish_decompress(&s->cinfo);
@@ -492,7 +569,7 @@ TPixels ReadJpeg(const std::uint8_t* d, std::size_t n)
     if (n < 3 || d[0] != 0xFF || d[1] != 0xD8) Fail("Not a JPEG file");
     auto s = std::make_unique<JpegReadState>();
     if (!ReadJpegInto(s.get(), d, n)) Fail(s->failure);
-    return std::move(s->out);
+    return s->out->Take();
 }
 
 Bytes WriteJpeg(const TPixels& p, int quality)
@@ -584,17 +661,43 @@ TPixels ReadGif(const std::uint8_t* d, std::size_t n)
         CheckSize(desc.Width, desc.Height, "GIF");
         ColorMapObject* map = desc.ColorMap ? desc.ColorMap : g->SColorMap;
         if (!map || !map->Colors || map->ColorCount <= 0) Fail("Invalid GIF file: no colour table");
+        // LZW codes are at least two bits and each stands for at most 4096
+        // pixels: a file shorter than that bound needs cannot hold the frame.
+        const std::uint64_t framePixels = std::uint64_t(desc.Width) * std::uint64_t(desc.Height);
+        if (framePixels > std::uint64_t(n - reader.pos) * 4 * 4096 + 4096)
+            Fail("Invalid GIF file: frame size " + std::to_string(desc.Width) + " x " +
+                 std::to_string(desc.Height) + " is more than the file's data can hold");
+        // The frame's rows as they arrive (interlaced ones in pass order); the
+        // picture is only allocated once they all came.
+        std::vector<GifPixelType> rows;
+        std::vector<int> rowY;
+        auto readRow = [&](int y) {
+            rows.resize(rows.size() + std::size_t(desc.Width));
+            if (DGifGetLine(g, &rows[rows.size() - std::size_t(desc.Width)], desc.Width) == GIF_ERROR)
+                Fail("Invalid GIF file: " + GifError(g->Error));
+            rowY.push_back(y);
+        };
+        if (desc.Interlace)
+        {
+            static const int start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
+            for (int pass = 0; pass < 4; ++pass)
+                for (int y = start[pass]; y < desc.Height; y += step[pass]) readRow(y);
+        }
+        else
+            for (int y = 0; y < desc.Height; ++y) readRow(y);
+
         // The logical screen; a frame reaching beyond it widens it.
         std::int64_t sw = std::max<std::int64_t>(g->SWidth, std::int64_t(desc.Left) + desc.Width);
         std::int64_t sh = std::max<std::int64_t>(g->SHeight, std::int64_t(desc.Top) + desc.Height);
         CheckSize(sw, sh, "GIF");
         TPixels out{int(sw), int(sh)};   // outside the frame: transparent
-        std::vector<GifPixelType> line(std::size_t(desc.Width));
-        auto putRow = [&](int row) {
-            std::uint32_t* dst = &out.Data[std::size_t(desc.Top + row) * std::size_t(sw) + std::size_t(desc.Left)];
+        for (std::size_t i = 0; i < rowY.size(); ++i)
+        {
+            const GifPixelType* line = &rows[i * std::size_t(desc.Width)];
+            std::uint32_t* dst = &out.Data[std::size_t(desc.Top + rowY[i]) * std::size_t(sw) + std::size_t(desc.Left)];
             for (int x = 0; x < desc.Width; ++x)
             {
-                int idx = line[std::size_t(x)];
+                int idx = line[x];
                 if (idx == transparent || idx >= map->ColorCount)
                     dst[x] = 0;
                 else
@@ -603,25 +706,7 @@ TPixels ReadGif(const std::uint8_t* d, std::size_t n)
                     dst[x] = Argb(c.Red, c.Green, c.Blue);
                 }
             }
-        };
-        if (desc.Interlace)
-        {
-            static const int start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
-            for (int pass = 0; pass < 4; ++pass)
-                for (int y = start[pass]; y < desc.Height; y += step[pass])
-                {
-                    if (DGifGetLine(g, line.data(), desc.Width) == GIF_ERROR)
-                        Fail("Invalid GIF file: " + GifError(g->Error));
-                    putRow(y);
-                }
         }
-        else
-            for (int y = 0; y < desc.Height; ++y)
-            {
-                if (DGifGetLine(g, line.data(), desc.Width) == GIF_ERROR)
-                    Fail("Invalid GIF file: " + GifError(g->Error));
-                putRow(y);
-            }
         return out;
     }
 }

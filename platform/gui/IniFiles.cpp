@@ -52,6 +52,53 @@ void FillStrings(TStrings* Strings, const std::vector<std::string>& items)
 
 } // namespace
 
+// ---- TIniEncoding ----------------------------------------------------------
+
+namespace {
+const char kUtf8Mark[] = "\xEF\xBB\xBF";   // U+FEFF
+}
+
+std::string TIniEncoding::Decode(const std::string& bytes)
+{
+    auto b = [&](std::size_t i) { return (unsigned char)bytes[i]; };
+    Kind = Utf8;
+    Mark = false;
+    ExtraMarks = 0;
+    if (bytes.size() >= 3 && bytes.compare(0, 3, kUtf8Mark) == 0)
+        Mark = true;
+    else if (bytes.size() >= 2 && b(0) == 0xFF && b(1) == 0xFE)
+        Kind = Utf16LE, Mark = true;
+    else if (bytes.size() >= 2 && b(0) == 0xFE && b(1) == 0xFF)
+        Kind = Utf16BE, Mark = true;
+    std::string text = DecodeTextBytes(bytes);
+    // Further marks would hide the first section header.
+    std::size_t at = 0;
+    while (text.compare(at, 3, kUtf8Mark) == 0)
+    {
+        at += 3;
+        ++ExtraMarks;
+    }
+    return text.substr(at);
+}
+
+std::string TIniEncoding::Encode(const std::string& text) const
+{
+    std::string all;
+    for (int i = 0; i < ExtraMarks; ++i) all += kUtf8Mark;
+    all += text;
+    if (Kind == Utf8) return (Mark ? kUtf8Mark : "") + all;
+    std::u16string u = u'\uFEFF' + Utf8ToUtf16(all);
+    std::string out;
+    out.reserve(u.size() * 2);
+    for (char16_t c : u)
+    {
+        const char lo = char(c & 0xFF), hi = char(c >> 8);
+        out += Kind == Utf16LE ? lo : hi;
+        out += Kind == Utf16LE ? hi : lo;
+    }
+    return out;
+}
+
 // ---- TIniData --------------------------------------------------------------
 
 void TIniData::Parse(const std::string& text)
@@ -290,7 +337,7 @@ TMemIniFile::TMemIniFile(const std::string& FileName) : TCustomIniFile(FileName)
 
 void TMemIniFile::SetText(const std::string& Text)
 {
-    std::string t = DecodeTextBytes(Text);
+    std::string t = encoding_.Decode(Text);
     lineBreak_ = t.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     data_.Parse(t);
 }
@@ -340,7 +387,7 @@ void TMemIniFile::UpdateFile()
 {
     try
     {
-        sys::WriteFileAtomic(FileName(), data_.Compose(lineBreak_));
+        sys::WriteFileAtomic(FileName(), encoding_.Encode(data_.Compose(lineBreak_)));
     }
     catch (const EInOutError& e)
     {
@@ -367,6 +414,7 @@ bool TIniFile::Refresh()
     if (FileName().empty() || ::stat(FileName().c_str(), &st) != 0)
     {
         data_.Clear();
+        encoding_ = TIniEncoding{};
         loaded_ = true;
         exists_ = false;
         size_ = -1;
@@ -383,7 +431,7 @@ bool TIniFile::Refresh()
     std::string text;
     try
     {
-        text = DecodeTextBytes(sys::ReadFileToString(FileName()));
+        text = encoding_.Decode(sys::ReadFileToString(FileName()));
     }
     catch (const EInOutError&)
     {
@@ -401,20 +449,23 @@ bool TIniFile::Refresh()
 template <class F>
 void TIniFile::Modify(F change)
 {
-    if (!Refresh())
-        throw EIniFileException("Cannot update \"" + FileName() +
-                                "\": the file exists but cannot be read as an ini file");
-    change(data_);
     try
     {
-        sys::WriteFileAtomic(FileName(), data_.Compose(lineBreak_));
+        // Read, changed and written under the lock, from the file as it is now
+        // (another process may have changed it within the time stamps' grain).
+        sys::TFileUpdateLock lock(FileName());
+        loaded_ = false;
+        if (!Refresh())
+            throw EIniFileException("Cannot update \"" + FileName() +
+                                    "\": the file exists but cannot be read as an ini file");
+        change(data_);
+        loaded_ = false;   // the cache holds a change the file may not
+        sys::WriteFileAtomic(FileName(), encoding_.Encode(data_.Compose(lineBreak_)));
     }
     catch (const EInOutError& e)
     {
-        loaded_ = false;   // the cache holds a change the file does not
         throw EIniFileException(e.Message());
     }
-    loaded_ = false;
     Refresh();
 }
 

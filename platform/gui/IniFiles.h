@@ -44,6 +44,22 @@ private:
     std::vector<Section> sections_;
 };
 
+// How an ini file's text is stored, so that a write keeps it as it was read:
+// UTF-8 with or without a byte-order mark, or UTF-16 (little or big end)
+// with one, and any further marks that open the text.
+struct TIniEncoding
+{
+    enum TKind { Utf8, Utf16LE, Utf16BE };
+    TKind Kind = Utf8;
+    bool Mark = false;
+    int ExtraMarks = 0;
+
+    // The bytes of a file as UTF-8 text without its marks; remembers them.
+    std::string Decode(const std::string& bytes);
+    // The text as bytes of this encoding, marks first.
+    std::string Encode(const std::string& text) const;
+};
+
 // Common interface of the ini file classes.
 class TCustomIniFile : public TObject
 {
@@ -109,15 +125,20 @@ public:
 private:
     TIniData data_;
     std::string lineBreak_ = "\n";
+    TIniEncoding encoding_;
 };
 
 // An ini file on disk. Every read sees the file's current contents (it is
 // re-read when it changed); every write updates the file at once, atomically
 // (temporary file in the same folder, flushed, renamed over the old one), so a
-// failure or a crash leaves the old file intact. A missing or damaged file
-// reads as empty. A write raises EIniFileException when the file cannot be
-// written, or when it exists but cannot be read (so it is never replaced by a
-// file that lost its other settings).
+// failure or a crash leaves the old file intact. A write holds an advisory
+// lock on the file from reading it to replacing it, so writers in several
+// processes never lose each other's keys; it keeps the file's encoding and
+// byte-order marks, and writes through a symbolic link to the file it points
+// to. A missing or damaged file reads as empty. A write raises
+// EIniFileException when the file cannot be written (a read-only file is
+// refused, not replaced), or when it exists but cannot be read (so it is never
+// replaced by a file that lost its other settings).
 class TIniFile : public TCustomIniFile
 {
 public:
@@ -147,6 +168,7 @@ private:
 
     TIniData data_;
     std::string lineBreak_ = "\n";
+    TIniEncoding encoding_;
     bool loaded_ = false;
     bool exists_ = false;
     std::int64_t mtimeNs_ = 0, size_ = -1, inode_ = 0;

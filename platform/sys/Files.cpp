@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -363,12 +364,58 @@ std::string ReadFileToString(const std::string& path)
     return data;
 }
 
+namespace {
+
+// The file a path stands for once symbolic links in its last part are
+// followed; a dangling link gives the name it points to. Other paths, and
+// loops of links, stay as they are.
+std::string FollowLinks(const std::string& path)
+{
+    std::string cur = path;
+    for (int hops = 0; hops < 40; ++hops)
+    {
+        struct stat st;
+        if (::lstat(cur.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return cur;
+        std::vector<char> buf(std::size_t(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        ssize_t n = ::readlink(cur.c_str(), buf.data(), buf.size());
+        if (n <= 0 || std::size_t(n) >= buf.size()) return cur;
+        std::string to(buf.data(), std::size_t(n));
+        cur = to[0] == '/' ? to : ExtractFilePath(cur) + to;
+    }
+    return path;
+}
+
+// Refuses to replace an existing file that this process may not write (or
+// that is no regular file), with the reason a write to it would give.
+void CheckWritable(const std::string& target, const std::string& path)
+{
+    struct stat st;
+    if (::stat(target.c_str(), &st) != 0) return;   // a new file: the folder decides
+    std::string why;
+    int fd = OpenRegularFile(target, O_WRONLY, why);
+    if (fd < 0)
+    {
+        const int err = errno;
+        throw EInOutError("Cannot write file \"" + path + "\". " + why, err);
+    }
+    ::close(fd);
+}
+
+} // namespace
+
 void WriteFileAtomic(const std::string& path, const std::string& data)
 {
     if (path.empty() || path.back() == '/') IoFail("Cannot write file", path, EINVAL);
-    std::string dir = ExtractFileDir(path);
-    std::string tmpl = (dir.empty() ? std::string() : IncludeTrailingPathDelimiter(dir)) + "." +
-                       ExtractFileName(path) + ".tmp-XXXXXX";
+    // A link is kept: the file it points to is replaced, in that file's folder.
+    const std::string target = FollowLinks(path);
+    CheckWritable(target, path);
+    std::string dir = ExtractFileDir(target);
+    // "." + name + ".tmp-XXXXXX" must fit in a name: a long name is cut.
+    std::string base = ExtractFileName(target);
+    const std::size_t room = NAME_MAX - std::strlen("..tmp-XXXXXX");
+    if (base.size() > room) base.resize(Utf8SafePrefix(base, room));
+    std::string tmpl = (dir.empty() ? std::string() : IncludeTrailingPathDelimiter(dir)) + "." + base +
+                       ".tmp-XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
     int fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -381,7 +428,7 @@ void WriteFileAtomic(const std::string& path, const std::string& data)
         IoFail("Cannot write file", path, err);
     };
     struct stat st;
-    mode_t mode = (::stat(path.c_str(), &st) == 0) ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
+    mode_t mode = (::stat(target.c_str(), &st) == 0) ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
     if (::fchmod(fd, mode) != 0) fail(errno);
     if (!WriteAll(fd, data.data(), data.size())) fail(errno);
     if (::fsync(fd) != 0) fail(errno);
@@ -391,7 +438,7 @@ void WriteFileAtomic(const std::string& path, const std::string& data)
         ::unlink(tmp.c_str());
         IoFail("Cannot write file", path, err);
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0)
+    if (::rename(tmp.c_str(), target.c_str()) != 0)
     {
         int err = errno;
         ::unlink(tmp.c_str());
@@ -404,5 +451,52 @@ void WriteFileAtomic(const std::string& path, const std::string& data)
         ::fsync(dfd);
         ::close(dfd);
     }
+}
+
+TFileUpdateLock::TFileUpdateLock(const std::string& path)
+{
+    if (path.empty() || path.back() == '/') IoFail("Cannot write file", path, EINVAL);
+    target_ = FollowLinks(path);
+    for (;;)
+    {
+        std::string why;
+        created_ = false;
+        fd_ = OpenRegularFile(target_, O_WRONLY, why);
+        if (fd_ < 0 && errno == ENOENT)
+        {
+            fd_ = OpenRegularFile(target_, O_WRONLY | O_CREAT | O_EXCL, why, 0666);
+            created_ = fd_ >= 0;
+            if (fd_ < 0 && errno == EEXIST) continue;   // another writer made it first
+        }
+        if (fd_ < 0)
+        {
+            const int err = errno;
+            throw EInOutError("Cannot write file \"" + path + "\". " + why, err);
+        }
+        while (::flock(fd_, LOCK_EX) != 0)
+            if (errno != EINTR)
+            {
+                const int err = errno;
+                ::close(fd_);
+                IoFail("Cannot lock file", path, err);
+            }
+        // The holder before may have replaced the file: lock the one that is there now.
+        struct stat mine, now;
+        if (::fstat(fd_, &mine) == 0 && ::stat(target_.c_str(), &now) == 0 && mine.st_dev == now.st_dev &&
+            mine.st_ino == now.st_ino)
+            return;
+        ::close(fd_);
+    }
+}
+
+TFileUpdateLock::~TFileUpdateLock()
+{
+    // An empty file made only to hold the lock goes again when nothing was
+    // written over it.
+    struct stat mine, now;
+    if (created_ && ::fstat(fd_, &mine) == 0 && ::stat(target_.c_str(), &now) == 0 && mine.st_dev == now.st_dev &&
+        mine.st_ino == now.st_ino && now.st_size == 0)
+        ::unlink(target_.c_str());
+    ::close(fd_);
 }
 }

@@ -96,6 +96,29 @@ std::string ReadFileToString(const std::string& path);
 // Replaces the file's contents at once: the data go to a temporary file in the
 // same folder, are flushed to disk and renamed over the target, so a failure
 // or a crash at any point leaves either the old file or the new one, never a
-// mix. An existing file keeps its permissions. Raises EInOutError on failure.
+// mix. An existing file keeps its permissions, and one this process may not
+// write is refused as a write to it would be ("Permission denied"). A symbolic
+// link stays: the file it points to is replaced, in that file's folder. Raises
+// EInOutError on failure.
 void WriteFileAtomic(const std::string& path, const std::string& data);
+
+// An exclusive advisory lock on a file for one read-change-write across
+// processes: taken, the file is read, changed and written with
+// WriteFileAtomic, then the lock is dropped (destroyed). Writers that lock
+// the same file take turns, each seeing the one before. A missing file is
+// created empty to hold the lock, and removed again when nothing replaced it.
+// Raises EInOutError when the file cannot be written.
+class TFileUpdateLock
+{
+public:
+    explicit TFileUpdateLock(const std::string& path);
+    ~TFileUpdateLock();
+    TFileUpdateLock(const TFileUpdateLock&) = delete;
+    TFileUpdateLock& operator=(const TFileUpdateLock&) = delete;
+
+private:
+    std::string target_;
+    int fd_ = -1;
+    bool created_ = false;
+};
 }

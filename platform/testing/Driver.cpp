@@ -36,6 +36,9 @@ void TTestDriver::WhenIdle(std::function<void()> action) { idle_.push_back(std::
 
 bool TTestDriver::OnIdle()
 {
+    // Input still waiting at the screen is not idle: the loop delivers it first,
+    // so each scripted step is served before the next one is sent.
+    if (desktop_->HasQueuedInput()) return false;
     if (!idle_.empty())
     {
         auto action = std::move(idle_.front());

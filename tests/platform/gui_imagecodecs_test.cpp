@@ -1,10 +1,14 @@
+#include "memory_limit.h"
 #include "temp_dir.h"
 #include "platform/gui/ImageCodecs.h"
 
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <unistd.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <png.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -117,8 +121,36 @@ TEST(ImageCodecs, BmpPaletteDepthsAndOrientation)
     }
 }
 
+// An interlaced (Adam7) RGBA file through libpng's own writer.
+Bytes WriteInterlacedPng(const TPixels& p)
+{
+    Bytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp w, png_bytep data, png_size_t n) {
+            auto* o = static_cast<Bytes*>(png_get_io_ptr(w));
+            o->insert(o->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(p.Width), png_uint_32(p.Height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
+                 PNG_INTERLACE_ADAM7, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_bgr(png);
+    std::vector<png_bytep> rows;
+    for (int y = 0; y < p.Height; ++y)
+        rows.push_back(reinterpret_cast<png_bytep>(const_cast<std::uint32_t*>(&p.Data[std::size_t(y) * std::size_t(p.Width)])));
+    png_set_rows(png, info, rows.data());
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
 TEST(ImageCodecs, PngRoundTripIsPixelExactWithAlpha)
 {
+    TPixels interlaced = Sample(11, 13, true);
+    EXPECT_EQ(ReadPng(WriteInterlacedPng(interlaced)).Data, interlaced.Data);
+
     for (bool alpha : {false, true})
     {
         TPixels src = Sample(9, 7, alpha);
@@ -227,6 +259,106 @@ TEST(ImageCodecs, DamagedFilesRaise)
     EXPECT_THROW(ReadPng(png), EImageError);
     EXPECT_THROW(WriteBmp(TPixels(), 24), EImageError);
     EXPECT_THROW(WriteBmp(src, 16), EImageError);
+}
+
+// PNG chunk: length, type, data, checksum.
+void PutChunk(Bytes& b, const char* type, const Bytes& data)
+{
+    for (int s = 24; s >= 0; s -= 8) b.push_back(std::uint8_t(data.size() >> s));
+    const std::size_t from = b.size();
+    b.insert(b.end(), type, type + 4);
+    b.insert(b.end(), data.begin(), data.end());
+    const uLong crc = crc32(0, &b[from], uInt(b.size() - from));
+    for (int s = 24; s >= 0; s -= 8) b.push_back(std::uint8_t(crc >> s));
+}
+
+Bytes MakePng(std::uint32_t w, std::uint32_t h, std::uint8_t depth, std::uint8_t colour, const Bytes& idat)
+{
+    Bytes b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes ihdr;
+    for (std::uint32_t v : {w, h})
+        for (int s = 24; s >= 0; s -= 8) ihdr.push_back(std::uint8_t(v >> s));
+    ihdr.insert(ihdr.end(), {depth, colour, 0, 0, 0});
+    PutChunk(b, "IHDR", ihdr);
+    PutChunk(b, "IDAT", idat);
+    PutChunk(b, "IEND", {});
+    return b;
+}
+
+// GIF with a two-colour table, one frame of the screen's size and LZW data
+// (minimum code size 2) in sub-blocks.
+Bytes MakeGif(std::uint16_t w, std::uint16_t h, const Bytes& lzw)
+{
+    Bytes b = {'G', 'I', 'F', '8', '9', 'a'};
+    auto le16 = [&](std::uint16_t v) { b.push_back(std::uint8_t(v)); b.push_back(std::uint8_t(v >> 8)); };
+    le16(w);
+    le16(h);
+    b.insert(b.end(), {0x80, 0, 0, 0, 0, 0, 255, 255, 255, ','});
+    le16(0);
+    le16(0);
+    le16(w);
+    le16(h);
+    b.insert(b.end(), {0, 2});
+    for (std::size_t i = 0; i < lzw.size(); i += 255)
+    {
+        std::size_t n = std::min<std::size_t>(255, lzw.size() - i);
+        b.push_back(std::uint8_t(n));
+        b.insert(b.end(), lzw.begin() + std::ptrdiff_t(i), lzw.begin() + std::ptrdiff_t(i + n));
+    }
+    b.insert(b.end(), {0, ';'});
+    return b;
+}
+
+// Damaged files that declare large pictures fail without taking the memory
+// for them: each is read in a child that may grow by only 64 MB, while the
+// declared pictures need 128 to 512 MB.
+TEST(ImageCodecs, DamagedFilesDeclaringLargePicturesFailCheaply)
+{
+    const rlim_t budget = 64u << 20;
+    // The child's limit holds: a mapping past the budget is refused.
+    EXPECT_EQ(InChildWithMemoryBudget(budget, [&] {
+                  void* p = ::mmap(nullptr, 2 * budget, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+                  return p == MAP_FAILED ? 0 : 1;
+              }),
+              0);
+
+    Bytes jpeg = WriteJpeg(Sample(8, 8, false), 80);
+    for (std::size_t i = 0; i + 8 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0)   // frame header: height, then width
+        {
+            jpeg[i + 5] = 0x10; jpeg[i + 6] = 0x00;       // 4096
+            jpeg[i + 7] = 0x80; jpeg[i + 8] = 0x00;       // 32768
+        }
+    struct Case { const char* name; Bytes file; std::function<TPixels(const Bytes&)> read; };
+    const Case cases[] = {
+        // A few bytes of data for 16384 x 8192 colour pixels.
+        {"tiny png", MakePng(16384, 8192, 8, 6, {0x78, 0x9C, 0x63, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01}),
+         [](const Bytes& b) { return ReadPng(b); }},
+        // Enough bytes for 8192 x 8192 one-bit rows, but they are junk.
+        {"junk png", MakePng(8192, 8192, 1, 0, Bytes(20000, 0x5A)), [](const Bytes& b) { return ReadPng(b); }},
+        {"tiny gif", MakeGif(32768, 4096, {0x4C, 0x01}), [](const Bytes& b) { return ReadGif(b); }},
+        // Data for a few thousand pixels of an 8192 x 4096 frame.
+        {"short gif", MakeGif(8192, 4096, Bytes(4000, 0)), [](const Bytes& b) { return ReadGif(b); }},
+        {"tiny jpeg", jpeg, [](const Bytes& b) { return ReadJpeg(b); }},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(InChildWithMemoryBudget(budget, [&] {
+                      try
+                      {
+                          c.read(c.file);
+                          return 1;
+                      }
+                      catch (const EImageError&)
+                      {
+                          return 0;
+                      }
+                      catch (...)
+                      {
+                          return 2;
+                      }
+                  }),
+                  0)
+            << c.name << " (" << c.file.size() << " bytes)";
 }
 
 // Random byte changes in valid files: every outcome is a picture or

@@ -1,5 +1,7 @@
+#include "common/unprivileged.h"
 #include "file_limit.h"
 #include "temp_dir.h"
+#include "platform/core/Utf8.h"
 #include "platform/gui/IniFiles.h"
 #include "platform/gui/Strings.h"
 #include "platform/sys/Files.h"
@@ -7,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -206,6 +209,179 @@ TEST_F(IniTest, FailedWriteRaisesAndLeavesTheOldFile)
     EXPECT_EQ(rc, 0) << "clear exception naming the file";
     EXPECT_EQ(sys::ReadFileToString(path), before);
     EXPECT_EQ(ini.ReadString("Options", "Big", "none"), "none");
+}
+
+// Names in the folder (the ini file and anything a write left behind).
+std::vector<std::string> FolderNames(const std::string& dir)
+{
+    std::vector<std::string> v;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) v.push_back(e.path().filename().string());
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+TEST_F(IniTest, FileTooLargeLeavesNoTemporaryFile)
+{
+    // An existing file and a new one, each in a child whose files may not grow
+    // past 100 bytes and that ignores SIGXFSZ, as the program does.
+    for (bool exists : {true, false})
+    {
+        std::filesystem::remove(path);
+        if (exists) TIniFile(path).WriteString("Options", "A", "1");
+        const std::string before = exists ? sys::ReadFileToString(path) : "";
+        int rc = InChildWithFileSizeLimit(100, [&] {
+            try
+            {
+                TIniFile(path).WriteString("Options", "Big", std::string(1000, 'v'));
+            }
+            catch (const EIniFileException& e)
+            {
+                return std::string(e.what()).find("File too large") != std::string::npos ? 0 : 2;
+            }
+            return 1;
+        });
+        EXPECT_EQ(rc, 0) << "exists " << exists;
+        EXPECT_EQ(FolderNames(dir), exists ? std::vector<std::string>{"option.ini"} : std::vector<std::string>{});
+        if (exists) EXPECT_EQ(sys::ReadFileToString(path), before);
+    }
+}
+
+TEST_F(IniTest, ReadOnlyFileIsRefusedNotReplaced)
+{
+    // A root-owned (or the test user's) 0444 file in a folder anyone may write:
+    // another user's write must fail as a write to the file would.
+    MakeSharedFolder(dir);
+    TIniFile(path).WriteString("Options", "A", "1");
+    ::chmod(path.c_str(), 0444);
+    struct stat before;
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    int rc = AsUnprivilegedUser(path, [&] {
+        try
+        {
+            TIniFile(path).WriteString("Options", "A", "2");
+        }
+        catch (const EIniFileException& e)
+        {
+            const std::string m = e.what();
+            return m.find(path) != std::string::npos && m.find("Permission denied") != std::string::npos ? 0 : 2;
+        }
+        return 1;
+    });
+    EXPECT_EQ(rc, 0);
+    struct stat after;
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(TIniFile(path).ReadString("Options", "A", ""), "1");
+    EXPECT_EQ(FolderNames(dir), std::vector<std::string>{"option.ini"});
+}
+
+TEST_F(IniTest, SymlinkedFileIsWrittenThroughTheLink)
+{
+    // The link and the file it points to are in different folders.
+    const std::string real = dir + "/real";
+    sys::ForceDirectories(real);
+    TIniFile(real + "/settings.ini").WriteString("Options", "A", "1");
+    ASSERT_EQ(::symlink("real/settings.ini", path.c_str()), 0);
+    TIniFile ini(path);
+    ini.WriteString("Options", "A", "2");
+    struct stat st;
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link stays a link";
+    EXPECT_EQ(TIniFile(real + "/settings.ini").ReadString("Options", "A", ""), "2");
+    EXPECT_EQ(FolderNames(real), std::vector<std::string>{"settings.ini"});
+
+    // A link to a file not made yet creates that file.
+    const std::string dangling = dir + "/new.ini";
+    ASSERT_EQ(::symlink("real/later.ini", dangling.c_str()), 0);
+    TIniFile(dangling).WriteString("S", "K", "v");
+    EXPECT_EQ(TIniFile(real + "/later.ini").ReadString("S", "K", ""), "v");
+    ASSERT_EQ(::lstat(dangling.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+TEST_F(IniTest, LongestNamesCanBeWritten)
+{
+    std::string chinese;
+    for (int i = 0; i < 81; ++i) chinese += "中";   // 243 bytes, + ".ini"
+    for (const std::string& name : {std::string(240, 'n') + ".ini", std::string(251, 'n') + ".ini", chinese + ".ini",
+                                    std::string(255, 'n')})
+    {
+        const std::string p = dir + "/" + name;
+        TIniFile ini(p);
+        ASSERT_NO_THROW(ini.WriteString("Options", "A", "1")) << name.size() << " bytes";
+        ini.WriteString("Options", "A", "2");
+        EXPECT_EQ(TIniFile(p).ReadString("Options", "A", ""), "2") << name.size() << " bytes";
+        std::filesystem::remove(p);
+    }
+    EXPECT_EQ(FolderNames(dir), std::vector<std::string>{});
+}
+
+std::string Utf16(const std::string& utf8, bool littleEnd)
+{
+    std::string out;
+    for (char16_t c : Utf8ToUtf16(utf8))
+    {
+        char lo = char(c & 0xFF), hi = char(c >> 8);
+        out += littleEnd ? lo : hi;
+        out += littleEnd ? hi : lo;
+    }
+    return out;
+}
+
+TEST_F(IniTest, EncodingAndMarksAreKept)
+{
+    const std::string u8 = "\xEF\xBB\xBF", le = "\xFF\xFE", be = "\xFE\xFF";
+    const std::string text = "[Options]\r\nA=中\r\n", changed = "[Options]\r\nA=中\r\nB=2\r\n";
+    struct Case { const char* name; std::string before, after; };
+    const Case cases[] = {
+        {"utf-8 with a mark", u8 + text, u8 + changed},
+        // Without its mark the file would start with FF FE and read as UTF-16.
+        {"utf-8 mark, then FF FE", u8 + "\xFF\xFE;\r\n" + text, u8 + "\xFF\xFE;\r\n" + changed},
+        {"utf-16 le", le + Utf16(text, true), le + Utf16(changed, true)},
+        {"utf-16 be", be + Utf16(text, false), be + Utf16(changed, false)},
+        {"two utf-8 marks", u8 + u8 + text, u8 + u8 + changed},
+        {"two utf-16 marks", le + le + Utf16(text, true), le + le + Utf16(changed, true)},
+        {"no mark", text, changed},
+    };
+    for (const Case& c : cases)
+    {
+        sys::WriteFileAtomic(path, c.before);
+        TIniFile ini(path);
+        EXPECT_EQ(ini.ReadString("Options", "A", "lost"), "中") << c.name;
+        ini.WriteString("Options", "B", "2");
+        EXPECT_EQ(sys::ReadFileToString(path), c.after) << c.name;
+        EXPECT_EQ(TIniFile(path).ReadString("Options", "A", "lost"), "中") << c.name;
+
+        sys::WriteFileAtomic(path, c.before);
+        TMemIniFile mem(path);
+        mem.WriteString("Options", "B", "2");
+        mem.UpdateFile();
+        EXPECT_EQ(sys::ReadFileToString(path), c.after) << c.name << " (in memory)";
+    }
+}
+
+TEST_F(IniTest, ConcurrentWritersLoseNoKeys)
+{
+    constexpr int kKeys = 300;
+    pid_t writers[2];
+    for (int w = 0; w < 2; ++w)
+        if ((writers[w] = ::fork()) == 0)
+        {
+            TIniFile ini(path);
+            for (int i = 0; i < kKeys; ++i) ini.WriteInteger("Keys", "W" + std::to_string(w) + "_" + std::to_string(i), i);
+            ::_exit(0);
+        }
+    for (pid_t pid : writers)
+    {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    TStringList keys;
+    TIniFile(path).ReadSection("Keys", &keys);
+    EXPECT_EQ(keys.Count(), 2 * kKeys);
+    EXPECT_EQ(FolderNames(dir), std::vector<std::string>{"option.ini"});
 }
 
 TEST_F(IniTest, ProcessKilledMidWriteLeavesAWholeFile)

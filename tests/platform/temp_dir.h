@@ -13,7 +13,11 @@ inline std::string ProcessTempDir()
     static const struct Dir
     {
         std::string path = ::testing::TempDir() + "/quorvel-" + std::to_string(::getpid());
-        Dir() { ::mkdir(path.c_str(), 0777); }
+        Dir()
+        {
+            ::mkdir(path.c_str(), 0777);
+            ::chmod(path.c_str(), 0755);   // reachable by a child that drops to an unprivileged user
+        }
         ~Dir()
         {
             std::error_code ec;
