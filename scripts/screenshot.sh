@@ -67,6 +67,18 @@ wait_root_property() {
 if [ "$wm" -eq 1 ]; then
   openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
   wait_root_property _NET_SUPPORTING_WM_CHECK openbox
+  # It announces itself before it manages windows: wait until a probe window
+  # gets its frame (its parent is no longer the root window).
+  xmessage -title wmprobe probe >/dev/null 2>&1 & probe=$!
+  for _ in $(seq 100); do
+    id=$(xdotool search --name '^wmprobe$' 2>/dev/null | head -1)
+    if [ -n "$id" ] && ! xwininfo -children -id "$id" 2>/dev/null | grep -q "Parent window id:.*(the root window)"; then
+      break
+    fi
+    sleep 0.1
+  done
+  kill "$probe" 2>/dev/null || true
+  wait "$probe" 2>/dev/null || true
 fi
 if [ "$cm" -eq 1 ]; then
   xcompmgr >/dev/null 2>&1 & pids+=($!)

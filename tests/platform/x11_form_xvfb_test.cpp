@@ -67,7 +67,8 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return !XWindowOf(kTitle).empty(); }));
         xid = XWindowOf(kTitle);
         // The window manager gave the new form the keyboard focus.
-        ASSERT_TRUE(PumpUntil([&] { return Output({"xdotool", "getwindowfocus"}) == xid; }));
+        ASSERT_TRUE(PumpUntil([&] { return Output({"xdotool", "getwindowfocus"}) == xid; }))
+            << Output({"sh", "-c", "xwininfo -root -tree"});
         ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == form->Handle(); }));
     }
 
@@ -137,7 +138,7 @@ TEST_F(X11FormTest, ScreenShowsTheFormThePopupAndTheText)
     // A shaped, half-transparent popup over the form.
     ShowShapedPopup(form->Handle(), TPoint(300, 250));
 
-    const std::string png = std::string(QUORVEL_BINARY_DIR) + "/x11_form_screen.png";
+    const std::string png = ShotPath("x11_form_screen");
     TRect editRect = Bounds(100 + 20, 100 + 60, 200, 24);
     PumpFor(500);
     TSurface before = Screenshot(png);
@@ -162,12 +163,12 @@ TEST_F(X11FormTest, ScreenShowsTheFormThePopupAndTheText)
     // The popup never took the focus.
     EXPECT_EQ(Output({"xdotool", "getwindowfocus"}), xid);
     EXPECT_EQ(GetActiveWindow(), form->Handle());
-
+    if (!HasFailure()) unlink(png.c_str());   // kept to look at when a check failed
 }
 
 TEST_F(X11FormTest, TransparencyFollowsTheCompositor)
 {
-    const std::string png = std::string(QUORVEL_BINARY_DIR) + "/x11_form_layers.png";
+    const std::string png = ShotPath("x11_form_layers");
     // Colour key: the key colour's pixels are holes (the left half is red,
     // the right half the key).
     HWND keyed = MakeSolidPopup("DemoKeyed", RGB(255, 0, 0), WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
@@ -243,6 +244,7 @@ TEST_F(X11FormTest, TransparencyFollowsTheCompositor)
     EXPECT_TRUE(Near(blended.Pixel(200, 320), kFormPixel)) << std::hex << blended.Pixel(200, 320);
     EXPECT_TRUE(Near(blended.Pixel(200, 240), kFormPixel));
     PumpUntil([] { return !IsLayeredWindowsAvailable(); }, 3000);
+    if (!HasFailure()) unlink(png.c_str());
 }
 
 TEST_F(X11FormTest, MenuPopupClosesOnAPressOutsideAndNeverTakesTheFocus)

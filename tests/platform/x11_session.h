@@ -137,7 +137,8 @@ inline bool RootHasProperty(const char* name)
     return !s.empty() && s.find("not found") == std::string::npos && s.find("no such atom") == std::string::npos;
 }
 
-inline bool WaitFor(bool (*cond)(), int ms)
+template <class Pred>
+bool WaitFor(Pred cond, int ms)
 {
     auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!cond())
@@ -148,11 +149,32 @@ inline bool WaitFor(bool (*cond)(), int ms)
     return true;
 }
 
+// Whether the window manager has taken a new window under its care: a probe
+// window gets reparented into a frame. (The manager announces itself before it
+// manages windows; a window mapped in between would stay unmanaged.)
+inline bool WindowManagerManages()
+{
+    pid_t probe = Spawn({"xmessage", "-title", "wmprobe", "probe"});
+    if (probe < 0) return false;
+    bool managed = WaitFor(
+        [] {
+            std::string id = Output({"xdotool", "search", "--name", "^wmprobe$"});
+            if (id.empty() || id.find('\n') != std::string::npos) return false;
+            std::string info = Output({"xwininfo", "-children", "-id", id});
+            return info.find("Parent window id:") != std::string::npos &&
+                   info.find("(the root window)", info.find("Parent window id:")) == std::string::npos;
+        },
+        20000);
+    Stop(probe);
+    return managed;
+}
+
 // A window manager (openbox) on the test's display, up until the end of the test program.
 inline pid_t StartWindowManager()
 {
     pid_t pid = Spawn({"openbox", "--sm-disable"});
-    if (pid > 0 && !WaitFor([] { return RootHasProperty("_NET_SUPPORTING_WM_CHECK"); }, 10000))
+    if (pid > 0 && !(WaitFor([] { return RootHasProperty("_NET_SUPPORTING_WM_CHECK"); }, 10000) &&
+                     WindowManagerManages()))
     {
         Stop(pid);
         return -1;
@@ -166,6 +188,12 @@ inline std::string XWindowOf(const std::string& title)
     std::string s = Output({"xdotool", "search", "--name", "^" + title + "$"});
     auto nl = s.find('\n');
     return nl == std::string::npos ? s : s.substr(0, nl);
+}
+
+// A file name for this test program's screenshots (programs may run side by side).
+inline std::string ShotPath(const std::string& name)
+{
+    return std::string(QUORVEL_BINARY_DIR) + "/" + name + "-" + std::to_string(getpid()) + ".png";
 }
 
 // The screen as a picture.
