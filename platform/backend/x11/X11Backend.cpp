@@ -1162,7 +1162,7 @@ void TX11Backend::Dispatch(XEvent& ev)
             Atom what = Atom(ev.xclient.data.l[0]);
             if (!w) break;
             if (what == A("WM_DELETE_WINDOW") && sink_) sink_->CloseRequest(w->id);
-            else if (what == A("WM_TAKE_FOCUS") && w->mapped && !w->iconic)
+            else if (what == A("WM_TAKE_FOCUS") && w->mapped && !w->iconic && !w->desc.NoActivate)
                 XSetInputFocus(dpy_, w->xw, RevertToParent, Time(ev.xclient.data.l[1]));
         }
         break;
