@@ -1,9 +1,11 @@
 #include <cstdio>
 
 #include "platform/backend/x11/X11Backend.h"
+#include "platform/sys/Startup.h"
 
 int main()
 {
+    sys::PrepareProcess();
     // The program's windows need a display; without one there is nothing to show.
     if (!backend::UseX11())
     {

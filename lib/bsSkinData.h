@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "lib/bsSkinDataCtrls.h"
-#include "lib/bsSkinDataIni.h"
-#include "lib/bsSkinDataObjects.h"
-#include "lib/bsSkinDataPicture.h"
+#include "lib/bsSkinData/Ctrls.h"
+#include "lib/bsSkinData/Ini.h"
+#include "lib/bsSkinData/Objects.h"
+#include "lib/bsSkinData/Picture.h"
 #include "lib/bszlibcompress.h"
 #include "platform/core/Types.h"
 #include "platform/gui/Classes.h"

@@ -158,7 +158,7 @@ bool ReadStringFromStream(TStream& stream, std::string& text);
 // the band's start and the last one is cut. A middle of length 0 draws
 // nothing. The target's earlier content shows where nothing is drawn.
 
-#include "lib/bsSkinDataIni.h"   // TbsStretchType
+#include "lib/bsSkinData/Ini.h"   // TbsStretchType
 
 class TbsBitmap;
 class TBitmap;

@@ -1,6 +1,6 @@
 #include "platform/os/GdiIcon.h"
 
-#include "platform/os/GdiInternal.h"
+#include "platform/os/Gdi/Internal.h"
 #include "platform/os/Text.h"
 
 #include <cmath>

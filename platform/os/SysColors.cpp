@@ -1,7 +1,7 @@
 #include "platform/os/SysColors.h"
 
 #include "platform/os/Gdi.h"
-#include "platform/os/GdiInternal.h"
+#include "platform/os/Gdi/Internal.h"
 
 #include <mutex>
 

@@ -1,7 +1,7 @@
 // Fonts (fontconfig + FreeType) and text output, measuring and layout.
 #include "platform/os/Text.h"
 
-#include "platform/os/GdiInternal.h"
+#include "platform/os/Gdi/Internal.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>

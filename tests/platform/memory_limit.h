@@ -3,9 +3,9 @@
 // (by an allocation failure, or a sanitizer's out-of-memory abort) instead of
 // passing slowly.
 #pragma once
+#include "common/child.h"
+
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 
@@ -24,21 +24,17 @@ inline rlim_t CurrentDataSize()
 }
 
 // Runs fn in a child whose data may grow by at most `budget` bytes; returns
-// fn's result as the child's exit code, or 100 when the child did not exit
-// (a sanitizer's out-of-memory report ends it with 1).
+// fn's result as the child's exit code, or kChildDied (a sanitizer's
+// out-of-memory report ends the child with 1).
 template <class F>
 int InChildWithMemoryBudget(rlim_t budget, F fn)
 {
-    pid_t pid = ::fork();
-    if (pid == 0)
-    {
-        const rlim_t now = CurrentDataSize();
-        if (now == 0) ::_exit(99);
-        struct rlimit rl = {now + budget, now + budget};
-        if (::setrlimit(RLIMIT_DATA, &rl) != 0) ::_exit(98);
-        ::_exit(fn());
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+    return InChild(
+        [&] {
+            const rlim_t now = CurrentDataSize();
+            if (now == 0) return 99;
+            struct rlimit rl = {now + budget, now + budget};
+            return ::setrlimit(RLIMIT_DATA, &rl) == 0 ? 0 : 98;
+        },
+        fn);
 }

@@ -334,7 +334,30 @@ TEST_F(X11FormTest, WindowManagerSeesTheFormsPropertiesAndCanCloseIt)
     form->SetCaption("Quorvel 转换");
     EXPECT_TRUE(PumpUntil([&] { return prop("_NET_WM_NAME").find("Quorvel 转换") != std::string::npos; }))
         << prop("_NET_WM_NAME");
+    // The window manager's own move reaches the layer.
+    ASSERT_TRUE(Exec({"xdotool", "windowmove", xid, "500", "300"}));
+    EXPECT_TRUE(PumpUntil([&] { return form->Left() == 500 && form->Top() == 300; }))
+        << form->Left() << "," << form->Top();
     // The window manager's close (Alt+F4 in openbox) asks the form to close.
     ASSERT_TRUE(Exec({"xdotool", "key", "alt+F4"}));
     EXPECT_TRUE(PumpUntil([&] { return !form->GetVisible(); }));
+}
+
+TEST_F(X11FormTest, AnotherProgramTakesTheFocusAndAClickBringsItBack)
+{
+    log.msgs.clear();
+    pid_t other = Spawn({"xmessage", "-title", "other program", "-geometry", "+700+100", "hello"});
+    ASSERT_GT(other, 0);
+    std::string otherId;
+    ASSERT_TRUE(PumpUntil([&] { return !(otherId = XWindowOf("other program")).empty(); }));
+    ASSERT_TRUE(Exec({"xdotool", "windowactivate", otherId}));
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == nullptr; }));
+    EXPECT_GT(log.count(WM_ACTIVATE, WA_INACTIVE), 0);
+    // A click into the form (below the caption) activates it again.
+    log.msgs.clear();
+    ASSERT_TRUE(Exec({"xdotool", "mousemove", "300", "350", "click", "1"}));
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == form->Handle(); }));
+    EXPECT_TRUE(PumpUntil([&] { return Output({"xdotool", "getwindowfocus"}) == xid; }));
+    EXPECT_GT(log.count(WM_ACTIVATE, WA_ACTIVE) + log.count(WM_ACTIVATE, WA_CLICKACTIVE), 0);
+    Stop(other);
 }

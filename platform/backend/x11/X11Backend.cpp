@@ -348,14 +348,7 @@ void TX11Backend::ApplyProperties(Win& w)
                     reinterpret_cast<unsigned char*>(&motif), 5);
     Atom protocols[] = {A("WM_DELETE_WINDOW"), A("WM_TAKE_FOCUS")};
     XSetWMProtocols(dpy_, w.xw, protocols, 2);
-    // The layer places its windows itself: the position is the client's own
-    // corner, whatever frame the window manager puts around it.
-    XSizeHints size{};
-    size.flags = PPosition | USPosition | PWinGravity;
-    size.x = w.bounds.Left;
-    size.y = w.bounds.Top;
-    size.win_gravity = StaticGravity;
-    XSetWMNormalHints(dpy_, w.xw, &size);
+    SetPlacementHints(w);
 
     std::vector<Atom> states;
     if (w.desc.Topmost) states.push_back(A("_NET_WM_STATE_ABOVE"));
@@ -365,6 +358,18 @@ void TX11Backend::ApplyProperties(Win& w)
     if (!w.icon.empty())
         XChangeProperty(dpy_, w.xw, A("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(w.icon.data()), int(w.icon.size()));
+}
+
+// The layer places its windows itself: the position is the client's own
+// corner, whatever frame the window manager puts around it.
+void TX11Backend::SetPlacementHints(Win& w)
+{
+    XSizeHints size{};
+    size.flags = PPosition | USPosition | PWinGravity;
+    size.x = w.bounds.Left;
+    size.y = w.bounds.Top;
+    size.win_gravity = StaticGravity;
+    XSetWMNormalHints(dpy_, w.xw, &size);
 }
 
 TopLevelId TX11Backend::CreateTopLevel(const TTopLevelDesc& desc, const TRect& bounds)
@@ -441,12 +446,7 @@ void TX11Backend::UpdateMapping(Win& w)
         {
             // Window managers may move a window while it is withdrawn; the
             // layer's place counts.
-            XSizeHints size{};
-            size.flags = PPosition | USPosition | PWinGravity;
-            size.x = w.bounds.Left;
-            size.y = w.bounds.Top;
-            size.win_gravity = StaticGravity;
-            XSetWMNormalHints(dpy_, w.xw, &size);
+            SetPlacementHints(w);
             XMoveWindow(dpy_, w.xw, w.bounds.Left, w.bounds.Top);
         }
         XMapRaised(dpy_, w.xw);
@@ -476,6 +476,7 @@ void TX11Backend::SetVisible(TopLevelId id, bool visible)
         w->iconic = false;
         if (visible && w->requestedMap)
         {
+            ExpectState(*w, NormalState);
             XMapWindow(dpy_, w->xw);   // de-iconifies
             XFlush(dpy_);
             return;
@@ -502,6 +503,7 @@ void TX11Backend::SetMinimized(TopLevelId id, bool minimized)
     }
     w->iconic = true;
     w->visible = true;
+    ExpectState(*w, IconicState);
     if (!w->requestedMap)
     {
         // Mapped straight into the iconic state.
@@ -516,6 +518,16 @@ void TX11Backend::SetMinimized(TopLevelId id, bool minimized)
     else
         XIconifyWindow(dpy_, w->xw, screen_);
     XFlush(dpy_);
+}
+
+// How long the window manager may take to follow our iconify or restore;
+// state reports meanwhile are stale, not the user's doing.
+constexpr unsigned kStateEchoMs = 2000;
+
+void TX11Backend::ExpectState(Win& w, long state)
+{
+    w.expectState = state;
+    w.expectUntil = NowMs() + kStateEchoMs;
 }
 
 void TX11Backend::SetTitle(TopLevelId id, const std::string& title)
@@ -979,6 +991,12 @@ void TX11Backend::OnProperty(XPropertyEvent& ev)
         if (count >= 1 && format == 32) state = reinterpret_cast<long*>(data)[0];
         XFree(data);
     }
+    if (w->expectState >= 0 && NowMs() <= w->expectUntil)
+    {
+        if (state == w->expectState) w->expectState = -1;
+        return;
+    }
+    w->expectState = -1;
     if (state == IconicState && !w->iconic)
     {
         w->iconic = true;

@@ -84,6 +84,9 @@ private:
         XImage* image = nullptr;
         XShmSegmentInfo shm{};
         bool shmAttached = false;
+        // Our own iconify or restore, until the window manager confirms it.
+        long expectState = -1;
+        unsigned long long expectUntil = 0;
         // Geometry requests not yet echoed by the server.
         unsigned long long configWaitUntil = 0;
     };
@@ -93,6 +96,7 @@ private:
     Win* FindX(Window xw);
     Window MakeXWindow(Win& w);
     void ApplyProperties(Win& w);
+    void SetPlacementHints(Win& w);
     void ApplyShape(Win& w);
     void UpdateKeyShape(Win& w);
     void ApplyOpacity(Win& w);
@@ -103,6 +107,7 @@ private:
     void RebuildForVisual(Win& w);
     TRect ActualBounds(Win& w);
     void SendStateMessage(Win& w, long action, Atom a, Atom b = 0);
+    void ExpectState(Win& w, long state);
 
     // Events
     void Dispatch(XEvent& ev);

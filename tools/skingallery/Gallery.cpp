@@ -1,0 +1,218 @@
+#include "tools/skingallery/Gallery.h"
+
+#include "lib/bsUtils.h"
+#include "platform/gui/Graphics.h"
+#include "platform/core/Surface.h"
+
+#include <algorithm>
+
+namespace gallery
+{
+namespace
+{
+constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 6000;
+
+void FromPicture(const TbsSkinPicture& pic, TbsBitmap& out)
+{
+    out.SetSize(pic.Width(), pic.Height());
+    std::copy(pic.Pixels().begin(), pic.Pixels().end(), out.Bits());
+}
+
+TbsColor Opaque(int color)
+{
+    return 0xFF000000u | (TbsColor(color & 0xFF) << 16) | (TbsColor(color) & 0xFF00) | ((TbsColor(color) >> 16) & 0xFF);
+}
+}  // namespace
+
+GalleryPage::GalleryPage(TbsSkinData& data, int width) : data_(data), width_(width)
+{
+    page_.SetSize(width, kMaxHeight);
+    // Controls sit on forms: the page has the form colour.
+    background_ = Opaque(data.FSkinColors.FcBtnFace);
+    page_.Clear(background_);
+    y_ = kMargin;
+    x_ = kMargin;
+}
+
+void GalleryPage::Section(const std::string& entry, const std::string& title)
+{
+    NewRow();
+    entry_ = entry;
+    const TRect r(kMargin, y_, width_ - kMargin, y_ + 20);
+    TbsColor line = Opaque(data_.FSkinColors.FcBtnShadow);
+    for (int x = r.Left; x < r.Right; ++x) page_.SetPixel(x, r.Bottom - 2, line);
+    TRect tr = r;
+    TCanvas* c = page_.GetCanvas();
+    c->Font()->SetName("DejaVu Sans");
+    c->Font()->SetHeight(13);
+    TFontStyles bold;
+    bold.Include(fsBold);
+    c->Font()->SetStyle(bold);
+    c->Font()->SetColor(data_.FSkinColors.FcBtnText);
+    c->Brush()->SetStyle(bsClear);
+    DrawTextUnicode(c, title, tr, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    y_ = r.Bottom + 6;
+    x_ = kMargin;
+    rowH_ = 0;
+}
+
+void GalleryPage::NewRow()
+{
+    if (x_ > kMargin)
+    {
+        y_ += rowH_ + kGap;
+        x_ = kMargin;
+        rowH_ = 0;
+    }
+}
+
+TRect GalleryPage::Place(int w, int h, const std::string& label)
+{
+    int labelW = 0;
+    if (!label.empty())
+    {
+        TCanvas* c = page_.GetCanvas();
+        c->Font()->SetName("DejaVu Sans");
+        c->Font()->SetHeight(10);
+        c->Font()->SetStyle(TFontStyles());
+        labelW = TextWidthW(c, label);
+    }
+    const int span = std::max(w, labelW);
+    if (x_ > kMargin && x_ + span > width_ - kMargin) NewRow();
+    const TRect r(x_, y_, x_ + w, y_ + h);
+    x_ += span + kGap;
+    rowH_ = std::max(rowH_, h + kLabel);
+    GalleryCell cell;
+    cell.Entry = entry_;
+    cell.What = label;
+    cell.Rect = r;
+    cells_.push_back(cell);
+    if (!label.empty())
+    {
+        TRect lr(r.Left, r.Bottom + 1, r.Left + span, r.Bottom + kLabel);
+        TCanvas* c = page_.GetCanvas();
+        c->Font()->SetName("DejaVu Sans");
+        c->Font()->SetHeight(10);
+        c->Font()->SetStyle(TFontStyles());
+        c->Font()->SetColor(data_.FSkinColors.FcBtnText);
+        c->Brush()->SetStyle(bsClear);
+        DrawTextUnicode(c, label, lr, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    return r;
+}
+
+TbsBitmap* GalleryPage::Picture(int index)
+{
+    const TbsSkinPicture* pic = data_.ActivePicture(index);
+    if (pic == nullptr) return nullptr;
+    if (pictures_.size() < static_cast<std::size_t>(data_.ActivePicturesCount())) pictures_.resize(data_.ActivePicturesCount());
+    if (!pictures_[index])
+    {
+        pictures_[index] = std::make_unique<TbsBitmap>();
+        FromPicture(*pic, *pictures_[index]);
+    }
+    return pictures_[index].get();
+}
+
+TbsBitmap* GalleryPage::FramePicture(bool inactive)
+{
+    auto& slot = inactive ? inactive_ : frame_;
+    const TbsSkinPicture& pic = inactive ? data_.FInActivePicture : data_.FPicture;
+    if (pic.Empty()) return nullptr;
+    if (!slot)
+    {
+        slot = std::make_unique<TbsBitmap>();
+        FromPicture(pic, *slot);
+    }
+    return slot.get();
+}
+
+TbsBitmap* GalleryPage::MaskPicture()
+{
+    if (data_.FMask.Empty()) return nullptr;
+    if (!mask_)
+    {
+        mask_ = std::make_unique<TbsBitmap>();
+        FromPicture(data_.FMask, *mask_);
+    }
+    return mask_.get();
+}
+
+void GalleryPage::Put(TbsBitmap& src, int x, int y)
+{
+    DrawToBitmapOpaque(&page_, TRect(x, y, x + src.Width(), y + src.Height()), TRect(0, 0, page_.Width(), page_.Height()),
+                       &src, TRect(0, 0, src.Width(), src.Height()));
+}
+
+void GalleryPage::PutKeyed(TbsBitmap& src, const TRect& r, int x, int y, TbsColor key)
+{
+    for (int yy = r.Top; yy < r.Bottom; ++yy)
+        for (int xx = r.Left; xx < r.Right; ++xx)
+        {
+            const TbsColor p = src.GetPixel(xx, yy);
+            if ((p & 0xFFFFFF) != (key & 0xFFFFFF)) page_.SetPixel(x + xx - r.Left, y + yy - r.Top, p | 0xFF000000u);
+        }
+}
+
+TbsColor GalleryPage::CornerKey(TbsBitmap& pic, const TRect& r) const { return pic.GetPixel(r.Left, r.Bottom - 1); }
+
+void GalleryPage::Text(const TRect& r, const std::string& text, const std::string& font, int height, bool bold,
+                       int color, UINT format)
+{
+    TCanvas* c = page_.GetCanvas();
+    c->Font()->SetName(font);
+    c->Font()->SetHeight(height);
+    TFontStyles st;
+    if (bold) st.Include(fsBold);
+    c->Font()->SetStyle(st);
+    c->Font()->SetColor(color);
+    c->Brush()->SetStyle(bsClear);
+    TRect tr = r;
+    DrawTextUnicode(c, text, tr, format | DT_SINGLELINE | DT_NOPREFIX);
+    if (!cells_.empty()) cells_.back().Texts.push_back({text, color, r});
+}
+
+void GalleryPage::Finish()
+{
+    NewRow();
+    const int h = std::min(y_ + kMargin, kMaxHeight);
+    TbsBitmap cut;
+    cut.SetSize(width_, h);
+    DrawToBitmapOpaque(&cut, TRect(0, 0, width_, h), TRect(0, 0, width_, h), &page_, TRect(0, 0, width_, h));
+    page_.Assign(cut);
+}
+
+void ComposeLook(TbsBitmap& out, TbsBitmap& picture, const TRect& skinRect, TPoint lt, TPoint rt, TPoint lb, TPoint rb,
+                 const TRect& cl, bool leftStretch, bool topStretch, bool rightStretch, bool bottomStretch,
+                 bool stretchEffect, TbsStretchType stretchType, int w, int h)
+{
+    const int dx = w - skinRect.Width(), dy = h - skinRect.Height();
+    CreateSkinImage(lt, rt, lb, rb, cl, lt, TPoint(rt.X + dx, rt.Y), TPoint(lb.X, lb.Y + dy), TPoint(rb.X + dx, rb.Y + dy),
+                    TRect(cl.Left, cl.Top, cl.Right + dx, cl.Bottom + dy), &out, &picture, skinRect, w, h, true,
+                    leftStretch, topStretch, rightStretch, bottomStretch, stretchEffect, stretchType);
+}
+
+const std::vector<GalleryEntry>& GalleryEntries()
+{
+    static const std::vector<GalleryEntry> entries = [] {
+        std::vector<GalleryEntry> list;
+        // Add the gallery entries of new skinned parts here.
+        AddFrameEntries(list);
+        AddLookEntries(list);
+        return list;
+    }();
+    return entries;
+}
+
+void RenderPage(GalleryPage& page)
+{
+    for (const GalleryEntry& e : GalleryEntries()) e.Draw(page);
+    page.Finish();
+}
+
+bool SavePng(TbsBitmap& b, const std::string& path)
+{
+    TSurface s = TSurface::Wrap(b.Bits(), b.Width(), b.Height(), b.Width() * 4, false);
+    return s.SavePng(path, false);
+}
+}  // namespace gallery

@@ -1,0 +1,129 @@
+// The skin gallery: one page per skin showing the skinned form frame (active
+// and inactive) and every look of the skin in every state, composed from the
+// skin's descriptors with the skin library's own composition routines.
+//
+// A page is a list of gallery entries drawn one below the other. Each entry
+// is a function that draws into a GalleryPage; the entries are listed in
+// GalleryEntries() (Gallery.cpp). Work that adds a skinned control, frame,
+// menu or dialog adds an entry there, so the gallery shows the whole GUI.
+#pragma once
+#include "lib/bsEffects.h"
+#include "lib/bsSkinData.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gallery
+{
+// A cell drawn on the page: where it is and what it shows (for the tests'
+// rules: frame corners, state pictures, text contrast).
+struct GalleryCell
+{
+    std::string Entry;   // the gallery entry ("frame", "button", ...)
+    std::string What;    // what the cell shows ("active", "hot", ...)
+    TRect Rect;          // on the page
+    // Texts drawn in the cell: each with its colour (0x00BBGGRR) and the
+    // rectangle it was laid out in.
+    struct Text
+    {
+        std::string String;
+        int Color = 0;
+        TRect Rect;
+    };
+    std::vector<Text> Texts;
+};
+
+class GalleryPage
+{
+public:
+    GalleryPage(TbsSkinData& data, int width);
+
+    TbsSkinData& Data() { return data_; }
+    TbsBitmap& Bitmap() { return page_; }
+    // Colour behind the cells (the skin's window colour).
+    TbsColor Background() const { return background_; }
+
+    // Starts a section with a heading line.
+    void Section(const std::string& entry, const std::string& title);
+    // A place of w x h in the current row (a new row when it does not fit),
+    // with a small label under it; the place is recorded as a cell.
+    TRect Place(int w, int h, const std::string& label);
+    void NewRow();
+
+    // The active picture of a skin entry as a 32-bit bitmap (null when the
+    // index is out of range).
+    TbsBitmap* Picture(int index);
+    TbsBitmap* FramePicture(bool inactive);
+    TbsBitmap* MaskPicture();
+
+    // Copies `src` to (x, y); pixels equal to `key` (when given) are left out.
+    void Put(TbsBitmap& src, int x, int y);
+    void PutKeyed(TbsBitmap& src, const TRect& srcRect, int x, int y, TbsColor key);
+    // The bottom-left pixel of a picture rectangle: the transparent colour of
+    // auto-transparent pieces.
+    TbsColor CornerKey(TbsBitmap& pic, const TRect& r) const;
+
+    // Text in a rectangle with the given font; recorded on the last cell.
+    void Text(const TRect& r, const std::string& text, const std::string& font, int height, bool bold, int color,
+              UINT format);
+
+    // Cells drawn so far, in order.
+    const std::vector<GalleryCell>& Cells() const { return cells_; }
+    GalleryCell& LastCell() { return cells_.back(); }
+
+    // Height used so far.
+    int Bottom() const { return y_ + rowH_; }
+    // Cuts the page to what was used.
+    void Finish();
+
+private:
+    void Grow(int height);
+
+    TbsSkinData& data_;
+    TbsBitmap page_;
+    TbsColor background_;
+    std::string entry_;
+    int width_, x_ = 0, y_ = 0, rowH_ = 0;
+    std::vector<GalleryCell> cells_;
+    std::vector<std::unique_ptr<TbsBitmap>> pictures_;
+    std::unique_ptr<TbsBitmap> frame_, inactive_, mask_;
+};
+
+// Composes a look of a nine-slice entry at w x h (geometry relative to the
+// look, as the entries store it).
+void ComposeLook(TbsBitmap& out, TbsBitmap& picture, const TRect& skinRect, TPoint lt, TPoint rt, TPoint lb, TPoint rb,
+                 const TRect& cl, bool leftStretch, bool topStretch, bool rightStretch, bool bottomStretch,
+                 bool stretchEffect, TbsStretchType stretchType, int w, int h);
+template <class E>
+void ComposeEntry(TbsBitmap& out, TbsBitmap& picture, const E& e, const TRect& look, int w, int h)
+{
+    ComposeLook(out, picture, look, e.LTPoint, e.RTPoint, e.LBPoint, e.RBPoint, e.ClRect, e.LeftStretch,
+                e.TopStretch, e.RightStretch, e.BottomStretch, e.StretchEffect, e.StretchType, w, h);
+}
+
+struct GalleryEntry
+{
+    std::string Name;
+    std::function<void(GalleryPage&)> Draw;
+};
+
+// Every entry of a page, in page order.
+const std::vector<GalleryEntry>& GalleryEntries();
+
+// The entries of the frame and of the skin's control looks.
+void AddFrameEntries(std::vector<GalleryEntry>& entries);
+void AddLookEntries(std::vector<GalleryEntry>& entries);
+
+// Draws the page of the store's current skin.
+void RenderPage(GalleryPage& page);
+
+// The frame alone at w x h, active or not, composed as the form does it
+// (frame bands, caption buttons, caption text, mask, inactive effect);
+// pixels outside the mask take `outside`.
+void RenderFrame(TbsSkinData& data, bool active, int w, int h, const std::string& caption, TbsBitmap& out,
+                 TbsColor outside);
+
+// Writes a bitmap as an opaque PNG; false on failure.
+bool SavePng(TbsBitmap& b, const std::string& path);
+}  // namespace gallery

@@ -1,0 +1,53 @@
+// skin_gallery: renders one PNG per stored skin (headless).
+//
+//   skin_gallery SKINS_DIR OUT_DIR   every SKINS_DIR/*.skn into OUT_DIR/<name>.png
+#include "lib/bsSkinData.h"
+#include "tools/skingallery/Gallery.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+int main(int argc, char** argv)
+{
+    if (argc != 3)
+    {
+        std::cerr << "usage: skin_gallery SKINS_DIR OUT_DIR\n";
+        return 2;
+    }
+    try
+    {
+        std::vector<fs::path> files;
+        for (const auto& e : fs::directory_iterator(argv[1]))
+            if (e.path().extension() == ".skn") files.push_back(e.path());
+        std::sort(files.begin(), files.end());
+        fs::create_directories(argv[2]);
+        for (const fs::path& f : files)
+        {
+            std::ifstream in(f, std::ios::binary);
+            std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+            TbsCompressedStoredSkin stored;
+            stored.LoadFromCompressStream(bytes);
+            TbsSkinData data;
+            data.LoadCompressedStoredSkin(&stored);
+            gallery::GalleryPage page(data, 1100);
+            gallery::RenderPage(page);
+            const fs::path out = fs::path(argv[2]) / (f.stem().string() + ".png");
+            if (!gallery::SavePng(page.Bitmap(), out.string()))
+            {
+                std::cerr << "skin_gallery: cannot write " << out << "\n";
+                return 1;
+            }
+        }
+        return 0;
+    }
+    catch (const std::exception& e)
+    {
+        std::cerr << "skin_gallery: " << e.what() << "\n";
+        return 1;
+    }
+}
