@@ -71,7 +71,7 @@ if [ "$wm" -eq 1 ]; then
   # gets its frame (its parent is no longer the root window).
   xmessage -title wmprobe probe >/dev/null 2>&1 & probe=$!
   for _ in $(seq 100); do
-    id=$(xdotool search --name '^wmprobe$' 2>/dev/null | head -1)
+    id=$(xdotool search --name '^wmprobe$' 2>/dev/null | head -1 || true)
     if [ -n "$id" ] && ! xwininfo -children -id "$id" 2>/dev/null | grep -q "Parent window id:.*(the root window)"; then
       break
     fi
