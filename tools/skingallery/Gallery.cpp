@@ -199,6 +199,7 @@ const std::vector<GalleryEntry>& GalleryEntries()
         // Add the gallery entries of new skinned parts here.
         AddFrameEntries(list);
         AddLookEntries(list);
+        AddStaticControlEntries(list);
         return list;
     }();
     return entries;
