@@ -2,6 +2,7 @@
 //
 //   skin_gallery SKINS_DIR OUT_DIR   every SKINS_DIR/*.skn into OUT_DIR/<name>.png
 #include "lib/bsSkinData.h"
+#include "platform/backend/headless/Headless.h"
 #include "tools/skingallery/Gallery.h"
 
 #include <filesystem>
@@ -14,6 +15,8 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv)
 {
+    // Tools draw off screen: fonts and bitmaps through the headless desktop.
+    backend::UseHeadless();
     if (argc != 3)
     {
         std::cerr << "usage: skin_gallery SKINS_DIR OUT_DIR\n";
