@@ -1,5 +1,6 @@
 #include "Src/AVProbe.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "Src/MyUtils.h"
 #include "Src/UnicodeProtocol.h"
 #include "platform/gui/Graphics.h"
+#include "platform/core/Utf8.h"
 
 namespace
 {
@@ -26,22 +28,12 @@ const struct { const char* id; const char* name; } kFrameIds[] = {
     {"TSOT", "titlesort"}, {"TYER", "year"},
 };
 
-std::string Fmt(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string Fmt(const char* fmt, ...)
-{
-    va_list ap;
-    va_start(ap, fmt);
-    std::string s = FormatTextV(fmt, ap);
-    va_end(ap);
-    return s;
-}
-
 // Seconds and six-digit microseconds, with the sign in front.
 std::string SecondsText(std::int64_t us)
 {
     const bool neg = us < 0;
     const std::uint64_t a = neg ? std::uint64_t(-(us + 1)) + 1 : std::uint64_t(us);
-    return Fmt("%s%llu.%.6llu", neg ? "-" : "", static_cast<unsigned long long>(a / 1000000),
+    return Format("%s%llu.%.6llu", neg ? "-" : "", static_cast<unsigned long long>(a / 1000000),
                static_cast<unsigned long long>(a % 1000000));
 }
 
@@ -59,9 +51,9 @@ int LeadingInt(const std::string& s)
 std::string RateText(double value, const char* unit)
 {
     const long long v = std::llrint(value * 100);
-    if (v % 100) return Fmt(", %3.2f %s", value, unit);
-    if (v % (100 * 1000)) return Fmt(", %1.0f %s", value, unit);
-    return Fmt(", %1.0fk %s", value / 1000, unit);
+    if (v % 100) return Format(", %3.2f %s", value, unit);
+    if (v % (100 * 1000)) return Format(", %1.0f %s", value, unit);
+    return Format(", %1.0fk %s", value / 1000, unit);
 }
 
 bool IsImage2(const AVFormatContext* s)
@@ -133,30 +125,13 @@ bool TCustomAVProbe::LoadFile(const std::string& AFileName, const std::string& A
         }
     }
 
-    // A folder, a FIFO or a device is no media file; opening a FIFO would wait
-    // for a writer forever.
-    const std::string url = FileNameToURL(AFileName);
-    // (A name given as a "unicode:utf8:" URL is a file name all the same.)
-    const bool protocolURL =
-        !IsUnicodeURL(url) && url == AFileName && AFileName.find(':') != std::string::npos;
-    if (!protocolURL)
+    const std::string why = InputFileKindError(AFileName);
+    if (!why.empty())
     {
-        std::error_code ec;
-        const auto st = std::filesystem::status(URLToFileName(url), ec);
-        if (!ec && std::filesystem::exists(st))
-        {
-            if (std::filesystem::is_directory(st))
-            {
-                LogError(AV_LOG_ERROR, FormatAVError(AFileName, AVERROR(EISDIR)));
-                return false;
-            }
-            if (!std::filesystem::is_regular_file(st))
-            {
-                LogError(AV_LOG_ERROR, AFileName + ": Not a regular file");
-                return false;
-            }
-        }
+        LogError(AV_LOG_ERROR, why);
+        return false;
     }
+    const std::string url = FileNameToURL(AFileName);
 
     FFileHandle = ff::avformat_alloc_context();
     if (!FFileHandle)
@@ -327,19 +302,19 @@ AVStream* TCustomAVProbe::CheckedStream(int index, AVMediaType type, const char*
                                              : FFirstSubtitleStreamIndex;
         if (index < 0)
         {
-            LogError(AV_LOG_ERROR, Fmt("no %s stream.", typeName));
+            LogError(AV_LOG_ERROR, Format("no %s stream.", typeName));
             return nullptr;
         }
     }
     else if (index >= FStreamCount)
     {
-        LogError(AV_LOG_ERROR, Fmt("stream index #%d is invalid.", index));
+        LogError(AV_LOG_ERROR, Format("stream index #%d is invalid.", index));
         return nullptr;
     }
     AVStream* st = FFileHandle->streams[index];
     if (st->codecpar->codec_type != type)
     {
-        LogError(AV_LOG_ERROR, Fmt("stream #%d is not %s stream.", index, typeName));
+        LogError(AV_LOG_ERROR, Format("stream #%d is not %s stream.", index, typeName));
         return nullptr;
     }
     return st;
@@ -418,7 +393,7 @@ bool StreamTypeIs(TCustomAVProbe& p, AVFormatContext* s, int index, AVMediaType 
     }
     if (index < 0 || index >= int(s->nb_streams))
     {
-        log(AV_LOG_ERROR, Fmt("stream index #%d is invalid.", index));
+        log(AV_LOG_ERROR, Format("stream index #%d is invalid.", index));
         return false;
     }
     (void)p;
@@ -449,7 +424,7 @@ void TCustomAVProbe::DumpMetadata(std::string& out, const AVDictionary* m, const
     while ((e = ff::av_dict_get(m, "", e, AV_DICT_IGNORE_SUFFIX)))
     {
         if (std::strcmp(e->key, "language") == 0) continue;
-        out += Fmt("%s  %-16s: %s", indent.c_str(), FrameIdToName(e->key).c_str(), e->value) + "\r\n";
+        out += Format("%s  %-16s: %s", indent.c_str(), FrameIdToName(e->key).c_str(), e->value) + "\r\n";
     }
 }
 
@@ -458,13 +433,13 @@ void TCustomAVProbe::StreamInfoLine(std::string& out, int index)
     AVFormatContext* s = FFileHandle;
     AVStream* st = s->streams[index];
     const AVCodecParameters* p = st->codecpar;
-    std::string line = Fmt("Stream #%d", index);
-    if (s->iformat && (s->iformat->flags & AVFMT_SHOW_IDS)) line += Fmt("[0x%x]", st->id);
+    std::string line = Format("Stream #%d", index);
+    if (s->iformat && (s->iformat->flags & AVFMT_SHOW_IDS)) line += Format("[0x%x]", st->id);
     const std::string lang = GetMetadataText(st->metadata, "language", "");
     if (!lang.empty()) line += "(" + lang + ")";
     int g = ff::av_gcd(st->time_base.num, st->time_base.den);
     if (g == 0) g = 1;
-    line += Fmt(", %d/%d", st->time_base.num / g, st->time_base.den / g);
+    line += Format(", %d/%d", st->time_base.num / g, st->time_base.den / g);
 
     char buf[256] = {};
     if (AVCodecContext* c = ff::avcodec_alloc_context3(nullptr))
@@ -480,7 +455,7 @@ void TCustomAVProbe::StreamInfoLine(std::string& out, int index)
         int dn = 0, dd = 0;
         ff::av_reduce(&dn, &dd, std::int64_t(p->width) * st->sample_aspect_ratio.num,
                       std::int64_t(p->height) * st->sample_aspect_ratio.den, 1024 * 1024);
-        line += Fmt(", PAR %d:%d DAR %d:%d", st->sample_aspect_ratio.num, st->sample_aspect_ratio.den, dn, dd);
+        line += Format(", PAR %d:%d DAR %d:%d", st->sample_aspect_ratio.num, st->sample_aspect_ratio.den, dn, dd);
     }
     if (p->codec_type == AVMEDIA_TYPE_VIDEO)
     {
@@ -517,7 +492,7 @@ std::string TCustomAVProbe::FileInfoText()
     const TFileStreamInfo info = FileStreamInfo();
     add(info.Duration >= 0 ? "Duration: " + DurationToText(info.Duration) : "Duration: N/A");
     if (info.StartTime >= 0) add("StartTime: " + SecondsText(info.StartTime));
-    add(info.BitRate > 0 ? Fmt("Bit Rate: %d kb/s", info.BitRate / 1000) : "Bit Rate: N/A");
+    add(info.BitRate > 0 ? Format("Bit Rate: %d kb/s", info.BitRate / 1000) : "Bit Rate: N/A");
     if (info.TimeStamp > 0)
         add("Time Stamp: " + DateTimeToText("yyyy-mm-dd hh:nn:ss", UnixToLocalDateTime(info.TimeStamp)));
     DumpMetadata(out, s->metadata, "");
@@ -531,7 +506,7 @@ std::string TCustomAVProbe::FileInfoText()
             prog->metadata, "service_provider", GetMetadataText(prog->metadata, "provider_name", "N/A"));
         const std::string name =
             GetMetadataText(prog->metadata, "service_name", GetMetadataText(prog->metadata, "name", "N/A"));
-        add(Fmt("Program %d %s@%s", prog->id, provider.c_str(), name.c_str()));
+        add(Format("Program %d %s@%s", prog->id, provider.c_str(), name.c_str()));
         DumpMetadata(out, prog->metadata, "  ");
         for (unsigned j = 0; j < prog->nb_stream_indexes; ++j)
         {
@@ -663,7 +638,7 @@ bool TAVProbe::Seek(std::int64_t APTS, TSeekFlags ASeekFlags)
 {
     if (!CanSeek()) return false;
     AVIOContext* pb = FFileHandle->pb;
-    if (pb) LogError(AV_LOG_DEBUG, Fmt("currunt position %lld bytes", static_cast<long long>(ReaderPosition())));
+    if (pb) LogError(AV_LOG_DEBUG, Format("currunt position %lld bytes", static_cast<long long>(ReaderPosition())));
 
     const bool byBytes = ASeekFlags & SeekFlag(sfByte);
     std::int64_t target = APTS < 0 ? 0 : APTS;
@@ -692,10 +667,10 @@ bool TAVProbe::Seek(std::int64_t APTS, TSeekFlags ASeekFlags)
     bool result = ret >= 0;
     if (!result)
     {
-        if (byBytes) LogError(AV_LOG_ERROR, Fmt("could not seek to position %lld bytes", static_cast<long long>(APTS)));
-        else LogError(AV_LOG_ERROR, Fmt("could not seek to position %0.3f seconds", double(APTS) / 1000000));
+        if (byBytes) LogError(AV_LOG_ERROR, Format("could not seek to position %lld bytes", static_cast<long long>(APTS)));
+        else LogError(AV_LOG_ERROR, Format("could not seek to position %0.3f seconds", double(APTS) / 1000000));
     }
-    if (pb) LogError(AV_LOG_DEBUG, Fmt("seek to position %lld bytes", static_cast<long long>(ReaderPosition())));
+    if (pb) LogError(AV_LOG_DEBUG, Format("seek to position %lld bytes", static_cast<long long>(ReaderPosition())));
     if (pb && ff::avio_feof(pb))
     {
         if (result) LogError(AV_LOG_INFO, "stream eof reached.");
@@ -719,12 +694,12 @@ int TAVProbe::SelectDecodeStream(int index)
     }
     else if (index >= int(FFileHandle->nb_streams))
     {
-        LogError(AV_LOG_ERROR, Fmt("stream index #%d is invalid.", index));
+        LogError(AV_LOG_ERROR, Format("stream index #%d is invalid.", index));
         return -1;
     }
     else if (FFileHandle->streams[index]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO)
     {
-        LogError(AV_LOG_ERROR, Fmt("stream #%d is not video stream.", index));
+        LogError(AV_LOG_ERROR, Format("stream #%d is not video stream.", index));
         return -1;
     }
     if (index != FDecodeIndex) ResetFrameInfo();
@@ -747,7 +722,7 @@ AVCodecContext* TAVProbe::OpenDecoder(int index)
     const AVCodec* dec = ff::avcodec_find_decoder(p->codec_id);
     if (!dec)
     {
-        LogError(AV_LOG_ERROR, Fmt("Unsupported codec (id=%d) for input file stream #%d", int(p->codec_id), index));
+        LogError(AV_LOG_ERROR, Format("Unsupported codec (id=%d) for input file stream #%d", int(p->codec_id), index));
         return nullptr;
     }
     AVCodecContext* c = ff::avcodec_alloc_context3(dec);
@@ -765,7 +740,7 @@ AVCodecContext* TAVProbe::OpenDecoder(int index)
             TCodecLockGuard lock;
             ff::avcodec_free_context(&c);
         }
-        LogError(AV_LOG_ERROR, Fmt("Error while opening codec for input file stream #%d", index));
+        LogError(AV_LOG_ERROR, Format("Error while opening codec for input file stream #%d", index));
         return nullptr;
     }
     FCodec = c;
@@ -890,8 +865,15 @@ int TAVProbe::StoreFrame(const AVFrame* frame, std::int64_t startPos)
 
 std::int64_t TAVProbe::StepOf(int index) const
 {
-    const AVRational r = FFileHandle->streams[index]->r_frame_rate;
-    return FrameDuration(r.num, r.den);
+    const AVStream* st = FFileHandle->streams[index];
+    std::int64_t step = FrameDuration(st->r_frame_rate.num, st->r_frame_rate.den);
+    const AVRational avg = st->avg_frame_rate;
+    if (avg.num > 0 && avg.den > 0)
+    {
+        const std::int64_t spacing = FrameDuration(avg.num, avg.den);
+        if (spacing > 0 && (step <= 0 || step > spacing)) step = spacing;
+    }
+    return std::max<std::int64_t>(step, 1000);
 }
 
 bool TAVProbe::DecodeNextKeyFrame(int AStreamIndex)
@@ -915,9 +897,19 @@ bool TAVProbe::DecodePreviousKeyFrame(int AStreamIndex)
     if (ref == AV_NOPTS_VALUE) ref = 0;
     const std::int64_t refPos = FPicture.Position >= 0 ? FPicture.Position : FLastPos;
 
-    for (std::int64_t n = 1;; ++n)
+    // Back by one step a round; after the first rounds the distance doubles,
+    // so a file whose frames never come before the reference (damaged time
+    // stamps) ends the search within a bounded number of rounds.
+    constexpr int LinearRounds = 16, MaxRounds = 64;
+    std::int64_t back = 0;
+    for (int n = 1;; ++n)
     {
-        const std::int64_t back = n * step;
+        if (n > MaxRounds)
+        {
+            FLastErrMsg = Format("Could not seek to the previous key-frame. no earlier frame found in %d tries.", MaxRounds);
+            return false;
+        }
+        back = n <= LinearRounds ? n * step : std::min<std::int64_t>(back * 2, INT64_MAX / 4);
         const bool fromStart = ref - back <= 0;  // this round reads from the start of the file
         Seek(ref - back, SeekFlag(sfBackward));
         if (FFileHandle->pb && ReaderPosition() >= refPos && refPos > 0 && back <= ref) continue;

@@ -184,6 +184,9 @@ private:
     void CloseDecoder();
     // 1 when the frame is held, 0 when it cannot be (skipped), negative when out of memory.
     int StoreFrame(const AVFrame* frame, std::int64_t startPos);
+    // The step of the frame searches, microseconds: one frame of the stream's
+    // real rate, never above the stream's average frame spacing when that is
+    // known and never below one millisecond (damaged files give absurd rates).
     std::int64_t StepOf(int index) const;
     std::int64_t ReaderPosition() const;
 

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpeg/EngineUtil.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/MyUtils.h"
@@ -13,8 +13,6 @@
 #include "platform/gui/Graphics.h"
 #include "platform/gui/Threads.h"
 
-using ffengine::Fmt;
-using ffengine::LowerCase;
 
 namespace {
 
@@ -370,6 +368,13 @@ bool TFFmpeg::PaintPreview(void* ABitmap, int AFrameNumber, int64_t APTS)
 
 void TFFmpeg::ReleasePreview() { FPreviewer.reset(); }
 
+TBitmap& TFFmpeg::HookBitmap()
+{
+    if (!FHookBitmap)
+        FHookBitmap = std::make_unique<TBitmap>();
+    return *FHookBitmap;
+}
+
 // ---- the task list ----------------------------------------------------------------------------
 TFFmpegList::~TFFmpegList() { Clear(); }
 
@@ -384,7 +389,7 @@ TFFmpeg* TFFmpegList::Items(int AIndex) const
 {
     std::lock_guard<std::mutex> g(FLock);
     if (AIndex < 0 || AIndex >= (int)FList.size())
-        throw EListError(Fmt("List index out of bounds (%d)", AIndex));
+        throw EListError(Format("List index out of bounds (%d)", AIndex));
     return FList[size_t(AIndex)];
 }
 
@@ -407,9 +412,9 @@ void TFFmpegList::Exchange(int AIndex1, int AIndex2)
 {
     std::lock_guard<std::mutex> g(FLock);
     if (AIndex1 < 0 || AIndex1 >= (int)FList.size())
-        throw EListError(Fmt("List index out of bounds (%d)", AIndex1));
+        throw EListError(Format("List index out of bounds (%d)", AIndex1));
     if (AIndex2 < 0 || AIndex2 >= (int)FList.size())
-        throw EListError(Fmt("List index out of bounds (%d)", AIndex2));
+        throw EListError(Format("List index out of bounds (%d)", AIndex2));
     std::swap(FList[size_t(AIndex1)], FList[size_t(AIndex2)]);
 }
 
@@ -419,7 +424,7 @@ void TFFmpegList::Delete(int AIndex)
     {
         std::lock_guard<std::mutex> g(FLock);
         if (AIndex < 0 || AIndex >= (int)FList.size())
-            throw EListError(Fmt("List index out of bounds (%d)", AIndex));
+            throw EListError(Format("List index out of bounds (%d)", AIndex));
         t = FList[size_t(AIndex)];
         FList.erase(FList.begin() + AIndex);
     }
@@ -536,6 +541,12 @@ void TCustomFFConverter::SetError(const std::string& AMsg)
     FLastErrMsg = AMsg;
 }
 
+void TCustomFFConverter::SetTaskError(TFFmpeg* ATask, const std::string& AMsg)
+{
+    SetError(AMsg);
+    ATask->NoteSetupFailure(AMsg);
+}
+
 void TCustomFFConverter::SetCustomMaxFiles(int v)
 {
     if (v < 1 || v > MAX_ENGINE_FILES)
@@ -558,7 +569,7 @@ void TCustomFFConverter::SetPreviewBitmap(bool v)
 void TCustomFFConverter::CheckNotWorking(const std::string& AName)
 {
     if (FWorking)
-        throw Exception(Fmt("Cannot %s while working.", AName.c_str()));
+        throw Exception(Format("Cannot %s while working.", AName.c_str()));
 }
 
 TFFmpeg* TCustomFFConverter::FetchTask(int ATaskIndex) { return FFFmpegList.Items(ATaskIndex); }
@@ -592,7 +603,7 @@ bool TCustomFFConverter::OpenInput(TFFmpeg* ATask, const std::string& AFileName,
     }
     if (!ATask->OpenInputFile(AFileName)) {
         ATask->ClearInputOptions(n);
-        SetError(ATask->LastErrMsg());
+        SetTaskError(ATask, ATask->LastErrMsg());
         return false;
     }
     const int k = ATask->nb_input_files() - 1;
@@ -636,7 +647,7 @@ int TCustomFFConverter::AddTask(const std::string& AFileName, const std::string&
 
 int TCustomFFConverter::AddTask(TStream* AStream, const std::string& APrivateData, TInputOptions* AOptions)
 {
-    return AddTask(Fmt("stream:%lld:%s", (long long)(intptr_t)AStream, APrivateData.c_str()), AOptions);
+    return AddTask(Format("stream:%lld:%s", (long long)(intptr_t)AStream, APrivateData.c_str()), AOptions);
 }
 
 bool TCustomFFConverter::AddInputFile(int ATaskIndex, const std::string& AFileName, TInputOptions* AOptions)
@@ -644,14 +655,14 @@ bool TCustomFFConverter::AddInputFile(int ATaskIndex, const std::string& AFileNa
     CheckNotWorking("AddInputFile");
     TFFmpeg* task = FetchTask(ATaskIndex);
     if (task->nb_input_files() >= task->MaxFiles()) {
-        SetError(Fmt("max input files %d reached", task->MaxFiles()));
+        SetTaskError(task, Format("max input files %d reached", task->MaxFiles()));
         return false;
     }
     try {
         return OpenInput(task, AFileName, AOptions);
     } catch (const std::exception& e) {
         task->ClearInputOptions(task->nb_input_files());
-        SetError(e.what());
+        SetTaskError(task, e.what());
         return false;
     }
 }
@@ -667,7 +678,7 @@ bool TCustomFFConverter::SetOutputFile(int ATaskIndex, const std::string& AFileN
     CheckNotWorking("SetOutputFile");
     TFFmpeg* task = FetchTask(ATaskIndex);
     if (task->nb_output_files() >= task->MaxFiles()) {
-        SetError(Fmt("max output files %d reached", task->MaxFiles()));
+        SetTaskError(task, Format("max output files %d reached", task->MaxFiles()));
         return false;
     }
     const int n = task->nb_output_files();
@@ -679,17 +690,19 @@ bool TCustomFFConverter::SetOutputFile(int ATaskIndex, const std::string& AFileN
                 AOptions->FileName = AFileName;
             task->SetOutputOptions(n, *AOptions);
             task->ApplyOutputRecord(*AOptions, defaults);
-            if (AOptions->CustomHook)
+            if (AOptions->CustomHook) {
                 task->OnCustomHook = [this](TObject* Sender, void* ABitmap, int AFrameNumber, int64_t APTS,
                                             bool& AUpdate, bool& AStopHook) {
                     DoCustomHook(Sender, ABitmap, AFrameNumber, APTS, AUpdate, AStopHook);
                 };
+                task->CustomHookWanted = [this] { return bool(OnCustomHook); };
+            }
             join = AOptions->Join;
         } else {
             task->ClearOutputOptions(n);
         }
         if (task->OpenOutputFile(AFileName, join) < 0) {
-            SetError(task->LastErrMsg());
+            SetTaskError(task, task->LastErrMsg());
             task->ClearOutputOptions(n);
             return false;
         }
@@ -697,7 +710,7 @@ bool TCustomFFConverter::SetOutputFile(int ATaskIndex, const std::string& AFileN
             task->ReplayNewStreams(*AOptions, defaults);
         return true;
     } catch (const std::exception& e) {
-        SetError(e.what());
+        SetTaskError(task, e.what());
         return false;
     }
 }
@@ -711,7 +724,7 @@ bool TCustomFFConverter::SetOutputFile(int ATaskIndex, const std::string& AFileN
 bool TCustomFFConverter::SetOutputStream(int ATaskIndex, TStream* AStream, const std::string& APrivateData,
                                          TOutputOptions* AOptions)
 {
-    return SetOutputFile(ATaskIndex, Fmt("stream:%lld:%s", (long long)(intptr_t)AStream, APrivateData.c_str()),
+    return SetOutputFile(ATaskIndex, Format("stream:%lld:%s", (long long)(intptr_t)AStream, APrivateData.c_str()),
                          AOptions);
 }
 
@@ -1222,31 +1235,36 @@ void TCustomFFConverter::DoCustomHook(TObject* Sender, void* ABitmap, int AFrame
         return;
     }
     TBGRBitmap& bmp = *static_cast<TBGRBitmap*>(ABitmap);
-    std::lock_guard<TCriticalSection> g(FHookLock);
-    if (!FHookBitmap)
-        FHookBitmap = std::make_unique<TBitmap>();
-    BGRBitmapToBitmap(bmp, *FHookBitmap);
-    FHookInfo.TaskIndex = FFFmpegList.IndexOf(Sender);
-    FHookInfo.Bitmap = FHookBitmap.get();
-    FHookInfo.FrameNumber = AFrameNumber;
-    FHookInfo.PTS = APTS;
-    FHookInfo.Update = AUpdate;
-    FHookInfo.StopHook = AStopHook;
-    TCanvas* canvas = FHookBitmap->Canvas();
-    canvas->Lock();
-    try {
-        TTaskHandlerScope scope;
-        OnCustomHook(this, &FHookInfo);
-    } catch (...) {
+    // The picture is copied in and out of the task's own bitmap outside the
+    // lock: only the handler calls are serialised, not the tasks' copying.
+    auto* task = dynamic_cast<TFFmpeg*>(Sender);
+    std::unique_ptr<TBitmap> own;
+    TBitmap& b = task ? task->HookBitmap() : *(own = std::make_unique<TBitmap>());
+    BGRBitmapToBitmap(bmp, b);
+    {
+        std::lock_guard<TCriticalSection> g(FHookLock);
+        FHookInfo.TaskIndex = FFFmpegList.IndexOf(Sender);
+        FHookInfo.Bitmap = &b;
+        FHookInfo.FrameNumber = AFrameNumber;
+        FHookInfo.PTS = APTS;
+        FHookInfo.Update = AUpdate;
+        FHookInfo.StopHook = AStopHook;
+        TCanvas* canvas = b.Canvas();
+        canvas->Lock();
+        try {
+            TTaskHandlerScope scope;
+            OnCustomHook(this, &FHookInfo);
+        } catch (...) {
+            canvas->Unlock();
+            throw;
+        }
         canvas->Unlock();
-        throw;
+        AUpdate = FHookInfo.Update;
+        AStopHook = FHookInfo.StopHook;
+        FHookInfo.Bitmap = nullptr;
     }
-    canvas->Unlock();
-    AUpdate = FHookInfo.Update;
-    AStopHook = FHookInfo.StopHook;
     if (AUpdate) {
         // the handler's picture goes back into the frame's bitmap
-        TBitmap& b = *FHookBitmap;
         if (b.GetPixelFormat() != pf24bit)
             b.SetPixelFormat(pf24bit);
         const int h = std::min(bmp.Height, b.GetHeight());

@@ -114,6 +114,9 @@ public:
     // The end of a run: the frame-hook chain and the preview window go.
     void RunEnded();
     PFrameHookEntry FrameHooks() const { return FFirstHook; }
+    // The bitmap the custom-hook handler sees for this task (its conversion
+    // thread only), kept from frame to frame.
+    TBitmap& HookBitmap();
 
 protected:
     bool PaintPreview(void* ABitmap, int AFrameNumber, int64_t APTS) override;
@@ -126,6 +129,7 @@ private:
     std::vector<std::unique_ptr<TOutputOptions>> FOutputOptions;
     PFrameHookEntry FFirstHook = nullptr;
     std::unique_ptr<TPreviewer> FPreviewer;  // under PostHookLock
+    std::unique_ptr<TBitmap> FHookBitmap;
 };
 
 // The owning list of tasks.
@@ -248,6 +252,9 @@ protected:
     void CallPreviewBitmap();
     void DeliverPreviews();
     void SetError(const std::string& AMsg);
+    // A failed set-up step of a task: LastErrMsg, and the task keeps it as
+    // the reason its terminate event gives when it cannot run.
+    void SetTaskError(TFFmpeg* ATask, const std::string& AMsg);
 
 private:
     TFFmpeg* FetchTask(int ATaskIndex);
@@ -290,8 +297,7 @@ private:
     bool FInStart = false;  // the loop of Start (mode without threads) runs
     int FInRelayedProgress = 0;  // GUI thread: a relayed progress handler runs
 
-    // Bitmaps handed to the hook and preview handlers.
-    std::unique_ptr<TBitmap> FHookBitmap;
+    // Bitmaps handed to the preview handlers.
     std::unique_ptr<TBitmap> FPreviewBmp;       // delivered on the calling thread
     std::unique_ptr<TBitmap> FMainPreviewBmp;   // delivered on the GUI thread
     // Preview frames waiting for the GUI thread: one slot per task, newest frame wins.

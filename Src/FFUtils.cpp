@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "Src/FFmpegLogger.h"
+#include "platform/core/Utf8.h"
 #include "platform/gui/Graphics.h"
 #include "platform/sys/Files.h"
 
@@ -96,14 +97,6 @@ void FreeFFOptions(TFFOptions& o)
 
 namespace
 {
-std::string Trim(const std::string& s)
-{
-    std::size_t a = 0, b = s.size();
-    while (a < b && std::isspace(static_cast<unsigned char>(s[a]))) ++a;
-    while (b > a && std::isspace(static_cast<unsigned char>(s[b - 1]))) --b;
-    return s.substr(a, b - a);
-}
-
 // Finds `name` on obj (an object with an AVClass) and sets it; nullptr when absent.
 const AVOption* FindAndSet(void* obj, const char* name, const char* value, int optFlags, int& ret)
 {

@@ -1,6 +1,14 @@
 // The conversion engine: one conversion of one task (the ffmpeg tool's
 // option state, its input and output lists and its transcoding run) held in
 // one object, so that several conversions can live side by side.
+//
+// The implementation is in Src/FFmpeg/: Engine.cpp (the object, its threads
+// and clean-up), Options.cpp (the option dispatcher), OptionHandlers.cpp,
+// OptionStore.cpp, Presets.cpp (target and codec presets), InputsOutputs.cpp
+// (input files, output files and streams), and the run: Transcode.cpp (the
+// main loop and its steps), TranscodeSetup.cpp, PacketPath.cpp, AudioOut.cpp,
+// VideoOut.cpp, Progress.cpp (progress reports and post hooks), with the
+// run's records in Run.h and shared helpers in EngineUtil.h.
 #pragma once
 #include <array>
 #include <cstdio>
@@ -118,6 +126,7 @@ struct TOutputFileRec
     bool Opened = false;                // the file has been opened for writing
     bool HeaderWritten = false;         // a trailer is still to be written
     bool HeaderDone = false;            // the header was written once
+    bool PacketWritten = false;         // a media packet reached the muxer
     ~TOutputFileRec();
 };
 using POutputFileRec = std::shared_ptr<TOutputFileRec>;
@@ -173,6 +182,9 @@ public:
     void Pause();
     void Resume();
     bool Paused() const { return FPaused.load(); }
+    // Keeps the first reason a set-up step of this task failed; a task that
+    // is then refused for want of an output or input reports it instead.
+    void NoteSetupFailure(const std::string& AMsg);
 
     // Options (key table of the dispatcher).
     void ParseOption(const std::string& AName, const std::string& AValue);
@@ -246,6 +258,9 @@ public:
 
     // Events.
     TCustomHookEvent OnCustomHook;
+    // Whether OnCustomHook will look at the picture at all; unset means it
+    // will. Asked per frame before the picture is copied and converted.
+    std::function<bool()> CustomHookWanted;
     TPreviewBitmapEvent OnPreviewBitmap;
     TProgressEvent OnProgress;
     TEngineNotifyEvent OnTerminate;
@@ -366,6 +381,12 @@ protected:
     void DoTerminate();
     void Transcode();
     void Log(int ALevel, const std::string& AMsg);
+    // Interrupt callbacks of the task's format contexts: a stop ends a
+    // blocking open, read or stream-information search of an input at once,
+    // and an output's opening and header writing (never the writing of data
+    // and trailer, which a stopped run still finishes).
+    static int InterruptInput(void* AEngine);
+    static int InterruptOutput(void* AEngine);
     // Raises when the libraries of the conversion set are not loaded.
     void CheckLoaded();
     void WaitWhilePaused();
@@ -388,7 +409,17 @@ protected:
     std::vector<RcOverride> ParseRcOverride();
     AVStream* AddPreparedStream(TOutputFileRec& AOutput, const AVCodec* ACodec, std::string& AName,
                                 std::string* ALanguage);
-    // The run (set-up, main loop, packet path, encoding paths, progress).
+    // The run: its main loop and the loop's steps (Transcode.cpp), then
+    // set-up, packet path, encoding paths and reports.
+    void BeginRun(TRunState& R);
+    bool SetUpRun(TRunState& R);
+    int ChooseInput(TRunState& R);
+    bool OutputSizeLimitReached();
+    int ReadPacket(TRunState& R, int AFile);
+    void AdjustTimestamps(int AFile, TAVInputStream* ist, AVPacket* pkt);
+    bool PassPacket(TRunState& R, int AFile, AVPacket* pkt);
+    void ReportProgressWhenDue(TRunState& R);
+    void EndRun(TRunState& R);
     void TranscodeSetup(TRunState& R);
     void LogStreamMapping(TRunState& R);
     [[noreturn]] void FailSetup(TRunState& R, const std::string& AMsg);
@@ -402,6 +433,7 @@ protected:
     void ApplyVolume(AVFrame* f);
     void DoAudioOut(TRunState& R, TAVOutputStream* ost, TAVInputStream* ist, AVFrame* in);
     void EncodeAudioFifo(TRunState& R, TAVOutputStream* ost, bool AFlush);
+    AVFrame* AudioWorkFrame(TAVOutputStream* ost, int ASamples);
     void DoVideoOut(TRunState& R, TAVOutputStream* ost, TAVInputStream* ist, AVFrame* decoded);
     void EncodeVideoFrame(TRunState& R, TAVOutputStream* ost, AVFrame* pic, int64_t APtsUs);
     void HandleDecodedFrame(TRunState& R, TAVInputStream* ist, AVFrame* f);
@@ -480,6 +512,8 @@ protected:
     std::atomic<bool> FTerminated{false};
     bool FFatalException = false;
     std::string FFatalMessage;
+    std::string FSetupFailure;
+    std::atomic<bool> FInSetup{false};  // the run opens its codecs and outputs
     int64_t FTotalOutputDuration = -1;
     std::string FLastErrMsg;
     int64_t Ftimer_start = 0;
@@ -489,7 +523,9 @@ protected:
     std::unique_ptr<TRGBConvertContext> FHookContext;
     std::atomic<TPostHooks> FPostHooks{0};
     std::unique_ptr<TRGBConvertContext> FPostContext;
-    int64_t Fpreview_last_time = 0;
+    // when the last preview picture was shown (av_gettime_relative), or NEVER_SHOWN
+    static constexpr int64_t NEVER_SHOWN = INT64_MIN;
+    std::atomic<int64_t> Fpreview_last_time{NEVER_SHOWN};
     int64_t Fvideo_size = 0, Faudio_size = 0, Fextra_size = 0;
     int Fnb_frames_dup = 0, Fnb_frames_drop = 0;
     bool FShowDupOrDrop = false;

@@ -1,6 +1,6 @@
 #include "Src/FFmpegLoader.h"
 
-#include <sys/stat.h>
+#include <malloc.h>
 
 #include <mutex>
 #include <vector>
@@ -8,6 +8,7 @@
 #include "Src/FFmpegLogger.h"
 #include "Src/UnicodeProtocol.h"
 #include "platform/sys/DynLib.h"
+#include "platform/sys/Files.h"
 
 namespace
 {
@@ -88,12 +89,6 @@ void SetLastErr(const std::string& s)
     gLastErrMsg = s;
 }
 
-bool FileExists(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
 std::string Format3(const char* fmt, const std::string& a, const std::string& b,
                     const std::string& c)
 {
@@ -114,12 +109,12 @@ std::string Format3(const char* fmt, const std::string& a, const std::string& b,
 void* LoadLibraryFrom(TLibrary lib, const std::string& dir, const std::string& fileName,
                       std::string& error)
 {
-    if (!dir.empty() && FileExists(dir + fileName))
+    if (!dir.empty() && sys::FileExists(dir + fileName))
     {
         std::vector<void*> deps;
         for (const std::string& dep : FamilyDependencies(lib))
         {
-            if (!FileExists(dir + dep)) continue;
+            if (!sys::FileExists(dir + dep)) continue;
             void* h = sys::LoadLibrary(dir + dep);
             if (!h)
             {
@@ -193,7 +188,20 @@ void* BindVariable(const std::string& libName, void* handle, const char* name)
     return p;
 }
 
-TFFmpegLoader::TFFmpegLoader() : FInstallLogger(true) {}
+// Probing or converting file after file allocates and frees the same few
+// megabytes each time. By default glibc often hands the freed top of the heap
+// straight back to the system, so the next file faults in and zeroes the same
+// pages again; how often depends on the heap's layout, and probing 500 files
+// took two to fifteen times as long as 500 single probes. The process keeps up
+// to 64 MiB of freed heap for reuse and takes blocks up to 32 MiB from the heap:
+// the values glibc's adaptive thresholds reach at most, set once at start.
+TFFmpegLoader::TFFmpegLoader() : FInstallLogger(true)
+{
+#ifdef __GLIBC__
+    ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
+}
 
 std::string TFFmpegLoader::GetLibraryFileName(TLibrary lib)
 {

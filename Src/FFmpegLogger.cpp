@@ -12,6 +12,7 @@
 
 #include "Src/FFmpegLoader.h"
 #include "platform/core/MainThread.h"
+#include "platform/core/Utf8.h"
 
 namespace
 {
@@ -39,42 +40,20 @@ TLoggerShutdown gShutdown;
 // sequence into the character of the same code (U+0080 to U+00FF).
 std::string BytesToText(const char* s, std::size_t n)
 {
+    const std::string_view text(s, n);
     std::string out;
     out.reserve(n);
-    auto cont = [&](std::size_t i) { return i < n && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80; };
     for (std::size_t i = 0; i < n;)
     {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        std::size_t len = 0;
-        if (c < 0x80) len = 1;
-        else if (c >= 0xC2 && c <= 0xDF) len = cont(i + 1) ? 2 : 0;
-        else if (c >= 0xE0 && c <= 0xEF)
-        {
-            const unsigned char c1 = i + 1 < n ? static_cast<unsigned char>(s[i + 1]) : 0;
-            const bool ok1 = (c == 0xE0) ? (c1 >= 0xA0 && c1 <= 0xBF)
-                             : (c == 0xED) ? (c1 >= 0x80 && c1 <= 0x9F)
-                                           : cont(i + 1);
-            len = ok1 && cont(i + 2) ? 3 : 0;
-        }
-        else if (c >= 0xF0 && c <= 0xF4)
-        {
-            const unsigned char c1 = i + 1 < n ? static_cast<unsigned char>(s[i + 1]) : 0;
-            const bool ok1 = (c == 0xF0) ? (c1 >= 0x90 && c1 <= 0xBF)
-                             : (c == 0xF4) ? (c1 >= 0x80 && c1 <= 0x8F)
-                                           : cont(i + 1);
-            len = ok1 && cont(i + 2) && cont(i + 3) ? 4 : 0;
-        }
-        if (len)
-        {
-            out.append(s + i, len);
-            i += len;
-        }
+        std::size_t next = i;
+        Utf8Next(text, next);
+        const auto c = static_cast<unsigned char>(s[i]);
+        // a byte that starts no valid sequence stands for itself
+        if (next == i + 1 && c >= 0x80)
+            Utf8Append(out, c);
         else
-        {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-            ++i;
-        }
+            out.append(s + i, std::max(next, i + 1) - i);
+        i = std::max(next, i + 1);
     }
     return out;
 }

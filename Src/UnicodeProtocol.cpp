@@ -2,7 +2,10 @@
 
 #include <atomic>
 
+#include "Src/FFUtils.h"
 #include "Src/FFmpegLoader.h"
+#include "platform/core/Utf8.h"
+#include "platform/sys/Files.h"
 
 namespace
 {
@@ -10,39 +13,6 @@ using IOOpenFn = int (*)(AVFormatContext*, AVIOContext**, const char*, int, AVDi
 
 // The libraries' own io_open, taken from the first context we hook.
 std::atomic<IOOpenFn> gDefaultIOOpen{nullptr};
-
-bool ValidUTF8(const std::string& s)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const std::size_t n = s.size();
-    for (std::size_t i = 0; i < n;)
-    {
-        const unsigned char c = p[i];
-        std::size_t len;
-        unsigned lo = 0x80, hi = 0xBF;
-        if (c < 0x80) { ++i; continue; }
-        else if (c >= 0xC2 && c <= 0xDF) len = 2;
-        else if (c >= 0xE0 && c <= 0xEF)
-        {
-            len = 3;
-            if (c == 0xE0) lo = 0xA0;
-            if (c == 0xED) hi = 0x9F;
-        }
-        else if (c >= 0xF0 && c <= 0xF4)
-        {
-            len = 4;
-            if (c == 0xF0) lo = 0x90;
-            if (c == 0xF4) hi = 0x8F;
-        }
-        else return false;
-        if (i + len > n) return false;
-        if (p[i + 1] < lo || p[i + 1] > hi) return false;
-        for (std::size_t k = 2; k < len; ++k)
-            if ((p[i + k] & 0xC0) != 0x80) return false;
-        i += len;
-    }
-    return true;
-}
 
 int UnicodeIOOpen(AVFormatContext* s, AVIOContext** pb, const char* url, int flags,
                   AVDictionary** options)
@@ -68,7 +38,7 @@ bool NeedsUnicodeURL(const std::string& name)
         // Any other prefix would be taken by FFmpeg for a protocol name.
         return true;
     }
-    return !ValidUTF8(name);
+    return !Utf8IsValid(name);
 }
 
 std::string FileNameToURL(const std::string& name)
@@ -115,6 +85,17 @@ void InstallUnicodeIO(AVFormatContext* s)
     // A context whose io_open someone else replaced keeps it.
     if (s->io_open != gDefaultIOOpen.load()) return;
     s->io_open = UnicodeIOOpen;
+}
+
+std::string InputFileKindError(const std::string& AFileName)
+{
+    const std::string url = FileNameToURL(AFileName);
+    // (A name given as a "unicode:utf8:" URL is a file name all the same.)
+    if (!IsUnicodeURL(url) && url == AFileName && AFileName.find(':') != std::string::npos) return "";
+    const std::string name = URLToFileName(url);
+    if (sys::DirectoryExists(name)) return FormatAVError(AFileName, AVERROR(EISDIR));
+    if (sys::IsSpecialFile(name)) return AFileName + ": Not a regular file";
+    return "";
 }
 
 int OpenInputURL(AVFormatContext** ps, const std::string& url, const AVInputFormat* fmt,

@@ -45,6 +45,12 @@ void RegisterUnicodeProtocol();
 // context's previous io_open.
 void InstallUnicodeIO(AVFormatContext* s);
 
+// Why a name cannot be opened as a media input before FFmpeg tries it, or ""
+// when it may be: a folder gives the system's "Is a directory" text, a FIFO,
+// socket or device "Not a regular file" (opening a FIFO would wait for a
+// writer forever). Protocol URLs other than "unicode:" are left to FFmpeg.
+std::string InputFileKindError(const std::string& AFileName);
+
 // avformat_open_input for a URL that may be a "unicode:utf8:" one. *ps may be
 // nullptr or a context allocated by avformat_alloc_context. Same result and
 // ownership rules as avformat_open_input.

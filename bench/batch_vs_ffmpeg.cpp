@@ -1,176 +1,118 @@
-// A batch of eight files converted on eight threads by the conversion
-// component, against Debian's ffmpeg run eight at a time by xargs -P8 with
-// -threads 1 and the same settings; and the time Stop(True) takes to end a
-// running batch of eight. The sides are alternated; figures are medians.
-#include <algorithm>
-#include <atomic>
-#include <chrono>
+// A batch of eight conversions on N workers: our conversion component against
+// Debian's ffmpeg run N at a time by xargs -P N, one thread each, with the same
+// settings (mpeg4 + mp3 in AVI). Usage: bench_batch_vs_ffmpeg [N]; without N it
+// prints the curve for 1, 2, 4 and 8 workers.
+// The source, 10 s of 720p25 H.264 with FLAC stereo, is made by ffmpeg in this
+// run's temporary folder, checked with ffprobe and copied eight times.
+//   ours: quorvel_bench_driver batch N plain ..., one process that loads our
+//         libraries once and converts the eight files on N threads;
+//   peer: xargs -P N -I{} ffmpeg -benchmark -threads 1 -i in{}.mkv ... -threads 1
+//         out{}.avi over the numbers 0 to 7: eight ffmpeg processes, N at a time.
+// Each run is fresh processes writing into a fresh folder; the sides alternate
+// (which goes first alternates too). Figures, medians of per-pair ratios:
+//   whole job: wall time from spawn to exit of our process and of xargs, so
+//              ours includes our one library load and the peer its eight
+//              process starts; and the CPU time of the same (xargs's includes
+//              its ffmpeg children);
+//   peak memory (8 workers): our process's peak resident size against the
+//              sum of the eight ffmpeg processes' own -benchmark maxrss.
+// There is no work-only form: the peer's process starts overlap its work.
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "bench/bench_util.h"
-#include "Src/FFConverter.h"
-#include "Src/FFmpegLoader.h"
-#include "Src/FFmpegLogger.h"
-#include "platform/core/MainThread.h"
+#include "bench/bench_cases.h"
 
-namespace fs = std::filesystem;
+using namespace bench;
 
-namespace {
-
+namespace
+{
 constexpr int kFiles = 8;
 
-TOutputOptions Settings()
+void Curve(int workers, const fs::path& root, const std::vector<std::string>& ins, const fs::path& list)
 {
-    TOutputOptions o;
-    o.VideoCodec = "mpeg4";
-    o.VideoBitrate = 2000000;
-    o.AudioCodec = "libmp3lame";
-    o.AudioBitrate = 128000;
-    o.AudioSampleRate = 44100;
-    o.AudioChannels = 2;
-    return o;
-}
-const char* const kFfmpegArgs = "-c:v mpeg4 -b:v 2000k -c:a libmp3lame -b:a 128k -ar 44100 -ac 2";
+    const std::string n = std::to_string(workers);
+    Pairs whole("batch_of_8_on_" + n + "_whole_job", workers == 8 ? 0.8 : 0),
+        cpu("batch_of_8_on_" + n + "_whole_job_cpu", 0), memory("batch_of_8_on_" + n + "_peak_memory", 0.5);
+    std::vector<std::string> ours = {DriverPath(), "batch", n, "plain", "."};
+    ours.insert(ours.end(), ins.begin(), ins.end());
+    std::vector<std::string> peer = {"xargs", "-a", list.string(), "-P", n, "-I{}"};
+    const std::vector<std::string> ff =
+        FfmpegArgs((root / "in{}.mkv").string(), BatchFfmpegArgs(), "out{}.avi");
+    peer.insert(peer.end(), ff.begin(), ff.end());
 
-void WaitFor(const std::atomic<bool>& flag)
-{
-    while (!flag)
-        CheckSynchronize(2);
-}
-
-// Fills a component with the batch; exits on failure.
-void AddBatch(TFFConverter& c, const std::vector<std::string>& ins, const fs::path& outDir)
-{
-    for (int i = 0; i < kFiles; i++) {
-        fs::path out = outDir / ("ours" + std::to_string(i) + ".avi");
-        fs::remove(out);
-        int t = c.AddTask(ins[size_t(i)]);
-        TOutputOptions o = Settings();
-        if (t < 0 || !c.SetOutputFile(t, out.string(), &o)) {
-            std::fprintf(stderr, "task failed: %s\n", c.LastErrMsg().c_str());
-            std::exit(1);
+    auto check = [](const fs::path& dir) {
+        for (int i = 0; i < kFiles; ++i)
+        {
+            const fs::path out = dir / ("out" + std::to_string(i) + ".avi");
+            if (!fs::exists(out) || fs::file_size(out) < 100000) Fail("missing or short output " + out.string());
         }
-    }
-}
-
-double RunOurs(const std::vector<std::string>& ins, const fs::path& outDir)
-{
-    TFFConverter c;
-    c.SetVerbose(-1);
-    std::atomic<bool> done{false};
-    std::atomic<int> failed{0};
-    c.OnTerminate = [&](TObject*, const TTerminateInfo& info) {
-        if (info.TaskIndex < 0)
-            done = true;
-        else if (!info.Finished)
-            failed++;
     };
-    auto t0 = std::chrono::steady_clock::now();
-    AddBatch(c, ins, outDir);
-    auto tAdded = std::chrono::steady_clock::now();
-    c.Start(kFiles);
-    WaitFor(done);
-    auto t1 = std::chrono::steady_clock::now();
-    std::printf("  (adding the tasks %.3f s)\n", Seconds(t0, tAdded));
-    if (failed) {
-        std::fprintf(stderr, "%d conversions failed\n", failed.load());
-        std::exit(1);
-    }
-    return Seconds(t0, t1);
-}
-
-double RunFfmpeg(const fs::path& listFile)
-{
-    std::string cmd = "xargs -P8 -L1 sh -c 'ffmpeg -nostdin -hide_banner -loglevel error -y -threads 1 -i \"$0\" " +
-                      std::string(kFfmpegArgs) + " -threads 1 \"$1\"' < '" + listFile.string() + "'";
-    auto t0 = std::chrono::steady_clock::now();
-    if (!Shell(cmd)) {
-        std::fprintf(stderr, "ffmpeg failed: %s\n", cmd.c_str());
-        std::exit(1);
-    }
-    return Seconds(t0, std::chrono::steady_clock::now());
-}
-
-// Milliseconds from Stop(True) on a batch whose tasks all run to the return
-// of the call, by which time every task and the end of the batch are reported.
-double StopLatency(const std::vector<std::string>& ins, const fs::path& outDir)
-{
-    TFFConverter c;
-    c.SetVerbose(-1);
-    c.SetProgressInterval(100);
-    std::atomic<int> reported{0};
-    std::atomic<bool> done{false};
-    std::vector<std::atomic<bool>> seen(kFiles);
-    c.OnProgress = [&](TObject*, PProgressInfo p) {
-        if (p->TaskIndex >= 0 && p->TaskIndex < kFiles && !seen[size_t(p->TaskIndex)].exchange(true))
-            reported++;
+    auto runOurs = [&] {
+        TempFolder run("run", root);
+        ProcessRun r = RunProcess(ours, run.path(), run.path());
+        check(run.path());
+        return r;
     };
-    c.OnTerminate = [&](TObject*, const TTerminateInfo& info) {
-        if (info.TaskIndex < 0)
-            done = true;
+    auto runPeer = [&](double& rssSumKb) {
+        TempFolder run("run", root);
+        ProcessRun r = RunProcess(peer, run.path(), run.path());
+        check(run.path());
+        const std::vector<double> rss = PeerMaxRssKb(r.Err);
+        if (rss.size() != kFiles) Fail("ffmpeg did not report its memory eight times:\n" + r.Err);
+        rssSumKb = 0;
+        for (double v : rss) rssSumKb += v;
+        return r;
     };
-    AddBatch(c, ins, outDir);
-    c.Start(kFiles);
-    while (reported < kFiles && !done)
-        CheckSynchronize(2);
-    auto t0 = std::chrono::steady_clock::now();
-    c.Stop(true);
-    auto t1 = std::chrono::steady_clock::now();
-    if (!done) {
-        std::fprintf(stderr, "the end of the batch was not reported when Stop returned\n");
-        std::exit(1);
-    }
-    return Seconds(t0, t1) * 1000.0;
+    RunPairs([&](int, bool oursFirst) {
+        ProcessRun o, p;
+        double rss = 0;
+        if (oursFirst)
+        {
+            o = runOurs();
+            p = runPeer(rss);
+        }
+        else
+        {
+            p = runPeer(rss);
+            o = runOurs();
+        }
+        whole.Add(o.Wall, p.Wall);
+        cpu.Add(o.Cpu, p.Cpu);
+        memory.Add(double(o.MaxRssKb), rss);
+        return std::max(o.Wall, p.Wall);
+    });
+    whole.Print();
+    cpu.Print();
+    if (workers == 8) memory.Print("MiB", 1.0 / 1024);
 }
-
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
-    if (!GlobalLoader().Load(ConverterLibraries)) {
-        std::fprintf(stderr, "%s\n", GlobalLoader().LastErrMsg().c_str());
-        return 1;
-    }
-    GetFFLogger()->SetLogLevel(llQuiet);
-    fs::path dir = fs::temp_directory_path() / "quorvel-bench-batch";
-    fs::create_directories(dir);
-    std::vector<std::string> ins;
-    fs::path listFile = dir / "list.txt";
+    std::vector<int> curve = {1, 2, 4, 8};
+    if (argc > 1)
     {
-        std::ofstream list(listFile);
-        for (int i = 0; i < kFiles; i++) {
-            fs::path src = dir / ("source" + std::to_string(i) + ".mkv");
-            if (!fs::exists(src) &&
-                !Shell("ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc2=size=1280x720:rate=25:"
-                       "duration=10 -f lavfi -i sine=frequency=" + std::to_string(300 + 50 * i) +
-                       ":sample_rate=48000:duration=10 -ac 2 -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p "
-                       "-c:a flac '" + src.string() + "'")) {
-                std::fprintf(stderr, "cannot make the sources\n");
-                return 1;
-            }
-            ins.push_back(src.string());
-            list << src.string() << " " << (dir / ("ffmpeg" + std::to_string(i) + ".avi")).string() << "\n";
+        const int n = std::atoi(argv[1]);
+        if (n < 1 || n > 64) Fail("usage: bench_batch_vs_ffmpeg [WORKERS]");
+        curve = {n};
+    }
+    std::printf("%s\n", LoadLine().c_str());
+    TempFolder root("batch");
+    const std::string src = root / "source.mkv";
+    MakeSource(10, src, root.path());
+    std::vector<std::string> ins;
+    {
+        std::ofstream list(root.path() / "list.txt");
+        for (int i = 0; i < kFiles; ++i)
+        {
+            ins.push_back(root / ("in" + std::to_string(i) + ".mkv"));
+            fs::copy_file(src, ins.back());
+            list << i << "\n";
         }
     }
-    const int runs = 5;
-    std::vector<double> ours, theirs, stops;
-    for (int i = 0; i < runs; i++) {
-        ours.push_back(RunOurs(ins, dir));
-        theirs.push_back(RunFfmpeg(listFile));
-        std::printf("run %d ours %.3f s ffmpeg %.3f s\n", i + 1, ours.back(), theirs.back());
-        std::fflush(stdout);
-    }
-    for (int i = 0; i < 5; i++)
-        stops.push_back(StopLatency(ins, dir));
-    double o = Median(ours), t = Median(theirs);
-    std::printf("batch of %d on %d threads: ours %.3f s ffmpeg (xargs -P8) %.3f s\n", kFiles, kFiles, o, t);
-    std::printf("stop_ms %.1f\n", Median(stops));
-    std::printf("ratio %.3f\n", o / t);
+    for (int n : curve) Curve(n, root.path(), ins, root.path() / "list.txt");
+    std::printf("%s\n", LoadLine().c_str());
     return 0;
 }

@@ -1,10 +1,35 @@
-// Small helpers the benchmarks share: timing, medians and running the peer.
+// Helpers the benchmarks share: fresh temporary folders, running a program as
+// a timed process (wall, CPU and peak memory from wait4), the peer's own
+// -benchmark figures, checking a source file, and paired ratios.
+//
+// A figure is always the median of per-pair ratios ours/peer from runs that
+// alternate the two sides (which side goes first alternates too), printed as
+//   ratio <figure> <median>  (min <min>, max <max>, <n> pairs; goal <= <goal>)
+// so scripts/bench.sh can collect every figure of a run.
 #pragma once
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
+
+extern char** environ;
+
+namespace bench
+{
+namespace fs = std::filesystem;
 
 inline double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b)
 {
@@ -14,7 +39,224 @@ inline double Seconds(std::chrono::steady_clock::time_point a, std::chrono::stea
 inline double Median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-inline bool Shell(const std::string& cmd) { return std::system(cmd.c_str()) == 0; }
+[[noreturn]] inline void Fail(const std::string& msg)
+{
+    std::fprintf(stderr, "%s\n", msg.c_str());
+    std::exit(1);
+}
+
+inline std::string ReadFile(const fs::path& p)
+{
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+// A folder of its own under the system's temporary folder (mkdtemp), removed
+// with everything in it when the object goes.
+class TempFolder
+{
+public:
+    explicit TempFolder(const std::string& tag, const fs::path& parent = fs::temp_directory_path())
+    {
+        std::string templ = (parent / ("quorvel-bench-" + tag + "-XXXXXX")).string();
+        if (!::mkdtemp(templ.data())) Fail("cannot make a temporary folder under " + parent.string());
+        path_ = templ;
+    }
+    ~TempFolder()
+    {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+// One finished process: wall time from spawn to reaping, CPU time (user +
+// system, its waited-for children included) and peak resident memory.
+struct ProcessRun
+{
+    double Wall = 0;
+    double Cpu = 0;
+    long MaxRssKb = 0;
+    std::string Out;  // what it wrote to stdout
+    std::string Err;  // what it wrote to stderr
+};
+
+// Runs argv[0] (searched in PATH) in `cwd` with stdin from /dev/null,
+// stdout/stderr into files of `scratch` and `env` ("NAME=value") added to the
+// environment; exits the benchmark when it fails.
+inline ProcessRun RunProcess(const std::vector<std::string>& argv, const fs::path& cwd, const fs::path& scratch,
+                             const std::vector<std::string>& env = {})
+{
+    const std::string out = (scratch / "stdout.txt").string(), err = (scratch / "stderr.txt").string();
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<char*> envp;
+    for (char** e = environ; *e; ++e) envp.push_back(*e);
+    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    ProcessRun r;
+    pid_t pid;
+    const auto t0 = std::chrono::steady_clock::now();
+    const int rc = ::posix_spawnp(&pid, args[0], &fa, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&fa);
+    if (rc != 0) Fail("cannot start " + argv[0]);
+    int status = 0;
+    struct rusage ru{};
+    while (::wait4(pid, &status, 0, &ru) < 0)
+        if (errno != EINTR) Fail("wait4 failed");
+    r.Wall = Seconds(t0, std::chrono::steady_clock::now());
+    r.Cpu = double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+    r.MaxRssKb = ru.ru_maxrss;
+    r.Out = ReadFile(out);
+    r.Err = ReadFile(err);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    {
+        std::string cmd;
+        for (const std::string& a : argv) cmd += a + " ";
+        Fail("failed: " + cmd + "\n" + r.Err + r.Out);
+    }
+    return r;
+}
+
+// The value after every "key=" in a text ("rtime=1.23s" gives 1.23), in order.
+inline std::vector<double> Values(const std::string& text, const std::string& key)
+{
+    std::vector<double> v;
+    for (size_t p = text.find(key + "="); p != std::string::npos; p = text.find(key + "=", p + 1))
+        v.push_back(std::atof(text.c_str() + p + key.size() + 1));
+    return v;
+}
+
+// ffmpeg -benchmark: the transcoding time it measures itself (after its start
+// and the opening of its files) and its peak memory, one per process.
+inline std::vector<double> PeerWorkSeconds(const std::string& log) { return Values(log, "rtime"); }
+inline std::vector<double> PeerMaxRssKb(const std::string& log) { return Values(log, "maxrss"); }
+
+// What the benchmark driver reports: the seconds from after its libraries
+// were loaded to the end of the job ("work=<s>"); a peer run with the peer
+// timer preloaded reports the same way.
+inline double DriverWorkSeconds(const std::string& out)
+{
+    const std::vector<double> v = Values(out, "work");
+    if (v.empty()) Fail("the driver reported no work time:\n" + out);
+    return v.back();
+}
+
+// Exits unless ffprobe's `entries` of `file` (csv, no section names) read
+// exactly `expected`.
+inline void CheckSource(const std::string& file, const std::string& entries, const std::string& expected,
+                        const fs::path& scratch)
+{
+    const ProcessRun r = RunProcess(
+        {"ffprobe", "-v", "error", "-count_packets", "-show_entries", entries, "-of", "csv=p=0", file}, scratch,
+        scratch);
+    if (r.Out != expected) Fail("the source " + file + " is not the expected one:\n" + r.Out + "expected:\n" + expected);
+}
+
+// The test fixtures (scripts/make_fixtures.sh) made into `dir`, each checked:
+// the probe benchmarks' files and the container and stream count ffprobe must find.
+inline const std::vector<std::pair<std::string, std::string>>& ProbeFixtures()
+{
+    static const std::vector<std::pair<std::string, std::string>> files = {
+        {"clip.avi", "2,avi\n"},
+        {"clip.mp4", "2,\"mov,mp4,m4a,3gp,3g2,mj2\"\n"},
+        {"clip.ts", "2,mpegts\n"},
+        {"multi.mkv", "4,\"matroska,webm\"\n"},
+        {"tone.mp3", "1,mp3\n"},
+        {"中文 视频.mp4", "2,\"mov,mp4,m4a,3gp,3g2,mj2\"\n"},
+    };
+    return files;
+}
+
+// Per-pair ratios of one figure; a goal of 0 means the figure has none.
+class Pairs
+{
+public:
+    Pairs(std::string figure, double goal, std::string ours = "ours", std::string peer = "peer")
+        : figure_(std::move(figure)), goal_(goal), oursName_(std::move(ours)), peerName_(std::move(peer))
+    {
+    }
+    void Add(double ours, double peer)
+    {
+        ours_.push_back(ours);
+        peer_.push_back(peer);
+        ratios_.push_back(ours / peer);
+    }
+    // "ratio <figure> ..." after the medians of both sides, in `unit` x `scale`.
+    void Print(const char* unit = "s", double scale = 1) const
+    {
+        if (ratios_.empty()) return;
+        std::printf("  %s: %s %.3f %s, %s %.3f %s (medians)\n", figure_.c_str(), oursName_.c_str(),
+                    Median(ours_) * scale, unit, peerName_.c_str(), Median(peer_) * scale, unit);
+        char goal[32] = "no goal";
+        if (goal_ > 0) std::snprintf(goal, sizeof goal, "goal <= %.2f", goal_);
+        std::printf("ratio %s %.3f  (min %.3f, max %.3f, %zu pairs; %s)\n", figure_.c_str(), Median(ratios_),
+                    *std::min_element(ratios_.begin(), ratios_.end()),
+                    *std::max_element(ratios_.begin(), ratios_.end()), ratios_.size(), goal);
+        std::fflush(stdout);
+    }
+
+private:
+    std::string figure_;
+    double goal_;
+    std::string oursName_, peerName_;
+    std::vector<double> ours_, peer_, ratios_;
+};
+
+// Runs `pair(i, oursFirst)` for at least 7 pairs, or at least 3 when one pair's
+// runs take over 10 s each; the side that runs first alternates.
+inline void RunPairs(const std::function<double(int index, bool oursFirst)>& pair, int minPairs = 7)
+{
+    const double longest = pair(0, true);
+    const int n = longest > 10 ? std::min(minPairs, 3) : minPairs;
+    for (int i = 1; i < n; ++i) pair(i, i % 2 == 0);
+}
+
+#ifdef QUORVEL_BENCH_DRIVER
+// The benchmarks' own part (the driver program has neither macro).
+// The benchmark driver program, built next to the benchmarks.
+inline std::string DriverPath() { return QUORVEL_BENCH_DRIVER; }
+
+// The environment entry that preloads the peer timer (bench/peer_timer/).
+inline std::string PeerTimerPreload() { return std::string("LD_PRELOAD=") + QUORVEL_BENCH_PEER_TIMER; }
+
+inline void MakeProbeFixtures(const fs::path& dir)
+{
+    const char* src = std::getenv("QUORVEL_SOURCE_DIR");
+    const std::string root = src ? src : QUORVEL_SOURCE_DIR;
+    RunProcess({root + "/scripts/make_fixtures.sh", dir.string()}, dir, dir);
+    for (const auto& f : ProbeFixtures())
+        CheckSource((dir / f.first).string(), "format=format_name,nb_streams", f.second, dir);
+}
+#endif
+
+// The load of the machine at this moment, as a line to print.
+inline std::string LoadLine()
+{
+    double l[3] = {0, 0, 0};
+    ::getloadavg(l, 3);
+    char b[128];
+    std::snprintf(b, sizeof b, "load average %.2f %.2f %.2f on %ld cores", l[0], l[1], l[2],
+                  ::sysconf(_SC_NPROCESSORS_ONLN));
+    return b;
+}
+}  // namespace bench

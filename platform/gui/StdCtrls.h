@@ -88,6 +88,14 @@ constexpr UINT EM_SETPASSWORDCHAR = 0x00CC; // WPARAM: code point, 0: plain text
 constexpr UINT EM_EMPTYUNDOBUFFER = 0x00CD;
 constexpr UINT EM_SETREADONLY = 0x00CF;     // WPARAM: flag
 constexpr UINT EM_GETLIMITTEXT = 0x00D5;
+constexpr UINT EM_GETRECT = 0x00B2;         // LPARAM: TRect* (client coordinates)
+constexpr UINT EM_SETRECT = 0x00B3;         // LPARAM: TRect* (null: back to the client area); repaints
+constexpr UINT EM_SETRECTNP = 0x00B4;       // as EM_SETRECT, without repainting
+constexpr UINT EM_SETMARGINS = 0x00D3;      // WPARAM: EC_ flags, LPARAM: MAKELPARAM(left, right)
+constexpr UINT EM_GETMARGINS = 0x00D4;      // result: MAKELPARAM(left, right)
+constexpr WPARAM EC_LEFTMARGIN = 0x0001;
+constexpr WPARAM EC_RIGHTMARGIN = 0x0002;
+constexpr WPARAM EC_USEFONTINFO = 0xFFFF;
 
 // Edit control styles (the low word of the window style).
 constexpr DWORD ES_LEFT = 0x0000;
@@ -183,7 +191,13 @@ private:
     TEditCharCase charCase_ = ecNormal;
     TBorderStyle borderStyle_ = bsSingle;
     TAlignment alignment_ = taLeftJustify;
+    void restartBlink();
+    TRect textArea();
     int anchor_ = 0, caret_ = 0;       // selection ends (characters); caret_ is where the caret is
+    TRect formatRect_;                 // set by EM_SETRECT (empty: the client area)
+    int leftMargin_ = 1, rightMargin_ = 1;
+    bool caretOn_ = false;             // blinking: the caret is shown now
+    std::u32string composition_;       // input-method text being composed, shown at the caret
     int scroll_ = 0;                   // pixels the text is moved left to keep the caret in view
     bool modified_ = false;
     bool canUndo_ = false;
@@ -228,6 +242,9 @@ public:
     void Delete(int Index) override;
     void Insert(int Index, const std::string& S) override;
     void InsertObject(int Index, const std::string& S, TObject* AObject) override;
+    // Sorted boxes put the line in its place.
+    int Add(const std::string& S) override { return AddObject(S, nullptr); }
+    int AddObject(const std::string& S, TObject* AObject) override;
 
 protected:
     void SetUpdateState(bool Updating) override;
@@ -236,12 +253,18 @@ private:
     TCustomListBox* box_;
 };
 
-// A plain list box with single selection: white background, the selected
-// line in the highlight colour, a plain vertical scroll bar at the right
-// when the lines do not fit. Keys: Up, Down, Home, End, PgUp, PgDn and a
-// letter (the next line starting with it). The mouse selects by pressing
-// (and dragging), the wheel scrolls. OnClick fires when the user changes
-// the selection, OnDblClick on a double click.
+// A plain list box: white background, the selected lines in the highlight
+// colour, the window's own vertical scroll bar when the lines do not fit (a
+// horizontal one in multi-column mode), so its scroll state is there for
+// GetScrollInfo and it obeys WM_VSCROLL / WM_HSCROLL. Keys: Up, Down, Home,
+// End, PgUp, PgDn (Left and Right across columns) and a letter (the next
+// line starting with it). The mouse selects by pressing (and dragging), the
+// wheel scrolls. With MultiSelect a click toggles a line; with ExtendedSelect
+// as well a click selects one line, Shift a range and Ctrl toggles. OnClick
+// fires when the user changes the selection, OnDblClick on a double click.
+// The lines go through the LB_ messages (LB_ADDSTRING …), so a descendant
+// sees every change; owner-drawn lines are drawn on CN_DRAWITEM, which the
+// parent reflects from WM_DRAWITEM.
 class TCustomListBox : public TWinControl
 {
 public:
@@ -252,8 +275,23 @@ public:
     int Count() const { return int(items_.size()); }
     void Clear();
     // -1: nothing selected. Setting it scrolls the line into view; it fires no event.
+    // With MultiSelect: the line with the focus rectangle.
     int GetItemIndex() const { return itemIndex_; }
     void SetItemIndex(int v);
+    bool GetMultiSelect() const { return multiSelect_; }
+    void SetMultiSelect(bool v);
+    bool GetExtendedSelect() const { return extendedSelect_; }
+    void SetExtendedSelect(bool v);
+    bool GetSelected(int Index) const;
+    void SetSelected(int Index, bool v);
+    // Selected lines; -1 without MultiSelect.
+    int SelCount() const;
+    // Lines kept in case-insensitive order (new lines go to their place).
+    bool GetSorted() const { return sorted_; }
+    void SetSorted(bool v);
+    // More than 0: the lines flow into columns, this many in view, scrolled sideways.
+    int GetColumns() const { return columns_; }
+    void SetColumns(int v);
     int GetTopIndex() const { return topIndex_; }
     void SetTopIndex(int v);
     // Line height: measured from the font in lbStandard, as set in lbOwnerDrawFixed.
@@ -267,12 +305,13 @@ public:
     int ItemAtPos(TPoint Pos, bool Existing);
     // The line's rectangle in client coordinates (also for lines out of view).
     TRect ItemRect(int Index);
-    // Full lines that fit in the client area.
+    // Full lines that fit in the client area (in one column).
     int VisibleRows();
+    // The window's own bar (vertical, or horizontal with Columns) is shown.
     bool ScrollBarShown();
     TCanvas* Canvas() { return canvas_.get(); }
 
-    // The line storage.
+    // The line storage (through LB_ADDSTRING, LB_INSERTSTRING, LB_DELETESTRING).
     int AddItem(const std::string& S, TObject* AObject);
     void InsertItem(int Index, const std::string& S, TObject* AObject);
     void DeleteItem(int Index);
@@ -284,6 +323,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
     void PaintWindow(HDC dc) override;
     // Draws one line; the canvas is set up with the colours of its state.
     virtual void DrawItem(int Index, TRect Rect, TOwnerDrawState State);
@@ -302,6 +342,7 @@ protected:
     void MakeVisible(int Index);
     // Keeps the scroll position valid and repaints after the lines changed.
     void ItemsChanged();
+    TOwnerDrawState ItemState(int Index);
 
 private:
     friend class TListBoxStrings;
@@ -309,14 +350,19 @@ private:
     {
         std::string text;
         TObject* object = nullptr;
+        bool selected = false;     // MultiSelect only
     };
-    struct ScrollParts
-    {
-        TRect bar, up, down, track, thumb;
-    };
-    ScrollParts scrollParts();
     int maxTop();
     void scrollTo(int top);
+    void updateScrollBars();
+    void scrollCommand(int bar, WORD code, int pos);
+    int insertString(int Index, const std::string& S);
+    int deleteString(int Index);
+    int sortedPlace(const std::string& S) const;
+    // MultiSelect: selects a line for the user by mouse or key; true when the selection changed.
+    bool multiSelectTo(int Index, TShiftState Shift, bool mouse);
+    bool setSel(int Index, bool v);
+    void drawItemThroughParent(HDC dc, int Index, const TRect& r, TOwnerDrawState st);
 
     std::vector<Item> items_;
     TListBoxStrings strings_;
@@ -328,8 +374,11 @@ private:
     int itemHeight_ = 16;
     int fontHeight_ = 0;      // measured line height of the font (0: not yet)
     bool updating_ = false;
-    enum class Drag { None, Select, Thumb, Bar } drag_ = Drag::None;
-    int thumbGrab_ = 0;       // pixels from the thumb's top to where it was grabbed
+    bool multiSelect_ = false, extendedSelect_ = true, sorted_ = false;
+    int columns_ = 0;
+    int anchor_ = -1;         // MultiSelect: where Shift ranges start
+    bool inScrollUpdate_ = false;
+    enum class Drag { None, Select } drag_ = Drag::None;
 };
 
 class TListBox : public TCustomListBox

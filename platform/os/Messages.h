@@ -73,6 +73,9 @@ constexpr UINT WM_DEADCHAR = 0x0103;
 constexpr UINT WM_SYSKEYDOWN = 0x0104;
 constexpr UINT WM_SYSKEYUP = 0x0105;
 constexpr UINT WM_SYSCHAR = 0x0106;
+constexpr UINT WM_IME_STARTCOMPOSITION = 0x010D;
+constexpr UINT WM_IME_ENDCOMPOSITION = 0x010E;
+constexpr UINT WM_IME_COMPOSITION = 0x010F;  // WPARAM: GCS_ flags, LPARAM: const char* (UTF-8) of that string
 constexpr UINT WM_KEYLAST = 0x0109;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;       // WPARAM: SC_*, LPARAM: screen point
@@ -128,6 +131,10 @@ constexpr UINT WM_PRINTCLIENT = 0x0318;
 // messages from here (WM_USER + 201 and up).
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
+
+// WM_IME_COMPOSITION flags: the string is the one being composed, or the result to insert.
+constexpr WPARAM GCS_COMPSTR = 0x0008;
+constexpr WPARAM GCS_RESULTSTR = 0x0800;
 
 // ---- Window styles ----------------------------------------------------------
 constexpr DWORD WS_OVERLAPPED = 0x00000000;
@@ -569,4 +576,116 @@ struct MONITORINFO
     TRect rcMonitor;
     TRect rcWork;
     DWORD dwFlags = 0;
+};
+
+// ---- Messages of the common controls ------------------------------------------------
+// List box (the selection and indexes count lines). Numbers below WM_USER,
+// as for the edit's EM_ messages.
+constexpr UINT LB_ADDSTRING = 0x0180;        // LPARAM: const char*; result: index
+constexpr UINT LB_INSERTSTRING = 0x0181;     // WPARAM: index (-1: end), LPARAM: const char*; result: index
+constexpr UINT LB_DELETESTRING = 0x0182;     // WPARAM: index; result: lines left
+constexpr UINT LB_RESETCONTENT = 0x0184;
+constexpr UINT LB_SETSEL = 0x0185;           // WPARAM: select, LPARAM: index (-1: all)
+constexpr UINT LB_SETCURSEL = 0x0186;        // WPARAM: index (-1: none)
+constexpr UINT LB_GETSEL = 0x0187;           // WPARAM: index
+constexpr UINT LB_GETCURSEL = 0x0188;
+constexpr UINT LB_GETTEXT = 0x0189;          // WPARAM: index, LPARAM: char* (large enough)
+constexpr UINT LB_GETTEXTLEN = 0x018A;
+constexpr UINT LB_GETCOUNT = 0x018B;
+constexpr UINT LB_GETTOPINDEX = 0x018E;
+constexpr UINT LB_FINDSTRING = 0x018F;       // WPARAM: search after (-1: from the top), LPARAM: prefix
+constexpr UINT LB_GETSELCOUNT = 0x0190;
+constexpr UINT LB_SETTOPINDEX = 0x0197;
+constexpr UINT LB_GETITEMRECT = 0x0198;      // WPARAM: index, LPARAM: TRect*
+constexpr UINT LB_SETCARETINDEX = 0x019E;
+constexpr UINT LB_GETCARETINDEX = 0x019F;
+constexpr UINT LB_GETITEMHEIGHT = 0x01A1;
+constexpr LRESULT LB_ERR = -1;
+
+// List view, header, tree view, tab control and up-down: each its own block
+// in the user range, clear of the skin library's 1224-1430 and 2048.
+constexpr UINT LVM_FIRST = 0x1000;
+constexpr UINT TVM_FIRST = 0x1100;
+constexpr UINT HDM_FIRST = 0x1200;
+constexpr UINT TCM_FIRST = 0x1300;
+constexpr UINT UDM_FIRST = 0x1400;
+
+constexpr UINT LVM_SETIMAGELIST = LVM_FIRST + 3;   // WPARAM: LVSIL_*, LPARAM: TCustomImageList*; result: the old one
+constexpr UINT LVM_GETITEMCOUNT = LVM_FIRST + 4;
+constexpr UINT LVM_GETITEMRECT = LVM_FIRST + 14;   // WPARAM: index, LPARAM: TRect* whose Left holds the LVIR_ code
+constexpr UINT LVM_ENSUREVISIBLE = LVM_FIRST + 19; // WPARAM: index
+constexpr UINT LVM_SCROLL = LVM_FIRST + 20;        // WPARAM: dx, LPARAM: dy (pixels; report view: rows' pixels)
+constexpr UINT LVM_REDRAWITEMS = LVM_FIRST + 21;   // WPARAM: first, LPARAM: last
+constexpr UINT LVM_GETHEADER = LVM_FIRST + 31;
+constexpr UINT LVM_GETTOPINDEX = LVM_FIRST + 39;
+constexpr UINT LVM_GETCOUNTPERPAGE = LVM_FIRST + 40;
+constexpr UINT LVM_SETITEMCOUNT = LVM_FIRST + 47;
+constexpr UINT LVM_EDITLABELW = LVM_FIRST + 118;   // WPARAM: index (-1: end editing); result: the edit window
+constexpr int LVIR_BOUNDS = 0;
+constexpr int LVIR_ICON = 1;
+constexpr int LVIR_LABEL = 2;
+constexpr int LVIR_SELECTBOUNDS = 3;
+constexpr WPARAM LVSIL_NORMAL = 0;
+constexpr WPARAM LVSIL_SMALL = 1;
+constexpr WPARAM LVSIL_STATE = 2;
+constexpr int LVCFMT_LEFT = 0;
+constexpr int LVCFMT_RIGHT = 1;
+constexpr int LVCFMT_CENTER = 2;
+
+constexpr UINT HDM_GETITEMCOUNT = HDM_FIRST + 0;
+constexpr UINT HDM_HITTEST = HDM_FIRST + 6;        // LPARAM: HDHITTESTINFO*; result: item or -1
+constexpr UINT HDM_GETITEMRECT = HDM_FIRST + 7;    // WPARAM: item, LPARAM: TRect*
+constexpr UINT HDM_GETORDERARRAY = HDM_FIRST + 17; // WPARAM: entries, LPARAM: int*
+constexpr UINT HHT_NOWHERE = 0x0001;
+constexpr UINT HHT_ONHEADER = 0x0002;
+constexpr UINT HHT_ONDIVIDER = 0x0004;
+constexpr UINT HHT_ONDIVOPEN = 0x0008;
+constexpr UINT HHT_TORIGHT = 0x0400;
+struct HDHITTESTINFO
+{
+    TPoint pt;
+    UINT flags = 0;
+    int iItem = -1;
+};
+
+constexpr UINT TVM_GETCOUNT = TVM_FIRST + 5;
+constexpr UINT TVM_SETIMAGELIST = TVM_FIRST + 9;    // WPARAM: TVSIL_*, LPARAM: TCustomImageList*
+constexpr UINT TVM_GETVISIBLECOUNT = TVM_FIRST + 16;
+constexpr WPARAM TVSIL_NORMAL = 0;
+constexpr WPARAM TVSIL_STATE = 2;
+
+constexpr UINT TCM_GETITEMCOUNT = TCM_FIRST + 4;
+constexpr UINT TCM_GETITEMRECT = TCM_FIRST + 10;   // WPARAM: tab, LPARAM: TRect*
+constexpr UINT TCM_GETCURSEL = TCM_FIRST + 11;
+constexpr UINT TCM_SETCURSEL = TCM_FIRST + 12;     // WPARAM: tab; result: the previous one
+constexpr UINT TCM_HITTEST = TCM_FIRST + 13;
+constexpr UINT TCM_ADJUSTRECT = TCM_FIRST + 40;    // WPARAM: larger (display -> window), LPARAM: TRect*
+constexpr UINT TCM_SETITEMSIZE = TCM_FIRST + 41;   // LPARAM: MAKELPARAM(width, height)
+
+constexpr UINT UDM_SETRANGE32 = UDM_FIRST + 111;
+constexpr UINT UDM_GETRANGE32 = UDM_FIRST + 112;
+constexpr UINT UDM_SETPOS32 = UDM_FIRST + 113;
+constexpr UINT UDM_GETPOS32 = UDM_FIRST + 114;
+
+// WM_DRAWITEM: what an owner-drawn control asks its parent to draw (the
+// parent reflects it to the control as CN_DRAWITEM).
+constexpr UINT ODT_LISTBOX = 2;
+constexpr UINT ODA_DRAWENTIRE = 0x0001;
+constexpr UINT ODA_SELECT = 0x0002;
+constexpr UINT ODA_FOCUS = 0x0004;
+constexpr UINT ODS_SELECTED = 0x0001;
+constexpr UINT ODS_GRAYED = 0x0002;
+constexpr UINT ODS_DISABLED = 0x0004;
+constexpr UINT ODS_FOCUS = 0x0010;
+struct DRAWITEMSTRUCT
+{
+    UINT CtlType = 0;
+    UINT CtlID = 0;
+    UINT itemID = 0;
+    UINT itemAction = 0;
+    UINT itemState = 0;
+    HWND hwndItem = nullptr;
+    HDC hDC = nullptr;
+    TRect rcItem;
+    std::uintptr_t itemData = 0;
 };

@@ -1,5 +1,8 @@
 // The conversion component's batch: tasks one after another or on threads,
 // terminate and end-of-batch events, guards, stop, pause and resume.
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -168,9 +171,12 @@ TEST_F(ConverterBatch, GuardsAndProperties)
     EXPECT_GE(AddQuickTask(c, Fixture("clip.avi"), dir / "e.avi"), 0);
 }
 
-// Failing tasks report their message; the others still convert.
+// Failing tasks report their message, the first real reason of the failure
+// in the user's words; the others still convert.
 TEST_F(ConverterBatch, FailingTasksReportWhileOthersFinish)
 {
+    const std::string fifo = dir / "pipe.avi";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     for (int threads : {0, 2}) {
         SCOPED_TRACE("threads " + std::to_string(threads));
         TFFConverter c;
@@ -181,25 +187,44 @@ TEST_F(ConverterBatch, FailingTasksReportWhileOthersFinish)
         EXPECT_FALSE(c.LastErrMsg().empty());
         EXPECT_EQ(c.AddTask(dir / "missing.avi"), -1);
         EXPECT_NE(c.LastErrMsg().find("missing.avi"), std::string::npos) << c.LastErrMsg();
+        // a FIFO is refused at once, as the probe refuses it (opening it would wait for a writer)
+        EXPECT_EQ(c.AddTask(fifo), -1);
+        EXPECT_EQ(c.LastErrMsg(), fifo + ": Not a regular file");
 
         AddQuickTask(c, Fixture("clip.avi"), dir / ("ok1_" + std::to_string(threads) + ".avi"));
-        // unknown encoder: the output is refused, the task has none
-        int bad = c.AddTask(Fixture("clip.mp4"));
-        TOutputOptions o = QuickOutput();
-        o.VideoCodec = "no_such_encoder";
-        EXPECT_FALSE(c.SetOutputFile(bad, dir / "bad.avi", &o));
-        EXPECT_FALSE(c.LastErrMsg().empty());
+        // refused outputs (unknown encoders, the input itself): the task has
+        // none and reports the first reason
+        struct Bad { std::string video, audio, out, reason; int task; };
+        std::vector<Bad> bads = {
+            {"no_such_encoder", "mp2", dir / "bad.avi", "Unknown video encoder 'no_such_encoder'", -1},
+            {"mpeg4", "no_such_audio", dir / "bad2.avi", "Unknown audio encoder 'no_such_audio'", -1},
+            {"mpeg4", "mp2", Fixture("clip.mp4"),
+             "Output file \"" + Fixture("clip.mp4") + "\" is the same file as input file \"" + Fixture("clip.mp4") + "\"",
+             -1},
+        };
+        for (Bad& b : bads) {
+            b.task = c.AddTask(Fixture("clip.mp4"));
+            TOutputOptions o = QuickOutput();
+            o.VideoCodec = b.video;
+            o.AudioCodec = b.audio;
+            EXPECT_FALSE(c.SetOutputFile(b.task, b.out, &o));
+            EXPECT_EQ(c.LastErrMsg(), b.reason);
+            // a later refusal of the same task does not hide the first reason
+            o.VideoCodec = "no_such_encoder_either";
+            EXPECT_FALSE(c.SetOutputFile(b.task, b.out, &o));
+        }
         AddQuickTask(c, Fixture("clip.ts"), dir / ("ok2_" + std::to_string(threads) + ".avi"));
         c.Start(threads);
         ASSERT_TRUE(WaitUntil([&] { return log.Final(); }));
         auto ev = log.Copy();
-        ASSERT_EQ(ev.size(), 4u);
+        ASSERT_EQ(ev.size(), 6u);
         EXPECT_EQ(ev.back().TaskIndex, -1);
         for (size_t i = 0; i + 1 < ev.size(); i++) {
-            if (ev[i].TaskIndex == bad) {
+            auto bad = std::find_if(bads.begin(), bads.end(), [&](const Bad& b) { return b.task == ev[i].TaskIndex; });
+            if (bad != bads.end()) {
                 EXPECT_TRUE(ev[i].Exception);
                 EXPECT_FALSE(ev[i].Finished);
-                EXPECT_EQ(ev[i].ExceptionMsg, "At least one output file must be specified");
+                EXPECT_EQ(ev[i].ExceptionMsg, bad->reason);
             } else {
                 EXPECT_TRUE(ev[i].Finished) << ev[i].ExceptionMsg;
                 EXPECT_FALSE(ev[i].Exception);

@@ -1,5 +1,6 @@
 // Conversion component: stopping a batch that runs inside Start, a custom
 // hook nobody handles, and a preview window closed during the run.
+#include <atomic>
 #include <filesystem>
 #include <set>
 
@@ -77,11 +78,29 @@ TEST_F(ConverterHandlers, StopInsideStartWithoutThreads)
     }
 }
 
+namespace {
+
+// Counts the engines' calls of the custom-hook relay.
+class CountingConverter : public TFFConverter
+{
+public:
+    std::atomic<int> relayed{0};
+    void DoCustomHook(TObject* Sender, void* ABitmap, int AFrameNumber, int64_t APTS, bool& AUpdate,
+                      bool& AStopHook) override
+    {
+        relayed++;
+        TFFConverter::DoCustomHook(Sender, ABitmap, AFrameNumber, APTS, AUpdate, AStopHook);
+    }
+};
+
+}  // namespace
+
 // A record asks for the custom hook but the component has no handler: the
-// frames go through untouched (no round trip through RGB).
+// frames go through untouched (no round trip through RGB), and the engine
+// never even converts a picture for the hook.
 TEST_F(ConverterHandlers, CustomHookWithoutHandlerLeavesFrames)
 {
-    TFFConverter c;
+    CountingConverter c;
     TOutputOptions o;
     o.VideoCodec = "ffv1";
     o.DisableAudio = true;
@@ -101,6 +120,29 @@ TEST_F(ConverterHandlers, CustomHookWithoutHandlerLeavesFrames)
     const std::string a = md5(out), b = md5(plain);
     EXPECT_FALSE(a.empty());
     EXPECT_EQ(a, b);
+    EXPECT_EQ(c.relayed, 0);
+
+    // with a handler every frame reaches it, each task through a bitmap of its
+    // own that lives from frame to frame
+    CountingConverter h;
+    std::set<TBitmap*> bitmaps;
+    int calls = 0;
+    h.OnCustomHook = [&](TObject*, PHookInfo info) {
+        calls++;
+        bitmaps.insert(info->Bitmap);
+        EXPECT_EQ(info->Bitmap->GetWidth(), 320);
+        info->Update = false;
+    };
+    o.CustomHook = true;
+    AddQuickTask(h, Fixture("clip.avi"), dir / "h1.mkv", o);
+    AddQuickTask(h, Fixture("clip.avi"), dir / "h2.mkv", o);
+    TerminateLog hlog;
+    h.OnTerminate = hlog.Handler();
+    h.Start(0);
+    ASSERT_TRUE(hlog.Final());
+    EXPECT_EQ(calls, 100);
+    EXPECT_EQ(h.relayed, 100);
+    EXPECT_EQ(bitmaps.size(), 2u);
 }
 
 namespace {

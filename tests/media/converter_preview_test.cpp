@@ -56,16 +56,11 @@ protected:
         CheckSynchronize(0);
         driver->PumpUntilIdle();
     }
-    // A press, a move and a release, served by the application's own loop
+    // A press, moves and a release sent through the driver, served by the application's own loop
     // (and so through its message hooks) and by the loops they start.
     void DragThroughApplication(TPoint from, TPoint to)
     {
-        driver->WhenIdle([=, this] { driver->Press(from); });
-        driver->WhenIdle([=, this] { driver->MoveTo(TPoint((from.X + to.X) / 2, (from.Y + to.Y) / 2)); });
-        driver->WhenIdle([=, this] { driver->MoveTo(to); });
-        driver->WhenIdle([=, this] { driver->Release(to); });
-        for (int guard = 0; guard < 100 && driver->PendingIdleActions() > 0; guard++)
-            Application->HandleMessage();
+        driver->Drag(from, to, 2);
         Application->ProcessMessages();
     }
     std::unique_ptr<TTestDriver> driver;

@@ -16,8 +16,12 @@
 #include "Src/FFmpeg.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
+#include "platform/sys/Startup.h"
 
 namespace enginetest {
+
+// The tests run the engine in a process prepared as the program prepares its own.
+inline const bool kProcessPrepared = (sys::PrepareProcess(), true);
 
 inline std::string Fixture(const std::string& name) { return std::string(QUORVEL_FIXTURES_DIR) + "/" + name; }
 

@@ -144,3 +144,44 @@ TEST_F(ProbeEdges, SteppingBackOnAStreamWithoutTimesEnds)
     EXPECT_FALSE(p.DecodePreviousKeyFrame());
     EXPECT_FALSE(p.FrameInfo().Ready);
 }
+
+TEST_F(ProbeEdges, SteppingBackWithAbsurdFrameRatesEnds)
+{
+    // Damaged files give real frame rates of 0 or millions of frames a second;
+    // the step back stays sane (at least a millisecond, at most the average
+    // frame spacing when the stream has one) and the searches end.
+    struct Case { AVRational rate, avg; bool knowsSpacing; };
+    const Case cases[] = {
+        {{1073752064, 1}, {0, 0}, false},
+        {{1073752064, 1}, {25, 1}, true},
+        {{250000, 1}, {0, 0}, false},
+        {{-25, 1}, {25, 1}, true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.rate.num) + "/" + std::to_string(c.avg.num));
+        TAVProbe p;
+        ASSERT_TRUE(p.LoadFile(kFixtures + "/clip.avi"));
+        AVStream* st = p.FileHandle()->streams[p.FirstVideoStreamIndex()];
+        st->r_frame_rate = c.rate;
+        st->avg_frame_rate = c.avg;
+        // a key frame: seeking back to its own time lands on it again
+        ASSERT_TRUE(p.Seek(960000, SeekFlag(sfBackward)));
+        ASSERT_TRUE(p.Decode());
+        while (!p.FrameInfo().IsKeyFrame || p.FrameInfo().PTS <= 0) ASSERT_TRUE(p.Decode());
+        const std::int64_t key = p.FrameInfo().PTS;
+        ASSERT_TRUE(p.DecodePreviousKeyFrame()) << p.LastErrMsg();
+        EXPECT_LT(p.FrameInfo().PTS, key);
+        EXPECT_TRUE(p.FrameInfo().IsKeyFrame);
+        // from the frame after the key frame, one frame back is the key frame
+        // when the step is the stream's spacing
+        ASSERT_TRUE(p.Seek(key, SeekFlag(sfBackward)));
+        ASSERT_TRUE(p.Decode());
+        ASSERT_TRUE(p.Decode());
+        ASSERT_TRUE(p.DecodePreviousFrame()) << p.LastErrMsg();
+        if (c.knowsSpacing)
+        {
+            EXPECT_EQ(p.FrameInfo().PTS, key);
+        }
+    }
+}

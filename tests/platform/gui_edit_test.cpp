@@ -4,6 +4,7 @@
 
 #include "platform/core/Utf8.h"
 #include "platform/gui/Clipbrd.h"
+#include "platform/gui/Mask.h"
 #include "platform/gui/StdCtrls.h"
 
 namespace
@@ -370,4 +371,254 @@ TEST_F(EditTest, PaintsFrameTextSelectionAndDisabledText)
     ASSERT_TRUE(GetCaretPos(&caret));
     EXPECT_LE(std::abs(caret.X - (e->ClientWidth() - 2 - TextWidthIn(e, "WWWW"))), 1);
 }
+TEST_F(EditTest, FormattingRectangleAndMarginsPlaceTheText)
+{
+    TEdit* e = MakeEdit("WWWW", 0, 0);
+    HWND h = e->GetHandle();
+    struct Case { const char* what; std::function<void()> set; int caretX; TRect area; };
+    const int ch = e->ClientHeight(), cw = e->ClientWidth();
+    TRect rect(30, 2, 150, ch - 1);
+    const Case cases[] = {
+        {"default", [] {}, 1, TRect(1, 0, cw - 1, ch)},
+        {"margins", [&] { SendMessage(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(10, 6)); },
+         10, TRect(10, 0, cw - 6, ch)},
+        {"left margin only", [&] { SendMessage(h, EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(2, 99)); },
+         2, TRect(2, 0, cw - 6, ch)},
+        {"rectangle", [&] { SendMessage(h, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&rect)); },
+         32, TRect(32, 2, 144, ch - 1)},
+        {"rectangle reset", [&] { SendMessage(h, EM_SETRECT, 0, 0); }, 2, TRect(2, 0, cw - 6, ch)},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        c.set();
+        driver->PumpUntilIdle();
+        TRect got;
+        SendMessage(h, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&got));
+        EXPECT_EQ(got, c.area);
+        e->SetSelStart(0);
+        TPoint caret;
+        ASSERT_TRUE(GetCaretPos(&caret));
+        EXPECT_EQ(caret.X, c.caretX);
+    }
+    EXPECT_EQ(SendMessage(h, EM_GETMARGINS), MAKELPARAM(2, 6));
+    // With the rectangle set, no text is drawn left of it.
+    SendMessage(h, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&rect));
+    driver->PumpUntilIdle();
+    HideCaret(h);
+    auto dark = [&](int x0, int x1) {
+        int n = 0;
+        for (int x = x0; x < x1; ++x)
+            for (int y = 2; y < ch - 2; ++y)
+                if (GetRValue(PixelToColorRef(driver->PixelAt(e->ClientToScreen(TPoint(x, y))))) < 128) ++n;
+        return n;
+    };
+    EXPECT_EQ(dark(0, 31), 0);
+    EXPECT_GT(dark(32, 32 + TextWidthIn(e, "WWWW")), 0);
+    ShowCaret(h);
+}
+
+TEST_F(EditTest, LineBreaksSetOrPastedIntoTheEditAreRemoved)
+{
+    TEdit* e = MakeEdit("", 0, 0);
+    struct Case { const char* what; std::function<void()> act; const char* text; };
+    const Case cases[] = {
+        {"set", [&] { e->SetText("one\r\ntwo\nthree"); }, "onetwothree"},
+        {"paste", [&] { e->SetText(""); Clipboard()->SetAsText("中文\r\n第二行\n"); e->PasteFromClipboard(); }, "中文第二行"},
+        {"replace", [&] { e->SetText("ab"); e->SetSelStart(1); e->SetSelText("x\ry"); }, "axyb"},
+        {"window text", [&] { SetWindowText(e->GetHandle(), "a\nb"); }, "ab"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        c.act();
+        EXPECT_EQ(e->GetText(), c.text);
+    }
+    // Before the window exists too.
+    auto* late = new TEdit(form);
+    late->SetText("x\r\ny");
+    EXPECT_EQ(late->GetText(), "xy");
+    late->SetParent(form);
+    EXPECT_EQ(GetWindowText(late->GetHandle()), "xy");
+}
+
+TEST_F(EditTest, ReadOnlyHoldsOnEveryPath)
+{
+    TEdit* e = MakeEdit("keep", 0, 0);
+    HWND h = e->GetHandle();
+    e->SetText("keep");
+    e->SelectAll();
+    driver->TypeText("x");   // leaves an undo step behind
+    ASSERT_TRUE(e->CanUndo());
+    e->SetText("keep");
+    driver->TypeText("z");
+    e->SetReadOnly(true);
+    const std::string before = e->GetText();
+    Clipboard()->SetAsText("pasted");
+    struct Case { const char* what; std::function<void()> act; };
+    const Case cases[] = {
+        {"typing", [&] { driver->TypeText("abc"); }},
+        {"delete", [&] { e->SetSelStart(0); driver->PressKey(VK_DELETE); }},
+        {"backspace", [&] { e->SetSelStart(2); driver->PressKey(VK_BACK); }},
+        {"cut", [&] { e->SelectAll(); driver->PressKey('X', {VK_CONTROL}); }},
+        {"shift delete", [&] { e->SelectAll(); driver->PressKey(VK_DELETE, {VK_SHIFT}); }},
+        {"paste", [&] { driver->PressKey('V', {VK_CONTROL}); }},
+        {"clear", [&] { e->SelectAll(); e->ClearSelection(); }},
+        {"undo", [&] { driver->PressKey('Z', {VK_CONTROL}); e->Undo(); }},
+        {"input method", [&] {
+             SendMessage(h, WM_IME_COMPOSITION, GCS_RESULTSTR, reinterpret_cast<LPARAM>("中文"));
+         }},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        c.act();
+        EXPECT_EQ(e->GetText(), before);
+    }
+    // Reading still works: selection and copy.
+    e->SelectAll();
+    e->CopyToClipboard();
+    EXPECT_EQ(Clipboard()->GetAsText(), before);
+}
+
+TEST_F(EditTest, CaretBlinksOnTheClockAndShowsWhenMoved)
+{
+    TEdit* e = MakeEdit("abc");
+    ASSERT_EQ(GetCaretWindow(), e->GetHandle());
+    EXPECT_TRUE(IsCaretVisible());
+    driver->AdvanceClock(540);
+    EXPECT_FALSE(IsCaretVisible());
+    driver->AdvanceClock(540);
+    EXPECT_TRUE(IsCaretVisible());
+    driver->AdvanceClock(540);
+    ASSERT_FALSE(IsCaretVisible());
+    driver->PressKey(VK_LEFT);   // moving the caret shows it at once
+    EXPECT_TRUE(IsCaretVisible());
+    driver->AdvanceClock(300);
+    EXPECT_TRUE(IsCaretVisible());
+    // Without the focus there is no caret and no blinking.
+    auto* other = new TTestBox(form);
+    other->SetBounds(10, 50, 50, 20);
+    other->SetParent(form);
+    other->SetFocus();
+    driver->AdvanceClock(2000);
+    EXPECT_NE(GetCaretWindow(), e->GetHandle());
+}
+
+TEST_F(EditTest, InputMethodCompositionShowsAtTheCaretUntilCommitted)
+{
+    TEdit* e = MakeEdit("ab", 1, 0);
+    HWND h = e->GetHandle();
+    const int caretX = 1 + TextWidthIn(e, "a");
+    auto darkRight = [&] {
+        int n = 0;
+        for (int x = caretX + 2; x < caretX + TextWidthIn(e, "中文"); ++x)
+            for (int y = 2; y < e->ClientHeight() - 2; ++y)
+                if (GetRValue(PixelToColorRef(driver->PixelAt(e->ClientToScreen(TPoint(x, y))))) < 128) ++n;
+        return n;
+    };
+    const int plain = darkRight();   // the "b" after the caret
+    SendMessage(h, WM_IME_STARTCOMPOSITION);
+    SendMessage(h, WM_IME_COMPOSITION, GCS_COMPSTR, reinterpret_cast<LPARAM>("中文"));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(e->GetText(), "ab");           // shown, not yet typed
+    EXPECT_GT(darkRight(), plain + 10);
+    SendMessage(h, WM_IME_COMPOSITION, GCS_RESULTSTR, reinterpret_cast<LPARAM>("中文"));
+    SendMessage(h, WM_IME_ENDCOMPOSITION);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(e->GetText(), "a中文b");
+    EXPECT_EQ(e->GetSelStart(), 3);
+    // A composition that is given up leaves nothing behind.
+    SendMessage(h, WM_IME_COMPOSITION, GCS_COMPSTR, reinterpret_cast<LPARAM>("x"));
+    SendMessage(h, WM_IME_ENDCOMPOSITION);
+    EXPECT_EQ(e->GetText(), "a中文b");
+}
+
+// An edit that asks for a see-through background, as a transparent wrapper does.
+class TSeeThroughEdit : public TEdit
+{
+public:
+    using TEdit::TEdit;
+
+protected:
+    void Dispatch(TMessage& m) override
+    {
+        if (m.Msg == CN_CTLCOLOREDIT)
+        {
+            SetBkMode(reinterpret_cast<HDC>(m.WParam), TRANSPARENT);
+            m.Result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+            return;
+        }
+        TEdit::Dispatch(m);
+    }
+};
+
+TEST_F(EditTest, TransparentTextOverTheParentsBackground)
+{
+    form = MakeForm(300, 120);
+    form->SetColor(clRed);
+    auto* e = new TSeeThroughEdit(form);
+    e->SetBorderStyle(bsNone);
+    e->SetBounds(10, 10, 200, 21);
+    e->SetParent(form);
+    e->SetText("iii");
+    form->Show();
+    driver->PumpUntilIdle();
+    // Where no text is, the form's red shows through.
+    EXPECT_EQ(PixelToColorRef(driver->PixelAt(e->ClientToScreen(TPoint(150, 10)))), ColorToRGB(clRed));
+}
+
+TEST_F(EditTest, MaskedEditFollowsItsMaskAndIsPlainWithoutOne)
+{
+    form = MakeForm(300, 120);
+    auto* e = new TMaskEdit(form);
+    e->SetBounds(10, 10, 200, 21);
+    e->SetParent(form);
+    form->Show();
+    e->SetFocus();
+    // No mask: the plain edit.
+    driver->TypeText("any text 1");
+    EXPECT_EQ(e->GetText(), "any text 1");
+    struct Case { const char* mask; const char* typed; const char* shown; const char* text; bool complete; };
+    const Case cases[] = {
+        {"00:00;1;_", "12x34", "12:34", "12:34", true},
+        {"00:00;0;_", "1", "1_:__", "1", false},
+        {"!99/99;1; ", "7", "7 /  ", "7 /", true},
+        {">LL-000;0;*", "ab123", "AB-123", "AB123", true},
+        {"\\A000;1;_", "A5", "A5__", "A5", false},      // the escaped A is a literal: typing skips it
+        {"0;1;_", "x", "_", "", false},                 // refused characters leave the place empty
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.mask);
+        e->SetEditMask(c.mask);
+        e->SetText("");
+        e->SetSelStart(0);
+        driver->TypeText(c.typed);
+        EXPECT_EQ(e->GetEditText(), c.shown);
+        EXPECT_EQ(e->GetText(), c.text);
+        EXPECT_EQ(e->IsComplete(), c.complete);
+    }
+    // Backspace and Delete blank places and keep the literals; set text lands in the places.
+    e->SetEditMask("00:00;1;_");
+    e->SetText("12:34");
+    EXPECT_EQ(e->GetEditText(), "12:34");
+    e->SetSelStart(3);
+    driver->PressKey(VK_BACK);
+    EXPECT_EQ(e->GetEditText(), "1_:34");
+    driver->PressKey(VK_DELETE);
+    EXPECT_EQ(e->GetEditText(), "1_:34");   // the caret stayed on the emptied place
+    e->SetSelStart(3);
+    driver->PressKey(VK_DELETE);
+    EXPECT_EQ(e->GetEditText(), "1_:_4");
+    e->SetReadOnly(true);
+    driver->TypeText("9");
+    EXPECT_EQ(e->GetEditText(), "1_:_4");
+    // Back to no mask: plain again.
+    e->SetReadOnly(false);
+    e->SetEditMask("");
+    e->SetText("free");
+    EXPECT_EQ(e->GetText(), "free");
+}
+
 } // namespace

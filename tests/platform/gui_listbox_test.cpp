@@ -4,6 +4,7 @@
 
 #include "platform/core/Utf8.h"
 #include "platform/gui/StdCtrls.h"
+#include "platform/os/ScrollBar.h"
 
 namespace
 {
@@ -216,29 +217,230 @@ TEST_F(ListBoxTest, ScrollBarThumbDragTrackAndArrows)
     TListBox* lb = MakeList(50);
     ASSERT_TRUE(lb->ScrollBarShown());
     const int maxTop = 50 - lb->VisibleRows();
-    const int cw = lb->ClientWidth(), ch = lb->ClientHeight();
-    const int sbw = GetSystemMetrics(SM_CXVSCROLL);
-    EXPECT_EQ(lb->ItemRect(0).Width(), cw - sbw);
-    auto at = [&](int x, int y) { return TTestDriver::ClientPoint(lb->GetHandle(), TPoint(x, y)); };
-    const int barX = cw - sbw / 2;
+    // The bar is the window's own, beside the client area: the lines keep the whole client width.
+    EXPECT_EQ(lb->ItemRect(0).Width(), lb->ClientWidth());
+    HWND h = lb->GetHandle();
+    auto parts = [&] { return scrollbars::PartsOf(h, SB_VERT); };
+    auto at = [&](int y) {
+        const TRect b = parts().bar;
+        return TTestDriver::WindowPoint(h, TPoint((b.Left + b.Right) / 2, y));
+    };
+    const TRect bar = parts().bar;
+    ASSERT_FALSE(bar.IsEmpty());
+    EXPECT_GE(bar.Left, lb->ClientWidth());
+    const int sbw = parts().lineUp.Height();
     // The thumb sits just below the up arrow; dragged to the bottom it shows the last lines.
-    driver->Drag(at(barX, sbw + 2), at(barX, ch + 50), 6);
+    EXPECT_EQ(parts().thumb.Top, parts().lineUp.Bottom);
+    driver->Drag(at(bar.Top + sbw + 2), at(bar.Bottom + 50), 6);
     EXPECT_EQ(lb->GetTopIndex(), maxTop);
+    EXPECT_EQ(GetScrollPos(h, SB_VERT), maxTop);
     // Dragged back half-way: about the middle.
-    driver->Drag(at(barX, ch - sbw - 2), at(barX, ch / 2), 6);
+    driver->Drag(at(bar.Bottom - sbw - 2), at((bar.Top + bar.Bottom) / 2), 6);
     EXPECT_GT(lb->GetTopIndex(), maxTop / 4);
     EXPECT_LT(lb->GetTopIndex(), maxTop * 3 / 4);
     lb->SetTopIndex(0);
-    driver->Click(at(barX, ch - sbw - 3));            // the track below the thumb: a page
+    driver->Click(at(bar.Bottom - sbw - 3));          // the track below the thumb: a page
     EXPECT_EQ(lb->GetTopIndex(), lb->VisibleRows() - 1);
     driver->AdvanceClock(1000);
-    driver->Click(at(barX, ch - 3));                  // the down arrow: a line
+    driver->Click(at(bar.Bottom - 3));                // the down arrow: a line
     EXPECT_EQ(lb->GetTopIndex(), lb->VisibleRows());
     driver->AdvanceClock(1000);
-    driver->Click(at(barX, 3));                       // the up arrow
+    driver->Click(at(bar.Top + 3));                   // the up arrow
     EXPECT_EQ(lb->GetTopIndex(), lb->VisibleRows() - 1);
     EXPECT_EQ(clicks, 0);                             // the bar never selects
     EXPECT_EQ(lb->GetItemIndex(), -1);
+}
+
+TEST_F(ListBoxTest, MultiAndExtendedSelectionWithShiftAndCtrl)
+{
+    TListBox* lb = MakeList(20);
+    lb->SetHeight(180);   // every line the steps use is in view
+    ASSERT_GT(lb->VisibleRows(), 9);
+    auto selection = [&] {
+        std::vector<int> out;
+        for (int i = 0; i < lb->Count(); ++i)
+            if (lb->GetSelected(i)) out.push_back(i);
+        return out;
+    };
+    EXPECT_EQ(lb->SelCount(), -1);   // single selection has no count
+    lb->SetMultiSelect(true);
+    struct Step
+    {
+        const char* what;
+        bool extended;
+        std::function<void()> act;
+        std::vector<int> selected;
+        int caret;
+    };
+    auto click = [&](int i, std::vector<int> mods = {}) {
+        for (int k : mods) driver->KeyDown(k);
+        driver->Click(LinePoint(lb, i));
+        for (int k : mods) driver->KeyUp(k);
+    };
+    const Step steps[] = {
+        {"click", true, [&] { click(1); }, {1}, 1},
+        {"shift click", true, [&] { click(4, {VK_SHIFT}); }, {1, 2, 3, 4}, 4},
+        {"ctrl click adds", true, [&] { click(6, {VK_CONTROL}); }, {1, 2, 3, 4, 6}, 6},
+        {"ctrl click removes", true, [&] { click(2, {VK_CONTROL}); }, {1, 3, 4, 6}, 2},
+        {"shift from the new anchor", true, [&] { click(0, {VK_SHIFT}); }, {0, 1, 2}, 0},
+        {"click alone", true, [&] { click(3); }, {3}, 3},
+        {"shift down twice", true, [&] { driver->PressKey(VK_DOWN, {VK_SHIFT}); driver->PressKey(VK_DOWN, {VK_SHIFT}); }, {3, 4, 5}, 5},
+        {"down alone", true, [&] { driver->PressKey(VK_DOWN); }, {6}, 6},
+        {"simple: click toggles", false, [&] { click(8); }, {6, 8}, 8},
+        {"simple: again", false, [&] { click(6); }, {8}, 6},
+        {"simple: keys move the caret only", false, [&] { driver->PressKey(VK_DOWN); }, {8}, 7},
+        {"simple: space toggles", false, [&] { driver->PressKey(VK_SPACE); }, {7, 8}, 7},
+    };
+    for (const Step& st : steps)
+    {
+        SCOPED_TRACE(st.what);
+        lb->SetExtendedSelect(st.extended);
+        st.act();
+        EXPECT_EQ(selection(), st.selected);
+        EXPECT_EQ(lb->SelCount(), int(st.selected.size()));
+        EXPECT_EQ(lb->GetItemIndex(), st.caret);
+        EXPECT_EQ(SendMessage(lb->GetHandle(), LB_GETSELCOUNT), int(st.selected.size()));
+    }
+    EXPECT_GT(clicks, 8);
+    SendMessage(lb->GetHandle(), LB_SETSEL, TRUE, -1);
+    EXPECT_EQ(lb->SelCount(), 20);
+    lb->SetSelected(0, false);
+    EXPECT_EQ(SendMessage(lb->GetHandle(), LB_GETSEL, 0), 0);
+}
+
+// A list box that records the LB_ messages reaching its window procedure.
+class TLoggingListBox : public TListBox
+{
+public:
+    using TListBox::TListBox;
+    std::vector<UINT> Seen;
+    void WndProc(TMessage& m) override
+    {
+        if (m.Msg >= LB_ADDSTRING && m.Msg <= LB_GETITEMHEIGHT) Seen.push_back(m.Msg);
+        TListBox::WndProc(m);
+    }
+};
+
+TEST_F(ListBoxTest, LinesGoThroughTheMessagesAndFindStringWraps)
+{
+    TForm* f = MakeForm(300, 200);
+    auto* lb = new TLoggingListBox(f);
+    lb->SetBounds(10, 10, 150, 100);
+    lb->SetParent(f);
+    f->Show();
+    HWND h = lb->GetHandle();
+    auto send = [&](UINT msg, WPARAM wp, const char* text) {
+        return SendMessage(h, msg, wp, reinterpret_cast<LPARAM>(text));
+    };
+    lb->Items()->Add("apple");
+    lb->Items()->Insert(0, "Banana");
+    lb->Items()->Delete(0);
+    EXPECT_EQ(lb->Seen, (std::vector<UINT>{LB_ADDSTRING, LB_INSERTSTRING, LB_DELETESTRING}));
+    for (const char* s : {"Avocado", "banana", "cherry", "apricot"}) send(LB_ADDSTRING, 0, s);
+    EXPECT_EQ(send(LB_INSERTSTRING, 1, "beet"), 1);
+    EXPECT_EQ(send(LB_INSERTSTRING, WPARAM(-1), "zucchini"), 6);
+    // apple, beet, Avocado, banana, cherry, apricot, zucchini
+    struct Find { int after; const char* prefix; LRESULT found; };
+    const Find finds[] = {
+        {-1, "a", 0},      // from the top
+        {0, "A", 2},       // after line 0, ignoring case
+        {2, "a", 5},
+        {5, "a", 0},       // wraps round
+        {3, "BEE", 1},
+        {1, "beet", 1},    // wraps right back to the start line
+        {-1, "x", LB_ERR},
+        {-1, "", 0},       // an empty prefix matches the first line searched
+    };
+    for (const Find& fd : finds)
+    {
+        SCOPED_TRACE(fd.prefix);
+        EXPECT_EQ(send(LB_FINDSTRING, WPARAM(fd.after), fd.prefix), fd.found);
+    }
+    EXPECT_EQ(SendMessage(h, LB_SETCURSEL, 4), 4);
+    EXPECT_EQ(lb->GetItemIndex(), 4);
+    EXPECT_EQ(SendMessage(h, LB_SETCURSEL, WPARAM(-1)), LB_ERR);
+    EXPECT_EQ(lb->GetItemIndex(), -1);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(SendMessage(h, LB_DELETESTRING, 0), 6);
+    EXPECT_EQ(SendMessage(h, LB_GETCOUNT), 6);
+    // Sorted: case-insensitive order; new lines go to their place.
+    lb->SetSorted(true);
+    EXPECT_EQ(send(LB_ADDSTRING, 0, "Blueberry"), 4);
+    std::vector<std::string> all;
+    for (int i = 0; i < lb->Count(); ++i) all.push_back(lb->Items()->Get(i));
+    EXPECT_EQ(all, (std::vector<std::string>{"apricot", "Avocado", "banana", "beet", "Blueberry", "cherry", "zucchini"}));
+    EXPECT_EQ(lb->Items()->Add("Apple"), 0);
+}
+
+TEST_F(ListBoxTest, ScrollStateFollowsScrollMessagesAndCanBeHidden)
+{
+    TListBox* lb = MakeList(40);
+    HWND h = lb->GetHandle();
+    const int rows = lb->VisibleRows();
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(h, SB_VERT, &si));
+    EXPECT_EQ(si.nMax, 39);
+    EXPECT_EQ(int(si.nPage), rows);
+    struct Step { WORD code; int pos; int top; };
+    const Step steps[] = {
+        {SB_THUMBPOSITION, 20, 20}, {SB_LINEDOWN, 0, 21}, {SB_LINEUP, 0, 20}, {SB_PAGEDOWN, 0, 20 + rows - 1},
+        {SB_THUMBPOSITION, 39, 40 - rows}, {SB_TOP, 0, 0},
+    };
+    for (const Step& st : steps)
+    {
+        SCOPED_TRACE(st.code);
+        SendMessage(h, WM_VSCROLL, MAKEWPARAM(st.code, st.pos), 0);
+        EXPECT_EQ(lb->GetTopIndex(), st.top);
+        EXPECT_EQ(GetScrollPos(h, SB_VERT), st.top);
+    }
+    SendMessage(h, LB_SETTOPINDEX, 7);
+    EXPECT_EQ(GetScrollPos(h, SB_VERT), 7);
+    // A wrapper that gives the list no non-client area hides the bar; the
+    // scroll state stays valid and keeps following the messages.
+    TSubclassToken frameless = 0;
+    frameless = SubclassWindow(h, [&frameless](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (msg == WM_NCCALCSIZE || msg == WM_NCPAINT) return 0;
+        return CallPreviousWindowProc(w, frameless, msg, wp, lp);
+    });
+    SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    EXPECT_EQ(lb->ClientWidth(), lb->Width());
+    EXPECT_EQ(lb->ItemRect(0).Width(), lb->Width());
+    EXPECT_EQ(GetScrollPos(h, SB_VERT), 7);
+    SendMessage(h, WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    EXPECT_EQ(GetScrollPos(h, SB_VERT), 8);
+    EXPECT_EQ(lb->GetTopIndex(), 8);
+    RemoveWindowSubclass(h, frameless);
+}
+
+TEST_F(ListBoxTest, MultiColumnListScrollsSideways)
+{
+    TListBox* lb = MakeList(40);
+    lb->SetColumns(2);
+    driver->PumpUntilIdle();
+    HWND h = lb->GetHandle();
+    EXPECT_FALSE(GetWindowLong(h, GWL_STYLE) & WS_VSCROLL);
+    EXPECT_TRUE(GetWindowLong(h, GWL_STYLE) & WS_HSCROLL);
+    const int rows = lb->VisibleRows();
+    const int cols = (40 + rows - 1) / rows;
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(h, SB_HORZ, &si);
+    EXPECT_EQ(si.nMax, cols - 1);
+    EXPECT_EQ(int(si.nPage), 2);
+    // The second column starts right of the first; a click there selects its line.
+    EXPECT_EQ(lb->ItemRect(rows).Left, lb->ClientWidth() / 2);
+    EXPECT_EQ(lb->ItemRect(rows).Top, 0);
+    driver->Click(LinePoint(lb, rows + 1));
+    EXPECT_EQ(lb->GetItemIndex(), rows + 1);
+    driver->PressKey(VK_RIGHT);
+    EXPECT_EQ(lb->GetItemIndex(), 2 * rows + 1);
+    EXPECT_EQ(lb->GetTopIndex(), rows);   // scrolled one column to show it
+    SendMessage(h, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    EXPECT_EQ(lb->GetTopIndex(), 0);
+    SendMessage(h, WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), 0);
+    EXPECT_EQ(GetScrollPos(h, SB_HORZ), 1);
+    EXPECT_EQ(lb->GetTopIndex(), rows);
 }
 
 class ComboTest : public GuiTest

@@ -200,6 +200,7 @@ const std::vector<GalleryEntry>& GalleryEntries()
         // Add the gallery entries of new skinned parts here.
         AddFrameEntries(list);
         AddLookEntries(list);
+        AddStaticControlEntries(list);
         return list;
     }();
     return entries;

@@ -119,6 +119,8 @@ const std::vector<GalleryEntry>& GalleryEntries();
 // The entries of the frame and of the skin's control looks.
 void AddFrameEntries(std::vector<GalleryEntry>& entries);
 void AddLookEntries(std::vector<GalleryEntry>& entries);
+// The static skinned controls (panels, labels, bevels, splitters, status bar).
+void AddStaticControlEntries(std::vector<GalleryEntry>& entries);
 
 // Draws the page of the store's current skin.
 void RenderPage(GalleryPage& page);

@@ -390,6 +390,11 @@ void TWinControl::Dispatch(TMessage& m)
         if (m.LParam && DoControlMsg(reinterpret_cast<HWND>(m.LParam), m)) return;
         DefaultHandler(m);
         return;
+    case WM_DRAWITEM:
+        // Owner drawing is the control's own business: reflected as CN_DRAWITEM.
+        if (m.LParam && DoControlMsg(reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam)->hwndItem, m)) return;
+        DefaultHandler(m);
+        return;
     case WM_NCDESTROY: WMNCDestroy(m); return;
     case CN_KEYDOWN:
     case CN_SYSKEYDOWN: CNKeyDown(m); return;

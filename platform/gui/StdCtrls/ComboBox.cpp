@@ -50,11 +50,6 @@ protected:
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override
     {
         if (Button != mbLeft) return;
-        if (ScrollBarShown() && X >= GetClientRect().Right - scrollBarWidth())
-        {
-            TCustomListBox::MouseDown(Button, Shift, X, Y);
-            return;
-        }
         choosing_ = true;
         const int i = ItemAtPos(TPoint(X, Y), true);
         if (i >= 0) SetItemIndex(i);

@@ -8,8 +8,9 @@
 
 namespace
 {
-// Pixels between the client edge and the text on either side.
-constexpr int kMargin = 1;
+// Caret blinking on the layer's clock: shown and hidden by turns.
+constexpr UINT kCaretBlinkMs = 530;
+constexpr std::uintptr_t kBlinkTimer = 0xEB11;
 
 // Character classes for word moves and double-click: blank, word, punctuation.
 int charClass(char32_t c)
@@ -45,6 +46,15 @@ int wordLeft(const std::u32string& t, int i)
 }
 
 bool isTextChar(char32_t c) { return c >= 0x20 && c != 0x7F && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF); }
+
+// Text for one line: line breaks removed, other control characters dropped.
+std::u32string oneLine(const std::u32string& t)
+{
+    std::u32string out;
+    for (char32_t c : t)
+        if (isTextChar(c)) out += c;
+    return out;
+}
 } // namespace
 
 // Where the text lies in the client area, measured with the control's font.
@@ -180,6 +190,7 @@ void TCustomEdit::CMTextChanged(TMessage& m)
     TWinControl::CMTextChanged(m);
     // With a window, the new text arrived as WM_SETTEXT, which did this already.
     if (handle_) return;
+    text_ = Utf32ToUtf8(oneLine(Utf8ToUtf32(text_)));
     anchor_ = caret_ = scroll_ = 0;
     modified_ = canUndo_ = typing_ = false;
     Change();
@@ -198,7 +209,8 @@ void TCustomEdit::CMFontChanged(TMessage& m)
 
 // ---- the text model ----------------------------------------------------------------------
 
-std::u32string TCustomEdit::content() { return Utf8ToUtf32(GetTextBuf()); }
+// The window text itself (a masked descendant shows its Text differently).
+std::u32string TCustomEdit::content() { return Utf8ToUtf32(TWinControl::GetTextBuf()); }
 
 // Keeps the text in the window without going through WM_SETTEXT (which
 // stands for a new text set from outside).
@@ -342,9 +354,10 @@ TCustomEdit::Layout TCustomEdit::layout(HDC dc)
     TEXTMETRIC tm;
     GetTextMetrics(dc, &tm);
     L.height = tm.tmHeight;
-    const TRect cr = GetClientRect();
-    L.area = TRect(cr.Left + kMargin, cr.Top, std::max(cr.Left + kMargin, cr.Right - kMargin), cr.Bottom);
-    L.y = cr.Top + std::max(0, (cr.Height() - L.height) / 2);
+    L.area = textArea();
+    // In a formatting rectangle the line starts at its top; else it is centred.
+    const TRect cr = formatRect_.IsEmpty() ? GetClientRect() : formatRect_;
+    L.y = formatRect_.IsEmpty() ? cr.Top + std::max(0, (cr.Height() - L.height) / 2) : cr.Top;
     const int tw = L.pos.back(), avail = L.area.Width();
     if (tw < avail)
     {
@@ -356,6 +369,22 @@ TCustomEdit::Layout TCustomEdit::layout(HDC dc)
     }
     else L.x0 = L.area.Left - scroll_;
     return L;
+}
+
+// The formatting rectangle (the client area unless set) less the margins.
+TRect TCustomEdit::textArea()
+{
+    const TRect base = formatRect_.IsEmpty() ? GetClientRect() : formatRect_;
+    const int l = base.Left + leftMargin_;
+    return TRect(l, base.Top, std::max(l, base.Right - rightMargin_), base.Bottom);
+}
+
+void TCustomEdit::restartBlink()
+{
+    if (!handle_ || GetCaretWindow() != handle_) return;
+    if (!caretOn_) ShowCaret(handle_);
+    caretOn_ = true;
+    SetTimer(handle_, kBlinkTimer, kCaretBlinkMs);
 }
 
 TCustomEdit::Layout TCustomEdit::measure()
@@ -399,7 +428,11 @@ void TCustomEdit::scrollToCaret()
         scroll_ = s;
         Invalidate();
     }
-    if (GetCaretWindow() == handle_) SetCaretPos(L.x0 + L.pos[std::size_t(caret_)], L.y);
+    if (GetCaretWindow() == handle_)
+    {
+        SetCaretPos(L.x0 + L.pos[std::size_t(caret_)], L.y);
+        restartBlink();   // a moved caret shows at once
+    }
 }
 
 void TCustomEdit::mouseAt(int x, bool extend) { moveCaret(hitTest(x), extend); }
@@ -435,6 +468,17 @@ void TCustomEdit::PaintWindow(HDC dc)
     if (!br) br = HBRUSH(Perform(CN_BASE + colorMsg, WPARAM(dc), LPARAM(handle_)));
     const TRect cr = GetClientRect();
     if (br && HGDIOBJ(br) != GetStockObject(NULL_BRUSH)) FillRect(dc, cr, br);
+    else if (parent_)
+    {
+        // See-through: what the parent paints under the edit is the background.
+        const int under = SaveDC(dc);
+        IntersectClipRect(dc, cr.Left, cr.Top, cr.Right, cr.Bottom);
+        const TPoint o = parent_->ScreenToClient(ClientOrigin());
+        OffsetViewportOrgEx(dc, -o.X, -o.Y, nullptr);
+        parent_->Perform(WM_ERASEBKGND, WPARAM(dc), LPARAM(dc));
+        parent_->PaintWindow(dc);
+        RestoreDC(dc, under);
+    }
     SelectObject(dc, font_->GetHandle());
     SetBkMode(dc, TRANSPARENT);
     if (!enabled_) SetTextColor(dc, ColorToRGB(clGrayText));
@@ -455,6 +499,25 @@ void TCustomEdit::PaintWindow(HDC dc)
         IntersectClipRect(dc, hr.Left, hr.Top, hr.Right, hr.Bottom);
         ExtTextOut(dc, hr.Left, L.y, 0, nullptr, Utf32ToUtf8(L.shown.substr(std::size_t(s), std::size_t(e - s))),
                    dx.data() + s);
+    }
+    if (!composition_.empty())
+    {
+        // The text being composed, on the window's colour at the caret, underlined.
+        RestoreDC(dc, saved);
+        const int saved2 = SaveDC(dc);
+        IntersectClipRect(dc, L.area.Left, L.area.Top, L.area.Right, L.area.Bottom);
+        SelectObject(dc, font_->GetHandle());
+        SetBkMode(dc, TRANSPARENT);
+        const std::string comp = Utf32ToUtf8(composition_);
+        TSize sz;
+        GetTextExtentPoint32(dc, comp, &sz);
+        const int x = L.x0 + L.pos[std::size_t(std::clamp(caret_, 0, int(L.shown.size())))];
+        FillRect(dc, TRect(x, L.y, x + sz.cx, L.y + L.height), GetSysColorBrush(COLOR_WINDOW));
+        SetTextColor(dc, ColorToRGB(clWindowText));
+        ExtTextOut(dc, x, L.y, 0, nullptr, comp, nullptr);
+        FillRect(dc, TRect(x, L.y + L.height - 1, x + sz.cx, L.y + L.height), GetSysColorBrush(COLOR_WINDOWTEXT));
+        RestoreDC(dc, saved2);
+        return;
     }
     RestoreDC(dc, saved);
 }
@@ -505,6 +568,17 @@ void TCustomEdit::DefaultHandler(TMessage& m)
         m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
         return;
     case WM_SETTEXT:
+    {
+        // A single-line edit keeps one line: line breaks are taken out.
+        const std::u32string in = Utf8ToUtf32(m.LParam ? reinterpret_cast<const char*>(m.LParam) : "");
+        const std::u32string line = oneLine(in);
+        std::string kept;
+        if (line.size() != in.size())
+        {
+            kept = Utf32ToUtf8(line);
+            m.LParam = LPARAM(kept.c_str());
+            text_ = kept;
+        }
         TWinControl::DefaultHandler(m);
         anchor_ = caret_ = scroll_ = 0;
         modified_ = canUndo_ = typing_ = false;
@@ -512,6 +586,7 @@ void TCustomEdit::DefaultHandler(TMessage& m)
         scrollToCaret();
         Change();
         return;
+    }
     case WM_CHAR:
     {
         const auto c = char32_t(m.WParam);
@@ -563,13 +638,16 @@ void TCustomEdit::DefaultHandler(TMessage& m)
         TWinControl::DefaultHandler(m);
         if (!handle_) return;
         CreateCaret(handle_, nullptr, 1, measure().height);
+        caretOn_ = false;
         scrollToCaret();
-        ShowCaret(handle_);
+        restartBlink();
         Invalidate();
         return;
     case WM_KILLFOCUS:
         TWinControl::DefaultHandler(m);
         selecting_ = false;
+        if (handle_) KillTimer(handle_, kBlinkTimer);
+        caretOn_ = false;
         if (handle_ && GetCaretWindow() == handle_) DestroyCaret();
         Invalidate();
         return;
@@ -590,18 +668,73 @@ void TCustomEdit::DefaultHandler(TMessage& m)
     case WM_PASTE:
     {
         if (readOnly_) return;
-        // One line: up to the first line break, without control characters.
-        const std::string s = Clipboard()->GetAsText();
-        std::u32string ins;
-        for (std::size_t i = 0; i < s.size();)
-        {
-            const char32_t c = Utf8Next(s, i);
-            if (c == '\r' || c == '\n' || c == 0) break;
-            if (isTextChar(c)) ins += applyCase(c);
-        }
+        // One line: line breaks and other control characters are taken out.
+        std::u32string ins = oneLine(Utf8ToUtf32(Clipboard()->GetAsText()));
+        for (char32_t& c : ins) c = applyCase(c);
         if (!ins.empty()) replaceSel(ins, true, false);
         return;
     }
+    case WM_TIMER:
+        if (m.WParam == kBlinkTimer && handle_)
+        {
+            if (GetCaretWindow() != handle_)
+            {
+                KillTimer(handle_, kBlinkTimer);
+                return;
+            }
+            caretOn_ = !caretOn_;
+            if (caretOn_) ShowCaret(handle_);
+            else HideCaret(handle_);
+            return;
+        }
+        break;
+    case WM_IME_STARTCOMPOSITION:
+        m.Result = 0;
+        return;
+    case WM_IME_COMPOSITION:
+    {
+        const std::u32string str = oneLine(Utf8ToUtf32(m.LParam ? reinterpret_cast<const char*>(m.LParam) : ""));
+        if (m.WParam & GCS_RESULTSTR)
+        {
+            // The committed string is typed text: read-only and MaxLength hold.
+            composition_.clear();
+            std::u32string ins = str;
+            for (char32_t& c : ins) c = applyCase(c);
+            if (readOnly_ || (!ins.empty() && !replaceSel(ins, true, false))) MessageBeep(0);
+        }
+        else if (m.WParam & GCS_COMPSTR)
+            composition_ = readOnly_ ? std::u32string() : str;
+        Invalidate();
+        m.Result = 0;
+        return;
+    }
+    case WM_IME_ENDCOMPOSITION:
+        composition_.clear();
+        Invalidate();
+        m.Result = 0;
+        return;
+    case EM_SETRECT:
+    case EM_SETRECTNP:
+        formatRect_ = m.LParam ? *reinterpret_cast<const TRect*>(m.LParam) : TRect();
+        if (m.Msg == EM_SETRECT) Invalidate();
+        scrollToCaret();
+        return;
+    case EM_GETRECT:
+        if (m.LParam) *reinterpret_cast<TRect*>(m.LParam) = textArea();
+        return;
+    case EM_SETMARGINS:
+        if (m.WParam == EC_USEFONTINFO) leftMargin_ = rightMargin_ = 1;
+        else
+        {
+            if (m.WParam & EC_LEFTMARGIN) leftMargin_ = std::max(0, int(short(LOWORD(std::uintptr_t(m.LParam)))));
+            if (m.WParam & EC_RIGHTMARGIN) rightMargin_ = std::max(0, int(short(HIWORD(std::uintptr_t(m.LParam)))));
+        }
+        Invalidate();
+        scrollToCaret();
+        return;
+    case EM_GETMARGINS:
+        m.Result = LRESULT(MAKELPARAM(leftMargin_, rightMargin_));
+        return;
     case WM_CLEAR:
         if (!readOnly_) replaceSel(std::u32string(), false, false);
         return;
@@ -664,7 +797,7 @@ void TCustomEdit::DefaultHandler(TMessage& m)
     case EM_SCROLLCARET: scrollToCaret(); return;
     case EM_REPLACESEL:
     {
-        std::u32string ins = Utf8ToUtf32(m.LParam ? reinterpret_cast<const char*>(m.LParam) : "");
+        std::u32string ins = oneLine(Utf8ToUtf32(m.LParam ? reinterpret_cast<const char*>(m.LParam) : ""));
         for (char32_t& c : ins) c = applyCase(c);
         replaceSel(ins, true, false);
         return;

@@ -12,6 +12,7 @@
 #include "platform/os/Input.h"
 #include "platform/os/Monitor.h"
 #include "platform/os/Region.h"
+#include "platform/os/ScrollBar.h"
 #include "platform/os/SysColors.h"
 #include "platform/os/Text.h"
 
@@ -423,16 +424,7 @@ void DefaultNcPaint(WindowNode* n)
         tr.Left += 4;
         DrawText(dc, n->text, tr, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
     }
-    if (f.vscroll)
-    {
-        TRect sb(n->client.Right, n->client.Top, n->client.Right + f.vscroll, n->client.Bottom);
-        FillRect(dc, sb, GetSysColorBrush(COLOR_SCROLLBAR));
-    }
-    if (f.hscroll)
-    {
-        TRect sb(n->client.Left, n->client.Bottom, n->client.Right + f.vscroll, n->client.Bottom + f.hscroll);
-        FillRect(dc, sb, GetSysColorBrush(COLOR_SCROLLBAR));
-    }
+    if (f.vscroll || f.hscroll) scrollbars::Paint(n, dc);
     if (f.edge)
     {
         TRect e(n->client.Left - f.edge, n->client.Top - f.edge, n->client.Right + f.edge + f.vscroll,
@@ -586,11 +578,15 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_GETMINMAXINFO:
         return 0;
     case WM_NCLBUTTONDOWN:
-        if (wp == WPARAM(HTCAPTION)) SendMessage(n, WM_SYSCOMMAND, SC_MOVE | WPARAM(HTCAPTION), lp);
+        if (wp == WPARAM(HTHSCROLL) || wp == WPARAM(HTVSCROLL))
+            scrollbars::Track(n, LRESULT(wp), TPoint(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)));
+        else if (wp == WPARAM(HTCAPTION)) SendMessage(n, WM_SYSCOMMAND, SC_MOVE | WPARAM(HTCAPTION), lp);
         else if (wp >= WPARAM(HTLEFT) && wp <= WPARAM(HTBOTTOMRIGHT))
             SendMessage(n, WM_SYSCOMMAND, SC_SIZE | (wp - WPARAM(HTLEFT) + WMSZ_LEFT), lp);
         return 0;
     case WM_NCLBUTTONDBLCLK:
+        if (wp == WPARAM(HTHSCROLL) || wp == WPARAM(HTVSCROLL))
+            return DefWindowProc(hwnd, WM_NCLBUTTONDOWN, wp, lp);
         if (wp == WPARAM(HTCAPTION) && (n->style & WS_MAXIMIZEBOX) && (n->style & WS_THICKFRAME))
             SendMessage(n, WM_SYSCOMMAND, (n->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lp);
         return 0;

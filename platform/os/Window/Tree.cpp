@@ -13,6 +13,7 @@
 #include "platform/os/Input.h"
 #include "platform/os/Monitor.h"
 #include "platform/os/Region.h"
+#include "platform/os/ScrollBar.h"
 #include "platform/os/SysColors.h"
 #include "platform/os/Text.h"
 
@@ -1058,6 +1059,7 @@ void SendDestroy(WindowNode* n)
 
 void Finalize(WindowNode* n)
 {
+    scrollbars::Forget(n);
     gTimers.erase(std::remove_if(gTimers.begin(), gTimers.end(), [&](const TimerRec& t) { return t.hwnd == n; }),
                   gTimers.end());
     gTracks.erase(std::remove_if(gTracks.begin(), gTracks.end(), [&](const Track& t) { return t.hwnd == n; }),

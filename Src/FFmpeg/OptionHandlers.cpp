@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "Src/FFmpeg.h"
-#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpeg/EngineUtil.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/FFUtils.h"
@@ -77,12 +77,12 @@ void TCustomFFmpeg::OptPixelFormat(const std::string& AValue)
     if (AValue == "list") {
         Log(llInfo, "name        nb_components  bits_per_pixel");
         for (const AVPixFmtDescriptor* d = ff::av_pix_fmt_desc_next(nullptr); d; d = ff::av_pix_fmt_desc_next(d))
-            Log(llInfo, Trim(Fmt("%-11s %13d %15d", d->name, (int)d->nb_components, ff::av_get_bits_per_pixel(d))));
+            Log(llInfo, Trim(Format("%-11s %13d %15d", d->name, (int)d->nb_components, ff::av_get_bits_per_pixel(d))));
         return;
     }
     int f = ff::av_get_pix_fmt(AValue.c_str());
     if (f == AV_PIX_FMT_NONE)
-        throw FFmpegException(Fmt("Unknown pixel format requested: %s", AValue.c_str()));
+        throw FFmpegException(Format("Unknown pixel format requested: %s", AValue.c_str()));
     Fframe_pix_fmt = f;
 }
 
@@ -109,7 +109,7 @@ void TCustomFFmpeg::OptCrop(const std::string& AKey, int AValue)
         throw FFmpegException(std::string(vertical ? "Vertical" : "Horizontal") +
                               " crop dimensions are outside the range of the original image.\n"
                               "Remember to crop first and scale second.");
-    Log(llWarning, Fmt("Crop%s is deprecated in favor of the crop avfilter", AKey.c_str() + 4));
+    Log(llWarning, Format("Crop%s is deprecated in favor of the crop avfilter", AKey.c_str() + 4));
     if (AKey == "croptop") { Fframe_topBand = AValue; Fframe_height -= AValue; }
     else if (AKey == "cropbottom") { Fframe_bottomBand = AValue; Fframe_height -= AValue; }
     else if (AKey == "cropleft") { Fframe_leftBand = AValue; Fframe_width -= AValue; }
@@ -196,14 +196,14 @@ void TCustomFFmpeg::OptMatrix(std::vector<uint16_t>& AMatrix, const std::string&
         // the encoders divide by the coefficients, and the stream holds 8 bits of each
         long c = std::strtol(p, nullptr, 10);
         if (c < 1 || c > 255)
-            throw FFmpegException(Fmt("Invalid coefficient in matrix \"%s\" at coeff %d: it must lie in 1 to 255",
+            throw FFmpegException(Format("Invalid coefficient in matrix \"%s\" at coeff %d: it must lie in 1 to 255",
                                       AValue.c_str(), i));
         m[i] = (uint16_t)c;
         if (i == 63)
             break;
         p = std::strchr(p, ',');
         if (!p)
-            throw FFmpegException(Fmt("Syntax error in matrix \"%s\" at coeff %d", AValue.c_str(), i));
+            throw FFmpegException(Format("Syntax error in matrix \"%s\" at coeff %d", AValue.c_str(), i));
         p++;
     }
     AMatrix = std::move(m);
@@ -223,7 +223,7 @@ void TCustomFFmpeg::OptVStats()
     localtime_r(&now, &tm);
     char hms[16];
     std::snprintf(hms, sizeof hms, "%02d%02d%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
-    Fvstats_filename = Fmt("%svstats_%s.log", GetAppPath().c_str(), hms);
+    Fvstats_filename = Format("%svstats_%s.log", GetAppPath().c_str(), hms);
 }
 
 void TCustomFFmpeg::OptBitStreamFilter(const std::string& AKey, const std::string& AValue)
@@ -236,7 +236,7 @@ void TCustomFFmpeg::OptBitStreamFilter(const std::string& AKey, const std::strin
     if (eq != std::string::npos)
         f.Args = AValue.substr(eq + 1);
     if (!ff::av_bsf_get_by_name(f.Name.c_str()))
-        throw FFmpegException(Fmt("Unknown bitstream filter %s", Trim(AValue).c_str()));
+        throw FFmpegException(Format("Unknown bitstream filter %s", Trim(AValue).c_str()));
     char k = AKey.empty() ? 's' : AKey[0];
     (k == 'v' ? Fvideo_bitstream_filters : k == 'a' ? Faudio_bitstream_filters : Fsubtitle_bitstream_filters)
         .push_back(f);
@@ -263,9 +263,9 @@ void TCustomFFmpeg::OptMap(const std::string& AValue)
     }
     for (int i = 0; i < 4; i++)
         if (v[i] < 0 || v[i] >= (i % 2 == 0 ? FMaxFiles : MAX_STREAMS))
-            throw FFmpegException(Fmt("Invalid stream map \"%s\": index out of range", AValue.c_str()));
+            throw FFmpegException(Format("Invalid stream map \"%s\": index out of range", AValue.c_str()));
     if ((int)Fstream_maps.size() >= FMaxFiles * MAX_STREAMS)
-        throw FFmpegException(Fmt("Too many stream maps (at most %d)", FMaxFiles * MAX_STREAMS));
+        throw FFmpegException(Format("Too many stream maps (at most %d)", FMaxFiles * MAX_STREAMS));
     m.file_index = (int)v[0];
     m.stream_index = (int)v[1];
     m.sync_file_index = (int)v[2];
@@ -281,9 +281,9 @@ void TCustomFFmpeg::OptMapMetaData(const std::string& AValue)
     if (*p) p++;
     long i = std::strtol(p, &p, 0);
     if (o < 0 || o >= FMaxFiles || i < 0 || i >= FMaxFiles)
-        throw FFmpegException(Fmt("Invalid metadata map \"%s\": index out of range", AValue.c_str()));
+        throw FFmpegException(Format("Invalid metadata map \"%s\": index out of range", AValue.c_str()));
     if ((int)Fmeta_data_maps.size() >= FMaxFiles)
-        throw FFmpegException(Fmt("Too many metadata maps (at most %d)", FMaxFiles));
+        throw FFmpegException(Format("Too many metadata maps (at most %d)", FMaxFiles));
     Fmeta_data_maps.push_back({(int)o, (int)i});
 }
 
@@ -292,7 +292,7 @@ void TCustomFFmpeg::OptTime(const std::string& AKey, const std::string& AValue)
     bool isDate = AKey == "timestamp";
     int64_t t = 0;
     if (ff::av_parse_time(&t, AValue.c_str(), isDate ? 0 : 1) < 0)
-        throw FFmpegException(Fmt("Invalid %s specification for %s: %s", isDate ? "date" : "duration",
+        throw FFmpegException(Format("Invalid %s specification for %s: %s", isDate ? "date" : "duration",
                                   AKey.c_str(), AValue.c_str()));
     if (AKey == "t")
         SetRecordingTime(t);
@@ -312,10 +312,10 @@ void TCustomFFmpeg::OptInputTsScale(const std::string& AValue)
     if (*p) p++;
     double scale = std::strtod(p, &p);
     if (idx < 0 || idx >= MAX_STREAMS)
-        throw FFmpegException(Fmt("stream index over MAX_STREAMS(%d)", MAX_STREAMS));
+        throw FFmpegException(Format("stream index over MAX_STREAMS(%d)", MAX_STREAMS));
     size_t f = Finput_files.size();
     if (f >= Finput_files_ts_scale.size())
-        throw FFmpegException(Fmt("Too many input files (at most %d)", FMaxFiles));
+        throw FFmpegException(Format("Too many input files (at most %d)", FMaxFiles));
     Finput_files_ts_scale[f][idx] = scale;
 }
 
@@ -336,12 +336,12 @@ void TCustomFFmpeg::OptStreamId(const std::string& AKey, const std::string& AVal
 {
     auto p = AValue.find(':');
     if (p == std::string::npos || p == 0 || p + 1 >= AValue.size())
-        throw FFmpegException(Fmt("Invalid value \"%s\" for option \"%s\", required syntax is \"index:value\"",
+        throw FFmpegException(Format("Invalid value \"%s\" for option \"%s\", required syntax is \"index:value\"",
                                   AValue.c_str(), AKey.c_str()));
     int idx = StrToInt(AValue.substr(0, p));
     int val = StrToInt(AValue.substr(p + 1));
     if (idx < 0 || idx >= MAX_STREAMS)
-        throw FFmpegException(Fmt("Invalid stream index %d for option \"%s\", it must lie in 0 to %d", idx,
+        throw FFmpegException(Format("Invalid stream index %d for option \"%s\", it must lie in 0 to %d", idx,
                                   AKey.c_str(), MAX_STREAMS - 1));
     Fstreamid_map[idx] = val;
 }

@@ -1,7 +1,7 @@
 // The engine's side of the option store: generic options through TFFOptions,
 // options private to an encoder or a muxer kept by the engine itself.
 #include "Src/FFmpeg.h"
-#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpeg/EngineUtil.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/FFUtils.h"
@@ -118,7 +118,7 @@ bool TCustomFFmpeg::SetPrivateOption(const std::string& AName, const std::string
         if (!ClassHas(c.codec->priv_class, AName))
             continue;
         if (!EncoderAccepts(c.codec, AName, AValue)) {
-            Log(llError, Fmt("Invalid value \"%s\" for option \"%s\"", AValue.c_str(), AName.c_str()));
+            Log(llError, Format("Invalid value \"%s\" for option \"%s\"", AValue.c_str(), AName.c_str()));
             return false;
         }
         FPrivateOptions.push_back({c.kind, AName, AValue});
@@ -128,7 +128,7 @@ bool TCustomFFmpeg::SetPrivateOption(const std::string& AName, const std::string
         const AVOutputFormat* f = ff::av_guess_format(Flast_asked_format.c_str(), nullptr, nullptr);
         if (f && ClassHas(f->priv_class, AName)) {
             if (!MuxerAccepts(f, AName, AValue)) {
-                Log(llError, Fmt("Invalid value \"%s\" for option \"%s\"", AValue.c_str(), AName.c_str()));
+                Log(llError, Format("Invalid value \"%s\" for option \"%s\"", AValue.c_str(), AName.c_str()));
                 return false;
             }
             FPrivateOptions.push_back({'f', AName, AValue});

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "Src/FFmpeg.h"
-#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpeg/EngineUtil.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 
@@ -153,7 +153,7 @@ void TCustomFFmpeg::SetTarget(const std::string& ATarget, const std::string& ANo
         if (norm == nUnknown)
             norm = ADefaultNorm == "film" ? nFilm : ADefaultNorm == "ntsc" ? nNTSC : nPAL;
         if (Fverbose > 0)
-            Log(llVerbose, Fmt("Assuming %s for target.", norm == nPAL ? "PAL" : "NTSC"));
+            Log(llVerbose, Format("Assuming %s for target.", norm == nPAL ? "PAL" : "NTSC"));
     }
     const bool pal = norm == nPAL;
     const char* rate = pal ? "25" : norm == nNTSC ? "30000/1001" : "24000/1001";
@@ -230,14 +230,14 @@ void TCustomFFmpeg::OptPreset(const std::string& AKey, const std::string& AValue
         // a preset file
         std::error_code ec;
         if (!std::filesystem::is_regular_file(std::filesystem::u8path(AValue), ec))
-            throw FFmpegException(Fmt("Preset \"%s\" not found", AValue.c_str()));
+            throw FFmpegException(Format("Preset \"%s\" not found", AValue.c_str()));
         std::ifstream in(std::filesystem::u8path(AValue), std::ios::binary);
         if (!in)
-            throw Exception(Fmt("Cannot open file \"%s\"", AValue.c_str()));
+            throw Exception(Format("Cannot open file \"%s\"", AValue.c_str()));
         std::ostringstream ss;
         ss << in.rdbuf();
         if (in.bad())
-            throw Exception(Fmt("Cannot read file \"%s\"", AValue.c_str()));
+            throw Exception(Format("Cannot read file \"%s\"", AValue.c_str()));
         text = ss.str();
     }
     ApplyPresetText(name, text);
@@ -271,7 +271,7 @@ void TCustomFFmpeg::ApplyPresetText(const std::string& APresetName, const std::s
         std::string k = eq == std::string::npos ? line : line.substr(0, eq);
         std::string v = eq == std::string::npos ? "" : line.substr(eq + 1);
         if (k.empty() || v.empty())
-            throw FFmpegException(Fmt("%s: Invalid syntax: \"%s\"", APresetName.c_str(), line.c_str()));
+            throw FFmpegException(Format("%s: Invalid syntax: \"%s\"", APresetName.c_str(), line.c_str()));
         if (SameText(k, "acodec"))
             OptAudioCodec(v);
         else if (SameText(k, "vcodec"))
@@ -279,7 +279,7 @@ void TCustomFFmpeg::ApplyPresetText(const std::string& APresetName, const std::s
         else if (SameText(k, "scodec"))
             OptSubtitleCodec(v);
         else if (!OptDefaultHinted(k, v, hint))
-            throw FFmpegException(Fmt("%s: Invalid option or argument: \"%s\", parsed as \"%s\" = \"%s\"",
+            throw FFmpegException(Format("%s: Invalid option or argument: \"%s\", parsed as \"%s\" = \"%s\"",
                                       APresetName.c_str(), line.c_str(), k.c_str(), v.c_str()));
     }
 }

@@ -1,6 +1,8 @@
 // The engine object: construction, defaults, reset, the run on its own
-// thread or the caller's, stop, pause, resume, the terminate report and the
-// release of every per-run resource.
+// thread or the caller's, stop, pause, resume, the terminate report, the
+// release of every per-run resource, the codec lists and the format choice
+// helpers of the output set-up; also the engine's small text helpers and the
+// input and output records' clean-up.
 #include "Src/FFmpeg.h"
 
 #include <cerrno>
@@ -10,7 +12,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpeg/EngineUtil.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/FFUtils.h"
@@ -22,109 +24,35 @@ using namespace ffengine;
 // ---- small helpers ----------------------------------------------------------
 namespace ffengine {
 
-static bool ParseIntText(const std::string& s, int64_t& out)
-{
-    std::string t = Trim(s);
-    if (t.empty())
-        return false;
-    const char* b = t.c_str();
-    char* e = nullptr;
-    errno = 0;
-    long long v = 0;
-    if (t.size() > 1 && t[0] == '$')  // hexadecimal as the class library writes it
-        v = std::strtoll(b + 1, &e, 16);
-    else if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X'))
-        v = std::strtoll(b + 2, &e, 16);
-    else
-        v = std::strtoll(b, &e, 10);
-    if (errno == ERANGE || *e != 0 || e == b)
-        return false;
-    out = v;
-    return true;
-}
-
-int StrToInt(const std::string& s)
-{
-    int64_t v = 0;
-    if (!ParseIntText(s, v) || v < INT32_MIN || v > INT32_MAX)
-        throw EConvertError("'" + s + "' is not a valid integer value");
-    return (int)v;
-}
-
 int64_t StrToInt64(const std::string& s)
 {
     int64_t v = 0;
-    if (!ParseIntText(s, v))
+    if (!TryStrToInt64(s, v))
         throw EConvertError("'" + s + "' is not a valid integer value");
     return v;
-}
-
-int StrToIntDef(const std::string& s, int def)
-{
-    int64_t v = 0;
-    if (!ParseIntText(s, v) || v < INT32_MIN || v > INT32_MAX)
-        return def;
-    return (int)v;
-}
-
-static bool ParseFloatText(const std::string& s, double& out)
-{
-    std::string t = Trim(s);
-    if (t.empty())
-        return false;
-    char* e = nullptr;
-    double v = std::strtod(t.c_str(), &e);
-    if (*e != 0 || !std::isfinite(v))
-        return false;
-    out = v;
-    return true;
 }
 
 double StrToFloat(const std::string& s)
 {
     double v = 0;
-    if (!ParseFloatText(s, v))
+    if (!TryStrToFloat(s, v))
         throw EConvertError("'" + s + "' is not a valid floating point value");
     return v;
-}
-
-double StrToFloatDef(const std::string& s, double def)
-{
-    double v = 0;
-    return ParseFloatText(s, v) ? v : def;
-}
-
-std::string Trim(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && (unsigned char)s[b] <= ' ') b++;
-    while (e > b && (unsigned char)s[e - 1] <= ' ') e--;
-    return s.substr(b, e - b);
-}
-
-std::string LowerCase(const std::string& s)
-{
-    std::string r = s;
-    for (auto& c : r)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return r;
-}
-
-bool SameText(const std::string& a, const std::string& b) { return LowerCase(a) == LowerCase(b); }
-
-std::string Fmt(const char* fmt, ...)
-{
-    va_list ap;
-    va_start(ap, fmt);
-    std::string r = FormatTextV(fmt, ap);
-    va_end(ap);
-    return r;
 }
 
 std::string AVErrorText(const std::string& AName, int ACode)
 {
     return FormatAVError(AName, ACode);
 }
+
+std::string ErrText(int ACode)
+{
+    char buf[AV_ERROR_MAX_STRING_SIZE] = {0};
+    ff::av_strerror(ACode, buf, sizeof buf);
+    return buf;
+}
+
+std::string FileErrorText(const std::string& AName, int ACode) { return AName + ": " + ErrText(ACode); }
 
 }  // namespace ffengine
 
@@ -350,6 +278,24 @@ void TCustomFFmpeg::Reset()
     FTotalOutputDuration = -1;
     FPaused = false;
     FPauseGate.SetEvent();
+    FSetupFailure.clear();
+}
+
+void TCustomFFmpeg::NoteSetupFailure(const std::string& AMsg)
+{
+    if (FSetupFailure.empty())
+        FSetupFailure = AMsg;
+}
+
+int TCustomFFmpeg::InterruptInput(void* AEngine)
+{
+    return static_cast<TCustomFFmpeg*>(AEngine)->FBroken ? 1 : 0;
+}
+
+int TCustomFFmpeg::InterruptOutput(void* AEngine)
+{
+    auto* e = static_cast<TCustomFFmpeg*>(AEngine);
+    return e->FBroken && e->FInSetup ? 1 : 0;
 }
 
 TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority)
@@ -357,13 +303,14 @@ TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority)
     if (FConverting || FTerminated)
         return nullptr;
     try {
+        // a set-up step that failed before is the real reason of the refusal
         if (Foutput_files.empty()) {
             FreeResources();
-            throw FFmpegException("At least one output file must be specified");
+            throw FFmpegException(FSetupFailure.empty() ? "At least one output file must be specified" : FSetupFailure);
         }
         if (Finput_files.empty()) {
             FreeResources();
-            throw FFmpegException("At least one input file must be specified");
+            throw FFmpegException(FSetupFailure.empty() ? "At least one input file must be specified" : FSetupFailure);
         }
     } catch (const std::exception& e) {
         Log(llQuiet, e.what());
@@ -481,7 +428,9 @@ void TCustomFFmpeg::FreeResources()
         if (!o || (FJoinMode && o != first))
             continue;
         bool opened = o->Opened;
-        bool useless = !o->HeaderDone;  // a file whose header could not be written holds nothing of use
+        // a file whose header could not be written, or that no media packet
+        // reached (a run stopped or failed before its first one), holds nothing of use
+        bool useless = !o->HeaderDone || !o->PacketWritten;
         std::string name = o->FileName;
         if (o->ctx && o->Opened && o->ctx->pb && !(o->ctx->oformat->flags & AVFMT_NOFILE)) {
             ff::avio_closep(&o->ctx->pb);
@@ -505,7 +454,7 @@ void TCustomFFmpeg::FreeResources()
         ResetRGBConvertContext(*FHookContext);
     if (FPostContext)
         ResetRGBConvertContext(*FPostContext);
-    Fpreview_last_time = 0;
+    Fpreview_last_time = NEVER_SHOWN;
     Fintra_matrix.clear();
     Finter_matrix.clear();
     Fvideo_codec_name.clear();
@@ -593,7 +542,7 @@ void TCustomFFmpeg::ChooseSampleRate(AVCodecContext* AStream, const AVCodec* ACo
         }
     }
     if (best != AStream->sample_rate)
-        Log(llWarning, Fmt("Requested sampling rate unsupported using closest supported (%d)", best));
+        Log(llWarning, Format("Requested sampling rate unsupported using closest supported (%d)", best));
     AStream->sample_rate = best;
 }
 

@@ -1,10 +1,12 @@
-// Working records of one transcoding run (internal to the engine's sources).
+// Working records of one transcoding run, shared by the run's source files
+// (internal to the engine).
 #pragma once
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "Src/FFmpeg.h"
+#include "Src/FFUtils.h"
 #include "Src/FFmpegLoader.h"
 
 struct TAVInputFile
@@ -72,6 +74,11 @@ struct TAVOutputStream
     int swr_in_rate = 0, swr_in_fmt = -1;
     AVChannelLayout swr_in_layout{};
     AVAudioFifo* fifo = nullptr;
+    // work frames of the stream, kept from block to block: the resampler's
+    // output (room for audio_room samples) and the encoder's input
+    AVFrame* audio_out = nullptr;
+    int audio_room = 0;
+    AVFrame* audio_enc = nullptr;
     // bit-stream filters
     std::vector<AVBSFContext*> bsfs;
     // two-pass log
@@ -79,8 +86,13 @@ struct TAVOutputStream
     char* stats_in = nullptr;
 };
 
+// The media type name of a stream ("Video", "Audio" ...), for messages.
+inline std::string TypeName(const AVStream* st) { return MediaTypeName(st->codecpar->codec_type); }
+inline std::string TypeName(const TAVOutputStream* ost) { return MediaTypeName(ost->enc->codec_type); }
+
 struct TRunState
 {
+    static constexpr int RETRY = -2;     // a step's answer: start the next pass
     TCustomFFmpeg* owner = nullptr;
     std::vector<TAVInputFile> files;
     std::vector<TAVInputStream*> ist;
@@ -89,7 +101,8 @@ struct TRunState
     int no_packet_count = 0;
     int nb_segments = 1;
     int current_file = 0;
-    int64_t last_reported_time = 0;
+    int64_t last_reported_time = 0;     // the duration last reported (never goes back)
+    int64_t last_report_clock = 0;      // when progress was last reported (av_gettime_relative)
     int qp_histogram[52] = {};
     AVFrame* frame = nullptr;
     AVFrame* filt = nullptr;

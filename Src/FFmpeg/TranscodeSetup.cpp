@@ -1,31 +1,22 @@
-// The transcoding run's set-up (stream mapping, codec parameters, codec
-// opening, headers), its main loop and its progress reports.
+// The transcoding run's set-up: the input and output stream tables (stream
+// mapping), codec parameters, decoder and encoder opening with their
+// bit-stream filters, input time stamps, metadata maps, chapters, the output
+// files' opening and headers, and the logged stream mapping.
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <thread>
 
 #include "Src/FFUtils.h"
 #include "Src/FFmpeg.h"
-#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpeg/EngineUtil.h"
+#include "Src/FFmpeg/Run.h"
 #include "Src/FFmpegLogger.h"
-#include "Src/FFmpegTranscodeRun.h"
 #include "Src/UnicodeProtocol.h"
 
 using namespace ffengine;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ErrText(int code)
-{
-    char buf[AV_ERROR_MAX_STRING_SIZE] = {0};
-    ff::av_strerror(code, buf, sizeof buf);
-    return buf;
-}
-
-std::string TypeName(const AVStream* st) { return MediaTypeName(st->codecpar->codec_type); }
-std::string TypeName(const TAVOutputStream* ost) { return MediaTypeName(ost->enc->codec_type); }
 
 // How much a candidate source stream is worth: the largest picture for video,
 // the most channels for audio.
@@ -58,10 +49,10 @@ void TCustomFFmpeg::LogStreamMapping(TRunState& R)
             continue;
         TAVInputStream* ist = R.ist[ost->source_index];
         std::string type = TypeName(ost);
-        Log(llVerbose, Fmt("  Stream #%d.%d -> #%d.%d (%s)", ist->file_index, ist->index, ost->file_index,
+        Log(llVerbose, Format("  Stream #%d.%d -> #%d.%d (%s)", ist->file_index, ist->index, ost->file_index,
                            ost->index, type.c_str()));
         if (ost->sync_ist != ist)
-            Log(llVerbose, Fmt(" [sync #%d.%d (%s)]", ost->sync_ist->file_index, ost->sync_ist->index, type.c_str()));
+            Log(llVerbose, Format(" [sync #%d.%d (%s)]", ost->sync_ist->file_index, ost->sync_ist->index, type.c_str()));
     }
 }
 
@@ -89,6 +80,11 @@ std::string TCustomFFmpeg::PassLogName(TAVOutputStream* ost, int AIndex)
 
 void TCustomFFmpeg::TranscodeSetup(TRunState& R)
 {
+    // a stop request ends the set-up between its steps (opening codecs takes a while)
+    auto StopPoint = [this] {
+        if (FBroken)
+            throw FFmpegException("Stopped");
+    };
     // 1. input tables
     int flat = 0;
     for (size_t f = 0; f < Finput_files.size(); f++) {
@@ -119,7 +115,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         auto& o = *Foutput_files[j];
         if (o.ctx->nb_streams == 0) {
             ff::av_dump_format(o.ctx, (int)j, o.FileName.c_str(), 1);
-            throw FFmpegException(Fmt("Output file #%d does not contain any stream", (int)j));
+            throw FFmpegException(Format("Output file #%d does not contain any stream", (int)j));
         }
         totalStreams += (int)o.ctx->nb_streams;
     }
@@ -129,11 +125,11 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         for (auto& m : Fstream_maps) {
             if (m.file_index < 0 || m.file_index >= (int)R.files.size() || m.stream_index < 0 ||
                 m.stream_index >= R.files[m.file_index].nb_streams)
-                throw FFmpegException(Fmt("Could not find input stream #%d.%d", m.file_index, m.stream_index));
+                throw FFmpegException(Format("Could not find input stream #%d.%d", m.file_index, m.stream_index));
             if (m.sync_file_index < 0 || m.sync_file_index >= (int)R.files.size() || m.sync_stream_index < 0 ||
                 m.sync_stream_index >= R.files[m.sync_file_index].nb_streams)
                 throw FFmpegException(
-                    Fmt("Could not find sync stream #%d.%d", m.sync_file_index, m.sync_stream_index));
+                    Format("Could not find sync stream #%d.%d", m.sync_file_index, m.sync_stream_index));
         }
     }
     int mapIndex = 0;
@@ -159,7 +155,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                     sync = R.ist[R.files[m.sync_file_index].ist_index + m.sync_stream_index];
                     if (R.ist[src]->st->codecpar->codec_type != type) {
                         ff::av_dump_format(o.ctx, j, o.FileName.c_str(), 1);
-                        throw FFmpegException(Fmt("Codec type mismatch for mapping #%d.%d (%s) -> #%d.%d (%s)",
+                        throw FFmpegException(Format("Codec type mismatch for mapping #%d.%d (%s) -> #%d.%d (%s)",
                                                   m.file_index, m.stream_index,
                                                   TypeName(R.ist[src]->st).c_str(), j + seg, (int)k,
                                                   MediaTypeName(type).c_str()));
@@ -186,7 +182,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                                 src = (int)i;
                     if (src < 0) {
                         ff::av_dump_format(o.ctx, j, o.FileName.c_str(), 1);
-                        throw FFmpegException(Fmt("Could not find input stream matching output stream #%d.%d (%s)",
+                        throw FFmpegException(Format("Could not find input stream matching output stream #%d.%d (%s)",
                                                   j + seg, (int)k, MediaTypeName(type).c_str()));
                     }
                     sync = R.ist[src];
@@ -202,6 +198,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         mapIndex += (int)o.ctx->nb_streams;
     }
 
+    StopPoint();
     // 3. codec parameters
     for (size_t n = 0; n < R.ost.size(); n++) {
         TAVOutputStream* ost = R.ost[n];
@@ -296,18 +293,18 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                 if (enc->flags & AV_CODEC_FLAG_PASS1) {
                     ost->logfile = std::fopen(name.c_str(), "wb");
                     if (!ost->logfile)
-                        throw FFmpegException(Fmt("Cannot write log file %s for pass-1 encoding", name.c_str()));
+                        throw FFmpegException(Format("Cannot write log file %s for pass-1 encoding", name.c_str()));
                 } else {
                     uint8_t* buf = nullptr;
                     int size = 0;
                     int r = ReadFileToBuffer(name, &buf, &size);
                     if (r == -12)
-                        throw FFmpegException(Fmt(
+                        throw FFmpegException(Format(
                             "Could not allocate file buffer: Error reading log file \"%s\" for pass-2 encoding",
                             name.c_str()));
                     if (r < 0)
                         throw FFmpegException(
-                            Fmt("Cannot read file: Error reading log file \"%s\" for pass-2 encoding", name.c_str()));
+                            Format("Cannot read file: Error reading log file \"%s\" for pass-2 encoding", name.c_str()));
                     ost->stats_in = (char*)buf;
                     enc->stats_in = ost->stats_in;
                 }
@@ -315,13 +312,14 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         }
     }
 
+    StopPoint();
     // 4. decoders (before the encoders, so that a subtitle encoder can take the decoder's header)
     for (auto* ist : R.ist) {
         if (!ist->decoding_needed)
             continue;
         const AVCodec* codec = ist->decoder ? ist->decoder : ff::avcodec_find_decoder(ist->st->codecpar->codec_id);
         if (!codec)
-            FailSetup(R, Fmt("Decoder (codec id %d) not found for input stream #%d.%d (%s)",
+            FailSetup(R, Format("Decoder (codec id %d) not found for input stream #%d.%d (%s)",
                              (int)ist->st->codecpar->codec_id, ist->file_index, ist->index, TypeName(ist->st).c_str()));
         ist->dec = ff::avcodec_alloc_context3(codec);
         if (!ist->dec || ff::avcodec_parameters_to_context(ist->dec, ist->st->codecpar) < 0)
@@ -340,17 +338,18 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         }
         ff::av_dict_free(&opts);
         if (r < 0)
-            FailSetup(R, Fmt("Error while opening decoder for input stream #%d.%d (%s)", ist->file_index, ist->index,
+            FailSetup(R, Format("Error while opening decoder for input stream #%d.%d (%s)", ist->file_index, ist->index,
                              TypeName(ist->st).c_str()));
     }
 
+    StopPoint();
     // 5. encoders, and the bit-stream filters behind them
     for (auto* ost : R.ost) {
         AVCodecContext* enc = ost->enc;
         if (ost->encoding_needed) {
             const AVCodec* codec = ost->setup->codec ? ost->setup->codec : ff::avcodec_find_encoder(enc->codec_id);
             if (!codec)
-                FailSetup(R, Fmt("Encoder (codec id %d) not found for output stream #%d.%d (%s)", (int)enc->codec_id,
+                FailSetup(R, Format("Encoder (codec id %d) not found for output stream #%d.%d (%s)", (int)enc->codec_id,
                                  ost->file_index, ost->index, TypeName(ost).c_str()));
             TAVInputStream* ist = R.ist[ost->source_index];
             if (enc->codec_type == AVMEDIA_TYPE_SUBTITLE && ist->dec && ist->dec->subtitle_header &&
@@ -374,7 +373,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
             }
             ff::av_dict_free(&opts);
             if (r < 0)
-                FailSetup(R, Fmt("Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect "
+                FailSetup(R, Format("Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect "
                                  "parameters such as bit_rate, rate, width or height. Please check error log "
                                  "message to find out more detail information.",
                                  ost->file_index, ost->index, TypeName(ost).c_str()));
@@ -390,7 +389,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
             const AVBitStreamFilter* f = ff::av_bsf_get_by_name(b.Name.c_str());
             AVBSFContext* bc = nullptr;
             if (!f || ff::av_bsf_alloc(f, &bc) < 0)
-                throw FFmpegException(Fmt("Unknown bitstream filter %s", b.Name.c_str()));
+                throw FFmpegException(Format("Unknown bitstream filter %s", b.Name.c_str()));
             ost->bsfs.push_back(bc);
             // the text after "=" holds the filter's own options, "name=value" pairs separated by ":"
             for (size_t p = 0; p < b.Args.size();) {
@@ -399,14 +398,14 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                 size_t eq = pair.find('=');
                 if (eq != std::string::npos && bc->priv_data &&
                     ff::av_opt_set(bc->priv_data, pair.substr(0, eq).c_str(), pair.substr(eq + 1).c_str(), 0) < 0)
-                    Log(llError, Fmt("Invalid option \"%s\" for bitstream filter %s", pair.c_str(), b.Name.c_str()));
+                    Log(llError, Format("Invalid option \"%s\" for bitstream filter %s", pair.c_str(), b.Name.c_str()));
                 p = e == std::string::npos ? b.Args.size() : e + 1;
             }
             ff::avcodec_parameters_copy(bc->par_in, ost->st->codecpar);
             bc->time_base_in = ost->st->time_base;
             int r = ff::av_bsf_init(bc);
             if (r < 0)
-                throw FFmpegException(Fmt("Error initializing bitstream filter: %s", b.Name.c_str()));
+                throw FFmpegException(Format("Error initializing bitstream filter: %s", b.Name.c_str()));
         }
         if (!ost->bsfs.empty())
             ff::avcodec_parameters_copy(ost->st->codecpar, ost->bsfs.back()->par_out);
@@ -423,9 +422,9 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
     // 7. metadata maps
     for (auto& m : Fmeta_data_maps) {
         if (m.out_file < 0 || m.out_file >= (int)Foutput_files.size())
-            FailSetup(R, Fmt("Invalid output file index %d map_meta_data(%d,%d)", m.out_file, m.out_file, m.in_file));
+            FailSetup(R, Format("Invalid output file index %d map_meta_data(%d,%d)", m.out_file, m.out_file, m.in_file));
         if (m.in_file < 0 || m.in_file >= (int)Finput_files.size())
-            FailSetup(R, Fmt("Invalid input file index %d map_meta_data(%d,%d)", m.in_file, m.out_file, m.in_file));
+            FailSetup(R, Format("Invalid input file index %d map_meta_data(%d,%d)", m.in_file, m.out_file, m.in_file));
         ff::av_dict_copy(&Foutput_files[m.out_file]->ctx->metadata, Finput_files[m.in_file]->ctx->metadata,
                          AV_DICT_DONT_OVERWRITE);
     }
@@ -471,6 +470,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         }
     }
 
+    StopPoint();
     // 9. the output files are opened now, not when the task was set up; then the headers
     POutputFileRec prev;
     for (size_t j = 0; j < Foutput_files.size(); j++) {
@@ -484,7 +484,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         int r = ff::avformat_write_header(o->ctx, &opts);
         ff::av_dict_free(&opts);
         if (r < 0)
-            FailSetup(R, Fmt("Could not write header for output file #%d (incorrect codec parameters ?)", (int)j));
+            FailSetup(R, Format("Could not write header for output file #%d (incorrect codec parameters ?)", (int)j));
         o->HeaderWritten = true;
         o->HeaderDone = true;
     }
@@ -521,338 +521,4 @@ void TCustomFFmpeg::OpenOutputForWriting(TOutputFileRec& AOutput)
         throw FFmpegException(AVErrorText(AOutput.FileName, r));
     AOutput.Opened = true;
     InstallUnicodeIO(oc);
-}
-
-// ---- the run -------------------------------------------------------------------------------
-void TCustomFFmpeg::Transcode()
-{
-    TRunState R;
-    R.owner = this;
-    R.frame = ff::av_frame_alloc();
-    R.filt = ff::av_frame_alloc();
-    R.pkt = ff::av_packet_alloc();
-    R.opkt = ff::av_packet_alloc();
-    if (!R.frame || !R.filt || !R.pkt || !R.opkt)
-        throw FFmpegException("av_mallocz fail");
-    Fvideo_size = Faudio_size = Fextra_size = 0;
-    Fnb_frames_dup = Fnb_frames_drop = 0;
-    FShowDupOrDrop = false;
-
-    TranscodeSetup(R);
-
-    Ftimer_start = ff::av_gettime_relative();
-    int64_t lastReport = Ftimer_start;
-    R.current_file = 0;
-    bool stopByLimit = false;
-
-    while (!FBroken) {
-        WaitWhilePaused();
-        if (FBroken)
-            break;
-        // choose the input to read
-        int fileIndex = -1;
-        if (!FJoinMode) {
-            double ipts_min = 1e100, opts_min = 1e100;
-            for (auto* ost : R.ost) {
-                TAVInputStream* ist = R.ist[ost->source_index];
-                if (ist->is_past_recording_time || R.no_packet[ist->file_index])
-                    continue;
-                double opts = ost->out_pos;
-                double ipts = (double)ist->pts;
-                if (!R.files[ist->file_index].eof_reached) {
-                    if (ipts < ipts_min) {
-                        ipts_min = ipts;
-                        if (Finput_sync)
-                            fileIndex = ist->file_index;
-                    }
-                    if (opts < opts_min) {
-                        opts_min = opts;
-                        if (!Finput_sync)
-                            fileIndex = ist->file_index;
-                    }
-                }
-                if (ost->frame_number >= Fmax_frames[std::min<int>(MaxFramesIndex(ost), 3)]) {
-                    fileIndex = -1;
-                    stopByLimit = true;
-                    break;
-                }
-            }
-            if (fileIndex < 0) {
-                if (R.no_packet_count > 0 && !stopByLimit) {
-                    R.no_packet.assign(R.no_packet.size(), false);
-                    R.no_packet_count = 0;
-                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                    continue;
-                }
-                break;
-            }
-        } else {
-            fileIndex = R.current_file;
-            bool limit = false;
-            for (auto* ost : R.ost)
-                if (ost->frame_number >= Fmax_frames[std::min<int>(MaxFramesIndex(ost), 3)])
-                    limit = true;
-            if (limit)
-                break;
-        }
-
-        if (Flimit_filesize != 0) {
-            AVIOContext* pb = Foutput_files[0]->ctx->pb;
-            if (pb && ff::avio_seek(pb, 0, SEEK_CUR) > Flimit_filesize)
-                break;
-        }
-
-        AVFormatContext* ic = Finput_files[fileIndex]->ctx;
-        AVPacket* pkt = R.pkt;
-        int r = ff::av_read_frame(ic, pkt);
-        if (r == AVERROR(EAGAIN)) {
-            R.no_packet[fileIndex] = true;
-            R.no_packet_count++;
-            continue;
-        }
-        if (r < 0) {
-            R.files[fileIndex].eof_reached = 1;
-            if (!FJoinMode) {
-                if (Fopt_shortest)
-                    break;
-                continue;
-            }
-            if (!EndJoinSegment(R, fileIndex))
-                break;
-            continue;
-        }
-        R.no_packet.assign(R.no_packet.size(), false);
-        R.no_packet_count = 0;
-        if (Fdo_pkt_dump)
-            ff::av_pkt_dump_log2(nullptr, AV_LOG_DEBUG, pkt, Fdo_hex_dump, ic->streams[pkt->stream_index]);
-
-        // a packet of a stream that came after the start, or of a discarded stream, is dropped
-        if (pkt->stream_index < R.files[fileIndex].nb_streams) {
-            TAVInputStream* ist = R.ist[R.files[fileIndex].ist_index + pkt->stream_index];
-            if (!ist->discard) {
-                AVRational tb = ist->st->time_base;
-                int64_t off = Finput_files_ts_offset[fileIndex];
-                if (pkt->dts != AV_NOPTS_VALUE)
-                    pkt->dts += ff::av_rescale_q(off, AV_TIME_BASE_Q, tb);
-                if (pkt->pts != AV_NOPTS_VALUE)
-                    pkt->pts += ff::av_rescale_q(off, AV_TIME_BASE_Q, tb);
-                double scale = pkt->stream_index < MAX_STREAMS ? Finput_files_ts_scale[fileIndex][pkt->stream_index] : 0;
-                if (scale != 0.0) {
-                    if (pkt->pts != AV_NOPTS_VALUE)
-                        pkt->pts = std::llround(pkt->pts * scale);
-                    if (pkt->dts != AV_NOPTS_VALUE)
-                        pkt->dts = std::llround(pkt->dts * scale);
-                }
-                if (pkt->dts != AV_NOPTS_VALUE && ist->next_pts != AV_NOPTS_VALUE && (ic->iformat->flags & AVFMT_TS_DISCONT)) {
-                    int64_t pktTime = ff::av_rescale_q(pkt->dts, tb, AV_TIME_BASE_Q);
-                    int64_t delta = pktTime - ist->next_pts;
-                    if ((std::llabs(delta) > (int64_t)(Fdts_delta_threshold * AV_TIME_BASE) || pktTime + 1 < ist->pts) &&
-                        !Fcopy_ts) {
-                        Finput_files_ts_offset[fileIndex] -= delta;
-                        if (Fverbose > 2)
-                            Log(llVerbose, Fmt("timestamp discontinuity %lld, new offset= %lld", (long long)delta,
-                                               (long long)Finput_files_ts_offset[fileIndex]));
-                        pkt->dts -= ff::av_rescale_q(delta, AV_TIME_BASE_Q, tb);
-                        if (pkt->pts != AV_NOPTS_VALUE)
-                            pkt->pts -= ff::av_rescale_q(delta, AV_TIME_BASE_Q, tb);
-                    }
-                }
-                if (Frecording_time != INT64_MAX && pkt->pts != AV_NOPTS_VALUE &&
-                    ff::av_compare_ts(pkt->pts, tb, RecordingEnd(), AV_TIME_BASE_Q) >= 0) {
-                    ist->is_past_recording_time = true;
-                } else if (OutputPacket(R, ist, R.files[fileIndex].ist_index + pkt->stream_index, pkt) < 0) {
-                    std::string msg = Fmt("Error while decoding stream #%d.%d (%s)", ist->file_index, ist->index,
-                                          TypeName(ist->st).c_str());
-                    ff::av_packet_unref(pkt);
-                    if (Fexit_on_error)
-                        throw FFmpegException(msg);
-                    if (Fverbose >= 0)
-                        Log(llVerbose, msg);
-                    continue;
-                }
-            }
-        }
-        ff::av_packet_unref(pkt);
-        int64_t now = ff::av_gettime_relative();
-        if (now - lastReport > ReportInterval) {
-            lastReport = now;
-            ReportProgress(R, false, R.current_file);
-        }
-    }
-
-    // end of the run: decoders, then encoders give what they hold
-    for (auto* ist : R.ist)
-        DrainDecoder(R, ist);
-    for (auto* ost : R.ost)
-        FlushEncoder(R, ost);
-    POutputFileRec prev;
-    for (auto& o : Foutput_files) {
-        if (o == prev)
-            continue;
-        prev = o;
-        if (o->HeaderWritten) {
-            int r = ff::av_write_trailer(o->ctx);
-            o->HeaderWritten = false;
-            if (r < 0)
-                throw FFmpegException("av_write_trailer(): " + ErrText(r));
-        }
-    }
-    ReportProgress(R, true, -1);
-    CloseCodecs(R);
-    FFinished = !FBroken;
-}
-
-int64_t TCustomFFmpeg::RecordingEnd() const
-{
-    int64_t end = 0;
-    if (__builtin_add_overflow(Frecording_time, Fstart_time, &end))
-        return Frecording_time > 0 ? INT64_MAX : INT64_MIN;
-    return end;
-}
-
-int TCustomFFmpeg::MaxFramesIndex(TAVOutputStream* ost)
-{
-    switch (ost->st->codecpar->codec_type) {
-    case AVMEDIA_TYPE_VIDEO: return 0;
-    case AVMEDIA_TYPE_AUDIO: return 1;
-    case AVMEDIA_TYPE_DATA: return 2;
-    default: return 3;
-    }
-}
-
-// The end of one input in join mode: its decoders are drained, the encoders
-// go on with the next input, whose time stamps follow this segment's end.
-bool TCustomFFmpeg::EndJoinSegment(TRunState& R, int f)
-{
-    for (auto* ist : R.ist)
-        if (ist->file_index == f)
-            DrainDecoder(R, ist);
-    // the pictures a filter graph still holds belong to this segment too
-    for (auto* ost : R.ost)
-        if (ost->encoding_needed && ost->enc->codec_type == AVMEDIA_TYPE_VIDEO)
-            DrainFilterGraph(R, ost);
-    // The segment ends where its last written packet ends; a video encoder
-    // that still holds pictures (look-ahead, B-frames) counts with all the
-    // pictures it was given, else the next input would start too early and
-    // its first pictures be dropped as late.
-    double segEnd = 0;
-    for (auto* ost : R.ost) {
-        double pos = ost->out_pos;
-        if (ost->encoding_needed && ost->enc->codec_type == AVMEDIA_TYPE_VIDEO)
-            pos = std::max(pos, ost->sync_opts * av_q2d(ost->enc->time_base));
-        segEnd = std::max(segEnd, pos);
-    }
-    for (auto* ost : R.ost)
-        if (f + 1 >= R.nb_segments)
-            ost->show_fps = 1;
-    if (f + 1 >= (int)Finput_files.size())
-        return false;
-    Finput_files_ts_offset[f + 1] += std::llround(segEnd * AV_TIME_BASE);
-    for (auto* ost : R.ost) {
-        if (f + 1 < (int)ost->segment_sources.size()) {
-            ost->source_index = ost->segment_sources[f + 1];
-            ost->sync_ist = R.ist[ost->source_index];
-            ost->copy_started = false;
-        }
-    }
-    R.current_file = f + 1;
-    return true;
-}
-
-// ---- progress ------------------------------------------------------------------------------
-void TCustomFFmpeg::ReportProgress(TRunState& R, bool AIsLast, int AFileIndex)
-{
-    int64_t totalSize = 0;
-    if (!Foutput_files.empty() && Foutput_files[0]->ctx->pb) {
-        AVIOContext* pb = Foutput_files[0]->ctx->pb;
-        totalSize = ff::avio_size(pb);
-        if (totalSize < 0)
-            totalSize = ff::avio_seek(pb, 0, SEEK_CUR);
-        if (totalSize < 0)
-            totalSize = 0;
-    }
-    std::string line;
-    double ti1 = 1e10;
-    int frameNumber = -1, fps = -1;
-    float q = -1.0f;
-    bool shown = false;
-    for (auto* ost : R.ost) {
-        if (ost->st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
-            float sq = ost->stream_copy ? -1.0f : ost->quality / FF_QP2LAMBDA;
-            if (shown) {
-                line += Fmt("q=%2.1f ", sq);
-            } else if (ost->show_fps) {
-                double t = (ff::av_gettime_relative() - Ftimer_start) / 1000000.0;
-                frameNumber = ost->frame_number;
-                if (frameNumber < 1)
-                    return;
-                fps = t > 1 ? (int)(frameNumber / t + 0.5) : 0;
-                q = sq;
-                line += Fmt("frame=%5d fps=%3d q=%3.1f ", frameNumber, fps, q);
-                if (AIsLast)
-                    line += "L";
-                if (Fqp_hist) {
-                    int qp = (int)std::lround(q);
-                    if (qp >= 0 && qp < 52)
-                        R.qp_histogram[qp]++;
-                    for (int j = 0; j < 32; j++)
-                        line += Fmt("%X", (int)std::lround(std::log2(R.qp_histogram[j] + 1)));
-                }
-                AVCodecContext* enc = ost->enc;
-                if (!ost->stream_copy && (enc->flags & AV_CODEC_FLAG_PSNR)) {
-                    double errSum = 0, scaleSum = 0;
-                    line += "PSNR=";
-                    for (int j = 0; j < 3; j++) {
-                        double err = AIsLast ? (double)enc->error[j] : (double)ost->last_error[j];
-                        double scale = (double)enc->width * enc->height * 255.0 * 255.0;
-                        if (AIsLast)
-                            scale *= frameNumber;
-                        if (j)
-                            scale /= 4;
-                        errSum += err;
-                        scaleSum += scale;
-                        line += Fmt("%c:%2.2f ", "YUV"[j], err > 0 ? -10.0 * std::log10(err / scale) : 99.99);
-                    }
-                    line += Fmt("*:%2.2f ", errSum > 0 ? -10.0 * std::log10(errSum / scaleSum) : 99.99);
-                }
-                shown = true;
-            }
-        }
-        double pos = ost->out_pos;
-        int64_t end = ff::av_stream_get_end_pts(ost->st);
-        if (end != AV_NOPTS_VALUE && end > 0)
-            pos = std::max(pos, end * av_q2d(ost->st->time_base));
-        if (pos > 0 && pos < ti1)
-            ti1 = pos;
-    }
-    if (ti1 < 0.01)
-        ti1 = 0.01;
-    if (ti1 >= 1e10)
-        ti1 = 0.01;
-    if (OnProgress || Fverbose > 0 || AIsLast) {
-        double bitrate = (double)(totalSize * 8) / ti1 / 1000.0;
-        line += Fmt("size=%8.0fkB time=%0.2f bitrate=%6.1fkbits/s", totalSize / 1024.0, ti1, bitrate);
-        if (Fnb_frames_dup || Fnb_frames_drop) {
-            line += Fmt(" dup=%d drop=%d", Fnb_frames_dup, Fnb_frames_drop);
-            if (FShowDupOrDrop && Fverbose >= 0 && OnProgress) {
-                FShowDupOrDrop = false;
-                Log(llVerbose, line);
-            }
-        }
-        // the reported time never goes back, and a run that reached its end reports all of it
-        int64_t cur = std::max<int64_t>((int64_t)(ti1 * 1000000), R.last_reported_time);
-        if (AIsLast && !FBroken && FTotalOutputDuration > 0)
-            cur = std::max(cur, FTotalOutputDuration);
-        R.last_reported_time = cur;
-        if (OnProgress)
-            OnProgress(this, AFileIndex, frameNumber, fps, q, (float)bitrate, totalSize, cur, FTotalOutputDuration);
-        else if (Fverbose >= 0)
-            Log(llVerbose, line);
-    }
-    if (AIsLast && Fverbose >= 0) {
-        int64_t raw = Faudio_size + Fvideo_size + Fextra_size;
-        Log(llVerbose, Fmt("video:%1.0fkB audio:%1.0fkB global headers:%1.0fkB muxing overhead %f%%\r\n",
-                           Fvideo_size / 1024.0, Faudio_size / 1024.0, Fextra_size / 1024.0,
-                           raw ? 100.0 * (totalSize - raw) / raw : 0.0));
-    }
 }

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "Src/FFmpeg.h"
-#include "Src/FFmpegEngineUtil.h"
+#include "Src/FFmpeg/EngineUtil.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLogger.h"
@@ -27,20 +27,20 @@ bool TCustomFFmpeg::FindCodec(const std::string& AName, AVMediaType AType, bool 
     const AVCodec* c = AEncoder ? ff::avcodec_find_encoder_by_name(AName.c_str())
                                 : ff::avcodec_find_decoder_by_name(AName.c_str());
     if (!c) {
-        FLastErrMsg = Fmt("Unknown %s '%s'", kind, AName.c_str());
+        FLastErrMsg = Format("Unknown %s '%s'", kind, AName.c_str());
         return false;
     }
     if (c->type != AType) {
-        FLastErrMsg = Fmt("Invalid %s type '%s'", kind, AName.c_str());
+        FLastErrMsg = Format("Invalid %s type '%s'", kind, AName.c_str());
         return false;
     }
     if ((c->capabilities & AV_CODEC_CAP_EXPERIMENTAL) && AStrict > FF_COMPLIANCE_EXPERIMENTAL) {
-        FLastErrMsg = Fmt("%s '%s' is experimental and might produce bad results.\r\n"
+        FLastErrMsg = Format("%s '%s' is experimental and might produce bad results.\r\n"
                           "Add '-strict experimental' if you want to use it.",
                           kind, c->name);
         const AVCodec* d = AEncoder ? ff::avcodec_find_encoder(c->id) : ff::avcodec_find_decoder(c->id);
         if (d && !(d->capabilities & AV_CODEC_CAP_EXPERIMENTAL))
-            FLastErrMsg += Fmt("\r\nOr use the non experimental %s '%s'.", kind, d->name);
+            FLastErrMsg += Format("\r\nOr use the non experimental %s '%s'.", kind, d->name);
         return false;
     }
     ACodecID = c->id;
@@ -55,7 +55,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
     if (!Flast_asked_format.empty()) {
         fmt = ff::av_find_input_format(Flast_asked_format.c_str());
         if (!fmt)
-            throw FFmpegException(Fmt("Unknown input format: \"%s\"", Flast_asked_format.c_str()));
+            throw FFmpegException(Format("Unknown input format: \"%s\"", Flast_asked_format.c_str()));
         Flast_asked_format.clear();
     }
     AVFormatContext* ic = nullptr;
@@ -73,11 +73,15 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
         return false;
     };
     if ((int)Finput_files.size() >= FMaxFiles)
-        return fail(Fmt("Too many input files (at most %d)", FMaxFiles));
+        return fail(Format("Too many input files (at most %d)", FMaxFiles));
+    // refused before FFmpeg opens it: opening a FIFO would block the caller
+    if (std::string why = InputFileKindError(AFileName); !why.empty())
+        return fail(why);
 
     ic = ff::avformat_alloc_context();
     if (!ic)
         throw FFmpegException("avformat_alloc_context failed");
+    ic->interrupt_callback = {&TCustomFFmpeg::InterruptInput, this};
 
     // what the old format parameters carried, for the demuxers that take it
     if (Faudio_sample_rate > 0)
@@ -85,9 +89,9 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
     if (Faudio_channels > 0)
         ff::av_dict_set_int(&fopts, "channels", Faudio_channels, 0);
     if (Fframe_rate.num > 0 && Fframe_rate.den > 0)
-        ff::av_dict_set(&fopts, "framerate", Fmt("%d/%d", Fframe_rate.num, Fframe_rate.den).c_str(), 0);
+        ff::av_dict_set(&fopts, "framerate", Format("%d/%d", Fframe_rate.num, Fframe_rate.den).c_str(), 0);
     if (Fframe_width > 0 && Fframe_height > 0)
-        ff::av_dict_set(&fopts, "video_size", Fmt("%dx%d", Fframe_width, Fframe_height).c_str(), 0);
+        ff::av_dict_set(&fopts, "video_size", Format("%dx%d", Fframe_width, Fframe_height).c_str(), 0);
     if (Fframe_pix_fmt >= 0)
         if (const char* n = ff::av_get_pix_fmt_name(AVPixelFormat(Fframe_pix_fmt)))
             ff::av_dict_set(&fopts, "pixel_format", n, 0);
@@ -122,7 +126,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
     int err = OpenInputURL(&ic, FileNameToURL(AFileName), fmt, &fopts);
     if (err < 0) {
         ic = nullptr;  // freed by the open
-        return fail(AVErrorText(AFileName, err));
+        return fail(err == AVERROR_EXIT ? FileErrorText(AFileName, err) : AVErrorText(AFileName, err));
     }
     ff::av_dict_free(&fopts);
 
@@ -151,7 +155,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
         err = ff::avformat_find_stream_info(ic, nullptr);
     }
     if (err < 0 && Fverbose >= 0) {
-        std::string msg = Fmt("%s: could not find codec parameters", AFileName.c_str());
+        std::string msg = Format("%s: could not find codec parameters", AFileName.c_str());
         Log(llVerbose, msg);
         return fail(msg);
     }
@@ -161,7 +165,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
         timestamp += ic->start_time;
     if (Fstart_time != 0) {
         if (ff::avformat_seek_file(ic, -1, INT64_MIN, timestamp, timestamp, 0) < 0 && Fverbose > 0)
-            Log(llVerbose, Fmt("%s: could not seek to position %0.3f", AFileName.c_str(), (double)timestamp / AV_TIME_BASE));
+            Log(llVerbose, Format("%s: could not seek to position %0.3f", AFileName.c_str(), (double)timestamp / AV_TIME_BASE));
     }
     Fstart_time = 0;
 
@@ -205,7 +209,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
             Fframe_pix_fmt = par->format;
             AVRational cr = st->avg_frame_rate, sr = st->r_frame_rate;
             if (cr.num && cr.den && sr.num && sr.den && (cr.num != sr.num || cr.den != sr.den) && Fverbose >= 0)
-                Log(llInfo, Fmt("Seems stream %d codec frame rate differs from container frame rate: %2.2f (%d/%d) -> "
+                Log(llInfo, Format("Seems stream %d codec frame rate differs from container frame rate: %2.2f (%d/%d) -> "
                                 "%2.2f (%d/%d)",
                                 (int)i, av_q2d(cr), cr.num, cr.den, av_q2d(sr), sr.num, sr.den));
             // the stream's real rate; a variable-rate stream's tick rate is no frame rate
@@ -293,6 +297,21 @@ bool TCustomFFmpeg::CheckInputStreams(bool AFirstOnly, bool& AHasVideo, bool& AH
 }
 
 // ---- output -------------------------------------------------------------------------
+namespace {
+
+// The reason a stream of the kind could not be made, in the user's words:
+// the codec lookup's "Unknown encoder 'x'" names the kind of encoder wanted.
+std::string StreamFailureText(const char* AKind, const std::string& AMsg)
+{
+    const std::string unknown = "Unknown encoder ", invalid = "Invalid encoder type ";
+    if (AMsg.compare(0, unknown.size(), unknown) == 0)
+        return Format("Unknown %s encoder %s", AKind, AMsg.c_str() + unknown.size());
+    if (AMsg.compare(0, invalid.size(), invalid) == 0)
+        return Format("Not a %s encoder: %s", AKind, AMsg.c_str() + invalid.size());
+    return AMsg;
+}
+
+}  // namespace
 
 // Refuses an output name the system cannot take, instead of cutting it.
 std::string TCustomFFmpeg::CheckOutputName(const std::string& AFileName)
@@ -300,11 +319,11 @@ std::string TCustomFFmpeg::CheckOutputName(const std::string& AFileName)
     if (AFileName.empty())
         return "Output file name is empty";
     if (AFileName.size() > 4095)
-        return Fmt("Output file name is too long: %s", AFileName.c_str());
+        return Format("Output file name is too long: %s", AFileName.c_str());
     fs::path p = fs::u8path(AFileName);
     for (const auto& part : p)
         if (part.native().size() > 255)
-            return Fmt("Output file name is too long: %s", AFileName.c_str());
+            return Format("Output file name is too long: %s", AFileName.c_str());
     return "";
 }
 
@@ -326,7 +345,7 @@ std::string TCustomFFmpeg::CheckOutputFile(const std::string& AFileName)
         for (const auto& in : Finput_files) {
             std::error_code e2;
             if (fs::equivalent(p, fs::u8path(in->FileName), e2) && !e2)
-                return Fmt("Output file \"%s\" is the same file as input file \"%s\"", AFileName.c_str(),
+                return Format("Output file \"%s\" is the same file as input file \"%s\"", AFileName.c_str(),
                            in->FileName.c_str());
         }
     }
@@ -341,7 +360,7 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
         return -1;
     }
     if ((int)Foutput_files.size() >= FMaxFiles) {
-        FLastErrMsg = Fmt("Too many output files (at most %d)", FMaxFiles);
+        FLastErrMsg = Format("Too many output files (at most %d)", FMaxFiles);
         return -1;
     }
     FEnableFilter = !Fvfilters.empty();
@@ -356,14 +375,14 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
     if (!Flast_asked_format.empty()) {
         ofmt = ff::av_guess_format(Flast_asked_format.c_str(), nullptr, nullptr);
         if (!ofmt) {
-            FLastErrMsg = Fmt("Requested output format '%s' is not a suitable output format", Flast_asked_format.c_str());
+            FLastErrMsg = Format("Requested output format '%s' is not a suitable output format", Flast_asked_format.c_str());
             return -1;
         }
         Flast_asked_format.clear();
     } else {
         ofmt = ff::av_guess_format(nullptr, AFileName.c_str(), nullptr);
         if (!ofmt) {
-            FLastErrMsg = Fmt("Unable to find a suitable output format for '%s'", AFileName.c_str());
+            FLastErrMsg = Format("Unable to find a suitable output format for '%s'", AFileName.c_str());
             return -1;
         }
     }
@@ -372,6 +391,7 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
     if (ff::avformat_alloc_output_context2(&rec->ctx, ofmt, nullptr, url.c_str()) < 0 || !rec->ctx)
         throw FFmpegException("avformat_alloc_context failed");
     AVFormatContext* oc = rec->ctx;
+    oc->interrupt_callback = {&TCustomFFmpeg::InterruptOutput, this};
 
     bool useVideo = ofmt->video_codec != AV_CODEC_ID_NONE || Fvideo_stream_copy || !Fvideo_codec_name.empty();
     bool useAudio = ofmt->audio_codec != AV_CODEC_ID_NONE || Faudio_stream_copy || !Faudio_codec_name.empty();
@@ -382,7 +402,7 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
         try {
             CheckInputStreams(AJoin && Finput_files.size() > 1, hv, ha, hs);
         } catch (const std::exception& e) {
-            FLastErrMsg = Fmt("check_audio_video_sub_inputs fail: %s", e.what());
+            FLastErrMsg = Format("check_audio_video_sub_inputs fail: %s", e.what());
             return -1;
         }
         useVideo = useVideo && hv;
@@ -393,15 +413,15 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
     if (Fvideo_disable) useVideo = false;
     if (Fsubtitle_disable) useSubtitle = false;
 
-    const char* step = "new_video_stream";
+    const char* kind = "video";
     try {
         if (useVideo) NewVideoStream(*rec);
-        step = "new_audio_stream";
+        kind = "audio";
         if (useAudio) NewAudioStream(*rec);
-        step = "new_subtitle_stream";
+        kind = "subtitle";
         if (useSubtitle) NewSubtitleStream(*rec);
     } catch (const std::exception& e) {
-        FLastErrMsg = Fmt("%s fail: %s", step, e.what());
+        FLastErrMsg = StreamFailureText(kind, e.what());
         return -1;
     }
 

@@ -1,0 +1,166 @@
+// The benchmark driver: a small program that loads our libraries and does one
+// job, so the benchmarks can time our side as a whole process, as they time
+// ffmpeg and ffprobe. On stdout it reports "work=<seconds>": the time from
+// after the libraries were loaded to the end of the job.
+//
+//   quorvel_bench_driver convert CASE IN OUT
+//       one conversion by the engine (the case's options of bench_cases.h)
+//   quorvel_bench_driver batch WORKERS MODE OUTDIR IN...
+//       the conversion component converts every IN into OUTDIR on WORKERS
+//       threads; MODE is plain, preview (live preview on), hook-option (every
+//       output asks for the custom hook, no handler) or hook-handler (the same
+//       with an empty handler)
+//   quorvel_bench_driver probe [-each] [-warm FILE]... FILE...
+//       probes every -warm file untimed, then every FILE (open, stream
+//       information, information text); "work" covers the FILEs only, and
+//       -each adds one line "probe=<seconds> cpu=<seconds>" per FILE (the
+//       wall time and the CPU time of the whole process for that probe)
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench/bench_cases.h"
+#include "bench/bench_util.h"
+#include "Src/AVProbe.h"
+#include "Src/FFConverter.h"
+#include "Src/FFmpeg.h"
+#include "Src/FFmpegLoader.h"
+#include "Src/FFmpegLogger.h"
+#include "platform/core/MainThread.h"
+
+using bench::Fail;
+using Clock = std::chrono::steady_clock;
+
+namespace
+{
+void Load(TLibraries libs)
+{
+    if (!GlobalLoader().Load(libs)) Fail(GlobalLoader().LastErrMsg());
+    GetFFLogger()->SetLogLevel(llQuiet);
+}
+
+double Convert(const std::string& caseName, const std::string& in, const std::string& out)
+{
+    const bench::ConversionCase* c = bench::FindConversionCase(caseName);
+    if (!c) Fail("unknown case " + caseName);
+    Load(ConverterLibraries);
+    const auto t0 = Clock::now();
+    TCustomFFmpeg e(2);
+    e.Fverbose = -1;
+    if (!e.OpenInputFile(in)) Fail("open failed: " + e.LastErrMsg());
+    for (const auto& o : c->Options) e.ParseOption(o.first, o.second);
+    if (e.OpenOutputFile(out) < 0) Fail("output failed: " + e.LastErrMsg());
+    e.StartConvert(false);
+    const auto t1 = Clock::now();
+    if (e.FatalException() || !e.Finished()) Fail("conversion failed: " + e.FatalMessage());
+    return bench::Seconds(t0, t1);
+}
+
+double Batch(int workers, const std::string& mode, const std::string& outDir, const std::vector<std::string>& ins)
+{
+    if (mode != "plain" && mode != "preview" && mode != "hook-option" && mode != "hook-handler")
+        Fail("unknown batch mode " + mode);
+    Load(ConverterLibraries);
+    const auto t0 = Clock::now();
+    TFFConverter c;
+    c.SetVerbose(-1);
+    std::atomic<bool> done{false};
+    std::atomic<int> failed{0};
+    c.OnTerminate = [&](TObject*, const TTerminateInfo& info) {
+        if (info.TaskIndex < 0) done = true;
+        else if (!info.Finished) failed++;
+    };
+    if (mode == "hook-handler") c.OnCustomHook = [](TObject*, PHookInfo) {};
+    c.SetPreview(mode == "preview");
+    for (size_t i = 0; i < ins.size(); ++i)
+    {
+        TOutputOptions o;
+        o.VideoCodec = "mpeg4";
+        o.VideoBitrate = 2000000;
+        o.AudioCodec = "libmp3lame";
+        o.AudioBitrate = 128000;
+        o.AudioSampleRate = 44100;
+        o.AudioChannels = 2;
+        o.CustomHook = mode == "hook-option" || mode == "hook-handler";
+        const int t = c.AddTask(ins[i]);
+        if (t < 0 || !c.SetOutputFile(t, outDir + "/out" + std::to_string(i) + ".avi", &o))
+            Fail("task failed: " + c.LastErrMsg());
+    }
+    c.Start(workers);
+    while (!done) CheckSynchronize(2);
+    const auto t1 = Clock::now();
+    if (failed) Fail(std::to_string(failed.load()) + " conversions failed");
+    return bench::Seconds(t0, t1);
+}
+
+double ProcessCpuSeconds()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+void ProbeOne(TAVProbe& p, const std::string& file)
+{
+    if (!p.LoadFile(file)) Fail("probe failed: " + p.LastErrMsg());
+    if (p.FileInfoText().empty()) Fail("no information text for " + file);
+    p.CloseFile();
+}
+
+double Probe(const std::vector<std::string>& warm, const std::vector<std::string>& files, bool each)
+{
+    Load(ProbeLibraries);
+    for (const std::string& f : warm)
+    {
+        TAVProbe p;
+        ProbeOne(p, f);
+    }
+    std::vector<std::pair<double, double>> times;
+    times.reserve(files.size());
+    const auto t0 = Clock::now();
+    for (const std::string& f : files)
+    {
+        const auto a = Clock::now();
+        const double c = ProcessCpuSeconds();
+        {
+            TAVProbe p;
+            ProbeOne(p, f);
+        }
+        times.emplace_back(bench::Seconds(a, Clock::now()), ProcessCpuSeconds() - c);
+    }
+    const double work = bench::Seconds(t0, Clock::now());
+    if (each)
+        for (const auto& t : times) std::printf("probe=%.6f cpu=%.6f\n", t.first, t.second);
+    return work;
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> a(argv + 1, argv + argc);
+    double work = -1;
+    if (a.size() == 4 && a[0] == "convert") work = Convert(a[1], a[2], a[3]);
+    else if (a.size() >= 5 && a[0] == "batch")
+        work = Batch(std::atoi(a[1].c_str()), a[2], a[3], std::vector<std::string>(a.begin() + 4, a.end()));
+    else if (a.size() >= 2 && a[0] == "probe")
+    {
+        std::vector<std::string> warm, files;
+        bool each = false;
+        for (size_t i = 1; i < a.size(); ++i)
+        {
+            if (a[i] == "-warm" && i + 1 < a.size()) warm.push_back(a[++i]);
+            else if (a[i] == "-each") each = true;
+            else files.push_back(a[i]);
+        }
+        work = Probe(warm, files, each);
+    }
+    else Fail("usage: quorvel_bench_driver convert CASE IN OUT | batch WORKERS MODE OUTDIR IN... | "
+              "probe [-each] [-warm FILE]... FILE...");
+    std::printf("work=%.6f\n", work);
+    return 0;
+}

@@ -1,0 +1,648 @@
+// Skinned standard controls, part one: the look protocol shared by every
+// skinned control (windowed and window-less bases), the panel family (panel,
+// group box, paint panel, status bar), the labels, the bevel and the splitter.
+//
+// A control finds its entry in the skin store by name on every paint, resize
+// and skin change, copies what it needs of it and draws itself off-screen
+// from the store's pictures, or in its default look when the store is empty
+// or has no entry of that name. Entries and pictures belong to the store and
+// are shared by every control of every window: a control only reads them,
+// and forgets every reference into the store when the skin is about to
+// change.
+#pragma once
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "lib/bsSkinData.h"
+#include "lib/bsUtils.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/ImgList.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Strings.h"
+
+// A skinned menu opened by a control has closed (WPARAM 0, LPARAM 0).
+constexpr UINT BSM_SKINMENU_CLOSED = 1228;
+// Check again whether the control paints its parent's background.
+constexpr UINT BSM_CHECKPARENTBACKGROUND = WM_USER + 260;
+static_assert(BSM_CHECKPARENTBACKGROUND == 1284);
+
+class TbsSkinControl;
+class TbsSkinPanel;
+
+// The index of the entry `name` in the store's control list; -1 without a
+// store, with an empty store or without such an entry.
+int bsSkinControlIndex(const TbsSkinData* sd, const std::string& name);
+// The entry at `index` of the store's control list, or null.
+const TbsDataSkinControl* bsSkinControlEntry(const TbsSkinData* sd, int index);
+// The store's active picture `index` as a bitmap to copy from, or null (no
+// store, an index of -1 or beyond the list, an empty picture).
+TBitmap* bsSkinActiveBitmap(const TbsSkinData* sd, int index);
+
+// ---------------------------------------------------------------------------
+// The form's skin-change walk, as the form skinning component performs it on
+// the store's broadcast: every skinned control under `root` (recursively)
+// whose store is `sender` (every one when sender is null).
+
+// Before the skin changes: windowed skinned controls drop their entry.
+void bsBeforeChangeSkinDataWalk(TWinControl* root, const TbsSkinData* sender);
+// After the new skin is in: every skinned control takes its look again.
+void bsChangeSkinDataWalk(TWinControl* root, const TbsSkinData* sender);
+// Dispatches the three skin-change messages (WPARAM the store) to the walks;
+// returns whether the message was one of them.
+bool bsHandleSkinChangeMessage(TWinControl* root, const TMessage& m);
+
+// ---------------------------------------------------------------------------
+// Geometry of a resizable skin look, shared by the windowed and the window-
+// less custom control: the entry's corner points, rectangles and stretch
+// flags, and the same geometry recomputed for the control's current size.
+class TbsSkinGeometry
+{
+public:
+    TPoint LTPt, RTPt, LBPt, RBPt;
+    TRect SkinRect, ClRect;
+    TPoint NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint;
+    TRect NewClRect;
+    // The store's picture holding SkinRect (not owned, never written); null
+    // when the entry has none.
+    TBitmap* Picture = nullptr;
+    // -1 no usable skin rectangle, 0 fixed, 1 both directions, 2
+    // horizontal only, 3 vertical only.
+    int ResizeMode = 0;
+    bool StretchEffect = false;
+    TbsStretchType StretchType = bsstFull;
+    bool LeftStretch = false, TopStretch = false, RightStretch = false, BottomStretch = false;
+
+    TRect RealClientRect() const { return NewClRect; }
+    int RealClientLeft() const { return NewClRect.Left; }
+    int RealClientTop() const { return NewClRect.Top; }
+    int RealClientWidth() const { return RectWidth(NewClRect); }
+    int RealClientHeight() const { return RectHeight(NewClRect); }
+
+protected:
+    // Copies the geometry of a custom-control entry and picks the resize mode.
+    void TakeGeometry(const TbsDataSkinCustomControl& d, const TbsSkinData* sd);
+    // The size the look allows for a requested one; refreshes the new points.
+    void CalcLookSize(int& AWidth, int& AHeight);
+    // Draws ARect of APicture into B at W x H by the resize mode; mode 1 only
+    // when `drawResizable` is set.
+    void ComposeLook(TBitmap* B, TBitmap* APicture, const TRect& ARect, int W, int H, bool drawResizable);
+    // Maps a rectangle relative to SkinRect onto a control of W x H.
+    void ResizedRect(const TRect& ARect, TRect& AResult, int W, int H) const;
+};
+
+// ---------------------------------------------------------------------------
+// The link of a control to its skin store: the store (not owned; forgotten
+// when the store component goes away) and the index of the control's entry
+// in the store's control list (-1 without one).
+template <class Base>
+class TbsSkinLink : public Base
+{
+public:
+    using Base::Base;
+    ~TbsSkinLink() override { Watch(FSD, nullptr); }
+
+    TbsSkinData* SkinData() const { return FSD; }
+    int SkinIndex() const { return FIndex; }
+
+protected:
+    void LinkStore(TbsSkinData* Value)
+    {
+        Watch(FSD, Value);
+        FSD = Value;
+    }
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        Base::Notification(AComponent, Operation);
+        if (Operation != opRemove || AComponent != FSD) return;
+        FSD = nullptr;
+        DropSkinReferences();
+    }
+    // Forgets every reference into the store (entry, pictures).
+    virtual void DropSkinReferences() { FIndex = -1; }
+    // Moves the free notification from `old` to `now`.
+    void Watch(TComponent* old, TComponent* now)
+    {
+        if (old == now) return;
+        if (old) old->RemoveFreeNotification(this);
+        if (now) now->FreeNotification(this);
+    }
+
+    TbsSkinData* FSD = nullptr;
+    int FIndex = -1;
+};
+
+// A store link with what the skinned hint shows besides the hint text (its
+// application hook copies the three values) and mouse enter/leave events.
+template <class Base>
+class TbsSkinHintLink : public TbsSkinLink<Base>
+{
+public:
+    using TbsSkinLink<Base>::TbsSkinLink;
+    ~TbsSkinHintLink() override { this->Watch(FHintImageList, nullptr); }
+
+    std::string HintTitle;
+    int HintImageIndex = 0;
+    TCustomImageList* HintImageList() const { return FHintImageList; }
+    void SetHintImageList(TCustomImageList* v)
+    {
+        this->Watch(FHintImageList, v);
+        FHintImageList = v;
+    }
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        TbsSkinLink<Base>::Notification(AComponent, Operation);
+        if (Operation == opRemove && AComponent == FHintImageList) FHintImageList = nullptr;
+    }
+    void CMMouseEnter(TMessage& m) override
+    {
+        Base::CMMouseEnter(m);
+        if (OnMouseEnter) OnMouseEnter(this);
+    }
+    void CMMouseLeave(TMessage& m) override
+    {
+        Base::CMMouseLeave(m);
+        if (OnMouseLeave) OnMouseLeave(this);
+    }
+
+private:
+    TCustomImageList* FHintImageList = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Windowed skinned control base.
+class TbsSkinControl : public TbsSkinHintLink<TCustomControl>
+{
+public:
+    using TbsSkinHintLink::TbsSkinHintLink;
+
+    virtual void SetSkinData(TbsSkinData* Value);
+    const std::string& SkinDataName() const { return FSkinDataName; }
+    virtual void SetSkinDataName(const std::string& Value);
+
+    // Looks the entry up again (FIndex).
+    virtual void GetSkinData();
+    virtual void ChangeSkinData();
+    virtual void BeforeChangeSkinData();
+    virtual void AfterChangeSkinData() {}
+    virtual void CheckParentBackground() {}
+
+    // True while the control handles WM_PAINT.
+    bool FromWMPaint = false;
+    // Whether the entry has a picture to draw from.
+    virtual bool HasSkinPicture() const { return true; }
+
+protected:
+    void Paint() override;
+    virtual void CreateControlDefaultImage(TBitmap*) {}
+    virtual void CreateControlSkinImage(TBitmap*) {}
+    void Dispatch(TMessage& m) override;
+    void WMPaint(TMessage& m) override;
+    void WMEraseBkgnd(TMessage& m) override { m.Result = 1; }
+
+    std::string FSkinDataName;
+    HRGN FRgn = nullptr;
+};
+
+// Window-less skinned control base.
+class TbsGraphicSkinControl : public TbsSkinHintLink<TGraphicControl>
+{
+public:
+    explicit TbsGraphicSkinControl(TComponent* AOwner);
+
+    virtual void SetSkinData(TbsSkinData* Value);
+    // Takes effect at the next paint or bounds change.
+    std::string SkinDataName;
+
+    virtual void GetSkinData();
+    virtual void ChangeSkinData();
+    virtual void BeforeChangeSkinData();
+    virtual bool HasSkinPicture() const { return true; }
+
+protected:
+    void Paint() override;
+    virtual void CreateControlDefaultImage(TBitmap*) {}
+    virtual void CreateControlSkinImage(TBitmap*) {}
+};
+
+// What the windowed and the window-less custom controls share: the entry's
+// geometry and picture, the size the look allows, the default size and font.
+template <class Base>
+class TbsSkinCustomBase : public Base, public TbsSkinGeometry
+{
+public:
+    explicit TbsSkinCustomBase(TComponent* AOwner);
+    ~TbsSkinCustomBase() override;
+
+    void GetSkinData() override;
+    virtual void CalcSize(int& AWidth, int& AHeight);
+    bool HasSkinPicture() const override { return Picture && ResizeMode != -1; }
+
+    bool UseSkinFont = true;
+    int DefaultWidth() const { return FDefaultWidth; }
+    void SetDefaultWidth(int Value);
+    int DefaultHeight() const { return FDefaultHeight; }
+    void SetDefaultHeight(int Value);
+    TFont* DefaultFont() const { return FDefaultFont.get(); }
+    void SetDefaultFont(TFont* Value);
+
+protected:
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void DropSkinReferences() override;
+    virtual void DefaultFontChanged() {}
+    // The first steps of a bounds change: the look may replace the requested
+    // size and a tool bar centres the control. Returns whether the change
+    // counts (a new size with an entry).
+    bool PrepareBounds(int& ATop, int& AWidth, int& AHeight);
+    // Takes the size the entry allows (or the default size without one);
+    // returns whether the size changed.
+    bool ApplySkinSize();
+
+    int FDefaultWidth = 0, FDefaultHeight = 0;
+    std::unique_ptr<TFont> FDefaultFont;
+};
+
+extern template class TbsSkinCustomBase<TbsSkinControl>;
+extern template class TbsSkinCustomBase<TbsGraphicSkinControl>;
+
+// Windowed skinned control whose look is a resizable picture of the skin.
+class TbsSkinCustomControl : public TbsSkinCustomBase<TbsSkinControl>
+{
+public:
+    using TbsSkinCustomBase::TbsSkinCustomBase;
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+    virtual void SetControlRegion();
+    // Maps a rectangle relative to SkinRect onto the control at its size.
+    void CalcResizedRect(const TRect& ARect, TRect& AResult) const;
+
+    bool ForcebackGround = false;
+    bool DrawbackGround = true;
+    // The store's picture of the entry's region mask (not owned); null when none.
+    TBitmap* MaskPicture = nullptr;
+    // The window region the control last set (the window owns it); null when none.
+    HRGN Region() const { return FRgn; }
+
+protected:
+    void Paint() override;
+    void CreateControlSkinImage(TBitmap* B) override;
+    void DropSkinReferences() override;
+    // Draws ARect of APicture into B by the resize mode.
+    void CreateSkinControlImage(TBitmap* B, TBitmap* APicture, const TRect& ARect);
+    // Sends BSM_CHECKPARENTBACKGROUND to every direct child.
+    void CheckControlsBackground();
+
+private:
+    void PaintBorderPieces();
+};
+
+class TbsGraphicSkinCustomControl : public TbsSkinCustomBase<TbsGraphicSkinControl>
+{
+public:
+    using TbsSkinCustomBase::TbsSkinCustomBase;
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void ChangeSkinData() override;
+
+protected:
+    void CreateControlSkinImage(TBitmap* B) override;
+    void CreateSkinControlImage(TBitmap* B, TBitmap* APicture, const TRect& ARect);
+};
+
+// ---------------------------------------------------------------------------
+// Panel family.
+
+enum TbsImagePosition { bsipDefault, bsipLeft };
+// The panel's border (scoped: the platform panel's bevels use the same names).
+enum class TbsSkinBorderStyle { bvFrame, bvRaised, bvLowered, bvNone };
+using TbsPaintPanelEvent = std::function<void(TCanvas* Cnvs, TRect R)>;
+
+class TbsSkinPanel : public TbsSkinCustomControl
+{
+public:
+    explicit TbsSkinPanel(TComponent* AOwner);
+    ~TbsSkinPanel() override;
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void AdjustClientRect(TRect& Rect) override;
+    bool CanAutoSize(int& NewWidth, int& NewHeight) override;
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+
+    // (0, 0, Width, Height) through AdjustClientRect.
+    void GetSkinClientRect(TRect& R);
+    // The panel's current image drawn into C at (X, Y).
+    void PaintskinTo(TCanvas* C, int X, int Y);
+    void DoRollUp(bool ARollUp);
+    // Whether window-less and windowed children are centred vertically in
+    // the client area (the tool bar's AdjustControls).
+    virtual bool AdjustsControls() const { return false; }
+
+    bool RibbonStyle() const { return FRibbonStyle; }
+    void SetRibbonStyle(bool v);
+    TbsImagePosition ImagePosition() const { return FImagePosition; }
+    void SetImagePosition(TbsImagePosition v);
+    bool TransparentMode() const { return FTransparentMode; }
+    void SetTransparentMode(bool v);
+    bool CheckedMode() const { return FCheckedMode; }
+    void SetCheckedMode(bool v);
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool v);
+    TBitmap* Glyph() const { return FGlyph.get(); }
+    void SetGlyph(TBitmap* v);
+    int NumGlyphs() const { return FNumGlyphs; }
+    void SetNumGlyphs(int v);
+    int Spacing() const { return FSpacing; }
+    void SetSpacing(int v);
+    int RealHeight = -1;
+    bool RollUpState() const { return FRollUpState; }
+    void SetRollUpState(bool v);
+    bool RollUpMode() const { return FRollUpMode; }
+    void SetRollUpMode(bool v);
+    bool CaptionMode() const { return FCaptionMode; }
+    virtual void SetCaptionMode(bool v);
+    TbsSkinBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TbsSkinBorderStyle v);
+    int DefaultCaptionHeight() const { return FDefaultCaptionHeight; }
+    virtual void SetDefaultCaptionHeight(int v);
+    TAlignment DefaultAlignment() const { return FDefaultAlignment; }
+    void SetDefaultAlignment(TAlignment v);
+    bool AutoEnabledControls = true;
+    TCustomImageList* CaptionImageList() const { return FCaptionImageList; }
+    void SetCaptionImageList(TCustomImageList* v);
+    int CaptionImageIndex() const { return FCaptionImageIndex; }
+    void SetCaptionImageIndex(int v);
+
+    TNotifyEvent OnChecked;
+    TNotifyEvent OnChangeRollUpState;
+
+    // From the skin entry.
+    std::string FontName;
+    TbsFontStyles FontStyle;
+    int FontHeight = 0;
+    int FontColor = 0;
+    TbsAlignment Alignment = bstaCenter;
+    TRect CaptionRect;
+    int BGPictureIndex = -1;
+    TRect CheckImageRect, UnCheckImageRect, MarkFrameRect, FrameRect;
+    int FrameLeftOffset = 0, FrameRightOffset = 0;
+    TRect FrameTextRect;
+    // The caption rectangle for the current size: the caption's click area.
+    TRect NewCaptionRect;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void CreateControlSkinImage(TBitmap* B) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Dispatch(TMessage& m) override;
+    void WMMove(TMessage& m) override;
+    void CMEnabledChanged(TMessage& m) override;
+    void CMTextChanged(TMessage& m) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    // Paints over a composed transparent look (the paint panel).
+    virtual void DoPanelPaint(TCanvas*) {}
+    bool HasEntry() const { return FIndex != -1; }
+    // The skin's caption font (or DefaultFont) with the string table's charset.
+    void SetCaptionFont(TCanvas* C);
+    void SetCharset(TCanvas* C);
+
+    bool FRibbonStyle = false;
+    bool FInChangingRollUp = false;
+    bool FAlignSuspended = false;
+    TbsImagePosition FImagePosition = bsipDefault;
+    bool FTransparentMode = false;
+    int FCMaxWidth = 0, FCMinWidth = 0, FCMaxHeight = 0, FCMinHeight = 0;
+    bool FCheckedMode = false, FChecked = false;
+    std::unique_ptr<TBitmap> FGlyph;
+    int FNumGlyphs = 1;
+    int FSpacing = 2;
+    bool FRollUpState = false, FRollUpMode = false, FCaptionMode = false;
+    TbsSkinBorderStyle FBorderStyle = TbsSkinBorderStyle::bvFrame;
+    int FDefaultCaptionHeight = 22;
+    TAlignment FDefaultAlignment = taLeftJustify;
+    TCustomImageList* FCaptionImageList = nullptr;
+    int FCaptionImageIndex = -1;
+
+private:
+    void DrawSkinCaption(TCanvas* C);
+    void PaintTransparentCaptionFrame();
+    void FillClientTiles(TCanvas* C, bool onBitmap);
+    void PaintBGPicture(TBitmap* P);
+    bool HasCaptionImage() const;
+    void PaintCheckPicture(TCanvas* C, int x, int y);
+};
+
+class TbsSkinGroupBox : public TbsSkinPanel
+{
+public:
+    explicit TbsSkinGroupBox(TComponent* AOwner);
+    void GetSkinData() override;
+};
+
+class TbsSkinPaintPanel : public TbsSkinPanel
+{
+public:
+    explicit TbsSkinPaintPanel(TComponent* AOwner);
+    TbsPaintPanelEvent OnPanelPaint;
+
+protected:
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void CreateControlSkinImage(TBitmap* B) override;
+    void DoPanelPaint(TCanvas* C) override;
+    void WMEraseBkgnd(TMessage& m) override;
+
+private:
+    void CallPanelPaint(TCanvas* C);
+};
+
+class TbsSkinStatusBar : public TbsSkinPanel
+{
+public:
+    explicit TbsSkinStatusBar(TComponent* AOwner);
+
+    void AdjustClientRect(TRect& Rect) override;
+    void GetSkinData() override;
+    void SetSkinData(TbsSkinData* Value) override;
+
+    bool SizeGrip() const { return FSizeGrip; }
+    void SetSizeGrip(bool v);
+    bool ShowGrip() const { return FShowGrip; }
+    void SetShowGrip(bool v);
+    // The grip's rectangle in client coordinates.
+    TRect GripRect();
+
+    TRect GripperRect;
+    bool GripperTransparent = false;
+    int GripperTransparentColor = 0;
+
+protected:
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void CreateControlSkinImage(TBitmap* B) override;
+    void Dispatch(TMessage& m) override;
+
+private:
+    bool GripActive() const { return FSizeGrip && FShowGrip; }
+    void DrawGripLines(TCanvas* C, const TRect& G, TColor shadow, TColor light);
+    bool FSizeGrip = false;
+    bool FShowGrip = true;
+};
+
+// ---------------------------------------------------------------------------
+// Labels.
+
+// What both labels take from a "stdlabel" entry and how they draw with it.
+template <class Base>
+class TbsSkinLabelLink : public TbsSkinLink<Base>
+{
+public:
+    explicit TbsSkinLabelLink(TComponent* AOwner);
+
+    // Looks the entry up; a label entry gives its font and colour.
+    void GetSkinData();
+    void ChangeSkinData();
+    void SetSkinData(TbsSkinData* Value);
+    std::string SkinDataName = "stdlabel";
+    TFont* DefaultFont() const { return FDefaultFont.get(); }
+    void SetDefaultFont(TFont* Value) { FDefaultFont->Assign(Value); }
+    bool UseSkinFont = true;
+    bool UseSkinColor = true;
+
+    std::string FontName;
+    TbsFontStyles FontStyle;
+    int FontHeight = 0;
+    int FontColor = 0;
+
+protected:
+    // Sizes the label to its text (when AutoSize is on).
+    virtual void SizeToText() = 0;
+    // Sets the canvas font: DefaultFont (UseSkinFont) or Font without an
+    // entry; with one the entry's face (UseSkinFont) and colour
+    // (UseSkinColor); the string table's character set.
+    void ApplyLabelFont(TCanvas* C);
+    // Draws (or measures) once when enabled; disabled, a highlight copy one
+    // pixel down-right under a shadow copy, in the skin's colours with an
+    // entry. `extended` uses the extended text call (ellipses).
+    void DrawLabelText(TCanvas* C, const std::string& text, TRect& R, UINT Flags, bool extended);
+
+    std::unique_ptr<TFont> FDefaultFont;
+};
+
+extern template class TbsSkinLabelLink<TGraphicControl>;
+extern template class TbsSkinLabelLink<TCustomLabel>;
+
+// Several lines of text in the font and colour of a "stdlabel" entry.
+class TbsSkinTextLabel : public TbsSkinLabelLink<TGraphicControl>
+{
+public:
+    explicit TbsSkinTextLabel(TComponent* AOwner);
+    ~TbsSkinTextLabel() override;
+
+    TStrings* Lines() const { return FLines.get(); }
+    void SetLines(const TStrings* Value);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment v);
+    TTextLayout Layout() const { return FLayout; }
+    void SetLayout(TTextLayout v);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool v);
+    void SetAutoSize(bool v) override;
+    virtual std::string GetLinesText() const;
+
+protected:
+    void Paint() override;
+    void Loaded() override;
+    void CMFontChanged(TMessage& m) override;
+    void SizeToText() override { AdjustBounds(); }
+    void DoDrawText(TRect& R, UINT Flags);
+    void AdjustBounds();
+
+private:
+    std::unique_ptr<TStringList> FLines;
+    TAlignment FAlignment = taLeftJustify;
+    TTextLayout FLayout = tlTop;
+    bool FWordWrap = false;
+};
+
+enum TbsEllipsType { bsetNone, bsetEndEllips, bsetPathEllips };
+
+// The platform's label with the skin's label font and colours.
+class TbsSkinStdLabel : public TbsSkinLabelLink<TCustomLabel>
+{
+public:
+    explicit TbsSkinStdLabel(TComponent* AOwner);
+
+    TbsEllipsType EllipsType() const { return FEllipsType; }
+    void SetEllipsType(TbsEllipsType v);
+    // Draws `text` as the label would, onto another canvas at (X, Y).
+    void PaintSkinTo(TCanvas* C, int X, int Y, const std::string& text);
+
+protected:
+    void DoDrawText(TRect& Rect, UINT Flags) override;
+    void SizeToText() override { AdjustBounds(); }
+
+private:
+    void DrawSkinText(TCanvas* C, const std::string& caption, TRect& R, UINT Flags);
+    TbsEllipsType FEllipsType = bsetNone;
+};
+
+// ---------------------------------------------------------------------------
+// Bevel and splitter.
+
+class TbsSkinBevel : public TbsSkinLink<TBevel>
+{
+public:
+    using TbsSkinLink::TbsSkinLink;
+    void ChangeSkinData();
+    void SetSkinData(TbsSkinData* Value);
+    std::string SkinDataName = "bevel";
+    bool DividerMode() const { return FDividerMode; }
+    void SetDividerMode(bool v);
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    TColor LightColor = clBtnHighlight;
+    TColor DarkColor = clBtnShadow;
+
+protected:
+    void Paint() override;
+
+private:
+    bool FDividerMode = false;
+};
+
+class TbsSkinSplitter : public TbsSkinLink<TSplitter>
+{
+public:
+    explicit TbsSkinSplitter(TComponent* AOwner);
+    void GetSkinData();
+    void ChangeSkinData();
+    void SetSkinData(TbsSkinData* Value);
+    std::string SkinDataName = "vsplitter";
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool v);
+    int DefaultSize = 10;
+
+    TPoint LTPt, RTPt, LBPt;
+    TRect SkinRect;
+    bool StretchEffect = false;
+    TRect GripperRect;
+    bool GripperTransparent = false;
+    int GripperTransparentColor = 0;
+
+protected:
+    void Paint() override;
+    void RequestAlign() override;
+    void DropSkinReferences() override;
+
+private:
+    bool FTransparent = false;
+    TBitmap* FSkinPicture = nullptr;
+};
