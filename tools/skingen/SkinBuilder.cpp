@@ -576,6 +576,8 @@ void Builder::Panels()
         Font(e);
         e.FontColor = ToColor(TextOn(t_.Base));
         e.BGPictureIndex = -1;
+        e.CheckImageRect = checkMarks_[1];
+        e.UnCheckImageRect = checkMarks_[0];
     }
     // Tool bars: a gentle gradient with a line underneath.
     for (const char* name : {"resizetoolpanel", "toolpanel", "bigtoolpanel"})
@@ -614,6 +616,9 @@ void Builder::Panels()
         e.LeftStretch = e.TopStretch = e.RightStretch = e.BottomStretch = e.StretchEffect = true;
         e.CaptionRect = TRect(8, 0, 72, 17);
         e.Alignment = bstaLeftJustify;
+        // A check box in the caption uses the check box's marks.
+        e.CheckImageRect = checkMarks_[1];
+        e.UnCheckImageRect = checkMarks_[0];
         Font(e, true);
         e.FontColor = ToColor(TextOn(t_.Base));
     }
