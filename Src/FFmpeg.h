@@ -120,13 +120,13 @@ struct TOutputStreamSetup
 struct TOutputFileRec
 {
     AVFormatContext* ctx = nullptr;     // owned
-    std::string FileName;               // the name as given
+    std::string file_name;              // the name as given
     std::vector<TOutputStreamSetup> streams;
     AVDictionary* mux_opts = nullptr;   // options for avformat_write_header (owned)
-    bool Opened = false;                // the file has been opened for writing
-    bool HeaderWritten = false;         // a trailer is still to be written
-    bool HeaderDone = false;            // the header was written once
-    bool PacketWritten = false;         // a media packet reached the muxer
+    bool opened = false;                // the file has been opened for writing
+    bool header_written = false;        // a trailer is still to be written
+    bool header_done = false;           // the header was written once
+    bool packet_written = false;        // a media packet reached the muxer
     ~TOutputFileRec();
 };
 using POutputFileRec = std::shared_ptr<TOutputFileRec>;
@@ -135,7 +135,7 @@ using POutputFileRec = std::shared_ptr<TOutputFileRec>;
 struct TInputFileRec
 {
     AVFormatContext* ctx = nullptr;     // owned
-    std::string FileName;
+    std::string file_name;
     std::vector<AVDictionary*> dec_opts;  // per stream (owned)
     ~TInputFileRec();
 };

@@ -68,7 +68,7 @@ TOutputFileRec::~TOutputFileRec()
     if (mux_opts && ff::av_dict_free)
         ff::av_dict_free(&mux_opts);
     if (ctx && ff::avformat_free_context) {
-        if (ctx->pb && !(ctx->oformat && (ctx->oformat->flags & AVFMT_NOFILE)) && Opened)
+        if (ctx->pb && !(ctx->oformat && (ctx->oformat->flags & AVFMT_NOFILE)) && opened)
             ff::avio_closep(&ctx->pb);
         ff::avformat_free_context(ctx);
     }
@@ -427,14 +427,14 @@ void TCustomFFmpeg::FreeResources()
     for (auto& o : Foutput_files) {
         if (!o || (FJoinMode && o != first))
             continue;
-        bool opened = o->Opened;
+        bool opened = o->opened;
         // a file whose header could not be written, or that no media packet
         // reached (a run stopped or failed before its first one), holds nothing of use
-        bool useless = !o->HeaderDone || !o->PacketWritten;
-        std::string name = o->FileName;
-        if (o->ctx && o->Opened && o->ctx->pb && !(o->ctx->oformat->flags & AVFMT_NOFILE)) {
+        bool useless = !o->header_done || !o->packet_written;
+        std::string name = o->file_name;
+        if (o->ctx && o->opened && o->ctx->pb && !(o->ctx->oformat->flags & AVFMT_NOFILE)) {
             ff::avio_closep(&o->ctx->pb);
-            o->Opened = false;
+            o->opened = false;
         }
         if (opened) {
             std::error_code ec;

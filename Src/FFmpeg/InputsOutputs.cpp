@@ -170,7 +170,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
     Fstart_time = 0;
 
     auto rec = std::make_shared<TInputFileRec>();
-    rec->FileName = AFileName;
+    rec->file_name = AFileName;
     rec->ctx = ic;
     ic = nullptr;
     AVFormatContext* c = rec->ctx;
@@ -344,9 +344,9 @@ std::string TCustomFFmpeg::CheckOutputFile(const std::string& AFileName)
     if (fs::exists(p, ec)) {
         for (const auto& in : Finput_files) {
             std::error_code e2;
-            if (fs::equivalent(p, fs::u8path(in->FileName), e2) && !e2)
+            if (fs::equivalent(p, fs::u8path(in->file_name), e2) && !e2)
                 return Format("Output file \"%s\" is the same file as input file \"%s\"", AFileName.c_str(),
-                           in->FileName.c_str());
+                           in->file_name.c_str());
         }
     }
     return "";
@@ -387,7 +387,7 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
         }
     }
     auto rec = std::make_shared<TOutputFileRec>();
-    rec->FileName = AFileName;
+    rec->file_name = AFileName;
     if (ff::avformat_alloc_output_context2(&rec->ctx, ofmt, nullptr, url.c_str()) < 0 || !rec->ctx)
         throw FFmpegException("avformat_alloc_context failed");
     AVFormatContext* oc = rec->ctx;

@@ -59,8 +59,8 @@ void TCustomFFmpeg::MuxPacket(TRunState& R, TAVOutputStream* ost, AVPacket* pkt)
         Faudio_size += pkt->size;
     int r = ff::av_interleaved_write_frame(oc, pkt);
     if (r < 0)
-        throw FFmpegException(FileErrorText(ost->of->FileName, r));
-    ost->of->PacketWritten = true;
+        throw FFmpegException(FileErrorText(ost->of->file_name, r));
+    ost->of->packet_written = true;
 }
 
 void TCustomFFmpeg::WriteFrame(TRunState& R, TAVOutputStream* ost, AVPacket* pkt)

@@ -1,5 +1,11 @@
 // Working records of one transcoding run, shared by the run's source files
 // (internal to the engine).
+//
+// Field style of the media library: a class's fields carry an F in front
+// (the engine's option fields keep the ffmpeg tool's names after it); a
+// record's fields are PascalCase, except the records that mirror the ffmpeg
+// tool's own (these, TOutputFileRec, TInputFileRec, TOutputStreamSetup,
+// TFFOptions, TFrameHookEntry), which keep its lower-case names.
 #pragma once
 #include <cstdio>
 #include <string>

@@ -242,11 +242,11 @@ void TCustomFFmpeg::EndRun(TRunState& R)
         if (o == prev)
             continue;
         prev = o;
-        if (o->HeaderWritten) {
+        if (o->header_written) {
             int r = ff::av_write_trailer(o->ctx);
-            o->HeaderWritten = false;
+            o->header_written = false;
             if (r < 0)
-                throw FFmpegException(FileErrorText(o->FileName, r));
+                throw FFmpegException(FileErrorText(o->file_name, r));
         }
     }
     ReportProgress(R, true, -1);

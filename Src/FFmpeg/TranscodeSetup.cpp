@@ -39,7 +39,7 @@ void TCustomFFmpeg::LogStreamMapping(TRunState& R)
         if (Foutput_files[i] == last)
             continue;
         last = Foutput_files[i];
-        ff::av_dump_format(last->ctx, (int)i, last->FileName.c_str(), 1);
+        ff::av_dump_format(last->ctx, (int)i, last->file_name.c_str(), 1);
     }
     if (Fverbose < 0)
         return;
@@ -70,7 +70,7 @@ std::string TCustomFFmpeg::PassLogName(TAVOutputStream* ost, int AIndex)
     std::string prefix = Fpass_logfilename_prefix.empty() ? "ffmpeg2pass" : Fpass_logfilename_prefix;
     fs::path p = fs::u8path(prefix);
     if (p.is_relative()) {
-        fs::path dir = fs::u8path(ost->of->FileName).parent_path();
+        fs::path dir = fs::u8path(ost->of->file_name).parent_path();
         if (dir.empty())
             dir = fs::current_path();
         p = fs::absolute(dir) / p;
@@ -114,7 +114,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
     for (size_t j = 0; j < Foutput_files.size(); j++) {
         auto& o = *Foutput_files[j];
         if (o.ctx->nb_streams == 0) {
-            ff::av_dump_format(o.ctx, (int)j, o.FileName.c_str(), 1);
+            ff::av_dump_format(o.ctx, (int)j, o.file_name.c_str(), 1);
             throw FFmpegException(Format("Output file #%d does not contain any stream", (int)j));
         }
         totalStreams += (int)o.ctx->nb_streams;
@@ -154,7 +154,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                     src = R.files[m.file_index].ist_index + m.stream_index;
                     sync = R.ist[R.files[m.sync_file_index].ist_index + m.sync_stream_index];
                     if (R.ist[src]->st->codecpar->codec_type != type) {
-                        ff::av_dump_format(o.ctx, j, o.FileName.c_str(), 1);
+                        ff::av_dump_format(o.ctx, j, o.file_name.c_str(), 1);
                         throw FFmpegException(Format("Codec type mismatch for mapping #%d.%d (%s) -> #%d.%d (%s)",
                                                   m.file_index, m.stream_index,
                                                   TypeName(R.ist[src]->st).c_str(), j + seg, (int)k,
@@ -181,7 +181,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                                 R.ist[i]->st->discard != AVDISCARD_ALL)
                                 src = (int)i;
                     if (src < 0) {
-                        ff::av_dump_format(o.ctx, j, o.FileName.c_str(), 1);
+                        ff::av_dump_format(o.ctx, j, o.file_name.c_str(), 1);
                         throw FFmpegException(Format("Could not find input stream matching output stream #%d.%d (%s)",
                                                   j + seg, (int)k, MediaTypeName(type).c_str()));
                     }
@@ -312,9 +312,9 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         }
     }
 
-    StopPoint();
     // 4. decoders (before the encoders, so that a subtitle encoder can take the decoder's header)
     for (auto* ist : R.ist) {
+        StopPoint();  // each codec takes a while to open
         if (!ist->decoding_needed)
             continue;
         const AVCodec* codec = ist->decoder ? ist->decoder : ff::avcodec_find_decoder(ist->st->codecpar->codec_id);
@@ -342,9 +342,9 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                              TypeName(ist->st).c_str()));
     }
 
-    StopPoint();
     // 5. encoders, and the bit-stream filters behind them
     for (auto* ost : R.ost) {
+        StopPoint();
         AVCodecContext* enc = ost->enc;
         if (ost->encoding_needed) {
             const AVCodec* codec = ost->setup->codec ? ost->setup->codec : ff::avcodec_find_encoder(enc->codec_id);
@@ -485,8 +485,8 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         ff::av_dict_free(&opts);
         if (r < 0)
             FailSetup(R, Format("Could not write header for output file #%d (incorrect codec parameters ?)", (int)j));
-        o->HeaderWritten = true;
-        o->HeaderDone = true;
+        o->header_written = true;
+        o->header_done = true;
     }
     // the session description, when every output is an RTP stream
     bool allRtp = !Foutput_files.empty();
@@ -510,15 +510,15 @@ void TCustomFFmpeg::OpenOutputForWriting(TOutputFileRec& AOutput)
 {
     AVFormatContext* oc = AOutput.ctx;
     if (oc->oformat->flags & AVFMT_NOFILE) {
-        AOutput.Opened = false;
+        AOutput.opened = false;
         return;
     }
-    std::string msg = CheckOutputFile(AOutput.FileName);
+    std::string msg = CheckOutputFile(AOutput.file_name);
     if (!msg.empty())
         throw FFmpegException(msg);
-    int r = OpenOutputIO(&oc->pb, FileNameToURL(AOutput.FileName), AVIO_FLAG_WRITE, &oc->interrupt_callback, nullptr);
+    int r = OpenOutputIO(&oc->pb, FileNameToURL(AOutput.file_name), AVIO_FLAG_WRITE, &oc->interrupt_callback, nullptr);
     if (r < 0)
-        throw FFmpegException(AVErrorText(AOutput.FileName, r));
-    AOutput.Opened = true;
+        throw FFmpegException(AVErrorText(AOutput.file_name, r));
+    AOutput.opened = true;
     InstallUnicodeIO(oc);
 }

@@ -316,7 +316,7 @@ void TCustomFFmpeg::WriteVideoStats(TAVOutputStream* ost, const AVPacket* pkt)
         // a relative name is taken next to the output, never in the current folder
         fs::path p = fs::u8path(Fvstats_filename);
         if (p.is_relative()) {
-            fs::path dir = fs::u8path(ost->of->FileName).parent_path();
+            fs::path dir = fs::u8path(ost->of->file_name).parent_path();
             p = fs::absolute(dir.empty() ? fs::current_path() : dir) / p;
         }
         Fvstats_file = std::fopen(p.string().c_str(), "w");
