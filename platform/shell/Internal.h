@@ -1,6 +1,7 @@
 // What the parts of the shell namespace share. Parts: ShellFolder.cpp
 // (resolving, listing, attributes, names, order, renaming), Details.cpp (type
 // names, detail columns), Verbs.cpp (open, delete to the trash, properties),
+// Icons.cpp (the icon set and the icon of an item),
 // ChangeNotify.cpp (the change watcher).
 #pragma once
 #include "platform/shell/ShellFolder.h"

@@ -2,6 +2,7 @@
 // parsing, names, attributes, order, special folders, renaming and the trash.
 #include "common/unprivileged.h"
 #include "temp_dir.h"
+#include "platform/shell/Icons.h"
 #include "platform/shell/ShellFolder.h"
 #include "platform/sys/Drives.h"
 #include "platform/sys/Process.h"
@@ -139,7 +140,7 @@ TEST(ItemIDListTest, FromBytesTakesOnlyWholeLists)
     {
         auto l = TItemIDList::FromBytes(r.bytes.data(), r.bytes.size());
         EXPECT_EQ(r.ok, l.has_value()) << r.bytes.size();
-        if (l) EXPECT_EQ(r.bytes[0] == 0 ? 2u : 6u, l->Size());
+        if (l) { EXPECT_EQ(r.bytes[0] == 0 ? 2u : 6u, l->Size()); }
     }
     EXPECT_FALSE(TItemIDList::FromBytes(nullptr, 0));
 }
@@ -472,4 +473,57 @@ TEST_F(ShellNamespaceTest, DeleteMovesToTheTrashWithItsInfoAndOpenUsesTheLaunche
     hooks.ShowProperties = [&](const TItemIDList& l) { shown += l == item; };
     EXPECT_TRUE(InvokeShellVerb(item, "properties", hooks));
     EXPECT_EQ(1, shown);
+}
+
+TEST(ShellIconTest, EveryIconIsDrawnAtBothSizesAndTheyDiffer)
+{
+    std::vector<std::vector<TPixel>> seen;
+    for (int size : {16, 32})
+        for (int i = 0; i < siIconCount; ++i)
+        {
+            TSurface s = ShellIconImage(i, size);
+            ASSERT_EQ(size, s.Width());
+            ASSERT_EQ(size, s.Height());
+            EXPECT_EQ(0, PixelA(s.Pixel(0, 0))) << i;   // the corner stays transparent
+            std::vector<TPixel> px;
+            int opaque = 0;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x)
+                {
+                    px.push_back(s.Pixel(x, y));
+                    opaque += PixelA(s.Pixel(x, y)) == 255;
+                }
+            EXPECT_GT(opaque, size * size / 8) << i;
+            for (const auto& other : seen) EXPECT_NE(other, px) << i << " at " << size;
+            seen.push_back(px);
+        }
+    EXPECT_EQ(16, ShellIconImage(-1, 16).Width());
+}
+
+TEST_F(ShellNamespaceTest, ItemsGetTheIconOfTheirKind)
+{
+    const fs::path dir = home_ / "icons";
+    fs::create_directories(dir / "sub");
+    for (const char* n : {"a.MKV", "b.flac", "c.png", "d.srt", "e.bin"}) Write(dir / n);
+    struct Row { TItemIDList list; bool open; int icon; };
+    const Row rows[] = {
+        {TItemIDList(), false, siDesktop},
+        {TItemIDList::Item(kItemVirtual, "computer"), false, siComputer},
+        {TItemIDList::Item(kItemVirtual, "home"), false, siHome},
+        {TItemIDList::Item(kItemVirtual, "documents"), false, siDocuments},
+        {Parse("/"), false, siVolumeFixed},
+        {Parse(dir / "sub"), false, siFolder},
+        {Parse(dir / "sub"), true, siFolderOpen},
+        {Parse(dir / "a.MKV"), false, siVideo},
+        {Parse(dir / "b.flac"), false, siAudio},
+        {Parse(dir / "c.png"), false, siImage},
+        {Parse(dir / "d.srt"), false, siText},
+        {Parse(dir / "e.bin"), false, siFile},
+        {TItemIDList::Item(kItemVirtual, "nowhere"), false, siFile},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+    {
+        EXPECT_EQ(rows[i].icon, SystemImageIndex(rows[i].list, false, rows[i].open)) << i;
+        EXPECT_EQ(rows[i].icon, SystemImageIndex(rows[i].list, true, rows[i].open)) << i;
+    }
 }
