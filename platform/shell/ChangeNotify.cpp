@@ -5,6 +5,8 @@
 #include "platform/shell/ChangeNotify.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/shell/Internal.h"
+#include "platform/sys/Files.h"
 
 #include <cerrno>
 #include <condition_variable>
@@ -85,7 +87,7 @@ struct TWatchState
                 if (subTree && dir && (ev->mask & (IN_CREATE | IN_MOVED_TO)) && ev->len > 0)
                 {
                     auto it = paths.find(ev->wd);
-                    if (it != paths.end()) AddWatches(it->second + "/" + ev->name, false);
+                    if (it != paths.end()) AddWatches(JoinPath(it->second, ev->name), false);
                 }
             }
         }
@@ -110,7 +112,7 @@ struct TWatchState
         while (dirent* e = ::readdir(d))
         {
             std::string n = e->d_name;
-            if (e->d_type == DT_DIR && n != "." && n != "..") AddWatches(path == "/" ? "/" + n : path + "/" + n, false);
+            if (e->d_type == DT_DIR && n != "." && n != "..") AddWatches(JoinPath(path, n), false);
         }
         ::closedir(d);
     }
@@ -224,7 +226,7 @@ void TShellChangeNotifier::Start()
     s->filters = filters_;
     s->subTree = watchSubTree_;
     s->onChange = onChange_;
-    std::string root = root_.size() > 1 && root_.back() == '/' ? root_.substr(0, root_.size() - 1) : root_;
+    std::string root = root_.size() > 1 ? sys::ExcludeTrailingPathDelimiter(root_) : root_;
     s->AddWatches(root, true);
     if (s->watches == 0) return;   // nothing to watch: a missing root, or not a folder
     state_ = s;

@@ -28,6 +28,8 @@ struct TNode
 std::optional<TNode> Resolve(const TItemIDList& absolute);
 std::uint32_t NodeAttributes(const TNode& node, std::uint32_t mask);
 std::string NodeDisplayName(const TNode& node, unsigned flags);
+// "folder/name", without doubling the "/" of the root.
+std::string JoinPath(const std::string& folder, const std::string& name);
 // A file name as valid UTF-8: malformed bytes become U+FFFD.
 std::string SanitizeName(const std::string& raw);
 }

@@ -30,11 +30,6 @@ const char kHome[] = "home";
 const char kDocuments[] = "documents";
 const char kComputer[] = "computer";
 
-std::string JoinPath(const std::string& folder, const std::string& name)
-{
-    return folder == "/" ? "/" + name : folder + "/" + name;
-}
-
 bool ValidName(const std::string& name)
 {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
@@ -68,6 +63,11 @@ std::string DocumentsFolder()
 }
 
 } // namespace
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
 
 std::string SanitizeName(const std::string& raw)
 {
