@@ -31,16 +31,18 @@ std::string KbpsNumber(std::string_view text)
     return Trim(text.substr(0, p));
 }
 
-// The video bit rate a disc target sets for itself (bit/s).
-int TargetOwnVideoRate(std::string_view target)
+// The video bit rates a disc target allows (bit/s): the engine's target sets
+// these as minrate and maxrate, and the encoder refuses a rate outside them.
+struct TargetRange { int min, max; };
+std::optional<TargetRange> TargetVideoRange(std::string_view target)
 {
     if (target == "vcd")
-        return 1150000;
+        return TargetRange{1150000, 1150000};
     if (target == "svcd")
-        return 2040000;
+        return TargetRange{0, 2516000};
     if (target == "dvd")
-        return 6000000;
-    return 0;
+        return TargetRange{0, 9000000};
+    return std::nullopt;
 }
 
 }  // namespace
@@ -206,10 +208,10 @@ CopyResult CopyChoices(OptionState& s, const ParamTexts& t)
         s.Video_FrameRate = FrameRateValue(*t[pbFrameRate]);
     if (t[pbVideoBitrate]) {
         int rate = VideoBitrateValue(*t[pbVideoBitrate]);
-        // A disc target fixes its own rate; a lower choice would make the
-        // multiplexer refuse the stream, so the target's rate stays.
-        int own = TargetOwnVideoRate(s.Video_TargetType);
-        if (own > 0 && rate >= 0 && rate < own) {
+        // A rate a disc target does not allow would end the task in an
+        // encoder error, so the target's own rate stays.
+        auto range = TargetVideoRange(s.Video_TargetType);
+        if (range && rate >= 0 && (rate < range->min || rate > range->max)) {
             s.Video_VideoBitrate = -1000;
             r.targetRateKept = true;
         } else {

@@ -103,8 +103,8 @@ std::string SampleRateValue(std::string_view text);
 using ParamTexts = std::array<std::optional<std::string>, kParamBoxCount>;
 // Copies the boxes into the option state (frame size, frame rate, video bit
 // rate, sample rate, audio bit rate, aspect). For a disc-target preset a video
-// bit rate below the target's own keeps the target's rate (-1000); the result
-// says so, for the window to show.
+// bit rate the target does not allow (VCD: only its own) keeps the target's
+// rate (-1000); the result says so, for the window to show.
 struct CopyResult { bool targetRateKept = false; };
 CopyResult CopyChoices(OptionState& s, const ParamTexts& texts);
 
