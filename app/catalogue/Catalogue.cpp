@@ -88,8 +88,14 @@ const Preset* FindPreset(int key)
 
 const PresetValues* FindPresetValues(int key)
 {
-    int i = IndexOfKey(key);
-    return i < 0 ? nullptr : &kPresetValues[i];
+    if (!FindPreset(key))
+        return nullptr;
+    if (key / 100 == 23)
+        key -= 100;  // MOD presets take the MTS presets' values
+    for (const auto& v : kPresetValues)
+        if (v.key == key)
+            return &v;
+    return nullptr;
 }
 
 const ParamRow* FindParamRow(int key)

@@ -69,7 +69,10 @@ struct ParamRow
 
 extern const std::array<Category, kCategoryCount> kCategories;
 extern const std::array<Preset, kPresetCount> kPresets;           // in list order, lists in category order
-extern const std::array<PresetValues, kPresetCount> kPresetValues;  // same order as kPresets
+// The camcorder list of MOD files (keys 2300..2312) shares the values of the
+// MTS list (2200..2212) item by item, so it has no records of its own.
+constexpr int kPresetValueCount = kPresetCount - 13;
+extern const std::array<PresetValues, kPresetValueCount> kPresetValues;  // kPresets' order without the MOD list
 extern const std::array<ListTemplate, 66> kListTemplates;
 extern const std::array<ParamRow, kPresetCount> kParamRows;        // same order as kPresets
 

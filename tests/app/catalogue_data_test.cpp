@@ -27,7 +27,7 @@ TEST(CatalogueData, CategoriesAndKeysFollowTheListNumbers)
     ASSERT_EQ(expected.size(), kPresets.size());
     for (std::size_t i = 0; i < kPresets.size(); ++i) {
         EXPECT_EQ(kPresets[i].key, expected[i]) << i;
-        EXPECT_EQ(kPresetValues[i].key, expected[i]) << i;
+        ASSERT_NE(FindPresetValues(expected[i]), nullptr) << expected[i];
         EXPECT_EQ(kParamRows[i].key, expected[i]) << i;
     }
     EXPECT_EQ(*std::min_element(expected.begin(), expected.end()), 100);
@@ -54,9 +54,9 @@ TEST(CatalogueData, TitlesEndInTheirPatternAndNameTheOutputExtension)
         int key = kPresets[i].key;
         bool odd = key == 901 || key == 906 || key == 909 || key == 2500 || key == 2700;
         if (!odd) {
-            EXPECT_EQ(kPresetValues[i].outputExt, ext) << key;
+            EXPECT_EQ((*FindPresetValues(kPresets[i].key)).outputExt, ext) << key;
         } else {
-            EXPECT_NE(kPresetValues[i].outputExt, ext) << key;
+            EXPECT_NE((*FindPresetValues(kPresets[i].key)).outputExt, ext) << key;
         }
     }
     EXPECT_EQ(std::string(FindPresetValues(901)->outputExt), ".mpeg");
@@ -85,11 +85,11 @@ TEST(CatalogueData, AudioOnlyFlagsAgree)
 {
     int audioOnly = 0;
     for (int i = 0; i < kPresetCount; ++i) {
-        EXPECT_EQ(kPresetValues[i].audioOnly, kParamRows[i].audioOnly) << kPresets[i].key;
+        EXPECT_EQ((*FindPresetValues(kPresets[i].key)).audioOnly, kParamRows[i].audioOnly) << kPresets[i].key;
         audioOnly += kParamRows[i].audioOnly;
-        if (kPresetValues[i].audioOnly) {
-            EXPECT_FALSE(kPresetValues[i].videoCodec) << kPresets[i].key;
-            EXPECT_FALSE(kPresetValues[i].videoBitrate) << kPresets[i].key;
+        if ((*FindPresetValues(kPresets[i].key)).audioOnly) {
+            EXPECT_FALSE((*FindPresetValues(kPresets[i].key)).videoCodec) << kPresets[i].key;
+            EXPECT_FALSE((*FindPresetValues(kPresets[i].key)).videoBitrate) << kPresets[i].key;
         }
     }
     EXPECT_GE(audioOnly, 17);  // the 13 audio presets and four Flash/SWF ones, plus device ones
