@@ -222,12 +222,13 @@ private:
     std::vector<double> ours_, peer_, ratios_;
 };
 
-// Runs `pair(i, oursFirst)` for at least 7 pairs, or at least 3 when one pair's
-// runs take over 10 s each; the side that runs first alternates.
-inline void RunPairs(const std::function<double(int index, bool oursFirst)>& pair, int minPairs = 7)
+// Runs `pair(i, oursFirst)`, which returns its longest run in seconds: 7 pairs,
+// or `longPairs` when the first pair's longest run took over 10 s. The side
+// that runs first alternates.
+inline void RunPairs(const std::function<double(int index, bool oursFirst)>& pair, int longPairs = 3)
 {
     const double longest = pair(0, true);
-    const int n = longest > 10 ? std::min(minPairs, 3) : minPairs;
+    const int n = longest > 10 ? longPairs : 7;
     for (int i = 1; i < n; ++i) pair(i, i % 2 == 0);
 }
 
