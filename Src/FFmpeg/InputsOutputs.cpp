@@ -584,8 +584,9 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileRec& AOutput)
     enc->thread_count = Fthread_count;
     if (Fvideo_codec_tag)
         enc->codec_tag = Fvideo_codec_tag;
-    if ((Fvideo_global_header & 1) ||
-        (Fvideo_global_header == 0 && (AOutput.ctx->oformat->flags & AVFMT_GLOBALHEADER)))
+    const bool videoGlobalHeader = (Fvideo_global_header & 1) ||
+        (Fvideo_global_header == 0 && (AOutput.ctx->oformat->flags & AVFMT_GLOBALHEADER));
+    if (videoGlobalHeader)
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (Fvideo_global_header & 2)
         enc->flags2 |= AV_CODEC_FLAG2_LOCAL_HEADER;
@@ -598,6 +599,10 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileRec& AOutput)
         AVRational fr = Fframe_rate.num ? Fframe_rate : AVRational{25, 1};
         enc->codec_id = codec ? codec->id : FGuessedCodecId;
         ApplyStore(enc, AVMEDIA_TYPE_VIDEO, AV_OPT_FLAG_VIDEO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
+        // A stored "flags" value (a codec preset's "flags=+loop") replaces the
+        // whole field: keep the global header the container needs.
+        if (videoGlobalHeader)
+            enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         if (codec)
             ApplyPrivateOptionsTo('v', codec->priv_class, enc->priv_data);
         if (codec && codec->supported_framerates && !Fforce_fps)
@@ -712,6 +717,8 @@ void TCustomFFmpeg::NewAudioStream(TOutputFileRec& AOutput)
     } else {
         enc->codec_id = codec ? codec->id : FGuessedCodecId;
         ApplyStore(enc, AVMEDIA_TYPE_AUDIO, AV_OPT_FLAG_AUDIO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
+        if (AOutput.ctx->oformat->flags & AVFMT_GLOBALHEADER)
+            enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         if (codec)
             ApplyPrivateOptionsTo('a', codec->priv_class, enc->priv_data);
         if (Faudio_qscale > -99999.0f) {
