@@ -20,6 +20,7 @@
 
 class TAVProbe;
 class TBitmap;
+class TForm;
 struct TVideoState;
 
 enum TPlayState : std::int32_t
@@ -189,6 +190,7 @@ private:
     std::shared_ptr<TVideoState> FVideoState;
     std::string Finput_filename;
     HWND FScreenHandle = nullptr;
+    TForm* FOwnForm = nullptr;   // the player's own window when Open got no host
     std::uint64_t FHostToken = 0;
     mutable std::mutex FErrLock;
     std::string FLastErrMsg;

@@ -18,7 +18,7 @@ std::mutex& AudioInitLock()
 
 void LogAudio(TVideoState& s, TLogLevel lvl, const std::string& msg)
 {
-    std::lock_guard<std::mutex> g(s.OwnerLock);
+    std::lock_guard<std::recursive_mutex> g(s.OwnerLock);
     GetFFLogger()->Log(s.Owner, lvl, msg);
 }
 

@@ -78,12 +78,13 @@ struct TVideoSurface
 struct TVideoState
 {
     // The player, cleared (under OwnerLock) when a stop leaves threads behind.
-    std::mutex OwnerLock;
+    // Recursive: a handler run under it may stop the playback.
+    std::recursive_mutex OwnerLock;
     TCustomPlayer* Owner = nullptr;
     // Runs fn(owner) under OwnerLock when the player is still attached.
     template <class F> void WithOwner(F&& fn)
     {
-        std::lock_guard<std::mutex> g(OwnerLock);
+        std::lock_guard<std::recursive_mutex> g(OwnerLock);
         if (Owner) fn(*Owner);
     }
 

@@ -9,6 +9,7 @@
 #include "Src/FFmpegLogger.h"
 #include "Src/MyUtils.h"
 #include "platform/core/MainThread.h"
+#include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
 #include "platform/os/Gdi.h"
 #include "platform/os/Messages.h"
@@ -134,6 +135,11 @@ bool TCustomPlayer::Open(const std::string& AFileName, HWND AScreenHandle, bool 
         int sw = s->HostWidth, sh = s->HostHeight;
         try {
             OnFileOpen(this, s->Duration, s->FrameWidth, s->FrameHeight, sw, sh);
+            if (!AScreenHandle) {
+                // the sizes of the player's own window
+                s->HostWidth = sw;
+                s->HostHeight = sh;
+            }
         } catch (const std::exception& e) {
             GetFFLogger()->Log(this, llError, std::string("OnFileOpen: ") + e.what());
         } catch (...) {
@@ -141,6 +147,17 @@ bool TCustomPlayer::Open(const std::string& AFileName, HWND AScreenHandle, bool 
         }
     }
     if (FVideoState != s) return false;   // the handler stopped the playback
+    if (!AScreenHandle && s->video_stream >= 0) {
+        FOwnForm = new TForm(nullptr);
+        FOwnForm->SetCaption("DEDideve");
+        FOwnForm->SetClientSize(s->HostWidth > 0 ? s->HostWidth.load() : s->FrameWidth,
+                                s->HostHeight > 0 ? s->HostHeight.load() : s->FrameHeight);
+        FOwnForm->Show();
+        FScreenHandle = FOwnForm->Handle();
+        s->Host = FScreenHandle;
+        ReadHostSize();
+        HookHost(FScreenHandle);
+    }
     PostState(APaused ? psPause : psPlay);
     return true;
 }
@@ -153,6 +170,10 @@ void TCustomPlayer::Stop(bool AWaitForStop)
     ++FStopDepth;
     FVideoState.reset();
     FAVProbe->SetFileHandle(nullptr);
+    // Done before the waits below: a handler served in them may open anew.
+    UnhookHost();
+    FSeeking = false;
+    FCurrentPTS = -1;
     s->abort_request = true;
     s->videoq.Abort();
     s->audioq.Abort();
@@ -168,7 +189,12 @@ void TCustomPlayer::Stop(bool AWaitForStop)
         std::lock_guard<std::mutex> g(s->SeekLock);
         s->SeekCond.notify_all();
     }
-    if (s->event_tid.joinable()) s->event_tid.join();
+    if (s->event_tid.joinable()) {
+        if (s->event_tid.get_id() == std::this_thread::get_id())
+            s->event_tid.detach();   // a handler on the playback's own thread stops it
+        else
+            s->event_tid.join();
+    }
     bool ended = AWaitForStop && WaitServing([&] { return s->ReadDone.load(); }, StopTimeoutMs);
     if (ended) {
         s->parse_tid.join();
@@ -176,14 +202,11 @@ void TCustomPlayer::Stop(bool AWaitForStop)
         // The input blocks the read thread (or no wait was asked for): it
         // ends by itself, holding the playback, without the player.
         {
-            std::lock_guard<std::mutex> g(s->OwnerLock);
+            std::lock_guard<std::recursive_mutex> g(s->OwnerLock);
             s->Owner = nullptr;
         }
         if (s->parse_tid.joinable()) s->parse_tid.detach();
     }
-    UnhookHost();
-    FSeeking = false;
-    FCurrentPTS = -1;
     if (s->Opened == 1) PostState(psStop);
     --FStopDepth;
 }
@@ -328,6 +351,9 @@ void TCustomPlayer::HookHost(HWND AHost)
         case WM_LBUTTONDOWN:
             SetFocus(hwnd);
             break;
+        case WM_CLOSE:
+            if (FOwnForm && hwnd == FOwnForm->Handle()) return 0;   // the player's window goes with Stop
+            break;
         default:
             break;
         }
@@ -339,10 +365,15 @@ void TCustomPlayer::UnhookHost()
 {
     HWND h = FScreenHandle;
     FScreenHandle = nullptr;
-    if (!h || !IsWindow(h)) return;
+    if (!h || !IsWindow(h)) {
+        FOwnForm = nullptr;   // went with the application
+        return;
+    }
     if (FHostToken) RemoveWindowSubclass(h, FHostToken);
     FHostToken = 0;
     InvalidateRect(h, nullptr, TRUE);
+    delete FOwnForm;
+    FOwnForm = nullptr;
 }
 
 void TCustomPlayer::InvalidateScreen(HWND AHost)

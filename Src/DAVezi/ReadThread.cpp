@@ -26,7 +26,7 @@ void Fail(TVideoState& s, const std::string& msg)
 
 void Log(TVideoState& s, TLogLevel lvl, const std::string& msg)
 {
-    std::lock_guard<std::mutex> g(s.OwnerLock);
+    std::lock_guard<std::recursive_mutex> g(s.OwnerLock);
     GetFFLogger()->Log(s.Owner, lvl, msg);
 }
 

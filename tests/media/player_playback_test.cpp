@@ -250,3 +250,73 @@ TEST_F(PlayerTest, OpenStopCyclesAndFailedOpens)
     EXPECT_EQ(player->GetVideoStreamIndex(), -1);
     EXPECT_TRUE(WaitUntil([] { return TCustomPlayer::RunningPlaybacks() == 0; }));
 }
+
+// Without a host the player shows the video in a window of its own, which a
+// close request does not take away; Stop does.
+TEST_F(PlayerTest, OwnWindowWithoutAHost)
+{
+    std::string f = Clip();
+    ASSERT_TRUE(player->Open(f, nullptr, true)) << player->LastErrMsg();
+    HWND own = player->ScreenHandle();
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(GetWindowText(own), "DEDideve");
+    ASSERT_TRUE(WaitUntil([&] { return player->CurrentFrame()->GetWidth() > 0; }));
+    EXPECT_EQ(player->CurrentFrame()->GetWidth(), 320);
+    SendMessage(own, WM_CLOSE);
+    EXPECT_TRUE(IsWindow(own));
+    player->Stop(true);
+    EXPECT_FALSE(IsWindow(own));
+    EXPECT_EQ(player->ScreenHandle(), nullptr);
+}
+
+TEST_F(PlayerTest, PauseHoldsThePositionAndResumePlaysOn)
+{
+    std::string f = Clip();
+    ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+    ASSERT_TRUE(WaitUntil([&] { return !notes.positions.empty() && notes.positions.back() > 300000; }));
+    player->Pause();
+    EXPECT_TRUE(player->Paused());
+    // what was under way when the pause came has arrived after a while
+    WaitUntil([] { return false; }, 1);
+    std::int64_t held = player->CurrentPTS();
+    std::size_t count = notes.positions.size();
+    WaitUntil([] { return false; }, 1);
+    EXPECT_EQ(player->CurrentPTS(), held);
+    EXPECT_EQ(notes.positions.size(), count);
+    player->Resume();
+    ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+    player->Stop(true);
+    CheckSynchronize(0);
+    std::vector<TPlayState> want{psPlay, psPause, psResume, psEnd, psStop};
+    EXPECT_EQ(notes.states, want);
+}
+
+// Audio-only files of other sample formats and channel counts play to the end.
+TEST_F(PlayerTest, AudioOnlyFormatsPlayToTheEnd)
+{
+    struct Case
+    {
+        const char* name;
+        const char* args;
+    } cases[] = {
+        {"player_u8.wav", "-f lavfi -i sine=frequency=300:sample_rate=8000:duration=1 -c:a pcm_u8"},
+        {"player_f32.wav", "-f lavfi -i sine=frequency=300:sample_rate=48000:duration=1 -c:a pcm_f32le"},
+        {"player_6ch.wav",
+         "-f lavfi -i sine=frequency=300:sample_rate=48000:duration=1 -af 'pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0' "
+         "-c:a pcm_s16le"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string f = Fixture(c.name);
+        ASSERT_TRUE(MakeMedia(c.args, f));
+        notes = Notes();
+        ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+        EXPECT_EQ(player->GetVideoStreamIndex(), -1);
+        EXPECT_EQ(player->GetAudioStreamIndex(), 0);
+        ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+        player->Stop(true);
+        CheckSynchronize(0);
+        ASSERT_FALSE(notes.positions.empty());
+        EXPECT_GT(notes.positions.back(), 900000);
+    }
+}
