@@ -15,6 +15,8 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv)
 {
+    // Tools draw off screen: fonts and bitmaps through the headless desktop.
+    backend::UseHeadless();
     if (argc != 3)
     {
         std::cerr << "usage: skin_gallery SKINS_DIR OUT_DIR\n";

@@ -234,7 +234,12 @@ void SyncShadow(WindowNode* n)
 
 void SyncVisible(WindowNode* n)
 {
-    if (n->bid) BE().SetVisible(n->bid, VisibleDeep(n));
+    if (!n->bid) return;
+    // A minimized top-level window stays on the screen as an icon.
+    if (!n->parent && (n->style & (WS_MINIMIZE | WS_VISIBLE)) == (WS_MINIMIZE | WS_VISIBLE))
+        BE().SetMinimized(n->bid, true);
+    else
+        BE().SetVisible(n->bid, VisibleDeep(n));
 }
 
 void Present(WindowNode* root, const TRect& r)
@@ -518,6 +523,7 @@ bool ApplyZOrder(WindowNode* n, HWND after)
         {
             if (after == HWND_TOPMOST) n->exStyle |= WS_EX_TOPMOST;
             else n->exStyle &= ~WS_EX_TOPMOST;
+            if (n->bid) BE().SetTopmost(n->bid, IsTopmost(n));
         }
         ZRemove(n);
         ZInsertTop(n);
@@ -749,6 +755,9 @@ HWND SetParent(HWND child, HWND newParent)
         backend::TTopLevelDesc d;
         d.Popup = (n->style & WS_POPUP) != 0;
         d.ToolWindow = (n->exStyle & WS_EX_TOOLWINDOW) != 0;
+        d.NoActivate = (n->exStyle & WS_EX_NOACTIVATE) != 0;
+        d.Topmost = IsTopmost(n);
+        d.ClassName = n->cls->wc.lpszClassName;
         d.Title = n->text;
         n->bid = BE().CreateTopLevel(d, n->rect);
         SyncLayer(n);
@@ -995,6 +1004,8 @@ HWND CreateWindowEx(DWORD exStyle, const std::string& className, const std::stri
         d.Popup = (style & WS_POPUP) != 0;
         d.ToolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
         d.Topmost = (exStyle & WS_EX_TOPMOST) != 0;
+        d.NoActivate = (exStyle & WS_EX_NOACTIVATE) != 0;
+        d.ClassName = it->second->wc.lpszClassName;
         d.Owner = n->owner ? n->owner->bid : 0;
         d.Title = windowName;
         n->bid = BE().CreateTopLevel(d, n->rect);
