@@ -179,7 +179,6 @@ public:
     bool Fvideo_disable = false;
 
 private:
-    bool OpenStream(bool APaused);
     void DeliverState(TPlayState AState);
     void DeliverPosition();
     void HookHost(HWND AHost);

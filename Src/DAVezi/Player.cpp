@@ -37,6 +37,18 @@ bool WaitServing(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
+// Runs an event handler; what it throws is logged, never passed on.
+template <class F> void RunHandler(TObject* sender, const char* name, F&& call)
+{
+    try {
+        call();
+    } catch (const std::exception& e) {
+        GetFFLogger()->Log(sender, llError, std::string(name) + ": " + e.what());
+    } catch (...) {
+        GetFFLogger()->Log(sender, llError, std::string(name) + ": unknown exception");
+    }
+}
+
 }  // namespace
 
 TCustomPlayer::TCustomPlayer(TComponent* AOwner)
@@ -133,17 +145,11 @@ bool TCustomPlayer::Open(const std::string& AFileName, HWND AScreenHandle, bool 
     s->event_tid = std::thread(EventLoopProc, s);
     if (OnFileOpen) {
         int sw = s->HostWidth, sh = s->HostHeight;
-        try {
-            OnFileOpen(this, s->Duration, s->FrameWidth, s->FrameHeight, sw, sh);
-            if (!AScreenHandle) {
-                // the sizes of the player's own window
-                s->HostWidth = sw;
-                s->HostHeight = sh;
-            }
-        } catch (const std::exception& e) {
-            GetFFLogger()->Log(this, llError, std::string("OnFileOpen: ") + e.what());
-        } catch (...) {
-            GetFFLogger()->Log(this, llError, "OnFileOpen: unknown exception");
+        RunHandler(this, "OnFileOpen", [&] { OnFileOpen(this, s->Duration, s->FrameWidth, s->FrameHeight, sw, sh); });
+        if (!AScreenHandle) {
+            // the sizes of the player's own window
+            s->HostWidth = sw;
+            s->HostHeight = sh;
         }
     }
     if (FVideoState != s) return false;   // the handler stopped the playback
@@ -428,13 +434,7 @@ void TCustomPlayer::PostPosition(std::int64_t APTS)
 
 void TCustomPlayer::DeliverState(TPlayState AState)
 {
-    try {
-        if (OnState) OnState(this, AState);
-    } catch (const std::exception& e) {
-        GetFFLogger()->Log(this, llError, std::string("OnState: ") + e.what());
-    } catch (...) {
-        GetFFLogger()->Log(this, llError, "OnState: unknown exception");
-    }
+    if (OnState) RunHandler(this, "OnState", [&] { OnState(this, AState); });
 }
 
 void TCustomPlayer::DeliverPosition()
@@ -442,11 +442,5 @@ void TCustomPlayer::DeliverPosition()
     std::int64_t pts = FPendingPTS;
     if (pts == FLastPTS) return;
     FLastPTS = pts;
-    try {
-        if (OnPosition) OnPosition(this, pts);
-    } catch (const std::exception& e) {
-        GetFFLogger()->Log(this, llError, std::string("OnPosition: ") + e.what());
-    } catch (...) {
-        GetFFLogger()->Log(this, llError, "OnPosition: unknown exception");
-    }
+    if (OnPosition) RunHandler(this, "OnPosition", [&] { OnPosition(this, pts); });
 }

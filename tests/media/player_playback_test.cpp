@@ -320,3 +320,23 @@ TEST_F(PlayerTest, AudioOnlyFormatsPlayToTheEnd)
         EXPECT_GT(notes.positions.back(), 900000);
     }
 }
+
+// What a handler throws is logged; the playback goes on to its end.
+TEST_F(PlayerTest, HandlerExceptionsAreLoggedNotPassedOn)
+{
+    std::string f = Fixture("player_sine.wav");
+    ASSERT_TRUE(MakeMedia("-f lavfi -i sine=frequency=440:sample_rate=44100:duration=1 -c:a pcm_s16le", f));
+    LogCapture log;
+    player->OnFileOpen = [](TObject*, std::int64_t, int, int, int&, int&) { throw std::runtime_error("open boom"); };
+    player->OnPosition = [](TObject*, std::int64_t) { throw std::runtime_error("position boom"); };
+    player->OnState = [this](TObject*, TPlayState st) {
+        notes.states.push_back(st);
+        throw std::runtime_error("state boom");
+    };
+    ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+    ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+    player->Stop(true);
+    EXPECT_TRUE(log.Has(llError, "OnFileOpen: open boom"));
+    EXPECT_TRUE(log.Has(llError, "OnPosition: position boom"));
+    EXPECT_TRUE(log.Has(llError, "OnState: state boom"));
+}
