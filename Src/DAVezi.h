@@ -1,0 +1,216 @@
+// The preview player: plays one media file into a window of our GUI layer.
+//
+// Pictures are decoded on the player's own threads, scaled to the letterboxed
+// rectangle of the host window into a guarded BGRA surface, and the host is
+// invalidated on the GUI thread; the host's paint handler (installed by the
+// player) draws the surface. Sound goes through SDL2 audio. Position and state
+// notifications reach the GUI thread when TriggerEventInMainThread is set.
+//
+// Open, Stop, Pause, Resume and Seek are called on the GUI thread.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "Src/FFBaseComponent.h"
+#include "platform/core/Types.h"
+
+class TAVProbe;
+class TBitmap;
+class TForm;
+struct TVideoState;
+
+enum TPlayState : std::int32_t
+{
+    psPlay,
+    psPause,
+    psResume,
+    psStep,
+    psStop,
+    psEnd,
+};
+enum TRepeatType : std::int32_t
+{
+    rtNone,
+    rtStop,
+    rtLoop,
+};
+enum TShowAudio : std::int32_t
+{
+    saNone,
+    saWave,
+    saRDFT,
+};
+// SDL2 audio drivers: adDefault keeps SDL's own choice (and SDL_AUDIODRIVER);
+// adDirectSound and adWaveOut stand for the two system outputs of this
+// platform, PulseAudio and ALSA.
+enum TAudioDriver : std::int32_t
+{
+    adDefault,
+    adDirectSound,
+    adWaveOut,
+    adPipeWire,
+    adDummy,
+    adDisk,
+};
+enum TVideoDriver : std::int32_t
+{
+    vdDefault,
+    vdDirectDraw,
+    vdGDI,
+};
+enum Tav_sync_type : std::int32_t
+{
+    AV_SYNC_AUDIO_MASTER,
+    AV_SYNC_VIDEO_MASTER,
+    AV_SYNC_EXTERNAL_CLOCK,
+};
+using TAudioVolume = int;   // 0 .. 128
+
+// SDL2's name of a driver choice ("" for adDefault).
+const char* AudioDriverName(TAudioDriver d);
+
+using TFileOpenEvent = std::function<void(TObject* Sender, std::int64_t ADuration, int AFrameWidth,
+                                          int AFrameHeight, int& AScreenWidth, int& AScreenHeight)>;
+using TPositionEvent = std::function<void(TObject* Sender, std::int64_t APTS)>;
+using TPlayStateEvent = std::function<void(TObject* Sender, TPlayState AState)>;
+
+class TCustomPlayer : public TFFBaseComponent
+{
+public:
+    explicit TCustomPlayer(TComponent* AOwner = nullptr);
+    ~TCustomPlayer() override;
+
+    bool AVLibLoaded() const;
+    bool LoadAVLib(const std::string& APath);
+    void UnloadAVLib();
+
+    // Stops what plays, opens the file and shows its video in AScreenHandle
+    // (a window of our GUI layer; 0 plays without a picture on screen).
+    // False with LastErrMsg on failure.
+    bool Open(const std::string& AFileName, HWND AScreenHandle, bool APaused = false);
+    // Ends the playback. With AWaitForStop it returns when the player's
+    // threads have ended, or after 2 s when the input blocks them (they then
+    // end by themselves once it lets go, without touching the player).
+    void Stop(bool AWaitForStop);
+    void Pause();
+    void Resume();
+    void TogglePause();
+    // APTS: microseconds from the start of the file (bytes with sfByte).
+    void Seek(std::int64_t APTS, TSeekFlags ASeekFlags, bool AWaitForSeekEnd);
+    // The picture on screen (32-bit BGRA), empty (width 0) when nothing is
+    // shown. Owned by the player; valid until the next call.
+    TBitmap* CurrentFrame();
+    // Takes the host window's current client size for the pictures to come.
+    void UpdateScreenPosition();
+
+    // Playbacks whose threads have not ended yet, in the whole process
+    // (a stopped playback on a blocked input counts until the input lets go).
+    static int RunningPlaybacks();
+
+    int GetVideoStreamIndex() const;
+    int GetAudioStreamIndex() const;
+    int GetSubtitleStreamIndex() const;
+    int VideoStreamIndex() const { return GetVideoStreamIndex(); }
+    int AudioStreamIndex() const { return GetAudioStreamIndex(); }
+    int SubtitleStreamIndex() const { return GetSubtitleStreamIndex(); }
+
+    TAVProbe* AVProbe() const { return FAVProbe.get(); }
+    std::string LastErrMsg() const;
+    std::string FileName() const { return Finput_filename; }
+    HWND ScreenHandle() const { return FScreenHandle; }
+    bool Paused() const;
+    bool Seeking() const { return FSeeking; }
+    TPlayState PlayState() const { return FState; }
+    std::int64_t CurrentPTS() const { return FCurrentPTS; }
+
+    bool Mute() const { return FMute; }
+    void SetMute(bool v) { FMute = v; }
+    TAudioVolume AudioVolume() const { return FAudioVolume; }
+    void SetAudioVolume(TAudioVolume v) { FAudioVolume = v < 0 ? 0 : (v > 128 ? 128 : v); }
+    TAudioDriver AudioDriver() const { return FAudioDriver; }
+    void SetAudioDriver(TAudioDriver v) { FAudioDriver = v; }
+    TVideoDriver VideoDriver() const { return FVideoDriver; }
+    void SetVideoDriver(TVideoDriver v) { FVideoDriver = v; }
+    bool DisableAudio() const { return Faudio_disable; }
+    void SetDisableAudio(bool v) { Faudio_disable = v; }
+    bool DisableVideo() const { return Fvideo_disable; }
+    void SetDisableVideo(bool v) { Fvideo_disable = v; }
+    bool TriggerEventInMainThread() const { return FTriggerEventInMainThread; }
+    void SetTriggerEventInMainThread(bool v) { FTriggerEventInMainThread = v; }
+    TRepeatType RepeatType() const { return FRepeatType; }
+    void SetRepeatType(TRepeatType v) { FRepeatType = v; }
+    bool VerticalFlip() const { return FVerticalFlip; }
+    void SetVerticalFlip(bool v) { FVerticalFlip = v; }
+    float AspectRatio() const { return FAspectRatio; }
+    void SetAspectRatio(float v) { FAspectRatio = v; }
+    Tav_sync_type av_sync_type() const { return Fav_sync_type; }
+    void set_av_sync_type(Tav_sync_type v) { Fav_sync_type = v; }
+    int framedrop() const { return Fframedrop; }
+    void set_framedrop(int v) { Fframedrop = v; }
+
+    TFileOpenEvent OnFileOpen;
+    TPositionEvent OnPosition;
+    TPlayStateEvent OnState;
+
+    // ---- used by the playback threads -------------------------------------
+    // Reports a failure: logs it at llError and, when stored, keeps it as LastErrMsg.
+    void ReportError(const std::string& AMsg, bool AStore);
+    void SetLastErrMsg(const std::string& AMsg);
+    // Hands a notification to the handlers (on the GUI thread when asked).
+    void PostState(TPlayState AState);
+    void PostPosition(std::int64_t APTS);
+    // The host window needs painting (any thread).
+    void InvalidateScreen(HWND AHost);
+
+    std::atomic<bool> FMute{false};
+    std::atomic<int> FAudioVolume{128};
+    std::atomic<bool> FVerticalFlip{false};
+    std::atomic<bool> FSeeking{false};
+    std::atomic<std::int64_t> FCurrentPTS{-1};
+    Tav_sync_type Fav_sync_type = AV_SYNC_AUDIO_MASTER;
+    int Fframedrop = 1;
+    float FAspectRatio = 0.0f;
+    TAudioDriver FAudioDriver = adDefault;
+    bool Faudio_disable = false;
+    bool Fvideo_disable = false;
+
+private:
+    void DeliverState(TPlayState AState);
+    void DeliverPosition();
+    void HookHost(HWND AHost);
+    void UnhookHost();
+    void ReadHostSize();
+
+    std::unique_ptr<TAVProbe> FAVProbe;
+    std::shared_ptr<TVideoState> FVideoState;
+    std::string Finput_filename;
+    HWND FScreenHandle = nullptr;
+    TForm* FOwnForm = nullptr;   // the player's own window when Open got no host
+    std::uint64_t FHostToken = 0;
+    mutable std::mutex FErrLock;
+    std::string FLastErrMsg;
+    std::atomic<TPlayState> FState{psStop};
+    std::atomic<std::int64_t> FLastPTS;
+    std::atomic<std::int64_t> FPendingPTS{0};
+    std::atomic<bool> FPositionQueued{false};
+    std::atomic<bool> FInvalidateQueued{false};
+    std::unique_ptr<TBitmap> FCurrentFrame;
+    TRepeatType FRepeatType = rtStop;
+    TVideoDriver FVideoDriver = vdDefault;
+    bool FTriggerEventInMainThread = true;
+    int FStopDepth = 0;
+    // Shared with queued GUI calls so that they can tell the player has gone.
+    std::shared_ptr<std::atomic<bool>> FAlive;
+};
+
+// The component the main window holds.
+class TDEDideve : public TCustomPlayer
+{
+public:
+    explicit TDEDideve(TComponent* AOwner = nullptr) : TCustomPlayer(AOwner) {}
+    static std::string Version() { return "2.3"; }
+};

@@ -1,0 +1,196 @@
+// Audio output through SDL2: the device callback decodes from the audio
+// queue, resamples to the device's 16-bit format and mixes at the volume.
+#include <algorithm>
+#include <cstring>
+
+#include "Src/DAVezi/PlayState.h"
+#include "Src/FFmpegLogger.h"
+
+namespace {
+
+// SDL's audio subsystem is reference-counted by SDL itself; the hint is set
+// under this lock so that two players do not interleave it with the start.
+std::mutex& AudioInitLock()
+{
+    static std::mutex m;
+    return m;
+}
+
+void LogAudio(TVideoState& s, TLogLevel lvl, const std::string& msg)
+{
+    std::lock_guard<std::recursive_mutex> g(s.OwnerLock);
+    GetFFLogger()->Log(s.Owner, lvl, msg);
+}
+
+// Converts the decoded frame into audio_buf; false when it cannot.
+bool ConvertFrame(TVideoState& s, AVFrame* f)
+{
+    if (!s.swr || s.SwrFormat != f->format || s.SwrRate != f->sample_rate ||
+        ff::av_channel_layout_compare(&s.SwrLayout, &f->ch_layout) != 0) {
+        ff::swr_free(&s.swr);
+        AVChannelLayout out;
+        ff::av_channel_layout_default(&out, s.DevChannels);
+        int r = ff::swr_alloc_set_opts2(&s.swr, &out, AV_SAMPLE_FMT_S16, s.DevRate, &f->ch_layout,
+                                        AVSampleFormat(f->format), f->sample_rate, 0, nullptr);
+        ff::av_channel_layout_uninit(&out);
+        if (r < 0 || ff::swr_init(s.swr) < 0) {
+            ff::swr_free(&s.swr);
+            return false;
+        }
+        s.SwrFormat = f->format;
+        s.SwrRate = f->sample_rate;
+        ff::av_channel_layout_uninit(&s.SwrLayout);
+        ff::av_channel_layout_copy(&s.SwrLayout, &f->ch_layout);
+    }
+    // sized from the real sample counts, resampler delay included
+    std::int64_t outCount =
+        ff::av_rescale_rnd(ff::swr_get_delay(s.swr, f->sample_rate) + f->nb_samples, s.DevRate, f->sample_rate,
+                           AV_ROUND_UP) + 256;
+    std::size_t bytes = std::size_t(outCount) * std::size_t(s.DevChannels) * 2;
+    if (s.audio_buf.size() < bytes) s.audio_buf.resize(bytes);
+    std::uint8_t* out = s.audio_buf.data();
+    int got = ff::swr_convert(s.swr, &out, int(outCount), const_cast<const std::uint8_t**>(f->extended_data),
+                              f->nb_samples);
+    if (got < 0) return false;
+    s.audio_buf_size = std::size_t(got) * std::size_t(s.DevChannels) * 2;
+    s.audio_buf_index = 0;
+    double dur = double(f->nb_samples) / f->sample_rate;
+    if (f->best_effort_timestamp != AV_NOPTS_VALUE)
+        s.DecodedEnd = double(f->best_effort_timestamp) * av_q2d(s.audio_st->time_base) + dur;
+    else
+        s.DecodedEnd += dur;
+    return true;
+}
+
+// Fills audio_buf with the next decoded block; false when nothing is ready.
+bool DecodeAudio(TVideoState& s)
+{
+    for (;;) {
+        if (s.AudioPacketPending) {
+            int r = ff::avcodec_receive_frame(s.audio_dec, s.AudioFrame);
+            if (r == 0) {
+                bool ok = ConvertFrame(s, s.AudioFrame);
+                ff::av_frame_unref(s.AudioFrame);
+                if (ok) return true;
+                continue;
+            }
+            s.AudioPacketPending = false;
+            if (r == AVERROR_EOF) {
+                s.AudioDrained = true;
+                return false;
+            }
+        }
+        TQueueItem it;
+        if (s.audioq.Get(it, false) <= 0) return false;
+        switch (it.Kind) {
+        case TQueueItemKind::Flush:
+            ff::avcodec_flush_buffers(s.audio_dec);
+            if (s.swr) ff::swr_init(s.swr);   // drops the resampler's delayed samples
+            s.AudioDrained = false;
+            s.audio_buf_size = s.audio_buf_index = 0;
+            break;
+        case TQueueItemKind::EndOfInput:
+            ff::avcodec_send_packet(s.audio_dec, nullptr);
+            s.AudioPacketPending = true;
+            break;
+        case TQueueItemKind::Packet:
+            ff::avcodec_send_packet(s.audio_dec, it.Pkt);
+            ff::av_packet_free(&it.Pkt);
+            s.AudioPacketPending = true;
+            break;
+        }
+    }
+}
+
+void AudioCallback(void* userdata, Uint8* stream, int len)
+{
+    TVideoState& s = *static_cast<TVideoState*>(userdata);
+    std::memset(stream, 0, std::size_t(len));   // silence unless something is mixed in
+    int total = len;
+    bool mute = false;
+    int volume = SDL_MIX_MAXVOLUME;
+    s.WithOwner([&](TCustomPlayer& o) {
+        mute = o.FMute;
+        volume = o.FAudioVolume;
+    });
+    while (len > 0 && !s.paused && !s.abort_request) {
+        if (s.audio_buf_index >= s.audio_buf_size && !DecodeAudio(s)) break;
+        int n = int(std::min<std::size_t>(std::size_t(len), s.audio_buf_size - s.audio_buf_index));
+        if (!mute && volume > 0)
+            ff::SDL_MixAudioFormat(stream, s.audio_buf.data() + s.audio_buf_index, AUDIO_S16SYS, Uint32(n), volume);
+        stream += n;
+        len -= n;
+        s.audio_buf_index += std::size_t(n);
+    }
+    // The block just handed over plays next: the clock stands at its start.
+    int bps = s.DevRate * s.DevChannels * 2;
+    if (bps > 0 && !s.paused) {
+        double pending = double(s.audio_buf_size - s.audio_buf_index + std::size_t(total - len)) / bps;
+        s.audio_clock = s.DecodedEnd - pending;
+        s.AudioCallbackAt = NowSeconds();
+    }
+}
+
+}  // namespace
+
+const char* AudioDriverName(TAudioDriver d)
+{
+    switch (d) {
+    case adDirectSound: return "pulseaudio";
+    case adWaveOut: return "alsa";
+    case adPipeWire: return "pipewire";
+    case adDummy: return "dummy";
+    case adDisk: return "disk";
+    default: return "";
+    }
+}
+
+bool OpenAudioOutput(TVideoState& s)
+{
+    AVCodecContext* dec = s.audio_dec;
+    {
+        std::lock_guard<std::mutex> g(AudioInitLock());
+        const char* name = AudioDriverName(s.AudioDriverChoice);
+        if (*name) ff::SDL_SetHint(SDL_HINT_AUDIODRIVER, name);
+        if (ff::SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            LogAudio(s, llError, std::string("SDL_InitSubSystem(SDL_INIT_AUDIO) failed: ") + ff::SDL_GetError());
+            return false;
+        }
+    }
+    SDL_AudioSpec want{}, have{};
+    want.freq = dec->sample_rate;
+    want.format = AUDIO_S16SYS;
+    int ch = dec->ch_layout.nb_channels;
+    want.channels = Uint8(ch == 1 || ch == 2 ? ch : 2);
+    want.samples = 1024;
+    want.callback = AudioCallback;
+    want.userdata = &s;
+    SDL_AudioDeviceID dev = ff::SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE |
+                                                                             SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    if (dev == 0) {
+        LogAudio(s, llError, std::string("SDL_OpenAudio() failed: ") + ff::SDL_GetError() +
+                                 "; the file plays without sound.");
+        ff::SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    s.DevRate = have.freq;
+    s.DevChannels = have.channels;
+    s.AudioBufferSeconds = have.freq > 0 ? double(have.samples) / have.freq : 0.0;
+    s.AudioFrame = ff::av_frame_alloc();
+    s.AudioDevice = dev;
+    ff::SDL_PauseAudioDevice(dev, 0);
+    return true;
+}
+
+void CloseAudioOutput(TVideoState& s)
+{
+    if (s.AudioDevice) {
+        ff::SDL_CloseAudioDevice(s.AudioDevice);   // waits for a running callback
+        s.AudioDevice = 0;
+        ff::SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    ff::swr_free(&s.swr);
+    ff::av_channel_layout_uninit(&s.SwrLayout);
+    ff::av_frame_free(&s.AudioFrame);
+    s.audio_buf_size = s.audio_buf_index = 0;
+}

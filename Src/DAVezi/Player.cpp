@@ -1,0 +1,446 @@
+// The player component: open, stop, pause, seek, the host window's painting
+// and the delivery of notifications.
+#include <chrono>
+#include <cstring>
+#include <exception>
+
+#include "Src/AVProbe.h"
+#include "Src/DAVezi/PlayState.h"
+#include "Src/FFmpegLogger.h"
+#include "Src/MyUtils.h"
+#include "platform/core/MainThread.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Graphics.h"
+#include "platform/os/Gdi.h"
+#include "platform/os/Messages.h"
+#include "platform/os/Window.h"
+
+namespace {
+
+constexpr int OpenTimeoutMs = 20000;
+constexpr int SeekTimeoutMs = 10000;
+constexpr int StopTimeoutMs = 2000;
+
+// Waits in 10 ms steps until done() holds or the time is up; on the GUI
+// thread it serves handed-over calls and pending messages between the steps.
+bool WaitServing(const std::function<bool()>& done, int timeoutMs)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        if (IsMainThread()) {
+            CheckSynchronize(0);
+            PumpPendingMessages();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// Runs an event handler; what it throws is logged, never passed on.
+template <class F> void RunHandler(TObject* sender, const char* name, F&& call)
+{
+    try {
+        call();
+    } catch (const std::exception& e) {
+        GetFFLogger()->Log(sender, llError, std::string(name) + ": " + e.what());
+    } catch (...) {
+        GetFFLogger()->Log(sender, llError, std::string(name) + ": unknown exception");
+    }
+}
+
+}  // namespace
+
+TCustomPlayer::TCustomPlayer(TComponent* AOwner)
+    : TFFBaseComponent(AOwner), FAVProbe(std::make_unique<TAVProbe>(nullptr)), FLastPTS(AV_NOPTS_VALUE),
+      FCurrentFrame(std::make_unique<TBitmap>()), FAlive(std::make_shared<std::atomic<bool>>(true))
+{
+}
+
+TCustomPlayer::~TCustomPlayer()
+{
+    OnPosition = nullptr;
+    OnState = nullptr;
+    OnFileOpen = nullptr;
+    Stop(true);
+    *FAlive = false;
+    RemoveQueuedCalls(this);
+}
+
+int TCustomPlayer::RunningPlaybacks() { return RunningReadThreads(); }
+
+bool TCustomPlayer::AVLibLoaded() const { return GlobalLoader().Loaded(PlayerLibraries); }
+
+bool TCustomPlayer::LoadAVLib(const std::string& APath)
+{
+    GlobalLoader().SetLibraryPath(APath);
+    if (GlobalLoader().Load(PlayerLibraries)) return true;
+    SetLastErrMsg(GlobalLoader().LastErrMsg());
+    return false;
+}
+
+void TCustomPlayer::UnloadAVLib() { GlobalLoader().Unload(PlayerLibraries); }
+
+std::string TCustomPlayer::LastErrMsg() const
+{
+    std::lock_guard<std::mutex> g(FErrLock);
+    return FLastErrMsg;
+}
+
+void TCustomPlayer::SetLastErrMsg(const std::string& AMsg)
+{
+    std::lock_guard<std::mutex> g(FErrLock);
+    FLastErrMsg = AMsg;
+}
+
+void TCustomPlayer::ReportError(const std::string& AMsg, bool AStore)
+{
+    if (AStore) SetLastErrMsg(AMsg);
+    GetFFLogger()->Log(this, llError, AMsg);
+}
+
+bool TCustomPlayer::Open(const std::string& AFileName, HWND AScreenHandle, bool APaused)
+{
+    Stop(true);
+    if (!AVLibLoaded()) {
+        ReportError("The player's libraries are not loaded.", true);
+        return false;
+    }
+    SetLastErrMsg("");
+    Finput_filename = AFileName;
+    auto s = std::make_shared<TVideoState>();
+    s->Owner = this;
+    s->FileName = AFileName;
+    s->paused = APaused;
+    s->OpenPaused = APaused;
+    s->DisableAudio = Faudio_disable;
+    s->DisableVideo = Fvideo_disable;
+    s->AudioDriverChoice = FAudioDriver;
+    s->Host = AScreenHandle;
+    FVideoState = s;
+    FLastPTS = AV_NOPTS_VALUE;
+    FCurrentPTS = -1;
+    if (AScreenHandle && IsWindow(AScreenHandle)) {
+        FScreenHandle = AScreenHandle;
+        ReadHostSize();
+        HookHost(AScreenHandle);
+    }
+    RunningReadThreads()++;
+    s->parse_tid = std::thread(ReadThreadProc, s);
+    bool inTime = WaitServing([&] { return s->Opened != 0 || s->abort_request; }, OpenTimeoutMs);
+    if (FVideoState != s) {
+        // a handler served during the wait stopped or re-opened
+        if (LastErrMsg().empty()) SetLastErrMsg(AFileName + ": stopped while opening");
+        return false;
+    }
+    if (s->Opened != 1) {
+        if (!inTime) SetLastErrMsg(AFileName + ": the input did not open in time");
+        std::string msg = LastErrMsg();
+        Stop(true);
+        SetLastErrMsg(msg);
+        GetFFLogger()->Log(this, llError, msg);
+        return false;
+    }
+    FAVProbe->SetFileHandle(s->ic);
+    s->event_tid = std::thread(EventLoopProc, s);
+    if (OnFileOpen) {
+        int sw = s->HostWidth, sh = s->HostHeight;
+        RunHandler(this, "OnFileOpen", [&] { OnFileOpen(this, s->Duration, s->FrameWidth, s->FrameHeight, sw, sh); });
+        if (!AScreenHandle) {
+            // the sizes of the player's own window
+            s->HostWidth = sw;
+            s->HostHeight = sh;
+        }
+    }
+    if (FVideoState != s) return false;   // the handler stopped the playback
+    if (!AScreenHandle && s->video_stream >= 0) {
+        FOwnForm = new TForm(nullptr);
+        FOwnForm->SetCaption("DEDideve");
+        FOwnForm->SetClientSize(s->HostWidth > 0 ? s->HostWidth.load() : s->FrameWidth,
+                                s->HostHeight > 0 ? s->HostHeight.load() : s->FrameHeight);
+        FOwnForm->Show();
+        FScreenHandle = FOwnForm->Handle();
+        s->Host = FScreenHandle;
+        ReadHostSize();
+        HookHost(FScreenHandle);
+    }
+    PostState(APaused ? psPause : psPlay);
+    return true;
+}
+
+void TCustomPlayer::Stop(bool AWaitForStop)
+{
+    if (FStopDepth > 0) return;   // a handler served inside this stop's wait
+    std::shared_ptr<TVideoState> s = FVideoState;
+    if (!s) return;
+    ++FStopDepth;
+    FVideoState.reset();
+    FAVProbe->SetFileHandle(nullptr);
+    // Done before the waits below: a handler served in them may open anew.
+    UnhookHost();
+    FSeeking = false;
+    FCurrentPTS = -1;
+    s->abort_request = true;
+    s->videoq.Abort();
+    s->audioq.Abort();
+    {
+        std::lock_guard<std::mutex> g(s->pictq_lock);
+        s->pictq_cond.notify_all();
+    }
+    {
+        std::lock_guard<std::mutex> g(s->LoopLock);
+        s->LoopCond.notify_all();
+    }
+    {
+        std::lock_guard<std::mutex> g(s->SeekLock);
+        s->SeekCond.notify_all();
+    }
+    if (s->event_tid.joinable()) {
+        if (s->event_tid.get_id() == std::this_thread::get_id())
+            s->event_tid.detach();   // a handler on the playback's own thread stops it
+        else
+            s->event_tid.join();
+    }
+    bool ended = AWaitForStop && WaitServing([&] { return s->ReadDone.load(); }, StopTimeoutMs);
+    if (ended) {
+        s->parse_tid.join();
+    } else {
+        // The input blocks the read thread (or no wait was asked for): it
+        // ends by itself, holding the playback, without the player.
+        {
+            std::lock_guard<std::recursive_mutex> g(s->OwnerLock);
+            s->Owner = nullptr;
+        }
+        if (s->parse_tid.joinable()) s->parse_tid.detach();
+    }
+    if (s->Opened == 1) PostState(psStop);
+    --FStopDepth;
+}
+
+bool TCustomPlayer::Paused() const { return !FVideoState || FVideoState->paused; }
+
+void TCustomPlayer::Pause()
+{
+    auto s = FVideoState;
+    if (!s || s->paused) return;
+    s->video_current_pts = GetVideoClock(*s);
+    s->paused = true;
+    PostState(psPause);
+}
+
+void TCustomPlayer::Resume()
+{
+    auto s = FVideoState;
+    if (!s || !s->paused) return;
+    s->video_current_pts_drift = s->video_current_pts - NowSeconds();
+    s->ResyncTimer = true;
+    s->paused = false;
+    PostState(psResume);
+}
+
+void TCustomPlayer::TogglePause()
+{
+    if (Paused())
+        Resume();
+    else
+        Pause();
+}
+
+void TCustomPlayer::Seek(std::int64_t APTS, TSeekFlags ASeekFlags, bool AWaitForSeekEnd)
+{
+    auto s = FVideoState;
+    if (!s) return;
+    int flags = SeekFlagsToAVSeekFlags(ASeekFlags);
+    std::int64_t target = APTS;
+    if (!(flags & AVSEEK_FLAG_BYTE)) {
+        if (target < 0) target = 0;
+        if (s->Duration > 0 && target > s->Duration) target = s->Duration;   // no clamp when unknown
+        target += s->StartTime;
+    }
+    std::int64_t done;
+    {
+        std::lock_guard<std::mutex> g(s->SeekLock);
+        if (s->seek_req) return;   // one request at a time
+        s->seek_req = true;
+        s->seek_pos = target;
+        s->seek_rel = 0;
+        s->seek_flags = flags;
+        done = s->SeekSerial + 1;
+    }
+    FSeeking = true;
+    if (AWaitForSeekEnd)
+        WaitServing(
+            [&] {
+                if (s->abort_request) return true;
+                std::lock_guard<std::mutex> g(s->SeekLock);
+                return s->SeekSerial >= done;
+            },
+            SeekTimeoutMs);
+}
+
+TBitmap* TCustomPlayer::CurrentFrame()
+{
+    auto s = FVideoState;
+    if (!s) {
+        FCurrentFrame->SetSize(0, 0);
+        return FCurrentFrame.get();
+    }
+    std::lock_guard<std::mutex> g(s->Surface.Lock);
+    int w = s->Surface.Width, h = s->Surface.Height;
+    FCurrentFrame->SetPixelFormat(pf32bit);
+    FCurrentFrame->SetSize(w, h);
+    for (int y = 0; y < h; y++)
+        std::memcpy(FCurrentFrame->ScanLine(y), s->Surface.Bits.data() + std::size_t(y) * std::size_t(w) * 4,
+                    std::size_t(w) * 4);
+    return FCurrentFrame.get();
+}
+
+void TCustomPlayer::UpdateScreenPosition()
+{
+    if (!FVideoState || !FScreenHandle) return;
+    ReadHostSize();
+    InvalidateScreen(FScreenHandle);
+}
+
+int TCustomPlayer::GetVideoStreamIndex() const { return FVideoState ? FVideoState->video_stream.load() : -1; }
+int TCustomPlayer::GetAudioStreamIndex() const { return FVideoState ? FVideoState->audio_stream.load() : -1; }
+int TCustomPlayer::GetSubtitleStreamIndex() const { return -1; }
+
+// ---- host window ---------------------------------------------------------------------
+
+void TCustomPlayer::ReadHostSize()
+{
+    auto s = FVideoState;
+    if (!s || !FScreenHandle || !IsWindow(FScreenHandle)) return;
+    TRect r;
+    GetClientRect(FScreenHandle, &r);
+    s->HostWidth = r.Width();
+    s->HostHeight = r.Height();
+}
+
+// The host paints the surface at its letterboxed place on black, takes the
+// focus on a click, and follows its size for the pictures to come.
+void TCustomPlayer::HookHost(HWND AHost)
+{
+    std::weak_ptr<TVideoState> weak = FVideoState;
+    FHostToken = SubclassWindow(AHost, [this, weak](HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            TRect r;
+            GetClientRect(hwnd, &r);
+            FillRect(dc, r, HBRUSH(GetStockObject(BLACK_BRUSH)));
+            if (auto s = weak.lock()) {
+                std::lock_guard<std::mutex> g(s->Surface.Lock);
+                if (s->Surface.Width > 0 && s->Surface.Height > 0) {
+                    BITMAPINFO bmi{};
+                    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+                    bmi.bmiHeader.biWidth = s->Surface.Width;
+                    bmi.bmiHeader.biHeight = -s->Surface.Height;
+                    bmi.bmiHeader.biPlanes = 1;
+                    bmi.bmiHeader.biBitCount = 32;
+                    bmi.bmiHeader.biCompression = BI_RGB;
+                    StretchDIBits(dc, s->Surface.Left, s->Surface.Top, s->Surface.Width, s->Surface.Height, 0, 0,
+                                  s->Surface.Width, s->Surface.Height, s->Surface.Bits.data(), &bmi,
+                                  DIB_RGB_COLORS, SRCCOPY);
+                }
+            }
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_SIZE:
+            ReadHostSize();
+            break;
+        case WM_LBUTTONDOWN:
+            SetFocus(hwnd);
+            break;
+        case WM_CLOSE:
+            if (FOwnForm && hwnd == FOwnForm->Handle()) return 0;   // the player's window goes with Stop
+            break;
+        default:
+            break;
+        }
+        return CallPreviousWindowProc(hwnd, FHostToken, msg, wp, lp);
+    });
+}
+
+void TCustomPlayer::UnhookHost()
+{
+    HWND h = FScreenHandle;
+    FScreenHandle = nullptr;
+    if (!h || !IsWindow(h)) {
+        FOwnForm = nullptr;   // went with the application
+        return;
+    }
+    if (FHostToken) RemoveWindowSubclass(h, FHostToken);
+    FHostToken = 0;
+    InvalidateRect(h, nullptr, TRUE);
+    delete FOwnForm;
+    FOwnForm = nullptr;
+}
+
+void TCustomPlayer::InvalidateScreen(HWND AHost)
+{
+    if (!AHost || FInvalidateQueued.exchange(true)) return;
+    auto alive = FAlive;
+    RunOnMainThread(
+        [this, alive, AHost] {
+            if (!*alive) return;
+            FInvalidateQueued = false;
+            if (AHost == FScreenHandle && IsWindow(AHost)) InvalidateRect(AHost, nullptr, FALSE);
+        },
+        false, this);
+}
+
+// ---- notifications ------------------------------------------------------------------
+
+void TCustomPlayer::PostState(TPlayState AState)
+{
+    FState = AState;
+    if (FTriggerEventInMainThread && !IsMainThread()) {
+        auto alive = FAlive;
+        RunOnMainThread(
+            [this, alive, AState] {
+                if (*alive) DeliverState(AState);
+            },
+            false, this);
+    } else {
+        DeliverState(AState);
+    }
+}
+
+void TCustomPlayer::PostPosition(std::int64_t APTS)
+{
+    FCurrentPTS = APTS;
+    FPendingPTS = APTS;
+    if (FTriggerEventInMainThread && !IsMainThread()) {
+        // one delivery pending at a time; it reports the latest position
+        if (FPositionQueued.exchange(true)) return;
+        auto alive = FAlive;
+        RunOnMainThread(
+            [this, alive] {
+                if (!*alive) return;
+                FPositionQueued = false;
+                DeliverPosition();
+            },
+            false, this);
+    } else {
+        DeliverPosition();
+    }
+}
+
+void TCustomPlayer::DeliverState(TPlayState AState)
+{
+    if (OnState) RunHandler(this, "OnState", [&] { OnState(this, AState); });
+}
+
+void TCustomPlayer::DeliverPosition()
+{
+    std::int64_t pts = FPendingPTS;
+    if (pts == FLastPTS) return;
+    FLastPTS = pts;
+    if (OnPosition) RunHandler(this, "OnPosition", [&] { OnPosition(this, pts); });
+}

@@ -1,0 +1,342 @@
+// The preview player on the headless desktop: playback to the end with its
+// notifications, the picture in a host panel, sound through SDL2's dummy and
+// disk drivers, and stopping an input that blocks.
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Src/DAVezi.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Graphics.h"
+#include "platform/testing/Driver.h"
+#include "tests/media/converter_test_util.h"
+
+using namespace convtest;
+
+namespace {
+
+struct Notes
+{
+    std::vector<std::int64_t> positions;
+    std::vector<TPlayState> states;
+    bool offMainThread = false;
+    int Count(TPlayState st) const
+    {
+        int n = 0;
+        for (auto s : states) n += s == st;
+        return n;
+    }
+};
+
+class PlayerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!GlobalLoader().Loaded(PlayerLibraries))
+            ASSERT_TRUE(GlobalLoader().Load(PlayerLibraries)) << GlobalLoader().LastErrMsg();
+        GetFFLogger()->SetTriggerEventInMainThread(false);
+        std::filesystem::create_directories(QUORVEL_FIXTURES_DIR);
+        driver = std::make_unique<TTestDriver>();
+        ResetApplication();
+        form = new TForm(nullptr);
+        form->SetClientSize(420, 300);
+        panel = new TPanel(form);
+        panel->SetParent(form);
+        panel->SetBounds(10, 10, 400, 200);
+        form->Show();
+        driver->PumpUntilIdle();
+        player = std::make_unique<TDEDideve>();
+        player->SetAudioDriver(adDummy);
+        player->OnPosition = [this](TObject*, std::int64_t pts) {
+            notes.positions.push_back(pts);
+            notes.offMainThread |= !IsMainThread();
+        };
+        player->OnState = [this](TObject*, TPlayState st) {
+            notes.states.push_back(st);
+            notes.offMainThread |= !IsMainThread();
+        };
+    }
+    void TearDown() override
+    {
+        player.reset();
+        delete form;
+        ResetApplication();
+        driver.reset();
+    }
+    // 3 s of testsrc2 + sine, mpeg4/mp2, a key frame every second.
+    std::string Clip()
+    {
+        std::string f = Fixture("player_av.avi");
+        EXPECT_TRUE(MakeMedia("-f lavfi -i testsrc2=size=320x240:rate=25:duration=3 -f lavfi -i "
+                              "sine=frequency=440:sample_rate=44100:duration=3 -c:v mpeg4 -g 25 -q:v 2 -c:a mp2",
+                              f));
+        return f;
+    }
+    std::unique_ptr<TTestDriver> driver;
+    TForm* form = nullptr;
+    TPanel* panel = nullptr;
+    std::unique_ptr<TDEDideve> player;
+    Notes notes;
+    TempDir dir{"player"};
+};
+
+// PSNR of two BGRA pictures of one size, colour channels only.
+double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
+{
+    double se = 0;
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); i++) {
+        if (i % 4 == 3) continue;
+        double d = double(a[i]) - double(b[i]);
+        se += d * d;
+        n++;
+    }
+    if (n == 0) return 0;
+    double mse = se / double(n);
+    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST_F(PlayerTest, PlaysToTheEndWithRisingPositionsAndOneEndState)
+{
+    std::string f = Clip();
+    std::int64_t duration = -1;
+    int frameW = 0;
+    player->OnFileOpen = [&](TObject*, std::int64_t d, int w, int, int&, int&) {
+        duration = d;
+        frameW = w;
+    };
+    ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+    EXPECT_EQ(frameW, 320);
+    EXPECT_GT(duration, 2900000);
+    EXPECT_GE(player->GetVideoStreamIndex(), 0);
+    EXPECT_GE(player->GetAudioStreamIndex(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+    player->Stop(true);
+    CheckSynchronize(0);
+    EXPECT_FALSE(notes.offMainThread);
+    ASSERT_FALSE(notes.states.empty());
+    EXPECT_EQ(notes.states.front(), psPlay);
+    EXPECT_EQ(notes.Count(psEnd), 1);
+    EXPECT_EQ(notes.states.back(), psStop);
+    ASSERT_GT(notes.positions.size(), 20u);
+    for (std::size_t i = 1; i < notes.positions.size(); i++)
+        ASSERT_GT(notes.positions[i], notes.positions[i - 1]) << "at " << i;
+    EXPECT_GE(notes.positions.front(), 0);
+    EXPECT_LE(notes.positions.back(), duration);
+    EXPECT_EQ(player->CurrentFrame()->GetWidth(), 0);   // nothing shown after the stop
+}
+
+TEST_F(PlayerTest, CurrentFrameIsTheFrameAtTheSeekTarget)
+{
+    std::string f = Clip();
+    panel->SetBounds(10, 10, 320, 240);   // the picture keeps its own size
+    driver->PumpUntilIdle();
+    ASSERT_TRUE(player->Open(f, panel->Handle(), true)) << player->LastErrMsg();
+    ASSERT_TRUE(WaitUntil([&] { return player->CurrentFrame()->GetWidth() > 0; }));
+    player->Seek(2000000, 0, true);
+    ASSERT_TRUE(WaitUntil([&] { return !player->Seeking(); }));
+    TBitmap* bmp = player->CurrentFrame();
+    ASSERT_EQ(bmp->GetWidth(), 320);
+    ASSERT_EQ(bmp->GetHeight(), 240);
+    std::vector<std::uint8_t> got;
+    for (int y = 0; y < 240; y++) {
+        auto* row = static_cast<std::uint8_t*>(bmp->ScanLine(y));
+        got.insert(got.end(), row, row + 320 * 4);
+    }
+    std::string raw = dir / "at2.bgra";
+    enginetest::Run("ffmpeg -nostdin -v error -y -ss 2 -i " + Quote(f) + " -frames:v 1 -f rawvideo -pix_fmt bgra " + Quote(raw));
+    std::vector<std::uint8_t> want = ReadFile(raw);
+    ASSERT_EQ(want.size(), got.size());
+    EXPECT_GE(Psnr(got, want), 35.0);
+    // the frame one second earlier is another picture: the check can tell them apart
+    std::string raw1 = dir / "at1.bgra";
+    enginetest::Run("ffmpeg -nostdin -v error -y -ss 1 -i " + Quote(f) + " -frames:v 1 -f rawvideo -pix_fmt bgra " +
+        Quote(raw1));
+    EXPECT_LT(Psnr(got, ReadFile(raw1)), 35.0);
+}
+
+// The host panel shows the picture letterboxed on black.
+TEST_F(PlayerTest, HostPanelShowsTheLetterboxedPicture)
+{
+    std::string f = Clip();
+    ASSERT_TRUE(player->Open(f, panel->Handle(), true)) << player->LastErrMsg();
+    ASSERT_TRUE(WaitUntil([&] { return player->CurrentFrame()->GetWidth() > 0; }));
+    // 320 x 240 in 400 x 200: 266 x 200 in the middle
+    EXPECT_EQ(player->CurrentFrame()->GetWidth(), 266);
+    EXPECT_EQ(player->CurrentFrame()->GetHeight(), 200);
+    CheckSynchronize(0);
+    driver->PumpUntilIdle();
+    std::string png = dir / "letterbox.png";
+    TRect r;
+    GetWindowRect(panel->Handle(), &r);
+    ASSERT_TRUE(driver->Snapshot(png, r));
+    HDC dc = GetDC(panel->Handle());
+    EXPECT_EQ(GetPixel(dc, 10, 100) & 0xFFFFFF, 0u);    // left bar
+    EXPECT_EQ(GetPixel(dc, 390, 100) & 0xFFFFFF, 0u);   // right bar
+    EXPECT_NE(GetPixel(dc, 200, 100) & 0xFFFFFF, 0u);   // picture
+    ReleaseDC(panel->Handle(), dc);
+}
+
+// Mute keeps the device fed with silence; without it the sine reaches the file.
+TEST_F(PlayerTest, MuteWritesSilenceToTheDiskDriver)
+{
+    std::string f = Fixture("player_sine.wav");
+    ASSERT_TRUE(MakeMedia("-f lavfi -i sine=frequency=440:sample_rate=44100:duration=1 -c:a pcm_s16le", f));
+    for (bool mute : {true, false}) {
+        SCOPED_TRACE(mute);
+        std::string out = dir / (mute ? "muted.raw" : "loud.raw");
+        ::setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
+        ::setenv("SDL_DISKAUDIODELAY", "1", 1);
+        notes.states.clear();
+        player->SetAudioDriver(adDisk);
+        player->SetMute(mute);
+        ASSERT_TRUE(player->Open(f, nullptr, false)) << player->LastErrMsg();
+        ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+        player->Stop(true);
+        std::vector<std::uint8_t> bytes = ReadFile(out);
+        ASSERT_GT(bytes.size(), 44100u);
+        std::size_t nonZero = 0;
+        for (auto b : bytes) nonZero += b != 0;
+        if (mute)
+            EXPECT_EQ(nonZero, 0u);
+        else
+            EXPECT_GT(nonZero, bytes.size() / 4);
+    }
+}
+
+// The read thread hangs in the open of a FIFO without a writer; a stop from a
+// handler served during the open's wait still returns, and the thread ends
+// once the FIFO lets go.
+TEST_F(PlayerTest, StopReturnsWhileTheInputBlocks)
+{
+    std::string fifo = dir / "stalled.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    RunOnMainThread([this] { player->Stop(true); }, false);
+    EXPECT_FALSE(player->Open(fifo, panel->Handle(), false));
+    EXPECT_FALSE(player->LastErrMsg().empty());
+    EXPECT_EQ(player->GetVideoStreamIndex(), -1);
+    // let the abandoned thread go: a writer that closes at once
+    int fd = ::open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_TRUE(WaitUntil([] { return TCustomPlayer::RunningPlaybacks() == 0; }));
+}
+
+TEST_F(PlayerTest, OpenStopCyclesAndFailedOpens)
+{
+    std::string f = Clip();
+    for (int i = 0; i < 50; i++) {
+        ASSERT_TRUE(player->Open(f, panel->Handle(), i % 2 == 0)) << i << ": " << player->LastErrMsg();
+        if (i % 5 == 0) WaitUntil([&] { return player->CurrentFrame()->GetWidth() > 0; });
+        player->Stop(true);
+    }
+    EXPECT_FALSE(player->Open(dir / "missing.avi", panel->Handle(), false));
+    EXPECT_NE(player->LastErrMsg().find("missing.avi"), std::string::npos);
+    EXPECT_EQ(player->GetVideoStreamIndex(), -1);
+    EXPECT_TRUE(WaitUntil([] { return TCustomPlayer::RunningPlaybacks() == 0; }));
+}
+
+// Without a host the player shows the video in a window of its own, which a
+// close request does not take away; Stop does.
+TEST_F(PlayerTest, OwnWindowWithoutAHost)
+{
+    std::string f = Clip();
+    ASSERT_TRUE(player->Open(f, nullptr, true)) << player->LastErrMsg();
+    HWND own = player->ScreenHandle();
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(GetWindowText(own), "DEDideve");
+    ASSERT_TRUE(WaitUntil([&] { return player->CurrentFrame()->GetWidth() > 0; }));
+    EXPECT_EQ(player->CurrentFrame()->GetWidth(), 320);
+    SendMessage(own, WM_CLOSE);
+    EXPECT_TRUE(IsWindow(own));
+    player->Stop(true);
+    EXPECT_FALSE(IsWindow(own));
+    EXPECT_EQ(player->ScreenHandle(), nullptr);
+}
+
+TEST_F(PlayerTest, PauseHoldsThePositionAndResumePlaysOn)
+{
+    std::string f = Clip();
+    ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+    ASSERT_TRUE(WaitUntil([&] { return !notes.positions.empty() && notes.positions.back() > 300000; }));
+    player->Pause();
+    EXPECT_TRUE(player->Paused());
+    // what was under way when the pause came has arrived after a while
+    WaitUntil([] { return false; }, 1);
+    std::int64_t held = player->CurrentPTS();
+    std::size_t count = notes.positions.size();
+    WaitUntil([] { return false; }, 1);
+    EXPECT_EQ(player->CurrentPTS(), held);
+    EXPECT_EQ(notes.positions.size(), count);
+    player->Resume();
+    ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+    player->Stop(true);
+    CheckSynchronize(0);
+    std::vector<TPlayState> want{psPlay, psPause, psResume, psEnd, psStop};
+    EXPECT_EQ(notes.states, want);
+}
+
+// Audio-only files of other sample formats and channel counts play to the end.
+TEST_F(PlayerTest, AudioOnlyFormatsPlayToTheEnd)
+{
+    struct Case
+    {
+        const char* name;
+        const char* args;
+    } cases[] = {
+        {"player_u8.wav", "-f lavfi -i sine=frequency=300:sample_rate=8000:duration=1 -c:a pcm_u8"},
+        {"player_f32.wav", "-f lavfi -i sine=frequency=300:sample_rate=48000:duration=1 -c:a pcm_f32le"},
+        {"player_6ch.wav",
+         "-f lavfi -i sine=frequency=300:sample_rate=48000:duration=1 -af 'pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0' "
+         "-c:a pcm_s16le"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string f = Fixture(c.name);
+        ASSERT_TRUE(MakeMedia(c.args, f));
+        notes = Notes();
+        ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+        EXPECT_EQ(player->GetVideoStreamIndex(), -1);
+        EXPECT_EQ(player->GetAudioStreamIndex(), 0);
+        ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+        player->Stop(true);
+        CheckSynchronize(0);
+        ASSERT_FALSE(notes.positions.empty());
+        EXPECT_GT(notes.positions.back(), 900000);
+    }
+}
+
+// What a handler throws is logged; the playback goes on to its end.
+TEST_F(PlayerTest, HandlerExceptionsAreLoggedNotPassedOn)
+{
+    std::string f = Fixture("player_sine.wav");
+    ASSERT_TRUE(MakeMedia("-f lavfi -i sine=frequency=440:sample_rate=44100:duration=1 -c:a pcm_s16le", f));
+    LogCapture log;
+    player->OnFileOpen = [](TObject*, std::int64_t, int, int, int&, int&) { throw std::runtime_error("open boom"); };
+    player->OnPosition = [](TObject*, std::int64_t) { throw std::runtime_error("position boom"); };
+    player->OnState = [this](TObject*, TPlayState st) {
+        notes.states.push_back(st);
+        throw std::runtime_error("state boom");
+    };
+    ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+    ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+    player->Stop(true);
+    EXPECT_TRUE(log.Has(llError, "OnFileOpen: open boom"));
+    EXPECT_TRUE(log.Has(llError, "OnPosition: position boom"));
+    EXPECT_TRUE(log.Has(llError, "OnState: state boom"));
+}
