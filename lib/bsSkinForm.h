@@ -216,6 +216,7 @@ private:
     bool FSkinnableForm = true;
     bool FSkinSupport = false;
     bool FStopPainting = false;
+    int FPaintLock = 0;
     bool FFormActive = false;
     bool FRollUpState = false;
     int FOldHeight = 0;

@@ -777,12 +777,15 @@ void TbsSkinForm::ChangeSkinData()
     {
         FFormWidth = FForm->Width();
         FFormHeight = FForm->Height();
+        // The new frame is painted once, after its geometry and region are in.
+        ++FPaintLock;
         // A frame of another size: the client rectangle is computed anew.
         SetWindowPos(FForm->Handle(), nullptr, 0, 0, 0, 0,
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         RefreshFrame(true);
-        NCPaint();
-        FForm->Invalidate();
+        --FPaintLock;
+        // Frame and client are painted together at the next paint.
+        RedrawWindow(FForm->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
     }
     if (OnChangeSkinData) OnChangeSkinData(this);
 }
@@ -837,7 +840,7 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         }
     case WM_NCPAINT:
         if (!skinnable) break;
-        if (HasBorder())
+        if (HasBorder() && FPaintLock == 0)
         {
             if (FSkinSupport) PaintNCSkin();
             else if (!FStopPainting) PaintNCDefault();
@@ -859,11 +862,16 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         NCPaint();
         return;
     case WM_SIZE:
-        FFormWidth = FForm->Width();
-        FFormHeight = FForm->Height();
+    {
+        // The window's new size (the form's own fields follow later).
+        TRect r;
+        GetWindowRect(FForm->Handle(), &r);
+        FFormWidth = r.Width();
+        FFormHeight = r.Height();
         if (FSkinSupport) RefreshFrame(true);
         else SetFormRegion(true);
         break;
+    }
     case WM_GETMINMAXINFO:
         if (!skinnable || !HasBorder()) break;
         PassOn(m);
