@@ -258,6 +258,7 @@ void TbsSkinForm::ArrangeObjects()
     else
     {
         int x = base.Left;
+        if (sys) sys->ObjectRect = TRect();  // no place for it unless in the row
         if (IsEmptyRect(NewButtonsRect) && sys) row.push_back(sys);
         for (TbsSkinButtonObject* b : row)
         {
@@ -397,7 +398,7 @@ void TbsSkinForm::PaintNCSkin(HDC DC)
                            FSD->TopStretch, FSD->RightStretch, FSD->BottomStretch);
     for (auto& o : ObjectList)
     {
-        if (!o->Visible) continue;
+        if (!o->Visible || IsEmptyRect(o->ObjectRect)) continue;
         if (o->ObjectRect.Bottom <= NewClRect.Top) o->Draw(T.Canvas(), TPoint(0, 0));
         else if (!B.Empty()) o->Draw(B.Canvas(), TPoint(0, NewClRect.Bottom));
     }
@@ -534,35 +535,28 @@ void TbsSkinForm::SetFormRegion(bool AUpdate)
     CreateSkinMaskImages(FSD->LTPoint, FSD->RTPoint, FSD->LBPoint, FSD->RBPoint, FSD->ClRect, NewLTPoint, NewRTPoint,
                          NewLBPoint, NewRBPoint, NewClRect, mask, RMTop.get(), RMLeft.get(), RMRight.get(),
                          RMBottom.get(), FFormWidth, FFormHeight);
-    HRGN rgn = CreateRectRgn(NewMaskRectArea.Left, NewMaskRectArea.Top, NewMaskRectArea.Right, NewMaskRectArea.Bottom);
-    auto add = [&rgn](TBitmap* strip, int x, int y) {
-        if (strip->Empty()) return;
-        HRGN part = nullptr;
-        CreateRgnFromMaskBitmap(part, strip);
-        if (!part) return;
-        OffsetRgn(part, x, y);
-        CombineRgn(rgn, rgn, part, RGN_OR);
-        DeleteObject(part);
-    };
-    add(RMTop.get(), 0, 0);
-    add(RMBottom.get(), 0, NewMaskRectArea.Bottom);
-    add(RMLeft.get(), 0, NewMaskRectArea.Top);
-    add(RMRight.get(), NewMaskRectArea.Right, NewMaskRectArea.Top);
+    // The strips are cut along the client rectangle; the region is built
+    // from the mask composed the same way.
+    HRGN rgn = nullptr;
+    CreateSkinRegion(rgn, FSD->LTPoint, FSD->RTPoint, FSD->LBPoint, FSD->RBPoint, FSD->ClRect, NewLTPoint, NewRTPoint,
+                     NewLBPoint, NewRBPoint, NewClRect, mask, FFormWidth, FFormHeight);
+    if (!rgn) rgn = CreateRectRgn(0, 0, FFormWidth, FFormHeight);
     replace(rgn);
 }
 
 bool TbsSkinForm::PointInMask(TPoint P) const
 {
-    if (InRect(NewMaskRectArea, P)) return true;
+    if (InRect(NewMaskRectArea, P) || InRect(NewClRect, P)) return true;
     auto black = [](TBitmap* b, int x, int y) {
         if (!b || b->Empty() || x < 0 || y < 0 || x >= b->GetWidth() || y >= b->GetHeight()) return false;
         return (b->Canvas()->GetPixel(x, y) & 0xFFFFFF) == 0;
     };
-    const TRect& a = NewMaskRectArea;
-    if (P.Y <= a.Top) return black(RMTop.get(), P.X, P.Y);
-    if (P.Y < a.Bottom && P.X > a.Left) return black(RMRight.get(), P.X - a.Right, P.Y - a.Top);
-    if (P.Y < a.Bottom) return black(RMLeft.get(), P.X, P.Y - a.Top);
-    return black(RMBottom.get(), P.X, P.Y - a.Bottom);
+    // The strips lie around the client rectangle as the frame's strips do.
+    const TRect& c = NewClRect;
+    if (P.Y < c.Top) return black(RMTop.get(), P.X, P.Y);
+    if (P.Y >= c.Bottom) return black(RMBottom.get(), P.X, P.Y - c.Bottom);
+    if (P.X < c.Left) return black(RMLeft.get(), P.X, P.Y - c.Top);
+    return black(RMRight.get(), P.X - c.Right, P.Y - c.Top);
 }
 
 void TbsSkinForm::RefreshFrame(bool AUpdate)
