@@ -168,6 +168,15 @@ public:
     void SetFormRegion(bool AUpdate);
     HRGN Region() const { return FRgn; }
 
+    // Client background (WM_ERASEBKGND), each with the client DC; nothing
+    // for a null DC.
+    void PaintBGDefault(HDC DC);
+    void PaintBG(HDC DC);
+    void PaintBG2(HDC DC);
+    // A logo centred on the background (not owned by the skin).
+    std::unique_ptr<TBitmap> LogoBitMap;
+    bool LogoBitMapTransparent = false;
+
     void ChangeSkinData();
     void CreateObjects();
     void CreateDefaultObjects();
@@ -205,6 +214,8 @@ private:
     bool Sizeable() const;
     bool HasBorder() const;
     void NCPaint();
+    void PaintPicture(HDC DC, TBitmap* P, bool stretch, TbsStretchType type);
+    void DrawLogo(TCanvas* C);
     void ObjectsMouseMove(int X, int Y);
     void ObjectsMouseDown(TMouseButton Button, int X, int Y);
     void ObjectsMouseUp(TMouseButton Button, int X, int Y);

@@ -25,6 +25,7 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
 {
     FForm = dynamic_cast<TCustomForm*>(AOwner);
     if (!FForm) throw Exception("Invalid class typecast");
+    LogoBitMap = std::make_unique<TBitmap>();
     MouseTimer = new TTimer(this);
     MouseTimer->SetEnabled(false);
     MouseTimer->SetInterval(50);
@@ -572,6 +573,92 @@ void TbsSkinForm::RefreshFrame(bool AUpdate)
 }
 
 // ---------------------------------------------------------------------------
+// Client background
+
+void TbsSkinForm::PaintBGDefault(HDC DC)
+{
+    if (!DC) return;
+    TCanvas c;
+    c.SetHandle(DC);
+    c.Brush()->SetStyle(bsSolid);
+    c.Brush()->SetColor(clBtnFace);
+    c.FillRect(FForm->GetClientRect());
+    DrawLogo(&c);
+    c.SetHandle(nullptr);
+}
+
+void TbsSkinForm::PaintBG(HDC DC)
+{
+    if (!DC || !FSD || FSD->Empty) return;
+    TBitmap* pic = FSD->FPicture.Bitmap();
+    if (IsEmptyRect(FSD->ClRect) || !pic)
+    {
+        TCanvas c;
+        c.SetHandle(DC);
+        c.Brush()->SetColor(clBtnFace);
+        c.FillRect(FForm->GetClientRect());
+        c.SetHandle(nullptr);
+        return;
+    }
+    TBitmap b(RectWidth(FSD->ClRect), RectHeight(FSD->ClRect));
+    b.Canvas()->CopyRect(TRect(0, 0, b.GetWidth(), b.GetHeight()), pic->Canvas(), FSD->ClRect);
+    PaintPicture(DC, &b, FSD->StretchEffect, FSD->StretchType);
+}
+
+void TbsSkinForm::PaintBG2(HDC DC)
+{
+    if (!DC || !FSD || FSD->Empty) return;
+    // A bad index draws nothing but the logo.
+    PaintPicture(DC, bsSkinActiveBitmap(FSD, FSD->BGPictureIndex), FSD->StretchEffect, FSD->StretchType);
+}
+
+void TbsSkinForm::PaintPicture(HDC DC, TBitmap* P, bool stretch, TbsStretchType type)
+{
+    TCanvas c;
+    c.SetHandle(DC);
+    const int cw = FForm->ClientWidth(), ch = FForm->ClientHeight();
+    const int W = FFormWidth, H = FFormHeight;
+    const int w = P ? P->GetWidth() : 0, h = P ? P->GetHeight() : 0;
+    // A picture without pixels has no tile size: nothing is drawn.
+    if (P && w > 0 && h > 0 && cw > 0 && ch > 0)
+    {
+        if (stretch)
+            switch (type)
+            {
+            case bsstFull: c.StretchDraw(TRect(0, 0, W, H), P); break;
+            case bsstHorz:
+            {
+                TBitmap col(w, H);
+                col.Canvas()->StretchDraw(TRect(0, 0, w, H), P);
+                for (int i = 0; i <= W / w; ++i) c.Draw(i * w, 0, &col);
+                break;
+            }
+            case bsstVert:
+            {
+                TBitmap row(W, h);
+                row.Canvas()->StretchDraw(TRect(0, 0, W, h), P);
+                for (int i = 0; i <= H / h; ++i) c.Draw(0, i * h, &row);
+                break;
+            }
+            }
+        else
+            for (int y = 0; y <= ch / h; ++y)
+                for (int x = 0; x <= cw / w; ++x) c.Draw(x * w, y * h, P);
+    }
+    DrawLogo(&c);
+    c.SetHandle(nullptr);
+}
+
+void TbsSkinForm::DrawLogo(TCanvas* C)
+{
+    if (LogoBitMap->Empty()) return;
+    const int x = std::max(0, FForm->ClientWidth() / 2 - LogoBitMap->GetWidth() / 2);
+    const int y = std::max(0, FForm->ClientHeight() / 2 - LogoBitMap->GetHeight() / 2);
+    if (LogoBitMap->GetTransparent() != LogoBitMapTransparent) LogoBitMap->SetTransparent(LogoBitMapTransparent);
+    C->Draw(x, y, LogoBitMap.get());
+}
+
+// ---------------------------------------------------------------------------
 // Hit testing
 
 TPoint TbsSkinForm::ScreenToWindow(TPoint P) const
@@ -767,6 +854,12 @@ void TbsSkinForm::ChangeSkinData()
     FSkinSupport = FSD && !FSD->Empty && FSkinnableForm;
     if (FSkinSupport) CreateObjects();
     else ClearObjects();
+    // The new skin's minimum size; a rolled-up form keeps exactly its height.
+    const int mw = GetMinWidth(), mh = GetMinHeight();
+    if (FRollUpState) FForm->SetHeight(mh);
+    if (FForm->Width() < mw && FForm->Height() < mh) FForm->SetBounds(FForm->Left(), FForm->Top(), mw, mh);
+    else if (FForm->Height() < mh) FForm->SetHeight(mh);
+    else if (FForm->Width() < mw) FForm->SetWidth(mw);
     if (FForm->HandleAllocated())
     {
         FFormWidth = FForm->Width();
@@ -873,22 +966,29 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         if (auto* mi = reinterpret_cast<MINMAXINFO*>(m.LParam))
             mi->ptMinTrackSize = TPoint(GetMinWidth(), GetMinHeight());
         return;
+    case WM_ERASEBKGND:
+    {
+        HDC dc = reinterpret_cast<HDC>(m.WParam);
+        if (!FSkinSupport) PaintBGDefault(dc);
+        else if (FSD->BGPictureIndex == -1) PaintBG(dc);
+        else PaintBG2(dc);
+        m.Result = 0;
+        return;
+    }
     case BSM_SKINDATA_BEFORECHANGE:
         if (reinterpret_cast<TbsSkinData*>(m.WParam) == FSD && FSD)
         {
-            // The caption objects point into the store: gone before it changes.
+            // Nothing of the old skin is used until the change message.
             FStopPainting = true;
+            FSkinSupport = false;
             ClearObjects();
             if (OnBeforeChangeSkinData) OnBeforeChangeSkinData(this);
         }
         bsHandleSkinChangeMessage(FForm, m);
         break;
     case BSM_SKINDATA_CHANGE:
-        if (reinterpret_cast<TbsSkinData*>(m.WParam) == FSD && FSD)
-        {
-            FStopPainting = false;
-            ChangeSkinData();
-        }
+        FStopPainting = false;
+        if (reinterpret_cast<TbsSkinData*>(m.WParam) == FSD && FSD) ChangeSkinData();
         bsHandleSkinChangeMessage(FForm, m);
         break;
     case BSM_SKINDATA_AFTERCHANGE:

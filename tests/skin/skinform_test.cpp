@@ -138,3 +138,51 @@ TEST_F(SkinFormTest, DestroyingTheComponentGivesTheFormItsFrameBack)
     EXPECT_EQ(f->ClientWidth(), 294);
     EXPECT_THROW(new TbsSkinForm(Application), Exception);
 }
+
+namespace
+{
+// A skin with no frame picture whose client background is active picture
+// `bg` (0: the coordinate picture, 64 x 48), tiled or stretched.
+std::string BackgroundSkin(const std::string& name, int bg, bool stretch)
+{
+    const std::string dir = skintest::TempDir("form-bg-" + name);
+    CoordPicture(64, 48).SaveToFile(dir + "p0.bmp");
+    skintest::WriteFile(dir + "skin.ini",
+                        "[VERSION]\r\nskinname=bg\r\n\r\n[PICTURES]\r\nactivepicturescount=1\r\n0=p0.bmp\r\n\r\n"
+                        "[FORMINFO]\r\nclientrect=0,0,0,0\r\nbgpictureindex=" + std::to_string(bg) +
+                            "\r\nstretcheffect=" + (stretch ? "1" : "0") +
+                            "\r\n\r\n[SKINOBJECTS]\r\ncount=0\r\n\r\n[SKINCONTROLS]\r\ncount=0\r\n\r\n");
+    return dir + "skin.ini";
+}
+}  // namespace
+
+TEST_F(SkinFormTest, ClientBackgroundIsTiledFromTheSkinPicture)
+{
+    TbsSkinData sd;
+    sd.LoadFromFile(BackgroundSkin("tile", 0, false));
+    auto [f, sf] = Shown();
+    sf->SetSkinData(&sd);
+    f->SetClientSize(200, 130);
+    driver->PumpUntilIdle();
+    ASSERT_TRUE(sf->SkinSupport());
+    // Four columns and three rows of the 64 x 48 picture.
+    for (TPoint p : {TPoint(0, 0), TPoint(70, 50), TPoint(199, 129), TPoint(130, 100)})
+        EXPECT_EQ(At(f, p.X, p.Y), CoordColor(p.X % 64, p.Y % 48)) << p.X << "," << p.Y;
+}
+
+TEST_F(SkinFormTest, ABadBackgroundIndexDrawsNothingAndLeavesTheStoreAlone)
+{
+    TbsSkinData sd;
+    sd.LoadFromFile(BackgroundSkin("bad", 7, true));
+    auto [f, sf] = Shown();
+    sf->SetSkinData(&sd);
+    f->Invalidate();
+    driver->PumpUntilIdle();
+    EXPECT_EQ(sd.ActivePicturesCount(), 1);
+    EXPECT_EQ(sd.BGPictureIndex, 7);
+    // Without a skin the client is the plain face colour.
+    sf->SetSkinData(nullptr);
+    f->Invalidate();
+    driver->PumpUntilIdle();
+    EXPECT_EQ(At(f, 10, 10), ColorToRGB(clBtnFace));
+}
