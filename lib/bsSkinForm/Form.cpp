@@ -1016,41 +1016,28 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
     }
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
     {
+        const TMouseButton button = m.Msg == WM_NCRBUTTONDOWN ? mbRight : mbLeft;
         const TPoint p = at();
         TestActive(p.X, p.Y, true);
-        if (m.WParam == WPARAM(HTCAPTION))
+        if (m.WParam != WPARAM(HTCAPTION))
         {
-            MouseCaptureObject = -1;
-            if (m.Msg == WM_NCLBUTTONDBLCLK && OnCaptionDblClick) OnCaptionDblClick(this);
+            ObjectsMouseDown(button, p.X, p.Y);
             break;
         }
-        ObjectsMouseDown(mbLeft, p.X, p.Y);
+        // The caption object never keeps the capture while the form moves.
+        MouseCaptureObject = -1;
+        if (m.Msg == WM_NCLBUTTONDBLCLK && OnCaptionDblClick) OnCaptionDblClick(this);
+        if (m.Msg == WM_NCRBUTTONDOWN && OnSystemMenu)
+            OnSystemMenu(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
         break;
     }
     case WM_NCLBUTTONUP:
-    {
-        const TPoint p = at();
-        ObjectsMouseUp(mbLeft, p.X, p.Y);
-        break;
-    }
-    case WM_NCRBUTTONDOWN:
-    {
-        const TPoint p = at();
-        TestActive(p.X, p.Y, true);
-        if (m.WParam == WPARAM(HTCAPTION))
-        {
-            MouseCaptureObject = -1;
-            if (OnSystemMenu) OnSystemMenu(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
-            break;
-        }
-        ObjectsMouseDown(mbRight, p.X, p.Y);
-        break;
-    }
     case WM_NCRBUTTONUP:
     {
         const TPoint p = at();
-        ObjectsMouseUp(mbRight, p.X, p.Y);
+        ObjectsMouseUp(m.Msg == WM_NCRBUTTONUP ? mbRight : mbLeft, p.X, p.Y);
         break;
     }
     case WM_MOUSEMOVE:

@@ -186,3 +186,19 @@ TEST_F(SkinFormTest, ABadBackgroundIndexDrawsNothingAndLeavesTheStoreAlone)
     driver->PumpUntilIdle();
     EXPECT_EQ(At(f, 10, 10), ColorToRGB(clBtnFace));
 }
+
+TEST_F(SkinFormTest, CaptionRightClickAndDoubleClickReachTheirCallPoints)
+{
+    auto [f, sf] = Shown();
+    TPoint menuAt(-1, -1);
+    int dbl = 0;
+    sf->OnSystemMenu = [&menuAt](TPoint p) { menuAt = p; };
+    sf->OnCaptionDblClick = [&dbl](TObject*) { ++dbl; };
+    const TPoint cap = TTestDriver::WindowPoint(f->Handle(), TPoint(60, 10));
+    driver->Click(cap, backend::TMouseButton::Right);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(menuAt, cap);
+    driver->DoubleClick(cap);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(dbl, 1);
+}

@@ -17,23 +17,13 @@ namespace
 {
 const char* const kTitle = "Quorvel 皮肤窗体";
 
-class X11SkinFormTest : public ::testing::Test
+class X11SkinFormTest : public WindowManagerTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        UseDisplay();
-        wm = StartWindowManager();
-    }
-    static void TearDownTestSuite()
-    {
-        ResetApplication();
-        ResetWindowManager();
-        Stop(wm);
-    }
     void SetUp() override
     {
-        ASSERT_GT(wm, 0) << "openbox did not start";
+        WindowManagerTest::SetUp();
+        if (HasFatalFailure()) return;
         ResetApplication();
         sd = storedtest::Load(0);
         form = new TForm(Application);
@@ -65,13 +55,11 @@ protected:
     }
     static std::string S(int v) { return std::to_string(v); }
 
-    static pid_t wm;
     std::unique_ptr<TbsSkinData> sd;
     TForm* form = nullptr;
     TbsSkinForm* sf = nullptr;
     std::string xid;
 };
-pid_t X11SkinFormTest::wm = -1;
 }  // namespace
 
 TEST_F(X11SkinFormTest, ShowsUndecoratedWithTheSkinsCorners)
