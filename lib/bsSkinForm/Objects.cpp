@@ -199,6 +199,14 @@ void TbsSkinCaptionObject::Draw(TCanvas* Cnvs, TPoint origin)
     TRect text(ObjectRect.Left + TextRct.Left, ObjectRect.Top + TextRct.Top,
                ObjectRect.Right - (RectWidth(SkinRect) - TextRct.Right), ObjectRect.Top + TextRct.Bottom);
     if (IsEmptyRect(TextRct)) text = ObjectRect;
+    // The text lies between the caption buttons on its left and right.
+    for (const auto& o : Parent->ObjectList)
+    {
+        const TRect& r = o->ObjectRect;
+        if (o.get() == this || !o->Visible || IsEmptyRect(r) || r.Bottom <= text.Top || r.Top >= text.Bottom) continue;
+        if (r.Left > text.Left && r.Left - 4 < text.Right) text.Right = r.Left - 4;
+        else if (r.Left <= text.Left && r.Right + 4 > text.Left) text.Left = r.Right + 4;
+    }
     OffsetRect(text, -origin.X, -origin.Y);
     if (text.Right <= text.Left) return;
     std::string caption = Parent->Form()->GetText();

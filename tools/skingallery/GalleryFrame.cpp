@@ -8,11 +8,25 @@
 #include "tools/skingallery/Gallery.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace gallery
 {
-void RenderFrame(TbsSkinData& d, bool active, int w, int h, const std::string& caption, TbsBitmap& out,
-                 TbsColor outside)
+namespace
+{
+void SetButton(TbsSkinForm& sf, TbsStdCommand cmd, bool in, bool down)
+{
+    for (auto& o : sf.ObjectList)
+        if (auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get()); b && b->Command == cmd)
+        {
+            b->FMouseIn = in;
+            b->FDown = down;
+        }
+}
+
+// The frame of a real form; `tweak` sets caption object states before the paint.
+void PaintForm(TbsSkinData& d, bool active, int w, int h, const std::string& caption, TbsBitmap& out,
+               TbsColor outside, const std::function<void(TbsSkinForm&)>& tweak)
 {
     // A real form with its skinning component, painted off-screen.
     if (!backend::HasCurrent()) backend::UseHeadless();
@@ -24,6 +38,7 @@ void RenderFrame(TbsSkinData& d, bool active, int w, int h, const std::string& c
         f.SetBounds(0, 0, w, h);
         f.HandleNeeded();
         SendMessage(f.Handle(), WM_NCACTIVATE, active ? 1 : 0, 0);
+        if (tweak) tweak(*sf);
         TBitmap shot(f.Width(), f.Height(), pf32bit);
         // The client area shows the skin's face colour.
         shot.Canvas()->Brush()->SetColor(d.Empty ? clBtnFace : TColor(d.FSkinColors.FcBtnFace));
@@ -41,6 +56,13 @@ void RenderFrame(TbsSkinData& d, bool active, int w, int h, const std::string& c
     }
     MSG m;
     while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+}
+}  // namespace
+
+void RenderFrame(TbsSkinData& d, bool active, int w, int h, const std::string& caption, TbsBitmap& out,
+                 TbsColor outside)
+{
+    PaintForm(d, active, w, h, caption, out, outside, nullptr);
 }
 
 void AddFrameEntries(std::vector<GalleryEntry>& entries)
@@ -90,6 +112,22 @@ void AddFrameEntries(std::vector<GalleryEntry>& entries)
                     const TbsColor c = frame.GetPixel(x, y);
                     if (c != p.Background() || d.FMask.Empty()) p.Bitmap().SetPixel(cell.Left + S + x, cell.Top + S + y, c);
                 }
+        }
+    }});
+    entries.push_back({"framestates", [](GalleryPage& p) {
+        TbsSkinData& d = p.Data();
+        p.Section("framestates", "窗体按钮状态 frame buttons hot and pressed, long caption");
+        const std::pair<const char*, std::function<void(TbsSkinForm&)>> states[] = {
+            {"close hot", [](TbsSkinForm& sf) { SetButton(sf, cmClose, true, false); }},
+            {"close pressed", [](TbsSkinForm& sf) { SetButton(sf, cmClose, true, true); }},
+            {"minimize hot", [](TbsSkinForm& sf) { SetButton(sf, cmMinimize, true, false); }},
+            {"maximize pressed", [](TbsSkinForm& sf) { SetButton(sf, cmMaximize, true, true); }}};
+        for (const auto& [what, tweak] : states)
+        {
+            const TRect cell = p.Place(250, 90, what);
+            TbsBitmap frame;
+            PaintForm(d, true, 250, 90, "长标题会以省略号结尾 Quorvel MTS", frame, p.Background(), tweak);
+            p.Put(frame, cell.Left, cell.Top);
         }
     }});
     entries.push_back({"captionbuttons", [](GalleryPage& p) {
