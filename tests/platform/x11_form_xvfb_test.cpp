@@ -34,24 +34,13 @@ struct Log
 
 } // namespace
 
-class X11FormTest : public ::testing::Test
+class X11FormTest : public WindowManagerTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        UseDisplay();
-        wm = StartWindowManager();
-    }
-    static void TearDownTestSuite()
-    {
-        ResetApplication();
-        ResetWindowManager();
-        Stop(wm);
-    }
-
     void SetUp() override
     {
-        ASSERT_GT(wm, 0) << "openbox did not start";
+        WindowManagerTest::SetUp();
+        if (HasFatalFailure()) return;
         ResetApplication();
         TDemoForm demo = MakeDemoForm([this](UINT m, WPARAM wp) {
             if (m == WM_MOVING || m == WM_SIZE || m == WM_ACTIVATE || m == WM_KEYDOWN || m == WM_SYSKEYDOWN ||
@@ -87,14 +76,12 @@ protected:
         return n;
     }
 
-    static pid_t wm;
     TForm* form = nullptr;
     TEdit* edit = nullptr;
     TSubclassToken editToken = 0;
     std::string xid;
     Log log;
 };
-pid_t X11FormTest::wm = -1;
 
 TEST_F(X11FormTest, CaptionDragMovesTheFormThroughTheLayersLoop)
 {

@@ -224,4 +224,24 @@ inline void UseDisplay()
     ASSERT_TRUE(backend::UseX11(&why)) << why;
     ResetWindowManager();
 }
+// Tests on the display with a window manager (openbox) that runs for the
+// whole suite.
+class WindowManagerTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        UseDisplay();
+        wm = StartWindowManager();
+    }
+    static void TearDownTestSuite()
+    {
+        ResetApplication();
+        ResetWindowManager();
+        Stop(wm);
+    }
+    void SetUp() override { ASSERT_GT(wm, 0) << "openbox did not start"; }
+
+    inline static pid_t wm = -1;
+};
 } // namespace x11test
