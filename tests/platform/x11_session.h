@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/backend/x11/X11Backend.h"
+#include "platform/gui/Forms.h"
 #include "platform/os/Window.h"
 
 extern char** environ;
