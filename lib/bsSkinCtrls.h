@@ -646,3 +646,146 @@ private:
     bool FTransparent = false;
     TBitmap* FSkinPicture = nullptr;
 };
+
+// ---------------------------------------------------------------------------
+// Push buttons.
+
+class TbsLayerManager;
+
+// Show and hide the glow frame around a button (posted to the button).
+constexpr UINT BSM_BUTTON_SHOWLAYER = WM_USER + 400;
+constexpr UINT BSM_BUTTON_HIDELAYER = WM_USER + 401;
+static_assert(BSM_BUTTON_SHOWLAYER == 1424 && BSM_BUTTON_HIDELAYER == 1425);
+
+// Paints over a button's look: R the text rectangle; DrawDefault False leaves
+// out the button's own glyph and caption.
+using TbsButtonPaintEvent =
+    std::function<void(TObject* Sender, TCanvas* Cnvs, TRect R, bool ADown, bool AMouseIn, bool& DrawDefault)>;
+
+// The windowed push button: five looks from its skin entry, a glyph strip or
+// an image-list image with the caption, default and cancel keys, button
+// groups, auto-repeat while held, and the cross-fade between the normal and
+// the active look when the skin asks for it.
+class TbsSkinButton : public TbsSkinCustomControl
+{
+public:
+    explicit TbsSkinButton(TComponent* AOwner);
+    ~TbsSkinButton() override;
+
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+    void BeforeChangeSkinData() override;
+    void CalcSize(int& AWidth, int& AHeight) override;
+
+    // Back to the plain up look (mouse out, not down, cross-fade at rest).
+    void RefreshButton();
+    void ShowLayer();
+    void HideLayer();
+    // The button's click: the form's modal result, then OnClick.
+    virtual void ButtonClick();
+
+    bool Down() const { return FDown; }
+    void SetDown(bool Value);
+    int GroupIndex() const { return FGroupIndex; }
+    void SetGroupIndex(int Value);
+    bool AllowAllUp = false;
+    bool Default() const { return FDefault; }
+    void SetDefault(bool Value);
+    bool Cancel = false;
+    TModalResult ModalResult = mrNone;
+    bool CanFocused() const { return FCanFocused; }
+    void SetCanFocused(bool Value);
+    bool RepeatMode = false;
+    int RepeatInterval = 100;
+    bool UseSkinFontColor = true;
+    bool UseSkinSize = true;
+    bool AlwaysShowLayeredFrame = false;
+    TBitmap* Glyph() const { return FGlyph.get(); }
+    void SetGlyph(TBitmap* Value);
+    int NumGlyphs() const { return FNumGlyphs; }
+    void SetNumGlyphs(int Value);
+    int Margin() const { return FMargin; }
+    void SetMargin(int Value);
+    int Spacing() const { return FSpacing; }
+    void SetSpacing(int Value);
+    TbsButtonLayout Layout() const { return FLayout; }
+    void SetLayout(TbsButtonLayout Value);
+    TCustomImageList* ImageList() const { return FImageList; }
+    void SetImageList(TCustomImageList* Value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int Value);
+
+    TNotifyEvent OnClick;
+    TbsButtonPaintEvent OnPaint;
+
+    // State, read by tests and the gallery.
+    bool MouseIn() const { return FMouseIn; }
+    bool Active() const { return FActive; }
+    double MorphKf() const { return FMorphKf; }
+    bool MorphRunning() const;
+    bool RepeatRunning() const;
+
+    // From the skin entry.
+    std::string FontName;
+    TbsFontStyles FontStyle;
+    int FontHeight = 0;
+    int FontColor = 0, ActiveFontColor = 0, DownFontColor = 0, DisabledFontColor = 0;
+    TRect ActiveSkinRect, DownSkinRect, DisabledSkinRect, FocusedSkinRect, AnimateSkinRect;
+    int FrameCount = 0, AnimateInterval = 0;
+    bool Morphing = false;
+    TbsMorphKind MorphKind = mkDefault;
+    bool ShowFocus = false;
+    int GlowLayerPictureIndex = -1, GlowLayerMaskPictureIndex = -1;
+    int GlowLayerOffsetLeft = 0, GlowLayerOffsetRight = 0, GlowLayerOffsetTop = 0, GlowLayerOffsetBottom = 0;
+    int GlowLayerShowOffsetX = 0, GlowLayerShowOffsetY = 0;
+    int GlowLayerAlphaBlendValue = 255;
+
+protected:
+    void CreateWnd() override;
+    void Paint() override;
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void CreateControlSkinImage(TBitmap*) override {}
+    virtual void DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool AActive);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void WndProc(TMessage& m) override;
+    void Dispatch(TMessage& m) override;
+    void CMMouseEnter(TMessage& m) override;
+    void CMMouseLeave(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyUp(WORD& Key, TShiftState Shift) override;
+
+    bool SkinEffectsOn() const;
+    bool MorphingActive() const;
+    bool IsFocused() const;
+    // Starts the cross-fade towards the current look, or repaints.
+    void StartMorph();
+    void StopMorph();
+    void MorphTick();
+    void StartAnimate(bool In);
+    void StopAnimate();
+    void AnimateTick();
+    void StartRepeat();
+    void StopRepeat();
+    void RepeatTick();
+
+    bool FActive = false;
+    bool FAllowAllUpCheck = false;
+    bool FDefault = false;
+    bool FClicksDisabled = false;
+    bool FCanFocused = true;
+    bool FDown = false, FMouseIn = false, FMouseDown = false;
+    int FGroupIndex = 0;
+    std::unique_ptr<TBitmap> FGlyph;
+    int FNumGlyphs = 1;
+    int FMargin = -1, FSpacing = 1;
+    TbsButtonLayout FLayout = blGlyphLeft;
+    double FMorphKf = 0.0;
+    TCustomImageList* FImageList = nullptr;
+    int FImageIndex = -1;
+    int CurrentFrame = 0;
+    bool AnimateInc = false;
+    std::unique_ptr<TTimer> MorphTimer, AnimateTimer, RepeatTimer;
+    std::unique_ptr<TbsLayerManager> FLayerManager;
+};
