@@ -786,6 +786,7 @@ protected:
     int FImageIndex = -1;
     int CurrentFrame = 0;
     bool AnimateInc = false;
+    bool FRepeatDelaying = false;
     std::unique_ptr<TTimer> MorphTimer, AnimateTimer, RepeatTimer;
     std::unique_ptr<TbsLayerManager> FLayerManager;
 };

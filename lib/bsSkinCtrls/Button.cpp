@@ -1,10 +1,9 @@
 // The skinned push button: looks, glyph and caption, mouse and keys, dialog
 // keys, groups, auto-repeat, cross-fade, frame animation and glow frame.
-#include <cmath>
-
 #include "lib/bsEffects.h"
 #include "lib/bsSkinCtrls.h"
 #include "lib/bsSkinCtrls/Common.h"
+#include "lib/bsSkinCtrls/Morph.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Menus.h"
 
@@ -13,15 +12,6 @@ namespace
 constexpr unsigned MorphInterval = 20;
 constexpr unsigned RepeatDelay = 500;
 
-std::unique_ptr<TTimer> MakeTimer(TComponent* owner, unsigned interval, std::function<void()> tick)
-{
-    auto t = std::make_unique<TTimer>(nullptr);
-    (void)owner;
-    t->SetEnabled(false);
-    t->SetInterval(interval);
-    t->SetOnTimer([tick = std::move(tick)](TObject*) { tick(); });
-    return t;
-}
 } // namespace
 
 TbsSkinButton::TbsSkinButton(TComponent* AOwner) : TbsSkinCustomControl(AOwner)
@@ -48,8 +38,8 @@ TbsSkinButton::~TbsSkinButton()
 bool TbsSkinButton::SkinEffectsOn() const { return FSD && !FSD->Empty && FSD->EnableSkinEffects; }
 bool TbsSkinButton::MorphingActive() const { return SkinEffectsOn() && Morphing; }
 bool TbsSkinButton::IsFocused() const { return FCanFocused && Focused(); }
-bool TbsSkinButton::MorphRunning() const { return MorphTimer != nullptr; }
-bool TbsSkinButton::RepeatRunning() const { return RepeatTimer != nullptr; }
+bool TbsSkinButton::MorphRunning() const { return bsctrls::TimerOn(MorphTimer); }
+bool TbsSkinButton::RepeatRunning() const { return bsctrls::TimerOn(RepeatTimer); }
 
 // ---- skin entry -------------------------------------------------------------------
 
@@ -95,7 +85,7 @@ void TbsSkinButton::GetSkinData()
     if (DisabledFontColor == FontColor) DisabledFontColor = 0x808080;
 
     // A running frame animation shows its current frame.
-    if (AnimateTimer && SkinEffectsOn() && FrameCount > 0 && CurrentFrame > 0 && CurrentFrame <= FrameCount)
+    if (bsctrls::TimerOn(AnimateTimer) && SkinEffectsOn() && FrameCount > 0 && CurrentFrame > 0 && CurrentFrame <= FrameCount)
     {
         TRect fr;
         if (RectWidth(SkinRect) < RectWidth(AnimateSkinRect))
@@ -279,25 +269,13 @@ void TbsSkinButton::Paint()
         TBitmap A(width_, height_, pf32bit);
         DrawButtonState(&B, SkinRect, false, false);
         DrawButtonState(&A, ActiveSkinRect, false, true);
-        std::unique_ptr<TbsEffectBmp> e1(TbsEffectBmp::CreateFromhWnd(B.GetHandle()));
-        std::unique_ptr<TbsEffectBmp> e2(TbsEffectBmp::CreateFromhWnd(A.GetHandle()));
-        switch (MorphKind)
-        {
-        case mkDefault: e1->Morph(e2.get(), FMorphKf); break;
-        case mkGradient: e1->MorphGrad(e2.get(), FMorphKf); break;
-        case mkLeftGradient: e1->MorphLeftGrad(e2.get(), FMorphKf); break;
-        case mkRightGradient: e1->MorphRightGrad(e2.get(), FMorphKf); break;
-        case mkLeftSlide: e1->MorphLeftSlide(e2.get(), FMorphKf); break;
-        case mkRightSlide: e1->MorphRightSlide(e2.get(), FMorphKf); break;
-        case mkPush: e1->MorphPush(e2.get(), FMorphKf); break;
-        }
-        e1->Draw(Canvas()->GetHandle(), 0, 0);
+        bsctrls::DrawMorph(Canvas(), &B, &A, MorphKind, FMorphKf);
         return;
     }
     if (!GetEnabled() && !IsEmptyRect(DisabledSkinRect)) DrawButtonState(&B, DisabledSkinRect, false, false);
     else if (FDown && (FGroupIndex != 0 || FMouseIn || (focused && !FMouseDown)))
         DrawButtonState(&B, DownSkinRect, true, true);
-    else if (focused && !IsEmptyRect(FocusedSkinRect) && !AnimateTimer)
+    else if (focused && !IsEmptyRect(FocusedSkinRect) && !bsctrls::TimerOn(AnimateTimer))
         DrawButtonState(&B, FocusedSkinRect, false, true);
     else if (focused || FMouseIn) DrawButtonState(&B, ActiveSkinRect, false, true);
     else if (!MorphingActive() || FMorphKf != 1.0) DrawButtonState(&B, SkinRect, false, false);
@@ -412,12 +390,11 @@ void TbsSkinButton::StartMorph()
         Invalidate();
         return;
     }
-    if (MorphTimer) return;
-    MorphTimer = MakeTimer(this, MorphInterval, [this] { MorphTick(); });
-    MorphTimer->SetEnabled(true);
+    if (bsctrls::TimerOn(MorphTimer)) return;
+    bsctrls::StartTimer(MorphTimer, MorphInterval, [this] { MorphTick(); });
 }
 
-void TbsSkinButton::StopMorph() { MorphTimer.reset(); }
+void TbsSkinButton::StopMorph() { bsctrls::StopTimer(MorphTimer); }
 
 void TbsSkinButton::MorphTick()
 {
@@ -428,14 +405,7 @@ void TbsSkinButton::MorphTick()
         StopMorph();
         return;
     }
-    // Counted in fifths so that five ticks land exactly on the end value.
-    if (toActive && FMorphKf < 1.0) FMorphKf = std::min(1.0, std::round(FMorphKf * 5 + 1) / 5);
-    else if (!toActive && FMorphKf > 0.0) FMorphKf = std::max(0.0, std::round(FMorphKf * 5 - 1) / 5);
-    else
-    {
-        FMorphKf = toActive ? 1.0 : 0.0;
-        StopMorph();
-    }
+    if (!bsctrls::StepMorph(FMorphKf, toActive)) StopMorph();
     Invalidate();
 }
 
@@ -445,14 +415,13 @@ void TbsSkinButton::StartAnimate(bool In)
     StopAnimate();
     AnimateInc = In;
     CurrentFrame = In ? 1 : FrameCount;
-    AnimateTimer = MakeTimer(this, unsigned(std::max(1, AnimateInterval)), [this] { AnimateTick(); });
-    AnimateTimer->SetEnabled(true);
+    bsctrls::StartTimer(AnimateTimer, unsigned(std::max(1, AnimateInterval)), [this] { AnimateTick(); });
 }
 
 void TbsSkinButton::StopAnimate()
 {
     CurrentFrame = 0;
-    AnimateTimer.reset();
+    bsctrls::StopTimer(AnimateTimer);
 }
 
 void TbsSkinButton::AnimateTick()
@@ -479,17 +448,18 @@ void TbsSkinButton::AnimateTick()
 
 void TbsSkinButton::StartRepeat()
 {
-    StopRepeat();
-    RepeatTimer = MakeTimer(this, RepeatDelay, [this] { RepeatTick(); });
-    RepeatTimer->SetEnabled(true);
+    FRepeatDelaying = true;
+    bsctrls::StartTimer(RepeatTimer, RepeatDelay, [this] { RepeatTick(); });
 }
 
-void TbsSkinButton::StopRepeat() { RepeatTimer.reset(); }
+void TbsSkinButton::StopRepeat() { bsctrls::StopTimer(RepeatTimer); }
 
 void TbsSkinButton::RepeatTick()
 {
-    if (RepeatTimer->GetInterval() == RepeatDelay && unsigned(RepeatInterval) != RepeatDelay)
+    // The first tick ends the delay; every later one clicks.
+    if (FRepeatDelaying)
     {
+        FRepeatDelaying = false;
         RepeatTimer->SetInterval(unsigned(std::max(1, RepeatInterval)));
         return;
     }
@@ -698,12 +668,12 @@ void TbsSkinButton::Dispatch(TMessage& m)
     case CM_FOCUSCHANGED:
     {
         auto* focused = reinterpret_cast<TWinControl*>(m.LParam);
-        const bool was = FActive;
         FActive = dynamic_cast<TbsSkinButton*>(focused) ? focused == this : FDefault;
-        if (FDefault && FCanFocused && was != FActive && focused != this)
+        if (FDefault && FCanFocused && focused != this)
         {
+            // The default button looks active while no other button has the focus.
             if (MorphingActive()) FMorphKf = FActive ? 1.0 : 0.0;
-            FMouseIn = FActive && FMouseIn;
+            FMouseIn = FActive;
             Invalidate();
         }
         break;

@@ -238,6 +238,7 @@ TEST_F(ButtonTest, DefaultAndCancelKeysFromAnEdit)
     ShowForm();
     e->SetFocus();
     driver->PumpUntilIdle();
+    EXPECT_EQ(LookX(ok), 20) << "the default button looks active while an edit has the focus";
     driver->PressKey(VK_RETURN);
     driver->PumpUntilIdle();
     EXPECT_EQ(okClicks, 1);
@@ -253,6 +254,7 @@ TEST_F(ButtonTest, DefaultAndCancelKeysFromAnEdit)
     other->SetFocus();
     driver->PumpUntilIdle();
     EXPECT_FALSE(ok->Active());
+    EXPECT_EQ(LookX(ok), 0);
     driver->PressKey(VK_RETURN);
     driver->PumpUntilIdle();
     EXPECT_EQ(okClicks, 1);

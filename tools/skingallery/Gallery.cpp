@@ -200,6 +200,7 @@ const std::vector<GalleryEntry>& GalleryEntries()
         AddFrameEntries(list);
         AddLookEntries(list);
         AddStaticControlEntries(list);
+        AddButtonEntries(list);
         return list;
     }();
     return entries;

@@ -1,0 +1,152 @@
+// Gallery entry of the skinned push buttons: the three button entries the
+// program's windows use, each in every state (normal, hot, pressed, focused,
+// disabled, default, down in a group, with a glyph), once in the skin and
+// once in the default look. Real buttons on a form of the page's skin,
+// painted off-screen and put on the page.
+#include "lib/bsSkinCtrls.h"
+#include "platform/backend/headless/Headless.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+#include "tools/skingallery/Gallery.h"
+
+#include <memory>
+
+namespace gallery
+{
+namespace
+{
+// A button whose mouse state the gallery sets by hand (no pointer here).
+class StateButton : public TbsSkinButton
+{
+public:
+    using TbsSkinButton::TbsSkinButton;
+    void Hover()
+    {
+        FMouseIn = true;
+        FMorphKf = 1.0;
+    }
+    void Press()
+    {
+        Hover();
+        FDown = true;
+    }
+};
+
+// A 4-frame strip of 16 x 16 "play" glyphs (normal, disabled, pressed, hot)
+// on the magenta key its bottom-left pixel gives.
+std::unique_ptr<TBitmap> PlayGlyph()
+{
+    auto g = std::make_unique<TBitmap>(64, 16, pf32bit);
+    TCanvas* c = g->Canvas();
+    c->Brush()->SetColor(TColor(0xFF00FF));
+    c->FillRect(TRect(0, 0, 64, 16));
+    const TColor colours[4] = {TColor(0x208020), TColor(0x909090), TColor(0x106010), TColor(0x30B030)};
+    for (int f = 0; f < 4; ++f)
+    {
+        c->Brush()->SetColor(colours[f]);
+        for (int col = 0; col < 10; ++col)
+            c->FillRect(TRect(f * 16 + 4 + col, 3 + col / 2, f * 16 + 5 + col, 13 - col / 2));
+    }
+    return g;
+}
+
+const char* const kEntries[] = {"button", "resizebutton", "resizetoolbutton"};
+const char* const kStates[] = {"正常", "悬停", "按下", "焦点", "禁用", "默认", "组中按下", "图标"};
+constexpr int kStateCount = 8;
+constexpr int BW = 96, BH = 28, Gap = 8, RowH = 48;
+
+// A form with one row of buttons per entry, one button per state.
+std::unique_ptr<TForm> ButtonsForm(TbsSkinData* sd, int W, int H, TbsSkinButton*& focus)
+{
+    auto f = std::make_unique<TForm>(nullptr);
+    TForm* o = f.get();
+    f->SetBorderStyle(bsNone);
+    f->SetBounds(0, 0, W, H);
+    f->SetColor(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace);
+    // Holds the focus while the default button shows its look.
+    auto* edit = new TEdit(o);
+    edit->SetBounds(-200, -200, 40, 20);
+    edit->SetParent(o);
+    const auto glyph = PlayGlyph();
+    for (int row = 0; row < 3; ++row)
+    {
+        for (int s = 0; s < kStateCount; ++s)
+        {
+            auto* b = new StateButton(o);
+            b->SetSkinDataName(kEntries[row]);
+            b->SetSkinData(sd);
+            b->SetBounds(Gap + s * (BW + Gap), Gap + row * RowH, BW, BH);
+            b->SetCaption(s == 7 ? "播放" : "确定(&O)");
+            b->SetParent(o);
+            switch (s)
+            {
+            case 1: b->Hover(); break;
+            case 2: b->Press(); break;
+            case 3:
+                if (row == 0) focus = b;
+                break;
+            case 4: b->SetEnabled(false); break;
+            case 5: b->SetDefault(true); break;
+            case 6:
+                b->SetGroupIndex(row + 1);
+                b->SetDown(true);
+                break;
+            case 7:
+                b->SetGlyph(glyph.get());
+                b->SetNumGlyphs(4);
+                break;
+            default: break;
+            }
+        }
+    }
+    f->Show();
+    edit->SetFocus();
+    return f;
+}
+
+void PutForm(GalleryPage& p, TForm& f, const TRect& cell)
+{
+    TBitmap shot(f.Width(), f.Height(), pf32bit);
+    f.PaintTo(shot.Canvas()->GetHandle(), 0, 0);
+    TbsBitmap out;
+    out.Assign(&shot);
+    p.Put(out, cell.Left, cell.Top);
+}
+
+void DrawButtons(GalleryPage& p)
+{
+    if (!backend::HasCurrent()) backend::UseHeadless();
+    p.Section("buttons", "按钮：正常、悬停、按下、焦点、禁用、默认、组中按下、图标 buttons");
+    const int W = Gap + kStateCount * (BW + Gap), H = 3 * RowH;
+    for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
+    {
+        TbsSkinButton* focus = nullptr;
+        auto f = ButtonsForm(sd, W, H, focus);
+        // The focused button of the first row; the others of its column
+        // show the same state in the row below them.
+        PutForm(p, *f, p.Place(W, H, sd ? "皮肤外观" : "默认外观"));
+        if (focus)
+        {
+            focus->SetFocus();
+            MSG m;
+            while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+            for (int row = 0; row < 3; ++row)
+            {
+                auto* b = static_cast<TbsSkinButton*>(f->Controls(1 + row * kStateCount + 3));
+                b->SetFocus();
+                TBitmap shot(b->Width(), b->Height(), pf32bit);
+                b->PaintTo(shot.Canvas()->GetHandle(), 0, 0);
+                TbsBitmap out;
+                out.Assign(&shot);
+                const TRect cell = p.Cells().back().Rect;
+                p.Put(out, cell.Left + b->Left(), cell.Top + b->Top());
+            }
+        }
+    }
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+}
+}  // namespace
+
+void AddButtonEntries(std::vector<GalleryEntry>& entries) { entries.push_back({"buttons", DrawButtons}); }
+}  // namespace gallery
