@@ -790,3 +790,101 @@ protected:
     std::unique_ptr<TTimer> MorphTimer, AnimateTimer, RepeatTimer;
     std::unique_ptr<TbsLayerManager> FLayerManager;
 };
+
+// ---------------------------------------------------------------------------
+// Check and radio boxes.
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
+// One class for the skinned check box and radio button (`Radio`): a
+// three-state value, radio groups among one parent's children, drawn flat
+// (check picture and caption over the parent) or framed (the entry's whole
+// picture, cross-faded to its active picture while hot).
+class TbsSkinCheckRadioBox : public TbsSkinCustomControl
+{
+public:
+    explicit TbsSkinCheckRadioBox(TComponent* AOwner);
+    ~TbsSkinCheckRadioBox() override;
+
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+    void CheckParentBackground() override;
+    void CalcSize(int& AWidth, int& AHeight) override;
+    virtual void Toggle();
+    // Draws the control as if `Checked` were AChecked into C at (X, Y).
+    void PaintSkinTo(TCanvas* C, int X, int Y, bool AChecked);
+
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool Value);
+    TCheckBoxState State() const { return FState; }
+    void SetState(TCheckBoxState Value);
+    bool Radio() const { return FRadio; }
+    void SetRadio(bool Value);
+    int GroupIndex = 0;
+    bool AllowGrayed() const { return FAllowGrayed; }
+    void SetAllowGrayed(bool Value);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+    bool CanFocused() const { return FCanFocused; }
+    void SetCanFocused(bool Value);
+    bool UseSkinFontColor = true;
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int Value);
+    TNotifyEvent OnClick;
+
+    bool MouseIn() const { return FMouseIn; }
+    double MorphKf() const { return FMorphKf; }
+    bool MorphRunning() const;
+
+    // From the skin entry.
+    std::string FontName;
+    TbsFontStyles FontStyle;
+    int FontHeight = 0;
+    int FontColor = 0, ActiveFontColor = 0, FrameFontColor = 0, UnEnabledFontColor = 0;
+    TRect ActiveSkinRect, CheckImageArea, TextArea, CheckImageRect, UnCheckImageRect, ActiveCheckImageRect,
+        ActiveUnCheckImageRect, UnEnabledCheckImageRect, UnEnabledUnCheckImageRect, GrayedCheckImageRect,
+        ActiveGrayedCheckImageRect;
+    bool Morphing = false;
+    TbsMorphKind MorphKind = mkDefault;
+    // The check picture's and the caption's places in the framed look.
+    TRect CIRect, NewTextArea;
+
+protected:
+    void WndProc(TMessage& m) override;
+    void Dispatch(TMessage& m) override;
+    void Paint() override;
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void CMMouseEnter(TMessage& m) override;
+    void CMMouseLeave(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void WMEraseBkgnd(TMessage& m) override;
+
+    bool MorphPossible() const;
+    bool IsFocused() const;
+    bool Hot() const { return FMouseIn || IsFocused(); }
+    void StartHover();
+    void MorphTick();
+    void DrawFlat(TBitmap* B, bool AChecked, bool forPaintTo);
+    void DrawFramedSkin(TBitmap* B, const TRect& S, bool AActive, bool AChecked);
+    void DrawCheckPicture(TCanvas* C, int X, int Y, bool AChecked);
+
+    bool FChecked = false;
+    TCheckBoxState FState = cbUnchecked;
+    bool FRadio = false;
+    bool FAllowGrayed = false;
+    bool FFlat = true;
+    bool FWordWrap = false;
+    bool FCanFocused = true;
+    bool FClicksDisabled = false;
+    bool FMouseIn = false;
+    TCustomImageList* FImages = nullptr;
+    int FImageIndex = 0;
+    double FMorphKf = 0.0;
+    std::unique_ptr<TTimer> MorphTimer;
+};
