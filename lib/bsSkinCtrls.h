@@ -888,3 +888,121 @@ protected:
     double FMorphKf = 0.0;
     std::unique_ptr<TTimer> MorphTimer;
 };
+
+// ---------------------------------------------------------------------------
+// Scroll bar.
+
+enum TScrollBarKind { sbHorizontal, sbVertical };
+
+// One part of a scroll bar (thumb, up button, down button).
+struct TbsScrollBarPart
+{
+    TRect R;
+    bool MouseIn = false;
+    bool Down = false;
+};
+
+// A scroll bar drawn entirely by the control: two arrow buttons, a track and
+// a thumb, from a scroll-bar entry or in a default look. Parts: 0 thumb,
+// 1 up button (right or bottom end), 2 down button (left or top end).
+class TbsSkinScrollBar : public TbsSkinCustomControl
+{
+public:
+    explicit TbsSkinScrollBar(TComponent* AOwner);
+    ~TbsSkinScrollBar() override;
+
+    void GetSkinData() override;
+    void CalcSize(int& AWidth, int& AHeight) override;
+
+    // Min, Max and PageSize as given, Position clamped; no OnChange.
+    void SetRange(int AMin, int AMax, int APosition, int APageSize);
+    // Clamped; repaints on a change, no OnChange.
+    void SimplySetPosition(int AValue);
+
+    int Min() const { return FMin; }
+    void SetMin(int Value);
+    int Max() const { return FMax; }
+    void SetMax(int Value);
+    int Position() const { return FPosition; }
+    // Clamped; on a change repaints and fires OnChange.
+    void SetPosition(int Value);
+    int PageSize() const { return FPageSize; }
+    void SetPageSize(int Value);
+    int SmallChange() const { return FSmallChange; }
+    void SetSmallChange(int Value);
+    int LargeChange() const { return FLargeChange; }
+    void SetLargeChange(int Value);
+    TScrollBarKind Kind() const { return FKind; }
+    void SetKind(TScrollBarKind Value);
+    bool Both() const { return FBoth; }
+    void SetBoth(bool Value);
+    int BothMarkerWidth() const { return FBothMarkerWidth; }
+    void SetBothMarkerWidth(int Value);
+    std::string BothSkinDataName = "bothhscrollbar";
+    bool CanFocused() const { return FCanFocused; }
+    void SetCanFocused(bool Value);
+
+    TNotifyEvent OnChange, OnUpButtonClick, OnDownButtonClick, OnLastChange, OnPageUp, OnPageDown;
+
+    // The parts as last laid out, and the repeat state (tests, gallery).
+    const TbsScrollBarPart& Part(int i) const { return Buttons[i]; }
+    TRect TrackRect() const { return NewTrackArea; }
+    int RepeatMode() const { return TimerMode; }
+    // Lays the parts out for the current size and position.
+    void CalcRects();
+
+    // From the skin entry.
+    TRect TrackArea, UpButtonRect, ActiveUpButtonRect, DownUpButtonRect, DownButtonRect, ActiveDownButtonRect,
+        DownDownButtonRect, ThumbRect, ActiveThumbRect, DownThumbRect;
+    int ThumbOffset1 = 0, ThumbOffset2 = 0;
+    bool ThumbTransparent = false;
+    int ThumbTransparentColor = 0;
+    bool ThumbStretchEffect = false;
+    int ThumbMinSize = 0, ThumbMinPageSize = 0;
+    TRect GlyphRect, ActiveGlyphRect, DownGlyphRect;
+    bool GlyphTransparent = false;
+    int GlyphTransparentColor = 0;
+
+protected:
+    void WndProc(TMessage& m) override;
+    void Dispatch(TMessage& m) override;
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void CreateControlSkinImage(TBitmap* B) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void CMMouseLeave(TMessage& m) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+
+    int Clamp(int Value) const;
+    bool Horizontal() const { return FKind == sbHorizontal; }
+    int HitPart(int X, int Y) const;
+    void TrackHover(int X, int Y);
+    void EnterPart(int i);
+    void LeavePart(int i);
+    void UpStep();
+    void DownStep();
+    void StartRepeat(int mode);
+    void StopRepeat();
+    void RepeatTick();
+    void DrawDefaultPart(TCanvas* C, int i);
+    void DrawSkinPart(TCanvas* C, int i);
+
+    int FMin = 0, FMax = 100, FPosition = 0, FSmallChange = 1, FLargeChange = 1, FPageSize = 0;
+    TScrollBarKind FKind = sbHorizontal;
+    bool FBoth = false;
+    int FBothMarkerWidth = 19;
+    std::string FNormalSkinDataName;
+    bool FCanFocused = false;
+    bool FClicksDisabled = false;
+    int Offset1 = 0, Offset2 = 0, BOffset = 0;
+    TRect NewTrackArea;
+    bool FDown = false;
+    int OMPos = 0, OldBOffset = 0, MX = 0, MY = 0;
+    bool MouseD = false;
+    bool WaitMode = false;
+    int TimerMode = 0;
+    int ActiveButton = -1, OldActiveButton = -1, CaptureButton = -1;
+    TbsScrollBarPart Buttons[3];
+    std::unique_ptr<TTimer> FRepeatTimer;
+};

@@ -1,8 +1,9 @@
-// Gallery entry of the skinned push buttons: the three button entries the
-// program's windows use, each in every state (normal, hot, pressed, focused,
-// disabled, default, down in a group, with a glyph), once in the skin and
-// once in the default look. Real buttons on a form of the page's skin,
-// painted off-screen and put on the page.
+// Gallery entries of the clickable skinned controls: the three button
+// entries the program's windows use, each in every state (normal, hot,
+// pressed, focused, disabled, default, down in a group, with a glyph), and
+// the check and radio boxes (flat and framed) in every state; once in the
+// skin and once in the default look. Real controls on a form of the page's
+// skin, painted off-screen and put on the page.
 #include "lib/bsSkinCtrls.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/gui/Forms.h"
@@ -10,6 +11,7 @@
 #include "tools/skingallery/Gallery.h"
 
 #include <memory>
+#include <vector>
 
 namespace gallery
 {
@@ -56,7 +58,7 @@ constexpr int kStateCount = 8;
 constexpr int BW = 96, BH = 28, Gap = 8, RowH = 48;
 
 // A form with one row of buttons per entry, one button per state.
-std::unique_ptr<TForm> ButtonsForm(TbsSkinData* sd, int W, int H, TbsSkinButton*& focus)
+std::unique_ptr<TForm> ButtonsForm(TbsSkinData* sd, int W, int H, std::vector<TbsSkinButton*>& focus)
 {
     auto f = std::make_unique<TForm>(nullptr);
     TForm* o = f.get();
@@ -82,9 +84,7 @@ std::unique_ptr<TForm> ButtonsForm(TbsSkinData* sd, int W, int H, TbsSkinButton*
             {
             case 1: b->Hover(); break;
             case 2: b->Press(); break;
-            case 3:
-                if (row == 0) focus = b;
-                break;
+            case 3: focus.push_back(b); break;
             case 4: b->SetEnabled(false); break;
             case 5: b->SetDefault(true); break;
             case 6:
@@ -104,6 +104,57 @@ std::unique_ptr<TForm> ButtonsForm(TbsSkinData* sd, int W, int H, TbsSkinButton*
     return f;
 }
 
+// A check or radio box whose hover the gallery sets by hand.
+class StateBox : public TbsSkinCheckRadioBox
+{
+public:
+    using TbsSkinCheckRadioBox::TbsSkinCheckRadioBox;
+    void Hover()
+    {
+        FMouseIn = true;
+        FMorphKf = 1.0;
+    }
+};
+
+const char* const kBoxStates[] = {"未选", "选中", "灰色", "悬停", "悬停选中", "焦点", "禁用", "禁用选中"};
+constexpr int kBoxStateCount = 8, BoxW = 120, BoxH = 24, BoxRowH = 32;
+
+// Rows: flat check box, flat radio button, framed check box, framed radio.
+std::unique_ptr<TForm> BoxesForm(TbsSkinData* sd, int W, int H, std::vector<TbsSkinCheckRadioBox*>& focus)
+{
+    auto f = std::make_unique<TForm>(nullptr);
+    TForm* o = f.get();
+    f->SetBorderStyle(bsNone);
+    f->SetBounds(0, 0, W, H);
+    f->SetColor(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace);
+    auto* edit = new TEdit(o);
+    edit->SetBounds(-200, -200, 40, 20);
+    edit->SetParent(o);
+    for (int row = 0; row < 4; ++row)
+    {
+        const bool radio = row % 2 == 1;
+        for (int s = 0; s < kBoxStateCount; ++s)
+        {
+            auto* b = new StateBox(o);
+            b->SetRadio(radio);
+            b->SetSkinDataName(radio ? "radiobox" : "checkbox");
+            b->SetFlat(row < 2);
+            b->SetSkinData(sd);
+            b->SetBounds(Gap + s * (BoxW + Gap), Gap + row * BoxRowH, BoxW, BoxH);
+            b->SetCaption(std::string(radio ? "单选" : "复选") + kBoxStates[s]);
+            b->SetParent(o);
+            if (s == 1 || s == 4 || s == 7) b->SetChecked(true);
+            if (s == 2 && !radio) b->SetState(cbGrayed);
+            if (s == 3 || s == 4) b->Hover();
+            if (s == 5) focus.push_back(b);
+            if (s >= 6) b->SetEnabled(false);
+        }
+    }
+    f->Show();
+    edit->SetFocus();
+    return f;
+}
+
 void PutForm(GalleryPage& p, TForm& f, const TRect& cell)
 {
     TBitmap shot(f.Width(), f.Height(), pf32bit);
@@ -113,6 +164,16 @@ void PutForm(GalleryPage& p, TForm& f, const TRect& cell)
     p.Put(out, cell.Left, cell.Top);
 }
 
+// Paints one control of a shown form at its place in the form's cell.
+void PutControl(GalleryPage& p, TWinControl* c, const TRect& cell)
+{
+    TBitmap shot(c->Width(), c->Height(), pf32bit);
+    c->PaintTo(shot.Canvas()->GetHandle(), 0, 0);
+    TbsBitmap out;
+    out.Assign(&shot);
+    p.Put(out, cell.Left + c->Left(), cell.Top + c->Top());
+}
+
 void DrawButtons(GalleryPage& p)
 {
     if (!backend::HasCurrent()) backend::UseHeadless();
@@ -120,27 +181,37 @@ void DrawButtons(GalleryPage& p)
     const int W = Gap + kStateCount * (BW + Gap), H = 3 * RowH;
     for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
     {
-        TbsSkinButton* focus = nullptr;
+        std::vector<TbsSkinButton*> focus;
         auto f = ButtonsForm(sd, W, H, focus);
-        // The focused button of the first row; the others of its column
-        // show the same state in the row below them.
         PutForm(p, *f, p.Place(W, H, sd ? "皮肤外观" : "默认外观"));
-        if (focus)
+        // One control has the focus at a time: each focused one is painted
+        // on its own over its place.
+        const TRect cell = p.Cells().back().Rect;
+        for (TbsSkinButton* b : focus)
         {
-            focus->SetFocus();
-            MSG m;
-            while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
-            for (int row = 0; row < 3; ++row)
-            {
-                auto* b = static_cast<TbsSkinButton*>(f->Controls(1 + row * kStateCount + 3));
-                b->SetFocus();
-                TBitmap shot(b->Width(), b->Height(), pf32bit);
-                b->PaintTo(shot.Canvas()->GetHandle(), 0, 0);
-                TbsBitmap out;
-                out.Assign(&shot);
-                const TRect cell = p.Cells().back().Rect;
-                p.Put(out, cell.Left + b->Left(), cell.Top + b->Top());
-            }
+            b->SetFocus();
+            PutControl(p, b, cell);
+        }
+    }
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+}
+
+void DrawBoxes(GalleryPage& p)
+{
+    if (!backend::HasCurrent()) backend::UseHeadless();
+    p.Section("checkboxes", "复选框和单选框：平面与带框，各种状态 check and radio boxes");
+    const int W = Gap + kBoxStateCount * (BoxW + Gap), H = Gap + 4 * BoxRowH;
+    for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
+    {
+        std::vector<TbsSkinCheckRadioBox*> focus;
+        auto f = BoxesForm(sd, W, H, focus);
+        PutForm(p, *f, p.Place(W, H, sd ? "皮肤外观" : "默认外观"));
+        const TRect cell = p.Cells().back().Rect;
+        for (TbsSkinCheckRadioBox* b : focus)
+        {
+            b->SetFocus();
+            PutControl(p, b, cell);
         }
     }
     MSG m;
@@ -148,5 +219,9 @@ void DrawButtons(GalleryPage& p)
 }
 }  // namespace
 
-void AddButtonEntries(std::vector<GalleryEntry>& entries) { entries.push_back({"buttons", DrawButtons}); }
+void AddButtonEntries(std::vector<GalleryEntry>& entries)
+{
+    entries.push_back({"buttons", DrawButtons});
+    entries.push_back({"checkboxes", DrawBoxes});
+}
 }  // namespace gallery
