@@ -1,10 +1,17 @@
 #include <cstdio>
 
+#include "platform/backend/x11/X11Backend.h"
 #include "platform/sys/Startup.h"
 
 int main()
 {
     sys::PrepareProcess();
+    // The program's windows need a display; without one there is nothing to show.
+    if (!backend::UseX11())
+    {
+        std::fprintf(stderr, "%s\n", backend::kNoDisplayMessage);
+        return 1;
+    }
     std::printf("Quorvel MTS %s\n", QUORVEL_VERSION);
     return 0;
 }

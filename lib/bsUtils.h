@@ -236,7 +236,7 @@ public:
 
 private:
     void Initialize();
-    std::vector<BYTE> storage_;
+    std::vector<BYTE> FStorage;
 };
 
 // The same composition routines for the class library's bitmaps (drawn

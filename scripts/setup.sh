@@ -10,9 +10,11 @@ PACKAGES=(
   libavcodec-dev libavformat-dev libavfilter-dev libavutil-dev libswscale-dev libswresample-dev
   # audio, text, images, compression, X11
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-wqy-microhei
-  libjpeg-dev libpng-dev libgif-dev zlib1g-dev libx11-dev libxext-dev
+  libjpeg-dev libpng-dev libgif-dev zlib1g-dev libx11-dev libxext-dev libxrandr-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev ffmpeg xvfb xauth xdotool
+  # display tests and screenshots: window manager, compositor, clipboard, capture
+  openbox xcompmgr xclip imagemagick x11-utils
 )
 
 missing=()

@@ -514,13 +514,13 @@ void TbsBitmap::Draw(TbsBitmap* dst, const TRect& dstRect)
 
 void TbsBitmap::Tile(TbsBitmap* dst, const TRect& dstRect, const TRect& srcRect)
 {
-    bs_detail::ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) { Draw(dst, tile, part); });
+    bseffects::ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) { Draw(dst, tile, part); });
 }
 
 void TbsBitmap::TileClip(TbsBitmap* dst, const TRect& dstRect, const TRect& dstClip,
                          const TRect& srcRect)
 {
-    bs_detail::ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) {
+    bseffects::ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) {
         TRect tmp;
         if (IsEmptyRect(dstClip) || IntersectRect(tmp, tile, dstClip)) Draw(dst, tile, part);
     });

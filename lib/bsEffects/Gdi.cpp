@@ -219,7 +219,7 @@ void TbsBitmap::Tile(HDC dc, const TRect& dstRect, const TRect& srcRect)
     TbsColor* bits = owner ? nullptr : GetDCBitmapBits(dc, bw, bh, bpp);
     TPoint org;
     GetWindowOrgEx(dc, &org);
-    bs_detail::ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) {
+    bseffects::ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) {
         TRect t = tile;
         if (owner) {
             OffsetRect(t, -org.X, -org.Y);
@@ -246,7 +246,7 @@ void TbsBitmap::Tile(HDC dc, const TRect& dstRect, const TRect& srcRect)
 
 void TbsBitmap::TileClip(HDC dc, const TRect& dstRect, const TRect& dstClip, const TRect& srcRect)
 {
-    bs_detail::ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) {
+    bseffects::ForEachTile(dstRect, srcRect, [&](const TRect& tile, const TRect& part) {
         TRect tmp;
         if (IsEmptyRect(dstClip) || IntersectRect(tmp, tile, dstClip)) Draw(dc, tile, part);
     });

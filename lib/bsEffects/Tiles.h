@@ -2,7 +2,7 @@
 #pragma once
 #include "platform/core/Geometry.h"
 
-namespace bs_detail
+namespace bseffects
 {
 // Walks the tiles of srcRect's size over dstRect; each is cut by dstRect and
 // handed over with its source part.
@@ -28,4 +28,4 @@ void ForEachTile(const TRect& dstRect, const TRect& srcRect, Fn fn)
         }
     }
 }
-}  // namespace bs_detail
+}  // namespace bseffects

@@ -5,21 +5,21 @@
 TBitmap* TbsSkinPicture::Bitmap() const
 {
     if (Empty()) return nullptr;
-    if (!bitmap_)
+    if (!FBitmap)
     {
-        auto* b = new TBitmap(width_, height_, pf24bit);
-        for (int y = 0; y < height_; ++y)
+        auto* b = new TBitmap(FWidth, FHeight, pf24bit);
+        for (int y = 0; y < FHeight; ++y)
         {
             auto* row = static_cast<std::uint8_t*>(b->ScanLine(y));
-            const std::uint32_t* src = pixels_.data() + static_cast<std::size_t>(y) * width_;
-            for (int x = 0; x < width_; ++x)
+            const std::uint32_t* src = pixels_.data() + static_cast<std::size_t>(y) * FWidth;
+            for (int x = 0; x < FWidth; ++x)
             {
                 row[3 * x] = static_cast<std::uint8_t>(src[x]);
                 row[3 * x + 1] = static_cast<std::uint8_t>(src[x] >> 8);
                 row[3 * x + 2] = static_cast<std::uint8_t>(src[x] >> 16);
             }
         }
-        bitmap_ = std::unique_ptr<TBitmap, TbsBitmapDeleter>(b, TbsBitmapDeleter{[](TBitmap* p) { delete p; }});
+        FBitmap = std::unique_ptr<TBitmap, TbsBitmapDeleter>(b, TbsBitmapDeleter{[](TBitmap* p) { delete p; }});
     }
-    return bitmap_.get();
+    return FBitmap.get();
 }

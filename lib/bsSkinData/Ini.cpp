@@ -1,38 +1,17 @@
 #include "lib/bsSkinData/Ini.h"
 
+#include "platform/core/Utf8.h"
 #include "platform/sys/Files.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace
 {
-bool SameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-    {
-        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
-std::string Lower(std::string_view s)
-{
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return r;
-}
-
-std::string_view Trim(std::string_view s)
+std::string_view TrimView(std::string_view s)
 {
     std::size_t b = 0, e = s.size();
     while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r' || s[b] == '\n' || s[b] == '\0')) ++b;
@@ -101,8 +80,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
 
 TbsIniFile TbsIniFile::FromFile(const std::string& fileName, bool mustExist)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(fileName, ec))
+    if (sys::DirectoryExists(fileName))
         throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Is a directory");
     if (sys::IsSpecialFile(fileName))
         throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Not a regular file");
@@ -127,8 +105,8 @@ TbsIniFile TbsIniFile::FromFile(const std::string& fileName, bool mustExist)
 void TbsIniFile::SetText(std::string_view text)
 {
     if (text.size() > MaxTextSize) throw EbsSkinDataError("Skin description text is too large.");
-    sections_.clear();
-    sectionIndex_.clear();
+    FSections.clear();
+    FSectionIndex.clear();
     std::string converted;
     if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
@@ -144,29 +122,29 @@ void TbsIniFile::SetText(std::string_view text)
         std::size_t eol = text.find_first_of("\r\n", pos);
         std::string_view line = text.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
         pos = eol == std::string_view::npos ? text.size() : eol + 1;
-        line = Trim(line);
+        line = TrimView(line);
         if (line.empty() || line[0] == ';') continue;
         if (line.front() == '[')
         {
             std::size_t close = line.find(']');
             if (close != std::string_view::npos)
             {
-                AddSection(std::string(Trim(line.substr(1, close - 1))));
-                current = &sections_.back();
+                AddSection(std::string(TrimView(line.substr(1, close - 1))));
+                current = &FSections.back();
                 continue;
             }
         }
         std::size_t eq = line.find('=');
         // Lines without "=" and keys outside any section carry nothing.
         if (eq == std::string_view::npos || current == nullptr) continue;
-        current->Keys.push_back(Key{std::string(Trim(line.substr(0, eq))), std::string(Trim(line.substr(eq + 1)))});
+        current->Keys.push_back(Key{std::string(TrimView(line.substr(0, eq))), std::string(TrimView(line.substr(eq + 1)))});
     }
 }
 
 std::string TbsIniFile::GetText() const
 {
     std::string out;
-    for (const Section& s : sections_)
+    for (const Section& s : FSections)
     {
         if (s.Erased) continue;
         out += '[';
@@ -197,14 +175,14 @@ void TbsIniFile::SaveToFile(const std::string& fileName) const
 
 void TbsIniFile::AddSection(std::string name)
 {
-    sectionIndex_[Lower(name)].push_back(sections_.size());
-    sections_.push_back(Section{std::move(name), {}, {}, false, false});
+    FSectionIndex[LowerCase(name)].push_back(FSections.size());
+    FSections.push_back(Section{std::move(name), {}, {}, false, false});
 }
 
 const TbsIniFile::Section* TbsIniFile::FindSection(std::string_view name) const
 {
-    auto it = sectionIndex_.find(Lower(name));
-    return it == sectionIndex_.end() ? nullptr : &sections_[it->second.front()];
+    auto it = FSectionIndex.find(LowerCase(name));
+    return it == FSectionIndex.end() ? nullptr : &FSections[it->second.front()];
 }
 
 TbsIniFile::Section* TbsIniFile::FindSection(std::string_view name)
@@ -223,10 +201,10 @@ const TbsIniFile::Key* TbsIniFile::FindKey(const Section& s, std::string_view na
     if (!s.IndexValid)
     {
         s.Index.clear();
-        for (std::size_t i = 0; i < s.Keys.size(); ++i) s.Index.emplace(Lower(s.Keys[i].Name), i);
+        for (std::size_t i = 0; i < s.Keys.size(); ++i) s.Index.emplace(LowerCase(s.Keys[i].Name), i);
         s.IndexValid = true;
     }
-    auto it = s.Index.find(Lower(name));
+    auto it = s.Index.find(LowerCase(name));
     return it == s.Index.end() ? nullptr : &s.Keys[it->second];
 }
 
@@ -272,7 +250,7 @@ void TbsIniFile::WriteString(std::string_view section, std::string_view key, std
     if (s == nullptr)
     {
         AddSection(std::string(section));
-        s = &sections_.back();
+        s = &FSections.back();
     }
     if (const Key* k = FindKey(*s, key))
     {
@@ -280,7 +258,7 @@ void TbsIniFile::WriteString(std::string_view section, std::string_view key, std
         return;
     }
     s->Keys.push_back(Key{std::string(key), std::string(value)});
-    if (s->IndexValid) s->Index.emplace(Lower(key), s->Keys.size() - 1);
+    if (s->IndexValid) s->Index.emplace(LowerCase(key), s->Keys.size() - 1);
 }
 
 void TbsIniFile::WriteInteger(std::string_view section, std::string_view key, int value)
@@ -290,15 +268,15 @@ void TbsIniFile::WriteInteger(std::string_view section, std::string_view key, in
 
 void TbsIniFile::EraseSection(std::string_view section)
 {
-    auto it = sectionIndex_.find(Lower(section));
-    if (it == sectionIndex_.end()) return;
+    auto it = FSectionIndex.find(LowerCase(section));
+    if (it == FSectionIndex.end()) return;
     for (std::size_t i : it->second)
     {
-        sections_[i].Erased = true;
-        sections_[i].Keys.clear();
-        sections_[i].Index.clear();
+        FSections[i].Erased = true;
+        FSections[i].Keys.clear();
+        FSections[i].Index.clear();
     }
-    sectionIndex_.erase(it);
+    FSectionIndex.erase(it);
 }
 
 // ---------------------------------------------------------------------------
@@ -306,7 +284,7 @@ void TbsIniFile::EraseSection(std::string_view section)
 
 bool bsParseIniInteger(std::string_view t, int& out)
 {
-    t = Trim(t);
+    t = TrimView(t);
     bool neg = false;
     if (!t.empty() && (t[0] == '-' || t[0] == '+'))
     {
@@ -557,66 +535,66 @@ bool IsValidSkinIni(const TbsIniFile& ini)
 
 void TbsIniIO::Int(std::string_view key, int& v, int def)
 {
-    if (reading_) v = ini_.ReadInteger(section_, key, def);
-    else ini_.WriteInteger(section_, key, v);
+    if (FReading) v = FIni.ReadInteger(FSection, key, def);
+    else FIni.WriteInteger(FSection, key, v);
 }
 
 void TbsIniIO::Str(std::string_view key, std::string& v, std::string_view def)
 {
-    if (reading_) v = ini_.ReadString(section_, key, def);
-    else ini_.WriteString(section_, key, v);
+    if (FReading) v = FIni.ReadString(FSection, key, def);
+    else FIni.WriteString(FSection, key, v);
 }
 
 void TbsIniIO::Bool(std::string_view key, bool& v)
 {
-    if (reading_) v = ReadBoolFromIni(ini_, section_, key);
-    else WriteBoolToIni(ini_, section_, key, v);
+    if (FReading) v = ReadBoolFromIni(FIni, FSection, key);
+    else WriteBoolToIni(FIni, FSection, key, v);
 }
 
 void TbsIniIO::Rect(std::string_view key, TRect& v)
 {
-    if (reading_) v = ReadRectFromIni(ini_, section_, key);
-    else WriteRectToIni(ini_, section_, key, v);
+    if (FReading) v = ReadRectFromIni(FIni, FSection, key);
+    else WriteRectToIni(FIni, FSection, key, v);
 }
 
 void TbsIniIO::Point(std::string_view key, TPoint& v)
 {
-    if (reading_) v = ReadPointFromIni(ini_, section_, key);
-    else WritePointToIni(ini_, section_, key, v);
+    if (FReading) v = ReadPointFromIni(FIni, FSection, key);
+    else WritePointToIni(FIni, FSection, key, v);
 }
 
 void TbsIniIO::FontStyle(std::string_view key, TbsFontStyles& v)
 {
-    if (reading_) v = ReadFontStylesFromIni(ini_, section_, key);
-    else WriteFontStylesToIni(ini_, section_, key, v);
+    if (FReading) v = ReadFontStylesFromIni(FIni, FSection, key);
+    else WriteFontStylesToIni(FIni, FSection, key, v);
 }
 
 void TbsIniIO::Alignment(std::string_view key, TbsAlignment& v)
 {
-    if (reading_) v = ReadAlignmentFromIni(ini_, section_, key);
-    else WriteAlignmentToIni(ini_, section_, key, v);
+    if (FReading) v = ReadAlignmentFromIni(FIni, FSection, key);
+    else WriteAlignmentToIni(FIni, FSection, key, v);
 }
 
 void TbsIniIO::StretchType(std::string_view key, TbsStretchType& v)
 {
-    if (reading_) v = ReadStretchTypeFromIni(ini_, section_, key);
-    else WriteStretchTypeToIni(ini_, section_, key, v);
+    if (FReading) v = ReadStretchTypeFromIni(FIni, FSection, key);
+    else WriteStretchTypeToIni(FIni, FSection, key, v);
 }
 
 void TbsIniIO::MorphKind(std::string_view key, TbsMorphKind& v)
 {
-    if (reading_) v = ReadMorphKindFromIni(ini_, section_, key);
-    else WriteMorphKindToIni(ini_, section_, key, v);
+    if (FReading) v = ReadMorphKindFromIni(FIni, FSection, key);
+    else WriteMorphKindToIni(FIni, FSection, key, v);
 }
 
 void TbsIniIO::InActiveEffect(std::string_view key, TbsInActiveEffect& v)
 {
-    if (reading_) v = ReadInActiveEffectFromIni(ini_, section_, key);
-    else WriteInActiveEffectToIni(ini_, section_, key, v);
+    if (FReading) v = ReadInActiveEffectFromIni(FIni, FSection, key);
+    else WriteInActiveEffectToIni(FIni, FSection, key, v);
 }
 
 void TbsIniIO::Command(std::string_view key, TbsStdCommand& v)
 {
-    if (reading_) v = ReadCommandFromIni(ini_, section_, key);
-    else WriteCommandToIni(ini_, section_, key, v);
+    if (FReading) v = ReadCommandFromIni(FIni, FSection, key);
+    else WriteCommandToIni(FIni, FSection, key, v);
 }

@@ -103,9 +103,9 @@ private:
     static const Key* FindKey(const Section& s, std::string_view name);
     void AddSection(std::string name);
 
-    std::vector<Section> sections_;
+    std::vector<Section> FSections;
     // Lower-case section name -> positions of its occurrences, first first.
-    std::unordered_map<std::string, std::vector<std::size_t>> sectionIndex_;
+    std::unordered_map<std::string, std::vector<std::size_t>> FSectionIndex;
 };
 
 // Integer text as the dialect reads it; false when it is not a number.
@@ -153,10 +153,10 @@ class TbsIniIO
 {
 public:
     TbsIniIO(TbsIniFile& ini, std::string section, bool reading)
-        : ini_(ini), section_(std::move(section)), reading_(reading) {}
-    bool Reading() const { return reading_; }
-    const std::string& Section() const { return section_; }
-    TbsIniFile& Ini() { return ini_; }
+        : FIni(ini), FSection(std::move(section)), FReading(reading) {}
+    bool Reading() const { return FReading; }
+    const std::string& Section() const { return FSection; }
+    TbsIniFile& Ini() { return FIni; }
 
     void Int(std::string_view key, int& v, int def);
     void Str(std::string_view key, std::string& v, std::string_view def);
@@ -171,7 +171,7 @@ public:
     void Command(std::string_view key, TbsStdCommand& v);
 
 private:
-    TbsIniFile& ini_;
-    std::string section_;
-    bool reading_;
+    TbsIniFile& FIni;
+    std::string FSection;
+    bool FReading;
 };

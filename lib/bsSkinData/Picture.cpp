@@ -3,7 +3,6 @@
 #include "platform/sys/Files.h"
 
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
 namespace
@@ -51,8 +50,8 @@ std::uint32_t Channel(std::uint32_t v, std::uint32_t mask)
 
 void TbsSkinPicture::Clear()
 {
-    bitmap_.reset();
-    width_ = height_ = bitCount_ = 0;
+    FBitmap.reset();
+    FWidth = FHeight = FBitCount = 0;
     pixels_.clear();
     bmp_.clear();
 }
@@ -175,10 +174,10 @@ void TbsSkinPicture::LoadFromBmp(const std::uint8_t* data, std::size_t size)
             out[x] = c;
         }
     }
-    bitmap_.reset();
-    width_ = static_cast<int>(w);
-    height_ = static_cast<int>(h);
-    bitCount_ = bpp;
+    FBitmap.reset();
+    FWidth = static_cast<int>(w);
+    FHeight = static_cast<int>(h);
+    FBitCount = bpp;
     pixels_ = std::move(px);
     bmp_.assign(data, data + size);
     // The size field always states the length of the whole file.
@@ -187,8 +186,7 @@ void TbsSkinPicture::LoadFromBmp(const std::uint8_t* data, std::size_t size)
 
 void TbsSkinPicture::LoadFromFile(const std::string& fileName)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(fileName, ec))
+    if (sys::DirectoryExists(fileName))
         throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Is a directory");
     if (sys::IsSpecialFile(fileName))
         throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Not a regular file");

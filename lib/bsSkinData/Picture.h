@@ -34,14 +34,14 @@ public:
     static constexpr int MaxSide = 16384;
     static constexpr std::int64_t MaxPixels = 64ll << 20;
 
-    bool Empty() const { return width_ == 0 || height_ == 0; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    bool Empty() const { return FWidth == 0 || FHeight == 0; }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
     // Bits per pixel of the BMP as stored (1, 4, 8, 16, 24 or 32).
-    int BitCount() const { return bitCount_; }
+    int BitCount() const { return FBitCount; }
     // Pixel (x, y) as 0xAARRGGBB; rows top first.
     const std::vector<std::uint32_t>& Pixels() const { return pixels_; }
-    std::uint32_t Pixel(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
+    std::uint32_t Pixel(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * FWidth + x]; }
     // The complete BMP file (empty for an empty picture).
     const std::vector<std::uint8_t>& BmpData() const { return bmp_; }
 
@@ -65,8 +65,8 @@ public:
     static std::size_t BmpFileSize(const std::uint8_t* data, std::size_t avail);
 
 private:
-    int width_ = 0, height_ = 0, bitCount_ = 0;
+    int FWidth = 0, FHeight = 0, FBitCount = 0;
     std::vector<std::uint32_t> pixels_;
     std::vector<std::uint8_t> bmp_;
-    mutable std::unique_ptr<TBitmap, TbsBitmapDeleter> bitmap_;
+    mutable std::unique_ptr<TBitmap, TbsBitmapDeleter> FBitmap;
 };

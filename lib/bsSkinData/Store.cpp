@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <fstream>
 #include <utility>
 
-namespace fs = std::filesystem;
 
 namespace
 {

@@ -598,8 +598,8 @@ void TbsFBitmap::Initialize()
     Gap = Width % 4;
     RowInc = Width * 3 + Gap;
     Size = RowInc * Height;
-    storage_.assign(std::size_t(Size), 0);
-    Bits = storage_.data();
+    FStorage.assign(std::size_t(Size), 0);
+    Bits = FStorage.data();
     Pixels.resize(std::size_t(Height));
     for (int i = 0; i < Height; ++i) Pixels[i] = Bits + std::ptrdiff_t(i) * RowInc;
 }

@@ -37,6 +37,7 @@ struct TTopLevelDesc
     bool Topmost = false;
     TopLevelId Owner = 0;
     std::string Title;
+    std::string ClassName;     // window class: tells a hint from a menu or drop-down
 };
 
 // How a top-level window's pixels meet the desktop.
@@ -71,6 +72,10 @@ public:
     virtual void Activated(TopLevelId id, bool active) = 0;
     // The screen moved or sized a window itself (desktop coordinates).
     virtual void Configured(TopLevelId id, const TRect& bounds) = 0;
+    // The screen minimized (iconified) or restored a window itself.
+    virtual void Minimized(TopLevelId id, bool minimized) = 0;
+    // Monitors or work areas changed.
+    virtual void DisplayChanged() = 0;
 };
 
 class IBackend
@@ -101,6 +106,18 @@ public:
     virtual void SetCursorShape(int /*shape*/) {}
     // A soft shadow below and right of the window (class style CS_DROPSHADOW).
     virtual void SetDropShadow(TopLevelId /*id*/, bool /*on*/) {}
+    // The layer gave the window the activation: the screen's keyboard focus
+    // follows (windows that never activate ignore it).
+    virtual void Activate(TopLevelId id) = 0;
+    // Minimized: shown as an icon or task-bar button only; SetVisible(true)
+    // restores it.
+    virtual void SetMinimized(TopLevelId id, bool minimized) = 0;
+    virtual void SetTopmost(TopLevelId id, bool topmost) = 0;
+    // All pointer input goes to the layer while a window has the capture,
+    // presses outside every window of the program included. 0 releases.
+    virtual void GrabPointer(TopLevelId id) = 0;
+    // The window's icon for task bars and switchers; null: none.
+    virtual void SetIcon(TopLevelId id, const TSurface* icon) = 0;
 
     virtual void SetClipboardText(const std::string& text) = 0;
     virtual std::string GetClipboardText() = 0;

@@ -51,6 +51,7 @@ TCustomForm::TCustomForm(TComponent* AOwner)
     : TWinControl(AOwner), canvas_(std::make_unique<TControlCanvas>(this)), icon_(std::make_unique<TIcon>())
 {
     ControlStyle = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+    icon_->OnChange = [this](TObject*) { applyIcon(); };
     visible_ = false;
     left_ = 0;
     top_ = 0;
@@ -126,9 +127,23 @@ void TCustomForm::CreateParams(TCreateParams& p)
     p.WindowClass.style = CS_DBLCLKS;
 }
 
+// The form's icon is the window's icon in task bars and switchers.
+void TCustomForm::applyIcon()
+{
+    if (!HandleAllocated()) return;
+    if (icon_->Empty())
+    {
+        SetWindowIcon(handle_, nullptr);
+        return;
+    }
+    TSurface pixels = icon_->Bitmap()->ToSurface();
+    SetWindowIcon(handle_, &pixels);
+}
+
 void TCustomForm::CreateWnd()
 {
     TWinControl::CreateWnd();
+    applyIcon();
     if (handle_ && formStyle_ == fsStayOnTop)
         SetWindowPos(handle_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

@@ -148,6 +148,7 @@ protected:
     void CloseModal();
     void applyPosition();
     void setWindowFocus();
+    void applyIcon();
 
     TFormBorderStyle borderStyle_ = bsSizeable;
     TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};

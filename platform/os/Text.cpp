@@ -1,6 +1,7 @@
 // Fonts (fontconfig + FreeType) and text output, measuring and layout.
 #include "platform/os/Text.h"
 
+#include "platform/core/Utf8.h"
 #include "platform/os/Gdi/Internal.h"
 
 #include <fontconfig/fontconfig.h>
@@ -75,13 +76,6 @@ struct FaceFile
     bool ok = false;
 };
 
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return s;
-}
-
 // Asks fontconfig for a family. exact: only a face whose family names
 // include the request counts.
 FaceFile MatchFamily(const std::string& family, bool bold, bool italic, bool exact, const char* lang = nullptr)
@@ -106,13 +100,13 @@ FaceFile MatchFamily(const std::string& family, bool bold, bool italic, bool exa
     FcPatternDestroy(pat);
     if (!m) return out;
     bool familyOk = !exact;
-    const std::string want = Lower(family);
+    const std::string want = LowerCase(family);
     FcChar8* s = nullptr;
     for (int i = 0; FcPatternGetString(m, FC_FAMILY, i, &s) == FcResultMatch; ++i)
     {
         const std::string name = reinterpret_cast<const char*>(s);
         if (i == 0) out.family = name;
-        if (Lower(name) == want)
+        if (LowerCase(name) == want)
         {
             familyOk = true;
             out.family = name;
@@ -136,7 +130,7 @@ FaceFile MatchFamily(const std::string& family, bool bold, bool italic, bool exa
 FaceFile Resolve(const std::string& name, bool bold, bool italic)
 {
     static std::map<std::tuple<std::string, bool, bool>, FaceFile> cache;
-    auto key = std::make_tuple(Lower(name), bold, italic);
+    auto key = std::make_tuple(LowerCase(name), bold, italic);
     auto it = cache.find(key);
     if (it != cache.end()) return it->second;
     FaceFile f;

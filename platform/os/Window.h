@@ -251,6 +251,8 @@ std::uint64_t NextTimerDue();
 
 // ---- regions and layered windows -------------------------------------------------------------
 // The window takes ownership of rgn (window coordinates); null removes it.
+// The picture a top-level window shows in task bars and switchers; null: none.
+BOOL SetWindowIcon(HWND hwnd, const TSurface* icon);
 int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw);
 // Copies the window region into rgn; returns its kind, or RGN_ERROR when none.
 int GetWindowRgn(HWND hwnd, HRGN rgn);

@@ -398,12 +398,7 @@ TEST_F(ListBoxTest, ScrollStateFollowsScrollMessagesAndCanBeHidden)
     EXPECT_EQ(GetScrollPos(h, SB_VERT), 7);
     // A wrapper that gives the list no non-client area hides the bar; the
     // scroll state stays valid and keeps following the messages.
-    TSubclassToken frameless = 0;
-    frameless = SubclassWindow(h, [&frameless](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
-        if (msg == WM_NCCALCSIZE || msg == WM_NCPAINT) return 0;
-        return CallPreviousWindowProc(w, frameless, msg, wp, lp);
-    });
-    SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    const TSubclassToken frameless = MakeFrameless(h);
     EXPECT_EQ(lb->ClientWidth(), lb->Width());
     EXPECT_EQ(lb->ItemRect(0).Width(), lb->Width());
     EXPECT_EQ(GetScrollPos(h, SB_VERT), 7);

@@ -48,6 +48,23 @@ protected:
         driver->PumpUntilIdle();
         return lv;
     }
+    // A shown report view in owner-data mode with `count` rows and one column.
+    TListView* MakeOwnerDataView(int count, TLVOwnerDataEvent onData)
+    {
+        form = MakeForm(420, 320);
+        auto* lv = new TListView(form);
+        lv->SetBounds(10, 10, 300, 200);
+        lv->SetViewStyle(vsReport);
+        lv->SetOwnerData(true);
+        lv->SetParent(form);
+        lv->Columns()->Add()->SetWidth(150);
+        lv->OnData = std::move(onData);
+        lv->Items()->SetCount(count);
+        form->Show();
+        lv->SetFocus();
+        driver->PumpUntilIdle();
+        return lv;
+    }
     static SCROLLINFO Info(TListView* lv, int bar)
     {
         SCROLLINFO si;
@@ -136,6 +153,27 @@ TEST_F(ListViewTest, ReportScrollStateFollowsTheMessagesBothWays)
     SendMessage(h, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 100), 0);
     EXPECT_EQ(Info(lv, SB_HORZ).nPos, 100);
     EXPECT_EQ(lv->ItemRect(0, drBounds).Left, -100);
+}
+
+TEST_F(ListViewTest, AWrapperHidesTheBarsAndDrivesTheViewBeyondSixteenBits)
+{
+    TListView* lv = MakeOwnerDataView(100000, [](TObject*, TListItem* it) { it->SetCaption(std::to_string(it->Index())); });
+    HWND h = lv->GetHandle();
+    // No non-client area: the bars take no room and are not drawn, their state stays.
+    const TSubclassToken frameless = MakeFrameless(h);
+    EXPECT_EQ(lv->ClientWidth(), lv->Width());
+    EXPECT_EQ(Info(lv, SB_VERT).nMax, 99999);
+    // The wrapper sets the full position first, then sends the 16 bits the message holds.
+    SCROLLINFO si;
+    si.fMask = SIF_POS;
+    si.nPos = 70000;
+    SetScrollInfo(h, SB_VERT, &si, TRUE);
+    SendMessage(h, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, WORD(70000 & 0xFFFF)), 0);
+    EXPECT_EQ(lv->GetTopItem()->Index(), 70000);
+    // Without that, the 16 bits are the position.
+    SendMessage(h, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1234), 0);
+    EXPECT_EQ(lv->GetTopItem()->Index(), 1234);
+    RemoveWindowSubclass(h, frameless);
 }
 
 TEST_F(ListViewTest, NativeBarsScrollTheViewWithTheMouse)
@@ -289,29 +327,21 @@ TEST_F(ListViewTest, HeaderIsItsOwnWindowWithHitTestAndSizing)
 
 TEST_F(ListViewTest, OwnerDataFetchesOnlyTheRowsInView)
 {
-    form = MakeForm(420, 320);
-    auto* lv = new TListView(form);
-    lv->SetBounds(10, 10, 300, 200);
-    lv->SetViewStyle(vsReport);
-    lv->SetOwnerData(true);
-    lv->SetParent(form);
-    lv->Columns()->Add()->SetWidth(150);
-    lv->Columns()->Add()->SetWidth(100);
     std::set<int> fetched;
-    lv->OnData = [&](TObject*, TListItem* item) {
+    TListView* lv = MakeOwnerDataView(0, [&](TObject*, TListItem* item) {
         fetched.insert(item->Index());
         item->SetCaption(Format("row %05d", item->Index()));
         item->SubItems()->Add("x");
-    };
+    });
+    lv->Columns()->Add()->SetWidth(100);
     lv->OnDataFind = [&](TObject*, TItemFind, const std::string& s, TPoint, void*, int start, TSearchDirection, bool,
                          int& index) {
         // "row 0" .. "row 09999": the program knows its rows without fetching them.
         if (s.rfind("row ", 0) == 0 && s.size() == 9) index = std::stoi(s.substr(4));
         else index = start;
     };
+    fetched.clear();
     lv->Items()->SetCount(10000);
-    form->Show();
-    lv->SetFocus();
     driver->PumpUntilIdle();
     const int page = int(SendMessage(lv->GetHandle(), LVM_GETCOUNTPERPAGE));
     auto inView = [&](int top) {

@@ -37,6 +37,20 @@ protected:
     std::unique_ptr<TTestDriver> driver;
 };
 
+// Takes a window's non-client area away, as a skinned wrapper does to hide a
+// control's own frame and scroll bars (their scroll state stays). Undo with
+// RemoveWindowSubclass on the token.
+inline TSubclassToken MakeFrameless(HWND h)
+{
+    auto token = std::make_shared<TSubclassToken>(0);
+    *token = SubclassWindow(h, [token](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (msg == WM_NCCALCSIZE || msg == WM_NCPAINT) return 0;
+        return CallPreviousWindowProc(w, *token, msg, wp, lp);
+    });
+    SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    return *token;
+}
+
 // A focusable, clickable windowed control that paints a solid colour.
 class TTestBox : public TCustomControl
 {

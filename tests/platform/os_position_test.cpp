@@ -8,6 +8,16 @@ using Strings = std::vector<std::string>;
 
 class OsPosition : public ::testing::Test, public TWindowTest
 {
+protected:
+    // The backend's id of a top-level window (found by its bounds).
+    backend::TopLevelId IdOf(HWND h)
+    {
+        TRect r;
+        GetWindowRect(h, &r);
+        for (backend::TopLevelId id : drv.Desktop().ZOrder())
+            if (drv.Desktop().Info(id)->Bounds == r) return id;
+        return 0;
+    }
 };
 
 TEST_F(OsPosition, ShowingAndHidingSendTheirMessagesAndActivate)
@@ -131,12 +141,7 @@ TEST_F(OsPosition, TheScreenCanActivateMoveAndCloseWindows)
     // closing one of the program's windows.
     HWND a = Top("A", Bounds(0, 0, 100, 100));
     HWND b = Top("B", Bounds(200, 0, 100, 100));
-    auto idOf = [&](HWND h) {
-        for (backend::TopLevelId id : drv.Desktop().ZOrder())
-            if (drv.Desktop().Info(id)->Bounds == [&] { TRect r; GetWindowRect(h, &r); return r; }()) return id;
-        return backend::TopLevelId(0);
-    };
-    backend::TopLevelId ida = idOf(a);
+    backend::TopLevelId ida = IdOf(a);
     ASSERT_NE(ida, 0u);
     osinput::Sink().Activated(ida, true);
     EXPECT_EQ(GetActiveWindow(), a);
@@ -148,10 +153,52 @@ TEST_F(OsPosition, TheScreenCanActivateMoveAndCloseWindows)
     GetWindowRect(a, &r);
     EXPECT_EQ(r, Bounds(10, 20, 150, 120));
     EXPECT_EQ(log.Count(a, WM_SIZE), 1);
+    // Iconified and restored by the window manager: the layer's own minimize
+    // and restore run, and the backend is told the state it already shows.
+    log.Clear();
+    osinput::Sink().Minimized(ida, true);
+    drv.PumpUntilIdle();
+    EXPECT_TRUE(IsIconic(a));
+    EXPECT_EQ(log.Last(a, WM_SIZE)->wp, WPARAM(SIZE_MINIMIZED));
+    EXPECT_TRUE(drv.Desktop().Info(ida)->Minimized);
+    osinput::Sink().Minimized(ida, false);
+    drv.PumpUntilIdle();
+    EXPECT_FALSE(IsIconic(a));
+    EXPECT_EQ(log.Last(a, WM_SIZE)->wp, WPARAM(SIZE_RESTORED));
+    EXPECT_FALSE(drv.Desktop().Info(ida)->Minimized);
+    EXPECT_TRUE(drv.Desktop().Info(ida)->Visible);
     osinput::Sink().CloseRequest(ida);
     drv.PumpUntilIdle();
     EXPECT_FALSE(IsWindow(a));
     EXPECT_TRUE(IsWindow(b));
+}
+
+TEST_F(OsPosition, TheScreenHearsOfCaptureStayOnTopAndIcons)
+{
+    HWND a = Top("A", Bounds(0, 0, 100, 100));
+    HWND c = Child("c", a, Bounds(10, 10, 30, 30));
+    backend::TopLevelId ida = IdOf(a);
+    ASSERT_NE(ida, 0u);
+    // Capture anywhere in a window grabs the pointer for its top-level window.
+    SetCapture(c);
+    EXPECT_EQ(drv.Desktop().Grab(), ida);
+    ReleaseCapture();
+    EXPECT_EQ(drv.Desktop().Grab(), 0u);
+    SetCapture(a);
+    DestroyWindow(c);
+    EXPECT_EQ(drv.Desktop().Grab(), ida) << "the capture stays with a";
+    SetWindowPos(a, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_TRUE(drv.Desktop().Info(ida)->Topmost);
+    SetWindowPos(a, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_FALSE(drv.Desktop().Info(ida)->Topmost);
+    TSurface icon(16, 16);
+    EXPECT_TRUE(SetWindowIcon(a, &icon));
+    EXPECT_TRUE(drv.Desktop().Info(ida)->HasIcon);
+    EXPECT_TRUE(SetWindowIcon(a, nullptr));
+    EXPECT_FALSE(drv.Desktop().Info(ida)->HasIcon);
+    EXPECT_FALSE(SetWindowIcon(c, &icon)) << "child windows have no icon";
+    DestroyWindow(a);
+    EXPECT_EQ(drv.Desktop().Grab(), 0u);
 }
 
 TEST_F(OsPosition, SetParentMovesAWindowBetweenParentsAndTheDesktop)

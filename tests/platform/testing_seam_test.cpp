@@ -11,6 +11,24 @@
 
 namespace
 {
+// A shown form with one clickable box; clicks counts its OnClick calls.
+class SeamTest : public GuiTest
+{
+protected:
+    TTestBox* ShowBox()
+    {
+        TForm* f = MakeForm();
+        auto* box = new TTestBox(f);
+        box->SetBounds(20, 20, 60, 30);
+        box->SetParent(f);
+        box->OnClick = [this](TObject*) { ++clicks; };
+        f->Show();
+        driver->PumpUntilIdle();
+        return box;
+    }
+    int clicks = 0;
+};
+
 TEST(BackendSeam, NothingChosenSilently)
 {
     backend::SetCurrent(nullptr);
@@ -21,16 +39,9 @@ TEST(BackendSeam, NothingChosenSilently)
     EXPECT_EQ(backend::Current().Name(), "headless");
 }
 
-TEST_F(GuiTest, ClickSentThroughTheBackendSinkReachesOnClick)
+TEST_F(SeamTest, ClickSentThroughTheBackendSinkReachesOnClick)
 {
-    TForm* f = MakeForm();
-    auto* box = new TTestBox(f);
-    box->SetBounds(20, 20, 60, 30);
-    box->SetParent(f);
-    int clicks = 0;
-    box->OnClick = [&](TObject*) { ++clicks; };
-    f->Show();
-    driver->PumpUntilIdle();
+    TTestBox* box = ShowBox();
 
     // Sent input waits in the backend until the GUI thread asks for events.
     const TPoint at = box->ClientToScreen(TPoint(10, 10));
@@ -49,16 +60,9 @@ TEST_F(GuiTest, ClickSentThroughTheBackendSinkReachesOnClick)
     EXPECT_EQ(clicks, 2);
 }
 
-TEST_F(GuiTest, ApplicationMessageHookSeesTheDriversInput)
+TEST_F(SeamTest, ApplicationMessageHookSeesTheDriversInput)
 {
-    TForm* f = MakeForm();
-    auto* box = new TTestBox(f);
-    box->SetBounds(20, 20, 60, 30);
-    box->SetParent(f);
-    int clicks = 0;
-    box->OnClick = [&](TObject*) { ++clicks; };
-    f->Show();
-    driver->PumpUntilIdle();
+    TTestBox* box = ShowBox();
 
     std::vector<UINT> seen;
     bool swallowClicks = false;
@@ -82,15 +86,11 @@ TEST_F(GuiTest, ApplicationMessageHookSeesTheDriversInput)
     EXPECT_EQ(clicks, 2);
 }
 
-TEST_F(GuiTest, DriverKeyPressCancelsAShownHint)
+TEST_F(SeamTest, DriverKeyPressCancelsAShownHint)
 {
-    TForm* f = MakeForm();
-    auto* box = new TTestBox(f);
-    box->SetBounds(20, 20, 60, 30);
-    box->SetParent(f);
+    TTestBox* box = ShowBox();
     box->SetHint("Tip");
     box->SetShowHint(true);
-    f->Show();
     driver->MoveTo(box->ClientToScreen(TPoint(5, 5)));
     driver->AdvanceClock(Application->HintPause + 10);
     ASSERT_NE(Application->HintWindow(), nullptr);

@@ -25,20 +25,6 @@ protected:
     }
 };
 
-class TCountingPanel : public TbsSkinPanel
-{
-public:
-    using TbsSkinPanel::TbsSkinPanel;
-    int Paints = 0;
-
-protected:
-    void Paint() override
-    {
-        ++Paints;
-        TbsSkinPanel::Paint();
-    }
-};
-
 class TCountingGraphic : public TbsGraphicSkinCustomControl
 {
 public:

@@ -141,6 +141,21 @@ protected:
     }
 };
 
+// A panel that counts its paints.
+class TCountingPanel : public TbsSkinPanel
+{
+public:
+    using TbsSkinPanel::TbsSkinPanel;
+    int Paints = 0;
+
+protected:
+    void Paint() override
+    {
+        ++Paints;
+        TbsSkinPanel::Paint();
+    }
+};
+
 class SkinCtrlTest : public ::testing::Test
 {
 protected:

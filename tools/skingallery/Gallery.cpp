@@ -12,6 +12,8 @@ namespace
 {
 constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 6000;
 
+}  // namespace
+
 void FromPicture(const TbsSkinPicture& pic, TbsBitmap& out)
 {
     out.SetSize(pic.Width(), pic.Height());
@@ -22,7 +24,6 @@ TbsColor Opaque(int color)
 {
     return 0xFF000000u | (TbsColor(color & 0xFF) << 16) | (TbsColor(color) & 0xFF00) | ((TbsColor(color) >> 16) & 0xFF);
 }
-}  // namespace
 
 GalleryPage::GalleryPage(TbsSkinData& data, int width) : data_(data), width_(width)
 {

@@ -90,6 +90,11 @@ private:
     std::unique_ptr<TbsBitmap> frame_, inactive_, mask_;
 };
 
+// A skin colour 0x00BBGGRR as an opaque pixel.
+TbsColor Opaque(int color);
+// A skin picture as a 32-bit bitmap.
+void FromPicture(const TbsSkinPicture& pic, TbsBitmap& out);
+
 // Composes a look of a nine-slice entry at w x h (geometry relative to the
 // look, as the entries store it).
 void ComposeLook(TbsBitmap& out, TbsBitmap& picture, const TRect& skinRect, TPoint lt, TPoint rt, TPoint lb, TPoint rb,

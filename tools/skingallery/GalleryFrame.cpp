@@ -11,17 +11,6 @@ namespace gallery
 {
 namespace
 {
-TbsColor Opaque(int color)
-{
-    return 0xFF000000u | (TbsColor(color & 0xFF) << 16) | (TbsColor(color) & 0xFF00) | ((TbsColor(color) >> 16) & 0xFF);
-}
-
-void FromPicture(const TbsSkinPicture& pic, TbsBitmap& out)
-{
-    out.SetSize(pic.Width(), pic.Height());
-    std::copy(pic.Pixels().begin(), pic.Pixels().end(), out.Bits());
-}
-
 const TbsDataSkinStdButton* StdButton(TbsSkinData& d, TbsStdCommand cmd)
 {
     for (const auto& o : d.ObjectList)

@@ -250,8 +250,7 @@ void Edits(GalleryPage& p)
         if (const auto* e = Control<TbsDataSkinTextBGControl>(p, name))
         {
             const TRect cell = p.Place(120, 22, name);
-            p.Bitmap().FillRect(cell, 0xFF000000u | (TbsColor(e->BGColor & 0xFF) << 16) | (TbsColor(e->BGColor) & 0xFF00) |
-                                          ((TbsColor(e->BGColor) >> 16) & 0xFF));
+            p.Bitmap().FillRect(cell, Opaque(e->BGColor));
             p.Text(TRect(cell.Left + 4, cell.Top, cell.Right, cell.Bottom), "Text 文本", e->FontName, e->FontHeight,
                    Bold(e->FontStyle), e->FontColor, DT_LEFT | DT_VCENTER);
         }
@@ -319,8 +318,7 @@ void ScrollBars(GalleryPage& p)
             {
                 const int len = 180;
                 const TRect cell = p.Place(len, 24, hot ? "slider hot" : "slider");
-                p.Bitmap().FillRect(cell, 0xFF000000u | (TbsColor(e->BGColor & 0xFF) << 16) | (TbsColor(e->BGColor) & 0xFF00) |
-                                              ((TbsColor(e->BGColor) >> 16) & 0xFF));
+                p.Bitmap().FillRect(cell, Opaque(e->BGColor));
                 TbsBitmap ruler;
                 CreateHSkinImage(e->EdgeSize, e->EdgeSize, &ruler, pic, e->HRulerRect, len - 8, e->HRulerRect.Height(), true);
                 p.Put(ruler, cell.Left + 4, cell.Top + (24 - ruler.Height()) / 2);
@@ -329,9 +327,7 @@ void ScrollBars(GalleryPage& p)
                               e->HThumbRect.Bottom);
                 Piece(p, *pic, t, cell.Left + len / 3, cell.Top + (24 - t.Height()) / 2, true);
                 for (int i = 0; i <= 8; ++i)
-                    p.Bitmap().SetPixel(cell.Left + 4 + i * (len - 8) / 8, cell.Bottom - 2,
-                                        0xFF000000u | (TbsColor(e->PointsColor & 0xFF) << 16) | (TbsColor(e->PointsColor) & 0xFF00) |
-                                            ((TbsColor(e->PointsColor) >> 16) & 0xFF));
+                    p.Bitmap().SetPixel(cell.Left + 4 + i * (len - 8) / 8, cell.Bottom - 2, Opaque(e->PointsColor));
             }
     p.NewRow();
 }
@@ -426,8 +422,7 @@ void Panels(GalleryPage& p)
             }
     if (const auto* e = Control<TbsDataSkinStdLabelControl>(p, "stdlabel"))
     {
-        const int face = p.Data().FSkinColors.FcBtnFace;
-        const TbsColor bg = 0xFF000000u | (TbsColor(face & 0xFF) << 16) | (TbsColor(face) & 0xFF00) | ((TbsColor(face) >> 16) & 0xFF);
+        const TbsColor bg = Opaque(p.Data().FSkinColors.FcBtnFace);
         for (auto [what, color] : {std::pair{"stdlabel", e->FontColor}, {"stdlabel hot", e->ActiveFontColor}})
         {
             const TRect cell = p.Place(110, 20, what);
@@ -450,11 +445,8 @@ void Panels(GalleryPage& p)
         const TRect cell = p.Place(120, 8, "bevel");
         for (int x = cell.Left; x < cell.Right; ++x)
         {
-            auto opaque = [](int c) {
-                return 0xFF000000u | (TbsColor(c & 0xFF) << 16) | (TbsColor(c) & 0xFF00) | ((TbsColor(c) >> 16) & 0xFF);
-            };
-            p.Bitmap().SetPixel(x, cell.Top + 3, opaque(e->DarkColor));
-            p.Bitmap().SetPixel(x, cell.Top + 4, opaque(e->LightColor));
+            p.Bitmap().SetPixel(x, cell.Top + 3, Opaque(e->DarkColor));
+            p.Bitmap().SetPixel(x, cell.Top + 4, Opaque(e->LightColor));
         }
     }
     p.NewRow();

@@ -2,6 +2,7 @@
 //
 //   skin_gallery SKINS_DIR OUT_DIR   every SKINS_DIR/*.skn into OUT_DIR/<name>.png
 #include "lib/bsSkinData.h"
+#include "platform/backend/headless/Headless.h"
 #include "tools/skingallery/Gallery.h"
 
 #include <filesystem>
@@ -14,11 +15,15 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv)
 {
+    // Tools draw off screen: fonts and bitmaps through the headless desktop.
+    backend::UseHeadless();
     if (argc != 3)
     {
         std::cerr << "usage: skin_gallery SKINS_DIR OUT_DIR\n";
         return 2;
     }
+    // Tools choose their screen: the gallery draws on the headless desktop.
+    backend::UseHeadless();
     try
     {
         std::vector<fs::path> files;

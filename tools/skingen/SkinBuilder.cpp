@@ -209,8 +209,9 @@ void Builder::Face(TbsBitmap& b, const TRect& r, State s, float radius, bool too
     if (s == State::Hot || (tool && s == State::Focused)) top = t_.HotTop, bottom = t_.HotBottom;
     if (s == State::Pressed)
     {
-        top = Lighten(t_.HasHotColors ? t_.HotBottom : t_.ButtonBottom, -0.10f);
-        bottom = Lighten(t_.HasHotColors ? t_.HotTop : t_.ButtonTop, -0.06f);
+        // Pushed in: darker than hot, the light at the bottom.
+        top = Lighten(t_.HotBottom, -0.14f);
+        bottom = Lighten(t_.HotTop, -0.10f);
     }
     if (s == State::Disabled) top = Mix(top, t_.Base, 0.55f), bottom = Mix(bottom, t_.Base, 0.55f);
     Rgb border = t_.HasHotColors && (s == State::Hot || s == State::Pressed) ? Lighten(t_.HotBottom, -0.28f)
@@ -575,6 +576,8 @@ void Builder::Panels()
         Font(e);
         e.FontColor = ToColor(TextOn(t_.Base));
         e.BGPictureIndex = -1;
+        e.CheckImageRect = checkMarks_[1];
+        e.UnCheckImageRect = checkMarks_[0];
     }
     // Tool bars: a gentle gradient with a line underneath.
     for (const char* name : {"resizetoolpanel", "toolpanel", "bigtoolpanel"})
@@ -613,6 +616,9 @@ void Builder::Panels()
         e.LeftStretch = e.TopStretch = e.RightStretch = e.BottomStretch = e.StretchEffect = true;
         e.CaptionRect = TRect(8, 0, 72, 17);
         e.Alignment = bstaLeftJustify;
+        // A check box in the caption uses the check box's marks.
+        e.CheckImageRect = checkMarks_[1];
+        e.UnCheckImageRect = checkMarks_[0];
         Font(e, true);
         e.FontColor = ToColor(TextOn(t_.Base));
     }

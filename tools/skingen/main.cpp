@@ -7,6 +7,7 @@
 //   skingen validate FILE.skn...       validates compressed skins
 //   skingen describe FILE.skn          prints a skin's description text
 #include "lib/bsSkinData.h"
+#include "platform/backend/headless/Headless.h"
 #include "lib/bsSkinValidate.h"
 #include "tools/skingen/SkinBuilder.h"
 #include "tools/skingen/Theme.h"
@@ -169,6 +170,8 @@ int Describe(const char* file)
 
 int main(int argc, char** argv)
 {
+    // Tools draw off screen: fonts and bitmaps through the headless desktop.
+    backend::UseHeadless();
     try
     {
         const std::string cmd = argc > 1 ? argv[1] : "";

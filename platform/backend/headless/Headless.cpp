@@ -42,6 +42,7 @@ TopLevelId THeadlessBackend::CreateTopLevel(const TTopLevelDesc& desc, const TRe
 void THeadlessBackend::DestroyTopLevel(TopLevelId id)
 {
     wins_.erase(id);
+    if (grab_ == id) grab_ = 0;
     order_.erase(std::remove(order_.begin(), order_.end(), id), order_.end());
 }
 
@@ -56,7 +57,30 @@ void THeadlessBackend::SetBounds(TopLevelId id, const TRect& bounds)
 void THeadlessBackend::SetVisible(TopLevelId id, bool visible)
 {
     auto it = wins_.find(id);
-    if (it != wins_.end()) it->second->visible = visible;
+    if (it == wins_.end()) return;
+    it->second->visible = visible;
+    it->second->minimized = false;
+}
+
+// A minimized window leaves the desktop picture (there is no task bar to show it on).
+void THeadlessBackend::SetMinimized(TopLevelId id, bool minimized)
+{
+    auto it = wins_.find(id);
+    if (it == wins_.end()) return;
+    it->second->minimized = minimized;
+    if (minimized) it->second->visible = false;
+}
+
+void THeadlessBackend::SetTopmost(TopLevelId id, bool topmost)
+{
+    auto it = wins_.find(id);
+    if (it != wins_.end()) it->second->desc.Topmost = topmost;
+}
+
+void THeadlessBackend::SetIcon(TopLevelId id, const TSurface* icon)
+{
+    auto it = wins_.find(id);
+    if (it != wins_.end()) it->second->hasIcon = icon && !icon->Empty();
 }
 
 void THeadlessBackend::SetTitle(TopLevelId id, const std::string& title)
@@ -187,6 +211,9 @@ std::optional<THeadlessBackend::WindowInfo> THeadlessBackend::Info(TopLevelId id
     i.Layer = it->second->layer;
     i.Shaped = it->second->shape.has_value();
     i.Shadow = it->second->shadow;
+    i.Minimized = it->second->minimized;
+    i.Topmost = it->second->desc.Topmost;
+    i.HasIcon = it->second->hasIcon;
     i.Title = it->second->desc.Title;
     return i;
 }

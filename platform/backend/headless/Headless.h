@@ -47,11 +47,15 @@ public:
         TLayerAttrs Layer;
         bool Shaped = false;
         bool Shadow = false;
+        bool Minimized = false;
+        bool Topmost = false;
+        bool HasIcon = false;
         std::string Title;
     };
     std::optional<WindowInfo> Info(TopLevelId id) const;
     std::vector<TopLevelId> ZOrder() const;   // bottom first
     int CursorShape() const { return cursor_; }
+    TopLevelId Grab() const { return grab_; }
 
     // ---- input, as a display delivers it (desktop coordinates) ----
     void SendMouseMove(TPoint pt);
@@ -78,6 +82,11 @@ public:
     void Present(TopLevelId id, const TSurface& pixels, const TRect& dirty) override;
     void SetCursorShape(int shape) override { cursor_ = shape; }
     void SetDropShadow(TopLevelId id, bool on) override;
+    void Activate(TopLevelId) override {}
+    void SetMinimized(TopLevelId id, bool minimized) override;
+    void SetTopmost(TopLevelId id, bool topmost) override;
+    void GrabPointer(TopLevelId id) override { grab_ = id; }
+    void SetIcon(TopLevelId id, const TSurface* icon) override;
     void SetClipboardText(const std::string& text) override;
     std::string GetClipboardText() override;
     void SetInputSink(IInputSink* sink) override
@@ -97,6 +106,8 @@ private:
         TLayerAttrs layer;
         std::optional<TRegion> shape;
         bool shadow = false;
+        bool minimized = false;
+        bool hasIcon = false;
         TSurface pixels;
     };
     std::vector<TMonitorDesc> monitors_;
@@ -107,6 +118,7 @@ private:
     bool dragFull_ = true;
     TPixel desktop_ = MakePixel(0, 64, 128);
     int cursor_ = 0;
+    TopLevelId grab_ = 0;
     std::string clipboard_;
     void queueInput(std::function<void(IInputSink&)> event);
     IInputSink* sink_ = nullptr;

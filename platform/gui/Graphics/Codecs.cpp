@@ -6,7 +6,7 @@
 #include "platform/gui/Graphics.h"
 
 
-namespace gfxcodec
+namespace graphics
 {
 Bytes ReadFileBytes(const std::string& path)
 {
@@ -149,4 +149,4 @@ Bytes WriteIco(const TSurface& s)
     out.insert(out.end(), img.begin(), img.end());
     return out;
 }
-} // namespace gfxcodec
+} // namespace graphics

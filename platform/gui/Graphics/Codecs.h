@@ -9,7 +9,7 @@
 #include "platform/core/Surface.h"
 #include "platform/gui/Streams.h"
 
-namespace gfxcodec
+namespace graphics
 {
 using Bytes = std::vector<std::uint8_t>;
 
@@ -27,7 +27,7 @@ public:
     TByteStream() = default;
     explicit TByteStream(Bytes data);
     TStream* Stream() { return &ms_; }
-    gfxcodec::Bytes Data() const;
+    graphics::Bytes Data() const;
 
 private:
     TMemoryStream ms_;
@@ -45,4 +45,4 @@ TSurface ReadGif(const Bytes& data);
 Bytes WriteGif(const TSurface& s);
 TSurface ReadIco(const Bytes& data);
 Bytes WriteIco(const TSurface& s);
-} // namespace gfxcodec
+} // namespace graphics

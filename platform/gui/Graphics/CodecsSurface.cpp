@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-namespace gfxcodec
+namespace graphics
 {
 namespace {
 

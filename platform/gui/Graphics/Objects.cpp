@@ -610,16 +610,16 @@ void TGraphic::DrawTransparent(TCanvas* c, const TRect& r, BYTE opacity)
 
 void TGraphic::LoadFromFile(const std::string& path)
 {
-    std::vector<std::uint8_t> data = gfxcodec::ReadFileBytes(path);
-    gfxcodec::TByteStream s(std::move(data));
+    std::vector<std::uint8_t> data = graphics::ReadFileBytes(path);
+    graphics::TByteStream s(std::move(data));
     LoadFromStream(s.Stream());
 }
 
 void TGraphic::SaveToFile(const std::string& path)
 {
-    gfxcodec::TByteStream s;
+    graphics::TByteStream s;
     SaveToStream(s.Stream());
-    gfxcodec::WriteFileBytes(path, s.Data());
+    graphics::WriteFileBytes(path, s.Data());
 }
 
 // ---- bitmaps ---------------------------------------------------------------------------
@@ -930,14 +930,14 @@ void TBitmap::Draw(TCanvas* c, const TRect& r)
 void TBitmap::LoadFromStream(TStream* s)
 {
     int bpp = 32;
-    TSurface surf = gfxcodec::ReadBmp(gfxcodec::ReadRest(s), &bpp);
+    TSurface surf = graphics::ReadBmp(graphics::ReadRest(s), &bpp);
     FromSurface(surf, bpp == 32 ? pf32bit : pf24bit);
 }
 
 void TBitmap::SaveToStream(TStream* s)
 {
     TSurface surf = ToSurface();
-    gfxcodec::WriteAll(s, gfxcodec::WriteBmp(surf, pf_ == pf24bit ? 24 : 32));
+    graphics::WriteAll(s, graphics::WriteBmp(surf, pf_ == pf24bit ? 24 : 32));
 }
 
 // ---- raster images -----------------------------------------------------------------------
@@ -1030,22 +1030,22 @@ void TRasterImage::AssignTo(TPersistent* dest) const
 
 void TPngImage::LoadFromStream(TStream* s)
 {
-    bmp_->FromSurface(gfxcodec::ReadPng(gfxcodec::ReadRest(s)), pf32bit);
+    bmp_->FromSurface(graphics::ReadPng(graphics::ReadRest(s)), pf32bit);
     Changed();
 }
 void TPngImage::SaveToStream(TStream* s)
 {
-    gfxcodec::WriteAll(s, gfxcodec::WritePng(bmp_->ToSurface()));
+    graphics::WriteAll(s, graphics::WritePng(bmp_->ToSurface()));
 }
 
 void TJPEGImage::LoadFromStream(TStream* s)
 {
-    bmp_->FromSurface(gfxcodec::ReadJpeg(gfxcodec::ReadRest(s)), pf32bit);
+    bmp_->FromSurface(graphics::ReadJpeg(graphics::ReadRest(s)), pf32bit);
     Changed();
 }
 void TJPEGImage::SaveToStream(TStream* s)
 {
-    gfxcodec::WriteAll(s, gfxcodec::WriteJpeg(bmp_->ToSurface(), CompressionQuality));
+    graphics::WriteAll(s, graphics::WriteJpeg(bmp_->ToSurface(), CompressionQuality));
 }
 void TJPEGImage::Draw(TCanvas* c, const TRect& r)
 {
@@ -1056,22 +1056,22 @@ void TJPEGImage::Draw(TCanvas* c, const TRect& r)
 
 void TGIFImage::LoadFromStream(TStream* s)
 {
-    bmp_->FromSurface(gfxcodec::ReadGif(gfxcodec::ReadRest(s)), pf32bit);
+    bmp_->FromSurface(graphics::ReadGif(graphics::ReadRest(s)), pf32bit);
     Changed();
 }
 void TGIFImage::SaveToStream(TStream* s)
 {
-    gfxcodec::WriteAll(s, gfxcodec::WriteGif(bmp_->ToSurface()));
+    graphics::WriteAll(s, graphics::WriteGif(bmp_->ToSurface()));
 }
 
 void TIcon::LoadFromStream(TStream* s)
 {
-    bmp_->FromSurface(gfxcodec::ReadIco(gfxcodec::ReadRest(s)), pf32bit);
+    bmp_->FromSurface(graphics::ReadIco(graphics::ReadRest(s)), pf32bit);
     Changed();
 }
 void TIcon::SaveToStream(TStream* s)
 {
-    gfxcodec::WriteAll(s, gfxcodec::WriteIco(bmp_->ToSurface()));
+    graphics::WriteAll(s, graphics::WriteIco(bmp_->ToSurface()));
 }
 
 void TWICImage::LoadFromStream(TStream*) { throw EInvalidGraphic("TIFF pictures cannot be read on this system"); }

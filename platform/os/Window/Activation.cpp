@@ -48,6 +48,7 @@ void ActivateWindow(WindowNode* n, WPARAM how, bool raise)
     if (WindowNode* cap = N(gCapture); cap && old && Root(cap) == old)
         SendMessage(cap, WM_CANCELMODE, 0, 0);
     gActive = n;
+    if (n && n->bid) BE().Activate(n->bid);
     if (old)
     {
         SendMessage(old, WM_NCACTIVATE, FALSE, reinterpret_cast<LPARAM>(n));
@@ -143,6 +144,7 @@ HWND SetCapture(HWND hwnd)
     HWND old = N(gCapture);
     if (!n) return old;
     gCapture = n;
+    BE().GrabPointer(Root(n)->bid);
     if (old && old != n) SendMessage(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(n));
     return old;
 }
@@ -151,6 +153,7 @@ BOOL ReleaseCapture()
 {
     HWND old = N(gCapture);
     gCapture = nullptr;
+    if (old) BE().GrabPointer(0);
     if (old) SendMessage(old, WM_CAPTURECHANGED, 0, 0);
     return TRUE;
 }

@@ -363,6 +363,13 @@ public:
         SetWindowPos(t, nullptr, bounds.Left, bounds.Top, bounds.Width(), bounds.Height(),
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    void Minimized(backend::TopLevelId id, bool minimized) override
+    {
+        WindowNode* t = ByBackendId(id);
+        if (t && ((t->style & WS_MINIMIZE) != 0) != minimized)
+            PostMessage(t, WM_SYSCOMMAND, minimized ? SC_MINIMIZE : SC_RESTORE, 0);
+    }
+    void DisplayChanged() override { NotifyDisplayChange(); }
 
 private:
     static WindowNode* ByBackendId(backend::TopLevelId id)

@@ -232,7 +232,6 @@ extern bool gInit;
 
 // ---- helpers the parts share ----
 // Tree.cpp
-std::string Lower(const std::string& s);
 // The live node behind a handle, or null. Any thread.
 WindowNode* N(HWND h);
 // The backend, once the window manager is set up.

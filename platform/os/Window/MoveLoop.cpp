@@ -196,6 +196,14 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw)
     return 1;
 }
 
+BOOL SetWindowIcon(HWND hwnd, const TSurface* icon)
+{
+    WindowNode* n = N(hwnd);
+    if (!n || n->parent || !n->bid) return FALSE;
+    BE().SetIcon(n->bid, icon);
+    return TRUE;
+}
+
 int GetWindowRgn(HWND hwnd, HRGN rgn)
 {
     WindowNode* n = N(hwnd);

@@ -73,13 +73,6 @@ TSurface* gScreenSurface = nullptr;
 
 bool gInit = false;
 
-std::string Lower(const std::string& s)
-{
-    std::string r = s;
-    for (auto& c : r) c = char(std::tolower((unsigned char)c));
-    return r;
-}
-
 WindowNode* N(HWND h)
 {
     if (!h) return nullptr;
@@ -241,7 +234,12 @@ void SyncShadow(WindowNode* n)
 
 void SyncVisible(WindowNode* n)
 {
-    if (n->bid) BE().SetVisible(n->bid, VisibleDeep(n));
+    if (!n->bid) return;
+    // A minimized top-level window stays on the screen as an icon.
+    if (!n->parent && (n->style & (WS_MINIMIZE | WS_VISIBLE)) == (WS_MINIMIZE | WS_VISIBLE))
+        BE().SetMinimized(n->bid, true);
+    else
+        BE().SetVisible(n->bid, VisibleDeep(n));
 }
 
 void Present(WindowNode* root, const TRect& r)
@@ -259,7 +257,7 @@ void Present(WindowNode* root, const TRect& r)
 bool RegisterClass(const WNDCLASS& wc)
 {
     if (wc.lpszClassName.empty()) return false;
-    std::string key = Lower(wc.lpszClassName);
+    std::string key = LowerCase(wc.lpszClassName);
     if (gClasses.count(key)) return false;
     auto rec = std::make_shared<ClassRec>();
     rec->wc = wc;
@@ -269,7 +267,7 @@ bool RegisterClass(const WNDCLASS& wc)
 
 bool UnregisterClass(const std::string& name)
 {
-    auto it = gClasses.find(Lower(name));
+    auto it = gClasses.find(LowerCase(name));
     if (it == gClasses.end()) return false;
     {
         std::lock_guard<std::mutex> g(gLiveMx);
@@ -282,7 +280,7 @@ bool UnregisterClass(const std::string& name)
 
 bool GetClassInfo(const std::string& name, WNDCLASS* out)
 {
-    auto it = gClasses.find(Lower(name));
+    auto it = gClasses.find(LowerCase(name));
     if (it == gClasses.end()) return false;
     if (out) *out = it->second->wc;
     return true;
@@ -448,7 +446,7 @@ void PostQuitMessage(int exitCode)
 UINT RegisterWindowMessage(const std::string& name)
 {
     if (name.empty()) return 0;
-    std::string k = Lower(name);
+    std::string k = LowerCase(name);
     auto it = gRegistered.find(k);
     if (it != gRegistered.end()) return it->second;
     return gRegistered[k] = gNextRegistered++;
@@ -525,6 +523,7 @@ bool ApplyZOrder(WindowNode* n, HWND after)
         {
             if (after == HWND_TOPMOST) n->exStyle |= WS_EX_TOPMOST;
             else n->exStyle &= ~WS_EX_TOPMOST;
+            if (n->bid) BE().SetTopmost(n->bid, IsTopmost(n));
         }
         ZRemove(n);
         ZInsertTop(n);
@@ -720,7 +719,7 @@ HWND FindWindow(const std::string& className, const std::string& windowName)
 {
     for (WindowNode* t : gTop)
     {
-        if (!className.empty() && Lower(t->cls->wc.lpszClassName) != Lower(className)) continue;
+        if (!className.empty() && LowerCase(t->cls->wc.lpszClassName) != LowerCase(className)) continue;
         if (!windowName.empty() && t->text != windowName) continue;
         return t;
     }
@@ -756,6 +755,9 @@ HWND SetParent(HWND child, HWND newParent)
         backend::TTopLevelDesc d;
         d.Popup = (n->style & WS_POPUP) != 0;
         d.ToolWindow = (n->exStyle & WS_EX_TOOLWINDOW) != 0;
+        d.NoActivate = (n->exStyle & WS_EX_NOACTIVATE) != 0;
+        d.Topmost = IsTopmost(n);
+        d.ClassName = n->cls->wc.lpszClassName;
         d.Title = n->text;
         n->bid = BE().CreateTopLevel(d, n->rect);
         SyncLayer(n);
@@ -962,7 +964,7 @@ HWND CreateWindowEx(DWORD exStyle, const std::string& className, const std::stri
                     void* param)
 {
     EnsureInit();
-    auto it = gClasses.find(Lower(className));
+    auto it = gClasses.find(LowerCase(className));
     if (it == gClasses.end()) return nullptr;
     bool msgOnly = parent == HWND_MESSAGE;
     WindowNode* p = msgOnly ? nullptr : N(parent);
@@ -1002,6 +1004,8 @@ HWND CreateWindowEx(DWORD exStyle, const std::string& className, const std::stri
         d.Popup = (style & WS_POPUP) != 0;
         d.ToolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
         d.Topmost = (exStyle & WS_EX_TOPMOST) != 0;
+        d.NoActivate = (exStyle & WS_EX_NOACTIVATE) != 0;
+        d.ClassName = it->second->wc.lpszClassName;
         d.Owner = n->owner ? n->owner->bid : 0;
         d.Title = windowName;
         n->bid = BE().CreateTopLevel(d, n->rect);

@@ -117,6 +117,9 @@ TEST(Validator, FindsWhatIsWrong)
              d.FMask.SetPixels(d.FPicture.Width(), d.FPicture.Height(), px);
          },
          "the mask holds colours"},
+        {"font the system does not have",
+         [](TbsSkinData& d) { Control<TbsDataSkinEditControl>(d, "edit").FontName = "No Such Font Family"; },
+         "\"No Such Font Family\" does not resolve"},
         {"no inactive look",
          [](TbsSkinData& d) {
              d.FInActivePicture.Clear();

@@ -1,10 +1,13 @@
 #include "lib/bsSkinValidate.h"
 
 #include "lib/bsSkinData.h"
+#include "platform/os/Text.h"
 
 #include <cmath>
 #include <exception>
+#include <cctype>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace
@@ -645,6 +648,36 @@ void CheckGlowMasks(Checker& c, const TbsSkinData& d)
     }
 }
 
+// Every font a skin names is one the system's font lookup resolves by that
+// name (not a fallback).
+void CheckFonts(Checker& c, const TbsSkinData& d)
+{
+    std::set<std::string> names;
+    std::istringstream lines(d.DescriptionText());
+    std::string line;
+    while (std::getline(lines, line))
+    {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        std::string key = line.substr(0, eq);
+        for (char& ch : key) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        if (key.size() >= 8 && key.compare(key.size() - 8, 8, "fontname") == 0) names.insert(line.substr(eq + 1));
+    }
+    auto lower = [](std::string s) {
+        for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return s;
+    };
+    for (const std::string& name : names)
+    {
+        HFONT f = CreateFont(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, name);
+        const std::string family = f ? GetFontFamilyName(f) : std::string();
+        if (f) DeleteObject(f);
+        if (lower(family) != lower(name))
+            c.Fail("fonts", "\"" + name + "\" does not resolve (the system takes \"" + family + "\")");
+    }
+}
+
 // Type words and negative numbers, read from the description text itself.
 void CheckDescription(Checker& c, const TbsSkinData& d)
 {
@@ -704,6 +737,7 @@ std::vector<std::string> bsValidateSkinData(const TbsSkinData& data)
         return c.Problems;
     }
     CheckDescription(c, data);
+    CheckFonts(c, data);
     CheckFrame(c, data);
     CheckSections(c, data);
     CheckGlowMasks(c, data);

@@ -1,0 +1,2 @@
+# The program's own test starts the built program.
+add_dependencies(app_main_test quorvel)
