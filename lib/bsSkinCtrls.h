@@ -1006,3 +1006,124 @@ protected:
     TbsScrollBarPart Buttons[3];
     std::unique_ptr<TTimer> FRepeatTimer;
 };
+
+// ---------------------------------------------------------------------------
+// Slider.
+
+enum TbsSliderOrientation { soHorizontal, soVertical };
+enum TbsSliderOption { soShowFocus, soShowPoints, soSmooth, soRulerOpaque, soThumbOpaque };
+using TbsSliderOptions = TEnumSet<TbsSliderOption>;
+enum TbsSliderImage { siHThumb, siHRuler, siVThumb, siVRuler };
+using TbsSliderImages = TEnumSet<TbsSliderImage>;
+enum TbsJumpMode { jmNone, jmHome, jmEnd, jmNext, jmPrior };
+
+// The slider's own pictures, used without a skin entry: "BS_HTB" horizontal
+// thumb (two 9 x 17 states), "BS_HRL" horizontal ruler 10 x 8, "BS_VTB"
+// vertical thumb (two 19 x 9 states), "BS_VRL" vertical ruler 8 x 10. Drawn
+// in code; the colour of the bottom-left pixel is their transparent colour.
+std::unique_ptr<TBitmap> bsSliderDefaultImage(TbsSliderImage Which);
+
+// A track bar: a ruler, tick points and a thumb between MinValue and
+// MaxValue, drawn from a "slider" entry or from its own four pictures.
+class TbsSkinCustomSlider : public TbsSkinControl
+{
+public:
+    explicit TbsSkinCustomSlider(TComponent* AOwner);
+    ~TbsSkinCustomSlider() override;
+
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+
+    int Value() const { return FValue; }
+    // Clamped to the range; OnChange when the value changed.
+    void SetValue(int Value);
+    int MinValue() const { return FMinValue; }
+    void SetMinValue(int Value);
+    int MaxValue() const { return FMaxValue; }
+    void SetMaxValue(int Value);
+    // Ignored unless Min < Max; an increment beyond the range shrinks to it.
+    void SetRange(int AMin, int AMax);
+    int Increment() const { return FIncrement; }
+    void SetIncrement(int Value);
+    TbsSliderOrientation Orientation() const { return FOrientation; }
+    void SetOrientation(TbsSliderOrientation Value);
+    TbsSliderOptions Options() const { return FOptions; }
+    void SetOptions(TbsSliderOptions Value);
+    int EdgeSize() const { return FEdgeSize; }
+    void SetEdgeSize(int Value);
+    int NumThumbStates() const { return FNumThumbStates; }
+    void SetNumThumbStates(int Value);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+    bool UseSkinThumb = true;
+    TBitmap* Image(TbsSliderImage Which) const { return FImages[Which].get(); }
+    // A picture replaces the own image; null brings the default back.
+    void SetImage(TbsSliderImage Which, TBitmap* Value);
+
+    TNotifyEvent OnChange, OnChanged, OnDrawPoints;
+
+    TRect ThumbRect() const { return FThumbRect; }
+    TPoint RulerOrg() const { return FRulerOrg; }
+    int RulerWidth() const { return FRuler->GetWidth(); }
+    bool Sliding() const { return FSliding; }
+    // The thumb's travel along the ruler.
+    int GetRulerLength() const;
+    int ValueToOffset(int V) const;
+    int OffsetToValue(int X) const;
+    void ThumbJump(TbsJumpMode Mode);
+    // Lays ruler, thumb and points out for the current size.
+    void UpdateLayout();
+
+    // From the skin entry.
+    TRect HRulerRect, HThumbRect, VRulerRect, VThumbRect;
+    int SkinEdgeSize = 0;
+    int BGColor = 0, PointsColor = 0;
+
+protected:
+    void Paint() override;
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void DropSkinReferences() override;
+    virtual bool CanModify() { return true; }
+    virtual void Change();
+    virtual void Changed();
+    void DrawPoints(TCanvas* C, int Step, int ExtremeHeight, int Height);
+
+    bool SkinThumb() const { return FIndex != -1 && UseSkinThumb && FPicture; }
+    TSize ThumbSize() const;
+    void BuildRuler();
+    void SetThumbOffset(int X);
+    TPoint ConstrainThumbOffset(int& X) const;
+    TbsJumpMode JumpModeAt(TPoint P) const;
+    void TimerTrack();
+    void StopTracking();
+
+    TBitmap* FPicture = nullptr;   // the store's picture of the entry (not owned)
+    bool FTransparent = false;
+    TbsSliderImages FUserImages;
+    std::unique_ptr<TBitmap> FImages[4];
+    int FEdgeSize = 2;
+    std::unique_ptr<TBitmap> FRuler;
+    TPoint FRulerOrg;
+    TRect FThumbRect;
+    bool FThumbDown = false;
+    int FNumThumbStates = 2;
+    TRect FPointsRect;
+    TbsSliderOrientation FOrientation = soHorizontal;
+    TbsSliderOptions FOptions{soShowFocus, soShowPoints, soSmooth};
+    int FMinValue = 0, FMaxValue = 100, FIncrement = 10, FValue = 0;
+    int FHit = 0;
+    bool FFocused = false, FSliding = false, FTracking = false;
+    TPoint FMousePos;
+    TbsJumpMode FStartJump = jmNone;
+    std::unique_ptr<TTimer> FTrackTimer;
+};
+
+class TbsSkinSlider : public TbsSkinCustomSlider
+{
+public:
+    using TbsSkinCustomSlider::TbsSkinCustomSlider;
+};

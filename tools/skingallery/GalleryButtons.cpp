@@ -1,7 +1,8 @@
 // Gallery entries of the clickable skinned controls: the three button
 // entries the program's windows use, each in every state (normal, hot,
 // pressed, focused, disabled, default, down in a group, with a glyph), and
-// the check and radio boxes (flat and framed) in every state; once in the
+// the check and radio boxes (flat and framed) in every state, the scroll
+// bars (horizontal and vertical) in every state; once in the
 // skin and once in the default look. Real controls on a form of the page's
 // skin, painted off-screen and put on the page.
 #include "lib/bsSkinCtrls.h"
@@ -11,6 +12,7 @@
 #include "tools/skingallery/Gallery.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace gallery
@@ -155,6 +157,78 @@ std::unique_ptr<TForm> BoxesForm(TbsSkinData* sd, int W, int H, std::vector<TbsS
     return f;
 }
 
+// A scroll bar whose part states the gallery sets by hand.
+class StateBar : public TbsSkinScrollBar
+{
+public:
+    using TbsSkinScrollBar::TbsSkinScrollBar;
+    void SetPart(int i, bool hot, bool down)
+    {
+        Buttons[i].MouseIn = hot;
+        Buttons[i].Down = down;
+    }
+};
+
+const char* const kBarStates[] = {"正常", "箭头悬停", "箭头按下", "滑块悬停", "滑块拖动", "焦点", "禁用", "整页", "双向"};
+constexpr int kBarStateCount = 9, BarW = 220, BarRowH = 30, VBarH = 150;
+
+std::unique_ptr<TForm> BarsForm(TbsSkinData* sd, int W, int H, std::vector<TbsSkinScrollBar*>& focus)
+{
+    auto f = std::make_unique<TForm>(nullptr);
+    TForm* o = f.get();
+    f->SetBorderStyle(bsNone);
+    f->SetBounds(0, 0, W, H);
+    f->SetColor(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace);
+    auto* edit = new TEdit(o);
+    edit->SetBounds(-200, -200, 40, 20);
+    edit->SetParent(o);
+    for (int s = 0; s < kBarStateCount; ++s)
+    {
+        for (int vertical = 0; vertical < 2; ++vertical)
+        {
+            auto* b = new StateBar(o);
+            b->SetKind(vertical ? sbVertical : sbHorizontal);
+            b->SetSkinDataName(vertical ? "vscrollbar" : "hscrollbar");
+            b->SetSkinData(sd);
+            if (vertical) b->SetBounds(BarW + 120 + s * 40, Gap, 19, VBarH);
+            else b->SetBounds(Gap, Gap + s * BarRowH, BarW, 19);
+            b->SetParent(o);
+            b->SetRange(0, 100, 30, s == 7 ? 40 : 0);
+            switch (s)
+            {
+            case 1: b->SetPart(1, true, false); break;
+            case 2: b->SetPart(1, true, true); break;
+            case 3: b->SetPart(0, true, false); break;
+            case 4: b->SetPart(0, true, true); break;
+            case 5:
+                b->SetCanFocused(true);
+                focus.push_back(b);
+                break;
+            case 6: b->SetEnabled(false); break;
+            case 8:
+                if (!vertical) b->SetBoth(true);
+                break;
+            default: break;
+            }
+        }
+        auto* l = new TbsSkinStdLabel(o);
+        l->SetLeft(BarW + 16);
+        l->SetTop(Gap + s * BarRowH + 2);
+        l->SetCaption(kBarStates[s]);
+        l->SetSkinData(sd);
+        l->SetParent(o);
+        auto* vl = new TbsSkinStdLabel(o);
+        vl->SetLeft(BarW + 120 + s * 40);
+        vl->SetTop(Gap + VBarH + 6);
+        vl->SetCaption(std::to_string(s + 1));
+        vl->SetSkinData(sd);
+        vl->SetParent(o);
+    }
+    f->Show();
+    edit->SetFocus();
+    return f;
+}
+
 void PutForm(GalleryPage& p, TForm& f, const TRect& cell)
 {
     TBitmap shot(f.Width(), f.Height(), pf32bit);
@@ -219,9 +293,31 @@ void DrawBoxes(GalleryPage& p)
 }
 }  // namespace
 
+void DrawBars(GalleryPage& p)
+{
+    if (!backend::HasCurrent()) backend::UseHeadless();
+    p.Section("scrollbars", "滚动条：正常、箭头悬停、按下、滑块悬停、拖动、焦点、禁用、整页、双向 scroll bars");
+    const int W = BarW + 120 + kBarStateCount * 40, H = Gap + kBarStateCount * BarRowH;
+    for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
+    {
+        std::vector<TbsSkinScrollBar*> focus;
+        auto f = BarsForm(sd, W, H, focus);
+        PutForm(p, *f, p.Place(W, H, sd ? "皮肤外观" : "默认外观"));
+        const TRect cell = p.Cells().back().Rect;
+        for (TbsSkinScrollBar* b : focus)
+        {
+            b->SetFocus();
+            PutControl(p, b, cell);
+        }
+    }
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+}
+
 void AddButtonEntries(std::vector<GalleryEntry>& entries)
 {
     entries.push_back({"buttons", DrawButtons});
     entries.push_back({"checkboxes", DrawBoxes});
+    entries.push_back({"scrollbars", DrawBars});
 }
 }  // namespace gallery
