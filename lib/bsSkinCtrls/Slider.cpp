@@ -40,6 +40,8 @@ void DrawThumbState(TCanvas* C, int x0, int w, int h, bool vertical, bool presse
         const int from = inset, to = across - inset;   // [from, to)
         for (int c = from; c < to; ++c)
         {
+            // Rounded corners at the flat end; they keep the transparent key.
+            if (a == 0 && (c == from || c == to - 1)) continue;
             const bool edge = c == from || c == to - 1 || a == 0 || (a == along - 1);
             const bool hl = !edge && (c == from + 1 || a == 1);
             const TColor col = edge ? outline : hl ? light : face;

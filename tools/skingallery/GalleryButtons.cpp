@@ -2,7 +2,7 @@
 // entries the program's windows use, each in every state (normal, hot,
 // pressed, focused, disabled, default, down in a group, with a glyph), and
 // the check and radio boxes (flat and framed) in every state, the scroll
-// bars (horizontal and vertical) in every state; once in the
+// bars (horizontal and vertical) in every state, the sliders; once in the
 // skin and once in the default look. Real controls on a form of the page's
 // skin, painted off-screen and put on the page.
 #include "lib/bsSkinCtrls.h"
@@ -229,6 +229,65 @@ std::unique_ptr<TForm> BarsForm(TbsSkinData* sd, int W, int H, std::vector<TbsSk
     return f;
 }
 
+// A slider whose thumb the gallery shows pressed.
+class StateSlider : public TbsSkinSlider
+{
+public:
+    using TbsSkinSlider::TbsSkinSlider;
+    void PressThumb()
+    {
+        FThumbDown = true;
+        Invalidate();
+    }
+};
+
+const char* const kSliderStates[] = {"起点", "中间", "按下", "焦点", "禁用", "终点"};
+constexpr int kSliderStateCount = 6, SliderW = 180, SliderH = 40;
+
+std::unique_ptr<TForm> SlidersForm(TbsSkinData* sd, int W, int H, std::vector<TbsSkinCustomSlider*>& focus)
+{
+    auto f = std::make_unique<TForm>(nullptr);
+    TForm* o = f.get();
+    f->SetBorderStyle(bsNone);
+    f->SetBounds(0, 0, W, H);
+    f->SetColor(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace);
+    auto* edit = new TEdit(o);
+    edit->SetBounds(-200, -200, 40, 20);
+    edit->SetParent(o);
+    const int values[] = {0, 50, 50, 30, 70, 100};
+    for (int st = 0; st < kSliderStateCount; ++st)
+    {
+        for (int vertical = 0; vertical < 2; ++vertical)
+        {
+            auto* sl = new StateSlider(o);
+            sl->SetSkinData(sd);
+            sl->SetParent(o);
+            sl->SetTransparent(true);
+            if (vertical)
+            {
+                sl->SetOrientation(soVertical);
+                sl->SetBounds(2 * Gap + 2 * (SliderW + Gap) + st * (SliderH + Gap), Gap, SliderH, 3 * (SliderH + 16));
+            }
+            else
+                sl->SetBounds(Gap + (st % 2) * (SliderW + Gap), Gap + (st / 2) * (SliderH + 16), SliderW, SliderH);
+            sl->SetValue(values[st]);
+            if (st == 2) sl->PressThumb();
+            if (st == 3) focus.push_back(sl);
+            if (st == 4) sl->SetEnabled(false);
+            if (vertical) continue;
+            auto* l = new TbsSkinStdLabel(o);
+            l->SetLeft(sl->Left() + 6);
+            l->SetTop(sl->Top() + SliderH);
+            l->SetCaption(kSliderStates[st]);
+            l->SetSkinData(sd);
+            l->SetParent(o);
+        }
+    }
+    f->Show();
+    edit->SetFocus();
+    return f;
+}
+
 void PutForm(GalleryPage& p, TForm& f, const TRect& cell)
 {
     TBitmap shot(f.Width(), f.Height(), pf32bit);
@@ -314,10 +373,32 @@ void DrawBars(GalleryPage& p)
     while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
 }
 
+void DrawSliders(GalleryPage& p)
+{
+    if (!backend::HasCurrent()) backend::UseHeadless();
+    p.Section("sliders", "滑块：起点、中间、按下、焦点、禁用、终点，水平与垂直 sliders");
+    const int W = 3 * Gap + 2 * (SliderW + Gap) + kSliderStateCount * (SliderH + Gap), H = 2 * Gap + 3 * (SliderH + 16);
+    for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
+    {
+        std::vector<TbsSkinCustomSlider*> focus;
+        auto f = SlidersForm(sd, W, H, focus);
+        PutForm(p, *f, p.Place(W, H, sd ? "皮肤外观" : "默认外观"));
+        const TRect cell = p.Cells().back().Rect;
+        for (TbsSkinCustomSlider* b : focus)
+        {
+            b->SetFocus();
+            PutControl(p, b, cell);
+        }
+    }
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+}
+
 void AddButtonEntries(std::vector<GalleryEntry>& entries)
 {
     entries.push_back({"buttons", DrawButtons});
     entries.push_back({"checkboxes", DrawBoxes});
     entries.push_back({"scrollbars", DrawBars});
+    entries.push_back({"sliders", DrawSliders});
 }
 }  // namespace gallery
