@@ -33,8 +33,10 @@ constexpr int kFiles = 8;
 void Curve(int workers, const fs::path& root, const std::vector<std::string>& ins, const fs::path& list)
 {
     const std::string n = std::to_string(workers);
-    Pairs whole("batch_of_8_on_" + n + "_whole_job", workers == 8 ? 0.8 : 0),
-        cpu("batch_of_8_on_" + n + "_whole_job_cpu", 0), memory("batch_of_8_on_" + n + "_peak_memory", 0.5);
+    const char* const peerName = "xargs + ffmpeg";
+    Pairs whole("batch_of_8_on_" + n + "_whole_job", workers == 8 ? 0.8 : 0, "ours", peerName),
+        cpu("batch_of_8_on_" + n + "_whole_job_cpu", 0, "ours", peerName),
+        memory("batch_of_8_on_" + n + "_peak_memory", 0.5, "ours", "sum of the ffmpeg processes");
     std::vector<std::string> ours = {DriverPath(), "batch", n, "plain", "."};
     ours.insert(ours.end(), ins.begin(), ins.end());
     std::vector<std::string> peer = {"xargs", "-a", list.string(), "-P", n, "-I{}"};
@@ -100,17 +102,10 @@ int main(int argc, char** argv)
     }
     std::printf("%s\n", LoadLine().c_str());
     TempFolder root("batch");
-    const std::string src = root / "source.mkv";
-    MakeSource(10, src, root.path());
-    std::vector<std::string> ins;
+    const std::vector<std::string> ins = MakeBatchSources(root.path(), 10, kFiles);
     {
         std::ofstream list(root.path() / "list.txt");
-        for (int i = 0; i < kFiles; ++i)
-        {
-            ins.push_back(root / ("in" + std::to_string(i) + ".mkv"));
-            fs::copy_file(src, ins.back());
-            list << i << "\n";
-        }
+        for (int i = 0; i < kFiles; ++i) list << i << "\n";
     }
     for (int n : curve) Curve(n, root.path(), ins, root.path() / "list.txt");
     std::printf("%s\n", LoadLine().c_str());

@@ -78,6 +78,21 @@ inline void MakeSource(int seconds, const std::string& out, const fs::path& scra
     CheckSource(out, SourceEntries, ExpectedSource(seconds), scratch);
 }
 
+// A batch's inputs: a source of `seconds` made and checked in `dir`, copied to
+// in0.mkv ... in<count-1>.mkv there; their paths.
+inline std::vector<std::string> MakeBatchSources(const fs::path& dir, int seconds, int count)
+{
+    const std::string src = (dir / "source.mkv").string();
+    MakeSource(seconds, src, dir);
+    std::vector<std::string> ins;
+    for (int i = 0; i < count; ++i)
+    {
+        ins.push_back((dir / ("in" + std::to_string(i) + ".mkv")).string());
+        fs::copy_file(src, ins.back());
+    }
+    return ins;
+}
+
 // The peer's command for one conversion: Debian's ffmpeg on one thread, which
 // prints its own -benchmark figures (rtime=, maxrss=) at log level info.
 inline std::vector<std::string> FfmpegArgs(const std::string& in, const std::vector<std::string>& settings,

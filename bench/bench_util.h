@@ -58,7 +58,8 @@ inline std::string ReadFile(const fs::path& p)
 }
 
 // A folder of its own under the system's temporary folder (mkdtemp), removed
-// with everything in it when the object goes.
+// with everything in it when the object goes, or at exit when a failure ends
+// the benchmark first.
 class TempFolder
 {
 public:
@@ -67,11 +68,15 @@ public:
         std::string templ = (parent / ("quorvel-bench-" + tag + "-XXXXXX")).string();
         if (!::mkdtemp(templ.data())) Fail("cannot make a temporary folder under " + parent.string());
         path_ = templ;
+        static const bool registered = std::atexit(RemoveLeft) == 0;
+        (void)registered;
+        Live().push_back(path_);
     }
     ~TempFolder()
     {
         std::error_code ec;
         fs::remove_all(path_, ec);
+        Live().erase(std::find(Live().begin(), Live().end(), path_));
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -79,6 +84,16 @@ public:
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
 private:
+    static std::vector<fs::path>& Live()
+    {
+        static auto* live = new std::vector<fs::path>;  // outlives the exit handler
+        return *live;
+    }
+    static void RemoveLeft()
+    {
+        std::error_code ec;
+        for (const fs::path& p : Live()) fs::remove_all(p, ec);
+    }
     fs::path path_;
 };
 
@@ -222,12 +237,13 @@ private:
     std::vector<double> ours_, peer_, ratios_;
 };
 
-// Runs `pair(i, oursFirst)` for at least 7 pairs, or at least 3 when one pair's
-// runs take over 10 s each; the side that runs first alternates.
-inline void RunPairs(const std::function<double(int index, bool oursFirst)>& pair, int minPairs = 7)
+// Runs `pair(i, oursFirst)`, which returns its longest run in seconds: 7 pairs,
+// or `longPairs` when the first pair's longest run took over 10 s. The side
+// that runs first alternates.
+inline void RunPairs(const std::function<double(int index, bool oursFirst)>& pair, int longPairs = 3)
 {
     const double longest = pair(0, true);
-    const int n = longest > 10 ? std::min(minPairs, 3) : minPairs;
+    const int n = longest > 10 ? longPairs : 7;
     for (int i = 1; i < n; ++i) pair(i, i % 2 == 0);
 }
 

@@ -32,8 +32,9 @@ int main()
     for (const ConversionCase& c : ConversionCases())
     {
         const std::string name = c.Name;
-        Pairs whole("one_conversion_whole_job_" + name, 1.0), cpu("one_conversion_whole_job_cpu_" + name, 0),
-            work("one_conversion_work_only_" + name, 1.0);
+        Pairs whole("one_conversion_whole_job_" + name, 1.0, "ours", "ffmpeg"),
+            cpu("one_conversion_whole_job_cpu_" + name, 0, "ours", "ffmpeg"),
+            work("one_conversion_work_only_" + name, 1.0, "ours", "ffmpeg");
         const std::string outName = std::string("out.") + c.Ext;
         // Checks the first output of each side: the streams of the case.
         const std::string expected =

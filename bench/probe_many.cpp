@@ -135,8 +135,9 @@ int main()
         }
         std::printf("  %s: mean probe of the first 100 %.3f ms, of the last 100 %.3f ms (medians over the runs)\n",
                     s.Name, Median(s.First100) * 1e3, Median(s.Last100) * 1e3);
-        Pairs wall(std::string("probes_500_") + s.Name + "_vs_500x_best_single", 1.3);
-        Pairs cpu(std::string("probes_500_") + s.Name + "_vs_500x_best_single_cpu", 1.3);
+        const std::string figure = std::string("probes_500_") + s.Name + "_vs_500x_best_single";
+        Pairs wall(figure, 1.3, "500 probes", "500 x best single");
+        Pairs cpu(figure + "_cpu", 1.3, "500 probes", "500 x best single");
         for (size_t i = 0; i < s.Times.size(); ++i)
         {
             wall.Add(s.Times[i], baseline);

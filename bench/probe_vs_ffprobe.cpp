@@ -30,7 +30,7 @@ int main()
     TempFolder root("probe");
     MakeProbeFixtures(root.path());
 
-    Pairs whole("probe_whole_job", 0), work("probe_work_only", 0);
+    Pairs whole("probe_whole_job", 0, "ours", "ffprobe"), work("probe_work_only", 0, "ours", "ffprobe");
     RunPairs([&](int i, bool) {
         double oursWall = 0, oursWork = 0, peerWall = 0, peerWork = 0, longest = 0;
         for (size_t k = 0; k < ProbeFixtures().size(); ++k)

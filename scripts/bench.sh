@@ -11,7 +11,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF -DQUORVEL_BENCH=ON "${launcher[@]}"
 cmake --build build-bench
-stamp=$(date -u +%Y-%m-%dT%H:%MZ)
+stamp=$(date -u +%Y-%m-%dT%H:%M:%SZ)
 log=build-bench/bench-results-$stamp.txt
 load() { echo "load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"; }
 {

@@ -31,6 +31,7 @@
 #include "Src/FFmpeg.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
+#include "platform/backend/headless/Headless.h"
 #include "platform/core/MainThread.h"
 
 using bench::Fail;
@@ -143,6 +144,8 @@ double Probe(const std::vector<std::string>& warm, const std::vector<std::string
 int main(int argc, char** argv)
 {
     const std::vector<std::string> a(argv + 1, argv + argc);
+    // The preview window opens on the headless desktop.
+    backend::UseHeadless();
     double work = -1;
     if (a.size() == 4 && a[0] == "convert") work = Convert(a[1], a[2], a[3]);
     else if (a.size() >= 5 && a[0] == "batch")

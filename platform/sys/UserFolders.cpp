@@ -26,11 +26,17 @@ std::string Home()
     return h.size() > 1 ? ExcludeTrailingPathDelimiter(h) : h;
 }
 
+// An XDG base folder: the variable when it holds an absolute path, else the fallback under home.
+std::string BaseFolder(const char* variable, const char* fallback)
+{
+    std::string c = Env(variable);
+    if (c.empty() || c[0] != '/') c = Home() + fallback;
+    return ExcludeTrailingPathDelimiter(c);
+}
+
 std::string ConfigHome()
 {
-    std::string c = Env("XDG_CONFIG_HOME");
-    if (c.empty() || c[0] != '/') c = Home() + "/.config";
-    return ExcludeTrailingPathDelimiter(c);
+    return BaseFolder("XDG_CONFIG_HOME", "/.config");
 }
 
 // Value of XDG_<key>_DIR in user-dirs.dirs: a quoted path, absolute or
@@ -81,10 +87,11 @@ std::string SpecialFolder(TSpecialFolder folder)
     static const Entry entries[] = {
         {nullptr, nullptr},          {"DESKTOP", "Desktop"}, {"DOCUMENTS", "Documents"},
         {"VIDEOS", "Videos"},        {"PICTURES", "Pictures"}, {"MUSIC", "Music"},
-        {"DOWNLOAD", "Downloads"},   {nullptr, nullptr},
+        {"DOWNLOAD", "Downloads"},   {nullptr, nullptr},     {"TEMPLATES", "Templates"},
     };
     if (folder == sfHome) return Home();
     if (folder == sfConfig) return ConfigHome();
+    if (folder == sfDataHome) return BaseFolder("XDG_DATA_HOME", "/.local/share");
     const Entry& e = entries[folder];
     std::string d = UserDir(e.key);
     return d.empty() ? Home() + "/" + e.fallback : d;

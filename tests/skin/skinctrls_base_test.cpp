@@ -137,7 +137,10 @@ TEST_F(SkinCtrlTest, ResizeModesAndCalcSize)
         int w = c.Ask.cx, h = c.Ask.cy;
         ctl->CalcSize(w, h);
         EXPECT_EQ(TSize(w, h), c.Got);
-        if (c.Mode >= 0) EXPECT_EQ(ctl->RealClientRect(), c.Client);
+        if (c.Mode >= 0)
+        {
+            EXPECT_EQ(ctl->RealClientRect(), c.Client);
+        }
         ctl->SetBounds(10, 10, c.Ask.cx, c.Ask.cy);
         EXPECT_EQ(TSize(ctl->Width(), ctl->Height()), c.Got);
         delete ctl;
