@@ -5,7 +5,6 @@
 #include "lib/bsSkinCtrls/Common.h"
 #include "lib/bsSkinCtrls/Morph.h"
 #include "platform/gui/Forms.h"
-#include "platform/gui/Menus.h"
 
 namespace
 {
@@ -620,15 +619,9 @@ void TbsSkinButton::WndProc(TMessage& m)
 {
     // A press on an unfocused button first brings the focus; when the focus
     // does not come, the press is dropped before anything captures the mouse.
-    if ((m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) && FCanFocused && !Focused() && CanFocus())
-    {
-        FClicksDisabled = true;
-        const auto life = LifeToken();
-        SetFocus();
-        if (life.expired()) return;
-        FClicksDisabled = false;
-        if (!Focused()) return;
-    }
+    if ((m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) && FCanFocused &&
+        !bsctrls::TakeFocusForPress(this, LifeToken(), FClicksDisabled))
+        return;
     TbsSkinCustomControl::WndProc(m);
 }
 
@@ -697,11 +690,8 @@ void TbsSkinButton::Dispatch(TMessage& m)
         }
         break;
     case CM_DIALOGCHAR:
-        if (FCanFocused && CanFocus() && IsAccel(WORD(m.WParam), GetText()))
+        if (FCanFocused && bsctrls::AcceleratorFocus(this, LifeToken(), m))
         {
-            const auto life = LifeToken();
-            SetFocus();
-            if (life.expired()) return;
             ButtonClick();
             m.Result = 1;
             return;

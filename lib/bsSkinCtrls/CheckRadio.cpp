@@ -4,7 +4,6 @@
 #include "lib/bsSkinCtrls.h"
 #include "lib/bsSkinCtrls/Common.h"
 #include "lib/bsSkinCtrls/Morph.h"
-#include "platform/gui/Menus.h"
 
 using namespace bsctrls;
 
@@ -249,15 +248,9 @@ void TbsSkinCheckRadioBox::MouseUp(TMouseButton Button, TShiftState Shift, int X
 void TbsSkinCheckRadioBox::WndProc(TMessage& m)
 {
     // A click first brings the focus; without it the press is dropped.
-    if (FCanFocused && (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) && !Focused() && CanFocus())
-    {
-        FClicksDisabled = true;
-        const auto life = LifeToken();
-        SetFocus();
-        if (life.expired()) return;
-        FClicksDisabled = false;
-        if (!Focused()) return;
-    }
+    if (FCanFocused && (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) &&
+        !TakeFocusForPress(this, LifeToken(), FClicksDisabled))
+        return;
     if (m.Msg == WM_COMMAND && FClicksDisabled) return;
     TbsSkinCustomControl::WndProc(m);
 }
@@ -272,11 +265,8 @@ void TbsSkinCheckRadioBox::Dispatch(TMessage& m)
         if (FCanFocused && m.WParam == WPARAM(VK_SPACE) && Focused()) Toggle();
         return;
     case CM_DIALOGCHAR:
-        if (FCanFocused && CanFocus() && IsAccel(WORD(m.WParam), GetText()))
+        if (FCanFocused && AcceleratorFocus(this, LifeToken(), m))
         {
-            const auto life = LifeToken();
-            SetFocus();
-            if (life.expired()) return;
             Toggle();
             m.Result = 1;
             return;

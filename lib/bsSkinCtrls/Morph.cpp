@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "lib/bsEffects.h"
+#include "platform/gui/Menus.h"
 
 namespace bsctrls
 {
@@ -43,5 +44,22 @@ void DrawMorph(TCanvas* C, TBitmap* from, TBitmap* to, TbsMorphKind kind, double
     case mkPush: e1->MorphPush(e2.get(), kf); break;
     }
     e1->Draw(C->GetHandle(), 0, 0);
+}
+
+bool TakeFocusForPress(TWinControl* c, const std::weak_ptr<char>& life, bool& clicksDisabled)
+{
+    if (c->Focused() || !c->CanFocus()) return true;
+    clicksDisabled = true;
+    c->SetFocus();
+    if (life.expired()) return false;
+    clicksDisabled = false;
+    return c->Focused();
+}
+
+bool AcceleratorFocus(TWinControl* c, const std::weak_ptr<char>& life, const TMessage& m)
+{
+    if (!c->CanFocus() || !IsAccel(WORD(m.WParam), c->GetText())) return false;
+    c->SetFocus();
+    return !life.expired();
 }
 } // namespace bsctrls

@@ -1,6 +1,7 @@
-// The cross-fade between a control's normal and active looks, shared by the
-// button and the check box: one step of its position and the drawing of a
-// position between the two looks.
+// What the clickable skinned controls share: the cross-fade between the
+// normal and the active look (one step of its position, the drawing of a
+// position between the two looks), their timers, and taking the focus on a
+// press or an accelerator.
 #pragma once
 #include <functional>
 #include <memory>
@@ -25,4 +26,13 @@ inline void StopTimer(std::unique_ptr<TTimer>& t)
 }
 // (Re)starts the timer with the interval and tick.
 void StartTimer(std::unique_ptr<TTimer>& t, unsigned interval, std::function<void()> tick);
+
+// A press on an unfocused control first brings the focus (with
+// `clicksDisabled` set meanwhile); `life` is the control's life token. False when the press is to be dropped:
+// the focus did not come, or the control was freed on the way.
+bool TakeFocusForPress(TWinControl* c, const std::weak_ptr<char>& life, bool& clicksDisabled);
+// CM_DIALOGCHAR: whether the character is the caption's accelerator and the
+// control, able to, took the focus (and still exists): then the caller acts
+// and the message is consumed.
+bool AcceleratorFocus(TWinControl* c, const std::weak_ptr<char>& life, const TMessage& m);
 } // namespace bsctrls

@@ -471,15 +471,9 @@ void TbsSkinScrollBar::KeyDown(WORD& Key, TShiftState Shift)
 
 void TbsSkinScrollBar::WndProc(TMessage& m)
 {
-    if (FCanFocused && (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) && !Focused() && CanFocus())
-    {
-        FClicksDisabled = true;
-        const auto life = LifeToken();
-        SetFocus();
-        if (life.expired()) return;
-        FClicksDisabled = false;
-        if (!Focused()) return;
-    }
+    if (FCanFocused && (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) &&
+        !TakeFocusForPress(this, LifeToken(), FClicksDisabled))
+        return;
     if (m.Msg == WM_COMMAND && FClicksDisabled) return;
     TbsSkinCustomControl::WndProc(m);
 }

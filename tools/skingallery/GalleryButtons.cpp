@@ -19,6 +19,27 @@ namespace gallery
 {
 namespace
 {
+// A borderless form of W x H in the skin's button face, holding a hidden
+// edit as its first control: it keeps the focus away from the controls
+// shown (a default button shows its look while an edit has the focus).
+std::unique_ptr<TForm> StateForm(TbsSkinData* sd, int W, int H)
+{
+    auto f = std::make_unique<TForm>(nullptr);
+    f->SetBorderStyle(bsNone);
+    f->SetBounds(0, 0, W, H);
+    f->SetColor(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace);
+    auto* edit = new TEdit(f.get());
+    edit->SetBounds(-200, -200, 40, 20);
+    edit->SetParent(f.get());
+    return f;
+}
+
+void ShowStateForm(TForm& f)
+{
+    f.Show();
+    static_cast<TWinControl*>(f.Controls(0))->SetFocus();
+}
+
 // A button whose mouse state the gallery sets by hand (no pointer here).
 class StateButton : public TbsSkinButton
 {
@@ -62,15 +83,8 @@ constexpr int BW = 96, BH = 28, Gap = 8, RowH = 48;
 // A form with one row of buttons per entry, one button per state.
 std::unique_ptr<TForm> ButtonsForm(TbsSkinData* sd, int W, int H, std::vector<TbsSkinButton*>& focus)
 {
-    auto f = std::make_unique<TForm>(nullptr);
+    auto f = StateForm(sd, W, H);
     TForm* o = f.get();
-    f->SetBorderStyle(bsNone);
-    f->SetBounds(0, 0, W, H);
-    f->SetColor(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace);
-    // Holds the focus while the default button shows its look.
-    auto* edit = new TEdit(o);
-    edit->SetBounds(-200, -200, 40, 20);
-    edit->SetParent(o);
     const auto glyph = PlayGlyph();
     for (int row = 0; row < 3; ++row)
     {
@@ -101,8 +115,7 @@ std::unique_ptr<TForm> ButtonsForm(TbsSkinData* sd, int W, int H, std::vector<Tb
             }
         }
     }
-    f->Show();
-    edit->SetFocus();
+    ShowStateForm(*f);
     return f;
 }
 
@@ -124,14 +137,8 @@ constexpr int kBoxStateCount = 8, BoxW = 120, BoxH = 24, BoxRowH = 32;
 // Rows: flat check box, flat radio button, framed check box, framed radio.
 std::unique_ptr<TForm> BoxesForm(TbsSkinData* sd, int W, int H, std::vector<TbsSkinCheckRadioBox*>& focus)
 {
-    auto f = std::make_unique<TForm>(nullptr);
+    auto f = StateForm(sd, W, H);
     TForm* o = f.get();
-    f->SetBorderStyle(bsNone);
-    f->SetBounds(0, 0, W, H);
-    f->SetColor(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace);
-    auto* edit = new TEdit(o);
-    edit->SetBounds(-200, -200, 40, 20);
-    edit->SetParent(o);
     for (int row = 0; row < 4; ++row)
     {
         const bool radio = row % 2 == 1;
@@ -152,8 +159,7 @@ std::unique_ptr<TForm> BoxesForm(TbsSkinData* sd, int W, int H, std::vector<TbsS
             if (s >= 6) b->SetEnabled(false);
         }
     }
-    f->Show();
-    edit->SetFocus();
+    ShowStateForm(*f);
     return f;
 }
 
@@ -174,14 +180,8 @@ constexpr int kBarStateCount = 9, BarW = 220, BarRowH = 30, VBarH = 150;
 
 std::unique_ptr<TForm> BarsForm(TbsSkinData* sd, int W, int H, std::vector<TbsSkinScrollBar*>& focus)
 {
-    auto f = std::make_unique<TForm>(nullptr);
+    auto f = StateForm(sd, W, H);
     TForm* o = f.get();
-    f->SetBorderStyle(bsNone);
-    f->SetBounds(0, 0, W, H);
-    f->SetColor(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace);
-    auto* edit = new TEdit(o);
-    edit->SetBounds(-200, -200, 40, 20);
-    edit->SetParent(o);
     for (int s = 0; s < kBarStateCount; ++s)
     {
         for (int vertical = 0; vertical < 2; ++vertical)
@@ -224,8 +224,7 @@ std::unique_ptr<TForm> BarsForm(TbsSkinData* sd, int W, int H, std::vector<TbsSk
         vl->SetSkinData(sd);
         vl->SetParent(o);
     }
-    f->Show();
-    edit->SetFocus();
+    ShowStateForm(*f);
     return f;
 }
 
@@ -246,14 +245,8 @@ constexpr int kSliderStateCount = 6, SliderW = 180, SliderH = 40;
 
 std::unique_ptr<TForm> SlidersForm(TbsSkinData* sd, int W, int H, std::vector<TbsSkinCustomSlider*>& focus)
 {
-    auto f = std::make_unique<TForm>(nullptr);
+    auto f = StateForm(sd, W, H);
     TForm* o = f.get();
-    f->SetBorderStyle(bsNone);
-    f->SetBounds(0, 0, W, H);
-    f->SetColor(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace);
-    auto* edit = new TEdit(o);
-    edit->SetBounds(-200, -200, 40, 20);
-    edit->SetParent(o);
     const int values[] = {0, 50, 50, 30, 70, 100};
     for (int st = 0; st < kSliderStateCount; ++st)
     {
@@ -283,8 +276,7 @@ std::unique_ptr<TForm> SlidersForm(TbsSkinData* sd, int W, int H, std::vector<Tb
             l->SetParent(o);
         }
     }
-    f->Show();
-    edit->SetFocus();
+    ShowStateForm(*f);
     return f;
 }
 
@@ -307,91 +299,56 @@ void PutControl(GalleryPage& p, TWinControl* c, const TRect& cell)
     p.Put(out, cell.Left + c->Left(), cell.Top + c->Top());
 }
 
-void DrawButtons(GalleryPage& p)
+// A section showing the states: the form in the skin and in the default
+// look; one control has the focus at a time, so each focused one is painted
+// again on its own over its place.
+template <class C>
+void DrawStates(GalleryPage& p, const char* entry, const char* title, int W, int H,
+                std::unique_ptr<TForm> (*make)(TbsSkinData*, int, int, std::vector<C*>&))
 {
     if (!backend::HasCurrent()) backend::UseHeadless();
-    p.Section("buttons", "按钮：正常、悬停、按下、焦点、禁用、默认、组中按下、图标 buttons");
-    const int W = Gap + kStateCount * (BW + Gap), H = 3 * RowH;
+    p.Section(entry, title);
     for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
     {
-        std::vector<TbsSkinButton*> focus;
-        auto f = ButtonsForm(sd, W, H, focus);
+        std::vector<C*> focus;
+        auto f = make(sd, W, H, focus);
         PutForm(p, *f, p.Place(W, H, sd ? "皮肤外观" : "默认外观"));
-        // One control has the focus at a time: each focused one is painted
-        // on its own over its place.
         const TRect cell = p.Cells().back().Rect;
-        for (TbsSkinButton* b : focus)
+        for (C* c : focus)
         {
-            b->SetFocus();
-            PutControl(p, b, cell);
+            c->SetFocus();
+            PutControl(p, c, cell);
         }
     }
+    // The forms are gone; serving the queue lets the window layer reclaim
+    // their windows.
     MSG m;
     while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
 }
 
+void DrawButtons(GalleryPage& p)
+{
+    const int W = Gap + kStateCount * (BW + Gap), H = 3 * RowH;
+    DrawStates<TbsSkinButton>(p, "buttons", "按钮：正常、悬停、按下、焦点、禁用、默认、组中按下、图标 buttons", W, H, ButtonsForm);
+}
+
 void DrawBoxes(GalleryPage& p)
 {
-    if (!backend::HasCurrent()) backend::UseHeadless();
-    p.Section("checkboxes", "复选框和单选框：平面与带框，各种状态 check and radio boxes");
     const int W = Gap + kBoxStateCount * (BoxW + Gap), H = Gap + 4 * BoxRowH;
-    for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
-    {
-        std::vector<TbsSkinCheckRadioBox*> focus;
-        auto f = BoxesForm(sd, W, H, focus);
-        PutForm(p, *f, p.Place(W, H, sd ? "皮肤外观" : "默认外观"));
-        const TRect cell = p.Cells().back().Rect;
-        for (TbsSkinCheckRadioBox* b : focus)
-        {
-            b->SetFocus();
-            PutControl(p, b, cell);
-        }
-    }
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+    DrawStates<TbsSkinCheckRadioBox>(p, "checkboxes", "复选框和单选框：平面与带框，各种状态 check and radio boxes", W, H, BoxesForm);
 }
 }  // namespace
 
 void DrawBars(GalleryPage& p)
 {
-    if (!backend::HasCurrent()) backend::UseHeadless();
-    p.Section("scrollbars", "滚动条：正常、箭头悬停、按下、滑块悬停、拖动、焦点、禁用、整页、双向 scroll bars");
     const int W = BarW + 120 + kBarStateCount * 40, H = Gap + kBarStateCount * BarRowH;
-    for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
-    {
-        std::vector<TbsSkinScrollBar*> focus;
-        auto f = BarsForm(sd, W, H, focus);
-        PutForm(p, *f, p.Place(W, H, sd ? "皮肤外观" : "默认外观"));
-        const TRect cell = p.Cells().back().Rect;
-        for (TbsSkinScrollBar* b : focus)
-        {
-            b->SetFocus();
-            PutControl(p, b, cell);
-        }
-    }
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+    DrawStates<TbsSkinScrollBar>(p, "scrollbars", "滚动条：正常、箭头悬停、按下、滑块悬停、拖动、焦点、禁用、整页、双向 scroll bars", W, H, BarsForm);
 }
 
 void DrawSliders(GalleryPage& p)
 {
-    if (!backend::HasCurrent()) backend::UseHeadless();
-    p.Section("sliders", "滑块：起点、中间、按下、焦点、禁用、终点，水平与垂直 sliders");
     const int W = 3 * Gap + 2 * (SliderW + Gap) + kSliderStateCount * (SliderH + Gap), H = 2 * Gap + 3 * (SliderH + 16);
-    for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
-    {
-        std::vector<TbsSkinCustomSlider*> focus;
-        auto f = SlidersForm(sd, W, H, focus);
-        PutForm(p, *f, p.Place(W, H, sd ? "皮肤外观" : "默认外观"));
-        const TRect cell = p.Cells().back().Rect;
-        for (TbsSkinCustomSlider* b : focus)
-        {
-            b->SetFocus();
-            PutControl(p, b, cell);
-        }
-    }
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+    DrawStates<TbsSkinCustomSlider>(p, "sliders", "滑块：起点、中间、按下、焦点、禁用、终点，水平与垂直 sliders", W, H, SlidersForm);
 }
 
 void AddButtonEntries(std::vector<GalleryEntry>& entries)
