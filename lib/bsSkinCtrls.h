@@ -646,3 +646,484 @@ private:
     bool FTransparent = false;
     TBitmap* FSkinPicture = nullptr;
 };
+
+// ---------------------------------------------------------------------------
+// Push buttons.
+
+class TbsLayerManager;
+
+// Show and hide the glow frame around a button (posted to the button).
+constexpr UINT BSM_BUTTON_SHOWLAYER = WM_USER + 400;
+constexpr UINT BSM_BUTTON_HIDELAYER = WM_USER + 401;
+static_assert(BSM_BUTTON_SHOWLAYER == 1424 && BSM_BUTTON_HIDELAYER == 1425);
+
+// Paints over a button's look: R the text rectangle; DrawDefault False leaves
+// out the button's own glyph and caption.
+using TbsButtonPaintEvent =
+    std::function<void(TObject* Sender, TCanvas* Cnvs, TRect R, bool ADown, bool AMouseIn, bool& DrawDefault)>;
+
+// The windowed push button: five looks from its skin entry, a glyph strip or
+// an image-list image with the caption, default and cancel keys, button
+// groups, auto-repeat while held, and the cross-fade between the normal and
+// the active look when the skin asks for it.
+class TbsSkinButton : public TbsSkinCustomControl
+{
+public:
+    explicit TbsSkinButton(TComponent* AOwner);
+    ~TbsSkinButton() override;
+
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+    void BeforeChangeSkinData() override;
+    void CalcSize(int& AWidth, int& AHeight) override;
+
+    // Back to the plain up look (mouse out, not down, cross-fade at rest).
+    void RefreshButton();
+    void ShowLayer();
+    void HideLayer();
+    // The button's click: the form's modal result, then OnClick.
+    virtual void ButtonClick();
+
+    bool Down() const { return FDown; }
+    void SetDown(bool Value);
+    int GroupIndex() const { return FGroupIndex; }
+    void SetGroupIndex(int Value);
+    bool AllowAllUp = false;
+    bool Default() const { return FDefault; }
+    void SetDefault(bool Value);
+    bool Cancel = false;
+    TModalResult ModalResult = mrNone;
+    bool CanFocused() const { return FCanFocused; }
+    void SetCanFocused(bool Value);
+    bool RepeatMode = false;
+    int RepeatInterval = 100;
+    bool UseSkinFontColor = true;
+    bool UseSkinSize = true;
+    bool AlwaysShowLayeredFrame = false;
+    TBitmap* Glyph() const { return FGlyph.get(); }
+    void SetGlyph(TBitmap* Value);
+    int NumGlyphs() const { return FNumGlyphs; }
+    void SetNumGlyphs(int Value);
+    int Margin() const { return FMargin; }
+    void SetMargin(int Value);
+    int Spacing() const { return FSpacing; }
+    void SetSpacing(int Value);
+    TbsButtonLayout Layout() const { return FLayout; }
+    void SetLayout(TbsButtonLayout Value);
+    TCustomImageList* ImageList() const { return FImageList; }
+    void SetImageList(TCustomImageList* Value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int Value);
+
+    TNotifyEvent OnClick;
+    TbsButtonPaintEvent OnPaint;
+
+    // State, read by tests and the gallery.
+    bool MouseIn() const { return FMouseIn; }
+    bool Active() const { return FActive; }
+    double MorphKf() const { return FMorphKf; }
+    bool MorphRunning() const;
+    bool RepeatRunning() const;
+
+    // From the skin entry.
+    std::string FontName;
+    TbsFontStyles FontStyle;
+    int FontHeight = 0;
+    int FontColor = 0, ActiveFontColor = 0, DownFontColor = 0, DisabledFontColor = 0;
+    TRect ActiveSkinRect, DownSkinRect, DisabledSkinRect, FocusedSkinRect, AnimateSkinRect;
+    int FrameCount = 0, AnimateInterval = 0;
+    bool Morphing = false;
+    TbsMorphKind MorphKind = mkDefault;
+    bool ShowFocus = false;
+    int GlowLayerPictureIndex = -1, GlowLayerMaskPictureIndex = -1;
+    int GlowLayerOffsetLeft = 0, GlowLayerOffsetRight = 0, GlowLayerOffsetTop = 0, GlowLayerOffsetBottom = 0;
+    int GlowLayerShowOffsetX = 0, GlowLayerShowOffsetY = 0;
+    int GlowLayerAlphaBlendValue = 255;
+
+protected:
+    void CreateWnd() override;
+    void Paint() override;
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void CreateControlSkinImage(TBitmap*) override {}
+    virtual void DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool AActive);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void WndProc(TMessage& m) override;
+    void Dispatch(TMessage& m) override;
+    void CMMouseEnter(TMessage& m) override;
+    void CMMouseLeave(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyUp(WORD& Key, TShiftState Shift) override;
+
+    bool SkinEffectsOn() const;
+    bool MorphingActive() const;
+    bool IsFocused() const;
+    // Starts the cross-fade towards the current look, or repaints.
+    void StartMorph();
+    void StopMorph();
+    void MorphTick();
+    void StartAnimate(bool In);
+    void StopAnimate();
+    void AnimateTick();
+    void StartRepeat();
+    void StopRepeat();
+    void RepeatTick();
+
+    bool FActive = false;
+    bool FAllowAllUpCheck = false;
+    bool FDefault = false;
+    bool FClicksDisabled = false;
+    bool FCanFocused = true;
+    bool FDown = false, FMouseIn = false, FMouseDown = false;
+    int FGroupIndex = 0;
+    std::unique_ptr<TBitmap> FGlyph;
+    int FNumGlyphs = 1;
+    int FMargin = -1, FSpacing = 1;
+    TbsButtonLayout FLayout = blGlyphLeft;
+    double FMorphKf = 0.0;
+    TCustomImageList* FImageList = nullptr;
+    int FImageIndex = -1;
+    int CurrentFrame = 0;
+    bool AnimateInc = false;
+    bool FRepeatDelaying = false;
+    std::unique_ptr<TTimer> MorphTimer, AnimateTimer, RepeatTimer;
+    std::unique_ptr<TbsLayerManager> FLayerManager;
+};
+
+// ---------------------------------------------------------------------------
+// Check and radio boxes.
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
+// One class for the skinned check box and radio button (`Radio`): a
+// three-state value, radio groups among one parent's children, drawn flat
+// (check picture and caption over the parent) or framed (the entry's whole
+// picture, cross-faded to its active picture while hot).
+class TbsSkinCheckRadioBox : public TbsSkinCustomControl
+{
+public:
+    explicit TbsSkinCheckRadioBox(TComponent* AOwner);
+    ~TbsSkinCheckRadioBox() override;
+
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+    void CheckParentBackground() override;
+    void CalcSize(int& AWidth, int& AHeight) override;
+    virtual void Toggle();
+    // Draws the control as if `Checked` were AChecked into C at (X, Y).
+    void PaintSkinTo(TCanvas* C, int X, int Y, bool AChecked);
+
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool Value);
+    TCheckBoxState State() const { return FState; }
+    void SetState(TCheckBoxState Value);
+    bool Radio() const { return FRadio; }
+    void SetRadio(bool Value);
+    int GroupIndex = 0;
+    bool AllowGrayed() const { return FAllowGrayed; }
+    void SetAllowGrayed(bool Value);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+    bool CanFocused() const { return FCanFocused; }
+    void SetCanFocused(bool Value);
+    bool UseSkinFontColor = true;
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int Value);
+    TNotifyEvent OnClick;
+
+    bool MouseIn() const { return FMouseIn; }
+    double MorphKf() const { return FMorphKf; }
+    bool MorphRunning() const;
+
+    // From the skin entry.
+    std::string FontName;
+    TbsFontStyles FontStyle;
+    int FontHeight = 0;
+    int FontColor = 0, ActiveFontColor = 0, FrameFontColor = 0, UnEnabledFontColor = 0;
+    TRect ActiveSkinRect, CheckImageArea, TextArea, CheckImageRect, UnCheckImageRect, ActiveCheckImageRect,
+        ActiveUnCheckImageRect, UnEnabledCheckImageRect, UnEnabledUnCheckImageRect, GrayedCheckImageRect,
+        ActiveGrayedCheckImageRect;
+    bool Morphing = false;
+    TbsMorphKind MorphKind = mkDefault;
+    // The check picture's and the caption's places in the framed look.
+    TRect CIRect, NewTextArea;
+
+protected:
+    void WndProc(TMessage& m) override;
+    void Dispatch(TMessage& m) override;
+    void Paint() override;
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void CMMouseEnter(TMessage& m) override;
+    void CMMouseLeave(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void WMEraseBkgnd(TMessage& m) override;
+
+    bool MorphPossible() const;
+    bool IsFocused() const;
+    bool Hot() const { return FMouseIn || IsFocused(); }
+    void StartHover();
+    void MorphTick();
+    void DrawFlat(TBitmap* B, bool AChecked, bool forPaintTo);
+    void DrawFramedSkin(TBitmap* B, const TRect& S, bool AActive, bool AChecked);
+    void DrawCheckPicture(TCanvas* C, int X, int Y, bool AChecked);
+
+    bool FChecked = false;
+    TCheckBoxState FState = cbUnchecked;
+    bool FRadio = false;
+    bool FAllowGrayed = false;
+    bool FFlat = true;
+    bool FWordWrap = false;
+    bool FCanFocused = true;
+    bool FClicksDisabled = false;
+    bool FMouseIn = false;
+    TCustomImageList* FImages = nullptr;
+    int FImageIndex = 0;
+    double FMorphKf = 0.0;
+    std::unique_ptr<TTimer> MorphTimer;
+};
+
+// ---------------------------------------------------------------------------
+// Scroll bar.
+
+enum TScrollBarKind { sbHorizontal, sbVertical };
+
+// One part of a scroll bar (thumb, up button, down button).
+struct TbsScrollBarPart
+{
+    TRect R;
+    bool MouseIn = false;
+    bool Down = false;
+};
+
+// A scroll bar drawn entirely by the control: two arrow buttons, a track and
+// a thumb, from a scroll-bar entry or in a default look. Parts: 0 thumb,
+// 1 up button (right or bottom end), 2 down button (left or top end).
+class TbsSkinScrollBar : public TbsSkinCustomControl
+{
+public:
+    explicit TbsSkinScrollBar(TComponent* AOwner);
+    ~TbsSkinScrollBar() override;
+
+    void GetSkinData() override;
+    void CalcSize(int& AWidth, int& AHeight) override;
+
+    // Min, Max and PageSize as given, Position clamped; no OnChange.
+    void SetRange(int AMin, int AMax, int APosition, int APageSize);
+    // Clamped; repaints on a change, no OnChange.
+    void SimplySetPosition(int AValue);
+
+    int Min() const { return FMin; }
+    void SetMin(int Value);
+    int Max() const { return FMax; }
+    void SetMax(int Value);
+    int Position() const { return FPosition; }
+    // Clamped; on a change repaints and fires OnChange.
+    void SetPosition(int Value);
+    int PageSize() const { return FPageSize; }
+    void SetPageSize(int Value);
+    int SmallChange() const { return FSmallChange; }
+    void SetSmallChange(int Value);
+    int LargeChange() const { return FLargeChange; }
+    void SetLargeChange(int Value);
+    TScrollBarKind Kind() const { return FKind; }
+    void SetKind(TScrollBarKind Value);
+    bool Both() const { return FBoth; }
+    void SetBoth(bool Value);
+    int BothMarkerWidth() const { return FBothMarkerWidth; }
+    void SetBothMarkerWidth(int Value);
+    std::string BothSkinDataName = "bothhscrollbar";
+    bool CanFocused() const { return FCanFocused; }
+    void SetCanFocused(bool Value);
+
+    TNotifyEvent OnChange, OnUpButtonClick, OnDownButtonClick, OnLastChange, OnPageUp, OnPageDown;
+
+    // The parts as last laid out, and the repeat state (tests, gallery).
+    const TbsScrollBarPart& Part(int i) const { return Buttons[i]; }
+    TRect TrackRect() const { return NewTrackArea; }
+    int RepeatMode() const { return TimerMode; }
+    // Lays the parts out for the current size and position.
+    void CalcRects();
+
+    // From the skin entry.
+    TRect TrackArea, UpButtonRect, ActiveUpButtonRect, DownUpButtonRect, DownButtonRect, ActiveDownButtonRect,
+        DownDownButtonRect, ThumbRect, ActiveThumbRect, DownThumbRect;
+    int ThumbOffset1 = 0, ThumbOffset2 = 0;
+    bool ThumbTransparent = false;
+    int ThumbTransparentColor = 0;
+    bool ThumbStretchEffect = false;
+    int ThumbMinSize = 0, ThumbMinPageSize = 0;
+    TRect GlyphRect, ActiveGlyphRect, DownGlyphRect;
+    bool GlyphTransparent = false;
+    int GlyphTransparentColor = 0;
+
+protected:
+    void WndProc(TMessage& m) override;
+    void Dispatch(TMessage& m) override;
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void CreateControlSkinImage(TBitmap* B) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void CMMouseLeave(TMessage& m) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+
+    int Clamp(int Value) const;
+    bool Horizontal() const { return FKind == sbHorizontal; }
+    int HitPart(int X, int Y) const;
+    void TrackHover(int X, int Y);
+    void EnterPart(int i);
+    void LeavePart(int i);
+    void UpStep();
+    void DownStep();
+    void StartRepeat(int mode);
+    void StopRepeat();
+    void RepeatTick();
+    void DrawDefaultPart(TCanvas* C, int i);
+    void DrawSkinPart(TCanvas* C, int i);
+
+    int FMin = 0, FMax = 100, FPosition = 0, FSmallChange = 1, FLargeChange = 1, FPageSize = 0;
+    TScrollBarKind FKind = sbHorizontal;
+    bool FBoth = false;
+    int FBothMarkerWidth = 19;
+    std::string FNormalSkinDataName;
+    bool FCanFocused = false;
+    bool FClicksDisabled = false;
+    int Offset1 = 0, Offset2 = 0, BOffset = 0;
+    TRect NewTrackArea;
+    bool FDown = false;
+    int OMPos = 0, OldBOffset = 0, MX = 0, MY = 0;
+    bool MouseD = false;
+    bool WaitMode = false;
+    int TimerMode = 0;
+    int ActiveButton = -1, OldActiveButton = -1, CaptureButton = -1;
+    TbsScrollBarPart Buttons[3];
+    std::unique_ptr<TTimer> FRepeatTimer;
+};
+
+// ---------------------------------------------------------------------------
+// Slider.
+
+enum TbsSliderOrientation { soHorizontal, soVertical };
+enum TbsSliderOption { soShowFocus, soShowPoints, soSmooth, soRulerOpaque, soThumbOpaque };
+using TbsSliderOptions = TEnumSet<TbsSliderOption>;
+enum TbsSliderImage { siHThumb, siHRuler, siVThumb, siVRuler };
+using TbsSliderImages = TEnumSet<TbsSliderImage>;
+enum TbsJumpMode { jmNone, jmHome, jmEnd, jmNext, jmPrior };
+
+// The slider's own pictures, used without a skin entry: "BS_HTB" horizontal
+// thumb (two 9 x 17 states), "BS_HRL" horizontal ruler 10 x 8, "BS_VTB"
+// vertical thumb (two 19 x 9 states), "BS_VRL" vertical ruler 8 x 10. Drawn
+// in code; the colour of the bottom-left pixel is their transparent colour.
+std::unique_ptr<TBitmap> bsSliderDefaultImage(TbsSliderImage Which);
+
+// A track bar: a ruler, tick points and a thumb between MinValue and
+// MaxValue, drawn from a "slider" entry or from its own four pictures.
+class TbsSkinCustomSlider : public TbsSkinControl
+{
+public:
+    explicit TbsSkinCustomSlider(TComponent* AOwner);
+    ~TbsSkinCustomSlider() override;
+
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+
+    int Value() const { return FValue; }
+    // Clamped to the range; OnChange when the value changed.
+    void SetValue(int Value);
+    int MinValue() const { return FMinValue; }
+    void SetMinValue(int Value);
+    int MaxValue() const { return FMaxValue; }
+    void SetMaxValue(int Value);
+    // Ignored unless Min < Max; an increment beyond the range shrinks to it.
+    void SetRange(int AMin, int AMax);
+    int Increment() const { return FIncrement; }
+    void SetIncrement(int Value);
+    TbsSliderOrientation Orientation() const { return FOrientation; }
+    void SetOrientation(TbsSliderOrientation Value);
+    TbsSliderOptions Options() const { return FOptions; }
+    void SetOptions(TbsSliderOptions Value);
+    int EdgeSize() const { return FEdgeSize; }
+    void SetEdgeSize(int Value);
+    int NumThumbStates() const { return FNumThumbStates; }
+    void SetNumThumbStates(int Value);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+    bool UseSkinThumb = true;
+    TBitmap* Image(TbsSliderImage Which) const { return FImages[Which].get(); }
+    // A picture replaces the own image; null brings the default back.
+    void SetImage(TbsSliderImage Which, TBitmap* Value);
+
+    TNotifyEvent OnChange, OnChanged, OnDrawPoints;
+
+    TRect ThumbRect() const { return FThumbRect; }
+    TPoint RulerOrg() const { return FRulerOrg; }
+    int RulerWidth() const { return FRuler->GetWidth(); }
+    bool Sliding() const { return FSliding; }
+    // The thumb's travel along the ruler.
+    int GetRulerLength() const;
+    int ValueToOffset(int V) const;
+    int OffsetToValue(int X) const;
+    void ThumbJump(TbsJumpMode Mode);
+    // Lays ruler, thumb and points out for the current size.
+    void UpdateLayout();
+
+    // From the skin entry.
+    TRect HRulerRect, HThumbRect, VRulerRect, VThumbRect;
+    int SkinEdgeSize = 0;
+    int BGColor = 0, PointsColor = 0;
+
+protected:
+    void Paint() override;
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void DropSkinReferences() override;
+    virtual bool CanModify() { return true; }
+    virtual void Change();
+    virtual void Changed();
+    void DrawPoints(TCanvas* C, int Step, int ExtremeHeight, int Height);
+
+    bool SkinThumb() const { return FIndex != -1 && UseSkinThumb && FPicture; }
+    TSize ThumbSize() const;
+    void BuildRuler();
+    void SetThumbOffset(int X);
+    TPoint ConstrainThumbOffset(int& X) const;
+    TbsJumpMode JumpModeAt(TPoint P) const;
+    void TimerTrack();
+    void StopTracking();
+
+    TBitmap* FPicture = nullptr;   // the store's picture of the entry (not owned)
+    bool FTransparent = false;
+    TbsSliderImages FUserImages;
+    std::unique_ptr<TBitmap> FImages[4];
+    int FEdgeSize = 2;
+    std::unique_ptr<TBitmap> FRuler;
+    TPoint FRulerOrg;
+    TRect FThumbRect;
+    bool FThumbDown = false;
+    int FNumThumbStates = 2;
+    TRect FPointsRect;
+    TbsSliderOrientation FOrientation = soHorizontal;
+    TbsSliderOptions FOptions{soShowFocus, soShowPoints, soSmooth};
+    int FMinValue = 0, FMaxValue = 100, FIncrement = 10, FValue = 0;
+    int FHit = 0;
+    bool FFocused = false, FSliding = false, FTracking = false;
+    TPoint FMousePos;
+    TbsJumpMode FStartJump = jmNone;
+    std::unique_ptr<TTimer> FTrackTimer;
+};
+
+class TbsSkinSlider : public TbsSkinCustomSlider
+{
+public:
+    using TbsSkinCustomSlider::TbsSkinCustomSlider;
+};

@@ -201,6 +201,7 @@ const std::vector<GalleryEntry>& GalleryEntries()
         AddFrameEntries(list);
         AddLookEntries(list);
         AddStaticControlEntries(list);
+        AddButtonEntries(list);
         return list;
     }();
     return entries;

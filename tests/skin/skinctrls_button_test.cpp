@@ -1,0 +1,365 @@
+// The skinned push button: looks per state, click only when released inside,
+// auto-repeat on the virtual clock, groups, default and cancel keys, the
+// cross-fade's steps and a click handler that frees its button.
+#include "skin/skinctrls_helpers.h"
+
+#include "platform/gui/StdCtrls.h"
+
+using namespace ctrltest;
+
+namespace
+{
+// A fixed 20 x 10 button whose looks lie side by side in picture 0: normal
+// at x 0, active at 20, down at 40; disabled under the normal look; the
+// "morph" entry is the same with the cross-fade on.
+std::string ButtonSkin(const std::string& name)
+{
+    const std::string dir = skintest::TempDir("button-" + name);
+    CoordPicture(64, 48).SaveToFile(dir + "p0.bmp");
+    const std::string looks = "pictureindex=0\r\nskinrect=0,0,20,10\r\nclientrect=2,2,18,8\r\n"
+                              "activeskinrect=20,0,40,10\r\ndownskinrect=40,0,60,10\r\n"
+                              "disabledskinrect=0,10,20,20\r\nfontcolor=255\r\ndisabledfontcolor=255\r\n";
+    skintest::WriteFile(dir + "skin.ini",
+                        "[VERSION]\r\nskinname=buttons\r\n\r\n[PICTURES]\r\nactivepicturescount=1\r\n0=p0.bmp\r\n\r\n"
+                        "[FORMINFO]\r\nclientrect=0,0,0,0\r\n\r\n[SKINOBJECTS]\r\ncount=0\r\n\r\n"
+                        "[SKINCONTROLS]\r\ncount=3\r\n0=button:button\r\n1=morph:button\r\n2=plain:button\r\n\r\n"
+                        "[button]\r\n" + looks + "\r\n[morph]\r\n" + looks + "morphing=1\r\n\r\n"
+                        "[plain]\r\npictureindex=0\r\nskinrect=0,20,20,30\r\nclientrect=2,2,18,8\r\n\r\n");
+    return dir + "skin.ini";
+}
+
+class ButtonTest : public SkinCtrlTest
+{
+protected:
+    void SetUp() override
+    {
+        SkinCtrlTest::SetUp();
+        sd = std::make_unique<TbsSkinData>(nullptr);
+        sd->LoadFromFile(ButtonSkin("fixture"));
+        form = MakeForm();
+    }
+    void TearDown() override
+    {
+        delete form;
+        sd.reset();
+        SkinCtrlTest::TearDown();
+    }
+    TbsSkinButton* Add(int x, int y, const std::string& entry = "button")
+    {
+        auto* b = new TbsSkinButton(form);
+        b->SetSkinDataName(entry);
+        b->SetSkinData(sd.get());
+        b->SetParent(form);
+        b->SetBounds(x, y, 20, 10);
+        b->OnClick = [this, b](TObject* s) {
+            EXPECT_EQ(s, b);
+            ++clicks;
+        };
+        return b;
+    }
+    void ShowForm()
+    {
+        form->Show();
+        driver->PumpUntilIdle();
+    }
+    TPoint Centre(TControl* c) { return c->ClientToScreen(TPoint(c->Width() / 2, c->Height() / 2)); }
+    // Which look the button shows: the x of the picture pixel at its (1, 1).
+    int LookX(TControl* c)
+    {
+        driver->PumpUntilIdle();
+        return GetRValue(At(c, 1, 1)) / 4 - 1;
+    }
+    std::unique_ptr<TbsSkinData> sd;
+    TSkinnedForm* form = nullptr;
+    int clicks = 0;
+};
+} // namespace
+
+TEST_F(ButtonTest, ClicksOnlyWhenReleasedInside)
+{
+    TbsSkinButton* b = Add(10, 10);
+    auto* other = new TEdit(form);
+    other->SetParent(form);
+    other->SetBounds(100, 100, 60, 20);
+    ShowForm();
+    const TPoint outside = other->ClientToScreen(TPoint(5, 5));
+    struct Case
+    {
+        bool ReleaseInside;
+        int Clicks;
+    };
+    for (const Case& c : {Case{true, 1}, Case{false, 0}, Case{true, 1}})
+    {
+        clicks = 0;
+        driver->MoveTo(Centre(b));
+        driver->Press(Centre(b));
+        driver->PumpUntilIdle();
+        EXPECT_TRUE(b->Down());
+        EXPECT_EQ(LookX(b), 40) << "pressed look";
+        EXPECT_EQ(GetCapture(), b->GetHandle()) << "the mouse is captured while pressed";
+        const TPoint at = c.ReleaseInside ? Centre(b) : outside;
+        driver->MoveTo(at);
+        driver->Release(at);
+        driver->PumpUntilIdle();
+        EXPECT_EQ(clicks, c.Clicks) << c.ReleaseInside;
+        EXPECT_FALSE(b->Down());
+        EXPECT_NE(GetCapture(), b->GetHandle());
+    }
+}
+
+TEST_F(ButtonTest, LooksFollowTheState)
+{
+    TbsSkinButton* b = Add(10, 10);
+    TbsSkinButton* p = Add(40, 10, "plain");
+    auto* e = new TEdit(form);
+    e->SetParent(form);
+    e->SetBounds(100, 100, 60, 20);
+    ShowForm();
+    e->SetFocus();
+    EXPECT_EQ(LookX(b), 0) << "normal";
+    driver->MoveTo(Centre(b));
+    EXPECT_EQ(LookX(b), 20) << "mouse over";
+    driver->MoveTo(TPoint(5, 5));
+    EXPECT_EQ(LookX(b), 0);
+    b->SetFocus();
+    EXPECT_EQ(LookX(b), 20) << "focused";
+    e->SetFocus();
+    b->SetEnabled(false);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(GetGValue(At(b, 1, 1)) / 4 - 1, 10) << "disabled look";
+    // Without active and down rectangles every state shows the normal one.
+    driver->MoveTo(Centre(p));
+    driver->Press(Centre(p));
+    EXPECT_EQ(GetGValue(At(p, 1, 1)) / 4 - 1, 20);
+    driver->Release(Centre(p));
+    EXPECT_EQ(p->DisabledFontColor, 0x808080) << "a disabled colour equal to the normal one is grey";
+}
+
+TEST_F(ButtonTest, RepeatClicksWhileHeld)
+{
+    TbsSkinButton* b = Add(10, 10);
+    b->RepeatMode = true;
+    b->RepeatInterval = 100;
+    ShowForm();
+    driver->MoveTo(Centre(b));
+    driver->Press(Centre(b));
+    driver->PumpUntilIdle();
+    struct Step
+    {
+        int AdvanceMs, Clicks;
+    };
+    // First tick at 500 ms only switches to the interval; clicks at 600..1000.
+    for (const Step& s : {Step{499, 0}, Step{1, 0}, Step{100, 1}, Step{300, 4}, Step{100, 5}})
+    {
+        driver->AdvanceClock(s.AdvanceMs);
+        driver->PumpUntilIdle();
+        EXPECT_EQ(clicks, s.Clicks);
+    }
+    driver->Release(Centre(b));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(clicks, 6) << "one more on release inside";
+    EXPECT_FALSE(b->RepeatRunning());
+    driver->AdvanceClock(1000);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(clicks, 6);
+
+    // Leaving while held stops; coming back starts over with the delay.
+    clicks = 0;
+    driver->Press(Centre(b));
+    driver->AdvanceClock(600);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(clicks, 1);
+    driver->MoveTo(TPoint(250, 250));
+    driver->AdvanceClock(1000);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(clicks, 1);
+    driver->MoveTo(Centre(b));
+    driver->AdvanceClock(599);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(clicks, 1);
+    driver->AdvanceClock(1);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(clicks, 2);
+    driver->Release(Centre(b));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(clicks, 3);
+}
+
+TEST_F(ButtonTest, GroupsPerParentAndAllowAllUp)
+{
+    TbsSkinButton* g[3] = {Add(10, 10), Add(40, 10), Add(70, 10)};
+    auto* panel = new TbsSkinPanel(form);
+    panel->SetParent(form);
+    panel->SetBounds(0, 100, 150, 60);
+    auto* far = new TbsSkinButton(panel);
+    far->SetParent(panel);
+    far->SetBounds(5, 5, 20, 10);
+    for (TbsSkinButton* b : g) b->SetGroupIndex(1);
+    far->SetGroupIndex(1);
+    ShowForm();
+    EXPECT_FALSE(g[0]->CanFocused()) << "a group button takes no focus";
+    far->SetDown(true);
+    driver->Click(Centre(g[0]));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(clicks, 1) << "a group button clicks on the press";
+    driver->Click(Centre(g[1]));
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(g[0]->Down());
+    EXPECT_TRUE(g[1]->Down());
+    EXPECT_TRUE(far->Down()) << "another parent's group is another group";
+    driver->Click(Centre(g[1]));
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(g[1]->Down()) << "clicking the down one leaves it down";
+    EXPECT_EQ(clicks, 2);
+
+    for (TbsSkinButton* b : g) b->AllowAllUp = true;
+    driver->Click(Centre(g[1]));
+    driver->Click(Centre(g[2]));
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(g[1]->Down()) << "AllowAllUp: the down one comes up";
+    EXPECT_TRUE(g[2]->Down());
+}
+
+TEST_F(ButtonTest, DefaultAndCancelKeysFromAnEdit)
+{
+    TbsSkinButton* ok = Add(10, 10);
+    TbsSkinButton* cancel = Add(40, 10);
+    TbsSkinButton* other = Add(70, 10);
+    ok->ModalResult = mrOk;
+    cancel->ModalResult = mrCancel;
+    int okClicks = 0, cancelClicks = 0;
+    ok->OnClick = [&](TObject*) { ++okClicks; };
+    cancel->OnClick = [&](TObject*) { ++cancelClicks; };
+    ok->SetDefault(true);
+    cancel->Cancel = true;
+    auto* e = new TEdit(form);
+    e->SetParent(form);
+    e->SetBounds(100, 100, 60, 20);
+    ShowForm();
+    e->SetFocus();
+    driver->PumpUntilIdle();
+    EXPECT_EQ(LookX(ok), 20) << "the default button looks active while an edit has the focus";
+    driver->PressKey(VK_RETURN);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(okClicks, 1);
+    EXPECT_EQ(form->GetModalResult(), mrOk);
+    driver->PressKey(VK_ESCAPE);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(cancelClicks, 1);
+    EXPECT_EQ(form->GetModalResult(), mrCancel);
+    driver->PressKey(VK_ESCAPE, {VK_SHIFT});
+    driver->PumpUntilIdle();
+    EXPECT_EQ(cancelClicks, 1) << "not with Shift held";
+    // Another skinned button with the focus takes Enter from the default one.
+    other->SetFocus();
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(ok->Active());
+    EXPECT_EQ(LookX(ok), 0);
+    driver->PressKey(VK_RETURN);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(okClicks, 1);
+    EXPECT_EQ(clicks, 1);
+    // Space presses and clicks on release.
+    driver->KeyDown(VK_SPACE);
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(other->Down());
+    EXPECT_EQ(clicks, 1);
+    driver->KeyUp(VK_SPACE);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(ButtonTest, AcceleratorFocusesAndClicks)
+{
+    TbsSkinButton* b = Add(10, 10);
+    b->SetText("&Go");
+    auto* e = new TEdit(form);
+    e->SetParent(form);
+    e->SetBounds(100, 100, 60, 20);
+    ShowForm();
+    e->SetFocus();
+    driver->PressKey('G', {VK_MENU});
+    driver->PumpUntilIdle();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(b->Focused());
+}
+
+TEST_F(ButtonTest, CrossFadeEndsExactlyOnItsEndValues)
+{
+    TbsSkinButton* b = Add(10, 10, "morph");
+    auto* e = new TEdit(form);
+    e->SetParent(form);
+    e->SetBounds(100, 100, 60, 20);
+    ShowForm();
+    e->SetFocus();
+    driver->MoveTo(Centre(b));
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(b->MorphRunning());
+    for (int tick = 1; tick <= 5; ++tick)
+    {
+        driver->AdvanceClock(20);
+        driver->PumpUntilIdle();
+        EXPECT_DOUBLE_EQ(b->MorphKf(), tick / 5.0);
+    }
+    driver->AdvanceClock(20);
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(b->MorphRunning()) << "stops on the tick after reaching 1";
+    EXPECT_EQ(b->MorphKf(), 1.0);
+    EXPECT_EQ(LookX(b), 20);
+    driver->MoveTo(TPoint(250, 250));
+    driver->AdvanceClock(20 * 6);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(b->MorphKf(), 0.0);
+    EXPECT_FALSE(b->MorphRunning());
+    EXPECT_EQ(LookX(b), 0);
+
+    sd->EnableSkinEffects = false;
+    driver->MoveTo(Centre(b));
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(b->MorphRunning()) << "effects off: a plain state change";
+    EXPECT_EQ(LookX(b), 20);
+}
+
+TEST_F(ButtonTest, HandlerMayFreeOrHideItsButton)
+{
+    TbsSkinButton* b = Add(10, 10);
+    ShowForm();
+    b->OnClick = [b](TObject*) { delete b; };
+    driver->MoveTo(Centre(b));
+    const TPoint at = Centre(b);
+    driver->Click(at);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(form->ControlCount(), 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    TbsSkinButton* h = Add(10, 10);
+    int ups = 0;
+    h->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
+    h->OnClick = [h](TObject*) { h->SetVisible(false); };
+    driver->PumpUntilIdle();
+    driver->MoveTo(at);
+    driver->Click(at);
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(h->GetVisible());
+    EXPECT_EQ(ups, 0) << "no mouse-up event on a button its click has hidden";
+}
+
+TEST_F(ButtonTest, PressWithoutFocusIsDroppedAndNotCaptured)
+{
+    TbsSkinButton* b = Add(10, 10);
+    auto* e = new TEdit(form);
+    e->SetParent(form);
+    e->SetBounds(100, 100, 60, 20);
+    ShowForm();
+    e->SetFocus();
+    // The edit refuses to let the focus go.
+    e->OnExit = [e](TObject*) { e->SetFocus(); };
+    driver->MoveTo(Centre(b));
+    driver->Press(Centre(b));
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(b->Down());
+    EXPECT_NE(GetCapture(), b->GetHandle());
+    driver->Release(Centre(b));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(clicks, 0);
+}
