@@ -152,11 +152,21 @@ inline std::string Probe(const std::string& file, const std::string& streams, co
 // Makes a media file with Debian's ffmpeg; returns whether it worked.
 inline bool MakeMedia(const std::string& args, const std::string& out)
 {
-    if (std::filesystem::exists(std::filesystem::u8path(out)))
+    namespace fs = std::filesystem;
+    const fs::path target = fs::u8path(out);
+    if (fs::exists(target))
         return true;
-    std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y " + args + " " + Quote(out) + " 2>&1";
+    // Test programs run in parallel and share the fixtures folder: write under a
+    // name of this process (same extension, so ffmpeg picks the same format) and
+    // rename, so no test ever sees a half-written file.
+    const fs::path part = target.parent_path() / (".part-" + std::to_string(::getpid()) + "-" + target.filename().string());
+    std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y " + args + " " + Quote(part.string()) + " 2>&1";
     Run(cmd);
-    return std::filesystem::exists(std::filesystem::u8path(out));
+    std::error_code ec;
+    if (fs::exists(part))
+        fs::rename(part, target, ec);
+    fs::remove(part, ec);
+    return fs::exists(target);
 }
 
 }  // namespace enginetest
