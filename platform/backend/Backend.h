@@ -63,6 +63,8 @@ public:
     virtual void MouseMove(TPoint pt) = 0;
     virtual void MouseButton(TMouseButton b, bool down, TPoint pt) = 0;
     virtual void MouseWheel(int delta, TPoint pt) = 0;
+    // The horizontal wheel (tilt); positive is to the right.
+    virtual void MouseHWheel(int delta, TPoint pt) = 0;
     virtual void Key(int vk, bool down) = 0;
     virtual void Text(const std::string& utf8) = 0;
     virtual void CloseRequest(TopLevelId id) = 0;

@@ -13,6 +13,7 @@ namespace osinput
 void MouseMove(TPoint screen);
 void MouseButton(backend::TMouseButton b, bool down, TPoint screen);
 void MouseWheel(int delta, TPoint screen);
+void MouseHWheel(int delta, TPoint screen);
 void Key(int vk, bool down);
 // Characters typed through an input method (each code point becomes WM_CHAR).
 void Text(const std::string& utf8);

@@ -105,6 +105,7 @@ constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;       // WPARAM: MAKEWPARAM(keys, delta), LPARAM: screen point
+constexpr UINT WM_MOUSEHWHEEL = 0x020E;      // the same for the horizontal wheel (positive: to the right)
 constexpr UINT WM_MOUSELAST = 0x020A;
 constexpr UINT WM_PARENTNOTIFY = 0x0210;     // WPARAM: MAKEWPARAM(event, id), LPARAM: child or point
 constexpr UINT WM_ENTERMENULOOP = 0x0211;

@@ -130,6 +130,13 @@ TEST_F(OsInput, WheelGoesToTheFocusAndBubblesUp)
     const TLogEntry* e = log.Last(list, WM_MOUSEWHEEL);
     EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(e->wp), -WHEEL_DELTA);
     EXPECT_EQ(TPoint(GET_X_LPARAM(e->lp), GET_Y_LPARAM(e->lp)), drv.CenterOf(other)) << "screen point";
+
+    // The horizontal wheel takes the same road with a message of its own.
+    log.Clear();
+    drv.Desktop().SendMouseHWheel(WHEEL_DELTA, drv.CenterOf(other));
+    drv.PumpUntilIdle();
+    ASSERT_EQ(log.Trace({WM_MOUSEWHEEL, WM_MOUSEHWHEEL}), (Strings{"list:MOUSEHWHEEL", "A:MOUSEHWHEEL"}));
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(log.Last(list, WM_MOUSEHWHEEL)->wp), WHEEL_DELTA);
 }
 
 TEST_F(OsInput, KeyStateFollowsPressesAndCursorPosTheMouse)

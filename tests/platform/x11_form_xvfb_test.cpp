@@ -51,6 +51,7 @@ protected:
         edit = demo.Edit;
         editToken = SubclassWindow(edit->Handle(), [this](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
             if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP) log.msgs.push_back({m, wp});
+            if (m == WM_MOUSEWHEEL || m == WM_MOUSEHWHEEL) wheels.push_back({m, GET_WHEEL_DELTA_WPARAM(wp)});
             return CallPreviousWindowProc(h, editToken, m, wp, lp);
         });
         ASSERT_TRUE(PumpUntil([&] { return !XWindowOf(kTitle).empty(); }));
@@ -81,6 +82,7 @@ protected:
     TSubclassToken editToken = 0;
     std::string xid;
     Log log;
+    std::vector<std::pair<UINT, int>> wheels;   // message and delta seen by the edit
 };
 
 TEST_F(X11FormTest, CaptionDragMovesTheFormThroughTheLayersLoop)
@@ -118,6 +120,16 @@ TEST_F(X11FormTest, TypedTextAndKeysReachTheFocusedControl)
     EXPECT_GT(log.count(WM_SYSKEYUP, VK_MENU), 0);
     // Keys that make no character leave the text alone.
     EXPECT_EQ(edit->GetText(), "Hello 42");
+}
+
+TEST_F(X11FormTest, BothWheelsReachTheFocusedControl)
+{
+    // Buttons 4/5 are the wheel, 6/7 the horizontal wheel (left, right).
+    ASSERT_TRUE(Exec({"xdotool", "mousemove", "300", "350", "click", "4", "click", "5", "click", "6", "click", "7"}));
+    ASSERT_TRUE(PumpUntil([&] { return wheels.size() >= 4; }));
+    using W = std::pair<UINT, int>;
+    EXPECT_EQ(wheels, (std::vector<W>{{WM_MOUSEWHEEL, 120}, {WM_MOUSEWHEEL, -120}, {WM_MOUSEHWHEEL, -120},
+                                      {WM_MOUSEHWHEEL, 120}}));
 }
 
 TEST_F(X11FormTest, ScreenShowsTheFormThePopupAndTheText)

@@ -185,6 +185,11 @@ void THeadlessBackend::SendMouseWheel(int delta, TPoint pt)
     queueInput([=](IInputSink& s) { s.MouseWheel(delta, pt); });
 }
 
+void THeadlessBackend::SendMouseHWheel(int delta, TPoint pt)
+{
+    queueInput([=](IInputSink& s) { s.MouseHWheel(delta, pt); });
+}
+
 void THeadlessBackend::SendKey(int vk, bool down)
 {
     queueInput([=](IInputSink& s) { s.Key(vk, down); });

@@ -61,6 +61,7 @@ public:
     void SendMouseMove(TPoint pt);
     void SendMouseButton(TMouseButton b, bool down, TPoint pt);
     void SendMouseWheel(int delta, TPoint pt);
+    void SendMouseHWheel(int delta, TPoint pt);
     void SendKey(int vk, bool down);
     void SendText(const std::string& utf8);
     // Events sent but not yet handed to the sink.

@@ -1083,8 +1083,14 @@ void TX11Backend::OnButton(XButtonEvent& ev)
     case Button5:
         if (down) sink_->MouseWheel(-120, pt);
         break;
+    case 6:   // the horizontal wheel: 6 to the left, 7 to the right
+        if (down) sink_->MouseHWheel(-120, pt);
+        break;
+    case 7:
+        if (down) sink_->MouseHWheel(120, pt);
+        break;
     default:
-        break;   // 6/7 (horizontal wheel): the layer has no message for it
+        break;
     }
 }
 

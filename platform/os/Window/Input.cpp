@@ -190,7 +190,8 @@ void CookMouse(const RawEvent& e)
     if (e.kind == RawEvent::Wheel)
     {
         WindowNode* to = N(gFocus) ? N(gFocus) : target;
-        Push(to, WM_MOUSEWHEEL, MAKEWPARAM(int(MouseKeys()), e.delta), MAKELPARAM(e.pt.X, e.pt.Y));
+        Push(to, e.horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL, MAKEWPARAM(int(MouseKeys()), e.delta),
+             MAKELPARAM(e.pt.X, e.pt.Y));
         return;
     }
 
@@ -337,6 +338,7 @@ public:
     void MouseMove(TPoint pt) override { osinput::MouseMove(pt); }
     void MouseButton(backend::TMouseButton b, bool down, TPoint pt) override { osinput::MouseButton(b, down, pt); }
     void MouseWheel(int delta, TPoint pt) override { osinput::MouseWheel(delta, pt); }
+    void MouseHWheel(int delta, TPoint pt) override { osinput::MouseHWheel(delta, pt); }
     void Key(int vk, bool down) override { osinput::Key(vk, down); }
     void Text(const std::string& utf8) override { osinput::Text(utf8); }
     void CloseRequest(backend::TopLevelId id) override
@@ -404,6 +406,15 @@ void MouseWheel(int delta, TPoint screen)
 {
     RawEvent e;
     e.kind = RawEvent::Wheel;
+    e.pt = screen;
+    e.delta = delta;
+    PushRaw(e);
+}
+void MouseHWheel(int delta, TPoint screen)
+{
+    RawEvent e;
+    e.kind = RawEvent::Wheel;
+    e.horizontal = true;
     e.pt = screen;
     e.delta = delta;
     PushRaw(e);

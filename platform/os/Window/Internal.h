@@ -115,6 +115,7 @@ struct RawEvent
     backend::TMouseButton button = backend::TMouseButton::Left;
     bool down = false;
     int delta = 0;
+    bool horizontal = false;   // a Wheel event of the horizontal wheel
     int vk = 0;
     std::string text;
 };

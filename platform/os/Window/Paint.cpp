@@ -632,6 +632,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     }
     case WM_CONTEXTMENU:
     case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
         if (n->parent && (n->style & WS_CHILD)) return SendMessage(n->parent, msg, wp, lp);
         return 0;
     case WM_SHOWWINDOW:
