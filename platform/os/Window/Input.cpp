@@ -402,23 +402,17 @@ void MouseButton(backend::TMouseButton b, bool down, TPoint screen)
     e.down = down;
     PushRaw(e);
 }
-void MouseWheel(int delta, TPoint screen)
+static void PushWheel(int delta, TPoint screen, bool horizontal)
 {
     RawEvent e;
     e.kind = RawEvent::Wheel;
+    e.horizontal = horizontal;
     e.pt = screen;
     e.delta = delta;
     PushRaw(e);
 }
-void MouseHWheel(int delta, TPoint screen)
-{
-    RawEvent e;
-    e.kind = RawEvent::Wheel;
-    e.horizontal = true;
-    e.pt = screen;
-    e.delta = delta;
-    PushRaw(e);
-}
+void MouseWheel(int delta, TPoint screen) { PushWheel(delta, screen, false); }
+void MouseHWheel(int delta, TPoint screen) { PushWheel(delta, screen, true); }
 void Key(int vk, bool down)
 {
     RawEvent e;
