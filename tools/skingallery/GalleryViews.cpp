@@ -3,6 +3,7 @@
 // bars, one row selected) and a tree view of folders with its bar, each in
 // the page's skin and in the default look.
 #include "lib/bsSkinCtrls.h"
+#include "lib/bsSkinTabs.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/gui/Forms.h"
 #include "tools/skingallery/Gallery.h"
@@ -111,6 +112,58 @@ std::unique_ptr<TForm> TreeForm(TbsSkinData* sd, int W, int H)
     return f;
 }
 
+// A page control of four pages with its tabs at `pos`; the third page's
+// tab is hot. With `narrow` the row does not fit and the up-down shows.
+std::unique_ptr<TForm> PagesForm(TbsSkinData* sd, int W, int H, TTabPosition pos, bool narrow)
+{
+    auto f = BareForm(sd, W, H);
+    TForm* o = f.get();
+    auto* pc = new TbsSkinPageControl(o);
+    pc->SetBounds(4, 4, narrow ? 170 : W - 8, H - 8);
+    pc->SetParent(o);
+    pc->SetTabPosition(pos);
+    const char* captions[] = {"标准参数设置", "剪辑设置", "滤镜设置", "文字水印"};
+    for (const char* c : captions)
+    {
+        auto* page = new TbsSkinTabSheet(o);
+        page->SetPageControl(pc);
+        page->SetCaption(c);
+    }
+    pc->SetActivePageIndex(1);
+    pc->SetSkinData(sd);
+    f->HandleNeeded();
+    auto* l = new TbsSkinStdLabel(o);
+    l->SetCaption("页面内容");
+    l->SetLeft(10);
+    l->SetTop(10);
+    l->SetParent(pc->Pages(1));
+    l->SetSkinData(sd);
+    const TRect hot = pc->GetTabRect(2);
+    pc->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(hot.Left + 3, hot.Top + 3));
+    return f;
+}
+
+std::unique_ptr<TForm> UpDownForm(TbsSkinData* sd, int W, int H)
+{
+    auto f = BareForm(sd, W, H);
+    TForm* o = f.get();
+    int x = 6;
+    for (TUDOrientation orient : {udHorizontal, udVertical})
+        for (bool skinSize : {true, false})
+        {
+            auto* u = new TbsSkinUpDown(o);
+            u->SetSkinDataName(orient == udVertical ? "vupdown" : "hupdown");
+            u->SetOrientation(orient);
+            u->SetUseSkinSize(skinSize);
+            u->SetBounds(x, 6, orient == udVertical ? 20 : 44, orient == udVertical ? 36 : 22);
+            u->SetParent(o);
+            u->SetSkinData(sd);
+            x += 56;
+        }
+    f->HandleNeeded();
+    return f;
+}
+
 void DrawViews(GalleryPage& p)
 {
     if (!backend::HasCurrent()) backend::UseHeadless();
@@ -125,6 +178,16 @@ void DrawViews(GalleryPage& p)
     {
         const int W = 260, H = 200;
         PutForm(p, *TreeForm(sd, W, H), p.Place(W, H, sd ? "皮肤外观" : "默认外观"));
+    }
+    p.Section("pagecontrol", "页面控件(上、下、左、右标签,滚动按钮) page control");
+    for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
+    {
+        const char* names[] = {"上", "下", "左", "右"};
+        for (TTabPosition pos : {tpTop, tpBottom, tpLeft, tpRight})
+            PutForm(p, *PagesForm(sd, 250, 170, pos, false),
+                    p.Place(250, 170, std::string(names[pos]) + (sd ? " 皮肤外观" : " 默认外观")));
+        PutForm(p, *PagesForm(sd, 180, 120, tpTop, true), p.Place(180, 120, sd ? "滚动 皮肤外观" : "滚动 默认外观"));
+        PutForm(p, *UpDownForm(sd, 230, 50), p.Place(230, 50, sd ? "上下按钮 皮肤外观" : "上下按钮 默认外观"));
     }
     ServeClosedForms();
 }
