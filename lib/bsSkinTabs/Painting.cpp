@@ -170,8 +170,24 @@ void TbsSkinPageControl::DrawTabs(TCanvas* C)
                                      ClRect.Right + SkinRect.Left, ClRect.Bottom + SkinRect.Top)
                              : TabsBGRect;
         if (auto tile = CopyPart(Picture, bg))
-            DrawTiles(S.Canvas(), tile.get(), TRect(0, 0, S.GetWidth(), S.GetHeight()), TRect(0, 0, S.GetWidth(), S.GetHeight()),
-                      false, bsstFull);
+        {
+            // The row's background piece turned with the side tabs.
+            if (GetTabPosition() == tpLeft) RotateBitmap90_1(tile.get());
+            else if (GetTabPosition() == tpRight) RotateBitmap90_2(tile.get());
+            else if (GetTabPosition() == tpBottom) FlipBitmapVert(tile.get());
+            // Across a side strip the piece is widened with its edge next to
+            // the frame kept, so that the edge line runs once along it.
+            const TRect all(0, 0, S.GetWidth(), S.GetHeight());
+            const TTabPosition pos = GetTabPosition();
+            if ((pos == tpLeft || pos == tpRight) && tile->GetWidth() > 2)
+            {
+                TBitmap column;
+                CreateHSkinImage(pos == tpLeft ? 0 : 2, pos == tpLeft ? 2 : 0, &column, tile.get(),
+                                 TRect(0, 0, tile->GetWidth(), tile->GetHeight()), S.GetWidth(), tile->GetHeight(), true);
+                DrawTiles(S.Canvas(), &column, all, all, false, bsstFull);
+            }
+            else DrawTiles(S.Canvas(), tile.get(), all, all, false, bsstFull);
+        }
         int vis = 0;
         for (int p = 0; p < PageCount(); ++p)
         {
@@ -245,7 +261,9 @@ void TbsSkinPageControl::DrawTab(TTabSheet* page, const TRect& R, TCanvas* C, bo
         }
         else if (Active && focused) S = FocusTabRect, color = FocusFontColor;
         else if (Active) S = ActiveTabRect, color = ActiveFontColor;
-        if (GetTabHeight() > 0)
+        // Side tabs fill their whole rectangle: the native row makes them as
+        // wide as their captions.
+        if (GetTabHeight() > 0 || side)
         {
             int bh = h;
             if (Active && RectHeight(ActiveTabRect) > RectHeight(TabRect))

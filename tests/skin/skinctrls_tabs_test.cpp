@@ -212,3 +212,4 @@ TEST_F(TabsTest, KeysRefusalAndHotTab)
     Pump();
     EXPECT_EQ(pc->ActiveTabIndex(), -1);
 }
+
