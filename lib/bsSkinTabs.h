@@ -4,6 +4,7 @@
 // of the native arrow pair of a long single-line row, the hot tab, centred
 // or offset tabs, and the pages' skinned background.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,10 @@ void DrawBitmapRotated90_2(TCanvas* C, TBitmap* B, int x, int y);
 
 class TbsSkinPageControl;
 
+using TbsCloseEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+// Draws a tab's content into its picture (no sender).
+using TbsDrawSkinTabEvent = std::function<void(int TabIndex, const TRect& Rct, bool Active, bool MouseIn, TCanvas* Cnvs)>;
+
 // A page: its background is its wallpaper when it has one, else the skin's.
 class TbsSkinCustomTabSheet : public TTabSheet
 {
@@ -30,6 +35,12 @@ public:
     TBitmap* WallPaper() const { return FWallPaper.get(); }
     void SetWallPaper(TBitmap* Value);
     void PaintBG(HDC DC);
+
+    // The close button in the tab picture as drawn (relative to the tab's
+    // top-left corner), and its hot and pressed state.
+    TRect ButtonRect;
+    bool ButtonMouseIn = false;
+    bool ButtonMouseDown = false;
 
 protected:
     void CreateParams(TCreateParams& Params) override;
@@ -83,6 +94,38 @@ public:
     int ActiveTabIndex() const { return FActiveTabIndex; }
     // Whether the skin entry is in use.
     bool HasSkinEntry() const { return FIndex != -1; }
+
+    bool MouseWheelSupport = false;
+    bool FreeOnClose = false;
+    bool TabExtededDraw() const { return FTabExtendedDraw; }
+    void SetTabExtededDraw(bool Value);
+    int TabMargin() const { return FTabMargin; }
+    void SetTabMargin(int Value);
+    int TabSpacing() const { return FTabSpacing; }
+    void SetTabSpacing(int Value);
+    TbsButtonLayout TabLayout() const { return FTabLayout; }
+    void SetTabLayout(TbsButtonLayout Value);
+    bool ShowCloseButtons() const { return FShowCloseButtons; }
+    void SetShowCloseButtons(bool Value);
+    // The room a close button takes (14, or the skin's close picture width).
+    int CloseSize() const { return FCloseSize; }
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
+    bool TabsBGTransparent() const { return FTabsBGTransparent; }
+    void SetTabsBGTransparent(bool Value);
+    // The image list the native row lays its tabs out with (room for close
+    // buttons and images).
+    TCustomImageList* RoomImages() const { return FTempImages.get(); }
+
+    void HideTabs();
+    void ShowTabs();
+    void HideBorderAndTabs();
+    void ShowBorderAndTabs();
+    bool TabsHidden() const { return FHideTabs; }
+
+    TbsCloseEvent OnClose;
+    TNotifyEvent OnAfterClose;
+    TbsDrawSkinTabEvent OnDrawSkinTab;
     // Paints the tab row at once (hover changes).
     void DrawTabs(TCanvas* C);
 
@@ -94,9 +137,12 @@ protected:
     void Change() override;
     // The row's tabs changed: the scroller may come or go.
     void TabsChanged() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void CMMouseLeave(TMessage& m) override;
     void DropSkinReferences() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     friend class TbsSkinCustomTabSheet;
@@ -115,6 +161,15 @@ private:
     void DrawPageBackground(HDC DC);
     TTabSheet* PageOfVisibleTab(int i);
     int VisibleTabCount();
+    // Grows or shrinks the room the native row gives each tab.
+    void ChangeRoom(int delta);
+    int GetCloseSize();
+    // The hot page's close rectangle in native coordinates; false without one.
+    bool HotCloseRect(TRect& r);
+    void CloseActivePage();
+    void RedrawTabs();
+    void DrawCloseButton(TCanvas* C, const TRect& Cell, int H, int W, TbsSkinCustomTabSheet* page, bool turn);
+    void DrawCenteredImageAndText(TCanvas* C, int w, int h, int dy, bool enabled, int index, const std::string& caption);
 
     bool FTextInHorizontal = false, FTabsInCenter = false;
     int FTabsOffset = 0;
@@ -124,6 +179,20 @@ private:
     std::unique_ptr<TFont> FDefaultFont;
     int FDefaultItemHeight = 20;
     bool FInScrollCheck = false;
+    bool FTabExtendedDraw = false;
+    int FTabMargin = -1, FTabSpacing = 1;
+    TbsButtonLayout FTabLayout = blGlyphLeft;
+    bool FHideTabs = false, FHideBorder = false;
+    TTabPosition FOldTabPosition = tpTop;
+    bool FOldMultiLine = false;
+    int FOldTabHeight = -1;
+    int FCloseSize = 14;
+    bool FShowCloseButtons = false, FTabsBGTransparent = false;
+    TCustomImageList* FImages = nullptr;
+    std::unique_ptr<TCustomImageList> FTempImages;
+    TRect CloseButtonRect, ClosebuttonActiveRect, CloseButtonDownRect;
+    bool ButtonTransparent = false;
+    int ButtonTransparentColor = 0;
 
     // Copies of the "tab" entry.
     TBitmap* Picture = nullptr;

@@ -8,11 +8,13 @@
 using namespace bsctrls;
 
 TbsSkinPageControl::TbsSkinPageControl(TComponent* AOwner)
-    : TbsSkinLink<TPageControl>(AOwner), FDefaultFont(MakeDefaultFont())
+    : TbsSkinLink<TPageControl>(AOwner), FDefaultFont(MakeDefaultFont()),
+      FTempImages(std::make_unique<TCustomImageList>(1, 1))
 {
     FDefaultFont->SetColor(clBtnText);
     Font()->Assign(FDefaultFont.get());
     SetCtl3D(false);
+    TCustomTabControl::SetImages(FTempImages.get());
 }
 
 TbsSkinPageControl::~TbsSkinPageControl() { FSkinUpDown = nullptr; }
@@ -74,6 +76,82 @@ void TbsSkinPageControl::GetSkinData()
     BottomStretch = d->BottomStretch;
     StretchEffect = d->StretchEffect;
     StretchType = d->StretchType;
+    CloseButtonRect = d->CloseButtonRect;
+    ButtonTransparent = d->ButtonTransparent;
+    ButtonTransparentColor = d->ButtonTransparentColor;
+    ClosebuttonActiveRect = IsEmptyRect(d->CloseButtonActiveRect) ? CloseButtonRect : d->CloseButtonActiveRect;
+    CloseButtonDownRect = IsEmptyRect(d->CloseButtonDownRect) ? ClosebuttonActiveRect : d->CloseButtonDownRect;
+}
+
+int TbsSkinPageControl::GetCloseSize()
+{
+    return FIndex == -1 || IsEmptyRect(CloseButtonRect) ? 14 : RectWidth(CloseButtonRect);
+}
+
+void TbsSkinPageControl::ChangeRoom(int delta)
+{
+    // The native row lays side tabs out across, so the room is always a width.
+    FTempImages->SetWidth(std::max(1, FTempImages->GetWidth() + delta));
+    TCustomTabControl::SetImages(FTempImages.get());
+}
+
+void TbsSkinPageControl::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TbsSkinLink<TPageControl>::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FImages) FImages = nullptr;
+}
+
+void TbsSkinPageControl::SetTabExtededDraw(bool Value)
+{
+    FTabExtendedDraw = Value;
+    Invalidate();
+}
+
+void TbsSkinPageControl::SetTabMargin(int Value)
+{
+    if (Value == FTabMargin || Value < -1) return;
+    FTabMargin = Value;
+    Invalidate();
+}
+
+void TbsSkinPageControl::SetTabSpacing(int Value)
+{
+    if (Value == FTabSpacing) return;
+    FTabSpacing = Value;
+    Invalidate();
+}
+
+void TbsSkinPageControl::SetTabLayout(TbsButtonLayout Value)
+{
+    if (Value == FTabLayout) return;
+    FTabLayout = Value;
+    Invalidate();
+}
+
+void TbsSkinPageControl::SetShowCloseButtons(bool Value)
+{
+    if (Value != FShowCloseButtons)
+    {
+        FShowCloseButtons = Value;
+        ChangeRoom(Value ? FCloseSize : -FCloseSize);
+    }
+    Invalidate();
+}
+
+void TbsSkinPageControl::SetImages(TCustomImageList* Value)
+{
+    if (FImages) ChangeRoom(-FImages->GetWidth());
+    if (Value) ChangeRoom(Value->GetWidth());
+    Watch(FImages, Value);
+    FImages = Value;
+    Invalidate();
+}
+
+void TbsSkinPageControl::SetTabsBGTransparent(bool Value)
+{
+    if (Value == FTabsBGTransparent) return;
+    FTabsBGTransparent = Value;
+    Invalidate();
 }
 
 void TbsSkinPageControl::SetItemHeight(int h)
@@ -100,6 +178,12 @@ void TbsSkinPageControl::ChangeSkinData()
         SetStringTableCharset(Font(), FSD, FDefaultFont.get());
         Font()->SetColor(TColor(FontColor));
         if (h <= 0) h = RectHeight(TabRect);
+    }
+    if (FShowCloseButtons)
+    {
+        ChangeRoom(-FCloseSize);
+        FCloseSize = GetCloseSize();
+        ChangeRoom(FCloseSize);
     }
     SetItemHeight(h);
     if (FSkinUpDown)
@@ -148,6 +232,7 @@ void TbsSkinPageControl::SetTabsInCenter(bool Value)
     FTabsInCenter = Value;
     if (Value && GetTabPosition() != tpTop) SetTabPosition(tpTop);
     if (FTabsInCenter && GetMultiLine()) SetMultiLine(false);
+    if (FTabsInCenter) FTabsBGTransparent = true;
     Invalidate();
 }
 
@@ -158,6 +243,7 @@ void TbsSkinPageControl::SetTabsOffset(int Value)
     {
         if (GetTabPosition() != tpTop) SetTabPosition(tpTop);
         if (GetMultiLine()) SetMultiLine(false);
+        FTabsBGTransparent = true;
     }
     Invalidate();
 }
@@ -169,6 +255,7 @@ TRect TbsSkinPageControl::GetDisplayRect()
     TRect r = DisplayRect();
     const TRect cr = GetClientRect();
     const int cw = cr.Width(), ch = cr.Height();
+    if (FHideBorder) return TRect(0, -2, Width(), Height());
     if (FIndex != -1)
     {
         const int L = ClRect.Left, T = ClRect.Top, RM = RectWidth(SkinRect) - ClRect.Right,
@@ -189,6 +276,18 @@ TRect TbsSkinPageControl::GetDisplayRect()
         case tpBottom: r = TRect(1, 1, cw - 1, r.Bottom + 3); break;
         case tpLeft: r = TRect(r.Left - 3, r.Top - 5, cw - 1, ch - 1); break;
         case tpRight: r = TRect(r.Left - 3, r.Top - 5, r.Right + 3, ch - 1); break;
+        }
+    }
+    if (FHideTabs)
+    {
+        switch (GetTabPosition())
+        {
+        case tpTop: r.Top -= 1; break;
+        case tpLeft: r.Left -= 1; break;
+        case tpBottom:
+            if (FIndex != -1) r.Bottom += 1;
+            break;
+        case tpRight: r.Right += 1; break;
         }
     }
     return r;
@@ -242,8 +341,21 @@ TTabSheet* TbsSkinPageControl::PageOfVisibleTab(int i)
 
 // ---- hot tab ---------------------------------------------------------------------------
 
+void TbsSkinPageControl::RedrawTabs()
+{
+    if (!HandleAllocated()) return;
+    HDC dc = GetDC(GetHandle());
+    TCanvas c;
+    c.SetHandle(dc);
+    GetSkinData();
+    DrawTabs(&c);
+    c.SetHandle(nullptr);
+    ReleaseDC(GetHandle(), dc);
+}
+
 void TbsSkinPageControl::TrackHover(int X, int Y)
 {
+    if (FHideTabs) return;
     FOldActiveTab = FActiveTab;
     FOldActiveTabIndex = FActiveTabIndex;
     FActiveTab = FActiveTabIndex = -1;
@@ -259,18 +371,153 @@ void TbsSkinPageControl::TrackHover(int X, int Y)
         }
         ++vis;
     }
-    if (FActiveTabIndex == FOldActiveTabIndex) return;
-    const bool oldTab = FOldActiveTabIndex != -1 && FOldActiveTabIndex != GetTabIndex() && FOldActiveTab < PageCount();
-    const bool newTab = FActiveTabIndex != -1 && FActiveTabIndex != GetTabIndex() && FActiveTab < PageCount();
-    if ((oldTab || newTab) && HandleAllocated())
+    if (FActiveTabIndex != FOldActiveTabIndex)
     {
-        HDC dc = GetDC(GetHandle());
-        TCanvas c;
-        c.SetHandle(dc);
-        DrawTabs(&c);
-        c.SetHandle(nullptr);
-        ReleaseDC(GetHandle(), dc);
+        bool redraw = false;
+        if (FOldActiveTabIndex != -1 && FOldActiveTabIndex != GetTabIndex() && FOldActiveTab >= 0 &&
+            FOldActiveTab < PageCount())
+        {
+            if (auto* old = dynamic_cast<TbsSkinCustomTabSheet*>(Pages(FOldActiveTab)))
+                old->ButtonMouseIn = old->ButtonMouseDown = false;
+            redraw = true;
+        }
+        if (FActiveTabIndex != -1 && FActiveTabIndex != GetTabIndex() && FActiveTab < PageCount()) redraw = true;
+        if (redraw) RedrawTabs();
     }
+    if (FActiveTabIndex == -1 || !FShowCloseButtons) return;
+    auto* page = dynamic_cast<TbsSkinCustomTabSheet*>(Pages(FActiveTab));
+    if (!page) return;
+    TRect r = page->ButtonRect;
+    const TRect t = GetTabRect(FActiveTabIndex);
+    OffsetRect(r, t.Left, t.Top);
+    const bool in = r.Contains(TPoint(X, Y));
+    if (in && !page->ButtonMouseIn)
+    {
+        page->ButtonMouseIn = true;
+        RedrawTabs();
+    }
+    else if (!in && page->ButtonMouseIn)
+    {
+        page->ButtonMouseIn = page->ButtonMouseDown = false;
+        RedrawTabs();
+    }
+}
+
+bool TbsSkinPageControl::HotCloseRect(TRect& r)
+{
+    if (FActiveTabIndex == -1 || FActiveTab < 0 || FActiveTab >= PageCount()) return false;
+    auto* page = dynamic_cast<TbsSkinCustomTabSheet*>(Pages(FActiveTab));
+    if (!page) return false;
+    r = page->ButtonRect;
+    const TRect t = GetTabRect(FActiveTabIndex);
+    OffsetRect(r, t.Left, t.Top);
+    if (FTabsInCenter || FTabsOffset > 0) OffsetRect(r, -GetTabsShift(), 0);
+    return true;
+}
+
+void TbsSkinPageControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TPageControl::MouseDown(Button, Shift, X, Y);
+    if (FHideTabs || !FShowCloseButtons) return;
+    const bool shifted = FTabsInCenter || FTabsOffset > 0;
+    if (Button == mbLeft && !(ComponentState() & csDesigning) && !shifted) TrackHover(X, Y);
+    TRect r;
+    if (Button != mbLeft || !HotCloseRect(r)) return;
+    auto* page = static_cast<TbsSkinCustomTabSheet*>(Pages(FActiveTab));
+    const bool in = r.Contains(TPoint(X, Y));
+    page->ButtonMouseIn = page->ButtonMouseDown = in;
+    if (in) RedrawTabs();
+}
+
+void TbsSkinPageControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    const std::weak_ptr<char> alive = LifeToken();
+    TPageControl::MouseUp(Button, Shift, X, Y);
+    if (alive.expired() || FHideTabs || !FShowCloseButtons) return;
+    TRect r;
+    if (Button != mbLeft || !HotCloseRect(r)) return;
+    auto* page = static_cast<TbsSkinCustomTabSheet*>(Pages(FActiveTab));
+    if (r.Contains(TPoint(X, Y)) && page->ButtonMouseDown)
+    {
+        page->ButtonMouseIn = true;
+        page->ButtonMouseDown = false;
+        RedrawTabs();
+        CloseActivePage();
+    }
+    else page->ButtonMouseIn = page->ButtonMouseDown = false;
+}
+
+void TbsSkinPageControl::CloseActivePage()
+{
+    TTabSheet* page = GetActivePage();
+    if (!page) return;
+    bool canClose = true;
+    const std::weak_ptr<char> alive = LifeToken();
+    if (OnClose) OnClose(page, canClose);
+    if (alive.expired()) return;
+    if (canClose)
+    {
+        FActiveTab = FActiveTabIndex = -1;
+        page->SetTabVisible(false);
+        if (FreeOnClose) delete page;
+        if (OnAfterClose) OnAfterClose(this);
+        return;
+    }
+    TPoint p;
+    GetCursorPos(&p);
+    if (WindowFromPoint(p) != GetHandle())
+        if (auto* s = dynamic_cast<TbsSkinCustomTabSheet*>(page))
+        {
+            s->ButtonMouseIn = s->ButtonMouseDown = false;
+            RedrawTabs();
+        }
+}
+
+// ---- hiding the tabs -------------------------------------------------------------------
+
+void TbsSkinPageControl::HideTabs()
+{
+    if (FOldTabHeight != -1 || VisibleTabCount() == 0) return;
+    FHideTabs = true;
+    FOldTabPosition = GetTabPosition();
+    FOldMultiLine = GetMultiLine();
+    if (GetTabPosition() == tpLeft || GetTabPosition() == tpRight) SetTabPosition(tpTop);
+    SetMultiLine(false);
+    FOldTabHeight = GetTabHeight();
+    SetTabHeight(1);
+    Perform(TCM_SETITEMSIZE, 0, MAKELPARAM(GetTabWidth(), 1));
+    FreeUpDown();
+    Realign();
+}
+
+void TbsSkinPageControl::ShowTabs()
+{
+    if (FOldTabHeight == -1) return;
+    SetTabPosition(FOldTabPosition);
+    SetMultiLine(FOldMultiLine);
+    FHideTabs = false;
+    SetTabHeight(FOldTabHeight);
+    int h = FOldTabHeight;
+    if (h <= 0) h = FIndex != -1 ? RectHeight(TabRect) : FDefaultItemHeight;
+    Perform(TCM_SETITEMSIZE, 0, MAKELPARAM(GetTabWidth(), h));
+    FOldTabHeight = -1;
+    Realign();
+    if (!GetMultiLine()) CheckScroll();
+}
+
+void TbsSkinPageControl::HideBorderAndTabs()
+{
+    if (GetTabPosition() != tpTop) SetTabPosition(tpTop);
+    FHideTabs = FHideBorder = true;
+    FreeUpDown();
+    Realign();
+}
+
+void TbsSkinPageControl::ShowBorderAndTabs()
+{
+    FHideBorder = FHideTabs = false;
+    ShowTabs();
+    Realign();
 }
 
 void TbsSkinPageControl::MouseMove(TShiftState Shift, int X, int Y)
@@ -342,7 +589,7 @@ void TbsSkinPageControl::CheckScroll()
     const bool side = GetTabPosition() == tpLeft || GetTabPosition() == tpRight;
     const int n = side ? 0 : GetHiddenTabCount();
     if ((n == 0 || GetMultiLine()) && FSkinUpDown) FreeUpDown();
-    else if (n > 0 && !FSkinUpDown && !GetMultiLine()) CreateUpDown();
+    else if (n > 0 && !FSkinUpDown && !GetMultiLine() && !FHideTabs) CreateUpDown();
     if (FSkinUpDown)
     {
         FSkinUpDown->SetMax(n);
@@ -454,7 +701,25 @@ void TbsSkinPageControl::Dispatch(TMessage& m)
         TPageControl::Dispatch(m);
         if (auto* r = reinterpret_cast<TRect*>(m.LParam); r && m.Result) *r = GetTabRect(int(m.WParam));
         return;
-    case BSM_CHECKPARENTBACKGROUND: return;
+    case BSM_CHECKPARENTBACKGROUND:
+        if (FTabsBGTransparent) Invalidate();
+        return;
+    case WM_MOUSEWHEEL:
+    {
+        TPageControl::Dispatch(m);
+        if (!MouseWheelSupport || PageCount() == 0) return;
+        const int delta = short(HIWORD(m.WParam));
+        TTabSheet* active = GetActivePage();
+        int i = GetActivePageIndex();
+        const int step = delta < 0 ? 1 : -1;
+        for (i += step; active && i >= 0 && i < PageCount(); i += step)
+            if (Pages(i)->GetTabVisible())
+            {
+                SetActivePage(Pages(i));
+                break;
+            }
+        return;
+    }
     default: break;
     }
     TPageControl::Dispatch(m);

@@ -139,7 +139,7 @@ void TbsSkinPageControl::PaintSkinFrame(TCanvas* C)
 
 void TbsSkinPageControl::DrawTabs(TCanvas* C)
 {
-    if (PageCount() == 0) return;
+    if (FHideTabs || PageCount() == 0) return;
     const int sel = GetTabIndex();
     if (FIndex == -1 || !Picture)
     {
@@ -169,7 +169,19 @@ void TbsSkinPageControl::DrawTabs(TCanvas* C)
                              ? TRect(ClRect.Left + SkinRect.Left, ClRect.Top + SkinRect.Top,
                                      ClRect.Right + SkinRect.Left, ClRect.Bottom + SkinRect.Top)
                              : TabsBGRect;
-        if (auto tile = CopyPart(Picture, bg))
+        if (FTabsBGTransparent)
+        {
+            TRect area;
+            switch (GetTabPosition())
+            {
+            case tpTop: area = TRect(0, 0, W, F.Top); break;
+            case tpBottom: area = TRect(0, F.Bottom, W, H); break;
+            case tpLeft: area = TRect(0, 0, F.Left, F.Bottom); break;
+            case tpRight: area = TRect(F.Right, 0, W, H); break;
+            }
+            DrawPageControlParentImage(this, area, S.Canvas());
+        }
+        else if (auto tile = CopyPart(Picture, bg))
         {
             // The row's background piece turned with the side tabs.
             if (GetTabPosition() == tpLeft) RotateBitmap90_1(tile.get());
@@ -216,8 +228,22 @@ void TbsSkinPageControl::DrawTabs(TCanvas* C)
     }
 }
 
+void TbsSkinPageControl::DrawCenteredImageAndText(TCanvas* C, int w, int h, int dy, bool enabled, int index,
+                                                  const std::string& caption)
+{
+    const TSize ts(C->TextWidth(caption), C->TextHeight(caption.empty() ? "Wg" : caption));
+    const int tw = caption.empty() ? 0 : ts.cx + 2;
+    const int iw = FImages->GetWidth(), ih = FImages->GetHeight();
+    const int x = w / 2 - (tw + iw + 2) / 2;
+    FImages->Draw(C, x, h / 2 + dy - ih / 2, index, enabled);
+    TRect r(x + iw + 2, h / 2 + dy - ts.cy / 2, x + iw + 2 + tw, h / 2 + dy - ts.cy / 2 + ts.cy);
+    std::string text = caption;
+    DrawTextUnicode(C, text, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
 void TbsSkinPageControl::DrawTab(TTabSheet* page, const TRect& R, TCanvas* C, bool Active, bool MouseIn)
 {
+    if (FHideTabs || !page || page->GetPageIndex() >= PageCount()) return;
     const TTabPosition pos = GetTabPosition();
     const bool side = pos == tpLeft || pos == tpRight;
     // The native row lays side tabs out across for upright captions: such a
@@ -225,11 +251,14 @@ void TbsSkinPageControl::DrawTab(TTabSheet* page, const TRect& R, TCanvas* C, bo
     const bool upright = FTextInHorizontal || (side && RectWidth(R) > RectHeight(R));
     const int w = side ? RectHeight(R) : RectWidth(R), h = side ? RectWidth(R) : RectHeight(R);
     if (w <= 0 || h <= 0) return;
+    const bool hasImage = FImages && page->ImageIndex >= 0 && page->ImageIndex < FImages->Count();
+    const std::string caption = page->Caption();
     const bool focused = Focused();
     const bool skin = FIndex != -1 && Picture;
     auto B = std::make_unique<TBitmap>(w, h, pf32bit);
     TRect TR(0, 0, w, h);
     TCanvas* c = B->Canvas();
+    int color = 0;
     if (!skin)
     {
         TColor fill = clBtnFace;
@@ -253,7 +282,7 @@ void TbsSkinPageControl::DrawTab(TTabSheet* page, const TRect& R, TCanvas* C, bo
     else
     {
         TRect S = TabRect;
-        int color = FontColor;
+        color = FontColor;
         if (MouseIn && !Active)
         {
             if (!IsEmptyRect(MouseInTabRect)) S = MouseInTabRect;
@@ -286,28 +315,115 @@ void TbsSkinPageControl::DrawTab(TTabSheet* page, const TRect& R, TCanvas* C, bo
     }
     if (side && upright)
     {
+        TFont keep;
+        keep.Assign(c->Font());
         if (pos == tpLeft) RotateBitmap90_1(B.get());
         else RotateBitmap90_2(B.get());
         TR = TRect(0, 0, B->GetWidth(), B->GetHeight());
-        TFont keep;
-        keep.Assign(c->Font());
         c = B->Canvas();
         c->Font()->Assign(&keep);
     }
+    if (skin && ShowFocus && focused && Active)
+    {
+        TRect fr = TR;
+        InflateRect(fr, -FocusOffsetX, -FocusOffsetY);
+        DrawDottedFocusRect(c->GetHandle(), fr, ColorToRGB(c->Font()->GetColor()));
+    }
+    int dy = 0;
     if (skin && RectHeight(TabRect) != RectHeight(ActiveTabRect) && !Active)
     {
-        if (pos == tpTop || pos == tpLeft) TR.Top += 2;
-        else TR.Top -= 2;
+        if (pos == tpTop || pos == tpLeft) TR.Top += 2, dy = hasImage ? 2 : 0;
+        else TR.Top -= 2, dy = hasImage ? -2 : 0;
     }
+    const int closeRoom = FShowCloseButtons ? FCloseSize + 2 : 0;
+    const int X = closeRoom == 0 ? TR.Right : skin ? TR.Right - closeRoom - 3 : TR.Right - closeRoom;
     c->Brush()->SetStyle(bsClear);
-    std::string caption = page->Caption();
-    DrawTextUnicode(c, caption, TR, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (OnDrawSkinTab) OnDrawSkinTab(page->GetPageIndex(), TRect(0, 0, B->GetWidth(), B->GetHeight()), Active, MouseIn, c);
+    else if (hasImage || FTabExtendedDraw)
+    {
+        if (FTabExtendedDraw)
+            DrawImageAndText(c, TRect(TR.Left, TR.Top, TR.Right - closeRoom, TR.Bottom), FTabMargin, FTabSpacing,
+                             FTabLayout, caption, page->ImageIndex, FImages, false, page->GetEnabled(), false, 0);
+        else
+            DrawCenteredImageAndText(c, B->GetWidth() - closeRoom, B->GetHeight(), dy, page->GetEnabled(),
+                                     page->ImageIndex, caption);
+    }
+    else
+    {
+        TRect tr(TR.Left, TR.Top, X, TR.Bottom);
+        std::string text = caption;
+        DrawTextUnicode(c, text, tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    if (FShowCloseButtons)
+        if (auto* sheet = dynamic_cast<TbsSkinCustomTabSheet*>(page))
+        {
+            if (!MouseIn) sheet->ButtonMouseIn = false;
+            DrawCloseButton(c, TRect(X, TR.Top + dy, B->GetWidth(), TR.Bottom), B->GetHeight(), B->GetWidth(), sheet,
+                            side && !upright);
+        }
     if (side && !upright)
     {
         if (pos == tpLeft) DrawBitmapRotated90_1(C, B.get(), R.Left, R.Top);
         else DrawBitmapRotated90_2(C, B.get(), R.Left, R.Top);
     }
     else C->Draw(R.Left, R.Top, B.get());
+}
+
+void TbsSkinPageControl::DrawCloseButton(TCanvas* C, const TRect& Cell, int H, int W, TbsSkinCustomTabSheet* page,
+                                         bool turn)
+{
+    const int cy = Cell.Top + RectHeight(Cell) / 2;
+    TRect D;
+    if (FIndex == -1 || !Picture)
+    {
+        D = TRect(Cell.Left, cy - 7, Cell.Left + 14, cy + 7);
+        DrawCloseGlyph(C, D.Left + 2, D.Top + 2, page->ButtonMouseIn ? 0xFFFFFF : 0);
+    }
+    else if (IsEmptyRect(CloseButtonRect))
+    {
+        const auto* d = dynamic_cast<const TbsDataSkinButtonControl*>(
+            bsSkinControlEntry(FSD, bsSkinControlIndex(FSD, "resizetoolbutton")));
+        TBitmap* src = d ? bsSkinActiveBitmap(FSD, d->PictureIndex) : nullptr;
+        if (!d || !src) return;
+        const TRect active = IsEmptyRect(d->ActiveSkinRect) ? d->SkinRect : d->ActiveSkinRect;
+        const TRect down = IsEmptyRect(d->DownSkinRect) ? active : d->DownSkinRect;
+        const bool pressed = page->ButtonMouseDown && page->ButtonMouseIn;
+        const TRect state = pressed ? down : page->ButtonMouseIn ? active : d->SkinRect;
+        const int glyph = pressed ? d->DownFontColor : page->ButtonMouseIn ? d->ActiveFontColor : d->FontColor;
+        const int k = FCloseSize;
+        TBitmap K(k, k, pf32bit);
+        const int dx = k - RectWidth(d->SkinRect), dy = k - RectHeight(d->SkinRect);
+        CreateSkinImage(d->LTPoint, d->RTPoint, d->LBPoint, d->RBPoint, d->ClRect, d->LTPoint,
+                        TPoint(d->RTPoint.X + dx, d->RTPoint.Y), TPoint(d->LBPoint.X, d->LBPoint.Y + dy),
+                        TPoint(d->RBPoint.X + dx, d->RBPoint.Y + dy),
+                        TRect(d->ClRect.Left, d->ClRect.Top, d->ClRect.Right + dx, d->ClRect.Bottom + dy), &K, src, state,
+                        k, k, true, d->LeftStretch, d->TopStretch, d->RightStretch, d->BottomStretch, d->StretchEffect,
+                        d->StretchType);
+        DrawCloseGlyph(K.Canvas(), k / 2 - 5, k / 2 - 5, COLORREF(glyph));
+        D = TRect(Cell.Left, cy - k / 2, Cell.Left + k, cy - k / 2 + k);
+        C->Draw(D.Left, D.Top, &K);
+    }
+    else
+    {
+        const TRect P = page->ButtonMouseDown && page->ButtonMouseIn ? CloseButtonDownRect
+                        : page->ButtonMouseIn                        ? ClosebuttonActiveRect
+                                                                     : CloseButtonRect;
+        D = TRect(Cell.Left, cy - RectHeight(P) / 2, Cell.Left + RectWidth(P), cy - RectHeight(P) / 2 + RectHeight(P));
+        if (auto part = CopyPart(Picture, P))
+        {
+            if (ButtonTransparent)
+            {
+                part->SetTransparentMode(tmFixed);
+                part->SetTransparentColor(TColor(ButtonTransparentColor));
+                part->SetTransparent(true);
+            }
+            C->Draw(D.Left, D.Top, part.get());
+        }
+    }
+    // Where the button lies once the tab picture is turned.
+    if (turn && GetTabPosition() == tpLeft) page->ButtonRect = TRect(D.Top, W - D.Right, D.Bottom, W - D.Left);
+    else if (turn && GetTabPosition() == tpRight) page->ButtonRect = TRect(H - D.Bottom, D.Left, H - D.Top, D.Right);
+    else page->ButtonRect = D;
 }
 
 // ---- backgrounds -----------------------------------------------------------------------

@@ -213,3 +213,157 @@ TEST_F(TabsTest, KeysRefusalAndHotTab)
     EXPECT_EQ(pc->ActiveTabIndex(), -1);
 }
 
+
+TEST_F(TabsTest, CloseButtonsCloseTheActivePage)
+{
+    auto* pc = MakePages(3, 400);
+    const int before = RectWidth(pc->GetTabRect(1));
+    pc->SetShowCloseButtons(true);
+    Pump();
+    EXPECT_EQ(RectWidth(pc->GetTabRect(1)), before + 14) << "each tab makes room for its close button";
+
+    bool allow = false;
+    int afterClose = 0;
+    pc->OnClose = [&](TObject* sender, bool& can) {
+        EXPECT_EQ(sender, pc->GetActivePage());
+        can = allow;
+    };
+    pc->OnAfterClose = [&](TObject*) { ++afterClose; };
+    auto clickClose = [&] {
+        auto* page = static_cast<TbsSkinTabSheet*>(pc->GetActivePage());
+        const TRect t = pc->GetTabRect(page->TabIndex());
+        const TRect b = page->ButtonRect;
+        ASSERT_FALSE(IsEmptyRect(b)) << "drawn with the tab";
+        const TPoint p = pc->ClientToScreen(TPoint(t.Left + b.Left + 3, t.Top + b.Top + 3));
+        driver->MoveTo(p);
+        Pump();
+        driver->Click(p);
+        Pump();
+    };
+    clickClose();
+    EXPECT_TRUE(pc->Pages(0)->GetTabVisible()) << "OnClose refused";
+    EXPECT_EQ(afterClose, 0);
+    allow = true;
+    clickClose();
+    EXPECT_FALSE(pc->Pages(0)->GetTabVisible());
+    EXPECT_EQ(afterClose, 1);
+    pc->FreeOnClose = true;
+    driver->AdvanceClock(1000);
+    clickClose();
+    EXPECT_EQ(pc->PageCount(), 2) << "freed";
+}
+
+TEST_F(TabsTest, HidingTabsAndBorder)
+{
+    auto* pc = MakePages(3, 300, tpLeft);
+    pc->SetMultiLine(true);
+    pc->SetTabHeight(24);
+    pc->HideTabs();
+    pc->HideTabs();
+    EXPECT_TRUE(pc->TabsHidden());
+    EXPECT_EQ(pc->GetTabPosition(), tpTop);
+    EXPECT_EQ(pc->GetTabHeight(), 1);
+    pc->ShowTabs();
+    EXPECT_FALSE(pc->TabsHidden());
+    EXPECT_EQ(pc->GetTabPosition(), tpLeft);
+    EXPECT_TRUE(pc->GetMultiLine());
+    EXPECT_EQ(pc->GetTabHeight(), 24);
+
+    pc->HideBorderAndTabs();
+    Pump();
+    EXPECT_EQ(pc->GetDisplayRect(), TRect(0, -2, 300, 200));
+    EXPECT_EQ(pc->Pages(0)->BoundsRect(), TRect(0, -2, 300, 200));
+    pc->ShowTabs();
+    EXPECT_TRUE(pc->TabsHidden()) << "ShowTabs alone does not undo HideBorderAndTabs";
+    pc->ShowBorderAndTabs();
+    EXPECT_FALSE(pc->TabsHidden());
+}
+
+TEST_F(TabsTest, WheelAndCentredTabs)
+{
+    auto* pc = MakePages(3, 400);
+    pc->SetFocus();   // the wheel goes to the focus
+    const TPoint centre = pc->ClientToScreen(TPoint(200, 100));
+    driver->Wheel(-120, centre);
+    Pump();
+    EXPECT_EQ(pc->GetActivePageIndex(), 0) << "no wheel support";
+    pc->MouseWheelSupport = true;
+    driver->Wheel(-120, centre);
+    Pump();
+    EXPECT_EQ(pc->GetActivePageIndex(), 1);
+    pc->SetActivePageIndex(2);
+    driver->Wheel(-120, centre);
+    Pump();
+    EXPECT_EQ(pc->GetActivePageIndex(), 2) << "the last page stays";
+    driver->Wheel(120, centre);
+    Pump();
+    EXPECT_EQ(pc->GetActivePageIndex(), 1);
+
+    pc->SetTabsInCenter(true);
+    EXPECT_FALSE(pc->TabsInCenter()) << "needs a fixed tab width";
+    pc->SetTabPosition(tpBottom);
+    pc->SetTabWidth(80);
+    pc->SetTabsInCenter(true);
+    Pump();
+    EXPECT_EQ(pc->GetTabPosition(), tpTop);
+    EXPECT_TRUE(pc->TabsBGTransparent());
+    EXPECT_EQ(pc->GetTabsShift(), 80) << "200 - 120";
+    EXPECT_EQ(pc->GetTabRect(1).Left, pc->TCustomTabControl::TabRect(1).Left - 2 + 80);
+    // A click on a shifted tab reaches the native row at its unshifted place.
+    const TRect t2 = pc->GetTabRect(2);
+    driver->Click(pc->ClientToScreen(TPoint(t2.Left + 10, t2.Top + 5)));
+    Pump();
+    EXPECT_EQ(pc->GetActivePageIndex(), 2);
+}
+
+TEST_F(TabsTest, SkinnedFrameAndTabPictures)
+{
+    TbsSkinData sd;
+    const std::string dir = skintest::TempDir("tabs-skin");
+    CoordPicture(64, 48).SaveToFile(dir + "p0.bmp");
+    skintest::WriteFile(dir + "skin.ini",
+        "[VERSION]\r\nskinname=tabs\r\n\r\n[PICTURES]\r\nactivepicturescount=1\r\n0=p0.bmp\r\n\r\n"
+        "[FORMINFO]\r\nclientrect=0,0,0,0\r\n\r\n[SKINOBJECTS]\r\ncount=0\r\n\r\n"
+        "[SKINCONTROLS]\r\ncount=2\r\n0=tab:tab\r\n1=hupdown:updown\r\n\r\n"
+        "[tab]\r\npictureindex=0\r\nskinrect=0,0,40,30\r\nclientrect=3,4,37,27\r\nlefttoppoint=3,4\r\n"
+        "righttoppoint=37,4\r\nleftbottompoint=3,27\r\nrightbottompoint=37,27\r\ntabrect=40,0,60,12\r\n"
+        "activetabrect=40,12,60,26\r\ntableftoffset=3\r\ntabrightoffset=3\r\nfontcolor=255\r\nupdown=hupdown\r\n\r\n"
+        "[hupdown]\r\npictureindex=0\r\nskinrect=0,30,30,44\r\nupbuttonrect=15,0,30,14\r\ndownbuttonrect=0,0,15,14\r\n"
+        "activeupbuttonrect=30,30,45,44\r\nactivedownbuttonrect=45,30,60,44\r\n\r\n");
+    sd.LoadFromFile(dir + "skin.ini");
+    for (TTabPosition pos : {tpTop, tpBottom})
+    {
+        auto* pc = MakePages(3, 300, pos);
+        const TRect native = pc->DisplayRect();
+        pc->SetSkinData(&sd);
+        Pump();
+        ASSERT_TRUE(pc->HasSkinEntry());
+        const TRect n = pc->DisplayRect(), d = pc->GetDisplayRect();
+        if (pos == tpTop) EXPECT_EQ(d, TRect(3, n.Top - 6 + 4, 300 - 3, 200 - 3));
+        else EXPECT_EQ(d, TRect(3, n.Top - 4 + 4, 300 - 3, n.Bottom + 4 - 3));
+        EXPECT_NE(n, native) << "the skin's tab height";
+        // The unselected tab 1: its picture's left edge is the tab picture's
+        // (upside down at the bottom).
+        const TRect t = pc->GetTabRect(1);
+        const TPoint topLeft = pc->ClientToScreen(TPoint(t.Left, t.Top));
+        EXPECT_EQ(PixelToColorRef(driver->PixelAt(topLeft)), CoordColor(40, pos == tpTop ? 0 : 11)) << pos;
+        delete pc;
+    }
+
+    // Selected tab 2 pixels taller; the scroller takes the skin's up-down.
+    auto* pc = MakePages(8, 200);
+    pc->SetSkinData(&sd);
+    Pump();
+    ASSERT_NE(pc->SkinUpDown(), nullptr);
+    EXPECT_EQ(pc->SkinUpDown()->Width(), 30) << "the up-down entry's size";
+    EXPECT_EQ(pc->SkinUpDown()->Height(), 14);
+    // No pressed picture in the entry: a pressed button shows its hot picture.
+    TbsSkinUpDown* u = pc->SkinUpDown();
+    EXPECT_EQ(u->Button(0).R, TRect(15, 0, 30, 14));
+    EXPECT_EQ(PixelToColorRef(driver->PixelAt(u->ClientToScreen(TPoint(15, 0)))), CoordColor(15, 30));
+    driver->Press(u->ClientToScreen(TPoint(20, 5)));
+    Pump();
+    EXPECT_EQ(PixelToColorRef(driver->PixelAt(u->ClientToScreen(TPoint(15, 0)))), CoordColor(30, 30));
+    driver->Release(u->ClientToScreen(TPoint(20, 5)));
+    Pump();
+}
