@@ -24,6 +24,9 @@ void TbsSkinCustomTreeView::ChangeSkinData()
 {
     if (ComponentState() & csLoading) return;
     TakeSkinLook();
+    // Images are drawn on the view's background.
+    if (GetImages()) GetImages()->BkColor = GetColor();
+    if (StateImages) StateImages->BkColor = GetColor();
     UpDateScrollBars();
     if (FVScrollBar && FVScrollBar->Parent()) FVScrollBar->Parent()->Realign();
     else if (FHScrollBar && FHScrollBar->Parent()) FHScrollBar->Parent()->Realign();
