@@ -1,0 +1,5 @@
+// Skinned box controls: the list box with its inner list and popup, the
+// combo box, and the edits. The declarations live in part headers of the
+// unit's folder, one per family.
+#pragma once
+#include "lib/bsSkinBoxCtrls/ListBox.h"
