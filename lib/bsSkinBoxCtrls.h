@@ -3,3 +3,5 @@
 // unit's folder, one per family.
 #pragma once
 #include "lib/bsSkinBoxCtrls/ListBox.h"
+#include "lib/bsSkinBoxCtrls/Edit.h"
+#include "lib/bsSkinBoxCtrls/ComboBox.h"
