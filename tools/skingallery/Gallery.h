@@ -131,8 +131,9 @@ void AddViewEntries(std::vector<GalleryEntry>& entries);
 
 // A form's picture with its controls, as its windows paint it, put on the page.
 void PutForm(GalleryPage& p, TForm& f, const TRect& cell);
-// Lets the window layer reclaim the windows of forms that are gone.
-void ServeClosedForms();
+// Serves the message queue (after forms are gone it lets the window layer
+// reclaim their windows).
+void ServeMessages();
 
 // Draws the page of the store's current skin.
 void RenderPage(GalleryPage& page);

@@ -106,17 +106,13 @@ std::unique_ptr<TForm> BoxesForm(TbsSkinData* sd, TImageList* images, int W, int
     return f;
 }
 
-void PutForm(GalleryPage& p, TForm& f, const TRect& cell)
+// The form shown first, so that its boxes settle their layout.
+void PutShownForm(GalleryPage& p, TForm& f, const TRect& cell)
 {
     f.HandleNeeded();
     f.Show();
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
-    TBitmap shot(f.Width(), f.Height(), pf32bit);
-    f.PaintTo(shot.Canvas()->GetHandle(), 0, 0);
-    TbsBitmap out;
-    out.Assign(&shot);
-    p.Put(out, cell.Left, cell.Top);
+    ServeMessages();
+    PutForm(p, f, cell);
 }
 
 void DrawBoxes(GalleryPage& p)
@@ -125,10 +121,9 @@ void DrawBoxes(GalleryPage& p)
     p.Section("boxes", "列表框、组合框、编辑框 list, combo and edit boxes");
     const int W = 620, H = 210;
     auto images = Images();
-    PutForm(p, *BoxesForm(&p.Data(), images.get(), W, H), p.Place(W, H, "皮肤外观"));
-    PutForm(p, *BoxesForm(nullptr, images.get(), W, H), p.Place(W, H, "默认外观"));
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+    PutShownForm(p, *BoxesForm(&p.Data(), images.get(), W, H), p.Place(W, H, "皮肤外观"));
+    PutShownForm(p, *BoxesForm(nullptr, images.get(), W, H), p.Place(W, H, "默认外观"));
+    ServeMessages();
 }
 }  // namespace
 

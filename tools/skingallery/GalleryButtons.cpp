@@ -313,7 +313,7 @@ void DrawStates(GalleryPage& p, const char* entry, const char* title, int W, int
     }
     // The forms are gone; serving the queue lets the window layer reclaim
     // their windows.
-    ServeClosedForms();
+    ServeMessages();
 }
 
 void DrawButtons(GalleryPage& p)

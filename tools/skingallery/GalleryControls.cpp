@@ -153,7 +153,7 @@ void DrawStaticControls(GalleryPage& p)
     PutForm(p, *StaticControlsForm(nullptr, W, H), p.Place(W, H, "默认外观"));
     // The forms are gone; serving the queue lets the window layer reclaim
     // their windows.
-    ServeClosedForms();
+    ServeMessages();
 }
 }  // namespace
 
@@ -168,7 +168,7 @@ void PutForm(GalleryPage& p, TForm& f, const TRect& cell)
     p.Put(out, cell.Left, cell.Top);
 }
 
-void ServeClosedForms()
+void ServeMessages()
 {
     MSG m;
     while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);

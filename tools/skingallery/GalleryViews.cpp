@@ -189,7 +189,7 @@ void DrawViews(GalleryPage& p)
         PutForm(p, *PagesForm(sd, 180, 120, tpTop, true), p.Place(180, 120, sd ? "滚动 皮肤外观" : "滚动 默认外观"));
         PutForm(p, *UpDownForm(sd, 230, 50), p.Place(230, 50, sd ? "上下按钮 皮肤外观" : "上下按钮 默认外观"));
     }
-    ServeClosedForms();
+    ServeMessages();
 }
 }  // namespace
 
