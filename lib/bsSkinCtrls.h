@@ -51,6 +51,32 @@ const TbsDataSkinControl* bsSkinControlEntry(const TbsSkinData* sd, int index);
 // store, an index of -1 or beyond the list, an empty picture).
 TBitmap* bsSkinActiveBitmap(const TbsSkinData* sd, int index);
 
+// Drawing and font helpers shared by the skinned controls of every unit.
+namespace bsctrls
+{
+// A copy of the part r of a store picture (so that nothing of the store is
+// ever changed); null for no picture or an empty part.
+std::unique_ptr<TBitmap> CopyPart(TBitmap* pic, const TRect& r);
+// Fills `area` with `tile`: tiled from the area's top-left (the last tiles
+// cut by the caller's clip), or stretched (bsstFull into fullRect, bsstHorz
+// as full-height strips across, bsstVert as full-width strips down). An
+// empty tile or area draws nothing.
+void DrawTiles(TCanvas* C, TBitmap* tile, const TRect& area, const TRect& fullRect, bool stretch,
+               TbsStretchType st);
+// "Arial", no style, height 14.
+std::unique_ptr<TFont> MakeDefaultFont();
+TFontStyles ToFontStyles(TbsFontStyles s);
+void SetSkinFont(TFont* f, const std::string& name, TbsFontStyles style, int height);
+// The string table's character set when the store has one, else fallback's.
+void SetStringTableCharset(TFont* f, const TbsSkinData* sd, const TFont* fallback);
+// The look of the button entry `name` composed into B at W x H for a state
+// (an empty hot picture stands for the normal one, an empty pressed one for
+// the hot one); returns the state's text colour, or -1 (B untouched)
+// without such an entry or its picture.
+int ComposeButtonLook(const TbsSkinData* sd, const std::string& name, bool hot, bool pressed, TBitmap* B, int W,
+                      int H);
+} // namespace bsctrls
+
 // ---------------------------------------------------------------------------
 // The form's skin-change walk, as the form skinning component performs it on
 // the store's broadcast: every skinned control under `root` (recursively)

@@ -283,26 +283,13 @@ void TbsSkinUpDown::DrawResizeButton(TCanvas* C, int i)
     const int w = RectWidth(b.R), h = RectHeight(b.R);
     if (w <= 0 || h <= 0) return;
     TBitmap pic(w, h, pf32bit);
-    const auto* d = dynamic_cast<const TbsDataSkinButtonControl*>(
-        bsSkinControlEntry(FSD, bsSkinControlIndex(FSD, "resizebutton")));
-    TBitmap* src = d ? bsSkinActiveBitmap(FSD, d->PictureIndex) : nullptr;
-    if (!d || !src)
+    const bool pressed = b.Down && b.MouseIn;
+    const int color = bsctrls::ComposeButtonLook(FSD, "resizebutton", b.MouseIn, pressed, &pic, w, h);
+    if (color == -1)
     {
         C->Draw(b.R.Left, b.R.Top, &pic);
         return;
     }
-    const TRect active = IsEmptyRect(d->ActiveSkinRect) ? d->SkinRect : d->ActiveSkinRect;
-    const TRect down = IsEmptyRect(d->DownSkinRect) ? active : d->DownSkinRect;
-    const bool pressed = b.Down && b.MouseIn;
-    const TRect state = pressed ? down : b.MouseIn ? active : d->SkinRect;
-    const int color = pressed ? d->DownFontColor : b.MouseIn ? d->ActiveFontColor : d->FontColor;
-    const int dx = w - RectWidth(d->SkinRect), dy = h - RectHeight(d->SkinRect);
-    CreateSkinImage(d->LTPoint, d->RTPoint, d->LBPoint, d->RBPoint, d->ClRect, d->LTPoint,
-                    TPoint(d->RTPoint.X + dx, d->RTPoint.Y), TPoint(d->LBPoint.X, d->LBPoint.Y + dy),
-                    TPoint(d->RBPoint.X + dx, d->RBPoint.Y + dy),
-                    TRect(d->ClRect.Left, d->ClRect.Top, d->ClRect.Right + dx, d->ClRect.Bottom + dy), &pic, src, state,
-                    w, h, true, d->LeftStretch, d->TopStretch, d->RightStretch, d->BottomStretch, d->StretchEffect,
-                    d->StretchType);
     C->Draw(b.R.Left, b.R.Top, &pic);
     TRect ar = b.R;
     if (pressed) ar.Left += 2, ar.Top += 2;

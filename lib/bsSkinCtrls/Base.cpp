@@ -102,6 +102,25 @@ void SetStringTableCharset(TFont* f, const TbsSkinData* sd, const TFont* fallbac
     if (sd && sd->ResourceStrData()) f->SetCharset(sd->ResourceStrData()->CharSet());
     else if (fallback) f->SetCharset(fallback->GetCharset());
 }
+
+int ComposeButtonLook(const TbsSkinData* sd, const std::string& name, bool hot, bool pressed, TBitmap* B, int W,
+                      int H)
+{
+    const auto* d = dynamic_cast<const TbsDataSkinButtonControl*>(bsSkinControlEntry(sd, bsSkinControlIndex(sd, name)));
+    TBitmap* src = d ? bsSkinActiveBitmap(sd, d->PictureIndex) : nullptr;
+    if (!d || !src) return -1;
+    const TRect active = IsEmptyRect(d->ActiveSkinRect) ? d->SkinRect : d->ActiveSkinRect;
+    const TRect down = IsEmptyRect(d->DownSkinRect) ? active : d->DownSkinRect;
+    const TRect state = pressed ? down : hot ? active : d->SkinRect;
+    const int dx = W - RectWidth(d->SkinRect), dy = H - RectHeight(d->SkinRect);
+    CreateSkinImage(d->LTPoint, d->RTPoint, d->LBPoint, d->RBPoint, d->ClRect, d->LTPoint,
+                    TPoint(d->RTPoint.X + dx, d->RTPoint.Y), TPoint(d->LBPoint.X, d->LBPoint.Y + dy),
+                    TPoint(d->RBPoint.X + dx, d->RBPoint.Y + dy),
+                    TRect(d->ClRect.Left, d->ClRect.Top, d->ClRect.Right + dx, d->ClRect.Bottom + dy), B, src, state, W,
+                    H, true, d->LeftStretch, d->TopStretch, d->RightStretch, d->BottomStretch, d->StretchEffect,
+                    d->StretchType);
+    return pressed ? d->DownFontColor : hot ? d->ActiveFontColor : d->FontColor;
+}
 } // namespace bsctrls
 
 using namespace bsctrls;

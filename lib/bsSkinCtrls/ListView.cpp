@@ -3,7 +3,6 @@
 // bars and their moves fed back; the header window is taken over here and
 // painted in ListViewHeader.cpp.
 #include "lib/bsSkinCtrls.h"
-#include "lib/bsSkinCtrls/Common.h"
 
 TbsSkinCustomListView::TbsSkinCustomListView(TComponent* AOwner)
     : TbsSkinViewBase<TCustomListView>(AOwner, "listview")

@@ -3,7 +3,6 @@
 // one from a button entry of the skin (or a plain default look), and tracks
 // the pressed section; sizing, clicks and hit tests stay with the header.
 #include "lib/bsSkinCtrls.h"
-#include "lib/bsSkinCtrls/Common.h"
 
 namespace
 {

@@ -2,7 +2,6 @@
 // scroll bars; the native scroll state is mirrored into the attached skinned
 // bars and their moves are sent back as thumb-position scroll commands.
 #include "lib/bsSkinCtrls.h"
-#include "lib/bsSkinCtrls/Common.h"
 
 TbsSkinCustomTreeView::TbsSkinCustomTreeView(TComponent* AOwner) : TbsSkinViewBase<TCustomTreeView>(AOwner, "treeview")
 {

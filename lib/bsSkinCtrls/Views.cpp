@@ -4,7 +4,6 @@
 #include <type_traits>
 
 #include "lib/bsSkinCtrls.h"
-#include "lib/bsSkinCtrls/Common.h"
 
 using namespace bsctrls;
 

@@ -3,7 +3,6 @@
 // tabs (the mouse shifted before the native control sees it), and the
 // skinned up-down that replaces the native arrow pair of a long row.
 #include "lib/bsSkinTabs.h"
-#include "lib/bsSkinCtrls/Common.h"
 
 using namespace bsctrls;
 

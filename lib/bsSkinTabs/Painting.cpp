@@ -3,7 +3,6 @@
 // bottom tabs from the top picture turned upside down), the page
 // backgrounds, the tab sheets, and the bitmap turning helpers.
 #include "lib/bsSkinTabs.h"
-#include "lib/bsSkinCtrls/Common.h"
 
 using namespace bsctrls;
 
@@ -381,24 +380,11 @@ void TbsSkinPageControl::DrawCloseButton(TCanvas* C, const TRect& Cell, int H, i
     }
     else if (IsEmptyRect(CloseButtonRect))
     {
-        const auto* d = dynamic_cast<const TbsDataSkinButtonControl*>(
-            bsSkinControlEntry(FSD, bsSkinControlIndex(FSD, "resizetoolbutton")));
-        TBitmap* src = d ? bsSkinActiveBitmap(FSD, d->PictureIndex) : nullptr;
-        if (!d || !src) return;
-        const TRect active = IsEmptyRect(d->ActiveSkinRect) ? d->SkinRect : d->ActiveSkinRect;
-        const TRect down = IsEmptyRect(d->DownSkinRect) ? active : d->DownSkinRect;
-        const bool pressed = page->ButtonMouseDown && page->ButtonMouseIn;
-        const TRect state = pressed ? down : page->ButtonMouseIn ? active : d->SkinRect;
-        const int glyph = pressed ? d->DownFontColor : page->ButtonMouseIn ? d->ActiveFontColor : d->FontColor;
         const int k = FCloseSize;
         TBitmap K(k, k, pf32bit);
-        const int dx = k - RectWidth(d->SkinRect), dy = k - RectHeight(d->SkinRect);
-        CreateSkinImage(d->LTPoint, d->RTPoint, d->LBPoint, d->RBPoint, d->ClRect, d->LTPoint,
-                        TPoint(d->RTPoint.X + dx, d->RTPoint.Y), TPoint(d->LBPoint.X, d->LBPoint.Y + dy),
-                        TPoint(d->RBPoint.X + dx, d->RBPoint.Y + dy),
-                        TRect(d->ClRect.Left, d->ClRect.Top, d->ClRect.Right + dx, d->ClRect.Bottom + dy), &K, src, state,
-                        k, k, true, d->LeftStretch, d->TopStretch, d->RightStretch, d->BottomStretch, d->StretchEffect,
-                        d->StretchType);
+        const int glyph = ComposeButtonLook(FSD, "resizetoolbutton", page->ButtonMouseIn,
+                                            page->ButtonMouseDown && page->ButtonMouseIn, &K, k, k);
+        if (glyph == -1) return;
         DrawCloseGlyph(K.Canvas(), k / 2 - 5, k / 2 - 5, COLORREF(glyph));
         D = TRect(Cell.Left, cy - k / 2, Cell.Left + k, cy - k / 2 + k);
         C->Draw(D.Left, D.Top, &K);
