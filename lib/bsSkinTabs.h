@@ -71,6 +71,7 @@ public:
     void UpDateTabs();
 
     TFont* DefaultFont() const { return FDefaultFont.get(); }
+    void SetDefaultFont(TFont* Value);
     bool UseSkinFont = true;
     int DefaultItemHeight() const { return FDefaultItemHeight; }
     void SetDefaultItemHeight(int Value);

@@ -209,6 +209,8 @@ void TbsSkinPageControl::UpDateTabs()
     Realign();
 }
 
+void TbsSkinPageControl::SetDefaultFont(TFont* Value) { FDefaultFont->Assign(Value); }
+
 void TbsSkinPageControl::SetDefaultItemHeight(int Value)
 {
     FDefaultItemHeight = Value;
@@ -634,6 +636,7 @@ void TbsSkinPageControl::WndProc(TMessage& m)
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
+    case WM_NCHITTEST:
         // The native control hit-tests its unshifted tabs.
         if (shifted)
             m.LParam = MAKELPARAM(WORD(GET_X_LPARAM(m.LParam) - GetTabsShift()), WORD(GET_Y_LPARAM(m.LParam)));
