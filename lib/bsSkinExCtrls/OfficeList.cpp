@@ -246,6 +246,7 @@ void TbsSkinOfficeListBox::DrawRows(TCanvas* C)
     for (int i = 0; i < FItems->Count(); ++i)
         if (FItems->Items(i)->IsVisible) DrawItem(i, C);
     RestoreDC(dc, saved);
+    C->Refresh();
 }
 
 void TbsSkinOfficeListBox::DrawItem(int Index, TCanvas* C)
@@ -332,6 +333,7 @@ void TbsSkinOfficeListBox::SkinDrawItem(int Index, TCanvas* C)
     setFont(C->Font(), normal);
     DrawRowContent(Index, C, Cr, true);
     RestoreDC(dc, saved);
+    C->Refresh();
     if (FShowLines)
     {
         C->Pen()->SetColor(TColor(FSD ? FSD->FSkinColors.FcBtnShadow : ColorToRGB(clBtnShadow)));
@@ -391,12 +393,13 @@ void TbsSkinOfficeListBox::DefaultDrawItem(int Index, TCanvas* C)
             DrawRowContent(Index, C, Cr, false);
         if (FShowLines)
         {
-            C->Pen()->SetColor(clBtnFace);
+            C->Pen()->SetColor(TColor(ColorToRGB(clBtnFace)));
             C->MoveTo(it->ItemRect.Left, it->ItemRect.Bottom - 1);
             C->LineTo(it->ItemRect.Right, it->ItemRect.Bottom - 1);
         }
     }
     RestoreDC(dc, saved);
+    C->Refresh();
     if (it->Active && Focused())
     {
         C->Brush()->SetStyle(bsSolid);
