@@ -1,7 +1,8 @@
 // Gallery entry of the skinned boxes: list boxes (plain, with a caption and
 // its buttons, with images and a scroll bar), combo boxes (closed, focused,
 // disabled, tool-button style, editable) with an open drop-down list, and
-// edit boxes (plain, read-only output folder, disabled, with an edit button).
+// edit boxes (plain, read-only output folder, disabled, with an edit button),
+// a scroll box with its bars, office combo boxes with their lists and a link label.
 // Real controls on a form of the page's skin, painted off-screen, once in
 // the skin and once in their default look.
 #include "lib/bsSkinBoxCtrls.h"
@@ -93,6 +94,27 @@ std::unique_ptr<TForm> BoxesForm(TbsSkinData* sd, TImageList* images, int W, int
     for (int i = 0; i < open->Items()->Count(); ++i) drop->Items()->Add(open->Items()->Get(i));
     drop->SetItemIndex(3);
 
+    // A scroll box with its two bars, scrolled a little.
+    auto* vbar = new TbsSkinScrollBar(o);
+    vbar->SetKind(sbVertical);
+    vbar->SetSkinDataName("vscrollbar");
+    vbar->SetBounds(591, 100, 19, 80);
+    vbar->SetParent(o);
+    auto* hbar = new TbsSkinScrollBar(o);
+    hbar->SetSkinDataName("hscrollbar");
+    hbar->SetBounds(480, 180, 111, 19);
+    hbar->SetParent(o);
+    auto* box = new TbsSkinScrollBox(o);
+    box->SetBounds(480, 100, 111, 80);
+    box->SetParent(o);
+    auto* inner = new TbsSkinListBox(o);
+    inner->SetBounds(4, 4, 180, 150);
+    inner->SetParent(box);
+    for (const char* s : {"滚动区域中的列表", "第二行", "第三行"}) inner->Items()->Add(s);
+    LinkBoxes(box, sd);
+    box->SetVScrollBar(vbar);
+    box->SetHScrollBar(hbar);
+
     const auto edit = [&](int x, int y, int w, const char* text) {
         auto* e = new TbsSkinEdit(o);
         e->SetBounds(x, y, w, 20);
@@ -105,6 +127,8 @@ std::unique_ptr<TForm> BoxesForm(TbsSkinData* sd, TImageList* images, int W, int
     edit(10, 180, 200, "禁用的编辑框")->SetEnabled(false);
     edit(220, 180, 250, "带按钮的编辑框")->SetButtonMode(true);
     LinkBoxes(o, sd);
+    box->UpDateScrollRange();
+    box->VScroll(20);
     return f;
 }
 
