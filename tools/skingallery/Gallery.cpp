@@ -203,6 +203,7 @@ const std::vector<GalleryEntry>& GalleryEntries()
         AddStaticControlEntries(list);
         AddButtonEntries(list);
         AddBoxEntries(list);
+        AddViewEntries(list);
         return list;
     }();
     return entries;

@@ -201,17 +201,13 @@ std::unique_ptr<TForm> OfficeForm(TbsSkinData* sd, TImageList* images, int W, in
     return f;
 }
 
-void PutForm(GalleryPage& p, TForm& f, const TRect& cell)
+// Shown first: the boxes lay out their inner windows (edits, lists) on the way.
+void PutShownForm(GalleryPage& p, TForm& f, const TRect& cell)
 {
     f.HandleNeeded();
     f.Show();
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
-    TBitmap shot(f.Width(), f.Height(), pf32bit);
-    f.PaintTo(shot.Canvas()->GetHandle(), 0, 0);
-    TbsBitmap out;
-    out.Assign(&shot);
-    p.Put(out, cell.Left, cell.Top);
+    ServeClosedForms();
+    PutForm(p, f, cell);
 }
 
 void DrawBoxes(GalleryPage& p)
@@ -220,14 +216,13 @@ void DrawBoxes(GalleryPage& p)
     p.Section("boxes", "列表框、组合框、编辑框 list, combo and edit boxes");
     const int W = 620, H = 210;
     auto images = Images();
-    PutForm(p, *BoxesForm(&p.Data(), images.get(), W, H), p.Place(W, H, "皮肤外观"));
-    PutForm(p, *BoxesForm(nullptr, images.get(), W, H), p.Place(W, H, "默认外观"));
+    PutShownForm(p, *BoxesForm(&p.Data(), images.get(), W, H), p.Place(W, H, "皮肤外观"));
+    PutShownForm(p, *BoxesForm(nullptr, images.get(), W, H), p.Place(W, H, "默认外观"));
     p.NewRow();
     const int OW = 600, OH = 340;
-    PutForm(p, *OfficeForm(&p.Data(), images.get(), OW, OH), p.Place(OW, OH, "办公风格 皮肤外观"));
-    PutForm(p, *OfficeForm(nullptr, images.get(), OW, OH), p.Place(OW, OH, "办公风格 默认外观"));
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+    PutShownForm(p, *OfficeForm(&p.Data(), images.get(), OW, OH), p.Place(OW, OH, "办公风格 皮肤外观"));
+    PutShownForm(p, *OfficeForm(nullptr, images.get(), OW, OH), p.Place(OW, OH, "办公风格 默认外观"));
+    ServeClosedForms();
 }
 }  // namespace
 
