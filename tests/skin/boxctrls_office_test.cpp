@@ -10,7 +10,7 @@ using namespace ctrltest;
 
 namespace
 {
-class OfficeTest : public SkinCtrlTest
+class SkinOfficeTest : public SkinCtrlTest
 {
 };
 
@@ -80,7 +80,7 @@ struct Chain
 };
 } // namespace
 
-TEST_F(OfficeTest, CategoryRefillsPresetsWhichRefillTheParameterBoxes)
+TEST_F(SkinOfficeTest, CategoryRefillsPresetsWhichRefillTheParameterBoxes)
 {
     TSkinnedForm* f = MakeForm(400, 300);
     Chain c(f);
@@ -112,7 +112,7 @@ TEST_F(OfficeTest, CategoryRefillsPresetsWhichRefillTheParameterBoxes)
     EXPECT_EQ(c.log, chosen);
 }
 
-TEST_F(OfficeTest, EscapeAfterHoveringRestoresTheRowWithoutEvents)
+TEST_F(SkinOfficeTest, EscapeAfterHoveringRestoresTheRowWithoutEvents)
 {
     TSkinnedForm* f = MakeForm(400, 400);
     Chain c(f);
@@ -131,7 +131,7 @@ TEST_F(OfficeTest, EscapeAfterHoveringRestoresTheRowWithoutEvents)
     EXPECT_TRUE(c.log.empty());
 }
 
-TEST_F(OfficeTest, ValuesOutsideTheRowsAreKeptButSelectNothing)
+TEST_F(SkinOfficeTest, ValuesOutsideTheRowsAreKeptButSelectNothing)
 {
     TSkinnedForm* f = MakeForm();
     auto* l = new TbsSkinOfficeListBox(f);
@@ -161,7 +161,7 @@ TEST_F(OfficeTest, ValuesOutsideTheRowsAreKeptButSelectNothing)
     f->Repaint();
 }
 
-TEST_F(OfficeTest, KeysSkipHeadersAndDisabledRows)
+TEST_F(SkinOfficeTest, KeysSkipHeadersAndDisabledRows)
 {
     TSkinnedForm* f = MakeForm(300, 400);
     auto* l = new TbsSkinOfficeListBox(f);
@@ -194,7 +194,7 @@ TEST_F(OfficeTest, KeysSkipHeadersAndDisabledRows)
     EXPECT_EQ(l->ItemAtPos(l->Items()->Items(2)->ItemRect.Left + 1, l->Items()->Items(2)->ItemRect.Top + 1), -1);
 }
 
-TEST_F(OfficeTest, ScrollBarComesWithTheRowsAndSelectingScrolls)
+TEST_F(SkinOfficeTest, ScrollBarComesWithTheRowsAndSelectingScrolls)
 {
     TSkinnedForm* f = MakeForm(300, 400);
     auto* l = new TbsSkinOfficeListBox(f);
@@ -211,7 +211,7 @@ TEST_F(OfficeTest, ScrollBarComesWithTheRowsAndSelectingScrolls)
     EXPECT_EQ(l->CalcHeight(4), 4 * 30 + 5);
 }
 
-TEST_F(OfficeTest, LinkLabelHandsItsAddressToTheLauncherAsOneArgument)
+TEST_F(SkinOfficeTest, LinkLabelHandsItsAddressToTheLauncherAsOneArgument)
 {
     struct Recorder : sys::ILauncher
     {

@@ -8,7 +8,7 @@ using namespace ctrltest;
 
 namespace
 {
-class ScrollBoxTest : public SkinCtrlTest
+class SkinScrollBoxTest : public SkinCtrlTest
 {
 protected:
     void Build(TForm* f)
@@ -32,7 +32,7 @@ protected:
 };
 } // namespace
 
-TEST_F(ScrollBoxTest, RangeFollowsTheChildrenAndTheBarScrollsThem)
+TEST_F(SkinScrollBoxTest, RangeFollowsTheChildrenAndTheBarScrollsThem)
 {
     TSkinnedForm* f = MakeForm(300, 300);
     Build(f);
@@ -59,7 +59,7 @@ TEST_F(ScrollBoxTest, RangeFollowsTheChildrenAndTheBarScrollsThem)
     EXPECT_FALSE(v->GetVisible());
 }
 
-TEST_F(ScrollBoxTest, GrowingWhileScrolledToTheEndLeavesNoBlankBand)
+TEST_F(SkinScrollBoxTest, GrowingWhileScrolledToTheEndLeavesNoBlankBand)
 {
     // An aligned box, as the picture dialog has it.
     TSkinnedForm* f = MakeForm(300, 200);
