@@ -26,6 +26,8 @@ inline void TileInto(TCanvas* C, TBitmap* tile, const TRect& area)
     IntersectClipRect(dc, area.Left, area.Top, area.Right, area.Bottom);
     bsctrls::DrawTiles(C, tile, area, area, false, bsstFull);
     RestoreDC(dc, saved);
+    // The context's objects went back with it: the canvas selects its own again.
+    C->Refresh();
 }
 inline void SetSkinFontOf(TFont* f, const std::string& name, TbsFontStyles style, int height)
 {

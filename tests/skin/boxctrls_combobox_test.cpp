@@ -8,7 +8,7 @@ using namespace ctrltest;
 
 namespace
 {
-class ComboTest : public SkinCtrlTest
+class SkinComboTest : public SkinCtrlTest
 {
 protected:
     TbsSkinComboBox* MakeCombo(TForm* f, std::vector<std::string> items, int top = 10)
@@ -38,7 +38,7 @@ protected:
 };
 } // namespace
 
-TEST_F(ComboTest, EventsOfEachWayOfChoosing)
+TEST_F(SkinComboTest, EventsOfEachWayOfChoosing)
 {
     struct Case
     {
@@ -110,7 +110,7 @@ TEST_F(ComboTest, EventsOfEachWayOfChoosing)
     }
 }
 
-TEST_F(ComboTest, PageKeysMoveByTheDropDownCount)
+TEST_F(SkinComboTest, PageKeysMoveByTheDropDownCount)
 {
     TSkinnedForm* f = MakeForm();
     std::vector<std::string> items;
@@ -130,7 +130,7 @@ TEST_F(ComboTest, PageKeysMoveByTheDropDownCount)
     }
 }
 
-TEST_F(ComboTest, ClearingTheItemsKeepsTheTextAndTheSameTextFiresNoChange)
+TEST_F(SkinComboTest, ClearingTheItemsKeepsTheTextAndTheSameTextFiresNoChange)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinComboBox* c = MakeCombo(f, {"x", "y"});
@@ -146,7 +146,7 @@ TEST_F(ComboTest, ClearingTheItemsKeepsTheTextAndTheSameTextFiresNoChange)
     EXPECT_EQ(c->GetText(), "y");
 }
 
-TEST_F(ComboTest, OpensAboveNearTheBottomOfTheWorkAreaAndIsNeverMovedSideways)
+TEST_F(SkinComboTest, OpensAboveNearTheBottomOfTheWorkAreaAndIsNeverMovedSideways)
 {
     TSkinnedForm* f = MakeForm(1200, 900);
     f->SetBounds(200, 0, 1200, 990);
@@ -170,7 +170,7 @@ TEST_F(ComboTest, OpensAboveNearTheBottomOfTheWorkAreaAndIsNeverMovedSideways)
     EXPECT_EQ(r.Top, high->ClientToScreen(TPoint(0, high->Height())).Y);
 }
 
-TEST_F(ComboTest, IncrementalSearchWithChineseText)
+TEST_F(SkinComboTest, IncrementalSearchWithChineseText)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinComboBox* c = MakeCombo(f, {"北京", "上海", "北海", "广州", "北方"});
@@ -190,7 +190,7 @@ TEST_F(ComboTest, IncrementalSearchWithChineseText)
     EXPECT_EQ(c->ItemIndex(), 4) << "no match leaves the choice";
 }
 
-TEST_F(ComboTest, DragFromTheButtonIntoARowChoosesItInOneGesture)
+TEST_F(SkinComboTest, DragFromTheButtonIntoARowChoosesItInOneGesture)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinComboBox* c = MakeCombo(f, {"a", "b", "c", "d", "e"});
@@ -212,7 +212,7 @@ TEST_F(ComboTest, DragFromTheButtonIntoARowChoosesItInOneGesture)
     EXPECT_EQ(GetActiveWindow(), f->GetHandle());
 }
 
-TEST_F(ComboTest, DraggingBelowTheListScrollsItEvery25Milliseconds)
+TEST_F(SkinComboTest, DraggingBelowTheListScrollsItEvery25Milliseconds)
 {
     TSkinnedForm* f = MakeForm(300, 400);
     std::vector<std::string> items;
@@ -235,7 +235,7 @@ TEST_F(ComboTest, DraggingBelowTheListScrollsItEvery25Milliseconds)
     EXPECT_EQ(c->ItemIndex(), -1) << "released outside the list: cancelled";
 }
 
-TEST_F(ComboTest, EditableStyleCompletesTypedText)
+TEST_F(SkinComboTest, EditableStyleCompletesTypedText)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinComboBox* c = MakeCombo(f, {"apple", "banana", "blueberry"});

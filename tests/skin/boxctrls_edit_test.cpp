@@ -9,7 +9,7 @@ using namespace ctrltest;
 
 namespace
 {
-class EditTest : public SkinCtrlTest
+class SkinEditTest : public SkinCtrlTest
 {
 protected:
     template <class E = TbsSkinEdit>
@@ -45,7 +45,7 @@ std::string WriteEditSkin()
 }
 } // namespace
 
-TEST_F(EditTest, ContextMenuEnableRules)
+TEST_F(SkinEditTest, ContextMenuEnableRules)
 {
     // Undo, Cut, Copy, Paste, Delete, Select All.
     struct Case
@@ -78,7 +78,7 @@ TEST_F(EditTest, ContextMenuEnableRules)
     }
 }
 
-TEST_F(EditTest, ContextMenuHasTheBuiltInCaptionsAndRunsItsCommands)
+TEST_F(SkinEditTest, ContextMenuHasTheBuiltInCaptionsAndRunsItsCommands)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinEdit* e = MakeEdit(f, "hello world");
@@ -109,7 +109,7 @@ TEST_F(EditTest, ContextMenuHasTheBuiltInCaptionsAndRunsItsCommands)
     TPopupMenu::SetPopupHook(nullptr);
 }
 
-TEST_F(EditTest, ReadOnlyHoldsOnEveryPath)
+TEST_F(SkinEditTest, ReadOnlyHoldsOnEveryPath)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinEdit* e = MakeEdit(f, "固定文本");
@@ -136,7 +136,7 @@ TEST_F(EditTest, ReadOnlyHoldsOnEveryPath)
     EXPECT_EQ(keys, "\r");
 }
 
-TEST_F(EditTest, LineBreaksNeverEnterASingleLineEdit)
+TEST_F(SkinEditTest, LineBreaksNeverEnterASingleLineEdit)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinEdit* e = MakeEdit(f, "一\r\n二\n三");
@@ -149,7 +149,7 @@ TEST_F(EditTest, LineBreaksNeverEnterASingleLineEdit)
     EXPECT_EQ(e->GetText(), "第一行第二行");
 }
 
-TEST_F(EditTest, DefaultLookGeometry)
+TEST_F(SkinEditTest, DefaultLookGeometry)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinEdit* e = MakeEdit(f, "x");
@@ -165,7 +165,7 @@ TEST_F(EditTest, DefaultLookGeometry)
     EXPECT_EQ(e->GetClientRect().Width(), 200 - 20 - 2 - 2);
 }
 
-TEST_F(EditTest, SkinnedGeometryOfTheTwoHundredPixelEdit)
+TEST_F(SkinEditTest, SkinnedGeometryOfTheTwoHundredPixelEdit)
 {
     TbsSkinData sd;
     sd.LoadFromFile(WriteEditSkin());
@@ -193,7 +193,7 @@ TEST_F(EditTest, SkinnedGeometryOfTheTwoHundredPixelEdit)
     EXPECT_EQ(ColorToRGB(e->Font()->GetColor()), COLORREF(65280));
 }
 
-TEST_F(EditTest, NumericEditFiltersCharacters)
+TEST_F(SkinEditTest, NumericEditFiltersCharacters)
 {
     TSkinnedForm* f = MakeForm();
     auto* e = MakeEdit<TbsSkinNumEdit>(f, "");

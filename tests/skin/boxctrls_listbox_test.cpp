@@ -9,7 +9,7 @@ using namespace ctrltest;
 
 namespace
 {
-class ListBoxTest : public SkinCtrlTest
+class SkinListBoxTest : public SkinCtrlTest
 {
 protected:
     TbsSkinListBox* MakeList(TForm* f, int items)
@@ -23,7 +23,7 @@ protected:
 };
 } // namespace
 
-TEST_F(ListBoxTest, VerticalBarComesWhenLinesNoLongerFitAndGoesWhenCleared)
+TEST_F(SkinListBoxTest, VerticalBarComesWhenLinesNoLongerFitAndGoesWhenCleared)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinListBox* l = MakeList(f, 0);
@@ -48,7 +48,7 @@ TEST_F(ListBoxTest, VerticalBarComesWhenLinesNoLongerFitAndGoesWhenCleared)
     EXPECT_EQ(l->ListBox->Width(), 146);
 }
 
-TEST_F(ListBoxTest, RowCountEqualToTheLinesShowsNoBar)
+TEST_F(SkinListBoxTest, RowCountEqualToTheLinesShowsNoBar)
 {
     TSkinnedForm* f = MakeForm(300, 400);
     TbsSkinListBox* l = MakeList(f, 8);
@@ -61,7 +61,7 @@ TEST_F(ListBoxTest, RowCountEqualToTheLinesShowsNoBar)
     EXPECT_NE(l->ScrollBar, nullptr);
 }
 
-TEST_F(ListBoxTest, InnerListInputReachesTheFrameEvents)
+TEST_F(SkinListBoxTest, InnerListInputReachesTheFrameEvents)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinListBox* l = MakeList(f, 3);
@@ -83,7 +83,7 @@ TEST_F(ListBoxTest, InnerListInputReachesTheFrameEvents)
     EXPECT_EQ(log, want);
 }
 
-TEST_F(ListBoxTest, HeldDownButtonRepeatsAfterTheWaitAndStopsAtTheEnd)
+TEST_F(SkinListBoxTest, HeldDownButtonRepeatsAfterTheWaitAndStopsAtTheEnd)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinListBox* l = MakeList(f, 12);
@@ -117,7 +117,7 @@ TEST_F(ListBoxTest, HeldDownButtonRepeatsAfterTheWaitAndStopsAtTheEnd)
     EXPECT_EQ(l->ItemIndex(), 11);
 }
 
-TEST(ListBoxTabStops, DigitLinesGiveStopsOtherLinesZeroAndOnlyTenCount)
+TEST(SkinListBoxTabStops, DigitLinesGiveStopsOtherLinesZeroAndOnlyTenCount)
 {
     TStringList t;
     for (const char* s : {"40", "4O", "", "120", "1", "2", "3", "4", "5", "6", "7"}) t.Add(s);
@@ -125,7 +125,7 @@ TEST(ListBoxTabStops, DigitLinesGiveStopsOtherLinesZeroAndOnlyTenCount)
     EXPECT_EQ(bsTabStops(&t), want);
 }
 
-TEST_F(ListBoxTest, EmptyListPaintsItsBackgroundIntoAForeignContext)
+TEST_F(SkinListBoxTest, EmptyListPaintsItsBackgroundIntoAForeignContext)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinListBox* l = MakeList(f, 0);
@@ -142,7 +142,7 @@ TEST_F(ListBoxTest, EmptyListPaintsItsBackgroundIntoAForeignContext)
     EXPECT_EQ(SendMessage(h, BSM_PRINTCLIENTTODC, 0, kPrintToDc2Magic), 0);
 }
 
-TEST_F(ListBoxTest, HorizontalShiftFollowsTheListWidth)
+TEST_F(SkinListBoxTest, HorizontalShiftFollowsTheListWidth)
 {
     TSkinnedForm* f = MakeForm();
     TbsSkinListBox* l = MakeList(f, 1);

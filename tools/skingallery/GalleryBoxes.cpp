@@ -1,10 +1,12 @@
 // Gallery entry of the skinned boxes: list boxes (plain, with a caption and
 // its buttons, with images and a scroll bar), combo boxes (closed, focused,
 // disabled, tool-button style, editable) with an open drop-down list, and
-// edit boxes (plain, read-only output folder, disabled, with an edit button).
+// edit boxes (plain, read-only output folder, disabled, with an edit button),
+// a scroll box with its bars, office combo boxes with their lists and a link label.
 // Real controls on a form of the page's skin, painted off-screen, once in
 // the skin and once in their default look.
 #include "lib/bsSkinBoxCtrls.h"
+#include "lib/bsSkinExCtrls.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/gui/Forms.h"
 #include "tools/skingallery/Gallery.h"
@@ -21,6 +23,7 @@ void LinkBoxes(TWinControl* root, TbsSkinData* sd)
     {
         TControl* c = root->Controls(i);
         if (auto* e = dynamic_cast<TbsSkinCustomEdit*>(c)) e->SetSkinData(sd);
+        else if (auto* l = dynamic_cast<TbsSkinLinkLabel*>(c)) l->SetSkinData(sd);
         else if (auto* s = dynamic_cast<TbsSkinControl*>(c)) s->SetSkinData(sd);
     }
 }
@@ -91,6 +94,27 @@ std::unique_ptr<TForm> BoxesForm(TbsSkinData* sd, TImageList* images, int W, int
     for (int i = 0; i < open->Items()->Count(); ++i) drop->Items()->Add(open->Items()->Get(i));
     drop->SetItemIndex(3);
 
+    // A scroll box with its two bars, scrolled a little.
+    auto* vbar = new TbsSkinScrollBar(o);
+    vbar->SetKind(sbVertical);
+    vbar->SetSkinDataName("vscrollbar");
+    vbar->SetBounds(591, 100, 19, 80);
+    vbar->SetParent(o);
+    auto* hbar = new TbsSkinScrollBar(o);
+    hbar->SetSkinDataName("hscrollbar");
+    hbar->SetBounds(480, 180, 111, 19);
+    hbar->SetParent(o);
+    auto* box = new TbsSkinScrollBox(o);
+    box->SetBounds(480, 100, 111, 80);
+    box->SetParent(o);
+    auto* inner = new TbsSkinListBox(o);
+    inner->SetBounds(4, 4, 180, 150);
+    inner->SetParent(box);
+    for (const char* s : {"滚动区域中的列表", "第二行", "第三行"}) inner->Items()->Add(s);
+    LinkBoxes(box, sd);
+    box->SetVScrollBar(vbar);
+    box->SetHScrollBar(hbar);
+
     const auto edit = [&](int x, int y, int w, const char* text) {
         auto* e = new TbsSkinEdit(o);
         e->SetBounds(x, y, w, 20);
@@ -103,10 +127,81 @@ std::unique_ptr<TForm> BoxesForm(TbsSkinData* sd, TImageList* images, int W, int
     edit(10, 180, 200, "禁用的编辑框")->SetEnabled(false);
     edit(220, 180, 250, "带按钮的编辑框")->SetButtonMode(true);
     LinkBoxes(o, sd);
+    box->UpDateScrollRange();
+    box->VScroll(20);
     return f;
 }
 
-// The form shown first, so that its boxes settle their layout.
+TbsSkinOfficeItem* Row(TbsSkinOfficeItems* items, const char* title, const char* caption, int image,
+                       bool header = false)
+{
+    TbsSkinOfficeItem* it = items->Add();
+    it->SetTitle(title);
+    it->SetCaption(caption);
+    it->SetImageIndex(image);
+    it->SetHeader(header);
+    return it;
+}
+
+// The main window's category and preset boxes with their office lists open
+// under them (drawn as the lists they are), and a link label.
+std::unique_ptr<TForm> OfficeForm(TbsSkinData* sd, TImageList* images, int W, int H)
+{
+    auto f = std::make_unique<TForm>(nullptr);
+    TForm* o = f.get();
+    f->SetBorderStyle(bsNone);
+    f->SetBounds(0, 0, W, H);
+    f->SetColor(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace);
+
+    auto* category = new TbsSkinOfficeComboBox(o);
+    category->SetBounds(10, 10, 119, 50);
+    category->SetParent(o);
+    category->SetToolButtonStyle(true);
+    category->SetImages(images);
+    category->SetListBoxSkinDataName("resizetoolpanel");
+    for (const char* c : {"手机", "电脑", "网络视频", "音频"}) Row(category->Items(), "", c, 0);
+    for (int i = 0; i < 4; ++i) category->Items()->Items(i)->SetImageIndex(i);
+    category->SetItemIndex(1);
+    auto* catList = new TbsSkinOfficeListBox(o);
+    catList->SetSkinDataName("resizetoolpanel");
+    catList->SetBounds(10, 62, 119, 4 * 50 + 5);
+    catList->SetParent(o);
+    catList->SetImages(images);
+    catList->SetItemHeight(50);
+    catList->SetShowItemTitles(false);
+    for (int i = 0; i < 4; ++i) Row(catList->Items(), "", category->Items()->Items(i)->Caption().c_str(), i);
+    catList->SetItemIndex(1);
+
+    auto* presets = new TbsSkinOfficeComboBox(o);
+    presets->SetBounds(140, 10, 260, 50);
+    presets->SetParent(o);
+    presets->SetToolButtonStyle(true);
+    presets->SetImages(images);
+    const char* captions[] = {"MP4 高清视频 1280x720", "AVI 标准视频 640x480", "3GP 手机视频 176x144"};
+    for (int i = 0; i < 3; ++i) Row(presets->Items(), "预设", captions[i], i);
+    presets->SetItemIndex(0);
+    auto* preList = new TbsSkinOfficeListBox(o);
+    preList->SetBounds(140, 62, 260, 4 * 60 + 20 + 6);
+    preList->SetParent(o);
+    preList->SetImages(images);
+    preList->SetItemHeight(60);
+    preList->SetShowLines(true);
+    Row(preList->Items(), "", "常用格式", -1, true);
+    Row(preList->Items(), "MP4 视频", "高清 H.264 编码，适合电脑播放", 0);
+    Row(preList->Items(), "AVI 视频", "标准清晰度，兼容性好", 1);
+    Row(preList->Items(), "3GP 视频", "手机视频", 2)->SetEnabled(false);
+    Row(preList->Items(), "MP3 音频", "仅提取声音", 3);
+    preList->SetItemIndex(2);
+
+    auto* link = new TbsSkinLinkLabel(o);
+    link->SetBounds(420, 20, 160, 24);
+    link->SetCaption("访问 Quorvel 主页");
+    link->SetParent(o);
+    LinkBoxes(o, sd);
+    return f;
+}
+
+// Shown first: the boxes lay out their inner windows (edits, lists) on the way.
 void PutShownForm(GalleryPage& p, TForm& f, const TRect& cell)
 {
     f.HandleNeeded();
@@ -123,6 +218,10 @@ void DrawBoxes(GalleryPage& p)
     auto images = Images();
     PutShownForm(p, *BoxesForm(&p.Data(), images.get(), W, H), p.Place(W, H, "皮肤外观"));
     PutShownForm(p, *BoxesForm(nullptr, images.get(), W, H), p.Place(W, H, "默认外观"));
+    p.NewRow();
+    const int OW = 600, OH = 340;
+    PutShownForm(p, *OfficeForm(&p.Data(), images.get(), OW, OH), p.Place(OW, OH, "办公风格 皮肤外观"));
+    PutShownForm(p, *OfficeForm(nullptr, images.get(), OW, OH), p.Place(OW, OH, "办公风格 默认外观"));
     ServeMessages();
 }
 }  // namespace
