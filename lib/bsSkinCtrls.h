@@ -16,6 +16,7 @@
 #include <string>
 
 #include "lib/bsSkinData.h"
+#include "lib/bsSkinCtrls/ButtonTimers.h"
 #include "lib/bsUtils.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/ExtCtrls.h"
@@ -724,6 +725,8 @@ public:
     double MorphKf() const { return FMorphKf; }
     bool MorphRunning() const;
     bool RepeatRunning() const;
+    // The glow frame's layer (tests).
+    const TbsLayerManager* LayerManager() const { return FLayerManager.get(); }
 
     // From the skin entry.
     std::string FontName;
@@ -759,16 +762,17 @@ protected:
     bool SkinEffectsOn() const;
     bool MorphingActive() const;
     bool IsFocused() const;
+    // Whether the glow frame can be shown (store, layered windows, setting,
+    // glow picture, a resize mode it can follow).
+    bool GlowPossible() const;
     // Starts the cross-fade towards the current look, or repaints.
     void StartMorph();
     void StopMorph();
     void MorphTick();
     void StartAnimate(bool In);
-    void StopAnimate();
-    void AnimateTick();
+    void StopAnimate() { FAnimation.Stop(); }
     void StartRepeat();
-    void StopRepeat();
-    void RepeatTick();
+    void StopRepeat() { FRepeat.Stop(); }
 
     bool FActive = false;
     bool FAllowAllUpCheck = false;
@@ -784,11 +788,226 @@ protected:
     double FMorphKf = 0.0;
     TCustomImageList* FImageList = nullptr;
     int FImageIndex = -1;
-    int CurrentFrame = 0;
-    bool AnimateInc = false;
-    bool FRepeatDelaying = false;
-    std::unique_ptr<TTimer> MorphTimer, AnimateTimer, RepeatTimer;
+    std::unique_ptr<TTimer> MorphTimer;
+    bsctrls::TFrameAnimation FAnimation;
+    bsctrls::TAutoRepeat FRepeat;
     std::unique_ptr<TbsLayerManager> FLayerManager;
+};
+
+// ---------------------------------------------------------------------------
+// Speed buttons and the tool bar.
+
+class TbsSkinImagesMenu;
+class TbsSkinToolBar;
+
+// The window-less tool-bar button: the push button's looks, groups,
+// auto-repeat, cross-fade and frame animation without focus, default or
+// cancel roles; flat and transparent modes, a caption that can be hidden,
+// images from the tool bar it sits on, and the selected item of an
+// image-grid menu on its face.
+class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl
+{
+public:
+    explicit TbsSkinSpeedButton(TComponent* AOwner);
+    ~TbsSkinSpeedButton() override;
+
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+    void CalcSize(int& AWidth, int& AHeight) override;
+
+    // Back to the plain up look (mouse out, not down, cross-fade at rest).
+    void RefreshButton();
+    // OnClick.
+    virtual void ButtonClick();
+    // Draws the skin's drop-down marker (pressed, hot, flat or normal)
+    // centred in R.
+    void DrawMenuMarker(TCanvas* C, const TRect& R, bool AActive, bool ADown, bool AFlat);
+
+    bool Down() const { return FDown; }
+    void SetDown(bool Value);
+    int GroupIndex() const { return FGroupIndex; }
+    void SetGroupIndex(int Value) { FGroupIndex = Value; }
+    bool AllowAllUp = false;
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    // Without the opaque style the parent shows around the normal look.
+    bool Transparent() const { return !ControlStyle.Contains(csOpaque); }
+    void SetTransparent(bool Value);
+    bool ShowCaption() const { return FShowCaption; }
+    void SetShowCaption(bool Value);
+    int WidthWithCaption = 0, WidthWithoutCaption = 0;
+    bool RepeatMode = false;
+    int RepeatInterval = 100;
+    bool UseSkinSize = true;
+    bool UseSkinFontColor = true;
+    TBitmap* Glyph() const { return FGlyph.get(); }
+    void SetGlyph(TBitmap* Value);
+    int NumGlyphs() const { return FNumGlyphs; }
+    void SetNumGlyphs(int Value);
+    int Margin() const { return FMargin; }
+    void SetMargin(int Value);
+    int Spacing() const { return FSpacing; }
+    void SetSpacing(int Value);
+    TbsButtonLayout Layout() const { return FLayout; }
+    void SetLayout(TbsButtonLayout Value);
+    TCustomImageList* ImageList() const { return FButtonImages; }
+    void SetImageList(TCustomImageList* Value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int Value);
+    TbsSkinImagesMenu* SkinImagesMenu() const { return FSkinImagesMenu; }
+    void SetSkinImagesMenu(TbsSkinImagesMenu* Value);
+    bool UseImagesMenuImage = false, UseImagesMenuCaption = false;
+
+    TbsButtonPaintEvent OnPaint;
+
+    // State, read by tests and the gallery.
+    bool MouseIn() const { return FMouseIn; }
+    double MorphKf() const { return FMorphKf; }
+    bool MorphRunning() const { return bsctrls::TimerOn(MorphTimer); }
+    bool RepeatRunning() const { return FRepeat.Running(); }
+
+    // From the skin entry.
+    std::string FontName;
+    TbsFontStyles FontStyle;
+    int FontHeight = 0;
+    int FontColor = 0, ActiveFontColor = 0, DownFontColor = 0, DisabledFontColor = 0;
+    TRect ActiveSkinRect, DownSkinRect, DisabledSkinRect, AnimateSkinRect;
+    int FrameCount = 0, AnimateInterval = 0;
+    bool Morphing = false;
+    TbsMorphKind MorphKind = mkDefault;
+    TRect MenuMarkerRect, MenuMarkerActiveRect, MenuMarkerDownRect, MenuMarkerFlatRect;
+    int MenuMarkerTransparentColor = 0;
+
+protected:
+    void Paint() override;
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void CreateControlSkinImage(TBitmap*) override {}
+    virtual void DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool AActive);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Dispatch(TMessage& m) override;
+    void CMMouseEnter(TMessage& m) override;
+    void CMMouseLeave(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+    bool SkinEffectsOn() const;
+    bool MorphingActive() const;
+    // Drawn pressed: down, and a group button or the mouse inside.
+    bool Pressed() const { return FDown && (FGroupIndex != 0 || FMouseIn); }
+    TbsSkinToolBar* ToolBar() const;
+    void StartMorph();
+    void MorphTick();
+    void StartAnimate(bool In);
+    // The glyph, image and caption in R (content of every look).
+    void DrawContent(TCanvas* C, const TRect& R, bool pressed, bool active);
+    // The transparent normal look: content straight on the parent.
+    void PaintTransparent();
+
+    bool FDown = false, FMouseIn = false, FMouseDown = false;
+    bool FAllowAllUpCheck = false;
+    int FGroupIndex = 0;
+    bool FFlat = false;
+    bool FShowCaption = true;
+    std::unique_ptr<TBitmap> FGlyph;
+    int FNumGlyphs = 1;
+    int FMargin = -1, FSpacing = 1;
+    TbsButtonLayout FLayout = blGlyphLeft;
+    TCustomImageList* FButtonImages = nullptr;
+    int FImageIndex = 0;
+    TbsSkinImagesMenu* FSkinImagesMenu = nullptr;
+    double FMorphKf = 0.0;
+    std::unique_ptr<TTimer> MorphTimer;
+    bsctrls::TFrameAnimation FAnimation;
+    bsctrls::TAutoRepeat FRepeat;
+};
+
+// One of the tool bar's two scroll arrows (in window coordinates of its
+// non-client area).
+struct TbsToolBarScrollButton
+{
+    TRect R;
+    bool MouseIn = false;
+    bool Down = false;
+    bool Visible = false;
+};
+
+// Hit codes of the tool bar's scroll arrows.
+constexpr LRESULT BS_HTSCROLLLEFT = 119, BS_HTSCROLLRIGHT = 120;
+
+// A panel holding a row of tool buttons: keeps its children vertically
+// centred, hands its store, flat style and image lists to its speed buttons,
+// shows or hides their captions together, and scrolls them sideways with two
+// arrows in its non-client area when they do not fit.
+class TbsSkinToolBar : public TbsSkinPanel
+{
+public:
+    explicit TbsSkinToolBar(TComponent* AOwner);
+    ~TbsSkinToolBar() override;
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void AdjustClientRect(TRect& Rect) override;
+    void GetSkinData() override;
+    void SetSkinData(TbsSkinData* Value) override;
+    bool AdjustsControls() const override { return AdjustControls; }
+
+    bool AdjustControls = true;
+    bool CanScroll = false;
+    bool HotScroll = false;
+    int ScrollOffset() const { return FScrollOffset; }
+    void SetScrollOffset(int Value);
+    int ScrollTimerInterval() const { return FScrollTimerInterval; }
+    void SetScrollTimerInterval(int Value);
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
+    TCustomImageList* HotImages() const { return FHotImages; }
+    void SetHotImages(TCustomImageList* Value);
+    TCustomImageList* DisabledImages() const { return FDisabledImages; }
+    void SetDisabledImages(TCustomImageList* Value);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    bool AutoShowHideCaptions = false;
+    bool ShowCaptions() const { return FShowCaptions; }
+    void SetShowCaptions(bool Value);
+    int WidthWithCaptions = 0, WidthWithoutCaptions = 0;
+
+    // Scrolling state, read by tests and the gallery.
+    int ScrollPosition() const { return SPosition; }
+    int ScrollMax() const { return SMax; }
+    int ScrollPage() const { return SPage; }
+    int ScrollTimerMode() const { return TimerMode; }
+    const TbsToolBarScrollButton& ScrollButton(int i) const { return Buttons[i]; }
+    // One scroll step to the left (false) or right (true).
+    void ScrollStep(bool right);
+
+protected:
+    void WndProc(TMessage& m) override;
+    void Dispatch(TMessage& m) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void CreateControlSkinImage(TBitmap* B) override;
+    void DropSkinReferences() override;
+
+    void AdjustChildren();
+    void UpdateScrollLayout();
+    void ShowScrollButtons(bool Show);
+    void MoveChildren(int dx);
+    void StartScrollTimer(int mode);
+    void StopScrollTimer();
+    void PaintScrollButtons();
+    void PaintScrollButtonsTo(HDC dc);
+    void DrawScrollButton(TCanvas* C, const TbsToolBarScrollButton& b, bool right);
+    void ClearHotButton();
+    bool Scrolling() const { return Buttons[0].Visible || Buttons[1].Visible; }
+
+    int TimerMode = 0;
+    int SMax = 0, SPosition = 0, SPage = 0, SOldPosition = 0;
+    int FHSizeOffset = 0;
+    int FScrollOffset = 0;
+    int FScrollTimerInterval = 50;
+    TbsToolBarScrollButton Buttons[2];
+    const TbsDataSkinButtonControl* ButtonData = nullptr;
+    TCustomImageList *FImages = nullptr, *FDisabledImages = nullptr, *FHotImages = nullptr;
+    bool FFlat = false;
+    bool FShowCaptions = false;
 };
 
 // ---------------------------------------------------------------------------

@@ -9,7 +9,6 @@
 namespace
 {
 constexpr unsigned MorphInterval = 20;
-constexpr unsigned RepeatDelay = 500;
 
 } // namespace
 
@@ -38,7 +37,7 @@ bool TbsSkinButton::SkinEffectsOn() const { return FSD && !FSD->Empty && FSD->En
 bool TbsSkinButton::MorphingActive() const { return SkinEffectsOn() && Morphing; }
 bool TbsSkinButton::IsFocused() const { return FCanFocused && Focused(); }
 bool TbsSkinButton::MorphRunning() const { return bsctrls::TimerOn(MorphTimer); }
-bool TbsSkinButton::RepeatRunning() const { return bsctrls::TimerOn(RepeatTimer); }
+bool TbsSkinButton::RepeatRunning() const { return FRepeat.Running(); }
 
 // ---- skin entry -------------------------------------------------------------------
 
@@ -84,22 +83,10 @@ void TbsSkinButton::GetSkinData()
     if (DisabledFontColor == FontColor) DisabledFontColor = 0x808080;
 
     // A running frame animation shows its current frame.
-    if (bsctrls::TimerOn(AnimateTimer) && SkinEffectsOn() && FrameCount > 0 && CurrentFrame > 0 && CurrentFrame <= FrameCount)
+    TRect fr;
+    if (SkinEffectsOn() && FAnimation.Frame(SkinRect, AnimateSkinRect, FrameCount, fr))
     {
-        TRect fr;
-        if (RectWidth(SkinRect) < RectWidth(AnimateSkinRect))
-        {
-            const int fw = RectWidth(AnimateSkinRect) / FrameCount;
-            fr = TRect(AnimateSkinRect.Left + (CurrentFrame - 1) * fw, AnimateSkinRect.Top,
-                       AnimateSkinRect.Left + CurrentFrame * fw, AnimateSkinRect.Bottom);
-        }
-        else
-        {
-            const int fh = RectHeight(AnimateSkinRect) / FrameCount;
-            fr = TRect(AnimateSkinRect.Left, AnimateSkinRect.Top + (CurrentFrame - 1) * fh, AnimateSkinRect.Right,
-                       AnimateSkinRect.Top + CurrentFrame * fh);
-        }
-        if (AnimateInc) ActiveSkinRect = fr;
+        if (FAnimation.Inc) ActiveSkinRect = fr;
         else SkinRect = fr;
     }
 }
@@ -274,7 +261,7 @@ void TbsSkinButton::Paint()
     if (!GetEnabled() && !IsEmptyRect(DisabledSkinRect)) DrawButtonState(&B, DisabledSkinRect, false, false);
     else if (FDown && (FGroupIndex != 0 || FMouseIn || (focused && !FMouseDown)))
         DrawButtonState(&B, DownSkinRect, true, true);
-    else if (focused && !IsEmptyRect(FocusedSkinRect) && !bsctrls::TimerOn(AnimateTimer))
+    else if (focused && !IsEmptyRect(FocusedSkinRect) && !FAnimation.Running())
         DrawButtonState(&B, FocusedSkinRect, false, true);
     else if (focused || FMouseIn) DrawButtonState(&B, ActiveSkinRect, false, true);
     else if (!MorphingActive() || FMorphKf != 1.0) DrawButtonState(&B, SkinRect, false, false);
@@ -292,19 +279,7 @@ void TbsSkinButton::DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool
     }
     else
     {
-        const int bw = B->GetWidth(), bh = B->GetHeight();
-        switch (ResizeMode)
-        {
-        case 0: B->Canvas()->CopyRect(TRect(0, 0, bw, bh), Picture->Canvas(), R); break;
-        case 2:
-        case 3:
-            CreateSkinImageByClRect(B, Picture, R, ClRect, true);
-            break;
-        default: break;
-        }
-        tr = ClRect;
-        tr.Right += bw - RectWidth(R);
-        tr.Bottom += bh - RectHeight(R);
+        tr = bsctrls::DrawFreeSizedLook(B, Picture, R, ResizeMode, ClRect);
     }
     TCanvas* C = B->Canvas();
     C->Brush()->SetStyle(bsClear);
@@ -312,11 +287,9 @@ void TbsSkinButton::DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool
     else C->Font()->Assign(DefaultFont());
     bsctrls::SetStringTableCharset(C->Font(), FSD, DefaultFont());
     const bool enabled = GetEnabled();
-    if (enabled && !UseSkinFontColor) C->Font()->SetColor(DefaultFont()->GetColor());
-    else if (!enabled) C->Font()->SetColor(TColor(DisabledFontColor));
-    else if (ADown && AActive) C->Font()->SetColor(TColor(DownFontColor));
-    else if (AActive) C->Font()->SetColor(TColor(ActiveFontColor));
-    else C->Font()->SetColor(TColor(FontColor));
+    C->Font()->SetColor(TColor(bsctrls::ButtonFontColor(enabled, UseSkinFontColor, int(DefaultFont()->GetColor()),
+                                                        ADown, AActive, DownFontColor, ActiveFontColor, FontColor,
+                                                        DisabledFontColor)));
     if (ShowFocus && Focused()) DrawDottedFocusRect(C->GetHandle(), tr, ColorToRGB(C->Font()->GetColor()));
     bool drawDefault = true;
     if (OnPaint) OnPaint(this, C, tr, ADown, AActive, drawDefault);
@@ -328,13 +301,8 @@ void TbsSkinButton::DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool
                          enabled, false, 0);
         return;
     }
-    int frame;
-    if (ADown && AActive && FNumGlyphs >= 3) frame = 3;
-    else if (AActive && FNumGlyphs == 4) frame = 4;
-    else if (enabled || FNumGlyphs == 1) frame = 1;
-    else frame = 2;
-    DrawGlyphAndText(C, tr, FMargin, FSpacing, FLayout, caption, FGlyph.get(), FNumGlyphs, frame, ADown && AActive,
-                     false, 0);
+    DrawGlyphAndText(C, tr, FMargin, FSpacing, FLayout, caption, FGlyph.get(), FNumGlyphs,
+                     bsctrls::GlyphFrame(ADown && AActive, AActive, enabled, FNumGlyphs), ADown && AActive, false, 0);
 }
 
 void TbsSkinButton::CreateControlDefaultImage(TBitmap* B)
@@ -372,12 +340,8 @@ void TbsSkinButton::CreateControlDefaultImage(TBitmap* B)
                          GetEnabled(), false, 0);
         return;
     }
-    int f;
-    if (FDown && FMouseIn && FNumGlyphs >= 3) f = 3;
-    else if (FMouseIn && FNumGlyphs == 4) f = 4;
-    else if (GetEnabled() || FNumGlyphs == 1) f = 1;
-    else f = 2;
-    DrawGlyphAndText(C, r, FMargin, FSpacing, FLayout, caption, FGlyph.get(), FNumGlyphs, f, pressed, false, 0);
+    DrawGlyphAndText(C, r, FMargin, FSpacing, FLayout, caption, FGlyph.get(), FNumGlyphs,
+                     bsctrls::GlyphFrame(FDown && FMouseIn, FMouseIn, GetEnabled(), FNumGlyphs), pressed, false, 0);
 }
 
 // ---- timers -----------------------------------------------------------------------
@@ -411,74 +375,57 @@ void TbsSkinButton::MorphTick()
 void TbsSkinButton::StartAnimate(bool In)
 {
     if (FIndex == -1 || !SkinEffectsOn() || IsEmptyRect(AnimateSkinRect) || FrameCount <= 0) return;
-    StopAnimate();
-    AnimateInc = In;
-    CurrentFrame = In ? 1 : FrameCount;
-    bsctrls::StartTimer(AnimateTimer, unsigned(std::max(1, AnimateInterval)), [this] { AnimateTick(); });
-}
-
-void TbsSkinButton::StopAnimate()
-{
-    CurrentFrame = 0;
-    bsctrls::StopTimer(AnimateTimer);
-}
-
-void TbsSkinButton::AnimateTick()
-{
-    if (AnimateInc)
-    {
-        if (CurrentFrame <= FrameCount)
-        {
-            ++CurrentFrame;
-            Invalidate();
-        }
-        if (CurrentFrame > FrameCount) StopAnimate();
-    }
-    else
-    {
-        if (CurrentFrame >= 0)
-        {
-            --CurrentFrame;
-            Invalidate();
-        }
-        if (CurrentFrame <= 0) StopAnimate();
-    }
+    FAnimation.Start(In, FrameCount, AnimateInterval, [this] { Invalidate(); });
 }
 
 void TbsSkinButton::StartRepeat()
 {
-    FRepeatDelaying = true;
-    bsctrls::StartTimer(RepeatTimer, RepeatDelay, [this] { RepeatTick(); });
-}
-
-void TbsSkinButton::StopRepeat() { bsctrls::StopTimer(RepeatTimer); }
-
-void TbsSkinButton::RepeatTick()
-{
-    // The first tick ends the delay; every later one clicks.
-    if (FRepeatDelaying)
-    {
-        FRepeatDelaying = false;
-        RepeatTimer->SetInterval(unsigned(std::max(1, RepeatInterval)));
-        return;
-    }
-    ButtonClick();
+    FRepeat.Start(RepeatInterval, [this] { ButtonClick(); });
 }
 
 // ---- glow frame --------------------------------------------------------------------
 
+bool TbsSkinButton::GlowPossible() const
+{
+    if (!FSD || FSD->Empty || !IsLayeredWindowsAvailable()) return false;
+    if (!(FSD->ShowButtonGlowFrames || AlwaysShowLayeredFrame) || GlowLayerPictureIndex == -1) return false;
+    return ResizeMode == 0 || ResizeMode == 1 || (ResizeMode == 2 && UseSkinSize);
+}
+
 void TbsSkinButton::ShowLayer()
 {
-    if (!FSD || FSD->Empty || !IsLayeredWindowsAvailable()) return;
-    if (!(FSD->ShowButtonGlowFrames || AlwaysShowLayeredFrame) || GlowLayerPictureIndex == -1) return;
-    if (ResizeMode != 0) return;
+    if (!GlowPossible()) return;
     TBitmap* pic = bsSkinActiveBitmap(FSD, GlowLayerPictureIndex);
     TBitmap* mask = bsSkinActiveBitmap(FSD, GlowLayerMaskPictureIndex);
     if (!pic || !mask) return;
     if (TCustomForm* f = GetParentForm(this)) FLayerManager->TopMostMode = f->GetFormStyle() == fsStayOnTop;
-    TbsBitmap img, msk;
-    img.Assign(pic);
-    msk.Assign(mask);
+    TbsBitmap srcImg, srcMask, img, msk;
+    srcImg.Assign(pic);
+    srcMask.Assign(mask);
+    const int pw = srcImg.Width(), ph = srcImg.Height();
+    const int dw = width_ - RectWidth(SkinRect), dh = height_ - RectHeight(SkinRect);
+    if (ResizeMode == 0)
+    {
+        img.Assign(pic);
+        msk.Assign(mask);
+    }
+    else if (ResizeMode == 2)
+    {
+        // Wider by the button's growth; the glow's ends keep their size.
+        for (auto [src, dst] : {std::pair{&srcImg, &img}, std::pair{&srcMask, &msk}})
+            CreateHSkinImage(GlowLayerOffsetLeft, GlowLayerOffsetRight, dst, src, TRect(0, 0, pw, ph), pw + dw, ph,
+                             true);
+    }
+    else
+    {
+        const TRect margins(GlowLayerOffsetLeft, GlowLayerOffsetTop, pw - GlowLayerOffsetRight,
+                            ph - GlowLayerOffsetBottom);
+        for (auto [src, dst] : {std::pair{&srcImg, &img}, std::pair{&srcMask, &msk}})
+        {
+            dst->SetSize(pw + dw, ph + dh);
+            CreateSkinImageByClRect(dst, src, TRect(0, 0, pw, ph), margins, true);
+        }
+    }
     const TPoint p = ClientToScreen(TPoint(0, 0));
     FLayerManager->Show(p.X - GlowLayerShowOffsetX, p.Y - GlowLayerShowOffsetY, &img, &msk,
                         GlowLayerAlphaBlendValue);
@@ -486,10 +433,7 @@ void TbsSkinButton::ShowLayer()
 
 void TbsSkinButton::HideLayer()
 {
-    if (!FSD || FSD->Empty || !IsLayeredWindowsAvailable()) return;
-    if (!(FSD->ShowButtonGlowFrames || AlwaysShowLayeredFrame) || GlowLayerPictureIndex == -1) return;
-    if (ResizeMode != 0) return;
-    FLayerManager->Hide();
+    if (GlowPossible()) FLayerManager->Hide();
 }
 
 // ---- mouse ----------------------------------------------------------------------------
