@@ -35,6 +35,8 @@ public:
     // What the last activation laid out (tests, gallery).
     bool ExtendedStyle() const { return AExtendedStyle; }
     bool Skinned() const { return FSD != nullptr; }
+    // Fade-in steps taken since the window was made (tests).
+    int FadeSteps() const { return FFadeSteps; }
     TRect NewClRect;
     TPoint NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint;
 
@@ -55,6 +57,7 @@ private:
     void SetHintRegion(int W, int H);
     void ApplyAlpha();
     void FadeIn();
+    void FadeTick();
     void PaintBackground(TCanvas* C);
     void PaintPlain(TCanvas* C);
     void PaintEx(TCanvas* C);
@@ -68,6 +71,8 @@ private:
     std::string FTitle;
     int FImageIndex = 0;
     TCustomImageList* FImageList = nullptr;
+    std::unique_ptr<TTimer> FFadeTimer;
+    int FFadeAlpha = 0, FFadeTarget = 0, FFadeStep = 1, FFadeSteps = 0;
 };
 
 class TbsSkinHint : public TComponent
@@ -114,7 +119,7 @@ public:
     // The component's own hint window.
     TbsSkinHintWindow* Window() const { return HW; }
     // Whether a request is waiting or shown (its timer runs).
-    bool RequestPending() const { return HintTimer != nullptr; }
+    bool RequestPending() const { return HintTimer && HintTimer->GetEnabled(); }
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -141,4 +146,6 @@ private:
     std::string FHintTitle;
     int FHintImageIndex = 0;
     TCustomImageList* FHintImageList = nullptr;
+    // Expires with the component: the application's handler checks it.
+    std::shared_ptr<char> FLife = std::make_shared<char>();
 };

@@ -8,6 +8,7 @@
 #include "lib/bsSkinData.h"
 #include "platform/gui/Classes.h"
 #include "platform/gui/Controls.h"
+#include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
 
@@ -72,6 +73,8 @@ public:
 
     int HotItem() const { return MouseInItem; }
     bool SkinSupport() const { return FSkinSupport; }
+    // The opacity the fade-in has reached (tests).
+    int Alpha() const { return FAlpha; }
 
 protected:
     void CreateParams(TCreateParams& Params) override;
@@ -114,6 +117,8 @@ private:
     int MouseInItem = -1, OldMouseInItem = -1;
     bool FDown = false, FItemDown = false;
     bool FClosing = false;
+    std::unique_ptr<TTimer> FFadeTimer;
+    int FAlpha = 0;
 };
 
 class TbsSkinImagesMenu : public TComponent
