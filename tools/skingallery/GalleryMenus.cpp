@@ -81,9 +81,9 @@ void DrawHints(GalleryPage& p)
         }
         p.NewRow();
     }
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+    ServeClosedForms();
 }
+
 // Twelve 24 x 24 colour swatches with a white mark for the image grid.
 std::unique_ptr<TCustomImageList> Swatches()
 {
@@ -138,8 +138,7 @@ void DrawImagesMenu(GalleryPage& p)
     // The closed popups are freed from the queue; then serving the messages
     // lets the window layer reclaim their windows.
     CheckSynchronize();
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+    ServeClosedForms();
 }
 }  // namespace
 
