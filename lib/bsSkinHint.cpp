@@ -103,11 +103,17 @@ TSize TbsSkinHintWindow::MeasureText(TCanvas* C, const std::string& text)
     return TSize{r.Width(), r.Height()};
 }
 
+TSize TbsSkinHintWindow::PictureSize() const
+{
+    TBitmap* pic = bsSkinActiveBitmap(FSD, FSD->HintWindow.WindowPictureIndex);
+    return pic ? TSize{pic->GetWidth(), pic->GetHeight()} : TSize{0, 0};
+}
+
 void TbsSkinHintWindow::FitCorners(int& W, int& H)
 {
     const TbsDataSkinHintWindow& d = FSD->HintWindow;
-    TBitmap* pic = bsSkinActiveBitmap(FSD, d.WindowPictureIndex);
-    const int pw = pic ? pic->GetWidth() : 0, ph = pic ? pic->GetHeight() : 0;
+    const TSize ps = PictureSize();
+    const int pw = ps.cx, ph = ps.cy;
     int dx = W - pw, dy = H - ph;
     // The corners may not overlap: a hint too small for them grows.
     if (d.RTPoint.X + dx < d.LTPoint.X)
@@ -147,8 +153,8 @@ void TbsSkinHintWindow::CalcHintSize(TCanvas* C, int& W, int& H)
         return;
     }
     const TbsDataSkinHintWindow& d = FSD->HintWindow;
-    TBitmap* pic = bsSkinActiveBitmap(FSD, d.WindowPictureIndex);
-    const int pw = pic ? pic->GetWidth() : 0, ph = pic ? pic->GetHeight() : 0;
+    const TSize ps = PictureSize();
+    const int pw = ps.cx, ph = ps.cy;
     W = t.cx + d.ClRect.Left + (pw - d.ClRect.Right) + 5;
     H = t.cy + d.ClRect.Top + (ph - d.ClRect.Bottom);
     FitCorners(W, H);
@@ -183,8 +189,8 @@ void TbsSkinHintWindow::CalcHintSizeEx(TCanvas* C, int& W, int& H)
         return;
     }
     const TbsDataSkinHintWindow& d = FSD->HintWindow;
-    TBitmap* pic = bsSkinActiveBitmap(FSD, d.WindowPictureIndex);
-    const int pw = pic ? pic->GetWidth() : 0, ph = pic ? pic->GetHeight() : 0;
+    const TSize ps = PictureSize();
+    const int pw = ps.cx, ph = ps.cy;
     W += 10 + d.ClRect.Left + (pw - d.ClRect.Right);
     H += d.ClRect.Top + (ph - d.ClRect.Bottom);
     FitCorners(W, H);

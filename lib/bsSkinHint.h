@@ -53,6 +53,8 @@ private:
     TSize MeasureText(TCanvas* C, const std::string& text);
     void CalcHintSize(TCanvas* C, int& W, int& H);
     void CalcHintSizeEx(TCanvas* C, int& W, int& H);
+    // The skin's hint picture's size (the skinned look only).
+    TSize PictureSize() const;
     void FitCorners(int& W, int& H);
     void SetHintRegion(int W, int H);
     void ApplyAlpha();

@@ -7,18 +7,12 @@
 #include "lib/bsSkinMenus.h"
 #include "platform/gui/Menus.h"
 
-namespace
-{
-constexpr unsigned MorphInterval = 20;
-}
-
-TbsSkinSpeedButton::TbsSkinSpeedButton(TComponent* AOwner) : TbsGraphicSkinCustomControl(AOwner)
+TbsSkinSpeedButton::TbsSkinSpeedButton(TComponent* AOwner) : TbsSkinButtonFace(AOwner)
 {
     ControlStyle = TControlStyle{csCaptureMouse, csOpaque, csDoubleClicks};
     SkinDataName = "toolbutton";
     width_ = 25;
     height_ = 25;
-    FGlyph = std::make_unique<TBitmap>();
 }
 
 TbsSkinSpeedButton::~TbsSkinSpeedButton()
@@ -31,8 +25,6 @@ TbsSkinSpeedButton::~TbsSkinSpeedButton()
     Watch(FButtonImages, nullptr);
 }
 
-bool TbsSkinSpeedButton::SkinEffectsOn() const { return FSD && !FSD->Empty && FSD->EnableSkinEffects; }
-bool TbsSkinSpeedButton::MorphingActive() const { return SkinEffectsOn() && Morphing; }
 TbsSkinToolBar* TbsSkinSpeedButton::ToolBar() const { return dynamic_cast<TbsSkinToolBar*>(Parent()); }
 
 // ---- skin entry -------------------------------------------------------------------
@@ -45,25 +37,10 @@ void TbsSkinSpeedButton::GetSkinData()
         AnimateSkinRect = TRect();
         return;
     }
-    const auto* d = dynamic_cast<const TbsDataSkinButtonControl*>(bsSkinControlEntry(FSD, FIndex));
+    const TbsDataSkinButtonControl* d = TakeButtonEntry();
     if (!d) return;
-    FontName = d->FontName;
-    FontColor = d->FontColor;
-    ActiveFontColor = d->ActiveFontColor;
-    DownFontColor = d->DownFontColor;
-    FontStyle = d->FontStyle;
-    FontHeight = d->FontHeight;
-    ActiveSkinRect = d->ActiveSkinRect;
-    DownSkinRect = d->DownSkinRect;
-    if (IsEmptyRect(ActiveSkinRect)) ActiveSkinRect = SkinRect;
-    if (IsEmptyRect(DownSkinRect)) DownSkinRect = ActiveSkinRect;
-    DisabledSkinRect = d->DisabledSkinRect;
-    DisabledFontColor = d->DisabledFontColor;
-    Morphing = d->Morphing && !Transparent();
-    MorphKind = d->MorphKind;
-    AnimateSkinRect = d->AnimateSkinRect;
-    FrameCount = d->FrameCount;
-    AnimateInterval = d->AnimateInterval;
+    // The cross-fade never runs on a transparent button.
+    if (Transparent()) Morphing = false;
     MenuMarkerRect = d->MenuMarkerRect;
     MenuMarkerActiveRect = d->MenuMarkerActiveRect;
     MenuMarkerDownRect = d->MenuMarkerDownRect;
@@ -72,26 +49,7 @@ void TbsSkinSpeedButton::GetSkinData()
     if (IsEmptyRect(MenuMarkerActiveRect)) MenuMarkerActiveRect = MenuMarkerRect;
     if (IsEmptyRect(MenuMarkerDownRect)) MenuMarkerDownRect = MenuMarkerActiveRect;
     if (IsEmptyRect(MenuMarkerFlatRect)) MenuMarkerFlatRect = MenuMarkerRect;
-    if (DisabledFontColor == FontColor) DisabledFontColor = 0x808080;
-
-    TRect fr;
-    if (SkinEffectsOn() && FAnimation.Frame(SkinRect, AnimateSkinRect, FrameCount, fr))
-    {
-        if (FAnimation.Inc) ActiveSkinRect = fr;
-        else SkinRect = fr;
-    }
-}
-
-void TbsSkinSpeedButton::CalcSize(int& AWidth, int& AHeight)
-{
-    if (UseSkinSize || ResizeMode == 1)
-    {
-        TbsGraphicSkinCustomControl::CalcSize(AWidth, AHeight);
-        return;
-    }
-    NewClRect = ClRect;
-    NewClRect.Right += AWidth - RectWidth(SkinRect);
-    NewClRect.Bottom += AHeight - RectHeight(SkinRect);
+    ShowAnimationFrame(SkinEffectsOn());
 }
 
 void TbsSkinSpeedButton::ChangeSkinData()
@@ -103,28 +61,6 @@ void TbsSkinSpeedButton::ChangeSkinData()
 }
 
 // ---- properties -------------------------------------------------------------------
-
-void TbsSkinSpeedButton::SetDown(bool Value)
-{
-    FDown = Value;
-    if (MorphingActive())
-    {
-        if (FDown)
-        {
-            FMorphKf = 1.0;
-            bsctrls::StopTimer(MorphTimer);
-        }
-        else StartMorph();
-    }
-    Invalidate();
-    if (FGroupIndex == 0 || !FDown || AllowAllUp || !Parent()) return;
-    TWinControl* p = Parent();
-    for (int i = 0; i < p->ControlCount(); ++i)
-    {
-        auto* b = dynamic_cast<TbsSkinSpeedButton*>(p->Controls(i));
-        if (b && b != this && b->FGroupIndex == FGroupIndex && b->FDown) b->SetDown(false);
-    }
-}
 
 void TbsSkinSpeedButton::SetFlat(bool Value)
 {
@@ -146,40 +82,6 @@ void TbsSkinSpeedButton::SetShowCaption(bool Value)
         SetWidth(FShowCaption ? WidthWithCaption : WidthWithoutCaption);
     else
         Invalidate();
-}
-
-void TbsSkinSpeedButton::SetGlyph(TBitmap* Value)
-{
-    if (Value) FGlyph->Assign(Value);
-    else FGlyph = std::make_unique<TBitmap>();
-    Invalidate();
-}
-
-void TbsSkinSpeedButton::SetNumGlyphs(int Value)
-{
-    FNumGlyphs = std::clamp(Value, 1, 4);
-    Invalidate();
-}
-
-void TbsSkinSpeedButton::SetMargin(int Value)
-{
-    if (Value == FMargin || Value < -1) return;
-    FMargin = Value;
-    Invalidate();
-}
-
-void TbsSkinSpeedButton::SetSpacing(int Value)
-{
-    if (Value == FSpacing) return;
-    FSpacing = Value;
-    Invalidate();
-}
-
-void TbsSkinSpeedButton::SetLayout(TbsButtonLayout Value)
-{
-    if (Value == FLayout) return;
-    FLayout = Value;
-    Invalidate();
 }
 
 void TbsSkinSpeedButton::SetImageList(TCustomImageList* Value)
@@ -210,15 +112,6 @@ void TbsSkinSpeedButton::Notification(TComponent* AComponent, TOperation Operati
     if (Operation != opRemove) return;
     if (AComponent == FSkinImagesMenu) FSkinImagesMenu = nullptr;
     if (AComponent == FButtonImages) FButtonImages = nullptr;
-}
-
-void TbsSkinSpeedButton::RefreshButton()
-{
-    FMouseIn = false;
-    FDown = false;
-    if (MorphingActive()) FMorphKf = 0.0;
-    if (SkinEffectsOn()) FAnimation.Stop();
-    Invalidate();
 }
 
 void TbsSkinSpeedButton::ButtonClick()
@@ -258,8 +151,7 @@ void TbsSkinSpeedButton::DrawContent(TCanvas* C, const TRect& R, bool pressed, b
                          false, 0);
         return;
     }
-    DrawGlyphAndText(C, R, FMargin, FSpacing, FLayout, caption, FGlyph.get(), FNumGlyphs,
-                     bsctrls::GlyphFrame(pressed, active, enabled, FNumGlyphs), pressed, false, 0);
+    DrawGlyphContent(C, R, caption, pressed, active);
 }
 
 void TbsSkinSpeedButton::DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool AActive)
@@ -395,35 +287,6 @@ void TbsSkinSpeedButton::DrawMenuMarker(TCanvas* C, const TRect& R, bool AActive
 
 // ---- timers -----------------------------------------------------------------------
 
-void TbsSkinSpeedButton::StartMorph()
-{
-    if (!MorphingActive() || FIndex == -1 || Transparent())
-    {
-        Invalidate();
-        return;
-    }
-    if (bsctrls::TimerOn(MorphTimer)) return;
-    bsctrls::StartTimer(MorphTimer, MorphInterval, [this] { MorphTick(); });
-}
-
-void TbsSkinSpeedButton::MorphTick()
-{
-    if (FIndex == -1 || !MorphingActive())
-    {
-        FMorphKf = FMouseIn ? 1.0 : 0.0;
-        bsctrls::StopTimer(MorphTimer);
-        return;
-    }
-    if (!bsctrls::StepMorph(FMorphKf, FMouseIn)) bsctrls::StopTimer(MorphTimer);
-    Invalidate();
-}
-
-void TbsSkinSpeedButton::StartAnimate(bool In)
-{
-    if (FFlat || FIndex == -1 || !SkinEffectsOn() || IsEmptyRect(AnimateSkinRect) || FrameCount <= 0) return;
-    FAnimation.Start(In, FrameCount, AnimateInterval, [this] { Invalidate(); });
-}
-
 // ---- mouse and messages -------------------------------------------------------------
 
 void TbsSkinSpeedButton::CMMouseEnter(TMessage& m)
@@ -445,7 +308,7 @@ void TbsSkinSpeedButton::CMMouseEnter(TMessage& m)
         }
     }
     if (FDown && RepeatMode && FGroupIndex == 0)
-        FRepeat.Start(RepeatInterval, [this] { ButtonClick(); });
+        StartRepeat();
 }
 
 void TbsSkinSpeedButton::CMMouseLeave(TMessage& m)
@@ -465,48 +328,15 @@ void TbsSkinSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X
 {
     const auto life = LifeToken();
     TbsGraphicSkinCustomControl::MouseDown(Button, Shift, X, Y);
-    if (life.expired() || Button != mbLeft) return;
-    FAnimation.Stop();
-    FMouseDown = true;
-    if (!FDown)
-    {
-        FMouseIn = true;
-        SetDown(true);
-        if (RepeatMode && FGroupIndex == 0) FRepeat.Start(RepeatInterval, [this] { ButtonClick(); });
-        else if (FGroupIndex != 0) ButtonClick();
-        FAllowAllUpCheck = false;
-    }
-    else if (FGroupIndex != 0) FAllowAllUpCheck = true;
+    if (!life.expired() && Button == mbLeft) PressLeft();
 }
 
 void TbsSkinSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     const auto life = LifeToken();
     TbsGraphicSkinCustomControl::MouseUp(Button, Shift, X, Y);
-    if (life.expired() || Button != mbLeft) return;
-    FMouseDown = false;
-    const bool inside = X >= 0 && Y >= 0 && X < width_ && Y < height_;
-    if (FGroupIndex == 0)
-    {
-        const bool was = FDown;
-        FRepeat.Stop();
-        if (inside)
-        {
-            SetDown(false);
-            // The click handler may free the button: nothing after it.
-            if (was) ButtonClick();
-        }
-        else
-        {
-            FDown = false;
-            Invalidate();
-        }
-    }
-    else if (FDown && AllowAllUp && FAllowAllUpCheck && inside)
-    {
-        SetDown(false);
-        ButtonClick();
-    }
+    // The click handler may free the button: nothing after it.
+    if (!life.expired() && Button == mbLeft) ReleaseLeft(X >= 0 && Y >= 0 && X < width_ && Y < height_);
 }
 
 void TbsSkinSpeedButton::Dispatch(TMessage& m)

@@ -42,22 +42,26 @@ void ShowStateForm(TForm& f)
     static_cast<TWinControl*>(f.Controls(0))->SetFocus();
 }
 
-// A button whose mouse state the gallery sets by hand (no pointer here).
-class StateButton : public TbsSkinButton
+// A push button (windowed or not) whose mouse state the gallery sets by
+// hand (no pointer here).
+template <class B>
+class StatePushButton : public B
 {
 public:
-    using TbsSkinButton::TbsSkinButton;
+    using B::B;
     void Hover()
     {
-        FMouseIn = true;
-        FMorphKf = 1.0;
+        this->FMouseIn = true;
+        this->FMorphKf = 1.0;
     }
     void Press()
     {
         Hover();
-        FDown = true;
+        this->FDown = true;
     }
 };
+using StateButton = StatePushButton<TbsSkinButton>;
+using StateSpeedButton = StatePushButton<TbsSkinSpeedButton>;
 
 // A 4-frame strip of 16 x 16 "play" glyphs (normal, disabled, pressed, hot)
 // on the magenta key its bottom-left pixel gives.
@@ -281,23 +285,6 @@ std::unique_ptr<TForm> SlidersForm(TbsSkinData* sd, int W, int H, std::vector<Tb
     ShowStateForm(*f);
     return f;
 }
-
-// A speed button whose mouse state the gallery sets by hand.
-class StateSpeedButton : public TbsSkinSpeedButton
-{
-public:
-    using TbsSkinSpeedButton::TbsSkinSpeedButton;
-    void Hover()
-    {
-        FMouseIn = true;
-        FMorphKf = 1.0;
-    }
-    void Press()
-    {
-        Hover();
-        FDown = true;
-    }
-};
 
 // A tool bar whose scroll arrows the gallery shows hot or pressed.
 class StateToolBar : public TbsSkinToolBar
