@@ -16,6 +16,7 @@
 #include <string>
 
 #include "lib/bsSkinData.h"
+#include "lib/bsSkinCtrls/ButtonTimers.h"
 #include "lib/bsUtils.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/ExtCtrls.h"
@@ -698,44 +699,30 @@ static_assert(BSM_BUTTON_SHOWLAYER == 1424 && BSM_BUTTON_HIDELAYER == 1425);
 using TbsButtonPaintEvent =
     std::function<void(TObject* Sender, TCanvas* Cnvs, TRect R, bool ADown, bool AMouseIn, bool& DrawDefault)>;
 
-// The windowed push button: five looks from its skin entry, a glyph strip or
-// an image-list image with the caption, default and cancel keys, button
-// groups, auto-repeat while held, and the cross-fade between the normal and
-// the active look when the skin asks for it.
-class TbsSkinButton : public TbsSkinCustomControl
+// What the windowed and the window-less push buttons share: the glyph strip
+// and its layout, the looks and colours of a button entry, the mouse and
+// group state, the cross-fade, the frame animation and the auto-repeat.
+template <class Base>
+class TbsSkinButtonFace : public Base
 {
 public:
-    explicit TbsSkinButton(TComponent* AOwner);
-    ~TbsSkinButton() override;
-
-    void GetSkinData() override;
-    void ChangeSkinData() override;
-    void BeforeChangeSkinData() override;
+    explicit TbsSkinButtonFace(TComponent* AOwner);
     void CalcSize(int& AWidth, int& AHeight) override;
 
-    // Back to the plain up look (mouse out, not down, cross-fade at rest).
-    void RefreshButton();
-    void ShowLayer();
-    void HideLayer();
-    // The button's click: the form's modal result, then OnClick.
-    virtual void ButtonClick();
-
     bool Down() const { return FDown; }
+    // Pressing releases the other down buttons of the same kind, parent and
+    // group (unless AllowAllUp).
     void SetDown(bool Value);
     int GroupIndex() const { return FGroupIndex; }
-    void SetGroupIndex(int Value);
     bool AllowAllUp = false;
-    bool Default() const { return FDefault; }
-    void SetDefault(bool Value);
-    bool Cancel = false;
-    TModalResult ModalResult = mrNone;
-    bool CanFocused() const { return FCanFocused; }
-    void SetCanFocused(bool Value);
+    // Back to the plain up look (mouse out, not down, cross-fade at rest).
+    void RefreshButton();
+    // The button's click.
+    virtual void ButtonClick() = 0;
     bool RepeatMode = false;
     int RepeatInterval = 100;
     bool UseSkinFontColor = true;
     bool UseSkinSize = true;
-    bool AlwaysShowLayeredFrame = false;
     TBitmap* Glyph() const { return FGlyph.get(); }
     void SetGlyph(TBitmap* Value);
     int NumGlyphs() const { return FNumGlyphs; }
@@ -746,30 +733,112 @@ public:
     void SetSpacing(int Value);
     TbsButtonLayout Layout() const { return FLayout; }
     void SetLayout(TbsButtonLayout Value);
-    TCustomImageList* ImageList() const { return FImageList; }
-    void SetImageList(TCustomImageList* Value);
-    int ImageIndex() const { return FImageIndex; }
-    void SetImageIndex(int Value);
 
-    TNotifyEvent OnClick;
     TbsButtonPaintEvent OnPaint;
 
     // State, read by tests and the gallery.
     bool MouseIn() const { return FMouseIn; }
-    bool Active() const { return FActive; }
     double MorphKf() const { return FMorphKf; }
-    bool MorphRunning() const;
-    bool RepeatRunning() const;
+    bool MorphRunning() const { return bsctrls::TimerOn(MorphTimer); }
+    bool RepeatRunning() const { return FRepeat.Running(); }
 
     // From the skin entry.
     std::string FontName;
     TbsFontStyles FontStyle;
     int FontHeight = 0;
     int FontColor = 0, ActiveFontColor = 0, DownFontColor = 0, DisabledFontColor = 0;
-    TRect ActiveSkinRect, DownSkinRect, DisabledSkinRect, FocusedSkinRect, AnimateSkinRect;
+    TRect ActiveSkinRect, DownSkinRect, DisabledSkinRect, AnimateSkinRect;
     int FrameCount = 0, AnimateInterval = 0;
     bool Morphing = false;
     TbsMorphKind MorphKind = mkDefault;
+
+protected:
+    bool SkinEffectsOn() const { return this->FSD && !this->FSD->Empty && this->FSD->EnableSkinEffects; }
+    bool MorphingActive() const { return SkinEffectsOn() && Morphing; }
+    // What the cross-fade moves towards (hot: the active look), and whether
+    // the cross-fade and the frame animation may run at all.
+    virtual bool MorphHot() const { return FMouseIn; }
+    virtual bool CanMorph() const { return true; }
+    virtual bool CanAnimate() const { return true; }
+    // Starts the cross-fade towards the current look, or repaints.
+    void StartMorph();
+    void StopMorph() { bsctrls::StopTimer(MorphTimer); }
+    void MorphTick();
+    void StartAnimate(bool In);
+    void StopAnimate() { FAnimation.Stop(); }
+    void StartRepeat() { FRepeat.Start(RepeatInterval, [this] { ButtonClick(); }); }
+    void StopRepeat() { FRepeat.Stop(); }
+    // The left button pressed on the button, and released inside it or not:
+    // down, groups, repeat and the click (which may free the button; nothing
+    // of it is touched after the click).
+    void PressLeft();
+    void ReleaseLeft(bool inside);
+    // Copies the fonts, looks and effects of a button entry (an empty active
+    // look is the normal one, an empty down look the active one); null when
+    // the entry is not a button's.
+    const TbsDataSkinButtonControl* TakeButtonEntry();
+    // A running frame animation shows its current frame.
+    void ShowAnimationFrame(bool effectsOn);
+    // Draws the glyph strip's frame for the state with the caption.
+    void DrawGlyphContent(TCanvas* C, const TRect& R, const std::string& caption, bool pressed, bool active);
+
+    bool FDown = false, FMouseIn = false, FMouseDown = false;
+    bool FAllowAllUpCheck = false;
+    int FGroupIndex = 0;
+    std::unique_ptr<TBitmap> FGlyph;
+    int FNumGlyphs = 1;
+    int FMargin = -1, FSpacing = 1;
+    TbsButtonLayout FLayout = blGlyphLeft;
+    double FMorphKf = 0.0;
+    std::unique_ptr<TTimer> MorphTimer;
+    bsctrls::TFrameAnimation FAnimation;
+    bsctrls::TAutoRepeat FRepeat;
+};
+
+extern template class TbsSkinButtonFace<TbsSkinCustomControl>;
+extern template class TbsSkinButtonFace<TbsGraphicSkinCustomControl>;
+
+// The windowed push button: five looks from its skin entry, a glyph strip or
+// an image-list image with the caption, default and cancel keys, button
+// groups, auto-repeat while held, and the cross-fade between the normal and
+// the active look when the skin asks for it.
+class TbsSkinButton : public TbsSkinButtonFace<TbsSkinCustomControl>
+{
+public:
+    explicit TbsSkinButton(TComponent* AOwner);
+    ~TbsSkinButton() override;
+
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+    void BeforeChangeSkinData() override;
+
+    void ShowLayer();
+    void HideLayer();
+    // The button's click: the form's modal result, then OnClick.
+    void ButtonClick() override;
+
+    void SetGroupIndex(int Value);
+    bool Default() const { return FDefault; }
+    void SetDefault(bool Value);
+    bool Cancel = false;
+    TModalResult ModalResult = mrNone;
+    bool CanFocused() const { return FCanFocused; }
+    void SetCanFocused(bool Value);
+    bool AlwaysShowLayeredFrame = false;
+    TCustomImageList* ImageList() const { return FImageList; }
+    void SetImageList(TCustomImageList* Value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int Value);
+
+    TNotifyEvent OnClick;
+
+    // State, read by tests and the gallery.
+    bool Active() const { return FActive; }
+    // The glow frame's layer (tests).
+    const TbsLayerManager* LayerManager() const { return FLayerManager.get(); }
+
+    // From the skin entry.
+    TRect FocusedSkinRect;
     bool ShowFocus = false;
     int GlowLayerPictureIndex = -1, GlowLayerMaskPictureIndex = -1;
     int GlowLayerOffsetLeft = 0, GlowLayerOffsetRight = 0, GlowLayerOffsetTop = 0, GlowLayerOffsetBottom = 0;
@@ -792,39 +861,185 @@ protected:
     void KeyDown(WORD& Key, TShiftState Shift) override;
     void KeyUp(WORD& Key, TShiftState Shift) override;
 
-    bool SkinEffectsOn() const;
-    bool MorphingActive() const;
     bool IsFocused() const;
-    // Starts the cross-fade towards the current look, or repaints.
-    void StartMorph();
-    void StopMorph();
-    void MorphTick();
-    void StartAnimate(bool In);
-    void StopAnimate();
-    void AnimateTick();
-    void StartRepeat();
-    void StopRepeat();
-    void RepeatTick();
+    bool MorphHot() const override { return FMouseIn || IsFocused(); }
+    // Whether the glow frame can be shown (store, layered windows, setting,
+    // glow picture, a resize mode it can follow).
+    bool GlowPossible() const;
 
     bool FActive = false;
-    bool FAllowAllUpCheck = false;
     bool FDefault = false;
     bool FClicksDisabled = false;
     bool FCanFocused = true;
-    bool FDown = false, FMouseIn = false, FMouseDown = false;
-    int FGroupIndex = 0;
-    std::unique_ptr<TBitmap> FGlyph;
-    int FNumGlyphs = 1;
-    int FMargin = -1, FSpacing = 1;
-    TbsButtonLayout FLayout = blGlyphLeft;
-    double FMorphKf = 0.0;
     TCustomImageList* FImageList = nullptr;
     int FImageIndex = -1;
-    int CurrentFrame = 0;
-    bool AnimateInc = false;
-    bool FRepeatDelaying = false;
-    std::unique_ptr<TTimer> MorphTimer, AnimateTimer, RepeatTimer;
     std::unique_ptr<TbsLayerManager> FLayerManager;
+};
+
+// ---------------------------------------------------------------------------
+// Speed buttons and the tool bar.
+
+class TbsSkinImagesMenu;
+class TbsSkinToolBar;
+
+// The window-less tool-bar button: the push button's looks, groups,
+// auto-repeat, cross-fade and frame animation without focus, default or
+// cancel roles; flat and transparent modes, a caption that can be hidden,
+// images from the tool bar it sits on, and the selected item of an
+// image-grid menu on its face.
+class TbsSkinSpeedButton : public TbsSkinButtonFace<TbsGraphicSkinCustomControl>
+{
+public:
+    explicit TbsSkinSpeedButton(TComponent* AOwner);
+    ~TbsSkinSpeedButton() override;
+
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+
+    // OnClick.
+    void ButtonClick() override;
+    // Draws the skin's drop-down marker (pressed, hot, flat or normal)
+    // centred in R.
+    void DrawMenuMarker(TCanvas* C, const TRect& R, bool AActive, bool ADown, bool AFlat);
+
+    void SetGroupIndex(int Value) { FGroupIndex = Value; }
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    // Without the opaque style the parent shows around the normal look.
+    bool Transparent() const { return !ControlStyle.Contains(csOpaque); }
+    void SetTransparent(bool Value);
+    bool ShowCaption() const { return FShowCaption; }
+    void SetShowCaption(bool Value);
+    int WidthWithCaption = 0, WidthWithoutCaption = 0;
+    TCustomImageList* ImageList() const { return FButtonImages; }
+    void SetImageList(TCustomImageList* Value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int Value);
+    TbsSkinImagesMenu* SkinImagesMenu() const { return FSkinImagesMenu; }
+    void SetSkinImagesMenu(TbsSkinImagesMenu* Value);
+    bool UseImagesMenuImage = false, UseImagesMenuCaption = false;
+
+
+    // From the skin entry.
+    TRect MenuMarkerRect, MenuMarkerActiveRect, MenuMarkerDownRect, MenuMarkerFlatRect;
+    int MenuMarkerTransparentColor = 0;
+
+protected:
+    void Paint() override;
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void CreateControlSkinImage(TBitmap*) override {}
+    virtual void DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool AActive);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Dispatch(TMessage& m) override;
+    void CMMouseEnter(TMessage& m) override;
+    void CMMouseLeave(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+    // Drawn pressed: down, and a group button or the mouse inside.
+    bool Pressed() const { return FDown && (FGroupIndex != 0 || FMouseIn); }
+    TbsSkinToolBar* ToolBar() const;
+    bool CanMorph() const override { return !Transparent(); }
+    bool CanAnimate() const override { return !FFlat; }
+    // The glyph, image and caption in R (content of every look).
+    void DrawContent(TCanvas* C, const TRect& R, bool pressed, bool active);
+    // The transparent normal look: content straight on the parent.
+    void PaintTransparent();
+
+    bool FFlat = false;
+    bool FShowCaption = true;
+    TCustomImageList* FButtonImages = nullptr;
+    int FImageIndex = 0;
+    TbsSkinImagesMenu* FSkinImagesMenu = nullptr;
+};
+
+// One of the tool bar's two scroll arrows (in window coordinates of its
+// non-client area).
+struct TbsToolBarScrollButton
+{
+    TRect R;
+    bool MouseIn = false;
+    bool Down = false;
+    bool Visible = false;
+};
+
+// Hit codes of the tool bar's scroll arrows.
+constexpr LRESULT BS_HTSCROLLLEFT = 119, BS_HTSCROLLRIGHT = 120;
+
+// A panel holding a row of tool buttons: keeps its children vertically
+// centred, hands its store, flat style and image lists to its speed buttons,
+// shows or hides their captions together, and scrolls them sideways with two
+// arrows in its non-client area when they do not fit.
+class TbsSkinToolBar : public TbsSkinPanel
+{
+public:
+    explicit TbsSkinToolBar(TComponent* AOwner);
+    ~TbsSkinToolBar() override;
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void AdjustClientRect(TRect& Rect) override;
+    void GetSkinData() override;
+    void SetSkinData(TbsSkinData* Value) override;
+    bool AdjustsControls() const override { return AdjustControls; }
+
+    bool AdjustControls = true;
+    bool CanScroll = false;
+    bool HotScroll = false;
+    int ScrollOffset() const { return FScrollOffset; }
+    void SetScrollOffset(int Value);
+    int ScrollTimerInterval() const { return FScrollTimerInterval; }
+    void SetScrollTimerInterval(int Value);
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
+    TCustomImageList* HotImages() const { return FHotImages; }
+    void SetHotImages(TCustomImageList* Value);
+    TCustomImageList* DisabledImages() const { return FDisabledImages; }
+    void SetDisabledImages(TCustomImageList* Value);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    bool AutoShowHideCaptions = false;
+    bool ShowCaptions() const { return FShowCaptions; }
+    void SetShowCaptions(bool Value);
+    int WidthWithCaptions = 0, WidthWithoutCaptions = 0;
+
+    // Scrolling state, read by tests and the gallery.
+    int ScrollPosition() const { return SPosition; }
+    int ScrollMax() const { return SMax; }
+    int ScrollPage() const { return SPage; }
+    int ScrollTimerMode() const { return TimerMode; }
+    const TbsToolBarScrollButton& ScrollButton(int i) const { return Buttons[i]; }
+    // One scroll step to the left (false) or right (true).
+    void ScrollStep(bool right);
+
+protected:
+    void WndProc(TMessage& m) override;
+    void Dispatch(TMessage& m) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void CreateControlSkinImage(TBitmap* B) override;
+    void DropSkinReferences() override;
+
+    void AdjustChildren();
+    void UpdateScrollLayout();
+    void ShowScrollButtons(bool Show);
+    void MoveChildren(int dx);
+    void StartScrollTimer(int mode);
+    void StopScrollTimer();
+    void PaintScrollButtons();
+    void PaintScrollButtonsTo(HDC dc);
+    void DrawScrollButton(TCanvas* C, const TbsToolBarScrollButton& b, bool right);
+    void ClearHotButton();
+    bool Scrolling() const { return Buttons[0].Visible || Buttons[1].Visible; }
+
+    int TimerMode = 0;
+    int SMax = 0, SPosition = 0, SPage = 0, SOldPosition = 0;
+    int FHSizeOffset = 0;
+    int FScrollOffset = 0;
+    int FScrollTimerInterval = 50;
+    TbsToolBarScrollButton Buttons[2];
+    const TbsDataSkinButtonControl* ButtonData = nullptr;
+    TCustomImageList *FImages = nullptr, *FDisabledImages = nullptr, *FHotImages = nullptr;
+    bool FFlat = false;
+    bool FShowCaptions = false;
 };
 
 // ---------------------------------------------------------------------------

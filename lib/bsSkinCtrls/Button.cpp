@@ -9,18 +9,16 @@
 namespace
 {
 constexpr unsigned MorphInterval = 20;
-constexpr unsigned RepeatDelay = 500;
 
 } // namespace
 
-TbsSkinButton::TbsSkinButton(TComponent* AOwner) : TbsSkinCustomControl(AOwner)
+TbsSkinButton::TbsSkinButton(TComponent* AOwner) : TbsSkinButtonFace(AOwner)
 {
     ControlStyle = TControlStyle{csSetCaption, csOpaque, csDoubleClicks, csCaptureMouse};
     FSkinDataName = "button";
     width_ = 75;
     height_ = 25;
     tabStop_ = true;
-    FGlyph = std::make_unique<TBitmap>();
     FLayerManager = std::make_unique<TbsLayerManager>(nullptr);
 }
 
@@ -32,13 +30,224 @@ TbsSkinButton::~TbsSkinButton()
     Watch(FImageList, nullptr);
 }
 
+// ---- what both push buttons share ------------------------------------------------
+
+template <class Base>
+TbsSkinButtonFace<Base>::TbsSkinButtonFace(TComponent* AOwner) : Base(AOwner), FGlyph(std::make_unique<TBitmap>())
+{
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::SetGlyph(TBitmap* Value)
+{
+    if (Value) FGlyph->Assign(Value);
+    else FGlyph = std::make_unique<TBitmap>();
+    this->Invalidate();
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::SetNumGlyphs(int Value)
+{
+    FNumGlyphs = std::clamp(Value, 1, 4);
+    this->Invalidate();
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::SetMargin(int Value)
+{
+    if (Value == FMargin || Value < -1) return;
+    FMargin = Value;
+    this->Invalidate();
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::SetSpacing(int Value)
+{
+    if (Value == FSpacing) return;
+    FSpacing = Value;
+    this->Invalidate();
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::SetLayout(TbsButtonLayout Value)
+{
+    if (Value == FLayout) return;
+    FLayout = Value;
+    this->Invalidate();
+}
+
+template <class Base>
+const TbsDataSkinButtonControl* TbsSkinButtonFace<Base>::TakeButtonEntry()
+{
+    const auto* d = dynamic_cast<const TbsDataSkinButtonControl*>(bsSkinControlEntry(this->FSD, this->FIndex));
+    if (!d) return nullptr;
+    FontName = d->FontName;
+    FontColor = d->FontColor;
+    ActiveFontColor = d->ActiveFontColor;
+    DownFontColor = d->DownFontColor;
+    FontStyle = d->FontStyle;
+    FontHeight = d->FontHeight;
+    ActiveSkinRect = d->ActiveSkinRect;
+    DownSkinRect = d->DownSkinRect;
+    if (IsEmptyRect(ActiveSkinRect)) ActiveSkinRect = this->SkinRect;
+    if (IsEmptyRect(DownSkinRect)) DownSkinRect = ActiveSkinRect;
+    DisabledSkinRect = d->DisabledSkinRect;
+    DisabledFontColor = d->DisabledFontColor;
+    Morphing = d->Morphing;
+    MorphKind = d->MorphKind;
+    AnimateSkinRect = d->AnimateSkinRect;
+    FrameCount = d->FrameCount;
+    AnimateInterval = d->AnimateInterval;
+    if (DisabledFontColor == FontColor) DisabledFontColor = 0x808080;
+    return d;
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::ShowAnimationFrame(bool effectsOn)
+{
+    TRect fr;
+    if (!effectsOn || !FAnimation.Frame(this->SkinRect, AnimateSkinRect, FrameCount, fr)) return;
+    if (FAnimation.Inc) ActiveSkinRect = fr;
+    else this->SkinRect = fr;
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::DrawGlyphContent(TCanvas* C, const TRect& R, const std::string& caption, bool pressed,
+                                               bool active)
+{
+    DrawGlyphAndText(C, R, FMargin, FSpacing, FLayout, caption, FGlyph.get(), FNumGlyphs,
+                     bsctrls::GlyphFrame(pressed, active, this->GetEnabled(), FNumGlyphs), pressed, false, 0);
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::SetDown(bool Value)
+{
+    FDown = Value;
+    if (MorphingActive())
+    {
+        if (FDown)
+        {
+            FMorphKf = 1.0;
+            StopMorph();
+        }
+        else StartMorph();
+    }
+    this->Invalidate();
+    if (FGroupIndex == 0 || !FDown || AllowAllUp || !this->Parent()) return;
+    TWinControl* p = this->Parent();
+    for (int i = 0; i < p->ControlCount(); ++i)
+    {
+        auto* b = dynamic_cast<TbsSkinButtonFace*>(p->Controls(i));
+        if (b && b != this && b->FGroupIndex == FGroupIndex && b->FDown) b->SetDown(false);
+    }
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::CalcSize(int& AWidth, int& AHeight)
+{
+    if (UseSkinSize || this->ResizeMode == 1)
+    {
+        Base::CalcSize(AWidth, AHeight);
+        return;
+    }
+    // A free-sized button keeps the size asked for; the text follows it.
+    this->NewClRect = this->ClRect;
+    this->NewClRect.Right += AWidth - RectWidth(this->SkinRect);
+    this->NewClRect.Bottom += AHeight - RectHeight(this->SkinRect);
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::PressLeft()
+{
+    StopAnimate();
+    FMouseDown = true;
+    if (!FDown)
+    {
+        FMouseIn = true;
+        SetDown(true);
+        if (RepeatMode && FGroupIndex == 0) StartRepeat();
+        else if (FGroupIndex != 0) ButtonClick();
+        FAllowAllUpCheck = false;
+    }
+    else if (FGroupIndex != 0) FAllowAllUpCheck = true;
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::ReleaseLeft(bool inside)
+{
+    FMouseDown = false;
+    if (FGroupIndex == 0)
+    {
+        const bool was = FDown;
+        StopRepeat();
+        if (inside)
+        {
+            SetDown(false);
+            if (was) ButtonClick();
+        }
+        else
+        {
+            FDown = false;
+            this->Invalidate();
+        }
+    }
+    else if (FDown && AllowAllUp && FAllowAllUpCheck && inside)
+    {
+        SetDown(false);
+        ButtonClick();
+    }
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::RefreshButton()
+{
+    FMouseIn = false;
+    FDown = false;
+    if (MorphingActive()) FMorphKf = 0.0;
+    if (SkinEffectsOn()) StopAnimate();
+    this->Invalidate();
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::StartMorph()
+{
+    if (!MorphingActive() || this->FIndex == -1 || !CanMorph())
+    {
+        this->Invalidate();
+        return;
+    }
+    if (bsctrls::TimerOn(MorphTimer)) return;
+    bsctrls::StartTimer(MorphTimer, MorphInterval, [this] { MorphTick(); });
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::MorphTick()
+{
+    const bool hot = MorphHot();
+    if (this->FIndex == -1 || !MorphingActive())
+    {
+        FMorphKf = hot ? 1.0 : 0.0;
+        StopMorph();
+        return;
+    }
+    if (!bsctrls::StepMorph(FMorphKf, hot)) StopMorph();
+    this->Invalidate();
+}
+
+template <class Base>
+void TbsSkinButtonFace<Base>::StartAnimate(bool In)
+{
+    if (!CanAnimate() || this->FIndex == -1 || !SkinEffectsOn() || IsEmptyRect(AnimateSkinRect) || FrameCount <= 0)
+        return;
+    FAnimation.Start(In, FrameCount, AnimateInterval, [this] { this->Invalidate(); });
+}
+
+template class TbsSkinButtonFace<TbsSkinCustomControl>;
+template class TbsSkinButtonFace<TbsGraphicSkinCustomControl>;
+
 // ---- terms ------------------------------------------------------------------------
 
-bool TbsSkinButton::SkinEffectsOn() const { return FSD && !FSD->Empty && FSD->EnableSkinEffects; }
-bool TbsSkinButton::MorphingActive() const { return SkinEffectsOn() && Morphing; }
 bool TbsSkinButton::IsFocused() const { return FCanFocused && Focused(); }
-bool TbsSkinButton::MorphRunning() const { return bsctrls::TimerOn(MorphTimer); }
-bool TbsSkinButton::RepeatRunning() const { return bsctrls::TimerOn(RepeatTimer); }
 
 // ---- skin entry -------------------------------------------------------------------
 
@@ -50,27 +259,10 @@ void TbsSkinButton::GetSkinData()
         AnimateSkinRect = TRect();
         return;
     }
-    const auto* d = dynamic_cast<const TbsDataSkinButtonControl*>(bsSkinControlEntry(FSD, FIndex));
+    const TbsDataSkinButtonControl* d = TakeButtonEntry();
     if (!d) return;
     if (!UseSkinSize && MaskPicture) MaskPicture = nullptr;
-    FontName = d->FontName;
-    FontColor = d->FontColor;
-    ActiveFontColor = d->ActiveFontColor;
-    DownFontColor = d->DownFontColor;
-    FontStyle = d->FontStyle;
-    FontHeight = d->FontHeight;
-    ActiveSkinRect = d->ActiveSkinRect;
-    DownSkinRect = d->DownSkinRect;
-    if (IsEmptyRect(ActiveSkinRect)) ActiveSkinRect = SkinRect;
-    if (IsEmptyRect(DownSkinRect)) DownSkinRect = ActiveSkinRect;
-    DisabledSkinRect = d->DisabledSkinRect;
     FocusedSkinRect = d->FocusedSkinRect;
-    DisabledFontColor = d->DisabledFontColor;
-    Morphing = d->Morphing;
-    MorphKind = d->MorphKind;
-    AnimateSkinRect = d->AnimateSkinRect;
-    FrameCount = d->FrameCount;
-    AnimateInterval = d->AnimateInterval;
     ShowFocus = d->ShowFocus;
     GlowLayerPictureIndex = d->GlowLayerPictureIndex;
     GlowLayerMaskPictureIndex = d->GlowLayerMaskPictureIndex;
@@ -81,39 +273,7 @@ void TbsSkinButton::GetSkinData()
     GlowLayerShowOffsetX = d->GlowLayerShowOffsetX;
     GlowLayerShowOffsetY = d->GlowLayerShowOffsetY;
     GlowLayerAlphaBlendValue = d->GlowLayerAlphaBlendValue;
-    if (DisabledFontColor == FontColor) DisabledFontColor = 0x808080;
-
-    // A running frame animation shows its current frame.
-    if (bsctrls::TimerOn(AnimateTimer) && SkinEffectsOn() && FrameCount > 0 && CurrentFrame > 0 && CurrentFrame <= FrameCount)
-    {
-        TRect fr;
-        if (RectWidth(SkinRect) < RectWidth(AnimateSkinRect))
-        {
-            const int fw = RectWidth(AnimateSkinRect) / FrameCount;
-            fr = TRect(AnimateSkinRect.Left + (CurrentFrame - 1) * fw, AnimateSkinRect.Top,
-                       AnimateSkinRect.Left + CurrentFrame * fw, AnimateSkinRect.Bottom);
-        }
-        else
-        {
-            const int fh = RectHeight(AnimateSkinRect) / FrameCount;
-            fr = TRect(AnimateSkinRect.Left, AnimateSkinRect.Top + (CurrentFrame - 1) * fh, AnimateSkinRect.Right,
-                       AnimateSkinRect.Top + CurrentFrame * fh);
-        }
-        if (AnimateInc) ActiveSkinRect = fr;
-        else SkinRect = fr;
-    }
-}
-
-void TbsSkinButton::CalcSize(int& AWidth, int& AHeight)
-{
-    if (UseSkinSize || ResizeMode == 1)
-    {
-        TbsSkinCustomControl::CalcSize(AWidth, AHeight);
-        return;
-    }
-    NewClRect = ClRect;
-    NewClRect.Right += AWidth - RectWidth(SkinRect);
-    NewClRect.Bottom += AHeight - RectHeight(SkinRect);
+    ShowAnimationFrame(SkinEffectsOn());
 }
 
 void TbsSkinButton::BeforeChangeSkinData()
@@ -133,30 +293,6 @@ void TbsSkinButton::ChangeSkinData()
 }
 
 // ---- properties -------------------------------------------------------------------
-
-void TbsSkinButton::SetDown(bool Value)
-{
-    FDown = Value;
-    if (MorphingActive())
-    {
-        if (FDown)
-        {
-            FMorphKf = 1.0;
-            StopMorph();
-        }
-        else StartMorph();
-    }
-    Invalidate();
-    if (FGroupIndex != 0 && FDown && !AllowAllUp && Parent())
-    {
-        TWinControl* p = Parent();
-        for (int i = 0; i < p->ControlCount(); ++i)
-        {
-            auto* b = dynamic_cast<TbsSkinButton*>(p->Controls(i));
-            if (b && b != this && b->FGroupIndex == FGroupIndex && b->FDown) b->SetDown(false);
-        }
-    }
-}
 
 void TbsSkinButton::SetGroupIndex(int Value)
 {
@@ -178,40 +314,6 @@ void TbsSkinButton::SetDefault(bool Value)
         f->Perform(CM_FOCUSCHANGED, 0, LPARAM(f->GetActiveControl()));
 }
 
-void TbsSkinButton::SetGlyph(TBitmap* Value)
-{
-    if (Value) FGlyph->Assign(Value);
-    else FGlyph = std::make_unique<TBitmap>();
-    Invalidate();
-}
-
-void TbsSkinButton::SetNumGlyphs(int Value)
-{
-    FNumGlyphs = std::clamp(Value, 1, 4);
-    Invalidate();
-}
-
-void TbsSkinButton::SetMargin(int Value)
-{
-    if (Value == FMargin || Value < -1) return;
-    FMargin = Value;
-    Invalidate();
-}
-
-void TbsSkinButton::SetSpacing(int Value)
-{
-    if (Value == FSpacing) return;
-    FSpacing = Value;
-    Invalidate();
-}
-
-void TbsSkinButton::SetLayout(TbsButtonLayout Value)
-{
-    if (Value == FLayout) return;
-    FLayout = Value;
-    Invalidate();
-}
-
 void TbsSkinButton::SetImageList(TCustomImageList* Value)
 {
     Watch(FImageList, Value);
@@ -230,15 +332,6 @@ void TbsSkinButton::Notification(TComponent* AComponent, TOperation Operation)
 {
     TbsSkinCustomControl::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FImageList) FImageList = nullptr;
-}
-
-void TbsSkinButton::RefreshButton()
-{
-    FMouseIn = false;
-    FDown = false;
-    if (MorphingActive()) FMorphKf = 0.0;
-    if (SkinEffectsOn()) StopAnimate();
-    Invalidate();
 }
 
 void TbsSkinButton::ButtonClick()
@@ -274,7 +367,7 @@ void TbsSkinButton::Paint()
     if (!GetEnabled() && !IsEmptyRect(DisabledSkinRect)) DrawButtonState(&B, DisabledSkinRect, false, false);
     else if (FDown && (FGroupIndex != 0 || FMouseIn || (focused && !FMouseDown)))
         DrawButtonState(&B, DownSkinRect, true, true);
-    else if (focused && !IsEmptyRect(FocusedSkinRect) && !bsctrls::TimerOn(AnimateTimer))
+    else if (focused && !IsEmptyRect(FocusedSkinRect) && !FAnimation.Running())
         DrawButtonState(&B, FocusedSkinRect, false, true);
     else if (focused || FMouseIn) DrawButtonState(&B, ActiveSkinRect, false, true);
     else if (!MorphingActive() || FMorphKf != 1.0) DrawButtonState(&B, SkinRect, false, false);
@@ -292,19 +385,7 @@ void TbsSkinButton::DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool
     }
     else
     {
-        const int bw = B->GetWidth(), bh = B->GetHeight();
-        switch (ResizeMode)
-        {
-        case 0: B->Canvas()->CopyRect(TRect(0, 0, bw, bh), Picture->Canvas(), R); break;
-        case 2:
-        case 3:
-            CreateSkinImageByClRect(B, Picture, R, ClRect, true);
-            break;
-        default: break;
-        }
-        tr = ClRect;
-        tr.Right += bw - RectWidth(R);
-        tr.Bottom += bh - RectHeight(R);
+        tr = bsctrls::DrawFreeSizedLook(B, Picture, R, ResizeMode, ClRect);
     }
     TCanvas* C = B->Canvas();
     C->Brush()->SetStyle(bsClear);
@@ -312,11 +393,9 @@ void TbsSkinButton::DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool
     else C->Font()->Assign(DefaultFont());
     bsctrls::SetStringTableCharset(C->Font(), FSD, DefaultFont());
     const bool enabled = GetEnabled();
-    if (enabled && !UseSkinFontColor) C->Font()->SetColor(DefaultFont()->GetColor());
-    else if (!enabled) C->Font()->SetColor(TColor(DisabledFontColor));
-    else if (ADown && AActive) C->Font()->SetColor(TColor(DownFontColor));
-    else if (AActive) C->Font()->SetColor(TColor(ActiveFontColor));
-    else C->Font()->SetColor(TColor(FontColor));
+    C->Font()->SetColor(TColor(bsctrls::ButtonFontColor(enabled, UseSkinFontColor, int(DefaultFont()->GetColor()),
+                                                        ADown, AActive, DownFontColor, ActiveFontColor, FontColor,
+                                                        DisabledFontColor)));
     if (ShowFocus && Focused()) DrawDottedFocusRect(C->GetHandle(), tr, ColorToRGB(C->Font()->GetColor()));
     bool drawDefault = true;
     if (OnPaint) OnPaint(this, C, tr, ADown, AActive, drawDefault);
@@ -328,13 +407,7 @@ void TbsSkinButton::DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool
                          enabled, false, 0);
         return;
     }
-    int frame;
-    if (ADown && AActive && FNumGlyphs >= 3) frame = 3;
-    else if (AActive && FNumGlyphs == 4) frame = 4;
-    else if (enabled || FNumGlyphs == 1) frame = 1;
-    else frame = 2;
-    DrawGlyphAndText(C, tr, FMargin, FSpacing, FLayout, caption, FGlyph.get(), FNumGlyphs, frame, ADown && AActive,
-                     false, 0);
+    DrawGlyphContent(C, tr, caption, ADown && AActive, AActive);
 }
 
 void TbsSkinButton::CreateControlDefaultImage(TBitmap* B)
@@ -372,113 +445,56 @@ void TbsSkinButton::CreateControlDefaultImage(TBitmap* B)
                          GetEnabled(), false, 0);
         return;
     }
-    int f;
-    if (FDown && FMouseIn && FNumGlyphs >= 3) f = 3;
-    else if (FMouseIn && FNumGlyphs == 4) f = 4;
-    else if (GetEnabled() || FNumGlyphs == 1) f = 1;
-    else f = 2;
-    DrawGlyphAndText(C, r, FMargin, FSpacing, FLayout, caption, FGlyph.get(), FNumGlyphs, f, pressed, false, 0);
+    DrawGlyphAndText(C, r, FMargin, FSpacing, FLayout, caption, FGlyph.get(), FNumGlyphs,
+                     bsctrls::GlyphFrame(FDown && FMouseIn, FMouseIn, GetEnabled(), FNumGlyphs), pressed, false, 0);
 }
 
 // ---- timers -----------------------------------------------------------------------
 
-void TbsSkinButton::StartMorph()
-{
-    if (!MorphingActive() || FIndex == -1)
-    {
-        Invalidate();
-        return;
-    }
-    if (bsctrls::TimerOn(MorphTimer)) return;
-    bsctrls::StartTimer(MorphTimer, MorphInterval, [this] { MorphTick(); });
-}
-
-void TbsSkinButton::StopMorph() { bsctrls::StopTimer(MorphTimer); }
-
-void TbsSkinButton::MorphTick()
-{
-    const bool toActive = FMouseIn || IsFocused();
-    if (FIndex == -1 || !MorphingActive())
-    {
-        FMorphKf = toActive ? 1.0 : 0.0;
-        StopMorph();
-        return;
-    }
-    if (!bsctrls::StepMorph(FMorphKf, toActive)) StopMorph();
-    Invalidate();
-}
-
-void TbsSkinButton::StartAnimate(bool In)
-{
-    if (FIndex == -1 || !SkinEffectsOn() || IsEmptyRect(AnimateSkinRect) || FrameCount <= 0) return;
-    StopAnimate();
-    AnimateInc = In;
-    CurrentFrame = In ? 1 : FrameCount;
-    bsctrls::StartTimer(AnimateTimer, unsigned(std::max(1, AnimateInterval)), [this] { AnimateTick(); });
-}
-
-void TbsSkinButton::StopAnimate()
-{
-    CurrentFrame = 0;
-    bsctrls::StopTimer(AnimateTimer);
-}
-
-void TbsSkinButton::AnimateTick()
-{
-    if (AnimateInc)
-    {
-        if (CurrentFrame <= FrameCount)
-        {
-            ++CurrentFrame;
-            Invalidate();
-        }
-        if (CurrentFrame > FrameCount) StopAnimate();
-    }
-    else
-    {
-        if (CurrentFrame >= 0)
-        {
-            --CurrentFrame;
-            Invalidate();
-        }
-        if (CurrentFrame <= 0) StopAnimate();
-    }
-}
-
-void TbsSkinButton::StartRepeat()
-{
-    FRepeatDelaying = true;
-    bsctrls::StartTimer(RepeatTimer, RepeatDelay, [this] { RepeatTick(); });
-}
-
-void TbsSkinButton::StopRepeat() { bsctrls::StopTimer(RepeatTimer); }
-
-void TbsSkinButton::RepeatTick()
-{
-    // The first tick ends the delay; every later one clicks.
-    if (FRepeatDelaying)
-    {
-        FRepeatDelaying = false;
-        RepeatTimer->SetInterval(unsigned(std::max(1, RepeatInterval)));
-        return;
-    }
-    ButtonClick();
-}
 
 // ---- glow frame --------------------------------------------------------------------
 
+bool TbsSkinButton::GlowPossible() const
+{
+    if (!FSD || FSD->Empty || !IsLayeredWindowsAvailable()) return false;
+    if (!(FSD->ShowButtonGlowFrames || AlwaysShowLayeredFrame) || GlowLayerPictureIndex == -1) return false;
+    return ResizeMode == 0 || ResizeMode == 1 || (ResizeMode == 2 && UseSkinSize);
+}
+
 void TbsSkinButton::ShowLayer()
 {
-    if (!FSD || FSD->Empty || !IsLayeredWindowsAvailable()) return;
-    if (!(FSD->ShowButtonGlowFrames || AlwaysShowLayeredFrame) || GlowLayerPictureIndex == -1) return;
-    if (ResizeMode != 0) return;
+    if (!GlowPossible()) return;
     TBitmap* pic = bsSkinActiveBitmap(FSD, GlowLayerPictureIndex);
     TBitmap* mask = bsSkinActiveBitmap(FSD, GlowLayerMaskPictureIndex);
     if (!pic || !mask) return;
     if (TCustomForm* f = GetParentForm(this)) FLayerManager->TopMostMode = f->GetFormStyle() == fsStayOnTop;
-    TbsBitmap img, msk;
-    img.Assign(pic);
-    msk.Assign(mask);
+    TbsBitmap srcImg, srcMask, img, msk;
+    srcImg.Assign(pic);
+    srcMask.Assign(mask);
+    const int pw = srcImg.Width(), ph = srcImg.Height();
+    const int dw = width_ - RectWidth(SkinRect), dh = height_ - RectHeight(SkinRect);
+    if (ResizeMode == 0)
+    {
+        img.Assign(pic);
+        msk.Assign(mask);
+    }
+    else if (ResizeMode == 2)
+    {
+        // Wider by the button's growth; the glow's ends keep their size.
+        for (auto [src, dst] : {std::pair{&srcImg, &img}, std::pair{&srcMask, &msk}})
+            CreateHSkinImage(GlowLayerOffsetLeft, GlowLayerOffsetRight, dst, src, TRect(0, 0, pw, ph), pw + dw, ph,
+                             true);
+    }
+    else
+    {
+        const TRect margins(GlowLayerOffsetLeft, GlowLayerOffsetTop, pw - GlowLayerOffsetRight,
+                            ph - GlowLayerOffsetBottom);
+        for (auto [src, dst] : {std::pair{&srcImg, &img}, std::pair{&srcMask, &msk}})
+        {
+            dst->SetSize(pw + dw, ph + dh);
+            CreateSkinImageByClRect(dst, src, TRect(0, 0, pw, ph), margins, true);
+        }
+    }
     const TPoint p = ClientToScreen(TPoint(0, 0));
     FLayerManager->Show(p.X - GlowLayerShowOffsetX, p.Y - GlowLayerShowOffsetY, &img, &msk,
                         GlowLayerAlphaBlendValue);
@@ -486,10 +502,7 @@ void TbsSkinButton::ShowLayer()
 
 void TbsSkinButton::HideLayer()
 {
-    if (!FSD || FSD->Empty || !IsLayeredWindowsAvailable()) return;
-    if (!(FSD->ShowButtonGlowFrames || AlwaysShowLayeredFrame) || GlowLayerPictureIndex == -1) return;
-    if (ResizeMode != 0) return;
-    FLayerManager->Hide();
+    if (GlowPossible()) FLayerManager->Hide();
 }
 
 // ---- mouse ----------------------------------------------------------------------------
@@ -532,49 +545,13 @@ void TbsSkinButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
 {
     const auto life = LifeToken();
     TbsSkinCustomControl::MouseDown(Button, Shift, X, Y);
-    if (life.expired() || Button != mbLeft) return;
-    StopAnimate();
-    FMouseDown = true;
-    if (!FDown)
-    {
-        FMouseIn = true;
-        SetDown(true);
-        if (RepeatMode && FGroupIndex == 0) StartRepeat();
-        else if (FGroupIndex != 0) ButtonClick();
-        FAllowAllUpCheck = false;
-    }
-    else if (FGroupIndex != 0) FAllowAllUpCheck = true;
+    if (!life.expired() && Button == mbLeft) PressLeft();
 }
 
 void TbsSkinButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     const auto life = LifeToken();
-    if (Button == mbLeft)
-    {
-        FMouseDown = false;
-        const bool inside = X >= 0 && Y >= 0 && X < width_ && Y < height_;
-        if (FGroupIndex == 0)
-        {
-            const bool was = FDown;
-            if (inside)
-            {
-                SetDown(false);
-                StopRepeat();
-                if (was) ButtonClick();
-            }
-            else
-            {
-                FDown = false;
-                StopRepeat();
-                Invalidate();
-            }
-        }
-        else if (FDown && AllowAllUp && FAllowAllUpCheck && inside)
-        {
-            SetDown(false);
-            ButtonClick();
-        }
-    }
+    if (Button == mbLeft) ReleaseLeft(X >= 0 && Y >= 0 && X < width_ && Y < height_);
     // The click handler may have freed or hidden the button.
     if (life.expired() || !HandleAllocated() || !GetVisible()) return;
     TbsSkinCustomControl::MouseUp(Button, Shift, X, Y);

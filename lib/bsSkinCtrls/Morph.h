@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "lib/bsSkinCtrls.h"
+#include "lib/bsSkinCtrls/ButtonTimers.h"
 
 namespace bsctrls
 {
@@ -17,15 +18,19 @@ bool StepMorph(double& kf, bool hot);
 // Draws `from` cross-faded towards `to` by kf with the transition `kind`.
 void DrawMorph(TCanvas* C, TBitmap* from, TBitmap* to, TbsMorphKind kind, double kf);
 
-// The controls' timers: made on first start, and only switched off when
-// stopped, so a tick may stop its own timer.
-inline bool TimerOn(const std::unique_ptr<TTimer>& t) { return t && t->GetEnabled(); }
-inline void StopTimer(std::unique_ptr<TTimer>& t)
-{
-    if (t) t->SetEnabled(false);
-}
-// (Re)starts the timer with the interval and tick.
-void StartTimer(std::unique_ptr<TTimer>& t, unsigned interval, std::function<void()> tick);
+// Draws look R of a button's picture into B at B's size when the button
+// does not take the skin's size: resize mode 0 stretches R, 2 and 3 keep the
+// margins outside ClRect. Returns the text rectangle (ClRect grown by the
+// size difference).
+TRect DrawFreeSizedLook(TBitmap* B, TBitmap* Picture, const TRect& R, int ResizeMode, const TRect& ClRect);
+// The font colour of a button look: the default font's when enabled without
+// the skin's colours, else disabled, down (pressed and active), active or
+// normal colour.
+int ButtonFontColor(bool enabled, bool useSkinColor, int defaultColor, bool ADown, bool AActive, int down,
+                    int active, int normal, int disabled);
+// The frame of an n-frame glyph strip to show (1 normal, 2 disabled,
+// 3 pressed, 4 hot).
+int GlyphFrame(bool pressed, bool active, bool enabled, int numGlyphs);
 
 // A press on an unfocused control first brings the focus (with
 // `clicksDisabled` set meanwhile); `life` is the control's life token. False when the press is to be dropped:

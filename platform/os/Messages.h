@@ -129,6 +129,9 @@ constexpr UINT WM_QUERYNEWPALETTE = 0x030F;
 constexpr UINT WM_PALETTECHANGED = 0x0311;
 constexpr UINT WM_PRINT = 0x0317;
 constexpr UINT WM_PRINTCLIENT = 0x0318;
+// WM_PRINT flags (LPARAM): which parts to draw into the DC in WPARAM.
+constexpr LPARAM PRF_NONCLIENT = 0x0002;
+constexpr LPARAM PRF_CLIENT = 0x0004;
 // First number free for programs' own messages. The skin library numbers its
 // messages from here (WM_USER + 201 and up).
 constexpr UINT WM_USER = 0x0400;

@@ -857,7 +857,8 @@ int DrawTextEx(HDC dc, std::string_view text, TRect& rc, UINT format, DRAWTEXTPA
         if (c == U'\r' || c == U'\n')
         {
             if (single) continue;
-            if (c == U'\r' && i + 1 < cps.size() && cps[i + 1] == U'\n') ++i;
+            // CR LF and LF CR are each one break, as the system's text call has it.
+            if (i + 1 < cps.size() && cps[i + 1] == (c == U'\r' ? U'\n' : U'\r')) ++i;
             paras.emplace_back();
             continue;
         }

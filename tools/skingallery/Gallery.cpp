@@ -204,6 +204,7 @@ const std::vector<GalleryEntry>& GalleryEntries()
         AddButtonEntries(list);
         AddBoxEntries(list);
         AddViewEntries(list);
+        AddMenuEntries(list);
         return list;
     }();
     return entries;

@@ -134,6 +134,8 @@ void PutForm(GalleryPage& p, TForm& f, const TRect& cell);
 // Serves the message queue (after forms are gone it lets the window layer
 // reclaim their windows).
 void ServeMessages();
+// The popup windows: hints and the image-grid menu.
+void AddMenuEntries(std::vector<GalleryEntry>& entries);
 
 // Draws the page of the store's current skin.
 void RenderPage(GalleryPage& page);

@@ -1,6 +1,8 @@
 // Gallery entries of the clickable skinned controls: the three button
 // entries the program's windows use, each in every state (normal, hot,
-// pressed, focused, disabled, default, down in a group, with a glyph), and
+// pressed, focused, disabled, default, down in a group, with a glyph), the
+// speed buttons in every state and tool bars (one scrolled, its arrows hot
+// and pressed), and
 // the check and radio boxes (flat and framed) in every state, the scroll
 // bars (horizontal and vertical) in every state, the sliders; once in the
 // skin and once in the default look. Real controls on a form of the page's
@@ -40,22 +42,26 @@ void ShowStateForm(TForm& f)
     static_cast<TWinControl*>(f.Controls(0))->SetFocus();
 }
 
-// A button whose mouse state the gallery sets by hand (no pointer here).
-class StateButton : public TbsSkinButton
+// A push button (windowed or not) whose mouse state the gallery sets by
+// hand (no pointer here).
+template <class B>
+class StatePushButton : public B
 {
 public:
-    using TbsSkinButton::TbsSkinButton;
+    using B::B;
     void Hover()
     {
-        FMouseIn = true;
-        FMorphKf = 1.0;
+        this->FMouseIn = true;
+        this->FMorphKf = 1.0;
     }
     void Press()
     {
         Hover();
-        FDown = true;
+        this->FDown = true;
     }
 };
+using StateButton = StatePushButton<TbsSkinButton>;
+using StateSpeedButton = StatePushButton<TbsSkinSpeedButton>;
 
 // A 4-frame strip of 16 x 16 "play" glyphs (normal, disabled, pressed, hot)
 // on the magenta key its bottom-left pixel gives.
@@ -280,6 +286,143 @@ std::unique_ptr<TForm> SlidersForm(TbsSkinData* sd, int W, int H, std::vector<Tb
     return f;
 }
 
+// A tool bar whose scroll arrows the gallery shows hot or pressed.
+class StateToolBar : public TbsSkinToolBar
+{
+public:
+    using TbsSkinToolBar::TbsSkinToolBar;
+    void SetArrow(int i, bool hot, bool down)
+    {
+        Buttons[i].MouseIn = hot;
+        Buttons[i].Down = down;
+    }
+};
+
+// A 16 x 16 image list of four coloured tool images (a note, a film strip,
+// a disc and a gear-like square) for the tool bars.
+std::unique_ptr<TCustomImageList> ToolImages(bool hot)
+{
+    auto l = std::make_unique<TCustomImageList>(16, 16);
+    const TColor colours[4] = {TColor(0x2060C0), TColor(0x20A040), TColor(0xC04020), TColor(0x808020)};
+    for (int i = 0; i < 4; ++i)
+    {
+        TBitmap b(16, 16, pf24bit);
+        TCanvas* c = b.Canvas();
+        c->Brush()->SetColor(TColor(0xFF00FF));
+        c->FillRect(TRect(0, 0, 16, 16));
+        c->Brush()->SetColor(hot ? TColor(ColorToRGB(colours[i]) | 0x404040) : colours[i]);
+        c->FillRect(TRect(2 + i % 2, 2, 14 - i % 2, 14));
+        c->Brush()->SetColor(clWhite);
+        c->FillRect(TRect(6, 6, 10, 10));
+        l->AddMasked(&b, TColor(0xFF00FF));
+    }
+    return l;
+}
+
+const char* const kSpeedEntries[] = {"toolbutton", "resizetoolbutton", "bigtoolbutton"};
+const char* const kSpeedStates[] = {"正常", "悬停", "按下", "禁用", "组中按下", "平面", "平面悬停", "无标题", "工具栏图像"};
+constexpr int kSpeedStateCount = 9, SpeedW = 84, SpeedRowH = 52;
+
+// Rows of speed buttons, one per entry, one per state; then two tool bars:
+// one whose buttons fit, one scrolled with its arrows (left hot, right
+// pressed) and its images.
+std::unique_ptr<TForm> SpeedButtonsForm(TbsSkinData* sd, int W, int H, std::vector<TWinControl*>&)
+{
+    auto f = StateForm(sd, W, H);
+    TForm* o = f.get();
+    const auto glyph = PlayGlyph();
+    auto* images = ToolImages(false).release();
+    auto* hot = ToolImages(true).release();
+    o->InsertComponent(images);
+    o->InsertComponent(hot);
+    for (int row = 0; row < 3; ++row)
+    {
+        for (int s = 0; s < kSpeedStateCount; ++s)
+        {
+            TWinControl* parent = o;
+            int x = Gap + s * (SpeedW + Gap), y = Gap + row * SpeedRowH;
+            if (s == 8)
+            {
+                auto* bar = new TbsSkinToolBar(o);
+                bar->SetSkinData(sd);
+                bar->SetBounds(x, y, SpeedW, 44);
+                bar->SetParent(o);
+                bar->SetImages(images);
+                bar->SetHotImages(hot);
+                parent = bar;
+                x = 2;
+                y = 0;
+            }
+            auto* b = new StateSpeedButton(o);
+            b->SkinDataName = kSpeedEntries[row];
+            b->UseSkinSize = row != 1;
+            b->SetSkinData(sd);
+            b->SetBounds(x, y, row == 1 ? SpeedW - 4 : 40, row == 2 ? 40 : 22);
+            b->SetCaption(s == 7 ? "隐藏" : row == 1 ? "转换" : "");
+            b->SetParent(parent);
+            if (s != 8)
+            {
+                b->SetGlyph(glyph.get());
+                b->SetNumGlyphs(4);
+            }
+            else b->SetImageIndex(row);
+            switch (s)
+            {
+            case 1: b->Hover(); break;
+            case 2: b->Press(); break;
+            case 3: b->SetEnabled(false); break;
+            case 4:
+                b->SetGroupIndex(row + 1);
+                b->SetDown(true);
+                break;
+            case 5: b->SetFlat(true); break;
+            case 6:
+                b->SetFlat(true);
+                b->Hover();
+                break;
+            case 7: b->SetShowCaption(false); break;
+            case 8: b->Hover(); break;
+            default: break;
+            }
+        }
+    }
+    const char* const bars[] = {"toolpanel", "resizetoolpanel"};
+    for (int i = 0; i < 2; ++i)
+    {
+        auto* bar = new StateToolBar(o);
+        bar->SetSkinData(sd);
+        bar->SetSkinDataName(bars[i]);
+        bar->CanScroll = true;
+        bar->SetParent(o);
+        bar->SetBounds(Gap, Gap + 3 * SpeedRowH + i * 40, i == 0 ? W - 2 * Gap : 300, 30);
+        bar->SetImages(images);
+        bar->SetHotImages(hot);
+        const char* const captions[] = {"添加", "转换", "暂停", "停止", "预览", "设置", "关于"};
+        for (int k = 0; k < 7; ++k)
+        {
+            auto* b = new StateSpeedButton(o);
+            b->SkinDataName = "resizetoolbutton";
+            b->UseSkinSize = false;
+            b->SetSkinData(sd);
+            b->SetBounds(k * 64, 0, 62, 24);
+            b->SetCaption(captions[k]);
+            b->SetImageIndex(k % 4);
+            b->SetParent(bar);
+            if (k == 1) b->Hover();
+            if (k == 2) b->Press();
+        }
+        bar->SetBounds(bar->Left(), bar->Top(), bar->Width(), 30);
+        if (i == 1)
+        {
+            bar->SetArrow(0, true, false);
+            bar->SetArrow(1, true, true);
+            bar->ScrollStep(true);
+        }
+    }
+    ShowStateForm(*f);
+    return f;
+}
+
 // Paints one control of a shown form at its place in the form's cell.
 void PutControl(GalleryPage& p, TWinControl* c, const TRect& cell)
 {
@@ -322,6 +465,15 @@ void DrawButtons(GalleryPage& p)
     DrawStates<TbsSkinButton>(p, "buttons", "按钮：正常、悬停、按下、焦点、禁用、默认、组中按下、图标 buttons", W, H, ButtonsForm);
 }
 
+void DrawSpeedButtons(GalleryPage& p)
+{
+    const int W = Gap + kSpeedStateCount * (SpeedW + Gap), H = Gap + 3 * SpeedRowH + 80;
+    DrawStates<TWinControl>(
+        p, "speedbuttons",
+        "快速按钮与工具栏：正常、悬停、按下、禁用、组中按下、平面、平面悬停、无标题、工具栏图像；滚动箭头 speed buttons, tool bars",
+        W, H, SpeedButtonsForm);
+}
+
 void DrawBoxes(GalleryPage& p)
 {
     const int W = Gap + kBoxStateCount * (BoxW + Gap), H = Gap + 4 * BoxRowH;
@@ -344,6 +496,7 @@ void DrawSliders(GalleryPage& p)
 void AddButtonEntries(std::vector<GalleryEntry>& entries)
 {
     entries.push_back({"buttons", DrawButtons});
+    entries.push_back({"speedbuttons", DrawSpeedButtons});
     entries.push_back({"checkboxes", DrawBoxes});
     entries.push_back({"scrollbars", DrawBars});
     entries.push_back({"sliders", DrawSliders});

@@ -1201,6 +1201,18 @@ void TWinControl::PaintTo(HDC dc, int x, int y)
     const int saved = SaveDC(dc);
     OffsetWindowOrgEx(dc, -x, -y, nullptr);
     IntersectClipRect(dc, 0, 0, width_, height_);
+    // A control that paints its own non-client area answers WM_PRINT with
+    // PRF_NONCLIENT (non-zero); its client then follows at its place.
+    TRect wr;
+    GetWindowRect(handle_, &wr);
+    const TPoint co = ClientOrigin();
+    const TRect cr = GetClientRect();
+    if ((co.X != wr.Left || co.Y != wr.Top || cr.Width() != width_ || cr.Height() != height_) &&
+        Perform(WM_PRINT, WPARAM(dc), PRF_NONCLIENT) != 0)
+    {
+        OffsetWindowOrgEx(dc, wr.Left - co.X, wr.Top - co.Y, nullptr);
+        IntersectClipRect(dc, 0, 0, cr.Width(), cr.Height());
+    }
     Perform(WM_ERASEBKGND, WPARAM(dc), LPARAM(dc));
     Perform(WM_PAINT, WPARAM(dc), 0);
     for (TControl* c : controls_)
