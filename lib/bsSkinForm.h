@@ -17,6 +17,17 @@
 constexpr UINT BSM_QUERYSKINNEDFORM = 45490;
 
 class TbsSkinForm;
+class TbsFormLayerBorder;
+class TbsTrayIcon;
+
+// Where a form is placed when first shown: centred on its monitor's whole
+// rectangle or on its work area.
+enum TbsPositionInMonitor { bspDefault, bspScreenCenter, bspDesktopCenter };
+
+// Posted by the tray icon to the main form it shows again.
+constexpr UINT BSM_TRAY_SHOWMAINFORM = 1426;
+constexpr UINT BSM_SMARTEFFECTS_BEGIN = 45491;
+constexpr UINT BSM_SMARTEFFECTS_END = 45492;
 
 // The caption buttons a form shows (the close button always).
 struct TbsBorderIcons
@@ -139,6 +150,56 @@ public:
     bool RollUpState() const { return FRollUpState; }
     void ChangeRollUpState(bool Value);
 
+    // ---- Window states, size limits, roll-up, tray (States.cpp) ----
+    // The state the frame shows; the form's own when the frame is not skinnable.
+    TWindowState WindowState() const;
+    void ChangeWindowState(TWindowState Value);
+    int GetMaxWidth() const;
+    int GetMaxHeight() const;
+    void RefreshFormSize();
+    void ApplyPositionInMonitor();
+    TPoint GetPositionInMonitor(int AX, int AY, int AW, int AH) const;
+    void MinimizeToTray();
+    void RestoreFromTray();
+    TbsTrayIcon* TrayIcon() const { return FTrayIcon; }
+    void SetTrayIcon(TbsTrayIcon* Value);
+    // Sizeable by the user: AlwaysResize or a sizeable border style.
+    bool IsSizeable() const;
+    // The first visible stay-on-top form of the screen, or null.
+    static TCustomForm* FindTopMostForm();
+    int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0;
+    // Client height given back by rolling down (0: the height before).
+    int ClientHeight = 0;
+    bool MaximizeOnFullScreen = false;
+    bool AlwaysResize = false;
+    bool AlwaysShowInTray = false;
+    TbsPositionInMonitor PositionInMonitor = bspDefault;
+    TRect OldBoundsRect;
+    bool MaxRollUpState = false;
+    TNotifyEvent OnMinimize, OnMaximize, OnRestore, OnChangeRollUpState;
+    TNotifyEvent OnMinimizeToTray, OnRestoreFromTray;
+
+    // ---- Moving, magnetic edges, alpha, fade-in, layered border (MoveSize.cpp) ----
+    bool CanShowBorderLayer() const;
+    bool CanFadeInByBorderLayer() const;
+    void DoMagnetic(int& L, int& T, int W, int H);
+    bool AlphaBlend() const { return FAlphaBlend; }
+    void SetAlphaBlend(bool Value);
+    BYTE AlphaBlendValue() const { return FAlphaBlendValue; }
+    void SetAlphaBlendValue(BYTE Value);
+    bool AlphaBlendAnimation = false;
+    bool Magnetic = false;
+    int MagneticSize = 5;
+    bool AlwaysDisableLayeredFrames = false;
+    bool PreviewMode = false;
+    TbsFormLayerBorder* BorderLayer() const { return FBorderLayer.get(); }
+    // Alpha steps of the last fade-in.
+    int FadeStepCount = 0;
+    bool HMagnetized = false, VMagnetized = false, HMagnetized2 = false, VMagnetized2 = false;
+    // The layered border itself is resizing the form.
+    bool FBorderLayerChangeSize = false;
+    int FFormLeft = 0, FFormTop = 0, FOldFormLeft = 0, FOldFormTop = 0;
+
     // Geometry in window coordinates.
     TPoint NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint;
     TRect NewClRect, NewCaptionRect, NewButtonsRect, NewMaskRectArea, NewDefCaptionRect;
@@ -208,6 +269,17 @@ protected:
 
 private:
     void NewWindowProc(TMessage& m);
+    // The handlers of States.cpp and MoveSize.cpp, asked first; true when the
+    // message was handled whole.
+    bool StatesWindowProc(TMessage& m);
+    bool MoveSizeWindowProc(TMessage& m);
+    void CaptionDblClick();
+    void DoMinimize();
+    void DoMaximize();
+    void DoRestore();
+    void GetMinimizedPosition(TPoint& P);
+    void FadeIn();
+    void LayerAfterSkinChange();
     void PassOn(TMessage& m) { OldWindowProc(m); }
     TPoint ScreenToWindow(TPoint P) const;
     bool InCaptionArea(TPoint P) const;
@@ -231,6 +303,16 @@ private:
     bool FFormActive = false;
     bool FRollUpState = false;
     int FOldHeight = 0;
+    TWindowState FWindowState = wsNormal;
+    bool FRollUpBeforeMaximize = false;
+    bool FStartShow = true;
+    TbsTrayIcon* FTrayIcon = nullptr;
+    bool FAlphaBlend = false;
+    BYTE FAlphaBlendValue = 200;
+    bool FSizeMove = false, FSizing = false, FFullDrag = false;
+    bool FSmartEffectsShow = false;
+    TPoint FOnMouseDownCoord{-1, -1};
+    std::unique_ptr<TbsFormLayerBorder> FBorderLayer;
     TbsBorderIcons FBorderIcons;
     HRGN FRgn = nullptr;
     std::unique_ptr<TBitmap> RMTop, RMBottom, RMLeft, RMRight;
@@ -239,3 +321,101 @@ private:
 
 // The form's skinning component, or null (nil form, none).
 TbsSkinForm* FindSkinForm(TCustomForm* AForm);
+
+// ---------------------------------------------------------------------------
+// Layered border (LayeredBorder.cpp): the skin's layer frame, a 32-bit soft
+// border or shadow drawn outside the form, cut into four strips, each shown
+// in a borderless layered window of its own that follows the form. The part
+// of each strip next to the form is a resize grip when the skin asks for it.
+
+enum TbsFormLayerBorderType { bsflLeft, bsflTop, bsflRight, bsflBottom };
+enum TbsFormLayerBorderHit {
+    bsflhNone, bsflhLeft, bsflhTop, bsflhRight, bsflhBottom,
+    bsflhTopLeft, bsflhTopRight, bsflhBottomLeft, bsflhBottomRight
+};
+
+class TbsFormLayerWindow : public TForm
+{
+public:
+    TbsFormLayerWindow(TbsFormLayerBorder* AOwner, TCustomForm* AForm);
+    TbsFormLayerBorderType BorderType = bsflLeft;
+    // The zone under the screen point, for this window's strip.
+    TbsFormLayerBorderHit HitTest(TPoint Cursor) const;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+
+private:
+    bool CanResize() const;
+    bool GripsOn() const;
+    // One resize step; true when it set the form's bounds.
+    bool ResizeStep(int dx, int dy);
+    bool FDown = false;
+    TCustomForm* FForm;
+    TbsFormLayerBorder* FLayerBorder;
+    TPoint MousePos1, MousePos2;
+    TbsFormLayerBorderHit FHitMode = bsflhNone;
+    bool FInProcessMessages = false;
+};
+
+class TbsFormLayerBorder : public TComponent
+{
+public:
+    explicit TbsFormLayerBorder(TbsSkinForm* AOwner);
+    ~TbsFormLayerBorder() override;
+
+    void InitFrame(TbsSkinData* ASkinData, TCustomForm* AForm);
+    void Show(int X, int Y, int AWidth, int AHeight);
+    void Hide();
+    void SetBounds(int X, int Y, int AWidth, int AHeight);
+    void ShowWithForm();
+    void ShowWithFormAnimation();
+    void SetBoundsWithForm();
+    void SetBoundsWithForm2(int AW, int AH);
+    void SetBoundsWithForm3(int ALeft, int ATop, int AW, int AH);
+    void MoveWithForm();
+    void MoveWithForm2(int ALeft, int ATop);
+    void SetAlphaBlend();
+    void SetAlphaBlend2();
+    void CheckFormAlpha(int AFormAlpha, bool AUpdate);
+    void SetActive(bool AValue, bool AUpdate);
+    // Draws the strips for a border of AWidth x AHeight at (X, Y) on C.
+    void Draw(TCanvas* C, int X, int Y, int AWidth, int AHeight);
+    // The border's bounds around a form at (L, T) of W x H.
+    TRect WithFormBounds(int L, int T, int W, int H) const;
+
+    bool Visible() const { return FVisible; }
+    bool Active() const { return FActive; }
+    bool HasFrame() const { return FData != nullptr; }
+    int CurrentAlpha() const { return FActive ? FCurrentAlphaBlendValue : FCurrentInActiveAlphaBlendValue; }
+    int CurrentAlphaBlendValue() const { return FCurrentAlphaBlendValue; }
+    int CurrentInActiveAlphaBlendValue() const { return FCurrentInActiveAlphaBlendValue; }
+    // The window of a strip, or null.
+    TbsFormLayerWindow* Window(TbsFormLayerBorderType T) const;
+    // The strip last built for a side.
+    TbsBitmap* Image(TbsFormLayerBorderType T) const;
+    TbsSkinForm* SkinForm() const { return BSF; }
+    TCustomForm* Form() const { return FForm; }
+    const TbsDataSkinLayerFrame* Data() const { return FData; }
+    int LeftSize = 0, TopSize = 0, RightSize = 0, BottomSize = 0;
+
+private:
+    void CreateBorderImages(int AW, int AH);
+    void PushAndPlace(int X, int Y, int AW, int AH);
+    void FreeWindows();
+    TbsSkinForm* BSF;
+    TCustomForm* FForm = nullptr;
+    bool FVisible = false;
+    TbsSkinData* FSD = nullptr;
+    const TbsDataSkinLayerFrame* FData = nullptr;
+    std::unique_ptr<TbsBitmap> FSourceBitmap, FSourceInActiveBitMap;
+    std::unique_ptr<TbsBitmap> LeftImage, TopImage, RightImage, BottomImage;
+    TbsFormLayerWindow *LeftBorder = nullptr, *TopBorder = nullptr, *RightBorder = nullptr, *BottomBorder = nullptr;
+    int FWidth = 0, FHeight = 0;
+    bool FActive = true;
+    int FCurrentAlphaBlendValue = -1, FCurrentInActiveAlphaBlendValue = 0;
+};

@@ -30,6 +30,7 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
     MouseTimer->SetEnabled(false);
     MouseTimer->SetInterval(50);
     MouseTimer->SetOnTimer([this](TObject* s) { MouseTimerProc(s); });
+    FBorderLayer = std::make_unique<TbsFormLayerBorder>(this);
     // The frame's buttons are the component's; the form keeps none.
     FForm->SetBorderIcons(TBorderIcons());
     FForm->AutoScroll = false;
@@ -112,21 +113,6 @@ int TbsSkinForm::GetDefButtonSize() const
 {
     const TFormBorderStyle bs = FForm->GetBorderStyle();
     return bs == bsToolWindow || bs == bsSizeToolWin ? 13 : 17;
-}
-
-int TbsSkinForm::GetMinWidth() const
-{
-    if (!FSkinSupport) return 2 * DefBorder + 4 * GetDefButtonSize();
-    const int pw = FSD->FPicture.Width();
-    // The fixed corners side by side.
-    return std::max(FSD->FormMinWidth, FSD->LTPoint.X + (pw - FSD->RTPoint.X));
-}
-
-int TbsSkinForm::GetMinHeight() const
-{
-    if (!FSkinSupport) return GetDefCaptionHeight() + 2 * DefBorder;
-    const int ph = FSD->FPicture.Height();
-    return FSD->ClRect.Top + (ph - FSD->ClRect.Bottom);
 }
 
 // ---------------------------------------------------------------------------
@@ -677,7 +663,7 @@ bool TbsSkinForm::InCaptionArea(TPoint P) const
 
 int TbsSkinForm::SkinHitTest(TPoint P)
 {
-    const TWindowState ws = FForm->GetWindowState();
+    const TWindowState ws = WindowState();
     if (FRollUpState || ws == wsMinimized) return InCaptionArea(P) ? HTCAPTION : HTOBJECT;
     if (ActiveObject != -1 && !InCaptionArea(P) && !InRect(NewClRect, P)) return HTOBJECT;
     const int W = FFormWidth, H = FFormHeight;
@@ -707,7 +693,7 @@ int TbsSkinForm::SkinHitTest(TPoint P)
 
 int TbsSkinForm::DefaultHitTest(TPoint P)
 {
-    const TWindowState ws = FForm->GetWindowState();
+    const TWindowState ws = WindowState();
     const int W = FFormWidth, H = FFormHeight;
     if (ws != wsMaximized && ws != wsMinimized && !FRollUpState && Sizeable())
     {
@@ -812,12 +798,8 @@ void TbsSkinForm::DoStdCommand(TbsStdCommand cmd)
     switch (cmd)
     {
     case cmClose: FForm->Close(); break;
-    case cmMaximize:
-        FForm->SetWindowState(FForm->GetWindowState() == wsMaximized ? wsNormal : wsMaximized);
-        break;
-    case cmMinimize:
-        FForm->SetWindowState(FForm->GetWindowState() == wsMinimized ? wsNormal : wsMinimized);
-        break;
+    case cmMaximize: ChangeWindowState(WindowState() == wsMaximized ? wsNormal : wsMaximized); break;
+    case cmMinimize: ChangeWindowState(WindowState() == wsMinimized ? wsNormal : wsMinimized); break;
     case cmRollUp: ChangeRollUpState(!FRollUpState); break;
     case cmSysMenu:
         if (OnSystemMenu)
@@ -827,23 +809,9 @@ void TbsSkinForm::DoStdCommand(TbsStdCommand cmd)
             OnSystemMenu(p);
         }
         break;
-    case cmMinimizeToTray:
+    case cmMinimizeToTray: MinimizeToTray(); break;
     case cmDefault: break;
     }
-}
-
-void TbsSkinForm::ChangeRollUpState(bool Value)
-{
-    if (FRollUpState == Value) return;
-    FRollUpState = Value;
-    if (Value)
-    {
-        FOldHeight = FForm->Height();
-        FForm->SetHeight(GetMinHeight());
-    }
-    else
-        FForm->SetHeight(std::max(FOldHeight, GetMinHeight()));
-    NCPaint();
 }
 
 // ---------------------------------------------------------------------------
@@ -874,6 +842,7 @@ void TbsSkinForm::ChangeSkinData()
         // Frame and client are painted together at the next paint.
         RedrawWindow(FForm->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
     }
+    LayerAfterSkinChange();
     if (OnChangeSkinData) OnChangeSkinData(this);
 }
 
@@ -882,6 +851,7 @@ void TbsSkinForm::ChangeSkinData()
 
 void TbsSkinForm::NewWindowProc(TMessage& m)
 {
+    if (StatesWindowProc(m) || MoveSizeWindowProc(m)) return;
     const bool skinnable = FSkinnableForm;
     switch (m.Msg)
     {
@@ -959,13 +929,6 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         else SetFormRegion(true);
         break;
     }
-    case WM_GETMINMAXINFO:
-        if (!skinnable || !HasBorder()) break;
-        PassOn(m);
-        // The frame's own minimum (corners, caption, borders).
-        if (auto* mi = reinterpret_cast<MINMAXINFO*>(m.LParam))
-            mi->ptMinTrackSize = TPoint(GetMinWidth(), GetMinHeight());
-        return;
     case WM_ERASEBKGND:
     {
         HDC dc = reinterpret_cast<HDC>(m.WParam);
@@ -1002,7 +965,8 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
     case BSM_QUERYSKINNEDFORM: m.Result = skinnable ? 12853 : 12852; return;
     default: break;
     }
-    PassOn(m);
+    // The caption double click is the frame's own: no system maximize.
+    if (!(skinnable && m.Msg == WM_NCLBUTTONDBLCLK && m.WParam == WPARAM(HTCAPTION))) PassOn(m);
     if (!skinnable) return;
     // Second dispatch: the non-client mouse reaches the caption objects.
     auto at = [this, &m] { return ScreenToWindow(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam))); };
@@ -1028,7 +992,11 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         }
         // The caption object never keeps the capture while the form moves.
         MouseCaptureObject = -1;
-        if (m.Msg == WM_NCLBUTTONDBLCLK && OnCaptionDblClick) OnCaptionDblClick(this);
+        if (m.Msg == WM_NCLBUTTONDBLCLK)
+        {
+            if (OnCaptionDblClick) OnCaptionDblClick(this);
+            CaptionDblClick();
+        }
         if (m.Msg == WM_NCRBUTTONDOWN && OnSystemMenu)
             OnSystemMenu(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
         break;
