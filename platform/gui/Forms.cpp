@@ -571,6 +571,15 @@ void TCustomForm::Dispatch(TMessage& m)
             m.Result = 0;
             return;
         }
+        // Restored from the task bar or the window manager: the application
+        // restores as a whole (its other forms come back too).
+        if ((m.WParam & 0xFFF0) == SC_RESTORE && Application && Application->MainForm() == this &&
+            Application->Minimized())
+        {
+            Application->Restore();
+            m.Result = 0;
+            return;
+        }
         break;
     case CM_RELEASE:
         Release();
