@@ -26,6 +26,10 @@ enum TbsPositionInMonitor { bspDefault, bspScreenCenter, bspDesktopCenter };
 
 // Posted by the tray icon to the main form it shows again.
 constexpr UINT BSM_TRAY_SHOWMAINFORM = 1426;
+// Between an MDI main form and its children.
+constexpr UINT BSM_MDICHILD_ADJUST = 1230;
+constexpr UINT BSM_MDICHILD_MAXIMIZED = 1231;
+constexpr UINT BSM_MDICHILD_RESTORED = 1232;
 constexpr UINT BSM_SMARTEFFECTS_BEGIN = 45491;
 constexpr UINT BSM_SMARTEFFECTS_END = 45492;
 
@@ -179,6 +183,24 @@ public:
     TNotifyEvent OnMinimize, OnMaximize, OnRestore, OnChangeRollUpState;
     TNotifyEvent OnMinimizeToTray, OnRestoreFromTray;
 
+    // ---- MDI (Mdi.cpp): on the main form's component ----
+    void Tile();
+    void Cascade();
+    void MinimizeAll();
+    void MaximizeAll();
+    void CloseAll();
+    void RestoreAll();
+    // The MDI client's area in the main form's client coordinates.
+    TRect GetMDIWorkArea() const;
+    TCustomForm* GetMaximizedMDIChild() const;
+    bool MDIChildMaximized() const { return FMDIChildMaximized; }
+    void MDIItemClick(TObject* Sender);
+    void AddChildToMenu(TCustomForm* Child);
+    void DeleteChildFromMenu(TCustomForm* Child);
+    void UpDateChildCaptionInMenu(TCustomForm* Child);
+    void UpDateChildActiveInMenu();
+    void AdjustMDIChilds();
+
     // ---- Moving, magnetic edges, alpha, fade-in, layered border (MoveSize.cpp) ----
     bool CanShowBorderLayer() const;
     bool CanFadeInByBorderLayer() const;
@@ -273,6 +295,14 @@ private:
     // message was handled whole.
     bool StatesWindowProc(TMessage& m);
     bool MoveSizeWindowProc(TMessage& m);
+    bool MdiWindowProc(TMessage& m);
+    bool IsMDIChild() const;
+    bool IsMaximizedMDIChild() const;
+    // The main form's component when it is an MDI form, else null.
+    TbsSkinForm* MainMDISkinForm() const;
+    void SubclassMDIClient();
+    LRESULT MDIClientWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    void ArrangeMinimizedChilds();
     void CaptionDblClick();
     void DoMinimize();
     void DoMaximize();
@@ -313,6 +343,9 @@ private:
     bool FSmartEffectsShow = false;
     TPoint FOnMouseDownCoord{-1, -1};
     std::unique_ptr<TbsFormLayerBorder> FBorderLayer;
+    bool FMDIChildMaximized = false;
+    HWND FClientWnd = nullptr;
+    TSubclassToken FClientToken = 0;
     TbsBorderIcons FBorderIcons;
     HRGN FRgn = nullptr;
     std::unique_ptr<TBitmap> RMTop, RMBottom, RMLeft, RMRight;

@@ -44,6 +44,7 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
 TbsSkinForm::~TbsSkinForm()
 {
     ObjectList.clear();
+    if (FClientToken && IsWindow(FClientWnd)) RemoveWindowSubclass(FClientWnd, FClientToken);
     if (!(ComponentState() & csDesigning) && OldWindowProc) FForm->WindowProc = OldWindowProc;
     SetSkinData(nullptr);
     if (FRgn)
@@ -851,7 +852,7 @@ void TbsSkinForm::ChangeSkinData()
 
 void TbsSkinForm::NewWindowProc(TMessage& m)
 {
-    if (StatesWindowProc(m) || MoveSizeWindowProc(m)) return;
+    if (MdiWindowProc(m) || StatesWindowProc(m) || MoveSizeWindowProc(m)) return;
     const bool skinnable = FSkinnableForm;
     switch (m.Msg)
     {

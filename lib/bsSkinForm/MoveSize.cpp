@@ -55,6 +55,13 @@ void TbsSkinForm::DoMagnetic(int& L, int& T, int W, int H)
     const int M = MagneticSize;
     TRect R;
     GetMonitorWorkArea(FForm->Handle(), true, R);
+    if (TbsSkinForm* main = IsMDIChild() ? MainMDISkinForm() : nullptr)
+    {
+        // An MDI child snaps to the MDI work area, in screen coordinates.
+        R = main->GetMDIWorkArea();
+        TPoint o = main->Form()->ClientOrigin();
+        OffsetRect(R, o.X, o.Y);
+    }
     TPoint cur;
     GetCursorPos(&cur);
     // The border's grip edge snaps, not the form's.

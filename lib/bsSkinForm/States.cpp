@@ -105,6 +105,7 @@ void TbsSkinForm::DoMinimize()
         TPoint P;
         GetMinimizedPosition(P);
         FForm->SetBounds(P.X, P.Y, GetMinWidth(), GetMinHeight());
+        if (IsMDIChild()) SendMessage(Application->MainForm()->Handle(), BSM_MDICHILD_RESTORED, 0, 0);
     }
     if (OnMinimize) OnMinimize(this);
 }
@@ -112,8 +113,22 @@ void TbsSkinForm::DoMinimize()
 void TbsSkinForm::GetMinimizedPosition(TPoint& P)
 {
     const int w = GetMinWidth(), h = GetMinHeight();
-    const TRect area = MonitorArea(FForm, true);
-    auto taken = [this](int x, int y) {
+    TbsSkinForm* main = IsMDIChild() ? MainMDISkinForm() : nullptr;
+    // An MDI child parks in the MDI work area (client coordinates).
+    TRect area = MonitorArea(FForm, true);
+    if (main) area = TRect(0, 0, main->GetMDIWorkArea().Width(), main->GetMDIWorkArea().Height());
+    auto taken = [this, main](int x, int y) {
+        if (main)
+        {
+            for (int i = 0; TCustomForm* c = main->Form()->MDIChildren(i); ++i)
+            {
+                TbsSkinForm* sf = FindSkinForm(c);
+                if (c != FForm && c->GetVisible() && sf && sf->WindowState() == wsMinimized && c->Left() == x &&
+                    c->Top() == y)
+                    return true;
+            }
+            return false;
+        }
         if (!Screen) return false;
         for (int i = 0; i < Screen->FormCount(); ++i)
         {
@@ -146,6 +161,21 @@ void TbsSkinForm::GetMinimizedPosition(TPoint& P)
 void TbsSkinForm::DoMaximize()
 {
     if (IsEmptyRect(OldBoundsRect)) OldBoundsRect = FForm->BoundsRect();
+    if (TbsSkinForm* main = IsMDIChild() ? MainMDISkinForm() : nullptr)
+    {
+        // The child fills the MDI work area, without a frame.
+        MouseTimer->SetEnabled(false);
+        TestActive(-1, -1, false);
+        const TRect a = main->GetMDIWorkArea();
+        const bool same = a.Width() == FForm->Width() && a.Height() == FForm->Height();
+        FForm->SetBounds(0, 0, a.Width(), a.Height());
+        SetWindowPos(FForm->Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (same) RefreshFormSize();
+        SendMessage(Application->MainForm()->Handle(), BSM_MDICHILD_MAXIMIZED, 0, 0);
+        if (OnMaximize) OnMaximize(this);
+        return;
+    }
     TRect R = MonitorArea(FForm, !MaximizeOnFullScreen);
     if (!MaximizeOnFullScreen)
     {
@@ -182,6 +212,13 @@ void TbsSkinForm::DoRestore()
                                                  OldBoundsRect.Height());
             FForm->SetBounds(OldBoundsRect.Left, OldBoundsRect.Top, OldBoundsRect.Width(), OldBoundsRect.Height());
         }
+    }
+    if (IsMDIChild())
+    {
+        // The frame comes back.
+        SetWindowPos(FForm->Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessage(Application->MainForm()->Handle(), BSM_MDICHILD_RESTORED, 0, 0);
     }
     if (oldSize == TSize(FForm->Width(), FForm->Height())) RefreshFormSize();
     NCPaint();
