@@ -19,6 +19,7 @@ constexpr UINT BSM_QUERYSKINNEDFORM = 45490;
 class TbsSkinForm;
 class TbsFormLayerBorder;
 class TbsTrayIcon;
+class TbsSkinMDITabsBar;
 
 // Where a form is placed when first shown: centred on its monitor's whole
 // rectangle or on its work area.
@@ -200,6 +201,13 @@ public:
     void UpDateChildCaptionInMenu(TCustomForm* Child);
     void UpDateChildActiveInMenu();
     void AdjustMDIChilds();
+    // The main form's tabs bar, and what a child's component asks before its tab is added.
+    TbsSkinMDITabsBar* MDITabsBar = nullptr;
+    std::function<void(TObject* Sender, bool& Accept)> OnAcceptToMDITabsBar;
+    void AddChildToBar(TCustomForm* Child);
+    void DeleteChildFromBar(TCustomForm* Child);
+    void RefreshMDIBarTab(TCustomForm* Child);
+    void UpdateMDITabsBar();
 
     // ---- Moving, magnetic edges, alpha, fade-in, layered border (MoveSize.cpp) ----
     bool CanShowBorderLayer() const;
@@ -451,4 +459,124 @@ private:
     int FWidth = 0, FHeight = 0;
     bool FActive = true;
     int FCurrentAlphaBlendValue = -1, FCurrentInActiveAlphaBlendValue = 0;
+};
+
+// ---------------------------------------------------------------------------
+// MDI tabs bar (MdiTabs.cpp): one tab per MDI child of the main form, drawn
+// from the skin's "tab" entry; a click brings the child to the front, a
+// close button closes it, a drag reorders the tabs. The first 15 pixels are
+// kept for the list button of the tabs.
+
+enum TbsSkinMDITabKind { bstkTab, bstkButton };
+
+
+class TbsMDITab
+{
+public:
+    TbsMDITab(TbsSkinMDITabsBar* AParentBar, TCustomForm* AChild);
+    TbsSkinMDITabsBar* TabsBar;
+    bool Active = false;
+    bool MouseIn = false;
+    TRect ObjectRect;
+    TCustomForm* Child;
+    bool Visible = false;
+    // The close button inside the tab image.
+    TRect ButtonRect;
+    bool ButtonMouseIn = false, ButtonMouseDown = false;
+
+    void Draw(TCanvas* Cnvs);
+    void ButtonDraw(TCanvas* Cnvs);
+    void ResizeDraw(TCanvas* Cnvs);
+    void DrawCloseButton(TCanvas* Cnvs, const TRect& R);
+
+private:
+    void DrawCaption(TCanvas* C, TRect R, TColor Color, bool FireEvent);
+};
+
+using TbsMDITabMouseEvent = std::function<void(TbsMDITab* MDITab)>;
+using TbsMDITabMouseButtonEvent = std::function<void(TMouseButton Button, TShiftState Shift, TbsMDITab* MDITab)>;
+using TbsMDITabGetDrawParamsEvent = std::function<void(TbsMDITab* MDITab, TCanvas* Cnvs)>;
+
+class TbsSkinMDITabsBar : public TbsSkinControl
+{
+public:
+    explicit TbsSkinMDITabsBar(TComponent* AOwner);
+    ~TbsSkinMDITabsBar() override;
+
+    void AddTab(TCustomForm* Child);
+    void DeleteTab(TCustomForm* Child);
+    void UpdateActiveTab();
+    int GetTabIndex(int X, int Y) const;
+    TbsMDITab* GetTab(int X, int Y) const;
+    int GetCloseSize() const;
+    int TabCount() const { return int(ObjectList.size()); }
+    TbsMDITab* Tabs(int i) const { return ObjectList.at(std::size_t(i)).get(); }
+    int InVisibleCount() const { return FInVisibleCount; }
+
+    bool ShowCloseButtons = false;
+    TbsSkinMDITabKind TabKind() const { return FTabKind; }
+    void SetTabKind(TbsSkinMDITabKind Value);
+    TbsSkinForm* SkinForm = nullptr;
+    bool SupportChildMenus = true;
+    bool UseSkinSize = true;
+    bool UseSkinFont = true;
+    bool MoveTabs = true;
+    int DefaultHeight() const { return FDefaultHeight; }
+    void SetDefaultHeight(int Value);
+    TFont* DefaultFont() const { return FDefaultFont.get(); }
+    int DefaultTabWidth = 100;
+    int MinTabWidth = 0;
+    TbsMDITabMouseEvent OnTabMouseEnter, OnTabMouseLeave;
+    TbsMDITabMouseButtonEvent OnTabMouseDown, OnTabMouseUp;
+    TbsMDITabGetDrawParamsEvent OnTabGetDrawParamsEvent;
+
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+    void CalcTabRects();
+
+    // The skin entry's values the tabs draw with (valid while FIndex != -1).
+    bool SkinEntry() const { return FIndex != -1; }
+    TBitmap* Picture = nullptr;
+    TRect TabRect, ActiveTabRect, MouseInTabRect, TabsBGRect, SkinRect, ClRect;
+    TRect CloseButtonRect, CloseButtonActiveRect, CloseButtonDownRect;
+    int TabLeftOffset = 0, TabRightOffset = 0;
+    std::string FontName;
+    TbsFontStyles FontStyle;
+    int FontHeight = 0;
+    TColor FontColor = clBtnText, ActiveFontColor = clBtnText, MouseInFontColor = clBtnText;
+    bool TabStretchEffect = false, ButtonTransparent = false;
+    TColor ButtonTransparentColor = clFuchsia;
+    TPoint LTPoint, RTPoint, LBPoint, RBPoint;
+    bool TopStretch = false;
+    int FActiveTabOffset = 0, FBottomOffset = 0, FCloseSize = 14;
+
+protected:
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void CreateControlSkinImage(TBitmap* B) override;
+    void AdjustClientRect(TRect& Rect) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void CMMouseLeave(TMessage& m) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    void DrawTabs(TBitmap* B);
+    void TestActive(int X, int Y);
+    int GetMoveIndex() const;
+    void CloseTab(TbsMDITab* Tab);
+    // Whether the tab is still one of the bar's (an event handler may have
+    // closed its child).
+    bool Alive(const TbsMDITab* Tab) const;
+    TRect CloseRectOnBar(const TbsMDITab* Tab) const;
+
+    std::vector<std::unique_ptr<TbsMDITab>> ObjectList;
+    TbsSkinMDITabKind FTabKind = bstkTab;
+    int FDefaultHeight = 21;
+    std::unique_ptr<TFont> FDefaultFont;
+    bool IsDrag = false, FDown = false;
+    int DX = 0, TabDX = 0, DragIndex = -1;
+    int ActiveTabIndex = -1, OldTabIndex = -1;
+    int FInVisibleCount = 0;
+    int FDragRight = 0;
 };

@@ -233,6 +233,7 @@ void TbsSkinForm::MDIItemClick(TObject* Sender)
                 sf->ChangeWindowState(wsNormal);
             c->Show();
             UpDateChildActiveInMenu();
+            UpdateMDITabsBar();
             return;
         }
 }
@@ -324,22 +325,43 @@ bool TbsSkinForm::MdiWindowProc(TMessage& m)
         case WM_SHOWWINDOW:
             if (main)
             {
-                if (m.WParam) main->AddChildToMenu(FForm);
-                else main->DeleteChildFromMenu(FForm);
+                if (m.WParam)
+                {
+                    main->AddChildToMenu(FForm);
+                    main->AddChildToBar(FForm);
+                }
+                else
+                {
+                    main->DeleteChildFromMenu(FForm);
+                    main->DeleteChildFromBar(FForm);
+                }
             }
             return false;
         case WM_SETTEXT:
             PassOn(m);
-            if (main) main->UpDateChildCaptionInMenu(FForm);
+            if (main)
+            {
+                main->UpDateChildCaptionInMenu(FForm);
+                main->RefreshMDIBarTab(FForm);
+            }
             NCPaint();
             return true;
         case WM_DESTROY:
             FWindowState = wsNormal;
             if (main && Application->MainForm()->HandleAllocated())
                 SendMessage(Application->MainForm()->Handle(), BSM_MDICHILD_RESTORED, 0, 0);
+            if (main)
+            {
+                main->DeleteChildFromBar(FForm);
+                main->UpdateMDITabsBar();
+            }
             return false;
         case WM_NCACTIVATE:
-            if (main) main->UpDateChildActiveInMenu();
+            if (main)
+            {
+                main->UpDateChildActiveInMenu();
+                main->UpdateMDITabsBar();
+            }
             return false;
         default: return false;
         }

@@ -29,13 +29,14 @@ protected:
         main->Show();
         driver->PumpUntilIdle();
     }
-    TForm* Child(int i)
+    TForm* Child(int i, const std::function<void(TbsSkinForm*)>& setup = nullptr)
     {
         auto* c = new TForm(Application);
         c->SetName("Child" + std::to_string(i));
         c->SetFormStyle(fsMDIChild);
         c->SetCaption("文档 " + std::to_string(i));
-        new TbsSkinForm(c);
+        auto* sf = new TbsSkinForm(c);
+        if (setup) setup(sf);
         c->SetBounds(10 * i, 10 * i, 250, 180);
         c->Show();
         driver->PumpUntilIdle();
@@ -129,4 +130,102 @@ TEST_F(SkinFormMdi, WindowMenuListsTheChildren)
     msf->CloseAll();
     driver->PumpUntilIdle();
     EXPECT_EQ(windowMenu->Count(), 0);
+}
+
+TEST_F(SkinFormMdi, TabWidthsFollowTheBarAndTheLimits)
+{
+    std::vector<std::unique_ptr<TForm>> forms;
+    for (int i = 0; i < 10; ++i) forms.push_back(std::make_unique<TForm>(nullptr));
+    const struct
+    {
+        int barWidth, tabs, minTab;
+        std::vector<int> widths;  // of the visible tabs, from x = 15
+        int hidden;
+    } cases[] = {
+        {315, 3, 0, {100, 100, 100}, 0},
+        {315, 10, 0, {30, 30, 30, 30, 30, 30, 30, 30, 30, 30}, 0},
+        {316, 4, 0, {75, 75, 75, 76}, 0},
+        {200, 5, 60, {60, 60}, 3},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.barWidth) + " / " + std::to_string(c.tabs));
+        TbsSkinMDITabsBar bar(nullptr);
+        bar.SetBounds(0, 0, c.barWidth, 21);
+        bar.MinTabWidth = c.minTab;
+        for (int i = 0; i < c.tabs; ++i) bar.AddTab(forms[std::size_t(i)].get());
+        bar.CalcTabRects();
+        int x = 15;
+        for (std::size_t i = 0; i < c.widths.size(); ++i)
+        {
+            EXPECT_EQ(bar.Tabs(int(i))->ObjectRect, TRect(x, 0, x + c.widths[i], 21)) << i;
+            x += c.widths[i];
+        }
+        EXPECT_EQ(bar.InVisibleCount(), c.hidden);
+        // The shared edge of two tabs belongs to the left one.
+        EXPECT_EQ(bar.GetTabIndex(15 + c.widths[0], 5), 0);
+        EXPECT_EQ(bar.GetTabIndex(5, 5), -1);
+    }
+}
+
+TEST_F(SkinFormMdi, TabsActivateCloseAndReorderTheChildren)
+{
+    auto* bar = new TbsSkinMDITabsBar(main);
+    bar->SetParent(main);
+    bar->SetAlign(alTop);
+    bar->ShowCloseButtons = true;
+    msf->MDITabsBar = bar;
+    driver->PumpUntilIdle();
+    // The bar takes the top of the client: the work area begins under it.
+    EXPECT_EQ(msf->GetMDIWorkArea().Top, bar->Height());
+    TForm* a = Child(1);
+    TForm* b = Child(2, [](TbsSkinForm* s) { s->OnAcceptToMDITabsBar = [](TObject*, bool&) {}; });
+    Child(3);
+    ASSERT_EQ(bar->TabCount(), 3);
+    bar->Invalidate();
+    driver->PumpUntilIdle();
+    auto tabPoint = [bar](int i, int dx = 0) {
+        const TRect r = bar->Tabs(i)->ObjectRect;
+        return bar->ClientToScreen(TPoint(r.Left + 10 + dx, r.Top + r.Height() / 2));
+    };
+    // A click on the first tab brings its child to the front.
+    driver->Click(tabPoint(0));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(main->ActiveMDIChild(), a);
+    EXPECT_TRUE(bar->Tabs(0)->Active);
+    EXPECT_FALSE(bar->Tabs(1)->Active);
+    // A drag of the first tab past the middle of the next two drops it after them.
+    const TPoint from = tabPoint(0);
+    driver->Drag(from, TPoint(from.X + 2 * bar->Tabs(0)->ObjectRect.Width() + 10, from.Y), 4);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(bar->Tabs(2)->Child, a);
+    EXPECT_EQ(bar->Tabs(0)->Child, b);
+    // A press on a close button released outside it closes nothing; a click closes the child.
+    const TRect cb = bar->Tabs(0)->ButtonRect;
+    const TPoint close = bar->ClientToScreen(TPoint(bar->Tabs(0)->ObjectRect.Left + cb.Left + cb.Width() / 2,
+                                                    bar->Tabs(0)->ObjectRect.Top + cb.Top + cb.Height() / 2));
+    ASSERT_FALSE(IsEmptyRect(cb));
+    driver->Press(close);
+    driver->Release(TPoint(close.X, close.Y + 40));
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(b->GetVisible());
+    driver->Click(close);
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(b->GetVisible());
+    EXPECT_EQ(bar->TabCount(), 2);
+    // A child freed from its own tab's handler: the bar goes on safely.
+    bar->OnTabMouseUp = [](TMouseButton, TShiftState, TbsMDITab* t) {
+        t->Child->OnClose = [](TObject*, TCloseAction& act) { act = caFree; };
+        t->Child->Close();
+    };
+    driver->Click(tabPoint(0));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(bar->TabCount(), 1);
+    EXPECT_EQ(main->MDIChildCount(), 2);  // b hidden, one freed, a left
+    // A child that refuses the bar gets no tab but its window-menu item.
+    TForm* d = Child(4, [](TbsSkinForm* s) { s->OnAcceptToMDITabsBar = [](TObject*, bool& accept) { accept = false; }; });
+    EXPECT_EQ(bar->TabCount(), 1);
+    EXPECT_EQ(windowMenu->Items(windowMenu->Count() - 1)->Name(), "Child4_BSFCHILDITEM");
+    delete d;
+    EXPECT_EQ(bar->TabCount(), 1);
 }
