@@ -108,5 +108,46 @@ void AddStateEntries(std::vector<GalleryEntry>& entries)
         cell = p.Place(s.minW, s.minH, "minimized");
         PutFrame(p, true, cell.Left, cell.Top, s.minW, s.minH);
     }});
+    entries.push_back({"mditabs", [](GalleryPage& p) {
+        TbsSkinData& d = p.Data();
+        p.Section("mditabs", "MDI 标签栏 tabs bar: tabs with close buttons (active, hot), button tabs, default look");
+        if (!backend::HasCurrent()) backend::UseHeadless();
+        const int W = 460;
+        const char* captions[] = {"视频 1.mp4", "Quorvel 转换任务", "a very long document caption", "音频"};
+        for (int look = 0; look < 3; ++look)
+        {
+            {
+                TForm f(nullptr);
+                std::vector<std::unique_ptr<TForm>> children;
+                f.SetBounds(0, 0, W + 20, 80);
+                f.HandleNeeded();
+                auto* bar = new TbsSkinMDITabsBar(&f);
+                bar->SetParent(&f);
+                bar->SetBounds(0, 0, W, 21);
+                bar->ShowCloseButtons = look != 1;
+                if (look == 1) bar->SetTabKind(bstkButton);
+                if (look != 2) bar->SetSkinData(&d);
+                for (const char* c : captions)
+                {
+                    children.push_back(std::make_unique<TForm>(nullptr));
+                    children.back()->SetCaption(c);
+                    bar->AddTab(children.back().get());
+                }
+                bar->Tabs(1)->Active = true;
+                bar->Tabs(2)->MouseIn = true;
+                bar->Tabs(2)->ButtonMouseIn = look == 0;
+                const char* label = look == 0 ? "tabs" : look == 1 ? "button tabs" : "default look";
+                const TRect cell = p.Place(W, bar->Height() + 4, label);
+                TBitmap shot(bar->Width(), bar->Height(), pf32bit);
+                bar->PaintTo(shot.Canvas()->GetHandle(), 0, 0);
+                TbsBitmap out;
+                out.Assign(&shot);
+                p.Put(out, cell.Left, cell.Top);
+                delete bar;
+            }
+            MSG m;
+            while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+        }
+    }});
 }
 } // namespace gallery
