@@ -202,6 +202,8 @@ const std::vector<GalleryEntry>& GalleryEntries()
         AddLookEntries(list);
         AddStaticControlEntries(list);
         AddButtonEntries(list);
+        AddBoxEntries(list);
+        AddViewEntries(list);
         AddStateEntries(list);
         return list;
     }();
