@@ -166,6 +166,9 @@ public:
     TPoint GetPositionInMonitor(int AX, int AY, int AW, int AH) const;
     void MinimizeToTray();
     void RestoreFromTray();
+    // The drop shadow of the window class (CS_DROPSHADOW), with layered windows only.
+    void EnableShadow(bool AShowShadow, bool AHideFormBefore);
+    bool HaveShadow() const { return FHaveShadow; }
     TbsTrayIcon* TrayIcon() const { return FTrayIcon; }
     void SetTrayIcon(TbsTrayIcon* Value);
     // Sizeable by the user: AlwaysResize or a sizeable border style.
@@ -352,6 +355,7 @@ private:
     TPoint FOnMouseDownCoord{-1, -1};
     std::unique_ptr<TbsFormLayerBorder> FBorderLayer;
     bool FMDIChildMaximized = false;
+    bool FHaveShadow = false;
     HWND FClientWnd = nullptr;
     TSubclassToken FClientToken = 0;
     TbsBorderIcons FBorderIcons;

@@ -312,6 +312,17 @@ void TbsSkinForm::RestoreFromTray()
     if (OnRestoreFromTray) OnRestoreFromTray(this);
 }
 
+void TbsSkinForm::EnableShadow(bool AShowShadow, bool AHideFormBefore)
+{
+    if (!IsLayeredWindowsAvailable() || AShowShadow == FHaveShadow || !FForm->HandleAllocated()) return;
+    FHaveShadow = AShowShadow;
+    HWND h = FForm->Handle();
+    if (AHideFormBefore) ShowWindow(h, SW_HIDE);
+    const DWORD style = GetClassLong(h, GCL_STYLE);
+    SetClassLong(h, GCL_STYLE, AShowShadow ? style | CS_DROPSHADOW : style & ~DWORD(CS_DROPSHADOW));
+    if (AHideFormBefore) ShowWindow(h, SW_SHOWNA);
+}
+
 TCustomForm* TbsSkinForm::FindTopMostForm()
 {
     if (!Screen) return nullptr;
