@@ -356,6 +356,7 @@ private:
     std::unique_ptr<TbsFormLayerBorder> FBorderLayer;
     bool FMDIChildMaximized = false;
     bool FHaveShadow = false;
+    bool FTrayDblClickGiven = false;
     HWND FClientWnd = nullptr;
     TSubclassToken FClientToken = 0;
     TbsBorderIcons FBorderIcons;

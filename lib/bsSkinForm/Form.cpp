@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "lib/bsEffects.h"
+#include "lib/bsTrayIcon.h"
 
 namespace
 {
@@ -45,6 +46,7 @@ TbsSkinForm::~TbsSkinForm()
 {
     ObjectList.clear();
     if (FClientToken && IsWindow(FClientWnd)) RemoveWindowSubclass(FClientWnd, FClientToken);
+    SetTrayIcon(nullptr);
     if (!(ComponentState() & csDesigning) && OldWindowProc) FForm->WindowProc = OldWindowProc;
     SetSkinData(nullptr);
     if (FRgn)
@@ -57,6 +59,8 @@ TbsSkinForm::~TbsSkinForm()
 void TbsSkinForm::Notification(TComponent* AComponent, TOperation Operation)
 {
     TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FTrayIcon) FTrayIcon = nullptr;
+    if (Operation == opRemove && AComponent == MDITabsBar) MDITabsBar = nullptr;
     if (Operation == opRemove && AComponent == FSD)
     {
         FSD = nullptr;

@@ -3,12 +3,12 @@
 // per-pixel alpha in a borderless layered window of its own, and the resize
 // grips of those windows.
 #include "lib/bsSkinForm.h"
+#include "lib/bsSkinForm/Internal.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "lib/bsEffects.h"
-#include "platform/core/Clock.h"
 
 namespace
 {
@@ -270,18 +270,10 @@ void TbsFormLayerBorder::ShowWithFormAnimation()
     ShowWithForm();
     if (Application) Application->ProcessMessages();
     // Raised step by step on the clock; the loop does not pump messages.
-    const int step = std::max(target / 15, 1);
-    DWORD last = GetTickCount();
-    bool first = true;
-    while (FCurrentAlphaBlendValue < target)
-    {
-        const DWORD now = GetTickCount();
-        if (!first && now - last <= 5) continue;
-        first = false;
-        last = now;
-        FCurrentAlphaBlendValue = std::min(FCurrentAlphaBlendValue + step, target);
+    bsskinform::FadeSteps(target, [this](int alpha) {
+        FCurrentAlphaBlendValue = alpha;
         SetAlphaBlend();
-    }
+    });
 }
 
 void TbsFormLayerBorder::SetBoundsWithForm()

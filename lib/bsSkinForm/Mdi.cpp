@@ -3,6 +3,7 @@
 // other arrangement commands, the window menu of the children; a child
 // maximizes into the work area without a frame and tells the main form.
 #include "lib/bsSkinForm.h"
+#include "lib/bsSkinForm/Internal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +19,29 @@ bool ChildOfMain(TCustomForm* f)
 {
     TCustomForm* mf = Application ? Application->MainForm() : nullptr;
     return f->GetFormStyle() == fsMDIChild && mf && mf != f && mf->GetFormStyle() == fsMDIForm;
+}
+}  // namespace
+
+std::vector<TCustomForm*> bsskinform::MDIChildList(TCustomForm* main)
+{
+    std::vector<TCustomForm*> out;
+    for (int i = 0; TCustomForm* c = main->MDIChildren(i); ++i) out.push_back(c);
+    return out;
+}
+
+namespace
+{
+// The start of an arrangement on an MDI main form: the children restored,
+// the work area's size and the children, top first.
+bool StartArrangement(TbsSkinForm& sf, int& W, int& H, std::vector<TCustomForm*>& children)
+{
+    if (sf.Form()->GetFormStyle() != fsMDIForm) return false;
+    sf.RestoreAll();
+    const TRect area = sf.GetMDIWorkArea();
+    W = area.Width();
+    H = area.Height();
+    children = bsskinform::MDIChildList(sf.Form());
+    return true;
 }
 }  // namespace
 
@@ -137,19 +161,15 @@ void TbsSkinForm::MaximizeAll()
 
 void TbsSkinForm::CloseAll()
 {
-    std::vector<TCustomForm*> children;
-    for (int i = 0; TCustomForm* c = FForm->MDIChildren(i); ++i) children.push_back(c);
+    const std::vector<TCustomForm*> children = bsskinform::MDIChildList(FForm);
     for (auto it = children.rbegin(); it != children.rend(); ++it) (*it)->Close();
 }
 
 void TbsSkinForm::Tile()
 {
-    if (FForm->GetFormStyle() != fsMDIForm) return;
-    RestoreAll();
-    const TRect area = GetMDIWorkArea();
-    const int W = area.Width(), H = area.Height();
+    int W = 0, H = 0;
     std::vector<TCustomForm*> children;
-    for (int i = 0; TCustomForm* c = FForm->MDIChildren(i); ++i) children.push_back(c);
+    if (!StartArrangement(*this, W, H, children)) return;
     const int n = int(children.size());
     int cols = int(std::trunc(std::sqrt(double(n))));
     if (cols < 1) return;
@@ -178,12 +198,9 @@ void TbsSkinForm::Tile()
 
 void TbsSkinForm::Cascade()
 {
-    if (FForm->GetFormStyle() != fsMDIForm) return;
-    RestoreAll();
-    const TRect area = GetMDIWorkArea();
-    const int W = area.Width(), H = area.Height();
+    int W = 0, H = 0;
     std::vector<TCustomForm*> children;
-    for (int i = 0; TCustomForm* c = FForm->MDIChildren(i); ++i) children.push_back(c);
+    if (!StartArrangement(*this, W, H, children)) return;
     const int n = int(children.size());
     if (n == 0) return;
     const int step = FSkinSupport ? std::max(1, NewClRect.Top) : GetDefCaptionHeight() + 3;

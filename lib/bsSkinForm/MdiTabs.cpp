@@ -634,6 +634,7 @@ void TbsSkinMDITabsBar::CloseTab(TbsMDITab* Tab)
 void TbsSkinForm::AddChildToBar(TCustomForm* Child)
 {
     if (!MDITabsBar || !Child) return;
+    MDITabsBar->FreeNotification(this);
     bool accept = true;
     if (TbsSkinForm* sf = FindSkinForm(Child); sf && sf->OnAcceptToMDITabsBar) sf->OnAcceptToMDITabsBar(sf, accept);
     if (accept) MDITabsBar->AddTab(Child);

@@ -2,12 +2,32 @@
 // magnetic edges, alpha blending, the fade-in on show, and the layered
 // border kept in step with the form.
 #include "lib/bsSkinForm.h"
+#include "lib/bsSkinForm/Internal.h"
 
 #include <algorithm>
 
 #include "lib/bsEffects.h"
 #include "platform/core/Clock.h"
 #include "lib/bsUtils.h"
+
+int bsskinform::FadeSteps(int target, const std::function<void(int)>& apply)
+{
+    const int step = std::max(target / 15, 1);
+    int alpha = 0, steps = 0;
+    DWORD last = GetTickCount();
+    bool first = true;
+    while (alpha < target)
+    {
+        const DWORD now = GetTickCount();
+        if (!first && now - last <= 5) continue;
+        first = false;
+        last = now;
+        alpha = std::min(alpha + step, target);
+        ++steps;
+        apply(alpha);
+    }
+    return steps;
+}
 
 namespace
 {
@@ -151,23 +171,11 @@ void TbsSkinForm::FadeIn()
     FadeStepCount = 0;
     if (animated)
     {
-        const int step = std::max(target / 15, 1);
         ProcessPendingMessages();
-        // Steps on the clock, more than 5 ms apart; no messages meanwhile.
-        int alpha = 0;
-        DWORD last = GetTickCount();
-        bool first = true;
-        while (alpha < target)
-        {
-            const DWORD now = GetTickCount();
-            if (!first && now - last <= 5) continue;
-            first = false;
-            last = now;
-            alpha = std::min(alpha + step, target);
-            ++FadeStepCount;
+        FadeStepCount = bsskinform::FadeSteps(target, [&](int alpha) {
             SetLayeredAlpha(h, BYTE(alpha));
             if (border) FBorderLayer->CheckFormAlpha(alpha, true);
-        }
+        });
     }
     else if (target != 255)
     {

@@ -285,13 +285,23 @@ void TbsSkinForm::ApplyPositionInMonitor()
 void TbsSkinForm::SetTrayIcon(TbsTrayIcon* Value)
 {
     if (FTrayIcon == Value) return;
-    if (FTrayIcon) FTrayIcon->RemoveFreeNotification(this);
+    if (FTrayIcon)
+    {
+        FTrayIcon->RemoveFreeNotification(this);
+        // The restore handler given to the icon goes with the link.
+        if (FTrayDblClickGiven) FTrayIcon->OnDblClick = nullptr;
+    }
+    FTrayDblClickGiven = false;
     FTrayIcon = Value;
     if (!FTrayIcon) return;
     FTrayIcon->FreeNotification(this);
     if (!AlwaysShowInTray) FTrayIcon->SetIconVisible(false);
     FTrayIcon->SetMinimizeToTray(false);
-    if (!FTrayIcon->OnDblClick) FTrayIcon->OnDblClick = [this](TObject*) { RestoreFromTray(); };
+    if (!FTrayIcon->OnDblClick)
+    {
+        FTrayIcon->OnDblClick = [this](TObject*) { RestoreFromTray(); };
+        FTrayDblClickGiven = true;
+    }
 }
 
 void TbsSkinForm::MinimizeToTray()
