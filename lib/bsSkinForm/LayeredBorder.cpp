@@ -211,9 +211,15 @@ void TbsFormLayerBorder::PushAndPlace(int X, int Y, int AW, int AH)
                                                              {BottomBorder, TPoint(X, Y + AH - bh)},
                                                              {LeftBorder, TPoint(X, Y + th)},
                                                              {RightBorder, TPoint(X + AW - rw, Y + th)}};
+    // Each piece goes right below its form, so that the form is never shaded
+    // by its own border.
+    HWND below = FForm && FForm->HandleAllocated() ? FForm->Handle() : HWND_TOP;
     for (const auto& [w, p] : places)
         if (w)
-            SetWindowPos(w->Handle(), HWND_TOP, p.X, p.Y, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
+        {
+            SetWindowPos(w->Handle(), below, p.X, p.Y, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
+            below = w->Handle();
+        }
 }
 
 void TbsFormLayerBorder::Show(int X, int Y, int AWidth, int AHeight)

@@ -51,7 +51,12 @@ bool TbsSkinForm::CanShowBorderLayer() const
 
 bool TbsSkinForm::CanFadeInByBorderLayer() const
 {
-    return CanShowBorderLayer() && !FAlphaBlend && !AlphaBlendAnimation && !(FSD && FSD->AnimationForAllWindows);
+    // The invisible first frame of a form and its border is a need of one
+    // system's desktop composition only; here the border is shown with the
+    // form at once (the form never waits unseen for a timer).
+    constexpr bool kDesktopNeedsIt = false;
+    return kDesktopNeedsIt && CanShowBorderLayer() && !FAlphaBlend && !AlphaBlendAnimation &&
+           !(FSD && FSD->AnimationForAllWindows);
 }
 
 void TbsSkinForm::LayerAfterSkinChange()

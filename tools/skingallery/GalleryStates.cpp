@@ -136,7 +136,7 @@ void AddStateEntries(std::vector<GalleryEntry>& entries)
                 bar->Tabs(1)->Active = true;
                 bar->Tabs(2)->MouseIn = true;
                 bar->Tabs(2)->ButtonMouseIn = look == 0;
-                const char* label = look == 0 ? "tabs" : look == 1 ? "button tabs" : "default look";
+                const char* label = look == 0 ? "tabs" : look == 1 ? "tabs as buttons" : "default look";
                 const TRect cell = p.Place(W, bar->Height() + 4, label);
                 TBitmap shot(bar->Width(), bar->Height(), pf32bit);
                 bar->PaintTo(shot.Canvas()->GetHandle(), 0, 0);
