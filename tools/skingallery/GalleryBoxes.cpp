@@ -106,7 +106,6 @@ std::unique_ptr<TForm> BoxesForm(TbsSkinData* sd, TImageList* images, int W, int
     return f;
 }
 
-// The form shown first (the drop-down opens with it), then put on the page.
 void PutShownForm(GalleryPage& p, TForm& f, const TRect& cell)
 {
     f.HandleNeeded();
