@@ -17,6 +17,22 @@
 constexpr UINT BSM_QUERYSKINNEDFORM = 45490;
 
 class TbsSkinForm;
+class TbsFormLayerBorder;
+class TbsTrayIcon;
+class TbsSkinMDITabsBar;
+
+// Where a form is placed when first shown: centred on its monitor's whole
+// rectangle or on its work area.
+enum TbsPositionInMonitor { bspDefault, bspScreenCenter, bspDesktopCenter };
+
+// Posted by the tray icon to the main form it shows again.
+constexpr UINT BSM_TRAY_SHOWMAINFORM = 1426;
+// Between an MDI main form and its children.
+constexpr UINT BSM_MDICHILD_ADJUST = 1230;
+constexpr UINT BSM_MDICHILD_MAXIMIZED = 1231;
+constexpr UINT BSM_MDICHILD_RESTORED = 1232;
+constexpr UINT BSM_SMARTEFFECTS_BEGIN = 45491;
+constexpr UINT BSM_SMARTEFFECTS_END = 45492;
 
 // The caption buttons a form shows (the close button always).
 struct TbsBorderIcons
@@ -139,6 +155,84 @@ public:
     bool RollUpState() const { return FRollUpState; }
     void ChangeRollUpState(bool Value);
 
+    // ---- Window states, size limits, roll-up, tray (States.cpp) ----
+    // The state the frame shows; the form's own when the frame is not skinnable.
+    TWindowState WindowState() const;
+    void ChangeWindowState(TWindowState Value);
+    int GetMaxWidth() const;
+    int GetMaxHeight() const;
+    void RefreshFormSize();
+    void ApplyPositionInMonitor();
+    TPoint GetPositionInMonitor(int AX, int AY, int AW, int AH) const;
+    void MinimizeToTray();
+    void RestoreFromTray();
+    // The drop shadow of the window class (CS_DROPSHADOW), with layered windows only.
+    void EnableShadow(bool AShowShadow, bool AHideFormBefore);
+    bool HaveShadow() const { return FHaveShadow; }
+    TbsTrayIcon* TrayIcon() const { return FTrayIcon; }
+    void SetTrayIcon(TbsTrayIcon* Value);
+    // Sizeable by the user: AlwaysResize or a sizeable border style.
+    bool IsSizeable() const;
+    // The first visible stay-on-top form of the screen, or null.
+    static TCustomForm* FindTopMostForm();
+    int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0;
+    // Client height given back by rolling down (0: the height before).
+    int ClientHeight = 0;
+    bool MaximizeOnFullScreen = false;
+    bool AlwaysResize = false;
+    bool AlwaysShowInTray = false;
+    TbsPositionInMonitor PositionInMonitor = bspDefault;
+    TRect OldBoundsRect;
+    bool MaxRollUpState = false;
+    TNotifyEvent OnMinimize, OnMaximize, OnRestore, OnChangeRollUpState;
+    TNotifyEvent OnMinimizeToTray, OnRestoreFromTray;
+
+    // ---- MDI (Mdi.cpp): on the main form's component ----
+    void Tile();
+    void Cascade();
+    void MinimizeAll();
+    void MaximizeAll();
+    void CloseAll();
+    void RestoreAll();
+    // The MDI client's area in the main form's client coordinates.
+    TRect GetMDIWorkArea() const;
+    TCustomForm* GetMaximizedMDIChild() const;
+    bool MDIChildMaximized() const { return FMDIChildMaximized; }
+    void MDIItemClick(TObject* Sender);
+    void AddChildToMenu(TCustomForm* Child);
+    void DeleteChildFromMenu(TCustomForm* Child);
+    void UpDateChildCaptionInMenu(TCustomForm* Child);
+    void UpDateChildActiveInMenu();
+    void AdjustMDIChilds();
+    // The main form's tabs bar, and what a child's component asks before its tab is added.
+    TbsSkinMDITabsBar* MDITabsBar = nullptr;
+    std::function<void(TObject* Sender, bool& Accept)> OnAcceptToMDITabsBar;
+    void AddChildToBar(TCustomForm* Child);
+    void DeleteChildFromBar(TCustomForm* Child);
+    void RefreshMDIBarTab(TCustomForm* Child);
+    void UpdateMDITabsBar();
+
+    // ---- Moving, magnetic edges, alpha, fade-in, layered border (MoveSize.cpp) ----
+    bool CanShowBorderLayer() const;
+    bool CanFadeInByBorderLayer() const;
+    void DoMagnetic(int& L, int& T, int W, int H);
+    bool AlphaBlend() const { return FAlphaBlend; }
+    void SetAlphaBlend(bool Value);
+    BYTE AlphaBlendValue() const { return FAlphaBlendValue; }
+    void SetAlphaBlendValue(BYTE Value);
+    bool AlphaBlendAnimation = false;
+    bool Magnetic = false;
+    int MagneticSize = 5;
+    bool AlwaysDisableLayeredFrames = false;
+    bool PreviewMode = false;
+    TbsFormLayerBorder* BorderLayer() const { return FBorderLayer.get(); }
+    // Alpha steps of the last fade-in.
+    int FadeStepCount = 0;
+    bool HMagnetized = false, VMagnetized = false, HMagnetized2 = false, VMagnetized2 = false;
+    // The layered border itself is resizing the form.
+    bool FBorderLayerChangeSize = false;
+    int FFormLeft = 0, FFormTop = 0, FOldFormLeft = 0, FOldFormTop = 0;
+
     // Geometry in window coordinates.
     TPoint NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint;
     TRect NewClRect, NewCaptionRect, NewButtonsRect, NewMaskRectArea, NewDefCaptionRect;
@@ -208,6 +302,25 @@ protected:
 
 private:
     void NewWindowProc(TMessage& m);
+    // The handlers of States.cpp and MoveSize.cpp, asked first; true when the
+    // message was handled whole.
+    bool StatesWindowProc(TMessage& m);
+    bool MoveSizeWindowProc(TMessage& m);
+    bool MdiWindowProc(TMessage& m);
+    bool IsMDIChild() const;
+    bool IsMaximizedMDIChild() const;
+    // The main form's component when it is an MDI form, else null.
+    TbsSkinForm* MainMDISkinForm() const;
+    void SubclassMDIClient();
+    LRESULT MDIClientWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    void ArrangeMinimizedChilds();
+    void CaptionDblClick();
+    void DoMinimize();
+    void DoMaximize();
+    void DoRestore();
+    void GetMinimizedPosition(TPoint& P);
+    void FadeIn();
+    void LayerAfterSkinChange();
     void PassOn(TMessage& m) { OldWindowProc(m); }
     TPoint ScreenToWindow(TPoint P) const;
     bool InCaptionArea(TPoint P) const;
@@ -231,6 +344,21 @@ private:
     bool FFormActive = false;
     bool FRollUpState = false;
     int FOldHeight = 0;
+    TWindowState FWindowState = wsNormal;
+    bool FRollUpBeforeMaximize = false;
+    bool FStartShow = true;
+    TbsTrayIcon* FTrayIcon = nullptr;
+    bool FAlphaBlend = false;
+    BYTE FAlphaBlendValue = 200;
+    bool FSizeMove = false, FSizing = false, FFullDrag = false;
+    bool FSmartEffectsShow = false;
+    TPoint FOnMouseDownCoord{-1, -1};
+    std::unique_ptr<TbsFormLayerBorder> FBorderLayer;
+    bool FMDIChildMaximized = false;
+    bool FHaveShadow = false;
+    bool FTrayDblClickGiven = false;
+    HWND FClientWnd = nullptr;
+    TSubclassToken FClientToken = 0;
     TbsBorderIcons FBorderIcons;
     HRGN FRgn = nullptr;
     std::unique_ptr<TBitmap> RMTop, RMBottom, RMLeft, RMRight;
@@ -239,3 +367,221 @@ private:
 
 // The form's skinning component, or null (nil form, none).
 TbsSkinForm* FindSkinForm(TCustomForm* AForm);
+
+// ---------------------------------------------------------------------------
+// Layered border (LayeredBorder.cpp): the skin's layer frame, a 32-bit soft
+// border or shadow drawn outside the form, cut into four strips, each shown
+// in a borderless layered window of its own that follows the form. The part
+// of each strip next to the form is a resize grip when the skin asks for it.
+
+enum TbsFormLayerBorderType { bsflLeft, bsflTop, bsflRight, bsflBottom };
+enum TbsFormLayerBorderHit {
+    bsflhNone, bsflhLeft, bsflhTop, bsflhRight, bsflhBottom,
+    bsflhTopLeft, bsflhTopRight, bsflhBottomLeft, bsflhBottomRight
+};
+
+class TbsFormLayerWindow : public TForm
+{
+public:
+    TbsFormLayerWindow(TbsFormLayerBorder* AOwner, TCustomForm* AForm);
+    TbsFormLayerBorderType BorderType = bsflLeft;
+    // The zone under the screen point, for this window's strip.
+    TbsFormLayerBorderHit HitTest(TPoint Cursor) const;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+
+private:
+    bool CanResize() const;
+    bool GripsOn() const;
+    // One resize step; true when it set the form's bounds.
+    bool ResizeStep(int dx, int dy);
+    bool FDown = false;
+    TCustomForm* FForm;
+    TbsFormLayerBorder* FLayerBorder;
+    TPoint MousePos1, MousePos2;
+    TbsFormLayerBorderHit FHitMode = bsflhNone;
+    bool FInProcessMessages = false;
+};
+
+class TbsFormLayerBorder : public TComponent
+{
+public:
+    explicit TbsFormLayerBorder(TbsSkinForm* AOwner);
+    ~TbsFormLayerBorder() override;
+
+    void InitFrame(TbsSkinData* ASkinData, TCustomForm* AForm);
+    void Show(int X, int Y, int AWidth, int AHeight);
+    void Hide();
+    void SetBounds(int X, int Y, int AWidth, int AHeight);
+    void ShowWithForm();
+    void ShowWithFormAnimation();
+    void SetBoundsWithForm();
+    void SetBoundsWithForm2(int AW, int AH);
+    void SetBoundsWithForm3(int ALeft, int ATop, int AW, int AH);
+    void MoveWithForm();
+    void MoveWithForm2(int ALeft, int ATop);
+    void SetAlphaBlend();
+    void SetAlphaBlend2();
+    void CheckFormAlpha(int AFormAlpha, bool AUpdate);
+    void SetActive(bool AValue, bool AUpdate);
+    // Draws the strips for a border of AWidth x AHeight at (X, Y) on C.
+    void Draw(TCanvas* C, int X, int Y, int AWidth, int AHeight);
+    // The border's bounds around a form at (L, T) of W x H.
+    TRect WithFormBounds(int L, int T, int W, int H) const;
+
+    bool Visible() const { return FVisible; }
+    bool Active() const { return FActive; }
+    bool HasFrame() const { return FData != nullptr; }
+    int CurrentAlpha() const { return FActive ? FCurrentAlphaBlendValue : FCurrentInActiveAlphaBlendValue; }
+    int CurrentAlphaBlendValue() const { return FCurrentAlphaBlendValue; }
+    int CurrentInActiveAlphaBlendValue() const { return FCurrentInActiveAlphaBlendValue; }
+    // The window of a strip, or null.
+    TbsFormLayerWindow* Window(TbsFormLayerBorderType T) const;
+    // The strip last built for a side.
+    TbsBitmap* Image(TbsFormLayerBorderType T) const;
+    TbsSkinForm* SkinForm() const { return BSF; }
+    TCustomForm* Form() const { return FForm; }
+    const TbsDataSkinLayerFrame* Data() const { return FData; }
+    int LeftSize = 0, TopSize = 0, RightSize = 0, BottomSize = 0;
+
+private:
+    void CreateBorderImages(int AW, int AH);
+    void PushAndPlace(int X, int Y, int AW, int AH);
+    void FreeWindows();
+    TbsSkinForm* BSF;
+    TCustomForm* FForm = nullptr;
+    bool FVisible = false;
+    TbsSkinData* FSD = nullptr;
+    const TbsDataSkinLayerFrame* FData = nullptr;
+    std::unique_ptr<TbsBitmap> FSourceBitmap, FSourceInActiveBitMap;
+    std::unique_ptr<TbsBitmap> LeftImage, TopImage, RightImage, BottomImage;
+    TbsFormLayerWindow *LeftBorder = nullptr, *TopBorder = nullptr, *RightBorder = nullptr, *BottomBorder = nullptr;
+    int FWidth = 0, FHeight = 0;
+    bool FActive = true;
+    int FCurrentAlphaBlendValue = -1, FCurrentInActiveAlphaBlendValue = 0;
+};
+
+// ---------------------------------------------------------------------------
+// MDI tabs bar (MdiTabs.cpp): one tab per MDI child of the main form, drawn
+// from the skin's "tab" entry; a click brings the child to the front, a
+// close button closes it, a drag reorders the tabs. The first 15 pixels are
+// kept for the list button of the tabs.
+
+enum TbsSkinMDITabKind { bstkTab, bstkButton };
+
+
+class TbsMDITab
+{
+public:
+    TbsMDITab(TbsSkinMDITabsBar* AParentBar, TCustomForm* AChild);
+    TbsSkinMDITabsBar* TabsBar;
+    bool Active = false;
+    bool MouseIn = false;
+    TRect ObjectRect;
+    TCustomForm* Child;
+    bool Visible = false;
+    // The close button inside the tab image.
+    TRect ButtonRect;
+    bool ButtonMouseIn = false, ButtonMouseDown = false;
+
+    void Draw(TCanvas* Cnvs);
+    void ButtonDraw(TCanvas* Cnvs);
+    void ResizeDraw(TCanvas* Cnvs);
+    void DrawCloseButton(TCanvas* Cnvs, const TRect& R);
+
+private:
+    void DrawCaption(TCanvas* C, TRect R, TColor Color, bool FireEvent);
+};
+
+using TbsMDITabMouseEvent = std::function<void(TbsMDITab* MDITab)>;
+using TbsMDITabMouseButtonEvent = std::function<void(TMouseButton Button, TShiftState Shift, TbsMDITab* MDITab)>;
+using TbsMDITabGetDrawParamsEvent = std::function<void(TbsMDITab* MDITab, TCanvas* Cnvs)>;
+
+class TbsSkinMDITabsBar : public TbsSkinControl
+{
+public:
+    explicit TbsSkinMDITabsBar(TComponent* AOwner);
+    ~TbsSkinMDITabsBar() override;
+
+    void AddTab(TCustomForm* Child);
+    void DeleteTab(TCustomForm* Child);
+    void UpdateActiveTab();
+    int GetTabIndex(int X, int Y) const;
+    TbsMDITab* GetTab(int X, int Y) const;
+    int GetCloseSize() const;
+    int TabCount() const { return int(ObjectList.size()); }
+    TbsMDITab* Tabs(int i) const { return ObjectList.at(std::size_t(i)).get(); }
+    int InVisibleCount() const { return FInVisibleCount; }
+
+    bool ShowCloseButtons = false;
+    TbsSkinMDITabKind TabKind() const { return FTabKind; }
+    void SetTabKind(TbsSkinMDITabKind Value);
+    TbsSkinForm* SkinForm = nullptr;
+    bool SupportChildMenus = true;
+    bool UseSkinSize = true;
+    bool UseSkinFont = true;
+    bool MoveTabs = true;
+    int DefaultHeight() const { return FDefaultHeight; }
+    void SetDefaultHeight(int Value);
+    TFont* DefaultFont() const { return FDefaultFont.get(); }
+    int DefaultTabWidth = 100;
+    int MinTabWidth = 0;
+    TbsMDITabMouseEvent OnTabMouseEnter, OnTabMouseLeave;
+    TbsMDITabMouseButtonEvent OnTabMouseDown, OnTabMouseUp;
+    TbsMDITabGetDrawParamsEvent OnTabGetDrawParamsEvent;
+
+    void GetSkinData() override;
+    void ChangeSkinData() override;
+    void CalcTabRects();
+
+    // The skin entry's values the tabs draw with (valid while FIndex != -1).
+    bool SkinEntry() const { return FIndex != -1; }
+    TBitmap* Picture = nullptr;
+    TRect TabRect, ActiveTabRect, MouseInTabRect, TabsBGRect, SkinRect, ClRect;
+    TRect CloseButtonRect, CloseButtonActiveRect, CloseButtonDownRect;
+    int TabLeftOffset = 0, TabRightOffset = 0;
+    std::string FontName;
+    TbsFontStyles FontStyle;
+    int FontHeight = 0;
+    TColor FontColor = clBtnText, ActiveFontColor = clBtnText, MouseInFontColor = clBtnText;
+    bool TabStretchEffect = false, ButtonTransparent = false;
+    TColor ButtonTransparentColor = clFuchsia;
+    TPoint LTPoint, RTPoint, LBPoint, RBPoint;
+    bool TopStretch = false;
+    int FActiveTabOffset = 0, FBottomOffset = 0, FCloseSize = 14;
+
+protected:
+    void CreateControlDefaultImage(TBitmap* B) override;
+    void CreateControlSkinImage(TBitmap* B) override;
+    void AdjustClientRect(TRect& Rect) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void CMMouseLeave(TMessage& m) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    void DrawTabs(TBitmap* B);
+    void TestActive(int X, int Y);
+    int GetMoveIndex() const;
+    void CloseTab(TbsMDITab* Tab);
+    // Whether the tab is still one of the bar's (an event handler may have
+    // closed its child).
+    bool Alive(const TbsMDITab* Tab) const;
+    TRect CloseRectOnBar(const TbsMDITab* Tab) const;
+
+    std::vector<std::unique_ptr<TbsMDITab>> ObjectList;
+    TbsSkinMDITabKind FTabKind = bstkTab;
+    int FDefaultHeight = 21;
+    std::unique_ptr<TFont> FDefaultFont;
+    bool IsDrag = false, FDown = false;
+    int DX = 0, TabDX = 0, DragIndex = -1;
+    int ActiveTabIndex = -1, OldTabIndex = -1;
+    int FInVisibleCount = 0;
+    int FDragRight = 0;
+};

@@ -15,6 +15,9 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev ffmpeg xvfb xauth xdotool
   # display tests and screenshots: window manager, compositor, clipboard, capture
   openbox xcompmgr xclip imagemagick x11-utils
+  # notification area: a system tray for the display tests; the desktop
+  # notification library the balloons are shown through (loaded at run time)
+  trayer libnotify-dev
 )
 
 missing=()

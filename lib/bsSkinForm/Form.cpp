@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "lib/bsEffects.h"
+#include "lib/bsTrayIcon.h"
 
 namespace
 {
@@ -30,6 +31,7 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
     MouseTimer->SetEnabled(false);
     MouseTimer->SetInterval(50);
     MouseTimer->SetOnTimer([this](TObject* s) { MouseTimerProc(s); });
+    FBorderLayer = std::make_unique<TbsFormLayerBorder>(this);
     // The frame's buttons are the component's; the form keeps none.
     FForm->SetBorderIcons(TBorderIcons());
     FForm->AutoScroll = false;
@@ -43,6 +45,8 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
 TbsSkinForm::~TbsSkinForm()
 {
     ObjectList.clear();
+    if (FClientToken && IsWindow(FClientWnd)) RemoveWindowSubclass(FClientWnd, FClientToken);
+    SetTrayIcon(nullptr);
     if (!(ComponentState() & csDesigning) && OldWindowProc) FForm->WindowProc = OldWindowProc;
     SetSkinData(nullptr);
     if (FRgn)
@@ -55,6 +59,8 @@ TbsSkinForm::~TbsSkinForm()
 void TbsSkinForm::Notification(TComponent* AComponent, TOperation Operation)
 {
     TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FTrayIcon) FTrayIcon = nullptr;
+    if (Operation == opRemove && AComponent == MDITabsBar) MDITabsBar = nullptr;
     if (Operation == opRemove && AComponent == FSD)
     {
         FSD = nullptr;
@@ -112,21 +118,6 @@ int TbsSkinForm::GetDefButtonSize() const
 {
     const TFormBorderStyle bs = FForm->GetBorderStyle();
     return bs == bsToolWindow || bs == bsSizeToolWin ? 13 : 17;
-}
-
-int TbsSkinForm::GetMinWidth() const
-{
-    if (!FSkinSupport) return 2 * DefBorder + 4 * GetDefButtonSize();
-    const int pw = FSD->FPicture.Width();
-    // The fixed corners side by side.
-    return std::max(FSD->FormMinWidth, FSD->LTPoint.X + (pw - FSD->RTPoint.X));
-}
-
-int TbsSkinForm::GetMinHeight() const
-{
-    if (!FSkinSupport) return GetDefCaptionHeight() + 2 * DefBorder;
-    const int ph = FSD->FPicture.Height();
-    return FSD->ClRect.Top + (ph - FSD->ClRect.Bottom);
 }
 
 // ---------------------------------------------------------------------------
@@ -677,7 +668,7 @@ bool TbsSkinForm::InCaptionArea(TPoint P) const
 
 int TbsSkinForm::SkinHitTest(TPoint P)
 {
-    const TWindowState ws = FForm->GetWindowState();
+    const TWindowState ws = WindowState();
     if (FRollUpState || ws == wsMinimized) return InCaptionArea(P) ? HTCAPTION : HTOBJECT;
     if (ActiveObject != -1 && !InCaptionArea(P) && !InRect(NewClRect, P)) return HTOBJECT;
     const int W = FFormWidth, H = FFormHeight;
@@ -707,7 +698,7 @@ int TbsSkinForm::SkinHitTest(TPoint P)
 
 int TbsSkinForm::DefaultHitTest(TPoint P)
 {
-    const TWindowState ws = FForm->GetWindowState();
+    const TWindowState ws = WindowState();
     const int W = FFormWidth, H = FFormHeight;
     if (ws != wsMaximized && ws != wsMinimized && !FRollUpState && Sizeable())
     {
@@ -812,12 +803,8 @@ void TbsSkinForm::DoStdCommand(TbsStdCommand cmd)
     switch (cmd)
     {
     case cmClose: FForm->Close(); break;
-    case cmMaximize:
-        FForm->SetWindowState(FForm->GetWindowState() == wsMaximized ? wsNormal : wsMaximized);
-        break;
-    case cmMinimize:
-        FForm->SetWindowState(FForm->GetWindowState() == wsMinimized ? wsNormal : wsMinimized);
-        break;
+    case cmMaximize: ChangeWindowState(WindowState() == wsMaximized ? wsNormal : wsMaximized); break;
+    case cmMinimize: ChangeWindowState(WindowState() == wsMinimized ? wsNormal : wsMinimized); break;
     case cmRollUp: ChangeRollUpState(!FRollUpState); break;
     case cmSysMenu:
         if (OnSystemMenu)
@@ -827,23 +814,9 @@ void TbsSkinForm::DoStdCommand(TbsStdCommand cmd)
             OnSystemMenu(p);
         }
         break;
-    case cmMinimizeToTray:
+    case cmMinimizeToTray: MinimizeToTray(); break;
     case cmDefault: break;
     }
-}
-
-void TbsSkinForm::ChangeRollUpState(bool Value)
-{
-    if (FRollUpState == Value) return;
-    FRollUpState = Value;
-    if (Value)
-    {
-        FOldHeight = FForm->Height();
-        FForm->SetHeight(GetMinHeight());
-    }
-    else
-        FForm->SetHeight(std::max(FOldHeight, GetMinHeight()));
-    NCPaint();
 }
 
 // ---------------------------------------------------------------------------
@@ -874,6 +847,7 @@ void TbsSkinForm::ChangeSkinData()
         // Frame and client are painted together at the next paint.
         RedrawWindow(FForm->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
     }
+    LayerAfterSkinChange();
     if (OnChangeSkinData) OnChangeSkinData(this);
 }
 
@@ -882,6 +856,7 @@ void TbsSkinForm::ChangeSkinData()
 
 void TbsSkinForm::NewWindowProc(TMessage& m)
 {
+    if (MdiWindowProc(m) || StatesWindowProc(m) || MoveSizeWindowProc(m)) return;
     const bool skinnable = FSkinnableForm;
     switch (m.Msg)
     {
@@ -959,13 +934,6 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         else SetFormRegion(true);
         break;
     }
-    case WM_GETMINMAXINFO:
-        if (!skinnable || !HasBorder()) break;
-        PassOn(m);
-        // The frame's own minimum (corners, caption, borders).
-        if (auto* mi = reinterpret_cast<MINMAXINFO*>(m.LParam))
-            mi->ptMinTrackSize = TPoint(GetMinWidth(), GetMinHeight());
-        return;
     case WM_ERASEBKGND:
     {
         HDC dc = reinterpret_cast<HDC>(m.WParam);
@@ -1002,7 +970,8 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
     case BSM_QUERYSKINNEDFORM: m.Result = skinnable ? 12853 : 12852; return;
     default: break;
     }
-    PassOn(m);
+    // The caption double click is the frame's own: no system maximize.
+    if (!(skinnable && m.Msg == WM_NCLBUTTONDBLCLK && m.WParam == WPARAM(HTCAPTION))) PassOn(m);
     if (!skinnable) return;
     // Second dispatch: the non-client mouse reaches the caption objects.
     auto at = [this, &m] { return ScreenToWindow(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam))); };
@@ -1028,7 +997,11 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         }
         // The caption object never keeps the capture while the form moves.
         MouseCaptureObject = -1;
-        if (m.Msg == WM_NCLBUTTONDBLCLK && OnCaptionDblClick) OnCaptionDblClick(this);
+        if (m.Msg == WM_NCLBUTTONDBLCLK)
+        {
+            if (OnCaptionDblClick) OnCaptionDblClick(this);
+            CaptionDblClick();
+        }
         if (m.Msg == WM_NCRBUTTONDOWN && OnSystemMenu)
             OnSystemMenu(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
         break;

@@ -109,7 +109,7 @@ TbsSkinStdButtonObject::TbsSkinStdButtonObject(TbsSkinForm* AParent, const TbsDa
 
 TRect TbsSkinStdButtonObject::StateRect() const
 {
-    const bool restore = (Command == cmMaximize && Parent->Form()->GetWindowState() == wsMaximized) ||
+    const bool restore = (Command == cmMaximize && Parent->WindowState() == wsMaximized) ||
                          (Command == cmRollUp && Parent->RollUpState());
     if (!restore || IsEmptyRect(RestoreRect)) return TbsSkinButtonObject::StateRect();
     if (!Enabled) return RestoreRect;

@@ -8,6 +8,7 @@
 // them into a real window) and feeds user input back through the input sink.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,21 @@ struct TLayerAttrs
 };
 
 enum class TMouseButton { Left, Right, Middle };
+
+// A notification-area (system tray) icon: its picture (straight 32-bit
+// pixels, 0xAARRGGBB, rows top first) and tooltip.
+struct TTrayIconDesc
+{
+    int Width = 0, Height = 0;
+    std::vector<std::uint32_t> Pixels;
+    std::string Tip;
+};
+// What happens to a tray icon. TrayCreated (id 0): a notification area
+// appeared (again), icons may be added.
+enum class TTrayEvent { MouseMove, LeftDown, LeftUp, LeftDouble, RightDown, RightUp, MiddleDown, MiddleUp,
+                        BalloonClick, TrayCreated };
+// Called on the GUI thread, from WaitForEvents.
+using TTrayHandler = std::function<void(std::uint32_t id, TTrayEvent ev)>;
 
 // Where a backend delivers user input (the os layer implements it). Points are
 // in desktop coordinates. Calls come on the GUI thread, from WaitForEvents.
@@ -120,6 +136,19 @@ public:
     virtual void GrabPointer(TopLevelId id) = 0;
     // The window's icon for task bars and switchers; null: none.
     virtual void SetIcon(TopLevelId id, const TSurface* icon) = 0;
+
+    // Notification-area icons. Add answers false when the desktop has no
+    // notification area (nothing is shown then). Balloon answers false when
+    // the backend has no way to show one.
+    virtual bool TrayAdd(std::uint32_t /*id*/, const TTrayIconDesc& /*icon*/) { return false; }
+    virtual bool TrayModify(std::uint32_t /*id*/, const TTrayIconDesc& /*icon*/) { return false; }
+    virtual bool TrayDelete(std::uint32_t /*id*/) { return false; }
+    virtual bool TrayBalloon(std::uint32_t /*id*/, const std::string& /*title*/, const std::string& /*text*/,
+                             int /*iconType*/)
+    {
+        return false;
+    }
+    virtual void SetTrayHandler(TTrayHandler /*handler*/) {}
 
     virtual void SetClipboardText(const std::string& text) = 0;
     virtual std::string GetClipboardText() = 0;

@@ -125,6 +125,13 @@ void TCustomForm::CreateParams(TCreateParams& p)
     if (formStyle_ == fsStayOnTop) p.ExStyle |= WS_EX_TOPMOST;
     p.WndParent = ParentWindow;
     p.WindowClass.style = CS_DBLCLKS;
+    // An MDI child lives in the main form's client window.
+    TCustomForm* mf = Application ? Application->MainForm() : nullptr;
+    if (formStyle_ == fsMDIChild && mf && mf != this && mf->GetFormStyle() == fsMDIForm && mf->ClientHandle())
+    {
+        p.Style = (p.Style & ~DWORD(WS_POPUP)) | WS_CHILD | WS_CLIPSIBLINGS;
+        p.WndParent = mf->ClientHandle();
+    }
 }
 
 // The form's icon is the window's icon in task bars and switchers.
@@ -144,6 +151,20 @@ void TCustomForm::CreateWnd()
 {
     TWinControl::CreateWnd();
     applyIcon();
+    if (handle_ && formStyle_ == fsMDIForm)
+    {
+        WNDCLASS wc;
+        if (!GetClassInfo("MDIClient", &wc))
+        {
+            wc.lpszClassName = "MDIClient";
+            wc.hbrBackground = reinterpret_cast<HBRUSH>(std::intptr_t(COLOR_APPWORKSPACE + 1));
+            RegisterClass(wc);
+        }
+        const TRect r = MDIClientRect();
+        clientHandle_ = CreateWindowEx(0, "MDIClient", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                       r.Left, r.Top, r.Width(), r.Height(), handle_);
+        placeMDIClient();
+    }
     if (handle_ && formStyle_ == fsStayOnTop)
         SetWindowPos(handle_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -248,6 +269,12 @@ void TCustomForm::Show()
 void TCustomForm::BringToFront()
 {
     if (!handle_ || !visible_) return;
+    if (formStyle_ == fsMDIChild && (GetWindowLong(handle_, GWL_STYLE) & LONG(WS_CHILD)))
+    {
+        // An MDI child becomes the active child: the top of its client.
+        SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return;
+    }
     if (IsIconic(handle_)) ShowWindow(handle_, SW_RESTORE);
     SetForegroundWindow(handle_);
     SetActiveWindow(handle_);
@@ -563,11 +590,21 @@ void TCustomForm::Dispatch(TMessage& m)
         else if (m.WParam == SIZE_MAXIMIZED) windowState_ = wsMaximized;
         else windowState_ = wsNormal;
         TWinControl::Dispatch(m);
+        placeMDIClient();
         return;
     case WM_SYSCOMMAND:
         if ((m.WParam & 0xFFF0) == SC_MINIMIZE && Application && Application->MainForm() == this)
         {
             Application->Minimize();
+            m.Result = 0;
+            return;
+        }
+        // Restored from the task bar or the window manager: the application
+        // restores as a whole (its other forms come back too).
+        if ((m.WParam & 0xFFF0) == SC_RESTORE && Application && Application->MainForm() == this &&
+            Application->Minimized())
+        {
+            Application->Restore();
             m.Result = 0;
             return;
         }
@@ -1175,4 +1212,57 @@ void TApplication::ActivateHint(TPoint CursorPos)
         hintHideTimer_ = true;
         startHintTimer(info.HideTimeout);
     }
+}
+
+// ---- MDI -----------------------------------------------------------------------
+
+TRect TCustomForm::MDIClientRect()
+{
+    // What the visible aligned controls leave free.
+    TRect r(0, 0, ClientWidth(), ClientHeight());
+    for (int i = 0; i < ControlCount(); ++i)
+    {
+        TControl* c = Controls(i);
+        if (!c->GetVisible()) continue;
+        switch (c->GetAlign())
+        {
+        case alLeft: r.Left = std::max(r.Left, c->Left() + c->Width()); break;
+        case alTop: r.Top = std::max(r.Top, c->Top() + c->Height()); break;
+        case alRight: r.Right = std::min(r.Right, c->Left()); break;
+        case alBottom: r.Bottom = std::min(r.Bottom, c->Top()); break;
+        default: break;
+        }
+    }
+    return r;
+}
+
+void TCustomForm::placeMDIClient()
+{
+    if (!clientHandle_ || !IsWindow(clientHandle_)) return;
+    const TRect r = MDIClientRect();
+    SetWindowPos(clientHandle_, HWND_BOTTOM, r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()),
+                 SWP_NOACTIVATE);
+}
+
+int TCustomForm::MDIChildCount() const
+{
+    int n = 0;
+    while (MDIChildren(n)) ++n;
+    return n;
+}
+
+TCustomForm* TCustomForm::MDIChildren(int i) const
+{
+    if (!clientHandle_ || !IsWindow(clientHandle_) || i < 0) return nullptr;
+    for (HWND h : GetChildWindows(clientHandle_))
+        if (auto* f = dynamic_cast<TCustomForm*>(FindControl(h)); f && f->GetFormStyle() == fsMDIChild && i-- == 0)
+            return f;
+    return nullptr;
+}
+
+TCustomForm* TCustomForm::ActiveMDIChild() const
+{
+    for (int i = 0; TCustomForm* f = MDIChildren(i); ++i)
+        if (f->GetVisible()) return f;
+    return nullptr;
 }

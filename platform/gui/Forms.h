@@ -16,6 +16,7 @@
 #include "platform/gui/Controls.h"
 
 class TMainMenu;
+class TMenuItem;
 class TIcon;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -84,13 +85,20 @@ public:
     TCanvas* Canvas() { return canvas_.get(); }
     TIcon* Icon() { return icon_.get(); }
     TMainMenu* Menu = nullptr;
-    TMainMenu* WindowMenu = nullptr;
+    // The menu item the MDI children are listed under (none: no list).
+    TMenuItem* WindowMenu = nullptr;
 
-    // MDI: this system has no MDI forms; the members answer "none".
-    int MDIChildCount() const { return 0; }
-    TCustomForm* MDIChildren(int) const { return nullptr; }
-    TCustomForm* ActiveMDIChild() const { return nullptr; }
-    HWND ClientHandle() const { return nullptr; }
+    // MDI (no window of the program is one): an fsMDIForm holds a client
+    // window (ClientHandle) over what its aligned controls leave free; an
+    // fsMDIChild form made while the main form is an MDI form is a child
+    // window of that client. Children count top first; the active child is
+    // the topmost visible one (Show brings a child to the top).
+    int MDIChildCount() const;
+    TCustomForm* MDIChildren(int i) const;
+    TCustomForm* ActiveMDIChild() const;
+    HWND ClientHandle() const { return clientHandle_; }
+    // The client's place in the form's client area.
+    TRect MDIClientRect();
     void Cascade() {}
     void Tile() {}
 
@@ -149,6 +157,8 @@ protected:
     void applyPosition();
     void setWindowFocus();
     void applyIcon();
+    void placeMDIClient();
+    HWND clientHandle_ = nullptr;
 
     TFormBorderStyle borderStyle_ = bsSizeable;
     TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};

@@ -121,7 +121,12 @@ TEST_F(SkinFormTest, MinimizeAndRollUpButtons)
     const TRect mb = sf->ObjectList[std::size_t(sf->GetIndex("minbutton"))]->ObjectRect;
     driver->Click(TTestDriver::WindowPoint(f->Handle(), TPoint(mb.Left + 8, mb.Top + 8)));
     driver->PumpUntilIdle();
-    EXPECT_EQ(f->GetWindowState(), wsMinimized);
+    // A form that is not the main form is minimized by its frame: the form's
+    // own state stays normal and it becomes a caption tile at the bottom left
+    // of the work area.
+    EXPECT_EQ(sf->WindowState(), wsMinimized);
+    EXPECT_EQ(f->GetWindowState(), wsNormal);
+    EXPECT_EQ(f->BoundsRect(), Bounds(0, 994 - sf->GetMinHeight(), sf->GetMinWidth(), sf->GetMinHeight()));
 }
 
 TEST_F(SkinFormTest, DestroyingTheComponentGivesTheFormItsFrameBack)

@@ -205,6 +205,7 @@ const std::vector<GalleryEntry>& GalleryEntries()
         AddBoxEntries(list);
         AddViewEntries(list);
         AddMenuEntries(list);
+        AddStateEntries(list);
         return list;
     }();
     return entries;

@@ -124,6 +124,8 @@ void AddLookEntries(std::vector<GalleryEntry>& entries);
 // The static skinned controls (panels, labels, bevels, splitters, status bar).
 void AddStaticControlEntries(std::vector<GalleryEntry>& entries);
 void AddButtonEntries(std::vector<GalleryEntry>& entries);
+// Window states: the layered border, rolled-up and minimized frames.
+void AddStateEntries(std::vector<GalleryEntry>& entries);
 // The list, combo and edit boxes.
 void AddBoxEntries(std::vector<GalleryEntry>& entries);
 // The views (job table, tree view) and the page control with its tabs.

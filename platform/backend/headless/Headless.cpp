@@ -342,3 +342,49 @@ THeadlessBackend& UseHeadless(std::vector<TMonitorDesc> monitors)
 
 THeadlessBackend* CurrentHeadless() { return dynamic_cast<THeadlessBackend*>(&Current()); }
 } // namespace backend
+
+// ---------------------------------------------------------------------------
+// Notification area
+
+namespace backend
+{
+void THeadlessBackend::SetTrayAvailable(bool on)
+{
+    if (trayAvailable_ == on) return;
+    trayAvailable_ = on;
+    // A vanished area takes its icons along; a new one is announced.
+    tray_.clear();
+    if (on) SendTrayEvent(0, TTrayEvent::TrayCreated);
+}
+
+void THeadlessBackend::SendTrayEvent(std::uint32_t id, TTrayEvent ev)
+{
+    queueInput([this, id, ev](IInputSink&) {
+        if (trayHandler_) trayHandler_(id, ev);
+    });
+}
+
+bool THeadlessBackend::TrayAdd(std::uint32_t id, const TTrayIconDesc& icon)
+{
+    if (!trayAvailable_) return false;
+    tray_[id] = icon;
+    return true;
+}
+
+bool THeadlessBackend::TrayModify(std::uint32_t id, const TTrayIconDesc& icon)
+{
+    auto it = tray_.find(id);
+    if (it == tray_.end()) return false;
+    it->second = icon;
+    return true;
+}
+
+bool THeadlessBackend::TrayDelete(std::uint32_t id) { return tray_.erase(id) > 0; }
+
+bool THeadlessBackend::TrayBalloon(std::uint32_t id, const std::string& title, const std::string& text, int iconType)
+{
+    if (tray_.find(id) == tray_.end()) return false;
+    balloons_.push_back(Balloon{id, title, text, iconType});
+    return true;
+}
+} // namespace backend

@@ -67,6 +67,22 @@ public:
     // Events sent but not yet handed to the sink.
     bool HasQueuedInput() const;
 
+    // ---- notification area ----
+    // Whether the desktop has a notification area (default: yes). Switching it
+    // on again announces a new one (TrayCreated), as a restarted panel does.
+    void SetTrayAvailable(bool on);
+    // The icons shown now, by id.
+    const std::map<std::uint32_t, TTrayIconDesc>& TrayIcons() const { return tray_; }
+    struct Balloon
+    {
+        std::uint32_t Id;
+        std::string Title, Text;
+        int IconType;
+    };
+    const std::vector<Balloon>& Balloons() const { return balloons_; }
+    // Something happens to an icon (queued like input).
+    void SendTrayEvent(std::uint32_t id, TTrayEvent ev);
+
     // ---- IBackend ----
     std::string Name() const override { return "headless"; }
     std::vector<TMonitorDesc> GetMonitors() override;
@@ -90,6 +106,11 @@ public:
     void SetIcon(TopLevelId id, const TSurface* icon) override;
     void SetClipboardText(const std::string& text) override;
     std::string GetClipboardText() override;
+    bool TrayAdd(std::uint32_t id, const TTrayIconDesc& icon) override;
+    bool TrayModify(std::uint32_t id, const TTrayIconDesc& icon) override;
+    bool TrayDelete(std::uint32_t id) override;
+    bool TrayBalloon(std::uint32_t id, const std::string& title, const std::string& text, int iconType) override;
+    void SetTrayHandler(TTrayHandler handler) override { trayHandler_ = std::move(handler); }
     void SetInputSink(IInputSink* sink) override
     {
         std::lock_guard<std::mutex> g(wakeMx_);
@@ -121,6 +142,10 @@ private:
     int cursor_ = 0;
     TopLevelId grab_ = 0;
     std::string clipboard_;
+    bool trayAvailable_ = true;
+    std::map<std::uint32_t, TTrayIconDesc> tray_;
+    std::vector<Balloon> balloons_;
+    TTrayHandler trayHandler_;
     void queueInput(std::function<void(IInputSink&)> event);
     IInputSink* sink_ = nullptr;
     // wakeMx_ guards sink_, woken_ and input_ (Wake and Send* may come from any thread).

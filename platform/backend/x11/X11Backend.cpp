@@ -1096,6 +1096,7 @@ void TX11Backend::OnButton(XButtonEvent& ev)
 
 void TX11Backend::Dispatch(XEvent& ev)
 {
+    if (TrayDispatch(ev)) return;
     if (randrAvailable_ && ev.type == randrEventBase_ + RRScreenChangeNotify)
     {
         XRRUpdateConfiguration(&ev);

@@ -56,6 +56,10 @@ public:
     void SetIcon(TopLevelId id, const TSurface* icon) override;
     void SetClipboardText(const std::string& text) override;
     std::string GetClipboardText() override;
+    bool TrayAdd(std::uint32_t id, const TTrayIconDesc& icon) override;
+    bool TrayModify(std::uint32_t id, const TTrayIconDesc& icon) override;
+    bool TrayDelete(std::uint32_t id) override;
+    void SetTrayHandler(TTrayHandler handler) override;
     void SetInputSink(IInputSink* sink) override { sink_ = sink; }
     void WaitForEvents(unsigned timeoutMs) override;
     void Wake() override;
@@ -118,6 +122,22 @@ private:
     void FlushFocus();
     bool WaitFd(int timeoutMs);
 
+    // Notification area (X11Tray.cpp): icons docked through the XEmbed
+    // system-tray protocol.
+    struct TrayIcon
+    {
+        Window xw = 0;
+        TTrayIconDesc desc;
+        int width = 22, height = 22;
+        Time lastPress = 0;
+        unsigned lastButton = 0;
+    };
+    Window TrayManager();
+    void TrayDock(TrayIcon& t);
+    void DrawTrayIcon(TrayIcon& t);
+    // True when the event belonged to the notification area.
+    bool TrayDispatch(XEvent& ev);
+
     // Clipboard (X11Clipboard.cpp)
     void OnSelectionRequest(XSelectionRequestEvent& req);
     void OnSelectionClear(XSelectionClearEvent& ev);
@@ -153,5 +173,8 @@ private:
     bool focusDirty_ = false;
     std::optional<std::string> clip_;   // the text while the program owns CLIPBOARD
     Time lastTime_ = CurrentTime;
+    std::map<std::uint32_t, TrayIcon> tray_;
+    TTrayHandler trayHandler_;
+    Window trayManager_ = 0;
 };
 } // namespace backend

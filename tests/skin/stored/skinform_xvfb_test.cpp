@@ -1,7 +1,7 @@
 // A skinned form on a real X display with a window manager: it shows without
 // the manager's decoration, its corners on the screen are the skin's, a drag
-// on its caption moves it, its minimize button minimizes it and its close
-// button closes it. xdotool plays the user.
+// on its caption moves it, its minimize button parks it as a caption tile and
+// its close button closes it. xdotool plays the user.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -104,8 +104,15 @@ TEST_F(X11SkinFormTest, CaptionDragMovesAndTheButtonsMinimizeAndClose)
 
     const TPoint min = CentreOf(cmMinimize);
     ASSERT_TRUE(Exec({"xdotool", "mousemove", S(min.X), S(min.Y), "click", "1"}));
-    ASSERT_TRUE(PumpUntil([&] { return form->GetWindowState() == wsMinimized; }));
-    form->SetWindowState(wsNormal);
+    // Not the main form: the frame minimizes it to a caption tile at the
+    // bottom left of the work area; the form's own state stays normal.
+    ASSERT_TRUE(PumpUntil([&] { return sf->WindowState() == wsMinimized; }));
+    EXPECT_EQ(form->GetWindowState(), wsNormal);
+    EXPECT_EQ(form->Height(), sf->GetMinHeight());
+    EXPECT_EQ(form->Left(), Screen->WorkAreaRect().Left);
+    EXPECT_EQ(form->Top() + form->Height(), Screen->WorkAreaRect().Bottom);
+    sf->ChangeWindowState(wsNormal);
+    EXPECT_EQ(form->BoundsRect(), Bounds(180, 160, 500, 360));
     form->BringToFront();
     PumpFor(300);
 

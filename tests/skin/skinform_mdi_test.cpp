@@ -1,0 +1,231 @@
+// MDI with skinned forms (demo forms: no window of the program is one): the
+// children live in the main form's client window, tile and cascade in the
+// MDI work area, a maximized child fills it without a frame and tells the
+// main form, a minimized child parks at the bottom left of the client, and the
+// window menu lists the children.
+#include "lib/bsSkinForm.h"
+#include "platform/gui/Menus.h"
+#include "skin/skinctrls_helpers.h"
+
+using namespace ctrltest;
+
+namespace
+{
+class SkinFormMdi : public SkinCtrlTest
+{
+protected:
+    void SetUp() override
+    {
+        SkinCtrlTest::SetUp();
+        main = new TForm(Application);
+        main->SetFormStyle(fsMDIForm);
+        main->SetCaption("Quorvel MDI");
+        msf = new TbsSkinForm(main);
+        Application->SetMainForm(main);
+        main->SetBounds(50, 50, 700, 500);
+        main->SetClientSize(600, 400);
+        windowMenu = new TMenuItem(main);
+        main->WindowMenu = windowMenu;
+        main->Show();
+        driver->PumpUntilIdle();
+    }
+    TForm* Child(int i, const std::function<void(TbsSkinForm*)>& setup = nullptr)
+    {
+        auto* c = new TForm(Application);
+        c->SetName("Child" + std::to_string(i));
+        c->SetFormStyle(fsMDIChild);
+        c->SetCaption("文档 " + std::to_string(i));
+        auto* sf = new TbsSkinForm(c);
+        if (setup) setup(sf);
+        c->SetBounds(10 * i, 10 * i, 250, 180);
+        c->Show();
+        driver->PumpUntilIdle();
+        return c;
+    }
+    TForm* main = nullptr;
+    TbsSkinForm* msf = nullptr;
+    TMenuItem* windowMenu = nullptr;
+};
+}  // namespace
+
+TEST_F(SkinFormMdi, TileAndCascadeInTheWorkArea)
+{
+    ASSERT_NE(main->ClientHandle(), nullptr);
+    EXPECT_EQ(msf->GetMDIWorkArea(), TRect(0, 0, 600, 400));
+    std::vector<TForm*> made;
+    for (int i = 1; i <= 5; ++i) made.push_back(Child(i));
+    EXPECT_EQ(GetParent(made[0]->Handle()), main->ClientHandle());
+    ASSERT_EQ(main->MDIChildCount(), 5);
+    EXPECT_EQ(main->ActiveMDIChild(), made[4]);
+    // Five children in 600 x 400: two columns; the right one holds three of
+    // 300 x 133 (filled from the bottom), the left one two of 300 x 200.
+    msf->Tile();
+    const TRect tiles[] = {Bounds(0, 0, 300, 200), Bounds(0, 200, 300, 200), Bounds(300, 1, 300, 133),
+                           Bounds(300, 134, 300, 133), Bounds(300, 267, 300, 133)};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(main->MDIChildren(i)->BoundsRect(), tiles[i]) << i;
+
+    // Cascade: steps of the caption height + 3, sizes from 80 % of the width.
+    msf->Cascade();
+    for (int i = 4, o = 0; i >= 0; --i, o += 22)
+        EXPECT_EQ(main->MDIChildren(i)->BoundsRect(), Bounds(o, o, 490, 290)) << i;
+    // Two more: the last one would leave the area and starts again at (0, 0).
+    made.push_back(Child(6));
+    made.push_back(Child(7));
+    msf->Cascade();
+    for (int i = 6, o = 0; i >= 1; --i, o += 22)
+        EXPECT_EQ(main->MDIChildren(i)->BoundsRect(), Bounds(o, o, 490, 290)) << i;
+    EXPECT_EQ(main->MDIChildren(0)->BoundsRect(), Bounds(0, 0, 490, 290));
+}
+
+TEST_F(SkinFormMdi, MaximizedChildFillsTheWorkAreaWithoutAFrame)
+{
+    TForm* a = Child(1);
+    TForm* b = Child(2);
+    TbsSkinForm* sb = FindSkinForm(b);
+    sb->ChangeWindowState(wsMaximized);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(b->BoundsRect(), TRect(0, 0, 600, 400));
+    EXPECT_EQ(b->ClientWidth(), 600);
+    EXPECT_EQ(b->ClientHeight(), 400);
+    EXPECT_TRUE(msf->MDIChildMaximized());
+    EXPECT_EQ(msf->GetMaximizedMDIChild(), b);
+    // The main form's client grows: the maximized child follows.
+    main->SetClientSize(640, 420);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(b->BoundsRect(), TRect(0, 0, 640, 420));
+    sb->ChangeWindowState(wsNormal);
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(msf->MDIChildMaximized());
+    EXPECT_EQ(b->BoundsRect(), Bounds(20, 20, 250, 180));
+    EXPECT_LT(b->ClientWidth(), 250);
+    // Minimized children park at the bottom left of the client, side by side.
+    TbsSkinForm* sa = FindSkinForm(a);
+    sa->ChangeWindowState(wsMinimized);
+    sb->ChangeWindowState(wsMinimized);
+    const int w = sa->GetMinWidth(), h = sa->GetMinHeight();
+    EXPECT_EQ(a->BoundsRect(), Bounds(0, 420 - h, w, h));
+    EXPECT_EQ(b->BoundsRect(), Bounds(w, 420 - h, w, h));
+    msf->RestoreAll();
+    EXPECT_EQ(a->BoundsRect(), Bounds(10, 10, 250, 180));
+}
+
+TEST_F(SkinFormMdi, WindowMenuListsTheChildren)
+{
+    TForm* a = Child(1);
+    TForm* b = Child(2);
+    ASSERT_EQ(windowMenu->Count(), 2);
+    EXPECT_EQ(windowMenu->Items(0)->Name(), "Child1_BSFCHILDITEM");
+    EXPECT_EQ(windowMenu->Items(1)->Caption(), "文档 2");
+    b->SetCaption("报告");
+    EXPECT_EQ(windowMenu->Items(1)->Caption(), "报告");
+    // A click on an item brings its child to the top (restoring it first).
+    FindSkinForm(a)->ChangeWindowState(wsMinimized);
+    windowMenu->Items(0)->Click();
+    driver->PumpUntilIdle();
+    EXPECT_EQ(main->ActiveMDIChild(), a);
+    EXPECT_EQ(FindSkinForm(a)->WindowState(), wsNormal);
+    EXPECT_TRUE(windowMenu->Items(0)->Checked());
+    EXPECT_FALSE(windowMenu->Items(1)->Checked());
+    // Closing children takes their items away.
+    msf->CloseAll();
+    driver->PumpUntilIdle();
+    EXPECT_EQ(windowMenu->Count(), 0);
+}
+
+TEST_F(SkinFormMdi, TabWidthsFollowTheBarAndTheLimits)
+{
+    std::vector<std::unique_ptr<TForm>> forms;
+    for (int i = 0; i < 10; ++i) forms.push_back(std::make_unique<TForm>(nullptr));
+    const struct
+    {
+        int barWidth, tabs, minTab;
+        std::vector<int> widths;  // of the visible tabs, from x = 15
+        int hidden;
+    } cases[] = {
+        {315, 3, 0, {100, 100, 100}, 0},
+        {315, 10, 0, {30, 30, 30, 30, 30, 30, 30, 30, 30, 30}, 0},
+        {316, 4, 0, {75, 75, 75, 76}, 0},
+        {200, 5, 60, {60, 60}, 3},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.barWidth) + " / " + std::to_string(c.tabs));
+        TbsSkinMDITabsBar bar(nullptr);
+        bar.SetBounds(0, 0, c.barWidth, 21);
+        bar.MinTabWidth = c.minTab;
+        for (int i = 0; i < c.tabs; ++i) bar.AddTab(forms[std::size_t(i)].get());
+        bar.CalcTabRects();
+        int x = 15;
+        for (std::size_t i = 0; i < c.widths.size(); ++i)
+        {
+            EXPECT_EQ(bar.Tabs(int(i))->ObjectRect, TRect(x, 0, x + c.widths[i], 21)) << i;
+            x += c.widths[i];
+        }
+        EXPECT_EQ(bar.InVisibleCount(), c.hidden);
+        // The shared edge of two tabs belongs to the left one.
+        EXPECT_EQ(bar.GetTabIndex(15 + c.widths[0], 5), 0);
+        EXPECT_EQ(bar.GetTabIndex(5, 5), -1);
+    }
+}
+
+TEST_F(SkinFormMdi, TabsActivateCloseAndReorderTheChildren)
+{
+    auto* bar = new TbsSkinMDITabsBar(main);
+    bar->SetParent(main);
+    bar->SetAlign(alTop);
+    bar->ShowCloseButtons = true;
+    msf->MDITabsBar = bar;
+    driver->PumpUntilIdle();
+    // The bar takes the top of the client: the work area begins under it.
+    EXPECT_EQ(msf->GetMDIWorkArea().Top, bar->Height());
+    TForm* a = Child(1);
+    TForm* b = Child(2, [](TbsSkinForm* s) { s->OnAcceptToMDITabsBar = [](TObject*, bool&) {}; });
+    Child(3);
+    ASSERT_EQ(bar->TabCount(), 3);
+    bar->Invalidate();
+    driver->PumpUntilIdle();
+    auto tabPoint = [bar](int i, int dx = 0) {
+        const TRect r = bar->Tabs(i)->ObjectRect;
+        return bar->ClientToScreen(TPoint(r.Left + 10 + dx, r.Top + r.Height() / 2));
+    };
+    // A click on the first tab brings its child to the front.
+    driver->Click(tabPoint(0));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(main->ActiveMDIChild(), a);
+    EXPECT_TRUE(bar->Tabs(0)->Active);
+    EXPECT_FALSE(bar->Tabs(1)->Active);
+    // A drag of the first tab past the middle of the next two drops it after them.
+    const TPoint from = tabPoint(0);
+    driver->Drag(from, TPoint(from.X + 2 * bar->Tabs(0)->ObjectRect.Width() + 10, from.Y), 4);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(bar->Tabs(2)->Child, a);
+    EXPECT_EQ(bar->Tabs(0)->Child, b);
+    // A press on a close button released outside it closes nothing; a click closes the child.
+    const TRect cb = bar->Tabs(0)->ButtonRect;
+    const TPoint close = bar->ClientToScreen(TPoint(bar->Tabs(0)->ObjectRect.Left + cb.Left + cb.Width() / 2,
+                                                    bar->Tabs(0)->ObjectRect.Top + cb.Top + cb.Height() / 2));
+    ASSERT_FALSE(IsEmptyRect(cb));
+    driver->Press(close);
+    driver->Release(TPoint(close.X, close.Y + 40));
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(b->GetVisible());
+    driver->Click(close);
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(b->GetVisible());
+    EXPECT_EQ(bar->TabCount(), 2);
+    // A child freed from its own tab's handler: the bar goes on safely.
+    bar->OnTabMouseUp = [](TMouseButton, TShiftState, TbsMDITab* t) {
+        t->Child->OnClose = [](TObject*, TCloseAction& act) { act = caFree; };
+        t->Child->Close();
+    };
+    driver->Click(tabPoint(0));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(bar->TabCount(), 1);
+    EXPECT_EQ(main->MDIChildCount(), 2);  // b hidden, one freed, a left
+    // A child that refuses the bar gets no tab but its window-menu item.
+    TForm* d = Child(4, [](TbsSkinForm* s) { s->OnAcceptToMDITabsBar = [](TObject*, bool& accept) { accept = false; }; });
+    EXPECT_EQ(bar->TabCount(), 1);
+    EXPECT_EQ(windowMenu->Items(windowMenu->Count() - 1)->Name(), "Child4_BSFCHILDITEM");
+    delete d;
+    EXPECT_EQ(bar->TabCount(), 1);
+}
