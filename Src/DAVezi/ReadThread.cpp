@@ -61,6 +61,7 @@ void DoSwitch(TVideoState& s)
     if (current != index) {
         if (current >= 0) CloseStreamComponent(s, current);
         if (index >= 0) OpenStreamComponent(s, index);
+        s.Redisplay = true;   // a paused picture loses or gains its subtitles
     }
     std::lock_guard<std::mutex> g(s.SeekLock);
     s.switch_req = false;

@@ -104,8 +104,11 @@ void SubtitleThreadProc(TVideoState* sp)
             auto* pal = reinterpret_cast<std::uint32_t*>(rect->data[1]);
             for (int c = 0; pal && c < rect->nb_colors; c++) pal[c] = RgbaToAyuv(pal[c]);
         }
-        std::lock_guard<std::mutex> g(s.subpq_lock);
-        s.subpq.push_back(slot);
+        {
+            std::lock_guard<std::mutex> g(s.subpq_lock);
+            s.subpq.push_back(slot);
+        }
+        s.Redisplay = true;   // shows at once also on a paused picture
     }
 }
 
