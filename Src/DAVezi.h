@@ -120,6 +120,9 @@ public:
     // Playbacks whose threads have not ended yet, in the whole process
     // (a stopped playback on a blocked input counts until the input lets go).
     static int RunningPlaybacks();
+    // The largest gap, in seconds, between a picture shown in this playback
+    // and the audio clock at that moment (0 without both).
+    double MaxSyncGap() const;
 
     int GetVideoStreamIndex() const;
     int GetAudioStreamIndex() const;

@@ -164,6 +164,7 @@ void AudioCallback(void* userdata, Uint8* stream, int len)
         double pending = double(s.audio_buf_size - s.audio_buf_index + std::size_t(total - len)) / bps;
         s.audio_clock = s.DecodedEnd - pending;
         s.AudioCallbackAt = NowSeconds();
+        if (s.video_stream < 0 && s.ExtSerial != s.Serial) SetExternalClock(s, s.audio_clock, s.Serial);
     }
 }
 

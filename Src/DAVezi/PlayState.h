@@ -150,6 +150,13 @@ struct TVideoState
     double LastPTS = 0;
     std::atomic<bool> Redisplay{false};   // repaint LastFrame at the next turn
     std::atomic<bool> StepPending{false}; // pause again after the next picture
+    std::atomic<double> MaxSyncGap{0};
+    // The external clock: set to the playback's position by the first picture
+    // (or, without video, the first sound) after the open or a seek; it then
+    // runs with the wall clock and stands still while paused.
+    std::atomic<double> ExtDrift{NAN};
+    std::atomic<double> ExtPausedAt{NAN};
+    std::atomic<std::int64_t> ExtSerial{-1};     // largest |picture - audio clock| at a display
     SwsContext* sws = nullptr;
     int FrameWidth = 0, FrameHeight = 0;
     AVRational FrameSAR{0, 1};
@@ -225,6 +232,8 @@ void ClearSubtitleQueue(TVideoState& s);
 double GetAudioClock(TVideoState& s);
 double GetVideoClock(TVideoState& s);
 double GetExternalClock(TVideoState& s);
+// Sets the external clock to pos (seconds) for the pictures and sound of serial.
+void SetExternalClock(TVideoState& s, double pos, std::int64_t serial);
 double GetMasterClock(TVideoState& s, Tav_sync_type sync);
 double NowSeconds();
 

@@ -83,6 +83,12 @@ TCustomPlayer::~TCustomPlayer()
 
 int TCustomPlayer::RunningPlaybacks() { return RunningReadThreads(); }
 
+double TCustomPlayer::MaxSyncGap() const
+{
+    auto s = FVideoState;
+    return s ? s->MaxSyncGap.load() : 0.0;
+}
+
 bool TCustomPlayer::AVLibLoaded() const { return GlobalLoader().Loaded(PlayerLibraries); }
 
 bool TCustomPlayer::LoadAVLib(const std::string& APath)
@@ -262,6 +268,7 @@ void TCustomPlayer::Pause()
     auto s = FVideoState;
     if (!s || s->paused) return;
     s->video_current_pts = GetVideoClock(*s);
+    s->ExtPausedAt = GetExternalClock(*s);
     s->paused = true;
     Fstep = false;
     PostState(psPause);
@@ -272,6 +279,7 @@ void TCustomPlayer::Resume()
     auto s = FVideoState;
     if (!s || !s->paused) return;
     s->video_current_pts_drift = s->video_current_pts - NowSeconds();
+    s->ExtDrift = s->ExtPausedAt - NowSeconds();
     s->ResyncTimer = true;
     s->paused = false;
     Fstep = false;
@@ -284,6 +292,7 @@ void TCustomPlayer::StepToNextFrame()
     if (!s) return;
     if (s->paused) {
         s->video_current_pts_drift = s->video_current_pts - NowSeconds();
+        s->ExtDrift = s->ExtPausedAt - NowSeconds();
         s->ResyncTimer = true;
     }
     s->StepPending = true;

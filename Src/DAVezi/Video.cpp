@@ -293,6 +293,7 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
         AVFrame* show = nullptr;
         double pts = 0;
         std::int64_t serial = 0;
+        bool first = false;
         {
             std::lock_guard<std::mutex> g(s.pictq_lock);
             while (!s.pictq.empty() && s.pictq.front().Serial != s.Serial) {
@@ -303,7 +304,7 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
             if (s.pictq.empty()) return;
             TPictureSlot& slot = s.pictq.front();
             double now = NowSeconds();
-            bool first = slot.Serial != s.DisplaySerial;
+            first = slot.Serial != s.DisplaySerial;
             if (s.paused && !first) return;
             double slotPts = std::isnan(slot.PTS) ? s.frame_last_pts + s.frame_last_delay : slot.PTS;
             if (first || s.ResyncTimer.exchange(false)) {
@@ -329,12 +330,20 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
             s.pictq_cond.notify_all();
         }
         ShowPicture(s, show, pts, opt);
+        if (!first && s.audio_stream >= 0 && s.AudioDevice && s.AudioCallbackAt > 0) {
+            double gap = std::fabs(pts - GetAudioClock(s));
+            if (gap < NoSyncThreshold && gap > s.MaxSyncGap) s.MaxSyncGap = gap;
+        }
+        if (first) SetExternalClock(s, pts, serial);
         s.video_current_pts = pts;
         s.video_current_pts_drift = pts - NowSeconds();
         s.VideoShown = true;
         s.DisplaySerial = serial;
         s.WithOwner([&](TCustomPlayer& o) { o.FSeeking = false; });
-        if (s.StepPending.exchange(false)) s.paused = true;   // a step shows one picture
+        if (s.StepPending.exchange(false)) {   // a step shows one picture
+            s.ExtPausedAt = GetExternalClock(s);
+            s.paused = true;
+        }
         return;
     }
 }

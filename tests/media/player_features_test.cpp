@@ -426,3 +426,18 @@ TEST_F(PlayerFeatures, PausedPictureRepaintsAtTheNewSize)
     EXPECT_TRUE(player->Paused());
     player->Stop(true);
 }
+
+// With the wall clock as master the sound is stretched or shortened towards
+// it; the playback still runs to one end with rising positions.
+TEST_F(PlayerFeatures, ExternalClockMasterPlaysToTheEnd)
+{
+    std::string f = Clip();
+    player->set_av_sync_type(AV_SYNC_EXTERNAL_CLOCK);
+    ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+    ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+    player->Stop(true);
+    CheckSynchronize(0);
+    EXPECT_EQ(notes.Count(psEnd), 1);
+    ASSERT_GT(notes.positions.size(), 20u);
+    for (std::size_t i = 1; i < notes.positions.size(); i++) ASSERT_GT(notes.positions[i], notes.positions[i - 1]);
+}
