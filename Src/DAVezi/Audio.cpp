@@ -9,8 +9,9 @@
 
 namespace {
 
-// SDL's audio subsystem is reference-counted by SDL itself; the hint is set
-// under this lock so that two players do not interleave it with the start.
+// SDL's audio subsystem is reference-counted by SDL itself, but not safely
+// across threads: its start and end, the hint, and opening and closing
+// devices run under this lock (two playbacks may overlap while one ends).
 std::mutex& AudioInitLock()
 {
     static std::mutex m;
@@ -91,7 +92,7 @@ bool ConvertFrame(TVideoState& s, AVFrame* f, Tav_sync_type sync)
     double dur = double(f->nb_samples) / f->sample_rate;
     if (f->best_effort_timestamp != AV_NOPTS_VALUE)
         s.DecodedEnd = double(f->best_effort_timestamp) * av_q2d(s.audio_st->time_base) + dur;
-    else
+    else if (!std::isnan(s.DecodedEnd))
         s.DecodedEnd += dur;
     return true;
 }
@@ -160,7 +161,7 @@ void AudioCallback(void* userdata, Uint8* stream, int len)
     }
     // The block just handed over plays next: the clock stands at its start.
     int bps = s.DevRate * s.DevChannels * 2;
-    if (bps > 0 && !s.paused) {
+    if (bps > 0 && !s.paused && !std::isnan(s.DecodedEnd)) {
         double pending = double(s.audio_buf_size - s.audio_buf_index + std::size_t(total - len)) / bps;
         s.audio_clock = s.DecodedEnd - pending;
         s.AudioCallbackAt = NowSeconds();
@@ -185,14 +186,12 @@ const char* AudioDriverName(TAudioDriver d)
 bool OpenAudioOutput(TVideoState& s)
 {
     AVCodecContext* dec = s.audio_dec;
-    {
-        std::lock_guard<std::mutex> g(AudioInitLock());
-        const char* name = AudioDriverName(s.AudioDriverChoice);
-        if (*name) ff::SDL_SetHint(SDL_HINT_AUDIODRIVER, name);
-        if (ff::SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            LogAudio(s, llError, std::string("SDL_InitSubSystem(SDL_INIT_AUDIO) failed: ") + ff::SDL_GetError());
-            return false;
-        }
+    std::lock_guard<std::mutex> g(AudioInitLock());
+    const char* name = AudioDriverName(s.AudioDriverChoice);
+    if (*name) ff::SDL_SetHint(SDL_HINT_AUDIODRIVER, name);
+    if (ff::SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        LogAudio(s, llError, std::string("SDL_InitSubSystem(SDL_INIT_AUDIO) failed: ") + ff::SDL_GetError());
+        return false;
     }
     SDL_AudioSpec want{}, have{};
     want.freq = dec->sample_rate;
@@ -226,6 +225,7 @@ bool OpenAudioOutput(TVideoState& s)
 void CloseAudioOutput(TVideoState& s)
 {
     if (s.AudioDevice) {
+        std::lock_guard<std::mutex> g(AudioInitLock());
         ff::SDL_CloseAudioDevice(s.AudioDevice);   // waits for a running callback
         s.AudioDevice = 0;
         ff::SDL_QuitSubSystem(SDL_INIT_AUDIO);

@@ -169,18 +169,18 @@ struct TVideoState
     AVCodecContext* audio_dec = nullptr;
     TPacketQueue audioq;
     std::atomic<std::uint32_t> AudioDevice{0};
-    int DevRate = 0, DevChannels = 0;
+    std::atomic<int> DevRate{0}, DevChannels{0};   // set when the device opens (also on a switch)
     SwrContext* swr = nullptr;
     int SwrFormat = -1, SwrRate = 0;
     AVChannelLayout SwrLayout{};
-    double DecodedEnd = 0;   // time of the end of the decoded audio (callback only)
+    double DecodedEnd = NAN;   // NAN until the first block with a time   // time of the end of the decoded audio (callback only)
     AVFrame* AudioFrame = nullptr;
     bool AudioPacketPending = false;   // the decoder may hold more frames
     std::vector<std::uint8_t> audio_buf;
     std::size_t audio_buf_size = 0, audio_buf_index = 0;
-    std::atomic<double> audio_clock{0};
+    std::atomic<double> audio_clock{NAN};   // NAN until sound with a time plays
     std::atomic<double> AudioCallbackAt{0};   // NowSeconds of the last callback
-    double AudioBufferSeconds = 0;            // one device buffer
+    std::atomic<double> AudioBufferSeconds{0};  // one device buffer
     std::atomic<bool> AudioDrained{false};
     std::int64_t AudioSerial = 0;
 
@@ -220,7 +220,7 @@ struct TVideoState
     std::condition_variable LoopCond;
     std::int64_t DisplaySerial = -1;   // serial of the picture on screen
     std::atomic<bool> ResyncTimer{false};
-    HWND Host = nullptr;
+    std::atomic<HWND> Host{nullptr};   // set by Open (the own window), read by the event loop
     bool OpenPaused = false;
 };
 
