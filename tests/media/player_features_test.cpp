@@ -441,3 +441,37 @@ TEST_F(PlayerFeatures, ExternalClockMasterPlaysToTheEnd)
     ASSERT_GT(notes.positions.size(), 20u);
     for (std::size_t i = 1; i < notes.positions.size(); i++) ASSERT_GT(notes.positions[i], notes.positions[i - 1]);
 }
+
+// An odd picture size and a variable frame rate play to one end, with their
+// pictures shown and rising positions.
+TEST_F(PlayerFeatures, OddSizeAndVariableRatePlayToTheEnd)
+{
+    struct Case
+    {
+        const char* name;
+        const char* args;
+        int width;   // of the picture shown in the 400 x 200 host
+    } cases[] = {
+        {"player_odd.mkv", "-f lavfi -i testsrc2=size=321x241:rate=25:duration=1 -c:v ffv1", 266},
+        {"player_vfr.mkv",
+         "-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 -vf select='lt(mod(n\\,10)\\,5)' -fps_mode vfr "
+         "-c:v mpeg4 -q:v 2",
+         266},
+    };
+    HostSize(400, 200);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string f = Fixture(c.name);
+        ASSERT_TRUE(MakeMedia(c.args, f));
+        notes = Notes();
+        ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+        ASSERT_TRUE(WaitFrame());
+        EXPECT_EQ(player->CurrentFrame()->GetWidth(), c.width);
+        ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+        player->Stop(true);
+        CheckSynchronize(0);
+        EXPECT_EQ(notes.Count(psEnd), 1);
+        ASSERT_GT(notes.positions.size(), 5u);
+        for (std::size_t i = 1; i < notes.positions.size(); i++) ASSERT_GT(notes.positions[i], notes.positions[i - 1]);
+    }
+}
