@@ -37,6 +37,19 @@ bool WaitServing(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
+// Waits (limited, serving the GUI thread) until the read thread has carried
+// out request number `done` (counter under SeekLock), or the playback ends.
+void WaitForReadThread(TVideoState& s, const std::int64_t& counter, std::int64_t done)
+{
+    WaitServing(
+        [&] {
+            if (s.abort_request) return true;
+            std::lock_guard<std::mutex> g(s.SeekLock);
+            return counter >= done;
+        },
+        SeekTimeoutMs);
+}
+
 // Runs an event handler; what it throws is logged, never passed on.
 template <class F> void RunHandler(TObject* sender, const char* name, F&& call)
 {
@@ -348,14 +361,7 @@ void TCustomPlayer::Seek(std::int64_t APTS, TSeekFlags ASeekFlags, bool AWaitFor
         done = s->SeekSerial + 1;
     }
     FSeeking = true;
-    if (AWaitForSeekEnd)
-        WaitServing(
-            [&] {
-                if (s->abort_request) return true;
-                std::lock_guard<std::mutex> g(s->SeekLock);
-                return s->SeekSerial >= done;
-            },
-            SeekTimeoutMs);
+    if (AWaitForSeekEnd) WaitForReadThread(*s, s->SeekSerial, done);
 }
 
 TBitmap* TCustomPlayer::CurrentFrame()
@@ -428,13 +434,7 @@ bool TCustomPlayer::SwitchStream(AVMediaType AType, int AIndex)
         s->switch_index = AIndex;
         done = s->SwitchSerial + 1;
     }
-    WaitServing(
-        [&] {
-            if (s->abort_request) return true;
-            std::lock_guard<std::mutex> g(s->SeekLock);
-            return s->SwitchSerial >= done;
-        },
-        SeekTimeoutMs);
+    WaitForReadThread(*s, s->SwitchSerial, done);
     return true;
 }
 

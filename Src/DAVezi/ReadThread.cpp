@@ -315,18 +315,29 @@ int OpenStreamComponent(TVideoState& s, int index)
     return 0;
 }
 
+namespace {
+
+// Ends a decoding thread: its packet queue is aborted, a wait for room in its
+// output queue woken, the thread joined and the packets left dropped.
+void EndConsumer(TPacketQueue& q, std::mutex& outLock, std::condition_variable& outCond, std::thread& t)
+{
+    q.Abort();
+    {
+        std::lock_guard<std::mutex> g(outLock);
+        outCond.notify_all();
+    }
+    if (t.joinable()) t.join();
+    q.Flush();
+}
+
+}  // namespace
+
 void CloseStreamComponent(TVideoState& s, int index)
 {
     if (!s.ic || index < 0 || unsigned(index) >= s.ic->nb_streams) return;
     AVCodecContext* dec = nullptr;
     if (index == s.video_stream) {
-        s.videoq.Abort();
-        {
-            std::lock_guard<std::mutex> g(s.pictq_lock);
-            s.pictq_cond.notify_all();
-        }
-        if (s.video_tid.joinable()) s.video_tid.join();
-        s.videoq.Flush();
+        EndConsumer(s.videoq, s.pictq_lock, s.pictq_cond, s.video_tid);
         ClearPictureQueue(s);
         dec = s.video_dec;
         s.video_dec = nullptr;
@@ -341,13 +352,7 @@ void CloseStreamComponent(TVideoState& s, int index)
         s.audio_st = nullptr;
         s.audio_stream = -1;
     } else if (index == s.subtitle_stream) {
-        s.subtitleq.Abort();
-        {
-            std::lock_guard<std::mutex> g(s.subpq_lock);
-            s.subpq_cond.notify_all();
-        }
-        if (s.subtitle_tid.joinable()) s.subtitle_tid.join();
-        s.subtitleq.Flush();
+        EndConsumer(s.subtitleq, s.subpq_lock, s.subpq_cond, s.subtitle_tid);
         ClearSubtitleQueue(s);
         dec = s.subtitle_dec;
         s.subtitle_dec = nullptr;

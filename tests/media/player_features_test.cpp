@@ -434,12 +434,7 @@ TEST_F(PlayerFeatures, ExternalClockMasterPlaysToTheEnd)
     std::string f = Clip();
     player->set_av_sync_type(AV_SYNC_EXTERNAL_CLOCK);
     ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
-    ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
-    player->Stop(true);
-    CheckSynchronize(0);
-    EXPECT_EQ(notes.Count(psEnd), 1);
-    ASSERT_GT(notes.positions.size(), 20u);
-    for (std::size_t i = 1; i < notes.positions.size(); i++) ASSERT_GT(notes.positions[i], notes.positions[i - 1]);
+    ExpectOneEndWithRisingPositions(20);
 }
 
 // An odd picture size and a variable frame rate play to one end, with their
@@ -461,17 +456,9 @@ TEST_F(PlayerFeatures, OddSizeAndVariableRatePlayToTheEnd)
     HostSize(400, 200);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string f = Fixture(c.name);
-        ASSERT_TRUE(MakeMedia(c.args, f));
-        notes = Notes();
-        ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+        ASSERT_NO_FATAL_FAILURE(OpenMade(c.name, c.args));
         ASSERT_TRUE(WaitFrame());
         EXPECT_EQ(player->CurrentFrame()->GetWidth(), c.width);
-        ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
-        player->Stop(true);
-        CheckSynchronize(0);
-        EXPECT_EQ(notes.Count(psEnd), 1);
-        ASSERT_GT(notes.positions.size(), 5u);
-        for (std::size_t i = 1; i < notes.positions.size(); i++) ASSERT_GT(notes.positions[i], notes.positions[i - 1]);
+        ExpectOneEndWithRisingPositions(5);
     }
 }

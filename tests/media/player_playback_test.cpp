@@ -206,10 +206,7 @@ TEST_F(PlayerTest, AudioOnlyFormatsPlayToTheEnd)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string f = Fixture(c.name);
-        ASSERT_TRUE(MakeMedia(c.args, f));
-        notes = Notes();
-        ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+        ASSERT_NO_FATAL_FAILURE(OpenMade(c.name, c.args));
         EXPECT_EQ(player->GetVideoStreamIndex(), -1);
         EXPECT_EQ(player->GetAudioStreamIndex(), 0);
         ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));

@@ -76,6 +76,26 @@ protected:
                               f));
         return f;
     }
+    // Makes the fixture (ffmpeg arguments) and opens it playing in the panel,
+    // with the notifications so far forgotten.
+    void OpenMade(const std::string& name, const std::string& args)
+    {
+        std::string f = Fixture(name);
+        ASSERT_TRUE(MakeMedia(args, f));
+        notes = Notes();
+        ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+    }
+    // Plays on to the end, stops, and checks one end state and rising positions.
+    void ExpectOneEndWithRisingPositions(std::size_t minPositions)
+    {
+        ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+        player->Stop(true);
+        CheckSynchronize(0);
+        EXPECT_EQ(notes.Count(psEnd), 1);
+        ASSERT_GT(notes.positions.size(), minPositions);
+        for (std::size_t i = 1; i < notes.positions.size(); i++)
+            ASSERT_GT(notes.positions[i], notes.positions[i - 1]) << "at " << i;
+    }
     std::unique_ptr<TTestDriver> driver;
     TForm* form = nullptr;
     TPanel* panel = nullptr;
