@@ -1,5 +1,13 @@
 // One playback of the preview player: packet queues, picture queue, clocks,
-// the display surface, and the threads' entry points.
+// the display surface, and the threads' entry points. The parts:
+//   Player.cpp        the component: open, stop, pause, step, seek, stream
+//                     switch requests, the host window, notifications, the hook
+//   PlayState.cpp     packet queues and clocks
+//   ReadThread.cpp    the read thread and the stream components
+//   Video.cpp         the video thread (filters, hook) and the event loop
+//   Audio.cpp         SDL2 audio output, resampling and drift compensation
+//   AudioDisplay.cpp  the wave and spectrum pictures
+//   Subtitles.cpp     the subtitle thread and blending
 #pragma once
 #include <atomic>
 #include <cmath>
