@@ -169,6 +169,9 @@ public:
     void set_av_sync_type(Tav_sync_type v) { Fav_sync_type = v; }
     int framedrop() const { return Fframedrop; }
     void set_framedrop(int v) { Fframedrop = v; }
+    // Refresh period of the audio display in milliseconds.
+    int rdftspeed() const { return Frdftspeed; }
+    void set_rdftspeed(int v) { Frdftspeed = v; }
     bool Hook() const { return FHook; }
     void SetHook(bool v) { FHook = v; }
     bool DisableDisplay() const { return Fdisplay_disable; }

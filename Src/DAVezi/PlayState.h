@@ -167,7 +167,7 @@ struct TVideoState
     std::atomic<std::int64_t> ExtSerial{-1};     // largest |picture - audio clock| at a display
     SwsContext* sws = nullptr;
     int FrameWidth = 0, FrameHeight = 0;
-    AVRational FrameSAR{0, 1};
+    AVRational FrameSAR{0, 1};   // set before the video thread starts; read by it only
     TVideoSurface Surface;
     std::atomic<int> HostWidth{0}, HostHeight{0};
 

@@ -148,6 +148,7 @@ AVFrame* FrameWithSubtitles(TVideoState& s, const AVFrame* frame, double pts)
         out->format = AV_PIX_FMT_YUV420P;
         out->width = frame->width;
         out->height = frame->height;
+        out->sample_aspect_ratio = frame->sample_aspect_ratio;
         SwsContext* sws = ff::sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
                                              frame->height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr);
         ok = sws && ff::av_frame_get_buffer(out, 0) >= 0;

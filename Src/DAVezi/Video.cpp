@@ -102,6 +102,8 @@ bool ReceivePictures(TVideoState& s, AVFrame* frame, AVFrame* filtered, TFilterC
         }
         if (r < 0) return true;
         if (s.VideoFilters.empty()) {
+            // the stream's aspect (the container's when it has one) travels with the picture
+            if (s.FrameSAR.num > 0) frame->sample_aspect_ratio = s.FrameSAR;
             bool ok = ProcessPicture(s, frame, tb, duration, serial);
             ff::av_frame_unref(frame);
             if (!ok) return false;
@@ -207,7 +209,7 @@ bool DisplayFrame(TVideoState& s, const AVFrame* frame, bool flip, float aspect)
         hostW = frame->width;
         hostH = frame->height;
     }
-    LetterboxRect(hostW, hostH, frame->width, frame->height, s.FrameSAR, aspect, x, y, w, h);
+    LetterboxRect(hostW, hostH, frame->width, frame->height, frame->sample_aspect_ratio, aspect, x, y, w, h);
     if (w <= 0 || h <= 0) return false;
     s.sws = ff::sws_getCachedContext(s.sws, frame->width, frame->height, AVPixelFormat(frame->format), w, h,
                                      AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);

@@ -437,9 +437,10 @@ TEST_F(PlayerFeatures, ExternalClockMasterPlaysToTheEnd)
     ExpectOneEndWithRisingPositions(20);
 }
 
-// An odd picture size and a variable frame rate play to one end, with their
-// pictures shown and rising positions.
-TEST_F(PlayerFeatures, OddSizeAndVariableRatePlayToTheEnd)
+// An odd picture size, non-square pixels and a variable frame rate play to one
+// end, with their pictures shown (letterboxed by their display aspect) and
+// rising positions.
+TEST_F(PlayerFeatures, OddSizeAspectAndVariableRatePlayToTheEnd)
 {
     struct Case
     {
@@ -448,6 +449,8 @@ TEST_F(PlayerFeatures, OddSizeAndVariableRatePlayToTheEnd)
         int width;   // of the picture shown in the 400 x 200 host
     } cases[] = {
         {"player_odd.mkv", "-f lavfi -i testsrc2=size=321x241:rate=25:duration=1 -c:v ffv1", 266},
+        {"player_sar.mkv", "-f lavfi -i testsrc2=size=320x240:rate=25:duration=1 -vf setsar=4/3 -c:v mpeg4 -q:v 2",
+         356},
         {"player_vfr.mkv",
          "-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 -vf select='lt(mod(n\\,10)\\,5)' -fps_mode vfr "
          "-c:v mpeg4 -q:v 2",
