@@ -164,7 +164,8 @@ public:
     bool VerticalFlip() const { return FVerticalFlip; }
     void SetVerticalFlip(bool v) { FVerticalFlip = v; }
     float AspectRatio() const { return FAspectRatio; }
-    void SetAspectRatio(float v) { FAspectRatio = v; }
+    // Display aspect of the pictures; 0 the stream's own. Redraws at once.
+    void SetAspectRatio(float v);
     Tav_sync_type av_sync_type() const { return Fav_sync_type; }
     void set_av_sync_type(Tav_sync_type v) { Fav_sync_type = v; }
     int framedrop() const { return Fframedrop; }
@@ -223,10 +224,11 @@ public:
     std::atomic<bool> FVerticalFlip{false};
     std::atomic<bool> FSeeking{false};
     std::atomic<std::int64_t> FCurrentPTS{-1};
-    Tav_sync_type Fav_sync_type = AV_SYNC_AUDIO_MASTER;
-    int Fframedrop = 1;
+    // Read by the playback's threads while the GUI thread may set them.
+    std::atomic<Tav_sync_type> Fav_sync_type{AV_SYNC_AUDIO_MASTER};
+    std::atomic<int> Fframedrop{1};
     std::atomic<int> Frdftspeed{20};
-    float FAspectRatio = 0.0f;
+    std::atomic<float> FAspectRatio{0.0f};
     TAudioDriver FAudioDriver = adDefault;
     bool Faudio_disable = false;
     bool Fvideo_disable = false;
@@ -234,8 +236,8 @@ public:
     std::atomic<bool> FHook{false};
     std::string Fvfilters;
     TShowAudio FShowAudio = saWave;
-    std::int64_t FPlayTime;
-    std::int64_t Fstart_time;
+    std::atomic<std::int64_t> FPlayTime;
+    std::atomic<std::int64_t> Fstart_time;
     int Fwanted_stream[7];   // by media type + 1
 
 private:

@@ -313,6 +313,13 @@ void TCustomPlayer::StepToNextFrame()
     if (!Fstep.exchange(true)) PostState(psStep);
 }
 
+void TCustomPlayer::SetAspectRatio(float v)
+{
+    if (v == FAspectRatio) return;
+    FAspectRatio = v;
+    if (auto s = FVideoState) s->Redisplay = true;
+}
+
 void TCustomPlayer::ToggleAudioDisplay()
 {
     auto s = FVideoState;
@@ -637,7 +644,7 @@ void TCustomPlayer::ApplyPlayRange(std::int64_t APosition)
     RunOnMainThread(
         [this, alive, weak, APosition] {
             if (!*alive || !FVideoState || FVideoState != weak.lock() || FPlayTime == AV_NOPTS_VALUE) return;
-            std::int64_t end = Fstart_time != AV_NOPTS_VALUE ? Fstart_time + FPlayTime : FPlayTime;
+            std::int64_t end = Fstart_time != AV_NOPTS_VALUE ? Fstart_time + FPlayTime : FPlayTime.load();
             if (APosition < end) return;
             switch (FRepeatType) {
             case rtStop:

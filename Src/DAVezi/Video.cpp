@@ -183,6 +183,11 @@ void LetterboxRect(int hostW, int hostH, int frameW, int frameH, AVRational sar,
 {
     x = y = w = h = 0;
     if (hostW <= 0 || hostH <= 0 || frameW <= 0 || frameH <= 0) return;
+    if (aspect < 0) {   // stretched over the whole host
+        w = hostW;
+        h = hostH;
+        return;
+    }
     double ar = aspect > 0 ? double(aspect) : 0.0;
     if (ar <= 0) {
         ar = double(frameW) / frameH;

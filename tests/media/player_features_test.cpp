@@ -412,7 +412,7 @@ TEST_F(PlayerFeatures, PlayRangeStopsOrLoops)
     EXPECT_EQ(notes.Count(psEnd), 0);
 }
 
-// A paused picture follows a resize of its host.
+// A paused picture follows a resize of its host and a new aspect ratio.
 TEST_F(PlayerFeatures, PausedPictureRepaintsAtTheNewSize)
 {
     std::string f = Clip();
@@ -420,6 +420,13 @@ TEST_F(PlayerFeatures, PausedPictureRepaintsAtTheNewSize)
     ASSERT_TRUE(player->Open(f, panel->Handle(), true)) << player->LastErrMsg();
     ASSERT_TRUE(WaitFrame());
     EXPECT_EQ(player->CurrentFrame()->GetWidth(), 266);
+    // a display aspect of its own, then stretched over the host
+    player->SetAspectRatio(16.0f / 9.0f);
+    ASSERT_TRUE(WaitUntil([&] { return player->CurrentFrame()->GetWidth() == 356; }));
+    player->SetAspectRatio(-1.0f);
+    ASSERT_TRUE(WaitUntil([&] { return player->CurrentFrame()->GetWidth() == 400; }));
+    EXPECT_EQ(player->CurrentFrame()->GetHeight(), 200);
+    player->SetAspectRatio(0.0f);
     HostSize(320, 240);
     ASSERT_TRUE(WaitUntil([&] { return player->CurrentFrame()->GetWidth() == 320; }));
     EXPECT_EQ(player->CurrentFrame()->GetHeight(), 240);
