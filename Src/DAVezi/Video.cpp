@@ -300,7 +300,7 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
         AVFrame* show = nullptr;
         double pts = 0;
         std::int64_t serial = 0;
-        bool first = false;
+        bool first = false, stepArmed = false;
         {
             std::lock_guard<std::mutex> g(s.pictq_lock);
             while (!s.pictq.empty() && s.pictq.front().Serial != s.Serial) {
@@ -333,6 +333,8 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
             show = slot.Frame;
             pts = slotPts;
             serial = slot.Serial;
+            // a step asked for before this picture was taken ends with it
+            stepArmed = s.StepPending;
             s.pictq.pop_front();
             s.pictq_cond.notify_all();
         }
@@ -347,7 +349,7 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
         s.VideoShown = true;
         s.DisplaySerial = serial;
         s.WithOwner([&](TCustomPlayer& o) { o.FSeeking = false; });
-        if (s.StepPending.exchange(false)) {   // a step shows one picture
+        if (stepArmed && s.StepPending.exchange(false)) {   // a step shows one picture
             s.ExtPausedAt = GetExternalClock(s);
             s.paused = true;
         }
