@@ -16,12 +16,15 @@
 #include <string>
 
 #include "Src/FFBaseComponent.h"
+#include "Src/FFmpegLoader.h"
 #include "platform/core/Types.h"
 
 class TAVProbe;
 class TBitmap;
 class TForm;
 struct TVideoState;
+struct AVFrame;
+struct SwsContext;
 
 enum TPlayState : std::int32_t
 {
@@ -77,6 +80,9 @@ using TFileOpenEvent = std::function<void(TObject* Sender, std::int64_t ADuratio
                                           int AFrameHeight, int& AScreenWidth, int& AScreenHeight)>;
 using TPositionEvent = std::function<void(TObject* Sender, std::int64_t APTS)>;
 using TPlayStateEvent = std::function<void(TObject* Sender, TPlayState AState)>;
+// Runs on the video thread for every picture; what the handler draws on the
+// bitmap (24-bit, the picture's size) is shown. APTS: microseconds from the start.
+using THookEvent = std::function<void(TObject* Sender, TBitmap* ABitmap, std::int64_t APTS)>;
 
 class TCustomPlayer : public TFFBaseComponent
 {
@@ -99,6 +105,10 @@ public:
     void Pause();
     void Resume();
     void TogglePause();
+    // Shows the next picture and pauses again.
+    void StepToNextFrame();
+    // Cycles the audio display: none, wave, spectrum.
+    void ToggleAudioDisplay();
     // APTS: microseconds from the start of the file (bytes with sfByte).
     void Seek(std::int64_t APTS, TSeekFlags ASeekFlags, bool AWaitForSeekEnd);
     // The picture on screen (32-bit BGRA), empty (width 0) when nothing is
@@ -110,6 +120,9 @@ public:
     // Playbacks whose threads have not ended yet, in the whole process
     // (a stopped playback on a blocked input counts until the input lets go).
     static int RunningPlaybacks();
+    // The largest gap, in seconds, between a picture shown in this playback
+    // and the audio clock at that moment (0 without both).
+    double MaxSyncGap() const;
 
     int GetVideoStreamIndex() const;
     int GetAudioStreamIndex() const;
@@ -117,6 +130,11 @@ public:
     int VideoStreamIndex() const { return GetVideoStreamIndex(); }
     int AudioStreamIndex() const { return GetAudioStreamIndex(); }
     int SubtitleStreamIndex() const { return GetSubtitleStreamIndex(); }
+    // Plays another stream of that kind (subtitles: -1 switches them off).
+    // False, with LastErrMsg, when refused; the current stream plays on.
+    bool SetVideoStreamIndex(int AIndex) { return SwitchStream(AVMEDIA_TYPE_VIDEO, AIndex); }
+    bool SetAudioStreamIndex(int AIndex) { return SwitchStream(AVMEDIA_TYPE_AUDIO, AIndex); }
+    bool SetSubtitleStreamIndex(int AIndex) { return SwitchStream(AVMEDIA_TYPE_SUBTITLE, AIndex); }
 
     TAVProbe* AVProbe() const { return FAVProbe.get(); }
     std::string LastErrMsg() const;
@@ -146,15 +164,46 @@ public:
     bool VerticalFlip() const { return FVerticalFlip; }
     void SetVerticalFlip(bool v) { FVerticalFlip = v; }
     float AspectRatio() const { return FAspectRatio; }
-    void SetAspectRatio(float v) { FAspectRatio = v; }
+    // Display aspect of the pictures; 0 the stream's own. Redraws at once.
+    void SetAspectRatio(float v);
     Tav_sync_type av_sync_type() const { return Fav_sync_type; }
     void set_av_sync_type(Tav_sync_type v) { Fav_sync_type = v; }
     int framedrop() const { return Fframedrop; }
     void set_framedrop(int v) { Fframedrop = v; }
+    // Refresh period of the audio display in milliseconds.
+    int rdftspeed() const { return Frdftspeed; }
+    void set_rdftspeed(int v) { Frdftspeed = v; }
+    bool Hook() const { return FHook; }
+    void SetHook(bool v) { FHook = v; }
+    bool DisableDisplay() const { return Fdisplay_disable; }
+    void SetDisableDisplay(bool v) { Fdisplay_disable = v; }
+    // libavfilter description of the filters between the decoder and the
+    // display ("in" and "out" name its ends); empty: none. Next Open.
+    std::string VideoFilters() const { return Fvfilters; }
+    void SetVideoFilters(const std::string& v) { Fvfilters = v; }
+    TShowAudio ShowAudio() const { return FShowAudio; }
+    void SetShowAudio(TShowAudio v);
+
+    // Per playback: back to their defaults when a playback ends.
+    // The play range: PlayTime microseconds from start_time (or from the
+    // start), then RepeatType decides.
+    std::int64_t PlayTime() const { return FPlayTime; }
+    void SetPlayTime(std::int64_t v) { FPlayTime = v; }
+    std::int64_t start_time() const { return Fstart_time; }
+    void set_start_time(std::int64_t v) { Fstart_time = v; }
+    // The ordinal, among the file's streams of that kind, of the stream to
+    // play; -1 lets the player choose.
+    int wanted_video_stream() const { return Fwanted_stream[AVMEDIA_TYPE_VIDEO + 1]; }
+    void set_wanted_video_stream(int v) { Fwanted_stream[AVMEDIA_TYPE_VIDEO + 1] = v; }
+    int wanted_audio_stream() const { return Fwanted_stream[AVMEDIA_TYPE_AUDIO + 1]; }
+    void set_wanted_audio_stream(int v) { Fwanted_stream[AVMEDIA_TYPE_AUDIO + 1] = v; }
+    int wanted_subtitle_stream() const { return Fwanted_stream[AVMEDIA_TYPE_SUBTITLE + 1]; }
+    void set_wanted_subtitle_stream(int v) { Fwanted_stream[AVMEDIA_TYPE_SUBTITLE + 1] = v; }
 
     TFileOpenEvent OnFileOpen;
     TPositionEvent OnPosition;
     TPlayStateEvent OnState;
+    THookEvent OnHook;
 
     // ---- used by the playback threads -------------------------------------
     // Reports a failure: logs it at llError and, when stored, keeps it as LastErrMsg.
@@ -165,20 +214,35 @@ public:
     void PostPosition(std::int64_t APTS);
     // The host window needs painting (any thread).
     void InvalidateScreen(HWND AHost);
+    // The frame hook on a picture (video thread); the frame must be writable.
+    void DoHook(AVFrame* AFrame, double APTS, std::int64_t AStartTime);
+    // Called by the position tracker: stop or loop at the end of the play range.
+    void ApplyPlayRange(std::int64_t APosition);
 
     std::atomic<bool> FMute{false};
     std::atomic<int> FAudioVolume{128};
     std::atomic<bool> FVerticalFlip{false};
     std::atomic<bool> FSeeking{false};
     std::atomic<std::int64_t> FCurrentPTS{-1};
-    Tav_sync_type Fav_sync_type = AV_SYNC_AUDIO_MASTER;
-    int Fframedrop = 1;
-    float FAspectRatio = 0.0f;
+    // Read by the playback's threads while the GUI thread may set them.
+    std::atomic<Tav_sync_type> Fav_sync_type{AV_SYNC_AUDIO_MASTER};
+    std::atomic<int> Fframedrop{1};
+    std::atomic<int> Frdftspeed{20};
+    std::atomic<float> FAspectRatio{0.0f};
     TAudioDriver FAudioDriver = adDefault;
     bool Faudio_disable = false;
     bool Fvideo_disable = false;
+    bool Fdisplay_disable = false;
+    std::atomic<bool> FHook{false};
+    std::string Fvfilters;
+    TShowAudio FShowAudio = saWave;
+    std::atomic<std::int64_t> FPlayTime;
+    std::atomic<std::int64_t> Fstart_time;
+    int Fwanted_stream[7];   // by media type + 1
 
 private:
+    bool SwitchStream(AVMediaType AType, int AIndex);
+    void ResetState();
     void DeliverState(TPlayState AState);
     void DeliverPosition();
     void HookHost(HWND AHost);
@@ -199,6 +263,10 @@ private:
     std::atomic<bool> FPositionQueued{false};
     std::atomic<bool> FInvalidateQueued{false};
     std::unique_ptr<TBitmap> FCurrentFrame;
+    std::unique_ptr<TBitmap> FHookBitmap;   // video thread, under the playback's OwnerLock
+    SwsContext* FHookToRGB = nullptr;
+    SwsContext* FHookFromRGB = nullptr;
+    std::atomic<bool> Fstep{false};
     TRepeatType FRepeatType = rtStop;
     TVideoDriver FVideoDriver = vdDefault;
     bool FTriggerEventInMainThread = true;

@@ -1,6 +1,7 @@
 // Audio output through SDL2: the device callback decodes from the audio
 // queue, resamples to the device's 16-bit format and mixes at the volume.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "Src/DAVezi/PlayState.h"
@@ -8,8 +9,9 @@
 
 namespace {
 
-// SDL's audio subsystem is reference-counted by SDL itself; the hint is set
-// under this lock so that two players do not interleave it with the start.
+// SDL's audio subsystem is reference-counted by SDL itself, but not safely
+// across threads: its start and end, the hint, and opening and closing
+// devices run under this lock (two playbacks may overlap while one ends).
 std::mutex& AudioInitLock()
 {
     static std::mutex m;
@@ -22,8 +24,31 @@ void LogAudio(TVideoState& s, TLogLevel lvl, const std::string& msg)
     GetFFLogger()->Log(s.Owner, lvl, msg);
 }
 
+// With the video or the wall clock as master: the number of source samples
+// this frame should last so that the audio drifts back (at most 10% off).
+int SynchronizeAudio(TVideoState& s, int nbSamples, int rate, Tav_sync_type sync)
+{
+    if (!((sync == AV_SYNC_VIDEO_MASTER && s.video_stream >= 0 && s.VideoShown) || sync == AV_SYNC_EXTERNAL_CLOCK))
+        return nbSamples;
+    double diff = GetAudioClock(s) - GetMasterClock(s, sync);
+    if (std::isnan(diff) || std::fabs(diff) >= 10.0) {
+        s.audio_diff_avg_count = 0;
+        s.audio_diff_cum = 0;
+        return nbSamples;
+    }
+    s.audio_diff_cum = diff + s.audio_diff_avg_coef * s.audio_diff_cum;
+    if (s.audio_diff_avg_count < 20) {
+        s.audio_diff_avg_count++;
+        return nbSamples;
+    }
+    double avg = s.audio_diff_cum * (1.0 - s.audio_diff_avg_coef);
+    if (std::fabs(avg) < s.audio_diff_threshold) return nbSamples;
+    int wanted = nbSamples + int(std::lround(diff * rate));
+    return std::clamp(wanted, nbSamples * 90 / 100, nbSamples * 110 / 100);
+}
+
 // Converts the decoded frame into audio_buf; false when it cannot.
-bool ConvertFrame(TVideoState& s, AVFrame* f)
+bool ConvertFrame(TVideoState& s, AVFrame* f, Tav_sync_type sync)
 {
     if (!s.swr || s.SwrFormat != f->format || s.SwrRate != f->sample_rate ||
         ff::av_channel_layout_compare(&s.SwrLayout, &f->ch_layout) != 0) {
@@ -42,10 +67,18 @@ bool ConvertFrame(TVideoState& s, AVFrame* f)
         ff::av_channel_layout_uninit(&s.SwrLayout);
         ff::av_channel_layout_copy(&s.SwrLayout, &f->ch_layout);
     }
-    // sized from the real sample counts, resampler delay included
+    int wanted = SynchronizeAudio(s, f->nb_samples, f->sample_rate, sync);
+    if (wanted != f->nb_samples || s.Compensating) {
+        // swresample stretches or shortens the frame by the difference
+        int delta = int(std::int64_t(wanted - f->nb_samples) * s.DevRate / f->sample_rate);
+        int distance = int(std::int64_t(wanted) * s.DevRate / f->sample_rate);
+        if (ff::swr_set_compensation(s.swr, delta, distance > 0 ? distance : 1) >= 0) s.Compensating = delta != 0;
+    }
+    // sized from the real sample counts (a stretched frame included),
+    // resampler delay included
     std::int64_t outCount =
-        ff::av_rescale_rnd(ff::swr_get_delay(s.swr, f->sample_rate) + f->nb_samples, s.DevRate, f->sample_rate,
-                           AV_ROUND_UP) + 256;
+        ff::av_rescale_rnd(ff::swr_get_delay(s.swr, f->sample_rate) + std::max(wanted, f->nb_samples), s.DevRate,
+                           f->sample_rate, AV_ROUND_UP) + 256;
     std::size_t bytes = std::size_t(outCount) * std::size_t(s.DevChannels) * 2;
     if (s.audio_buf.size() < bytes) s.audio_buf.resize(bytes);
     std::uint8_t* out = s.audio_buf.data();
@@ -54,22 +87,24 @@ bool ConvertFrame(TVideoState& s, AVFrame* f)
     if (got < 0) return false;
     s.audio_buf_size = std::size_t(got) * std::size_t(s.DevChannels) * 2;
     s.audio_buf_index = 0;
+    if (s.show_audio != 0)
+        StoreSamplesForDisplay(s, reinterpret_cast<const std::int16_t*>(out), got * s.DevChannels);
     double dur = double(f->nb_samples) / f->sample_rate;
     if (f->best_effort_timestamp != AV_NOPTS_VALUE)
         s.DecodedEnd = double(f->best_effort_timestamp) * av_q2d(s.audio_st->time_base) + dur;
-    else
+    else if (!std::isnan(s.DecodedEnd))
         s.DecodedEnd += dur;
     return true;
 }
 
 // Fills audio_buf with the next decoded block; false when nothing is ready.
-bool DecodeAudio(TVideoState& s)
+bool DecodeAudio(TVideoState& s, Tav_sync_type sync)
 {
     for (;;) {
         if (s.AudioPacketPending) {
             int r = ff::avcodec_receive_frame(s.audio_dec, s.AudioFrame);
             if (r == 0) {
-                bool ok = ConvertFrame(s, s.AudioFrame);
+                bool ok = ConvertFrame(s, s.AudioFrame, sync);
                 ff::av_frame_unref(s.AudioFrame);
                 if (ok) return true;
                 continue;
@@ -109,12 +144,14 @@ void AudioCallback(void* userdata, Uint8* stream, int len)
     int total = len;
     bool mute = false;
     int volume = SDL_MIX_MAXVOLUME;
+    Tav_sync_type sync = AV_SYNC_AUDIO_MASTER;
     s.WithOwner([&](TCustomPlayer& o) {
         mute = o.FMute;
         volume = o.FAudioVolume;
+        sync = o.Fav_sync_type;
     });
     while (len > 0 && !s.paused && !s.abort_request) {
-        if (s.audio_buf_index >= s.audio_buf_size && !DecodeAudio(s)) break;
+        if (s.audio_buf_index >= s.audio_buf_size && !DecodeAudio(s, sync)) break;
         int n = int(std::min<std::size_t>(std::size_t(len), s.audio_buf_size - s.audio_buf_index));
         if (!mute && volume > 0)
             ff::SDL_MixAudioFormat(stream, s.audio_buf.data() + s.audio_buf_index, AUDIO_S16SYS, Uint32(n), volume);
@@ -124,10 +161,11 @@ void AudioCallback(void* userdata, Uint8* stream, int len)
     }
     // The block just handed over plays next: the clock stands at its start.
     int bps = s.DevRate * s.DevChannels * 2;
-    if (bps > 0 && !s.paused) {
+    if (bps > 0 && !s.paused && !std::isnan(s.DecodedEnd)) {
         double pending = double(s.audio_buf_size - s.audio_buf_index + std::size_t(total - len)) / bps;
         s.audio_clock = s.DecodedEnd - pending;
         s.AudioCallbackAt = NowSeconds();
+        if (s.video_stream < 0 && s.ExtSerial != s.Serial) SetExternalClock(s, s.audio_clock, s.Serial);
     }
 }
 
@@ -148,14 +186,12 @@ const char* AudioDriverName(TAudioDriver d)
 bool OpenAudioOutput(TVideoState& s)
 {
     AVCodecContext* dec = s.audio_dec;
-    {
-        std::lock_guard<std::mutex> g(AudioInitLock());
-        const char* name = AudioDriverName(s.AudioDriverChoice);
-        if (*name) ff::SDL_SetHint(SDL_HINT_AUDIODRIVER, name);
-        if (ff::SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            LogAudio(s, llError, std::string("SDL_InitSubSystem(SDL_INIT_AUDIO) failed: ") + ff::SDL_GetError());
-            return false;
-        }
+    std::lock_guard<std::mutex> g(AudioInitLock());
+    const char* name = AudioDriverName(s.AudioDriverChoice);
+    if (*name) ff::SDL_SetHint(SDL_HINT_AUDIODRIVER, name);
+    if (ff::SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        LogAudio(s, llError, std::string("SDL_InitSubSystem(SDL_INIT_AUDIO) failed: ") + ff::SDL_GetError());
+        return false;
     }
     SDL_AudioSpec want{}, have{};
     want.freq = dec->sample_rate;
@@ -176,6 +212,10 @@ bool OpenAudioOutput(TVideoState& s)
     s.DevRate = have.freq;
     s.DevChannels = have.channels;
     s.AudioBufferSeconds = have.freq > 0 ? double(have.samples) / have.freq : 0.0;
+    s.audio_diff_avg_coef = std::exp(std::log10(0.01) / 20);
+    s.audio_diff_avg_count = 0;
+    s.audio_diff_cum = 0;
+    s.audio_diff_threshold = have.freq > 0 ? 2048.0 / have.freq : 0.05;
     s.AudioFrame = ff::av_frame_alloc();
     s.AudioDevice = dev;
     ff::SDL_PauseAudioDevice(dev, 0);
@@ -185,6 +225,7 @@ bool OpenAudioOutput(TVideoState& s)
 void CloseAudioOutput(TVideoState& s)
 {
     if (s.AudioDevice) {
+        std::lock_guard<std::mutex> g(AudioInitLock());
         ff::SDL_CloseAudioDevice(s.AudioDevice);   // waits for a running callback
         s.AudioDevice = 0;
         ff::SDL_QuitSubSystem(SDL_INIT_AUDIO);

@@ -108,7 +108,18 @@ double GetVideoClock(TVideoState& s)
     return double(s.StartTime) / 1000000.0;
 }
 
-double GetExternalClock(TVideoState&) { return NowSeconds(); }
+double GetExternalClock(TVideoState& s)
+{
+    if (s.paused) return s.ExtPausedAt;
+    return s.ExtDrift + NowSeconds();
+}
+
+void SetExternalClock(TVideoState& s, double pos, std::int64_t serial)
+{
+    s.ExtDrift = pos - NowSeconds();
+    s.ExtPausedAt = pos;
+    s.ExtSerial = serial;
+}
 
 double GetMasterClock(TVideoState& s, Tav_sync_type sync)
 {

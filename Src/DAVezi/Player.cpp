@@ -37,6 +37,19 @@ bool WaitServing(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
+// Waits (limited, serving the GUI thread) until the read thread has carried
+// out request number `done` (counter under SeekLock), or the playback ends.
+void WaitForReadThread(TVideoState& s, const std::int64_t& counter, std::int64_t done)
+{
+    WaitServing(
+        [&] {
+            if (s.abort_request) return true;
+            std::lock_guard<std::mutex> g(s.SeekLock);
+            return counter >= done;
+        },
+        SeekTimeoutMs);
+}
+
 // Runs an event handler; what it throws is logged, never passed on.
 template <class F> void RunHandler(TObject* sender, const char* name, F&& call)
 {
@@ -55,6 +68,18 @@ TCustomPlayer::TCustomPlayer(TComponent* AOwner)
     : TFFBaseComponent(AOwner), FAVProbe(std::make_unique<TAVProbe>(nullptr)), FLastPTS(AV_NOPTS_VALUE),
       FCurrentFrame(std::make_unique<TBitmap>()), FAlive(std::make_shared<std::atomic<bool>>(true))
 {
+    ResetState();
+}
+
+// The settings that hold for one playback only.
+void TCustomPlayer::ResetState()
+{
+    for (int& w : Fwanted_stream) w = -1;
+    Fstart_time = AV_NOPTS_VALUE;
+    FPlayTime = AV_NOPTS_VALUE;
+    FRepeatType = rtStop;
+    FVerticalFlip = false;
+    Fstep = false;
 }
 
 TCustomPlayer::~TCustomPlayer()
@@ -65,9 +90,17 @@ TCustomPlayer::~TCustomPlayer()
     Stop(true);
     *FAlive = false;
     RemoveQueuedCalls(this);
+    if (FHookToRGB) ff::sws_freeContext(FHookToRGB);
+    if (FHookFromRGB) ff::sws_freeContext(FHookFromRGB);
 }
 
 int TCustomPlayer::RunningPlaybacks() { return RunningReadThreads(); }
+
+double TCustomPlayer::MaxSyncGap() const
+{
+    auto s = FVideoState;
+    return s ? s->MaxSyncGap.load() : 0.0;
+}
 
 bool TCustomPlayer::AVLibLoaded() const { return GlobalLoader().Loaded(PlayerLibraries); }
 
@@ -101,9 +134,20 @@ void TCustomPlayer::ReportError(const std::string& AMsg, bool AStore)
 
 bool TCustomPlayer::Open(const std::string& AFileName, HWND AScreenHandle, bool APaused)
 {
+    // The settings for this playback survive the end of the one before.
+    int wanted[7];
+    std::copy(std::begin(Fwanted_stream), std::end(Fwanted_stream), std::begin(wanted));
+    std::int64_t startTime = Fstart_time, playTime = FPlayTime;
+    TRepeatType repeat = FRepeatType;
+    bool flip = FVerticalFlip;
     Stop(true);
+    std::copy(std::begin(wanted), std::end(wanted), std::begin(Fwanted_stream));
+    Fstart_time = startTime;
+    FPlayTime = playTime;
+    FRepeatType = repeat;
+    FVerticalFlip = flip;
     if (!AVLibLoaded()) {
-        ReportError("The player's libraries are not loaded.", true);
+        ReportError("libav or libsdl not loaded.", true);
         return false;
     }
     SetLastErrMsg("");
@@ -116,6 +160,13 @@ bool TCustomPlayer::Open(const std::string& AFileName, HWND AScreenHandle, bool 
     s->DisableAudio = Faudio_disable;
     s->DisableVideo = Fvideo_disable;
     s->AudioDriverChoice = FAudioDriver;
+    s->DisplayDisable = Fdisplay_disable;
+    if (Fdisplay_disable) s->DisableVideo = true;
+    s->VideoFilters = Fvfilters;
+    std::copy(std::begin(Fwanted_stream), std::end(Fwanted_stream), std::begin(s->Wanted));
+    s->StartAt = Fstart_time;
+    s->ShowAudioChoice = FShowAudio;
+    Fstep = false;
     s->Host = AScreenHandle;
     FVideoState = s;
     FLastPTS = AV_NOPTS_VALUE;
@@ -183,6 +234,11 @@ void TCustomPlayer::Stop(bool AWaitForStop)
     s->abort_request = true;
     s->videoq.Abort();
     s->audioq.Abort();
+    s->subtitleq.Abort();
+    {
+        std::lock_guard<std::mutex> g(s->subpq_lock);
+        s->subpq_cond.notify_all();
+    }
     {
         std::lock_guard<std::mutex> g(s->pictq_lock);
         s->pictq_cond.notify_all();
@@ -214,6 +270,7 @@ void TCustomPlayer::Stop(bool AWaitForStop)
         if (s->parse_tid.joinable()) s->parse_tid.detach();
     }
     if (s->Opened == 1) PostState(psStop);
+    ResetState();
     --FStopDepth;
 }
 
@@ -224,7 +281,9 @@ void TCustomPlayer::Pause()
     auto s = FVideoState;
     if (!s || s->paused) return;
     s->video_current_pts = GetVideoClock(*s);
+    s->ExtPausedAt = GetExternalClock(*s);
     s->paused = true;
+    Fstep = false;
     PostState(psPause);
 }
 
@@ -233,9 +292,50 @@ void TCustomPlayer::Resume()
     auto s = FVideoState;
     if (!s || !s->paused) return;
     s->video_current_pts_drift = s->video_current_pts - NowSeconds();
+    s->ExtDrift = s->ExtPausedAt - NowSeconds();
     s->ResyncTimer = true;
     s->paused = false;
+    Fstep = false;
     PostState(psResume);
+}
+
+void TCustomPlayer::StepToNextFrame()
+{
+    auto s = FVideoState;
+    if (!s) return;
+    if (s->paused) {
+        s->video_current_pts_drift = s->video_current_pts - NowSeconds();
+        s->ExtDrift = s->ExtPausedAt - NowSeconds();
+        s->ResyncTimer = true;
+    }
+    s->StepPending = true;
+    s->paused = false;
+    if (!Fstep.exchange(true)) PostState(psStep);
+}
+
+void TCustomPlayer::SetAspectRatio(float v)
+{
+    if (v == FAspectRatio) return;
+    FAspectRatio = v;
+    if (auto s = FVideoState) s->Redisplay = true;
+}
+
+void TCustomPlayer::ToggleAudioDisplay()
+{
+    auto s = FVideoState;
+    if (!s) return;
+    s->show_audio = (s->show_audio + 1) % 3;
+    s->Redisplay = true;
+}
+
+void TCustomPlayer::SetShowAudio(TShowAudio v)
+{
+    FShowAudio = v;
+    auto s = FVideoState;
+    if (s && s->audio_stream >= 0 && !Fdisplay_disable) {
+        s->show_audio = int(v);
+        s->Redisplay = true;
+    }
 }
 
 void TCustomPlayer::TogglePause()
@@ -268,20 +368,13 @@ void TCustomPlayer::Seek(std::int64_t APTS, TSeekFlags ASeekFlags, bool AWaitFor
         done = s->SeekSerial + 1;
     }
     FSeeking = true;
-    if (AWaitForSeekEnd)
-        WaitServing(
-            [&] {
-                if (s->abort_request) return true;
-                std::lock_guard<std::mutex> g(s->SeekLock);
-                return s->SeekSerial >= done;
-            },
-            SeekTimeoutMs);
+    if (AWaitForSeekEnd) WaitForReadThread(*s, s->SeekSerial, done);
 }
 
 TBitmap* TCustomPlayer::CurrentFrame()
 {
     auto s = FVideoState;
-    if (!s) {
+    if (!s || s->video_stream < 0) {
         FCurrentFrame->SetSize(0, 0);
         return FCurrentFrame.get();
     }
@@ -299,12 +392,58 @@ void TCustomPlayer::UpdateScreenPosition()
 {
     if (!FVideoState || !FScreenHandle) return;
     ReadHostSize();
+    FVideoState->Redisplay = true;
     InvalidateScreen(FScreenHandle);
 }
 
 int TCustomPlayer::GetVideoStreamIndex() const { return FVideoState ? FVideoState->video_stream.load() : -1; }
 int TCustomPlayer::GetAudioStreamIndex() const { return FVideoState ? FVideoState->audio_stream.load() : -1; }
-int TCustomPlayer::GetSubtitleStreamIndex() const { return -1; }
+int TCustomPlayer::GetSubtitleStreamIndex() const { return FVideoState ? FVideoState->subtitle_stream.load() : -1; }
+
+// Checked here, carried out by the read thread between two reads (as seeks are).
+bool TCustomPlayer::SwitchStream(AVMediaType AType, int AIndex)
+{
+    auto s = FVideoState;
+    if (!s || !s->ic) return false;
+    int current = AType == AVMEDIA_TYPE_VIDEO   ? s->video_stream.load()
+                  : AType == AVMEDIA_TYPE_AUDIO ? s->audio_stream.load()
+                                                : s->subtitle_stream.load();
+    int lowest = AType == AVMEDIA_TYPE_SUBTITLE ? -1 : 0;
+    const char* refusal = nullptr;
+    if (AType != AVMEDIA_TYPE_VIDEO && AType != AVMEDIA_TYPE_AUDIO && AType != AVMEDIA_TYPE_SUBTITLE)
+        refusal = "the stream type is invalid.";
+    else if (current < lowest)
+        refusal = "the current stream is not valid.";
+    else if (AIndex < lowest || AIndex >= int(s->ic->nb_streams))
+        refusal = "the stream index is not valid.";
+    else if (AIndex == current)
+        return true;
+    else if (AIndex >= 0) {
+        const AVCodecParameters* par = s->ic->streams[AIndex]->codecpar;
+        if (par->codec_type != AType)
+            refusal = "the stream type is not matched.";
+        else if (AType == AVMEDIA_TYPE_AUDIO && (par->sample_rate == 0 || par->ch_layout.nb_channels == 0))
+            refusal = "the audio stream is not invalid.";
+    }
+    if (refusal) {
+        ReportError(refusal, true);
+        return false;
+    }
+    std::int64_t done;
+    {
+        std::lock_guard<std::mutex> g(s->SeekLock);
+        if (s->switch_req) {
+            ReportError("a stream switch is still under way.", true);
+            return false;
+        }
+        s->switch_req = true;
+        s->switch_type = AType;
+        s->switch_index = AIndex;
+        done = s->SwitchSerial + 1;
+    }
+    WaitForReadThread(*s, s->SwitchSerial, done);
+    return true;
+}
 
 // ---- host window ---------------------------------------------------------------------
 
@@ -353,8 +492,11 @@ void TCustomPlayer::HookHost(HWND AHost)
         }
         case WM_SIZE:
             ReadHostSize();
+            if (auto s = weak.lock()) s->Redisplay = true;   // also while paused
             break;
         case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
             SetFocus(hwnd);
             break;
         case WM_CLOSE:
@@ -443,4 +585,80 @@ void TCustomPlayer::DeliverPosition()
     if (pts == FLastPTS) return;
     FLastPTS = pts;
     if (OnPosition) RunHandler(this, "OnPosition", [&] { OnPosition(this, pts); });
+}
+
+// ---- frame hook and play range ------------------------------------------------------
+
+// The picture goes to a 24-bit bitmap of its own size (upside down with
+// VerticalFlip, as it is shown), to the handler, and back into the frame.
+void TCustomPlayer::DoHook(AVFrame* AFrame, double APTS, std::int64_t AStartTime)
+{
+    if (!FHook || !OnHook) return;
+    int w = AFrame->width, h = AFrame->height;
+    if (w <= 0 || h <= 0) return;
+    if (!FHookBitmap) FHookBitmap = std::make_unique<TBitmap>();
+    TBitmap& bmp = *FHookBitmap;
+    if (bmp.GetPixelFormat() != pf24bit) bmp.SetPixelFormat(pf24bit);
+    if (bmp.GetWidth() != w || bmp.GetHeight() != h) bmp.SetSize(w, h);   // follows the picture
+    AVPixelFormat fmt = AVPixelFormat(AFrame->format);
+    FHookToRGB = ff::sws_getCachedContext(FHookToRGB, w, h, fmt, w, h, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr,
+                                          nullptr, nullptr);
+    if (!FHookToRGB) {
+        GetFFLogger()->Log(this, llError, "Cannot initialize the toRGB conversion context");
+        return;
+    }
+    bool flip = FVerticalFlip;
+    std::uint8_t* rows[4] = {static_cast<std::uint8_t*>(bmp.ScanLine(flip ? h - 1 : 0)), nullptr, nullptr, nullptr};
+    int strides[4] = {flip ? -bmp.RowBytes() : bmp.RowBytes(), 0, 0, 0};
+    ff::sws_scale(FHookToRGB, AFrame->data, AFrame->linesize, 0, h, rows, strides);
+    bool ok = true;
+    TCanvas* canvas = bmp.Canvas();
+    canvas->Lock();
+    try {
+        OnHook(this, &bmp, std::int64_t(std::llround(APTS * 1000000.0)) - AStartTime);
+    } catch (const std::exception& e) {
+        GetFFLogger()->Log(this, llError, std::string("Error occurs OnHook: ") + e.what());
+        ok = false;
+    } catch (...) {
+        GetFFLogger()->Log(this, llError, "Error occurs OnHook: unknown exception");
+        ok = false;
+    }
+    canvas->Unlock();
+    if (!ok || bmp.GetWidth() != w || bmp.GetHeight() != h || bmp.GetPixelFormat() != pf24bit) return;
+    FHookFromRGB = ff::sws_getCachedContext(FHookFromRGB, w, h, AV_PIX_FMT_BGR24, w, h, fmt, SWS_BICUBIC, nullptr,
+                                            nullptr, nullptr);
+    if (!FHookFromRGB) {
+        GetFFLogger()->Log(this, llError, "Cannot initialize the fromRGB conversion context");
+        return;
+    }
+    const std::uint8_t* src[4] = {rows[0], nullptr, nullptr, nullptr};
+    ff::sws_scale(FHookFromRGB, src, strides, 0, h, AFrame->data, AFrame->linesize);
+}
+
+// At the end of the play range: stop, or go back to its start. Called by the
+// event loop; carried out on the GUI thread, where Stop and Seek belong.
+void TCustomPlayer::ApplyPlayRange(std::int64_t APosition)
+{
+    auto alive = FAlive;
+    std::weak_ptr<TVideoState> weak = FVideoState;
+    RunOnMainThread(
+        [this, alive, weak, APosition] {
+            if (!*alive || !FVideoState || FVideoState != weak.lock() || FPlayTime == AV_NOPTS_VALUE) return;
+            std::int64_t end = Fstart_time != AV_NOPTS_VALUE ? Fstart_time + FPlayTime : FPlayTime.load();
+            if (APosition < end) return;
+            switch (FRepeatType) {
+            case rtStop:
+                Stop(false);
+                break;
+            case rtLoop:
+                if (Fstart_time == AV_NOPTS_VALUE)
+                    Seek(0, SeekFlag(sfAny), false);
+                else
+                    Seek(Fstart_time, 0, false);
+                break;
+            default:
+                break;
+            }
+        },
+        false, this);
 }

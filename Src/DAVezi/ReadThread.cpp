@@ -30,12 +30,43 @@ void Log(TVideoState& s, TLogLevel lvl, const std::string& msg)
     GetFFLogger()->Log(s.Owner, lvl, msg);
 }
 
-// Per media type, FFmpeg's best stream (the count of probed frames that the
-// library keeps to itself weighs in its choice).
-int ChooseStream(AVFormatContext* ic, AVMediaType type)
+// Per media type, the stream at the wanted ordinal among that type's streams
+// (none when there are fewer), else FFmpeg's best stream (the count of probed
+// frames that the library keeps to itself weighs in its choice).
+int ChooseStream(AVFormatContext* ic, AVMediaType type, int wanted, int related = -1)
 {
-    int r = ff::av_find_best_stream(ic, type, -1, -1, nullptr, 0);
+    if (wanted >= 0) {
+        int n = 0;
+        for (unsigned i = 0; i < ic->nb_streams; i++)
+            if (ic->streams[i]->codecpar->codec_type == type && n++ == wanted) return int(i);
+        return -1;
+    }
+    int r = ff::av_find_best_stream(ic, type, -1, related, nullptr, 0);
     return r >= 0 ? r : -1;
+}
+
+// A stream switch asked for by the player, between two reads.
+void DoSwitch(TVideoState& s)
+{
+    AVMediaType type;
+    int index;
+    {
+        std::lock_guard<std::mutex> g(s.SeekLock);
+        type = s.switch_type;
+        index = s.switch_index;
+    }
+    int current = type == AVMEDIA_TYPE_VIDEO   ? s.video_stream.load()
+                  : type == AVMEDIA_TYPE_AUDIO ? s.audio_stream.load()
+                                               : s.subtitle_stream.load();
+    if (current != index) {
+        if (current >= 0) CloseStreamComponent(s, current);
+        if (index >= 0) OpenStreamComponent(s, index);
+        s.Redisplay = true;   // a paused picture loses or gains its subtitles
+    }
+    std::lock_guard<std::mutex> g(s.SeekLock);
+    s.switch_req = false;
+    s.SwitchSerial++;
+    s.SeekCond.notify_all();
 }
 
 void DoSeek(TVideoState& s, AVFormatContext* ic)
@@ -60,6 +91,11 @@ void DoSeek(TVideoState& s, AVFormatContext* ic)
         if (s.audio_stream >= 0) {
             s.audioq.Flush();
             s.audioq.PutMark(TQueueItemKind::Flush);
+        }
+        if (s.subtitle_stream >= 0) {
+            s.subtitleq.Flush();
+            s.subtitleq.PutMark(TQueueItemKind::Flush);
+            ClearSubtitleQueue(s);
         }
         if (s.video_stream >= 0) {
             s.videoq.Flush();
@@ -88,19 +124,26 @@ void ReadLoop(TVideoState& s, AVFormatContext* ic)
             else
                 ff::av_read_play(ic);
         }
-        bool seek;
+        bool seek, sw;
         {
             std::lock_guard<std::mutex> g(s.SeekLock);
             seek = s.seek_req;
+            sw = s.switch_req;
+        }
+        if (sw) {
+            DoSwitch(s);
+            marked = false;   // a new decoder at the end of the input drains too
+            continue;
         }
         if (seek) {
             DoSeek(s, ic);
             eof = reported = marked = false;
             continue;
         }
-        if (s.audioq.Size() + s.videoq.Size() > MaxQueueSize ||
+        if (s.audioq.Size() + s.videoq.Size() + s.subtitleq.Size() > MaxQueueSize ||
             ((s.audio_stream < 0 || s.audioq.Size() > AudioLowWater) &&
-             (s.video_stream < 0 || s.videoq.Count() > VideoLowPackets))) {
+             (s.video_stream < 0 || s.videoq.Count() > VideoLowPackets) &&
+             (s.subtitle_stream < 0 || s.subtitleq.Count() > VideoLowPackets))) {
             Sleep(10);
             continue;
         }
@@ -138,6 +181,8 @@ void ReadLoop(TVideoState& s, AVFormatContext* ic)
             s.audioq.Put(pkt);
         else if (pkt->stream_index == s.video_stream)
             s.videoq.Put(pkt);
+        else if (pkt->stream_index == s.subtitle_stream)
+            s.subtitleq.Put(pkt);
         ff::av_packet_unref(pkt);
     }
     ff::av_packet_free(&pkt);
@@ -168,10 +213,21 @@ void ReadThreadProc(std::shared_ptr<TVideoState> sp)
                 s.Duration = ic->duration != AV_NOPTS_VALUE ? ic->duration : -1;
                 for (unsigned i = 0; i < ic->nb_streams; i++)
                     ic->streams[i]->discard = AVDISCARD_ALL;
-                int a = s.DisableAudio ? -1 : ChooseStream(ic, AVMEDIA_TYPE_AUDIO);
-                int v = s.DisableVideo ? -1 : ChooseStream(ic, AVMEDIA_TYPE_VIDEO);
+                if (s.StartAt != AV_NOPTS_VALUE) {
+                    std::int64_t target = s.StartAt + (ic->start_time != AV_NOPTS_VALUE ? ic->start_time : 0);
+                    if (ff::avformat_seek_file(ic, -1, INT64_MIN, target, INT64_MAX, 0) < 0)
+                        Log(s, llError,
+                            FormatText("%s: could not seek to position %0.3f", s.FileName.c_str(), target / 1000000.0));
+                }
+                int v = s.DisableVideo ? -1 : ChooseStream(ic, AVMEDIA_TYPE_VIDEO, s.Wanted[AVMEDIA_TYPE_VIDEO + 1]);
+                int a = s.DisableAudio ? -1 : ChooseStream(ic, AVMEDIA_TYPE_AUDIO, s.Wanted[AVMEDIA_TYPE_AUDIO + 1], v);
+                int t = s.DisableVideo ? -1
+                                       : ChooseStream(ic, AVMEDIA_TYPE_SUBTITLE, s.Wanted[AVMEDIA_TYPE_SUBTITLE + 1],
+                                                      v >= 0 ? v : a);
                 if (a >= 0) OpenStreamComponent(s, a);
                 if (v >= 0) OpenStreamComponent(s, v);
+                if (s.video_stream < 0 && !s.DisplayDisable) s.show_audio = int(s.ShowAudioChoice);
+                if (t >= 0) OpenStreamComponent(s, t);
                 if (s.video_stream < 0 && s.audio_stream < 0) {
                     Fail(s, FormatText("%s: could not open codecs, no stream to play.", s.FileName.c_str()));
                 } else {
@@ -183,6 +239,7 @@ void ReadThreadProc(std::shared_ptr<TVideoState> sp)
     }
     if (s.audio_stream >= 0) CloseStreamComponent(s, s.audio_stream);
     if (s.video_stream >= 0) CloseStreamComponent(s, s.video_stream);
+    if (s.subtitle_stream >= 0) CloseStreamComponent(s, s.subtitle_stream);
     if (s.ic) ff::avformat_close_input(&s.ic);
     if (s.Opened != 1) s.Opened = -1;
     // SDL keeps per-thread data (its error text) for threads it did not start
@@ -243,6 +300,13 @@ int OpenStreamComponent(TVideoState& s, int index)
         s.videoq.Start();
         s.videoq.PutMark(TQueueItemKind::Flush);
         s.video_tid = std::thread(VideoThreadProc, &s);
+    } else if (dec->codec_type == AVMEDIA_TYPE_SUBTITLE) {
+        s.subtitle_dec = dec;
+        s.subtitle_st = st;
+        s.subtitle_stream = index;
+        s.subtitleq.Start();
+        s.subtitleq.PutMark(TQueueItemKind::Flush);
+        s.subtitle_tid = std::thread(SubtitleThreadProc, &s);
     } else {
         TCodecLockGuard lock;
         ff::avcodec_free_context(&dec);
@@ -251,18 +315,29 @@ int OpenStreamComponent(TVideoState& s, int index)
     return 0;
 }
 
+namespace {
+
+// Ends a decoding thread: its packet queue is aborted, a wait for room in its
+// output queue woken, the thread joined and the packets left dropped.
+void EndConsumer(TPacketQueue& q, std::mutex& outLock, std::condition_variable& outCond, std::thread& t)
+{
+    q.Abort();
+    {
+        std::lock_guard<std::mutex> g(outLock);
+        outCond.notify_all();
+    }
+    if (t.joinable()) t.join();
+    q.Flush();
+}
+
+}  // namespace
+
 void CloseStreamComponent(TVideoState& s, int index)
 {
     if (!s.ic || index < 0 || unsigned(index) >= s.ic->nb_streams) return;
     AVCodecContext* dec = nullptr;
     if (index == s.video_stream) {
-        s.videoq.Abort();
-        {
-            std::lock_guard<std::mutex> g(s.pictq_lock);
-            s.pictq_cond.notify_all();
-        }
-        if (s.video_tid.joinable()) s.video_tid.join();
-        s.videoq.Flush();
+        EndConsumer(s.videoq, s.pictq_lock, s.pictq_cond, s.video_tid);
         ClearPictureQueue(s);
         dec = s.video_dec;
         s.video_dec = nullptr;
@@ -276,6 +351,13 @@ void CloseStreamComponent(TVideoState& s, int index)
         s.audio_dec = nullptr;
         s.audio_st = nullptr;
         s.audio_stream = -1;
+    } else if (index == s.subtitle_stream) {
+        EndConsumer(s.subtitleq, s.subpq_lock, s.subpq_cond, s.subtitle_tid);
+        ClearSubtitleQueue(s);
+        dec = s.subtitle_dec;
+        s.subtitle_dec = nullptr;
+        s.subtitle_st = nullptr;
+        s.subtitle_stream = -1;
     } else {
         return;
     }

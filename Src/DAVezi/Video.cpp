@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Src/DAVezi/PlayState.h"
+#include "Src/FFmpegLogger.h"
 
 namespace {
 
@@ -26,11 +27,72 @@ bool QueuePicture(TVideoState& s, AVFrame* frame, double pts, double duration, s
     return true;
 }
 
-// Receives every picture the decoder has ready; false when the thread must end.
-bool ReceivePictures(TVideoState& s, AVFrame* frame, std::int64_t serial)
+// The user's filter chain between a "buffer" source and a "buffersink",
+// made for the pictures' size and format (again when they change).
+struct TFilterChain
+{
+    AVFilterGraph* Graph = nullptr;
+    AVFilterContext* Src = nullptr;
+    AVFilterContext* Sink = nullptr;
+    int Width = 0, Height = 0, Format = -1;
+    bool Failed = false;
+    ~TFilterChain() { ff::avfilter_graph_free(&Graph); }
+};
+
+bool ConfigureFilters(TVideoState& s, TFilterChain& fc, const AVFrame* f)
+{
+    ff::avfilter_graph_free(&fc.Graph);
+    fc.Src = fc.Sink = nullptr;
+    fc.Width = f->width;
+    fc.Height = f->height;
+    fc.Format = f->format;
+    fc.Graph = ff::avfilter_graph_alloc();
+    if (!fc.Graph) return false;
+    ff::av_opt_set(fc.Graph, "scale_sws_opts", "flags=bicubic", 0);
+    AVRational tb = s.video_st->time_base;
+    AVRational sar = s.FrameSAR.num > 0 ? s.FrameSAR : AVRational{1, 1};
+    std::string args = FormatText("video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", f->width,
+                                  f->height, f->format, tb.num, tb.den, sar.num, sar.den);
+    if (ff::avfilter_graph_create_filter(&fc.Src, ff::avfilter_get_by_name("buffer"), "in", args.c_str(), nullptr,
+                                         fc.Graph) < 0 ||
+        ff::avfilter_graph_create_filter(&fc.Sink, ff::avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
+                                         fc.Graph) < 0)
+        return false;
+    AVFilterInOut* outputs = ff::avfilter_inout_alloc();
+    AVFilterInOut* inputs = ff::avfilter_inout_alloc();
+    bool ok = outputs && inputs;
+    if (ok) {
+        outputs->name = ff::av_strdup("in");
+        outputs->filter_ctx = fc.Src;
+        inputs->name = ff::av_strdup("out");
+        inputs->filter_ctx = fc.Sink;
+        ok = ff::avfilter_graph_parse_ptr(fc.Graph, s.VideoFilters.c_str(), &inputs, &outputs, nullptr) >= 0;
+    }
+    ff::avfilter_inout_free(&inputs);
+    ff::avfilter_inout_free(&outputs);
+    return ok && ff::avfilter_graph_config(fc.Graph, nullptr) >= 0;
+}
+
+// The frame hook, then the picture queue; false when the thread must end.
+bool ProcessPicture(TVideoState& s, AVFrame* frame, AVRational tb, double duration, std::int64_t serial)
+{
+    std::int64_t ts = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
+    double pts = ts == AV_NOPTS_VALUE ? NAN : double(ts) * av_q2d(tb);
+    if (frame->pkt_duration > 0 && s.VideoFilters.empty()) duration = double(frame->pkt_duration) * av_q2d(tb);
+    s.WithOwner([&](TCustomPlayer& o) {
+        if (o.FHook && o.OnHook && ff::av_frame_make_writable(frame) >= 0)
+            o.DoHook(frame, std::isnan(pts) ? 0.0 : pts, s.StartTime);
+    });
+    return QueuePicture(s, frame, pts, duration, serial);
+}
+
+// Receives every picture the decoder has ready (through the filters when
+// there are any); false when the thread must end.
+bool ReceivePictures(TVideoState& s, AVFrame* frame, AVFrame* filtered, TFilterChain& fc, std::int64_t serial)
 {
     AVRational tb = s.video_st->time_base;
     AVRational rate = ff::av_guess_frame_rate(s.ic, s.video_st, nullptr);
+    double duration = rate.num && rate.den ? av_q2d(av_inv_q(rate)) : 0.0;
     for (;;) {
         int r = ff::avcodec_receive_frame(s.video_dec, frame);
         if (r == AVERROR(EAGAIN)) return true;
@@ -39,13 +101,43 @@ bool ReceivePictures(TVideoState& s, AVFrame* frame, std::int64_t serial)
             return true;
         }
         if (r < 0) return true;
-        std::int64_t ts = frame->best_effort_timestamp;
-        double pts = ts == AV_NOPTS_VALUE ? NAN : double(ts) * av_q2d(tb);
-        double duration = rate.num && rate.den ? av_q2d(av_inv_q(rate)) : 0.0;
-        if (frame->pkt_duration > 0) duration = double(frame->pkt_duration) * av_q2d(tb);
-        bool ok = QueuePicture(s, frame, pts, duration, serial);
+        if (s.VideoFilters.empty()) {
+            // the stream's aspect (the container's when it has one) travels with the picture
+            if (s.FrameSAR.num > 0) frame->sample_aspect_ratio = s.FrameSAR;
+            bool ok = ProcessPicture(s, frame, tb, duration, serial);
+            ff::av_frame_unref(frame);
+            if (!ok) return false;
+            continue;
+        }
+        if (fc.Failed) {
+            ff::av_frame_unref(frame);
+            continue;
+        }
+        if (!fc.Graph || fc.Width != frame->width || fc.Height != frame->height || fc.Format != frame->format) {
+            if (!ConfigureFilters(s, fc, frame)) {
+                fc.Failed = true;
+                ff::av_frame_unref(frame);
+                s.WithOwner([&](TCustomPlayer& o) {
+                    o.ReportError(FormatText("%s: the video filters \"%s\" could not be set up; no pictures are shown.",
+                                             s.FileName.c_str(), s.VideoFilters.c_str()),
+                                  false);
+                });
+                continue;
+            }
+        }
+        frame->pts = frame->best_effort_timestamp;
+        r = ff::av_buffersrc_add_frame_flags(fc.Src, frame, 0);
         ff::av_frame_unref(frame);
-        if (!ok) return false;
+        if (r < 0) continue;
+        AVRational ftb = ff::av_buffersink_get_time_base(fc.Sink);
+        AVRational frate = ff::av_buffersink_get_frame_rate(fc.Sink);
+        double fdur = frate.num && frate.den ? av_q2d(av_inv_q(frate)) : duration;
+        while (ff::av_buffersink_get_frame(fc.Sink, filtered) >= 0) {
+            filtered->best_effort_timestamp = filtered->pts;
+            bool ok = ProcessPicture(s, filtered, ftb, fdur, serial);
+            ff::av_frame_unref(filtered);
+            if (!ok) return false;
+        }
     }
 }
 
@@ -55,12 +147,15 @@ void VideoThreadProc(TVideoState* sp)
 {
     TVideoState& s = *sp;
     AVFrame* frame = ff::av_frame_alloc();
+    AVFrame* filtered = ff::av_frame_alloc();
+    TFilterChain fc;
     std::int64_t serial = s.Serial;
-    while (frame) {
+    while (frame && filtered) {
         TQueueItem it;
         if (s.videoq.Get(it, true) < 0) break;
         if (it.Kind == TQueueItemKind::Flush) {
             ff::avcodec_flush_buffers(s.video_dec);
+            ff::avfilter_graph_free(&fc.Graph);   // drops the pictures the filters hold
             serial = s.Serial;
             s.VideoDrained = false;
             continue;
@@ -68,16 +163,17 @@ void VideoThreadProc(TVideoState* sp)
         int r = ff::avcodec_send_packet(s.video_dec, it.Kind == TQueueItemKind::Packet ? it.Pkt : nullptr);
         if (r == AVERROR(EAGAIN)) {
             // the decoder is full: take its pictures, then hand the packet again
-            if (!ReceivePictures(s, frame, serial)) {
+            if (!ReceivePictures(s, frame, filtered, fc, serial)) {
                 ff::av_packet_free(&it.Pkt);
                 break;
             }
             ff::avcodec_send_packet(s.video_dec, it.Kind == TQueueItemKind::Packet ? it.Pkt : nullptr);
         }
         ff::av_packet_free(&it.Pkt);
-        if (!ReceivePictures(s, frame, serial)) break;
+        if (!ReceivePictures(s, frame, filtered, fc, serial)) break;
     }
     ff::av_frame_free(&frame);
+    ff::av_frame_free(&filtered);
 }
 
 // ---- display ----------------------------------------------------------------------
@@ -87,6 +183,11 @@ void LetterboxRect(int hostW, int hostH, int frameW, int frameH, AVRational sar,
 {
     x = y = w = h = 0;
     if (hostW <= 0 || hostH <= 0 || frameW <= 0 || frameH <= 0) return;
+    if (aspect < 0) {   // stretched over the whole host
+        w = hostW;
+        h = hostH;
+        return;
+    }
     double ar = aspect > 0 ? double(aspect) : 0.0;
     if (ar <= 0) {
         ar = double(frameW) / frameH;
@@ -113,7 +214,7 @@ bool DisplayFrame(TVideoState& s, const AVFrame* frame, bool flip, float aspect)
         hostW = frame->width;
         hostH = frame->height;
     }
-    LetterboxRect(hostW, hostH, frame->width, frame->height, s.FrameSAR, aspect, x, y, w, h);
+    LetterboxRect(hostW, hostH, frame->width, frame->height, frame->sample_aspect_ratio, aspect, x, y, w, h);
     if (w <= 0 || h <= 0) return false;
     s.sws = ff::sws_getCachedContext(s.sws, frame->width, frame->height, AVPixelFormat(frame->format), w, h,
                                      AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
@@ -166,8 +267,30 @@ struct TLoopOptions
     bool FrameDrop = true;
     bool Flip = false;
     float Aspect = 0;
-    TRepeatType Repeat = rtStop;
+    std::int64_t PlayTime = AV_NOPTS_VALUE;
+    std::int64_t StartTime = AV_NOPTS_VALUE;
+    int RdftSpeedMs = 20;
 };
+
+// Scales the picture (with the subtitle of the moment) into the surface and
+// keeps it for repaints; the frame is taken over.
+void ShowPicture(TVideoState& s, AVFrame* frame, double pts, const TLoopOptions& opt)
+{
+    if (frame != s.LastFrame) {
+        ff::av_frame_free(&s.LastFrame);
+        s.LastFrame = frame;
+    }
+    s.LastPTS = pts;
+    if (s.show_audio != 0 && s.audio_stream >= 0) return;   // the audio display has the surface
+    AVFrame* withSubs = nullptr;
+    if (s.subtitle_stream >= 0) {
+        RetireSubtitles(s, pts);
+        withSubs = FrameWithSubtitles(s, frame, pts);
+    }
+    bool shown = DisplayFrame(s, withSubs ? withSubs : frame, opt.Flip, opt.Aspect);
+    ff::av_frame_free(&withSubs);
+    if (shown) s.WithOwner([&](TCustomPlayer& o) { o.InvalidateScreen(s.Host); });
+}
 
 // Shows the due picture. While paused, only the first picture after the open
 // or a seek is shown.
@@ -177,6 +300,7 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
         AVFrame* show = nullptr;
         double pts = 0;
         std::int64_t serial = 0;
+        bool first = false, stepArmed = false;
         {
             std::lock_guard<std::mutex> g(s.pictq_lock);
             while (!s.pictq.empty() && s.pictq.front().Serial != s.Serial) {
@@ -187,7 +311,7 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
             if (s.pictq.empty()) return;
             TPictureSlot& slot = s.pictq.front();
             double now = NowSeconds();
-            bool first = slot.Serial != s.DisplaySerial;
+            first = slot.Serial != s.DisplaySerial;
             if (s.paused && !first) return;
             double slotPts = std::isnan(slot.PTS) ? s.frame_last_pts + s.frame_last_delay : slot.PTS;
             if (first || s.ResyncTimer.exchange(false)) {
@@ -209,19 +333,26 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
             show = slot.Frame;
             pts = slotPts;
             serial = slot.Serial;
+            // a step asked for before this picture was taken ends with it
+            stepArmed = s.StepPending;
             s.pictq.pop_front();
             s.pictq_cond.notify_all();
         }
-        bool shown = DisplayFrame(s, show, opt.Flip, opt.Aspect);
-        ff::av_frame_free(&show);
+        ShowPicture(s, show, pts, opt);
+        if (!first && s.audio_stream >= 0 && s.AudioDevice && s.AudioCallbackAt > 0) {
+            double gap = std::fabs(pts - GetAudioClock(s));
+            if (gap < NoSyncThreshold && gap > s.MaxSyncGap) s.MaxSyncGap = gap;
+        }
+        if (first) SetExternalClock(s, pts, serial);
         s.video_current_pts = pts;
         s.video_current_pts_drift = pts - NowSeconds();
         s.VideoShown = true;
         s.DisplaySerial = serial;
-        s.WithOwner([&](TCustomPlayer& o) {
-            o.FSeeking = false;
-            if (shown) o.InvalidateScreen(s.Host);
-        });
+        s.WithOwner([&](TCustomPlayer& o) { o.FSeeking = false; });
+        if (stepArmed && s.StepPending.exchange(false)) {   // a step shows one picture
+            s.ExtPausedAt = GetExternalClock(s);
+            s.paused = true;
+        }
         return;
     }
 }
@@ -240,8 +371,9 @@ bool PlayedOut(TVideoState& s)
 }
 
 // Reports the play position (microseconds from the start of the file) when it
-// moved forward, and the end of the input once.
-void TrackPosition(TVideoState& s, const TLoopOptions& opt, std::int64_t& lastPos, std::int64_t& lastSerial)
+// moved forward, the end of the input once, and the end of the play range.
+void TrackPosition(TVideoState& s, const TLoopOptions& opt, std::int64_t& lastPos, std::int64_t& lastSerial,
+                   std::int64_t& rangeSerial)
 {
     if (s.EventEOF) return;
     if (PlayedOut(s)) {
@@ -249,6 +381,7 @@ void TrackPosition(TVideoState& s, const TLoopOptions& opt, std::int64_t& lastPo
         s.WithOwner([&](TCustomPlayer& o) {
             if (s.Duration > 0) o.PostPosition(s.Duration);
             o.PostState(psEnd);
+            if (opt.PlayTime != AV_NOPTS_VALUE) o.ApplyPlayRange(s.Duration > 0 ? s.Duration : INT64_MAX);
         });
         return;
     }
@@ -264,6 +397,13 @@ void TrackPosition(TVideoState& s, const TLoopOptions& opt, std::int64_t& lastPo
     lastPos = pos;
     lastSerial = serial;
     s.WithOwner([&](TCustomPlayer& o) { o.PostPosition(pos); });
+    if (opt.PlayTime != AV_NOPTS_VALUE && rangeSerial != serial) {
+        std::int64_t end = opt.StartTime != AV_NOPTS_VALUE ? opt.StartTime + opt.PlayTime : opt.PlayTime;
+        if (pos >= end) {
+            rangeSerial = serial;   // once until the next seek
+            s.WithOwner([&](TCustomPlayer& o) { o.ApplyPlayRange(pos); });
+        }
+    }
 }
 
 }  // namespace
@@ -271,7 +411,8 @@ void TrackPosition(TVideoState& s, const TLoopOptions& opt, std::int64_t& lastPo
 void EventLoopProc(std::shared_ptr<TVideoState> sp)
 {
     TVideoState& s = *sp;
-    std::int64_t lastPos = -1, lastSerial = -1;
+    std::int64_t lastPos = -1, lastSerial = -1, rangeSerial = -1;
+    double lastAudioDisplay = 0;
     while (!s.abort_request) {
         {
             std::unique_lock<std::mutex> g(s.LoopLock);
@@ -284,10 +425,27 @@ void EventLoopProc(std::shared_ptr<TVideoState> sp)
             opt.FrameDrop = o.Fframedrop != 0;
             opt.Flip = o.FVerticalFlip;
             opt.Aspect = o.FAspectRatio;
+            opt.PlayTime = o.FPlayTime;
+            opt.StartTime = o.Fstart_time;
+            opt.RdftSpeedMs = o.Frdftspeed > 0 ? o.Frdftspeed.load() : 20;
         });
-        if (s.video_stream >= 0) RefreshVideo(s, opt);
-        TrackPosition(s, opt, lastPos, lastSerial);
+        bool redisplay = s.Redisplay.exchange(false);
+        if (s.video_stream >= 0) {
+            RefreshVideo(s, opt);
+            if (redisplay && s.LastFrame) ShowPicture(s, s.LastFrame, s.LastPTS, opt);
+        }
+        if (s.show_audio != 0 && s.audio_stream >= 0 && s.Host) {
+            double now = NowSeconds();
+            if (redisplay || (!s.paused && now - lastAudioDisplay >= opt.RdftSpeedMs / 1000.0)) {
+                lastAudioDisplay = now;
+                DisplayAudio(s, s.HostWidth, s.HostHeight);
+                s.WithOwner([&](TCustomPlayer& o) { o.InvalidateScreen(s.Host); });
+            }
+        }
+        TrackPosition(s, opt, lastPos, lastSerial, rangeSerial);
     }
+    ff::av_frame_free(&s.LastFrame);
+    FreeAudioDisplay(s);
     if (s.sws) ff::sws_freeContext(s.sws);
     s.sws = nullptr;
 }

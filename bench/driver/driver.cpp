@@ -15,6 +15,11 @@
 //       information, information text); "work" covers the FILEs only, and
 //       -each adds one line "probe=<seconds> cpu=<seconds>" per FILE (the
 //       wall time and the CPU time of the whole process for that probe)
+//   quorvel_bench_driver play IN WIDTH HEIGHT
+//       the preview player plays IN to its end into a WIDTH x HEIGHT host
+//       panel on the headless desktop, sound to SDL's dummy driver; adds a
+//       line "gap=<seconds>", the largest gap between a picture shown and
+//       the audio clock
 #include <time.h>
 
 #include <atomic>
@@ -27,12 +32,16 @@
 #include "bench/bench_cases.h"
 #include "bench/bench_util.h"
 #include "Src/AVProbe.h"
+#include "Src/DAVezi.h"
 #include "Src/FFConverter.h"
 #include "Src/FFmpeg.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
+#include "Src/MyUtils.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/core/MainThread.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
 
 using bench::Fail;
 using Clock = std::chrono::steady_clock;
@@ -139,6 +148,33 @@ double Probe(const std::vector<std::string>& warm, const std::vector<std::string
         for (const auto& t : times) std::printf("probe=%.6f cpu=%.6f\n", t.first, t.second);
     return work;
 }
+double Play(const std::string& in, int width, int height)
+{
+    Load(PlayerLibraries);
+    const auto t0 = Clock::now();
+    TForm form(nullptr);
+    form.SetClientSize(width, height);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, width, height);
+    form.Show();
+    TDEDideve player;
+    player.SetAudioDriver(adDummy);
+    std::atomic<bool> ended{false};
+    player.OnState = [&](TObject*, TPlayState st) {
+        if (st == psEnd) ended = true;
+    };
+    if (!player.Open(in, panel->Handle(), false)) Fail("open failed: " + player.LastErrMsg());
+    while (!ended) {
+        CheckSynchronize(5);
+        PumpPendingMessages();
+    }
+    const double gap = player.MaxSyncGap();
+    player.Stop(true);
+    const double work = bench::Seconds(t0, Clock::now());
+    std::printf("gap=%.6f\n", gap);
+    return work;
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -162,8 +198,10 @@ int main(int argc, char** argv)
         }
         work = Probe(warm, files, each);
     }
+    else if (a.size() == 4 && a[0] == "play")
+        work = Play(a[1], std::atoi(a[2].c_str()), std::atoi(a[3].c_str()));
     else Fail("usage: quorvel_bench_driver convert CASE IN OUT | batch WORKERS MODE OUTDIR IN... | "
-              "probe [-each] [-warm FILE]... FILE...");
+              "probe [-each] [-warm FILE]... FILE... | play IN WIDTH HEIGHT");
     std::printf("work=%.6f\n", work);
     return 0;
 }

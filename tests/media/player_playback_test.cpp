@@ -1,115 +1,14 @@
 // The preview player on the headless desktop: playback to the end with its
 // notifications, the picture in a host panel, sound through SDL2's dummy and
 // disk drivers, and stopping an input that blocks.
-#include <cmath>
-#include <fstream>
-#include <memory>
-#include <vector>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Src/DAVezi.h"
-#include "platform/gui/ExtCtrls.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/Graphics.h"
-#include "platform/testing/Driver.h"
-#include "tests/media/converter_test_util.h"
+#include "tests/media/player_test_util.h"
 
-using namespace convtest;
+using namespace playertest;
 
-namespace {
-
-struct Notes
-{
-    std::vector<std::int64_t> positions;
-    std::vector<TPlayState> states;
-    bool offMainThread = false;
-    int Count(TPlayState st) const
-    {
-        int n = 0;
-        for (auto s : states) n += s == st;
-        return n;
-    }
-};
-
-class PlayerTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        if (!GlobalLoader().Loaded(PlayerLibraries))
-            ASSERT_TRUE(GlobalLoader().Load(PlayerLibraries)) << GlobalLoader().LastErrMsg();
-        GetFFLogger()->SetTriggerEventInMainThread(false);
-        std::filesystem::create_directories(QUORVEL_FIXTURES_DIR);
-        driver = std::make_unique<TTestDriver>();
-        ResetApplication();
-        form = new TForm(nullptr);
-        form->SetClientSize(420, 300);
-        panel = new TPanel(form);
-        panel->SetParent(form);
-        panel->SetBounds(10, 10, 400, 200);
-        form->Show();
-        driver->PumpUntilIdle();
-        player = std::make_unique<TDEDideve>();
-        player->SetAudioDriver(adDummy);
-        player->OnPosition = [this](TObject*, std::int64_t pts) {
-            notes.positions.push_back(pts);
-            notes.offMainThread |= !IsMainThread();
-        };
-        player->OnState = [this](TObject*, TPlayState st) {
-            notes.states.push_back(st);
-            notes.offMainThread |= !IsMainThread();
-        };
-    }
-    void TearDown() override
-    {
-        player.reset();
-        delete form;
-        ResetApplication();
-        driver.reset();
-    }
-    // 3 s of testsrc2 + sine, mpeg4/mp2, a key frame every second.
-    std::string Clip()
-    {
-        std::string f = Fixture("player_av.avi");
-        EXPECT_TRUE(MakeMedia("-f lavfi -i testsrc2=size=320x240:rate=25:duration=3 -f lavfi -i "
-                              "sine=frequency=440:sample_rate=44100:duration=3 -c:v mpeg4 -g 25 -q:v 2 -c:a mp2",
-                              f));
-        return f;
-    }
-    std::unique_ptr<TTestDriver> driver;
-    TForm* form = nullptr;
-    TPanel* panel = nullptr;
-    std::unique_ptr<TDEDideve> player;
-    Notes notes;
-    TempDir dir{"player"};
-};
-
-// PSNR of two BGRA pictures of one size, colour channels only.
-double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
-{
-    double se = 0;
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < a.size() && i < b.size(); i++) {
-        if (i % 4 == 3) continue;
-        double d = double(a[i]) - double(b[i]);
-        se += d * d;
-        n++;
-    }
-    if (n == 0) return 0;
-    double mse = se / double(n);
-    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-}
-
-std::vector<std::uint8_t> ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-}  // namespace
 
 TEST_F(PlayerTest, PlaysToTheEndWithRisingPositionsAndOneEndState)
 {
@@ -307,10 +206,7 @@ TEST_F(PlayerTest, AudioOnlyFormatsPlayToTheEnd)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string f = Fixture(c.name);
-        ASSERT_TRUE(MakeMedia(c.args, f));
-        notes = Notes();
-        ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+        ASSERT_NO_FATAL_FAILURE(OpenMade(c.name, c.args));
         EXPECT_EQ(player->GetVideoStreamIndex(), -1);
         EXPECT_EQ(player->GetAudioStreamIndex(), 0);
         ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
