@@ -1,6 +1,6 @@
 // The form skinning component: window procedure, frame geometry, painting,
 // window region, hit testing, non-client mouse and skin changes.
-#include "lib/bsSkinForm.h"
+#include "lib/bsSkinForm/Internal.h"
 
 #include <algorithm>
 
@@ -30,6 +30,7 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
     MouseTimer->SetEnabled(false);
     MouseTimer->SetInterval(50);
     MouseTimer->SetOnTimer([this](TObject* s) { MouseTimerProc(s); });
+    ObjectsAttach();
     // The frame's buttons are the component's; the form keeps none.
     FForm->SetBorderIcons(TBorderIcons());
     FForm->AutoScroll = false;
@@ -43,6 +44,7 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
 TbsSkinForm::~TbsSkinForm()
 {
     ObjectList.clear();
+    if (FIcon) DestroyIcon(FIcon);
     if (!(ComponentState() & csDesigning) && OldWindowProc) FForm->WindowProc = OldWindowProc;
     SetSkinData(nullptr);
     if (FRgn)
@@ -55,6 +57,7 @@ TbsSkinForm::~TbsSkinForm()
 void TbsSkinForm::Notification(TComponent* AComponent, TOperation Operation)
 {
     TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FQuickImageList) FQuickImageList = nullptr;
     if (Operation == opRemove && AComponent == FSD)
     {
         FSD = nullptr;
@@ -174,8 +177,10 @@ void TbsSkinForm::CalcDefRects()
     for (auto& o : ObjectList)
         if (auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get()); b && b->Command == cmSysMenu && visible(b))
         {
-            b->ObjectRect = TRect(NewDefCaptionRect.Left, 4, NewDefCaptionRect.Left + bs, 4 + bs);
-            NewDefCaptionRect.Left += bs;
+            int iw = bs, ih = bs;
+            if (FShowIcon) GetSmallIconSize(iw, ih);
+            b->ObjectRect = TRect(NewDefCaptionRect.Left, 4, NewDefCaptionRect.Left + iw, 4 + ih);
+            NewDefCaptionRect.Left += iw;
             break;
         }
 }
@@ -248,7 +253,8 @@ void TbsSkinForm::ArrangeObjects()
         if (IsEmptyRect(NewButtonsRect) && caption) caption->ObjectRect.Right = x + NewButtonsOffset;
         if (sys)
         {
-            const int w = RectWidth(sys->SkinRect), h = RectHeight(sys->SkinRect);
+            int w = RectWidth(sys->SkinRect), h = RectHeight(sys->SkinRect);
+            if (FShowIcon) GetSmallIconSize(w, h);
             int sx = NewCaptionRect.Left;
             const int top = NewCaptionRect.Top + RectHeight(NewCaptionRect) / 2 - h / 2;
             sys->ObjectRect = TRect(sx, top, sx + w, top + h);
@@ -280,6 +286,8 @@ void TbsSkinForm::ClearObjects()
     ObjectList.clear();
     ActiveObject = OldActiveObject = MouseCaptureObject = -1;
     if (MouseTimer) MouseTimer->SetEnabled(false);
+    if (MorphTimer) MorphTimer->SetEnabled(false);
+    if (AnimateTimer) AnimateTimer->SetEnabled(false);
 }
 
 void TbsSkinForm::CreateObjects()
@@ -298,6 +306,10 @@ void TbsSkinForm::CreateObjects()
             ObjectList.push_back(std::make_unique<TbsSkinButtonObject>(this, b));
         else if (auto* c = dynamic_cast<const TbsDataSkinCaption*>(d))
             ObjectList.push_back(std::make_unique<TbsSkinCaptionObject>(this, c));
+        else if (auto* a = dynamic_cast<const TbsDataSkinAnimate*>(d))
+            ObjectList.push_back(std::make_unique<TbsSkinAnimateObject>(this, a));
+        else if (auto* u = dynamic_cast<const TbsDataUserObject*>(d))
+            ObjectList.push_back(std::make_unique<TbsUserObject>(this, u));
     }
     CheckObjects();
 }
@@ -324,6 +336,18 @@ void TbsSkinForm::CheckObjects()
 {
     for (auto& o : ObjectList)
     {
+        // Button-style animations follow the border icons as buttons do.
+        if (auto* a = dynamic_cast<TbsSkinAnimateObject*>(o.get()); a && a->ButtonStyle)
+        {
+            const bool on = a->Command == cmMaximize         ? FBorderIcons.Maximize
+                            : a->Command == cmMinimize       ? FBorderIcons.Minimize
+                            : a->Command == cmRollUp         ? FBorderIcons.RollUp
+                            : a->Command == cmMinimizeToTray ? FBorderIcons.MinimizeToTray
+                            : a->Command == cmSysMenu        ? FBorderIcons.SystemMenu
+                                                             : true;
+            if (a->Command != cmClose && a->Command != cmDefault) a->Enabled = a->Visible = on;
+            continue;
+        }
         auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get());
         if (!b) continue;
         switch (b->Command)
@@ -423,15 +447,7 @@ void TbsSkinForm::PaintNCSkin(HDC DC)
         }
         std::unique_ptr<TbsEffectBmp> e(TbsEffectBmp::CreateFromhWnd(b->GetHandle()));
         if (!e) continue;
-        switch (FSD->InActiveEffect)
-        {
-        case ieBrightness: e->ChangeBrightness(0.5); break;
-        case ieDarkness: e->ChangeDarkness(0.3); break;
-        case ieGrayScale: e->GrayScale(); break;
-        case ieNoise: e->AddMonoNoise(50); break;
-        case ieSplitBlur: e->SplitBlur(1); break;
-        case ieInvert: e->Invert(); break;
-        }
+        skinform::ApplyInActiveEffect(e.get(), FSD->InActiveEffect);
         e->Draw(dc, at.X, at.Y);
     }
     RestoreDC(dc, sdc);
@@ -671,7 +687,7 @@ TPoint TbsSkinForm::ScreenToWindow(TPoint P) const
 bool TbsSkinForm::InCaptionArea(TPoint P) const
 {
     for (const auto& o : ObjectList)
-        if (o->IsCaption() && InRect(o->ObjectRect, P)) return true;
+        if (o->IsCaption() && InRect(o->ObjectRect, P)) return !InQuickButtonsArea(P);
     return false;
 }
 
@@ -785,6 +801,8 @@ void TbsSkinForm::ObjectsMouseMove(int X, int Y)
 {
     TestActive(X, Y, true);
     if (!MouseTimer->GetEnabled()) MouseTimer->SetEnabled(true);
+    const int i = MouseCaptureObject != -1 ? MouseCaptureObject : ActiveObject;
+    if (i >= 0 && i < int(ObjectList.size())) ObjectList[std::size_t(i)]->MouseMove(X, Y);
 }
 
 void TbsSkinForm::ObjectsMouseDown(TMouseButton Button, int X, int Y)
@@ -940,6 +958,7 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         if (!FFormActive) TestActive(-1, -1, false);
         m.Result = 1;
         NCPaint();
+        ActivationChanged();
         if (FFormActive ? bool(OnActivate) : bool(OnDeActivate)) (FFormActive ? OnActivate : OnDeActivate)(this);
         return;
     case WM_ACTIVATE:
@@ -1000,6 +1019,16 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         if (FSD) SetSkinnableForm(FSD->SkinnableForm());
         break;
     case BSM_QUERYSKINNEDFORM: m.Result = skinnable ? 12853 : 12852; return;
+    case BSM_PRINTTODC:
+        if (!skinnable) break;
+        if (PrintToDC(reinterpret_cast<HDC>(m.WParam))) m.Result = 12851;
+        return;
+    case BSM_PRINTTODC2:
+        if (!skinnable || m.LParam != 16802) break;
+        PrintToDC(reinterpret_cast<HDC>(m.WParam));
+        m.Result = 16802;
+        return;
+    case BSM_LAYEREDBORDERS_CHANGE: LayeredBordersChanged(); break;
     default: break;
     }
     PassOn(m);
@@ -1024,6 +1053,8 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         if (m.WParam != WPARAM(HTCAPTION))
         {
             ObjectsMouseDown(button, p.X, p.Y);
+            if (m.Msg == WM_NCLBUTTONDBLCLK && ActiveObject != -1 && ActiveObject < int(ObjectList.size()))
+                ObjectList[std::size_t(ActiveObject)]->DblClick();
             break;
         }
         // The caption object never keeps the capture while the form moves.

@@ -1,6 +1,6 @@
 // Caption objects of the skinned frame: buttons with their states and the
 // caption text.
-#include "lib/bsSkinForm.h"
+#include "lib/bsSkinForm/Internal.h"
 
 #include <algorithm>
 
@@ -13,7 +13,14 @@ TbsActiveSkinObject::TbsActiveSkinObject(TbsSkinForm* AParent, const TbsDataSkin
     ActiveSkinRect = AData->ActiveSkinRect;
     InActiveSkinRect = AData->InActiveSkinRect;
     ActivePictureIndex = AData->ActivePictureIndex;
+    ActiveMaskPictureIndex = AData->ActiveMaskPictureIndex;
     SkinRectInAPicture = AData->SkinRectInAPicture;
+    Morphing = AData->Morphing;
+    MorphKind = AData->MorphKind;
+    // Without its active picture the object has no hot look to fade into.
+    if (!ActivePicture()) ActiveSkinRect = TRect();
+    if (IsEmptyRect(ActiveSkinRect)) Morphing = false;
+    ObjectRect = SkinRect;
 }
 
 TBitmap* TbsActiveSkinObject::ActivePicture() const { return bsSkinActiveBitmap(Parent->SkinData(), ActivePictureIndex); }
@@ -31,16 +38,32 @@ void TbsActiveSkinObject::MouseEnter()
 {
     FMouseIn = true;
     Active = true;
+    if (!IsEmptyRect(ActiveSkinRect)) ReDraw();
+    if (Parent->OnMouseEnterEvent) Parent->OnMouseEnterEvent(IDName);
 }
 
 void TbsActiveSkinObject::MouseLeave()
 {
     FMouseIn = false;
     Active = false;
+    if (!IsEmptyRect(ActiveSkinRect)) ReDraw();
+    if (Parent->OnMouseLeaveEvent) Parent->OnMouseLeaveEvent(IDName);
 }
 
-void TbsActiveSkinObject::MouseDown(int, int, TMouseButton) {}
-void TbsActiveSkinObject::MouseUp(int, int, TMouseButton) {}
+void TbsActiveSkinObject::MouseDown(int X, int Y, TMouseButton Button)
+{
+    if (Parent->OnMouseDownEvent) Parent->OnMouseDownEvent(IDName, X, Y, ObjectRect, Button);
+}
+
+void TbsActiveSkinObject::MouseUp(int X, int Y, TMouseButton Button)
+{
+    if (FMouseIn && Parent->OnMouseUpEvent) Parent->OnMouseUpEvent(IDName, X, Y, ObjectRect, Button);
+}
+
+void TbsActiveSkinObject::MouseMove(int X, int Y)
+{
+    if (Parent->OnMouseMoveEvent) Parent->OnMouseMoveEvent(IDName, X, Y, ObjectRect);
+}
 
 // ---------------------------------------------------------------------------
 TbsSkinButtonObject::TbsSkinButtonObject(TbsSkinForm* AParent, const TbsDataSkinButton* AData)
@@ -49,6 +72,12 @@ TbsSkinButtonObject::TbsSkinButtonObject(TbsSkinForm* AParent, const TbsDataSkin
     if (!AData) return;
     DownRect = AData->DownRect;
     DisableSkinRect = AData->DisableSkinRect;
+}
+
+void TbsSkinButtonObject::MorphRects(TRect& normal, TRect& hot) const
+{
+    normal = SkinRect;
+    hot = ActiveSkinRect;
 }
 
 TRect TbsSkinButtonObject::StateRect() const
@@ -67,6 +96,20 @@ TRect TbsSkinButtonObject::StateRect() const
 
 void TbsSkinButtonObject::Draw(TCanvas* Cnvs, TPoint origin)
 {
+    // Between the normal and the hot look: the fade, unless a pressed,
+    // disabled or inactive picture takes the place.
+    const bool pressed = FDown && FMouseIn && !IsEmptyRect(DownRect);
+    const bool inactive = !Parent->GetFormActive() && !IsEmptyRect(InActiveSkinRect);
+    if (Enabled && !pressed && !inactive && MorphMidway())
+    {
+        TRect normal, hot;
+        MorphRects(normal, hot);
+        if (!IsEmptyRect(normal) && !IsEmptyRect(hot))
+        {
+            DrawMorph(Cnvs, origin, normal, hot);
+            return;
+        }
+    }
     const TRect src = StateRect();
     // A button drawn in the frame picture needs nothing in its normal state.
     if (IsEmptyRect(src) || (!SkinRectInAPicture && src == SkinRect)) return;
@@ -80,6 +123,8 @@ void TbsSkinButtonObject::MouseDown(int, int, TMouseButton Button)
 {
     if (Button != mbLeft || !Enabled) return;
     FDown = true;
+    // The pressed look shows at once, without a fade.
+    if (EnableMorphing() && Active) FMorphKf = 1.0;
     Parent->Repaint();
 }
 
@@ -90,6 +135,7 @@ void TbsSkinButtonObject::MouseUp(int, int, TMouseButton Button)
     const bool click = FDown && FMouseIn && Enabled;
     FDown = false;
     Parent->Repaint();
+    if (EnableMorphing()) ReDraw();
     // Nothing of the object is touched after the click: its handler may
     // close the form or change the skin, which frees the caption objects.
     if (click) Click();
@@ -107,10 +153,45 @@ TbsSkinStdButtonObject::TbsSkinStdButtonObject(TbsSkinForm* AParent, const TbsDa
     RestoreInActiveRect = AData->RestoreInActiveRect;
 }
 
+namespace
+{
+bool InRestoreState(TbsSkinForm* f, TbsStdCommand cmd)
+{
+    const TWindowState ws = f->Form()->GetWindowState();
+    return (cmd == cmMaximize && ws == wsMaximized) || (cmd == cmMinimize && ws == wsMinimized) ||
+           (cmd == cmRollUp && f->RollUpState());
+}
+}  // namespace
+
+bool TbsSkinStdButtonObject::ShowsIcon() const
+{
+    return Command == cmSysMenu && Parent->GetShowIcon() && SkinRectInAPicture;
+}
+
+bool TbsSkinStdButtonObject::IsActiveMaskPoint(int X, int Y) const
+{
+    return ShowsIcon() || TbsSkinButtonObject::IsActiveMaskPoint(X, Y);
+}
+
+bool TbsSkinStdButtonObject::CanMorphing() const
+{
+    return !ShowsIcon() && TbsSkinButtonObject::CanMorphing();
+}
+
+void TbsSkinStdButtonObject::MorphRects(TRect& normal, TRect& hot) const
+{
+    if (!IsEmptyRect(RestoreRect) && InRestoreState(Parent, Command))
+    {
+        normal = RestoreRect;
+        hot = RestoreActiveRect;
+        return;
+    }
+    TbsSkinButtonObject::MorphRects(normal, hot);
+}
+
 TRect TbsSkinStdButtonObject::StateRect() const
 {
-    const bool restore = (Command == cmMaximize && Parent->Form()->GetWindowState() == wsMaximized) ||
-                         (Command == cmRollUp && Parent->RollUpState());
+    const bool restore = InRestoreState(Parent, Command);
     if (!restore || IsEmptyRect(RestoreRect)) return TbsSkinButtonObject::StateRect();
     if (!Enabled) return RestoreRect;
     if (FDown && FMouseIn && !IsEmptyRect(RestoreDownRect)) return RestoreDownRect;
@@ -121,6 +202,12 @@ TRect TbsSkinStdButtonObject::StateRect() const
 
 void TbsSkinStdButtonObject::Draw(TCanvas* Cnvs, TPoint origin)
 {
+    if (ShowsIcon())
+    {
+        Parent->DrawFormIcon(Cnvs, ObjectRect.Left - origin.X, ObjectRect.Top - origin.Y);
+        FMorphKf = 0.0;
+        return;
+    }
     if (Parent->SkinSupport())
     {
         TbsSkinButtonObject::Draw(Cnvs, origin);
@@ -190,15 +277,26 @@ TbsSkinCaptionObject::TbsSkinCaptionObject(TbsSkinForm* AParent, const TbsDataSk
     Shadow = AData->Shadow;
     Alignment = AData->Alignment;
     TextRct = AData->TextRct;
+    StretchEffect = AData->StretchEffect;
+    AnimateSkinRect = AData->AnimateSkinRect;
+    FrameCount = AData->FrameCount;
+    AnimateInterval = AData->AnimateInterval;
+    InActiveAnimation = AData->InActiveAnimation;
+    // The caption starts in the form's state, without a fade.
+    Active = AParent->GetFormActive();
+    FMorphKf = Active ? 1.0 : 0.0;
+    CurrentFrame = Active ? FrameCount + 1 : 0;
 }
 
-void TbsSkinCaptionObject::Draw(TCanvas* Cnvs, TPoint origin)
+TRect TbsSkinCaptionObject::TextRect(TPoint origin) const
 {
-    const bool active = Parent->GetFormActive();
     // The text rectangle keeps its distances to the object's ends.
     TRect text(ObjectRect.Left + TextRct.Left, ObjectRect.Top + TextRct.Top,
                ObjectRect.Right - (RectWidth(SkinRect) - TextRct.Right), ObjectRect.Top + TextRct.Bottom);
     if (IsEmptyRect(TextRct)) text = ObjectRect;
+    // The quick buttons come first (each takes a place, shown or not).
+    if (Parent->HasQuickButtons())
+        text.Left += Parent->QuickButtons()->Count() * (Parent->QuickImageList()->GetWidth() + 8);
     // The text lies between the caption buttons on its left and right.
     for (const auto& o : Parent->ObjectList)
     {
@@ -208,25 +306,123 @@ void TbsSkinCaptionObject::Draw(TCanvas* Cnvs, TPoint origin)
         else if (r.Left <= text.Left && r.Right + 4 > text.Left) text.Left = r.Right + 4;
     }
     OffsetRect(text, -origin.X, -origin.Y);
+    return text;
+}
+
+void TbsSkinCaptionObject::DrawText(TCanvas* C, TRect text, bool activeLook)
+{
+    if (Parent->OnCaptionPaint)
+    {
+        Parent->OnCaptionPaint(C, ObjectRect, activeLook);
+        return;
+    }
     if (text.Right <= text.Left) return;
     std::string caption = Parent->Form()->GetText();
     if (caption.empty()) return;
-    Cnvs->Font()->SetName(FontName.empty() ? "Arial" : FontName);
-    Cnvs->Font()->SetHeight(FontHeight ? FontHeight : 14);
+    C->Font()->SetName(FontName.empty() ? "Arial" : FontName);
+    C->Font()->SetHeight(FontHeight ? FontHeight : 14);
     TFontStyles st;
     if (Bold) st.Include(fsBold);
-    Cnvs->Font()->SetStyle(st);
-    Cnvs->Brush()->SetStyle(bsClear);
-    CorrectTextByWidthW(Cnvs, caption, RectWidth(text));
+    C->Font()->SetStyle(st);
+    C->Brush()->SetStyle(bsClear);
+    CorrectTextByWidthW(C, caption, RectWidth(text));
+    // With quick buttons the text is centred in the space right of them.
+    const TbsAlignment al = Parent->HasQuickButtons() ? bstaCenter : Alignment;
     const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
-                        (Alignment == bstaCenter ? DT_CENTER : Alignment == bstaRightJustify ? DT_RIGHT : DT_LEFT);
+                        (al == bstaCenter ? DT_CENTER : al == bstaRightJustify ? DT_RIGHT : DT_LEFT);
     if (Shadow)
     {
         TRect sh = text;
         OffsetRect(sh, 1, 1);
-        Cnvs->Font()->SetColor(active ? ActiveShadowColor : ShadowColor);
-        DrawTextUnicode(Cnvs, caption, sh, format);
+        C->Font()->SetColor(activeLook ? ActiveShadowColor : ShadowColor);
+        DrawTextUnicode(C, caption, sh, format);
     }
-    Cnvs->Font()->SetColor(active ? ActiveFontColor : FontColor);
-    DrawTextUnicode(Cnvs, caption, text, format);
+    C->Font()->SetColor(activeLook ? ActiveFontColor : FontColor);
+    DrawTextUnicode(C, caption, text, format);
+}
+
+void TbsSkinCaptionObject::CaptionPicture(TBitmap& out, TBitmap* pic, const TRect& src, bool activeLook)
+{
+    TbsSkinData* sd = Parent->SkinData();
+    const int w = RectWidth(ObjectRect), h = RectHeight(ObjectRect);
+    out.SetSize(w, h);
+    if (!pic || w <= 0 || h <= 0) return;
+    // The parts of the caption picture in the frame's fixed corners stay.
+    const int lm = std::max(0, sd->LTPoint.X - SkinRect.Left), rm = std::max(0, SkinRect.Right - sd->RTPoint.X);
+    if (lm != 0 || rm != 0) CreateHSkinImage(lm, rm, &out, pic, src, w, h, StretchEffect);
+    else out.Canvas()->CopyRect(TRect(0, 0, w, h), pic->Canvas(), src);
+    DrawText(out.Canvas(), TextRect(TPoint(ObjectRect.Left, ObjectRect.Top)), activeLook);
+}
+
+TRect TbsSkinCaptionObject::AnimationFrame(int n) const
+{
+    const TRect& a = AnimateSkinRect;
+    if (FrameCount <= 0) return TRect();
+    if (RectHeight(SkinRect) < RectHeight(a))
+    {
+        const int fh = RectHeight(a) / FrameCount;
+        return TRect(a.Left, a.Top + fh * (n - 1), a.Right, a.Top + fh * n);
+    }
+    const int fw = RectWidth(a) / FrameCount;
+    return TRect(a.Left + fw * (n - 1), a.Top, a.Left + fw * n, a.Bottom);
+}
+
+bool TbsSkinCaptionObject::EnableAnimation() const
+{
+    const TbsSkinData* sd = Parent->SkinData();
+    return sd && sd->EnableSkinEffects && !sd->Empty && !IsEmptyRect(AnimateSkinRect) && FrameCount > 0;
+}
+
+void TbsSkinCaptionObject::Draw(TCanvas* Cnvs, TPoint origin)
+{
+    TbsSkinData* sd = Parent->SkinData();
+    if (!sd || sd->Empty) return;
+    const TPoint at(ObjectRect.Left - origin.X, ObjectRect.Top - origin.Y);
+    TBitmap* apic = ActivePicture();
+    TBitmap* pic = sd->FPicture.Bitmap();
+    auto inactiveEffect = [&](TBitmap& b) {
+        if (Active || !Parent->IsAutoRenderingInActiveImage()) return;
+        std::unique_ptr<TbsEffectBmp> e(TbsEffectBmp::CreateFromhWnd(b.GetHandle()));
+        if (!e) return;
+        skinform::ApplyInActiveEffect(e.get(), sd->InActiveEffect);
+        e->Draw(b.Canvas()->GetHandle(), 0, 0);
+    };
+    if (EnableAnimation() && apic && CurrentFrame >= 1 && CurrentFrame <= FrameCount)
+    {
+        // During the animation the text keeps the look of the state left.
+        TBitmap b;
+        CaptionPicture(b, apic, AnimationFrame(CurrentFrame), !Active);
+        Cnvs->Draw(at.X, at.Y, &b);
+    }
+    else if (apic && !IsEmptyRect(ActiveSkinRect) && MorphMidway())
+    {
+        TBitmap a, b;
+        CaptionPicture(a, pic, SkinRect, false);
+        CaptionPicture(b, apic, ActiveSkinRect, true);
+        std::unique_ptr<TbsEffectBmp> e1(TbsEffectBmp::CreateFromhWnd(a.GetHandle()));
+        std::unique_ptr<TbsEffectBmp> e2(TbsEffectBmp::CreateFromhWnd(b.GetHandle()));
+        if (e1 && e2)
+        {
+            skinform::BlendEffect(e1.get(), e2.get(), MorphKind, FMorphKf);
+            e1->Draw(a.Canvas()->GetHandle(), 0, 0);
+            inactiveEffect(a);
+            Cnvs->Draw(at.X, at.Y, &a);
+        }
+    }
+    else if (!apic || IsEmptyRect(ActiveSkinRect) ||
+             (!Active && !EnableMorphing() && !StretchEffect && !EnableAnimation()))
+        // The frame picture under the object already shows the caption.
+        DrawText(Cnvs, TextRect(origin), Parent->GetFormActive());
+    else
+    {
+        TBitmap b;
+        if (Active) CaptionPicture(b, apic, ActiveSkinRect, true);
+        else
+        {
+            CaptionPicture(b, pic, SkinRect, false);
+            inactiveEffect(b);
+        }
+        Cnvs->Draw(at.X, at.Y, &b);
+    }
+    if (Parent->HasQuickButtons()) DrawQuickButtons(Cnvs, origin);
 }
