@@ -145,6 +145,9 @@ public:
     void MouseMove(int X, int Y) override;
     // Finds the hot quick button under a window point and repaints on a change.
     void CheckQuickButtons(int X, int Y);
+    // Where the quick buttons begin: the object's left, past caption
+    // buttons lying there.
+    int QuickButtonsLeft() const;
     // An activation animation is in the skin and effects are on.
     bool EnableAnimation() const;
     // The animation frame n (1-based) of AnimateSkinRect.
@@ -244,8 +247,9 @@ class TbsQuickButtonItems : public TCollection
 public:
     explicit TbsQuickButtonItems(TbsSkinForm* ABSF);
     TbsQuickButtonItem* Items(int Index) const { return static_cast<TbsQuickButtonItem*>(TCollection::Items(Index)); }
-    TbsQuickButtonItem* Add() { return static_cast<TbsQuickButtonItem*>(TCollection::Add()); }
-    TbsQuickButtonItem* Insert(int Index) { return static_cast<TbsQuickButtonItem*>(TCollection::Insert(Index)); }
+    // The caption repaints once the new item is complete.
+    TbsQuickButtonItem* Add();
+    TbsQuickButtonItem* Insert(int Index);
     TbsSkinForm* BSF;
 
 protected:

@@ -288,15 +288,25 @@ TbsSkinCaptionObject::TbsSkinCaptionObject(TbsSkinForm* AParent, const TbsDataSk
     CurrentFrame = Active ? FrameCount + 1 : 0;
 }
 
+int TbsSkinCaptionObject::QuickButtonsLeft() const
+{
+    int left = ObjectRect.Left;
+    for (const auto& o : Parent->ObjectList)
+    {
+        const TRect& r = o->ObjectRect;
+        if (o.get() == this || !o->Visible || IsEmptyRect(r) || r.Bottom <= ObjectRect.Top || r.Top >= ObjectRect.Bottom)
+            continue;
+        if (r.Left <= left && r.Right + 4 > left) left = r.Right + 4;
+    }
+    return left;
+}
+
 TRect TbsSkinCaptionObject::TextRect(TPoint origin) const
 {
     // The text rectangle keeps its distances to the object's ends.
     TRect text(ObjectRect.Left + TextRct.Left, ObjectRect.Top + TextRct.Top,
                ObjectRect.Right - (RectWidth(SkinRect) - TextRct.Right), ObjectRect.Top + TextRct.Bottom);
     if (IsEmptyRect(TextRct)) text = ObjectRect;
-    // The quick buttons come first (each takes a place, shown or not).
-    if (Parent->HasQuickButtons())
-        text.Left += Parent->QuickButtons()->Count() * (Parent->QuickImageList()->GetWidth() + 8);
     // The text lies between the caption buttons on its left and right.
     for (const auto& o : Parent->ObjectList)
     {
@@ -305,6 +315,10 @@ TRect TbsSkinCaptionObject::TextRect(TPoint origin) const
         if (r.Left > text.Left && r.Left - 4 < text.Right) text.Right = r.Left - 4;
         else if (r.Left <= text.Left && r.Right + 4 > text.Left) text.Left = r.Right + 4;
     }
+    // The quick buttons come first (each takes a place, shown or not).
+    if (Parent->HasQuickButtons())
+        text.Left = std::max(text.Left, QuickButtonsLeft() + Parent->QuickButtons()->Count() *
+                                                                 (Parent->QuickImageList()->GetWidth() + 8));
     OffsetRect(text, -origin.X, -origin.Y);
     return text;
 }

@@ -42,9 +42,28 @@ TbsQuickButtonItems::TbsQuickButtonItems(TbsSkinForm* ABSF)
 {
 }
 
+TbsQuickButtonItem* TbsQuickButtonItems::Add()
+{
+    BeginUpdate();
+    auto* it = static_cast<TbsQuickButtonItem*>(TCollection::Add());
+    EndUpdate();
+    return it;
+}
+
+TbsQuickButtonItem* TbsQuickButtonItems::Insert(int Index)
+{
+    BeginUpdate();
+    auto* it = static_cast<TbsQuickButtonItem*>(TCollection::Insert(Index));
+    EndUpdate();
+    return it;
+}
+
 void TbsQuickButtonItems::Update(TCollectionItem*)
 {
     if (!BSF || (BSF->ComponentState() & (csDesigning | csLoading))) return;
+    // An item still being made (added through the base class) waits.
+    for (int i = 0; i < Count(); ++i)
+        if (!dynamic_cast<TbsQuickButtonItem*>(TCollection::Items(i))) return;
     if (BSF->Form()->HandleAllocated()) SendMessage(BSF->Form()->Handle(), WM_NCPAINT, 0, 0);
 }
 
@@ -66,8 +85,8 @@ bool TbsSkinForm::InQuickButtonsArea(TPoint P) const
 {
     if (!HasQuickButtons()) return false;
     for (const auto& o : ObjectList)
-        if (o->IsCaption())
-            return P.X < o->ObjectRect.Left + FQuickButtons->Count() * (FQuickImageList->GetWidth() + 8);
+        if (auto* c = dynamic_cast<TbsSkinCaptionObject*>(o.get()))
+            return P.X < c->QuickButtonsLeft() + FQuickButtons->Count() * (FQuickImageList->GetWidth() + 8);
     return false;
 }
 
@@ -79,7 +98,7 @@ void TbsSkinCaptionObject::DrawQuickButtons(TCanvas* C, TPoint origin)
     TCustomImageList* il = Parent->QuickImageList();
     TbsQuickButtonItems* items = Parent->QuickButtons();
     const int W = il->GetWidth(), H = il->GetHeight();
-    int x = ObjectRect.Left;
+    int x = QuickButtonsLeft();
     const int y = ObjectRect.Top + RectHeight(ObjectRect) / 2 - H / 2 - 2;
     // The hot and pressed backgrounds: the skin's office quick button, else
     // its small tool button; none without either.
