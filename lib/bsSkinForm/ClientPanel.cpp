@@ -90,6 +90,9 @@ void TbsSkinForm::HideClientInActiveEffect()
     FInActivePanel->HidePanel();
     delete FInActivePanel;
     FInActivePanel = nullptr;
+    // The live client and its controls come back at once.
+    if (FForm->HandleAllocated())
+        RedrawWindow(FForm->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TbsSkinForm::ActivationChanged()

@@ -686,6 +686,9 @@ TPoint TbsSkinForm::ScreenToWindow(TPoint P) const
 
 bool TbsSkinForm::InCaptionArea(TPoint P) const
 {
+    // Caption buttons lying over the caption picture are not a drag area.
+    for (const auto& o : ObjectList)
+        if (!o->IsCaption() && o->Visible && o->Enabled && InRect(o->ObjectRect, P)) return false;
     for (const auto& o : ObjectList)
         if (o->IsCaption() && InRect(o->ObjectRect, P)) return !InQuickButtonsArea(P);
     return false;
@@ -966,6 +969,11 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         if (!skinnable) break;
         PassOn(m);
         NCPaint();
+        if (m.Msg == WM_ACTIVATE)
+        {
+            ResetObjectStates();
+            UpdateCaptionActive(true);
+        }
         return;
     case WM_SIZE:
     {
