@@ -50,6 +50,9 @@ public:
     bool Morphing = false;
     TbsMorphKind MorphKind = mkDefault;
     double FMorphKf = 0.0;
+    // Glow picture shown in a layered window around the hot object.
+    int GlowLayerPictureIndex = -1, GlowLayerMaskPictureIndex = -1;
+    int GlowLayerOffsetX = 0, GlowLayerOffsetY = 0, GlowLayerAlphaBlendValue = 255;
     // Place in window coordinates.
     TRect ObjectRect;
     bool Active = false;
@@ -69,6 +72,10 @@ public:
     void SetMorphKf(double Value);
     // The object's state changed: a fade when morphing, else a redraw.
     void ReDraw();
+    // Shows or hides the glow (skin, layered windows and the store's switch
+    // permitting).
+    virtual void ShowLayer();
+    virtual void HideLayer();
     virtual void MouseMove(int X, int Y);
     // Draws the object on a canvas whose origin is `origin` in window
     // coordinates.
@@ -124,6 +131,8 @@ protected:
     void MorphRects(TRect& normal, TRect& hot) const override;
     bool CanMorphing() const override;
     bool IsActiveMaskPoint(int X, int Y) const override;
+    void ShowLayer() override;
+    void HideLayer() override;
     void Click() override;
     // The system-menu button shows the form's icon.
     bool ShowsIcon() const;
@@ -399,6 +408,10 @@ public:
     TTimer* AnimateTimer = nullptr;
     void MorphTimerProc();
     void AnimateTimerProc();
+    // Glow layers of the caption buttons (with and without an open menu).
+    TbsLayerManager* FLayerManager = nullptr;
+    TbsLayerManager* FMenuLayerManager = nullptr;
+    void HideGlowLayers();
     // Repaints one caption object (through the frame).
     void DrawSkinObject(TbsActiveSkinObject* AObject);
     // Redraws a user object on request.

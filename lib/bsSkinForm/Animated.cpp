@@ -129,6 +129,7 @@ void TbsSkinAnimateObject::MouseEnter()
         else Parent->DrawSkinObject(this);
     }
     if (Parent->OnMouseEnterEvent) Parent->OnMouseEnterEvent(IDName);
+    ShowLayer();
 }
 
 void TbsSkinAnimateObject::MouseLeave()
@@ -145,6 +146,7 @@ void TbsSkinAnimateObject::MouseLeave()
         else Parent->DrawSkinObject(this);
     }
     if (Parent->OnMouseLeaveEvent) Parent->OnMouseLeaveEvent(IDName);
+    HideLayer();
 }
 
 void TbsSkinAnimateObject::MouseDown(int X, int Y, TMouseButton Button)

@@ -97,6 +97,7 @@ void TbsSkinForm::HideClientInActiveEffect()
 
 void TbsSkinForm::ActivationChanged()
 {
+    HideGlowLayers();
     UpdateCaptionActive(true);
     if (ClientInActiveEffect && FForm->GetVisible())
     {

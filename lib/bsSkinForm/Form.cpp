@@ -288,6 +288,7 @@ void TbsSkinForm::ClearObjects()
     if (MouseTimer) MouseTimer->SetEnabled(false);
     if (MorphTimer) MorphTimer->SetEnabled(false);
     if (AnimateTimer) AnimateTimer->SetEnabled(false);
+    HideGlowLayers();
 }
 
 void TbsSkinForm::CreateObjects()

@@ -84,6 +84,36 @@ void TbsActiveSkinObject::ReDraw()
     // Otherwise the form repaints its frame after the state change.
 }
 
+namespace
+{
+// The glow may show: a skin with the object's glow picture, layered windows
+// and the store's switch.
+bool GlowPossible(const TbsSkinData* sd, int index)
+{
+    return sd && !sd->Empty && index != -1 && IsLayeredWindowsAvailable() && sd->ShowCaptionButtonGlowFrames;
+}
+}  // namespace
+
+void TbsActiveSkinObject::ShowLayer()
+{
+    TbsSkinData* sd = Parent->SkinData();
+    if (!GlowPossible(sd, GlowLayerPictureIndex)) return;
+    TBitmap* image = bsSkinActiveBitmap(sd, GlowLayerPictureIndex);
+    if (!image) return;
+    TbsBitmap img, mask;
+    img.Assign(image);
+    if (TBitmap* m = bsSkinActiveBitmap(sd, GlowLayerMaskPictureIndex)) mask.Assign(m);
+    TCustomForm* f = Parent->Form();
+    Parent->FLayerManager->Show(f->Left() + ObjectRect.Left - GlowLayerOffsetX,
+                                f->Top() + ObjectRect.Top - GlowLayerOffsetY, &img, mask.Empty() ? nullptr : &mask,
+                                GlowLayerAlphaBlendValue);
+}
+
+void TbsActiveSkinObject::HideLayer()
+{
+    if (GlowPossible(Parent->SkinData(), GlowLayerPictureIndex)) Parent->FLayerManager->Hide();
+}
+
 void TbsActiveSkinObject::DrawMorph(TCanvas* Cnvs, TPoint origin, const TRect& normal, const TRect& hot)
 {
     TBitmap* apic = ActivePicture();
@@ -106,6 +136,8 @@ void TbsActiveSkinObject::DrawMorph(TCanvas* Cnvs, TPoint origin, const TRect& n
 void TbsSkinForm::ObjectsAttach()
 {
     FQuickButtons = std::make_unique<TbsQuickButtonItems>(this);
+    FLayerManager = new TbsLayerManager(this);
+    FMenuLayerManager = new TbsLayerManager(this);
     MorphTimer = new TTimer(this);
     MorphTimer->SetEnabled(false);
     MorphTimer->SetInterval(25);
@@ -114,6 +146,12 @@ void TbsSkinForm::ObjectsAttach()
     AnimateTimer->SetEnabled(false);
     AnimateTimer->SetInterval(25);
     AnimateTimer->SetOnTimer([this](TObject*) { AnimateTimerProc(); });
+}
+
+void TbsSkinForm::HideGlowLayers()
+{
+    for (TbsLayerManager* m : {FLayerManager, FMenuLayerManager})
+        if (m && m->IsVisible) m->Hide();
 }
 
 void TbsSkinForm::MorphTimerProc()

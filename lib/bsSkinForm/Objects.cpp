@@ -17,6 +17,11 @@ TbsActiveSkinObject::TbsActiveSkinObject(TbsSkinForm* AParent, const TbsDataSkin
     SkinRectInAPicture = AData->SkinRectInAPicture;
     Morphing = AData->Morphing;
     MorphKind = AData->MorphKind;
+    GlowLayerPictureIndex = AData->GlowLayerPictureIndex;
+    GlowLayerMaskPictureIndex = AData->GlowLayerMaskPictureIndex;
+    GlowLayerOffsetX = AData->GlowLayerOffsetX;
+    GlowLayerOffsetY = AData->GlowLayerOffsetY;
+    GlowLayerAlphaBlendValue = AData->GlowLayerAlphaBlendValue;
     // Without its active picture the object has no hot look to fade into.
     if (!ActivePicture()) ActiveSkinRect = TRect();
     if (IsEmptyRect(ActiveSkinRect)) Morphing = false;
@@ -40,6 +45,7 @@ void TbsActiveSkinObject::MouseEnter()
     Active = true;
     if (!IsEmptyRect(ActiveSkinRect)) ReDraw();
     if (Parent->OnMouseEnterEvent) Parent->OnMouseEnterEvent(IDName);
+    ShowLayer();
 }
 
 void TbsActiveSkinObject::MouseLeave()
@@ -48,6 +54,7 @@ void TbsActiveSkinObject::MouseLeave()
     Active = false;
     if (!IsEmptyRect(ActiveSkinRect)) ReDraw();
     if (Parent->OnMouseLeaveEvent) Parent->OnMouseLeaveEvent(IDName);
+    HideLayer();
 }
 
 void TbsActiveSkinObject::MouseDown(int X, int Y, TMouseButton Button)
@@ -171,6 +178,17 @@ bool TbsSkinStdButtonObject::ShowsIcon() const
 bool TbsSkinStdButtonObject::IsActiveMaskPoint(int X, int Y) const
 {
     return ShowsIcon() || TbsSkinButtonObject::IsActiveMaskPoint(X, Y);
+}
+
+// The form's icon has no glow.
+void TbsSkinStdButtonObject::ShowLayer()
+{
+    if (!ShowsIcon()) TbsSkinButtonObject::ShowLayer();
+}
+
+void TbsSkinStdButtonObject::HideLayer()
+{
+    if (!ShowsIcon()) TbsSkinButtonObject::HideLayer();
 }
 
 bool TbsSkinStdButtonObject::CanMorphing() const

@@ -135,6 +135,35 @@ TEST_F(CaptionObjects, FadeReachesItsEndsExactlyWithinSixTicks)
     EXPECT_EQ(b->FMorphKf, 0.0);
 }
 
+TEST_F(CaptionObjects, GlowShowsAroundTheHotButtonAndGoesWithIt)
+{
+    close->GlowLayerPictureIndex = close->ActivePictureIndex;
+    close->GlowLayerMaskPictureIndex = -1;
+    close->GlowLayerOffsetX = close->GlowLayerOffsetY = 8;
+    sd->ShowCaptionButtonGlowFrames = true;
+    Show();
+    auto* b = Object("closebutton");
+    driver->MoveTo(Centre(b));
+    driver->PumpUntilIdle();
+    ASSERT_TRUE(sf->FLayerManager->IsVisible);
+    EXPECT_EQ(sf->FLayerManager->LayerWindow->Left(), form->Left() + b->ObjectRect.Left - 8);
+    EXPECT_EQ(sf->FLayerManager->LayerWindow->Top(), form->Top() + b->ObjectRect.Top - 8);
+    // The glow lets the mouse through: the button stays hot.
+    Tick(4);
+    EXPECT_TRUE(b->FMouseIn);
+    driver->MoveTo(Client());
+    driver->PumpUntilIdle();
+    Tick(4);
+    EXPECT_FALSE(sf->FLayerManager->IsVisible);
+    // Hot again, then the form loses the activation: the glow goes.
+    driver->MoveTo(Centre(b));
+    driver->PumpUntilIdle();
+    ASSERT_TRUE(sf->FLayerManager->IsVisible);
+    Deactivate();
+    EXPECT_FALSE(sf->FLayerManager->IsVisible);
+    Reactivate();
+}
+
 TEST_F(CaptionObjects, ABadActivePictureIndexMeansNoHotLookAndLeavesTheStoreAlone)
 {
     close->Morphing = true;
