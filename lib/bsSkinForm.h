@@ -223,6 +223,10 @@ public:
     TbsStdCommand Command = cmClose;
     TRect DownSkinRect, RestoreRect, RestoreActiveRect, RestoreInActiveRect, RestoreDownRect;
     std::string RestoreHint, FTempHint;
+
+private:
+    // Hot or left in button style: plays forward or back.
+    void PlayAsButton(bool forward);
 };
 
 // ---------------------------------------------------------------------------

@@ -116,18 +116,21 @@ void TbsSkinAnimateObject::Stop()
     FInc = 25;
 }
 
+void TbsSkinAnimateObject::PlayAsButton(bool forward)
+{
+    Active = true;
+    Increment = forward;
+    // A held object keeps its pressed picture.
+    if (!FDown || IsEmptyRect(DownSkinRect)) Parent->AnimateTimer->SetEnabled(true);
+    else Parent->DrawSkinObject(this);
+}
+
 void TbsSkinAnimateObject::MouseEnter()
 {
     if (Command != cmDefault) Hint = !RestoreHint.empty() && RestoreState() ? RestoreHint : FTempHint;
     FMouseIn = true;
     if (FMenuTracking) return;
-    if (ButtonStyle)
-    {
-        Active = true;
-        Increment = true;
-        if (!FDown || IsEmptyRect(DownSkinRect)) Parent->AnimateTimer->SetEnabled(true);
-        else Parent->DrawSkinObject(this);
-    }
+    if (ButtonStyle) PlayAsButton(true);
     if (Parent->OnMouseEnterEvent) Parent->OnMouseEnterEvent(IDName);
     ShowLayer();
 }
@@ -137,14 +140,8 @@ void TbsSkinAnimateObject::MouseLeave()
     if (!FMouseIn) return;
     FMouseIn = false;
     if (FMenuTracking) return;
-    if (ButtonStyle)
-    {
-        // Plays back to the first frame.
-        Active = true;
-        Increment = false;
-        if (!FDown || IsEmptyRect(DownSkinRect)) Parent->AnimateTimer->SetEnabled(true);
-        else Parent->DrawSkinObject(this);
-    }
+    // Plays back to the first frame.
+    if (ButtonStyle) PlayAsButton(false);
     if (Parent->OnMouseLeaveEvent) Parent->OnMouseLeaveEvent(IDName);
     HideLayer();
 }
