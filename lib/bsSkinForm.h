@@ -176,13 +176,27 @@ public:
     bool Shadow = false;
     TbsAlignment Alignment = bstaLeftJustify;
     TRect TextRct;
+    // A copy of the text one pixel up and left.
+    bool Light = false;
+    int LightColor = 0, ActiveLightColor = 0;
+    // A picture (of the active picture) behind the text, widened with it or
+    // spanning the caption.
+    TRect FrameRect, ActiveFrameRect, FrameTextRect;
+    int FrameLeftOffset = 0, FrameRightOffset = 0;
+    bool FullFrame = false;
+    // Glow behind the text or a fading mirror image under it.
+    bool GlowEffect = false, GlowInActiveEffect = false, VistaGlowEffect = false, VistaGlowInActiveEffect = false;
+    int GlowSize = 0, GlowColor = 0, GlowActiveColor = 0, GlowOffset = 0;
+    bool ReflectionEffect = false;
+    int ReflectionColor = 0, ReflectionActiveColor = 0, ReflectionOffset = 0;
 
 private:
     // The caption picture of `src` in `pic` at the object's size, with the
     // text drawn in the active or inactive look.
     void CaptionPicture(TBitmap& out, TBitmap* pic, const TRect& src, bool activeLook);
-    // Draws the caption text into the rectangle `text` (canvas coordinates).
-    void DrawText(TCanvas* C, TRect text, bool activeLook);
+    // Draws the caption text into the rectangle `text` (canvas coordinates;
+    // the object's top-left at `at`).
+    void DrawText(TCanvas* C, TRect text, bool activeLook, TPoint at);
     // The text rectangle in canvas coordinates (origin at `origin`).
     TRect TextRect(TPoint origin) const;
     void DrawQuickButtons(TCanvas* C, TPoint origin);

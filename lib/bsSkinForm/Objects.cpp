@@ -300,6 +300,27 @@ TbsSkinCaptionObject::TbsSkinCaptionObject(TbsSkinForm* AParent, const TbsDataSk
     FrameCount = AData->FrameCount;
     AnimateInterval = AData->AnimateInterval;
     InActiveAnimation = AData->InActiveAnimation;
+    Light = AData->Light;
+    LightColor = AData->LightColor;
+    ActiveLightColor = AData->ActiveLightColor;
+    FrameRect = AData->FrameRect;
+    ActiveFrameRect = AData->ActiveFrameRect;
+    FrameTextRect = AData->FrameTextRect;
+    FrameLeftOffset = AData->FrameLeftOffset;
+    FrameRightOffset = AData->FrameRightOffset;
+    FullFrame = AData->FullFrame;
+    GlowEffect = AData->GlowEffect;
+    GlowInActiveEffect = AData->GlowInActiveEffect;
+    VistaGlowEffect = AData->VistaGlowEffect;
+    VistaGlowInActiveEffect = AData->VistaGlowInActiveEffect;
+    GlowSize = AData->GlowSize;
+    GlowColor = AData->GlowColor;
+    GlowActiveColor = AData->GlowActiveColor;
+    GlowOffset = AData->GlowOffset;
+    ReflectionEffect = AData->ReflectionEffect;
+    ReflectionColor = AData->ReflectionColor;
+    ReflectionActiveColor = AData->ReflectionActiveColor;
+    ReflectionOffset = AData->ReflectionOffset;
     // The caption starts in the form's state, without a fade.
     Active = AParent->GetFormActive();
     FMorphKf = Active ? 1.0 : 0.0;
@@ -341,12 +362,19 @@ TRect TbsSkinCaptionObject::TextRect(TPoint origin) const
     return text;
 }
 
-void TbsSkinCaptionObject::DrawText(TCanvas* C, TRect text, bool activeLook)
+void TbsSkinCaptionObject::DrawText(TCanvas* C, TRect text, bool activeLook, TPoint at)
 {
     if (Parent->OnCaptionPaint)
     {
         Parent->OnCaptionPaint(C, ObjectRect, activeLook);
         return;
+    }
+    // The text frame's picture takes its margins from the text place.
+    if (!IsEmptyRect(FrameRect))
+    {
+        text.Top += FrameTextRect.Top;
+        text.Left += FrameTextRect.Left;
+        text.Right -= RectWidth(FrameRect) - FrameTextRect.Right;
     }
     if (text.Right <= text.Left) return;
     std::string caption = Parent->Form()->GetText();
@@ -358,19 +386,52 @@ void TbsSkinCaptionObject::DrawText(TCanvas* C, TRect text, bool activeLook)
     C->Font()->SetStyle(st);
     C->Brush()->SetStyle(bsClear);
     CorrectTextByWidthW(C, caption, RectWidth(text));
+    const int tw = TextWidthW(C, caption), th = TextHeightW(C, caption);
     // With quick buttons the text is centred in the space right of them.
     const TbsAlignment al = Parent->HasQuickButtons() ? bstaCenter : Alignment;
-    const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
-                        (al == bstaCenter ? DT_CENTER : al == bstaRightJustify ? DT_RIGHT : DT_LEFT);
-    if (Shadow)
+    const int y = text.Top + RectHeight(text) / 2 - th / 2;
+    const int x = al == bstaCenter         ? text.Left + RectWidth(text) / 2 - tw / 2
+                  : al == bstaRightJustify ? text.Right - tw
+                                           : text.Left;
+    const TRect r(x, y, x + tw, y + th);
+    constexpr UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT;
+    // Plain text and its copies are laid out by the text rectangle.
+    const UINT aligned = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
+                         (al == bstaCenter ? DT_CENTER : al == bstaRightJustify ? DT_RIGHT : DT_LEFT);
+    auto rgb = [](int c) { return ColorToRGB(TColor(c)); };
+    // The frame behind the text: across the caption, or as wide as the text.
+    TBitmap* apic = ActivePicture();
+    if (!IsEmptyRect(FrameRect) && apic)
     {
-        TRect sh = text;
-        OffsetRect(sh, 1, 1);
-        C->Font()->SetColor(activeLook ? ActiveShadowColor : ShadowColor);
-        DrawTextUnicode(C, caption, sh, format);
+        const TRect src = activeLook && !IsEmptyRect(ActiveFrameRect) ? ActiveFrameRect : FrameRect;
+        const int offset = Parent->SkinData()->ButtonsOffset;
+        const int fw = FullFrame ? RectWidth(ObjectRect) - 2 * offset : RectWidth(FrameRect) + tw - RectWidth(FrameTextRect);
+        if (fw > 0)
+        {
+            TBitmap f;
+            CreateHSkinImage(FrameLeftOffset, FrameRightOffset, &f, apic, src, fw, RectHeight(FrameRect), false);
+            C->Draw(FullFrame ? at.X + offset : x - FrameTextRect.Left, y - FrameTextRect.Top, &f);
+        }
     }
-    C->Font()->SetColor(activeLook ? ActiveFontColor : FontColor);
-    DrawTextUnicode(C, caption, text, format);
+    auto copy = [&](int dx, int color) {
+        TRect c = text;
+        OffsetRect(c, dx, dx);
+        C->Font()->SetColor(TColor(color));
+        DrawTextUnicode(C, caption, c, aligned);
+    };
+    if (Light) copy(-1, activeLook ? ActiveLightColor : LightColor);
+    if (Shadow) copy(1, activeLook ? ActiveShadowColor : ShadowColor);
+    C->Font()->SetColor(TColor(activeLook ? ActiveFontColor : FontColor));
+    const COLORREF glow = rgb(activeLook ? GlowActiveColor : GlowColor);
+    if (ReflectionEffect)
+        DrawEffectText4(C, r, caption, rgb(activeLook ? ReflectionActiveColor : ReflectionColor), ReflectionOffset,
+                        format);
+    else if (VistaGlowEffect && (activeLook || VistaGlowInActiveEffect))
+        DrawEffectText3(C, r, caption, glow, format);
+    else if (GlowEffect && (activeLook || GlowInActiveEffect))
+        DrawEffectText2(C, r, caption, GlowSize, glow, GlowOffset, format);
+    else
+        DrawTextUnicode(C, caption, text, aligned);
 }
 
 void TbsSkinCaptionObject::CaptionPicture(TBitmap& out, TBitmap* pic, const TRect& src, bool activeLook)
@@ -383,7 +444,7 @@ void TbsSkinCaptionObject::CaptionPicture(TBitmap& out, TBitmap* pic, const TRec
     const int lm = std::max(0, sd->LTPoint.X - SkinRect.Left), rm = std::max(0, SkinRect.Right - sd->RTPoint.X);
     if (lm != 0 || rm != 0) CreateHSkinImage(lm, rm, &out, pic, src, w, h, StretchEffect);
     else out.Canvas()->CopyRect(TRect(0, 0, w, h), pic->Canvas(), src);
-    DrawText(out.Canvas(), TextRect(TPoint(ObjectRect.Left, ObjectRect.Top)), activeLook);
+    DrawText(out.Canvas(), TextRect(TPoint(ObjectRect.Left, ObjectRect.Top)), activeLook, TPoint(0, 0));
 }
 
 TRect TbsSkinCaptionObject::AnimationFrame(int n) const
@@ -444,7 +505,7 @@ void TbsSkinCaptionObject::Draw(TCanvas* Cnvs, TPoint origin)
     else if (!apic || IsEmptyRect(ActiveSkinRect) ||
              (!Active && !EnableMorphing() && !StretchEffect && !EnableAnimation()))
         // The frame picture under the object already shows the caption.
-        DrawText(Cnvs, TextRect(origin), Parent->GetFormActive());
+        DrawText(Cnvs, TextRect(origin), Parent->GetFormActive(), at);
     else
     {
         TBitmap b;

@@ -211,6 +211,45 @@ TEST_F(CaptionObjects, CaptionAnimationStepsEveryThreeTicksAndEndsPastItsLastFra
     EXPECT_EQ(c->CurrentFrame, 4);
 }
 
+TEST_F(CaptionObjects, CaptionTextEffectsChangeOnlyTheCaption)
+{
+    auto* cap = Descriptor<TbsDataSkinCaption>(*sd, "caption");
+    ASSERT_NE(cap, nullptr);
+    cap->Shadow = false;
+    Show();
+    auto* c = dynamic_cast<TbsSkinCaptionObject*>(Object("caption"));
+    ASSERT_NE(c, nullptr);
+    auto frame = [this](TBitmap& b) {
+        b.SetSize(400, 260);
+        SendMessage(form->Handle(), BSM_PRINTTODC, reinterpret_cast<WPARAM>(b.Canvas()->GetHandle()), 0);
+    };
+    TBitmap plain, lit, glow;
+    frame(plain);
+    // A light copy in pure green, one pixel up and left of the text.
+    c->Light = true;
+    c->ActiveLightColor = 0x00FF00;
+    frame(lit);
+    c->Light = false;
+    c->GlowEffect = true;
+    c->GlowSize = 3;
+    c->GlowActiveColor = 0x0000FF;
+    frame(glow);
+    const TRect r = c->ObjectRect;
+    int green = 0, outside = 0, glowDiff = 0;
+    for (int y = 0; y < 260; ++y)
+        for (int x = 0; x < 400; ++x)
+        {
+            const bool in = x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+            const COLORREF p = plain.Canvas()->GetPixel(x, y), l = lit.Canvas()->GetPixel(x, y);
+            if (in && (l & 0xFFFFFF) == RGB(0, 255, 0)) ++green;
+            if (!in && (p != l || p != glow.Canvas()->GetPixel(x, y))) ++outside;
+            if (in && p != glow.Canvas()->GetPixel(x, y)) ++glowDiff;
+        }
+    EXPECT_GT(green, 10);
+    EXPECT_GT(glowDiff, green);
+    EXPECT_EQ(outside, 0);
+}
+
 TEST_F(CaptionObjects, AnimatedButtonPlaysForwardWhileHotBackAfterAndRunsItsCommandOnAClick)
 {
     // Four frames of the close button's size, side by side from its hot look.
