@@ -273,5 +273,29 @@ void AddFrameEntries(std::vector<GalleryEntry>& entries)
             p.Put(frame, cell.Left, cell.Top);
         }
     }});
+    entries.push_back({"captioneffects", [](GalleryPage& p) {
+        TbsSkinData& d = p.Data();
+        p.Section("captioneffects", "标题文字效果 caption text: light copy, glow, soft glow, reflection");
+        // Effects in a colour that stands off the caption text.
+        auto contrast = [](const TbsSkinCaptionObject& c) {
+            const COLORREF f = ColorToRGB(TColor(c.ActiveFontColor));
+            return GetRValue(f) * 3 + GetGValue(f) * 6 + GetBValue(f) > 1280 ? 0x302010 : 0xFFFFFF;
+        };
+        const std::pair<const char*, std::function<void(TbsSkinCaptionObject&)>> looks[] = {
+            {"light", [&](TbsSkinCaptionObject& c) { c.Light = true; c.ActiveLightColor = contrast(c); }},
+            {"glow", [&](TbsSkinCaptionObject& c) { c.GlowEffect = true; c.GlowSize = 3; c.GlowActiveColor = contrast(c); }},
+            {"soft glow", [&](TbsSkinCaptionObject& c) { c.VistaGlowEffect = true; c.GlowActiveColor = contrast(c); }},
+            {"reflection", [](TbsSkinCaptionObject& c) { c.ReflectionEffect = true; c.ReflectionActiveColor = 0x808080; c.ReflectionOffset = 1; }}};
+        for (const auto& [what, look] : looks)
+        {
+            const TRect cell = p.Place(260, 60, what);
+            TbsBitmap frame;
+            PaintForm(d, true, 260, 60, "效果 Quorvel", frame, p.Background(), [&look](TbsSkinForm& sf) {
+                for (auto& o : sf.ObjectList)
+                    if (auto* c = dynamic_cast<TbsSkinCaptionObject*>(o.get())) look(*c);
+            });
+            p.Put(frame, cell.Left, cell.Top);
+        }
+    }});
 }
 }  // namespace gallery
