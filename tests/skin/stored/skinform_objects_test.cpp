@@ -164,6 +164,28 @@ TEST_F(CaptionObjects, GlowShowsAroundTheHotButtonAndGoesWithIt)
     Reactivate();
 }
 
+TEST_F(CaptionObjects, TheMaskPictureShapesWhereAButtonIsHot)
+{
+    // A 20 x 20 mask, black only in its top-left quarter.
+    sd->FActivePictures.push_back(std::make_unique<TbsSkinPicture>(MaskPicture()));
+    close->ActiveMaskPictureIndex = sd->ActivePicturesCount() - 1;
+    Show();
+    auto* b = Object("closebutton");
+    const struct
+    {
+        int x, y;
+        bool hot;
+    } cases[] = {{3, 3, true}, {9, 9, true}, {12, 3, false}, {3, 12, false}, {25, 3, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(b->IsActiveMaskPoint(c.x, c.y), c.hot) << c.x << "," << c.y;
+    driver->MoveTo(TTestDriver::WindowPoint(form->Handle(), TPoint(b->ObjectRect.Left + 3, b->ObjectRect.Top + 3)));
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(b->FMouseIn);
+    driver->MoveTo(TTestDriver::WindowPoint(form->Handle(), TPoint(b->ObjectRect.Left + 14, b->ObjectRect.Top + 14)));
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(b->FMouseIn);
+}
+
 TEST_F(CaptionObjects, ABadActivePictureIndexMeansNoHotLookAndLeavesTheStoreAlone)
 {
     close->Morphing = true;
