@@ -3,18 +3,25 @@
 // skin, or a plain default frame when there is none; answers the non-client
 // hit test and mouse, and passes skin changes on to the form's controls.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "lib/bsEffects.h"
 #include "lib/bsSkinCtrls.h"
 #include "lib/bsSkinData.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/ImgList.h"
 
 // HTOBJECT (19) is the hit-test code of every frame point that is neither
 // client, caption nor a sizing edge (caption objects, dead frame parts).
 constexpr UINT BSM_QUERYSKINNEDFORM = 45490;
+// Paint the frame into the DC in WPARAM (answered 12851); the second one
+// only with 16802 in LPARAM, answered with it.
+constexpr UINT BSM_PRINTTODC = 45513;
+constexpr UINT BSM_PRINTTODC2 = 48203;
 
 class TbsSkinForm;
 class TbsFormLayerBorder;
@@ -44,7 +51,7 @@ struct TbsBorderIcons
 // Caption objects: plain objects kept by the form component, which lays them
 // out, hit-tests them, draws them into the frame and feeds them the mouse.
 // Their pictures belong to the skin store.
-class TbsActiveSkinObject
+class TbsActiveSkinObject : public TObject
 {
 public:
     TbsActiveSkinObject(TbsSkinForm* AParent, const TbsDataSkinObject* AData);
@@ -53,8 +60,15 @@ public:
     std::string IDName;
     std::string Hint;
     TRect SkinRect, ActiveSkinRect, InActiveSkinRect;
-    int ActivePictureIndex = -1;
+    int ActivePictureIndex = -1, ActiveMaskPictureIndex = -1;
     bool SkinRectInAPicture = false;
+    // Fade between the normal and the hot picture: 0 normal, 1 hot.
+    bool Morphing = false;
+    TbsMorphKind MorphKind = mkDefault;
+    double FMorphKf = 0.0;
+    // Glow picture shown in a layered window around the hot object.
+    int GlowLayerPictureIndex = -1, GlowLayerMaskPictureIndex = -1;
+    int GlowLayerOffsetX = 0, GlowLayerOffsetY = 0, GlowLayerAlphaBlendValue = 255;
     // Place in window coordinates.
     TRect ObjectRect;
     bool Active = false;
@@ -63,7 +77,22 @@ public:
     bool Enabled = true;
     bool Visible = true;
 
-    virtual bool IsActiveMaskPoint(int, int) const { return true; }
+    // Whether an object-relative point is on the object's shape (the black
+    // pixels of its mask picture; the whole rectangle without one).
+    virtual bool IsActiveMaskPoint(int X, int Y) const;
+    // Morphing: wanted and possible with the skin; a step left to go; one
+    // step of 0.2 towards the state (clamped to 0..1), then a redraw.
+    bool EnableMorphing() const;
+    virtual bool CanMorphing() const;
+    void DoMorphing();
+    void SetMorphKf(double Value);
+    // The object's state changed: a fade when morphing, else a redraw.
+    void ReDraw();
+    // Shows or hides the glow (skin, layered windows and the store's switch
+    // permitting).
+    virtual void ShowLayer();
+    virtual void HideLayer();
+    virtual void MouseMove(int X, int Y);
     // Draws the object on a canvas whose origin is `origin` in window
     // coordinates.
     virtual void Draw(TCanvas* Cnvs, TPoint origin);
@@ -77,6 +106,11 @@ public:
 protected:
     // The store's active picture of the object, or null (bad index).
     TBitmap* ActivePicture() const;
+    // The morph factor is between its ends for the current state.
+    bool MorphMidway() const;
+    // Draws `normal` (of the frame picture unless SkinRectInAPicture) faded
+    // into `hot` of the active picture by the morph factor, at ObjectRect.
+    void DrawMorph(TCanvas* Cnvs, TPoint origin, const TRect& normal, const TRect& hot);
     TbsSkinForm* Parent;
 };
 
@@ -93,6 +127,8 @@ public:
 protected:
     // The picture part for the current state (empty: draw nothing).
     virtual TRect StateRect() const;
+    // The normal and hot picture parts a fade runs between.
+    virtual void MorphRects(TRect& normal, TRect& hot) const;
     // The button was clicked (pressed and released over it).
     virtual void Click() {}
 };
@@ -108,7 +144,14 @@ public:
 
 protected:
     TRect StateRect() const override;
+    void MorphRects(TRect& normal, TRect& hot) const override;
+    bool CanMorphing() const override;
+    bool IsActiveMaskPoint(int X, int Y) const override;
+    void ShowLayer() override;
+    void HideLayer() override;
     void Click() override;
+    // The system-menu button shows the form's icon.
+    bool ShowsIcon() const;
     // The look without a skin entry.
     void DrawDefault(TCanvas* Cnvs, const TRect& r);
 };
@@ -120,6 +163,27 @@ public:
     TbsSkinCaptionObject(TbsSkinForm* AParent, const TbsDataSkinCaption* AData);
     bool IsCaption() const override { return true; }
     void Draw(TCanvas* Cnvs, TPoint origin) override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+    void MouseDown(int X, int Y, TMouseButton Button) override;
+    void MouseUp(int X, int Y, TMouseButton Button) override;
+    void MouseMove(int X, int Y) override;
+    // Finds the hot quick button under a window point and repaints on a change.
+    void CheckQuickButtons(int X, int Y);
+    // Where the quick buttons begin: the object's left, past caption
+    // buttons lying there.
+    int QuickButtonsLeft() const;
+    // An activation animation is in the skin and effects are on.
+    bool EnableAnimation() const;
+    // The animation frame n (1-based) of AnimateSkinRect.
+    TRect AnimationFrame(int n) const;
+
+    int ActiveQuickButton = -1, OldActiveQuickButton = -1;
+    bool StretchEffect = false;
+    TRect AnimateSkinRect;
+    int FrameCount = 0, AnimateInterval = 0;
+    int CurrentFrame = 0, FIncTime = 0;
+    bool InActiveAnimation = false;
 
     std::string FontName;
     int FontHeight = 0;
@@ -128,6 +192,132 @@ public:
     bool Shadow = false;
     TbsAlignment Alignment = bstaLeftJustify;
     TRect TextRct;
+    // A copy of the text one pixel up and left.
+    bool Light = false;
+    int LightColor = 0, ActiveLightColor = 0;
+    // A picture (of the active picture) behind the text, widened with it or
+    // spanning the caption.
+    TRect FrameRect, ActiveFrameRect, FrameTextRect;
+    int FrameLeftOffset = 0, FrameRightOffset = 0;
+    bool FullFrame = false;
+    // Glow behind the text or a fading mirror image under it.
+    bool GlowEffect = false, GlowInActiveEffect = false, VistaGlowEffect = false, VistaGlowInActiveEffect = false;
+    int GlowSize = 0, GlowColor = 0, GlowActiveColor = 0, GlowOffset = 0;
+    bool ReflectionEffect = false;
+    int ReflectionColor = 0, ReflectionActiveColor = 0, ReflectionOffset = 0;
+
+private:
+    // The caption picture of `src` in `pic` at the object's size, with the
+    // text drawn in the active or inactive look.
+    void CaptionPicture(TBitmap& out, TBitmap* pic, const TRect& src, bool activeLook);
+    // Draws the caption text into the rectangle `text` (canvas coordinates;
+    // the object's top-left at `at`).
+    void DrawText(TCanvas* C, TRect text, bool activeLook, TPoint at);
+    // The text rectangle in canvas coordinates (origin at `origin`).
+    TRect TextRect(TPoint origin) const;
+    void DrawQuickButtons(TCanvas* C, TPoint origin);
+};
+
+// A caption area the application paints itself (OnPaintEvent).
+class TbsUserObject : public TbsActiveSkinObject
+{
+public:
+    using TbsActiveSkinObject::TbsActiveSkinObject;
+    void Draw(TCanvas* Cnvs, TPoint origin) override;
+};
+
+// A strip of frames from the skin played continuously, once, or as a
+// button (forward while hot, backward after leaving) with a command.
+class TbsSkinAnimateObject : public TbsActiveSkinObject
+{
+public:
+    TbsSkinAnimateObject(TbsSkinForm* AParent, const TbsDataSkinAnimate* AData);
+    void Draw(TCanvas* Cnvs, TPoint origin) override;
+    void DblClick() override;
+    void MouseDown(int X, int Y, TMouseButton Button) override;
+    void MouseUp(int X, int Y, TMouseButton Button) override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+    // Plays from frame 1; Stop shows frame 1.
+    void Start();
+    void Stop();
+    // One 25 ms tick of the form's animation timer.
+    void ChangeFrame();
+    void SetFrame(int Value);
+    void DoCommand();
+    // In its restore look (maximized, minimized or rolled up).
+    bool RestoreState() const;
+
+    int FFrame = 1, FInc = 25, TimerInterval = 25, CountFrames = 0;
+    bool Cycle = false, ButtonStyle = false, Increment = true, FMenuTracking = false;
+    TbsStdCommand Command = cmClose;
+    TRect DownSkinRect, RestoreRect, RestoreActiveRect, RestoreInActiveRect, RestoreDownRect;
+    std::string RestoreHint, FTempHint;
+
+private:
+    // Hot or left in button style: plays forward or back.
+    void PlayAsButton(bool forward);
+};
+
+// ---------------------------------------------------------------------------
+// Quick buttons: small image buttons at the left of the caption text.
+class TbsQuickButtonItem : public TCollectionItem
+{
+public:
+    explicit TbsQuickButtonItem(TCollection* Collection);
+    // Copies image, hint and states (not the click handler).
+    void Assign(const TPersistent* Source) override;
+
+    int GetImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int Value);
+    bool GetEnabled() const { return FEnabled; }
+    void SetEnabled(bool Value);
+    bool GetVisible() const { return FVisible; }
+    void SetVisible(bool Value);
+    std::string Hint;
+    TNotifyEvent OnClick;
+    // Place in window coordinates (set when the caption draws the button).
+    TRect ItemRect;
+    bool Active = false, Down = false;
+
+private:
+    int FImageIndex = -1;
+    bool FEnabled = true, FVisible = true;
+};
+
+class TbsQuickButtonItems : public TCollection
+{
+public:
+    explicit TbsQuickButtonItems(TbsSkinForm* ABSF);
+    TbsQuickButtonItem* Items(int Index) const { return static_cast<TbsQuickButtonItem*>(TCollection::Items(Index)); }
+    // The caption repaints once the new item is complete.
+    TbsQuickButtonItem* Add();
+    TbsQuickButtonItem* Insert(int Index);
+    TbsSkinForm* BSF;
+
+protected:
+    // A changed item repaints the caption of a shown form.
+    void Update(TCollectionItem* Item) override;
+};
+
+// ---------------------------------------------------------------------------
+// The inactive client panel: covers the client area of an inactive form
+// with a frozen picture of it, blurred or faded into the skin background.
+enum TbsClientInActiveEffect { bsieSemiTransparent, bsieBlur };
+
+class TbsClientInActivePanel : public TbsSkinPaintPanel
+{
+public:
+    explicit TbsClientInActivePanel(TComponent* AOwner);
+    void ShowPanel(TCustomForm* AForm, TbsClientInActiveEffect AEffect);
+    void HidePanel();
+    TbsBitmap* Buffer() const { return FBuffer.get(); }
+
+protected:
+    void Paint() override;
+
+private:
+    std::unique_ptr<TbsBitmap> FBuffer;
 };
 
 // ---------------------------------------------------------------------------
@@ -297,6 +487,67 @@ public:
     // Counts frame paints (skinned or default).
     int NCPaintCount = 0;
 
+    // ---- caption objects: quick buttons, effects, icon, inactive client ----
+    TbsQuickButtonItems* QuickButtons() const { return FQuickButtons.get(); }
+    void SetQuickButtons(const TbsQuickButtonItems* Value);
+    TCustomImageList* QuickImageList() const { return FQuickImageList; }
+    void SetQuickImageList(TCustomImageList* Value);
+    // The form has quick buttons (items and their images).
+    bool HasQuickButtons() const;
+    bool QuickButtonsShowHint = false;
+    // Call points of the skinned hint: show a hint text, hide it.
+    std::function<void(const std::string&)> OnShowHint;
+    std::function<void()> OnHideHint;
+
+    // The system-menu button shows the form's small icon.
+    bool GetShowIcon() const { return FShowIcon; }
+    void SetShowIcon(bool Value);
+    void PrepareFormIcon();
+    void DrawFormIcon(TCanvas* Canvas, int X, int Y);
+    void GetSmallIconSize(int& W, int& H) const;
+
+    // Events of the caption objects, with the object's IDName; points and
+    // rectangles in window coordinates.
+    std::function<void(const std::string&)> OnMouseEnterEvent, OnMouseLeaveEvent;
+    std::function<void(const std::string&, int, int, const TRect&, TMouseButton)> OnMouseDownEvent, OnMouseUpEvent;
+    std::function<void(const std::string&, int, int, const TRect&)> OnMouseMoveEvent;
+    std::function<void(const std::string&, TCanvas*, const TRect&)> OnPaintEvent;
+    // Replaces the drawing of the caption text.
+    std::function<void(TCanvas*, const TRect&, bool)> OnCaptionPaint;
+
+    // 25 ms timers of the fades and the animations; both stop when nothing moves.
+    TTimer* MorphTimer = nullptr;
+    TTimer* AnimateTimer = nullptr;
+    void MorphTimerProc();
+    void AnimateTimerProc();
+    // Glow layers of the caption buttons (with and without an open menu).
+    TbsLayerManager* FLayerManager = nullptr;
+    TbsLayerManager* FMenuLayerManager = nullptr;
+    void HideGlowLayers();
+    // Repaints one caption object (through the frame).
+    void DrawSkinObject(TbsActiveSkinObject* AObject);
+    // Redraws a user object on request.
+    void UserObjectDraw(const std::string& AIDName);
+    // The caption object follows the form's activity (animated or at once).
+    void UpdateCaptionActive(bool AAnimate);
+    // Objects lose their hover state and fades; animations go to frame 1.
+    void ResetObjectStates();
+    // Skinned and the store has effects switched on.
+    bool IsAutoRenderingInActiveImage() const;
+
+    bool ClientInActiveEffect = false;
+    TbsClientInActiveEffect ClientInActiveEffectType = bsieSemiTransparent;
+    TbsClientInActivePanel* InActivePanel() const { return FInActivePanel; }
+    // Shows the inactive-client panel on deactivation, drops it on activation.
+    void ShowClientInActiveEffect();
+    void HideClientInActiveEffect();
+    // True while the panel captures the client background.
+    bool FClientInActiveDraw = false;
+
+    // The layered border's call point: asked to show (with the active state)
+    // or hide the border when the store's switch or the skin changes.
+    std::function<void(bool Show, bool Active)> OnLayeredBorderChange;
+
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -363,6 +614,17 @@ private:
     HRGN FRgn = nullptr;
     std::unique_ptr<TBitmap> RMTop, RMBottom, RMLeft, RMRight;
     TTimer* MouseTimer = nullptr;
+    // Quick buttons, icon and inactive client (caption-object parts).
+    void ObjectsAttach();
+    void ActivationChanged();
+    void LayeredBordersChanged();
+    bool PrintToDC(HDC DC);
+    bool InQuickButtonsArea(TPoint P) const;
+    std::unique_ptr<TbsQuickButtonItems> FQuickButtons;
+    TCustomImageList* FQuickImageList = nullptr;
+    bool FShowIcon = false;
+    HICON FIcon = nullptr;
+    TbsClientInActivePanel* FInActivePanel = nullptr;
 };
 
 // The form's skinning component, or null (nil form, none).
@@ -585,3 +847,7 @@ private:
     int FInVisibleCount = 0;
     int FDragRight = 0;
 };
+// The component of the main form's first maximized MDI child, or null.
+TbsSkinForm* FindMaximizedMDIChildSkinForm();
+// The component of the main form's active MDI child, or null.
+TbsSkinForm* FindActiveMDIChildSkinForm();

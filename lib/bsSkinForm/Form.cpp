@@ -1,6 +1,6 @@
 // The form skinning component: window procedure, frame geometry, painting,
 // window region, hit testing, non-client mouse and skin changes.
-#include "lib/bsSkinForm.h"
+#include "lib/bsSkinForm/Internal.h"
 
 #include <algorithm>
 
@@ -32,6 +32,7 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
     MouseTimer->SetInterval(50);
     MouseTimer->SetOnTimer([this](TObject* s) { MouseTimerProc(s); });
     FBorderLayer = std::make_unique<TbsFormLayerBorder>(this);
+    ObjectsAttach();
     // The frame's buttons are the component's; the form keeps none.
     FForm->SetBorderIcons(TBorderIcons());
     FForm->AutoScroll = false;
@@ -47,6 +48,7 @@ TbsSkinForm::~TbsSkinForm()
     ObjectList.clear();
     if (FClientToken && IsWindow(FClientWnd)) RemoveWindowSubclass(FClientWnd, FClientToken);
     SetTrayIcon(nullptr);
+    if (FIcon) DestroyIcon(FIcon);
     if (!(ComponentState() & csDesigning) && OldWindowProc) FForm->WindowProc = OldWindowProc;
     SetSkinData(nullptr);
     if (FRgn)
@@ -61,6 +63,7 @@ void TbsSkinForm::Notification(TComponent* AComponent, TOperation Operation)
     TComponent::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FTrayIcon) FTrayIcon = nullptr;
     if (Operation == opRemove && AComponent == MDITabsBar) MDITabsBar = nullptr;
+    if (Operation == opRemove && AComponent == FQuickImageList) FQuickImageList = nullptr;
     if (Operation == opRemove && AComponent == FSD)
     {
         FSD = nullptr;
@@ -165,8 +168,10 @@ void TbsSkinForm::CalcDefRects()
     for (auto& o : ObjectList)
         if (auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get()); b && b->Command == cmSysMenu && visible(b))
         {
-            b->ObjectRect = TRect(NewDefCaptionRect.Left, 4, NewDefCaptionRect.Left + bs, 4 + bs);
-            NewDefCaptionRect.Left += bs;
+            int iw = bs, ih = bs;
+            if (FShowIcon) GetSmallIconSize(iw, ih);
+            b->ObjectRect = TRect(NewDefCaptionRect.Left, 4, NewDefCaptionRect.Left + iw, 4 + ih);
+            NewDefCaptionRect.Left += iw;
             break;
         }
 }
@@ -239,7 +244,8 @@ void TbsSkinForm::ArrangeObjects()
         if (IsEmptyRect(NewButtonsRect) && caption) caption->ObjectRect.Right = x + NewButtonsOffset;
         if (sys)
         {
-            const int w = RectWidth(sys->SkinRect), h = RectHeight(sys->SkinRect);
+            int w = RectWidth(sys->SkinRect), h = RectHeight(sys->SkinRect);
+            if (FShowIcon) GetSmallIconSize(w, h);
             int sx = NewCaptionRect.Left;
             const int top = NewCaptionRect.Top + RectHeight(NewCaptionRect) / 2 - h / 2;
             sys->ObjectRect = TRect(sx, top, sx + w, top + h);
@@ -271,6 +277,9 @@ void TbsSkinForm::ClearObjects()
     ObjectList.clear();
     ActiveObject = OldActiveObject = MouseCaptureObject = -1;
     if (MouseTimer) MouseTimer->SetEnabled(false);
+    if (MorphTimer) MorphTimer->SetEnabled(false);
+    if (AnimateTimer) AnimateTimer->SetEnabled(false);
+    HideGlowLayers();
 }
 
 void TbsSkinForm::CreateObjects()
@@ -289,6 +298,10 @@ void TbsSkinForm::CreateObjects()
             ObjectList.push_back(std::make_unique<TbsSkinButtonObject>(this, b));
         else if (auto* c = dynamic_cast<const TbsDataSkinCaption*>(d))
             ObjectList.push_back(std::make_unique<TbsSkinCaptionObject>(this, c));
+        else if (auto* a = dynamic_cast<const TbsDataSkinAnimate*>(d))
+            ObjectList.push_back(std::make_unique<TbsSkinAnimateObject>(this, a));
+        else if (auto* u = dynamic_cast<const TbsDataUserObject*>(d))
+            ObjectList.push_back(std::make_unique<TbsUserObject>(this, u));
     }
     CheckObjects();
 }
@@ -315,6 +328,18 @@ void TbsSkinForm::CheckObjects()
 {
     for (auto& o : ObjectList)
     {
+        // Button-style animations follow the border icons as buttons do.
+        if (auto* a = dynamic_cast<TbsSkinAnimateObject*>(o.get()); a && a->ButtonStyle)
+        {
+            const bool on = a->Command == cmMaximize         ? FBorderIcons.Maximize
+                            : a->Command == cmMinimize       ? FBorderIcons.Minimize
+                            : a->Command == cmRollUp         ? FBorderIcons.RollUp
+                            : a->Command == cmMinimizeToTray ? FBorderIcons.MinimizeToTray
+                            : a->Command == cmSysMenu        ? FBorderIcons.SystemMenu
+                                                             : true;
+            if (a->Command != cmClose && a->Command != cmDefault) a->Enabled = a->Visible = on;
+            continue;
+        }
         auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get());
         if (!b) continue;
         switch (b->Command)
@@ -414,15 +439,7 @@ void TbsSkinForm::PaintNCSkin(HDC DC)
         }
         std::unique_ptr<TbsEffectBmp> e(TbsEffectBmp::CreateFromhWnd(b->GetHandle()));
         if (!e) continue;
-        switch (FSD->InActiveEffect)
-        {
-        case ieBrightness: e->ChangeBrightness(0.5); break;
-        case ieDarkness: e->ChangeDarkness(0.3); break;
-        case ieGrayScale: e->GrayScale(); break;
-        case ieNoise: e->AddMonoNoise(50); break;
-        case ieSplitBlur: e->SplitBlur(1); break;
-        case ieInvert: e->Invert(); break;
-        }
+        skinform::ApplyInActiveEffect(e.get(), FSD->InActiveEffect);
         e->Draw(dc, at.X, at.Y);
     }
     RestoreDC(dc, sdc);
@@ -661,8 +678,11 @@ TPoint TbsSkinForm::ScreenToWindow(TPoint P) const
 
 bool TbsSkinForm::InCaptionArea(TPoint P) const
 {
+    // Caption buttons lying over the caption picture are not a drag area.
     for (const auto& o : ObjectList)
-        if (o->IsCaption() && InRect(o->ObjectRect, P)) return true;
+        if (!o->IsCaption() && o->Visible && o->Enabled && InRect(o->ObjectRect, P)) return false;
+    for (const auto& o : ObjectList)
+        if (o->IsCaption() && InRect(o->ObjectRect, P)) return !InQuickButtonsArea(P);
     return false;
 }
 
@@ -776,6 +796,8 @@ void TbsSkinForm::ObjectsMouseMove(int X, int Y)
 {
     TestActive(X, Y, true);
     if (!MouseTimer->GetEnabled()) MouseTimer->SetEnabled(true);
+    const int i = MouseCaptureObject != -1 ? MouseCaptureObject : ActiveObject;
+    if (i >= 0 && i < int(ObjectList.size())) ObjectList[std::size_t(i)]->MouseMove(X, Y);
 }
 
 void TbsSkinForm::ObjectsMouseDown(TMouseButton Button, int X, int Y)
@@ -915,6 +937,7 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         if (!FFormActive) TestActive(-1, -1, false);
         m.Result = 1;
         NCPaint();
+        ActivationChanged();
         if (FFormActive ? bool(OnActivate) : bool(OnDeActivate)) (FFormActive ? OnActivate : OnDeActivate)(this);
         return;
     case WM_ACTIVATE:
@@ -922,6 +945,11 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         if (!skinnable) break;
         PassOn(m);
         NCPaint();
+        if (m.Msg == WM_ACTIVATE)
+        {
+            ResetObjectStates();
+            UpdateCaptionActive(true);
+        }
         return;
     case WM_SIZE:
     {
@@ -968,6 +996,16 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         if (FSD) SetSkinnableForm(FSD->SkinnableForm());
         break;
     case BSM_QUERYSKINNEDFORM: m.Result = skinnable ? 12853 : 12852; return;
+    case BSM_PRINTTODC:
+        if (!skinnable) break;
+        if (PrintToDC(reinterpret_cast<HDC>(m.WParam))) m.Result = 12851;
+        return;
+    case BSM_PRINTTODC2:
+        if (!skinnable || m.LParam != 16802) break;
+        PrintToDC(reinterpret_cast<HDC>(m.WParam));
+        m.Result = 16802;
+        return;
+    case BSM_LAYEREDBORDERS_CHANGE: LayeredBordersChanged(); break;
     default: break;
     }
     // The caption double click is the frame's own: no system maximize.
@@ -993,6 +1031,8 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         if (m.WParam != WPARAM(HTCAPTION))
         {
             ObjectsMouseDown(button, p.X, p.Y);
+            if (m.Msg == WM_NCLBUTTONDBLCLK && ActiveObject != -1 && ActiveObject < int(ObjectList.size()))
+                ObjectList[std::size_t(ActiveObject)]->DblClick();
             break;
         }
         // The caption object never keeps the capture while the form moves.

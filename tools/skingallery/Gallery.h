@@ -148,6 +148,10 @@ void RenderPage(GalleryPage& page);
 void RenderFrame(TbsSkinData& data, bool active, int w, int h, const std::string& caption, TbsBitmap& out,
                  TbsColor outside);
 
+// The call point of the main menu bar: draws the bar of a skin into a band
+// of a form's client area. Empty: the frame entries show the skin's empty bar.
+extern std::function<void(TbsSkinData&, TCanvas*, const TRect&)> gMenuBarPainter;
+
 // Writes a bitmap as an opaque PNG; false on failure.
 bool SavePng(TbsBitmap& b, const std::string& path);
 }  // namespace gallery

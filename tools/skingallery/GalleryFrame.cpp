@@ -24,9 +24,11 @@ void SetButton(TbsSkinForm& sf, TbsStdCommand cmd, bool in, bool down)
         }
 }
 
-// The frame of a real form; `tweak` sets caption object states before the paint.
+// The frame of a real form; `tweak` sets caption object states before the
+// paint, `client` paints into the client rectangle (window coordinates).
 void PaintForm(TbsSkinData& d, bool active, int w, int h, const std::string& caption, TbsBitmap& out,
-               TbsColor outside, const std::function<void(TbsSkinForm&)>& tweak)
+               TbsColor outside, const std::function<void(TbsSkinForm&)>& tweak,
+               const std::function<void(TCanvas*, const TRect&)>& client = nullptr)
 {
     // A real form with its skinning component, painted off-screen.
     if (!backend::HasCurrent()) backend::UseHeadless();
@@ -38,11 +40,24 @@ void PaintForm(TbsSkinData& d, bool active, int w, int h, const std::string& cap
         f.SetBounds(0, 0, w, h);
         f.HandleNeeded();
         SendMessage(f.Handle(), WM_NCACTIVATE, active ? 1 : 0, 0);
+        // Fades and the activation animation at their end.
+        sf->MorphTimer->SetEnabled(false);
+        sf->AnimateTimer->SetEnabled(false);
+        for (auto& o : sf->ObjectList)
+        {
+            o->FMorphKf = o->Active ? 1.0 : 0.0;
+            if (auto* c = dynamic_cast<TbsSkinCaptionObject*>(o.get())) c->CurrentFrame = c->Active ? c->FrameCount + 1 : 0;
+        }
         if (tweak) tweak(*sf);
         TBitmap shot(f.Width(), f.Height(), pf32bit);
         // The client area shows the skin's face colour.
         shot.Canvas()->Brush()->SetColor(d.Empty ? clBtnFace : TColor(d.FSkinColors.FcBtnFace));
         shot.Canvas()->FillRect(TRect(0, 0, f.Width(), f.Height()));
+        if (client)
+        {
+            const TRect cl = sf->SkinSupport() ? sf->NewClRect : TRect(3, 22, f.Width() - 3, f.Height() - 3);
+            client(shot.Canvas(), cl);
+        }
         if (sf->SkinSupport()) sf->PaintNCSkin(shot.Canvas()->GetHandle());
         else sf->PaintNCDefault(shot.Canvas()->GetHandle());
         out.Assign(&shot);
@@ -64,6 +79,66 @@ void RenderFrame(TbsSkinData& d, bool active, int w, int h, const std::string& c
 {
     PaintForm(d, active, w, h, caption, out, outside, nullptr);
 }
+
+namespace
+{
+// Sixteen-pixel pictures for the quick buttons: a document, a disc, a star.
+void QuickImages(TCustomImageList& il)
+{
+    const TColor key = clFuchsia;
+    for (int i = 0; i < 3; ++i)
+    {
+        TBitmap b(16, 16);
+        TCanvas* c = b.Canvas();
+        c->Brush()->SetColor(key);
+        c->FillRect(TRect(0, 0, 16, 16));
+        c->Pen()->SetColor(TColor(RGB(40, 40, 60)));
+        if (i == 0)
+        {
+            c->Brush()->SetColor(clWhite);
+            c->Rectangle(3, 1, 13, 15);
+            for (int y = 4; y < 13; y += 3) c->FillRect(TRect(5, y, 11, y + 1)), c->MoveTo(5, y), c->LineTo(11, y);
+        }
+        else if (i == 1)
+        {
+            c->Brush()->SetColor(TColor(RGB(40, 110, 200)));
+            c->Ellipse(1, 1, 15, 15);
+            c->Brush()->SetColor(clWhite);
+            c->Ellipse(6, 6, 10, 10);
+        }
+        else
+        {
+            c->Brush()->SetColor(TColor(RGB(240, 170, 20)));
+            c->Polygon({{8, 0}, {10, 6}, {15, 6}, {11, 9}, {13, 15}, {8, 11}, {3, 15}, {5, 9}, {1, 6}, {6, 6}});
+        }
+        il.AddMasked(&b, key);
+    }
+}
+
+// The client band where the main menu bar sits: the menu bar's own drawing
+// when it has registered one, else the skin's empty bar.
+void PaintMenuBarArea(TbsSkinData& d, TCanvas* c, const TRect& cl)
+{
+    const int ci = d.GetControlIndex("mainmenubar");
+    const auto* bar = ci >= 0 ? dynamic_cast<const TbsDataSkinMainMenuBar*>(d.CtrlList[std::size_t(ci)].get()) : nullptr;
+    const int h = bar && !bar->SkinRect.IsEmpty() ? bar->SkinRect.Height() : GetSystemMetrics(SM_CYMENU);
+    const TRect band(cl.Left, cl.Top, cl.Right, std::min(cl.Bottom, cl.Top + h));
+    if (gMenuBarPainter)
+    {
+        gMenuBarPainter(d, c, band);
+        return;
+    }
+    if (TBitmap* pic = bar ? bsSkinActiveBitmap(&d, bar->PictureIndex) : nullptr)
+        c->CopyRect(band, pic->Canvas(), bar->SkinRect);
+    else
+    {
+        c->Brush()->SetColor(clBtnFace);
+        c->FillRect(band);
+    }
+}
+}  // namespace
+
+std::function<void(TbsSkinData&, TCanvas*, const TRect&)> gMenuBarPainter;
 
 void AddFrameEntries(std::vector<GalleryEntry>& entries)
 {
@@ -153,6 +228,73 @@ void AddFrameEntries(std::vector<GalleryEntry>& entries)
                                    TRect(0, 0, p.Bitmap().Width(), p.Bitmap().Height()), pic, r);
             }
             p.NewRow();
+        }
+    }});
+    entries.push_back({"framemenubar", [](GalleryPage& p) {
+        TbsSkinData& d = p.Data();
+        p.Section("framemenubar", "带菜单栏区域的窗体 frame with a menu bar area (active, inactive)");
+        for (bool active : {true, false})
+        {
+            const TRect cell = p.Place(440, 200, active ? "menu bar, active" : "menu bar, inactive");
+            TbsBitmap frame;
+            PaintForm(d, active, 440, 200, "Quorvel MTS 视频音频转换", frame, p.Background(), nullptr,
+                      [&d](TCanvas* c, const TRect& cl) { PaintMenuBarArea(d, c, cl); });
+            p.Put(frame, cell.Left, cell.Top);
+        }
+    }});
+    entries.push_back({"framecaption", [](GalleryPage& p) {
+        TbsSkinData& d = p.Data();
+        p.Section("framecaption", "标题图标与快捷按钮 caption icon and quick buttons, long caption");
+        const std::pair<const char*, int> states[] = {{"icon, quick buttons", -1},
+                                                      {"quick button hot", 1},
+                                                      {"quick button pressed", 2},
+                                                      {"inactive", -2}};
+        for (const auto& [what, which] : states)
+        {
+            const TRect cell = p.Place(330, 90, what);
+            TbsBitmap frame;
+            TCustomImageList il(16, 16);
+            QuickImages(il);
+            const int hot = which;
+            PaintForm(d, which != -2, 330, 90, "快捷按钮与图标 — 很长的标题会以省略号结尾 Quorvel MTS", frame,
+                      p.Background(), [&il, hot](TbsSkinForm& sf) {
+                          sf.SetShowIcon(true);
+                          sf.SetQuickImageList(&il);
+                          for (int i = 0; i < 3; ++i)
+                          {
+                              TbsQuickButtonItem* it = sf.QuickButtons()->Add();
+                              it->SetImageIndex(i);
+                              it->Hint = "快捷按钮";
+                              it->Active = i == hot;
+                              it->Down = hot == 2 && i == 2;
+                          }
+                          sf.QuickButtons()->Items(2)->SetEnabled(hot != -1);
+                      });
+            p.Put(frame, cell.Left, cell.Top);
+        }
+    }});
+    entries.push_back({"captioneffects", [](GalleryPage& p) {
+        TbsSkinData& d = p.Data();
+        p.Section("captioneffects", "标题文字效果 caption text: light copy, glow, soft glow, reflection");
+        // Effects in a colour that stands off the caption text.
+        auto contrast = [](const TbsSkinCaptionObject& c) {
+            const COLORREF f = ColorToRGB(TColor(c.ActiveFontColor));
+            return GetRValue(f) * 3 + GetGValue(f) * 6 + GetBValue(f) > 1280 ? 0x302010 : 0xFFFFFF;
+        };
+        const std::pair<const char*, std::function<void(TbsSkinCaptionObject&)>> looks[] = {
+            {"light", [&](TbsSkinCaptionObject& c) { c.Light = true; c.ActiveLightColor = contrast(c); }},
+            {"glow", [&](TbsSkinCaptionObject& c) { c.GlowEffect = true; c.GlowSize = 3; c.GlowActiveColor = contrast(c); }},
+            {"soft glow", [&](TbsSkinCaptionObject& c) { c.VistaGlowEffect = true; c.GlowActiveColor = contrast(c); }},
+            {"reflection", [](TbsSkinCaptionObject& c) { c.ReflectionEffect = true; c.ReflectionActiveColor = 0x808080; c.ReflectionOffset = 1; }}};
+        for (const auto& [what, look] : looks)
+        {
+            const TRect cell = p.Place(260, 60, what);
+            TbsBitmap frame;
+            PaintForm(d, true, 260, 60, "效果 Quorvel", frame, p.Background(), [&look](TbsSkinForm& sf) {
+                for (auto& o : sf.ObjectList)
+                    if (auto* c = dynamic_cast<TbsSkinCaptionObject*>(o.get())) look(*c);
+            });
+            p.Put(frame, cell.Left, cell.Top);
         }
     }});
 }

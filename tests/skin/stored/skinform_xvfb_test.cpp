@@ -13,6 +13,10 @@
 
 using namespace x11test;
 
+// The number of rectangles of the window's bounding shape (1 for a window
+// without a shape; x11_shape.cpp, away from the X headers' names).
+int ShapeRectangles(const std::string& xid);
+
 namespace
 {
 const char* const kTitle = "Quorvel 皮肤窗体";
@@ -120,3 +124,29 @@ TEST_F(X11SkinFormTest, CaptionDragMovesAndTheButtonsMinimizeAndClose)
     ASSERT_TRUE(Exec({"xdotool", "mousemove", S(shut.X), S(shut.Y), "click", "1"}));
     EXPECT_TRUE(PumpUntil([&] { return !form->GetVisible(); }));
 }
+
+TEST_F(X11SkinFormTest, MaskedSkinsShapeTheWindow)
+{
+    // The skins with a frame mask cut the window's corners: the X window
+    // carries the region as its bounding shape (one rectangle per run of
+    // kept pixels); a skin without a mask leaves the window a plain rectangle.
+    for (int skin : {0, 3, 6, 10})
+    {
+        SCOPED_TRACE(skin);
+        auto data = storedtest::Load(skin);
+        EXPECT_EQ(!data->FMask.Empty(), skin != 0);
+        const std::string title = "形状 " + std::to_string(skin);
+        auto* f = new TForm(Application);
+        f->SetCaption(title);
+        auto* c = new TbsSkinForm(f);
+        c->SetSkinData(data.get());
+        f->SetBounds(300, 200, 400, 300);
+        f->Show();
+        ASSERT_TRUE(PumpUntil([&] { return !XWindowOf(title).empty(); }));
+        PumpFor(200);
+        EXPECT_EQ(ShapeRectangles(XWindowOf(title)) > 1, skin != 0);
+        delete f;
+        PumpFor(100);
+    }
+}
+
