@@ -30,6 +30,10 @@ constexpr UINT BSM_SKINDATA_AFTERCHANGE = 1227;
 constexpr UINT BSM_RESSTRDATA_CHANGE = 1274;
 constexpr UINT BSM_SKINNABLEFORM_CHANGE = 1294;
 constexpr UINT BSM_LAYEREDBORDERS_CHANGE = 1427;
+// Paint a control or a form's frame into the DC in WPARAM (answered 12851);
+// the second one only with 16802 in LPARAM, answered with it.
+constexpr UINT BSM_PRINTTODC = 45513;
+constexpr UINT BSM_PRINTTODC2 = 48203;
 constexpr LPARAM BS_SKINDATA_LPARAM = 1000;
 
 class TbsSkinData;

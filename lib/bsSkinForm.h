@@ -18,10 +18,6 @@
 // HTOBJECT (19) is the hit-test code of every frame point that is neither
 // client, caption nor a sizing edge (caption objects, dead frame parts).
 constexpr UINT BSM_QUERYSKINNEDFORM = 45490;
-// Paint the frame into the DC in WPARAM (answered 12851); the second one
-// only with 16802 in LPARAM, answered with it.
-constexpr UINT BSM_PRINTTODC = 45513;
-constexpr UINT BSM_PRINTTODC2 = 48203;
 
 class TbsSkinForm;
 class TbsFormLayerBorder;

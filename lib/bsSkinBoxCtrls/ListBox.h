@@ -14,8 +14,6 @@
 #include "platform/gui/StdCtrls.h"
 
 // Paint-into-DC messages answered for other programs (nothing here sends them).
-constexpr UINT BSM_PRINTTODC = 45513;
-constexpr UINT BSM_PRINTTODC2 = 48203;
 constexpr UINT BSM_PRINTCLIENTTODC = 48202;
 constexpr LRESULT kPrintToDcResult = 12851;
 constexpr LPARAM kPrintToDc2Magic = 16802;
