@@ -9,6 +9,7 @@
 
 #include "lib/bsSkinCtrls.h"
 #include "lib/bsSkinData.h"
+#include "lib/bsSkinMenus.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
 
@@ -195,13 +196,43 @@ public:
 
     TNotifyEvent OnChangeSkinData, OnBeforeChangeSkinData, OnAfterChangeSkinData;
     TNotifyEvent OnActivate, OnDeActivate;
-    // The call point of the skinned system menu (at a screen point).
+    // When set, replaces the skinned system menu of the right click on the
+    // caption and of the system-menu button (called with the screen point).
     std::function<void(TPoint)> OnSystemMenu;
     // A caption double click.
     TNotifyEvent OnCaptionDblClick;
 
     // Counts frame paints (skinned or default).
     int NCPaintCount = 0;
+
+    // ---- menus (SystemMenu.cpp) ----
+    // Runs every skinned menu of the form.
+    TbsSkinMenu* SkinMenu = nullptr;
+    // The store the form's menus are drawn from (null: SkinData).
+    TbsSkinData* MenusSkinData() const { return FMenusSD; }
+    void SetMenusSkinData(TbsSkinData* Value);
+    // A user menu shown as the system menu; with UseDefaultSysMenu the
+    // standard items are merged into it.
+    TPopupMenu* SystemMenu = nullptr;
+    bool UseDefaultSysMenu = true;
+    // The right click on the caption opens no system menu.
+    bool DisableSystemMenu = false;
+    // The menu of the notification-area icon.
+    TbsSkinPopupMenu* SysTrayMenu() const { return FSysTrayMenu; }
+    TMenuItem* GetSystemMenuItems();
+    void PopupSystemMenuAt(int X, int Y);
+    void PopupSystemMenuInRect(const TRect& R);
+    void PopupSystemMenuFromButton();
+    void DoPopupMenu(TPopupMenu* Menu, int X, int Y);
+    void PopupSkinMenu(TMenu* Menu, TPoint P);
+    void PopupSkinMenu1(TMenu* Menu, const TRect& R, bool PopupUp);
+    // Menu tracking: the application hook routes the keys to the open menu.
+    void SkinMenuOpen();
+    void SkinMenuClose();
+    bool InMenu() const { return FInMenu; }
+    bool InMainMenu() const { return FInMainMenu; }
+    bool AppHooked() const { return FAppHook != 0; }
+    TNotifyEvent OnSkinMenuOpen, OnSkinMenuClose, OnMainMenuExit;
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -220,6 +251,21 @@ private:
     void ObjectsMouseDown(TMouseButton Button, int X, int Y);
     void ObjectsMouseUp(TMouseButton Button, int X, int Y);
     void MouseTimerProc(TObject*);
+    // Menus (SystemMenu.cpp).
+    void CreateMenus();
+    void CreateSystemMenu();
+    void UpdateUserSystemMenu();
+    void CreateTrayMenu();
+    TMenuItem* MakeSysItem(const std::string& name, const std::string& key, const std::string& builtIn,
+                           std::function<void()> click);
+    void HookApp();
+    void UnHookApp();
+    void AppMessage(TMsg& Msg, bool& Handled);
+    void MenuKeyDown(WORD Key);
+    void CloseMenusOnMessage(UINT Msg);
+    // Where a shown skinned hint is hidden when a menu opens (no skinned
+    // hint component yet: nothing to hide).
+    void HideSkinHint() {}
 
     TCustomForm* FForm = nullptr;
     TWndMethod OldWindowProc;
@@ -235,6 +281,12 @@ private:
     HRGN FRgn = nullptr;
     std::unique_ptr<TBitmap> RMTop, RMBottom, RMLeft, RMRight;
     TTimer* MouseTimer = nullptr;
+    TbsSkinData* FMenusSD = nullptr;
+    TPopupMenu* FSysMenu = nullptr;
+    TbsSkinPopupMenu* FSysTrayMenu = nullptr;
+    bool FInMenu = false, FInMainMenu = false;
+    TMessageHookToken FAppHook = 0;
+    TApplication* FHookApp = nullptr;
 };
 
 // The form's skinning component, or null (nil form, none).

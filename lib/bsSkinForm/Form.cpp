@@ -30,6 +30,7 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
     MouseTimer->SetEnabled(false);
     MouseTimer->SetInterval(50);
     MouseTimer->SetOnTimer([this](TObject* s) { MouseTimerProc(s); });
+    CreateMenus();
     // The frame's buttons are the component's; the form keeps none.
     FForm->SetBorderIcons(TBorderIcons());
     FForm->AutoScroll = false;
@@ -42,6 +43,7 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
 
 TbsSkinForm::~TbsSkinForm()
 {
+    UnHookApp();
     ObjectList.clear();
     if (!(ComponentState() & csDesigning) && OldWindowProc) FForm->WindowProc = OldWindowProc;
     SetSkinData(nullptr);
@@ -55,6 +57,7 @@ TbsSkinForm::~TbsSkinForm()
 void TbsSkinForm::Notification(TComponent* AComponent, TOperation Operation)
 {
     TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FMenusSD) FMenusSD = nullptr;
     if (Operation == opRemove && AComponent == FSD)
     {
         FSD = nullptr;
@@ -826,6 +829,8 @@ void TbsSkinForm::DoStdCommand(TbsStdCommand cmd)
             GetCursorPos(&p);
             OnSystemMenu(p);
         }
+        else
+            PopupSystemMenuFromButton();
         break;
     case cmMinimizeToTray:
     case cmDefault: break;
@@ -883,8 +888,12 @@ void TbsSkinForm::ChangeSkinData()
 void TbsSkinForm::NewWindowProc(TMessage& m)
 {
     const bool skinnable = FSkinnableForm;
+    if (IsMenuCloseMessage(m.Msg)) CloseMenusOnMessage(m.Msg);
     switch (m.Msg)
     {
+    case BSM_SKINMENU_CLOSED:
+        SkinMenuClose();
+        return;
     case WM_NCCALCSIZE:
         if (!skinnable || !HasBorder()) break;
         {
@@ -1029,8 +1038,12 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         // The caption object never keeps the capture while the form moves.
         MouseCaptureObject = -1;
         if (m.Msg == WM_NCLBUTTONDBLCLK && OnCaptionDblClick) OnCaptionDblClick(this);
-        if (m.Msg == WM_NCRBUTTONDOWN && OnSystemMenu)
-            OnSystemMenu(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
+        if (m.Msg == WM_NCRBUTTONDOWN)
+        {
+            const TPoint sp(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+            if (OnSystemMenu) OnSystemMenu(sp);
+            else if (!DisableSystemMenu) PopupSystemMenuAt(sp.X, sp.Y);
+        }
         break;
     }
     case WM_NCLBUTTONUP:
