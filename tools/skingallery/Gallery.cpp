@@ -202,6 +202,7 @@ const std::vector<GalleryEntry>& GalleryEntries()
         AddLookEntries(list);
         AddStaticControlEntries(list);
         AddButtonEntries(list);
+        AddMenuEntries(list);
         return list;
     }();
     return entries;

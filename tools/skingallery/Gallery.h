@@ -122,6 +122,8 @@ void AddLookEntries(std::vector<GalleryEntry>& entries);
 // The static skinned controls (panels, labels, bevels, splitters, status bar).
 void AddStaticControlEntries(std::vector<GalleryEntry>& entries);
 void AddButtonEntries(std::vector<GalleryEntry>& entries);
+// The skinned menus (popup menus, the menu bar).
+void AddMenuEntries(std::vector<GalleryEntry>& entries);
 
 // Draws the page of the store's current skin.
 void RenderPage(GalleryPage& page);
