@@ -230,9 +230,21 @@ public:
     void SkinMenuOpen();
     void SkinMenuClose();
     bool InMenu() const { return FInMenu; }
+    void SetInMenu(bool Value) { FInMenu = Value; }
+    // The main menu bar is in menu mode.
     bool InMainMenu() const { return FInMainMenu; }
+    void SetInMainMenu(bool Value) { FInMainMenu = Value; }
     bool AppHooked() const { return FAppHook != 0; }
-    TNotifyEvent OnSkinMenuOpen, OnSkinMenuClose, OnMainMenuExit;
+    void HookApp();
+    void UnHookApp();
+    // The form's skinned main menu bar (null: none).
+    TbsSkinMainMenuBar* MainMenuBar() const { return FMainMenuBar; }
+    void SetMainMenuBar(TbsSkinMainMenuBar* Value);
+    void LeaveMainMenu();
+    void MainMenuPopupClosed();
+    TNotifyEvent OnSkinMenuOpen, OnSkinMenuClose, OnMainMenuEnter, OnMainMenuExit;
+    // Called first for every shortcut key of the form.
+    TShortCutEvent OnShortCut;
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -258,9 +270,9 @@ private:
     void CreateTrayMenu();
     TMenuItem* MakeSysItem(const std::string& name, const std::string& key, const std::string& builtIn,
                            std::function<void()> click);
-    void HookApp();
-    void UnHookApp();
     void AppMessage(TMsg& Msg, bool& Handled);
+    void FormShortCut(TWMKey& Msg, bool& Handled);
+    bool CheckMainMenuBarHotKey(WORD Key);
     void MenuKeyDown(WORD Key);
     void CloseMenusOnMessage(UINT Msg);
     // Where a shown skinned hint is hidden when a menu opens (no skinned
@@ -287,6 +299,8 @@ private:
     bool FInMenu = false, FInMainMenu = false;
     TMessageHookToken FAppHook = 0;
     TApplication* FHookApp = nullptr;
+    TbsSkinMainMenuBar* FMainMenuBar = nullptr;
+    bool FInShortCut = false;
 };
 
 // The form's skinning component, or null (nil form, none).

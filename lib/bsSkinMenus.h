@@ -2,3 +2,4 @@
 // skinned form runs its menus through, and the main menu bar.
 #pragma once
 #include "lib/bsSkinMenus/PopupMenus.h"
+#include "lib/bsSkinMenus/MenuBar.h"

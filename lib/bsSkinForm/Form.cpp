@@ -58,6 +58,7 @@ void TbsSkinForm::Notification(TComponent* AComponent, TOperation Operation)
 {
     TComponent::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FMenusSD) FMenusSD = nullptr;
+    if (Operation == opRemove && AComponent == FMainMenuBar) FMainMenuBar = nullptr;
     if (Operation == opRemove && AComponent == FSD)
     {
         FSD = nullptr;
@@ -894,6 +895,24 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
     case BSM_SKINMENU_CLOSED:
         SkinMenuClose();
         return;
+    case WM_SYSCOMMAND:
+        // F10 or a lone Alt: the skinned menu bar's menu mode, never a
+        // menu loop of the system's own.
+        if ((m.WParam & 0xFFF0) == SC_KEYMENU && FMainMenuBar)
+        {
+            // Alt with a letter went through the form's shortcuts already.
+            if (m.LParam != 0) return;
+            if (!FInMainMenu)
+            {
+                if (SkinMenu->Visible()) SkinMenuClose();
+                SkinMenu->Hide();
+                FMainMenuBar->EnterMainMenu();
+            }
+            else
+                LeaveMainMenu();
+            return;
+        }
+        break;
     case WM_NCCALCSIZE:
         if (!skinnable || !HasBorder()) break;
         {

@@ -11,6 +11,15 @@ void TbsSkinForm::CreateMenus()
     SkinMenu = new TbsSkinMenu(this, FForm);
     FSysMenu = new TPopupMenu(this);
     CreateTrayMenu();
+    FForm->OnShortCut = [this](TWMKey& Msg, bool& Handled) { FormShortCut(Msg, Handled); };
+}
+
+void TbsSkinForm::SetMainMenuBar(TbsSkinMainMenuBar* Value)
+{
+    if (FMainMenuBar == Value) return;
+    if (FMainMenuBar) FMainMenuBar->RemoveFreeNotification(this);
+    FMainMenuBar = Value;
+    if (FMainMenuBar) FMainMenuBar->FreeNotification(this);
 }
 
 void TbsSkinForm::SetMenusSkinData(TbsSkinData* Value)
@@ -197,6 +206,7 @@ void TbsSkinForm::SkinMenuClose()
     if (FInMainMenu)
     {
         FInMainMenu = false;
+        if (FMainMenuBar) FMainMenuBar->ExitMainMenu();
         if (OnMainMenuExit) OnMainMenuExit(this);
     }
 }
@@ -245,17 +255,110 @@ void TbsSkinForm::AppMessage(TMsg& Msg, bool& Handled)
     }
 }
 
+void TbsSkinForm::LeaveMainMenu()
+{
+    FInMainMenu = false;
+    if (SkinMenu->Visible()) SkinMenu->Hide();
+    if (FMainMenuBar) FMainMenuBar->ExitMainMenu();
+    UnHookApp();
+    if (OnMainMenuExit) OnMainMenuExit(this);
+}
+
+void TbsSkinForm::MainMenuPopupClosed()
+{
+    FInMenu = false;
+    if (FMainMenuBar) FMainMenuBar->ReleaseDownItem();
+    if (OnSkinMenuClose) OnSkinMenuClose(this);
+}
+
+bool TbsSkinForm::CheckMainMenuBarHotKey(WORD Key) { return FMainMenuBar && FMainMenuBar->FindHotKeyItem(Key); }
+
 void TbsSkinForm::MenuKeyDown(WORD Key)
 {
-    if (SkinMenu->Visible())
-        if (TbsSkinPopupWindow* top = SkinMenu->TopLevel()) top->PopupKeyDown(Key);
-    // Escape on the last level ended the menu without telling the form.
-    if (Key == VK_ESCAPE && SkinMenu->LevelCount() == 0 && FInMenu) SkinMenuClose();
+    const bool menuMode = FInMainMenu && FMainMenuBar;
+    TbsSkinPopupWindow* top = SkinMenu->TopLevel();
+    auto toPopup = [&] {
+        if (SkinMenu->Visible() && SkinMenu->TopLevel()) SkinMenu->TopLevel()->PopupKeyDown(Key);
+        // Escape on the last level ended the menu without telling the form.
+        if (Key == VK_ESCAPE && SkinMenu->LevelCount() == 0)
+        {
+            if (FInMainMenu && FMainMenuBar) MainMenuPopupClosed();
+            else if (FInMenu || FAppHook) SkinMenuClose();
+        }
+    };
+    if (menuMode)
+    {
+        // Letters open the bar's items only while no popup takes them.
+        if (!top && CheckMainMenuBarHotKey(Key)) return;
+        if (Key == VK_ESCAPE && !top)
+        {
+            LeaveMainMenu();
+            return;
+        }
+        if (Key == VK_LEFT && SkinMenu->LevelCount() <= 1)
+        {
+            FMainMenuBar->PriorMainMenuItem();
+            return;
+        }
+        if (Key == VK_RIGHT)
+        {
+            const bool sub = top && top->ActiveItem != -1 && top->Item(top->ActiveItem)->MenuItem->Count() > 0;
+            if (!sub)
+            {
+                FMainMenuBar->NextMainMenuItem();
+                return;
+            }
+        }
+        if ((Key == VK_RETURN || Key == VK_DOWN) && FMainMenuBar->PopupActiveItem()) return;
+    }
+    toPopup();
 }
 
 void TbsSkinForm::CloseMenusOnMessage(UINT)
 {
     HideSkinHint();
-    if (SkinMenu->Visible()) SkinMenu->Hide();
-    else if (FInMenu) SkinMenuClose();
+    const bool menuMode = FInMainMenu && FMainMenuBar;
+    if (!menuMode || SkinMenu->LevelCount() > 0)
+    {
+        if (SkinMenu->Visible()) SkinMenu->Hide();
+        else if (FInMenu) SkinMenuClose();
+    }
+    else
+        LeaveMainMenu();
+}
+
+void TbsSkinForm::FormShortCut(TWMKey& Msg, bool& Handled)
+{
+    if (OnShortCut)
+    {
+        OnShortCut(Msg, Handled);
+        if (Handled) return;
+    }
+    const bool alt = (Msg.KeyData & KF_ALTDOWN_BIT) != 0 || GetKeyState(VK_MENU) < 0;
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+    if (alt && !ctrl && !shift && Msg.CharCode == VK_SPACE)
+    {
+        PopupSystemMenuFromButton();
+        FInShortCut = false;
+        Handled = true;
+        return;
+    }
+    if (FInShortCut)
+    {
+        FInShortCut = false;
+        Handled = false;
+    }
+    TMainMenu* mm = FMainMenuBar ? FMainMenuBar->MainMenu() : nullptr;
+    if (!mm) return;
+    if (alt && !ctrl && !shift && Msg.CharCode != VK_F4 && CheckMainMenuBarHotKey(Msg.CharCode))
+    {
+        Handled = true;
+        return;
+    }
+    TShortCut mods = 0;
+    if (alt) mods |= scAlt;
+    if (ctrl) mods |= scCtrl;
+    if (shift) mods |= scShift;
+    FInShortCut = mm->IsShortCut(Msg.CharCode, mods);
+    Handled = FInShortCut;
 }

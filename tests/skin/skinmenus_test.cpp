@@ -522,3 +522,157 @@ TEST_F(SkinMenuTest, TheWheelDoesNothingWhileAMenuIsOpen)
     EXPECT_EQ(combo->GetItemIndex(), 0);
     EXPECT_EQ(Levels(), 1);
 }
+
+// ---------------------------------------------------------------------------
+// The main menu bar
+
+namespace
+{
+class MenuBarTest : public SkinMenuTest
+{
+protected:
+    void SetUp() override
+    {
+        SkinMenuTest::SetUp();
+        mainMenu = new TbsSkinMainMenu(form);
+        file = Add(mainMenu->Items(), "文件(&F)", &log);
+        Add(file, "添加文件(&A)", &log)->SetShortCut(TextToShortCut("Ctrl+O"));
+        Add(file, "退出(&X)", &log);
+        TMenuItem* off = Add(mainMenu->Items(), "Off", &log);
+        off->SetEnabled(false);
+        view = Add(mainMenu->Items(), "查看(&V)", &log);
+        Add(view, "预览(&P)", &log);
+        help = Add(mainMenu->Items(), "&Help", &log);   // a command on the bar itself
+        bar = new TbsSkinMainMenuBar(form);
+        bar->SetParent(form);
+        bar->SetSkinForm(sf);
+        bar->SetMainMenu(mainMenu);
+        sf->SetMainMenuBar(bar);
+        driver->PumpUntilIdle();
+    }
+    TPoint BarItemPoint(int i)
+    {
+        const TRect r = bar->Item(i)->ObjectRect;
+        return bar->ClientToScreen(TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+    }
+    std::vector<std::string> log;
+    TbsSkinMainMenu* mainMenu = nullptr;
+    TMenuItem *file = nullptr, *view = nullptr, *help = nullptr;
+    TbsSkinMainMenuBar* bar = nullptr;
+};
+}  // namespace
+
+TEST_F(MenuBarTest, F10EntersMenuModeAndTheKeyboardWalksAndChooses)
+{
+    ASSERT_EQ(bar->ItemCount(), 4);
+    const int hooks = Application->MessageHookCount();
+    Key(VK_F10);
+    EXPECT_TRUE(sf->InMainMenu());
+    EXPECT_TRUE(bar->Item(0)->Active);
+    // Right skips the disabled item; Left wraps from the first to the last.
+    Key(VK_RIGHT);
+    EXPECT_TRUE(bar->Item(2)->Active);
+    Key(VK_LEFT);
+    Key(VK_LEFT);
+    EXPECT_TRUE(bar->Item(3)->Active);
+    Key(VK_RIGHT);
+    EXPECT_TRUE(bar->Item(0)->Active);
+    // Down opens the item's menu under it; Right moves it to the next item.
+    Key(VK_DOWN);
+    ASSERT_EQ(Levels(), 1);
+    EXPECT_EQ(Level(0)->ListedItem(), file);
+    EXPECT_EQ(Level(0)->Top(), bar->ClientToScreen(TPoint(0, bar->Item(0)->ObjectRect.Bottom)).Y);
+    Key(VK_RIGHT);
+    ASSERT_EQ(Levels(), 1);
+    EXPECT_EQ(Level(0)->ListedItem(), view);
+    EXPECT_TRUE(bar->Item(2)->FDown);
+    EXPECT_FALSE(bar->Item(0)->FDown);
+    // Escape closes the menu, the item stays highlighted; a second leaves.
+    Key(VK_ESCAPE);
+    EXPECT_EQ(Levels(), 0);
+    EXPECT_TRUE(sf->InMainMenu());
+    EXPECT_TRUE(bar->Item(2)->Active);
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(sf->InMainMenu());
+    EXPECT_EQ(Application->MessageHookCount(), hooks);
+    // F10, an accelerator opens, another chooses.
+    Key(VK_F10);
+    Key('F');
+    ASSERT_EQ(Levels(), 1);
+    Key('A');
+    EXPECT_EQ(log, (std::vector<std::string>{"click 添加文件(&A)"}));
+    EXPECT_EQ(Levels(), 0);
+    EXPECT_FALSE(sf->InMainMenu());
+    EXPECT_FALSE(sf->InMenu());
+    EXPECT_EQ(Application->MessageHookCount(), hooks);
+}
+
+TEST_F(MenuBarTest, AltLetterAndShortcutsWithoutTheMenu)
+{
+    driver->PressKey('V', {VK_MENU});
+    driver->PumpUntilIdle();
+    ASSERT_EQ(Levels(), 1);
+    EXPECT_EQ(Level(0)->ListedItem(), view);
+    sf->SkinMenu->Hide();
+    driver->PumpUntilIdle();
+    log.clear();
+    driver->PressKey('O', {VK_CONTROL});
+    driver->PumpUntilIdle();
+    // The menu classes click the parent first, then the item.
+    EXPECT_EQ(log, (std::vector<std::string>{"click 文件(&F)", "click 添加文件(&A)"}));
+    EXPECT_EQ(Levels(), 0);
+}
+
+TEST_F(MenuBarTest, TheOpenMenuFollowsThePointerAcrossUnnamedItems)
+{
+    driver->Click(BarItemPoint(0));
+    ASSERT_EQ(Levels(), 1);
+    EXPECT_EQ(Level(0)->ListedItem(), file);
+    EXPECT_TRUE(bar->MenuActive);
+    driver->MoveTo(BarItemPoint(2));
+    driver->PumpUntilIdle();
+    ASSERT_EQ(Levels(), 1);
+    EXPECT_EQ(Level(0)->ListedItem(), view);
+    EXPECT_FALSE(bar->Item(0)->FDown);
+    // Off the items the last one stays highlighted.
+    driver->MoveTo(bar->ClientToScreen(TPoint(bar->Width() - 10, 5)));
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(bar->Item(2)->FDown);
+    // A press on the form closes it and leaves menu mode.
+    driver->Click(TTestDriver::ClientPoint(form->Handle(), TPoint(50, 150)));
+    EXPECT_EQ(Levels(), 0);
+    EXPECT_FALSE(sf->InMainMenu());
+    EXPECT_FALSE(bar->Item(2)->FDown);
+    // A bar item without sub-items runs its command at once.
+    log.clear();
+    driver->Click(BarItemPoint(3));
+    EXPECT_EQ(log, (std::vector<std::string>{"click &Help"}));
+    EXPECT_EQ(Levels(), 0);
+}
+
+TEST_F(MenuBarTest, ItemsThatDoNotFitGoToTheOverflowMenu)
+{
+    form->SetClientSize(120, 200);
+    driver->PumpUntilIdle();
+    bar->Repaint();
+    EXPECT_TRUE(bar->Scroll);
+    int fit = 0;
+    for (int i = 0; i < bar->ItemCount(); ++i)
+        if (bar->Item(i)->Fits) ++fit;
+    ASSERT_GT(fit, 0);
+    ASSERT_LT(fit, 4);
+    EXPECT_FALSE(bar->Item(fit)->Enabled);
+    const TRect m = bar->GetMarkerRect();
+    driver->Click(bar->ClientToScreen(TPoint(m.Left + 2, (m.Top + m.Bottom) / 2)));
+    ASSERT_EQ(Levels(), 1);
+    EXPECT_EQ(Level(0)->Item(0)->MenuItem, mainMenu->Items()->Items(fit));
+    sf->SkinMenu->Hide();
+    driver->PumpUntilIdle();
+    // Wide again: every item shows with its own enabled state.
+    form->SetClientSize(500, 200);
+    driver->PumpUntilIdle();
+    bar->Repaint();
+    EXPECT_FALSE(bar->Scroll);
+    EXPECT_TRUE(bar->Item(3)->Enabled);
+    EXPECT_FALSE(bar->Item(1)->Enabled);
+}
