@@ -10,7 +10,7 @@ namespace gallery
 {
 namespace
 {
-constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 6000;
+constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 8000;
 
 }  // namespace
 

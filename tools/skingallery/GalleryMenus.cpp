@@ -146,7 +146,59 @@ void DrawPopupMenus(GalleryPage& p)
         CheckSynchronize(0);
     }
 }
+// The main window's menu bar: one item hot, one with its menu open, a
+// disabled one; and a narrow bar whose last items went to the overflow
+// marker.
+void DrawMenuBars(GalleryPage& p)
+{
+    if (!backend::HasCurrent()) backend::UseHeadless();
+    p.Section("menubar", "菜单栏 menu bar (hot, open, disabled, overflow)");
+    for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
+        for (int w : {440, 200})
+        {
+            {
+                TForm f(nullptr);
+                f.SetBorderStyle(bsNone);
+                f.SetBounds(0, 0, w, 60);
+                TMainMenu m(&f);
+                for (const char* c : {"文件(&F)", "编辑(&E)", "转换(&C)", "工具(&T)", "帮助(&H)"})
+                {
+                    TMenuItem* mi = Item(&f, m.Items(), c);
+                    Item(&f, mi, "-");
+                }
+                m.Items()->Items(3)->SetEnabled(false);
+                auto* bar = new TbsSkinMainMenuBar(&f);
+                bar->SetParent(&f);
+                bar->SetSkinData(sd);
+                bar->SetMainMenu(&m);
+                bar->ChangeSkinData();
+                f.HandleNeeded();
+                bar->HandleNeeded();
+                TBitmap first(bar->Width(), bar->Height(), pf32bit);
+                bar->PaintMenuBar(first.Canvas());   // lays the items out
+                if (bar->ItemCount() > 2)
+                {
+                    bar->Item(0)->FDown = true;
+                    bar->Item(1)->Active = bar->Item(1)->FMouseIn = true;
+                    bar->Item(1)->SetMorphKf(1);
+                }
+                TBitmap shot(bar->Width(), bar->Height(), pf32bit);
+                bar->PaintMenuBar(shot.Canvas());
+                TbsBitmap out;
+                out.Assign(&shot);
+                const TRect cell = p.Place(bar->Width(), bar->Height(),
+                                           std::string(sd ? "皮肤外观" : "默认外观") + (w < 300 ? " overflow" : ""));
+                p.Put(out, cell.Left, cell.Top);
+            }
+            MSG msg;
+            while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
+        }
+}
 }  // namespace
 
-void AddMenuEntries(std::vector<GalleryEntry>& entries) { entries.push_back({"popupmenu", DrawPopupMenus}); }
+void AddMenuEntries(std::vector<GalleryEntry>& entries)
+{
+    entries.push_back({"popupmenu", DrawPopupMenus});
+    entries.push_back({"menubar", DrawMenuBars});
+}
 }  // namespace gallery
