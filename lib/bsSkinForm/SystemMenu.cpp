@@ -230,6 +230,13 @@ void TbsSkinForm::AppMessage(TMsg& Msg, bool& Handled)
 {
     switch (Msg.message)
     {
+    case WM_SYSKEYDOWN:
+        // A window without a focused control gets every key as a system
+        // key; Alt and F10 themselves (menu mode) and Alt+F4 go on.
+        if (Msg.wParam == VK_MENU || Msg.wParam == VK_F10 || Msg.wParam == VK_F4 || Msg.wParam == VK_LMENU ||
+            Msg.wParam == VK_RMENU)
+            break;
+        [[fallthrough]];
     case WM_KEYDOWN:
         MenuKeyDown(WORD(Msg.wParam));
         Msg.message = 0;
