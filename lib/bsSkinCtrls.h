@@ -25,12 +25,24 @@
 
 // A skinned menu opened by a control has closed (WPARAM 0, LPARAM 0).
 constexpr UINT BSM_SKINMENU_CLOSED = 1228;
+// The command chosen in a skinned menu that a control opened has run.
+constexpr UINT BSM_SKINMENU_COMMANDDONE = 1229;
 // Check again whether the control paints its parent's background.
 constexpr UINT BSM_CHECKPARENTBACKGROUND = WM_USER + 260;
 static_assert(BSM_CHECKPARENTBACKGROUND == 1284);
 
 class TbsSkinControl;
 class TbsSkinPanel;
+
+// A skinned control outside the TbsSkinControl family (the views, the page
+// control) that still takes part in the form's skin-change walk.
+class TbsSkinChangeTarget
+{
+public:
+    virtual ~TbsSkinChangeTarget() = default;
+    virtual const TbsSkinData* SkinStore() const = 0;
+    virtual void ChangeSkinData() = 0;
+};
 
 // The index of the entry `name` in the store's control list; -1 without a
 // store, with an empty store or without such an entry.
@@ -1127,3 +1139,5 @@ class TbsSkinSlider : public TbsSkinCustomSlider
 public:
     using TbsSkinCustomSlider::TbsSkinCustomSlider;
 };
+
+#include "lib/bsSkinCtrls/Views.h"

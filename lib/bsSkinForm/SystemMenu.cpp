@@ -12,6 +12,7 @@ void TbsSkinForm::CreateMenus()
     FSysMenu = new TPopupMenu(this);
     CreateTrayMenu();
     FForm->OnShortCut = [this](TWMKey& Msg, bool& Handled) { FormShortCut(Msg, Handled); };
+    bsInstallPopupHook();
 }
 
 void TbsSkinForm::SetMainMenuBar(TbsSkinMainMenuBar* Value)

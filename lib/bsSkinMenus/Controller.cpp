@@ -363,3 +363,25 @@ void TbsSkinPopupMenu::PopupFromRect2(TControl* ACtrl, const TRect& R, bool APop
 {
     DoPopupMenu(ACtrl, R, APopupUp, true);
 }
+
+// ---------------------------------------------------------------------------
+// Plain popup menus of the class library (a control's own context menu)
+// show through the skinned menus of their form.
+
+void bsInstallPopupHook()
+{
+    if (TPopupMenu::PopupHook()) return;
+    TPopupMenu::SetPopupHook([](TPopupMenu* Menu, int X, int Y) {
+        TCustomForm* form = nullptr;
+        if (auto* c = dynamic_cast<TControl*>(Menu->PopupComponent())) form = GetParentForm(c);
+        if (!form) form = dynamic_cast<TCustomForm*>(Menu->Owner());
+        if (!form && Menu->Owner())
+            if (auto* c = dynamic_cast<TControl*>(Menu->Owner())) form = GetParentForm(c);
+        TbsSkinForm* F = FindSkinForm(form);
+        if (!F) return;
+        if (F->SkinMenu->Visible()) F->SkinMenuClose();
+        F->SkinMenuOpen();
+        F->SkinMenu->Popup(nullptr, F->MenusSkinData() ? F->MenusSkinData() : F->SkinData(), 0, TRect(X, Y, X, Y),
+                           Menu->Items(), false);
+    });
+}

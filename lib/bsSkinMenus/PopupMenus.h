@@ -22,9 +22,8 @@
 #include "platform/gui/Menus.h"
 
 // BSM_SKINMENU_CLOSED (lib/bsSkinCtrls.h): the skinned menu has closed (to
-// the form, and to the control that opened it).
-// The chosen item's command has run (to the control that opened the menu).
-constexpr UINT BSM_SKINMENU_COMMANDDONE = 1229;
+// the form, and to the control that opened it); BSM_SKINMENU_COMMANDDONE:
+// the chosen item's command has run (to the control that opened the menu).
 
 class TbsSkinMenu;
 class TbsSkinPopupWindow;
@@ -249,6 +248,11 @@ private:
     std::vector<std::unique_ptr<TbsSkinPopupWindow>> FClosed;
     std::shared_ptr<char> FLife = std::make_shared<char>();
 };
+
+// Shows the class library's plain popup menus (a control's own context
+// menu) through the skinned menus of the form they belong to; installed by
+// the first form skinning component, when no other popup hook is set.
+void bsInstallPopupHook();
 
 // Sends a skinned-menu message to a control (SendMessage to a windowed one,
 // Perform otherwise).

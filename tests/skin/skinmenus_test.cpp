@@ -504,6 +504,25 @@ TEST_F(SkinMenuTest, SystemMenuOnTheCaptionFollowsTheWindowState)
     EXPECT_EQ(sf->GetSystemMenuItems()->Count(), 1);
 }
 
+TEST_F(SkinMenuTest, APlainPopupMenuOfAControlShowsThroughTheFormsSkinnedMenus)
+{
+    auto* ctrl = new TNoticeControl(form, nullptr);
+    ctrl->SetParent(form);
+    auto* plain = new TPopupMenu(nullptr);
+    plain->SetPopupComponent(ctrl);
+    auto* mi = new TMenuItem(plain);
+    mi->SetCaption("复制(&C)");
+    plain->Items()->Add(mi);
+    plain->Popup(250, 250);
+    driver->PumpUntilIdle();
+    ASSERT_EQ(Levels(), 1);
+    EXPECT_EQ(Level(0)->Item(0)->MenuItem, mi);
+    EXPECT_TRUE(sf->InMenu());
+    Key(VK_ESCAPE);
+    EXPECT_EQ(Levels(), 0);
+    delete plain;
+}
+
 TEST_F(SkinMenuTest, TheWheelDoesNothingWhileAMenuIsOpen)
 {
     auto* combo = new TComboBox(form);
