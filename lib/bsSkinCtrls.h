@@ -1141,3 +1141,6 @@ public:
 };
 
 #include "lib/bsSkinCtrls/Views.h"
+
+// The menu speed button (it opens the skinned menus).
+#include "lib/bsSkinCtrls/MenuSpeedButton.h"

@@ -695,3 +695,61 @@ TEST_F(MenuBarTest, ItemsThatDoNotFitGoToTheOverflowMenu)
     EXPECT_TRUE(bar->Item(3)->Enabled);
     EXPECT_FALSE(bar->Item(1)->Enabled);
 }
+
+// ---------------------------------------------------------------------------
+// The menu speed button
+
+TEST_F(SkinMenuTest, MenuSpeedButtonOpensItsMenuAndStaysDownUntilItCloses)
+{
+    EmptyStore();
+    Fill(2);
+    auto* b = new TbsSkinMenuSpeedButton(form);
+    b->SetParent(form);
+    b->SetBounds(20, 20, 78, 47);
+    b->SetText("添加");
+    int clicks = 0, shown = 0, hidden = 0;
+    b->OnClick = [&](TObject*) { ++clicks; };
+    b->OnShowTrackMenu = [&](TObject*) { ++shown; };
+    b->OnHideTrackMenu = [&](TObject*) { ++hidden; };
+    driver->PumpUntilIdle();
+    auto at = [&](int x, int y) { return b->ClientToScreen(TPoint(x, y)); };
+
+    // Without a menu it is a plain button.
+    driver->Click(at(40, 20));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(Levels(), 0);
+
+    // A left press anywhere opens the menu under it; the release clicks nothing.
+    b->SetSkinPopupMenu(menu);
+    driver->Click(at(10, 10));
+    ASSERT_EQ(Levels(), 1);
+    EXPECT_EQ(Level(0)->Top(), at(0, 47).Y);
+    EXPECT_EQ(Level(0)->Left(), at(0, 0).X);
+    EXPECT_TRUE(b->MenuTracked());
+    EXPECT_TRUE(b->Down());
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(shown, 1);
+    Key(VK_ESCAPE);
+    EXPECT_EQ(Levels(), 0);
+    EXPECT_FALSE(b->MenuTracked());
+    EXPECT_FALSE(b->Down());
+    EXPECT_EQ(hidden, 1);
+
+    // A right press never opens it.
+    driver->Click(at(10, 10), backend::TMouseButton::Right);
+    EXPECT_EQ(Levels(), 0);
+
+    // Track mode: only the 15-pixel strip at the right opens the menu.
+    b->SetTrackButtonMode(true);
+    driver->Click(at(78 - 16, 20));
+    EXPECT_EQ(Levels(), 0);
+    EXPECT_EQ(clicks, 2);
+    driver->Click(at(78 - 15, 20));
+    EXPECT_EQ(Levels(), 1);
+    EXPECT_EQ(clicks, 2);
+    // Choosing an item releases the button too.
+    Key(VK_RETURN);
+    EXPECT_EQ(Levels(), 0);
+    EXPECT_FALSE(b->Down());
+    EXPECT_EQ(hidden, 2);
+}
