@@ -26,6 +26,8 @@
 
 // A skinned menu opened by a control has closed (WPARAM 0, LPARAM 0).
 constexpr UINT BSM_SKINMENU_CLOSED = 1228;
+// The command chosen in a skinned menu that a control opened has run.
+constexpr UINT BSM_SKINMENU_COMMANDDONE = 1229;
 // Check again whether the control paints its parent's background.
 constexpr UINT BSM_CHECKPARENTBACKGROUND = WM_USER + 260;
 static_assert(BSM_CHECKPARENTBACKGROUND == 1284);
@@ -1380,3 +1382,6 @@ public:
 };
 
 #include "lib/bsSkinCtrls/Views.h"
+
+// The menu speed button (it opens the skinned menus).
+#include "lib/bsSkinCtrls/MenuSpeedButton.h"

@@ -11,6 +11,7 @@
 #include "lib/bsEffects.h"
 #include "lib/bsSkinCtrls.h"
 #include "lib/bsSkinData.h"
+#include "lib/bsSkinMenus.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
@@ -475,7 +476,8 @@ public:
 
     TNotifyEvent OnChangeSkinData, OnBeforeChangeSkinData, OnAfterChangeSkinData;
     TNotifyEvent OnActivate, OnDeActivate;
-    // The call point of the skinned system menu (at a screen point).
+    // When set, replaces the skinned system menu of the right click on the
+    // caption and of the system-menu button (called with the screen point).
     std::function<void(TPoint)> OnSystemMenu;
     // A caption double click.
     TNotifyEvent OnCaptionDblClick;
@@ -543,6 +545,46 @@ public:
     // The layered border's call point: asked to show (with the active state)
     // or hide the border when the store's switch or the skin changes.
     std::function<void(bool Show, bool Active)> OnLayeredBorderChange;
+    // ---- menus (SystemMenu.cpp) ----
+    // Runs every skinned menu of the form.
+    TbsSkinMenu* SkinMenu = nullptr;
+    // The store the form's menus are drawn from (null: SkinData).
+    TbsSkinData* MenusSkinData() const { return FMenusSD; }
+    void SetMenusSkinData(TbsSkinData* Value);
+    // A user menu shown as the system menu; with UseDefaultSysMenu the
+    // standard items are merged into it.
+    TPopupMenu* SystemMenu = nullptr;
+    bool UseDefaultSysMenu = true;
+    // The right click on the caption opens no system menu.
+    bool DisableSystemMenu = false;
+    // The menu of the notification-area icon.
+    TbsSkinPopupMenu* SysTrayMenu() const { return FSysTrayMenu; }
+    TMenuItem* GetSystemMenuItems();
+    void PopupSystemMenuAt(int X, int Y);
+    void PopupSystemMenuInRect(const TRect& R);
+    void PopupSystemMenuFromButton();
+    void DoPopupMenu(TPopupMenu* Menu, int X, int Y);
+    void PopupSkinMenu(TMenu* Menu, TPoint P);
+    void PopupSkinMenu1(TMenu* Menu, const TRect& R, bool PopupUp);
+    // Menu tracking: the application hook routes the keys to the open menu.
+    void SkinMenuOpen();
+    void SkinMenuClose();
+    bool InMenu() const { return FInMenu; }
+    void SetInMenu(bool Value) { FInMenu = Value; }
+    // The main menu bar is in menu mode.
+    bool InMainMenu() const { return FInMainMenu; }
+    void SetInMainMenu(bool Value) { FInMainMenu = Value; }
+    bool AppHooked() const { return FAppHook != 0; }
+    void HookApp();
+    void UnHookApp();
+    // The form's skinned main menu bar (null: none).
+    TbsSkinMainMenuBar* MainMenuBar() const { return FMainMenuBar; }
+    void SetMainMenuBar(TbsSkinMainMenuBar* Value);
+    void LeaveMainMenu();
+    void MainMenuPopupClosed();
+    TNotifyEvent OnSkinMenuOpen, OnSkinMenuClose, OnMainMenuEnter, OnMainMenuExit;
+    // Called first for every shortcut key of the form.
+    TShortCutEvent OnShortCut;
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -580,6 +622,21 @@ private:
     void ObjectsMouseDown(TMouseButton Button, int X, int Y);
     void ObjectsMouseUp(TMouseButton Button, int X, int Y);
     void MouseTimerProc(TObject*);
+    // Menus (SystemMenu.cpp).
+    void CreateMenus();
+    void CreateSystemMenu();
+    void UpdateUserSystemMenu();
+    void CreateTrayMenu();
+    TMenuItem* MakeSysItem(const std::string& name, const std::string& key, const std::string& builtIn,
+                           std::function<void()> click);
+    void AppMessage(TMsg& Msg, bool& Handled);
+    void FormShortCut(TWMKey& Msg, bool& Handled);
+    bool CheckMainMenuBarHotKey(WORD Key);
+    void MenuKeyDown(WORD Key);
+    void CloseMenusOnMessage(UINT Msg);
+    // Where a shown skinned hint is hidden when a menu opens (no skinned
+    // hint component yet: nothing to hide).
+    void HideSkinHint() {}
 
     TCustomForm* FForm = nullptr;
     TWndMethod OldWindowProc;
@@ -621,6 +678,14 @@ private:
     bool FShowIcon = false;
     HICON FIcon = nullptr;
     TbsClientInActivePanel* FInActivePanel = nullptr;
+    TbsSkinData* FMenusSD = nullptr;
+    TPopupMenu* FSysMenu = nullptr;
+    TbsSkinPopupMenu* FSysTrayMenu = nullptr;
+    bool FInMenu = false, FInMainMenu = false;
+    TMessageHookToken FAppHook = 0;
+    TApplication* FHookApp = nullptr;
+    TbsSkinMainMenuBar* FMainMenuBar = nullptr;
+    bool FInShortCut = false;
 };
 
 // The form's skinning component, or null (nil form, none).

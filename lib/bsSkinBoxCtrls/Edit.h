@@ -14,9 +14,6 @@
 #include "platform/gui/Mask.h"
 #include "platform/gui/Menus.h"
 
-// The skinned menu tells the control that opened it that a command ran.
-constexpr UINT BSM_SKINMENU_COMMANDDONE = 1229;
-
 using TbsOnEditCancelMode = std::function<void(TControl* C)>;
 
 // One command of the edit's context menu: the caption (from the skin string

@@ -33,6 +33,7 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
     MouseTimer->SetOnTimer([this](TObject* s) { MouseTimerProc(s); });
     FBorderLayer = std::make_unique<TbsFormLayerBorder>(this);
     ObjectsAttach();
+    CreateMenus();
     // The frame's buttons are the component's; the form keeps none.
     FForm->SetBorderIcons(TBorderIcons());
     FForm->AutoScroll = false;
@@ -45,6 +46,7 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
 
 TbsSkinForm::~TbsSkinForm()
 {
+    UnHookApp();
     ObjectList.clear();
     if (FClientToken && IsWindow(FClientWnd)) RemoveWindowSubclass(FClientWnd, FClientToken);
     SetTrayIcon(nullptr);
@@ -64,6 +66,8 @@ void TbsSkinForm::Notification(TComponent* AComponent, TOperation Operation)
     if (Operation == opRemove && AComponent == FTrayIcon) FTrayIcon = nullptr;
     if (Operation == opRemove && AComponent == MDITabsBar) MDITabsBar = nullptr;
     if (Operation == opRemove && AComponent == FQuickImageList) FQuickImageList = nullptr;
+    if (Operation == opRemove && AComponent == FMenusSD) FMenusSD = nullptr;
+    if (Operation == opRemove && AComponent == FMainMenuBar) FMainMenuBar = nullptr;
     if (Operation == opRemove && AComponent == FSD)
     {
         FSD = nullptr;
@@ -835,6 +839,8 @@ void TbsSkinForm::DoStdCommand(TbsStdCommand cmd)
             GetCursorPos(&p);
             OnSystemMenu(p);
         }
+        else
+            PopupSystemMenuFromButton();
         break;
     case cmMinimizeToTray: MinimizeToTray(); break;
     case cmDefault: break;
@@ -880,8 +886,30 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
 {
     if (MdiWindowProc(m) || StatesWindowProc(m) || MoveSizeWindowProc(m)) return;
     const bool skinnable = FSkinnableForm;
+    if (IsMenuCloseMessage(m.Msg)) CloseMenusOnMessage(m.Msg);
     switch (m.Msg)
     {
+    case BSM_SKINMENU_CLOSED:
+        SkinMenuClose();
+        return;
+    case WM_SYSCOMMAND:
+        // F10 or a lone Alt: the skinned menu bar's menu mode, never a
+        // menu loop of the system's own.
+        if ((m.WParam & 0xFFF0) == SC_KEYMENU && FMainMenuBar)
+        {
+            // Alt with a letter went through the form's shortcuts already.
+            if (m.LParam != 0) return;
+            if (!FInMainMenu)
+            {
+                if (SkinMenu->Visible()) SkinMenuClose();
+                SkinMenu->Hide();
+                FMainMenuBar->EnterMainMenu();
+            }
+            else
+                LeaveMainMenu();
+            return;
+        }
+        break;
     case WM_NCCALCSIZE:
         if (!skinnable || !HasBorder()) break;
         {
@@ -1042,8 +1070,12 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
             if (OnCaptionDblClick) OnCaptionDblClick(this);
             CaptionDblClick();
         }
-        if (m.Msg == WM_NCRBUTTONDOWN && OnSystemMenu)
-            OnSystemMenu(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
+        if (m.Msg == WM_NCRBUTTONDOWN)
+        {
+            const TPoint sp(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+            if (OnSystemMenu) OnSystemMenu(sp);
+            else if (!DisableSystemMenu) PopupSystemMenuAt(sp.X, sp.Y);
+        }
         break;
     }
     case WM_NCLBUTTONUP:

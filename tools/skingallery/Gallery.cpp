@@ -206,6 +206,7 @@ const std::vector<GalleryEntry>& GalleryEntries()
         AddViewEntries(list);
         AddMenuEntries(list);
         AddStateEntries(list);
+        AddPopupMenuEntries(list);
         return list;
     }();
     return entries;

@@ -126,6 +126,8 @@ void AddStaticControlEntries(std::vector<GalleryEntry>& entries);
 void AddButtonEntries(std::vector<GalleryEntry>& entries);
 // Window states: the layered border, rolled-up and minimized frames.
 void AddStateEntries(std::vector<GalleryEntry>& entries);
+// The skinned popup menus, the menu bar and the menu buttons.
+void AddPopupMenuEntries(std::vector<GalleryEntry>& entries);
 // The list, combo and edit boxes.
 void AddBoxEntries(std::vector<GalleryEntry>& entries);
 // The views (job table, tree view) and the page control with its tabs.

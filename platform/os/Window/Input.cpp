@@ -287,6 +287,9 @@ void CookKey(const RawEvent& e)
     if (alt && !ctrl) lp |= KF_ALTDOWN_BIT;
     if (prev) lp |= KF_REPEAT_BIT;
     if (!e.down) lp |= KF_REPEAT_BIT | KF_UP_BIT;
+    // Another key pressed with Alt ends a lone Alt even when a handler takes
+    // its message (a shortcut) before the default handling sees it.
+    if (e.down && vk != VK_MENU && vk != VK_LMENU && vk != VK_RMENU && vk != VK_F10) gAltAlone = false;
     Push(target, msg, WPARAM(vk), lp);
 }
 

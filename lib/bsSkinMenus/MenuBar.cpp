@@ -1,0 +1,885 @@
+// The skinned main menu bar and its items: building the items from the main
+// menu, layout with the overflow marker and menu, painting from the skin
+// (with morphing and frame animation) or in the default look, mouse
+// tracking, and the keyboard menu mode the form component drives.
+#include "lib/bsSkinMenus/Internal.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "lib/bsSkinForm.h"
+#include "lib/bsUtils.h"
+
+using namespace bsmenus;
+
+// ---------------------------------------------------------------------------
+// The skinned main menu
+
+void TbsSkinMainMenu::SetSkinData(TbsSkinData* Value)
+{
+    if (FSD == Value) return;
+    if (FSD) FSD->RemoveFreeNotification(this);
+    FSD = Value;
+    if (FSD) FSD->FreeNotification(this);
+}
+
+void TbsSkinMainMenu::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TMainMenu::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FSD) FSD = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Bar objects
+
+namespace
+{
+bool EffectsOn(const TbsSkinData* sd) { return sd && !sd->Empty && sd->EnableSkinEffects; }
+}  // namespace
+
+TbsMenuBarObject::TbsMenuBarObject(TbsSkinMainMenuBar* AParent, const TbsDataSkinObject* AData) : Parent(AParent)
+{
+    if (!AData) return;
+    IDName = AData->IDName;
+    SkinRect = AData->SkinRect;
+    ActiveSkinRect = AData->ActiveSkinRect;
+    DownRect = AData->ActiveSkinRect;
+    Morphing = AData->Morphing && !IsEmptyRect(AData->ActiveSkinRect);
+    MorphKind = AData->MorphKind;
+    ObjectRect = AData->SkinRect;
+    Picture = bsSkinActiveBitmap(AParent->SkinData(), AData->ActivePictureIndex);
+}
+
+void TbsMenuBarObject::SetMorphKf(double Value) { FMorphKf = std::clamp(Value, 0.0, 1.0); }
+
+bool TbsMenuBarObject::EnableMorphing() const { return Morphing && EffectsOn(Parent->SkinData()); }
+
+bool TbsMenuBarObject::CanMorphing()
+{
+    return (!FDown || IsEmptyRect(DownRect)) && ((Active && FMorphKf < 1) || (!Active && FMorphKf > 0));
+}
+
+void TbsMenuBarObject::DoMorphing()
+{
+    SetMorphKf(std::round((FMorphKf + (Active ? 0.2 : -0.2)) * 5) / 5);
+    Parent->DrawObject(this);
+}
+
+void TbsMenuBarObject::ReDraw()
+{
+    if (EnableMorphing()) Parent->MorphTimer->SetEnabled(true);
+    else Parent->DrawObject(this);
+}
+
+void TbsMenuBarObject::MouseEnter()
+{
+    FMouseIn = true;
+    Active = true;
+    ReDraw();
+}
+
+void TbsMenuBarObject::MouseLeave()
+{
+    FMouseIn = false;
+    Active = false;
+    ReDraw();
+}
+
+// ---------------------------------------------------------------------------
+// Items
+
+TbsSkinMainMenuBarItem::TbsSkinMainMenuBarItem(TbsSkinMainMenuBar* AParent, const TbsDataSkinMainMenuItem* AData)
+    : TbsMenuBarObject(AParent, AData)
+{
+    if (AData)
+    {
+        FSkinSupport = true;
+        FontName = AData->FontName;
+        FontHeight = AData->FontHeight;
+        FontStyle = AData->FontStyle;
+        FontColor = TColor(AData->FontColor);
+        ActiveFontColor = TColor(AData->ActiveFontColor);
+        DownFontColor = TColor(AData->DownFontColor);
+        UnEnabledFontColor = TColor(AData->UnEnabledFontColor);
+        TextRct = AData->TextRct;
+        ItemDownRect = AData->DownRect;
+        StretchEffect = AData->StretchEffect;
+        AnimateSkinRect = AData->AnimateSkinRect;
+        FrameCount = AData->FrameCount;
+        AnimateInterval = AData->AnimateInterval;
+        InActiveAnimation = AData->InActiveAnimation;
+        LO = AData->ItemLO;
+        RO = AData->ItemRO;
+        if (IsEmptyRect(ItemDownRect)) ItemDownRect = IsEmptyRect(ActiveSkinRect) ? SkinRect : ActiveSkinRect;
+    }
+    OldEnabled = Enabled;
+}
+
+bool TbsSkinMainMenuBarItem::EnableAnimation() const
+{
+    return !IsEmptyRect(AnimateSkinRect) && FrameCount > 0 && EffectsOn(Parent->SkinData());
+}
+
+void TbsSkinMainMenuBarItem::ReDraw()
+{
+    if (EnableAnimation())
+    {
+        Parent->AnimateTimer->SetInterval(unsigned(std::max(1, AnimateInterval)));
+        Parent->AnimateTimer->SetEnabled(true);
+    }
+    else
+        TbsMenuBarObject::ReDraw();
+}
+
+TRect TbsSkinMainMenuBarItem::FrameRect(int n) const
+{
+    const TRect& a = AnimateSkinRect;
+    if (RectHeight(a) > RectHeight(SkinRect))
+    {
+        const int h = RectHeight(a) / FrameCount;
+        return TRect(a.Left, a.Top + h * (n - 1), a.Right, a.Top + h * n);
+    }
+    const int w = RectWidth(a) / FrameCount;
+    return TRect(a.Left + w * (n - 1), a.Top, a.Left + w * n, a.Bottom);
+}
+
+void TbsSkinMainMenuBarItem::SetFont(TFont* F) const
+{
+    const TbsSkinData* sd = Parent->SkinData();
+    if (FSkinSupport && Parent->UseSkinFont)
+    {
+        F->SetName(FontName);
+        F->SetHeight(FontHeight);
+        TFontStyles st;
+        if (FontStyle.Has(TbsFontStyles::Bold)) st.Include(fsBold);
+        if (FontStyle.Has(TbsFontStyles::Italic)) st.Include(fsItalic);
+        if (FontStyle.Has(TbsFontStyles::Underline)) st.Include(fsUnderline);
+        F->SetStyle(st);
+    }
+    else
+        F->Assign(Parent->DefItemFont());
+    if (sd && sd->ResourceStrData()) F->SetCharset(sd->ResourceStrData()->CharSet());
+    else F->SetCharset(Parent->DefItemFont()->GetCharset());
+}
+
+void TbsSkinMainMenuBarItem::Place(TCanvas* C)
+{
+    TBitmap m(1, 1, pf32bit);
+    SetFont(m.Canvas()->Font());
+    const int tw = RectWidth(MeasureText(m.Canvas(), MenuItem->Caption(), TRect(0, 0, 0, 0)));
+    int left = 0;
+    for (auto& o : Parent->ObjectList)
+    {
+        if (o.get() == this) break;
+        left = o->ObjectRect.Right;
+    }
+    if (left == 0) left = Parent->NewItemsRect.Left;
+    const int top = Parent->NewItemsRect.Top;
+    if (FSkinSupport)
+        ObjectRect = TRect(left, top, left + RectWidth(SkinRect) - RectWidth(TextRct) + tw + 2, top + RectHeight(SkinRect));
+    else
+        ObjectRect = TRect(left, top, left + tw + 12, Parent->NewItemsRect.Bottom);
+    (void)C;
+    const int limit = Parent->ScrollMenu ? Parent->NewItemsRect.Right - 5 : Parent->NewItemsRect.Right;
+    if (ObjectRect.Right > limit)
+    {
+        Parent->Scroll = true;
+        if (Fits)
+        {
+            OldEnabled = Enabled;
+            Enabled = false;
+            Fits = false;
+        }
+    }
+    else if (!Fits)
+    {
+        Fits = true;
+        Enabled = OldEnabled;
+    }
+}
+
+void TbsSkinMainMenuBarItem::DrawImage(TCanvas* Target, TBitmap* B, const TRect& src, bool hot)
+{
+    const int w = RectWidth(ObjectRect), h = RectHeight(ObjectRect);
+    B->SetPixelFormat(pf32bit);
+    if (Parent->ItemTransparent && src == SkinRect)
+    {
+        B->SetSize(w, h);
+        B->Canvas()->CopyRect(TRect(0, 0, w, h), Target, ObjectRect);
+    }
+    else
+        CreateHSkinImage(LO, RO, B, Picture, src, w, h, hot && StretchEffect);
+    if (B->GetWidth() <= 0 || B->GetHeight() <= 0) return;
+    TCanvas* C = B->Canvas();
+    C->Brush()->SetStyle(bsClear);
+    SetFont(C->Font());
+    C->Font()->SetColor(FDown ? DownFontColor
+                        : hot ? ActiveFontColor
+                        : MenuItem->Enabled() ? FontColor
+                                              : UnEnabledFontColor);
+    TRect r = MeasureText(C, MenuItem->Caption(), TextRct);
+    r.Right += 2;
+    // The caption sits in the text rectangle's height.
+    const int th = RectHeight(r);
+    r.Top = TextRct.Top + RectHeight(TextRct) / 2 - th / 2;
+    r.Bottom = r.Top + th;
+    DrawTextUnicode(C, MenuItem->Caption(), r, DT_CENTER | DT_VCENTER);
+}
+
+void TbsSkinMainMenuBarItem::Draw(TCanvas* Cnvs)
+{
+    if (!FSkinSupport)
+    {
+        DefaultDraw(Cnvs);
+        return;
+    }
+    if (IsEmptyRect(SkinRect) || IsEmptyRect(TextRct)) return;
+    Place(Cnvs);
+    if (!Fits || !Picture) return;
+    TBitmap B;
+    const bool morphEnd = (Active && FMorphKf == 1) || (!Active && FMorphKf == 0);
+    if (FDown) DrawImage(Cnvs, &B, ItemDownRect, true);
+    else if (EnableAnimation() && CurrentFrame >= 1 && CurrentFrame <= FrameCount)
+        DrawImage(Cnvs, &B, FrameRect(CurrentFrame), true);
+    else if (!EnableMorphing() || morphEnd)
+    {
+        if (Active) DrawImage(Cnvs, &B, IsEmptyRect(ActiveSkinRect) ? SkinRect : ActiveSkinRect, true);
+        else DrawImage(Cnvs, &B, SkinRect, false);
+    }
+    else
+    {
+        TBitmap hotB;
+        DrawImage(Cnvs, &B, SkinRect, false);
+        DrawImage(Cnvs, &hotB, ActiveSkinRect, true);
+        if (B.GetWidth() == hotB.GetWidth() && B.GetHeight() == hotB.GetHeight() && B.GetWidth() > 0)
+            DrawMorph(B.Canvas(), &B, &hotB, MorphKind, FMorphKf);
+    }
+    if (B.GetWidth() > 0 && B.GetHeight() > 0) Cnvs->Draw(ObjectRect.Left, ObjectRect.Top, &B);
+}
+
+void TbsSkinMainMenuBarItem::DefaultDraw(TCanvas* Cnvs)
+{
+    Place(Cnvs);
+    if (!Fits) return;
+    const int w = RectWidth(ObjectRect), h = RectHeight(ObjectRect);
+    if (w <= 0 || h <= 0) return;
+    TBitmap B(w, h, pf32bit);
+    TCanvas* C = B.Canvas();
+    C->Brush()->SetStyle(bsSolid);
+    if (FDown || FMouseIn)
+    {
+        C->Brush()->SetColor(clNavy);
+        C->FillRect(TRect(0, 0, w, h));
+        C->Brush()->SetColor(FDown ? TColor(0xB59385) : TColor(0xD2BDB6));
+        C->FillRect(TRect(1, 1, w - 1, h - 1));
+    }
+    else
+    {
+        C->Brush()->SetColor(clBtnFace);
+        C->FillRect(TRect(0, 0, w, h));
+    }
+    C->Brush()->SetStyle(bsClear);
+    SetFont(C->Font());
+    TRect R(1, 1, w - 1, h - 1);
+    const int th = RectHeight(MeasureText(C, MenuItem->Caption(), TRect(0, 0, 0, 0)));
+    R.Top = R.Top + RectHeight(R) / 2 - th / 2;
+    R.Bottom = R.Top + th;
+    if (FDown) OffsetRect(R, 1, 1);
+    DrawTextUnicode(C, MenuItem->Caption(), R, DT_CENTER | DT_VCENTER);
+    Cnvs->Draw(ObjectRect.Left, ObjectRect.Top, &B);
+}
+
+// Items are compared by identity: two unnamed menu items are two items.
+void TbsSkinMainMenuBarItem::LeaveOtherActiveItem()
+{
+    for (auto& o : Parent->ObjectList)
+        if (o.get() != this && o->Active)
+        {
+            o->MouseLeave();
+            return;
+        }
+}
+
+bool TbsSkinMainMenuBarItem::ReleaseOtherDownItem()
+{
+    for (auto& o : Parent->ObjectList)
+        if (o.get() != this && o->FDown)
+        {
+            o->SetDown(false);
+            return true;
+        }
+    return false;
+}
+
+void TbsSkinMainMenuBarItem::MouseEnter()
+{
+    if (ReleaseOtherDownItem())
+    {
+        Active = true;
+        FMouseIn = true;
+        if (EnableMorphing()) FMorphKf = 1;
+        SetDown(true);
+        return;
+    }
+    LeaveOtherActiveItem();
+    FMouseIn = true;
+    Active = true;
+    ReDraw();
+    if (Parent->OnItemMouseEnter) Parent->OnItemMouseEnter(MenuItem);
+    if (Parent->GetHint() != MenuItem->Hint()) Parent->SetHint(MenuItem->Hint());
+}
+
+void TbsSkinMainMenuBarItem::MouseLeave()
+{
+    Active = false;
+    FMouseIn = false;
+    if (EnableAnimation() && !InActiveAnimation)
+    {
+        CurrentFrame = 0;
+        Parent->DrawObject(this);
+    }
+    if (EnableMorphing() && FDown) SetMorphKf(0);
+    ReDraw();
+    if (Parent->OnItemMouseLeave) Parent->OnItemMouseLeave(MenuItem);
+}
+
+void TbsSkinMainMenuBarItem::SetDown(bool Value)
+{
+    FDown = Value;
+    if (Value)
+    {
+        FMorphKf = 1;
+        Parent->DrawObject(this);
+        TbsSkinForm* F = Parent->BSF;
+        if (F && !F->InMainMenu() && F->OnMainMenuEnter) F->OnMainMenuEnter(Parent);
+        TrackMenu();
+        return;
+    }
+    Active = false;
+    if (EnableAnimation())
+    {
+        if (InActiveAnimation)
+        {
+            CurrentFrame = FrameCount + 1;
+            ReDraw();
+        }
+        else
+        {
+            CurrentFrame = 0;
+            Parent->DrawObject(this);
+        }
+    }
+    else if (EnableMorphing())
+    {
+        FMorphKf = 1;
+        ReDraw();
+    }
+    else
+        Parent->DrawObject(this);
+}
+
+void TbsSkinMainMenuBarItem::TrackMenu()
+{
+    TRect R = ObjectRect;
+    const TPoint p = Parent->ClientToScreen(TPoint(R.Left, R.Top));
+    R = TRect(p.X, p.Y, p.X + RectWidth(ObjectRect), p.Y + RectHeight(ObjectRect));
+    TbsSkinForm* F = Parent->BSF;
+    if (!F) return;
+    F->SkinMenuOpen();
+    F->SetInMainMenu(true);
+    F->SkinMenu->Popup(nullptr, Parent->SkinData(), 0, R, MenuItem, Parent->PopupToUp);
+}
+
+void TbsSkinMainMenuBarItem::MouseDown(int, int, TMouseButton Button)
+{
+    TbsSkinForm* F = Parent->BSF;
+    if (!Enabled || !F || Button != mbLeft) return;
+    if (MenuItem->Count() > 0)
+    {
+        Parent->MenuActive = true;
+        SetDown(true);
+        return;
+    }
+    // A command on the bar itself.
+    if (F->InMainMenu()) F->LeaveMainMenu();
+    F->SetInMenu(false);
+    if (EnableMorphing()) ReDraw();
+    else Parent->DrawObject(this);
+    if (TMenu* m = MenuItem->GetParentMenu()) m->DispatchCommand(MenuItem->Command());
+}
+
+// ---------------------------------------------------------------------------
+// The bar
+
+TbsSkinMainMenuBar::TbsSkinMainMenuBar(TComponent* AOwner) : TbsSkinControl(AOwner)
+{
+    FDefItemFont = std::make_unique<TFont>();
+    FDefItemFont->SetName("Arial");
+    FDefItemFont->SetHeight(14);
+    FDefItemFont->SetStyle(TFontStyles{});
+    FDefItemFont->SetColor(clBtnText);
+    MouseTimer = new TTimer(this);
+    MouseTimer->SetEnabled(false);
+    MouseTimer->SetInterval(50);
+    MouseTimer->SetOnTimer([this](TObject*) { MouseTimerProc(); });
+    MorphTimer = new TTimer(this);
+    MorphTimer->SetEnabled(false);
+    MorphTimer->SetInterval(25);
+    MorphTimer->SetOnTimer([this](TObject*) { MorphTimerProc(); });
+    AnimateTimer = new TTimer(this);
+    AnimateTimer->SetEnabled(false);
+    AnimateTimer->SetInterval(25);
+    AnimateTimer->SetOnTimer([this](TObject*) { AnimateTimerProc(); });
+    FSkinDataName = "mainmenubar";
+    height_ = 22;
+    SetAlign(alTop);
+}
+
+TbsSkinMainMenuBar::~TbsSkinMainMenuBar()
+{
+    if (BSF && BSF->MainMenuBar() == this) BSF->SetMainMenuBar(nullptr);
+    SetSkinForm(nullptr);
+    SetMainMenu(nullptr);
+    ObjectList.clear();
+}
+
+void TbsSkinMainMenuBar::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TbsSkinControl::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == FMainMenu)
+    {
+        FMainMenu = nullptr;
+        ObjectList.clear();
+        ActiveObject = OldActiveObject = MouseCaptureObject = -1;
+    }
+    if (AComponent == BSF) BSF = nullptr;
+}
+
+void TbsSkinMainMenuBar::DropSkinReferences()
+{
+    TbsSkinControl::DropSkinReferences();
+    Picture = nullptr;
+    FSkinSupport = false;
+    ObjectList.clear();
+    ActiveObject = OldActiveObject = MouseCaptureObject = -1;
+}
+
+void TbsSkinMainMenuBar::SetDefItemFont(const TFont* Value)
+{
+    FDefItemFont->Assign(Value);
+    if (FIndex == -1) Invalidate();
+}
+
+void TbsSkinMainMenuBar::SetDefaultHeight(int Value)
+{
+    FDefaultHeight = Value;
+    if (FIndex == -1 && Value > 0) SetHeight(Value);
+}
+
+void TbsSkinMainMenuBar::SetSkinForm(TbsSkinForm* Value)
+{
+    Watch(BSF, Value);
+    BSF = Value;
+}
+
+void TbsSkinMainMenuBar::SetMainMenu(TMainMenu* Value)
+{
+    Watch(FMainMenu, Value);
+    FMainMenu = Value;
+    CreateMenu();
+    Invalidate();
+}
+
+void TbsSkinMainMenuBar::CreateMenu()
+{
+    ObjectList.clear();
+    ActiveObject = OldActiveObject = MouseCaptureObject = -1;
+    if (!FMainMenu) return;
+    const TbsDataSkinMainMenuItem* entry = nullptr;
+    if (FSD && !FSD->Empty)
+        if (const int i = FSD->GetIndex(MenuBarItem); i != -1)
+            entry = dynamic_cast<const TbsDataSkinMainMenuItem*>(FSD->ObjectList[std::size_t(i)].get());
+    TMenuItem* root = FMainMenu->Items();
+    for (int i = 0; i < root->Count(); ++i)
+    {
+        TMenuItem* mi = root->Items(i);
+        if (!mi->Visible()) continue;
+        auto item = std::make_unique<TbsSkinMainMenuBarItem>(this, entry);
+        item->IDName = mi->Name();
+        item->Enabled = item->OldEnabled = mi->Enabled();
+        item->MenuItem = mi;
+        ObjectList.push_back(std::move(item));
+    }
+}
+
+void TbsSkinMainMenuBar::UpDateItems()
+{
+    CreateMenu();
+    Invalidate();
+    ActiveObject = OldActiveObject = -1;
+    MouseTimer->SetEnabled(true);
+}
+
+void TbsSkinMainMenuBar::UpDateEnabledItems()
+{
+    for (auto& o : ObjectList) o->Enabled = o->OldEnabled = o->MenuItem->Enabled();
+    Invalidate();
+}
+
+void TbsSkinMainMenuBar::GetSkinData()
+{
+    TbsSkinControl::GetSkinData();
+    if (FIndex == -1) return;
+    auto* d = dynamic_cast<const TbsDataSkinMainMenuBar*>(bsSkinControlEntry(FSD, FIndex));
+    if (!d) return;
+    SkinRect = d->SkinRect;
+    ItemsRect = d->ItemsRect;
+    MenuBarItem = d->MenuBarItem;
+    TrackMarkColor = d->TrackMarkColor;
+    TrackMarkActiveColor = d->TrackMarkActiveColor;
+    StretchEffect = d->StretchEffect;
+    ItemTransparent = d->ItemTransparent;
+    Picture = bsSkinActiveBitmap(FSD, d->PictureIndex);
+}
+
+void TbsSkinMainMenuBar::BeforeChangeSkinData()
+{
+    FSkinSupport = false;
+    TbsSkinControl::BeforeChangeSkinData();
+    ObjectList.clear();
+}
+
+void TbsSkinMainMenuBar::ChangeSkinData()
+{
+    GetSkinData();
+    FSkinSupport = FIndex != -1;
+    CreateMenu();
+    if (FSkinSupport) SetHeight(RectHeight(SkinRect));
+    else if (FDefaultHeight > 0) SetHeight(FDefaultHeight);
+    Invalidate();
+}
+
+void TbsSkinMainMenuBar::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    GetSkinData();
+    if (FIndex != -1 && !IsEmptyRect(SkinRect)) AHeight = RectHeight(SkinRect);
+    TbsSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    CalcItemsRect();
+    Invalidate();
+}
+
+void TbsSkinMainMenuBar::CalcItemsRect()
+{
+    if (FSkinSupport || FIndex != -1)
+        NewItemsRect = TRect(ItemsRect.Left, ItemsRect.Top, Width() - (RectWidth(SkinRect) - ItemsRect.Right), ItemsRect.Bottom);
+    else
+        NewItemsRect = TRect(2, 2, Width() - 2, Height() - 2);
+}
+
+TRect TbsSkinMainMenuBar::GetMarkerRect() const
+{
+    return TRect(NewItemsRect.Right - 5, NewItemsRect.Top, NewItemsRect.Right, NewItemsRect.Bottom);
+}
+
+void TbsSkinMainMenuBar::DrawMarker(TCanvas* C)
+{
+    const TColor color = FIndex != -1 ? TColor(MarkerActive ? TrackMarkActiveColor : TrackMarkColor)
+                                      : (MarkerActive ? clBtnText : clBtnShadow);
+    DrawArrowGlyph(C, GetMarkerRect(), ColorToRGB(color), 2);
+}
+
+void TbsSkinMainMenuBar::Paint() { PaintMenuBar(Canvas()); }
+
+void TbsSkinMainMenuBar::WndProc(TMessage& m)
+{
+    switch (m.Msg)
+    {
+    case WM_ERASEBKGND: m.Result = 1; return;
+    case CM_MOUSEENTER:
+        TbsSkinControl::WndProc(m);
+        MouseTimer->SetEnabled(true);
+        return;
+    case CM_MOUSELEAVE:
+        TbsSkinControl::WndProc(m);
+        MouseTimer->SetEnabled(false);
+        TestActive(-1, -1);
+        return;
+    default: break;
+    }
+    TbsSkinControl::WndProc(m);
+}
+
+void TbsSkinMainMenuBar::PaintMenuBar(TCanvas* C)
+{
+    GetSkinData();
+    if (Width() <= 0 || Height() <= 0) return;
+    TBitmap B(Width(), Height(), pf32bit);
+    TCanvas* bc = B.Canvas();
+    if (FIndex == -1 || !Picture)
+    {
+        bc->Brush()->SetColor(FIndex == -1 ? clBtnFace : TColor(FSD->FSkinColors.FcBtnFace));
+        bc->FillRect(TRect(0, 0, Width(), Height()));
+    }
+    else if (FSD->MainMenuBarTransparent)
+        DrawParentImage(this, bc);
+    else
+    {
+        TBitmap bg;
+        bg.SetPixelFormat(pf32bit);
+        CreateHSkinImage(ItemsRect.Left, RectWidth(SkinRect) - ItemsRect.Right, &bg, Picture, SkinRect, Width(),
+                         Height(), StretchEffect);
+        bc->Draw(0, 0, &bg);
+    }
+    CalcItemsRect();
+    Scroll = false;
+    for (auto& o : ObjectList)
+        if (o->Visible) o->Draw(bc);
+    if (Scroll && ScrollMenu) DrawMarker(bc);
+    C->Draw(0, 0, &B);
+}
+
+// Single objects are drawn by painting the bar again: its items may show the
+// bar's own background.
+void TbsSkinMainMenuBar::DrawObject(TbsMenuBarObject*)
+{
+    if (HandleAllocated()) Repaint();
+}
+
+bool TbsSkinMainMenuBar::Usable(int i) const { return Item(i)->Enabled && Item(i)->Fits; }
+
+void TbsSkinMainMenuBar::TestActive(int X, int Y)
+{
+    if (ObjectList.empty()) return;
+    OldActiveObject = ActiveObject;
+    int hit = -1;
+    for (int i = 0; i < ItemCount(); ++i)
+        if (Item(i)->Enabled && PtInRect(Item(i)->ObjectRect, TPoint(X, Y)))
+        {
+            hit = i;
+            break;
+        }
+    if (!(hit == -1 && OldActiveObject != -1 && MenuActive)) ActiveObject = hit;
+    if (MouseCaptureObject != -1 && ActiveObject != MouseCaptureObject) ActiveObject = -1;
+    if (ActiveObject >= ItemCount()) ActiveObject = -1;
+    if (OldActiveObject >= ItemCount()) OldActiveObject = -1;
+    if (ActiveObject != OldActiveObject)
+    {
+        if (OldActiveObject != -1 && Item(OldActiveObject)->Enabled) Item(OldActiveObject)->MouseLeave();
+        if (ActiveObject != -1 && ActiveObject < ItemCount() && Item(ActiveObject)->Enabled)
+            Item(ActiveObject)->MouseEnter();
+    }
+    if (Scroll && ScrollMenu)
+    {
+        const bool in = PtInRect(GetMarkerRect(), TPoint(X, Y));
+        if (in != MarkerActive)
+        {
+            MarkerActive = in;
+            Invalidate();
+        }
+    }
+}
+
+void TbsSkinMainMenuBar::MouseTimerProc()
+{
+    TPoint p;
+    GetCursorPos(&p);
+    p = ScreenToClient(p);
+    if (p.X < 0 || p.Y < 0 || p.X > Width() || p.Y > Height())
+    {
+        MouseTimer->SetEnabled(false);
+        TestActive(-1, -1);
+    }
+    else
+        TestActive(p.X, p.Y);
+}
+
+void TbsSkinMainMenuBar::MouseMove(TShiftState Shift, int X, int Y)
+{
+    TbsSkinControl::MouseMove(Shift, X, Y);
+    if (!MouseTimer->GetEnabled()) MouseTimer->SetEnabled(true);
+    TestActive(X, Y);
+}
+
+void TbsSkinMainMenuBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TbsSkinControl::MouseDown(Button, Shift, X, Y);
+    TestActive(X, Y);
+    if (ActiveObject != -1)
+    {
+        MouseCaptureObject = ActiveObject;
+        Item(ActiveObject)->MouseDown(X, Y, Button);
+    }
+    else if (Scroll && ScrollMenu && PtInRect(GetMarkerRect(), TPoint(X, Y)))
+        PopupHiddenItems();
+}
+
+void TbsSkinMainMenuBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (MouseCaptureObject != -1 && MouseCaptureObject < ItemCount())
+        Item(MouseCaptureObject)->MouseUp(X, Y, Button);
+    MouseCaptureObject = -1;
+    TbsSkinControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TbsSkinMainMenuBar::PopupHiddenItems()
+{
+    if (!BSF || !FMainMenu) return;
+    int n = 0;
+    for (auto& o : ObjectList)
+        if (o->Fits) ++n;
+    const TRect m = GetMarkerRect();
+    const TPoint p = ClientToScreen(TPoint(m.Left, m.Top));
+    const TRect R(p.X, p.Y, p.X + RectWidth(m), p.Y + RectHeight(m));
+    BSF->SkinMenuOpen();
+    BSF->SkinMenu->Popup(nullptr, FSD, n, R, FMainMenu->Items(), false);
+}
+
+void TbsSkinMainMenuBar::MorphTimerProc()
+{
+    bool any = false;
+    for (auto& o : ObjectList)
+        if (o->EnableMorphing() && o->CanMorphing())
+        {
+            o->SetMorphKf(std::round((o->MorphKf() + (o->Active ? 0.2 : -0.2)) * 5) / 5);
+            any = true;
+        }
+    if (any) DrawObject(nullptr);
+    else MorphTimer->SetEnabled(false);
+}
+
+void TbsSkinMainMenuBar::AnimateTimerProc()
+{
+    bool any = false;
+    for (auto& o : ObjectList)
+    {
+        if (!o->EnableAnimation()) continue;
+        if (o->Active && o->CurrentFrame <= o->FrameCount)
+        {
+            ++o->CurrentFrame;
+            any = true;
+        }
+        else if (!o->Active && o->CurrentFrame > 0)
+        {
+            --o->CurrentFrame;
+            any = true;
+        }
+    }
+    if (any) DrawObject(nullptr);
+    else AnimateTimer->SetEnabled(false);
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard menu mode
+
+bool TbsSkinMainMenuBar::FindHotKeyItem(WORD Key)
+{
+    if (!BSF || !BSF->Form()->GetVisible()) return false;
+    for (int i = 0; i < ItemCount(); ++i)
+    {
+        TbsSkinMainMenuBarItem* it = Item(i);
+        if (!Usable(i) || !IsAccel(Key, it->MenuItem->Caption())) continue;
+        it->MouseEnter();
+        if (!(BSF->InMenu() && it->MenuItem->Count() > 0)) it->MouseDown(0, 0, mbLeft);
+        return true;
+    }
+    return false;
+}
+
+void TbsSkinMainMenuBar::EnterMainMenu()
+{
+    MenuActive = true;
+    TbsSkinMainMenuBarItem* first = nullptr;
+    for (auto& o : ObjectList)
+        if (o->Active)
+        {
+            first = o.get();
+            break;
+        }
+    if (!first && !ObjectList.empty()) first = ObjectList.front().get();
+    if (first) first->MouseEnter();
+    if (!BSF) return;
+    BSF->HookApp();
+    BSF->SetInMainMenu(true);
+    if (BSF->OnMainMenuEnter) BSF->OnMainMenuEnter(this);
+}
+
+void TbsSkinMainMenuBar::NextMainMenuItem()
+{
+    int cur = -1;
+    for (int i = 0; i < ItemCount(); ++i)
+        if (Usable(i) && (Item(i)->Active || Item(i)->FDown))
+        {
+            cur = i;
+            break;
+        }
+    if (cur != -1) Item(cur)->MouseLeave();
+    int next = -1;
+    for (int i = cur + 1; i < ItemCount() && next == -1; ++i)
+        if (Usable(i)) next = i;
+    for (int i = 0; i < ItemCount() && next == -1; ++i)
+        if (Usable(i)) next = i;
+    if (next != -1) Item(next)->MouseEnter();
+}
+
+void TbsSkinMainMenuBar::PriorMainMenuItem()
+{
+    int cur = -1;
+    for (int i = 0; i < ItemCount(); ++i)
+        if (Usable(i) && (Item(i)->Active || Item(i)->FDown))
+        {
+            cur = i;
+            break;
+        }
+    if (cur != -1) Item(cur)->MouseLeave();
+    int prior = -1;
+    for (int i = (cur == -1 ? ItemCount() : cur) - 1; i >= 0 && prior == -1; --i)
+        if (Usable(i)) prior = i;
+    for (int i = ItemCount() - 1; i >= 0 && prior == -1; --i)
+        if (Usable(i)) prior = i;
+    if (prior != -1) Item(prior)->MouseEnter();
+}
+
+bool TbsSkinMainMenuBar::PopupActiveItem()
+{
+    if (!BSF) return false;
+    for (auto& o : ObjectList)
+        if ((o->FDown && o->MenuItem->Count() == 0) || (o->Active && !BSF->InMenu()))
+        {
+            o->Active = false;
+            o->MouseDown(0, 0, mbLeft);
+            return true;
+        }
+    return false;
+}
+
+void TbsSkinMainMenuBar::ReleaseDownItem()
+{
+    for (auto& o : ObjectList)
+        if (o->FDown)
+        {
+            o->FDown = false;
+            o->Active = true;
+            DrawObject(o.get());
+            return;
+        }
+}
+
+void TbsSkinMainMenuBar::ExitMainMenu()
+{
+    MenuActive = false;
+    for (auto& o : ObjectList)
+        if (o->FDown || o->Active)
+        {
+            o->Active = o->FMouseIn = o->FDown = false;
+            if (o->EnableAnimation() && !o->InActiveAnimation)
+            {
+                o->CurrentFrame = 0;
+                DrawObject(o.get());
+            }
+            else
+                o->ReDraw();
+            break;
+        }
+    ActiveObject = OldActiveObject = -1;
+}
