@@ -158,6 +158,10 @@ public:
     int GetDefButtonSize() const;
     int GetMinWidth() const;
     int GetMinHeight() const;
+    // The widest the form may be: MaxWidth, or without one (0) the width of
+    // the work area of the monitor holding the form.
+    int MaxWidth = 0;
+    int GetMaxWidth() const;
 
     // Paints the frame into the window DC, or into DC when given.
     void PaintNCSkin(HDC DC = nullptr);

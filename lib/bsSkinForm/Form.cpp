@@ -129,6 +129,15 @@ int TbsSkinForm::GetMinHeight() const
     return FSD->ClRect.Top + (ph - FSD->ClRect.Bottom);
 }
 
+int TbsSkinForm::GetMaxWidth() const
+{
+    if (MaxWidth != 0) return MaxWidth;
+    if (!Screen) return 0;
+    TMonitor* m = FForm->HandleAllocated() ? Screen->MonitorFromWindow(FForm->Handle())
+                                           : Screen->MonitorFromPoint(TPoint(FForm->Left(), FForm->Top()));
+    return m ? m->WorkareaRect.Width() : Screen->WorkAreaWidth();
+}
+
 // ---------------------------------------------------------------------------
 // Geometry
 

@@ -10,7 +10,7 @@ namespace gallery
 {
 namespace
 {
-constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 6000;
+constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 8000;
 
 }  // namespace
 
@@ -202,6 +202,7 @@ const std::vector<GalleryEntry>& GalleryEntries()
         AddLookEntries(list);
         AddStaticControlEntries(list);
         AddButtonEntries(list);
+        AddDialogEntries(list);
         return list;
     }();
     return entries;

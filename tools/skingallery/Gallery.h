@@ -122,6 +122,8 @@ void AddLookEntries(std::vector<GalleryEntry>& entries);
 // The static skinned controls (panels, labels, bevels, splitters, status bar).
 void AddStaticControlEntries(std::vector<GalleryEntry>& entries);
 void AddButtonEntries(std::vector<GalleryEntry>& entries);
+// The dialogs (message boxes, the skin chooser).
+void AddDialogEntries(std::vector<GalleryEntry>& entries);
 
 // Draws the page of the store's current skin.
 void RenderPage(GalleryPage& page);
