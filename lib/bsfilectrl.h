@@ -1,0 +1,106 @@
+// The file controls' unit: the path routines they share and the data the
+// drive, folder, file and filter boxes show.
+//
+// Paths are Linux paths: "/" is the only separator; ":" and "\" are ordinary
+// name characters. A folder is always named by its absolute path, and nothing
+// here changes the process's current directory (conversion threads and the
+// library loader share it): the controls keep their folder themselves and
+// resolve typed names against it.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/gui/Graphics.h"
+
+// ---------------------------------------------------------------------------
+// Path routines
+
+// An existing folder named by an absolute path (a relative name is none).
+bool FolderExists(const std::string& Name);
+// Path + name with one "/" between them.
+std::string JoinPath(const std::string& Path, const std::string& Name);
+// Shortens a folder path by its first folder: "/a/b/c/" gives "/.../b/c/",
+// then "/.../c/", "/.../" and ".../"; after that it becomes empty.
+void CutFirstFolder(std::string& S);
+// The path with its first folders replaced by ".../" until its width on the
+// canvas is at most MaxWidth; at the end the last component alone (which may
+// still be wider).
+std::string ShortenPathToWidth(const std::string& Path, TCanvas* Canvas, int MaxWidth);
+// "[label]" of the drive: lower case for a lower-case letter, else upper
+// case; "[]" without a label.
+std::string GetVolumeLabelText(char Letter);
+// The mount source of a network drive in the letter's case, else
+// GetVolumeLabelText.
+std::string GetNetworkVolumeText(char Letter);
+
+// Splits a typed path against the folder Base (absolute) into the drive
+// holding the result, an absolute folder and a file part:
+// - "[name]" (a folder row of the file list) is the folder `name` in Base;
+// - a name that is an existing folder moves into the folder part;
+// - a name with "*" or "?" (a mask) or of an existing file stays the file part;
+// - anything else, or a folder part that does not exist, raises EInOutError
+//   (ENOENT, or ENOTDIR for a folder part that is a file).
+// "." and ".." are resolved; the current directory is neither used nor changed.
+void SplitEditPath(const std::string& Text, const std::string& Base, char& Drive, std::string& FolderPart,
+                   std::string& FilePart);
+
+// The non-empty ";"-separated patterns of a mask, in order.
+std::vector<std::string> bsMaskPieces(const std::string& Mask);
+// Whether a file name matches one of the ";"-separated patterns of a mask.
+bool MatchesMaskList(const std::string& Name, const std::string& Mask);
+
+// ---------------------------------------------------------------------------
+// What the boxes list
+
+// Letter case of the drive combo box's letters and labels.
+enum TTextCase { tcLowerCase, tcUpperCase };
+
+// One row of the drive combo box: "c: [label]" (a removable drive: "c:"
+// alone, its medium untouched), and its DRIVE_* type for the picture.
+struct TbsDriveItem
+{
+    std::string Text;
+    unsigned Type = 0;
+};
+// The machine's drives in letter order; drives of an unknown type or without
+// a root are left out.
+std::vector<TbsDriveItem> bsReadDriveItems(TTextCase TextCase);
+
+// Rows of the folder list: the levels of the folder's path (open), the folder
+// itself (current) and its subfolders (closed), each with its indent.
+enum class TbsFolderRowKind { Open, Current, Closed };
+struct TbsFolderRow
+{
+    std::string Text;
+    TbsFolderRowKind Kind = TbsFolderRowKind::Closed;
+    int Indent = 0;
+};
+// "/" gives one current row "/"; "/home/user" gives "/", "home" (open) and
+// "user" (current); then the subfolders, sorted ignoring case. Levels stand
+// 4 pixels apart from 2; subfolders one level deeper than the folder.
+std::vector<TbsFolderRow> bsReadFolderRows(const std::string& Directory);
+// The full path of row Index of those rows; empty beyond the last row.
+std::string bsFolderRowPath(const std::string& Directory, const std::vector<TbsFolderRow>& Rows, int Index);
+// Appends the names of the folder's subfolders (not hidden, not "." or "..")
+// in the system's order; returns how many. An unreadable folder has none.
+int ReadSubfolderNames(const std::string& Folder, std::vector<std::string>& List);
+
+// Which entries the file list shows.
+enum TbsFileAttr { bsftReadOnly, bsftHidden, bsftSystem, bsftVolumeID, bsftDirectory, bsftArchive, bsftNormal };
+using TbsFileType = TEnumSet<TbsFileAttr>;
+// The file list's rows: for each ";"-separated pattern of Mask in turn, the
+// folder's entries that match it (a name matching two patterns is listed
+// twice). Hidden entries (names beginning with a dot) and folders only when
+// asked for; with bsftNormal every other entry, else only those having one
+// of the asked attributes (read-only: not writable by this process). Folders
+// read "[name]", "[.]" and "[..]" included below a drive's root; Linux has no
+// system, volume or archive attribute. Sorted ignoring case. FIFOs, sockets
+// and devices are listed like files and never opened. Raises EInOutError
+// when the folder cannot be read.
+std::vector<std::string> bsReadFileRows(const std::string& Folder, const std::string& Mask, TbsFileType FileType);
+
+// The descriptions and masks of a filter "description|mask|description|mask…":
+// a last description without a mask is dropped, one before a final "|" gets
+// an empty mask; nothing is trimmed.
+void bsParseFilter(const std::string& Filter, std::vector<std::string>& Descriptions, std::vector<std::string>& Masks);
