@@ -363,7 +363,7 @@ bool TFFmpeg::PaintPreview(void* ABitmap, int AFrameNumber, int64_t APTS)
         return false;
     if (!FPreviewer)
         FPreviewer = std::make_unique<TPreviewer>();
-    return FPreviewer->PaintFrame(*static_cast<TBGRBitmap*>(ABitmap), AFrameNumber, APTS);
+    return FPreviewer->PaintFrameTaking(*static_cast<TBGRBitmap*>(ABitmap), AFrameNumber, APTS);
 }
 
 void TFFmpeg::ReleasePreview() { FPreviewer.reset(); }
@@ -1264,12 +1264,21 @@ void TCustomFFConverter::DoCustomHook(TObject* Sender, void* ABitmap, int AFrame
         FHookInfo.Bitmap = nullptr;
     }
     if (AUpdate) {
-        // the handler's picture goes back into the frame's bitmap
+        // The handler's picture goes back into the frame's bitmap. A picture
+        // the handler left as it was keeps the frame exactly as decoded: the
+        // way back through RGB would only cost time and lose precision.
         if (b.GetPixelFormat() != pf24bit)
             b.SetPixelFormat(pf24bit);
         const int h = std::min(bmp.Height, b.GetHeight());
         const size_t row = size_t(std::min(bmp.Width, b.GetWidth())) * 3;
-        for (int y = 0; y < h; y++)
-            std::memcpy(bmp.ScanLine(y), b.ScanLine(y), row);
+        bool changed = b.GetWidth() != bmp.Width || b.GetHeight() != bmp.Height;
+        for (int y = 0; y < h; y++) {
+            const void* from = b.ScanLine(y);
+            if (std::memcmp(bmp.ScanLine(y), from, row) != 0) {
+                changed = true;
+                std::memcpy(bmp.ScanLine(y), from, row);
+            }
+        }
+        AUpdate = changed;
     }
 }

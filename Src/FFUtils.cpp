@@ -250,23 +250,18 @@ bool PictureToBitmap(TRGBConvertContext& c, const TAVPicture& picture, AVPixelFo
         c.RGBPictureRef = picture;
     else
     {
-        const int size = ff::av_image_get_buffer_size(c.RGBPixFmt, width, height, 1);
-        if (size < 0) return false;
-        if (!c.RGBBuf || c.RGBBufSize < size)
-        {
-            if (c.RGBBuf) ff::av_free(c.RGBBuf);
-            c.RGBBuf = static_cast<std::uint8_t*>(ff::av_malloc(std::size_t(size)));
-            c.RGBBufSize = c.RGBBuf ? size : 0;
-            if (!c.RGBBuf) return false;
-        }
+        // converted straight into the bitmap's rows, which the context's
+        // picture then describes
         c.RGBPicture = TAVPicture();
-        ff::av_image_fill_arrays(c.RGBPicture.data, c.RGBPicture.linesize, c.RGBBuf, c.RGBPixFmt, width, height, 1);
+        c.RGBPicture.data[0] = c.Bitmap->ScanLine(0);
+        c.RGBPicture.linesize[0] = rowSize;
         c.toRGB_convert_ctx = ff::sws_getCachedContext(c.toRGB_convert_ctx, width, height, pixFmt, width, height,
                                                        c.RGBPixFmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
         if (!c.toRGB_convert_ctx) return false;
         ff::sws_scale(c.toRGB_convert_ctx, picture.data, picture.linesize, 0, height, c.RGBPicture.data,
                       c.RGBPicture.linesize);
         c.RGBPictureRef = c.RGBPicture;
+        return true;
     }
     const std::size_t rowBytes = std::size_t(std::min(c.RGBPictureRef.linesize[0], rowSize));
     for (int r = 0; r < height; ++r)

@@ -458,6 +458,7 @@ protected:
     bool HasPostHooks() const { return FPostHooks != 0; }
     // The preview window's part of the post hooks: paints one frame; false when
     // the window was closed (or there is none), which turns phPreview off.
+    // It may take the bitmap's buffer over and leave another in its place.
     virtual bool PaintPreview(void* ABitmap, int AFrameNumber, int64_t APTS)
     {
         (void)ABitmap, (void)AFrameNumber, (void)APTS;

@@ -13,13 +13,16 @@ struct TPreviewState;
 
 namespace {
 
-// The window: paints the last frame it was given at (0, 0).
+// The window: paints the last frame it was given at (0, 0), straight from
+// the frame's rows; the background is erased only where the frame does not
+// cover the client.
 class TPreviewForm : public TForm
 {
 public:
     TPreviewForm(std::weak_ptr<TPreviewState> AState) : TForm(nullptr), FState(std::move(AState)) {}
     ~TPreviewForm() override;
-    TBitmap Picture;
+    void WndProc(TMessage& Message) override;
+    void PaintPicture();
 
 private:
     std::weak_ptr<TPreviewState> FState;
@@ -78,9 +81,37 @@ void TPreviewState::DoPaint()
         CreateForm(Painting.Width, Painting.Height);
     if (!Form)
         return;
-    BGRBitmapToBitmap(Painting, Form->Picture);
     Form->SetCaption(DurationToText(pts));
     Form->Invalidate();
+}
+
+void TPreviewForm::WndProc(TMessage& Message)
+{
+    if (Message.Msg == WM_ERASEBKGND) {
+        auto s = FState.lock();
+        if (s && s->Painting.Width >= ClientWidth() && s->Painting.Height >= ClientHeight()) {
+            Message.Result = 1;
+            return;
+        }
+    }
+    TForm::WndProc(Message);
+}
+
+void TPreviewForm::PaintPicture()
+{
+    auto s = FState.lock();
+    if (!s || s->Painting.Width <= 0 || s->Painting.Height <= 0)
+        return;
+    const TBGRBitmap& p = s->Painting;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = p.Width;
+    bi.bmiHeader.biHeight = -p.Height;  // rows top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    SetDIBitsToDevice(Canvas()->GetHandle(), 0, 0, DWORD(p.Width), DWORD(p.Height), 0, 0, 0, UINT(p.Height),
+                      p.Bits.data(), &bi, DIB_RGB_COLORS);
 }
 
 void TPreviewState::CreateForm(int AWidth, int AHeight)
@@ -97,7 +128,7 @@ void TPreviewState::CreateForm(int AWidth, int AHeight)
             s->Closed = true;
         CanClose = true;
     };
-    f->OnPaint = [f](TObject*) { f->Canvas()->Draw(0, 0, &f->Picture); };
+    f->OnPaint = [f](TObject*) { f->PaintPicture(); };
     Form = f;
     if (Application) {
         HookedApp = Application;
@@ -146,14 +177,26 @@ TPreviewer::~TPreviewer()
 
 bool TPreviewer::PaintFrame(const TBGRBitmap& ABitmap, int AFrameNumber, std::int64_t APTS)
 {
+    return Deliver([&](TBGRBitmap& pending) {
+        pending.Width = ABitmap.Width;
+        pending.Height = ABitmap.Height;
+        pending.Bits.assign(ABitmap.Bits.begin(), ABitmap.Bits.end());
+    }, AFrameNumber, APTS);
+}
+
+bool TPreviewer::PaintFrameTaking(TBGRBitmap& ABitmap, int AFrameNumber, std::int64_t APTS)
+{
+    return Deliver([&](TBGRBitmap& pending) { std::swap(pending, ABitmap); }, AFrameNumber, APTS);
+}
+
+template <class Store> bool TPreviewer::Deliver(Store AStore, int AFrameNumber, std::int64_t APTS)
+{
     if (S->Closed)
         return false;
     bool queue = false;
     {
         std::lock_guard<std::mutex> g(S->M);
-        S->Pending.Width = ABitmap.Width;
-        S->Pending.Height = ABitmap.Height;
-        S->Pending.Bits.assign(ABitmap.Bits.begin(), ABitmap.Bits.end());
+        AStore(S->Pending);
         S->FrameNumber = AFrameNumber;
         S->PTS = APTS;
         if (!S->PaintQueued) {

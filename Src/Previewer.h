@@ -26,10 +26,14 @@ public:
     // Shows a frame (the first one opens the window, sized to it). Returns
     // false once the user has closed the window; nothing is painted then.
     bool PaintFrame(const TBGRBitmap& ABitmap, int AFrameNumber, std::int64_t APTS);
+    // The same without a copy: the frame's buffer is taken over and ABitmap
+    // gets an older buffer back (of any size) for the next conversion.
+    bool PaintFrameTaking(TBGRBitmap& ABitmap, int AFrameNumber, std::int64_t APTS);
     bool Closed() const;
     // The window (GUI thread; nullptr before the first paint and after closing).
     TForm* Form() const;
 
 private:
+    template <class Store> bool Deliver(Store AStore, int AFrameNumber, std::int64_t APTS);
     std::shared_ptr<TPreviewState> S;
 };

@@ -32,6 +32,16 @@ static_assert(BSM_CHECKPARENTBACKGROUND == 1284);
 class TbsSkinControl;
 class TbsSkinPanel;
 
+// A skinned control outside the TbsSkinControl family (the views, the page
+// control) that still takes part in the form's skin-change walk.
+class TbsSkinChangeTarget
+{
+public:
+    virtual ~TbsSkinChangeTarget() = default;
+    virtual const TbsSkinData* SkinStore() const = 0;
+    virtual void ChangeSkinData() = 0;
+};
+
 // The index of the entry `name` in the store's control list; -1 without a
 // store, with an empty store or without such an entry.
 int bsSkinControlIndex(const TbsSkinData* sd, const std::string& name);
@@ -1127,3 +1137,5 @@ class TbsSkinSlider : public TbsSkinCustomSlider
 public:
     using TbsSkinCustomSlider::TbsSkinCustomSlider;
 };
+
+#include "lib/bsSkinCtrls/Views.h"

@@ -27,14 +27,17 @@ void TCustomFFmpeg::PrepareVideoFrame(TAVInputStream* ist, AVFrame* f)
     const bool vhook = !OnCustomHook && Fusing_vhook && FrameHookProcess;
     if (!custom && !vhook)
         return;
+    // the custom hook reads the picture first and makes the frame writable
+    // only when a changed picture goes back into it
+    if (custom) {
+        CallCustomHook(f, ist->pts);
+        return;
+    }
     if (ff::av_frame_make_writable(f) < 0) {
         Log(llError, "hook buf malloc error.");
         return;
     }
-    if (custom)
-        CallCustomHook(f, ist->pts);
-    else
-        FrameHookProcess(this, f, ist->pts);
+    FrameHookProcess(this, f, ist->pts);
 }
 
 void TCustomFFmpeg::CallCustomHook(AVFrame* f, int64_t APts)
@@ -60,13 +63,18 @@ void TCustomFFmpeg::CallCustomHook(AVFrame* f, int64_t APts)
     }
     if (update) {
         TBGRBitmap& b = *c.Bitmap;
+        // decided before the frame may get new buffers
         const bool direct = c.RGBPictureRef.data[0] == f->data[0];
-        uint8_t* dst = direct ? f->data[0] : c.RGBPicture.data[0];
-        int ls = direct ? f->linesize[0] : c.RGBPicture.linesize[0];
-        int rowBytes = std::min(ls, b.Width * 3);
-        for (int y = 0; y < f->height && y < b.Height && dst; y++)
-            std::memcpy(dst + (size_t)y * ls, b.ScanLine(y), rowBytes);
-        if (!direct && dst) {
+        if (ff::av_frame_make_writable(f) < 0) {
+            Log(llError, "hook buf malloc error.");
+        } else if (direct) {
+            const int rowBytes = std::min(f->linesize[0], b.Width * 3);
+            for (int y = 0; y < f->height && y < b.Height; y++)
+                std::memcpy(f->data[0] + (size_t)y * f->linesize[0], b.ScanLine(y), rowBytes);
+        } else {
+            // straight from the bitmap's rows back into the frame's format
+            const uint8_t* src[4] = {b.ScanLine(0), nullptr, nullptr, nullptr};
+            const int srcStride[4] = {b.RowSize(), 0, 0, 0};
             c.fromRGB_convert_ctx = ff::sws_getCachedContext(c.fromRGB_convert_ctx, f->width, f->height, c.RGBPixFmt,
                                                              f->width, f->height, AVPixelFormat(f->format),
                                                              SWS_BICUBIC, nullptr, nullptr, nullptr);
@@ -74,7 +82,7 @@ void TCustomFFmpeg::CallCustomHook(AVFrame* f, int64_t APts)
                 Log(llError, "Cannot initialize the fromRGB conversion context");
                 stopHook = true;
             } else {
-                ff::sws_scale(c.fromRGB_convert_ctx, c.RGBPicture.data, c.RGBPicture.linesize, 0, f->height, f->data,
+                ff::sws_scale(c.fromRGB_convert_ctx, src, srcStride, 0, std::min(f->height, b.Height), f->data,
                               f->linesize);
             }
         }

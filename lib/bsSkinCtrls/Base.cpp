@@ -151,6 +151,8 @@ void bsChangeSkinDataWalk(TWinControl* root, const TbsSkinData* sender)
             if (FromSender(b->SkinData(), sender)) b->ChangeSkinData();
         } else if (auto* sp = dynamic_cast<TbsSkinSplitter*>(c)) {
             if (FromSender(sp->SkinData(), sender)) sp->ChangeSkinData();
+        } else if (auto* t2 = dynamic_cast<TbsSkinChangeTarget*>(c)) {
+            if (FromSender(t2->SkinStore(), sender)) t2->ChangeSkinData();
         }
     });
 }

@@ -157,6 +157,8 @@ public:
     TListItems* Owner() const { return owner_; }
     TCustomListView* ListView() const;
     TRect DisplayRect(TDisplayCode Code) const;
+    // The top of the item's bounds (client coordinates).
+    int GetTop() const { return DisplayRect(drBounds).Top; }
     // Starts in-place editing of the caption.
     bool EditCaption();
     void MakeVisible(bool PartialOK = false);
@@ -631,6 +633,8 @@ protected:
     virtual bool CanExpand(TTreeNode* Node);
     virtual bool CanCollapse(TTreeNode* Node);
     virtual bool CanChange(TTreeNode* Node);
+    // The selection changed: fires OnChange.
+    virtual void Change(TTreeNode* Node);
 
 private:
     friend class TTreeNode;

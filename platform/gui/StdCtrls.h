@@ -161,6 +161,9 @@ protected:
     virtual void Change();
     void DefaultHandler(TMessage& m) override;
     void PaintWindow(HDC dc) override;
+    // Paints the background under the text itself (a skinned edit); false
+    // leaves it to the colour request as usual.
+    virtual bool PaintEditBackground(HDC dc) { (void)dc; return false; }
     void CMEnter(TMessage& m) override;
     void CMTextChanged(TMessage& m) override;
     void CMFontChanged(TMessage& m) override;

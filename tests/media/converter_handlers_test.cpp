@@ -143,6 +143,27 @@ TEST_F(ConverterHandlers, CustomHookWithoutHandlerLeavesFrames)
     EXPECT_EQ(calls, 100);
     EXPECT_EQ(h.relayed, 100);
     EXPECT_EQ(bitmaps.size(), 2u);
+
+    // a handler that leaves Update set: an untouched picture keeps the frame
+    // exactly as decoded; a changed one (by scan line, without the canvas)
+    // goes back into it
+    struct Case { const char* name; bool touch; bool same; };
+    for (const Case k : {Case{"untouched", false, true}, Case{"touched", true, false}}) {
+        SCOPED_TRACE(k.name);
+        CountingConverter u;
+        u.OnCustomHook = [&](TObject*, PHookInfo info) {
+            if (k.touch)
+                static_cast<uint8_t*>(info->Bitmap->ScanLine(10))[30] ^= 0xFF;
+        };
+        const std::string f = dir / (std::string(k.name) + ".mkv");
+        AddQuickTask(u, Fixture("clip.avi"), f, o);
+        TerminateLog ulog;
+        u.OnTerminate = ulog.Handler();
+        u.Start(0);
+        ASSERT_TRUE(ulog.Final());
+        EXPECT_EQ(u.relayed, 50);
+        EXPECT_EQ(md5(f) == b, k.same);
+    }
 }
 
 namespace {

@@ -252,12 +252,12 @@ TEST_F(Utils, PictureToBitmapCopiesOrConverts)
 
     p.linesize[0] = 1088;  // rows wider than the bitmap's: converted
     ASSERT_TRUE(PictureToBitmap(c, p, AV_PIX_FMT_BGR24, w, h));
-    EXPECT_EQ(c.RGBPictureRef.data[0], c.RGBBuf);
+    EXPECT_EQ(c.RGBPictureRef.data[0], c.Bitmap->ScanLine(0));  // converted into the bitmap
     EXPECT_EQ(0, std::memcmp(c.Bitmap->ScanLine(5), pix.data() + 5 * 1088, std::size_t(w) * 3));
 
     p.linesize[0] = 1056;  // an odd width is always converted
     ASSERT_TRUE(PictureToBitmap(c, p, AV_PIX_FMT_BGR24, 351, h));
-    EXPECT_EQ(c.RGBPictureRef.data[0], c.RGBBuf);
+    EXPECT_EQ(c.RGBPictureRef.data[0], c.Bitmap->ScanLine(0));  // converted into the bitmap
     EXPECT_EQ(c.Bitmap->Width, 351);
     EXPECT_EQ(c.Bitmap->RowSize(), 1056);
     EXPECT_EQ(0, std::memcmp(c.Bitmap->ScanLine(7), pix.data() + 7 * 1056, 351 * 3));

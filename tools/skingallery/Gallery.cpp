@@ -10,7 +10,7 @@ namespace gallery
 {
 namespace
 {
-constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 8000;
+constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 9000;
 
 }  // namespace
 
@@ -202,6 +202,8 @@ const std::vector<GalleryEntry>& GalleryEntries()
         AddLookEntries(list);
         AddStaticControlEntries(list);
         AddButtonEntries(list);
+        AddBoxEntries(list);
+        AddViewEntries(list);
         AddDialogEntries(list);
         return list;
     }();

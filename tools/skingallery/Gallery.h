@@ -10,6 +10,8 @@
 #include "lib/bsEffects.h"
 #include "lib/bsSkinData.h"
 
+class TForm;
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -122,8 +124,17 @@ void AddLookEntries(std::vector<GalleryEntry>& entries);
 // The static skinned controls (panels, labels, bevels, splitters, status bar).
 void AddStaticControlEntries(std::vector<GalleryEntry>& entries);
 void AddButtonEntries(std::vector<GalleryEntry>& entries);
+// The list, combo and edit boxes.
+void AddBoxEntries(std::vector<GalleryEntry>& entries);
+// The views (job table, tree view) and the page control with its tabs.
+void AddViewEntries(std::vector<GalleryEntry>& entries);
 // The dialogs (message boxes, the skin chooser).
 void AddDialogEntries(std::vector<GalleryEntry>& entries);
+
+// A form's picture with its controls, as its windows paint it, put on the page.
+void PutForm(GalleryPage& p, TForm& f, const TRect& cell);
+// Lets the window layer reclaim the windows of forms that are gone.
+void ServeClosedForms();
 
 // Draws the page of the store's current skin.
 void RenderPage(GalleryPage& page);

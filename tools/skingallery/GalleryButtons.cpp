@@ -280,15 +280,6 @@ std::unique_ptr<TForm> SlidersForm(TbsSkinData* sd, int W, int H, std::vector<Tb
     return f;
 }
 
-void PutForm(GalleryPage& p, TForm& f, const TRect& cell)
-{
-    TBitmap shot(f.Width(), f.Height(), pf32bit);
-    f.PaintTo(shot.Canvas()->GetHandle(), 0, 0);
-    TbsBitmap out;
-    out.Assign(&shot);
-    p.Put(out, cell.Left, cell.Top);
-}
-
 // Paints one control of a shown form at its place in the form's cell.
 void PutControl(GalleryPage& p, TWinControl* c, const TRect& cell)
 {
@@ -322,8 +313,7 @@ void DrawStates(GalleryPage& p, const char* entry, const char* title, int W, int
     }
     // The forms are gone; serving the queue lets the window layer reclaim
     // their windows.
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+    ServeClosedForms();
 }
 
 void DrawButtons(GalleryPage& p)

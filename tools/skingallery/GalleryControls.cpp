@@ -142,17 +142,6 @@ std::unique_ptr<TForm> StaticControlsForm(TbsSkinData* sd, int W, int H)
     return f;
 }
 
-// The form's picture with its controls, as its windows paint it.
-void PutForm(GalleryPage& p, TForm& f, const TRect& cell)
-{
-    f.HandleNeeded();
-    TBitmap shot(f.Width(), f.Height(), pf32bit);
-    f.PaintTo(shot.Canvas()->GetHandle(), 0, 0);
-    TbsBitmap out;
-    out.Assign(&shot);
-    p.Put(out, cell.Left, cell.Top);
-}
-
 void DrawStaticControls(GalleryPage& p)
 {
     // The controls need windows: on the headless desktop unless the program
@@ -164,10 +153,26 @@ void DrawStaticControls(GalleryPage& p)
     PutForm(p, *StaticControlsForm(nullptr, W, H), p.Place(W, H, "默认外观"));
     // The forms are gone; serving the queue lets the window layer reclaim
     // their windows.
+    ServeClosedForms();
+}
+}  // namespace
+
+// The form's picture with its controls, as its windows paint it.
+void PutForm(GalleryPage& p, TForm& f, const TRect& cell)
+{
+    f.HandleNeeded();
+    TBitmap shot(f.Width(), f.Height(), pf32bit);
+    f.PaintTo(shot.Canvas()->GetHandle(), 0, 0);
+    TbsBitmap out;
+    out.Assign(&shot);
+    p.Put(out, cell.Left, cell.Top);
+}
+
+void ServeClosedForms()
+{
     MSG m;
     while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
 }
-}  // namespace
 
 void AddStaticControlEntries(std::vector<GalleryEntry>& entries)
 {

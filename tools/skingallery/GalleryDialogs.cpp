@@ -72,8 +72,7 @@ void DrawMessageBoxes(GalleryPage& p)
         f->Show();
         PutFramedForm(p, *f, *f->BSF, p.Place(f->Width(), f->Height(), b.label));
     }
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+    ServeClosedForms();
 }
 }  // namespace
 

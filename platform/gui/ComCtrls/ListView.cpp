@@ -386,7 +386,13 @@ void TListColumns::Clear()
 
 // ---- items ------------------------------------------------------------------------------------
 
-TListItem::TListItem(TListItems* owner) : owner_(owner), subItems_(std::make_unique<TStringList>()) {}
+TListItem::TListItem(TListItems* owner) : owner_(owner), subItems_(std::make_unique<TStringList>())
+{
+    // A changed cell repaints its row, as a changed caption does.
+    subItems_->OnChange = [this](TObject*) {
+        if (index_ >= 0 && !ListView()->ownerData_) ListView()->Change(this, ctText);
+    };
+}
 TListItem::~TListItem() = default;
 
 TCustomListView* TListItem::ListView() const { return owner_->view_; }

@@ -493,7 +493,12 @@ void TCustomTreeView::select(TTreeNode* n, bool user)
     selected_ = n;
     makeVisible(n);
     Invalidate();
-    if (OnChange) OnChange(this, n);
+    Change(n);
+}
+
+void TCustomTreeView::Change(TTreeNode* Node)
+{
+    if (OnChange) OnChange(this, Node);
 }
 
 void TCustomTreeView::SetSelected(TTreeNode* v) { select(v, false); }
@@ -520,7 +525,7 @@ void TCustomTreeView::nodeDeleting(TTreeNode* n)
         if (!next && n->parent_ && n->parent_->parent_) next = n->parent_;
         selected_ = nullptr;
         if (next && next->parent_ != nullptr) select(next, false);
-        else if (OnChange) OnChange(this, nullptr);
+        else Change(nullptr);
     }
 }
 

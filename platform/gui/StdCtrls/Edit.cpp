@@ -463,11 +463,13 @@ void TCustomEdit::PaintWindow(HDC dc)
     // Colours from the parent's colour request (reflected back to the control
     // by the class library); a hollow brush leaves the background as it is.
     const UINT colorMsg = (!enabled_ || readOnly_) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT;
+    const bool painted = PaintEditBackground(dc);
     HBRUSH br = nullptr;
     if (HWND p = GetParent(handle_)) br = HBRUSH(SendMessage(p, colorMsg, WPARAM(dc), LPARAM(handle_)));
     if (!br) br = HBRUSH(Perform(CN_BASE + colorMsg, WPARAM(dc), LPARAM(handle_)));
     const TRect cr = GetClientRect();
-    if (br && HGDIOBJ(br) != GetStockObject(NULL_BRUSH)) FillRect(dc, cr, br);
+    if (painted) {}
+    else if (br && HGDIOBJ(br) != GetStockObject(NULL_BRUSH)) FillRect(dc, cr, br);
     else if (parent_)
     {
         // See-through: what the parent paints under the edit is the background.

@@ -161,7 +161,7 @@ struct CaretState
 struct DcRec
 {
     WindowNode* root;
-    TRect bounds;   // root window coordinates
+    TRegion vis;    // root window coordinates: what the DC can draw, presented on release
 };
 
 // ---- the window tree (Tree.cpp) ----

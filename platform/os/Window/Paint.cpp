@@ -33,7 +33,7 @@ HDC MakeDC(WindowNode* n, bool whole, const TRegion& clipRoot)
     HDC dc = CreateSurfaceDC(root->surface.get(), o, vis);
     if (!dc) return nullptr;
     dc->Window = n;
-    gDCs[dc] = {root, clipRoot.Bounds()};
+    gDCs[dc] = {root, clipRoot};
     return dc;
 }
 
@@ -41,7 +41,7 @@ HDC ScreenDC()
 {
     if (!gScreenSurface) gScreenSurface = new TSurface(1, 1);
     HDC dc = CreateSurfaceDC(gScreenSurface, TPoint(), TRegion());
-    gDCs[dc] = {nullptr, TRect()};
+    gDCs[dc] = {nullptr, TRegion()};
     return dc;
 }
 
@@ -88,7 +88,15 @@ int ReleaseDC(HWND, HDC dc)
     if (it == gDCs.end()) return 0;
     DcRec rec = it->second;
     gDCs.erase(it);
-    if (rec.root && N(rec.root)) Present(rec.root, rec.bounds);
+    if (rec.root && N(rec.root))
+    {
+        // a few rectangles (a frame around the client) go one by one, so the
+        // pixels of an untouched client are not presented again
+        if (rec.vis.RectCount() <= 8)
+            for (const TRect& r : rec.vis.Rects()) Present(rec.root, r);
+        else
+            Present(rec.root, rec.vis.Bounds());
+    }
     DeleteDC(dc);
     return 1;
 }
@@ -404,6 +412,13 @@ void DefaultNcPaint(WindowNode* n)
     if (!dc) return;
     int w = n->rect.Width(), h = n->rect.Height();
     ExcludeClipRect(dc, n->client.Left, n->client.Top, n->client.Right, n->client.Bottom);
+    // nothing is drawn in the client: it is not presented either
+    if (auto it = gDCs.find(dc); it != gDCs.end())
+    {
+        const TPoint o = OffsetInRoot(n);
+        it->second.vis -= TRegion(TRect(o.X + n->client.Left, o.Y + n->client.Top, o.X + n->client.Right,
+                                        o.Y + n->client.Bottom));
+    }
     TRect r(0, 0, w, h);
     if (f.border == 1)
         FrameRect(dc, r, GetSysColorBrush(COLOR_WINDOWFRAME));

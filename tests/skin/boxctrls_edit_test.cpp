@@ -1,0 +1,212 @@
+// The library's edits: the context menu's enable rules and captions, read-
+// only on every path, line breaks kept out of a single-line edit, Enter and
+// Esc handed to the form, the skinned edit's geometry, and the numeric edit.
+#include "lib/bsSkinBoxCtrls.h"
+#include "platform/gui/Clipbrd.h"
+#include "skin/skinctrls_helpers.h"
+
+using namespace ctrltest;
+
+namespace
+{
+class EditTest : public SkinCtrlTest
+{
+protected:
+    template <class E = TbsSkinEdit>
+    E* MakeEdit(TForm* f, const std::string& text)
+    {
+        auto* e = new E(f);
+        e->SetBounds(10, 10, 200, 20);
+        e->SetParent(f);
+        e->SetText(text);
+        return e;
+    }
+    static std::string Enabled(const std::vector<TbsEditMenuItem>& items)
+    {
+        std::string s;
+        for (const TbsEditMenuItem& i : items)
+            if (i.Caption != "-") s += i.Enabled ? '1' : '0';
+        return s;
+    }
+};
+
+// A skin with one edit entry: 100 x 22, client (4, 4, 96, 18), fixed ends of 5.
+std::string WriteEditSkin()
+{
+    const std::string dir = skintest::TempDir("boxes-edit");
+    skintest::MakePicture(120, 30, 0xFF336699u).SaveToFile(dir + "p0.bmp");
+    skintest::WriteFile(dir + "skin.ini",
+                        "[VERSION]\r\nskinname=edit\r\n\r\n[PICTURES]\r\nactivepicturescount=1\r\n0=p0.bmp\r\n\r\n"
+                        "[FORMINFO]\r\nclientrect=0,0,0,0\r\n\r\n[SKINOBJECTS]\r\ncount=0\r\n\r\n"
+                        "[SKINCONTROLS]\r\ncount=1\r\n0=edit:edit\r\n\r\n"
+                        "[edit]\r\npictureindex=0\r\nskinrect=0,0,100,22\r\nlefttoppoint=5,0\r\n"
+                        "righttoppoint=95,0\r\nclientrect=4,4,96,18\r\nfontcolor=255\r\nactivefontcolor=65280\r\n\r\n");
+    return dir + "skin.ini";
+}
+} // namespace
+
+TEST_F(EditTest, ContextMenuEnableRules)
+{
+    // Undo, Cut, Copy, Paste, Delete, Select All.
+    struct Case
+    {
+        bool readOnly;
+        int selStart, selLength;   // -1: no text at all
+        bool clipboard;
+        const char* enabled;
+    };
+    const Case cases[] = {
+        {false, -1, 0, false, "000000"}, {false, -1, 0, true, "000100"},   {false, 0, 0, true, "000101"},
+        {false, 1, 2, false, "011011"},  {false, 0, 5, true, "011110"},    {true, 1, 2, true, "001001"},
+        {true, 0, 5, true, "001000"},    {true, 0, 0, false, "000001"},
+    };
+    for (const Case& k : cases)
+    {
+        SCOPED_TRACE(testing::Message() << k.readOnly << " " << k.selStart << "+" << k.selLength << " " << k.clipboard);
+        TSkinnedForm* f = MakeForm();
+        TbsSkinEdit* e = MakeEdit(f, k.selStart < 0 ? "" : "abcde");
+        e->SetReadOnly(k.readOnly);
+        f->Show();
+        Clipboard()->SetAsText(k.clipboard ? "剪贴板" : "");
+        if (k.selStart >= 0)
+        {
+            e->SetSelStart(k.selStart);
+            e->SetSelLength(k.selLength);
+        }
+        EXPECT_EQ(Enabled(e->SysMenuItems()), k.enabled);
+        delete f;
+    }
+}
+
+TEST_F(EditTest, ContextMenuHasTheBuiltInCaptionsAndRunsItsCommands)
+{
+    TSkinnedForm* f = MakeForm();
+    TbsSkinEdit* e = MakeEdit(f, "hello world");
+    f->Show();
+    TPopupMenu* shown = nullptr;
+    TPoint at;
+    TPopupMenu::SetPopupHook([&](TPopupMenu* m, int x, int y) {
+        shown = m;
+        at = TPoint(x, y);
+    });
+    e->SetFocus();
+    e->SetSelStart(6);
+    e->SetSelLength(5);
+    // From the keyboard (no point): the edit's centre.
+    SendMessage(e->GetHandle(), WM_CONTEXTMENU, WPARAM(e->GetHandle()), MAKELPARAM(-1, -1));
+    ASSERT_NE(shown, nullptr);
+    const TPoint centre = e->ClientToScreen(TPoint(0, 0));
+    EXPECT_EQ(at, TPoint(centre.X + 100, centre.Y + 10));
+    std::vector<std::string> captions;
+    for (int i = 0; i < shown->Items()->Count(); ++i) captions.push_back(shown->Items()->Items(i)->Caption());
+    const std::vector<std::string> want = {"Undo", "-", "Cut", "Copy", "Paste", "Delete", "-", "Select All"};
+    EXPECT_EQ(captions, want);
+    shown->Items()->Items(2)->Click();   // Cut
+    driver->PumpUntilIdle();
+    EXPECT_EQ(e->GetText(), "hello ");
+    EXPECT_EQ(Clipboard()->GetAsText(), "world");
+    EXPECT_EQ(e->SysPopupMenu(), nullptr) << "the menu goes once its command ran";
+    TPopupMenu::SetPopupHook(nullptr);
+}
+
+TEST_F(EditTest, ReadOnlyHoldsOnEveryPath)
+{
+    TSkinnedForm* f = MakeForm();
+    TbsSkinEdit* e = MakeEdit(f, "固定文本");
+    f->Show();
+    e->SetFocus();
+    e->SelectAll();
+    Clipboard()->SetAsText("x");
+    e->SetReadOnly(true);
+    driver->TypeText("ab");
+    driver->TypeText("中文");
+    driver->PressKey(VK_DELETE);
+    driver->PressKey(VK_BACK);
+    for (UINT msg : {WM_CUT, WM_PASTE, WM_CLEAR, WM_UNDO}) SendMessage(e->GetHandle(), msg, 0, 0);
+    for (const TbsEditMenuItem& i : e->SysMenuItems())
+        if (i.Action) i.Action();
+    EXPECT_EQ(e->GetText(), "固定文本");
+    // Copying and the dialog keys still work.
+    e->SelectAll();
+    SendMessage(e->GetHandle(), WM_COPY, 0, 0);
+    EXPECT_EQ(Clipboard()->GetAsText(), "固定文本");
+    std::string keys;
+    e->OnKeyPress = [&](TObject*, char32_t& k) { keys += char(k); };
+    driver->PressKey(VK_RETURN);
+    EXPECT_EQ(keys, "\r");
+}
+
+TEST_F(EditTest, LineBreaksNeverEnterASingleLineEdit)
+{
+    TSkinnedForm* f = MakeForm();
+    TbsSkinEdit* e = MakeEdit(f, "一\r\n二\n三");
+    EXPECT_EQ(e->GetText(), "一二三");
+    f->Show();
+    e->SetFocus();
+    e->SelectAll();
+    Clipboard()->SetAsText("第一行\r\n第二行\n");
+    SendMessage(e->GetHandle(), WM_PASTE, 0, 0);
+    EXPECT_EQ(e->GetText(), "第一行第二行");
+}
+
+TEST_F(EditTest, DefaultLookGeometry)
+{
+    TSkinnedForm* f = MakeForm();
+    TbsSkinEdit* e = MakeEdit(f, "x");
+    f->Show();
+    EXPECT_EQ(e->GetClientRect(), TRect(0, 0, 196, 16));
+    e->CalcEditRect();
+    EXPECT_EQ(e->EditRect(), TRect(2, 2, 198, 18));
+    e->SetButtonMode(true);
+    f->Show();
+    e->CalcEditRect();
+    EXPECT_EQ(e->ButtonRectNow(), TRect(180, 0, 200, 20));
+    EXPECT_EQ(e->EditRect().Right, 200 - 20 - 2);
+    EXPECT_EQ(e->GetClientRect().Width(), 200 - 20 - 2 - 2);
+}
+
+TEST_F(EditTest, SkinnedGeometryOfTheTwoHundredPixelEdit)
+{
+    TbsSkinData sd;
+    sd.LoadFromFile(WriteEditSkin());
+    TSkinnedForm* f = MakeForm();
+    TbsSkinEdit* e = MakeEdit(f, "文本");
+    e->SetSkinData(&sd);
+    f->Show();
+    EXPECT_EQ(e->Height(), 22);
+    EXPECT_EQ(e->LOffset, 5);
+    EXPECT_EQ(e->ROffset, 5);
+    e->CalcEditRect();
+    EXPECT_EQ(e->EditRect(), TRect(4, 4, 196, 18));
+    EXPECT_EQ(e->GetClientRect(), TRect(0, 0, 192, 14));
+    // Every resize keeps the skin's height; DefaultHeight does not change it.
+    e->SetBounds(10, 10, 150, 40);
+    EXPECT_EQ(e->Height(), 22);
+    e->SetDefaultHeight(30);
+    EXPECT_EQ(e->Height(), 22);
+    // The text colour follows the focus.
+    TbsSkinEdit* other = MakeEdit(f, "");
+    other->SetTop(50);
+    other->SetFocus();
+    EXPECT_EQ(ColorToRGB(e->Font()->GetColor()), COLORREF(255));
+    e->SetFocus();
+    EXPECT_EQ(ColorToRGB(e->Font()->GetColor()), COLORREF(65280));
+}
+
+TEST_F(EditTest, NumericEditFiltersCharacters)
+{
+    TSkinnedForm* f = MakeForm();
+    auto* e = MakeEdit<TbsSkinNumEdit>(f, "");
+    f->Show();
+    e->SetFocus();
+    driver->TypeText("1-2-a+3");
+    EXPECT_EQ(e->GetText(), "1-23");
+    int up = 0, down = 0;
+    e->OnUpClick = [&](TObject*) { ++up; };
+    e->OnDownClick = [&](TObject*) { ++down; };
+    driver->PressKey(VK_UP);
+    driver->PressKey(VK_DOWN);
+    driver->PressKey(VK_DOWN);
+    EXPECT_EQ(up, 1);
+    EXPECT_EQ(down, 2);
+}
