@@ -72,6 +72,14 @@ std::string bsMessageTypeCaption(TMsgDlgType type) { return kTypes[type].Caption
 std::string bsMessageButtonName(TMsgDlgBtn kind) { return kButtons[kind].Name; }
 TModalResult bsMessageButtonResult(TMsgDlgBtn kind) { return kButtons[kind].Result; }
 
+void bsApplyFormAlpha(TCustomForm* Form, bool On, std::uint8_t Value)
+{
+    if (!On) return;
+    HWND h = Form->GetHandle();
+    SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) | LONG(WS_EX_LAYERED));
+    SetLayeredWindowAttributes(h, 0, Value, LWA_ALPHA);
+}
+
 // ---------------------------------------------------------------------------
 TbsMessageForm::TbsMessageForm(TComponent* AOwner, int X, int Y) : TForm(AOwner)
 {
@@ -167,14 +175,7 @@ std::unique_ptr<TbsMessageForm> TbsSkinMessage::BuildMessageForm(const TbsMessag
     auto form = std::make_unique<TbsMessageForm>(Application, R.X, R.Y);
     TbsMessageForm* f = form.get();
     f->BSF->SetSkinData(FSD);
-    if (AlphaBlend)
-    {
-        // The frame component has no transparency of its own: the box's
-        // window is made layered at the given opacity.
-        HWND h = f->GetHandle();
-        SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) | LONG(WS_EX_LAYERED));
-        SetLayeredWindowAttributes(h, 0, AlphaBlendValue, LWA_ALPHA);
-    }
+    bsApplyFormAlpha(f, AlphaBlend, AlphaBlendValue);
 
     const int H = ButtonHeight();
     int N = 0;

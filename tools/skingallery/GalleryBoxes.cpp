@@ -106,7 +106,8 @@ std::unique_ptr<TForm> BoxesForm(TbsSkinData* sd, TImageList* images, int W, int
     return f;
 }
 
-void PutForm(GalleryPage& p, TForm& f, const TRect& cell)
+// Shown first: the boxes lay their parts out when their windows appear.
+void PutShownForm(GalleryPage& p, TForm& f, const TRect& cell)
 {
     f.HandleNeeded();
     f.Show();
@@ -125,8 +126,8 @@ void DrawBoxes(GalleryPage& p)
     p.Section("boxes", "列表框、组合框、编辑框 list, combo and edit boxes");
     const int W = 620, H = 210;
     auto images = Images();
-    PutForm(p, *BoxesForm(&p.Data(), images.get(), W, H), p.Place(W, H, "皮肤外观"));
-    PutForm(p, *BoxesForm(nullptr, images.get(), W, H), p.Place(W, H, "默认外观"));
+    PutShownForm(p, *BoxesForm(&p.Data(), images.get(), W, H), p.Place(W, H, "皮肤外观"));
+    PutShownForm(p, *BoxesForm(nullptr, images.get(), W, H), p.Place(W, H, "默认外观"));
     MSG m;
     while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
 }
