@@ -1,35 +1,47 @@
 // Gallery entries of the skinned dialogs: a message box of each kind (the
 // main window's notice, a warning question, an error with three buttons, a
 // confirmation with the show-again check box, a custom box), built by the
-// message component as a call would and painted with their frames.
+// message component as a call would and painted with their frames; the skin
+// chooser with the page's skin highlighted and previewed.
+#include "lib/bsDialogs.h"
 #include "lib/bsMessages.h"
 #include "platform/backend/headless/Headless.h"
+#include "platform/sys/Files.h"
 #include "tools/skingallery/Gallery.h"
+
+#include <unistd.h>
 
 namespace gallery
 {
 namespace
 {
 // The whole window of a form with its skinned frame; pixels outside the
-// frame's region take the page colour.
-void PutFramedForm(GalleryPage& p, TForm& f, TbsSkinForm& sf, const TRect& cell)
+// frame's region take `outside`.
+void RenderFramedForm(TForm& f, TbsSkinForm& sf, TbsBitmap& out, TbsColor outside)
 {
     TBitmap shot(f.Width(), f.Height(), pf32bit);
     HDC dc = shot.Canvas()->GetHandle();
     if (sf.SkinSupport()) sf.PaintNCSkin(dc);
     else sf.PaintNCDefault(dc);
-    const TPoint origin(f.ClientOrigin().X - f.Left(), f.ClientOrigin().Y - f.Top());
+    TRect wr;
+    GetWindowRect(f.Handle(), &wr);
+    const TPoint origin(f.ClientOrigin().X - wr.Left, f.ClientOrigin().Y - wr.Top);
     // The client picture stays inside the client area, off the frame.
     IntersectClipRect(dc, origin.X, origin.Y, origin.X + f.ClientWidth(), origin.Y + f.ClientHeight());
     f.PaintTo(dc, origin.X, origin.Y);
-    TbsBitmap out;
     out.Assign(&shot);
     for (int y = 0; y < out.Height(); ++y)
         for (int x = 0; x < out.Width(); ++x)
         {
-            const bool outside = sf.Region() && !PtInRegion(sf.Region(), x, y);
-            out.SetPixel(x, y, outside ? p.Background() : out.GetPixel(x, y) | 0xFF000000u);
+            const bool off = sf.Region() && !PtInRegion(sf.Region(), x, y);
+            out.SetPixel(x, y, off ? outside : out.GetPixel(x, y) | 0xFF000000u);
         }
+}
+
+void PutFramedForm(GalleryPage& p, TForm& f, TbsSkinForm& sf, const TRect& cell)
+{
+    TbsBitmap out;
+    RenderFramedForm(f, sf, out, p.Background());
     p.Put(out, cell.Left, cell.Top);
 }
 
@@ -74,7 +86,50 @@ void DrawMessageBoxes(GalleryPage& p)
     }
     ServeClosedForms();
 }
+void DrawSkinChooser(GalleryPage& p)
+{
+    if (!backend::HasCurrent()) backend::UseHeadless();
+    p.Section("skinchooser", "选择皮肤：列表与预览 skin chooser");
+    // The page's skin as a stored skin of a form, the chooser's stored-skin
+    // mode; the entry before it is listed only.
+    const std::string file = "/tmp/quorvel-gallery-" + std::to_string(::getpid()) + ".skn";
+    p.Data().SaveToCompressedFile(file);
+    TComponent owner(nullptr);
+    auto* other = new TbsCompressedStoredSkin(&owner);
+    other->SetName("Other");
+    other->Description = "其他皮肤 another skin";
+    auto* own = new TbsCompressedStoredSkin(&owner);
+    own->SetName("Page");
+    own->Description = p.Data().SkinName.empty() ? "当前皮肤" : p.Data().SkinName;
+    own->LoadFromCompressFile(file);
+    sys::DeleteFile(file);
+    TbsSelectSkinDialog dlg(&owner);
+    dlg.SetSkinData(&p.Data());
+    dlg.SetCtrlSkinData(&p.Data());
+    dlg.Title = "选择皮肤 Select skin";
+    TbsSelectSkinDlgForm f(Application, &owner, own, &p.Data());
+    dlg.Prepare(&f);
+    f.SetLeft(0);
+    f.SetTop(0);
+    f.Show();
+    ServeClosedForms();
+    // The preview is a framed window of its own inside the chooser.
+    TbsBitmap out, preview;
+    RenderFramedForm(f, *f.BSF, out, p.Background());
+    const TPoint origin(f.ClientOrigin().X - f.Left(), f.ClientOrigin().Y - f.Top());
+    RenderFramedForm(*f.PreviewForm, *f.PreviewBSF, preview, Opaque(f.BSF->SkinData()->FSkinColors.FcBtnFace));
+    for (int y = 0; y < preview.Height(); ++y)
+        for (int x = 0; x < preview.Width(); ++x)
+            out.SetPixel(origin.X + f.PreviewForm->Left() + x, origin.Y + f.PreviewForm->Top() + y, preview.GetPixel(x, y));
+    const TRect cell = p.Place(f.Width(), f.Height(), "皮肤外观");
+    p.Put(out, cell.Left, cell.Top);
+    ServeClosedForms();
+}
 }  // namespace
 
-void AddDialogEntries(std::vector<GalleryEntry>& entries) { entries.push_back({"messageboxes", DrawMessageBoxes}); }
+void AddDialogEntries(std::vector<GalleryEntry>& entries)
+{
+    entries.push_back({"messageboxes", DrawMessageBoxes});
+    entries.push_back({"skinchooser", DrawSkinChooser});
+}
 }  // namespace gallery
