@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "lib/bsSkinBoxCtrls.h"
 #include "platform/gui/Graphics.h"
+#include "platform/gui/StdCtrls.h"
 
 // ---------------------------------------------------------------------------
 // Path routines
@@ -104,3 +106,94 @@ std::vector<std::string> bsReadFileRows(const std::string& Folder, const std::st
 // a last description without a mask is dropped, one before a final "|" gets
 // an empty mask; nothing is trimmed.
 void bsParseFilter(const std::string& Filter, std::vector<std::string>& Descriptions, std::vector<std::string>& Masks);
+
+// ---------------------------------------------------------------------------
+// Controls
+
+class TbsSkinFileListBox;
+
+// A combo box of file-type filters: Filter holds "description|mask" pairs;
+// the descriptions are the entries, Mask the selected entry's mask, which a
+// linked file list box takes on every change of the selection.
+class TbsSkinFilterComboBox : public TbsSkinComboBox
+{
+public:
+    explicit TbsSkinFilterComboBox(TComponent* AOwner);
+    ~TbsSkinFilterComboBox() override;
+
+    const std::string& Filter() const { return FFilterText; }
+    // A filter equal to the current one but for letter case changes nothing.
+    void SetFilter(const std::string& Value);
+    TbsSkinFileListBox* FileList() const { return FFileList; }
+    void SetFileList(TbsSkinFileListBox* Value);
+    // The selected entry's mask; with entries but none selected the last one
+    // is selected first; "*.*" without entries.
+    std::string Mask();
+    // The mask of entry i (the entries and masks pair by position).
+    const std::vector<std::string>& MaskList() const { return FMaskList; }
+
+protected:
+    void CreateWnd() override;
+    void Change() override;
+    void Click() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    friend class TbsSkinFileListBox;
+    void FillFilterList();
+    std::string FFilterText;
+    TbsSkinFileListBox* FFileList = nullptr;
+    std::vector<std::string> FMaskList;
+};
+
+// A list box of one folder's entries matching Mask and FileType, sorted; a
+// linked edit shows the selected name (or the mask). The folder is the
+// list's own (absolute); the process's current directory is never used.
+class TbsSkinFileListBox : public TbsSkinListBox
+{
+public:
+    explicit TbsSkinFileListBox(TComponent* AOwner);
+    ~TbsSkinFileListBox() override;
+
+    const std::string& Directory() const { return FDirectory; }
+    void SetDirectory(const std::string& Value) { ApplyFilePath(Value); }
+    const std::string& Mask() const { return FMask; }
+    void SetMask(const std::string& Value);
+    TbsFileType FileType() const { return FFileType; }
+    void SetFileType(TbsFileType Value);
+    TCustomEdit* FileEdit() const { return FFileEdit; }
+    void SetFileEdit(TCustomEdit* Value);
+    // The drive holding Directory; setting another one moves to its root.
+    char Drive() const;
+    void SetDrive(char Value);
+    // Directory joined with the selected row, or empty.
+    virtual std::string GetFileName();
+    void SetFileName(const std::string& Value) { ApplyFilePath(Value); }
+    TNotifyEvent OnChange;
+
+    // Moves to a folder (absolute, or relative to Directory); raises
+    // EInOutError when it is not a folder.
+    void EnterDirectory(const std::string& Folder);
+    // A typed path: a folder to enter, a mask to set or a file to select.
+    virtual void ApplyFilePath(const std::string& Text);
+    void Update();
+    virtual void FillFileList();
+
+protected:
+    void CreateWnd() override;
+    void DoListBoxClick() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    virtual void Change();
+
+private:
+    friend class TbsSkinFilterComboBox;
+    std::string GetSelectedItemText();
+    void SelectFileName(const std::string& Name);
+
+    std::string FDirectory;
+    std::string FMask = "*.*";
+    TbsFileType FFileType{bsftNormal};
+    TCustomEdit* FFileEdit = nullptr;
+    TbsSkinFilterComboBox* FFilterCombo = nullptr;
+    int FLastSel = -1;
+};
