@@ -8,10 +8,12 @@
 // resolve typed names against it.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "lib/bsSkinBoxCtrls.h"
+#include "lib/bsSkinCtrls.h"
 #include "platform/gui/Graphics.h"
 #include "platform/gui/StdCtrls.h"
 
@@ -111,6 +113,106 @@ void bsParseFilter(const std::string& Filter, std::vector<std::string>& Descript
 // Controls
 
 class TbsSkinFileListBox;
+class TbsSkinDirectoryListBox;
+
+// The pictures of the drive and folder rows (drawn here; the colour of the
+// bottom-left pixel is their transparent colour): drives 16 x 16 (the RAM
+// disk 16 x 11) by DRIVE_* type, folders 16 x 15.
+std::unique_ptr<TBitmap> bsDriveBitmap(unsigned DriveType);
+std::unique_ptr<TBitmap> bsFolderBitmap(TbsFolderRowKind Kind);
+
+// A combo box of the machine's drives (mount points as drives), each with a
+// picture of its type and its label; choosing one moves a linked directory
+// list box to that drive's root.
+class TbsSkinDriveComboBox : public TbsSkinComboBox
+{
+public:
+    explicit TbsSkinDriveComboBox(TComponent* AOwner);
+    ~TbsSkinDriveComboBox() override;
+
+    char Drive() const { return FDrive; }
+    void SetDrive(char Value);
+    TTextCase TextCase() const { return FTextCase; }
+    void SetTextCase(TTextCase Value);
+    TbsSkinDirectoryListBox* DirList() const { return FDirList; }
+    void SetDirList(TbsSkinDirectoryListBox* Value);
+    virtual void FillDriveList();
+
+protected:
+    void CreateWnd() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    friend class TbsSkinDirectoryListBox;
+    void DrawDriveItem(TCanvas* Cnvs, int Index, const TRect& R);
+    void DriveSelected(TObject* Sender);
+    TBitmap* BitmapOf(unsigned type) const;
+
+    TbsSkinDirectoryListBox* FDirList = nullptr;
+    char FDrive = 0;
+    TTextCase FTextCase = tcLowerCase;
+    std::unique_ptr<TBitmap> FloppyBMP, FixedBMP, NetworkBMP, CDROMBMP, RAMBMP;
+};
+
+// One folder as a small tree: its path's levels, the folder itself and its
+// subfolders, each with a picture and indented by level; a double click or
+// Enter on a row moves there. A linked file list follows the folder, a linked
+// label shows it shortened to fit. The folder is the list's own (absolute);
+// the process's current directory is never used.
+class TbsSkinDirectoryListBox : public TbsSkinListBox
+{
+public:
+    explicit TbsSkinDirectoryListBox(TComponent* AOwner);
+    ~TbsSkinDirectoryListBox() override;
+
+    const std::string& Directory() const { return FDirectory; }
+    // A folder, absolute or relative to Directory; raises EInOutError when
+    // there is none.
+    virtual void SetDirectory(const std::string& Value);
+    char Drive() const;
+    void SetDrive(char Value);
+    bool PreserveCase() const { return FPreserveCase; }
+    bool CaseSensitive() const { return FCaseSensitive; }
+    TbsSkinFileListBox* FileList() const { return FFileList; }
+    void SetFileList(TbsSkinFileListBox* Value);
+    TbsSkinStdLabel* DirLabel() const { return FDirLabel; }
+    void SetDirLabel(TbsSkinStdLabel* Value);
+    TNotifyEvent OnChange;
+
+    // To the drive's root (called by the drive combo box).
+    void ChangeToDrive(char Letter);
+    void OpenCurrent();
+    void Update();
+    std::string GetItemPath(int Index) const;
+    const std::vector<TbsFolderRow>& Rows() const { return FRows; }
+    std::string DisplayCase(const std::string& Name) const;
+    int FileCompareText(const std::string& A, const std::string& B) const;
+    virtual void FillFolderList();
+
+protected:
+    void CreateWnd() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    int GetItemTextWidth(int Index, TCanvas* C) override;
+    void DoListBoxDblClick() override;
+    void DoListBoxKeyPress(char32_t& Key) override;
+    virtual void Change();
+
+private:
+    friend class TbsSkinDriveComboBox;
+    void EnterDirectory(const std::string& Folder);
+    void UpdateDirLabel();
+    void DrawFolderItem(TCanvas* Cnvs, int Index, const TRect& R);
+    int Indent(int Index) const;
+
+    TbsSkinFileListBox* FFileList = nullptr;
+    TbsSkinDriveComboBox* FDriveCombo = nullptr;
+    TbsSkinStdLabel* FDirLabel = nullptr;
+    bool FInSetDir = false;
+    bool FPreserveCase = true, FCaseSensitive = true;
+    std::unique_ptr<TBitmap> ClosedBMP, OpenedBMP, CurrentBMP;
+    std::string FDirectory;
+    std::vector<TbsFolderRow> FRows;
+};
 
 // A combo box of file-type filters: Filter holds "description|mask" pairs;
 // the descriptions are the entries, Mask the selected entry's mask, which a
@@ -187,6 +289,7 @@ protected:
 
 private:
     friend class TbsSkinFilterComboBox;
+    friend class TbsSkinDirectoryListBox;
     std::string GetSelectedItemText();
     void SelectFileName(const std::string& Name);
 
@@ -195,5 +298,6 @@ private:
     TbsFileType FFileType{bsftNormal};
     TCustomEdit* FFileEdit = nullptr;
     TbsSkinFilterComboBox* FFilterCombo = nullptr;
+    TbsSkinDirectoryListBox* FDirList = nullptr;
     int FLastSel = -1;
 };

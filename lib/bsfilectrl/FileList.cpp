@@ -19,6 +19,7 @@ TbsSkinFileListBox::TbsSkinFileListBox(TComponent* AOwner)
 TbsSkinFileListBox::~TbsSkinFileListBox()
 {
     if (FFilterCombo) FFilterCombo->SetFileList(nullptr);
+    if (FDirList) FDirList->SetFileList(nullptr);
     SetFileEdit(nullptr);
 }
 
@@ -34,6 +35,7 @@ void TbsSkinFileListBox::Notification(TComponent* AComponent, TOperation Operati
     if (Operation != opRemove) return;
     if (AComponent == FFileEdit) FFileEdit = nullptr;
     if (AComponent == FFilterCombo) FFilterCombo = nullptr;
+    if (AComponent == FDirList) FDirList = nullptr;
 }
 
 void TbsSkinFileListBox::FillFileList()
@@ -127,7 +129,9 @@ void TbsSkinFileListBox::ApplyFilePath(const std::string& Text)
     char drive = 0;
     std::string folder, file;
     SplitEditPath(Text, FDirectory, drive, folder, file);
-    EnterDirectory(folder);
+    // A linked folder list moves first and passes the folder on.
+    if (FDirList) FDirList->SetDirectory(folder);
+    else EnterDirectory(folder);
     if (file.find_first_of("*?") != std::string::npos && !sys::FileExists(JoinPath(FDirectory, file)))
         SetMask(file);
     else if (!file.empty())
