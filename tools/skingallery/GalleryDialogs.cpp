@@ -2,9 +2,11 @@
 // main window's notice, a warning question, an error with three buttons, a
 // confirmation with the show-again check box, a custom box), built by the
 // message component as a call would and painted with their frames; the skin
-// chooser with the page's skin highlighted and previewed.
+// chooser with the page's skin highlighted and previewed; the linked drive,
+// folder, file and filter boxes over a small tree with odd names.
 #include "lib/bsDialogs.h"
 #include "lib/bsMessages.h"
+#include "lib/bsfilectrl.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/sys/Files.h"
 #include "tools/skingallery/Gallery.h"
@@ -125,10 +127,63 @@ void DrawSkinChooser(GalleryPage& p)
     p.Put(out, cell.Left, cell.Top);
     ServeClosedForms();
 }
+// The four file controls linked together, on a form of the skin's face.
+std::unique_ptr<TForm> FileControlsForm(TbsSkinData* sd, const std::string& tree, int W, int H)
+{
+    auto f = std::make_unique<TForm>(nullptr);
+    f->SetBorderStyle(bsNone);
+    f->SetBounds(0, 0, W, H);
+    f->SetColor(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace);
+    auto* drives = new TbsSkinDriveComboBox(f.get());
+    drives->SetBounds(10, 10, 200, 22);
+    auto* folders = new TbsSkinDirectoryListBox(f.get());
+    folders->SetBounds(10, 40, 200, 190);
+    auto* files = new TbsSkinFileListBox(f.get());
+    files->SetBounds(220, 10, 200, 190);
+    files->SetFileType({bsftNormal, bsftDirectory});
+    auto* filter = new TbsSkinFilterComboBox(f.get());
+    filter->SetBounds(220, 208, 200, 22);
+    filter->SetFilter("所有文件 (*.*)|*.*|Video (*.mts;*.avi)|*.mts;*.avi");
+    for (TbsSkinControl* c : std::initializer_list<TbsSkinControl*>{drives, folders, files, filter})
+    {
+        c->SetParent(f.get());
+        c->SetSkinData(sd);
+    }
+    f->Show();
+    ServeClosedForms();
+    drives->SetDirList(folders);
+    folders->SetFileList(files);
+    filter->SetFileList(files);
+    folders->SetDirectory(tree + "/视频 Videos");
+    folders->SetItemIndex(folders->Items()->Count() - 1);
+    files->SetItemIndex(2);
+    return f;
+}
+
+void DrawFileControls(GalleryPage& p)
+{
+    if (!backend::HasCurrent()) backend::UseHeadless();
+    p.Section("filecontrols", "驱动器、文件夹、文件和过滤器框 drive, folder, file and filter boxes");
+    const std::string tree = "/tmp/quorvel-gallery-" + std::to_string(::getpid());
+    sys::ForceDirectories(tree + "/视频 Videos/2026-12 holiday");
+    sys::ForceDirectories(tree + "/视频 Videos/back\\slash");
+    sys::ForceDirectories(tree + "/视频 Videos/.cache");
+    for (const char* name : {"12:30 clip.mts", "what?.avi", "notes.txt", ".hidden.mts"})
+        sys::WriteFileAtomic(tree + "/视频 Videos/" + name, "x");
+    const int W = 430, H = 240;
+    PutForm(p, *FileControlsForm(&p.Data(), tree, W, H), p.Place(W, H, "皮肤外观"));
+    PutForm(p, *FileControlsForm(nullptr, tree, W, H), p.Place(W, H, "默认外观"));
+    ServeClosedForms();
+    for (const char* name : {"12:30 clip.mts", "what?.avi", "notes.txt", ".hidden.mts"})
+        sys::DeleteFile(tree + "/视频 Videos/" + name);
+    for (const char* d : {"/视频 Videos/2026-12 holiday", "/视频 Videos/back\\slash", "/视频 Videos/.cache", "/视频 Videos", ""})
+        sys::RemoveDir(tree + d);
+}
 }  // namespace
 
 void AddDialogEntries(std::vector<GalleryEntry>& entries)
 {
+    entries.push_back({"filecontrols", DrawFileControls});
     entries.push_back({"messageboxes", DrawMessageBoxes});
     entries.push_back({"skinchooser", DrawSkinChooser});
 }
