@@ -43,6 +43,13 @@ void TbsSkinFileListBox::FillFileList()
     if (!HandleAllocated()) return;
     // Read first: a folder that cannot be read leaves the rows as they were.
     const std::vector<std::string> rows = bsReadFileRows(FDirectory, FMask, FFileType);
+    // A long listing shows the hourglass while the rows go in.
+    struct Cursor
+    {
+        TCursor saved = Screen->GetCursor();
+        ~Cursor() { Screen->SetCursor(saved); }
+    } cursor;
+    if (rows.size() > 100) Screen->SetCursor(crHourGlass);
     Items()->BeginUpdate();
     Clear();
     for (const std::string& r : rows) Items()->Add(r);

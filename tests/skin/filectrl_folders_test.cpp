@@ -2,6 +2,7 @@
 // indents and the selected current row, moving by double click, Enter, a
 // relative name and the drive combo box, the linked file list and label, the
 // drives with their texts and case. The current directory stays.
+#include "common/mount_line.h"
 #include "lib/bsfilectrl.h"
 #include "platform/sys/Drives.h"
 #include "platform/sys/Files.h"
@@ -126,13 +127,10 @@ TEST_F(FoldersTest, LinkedFileListAndLabelFollow)
 
 TEST_F(FoldersTest, DriveComboListsDrivesAndMovesTheFolderList)
 {
-    auto line = [](int id, const std::string& mp, const std::string& type, const std::string& src) {
-        return std::to_string(id) + " 1 0:" + std::to_string(id) + " / " + mp + " rw - " + type + " " + src + " rw\n";
-    };
     fs::create_directories(root + "/usb");
     sys::SetDriveSourcesForTesting(sys::TDriveSources{
-        line(1, "/", "ext4", "/dev/sda1") + line(2, root + "/usb", "vfat", "/dev/sdb1") +
-            line(3, root + "/Sub", "tmpfs", "tmpfs"),
+        MountInfoLine(1, "/", "ext4", "/dev/sda1") + MountInfoLine(2, root + "/usb", "vfat", "/dev/sdb1") +
+            MountInfoLine(3, root + "/Sub", "tmpfs", "tmpfs"),
         "", ""});
     auto* combo = new TbsSkinDriveComboBox(form);
     combo->SetBounds(10, 10, 200, 22);

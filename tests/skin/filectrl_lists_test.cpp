@@ -4,6 +4,7 @@
 // attributes, the folder rows with their indents and paths, the drive rows,
 // the filter entries. The current directory stays where it was.
 #include "common/unprivileged.h"
+#include "common/mount_line.h"
 #include "lib/bsfilectrl.h"
 #include "platform/sys/Drives.h"
 #include "platform/sys/Files.h"
@@ -163,14 +164,11 @@ TEST_F(ListsTest, FolderRowsIndentsAndPaths)
 
 TEST(DriveRowsTest, TextsAndTypesInLetterOrder)
 {
-    auto line = [](int id, const std::string& mp, const std::string& type, const std::string& src) {
-        return std::to_string(id) + " 1 0:" + std::to_string(id) + " / " + mp + " rw - " + type + " " + src + " rw\n";
-    };
-    sys::SetDriveSourcesForTesting(sys::TDriveSources{line(1, "/", "ext4", "/dev/sda1") +
-                                                          line(2, "/media/u/STICK", "vfat", "/dev/sdb1") +
-                                                          line(3, "/mnt/nas", "nfs4", "nas:/Video") +
-                                                          line(4, "/mnt/dvd", "iso9660", "/dev/sr0") +
-                                                          line(5, "/tmp", "tmpfs", "tmpfs"),
+    sys::SetDriveSourcesForTesting(sys::TDriveSources{MountInfoLine(1, "/", "ext4", "/dev/sda1") +
+                                                          MountInfoLine(2, "/media/u/STICK", "vfat", "/dev/sdb1") +
+                                                          MountInfoLine(3, "/mnt/nas", "nfs4", "nas:/Video") +
+                                                          MountInfoLine(4, "/mnt/dvd", "iso9660", "/dev/sr0") +
+                                                          MountInfoLine(5, "/tmp", "tmpfs", "tmpfs"),
                                                       "", ""});
     std::vector<std::pair<std::string, unsigned>> got;
     for (const auto& i : bsReadDriveItems(tcLowerCase)) got.emplace_back(i.Text, i.Type);

@@ -2,6 +2,7 @@
 // shortening, the drive label texts, the split of a typed path against a
 // folder on a temporary tree with odd names, and the mask lists. None of
 // them touches the process's current directory.
+#include "common/mount_line.h"
 #include "lib/bsfilectrl.h"
 #include "platform/sys/Drives.h"
 #include "platform/sys/Files.h"
@@ -16,12 +17,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-std::string MountLine(int id, const std::string& mountPoint, const std::string& type, const std::string& source)
-{
-    return std::to_string(id) + " 1 0:" + std::to_string(id) + " / " + mountPoint + " rw,relatime shared:" +
-           std::to_string(id) + " - " + type + " " + source + " rw\n";
-}
-
 class PathsTest : public ::testing::Test
 {
 protected:
@@ -147,9 +142,9 @@ TEST_F(PathsTest, VolumeLabelTextsFollowTheLetterCase)
     const std::string labels = root + "/labels";
     fs::create_directories(labels);
     fs::create_symlink("../../sdq2", labels + "/Home\\x20Disk");
-    sys::SetDriveSourcesForTesting(sys::TDriveSources{MountLine(1, "/", "ext4", "/dev/sdq1") +
-                                                          MountLine(2, "/home", "ext4", "/dev/sdq2") +
-                                                          MountLine(3, "/mnt/nas", "nfs4", "Server:/Export"),
+    sys::SetDriveSourcesForTesting(sys::TDriveSources{MountInfoLine(1, "/", "ext4", "/dev/sdq1") +
+                                                          MountInfoLine(2, "/home", "ext4", "/dev/sdq2") +
+                                                          MountInfoLine(3, "/mnt/nas", "nfs4", "Server:/Export"),
                                                       labels, ""});
     sys::GetLogicalDrives();
     EXPECT_EQ(GetVolumeLabelText('c'), "[]");

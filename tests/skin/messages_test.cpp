@@ -4,23 +4,13 @@
 // open, the caption texts from a string table and their fallbacks, the
 // show-again flag and the positioned call.
 #include "lib/bsMessages.h"
+#include "common/when_idle.h"
 #include "skin/skinctrls_helpers.h"
 
 using namespace ctrltest;
 
 namespace
 {
-// Runs `action` once from the GUI thread's idle wait, as soon as `ready` holds.
-void WhenIdle(std::function<bool()> ready, std::function<void()> action)
-{
-    auto done = std::make_shared<bool>(false);
-    SetIdleHook([=] {
-        if (*done || !ready()) return false;
-        *done = true;
-        action();
-        return true;
-    });
-}
 
 TbsSkinButton* Button(TbsMessageForm* f, const std::string& name)
 {

@@ -3,6 +3,7 @@
 // stays, Cancel gives -1, a double click and Enter confirm, the minimum
 // client size follows the frame's skin; the stored-skin mode over a form's
 // components.
+#include "common/when_idle.h"
 #include "lib/bsDialogs.h"
 #include "skin/skinctrls_helpers.h"
 #include "skin/stored/helpers.h"
@@ -11,17 +12,6 @@ using namespace ctrltest;
 
 namespace
 {
-void WhenIdle(std::function<bool()> ready, std::function<void()> action)
-{
-    auto done = std::make_shared<bool>(false);
-    SetIdleHook([=] {
-        if (*done || !ready()) return false;
-        *done = true;
-        action();
-        return true;
-    });
-}
-
 class SkinChooserTest : public SkinCtrlTest
 {
 protected:
