@@ -339,6 +339,9 @@ public:
     void SetBorderIcons(const TbsBorderIcons& Value);
 
     bool GetFormActive() const;
+    // A form shown inside another one as a picture (a skin preview): its
+    // frame always looks active and does not follow the mouse.
+    bool PreviewMode = false;
     bool RollUpState() const { return FRollUpState; }
     void ChangeRollUpState(bool Value);
 

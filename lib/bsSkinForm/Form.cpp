@@ -105,7 +105,7 @@ void TbsSkinForm::SetBorderIcons(const TbsBorderIcons& Value)
     NCPaint();
 }
 
-bool TbsSkinForm::GetFormActive() const { return FFormActive || FForm->Active(); }
+bool TbsSkinForm::GetFormActive() const { return PreviewMode || FFormActive || FForm->Active(); }
 
 bool TbsSkinForm::Sizeable() const
 {
@@ -749,7 +749,7 @@ int TbsSkinForm::DefaultHitTest(TPoint P)
 
 void TbsSkinForm::TestActive(int X, int Y, bool AInObject)
 {
-    if (ObjectList.empty() || !GetFormActive() || !HasBorder()) return;
+    if (ObjectList.empty() || !GetFormActive() || !HasBorder() || PreviewMode) return;
     OldActiveObject = ActiveObject;
     int found = -1;
     for (std::size_t i = 0; i < ObjectList.size(); ++i)

@@ -1,6 +1,7 @@
 // Forms and the application: modal loops ended through the test driver,
 // synchronised calls from threads during a modal loop, the message hook
 // stack, the default exception handler, close handling, timers and hints.
+#include "common/when_idle.h"
 #include "gui_test_util.h"
 
 #include <atomic>
@@ -16,17 +17,6 @@
 
 namespace
 {
-// Runs `action` once from the GUI thread's idle wait, as soon as `ready` holds.
-void WhenIdle(std::function<bool()> ready, std::function<void()> action)
-{
-    auto done = std::make_shared<bool>(false);
-    SetIdleHook([=] {
-        if (*done || !ready()) return false;
-        *done = true;
-        action();
-        return true;
-    });
-}
 
 TEST_F(GuiTest, ShowModalEndedByClickThroughTheDriver)
 {

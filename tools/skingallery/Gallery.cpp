@@ -207,6 +207,7 @@ const std::vector<GalleryEntry>& GalleryEntries()
         AddMenuEntries(list);
         AddStateEntries(list);
         AddPopupMenuEntries(list);
+        AddDialogEntries(list);
         return list;
     }();
     return entries;

@@ -132,6 +132,8 @@ void AddPopupMenuEntries(std::vector<GalleryEntry>& entries);
 void AddBoxEntries(std::vector<GalleryEntry>& entries);
 // The views (job table, tree view) and the page control with its tabs.
 void AddViewEntries(std::vector<GalleryEntry>& entries);
+// The dialogs (message boxes, the skin chooser).
+void AddDialogEntries(std::vector<GalleryEntry>& entries);
 
 // A form's picture with its controls, as its windows paint it, put on the page.
 void PutForm(GalleryPage& p, TForm& f, const TRect& cell);

@@ -1,0 +1,151 @@
+// The skin chooser over the eleven stored skins: the list shows their names,
+// choosing an entry changes the preview while the application's own skin
+// stays, Cancel gives -1, a double click and Enter confirm, the minimum
+// client size follows the frame's skin; the stored-skin mode over a form's
+// components.
+#include "common/when_idle.h"
+#include "lib/bsDialogs.h"
+#include "skin/skinctrls_helpers.h"
+#include "skin/stored/helpers.h"
+
+using namespace ctrltest;
+
+namespace
+{
+class SkinChooserTest : public SkinCtrlTest
+{
+protected:
+    void SetUp() override
+    {
+        SkinCtrlTest::SetUp();
+        bsLoadStoredSkins(list);
+        app.SetSkinIndex(1);
+        app.SetSkinList(&list);
+        dlg.SetSkinList(&list);
+        dlg.SetSkinData(&app);
+        dlg.SetCtrlSkinData(&app);
+    }
+    void TearDown() override
+    {
+        SetIdleHook(nullptr);
+        SkinCtrlTest::TearDown();
+    }
+    bool Open() { return dlg.Form() && dlg.Form()->Showing(); }
+    // The screen point of row i of the chooser's list.
+    TPoint Row(int i)
+    {
+        TbsListBox* lb = dlg.Form()->SkinsListBox->ListBox;
+        const TRect r = lb->ItemRect(i);
+        return lb->ClientToScreen(TPoint(r.Left + 10, (r.Top + r.Bottom) / 2));
+    }
+    TbsCompressedSkinList list;
+    TbsSkinData app;
+    TbsSelectSkinDialog dlg{nullptr};
+};
+}  // namespace
+
+TEST_F(SkinChooserTest, PreviewFollowsTheChoiceWhileTheApplicationSkinStays)
+{
+    std::vector<std::string> names;
+    int previewAfterClick = -1, appAfterClick = -1;
+    bool previewLooksActive = false, previewTakesInput = true;
+    TSize client;
+    WhenIdle([&] { return Open(); }, [&] {
+        TbsSelectSkinDlgForm* f = dlg.Form();
+        for (int i = 0; i < f->SkinsListBox->Items()->Count(); ++i) names.push_back(f->SkinsListBox->Items()->Strings(i));
+        client = TSize(f->ClientWidth(), f->ClientHeight());
+        driver->Click(Row(3));
+        previewAfterClick = f->PreviewSkinData->SkinIndex();
+        appAfterClick = app.SkinIndex();
+        previewLooksActive = f->PreviewBSF->GetFormActive() && !f->PreviewSkinData->Empty;
+        previewTakesInput = f->PreviewForm->GetEnabled();
+        driver->PressKey(VK_ESCAPE);
+    });
+    EXPECT_FALSE(dlg.Execute(1));
+    ASSERT_EQ(int(names.size()), bsStoredSkinCount());
+    for (int i = 0; i < bsStoredSkinCount(); ++i) EXPECT_EQ(names[std::size_t(i)], bsStoredSkin(i).Name);
+    EXPECT_EQ(previewAfterClick, 3);
+    EXPECT_EQ(appAfterClick, 1);
+    EXPECT_TRUE(previewLooksActive);
+    EXPECT_FALSE(previewTakesInput);
+    EXPECT_GE(client.cx, 420);
+    EXPECT_GE(client.cy, 240);
+    // Cancel: nothing chosen, the application's skin as it was.
+    EXPECT_EQ(dlg.SelectedSkinIndex(), -1);
+    EXPECT_EQ(app.SkinIndex(), 1);
+    EXPECT_EQ(dlg.Form(), nullptr);
+}
+
+TEST_F(SkinChooserTest, DoubleClickAndEnterConfirm)
+{
+    WhenIdle([&] { return Open(); }, [&] { driver->DoubleClick(Row(5)); });
+    EXPECT_TRUE(dlg.Execute(1));
+    EXPECT_EQ(dlg.SelectedSkinIndex(), 5);
+    // Enter at once confirms the start entry; arrow keys move the preview.
+    WhenIdle([&] { return Open(); }, [&] {
+        driver->PressKey(VK_DOWN);
+        driver->PressKey(VK_RETURN);
+    });
+    EXPECT_TRUE(dlg.Execute(7));
+    EXPECT_EQ(dlg.SelectedSkinIndex(), 8);
+    EXPECT_EQ(app.SkinIndex(), 1);
+}
+
+TEST_F(SkinChooserTest, WithoutAListOrASkin)
+{
+    dlg.SetSkinList(nullptr);
+    EXPECT_FALSE(dlg.Execute(0));
+    EXPECT_EQ(dlg.SelectedSkinIndex(), -1);
+    // No frame skin: exactly 420 x 240; an index outside the list previews
+    // nothing and still comes back on OK.
+    dlg.SetSkinList(&list);
+    dlg.SetSkinData(nullptr);
+    dlg.SetCtrlSkinData(nullptr);
+    TSize client;
+    bool previewEmpty = false;
+    std::string ok;
+    WhenIdle([&] { return Open(); }, [&] {
+        client = TSize(dlg.Form()->ClientWidth(), dlg.Form()->ClientHeight());
+        previewEmpty = dlg.Form()->PreviewSkinData->Empty && dlg.Form()->SkinsListBox->ItemIndex() == -1;
+        ok = dlg.Form()->OpenButton->GetText();
+        driver->Click(driver->FindByName("OpenButton"));
+    });
+    EXPECT_TRUE(dlg.Execute(40));
+    EXPECT_EQ(client, TSize(420, 240));
+    EXPECT_TRUE(previewEmpty);
+    EXPECT_EQ(ok, "OK");
+    EXPECT_EQ(dlg.SelectedSkinIndex(), 40);
+}
+
+TEST_F(SkinChooserTest, StoredSkinModeOverTheOwnersComponents)
+{
+    TComponent owner(nullptr);
+    std::vector<TbsCompressedStoredSkin*> skins;
+    for (int i : {0, 8, 10})
+    {
+        auto* s = new TbsCompressedStoredSkin(&owner);
+        s->SetName("Skin" + std::to_string(i));
+        if (i == 8) s->Description = "深蓝色彩";
+        s->LoadFromCompressStream(bsStoredSkin(i).Data, bsStoredSkin(i).Size);
+        skins.push_back(s);
+    }
+    TbsSelectSkinDialog own(&owner);
+    std::vector<std::string> names;
+    int start = -1;
+    WhenIdle([&] { return own.Form() && own.Form()->Showing(); }, [&] {
+        for (int i = 0; i < 3; ++i) names.push_back(own.Form()->SkinsListBox->Items()->Strings(i));
+        start = own.Form()->SkinsListBox->ItemIndex();
+        TbsListBox* lb = own.Form()->SkinsListBox->ListBox;
+        const TRect r = lb->ItemRect(2);
+        driver->DoubleClick(lb->ClientToScreen(TPoint(r.Left + 10, (r.Top + r.Bottom) / 2)));
+    });
+    EXPECT_TRUE(own.Execute(skins[1]));
+    EXPECT_EQ(names, (std::vector<std::string>{"Skin0", "深蓝色彩", "Skin10"}));
+    EXPECT_EQ(start, 1);
+    EXPECT_EQ(own.SelectedSkin(), skins[2]);
+    EXPECT_EQ(own.SelectedSkinIndex(), -1);
+    // An owner without stored skins: the list error, no window.
+    TComponent empty(nullptr);
+    TbsSelectSkinDialog none(&empty);
+    EXPECT_THROW(none.Execute(static_cast<TbsCompressedStoredSkin*>(nullptr)), EListError);
+}
