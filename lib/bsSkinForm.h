@@ -414,7 +414,6 @@ public:
     bool Magnetic = false;
     int MagneticSize = 5;
     bool AlwaysDisableLayeredFrames = false;
-    bool PreviewMode = false;
     TbsFormLayerBorder* BorderLayer() const { return FBorderLayer.get(); }
     // Alpha steps of the last fade-in.
     int FadeStepCount = 0;

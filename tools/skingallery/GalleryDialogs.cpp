@@ -86,7 +86,7 @@ void DrawMessageBoxes(GalleryPage& p)
         f->Show();
         PutFramedForm(p, *f, *f->BSF, p.Place(f->Width(), f->Height(), b.label));
     }
-    ServeClosedForms();
+    ServeMessages();
 }
 void DrawSkinChooser(GalleryPage& p)
 {
@@ -109,24 +109,28 @@ void DrawSkinChooser(GalleryPage& p)
     dlg.SetSkinData(&p.Data());
     dlg.SetCtrlSkinData(&p.Data());
     dlg.Title = "选择皮肤 Select skin";
-    TbsSelectSkinDlgForm f(Application, &owner, own, &p.Data());
-    dlg.Prepare(&f);
-    f.SetLeft(0);
-    f.SetTop(0);
-    f.Show();
-    ServeClosedForms();
-    // The preview is a framed window of its own inside the chooser.
-    TbsBitmap out, preview;
-    RenderFramedForm(f, *f.BSF, out, p.Background());
-    const TPoint origin(f.ClientOrigin().X - f.Left(), f.ClientOrigin().Y - f.Top());
-    RenderFramedForm(*f.PreviewForm, *f.PreviewBSF, preview, Opaque(f.BSF->SkinData()->FSkinColors.FcBtnFace));
-    for (int y = 0; y < preview.Height(); ++y)
-        for (int x = 0; x < preview.Width(); ++x)
-            out.SetPixel(origin.X + f.PreviewForm->Left() + x, origin.Y + f.PreviewForm->Top() + y, preview.GetPixel(x, y));
-    const TRect cell = p.Place(f.Width(), f.Height(), "皮肤外观");
-    p.Put(out, cell.Left, cell.Top);
-    ServeClosedForms();
+    {
+        TbsSelectSkinDlgForm f(Application, &owner, own, &p.Data());
+        dlg.Prepare(&f);
+        f.SetLeft(0);
+        f.SetTop(0);
+        f.Show();
+        ServeMessages();
+        // The preview is a framed window of its own inside the chooser.
+        TbsBitmap out, preview;
+        RenderFramedForm(f, *f.BSF, out, p.Background());
+        const TPoint origin(f.ClientOrigin().X - f.Left(), f.ClientOrigin().Y - f.Top());
+        RenderFramedForm(*f.PreviewForm, *f.PreviewBSF, preview, Opaque(f.BSF->SkinData()->FSkinColors.FcBtnFace));
+        for (int y = 0; y < preview.Height(); ++y)
+            for (int x = 0; x < preview.Width(); ++x)
+                out.SetPixel(origin.X + f.PreviewForm->Left() + x, origin.Y + f.PreviewForm->Top() + y, preview.GetPixel(x, y));
+        const TRect cell = p.Place(f.Width(), f.Height(), "皮肤外观");
+        p.Put(out, cell.Left, cell.Top);
+    }
+    // The chooser is gone: serving the queue lets the window layer reclaim its windows.
+    ServeMessages();
 }
+
 // The four file controls linked together, on a form of the skin's face.
 std::unique_ptr<TForm> FileControlsForm(TbsSkinData* sd, const std::string& tree, int W, int H)
 {
@@ -150,7 +154,7 @@ std::unique_ptr<TForm> FileControlsForm(TbsSkinData* sd, const std::string& tree
         c->SetSkinData(sd);
     }
     f->Show();
-    ServeClosedForms();
+    ServeMessages();
     drives->SetDirList(folders);
     folders->SetFileList(files);
     filter->SetFileList(files);
@@ -173,7 +177,7 @@ void DrawFileControls(GalleryPage& p)
     const int W = 430, H = 240;
     PutForm(p, *FileControlsForm(&p.Data(), tree, W, H), p.Place(W, H, "皮肤外观"));
     PutForm(p, *FileControlsForm(nullptr, tree, W, H), p.Place(W, H, "默认外观"));
-    ServeClosedForms();
+    ServeMessages();
     for (const char* name : {"12:30 clip.mts", "what?.avi", "notes.txt", ".hidden.mts"})
         sys::DeleteFile(tree + "/视频 Videos/" + name);
     for (const char* d : {"/视频 Videos/2026-12 holiday", "/视频 Videos/back\\slash", "/视频 Videos/.cache", "/视频 Videos", ""})
