@@ -229,7 +229,6 @@ void TCustomPlayer::Stop(bool AWaitForStop)
     FAVProbe->SetFileHandle(nullptr);
     // Done before the waits below: a handler served in them may open anew.
     UnhookHost();
-    FSeeking = false;
     FCurrentPTS = -1;
     s->abort_request = true;
     s->videoq.Abort();
@@ -272,6 +271,12 @@ void TCustomPlayer::Stop(bool AWaitForStop)
     if (s->Opened == 1) PostState(psStop);
     ResetState();
     --FStopDepth;
+}
+
+bool TCustomPlayer::Seeking() const
+{
+    auto s = FVideoState;
+    return s && s->Seeking;
 }
 
 bool TCustomPlayer::Paused() const { return !FVideoState || FVideoState->paused; }
@@ -366,8 +371,9 @@ void TCustomPlayer::Seek(std::int64_t APTS, TSeekFlags ASeekFlags, bool AWaitFor
         s->seek_rel = 0;
         s->seek_flags = flags;
         done = s->SeekSerial + 1;
+        // set under the lock: a picture of before the seek cannot clear it
+        s->Seeking = true;
     }
-    FSeeking = true;
     if (AWaitForSeekEnd) WaitForReadThread(*s, s->SeekSerial, done);
 }
 

@@ -114,7 +114,7 @@ TEST_F(PlayerTest, MuteWritesSilenceToTheDiskDriver)
         if (mute)
             EXPECT_EQ(nonZero, 0u);
         else
-            EXPECT_GT(nonZero, bytes.size() / 4);
+            EXPECT_GT(nonZero, 44100u);   // most of the second of sound (the device writes on after it)
     }
 }
 
