@@ -222,9 +222,15 @@ bool OpenAudioOutput(TVideoState& s)
     AVCodecContext* dec = s.audio_dec;
     std::lock_guard<std::mutex> g(AudioInitLock());
     const char* name = AudioDriverName(s.AudioDriverChoice);
-    if (*name) ff::SDL_SetHint(SDL_HINT_AUDIODRIVER, name);
+    // A chosen driver holds over the environment's; the default goes back to
+    // SDL's own choice (and the environment's) after another was chosen.
+    if (*name)
+        ff::SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, name, SDL_HINT_OVERRIDE);
+    else
+        ff::SDL_ResetHint(SDL_HINT_AUDIODRIVER);
     if (ff::SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        LogAudio(s, llError, std::string("SDL_InitSubSystem(SDL_INIT_AUDIO) failed: ") + ff::SDL_GetError());
+        LogAudio(s, llError, std::string("SDL_InitSubSystem(SDL_INIT_AUDIO) failed: ") + ff::SDL_GetError() +
+                                 "; the file plays without sound.");
         return false;
     }
     SDL_AudioSpec want{}, have{};

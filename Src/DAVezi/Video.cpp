@@ -345,6 +345,7 @@ double RefreshVideo(TVideoState& s, const TLoopOptions& opt)
             }
             show = slot.Frame;
             pts = slotPts;
+            s.LastEnd = pts + (slot.Duration > 0 ? slot.Duration : s.frame_last_delay);
             serial = slot.Serial;
             // a step asked for before this picture was taken ends with it
             stepArmed = s.StepPending;
@@ -416,7 +417,8 @@ void TrackPosition(TVideoState& s, const TLoopOptions& opt, std::int64_t& lastPo
     double clock;
     std::int64_t serial;
     if (s.video_stream >= 0 && s.VideoShown) {
-        clock = GetVideoClock(s);
+        // not past the end of the picture on screen (the input may stall)
+        clock = std::min(GetVideoClock(s), s.LastEnd);
         serial = s.DisplaySerial;   // a seek counts once its first picture is shown
     } else if (s.audio_stream >= 0) {
         clock = GetAudioClock(s);
