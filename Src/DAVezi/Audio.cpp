@@ -114,7 +114,7 @@ void FlushAudio(TVideoState& s)
 // first picture of that position is on screen: the picture decoder needs a
 // while to start, and sound played meanwhile would run ahead of every picture
 // after. At most MaxAudioHold seconds, and not when no picture can come.
-constexpr double MaxAudioHold = 1.0;
+constexpr double MaxAudioHold = 2.0;
 
 bool HoldForPicture(TVideoState& s)
 {

@@ -159,6 +159,7 @@ struct TVideoState
     // size or with the subtitles of the moment.
     AVFrame* LastFrame = nullptr;
     double LastPTS = 0;
+    double PrerollSince = NAN;   // the first picture of a seek waits for more since then
     double LastEnd = 0;   // when the picture on screen ends (its pts plus its duration)
     std::atomic<bool> Redisplay{false};   // repaint LastFrame at the next turn
     std::atomic<bool> StepPending{false}; // pause again after the next picture

@@ -477,10 +477,21 @@ void TCustomPlayer::HookHost(HWND AHost)
             HDC dc = BeginPaint(hwnd, &ps);
             TRect r;
             GetClientRect(hwnd, &r);
-            FillRect(dc, r, HBRUSH(GetStockObject(BLACK_BRUSH)));
-            if (auto s = weak.lock()) {
-                std::lock_guard<std::mutex> g(s->Surface.Lock);
-                if (s->Surface.Width > 0 && s->Surface.Height > 0) {
+            HBRUSH black = HBRUSH(GetStockObject(BLACK_BRUSH));
+            auto s = weak.lock();
+            std::unique_lock<std::mutex> g;
+            if (s) g = std::unique_lock<std::mutex>(s->Surface.Lock);
+            if (!s || s->Surface.Width <= 0 || s->Surface.Height <= 0) {
+                FillRect(dc, r, black);
+            } else {
+                // the bars around the picture, then the picture
+                const TVideoSurface& f = s->Surface;
+                int right = f.Left + f.Width, bottom = f.Top + f.Height;
+                FillRect(dc, TRect(r.Left, r.Top, r.Right, f.Top), black);
+                FillRect(dc, TRect(r.Left, bottom, r.Right, r.Bottom), black);
+                FillRect(dc, TRect(r.Left, f.Top, f.Left, bottom), black);
+                FillRect(dc, TRect(right, f.Top, r.Right, bottom), black);
+                {
                     BITMAPINFO bmi{};
                     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
                     bmi.bmiHeader.biWidth = s->Surface.Width;

@@ -14,6 +14,7 @@ constexpr double SyncThreshold = 0.01;
 constexpr double NoSyncThreshold = 10.0;
 constexpr std::int64_t PositionStep = 10000;   // microseconds
 constexpr int RefreshPeriodUs = 5000;
+constexpr double PrerollSeconds = 0.5;
 
 // Waits for room in the picture queue and queues a reference to the frame.
 bool QueuePicture(TVideoState& s, AVFrame* frame, double pts, double duration, std::int64_t serial)
@@ -323,6 +324,15 @@ double RefreshVideo(TVideoState& s, const TLoopOptions& opt)
             double now = NowSeconds();
             first = slot.Serial != s.DisplaySerial;
             if (s.paused && !first) return NAN;
+            // Playing, the first picture after the open or a seek waits until
+            // the queue is full (at most PrerollSeconds): the decoder's first
+            // pictures come slowly, and the sound starts with this picture.
+            if (first && !s.paused && s.pictq.size() < TVideoState::PictQueueSize && !s.VideoDrained &&
+                !s.ReadEOF) {
+                if (std::isnan(s.PrerollSince)) s.PrerollSince = now;
+                if (now - s.PrerollSince < PrerollSeconds) return NAN;
+            }
+            s.PrerollSince = NAN;
             double slotPts = std::isnan(slot.PTS) ? s.frame_last_pts + s.frame_last_delay : slot.PTS;
             if (first || s.ResyncTimer.exchange(false)) {
                 s.frame_timer = now;

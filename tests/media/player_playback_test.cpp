@@ -74,7 +74,8 @@ TEST_F(PlayerTest, CurrentFrameIsTheFrameAtTheSeekTarget)
     EXPECT_LT(Psnr(got, ReadFile(raw1)), 35.0);
 }
 
-// The host panel shows the picture letterboxed on black.
+// The host panel shows the picture letterboxed on black; the snapshot is kept
+// in the build folder (player-letterbox.png) to be looked at.
 TEST_F(PlayerTest, HostPanelShowsTheLetterboxedPicture)
 {
     std::string f = Clip();
@@ -83,17 +84,23 @@ TEST_F(PlayerTest, HostPanelShowsTheLetterboxedPicture)
     // 320 x 240 in 400 x 200: 266 x 200 in the middle
     EXPECT_EQ(player->CurrentFrame()->GetWidth(), 266);
     EXPECT_EQ(player->CurrentFrame()->GetHeight(), 200);
-    CheckSynchronize(0);
-    driver->PumpUntilIdle();
-    std::string png = dir / "letterbox.png";
+    auto pixel = [&](int x, int y) {
+        HDC dc = GetDC(panel->Handle());
+        COLORREF c = GetPixel(dc, x, y) & 0xFFFFFF;
+        ReleaseDC(panel->Handle(), dc);
+        return c;
+    };
+    // the repaint is asked for from the playback's thread once the picture is in
+    ASSERT_TRUE(WaitUntil([&] {
+        CheckSynchronize(0);
+        driver->PumpUntilIdle();
+        return pixel(10, 100) == 0 && pixel(390, 100) == 0;   // the bars
+    }));
+    EXPECT_NE(pixel(200, 100), 0u);   // the picture
+    std::string png = std::string(QUORVEL_BINARY_DIR) + "/player-letterbox.png";
     TRect r;
     GetWindowRect(panel->Handle(), &r);
     ASSERT_TRUE(driver->Snapshot(png, r));
-    HDC dc = GetDC(panel->Handle());
-    EXPECT_EQ(GetPixel(dc, 10, 100) & 0xFFFFFF, 0u);    // left bar
-    EXPECT_EQ(GetPixel(dc, 390, 100) & 0xFFFFFF, 0u);   // right bar
-    EXPECT_NE(GetPixel(dc, 200, 100) & 0xFFFFFF, 0u);   // picture
-    ReleaseDC(panel->Handle(), dc);
 }
 
 // Mute keeps the device fed with silence; without it the sine reaches the file.
@@ -304,6 +311,26 @@ TEST_F(PlayerTest, AudioOnlyFormatsPlayToTheEnd)
         ASSERT_FALSE(notes.positions.empty());
         EXPECT_GT(notes.positions.back(), 900000);
     }
+}
+
+// A call served inside a seek's wait opens another file: the wait ends with
+// the playback it was made for, and the new file plays to its end.
+TEST_F(PlayerTest, OpenServedInsideASeekWait)
+{
+    std::string f = Clip();
+    std::string wav = Fixture("player_sine.wav");
+    ASSERT_TRUE(MakeMedia("-f lavfi -i sine=frequency=440:sample_rate=44100:duration=1 -c:a pcm_s16le", wav));
+    ASSERT_TRUE(player->Open(f, panel->Handle(), false)) << player->LastErrMsg();
+    bool reopened = false;
+    RunOnMainThread([&] { reopened = player->Open(wav, panel->Handle(), false); }, false);
+    player->Seek(2000000, 0, true);
+    ASSERT_TRUE(WaitUntil([&] { return reopened; }));
+    EXPECT_EQ(player->FileName(), wav);
+    EXPECT_EQ(player->GetVideoStreamIndex(), -1);
+    notes = Notes();
+    ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+    player->Stop(true);
+    EXPECT_TRUE(WaitUntil([] { return TCustomPlayer::RunningPlaybacks() == 0; }));
 }
 
 // What a handler throws is logged; the playback goes on to its end.
