@@ -141,7 +141,9 @@ public:
     std::string FileName() const { return Finput_filename; }
     HWND ScreenHandle() const { return FScreenHandle; }
     bool Paused() const;
-    bool Seeking() const { return FSeeking; }
+    // A seek was asked for and its first picture (without video: the seek
+    // itself) has not been shown yet.
+    bool Seeking() const;
     TPlayState PlayState() const { return FState; }
     std::int64_t CurrentPTS() const { return FCurrentPTS; }
 
@@ -222,7 +224,6 @@ public:
     std::atomic<bool> FMute{false};
     std::atomic<int> FAudioVolume{128};
     std::atomic<bool> FVerticalFlip{false};
-    std::atomic<bool> FSeeking{false};
     std::atomic<std::int64_t> FCurrentPTS{-1};
     // Read by the playback's threads while the GUI thread may set them.
     std::atomic<Tav_sync_type> Fav_sync_type{AV_SYNC_AUDIO_MASTER};

@@ -97,6 +97,36 @@ bool ConvertFrame(TVideoState& s, AVFrame* f, Tav_sync_type sync)
     return true;
 }
 
+// A seek's flush mark: the decoder and the resampler forget what they hold,
+// and the sound has no time until its first block after the seek.
+void FlushAudio(TVideoState& s)
+{
+    ff::avcodec_flush_buffers(s.audio_dec);
+    if (s.swr) ff::swr_init(s.swr);   // drops the resampler's delayed samples
+    s.AudioPacketPending = false;
+    s.AudioDrained = false;
+    s.audio_buf_size = s.audio_buf_index = 0;
+    s.DecodedEnd = NAN;
+    s.AudioSerial = s.Serial;
+}
+
+// With pictures, the sound of an open or a seek waits (as silence) until the
+// first picture of that position is on screen: the picture decoder needs a
+// while to start, and sound played meanwhile would run ahead of every picture
+// after. At most MaxAudioHold seconds, and not when no picture can come.
+constexpr double MaxAudioHold = 2.0;
+
+bool HoldForPicture(TVideoState& s)
+{
+    if (s.video_stream < 0 || s.VideoFailed || s.VideoDrained || s.DisplaySerial == s.Serial) {
+        s.AudioHoldSince = NAN;
+        return false;
+    }
+    double now = NowSeconds();
+    if (std::isnan(s.AudioHoldSince)) s.AudioHoldSince = now;
+    return now - s.AudioHoldSince < MaxAudioHold;
+}
+
 // Fills audio_buf with the next decoded block; false when nothing is ready.
 bool DecodeAudio(TVideoState& s, Tav_sync_type sync)
 {
@@ -119,10 +149,7 @@ bool DecodeAudio(TVideoState& s, Tav_sync_type sync)
         if (s.audioq.Get(it, false) <= 0) return false;
         switch (it.Kind) {
         case TQueueItemKind::Flush:
-            ff::avcodec_flush_buffers(s.audio_dec);
-            if (s.swr) ff::swr_init(s.swr);   // drops the resampler's delayed samples
-            s.AudioDrained = false;
-            s.audio_buf_size = s.audio_buf_index = 0;
+            FlushAudio(s);
             break;
         case TQueueItemKind::EndOfInput:
             ff::avcodec_send_packet(s.audio_dec, nullptr);
@@ -150,7 +177,13 @@ void AudioCallback(void* userdata, Uint8* stream, int len)
         volume = o.FAudioVolume;
         sync = o.Fav_sync_type;
     });
-    while (len > 0 && !s.paused && !s.abort_request) {
+    if (s.paused || s.abort_request) return;
+    if (HoldForPicture(s)) {
+        // a seek made meanwhile is taken at once; its packets wait
+        while (s.audioq.TakeMark(TQueueItemKind::Flush)) FlushAudio(s);
+        return;
+    }
+    while (len > 0) {
         if (s.audio_buf_index >= s.audio_buf_size && !DecodeAudio(s, sync)) break;
         int n = int(std::min<std::size_t>(std::size_t(len), s.audio_buf_size - s.audio_buf_index));
         if (!mute && volume > 0)
@@ -161,11 +194,12 @@ void AudioCallback(void* userdata, Uint8* stream, int len)
     }
     // The block just handed over plays next: the clock stands at its start.
     int bps = s.DevRate * s.DevChannels * 2;
-    if (bps > 0 && !s.paused && !std::isnan(s.DecodedEnd)) {
+    if (bps > 0 && !std::isnan(s.DecodedEnd)) {
         double pending = double(s.audio_buf_size - s.audio_buf_index + std::size_t(total - len)) / bps;
         s.audio_clock = s.DecodedEnd - pending;
+        s.AudioClockSerial = s.AudioSerial;
         s.AudioCallbackAt = NowSeconds();
-        if (s.video_stream < 0 && s.ExtSerial != s.Serial) SetExternalClock(s, s.audio_clock, s.Serial);
+        if (s.video_stream < 0 && s.ExtSerial != s.AudioSerial) SetExternalClock(s, s.audio_clock, s.AudioSerial);
     }
 }
 
@@ -188,9 +222,15 @@ bool OpenAudioOutput(TVideoState& s)
     AVCodecContext* dec = s.audio_dec;
     std::lock_guard<std::mutex> g(AudioInitLock());
     const char* name = AudioDriverName(s.AudioDriverChoice);
-    if (*name) ff::SDL_SetHint(SDL_HINT_AUDIODRIVER, name);
+    // A chosen driver holds over the environment's; the default goes back to
+    // SDL's own choice (and the environment's) after another was chosen.
+    if (*name)
+        ff::SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, name, SDL_HINT_OVERRIDE);
+    else
+        ff::SDL_ResetHint(SDL_HINT_AUDIODRIVER);
     if (ff::SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        LogAudio(s, llError, std::string("SDL_InitSubSystem(SDL_INIT_AUDIO) failed: ") + ff::SDL_GetError());
+        LogAudio(s, llError, std::string("SDL_InitSubSystem(SDL_INIT_AUDIO) failed: ") + ff::SDL_GetError() +
+                                 "; the file plays without sound.");
         return false;
     }
     SDL_AudioSpec want{}, have{};

@@ -51,6 +51,16 @@ int TPacketQueue::Get(TQueueItem& item, bool block)
     }
 }
 
+bool TPacketQueue::TakeMark(TQueueItemKind kind)
+{
+    std::lock_guard<std::mutex> g(FLock);
+    if (FAbort || FItems.empty() || FItems.front().Kind != kind) return false;
+    FItems.pop_front();
+    FCount--;
+    FSize -= int(sizeof(TQueueItem));
+    return true;
+}
+
 void TPacketQueue::Flush()
 {
     std::lock_guard<std::mutex> g(FLock);
@@ -92,6 +102,7 @@ double NowSeconds() { return double(ff::av_gettime_relative()) / 1000000.0; }
 // so that the clock runs smoothly between callbacks.
 double GetAudioClock(TVideoState& s)
 {
+    if (s.AudioClockSerial != s.Serial) return NAN;   // no sound of the current position yet
     double clock = s.audio_clock.load();
     double at = s.AudioCallbackAt.load();
     if (s.paused || at <= 0) return clock;

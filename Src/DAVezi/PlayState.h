@@ -48,6 +48,8 @@ public:
     void PutMark(TQueueItemKind kind);
     // 1 an item, 0 none (not blocking), -1 aborted.
     int Get(TQueueItem& item, bool block);
+    // Takes the first item when it is a mark of that kind.
+    bool TakeMark(TQueueItemKind kind);
     void Flush();
     void Abort();
     void Start();   // clears the abort (a new stream component)
@@ -125,6 +127,7 @@ struct TVideoState
     std::mutex SeekLock;
     std::condition_variable SeekCond;
     bool seek_req = false;
+    std::atomic<bool> Seeking{false};  // set and cleared under SeekLock
     std::int64_t seek_pos = 0, seek_rel = 0;
     int seek_flags = 0;
     std::int64_t SeekSerial = 0;      // requests carried out
@@ -156,6 +159,8 @@ struct TVideoState
     // size or with the subtitles of the moment.
     AVFrame* LastFrame = nullptr;
     double LastPTS = 0;
+    double PrerollSince = NAN;   // the first picture of a seek waits for more since then
+    double LastEnd = 0;   // when the picture on screen ends (its pts plus its duration)
     std::atomic<bool> Redisplay{false};   // repaint LastFrame at the next turn
     std::atomic<bool> StepPending{false}; // pause again after the next picture
     std::atomic<double> MaxSyncGap{0};
@@ -164,7 +169,7 @@ struct TVideoState
     // runs with the wall clock and stands still while paused.
     std::atomic<double> ExtDrift{NAN};
     std::atomic<double> ExtPausedAt{NAN};
-    std::atomic<std::int64_t> ExtSerial{-1};     // largest |picture - audio clock| at a display
+    std::atomic<std::int64_t> ExtSerial{-1};
     SwsContext* sws = nullptr;
     int FrameWidth = 0, FrameHeight = 0;
     AVRational FrameSAR{0, 1};   // set before the video thread starts; read by it only
@@ -187,10 +192,13 @@ struct TVideoState
     std::vector<std::uint8_t> audio_buf;
     std::size_t audio_buf_size = 0, audio_buf_index = 0;
     std::atomic<double> audio_clock{NAN};   // NAN until sound with a time plays
+    std::atomic<std::int64_t> AudioClockSerial{-1};   // the seek serial audio_clock belongs to
     std::atomic<double> AudioCallbackAt{0};   // NowSeconds of the last callback
     std::atomic<double> AudioBufferSeconds{0};  // one device buffer
     std::atomic<bool> AudioDrained{false};
-    std::int64_t AudioSerial = 0;
+    std::int64_t AudioSerial = 0;     // serial of the decoded sound (callback only)
+    double AudioHoldSince = NAN;      // silence while the first picture is awaited (callback only)
+    std::atomic<bool> VideoFailed{false};   // the pictures cannot be made (filters)
 
     // audio display: recent samples (device format, interleaved) in a ring
     static constexpr int SampleRingSize = 0x20000;
@@ -226,7 +234,7 @@ struct TVideoState
     std::thread parse_tid;
     std::mutex LoopLock;
     std::condition_variable LoopCond;
-    std::int64_t DisplaySerial = -1;   // serial of the picture on screen
+    std::atomic<std::int64_t> DisplaySerial{-1};   // serial of the picture on screen
     std::atomic<bool> ResyncTimer{false};
     std::atomic<HWND> Host{nullptr};   // set by Open (the own window), read by the event loop
     bool OpenPaused = false;

@@ -229,7 +229,6 @@ void TCustomPlayer::Stop(bool AWaitForStop)
     FAVProbe->SetFileHandle(nullptr);
     // Done before the waits below: a handler served in them may open anew.
     UnhookHost();
-    FSeeking = false;
     FCurrentPTS = -1;
     s->abort_request = true;
     s->videoq.Abort();
@@ -272,6 +271,12 @@ void TCustomPlayer::Stop(bool AWaitForStop)
     if (s->Opened == 1) PostState(psStop);
     ResetState();
     --FStopDepth;
+}
+
+bool TCustomPlayer::Seeking() const
+{
+    auto s = FVideoState;
+    return s && s->Seeking;
 }
 
 bool TCustomPlayer::Paused() const { return !FVideoState || FVideoState->paused; }
@@ -366,8 +371,9 @@ void TCustomPlayer::Seek(std::int64_t APTS, TSeekFlags ASeekFlags, bool AWaitFor
         s->seek_rel = 0;
         s->seek_flags = flags;
         done = s->SeekSerial + 1;
+        // set under the lock: a picture of before the seek cannot clear it
+        s->Seeking = true;
     }
-    FSeeking = true;
     if (AWaitForSeekEnd) WaitForReadThread(*s, s->SeekSerial, done);
 }
 
@@ -471,10 +477,21 @@ void TCustomPlayer::HookHost(HWND AHost)
             HDC dc = BeginPaint(hwnd, &ps);
             TRect r;
             GetClientRect(hwnd, &r);
-            FillRect(dc, r, HBRUSH(GetStockObject(BLACK_BRUSH)));
-            if (auto s = weak.lock()) {
-                std::lock_guard<std::mutex> g(s->Surface.Lock);
-                if (s->Surface.Width > 0 && s->Surface.Height > 0) {
+            HBRUSH black = HBRUSH(GetStockObject(BLACK_BRUSH));
+            auto s = weak.lock();
+            std::unique_lock<std::mutex> g;
+            if (s) g = std::unique_lock<std::mutex>(s->Surface.Lock);
+            if (!s || s->Surface.Width <= 0 || s->Surface.Height <= 0) {
+                FillRect(dc, r, black);
+            } else {
+                // the bars around the picture, then the picture
+                const TVideoSurface& f = s->Surface;
+                int right = f.Left + f.Width, bottom = f.Top + f.Height;
+                FillRect(dc, TRect(r.Left, r.Top, r.Right, f.Top), black);
+                FillRect(dc, TRect(r.Left, bottom, r.Right, r.Bottom), black);
+                FillRect(dc, TRect(r.Left, f.Top, f.Left, bottom), black);
+                FillRect(dc, TRect(right, f.Top, r.Right, bottom), black);
+                {
                     BITMAPINFO bmi{};
                     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
                     bmi.bmiHeader.biWidth = s->Surface.Width;

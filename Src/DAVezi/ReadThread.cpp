@@ -84,32 +84,35 @@ void DoSeek(TVideoState& s, AVFormatContext* ic)
     int r = ff::avformat_seek_file(ic, -1, lo, pos, hi, flags);
     if (r < 0) r = ff::av_seek_frame(ic, -1, pos, flags);
     if (r < 0) r = ff::av_seek_frame(ic, -1, pos, flags ^ AVSEEK_FLAG_BACKWARD);
-    if (r < 0) {
-        Log(s, llError, FormatText("%s: error while seeking", s.FileName.c_str()));
-    } else {
-        s.Serial++;
-        if (s.audio_stream >= 0) {
-            s.audioq.Flush();
-            s.audioq.PutMark(TQueueItemKind::Flush);
+    if (r < 0) Log(s, llError, FormatText("%s: error while seeking", s.FileName.c_str()));
+    {
+        // One step under the lock: a picture shown ends the seek only when it
+        // was decoded after it (see the event loop).
+        std::lock_guard<std::mutex> g(s.SeekLock);
+        if (r >= 0) {
+            s.Serial++;
+            if (s.audio_stream >= 0) {
+                s.audioq.Flush();
+                s.audioq.PutMark(TQueueItemKind::Flush);
+            }
+            if (s.subtitle_stream >= 0) {
+                s.subtitleq.Flush();
+                s.subtitleq.PutMark(TQueueItemKind::Flush);
+                ClearSubtitleQueue(s);
+            }
+            if (s.video_stream >= 0) {
+                s.videoq.Flush();
+                s.videoq.PutMark(TQueueItemKind::Flush);
+                ClearPictureQueue(s);
+            }
+            s.ReadEOF = false;
+            s.EventEOF = false;
         }
-        if (s.subtitle_stream >= 0) {
-            s.subtitleq.Flush();
-            s.subtitleq.PutMark(TQueueItemKind::Flush);
-            ClearSubtitleQueue(s);
-        }
-        if (s.video_stream >= 0) {
-            s.videoq.Flush();
-            s.videoq.PutMark(TQueueItemKind::Flush);
-            ClearPictureQueue(s);
-        }
-        s.ReadEOF = false;
-        s.EventEOF = false;
+        if (s.video_stream < 0 || r < 0) s.Seeking = false;
+        s.seek_req = false;
+        s.SeekSerial++;
+        s.SeekCond.notify_all();
     }
-    if (s.video_stream < 0 || r < 0) s.WithOwner([](TCustomPlayer& o) { o.FSeeking = false; });
-    std::lock_guard<std::mutex> g(s.SeekLock);
-    s.seek_req = false;
-    s.SeekSerial++;
-    s.SeekCond.notify_all();
 }
 
 void ReadLoop(TVideoState& s, AVFormatContext* ic)

@@ -1,5 +1,6 @@
 // The video thread (decoding into the picture queue) and the playback's event
 // loop: shows each picture when it is due, tracks the position and the end.
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -11,6 +12,9 @@ namespace {
 
 constexpr double SyncThreshold = 0.01;
 constexpr double NoSyncThreshold = 10.0;
+constexpr std::int64_t PositionStep = 10000;   // microseconds
+constexpr int RefreshPeriodUs = 5000;
+constexpr double PrerollSeconds = 0.5;
 
 // Waits for room in the picture queue and queues a reference to the frame.
 bool QueuePicture(TVideoState& s, AVFrame* frame, double pts, double duration, std::int64_t serial)
@@ -116,6 +120,7 @@ bool ReceivePictures(TVideoState& s, AVFrame* frame, AVFrame* filtered, TFilterC
         if (!fc.Graph || fc.Width != frame->width || fc.Height != frame->height || fc.Format != frame->format) {
             if (!ConfigureFilters(s, fc, frame)) {
                 fc.Failed = true;
+                s.VideoFailed = true;
                 ff::av_frame_unref(frame);
                 s.WithOwner([&](TCustomPlayer& o) {
                     o.ReportError(FormatText("%s: the video filters \"%s\" could not be set up; no pictures are shown.",
@@ -216,8 +221,11 @@ bool DisplayFrame(TVideoState& s, const AVFrame* frame, bool flip, float aspect)
     }
     LetterboxRect(hostW, hostH, frame->width, frame->height, frame->sample_aspect_ratio, aspect, x, y, w, h);
     if (w <= 0 || h <= 0) return false;
+    // A picture made smaller is averaged over its area: as smooth as bicubic
+    // at a quarter of its cost (a 1080p picture in a small panel).
+    int method = w < frame->width && h < frame->height ? SWS_AREA : SWS_BICUBIC;
     s.sws = ff::sws_getCachedContext(s.sws, frame->width, frame->height, AVPixelFormat(frame->format), w, h,
-                                     AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
+                                     AV_PIX_FMT_BGRA, method, nullptr, nullptr, nullptr);
     if (!s.sws) return false;
     std::lock_guard<std::mutex> g(s.Surface.Lock);
     s.Surface.Bits.resize(std::size_t(w) * std::size_t(h) * 4);
@@ -238,7 +246,11 @@ bool DisplayFrame(TVideoState& s, const AVFrame* frame, bool flip, float aspect)
 namespace {
 
 // When the head picture is due: the previous due time plus its delay, the
-// delay corrected towards the master clock.
+// delay corrected towards the master clock. The audio clock runs smoothly
+// between device callbacks, so a picture more than SyncThreshold off it is
+// corrected at once (a threshold of a whole frame would let picture and sound
+// drift a frame apart): behind, the delay shrinks by the difference (to 0 at
+// least); ahead, it grows by the difference, at most to twice its length.
 double ComputeTargetTime(TVideoState& s, double pts, Tav_sync_type sync)
 {
     double delay = pts - s.frame_last_pts;
@@ -249,12 +261,11 @@ double ComputeTargetTime(TVideoState& s, double pts, Tav_sync_type sync)
     s.frame_last_pts = pts;
     if ((sync == AV_SYNC_AUDIO_MASTER && s.audio_stream >= 0 && s.AudioDevice) || sync == AV_SYNC_EXTERNAL_CLOCK) {
         double diff = GetVideoClock(s) - GetMasterClock(s, sync);
-        double threshold = std::max(SyncThreshold, delay);
         if (std::fabs(diff) < NoSyncThreshold) {
-            if (diff <= -threshold)
+            if (diff <= -SyncThreshold)
                 delay = std::max(0.0, delay + diff);
-            else if (diff >= threshold)
-                delay = 2 * delay;
+            else if (diff >= SyncThreshold)
+                delay += std::min(diff, delay);
         }
     }
     s.frame_timer += delay;
@@ -293,8 +304,8 @@ void ShowPicture(TVideoState& s, AVFrame* frame, double pts, const TLoopOptions&
 }
 
 // Shows the due picture. While paused, only the first picture after the open
-// or a seek is shown.
-void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
+// or a seek is shown. Returns when the next picture is due (NAN: not known).
+double RefreshVideo(TVideoState& s, const TLoopOptions& opt)
 {
     for (;;) {
         AVFrame* show = nullptr;
@@ -308,11 +319,20 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
                 s.pictq.pop_front();
                 s.pictq_cond.notify_all();
             }
-            if (s.pictq.empty()) return;
+            if (s.pictq.empty()) return NAN;
             TPictureSlot& slot = s.pictq.front();
             double now = NowSeconds();
             first = slot.Serial != s.DisplaySerial;
-            if (s.paused && !first) return;
+            if (s.paused && !first) return NAN;
+            // Playing, the first picture after the open or a seek waits until
+            // the queue is full (at most PrerollSeconds): the decoder's first
+            // pictures come slowly, and the sound starts with this picture.
+            if (first && !s.paused && s.pictq.size() < TVideoState::PictQueueSize && !s.VideoDrained &&
+                !s.ReadEOF) {
+                if (std::isnan(s.PrerollSince)) s.PrerollSince = now;
+                if (now - s.PrerollSince < PrerollSeconds) return NAN;
+            }
+            s.PrerollSince = NAN;
             double slotPts = std::isnan(slot.PTS) ? s.frame_last_pts + s.frame_last_delay : slot.PTS;
             if (first || s.ResyncTimer.exchange(false)) {
                 s.frame_timer = now;
@@ -320,8 +340,7 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
                 s.frame_last_delay = slot.Duration > 0 ? slot.Duration : 0.04;
             } else {
                 if (std::isnan(slot.Target)) slot.Target = ComputeTargetTime(s, slotPts, opt.Sync);
-                if (now < slot.Target) return;
-                if (now - slot.Target > 0.5) s.frame_timer = now;   // far behind: start again from now
+                if (now < slot.Target) return slot.Target;
                 // a late picture whose successor is already due is dropped
                 if (opt.FrameDrop && s.pictq.size() > 1 && now > slot.Target + s.frame_last_delay) {
                     ff::av_frame_free(&slot.Frame);
@@ -329,9 +348,14 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
                     s.pictq_cond.notify_all();
                     continue;
                 }
+                // Shown late: the next delays count from now. (The video clock
+                // already tells the lateness to the sync; an old due time
+                // would count it twice and show the next pictures early.)
+                if (now - slot.Target > SyncThreshold) s.frame_timer = now;
             }
             show = slot.Frame;
             pts = slotPts;
+            s.LastEnd = pts + (slot.Duration > 0 ? slot.Duration : s.frame_last_delay);
             serial = slot.Serial;
             // a step asked for before this picture was taken ends with it
             stepArmed = s.StepPending;
@@ -339,21 +363,33 @@ void RefreshVideo(TVideoState& s, const TLoopOptions& opt)
             s.pictq_cond.notify_all();
         }
         ShowPicture(s, show, pts, opt);
-        if (!first && s.audio_stream >= 0 && s.AudioDevice && s.AudioCallbackAt > 0) {
+        if (s.audio_stream >= 0 && s.AudioDevice) {
             double gap = std::fabs(pts - GetAudioClock(s));
-            if (gap < NoSyncThreshold && gap > s.MaxSyncGap) s.MaxSyncGap = gap;
+            if (!first && gap < NoSyncThreshold && gap > s.MaxSyncGap) s.MaxSyncGap = gap;
         }
         if (first) SetExternalClock(s, pts, serial);
         s.video_current_pts = pts;
         s.video_current_pts_drift = pts - NowSeconds();
         s.VideoShown = true;
         s.DisplaySerial = serial;
-        s.WithOwner([&](TCustomPlayer& o) { o.FSeeking = false; });
+        {
+            // the seek has ended when a picture decoded after it is shown
+            std::lock_guard<std::mutex> g(s.SeekLock);
+            if (!s.seek_req && serial == s.Serial) s.Seeking = false;
+        }
         if (stepArmed && s.StepPending.exchange(false)) {   // a step shows one picture
             s.ExtPausedAt = GetExternalClock(s);
             s.paused = true;
         }
-        return;
+        // the next picture's due time, reckoned now that this one is shown
+        std::lock_guard<std::mutex> g(s.pictq_lock);
+        if (s.paused || s.pictq.empty()) return NAN;
+        TPictureSlot& next = s.pictq.front();
+        if (next.Serial != serial) return NAN;
+        if (std::isnan(next.Target))
+            next.Target = ComputeTargetTime(s, std::isnan(next.PTS) ? s.frame_last_pts + s.frame_last_delay : next.PTS,
+                                            opt.Sync);
+        return next.Target;
     }
 }
 
@@ -370,8 +406,10 @@ bool PlayedOut(TVideoState& s)
     return true;
 }
 
-// Reports the play position (microseconds from the start of the file) when it
-// moved forward, the end of the input once, and the end of the play range.
+// Reports the play position (microseconds from the start of the file: the
+// picture's clock with video, else the sound's) when it moved on by more than
+// 10 ms or a seek was made, the end of the input once, and the end of the
+// play range.
 void TrackPosition(TVideoState& s, const TLoopOptions& opt, std::int64_t& lastPos, std::int64_t& lastSerial,
                    std::int64_t& rangeSerial)
 {
@@ -386,14 +424,25 @@ void TrackPosition(TVideoState& s, const TLoopOptions& opt, std::int64_t& lastPo
         return;
     }
     if (s.paused) return;
-    if (s.video_stream >= 0 && !s.VideoShown && s.audio_stream < 0) return;
-    double clock = GetMasterClock(s, opt.Sync);
+    double clock;
+    std::int64_t serial;
+    if (s.video_stream >= 0 && s.VideoShown) {
+        // not past the end of the picture on screen (the input may stall)
+        clock = std::min(GetVideoClock(s), s.LastEnd);
+        serial = s.DisplaySerial;   // a seek counts once its first picture is shown
+    } else if (s.audio_stream >= 0) {
+        clock = GetAudioClock(s);
+        serial = s.Serial;
+    } else {
+        return;
+    }
     if (std::isnan(clock)) return;
-    std::int64_t pos = std::int64_t(clock * 1000000.0) - s.StartTime;
+    std::int64_t pos = std::llround(clock * 1000000.0) - s.StartTime;
     if (pos < 0) pos = 0;
     if (s.Duration > 0 && pos > s.Duration) pos = s.Duration;
-    std::int64_t serial = s.Serial;
-    if (serial == lastSerial && pos <= lastPos) return;
+    // Between seeks the position only moves on: a clock that runs a little past
+    // a late picture and falls back when it comes is not reported.
+    if (serial == lastSerial && pos - lastPos <= PositionStep) return;
     lastPos = pos;
     lastSerial = serial;
     s.WithOwner([&](TCustomPlayer& o) { o.PostPosition(pos); });
@@ -413,11 +462,19 @@ void EventLoopProc(std::shared_ptr<TVideoState> sp)
     TVideoState& s = *sp;
     std::int64_t lastPos = -1, lastSerial = -1, rangeSerial = -1;
     double lastAudioDisplay = 0;
+    double due = NAN;
     while (!s.abort_request) {
         {
+            // a turn every 5 ms, or at the moment the next picture is due
+            auto wait = std::chrono::microseconds(RefreshPeriodUs);
+            if (!std::isnan(due)) {
+                double left = (due - NowSeconds()) * 1e6;
+                wait = std::chrono::microseconds(std::int64_t(std::clamp(left, 0.0, double(RefreshPeriodUs))));
+            }
             std::unique_lock<std::mutex> g(s.LoopLock);
-            s.LoopCond.wait_for(g, std::chrono::milliseconds(5), [&] { return s.abort_request.load(); });
+            s.LoopCond.wait_for(g, wait, [&] { return s.abort_request.load(); });
         }
+        due = NAN;
         if (s.abort_request) break;
         TLoopOptions opt;
         s.WithOwner([&](TCustomPlayer& o) {
@@ -431,7 +488,7 @@ void EventLoopProc(std::shared_ptr<TVideoState> sp)
         });
         bool redisplay = s.Redisplay.exchange(false);
         if (s.video_stream >= 0) {
-            RefreshVideo(s, opt);
+            due = RefreshVideo(s, opt);
             if (redisplay && s.LastFrame) ShowPicture(s, s.LastFrame, s.LastPTS, opt);
         }
         if (s.show_audio != 0 && s.audio_stream >= 0 && s.Host) {

@@ -357,7 +357,7 @@ TEST_F(PlayerFeatures, AudioDisplayDrawsIntoTheHost)
     auto rowAll = [&](int y, TColor c) {
         HDC dc = GetDC(panel->Handle());
         bool all = true;
-        for (int x = 0; x < 400; x += 7) all &= (GetPixel(dc, x, y) & 0xFFFFFF) == c;
+        for (int x = 0; x < 400; x += 7) all &= (GetPixel(dc, x, y) & 0xFFFFFF) == COLORREF(c);
         ReleaseDC(panel->Handle(), dc);
         return all;
     };

@@ -36,8 +36,9 @@ class PlayerTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!GlobalLoader().Loaded(PlayerLibraries))
+        if (!GlobalLoader().Loaded(PlayerLibraries)) {
             ASSERT_TRUE(GlobalLoader().Load(PlayerLibraries)) << GlobalLoader().LastErrMsg();
+        }
         GetFFLogger()->SetTriggerEventInMainThread(false);
         std::filesystem::create_directories(QUORVEL_FIXTURES_DIR);
         driver = std::make_unique<TTestDriver>();
