@@ -11,6 +11,7 @@
 #include "lib/bsEffects.h"
 #include "lib/bsSkinCtrls.h"
 #include "lib/bsSkinData.h"
+#include "lib/bsSkinHint.h"
 #include "lib/bsSkinMenus.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
@@ -137,7 +138,10 @@ public:
     TbsSkinStdButtonObject(TbsSkinForm* AParent, const TbsDataSkinStdButton* AData);
     TbsStdCommand Command = cmClose;
     TRect RestoreRect, RestoreActiveRect, RestoreDownRect, RestoreInActiveRect;
+    // The hint in the restore state, and the normal one held meanwhile.
+    std::string RestoreHint, FTempHint;
     void Draw(TCanvas* Cnvs, TPoint origin) override;
+    void MouseEnter() override;
 
 protected:
     TRect StateRect() const override;
@@ -401,6 +405,9 @@ public:
     void DeleteChildFromBar(TCustomForm* Child);
     void RefreshMDIBarTab(TCustomForm* Child);
     void UpdateMDITabsBar();
+    void UpdateMainMenuBarItems();
+    // The active child the menu bar was last updated for (compared only).
+    const TCustomForm* FBarChild = nullptr;
 
     // ---- Moving, magnetic edges, alpha, fade-in, layered border (MoveSize.cpp) ----
     bool CanShowBorderLayer() const;
@@ -465,6 +472,13 @@ public:
     void CreateDefaultObjects();
     void ClearObjects();
     void CheckObjects();
+    // The caption objects' hints: shown by SkinHint while ShowObjectHint is
+    // set; the standard buttons take theirs from the string table while
+    // UseDefaultObjectHint is set.
+    TbsSkinHint* SkinHint() const { return FSkinHint; }
+    void SetSkinHint(TbsSkinHint* Value);
+    bool ShowObjectHint = false;
+    bool UseDefaultObjectHint = true;
     void SetDefaultObjectHints();
     int GetIndex(const std::string& AIDName) const;
     void SetEnabled(const std::string& AIDName, bool Value);
@@ -636,10 +650,10 @@ private:
     bool CheckMainMenuBarHotKey(WORD Key);
     void MenuKeyDown(WORD Key);
     void CloseMenusOnMessage(UINT Msg);
-    // Where a shown skinned hint is hidden when a menu opens (no skinned
-    // hint component yet: nothing to hide).
-    void HideSkinHint() {}
+    // A shown caption-object hint goes when a menu opens.
+    void HideSkinHint();
 
+    TbsSkinHint* FSkinHint = nullptr;
     TCustomForm* FForm = nullptr;
     TWndMethod OldWindowProc;
     TbsSkinData* FSD = nullptr;

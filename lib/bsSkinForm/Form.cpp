@@ -46,6 +46,14 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
 
 TbsSkinForm::~TbsSkinForm()
 {
+    // A form's components go before its window: a maximized MDI child tells
+    // the main form here, as its window's end would.
+    if (IsMDIChild() && FWindowState == wsMaximized)
+    {
+        FWindowState = wsNormal;
+        if (Application->MainForm() && Application->MainForm()->HandleAllocated())
+            SendMessage(Application->MainForm()->Handle(), BSM_MDICHILD_RESTORED, 0, 0);
+    }
     UnHookApp();
     ObjectList.clear();
     if (FClientToken && IsWindow(FClientWnd)) RemoveWindowSubclass(FClientWnd, FClientToken);
@@ -68,6 +76,7 @@ void TbsSkinForm::Notification(TComponent* AComponent, TOperation Operation)
     if (Operation == opRemove && AComponent == FQuickImageList) FQuickImageList = nullptr;
     if (Operation == opRemove && AComponent == FMenusSD) FMenusSD = nullptr;
     if (Operation == opRemove && AComponent == FMainMenuBar) FMainMenuBar = nullptr;
+    if (Operation == opRemove && AComponent == FSkinHint) FSkinHint = nullptr;
     if (Operation == opRemove && AComponent == FSD)
     {
         FSD = nullptr;
@@ -363,19 +372,41 @@ void TbsSkinForm::CheckObjects()
 
 void TbsSkinForm::SetDefaultObjectHints()
 {
-    if (!FSD) return;
+    if (!UseDefaultObjectHint || !FSD) return;
     static const std::pair<const char*, const char*> hints[] = {
         {"CLOSEBUTTON_HINT", "Close"},   {"MAXBUTTON_HINT", "Maximize"},   {"MINBUTTON_HINT", "Minimize"},
         {"MENUBUTTON_HINT", "System menu"}, {"", ""},                     {"ROLLUPBUTTON_HINT", "Roll Up"},
         {"TRAYBUTTON_HINT", "Minimize to Tray"}};
+    auto text = [this](const char* key, const char* builtIn) {
+        const std::string s = FSD->ResourceStrData() ? FSD->ResourceStrData()->GetResStr(key) : "";
+        return s.empty() ? std::string(builtIn) : s;
+    };
     for (auto& o : ObjectList)
     {
-        auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get());
-        if (!b || b->Command == cmDefault) continue;
-        const auto& [key, text] = hints[b->Command];
-        std::string s = FSD->ResourceStrData() ? FSD->ResourceStrData()->GetResStr(key) : "";
-        b->Hint = s.empty() ? text : s;
+        if (auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get()); b && b->Command != cmDefault)
+        {
+            b->Hint = b->FTempHint = text(hints[b->Command].first, hints[b->Command].second);
+            b->RestoreHint = text("RESTORE_HINT", "Restore");
+        }
+        else if (auto* a = dynamic_cast<TbsSkinAnimateObject*>(o.get()); a && a->Command != cmDefault)
+        {
+            a->Hint = a->FTempHint = text(hints[a->Command].first, hints[a->Command].second);
+            a->RestoreHint = text("RESTORE_HINT", "Restore");
+        }
     }
+}
+
+void TbsSkinForm::SetSkinHint(TbsSkinHint* Value)
+{
+    if (FSkinHint == Value) return;
+    if (FSkinHint) FSkinHint->RemoveFreeNotification(this);
+    FSkinHint = Value;
+    if (FSkinHint) FSkinHint->FreeNotification(this);
+}
+
+void TbsSkinForm::HideSkinHint()
+{
+    if (FSkinHint) FSkinHint->HideHint();
 }
 
 int TbsSkinForm::GetIndex(const std::string& AIDName) const
@@ -771,11 +802,16 @@ void TbsSkinForm::TestActive(int X, int Y, bool AInObject)
     {
         auto& o = ObjectList[std::size_t(OldActiveObject)];
         if (o->Enabled && o->Visible) o->MouseLeave();
+        if (ShowObjectHint && FSkinHint && !o->Hint.empty()) FSkinHint->HideHint();
     }
     if (ActiveObject != -1)
     {
         auto& o = ObjectList[std::size_t(ActiveObject)];
-        if (o->Enabled && o->Visible) o->MouseEnter();
+        if (o->Enabled && o->Visible)
+        {
+            o->MouseEnter();
+            if (ShowObjectHint && FSkinHint && !o->Hint.empty()) FSkinHint->ActivateHint2(o->Hint);
+        }
     }
     NCPaint();
 }
@@ -977,6 +1013,7 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         {
             ResetObjectStates();
             UpdateCaptionActive(true);
+            if (FForm->GetFormStyle() == fsMDIForm) UpdateMainMenuBarItems();
         }
         return;
     case WM_SIZE:
