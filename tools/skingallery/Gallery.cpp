@@ -5,12 +5,14 @@
 #include "platform/core/Surface.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
 namespace gallery
 {
 namespace
 {
-constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 9000;
+constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 16000;
 
 }  // namespace
 
@@ -176,6 +178,10 @@ void GalleryPage::Text(const TRect& r, const std::string& text, const std::strin
 void GalleryPage::Finish()
 {
     NewRow();
+    // Sections past the page's end would be lost without a word.
+    if (y_ + kMargin > kMaxHeight)
+        throw std::runtime_error("the page needs " + std::to_string(y_ + kMargin) + " pixels, more than " +
+                                 std::to_string(kMaxHeight));
     const int h = std::min(y_ + kMargin, kMaxHeight);
     TbsBitmap cut;
     cut.SetSize(width_, h);
