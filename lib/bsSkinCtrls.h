@@ -1136,6 +1136,8 @@ protected:
     bool FCanFocused = true;
     bool FClicksDisabled = false;
     bool FMouseIn = false;
+    // The left button went down on the control (and the press was taken).
+    bool FLeftPressed = false;
     TCustomImageList* FImages = nullptr;
     int FImageIndex = 0;
     double FMorphKf = 0.0;

@@ -121,6 +121,8 @@ public:
     void Draw(TCanvas* Cnvs, TPoint origin) override;
     void MouseDown(int X, int Y, TMouseButton Button) override;
     void MouseUp(int X, int Y, TMouseButton Button) override;
+    // The button's menu is open: it stays down until the menu closes.
+    bool FMenuOpen = false;
 
 protected:
     // The picture part for the current state (empty: draw nothing).
@@ -142,6 +144,8 @@ public:
     std::string RestoreHint, FTempHint;
     void Draw(TCanvas* Cnvs, TPoint origin) override;
     void MouseEnter() override;
+    // The system-menu button opens the system menu on the press.
+    void MouseDown(int X, int Y, TMouseButton Button) override;
 
 protected:
     TRect StateRect() const override;
@@ -472,12 +476,7 @@ public:
     void CreateDefaultObjects();
     void ClearObjects();
     void CheckObjects();
-    // The caption objects' hints: shown by SkinHint while ShowObjectHint is
-    // set; the standard buttons take theirs from the string table while
-    // UseDefaultObjectHint is set.
-    TbsSkinHint* SkinHint() const { return FSkinHint; }
-    void SetSkinHint(TbsSkinHint* Value);
-    bool ShowObjectHint = false;
+    // The standard buttons take their hints from the string table while it is set.
     bool UseDefaultObjectHint = true;
     void SetDefaultObjectHints();
     int GetIndex(const std::string& AIDName) const;
@@ -509,6 +508,11 @@ public:
     // The form has quick buttons (items and their images).
     bool HasQuickButtons() const;
     bool QuickButtonsShowHint = false;
+    // The skinned hint that shows the caption objects' hints (with
+    // ShowObjectHint) and the quick buttons' hints; not owned.
+    TbsSkinHint* SkinHint() const { return FSkinHint; }
+    void SetSkinHint(TbsSkinHint* Value);
+    bool ShowObjectHint = false;
     // Call points of the skinned hint: show a hint text, hide it.
     std::function<void(const std::string&)> OnShowHint;
     std::function<void()> OnHideHint;
@@ -537,6 +541,7 @@ public:
     // Glow layers of the caption buttons (with and without an open menu).
     TbsLayerManager* FLayerManager = nullptr;
     TbsLayerManager* FMenuLayerManager = nullptr;
+    TbsSkinHint* FSkinHint = nullptr;
     void HideGlowLayers();
     // Repaints one caption object (through the frame).
     void DrawSkinObject(TbsActiveSkinObject* AObject);
@@ -579,6 +584,9 @@ public:
     void PopupSystemMenuAt(int X, int Y);
     void PopupSystemMenuInRect(const TRect& R);
     void PopupSystemMenuFromButton();
+    // Opens the system menu under a caption object pressed by the mouse
+    // (the object no longer holds the mouse: the menu takes the clicks).
+    void PopupSystemMenuFromObject(TbsActiveSkinObject* Obj);
     void DoPopupMenu(TPopupMenu* Menu, int X, int Y);
     void PopupSkinMenu(TMenu* Menu, TPoint P);
     void PopupSkinMenu1(TMenu* Menu, const TRect& R, bool PopupUp);
@@ -650,10 +658,11 @@ private:
     bool CheckMainMenuBarHotKey(WORD Key);
     void MenuKeyDown(WORD Key);
     void CloseMenusOnMessage(UINT Msg);
-    // A shown caption-object hint goes when a menu opens.
+    void ReleaseMenuObject();
+    // Hides the caption objects' hint (a menu opens, the form is pressed,
+    // moved or activated).
     void HideSkinHint();
 
-    TbsSkinHint* FSkinHint = nullptr;
     TCustomForm* FForm = nullptr;
     TWndMethod OldWindowProc;
     TbsSkinData* FSD = nullptr;

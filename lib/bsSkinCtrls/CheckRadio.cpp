@@ -226,14 +226,19 @@ void TbsSkinCheckRadioBox::MouseDown(TMouseButton Button, TShiftState Shift, int
         FMouseIn = true;
         StartHover();
     }
+    if (Button == mbLeft) FLeftPressed = true;
     TbsSkinCustomControl::MouseDown(Button, Shift, X, Y);
 }
 
 void TbsSkinCheckRadioBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     const auto life = LifeToken();
+    // Only a release that ends a press made here clicks: a press dropped for
+    // want of the focus leaves its release without effect.
+    const bool pressed = FLeftPressed && Button == mbLeft;
+    if (Button == mbLeft) FLeftPressed = false;
     TbsSkinCustomControl::MouseUp(Button, Shift, X, Y);
-    if (life.expired() || Button != mbLeft || !FMouseIn) return;
+    if (life.expired() || !pressed || !FMouseIn) return;
     if (FAllowGrayed && !FRadio && FState == cbUnchecked)
     {
         FState = cbGrayed;

@@ -390,9 +390,10 @@ void TbsSkinCustomSlider::SetThumbOffset(int X)
 {
     const int old = FValue;
     const TPoint p = ConstrainThumbOffset(X);
-    InvalidateRect(HandleAllocated() ? GetHandle() : nullptr, &FThumbRect, FALSE);
+    // Only the old and the new place of the thumb are painted again.
+    if (HandleAllocated()) InvalidateRect(GetHandle(), &FThumbRect, FALSE);
     FThumbRect = TRect(p.X, p.Y, p.X + RectWidth(FThumbRect), p.Y + RectHeight(FThumbRect));
-    Invalidate();
+    if (HandleAllocated()) InvalidateRect(GetHandle(), &FThumbRect, FALSE);
     if (!FSliding) return;
     FValue = OffsetToValue(X);
     if (FValue != old) Change();

@@ -396,18 +396,6 @@ void TbsSkinForm::SetDefaultObjectHints()
     }
 }
 
-void TbsSkinForm::SetSkinHint(TbsSkinHint* Value)
-{
-    if (FSkinHint == Value) return;
-    if (FSkinHint) FSkinHint->RemoveFreeNotification(this);
-    FSkinHint = Value;
-    if (FSkinHint) FSkinHint->FreeNotification(this);
-}
-
-void TbsSkinForm::HideSkinHint()
-{
-    if (FSkinHint) FSkinHint->HideHint();
-}
 
 int TbsSkinForm::GetIndex(const std::string& AIDName) const
 {
@@ -807,11 +795,8 @@ void TbsSkinForm::TestActive(int X, int Y, bool AInObject)
     if (ActiveObject != -1)
     {
         auto& o = ObjectList[std::size_t(ActiveObject)];
-        if (o->Enabled && o->Visible)
-        {
-            o->MouseEnter();
-            if (ShowObjectHint && FSkinHint && !o->Hint.empty()) FSkinHint->ActivateHint2(o->Hint);
-        }
+        if (o->Enabled && o->Visible) o->MouseEnter();
+        if (ShowObjectHint && FSkinHint && !o->Hint.empty()) FSkinHint->ActivateHint2(o->Hint);
     }
     NCPaint();
 }

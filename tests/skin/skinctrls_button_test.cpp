@@ -1,6 +1,7 @@
 // The skinned push button: looks per state, click only when released inside,
 // auto-repeat on the virtual clock, groups, default and cancel keys, the
-// cross-fade's steps and a click handler that frees its button.
+// cross-fade's steps, the frame animation, a click handler that frees its
+// button, and the operations the main window calls (glyph, refresh).
 #include "skin/skinctrls_helpers.h"
 
 #include "platform/gui/StdCtrls.h"
@@ -11,7 +12,8 @@ namespace
 {
 // A fixed 20 x 10 button whose looks lie side by side in picture 0: normal
 // at x 0, active at 20, down at 40; disabled under the normal look; the
-// "morph" entry is the same with the cross-fade on.
+// "morph" entry is the same with the cross-fade on; "anim" has three
+// animation frames side by side under the looks (at y 30).
 std::string ButtonSkin(const std::string& name)
 {
     const std::string dir = skintest::TempDir("button-" + name);
@@ -22,8 +24,10 @@ std::string ButtonSkin(const std::string& name)
     skintest::WriteFile(dir + "skin.ini",
                         "[VERSION]\r\nskinname=buttons\r\n\r\n[PICTURES]\r\nactivepicturescount=1\r\n0=p0.bmp\r\n\r\n"
                         "[FORMINFO]\r\nclientrect=0,0,0,0\r\n\r\n[SKINOBJECTS]\r\ncount=0\r\n\r\n"
-                        "[SKINCONTROLS]\r\ncount=3\r\n0=button:button\r\n1=morph:button\r\n2=plain:button\r\n\r\n"
+                        "[SKINCONTROLS]\r\ncount=4\r\n0=button:button\r\n1=morph:button\r\n2=plain:button\r\n"
+                        "3=anim:button\r\n\r\n"
                         "[button]\r\n" + looks + "\r\n[morph]\r\n" + looks + "morphing=1\r\n\r\n"
+                        "[anim]\r\n" + looks + "animateskinrect=0,30,60,40\r\nframecount=3\r\nanimateinterval=30\r\n\r\n"
                         "[plain]\r\npictureindex=0\r\nskinrect=0,20,20,30\r\nclientrect=2,2,18,8\r\n\r\n");
     return dir + "skin.ini";
 }
@@ -68,6 +72,13 @@ protected:
     {
         driver->PumpUntilIdle();
         return GetRValue(At(c, 1, 1)) / 4 - 1;
+    }
+    // The picture point shown at the button's (1, 1), less one.
+    TPoint Look(TControl* c)
+    {
+        driver->PumpUntilIdle();
+        const COLORREF px = At(c, 1, 1);
+        return TPoint(GetRValue(px) / 4 - 1, GetGValue(px) / 4 - 1);
     }
     std::unique_ptr<TbsSkinData> sd;
     TSkinnedForm* form = nullptr;
@@ -362,4 +373,77 @@ TEST_F(ButtonTest, PressWithoutFocusIsDroppedAndNotCaptured)
     driver->Release(Centre(b));
     driver->PumpUntilIdle();
     EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(ButtonTest, FrameAnimationStepsThroughItsFramesInAndOut)
+{
+    TbsSkinButton* b = Add(10, 10, "anim");
+    auto* e = new TEdit(form);
+    e->SetParent(form);
+    e->SetBounds(100, 100, 60, 20);
+    ShowForm();
+    e->SetFocus();
+    struct Step
+    {
+        int AdvanceMs;
+        TPoint Look;
+    };
+    // Entering shows frame 1 at once, then 2 and 3 every 30 ms; the tick
+    // after the last frame stops it on the active look.
+    driver->MoveTo(Centre(b));
+    for (const Step& s : {Step{0, {0, 30}}, Step{29, {0, 30}}, Step{1, {20, 30}}, Step{30, {40, 30}},
+                          Step{30, {20, 0}}, Step{300, {20, 0}}})
+    {
+        driver->AdvanceClock(s.AdvanceMs);
+        EXPECT_EQ(Look(b), s.Look) << "in, +" << s.AdvanceMs;
+    }
+    // Leaving runs the frames backwards to the normal look.
+    driver->MoveTo(TPoint(250, 250));
+    for (const Step& s : {Step{0, {40, 30}}, Step{30, {20, 30}}, Step{30, {0, 30}}, Step{30, {0, 0}},
+                          Step{300, {0, 0}}})
+    {
+        driver->AdvanceClock(s.AdvanceMs);
+        EXPECT_EQ(Look(b), s.Look) << "out, +" << s.AdvanceMs;
+    }
+    // A press stops a running animation and shows the pressed look.
+    driver->MoveTo(Centre(b));
+    driver->Press(Centre(b));
+    EXPECT_EQ(Look(b), TPoint(40, 0));
+    driver->AdvanceClock(100);
+    EXPECT_EQ(Look(b), TPoint(40, 0));
+    driver->Release(Centre(b));
+    // Without skin effects there is no animation: the plain state change.
+    sd->EnableSkinEffects = false;
+    driver->MoveTo(TPoint(250, 250));
+    driver->PumpUntilIdle();
+    driver->MoveTo(Centre(b));
+    EXPECT_EQ(Look(b), TPoint(20, 0));
+}
+
+TEST_F(ButtonTest, GlyphIsCopiedAndRefreshButtonDropsTheHotLook)
+{
+    TbsSkinButton* b = Add(10, 10);
+    auto* e = new TEdit(form);
+    e->SetParent(form);
+    e->SetBounds(100, 100, 60, 20);
+    ShowForm();
+    e->SetFocus();
+    // A 4 x 4 glyph keyed on its bottom-left pixel: a red square with a
+    // fuchsia corner.
+    TBitmap g(4, 4, pf24bit);
+    g.Canvas()->Brush()->SetColor(clRed);
+    g.Canvas()->FillRect(TRect(0, 0, 4, 4));
+    g.Canvas()->SetPixel(0, 3, clFuchsia);
+    b->SetGlyph(&g);
+    g.Canvas()->Brush()->SetColor(clBlue);
+    g.Canvas()->FillRect(TRect(0, 0, 4, 4));   // the button keeps its own copy
+    driver->PumpUntilIdle();
+    EXPECT_EQ(At(b, 9, 4), ColorToRGB(clRed)) << "the glyph centred in the text rectangle";
+
+    driver->MoveTo(Centre(b));
+    EXPECT_EQ(LookX(b), 20);
+    b->RefreshButton();
+    EXPECT_FALSE(b->MouseIn());
+    EXPECT_FALSE(b->Down());
+    EXPECT_EQ(LookX(b), 0) << "repainted in the normal look";
 }

@@ -213,3 +213,44 @@ TEST_F(CheckTest, FramedCrossFadeSteps)
     EXPECT_EQ(c->MorphKf(), 0.0);
     EXPECT_EQ(GetGValue(At(c, 30, 1)) / 4, 1);
 }
+
+TEST_F(CheckTest, RadioFromCodeFiresOnlyWhenChecked)
+{
+    TbsSkinCheckRadioBox* a = Add(form, 5, true, 1);
+    TbsSkinCheckRadioBox* b = Add(form, 30, true, 1);
+    a->SetChecked(true);
+    EXPECT_EQ(clicks[a], 1);
+    b->SetChecked(true);
+    EXPECT_FALSE(a->Checked());
+    EXPECT_EQ(clicks[a], 1) << "unchecked by its group: a radio button fires nothing";
+    EXPECT_EQ(clicks[b], 1);
+    b->SetChecked(false);
+    EXPECT_EQ(clicks[b], 1);
+    b->SetChecked(true);
+    b->SetChecked(true);
+    EXPECT_EQ(clicks[b], 3) << "every checking fires, also without a change";
+}
+
+// A press on a box whose focus cannot arrive (the focused edit takes it
+// back) is dropped: no toggle, no click, nothing captured.
+TEST_F(CheckTest, PressWithoutFocusIsDroppedAndNotCaptured)
+{
+    TbsSkinCheckRadioBox* c = Add(form, 5, false);
+    auto* e = new TEdit(form);
+    e->SetParent(form);
+    e->SetBounds(150, 100, 60, 20);
+    form->Show();
+    driver->PumpUntilIdle();
+    e->SetFocus();
+    e->OnExit = [e](TObject*) { e->SetFocus(); };
+    const TPoint p = c->ClientToScreen(TPoint(8, 10));
+    driver->MoveTo(p);
+    driver->Press(p);
+    driver->PumpUntilIdle();
+    EXPECT_NE(GetCapture(), c->GetHandle());
+    driver->Release(p);
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(c->Checked());
+    EXPECT_EQ(clicks[c], 0);
+    EXPECT_TRUE(e->Focused());
+}

@@ -4,6 +4,7 @@
 // header (pressed look, divider drag, hit tests, order array, skin pictures
 // with their fallbacks), the look from the skin entry, and repaints limited
 // to the rows that changed, also for cell updates queued by a worker thread.
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <thread>
@@ -371,4 +372,59 @@ TEST_F(ListViewTest, ChangedCellsRepaintOnlyTheirRow)
     }
     for (int row = 23; row < PerPage(); ++row) EXPECT_EQ(view->Draws.count(row), 0u) << row;
     EXPECT_EQ(view->HeaderSections, 0) << "the header is never repainted by cell updates";
+}
+
+// What the main window reads and writes of its job table: columns, cells by
+// index, the current row, the selection with its events (also when it goes),
+// clicks and double clicks on a row.
+TEST_F(ListViewTest, JobTableOperationsOfTheMainWindow)
+{
+    view->Columns()->Items(1)->SetCaption("视频时间");
+    view->Columns()->Items(1)->SetWidth(90);
+    EXPECT_EQ(view->Columns()->Items(1)->GetCaption(), "视频时间");
+    EXPECT_EQ(view->Columns()->Items(1)->GetWidth(), 90);
+    AddRows(5);
+    view->Items()->Item(2)->SubItems()->Put(1, "52%");
+    EXPECT_EQ(view->Items()->Item(2)->GetCaption(), "视频文件3.mp4");
+    EXPECT_EQ(view->Items()->Item(2)->SubItems()->Get(0), "0%");
+    EXPECT_EQ(view->Items()->Item(2)->SubItems()->Get(1), "52%");
+    EXPECT_EQ(view->GetItemIndex(), -1);
+    EXPECT_EQ(view->GetSelected(), nullptr);
+
+    std::vector<std::string> log;
+    view->OnSelectItem = [&](TObject*, TListItem* item, bool selected) {
+        log.push_back((selected ? "+" : "-") + std::to_string(item->Index()));
+    };
+    view->OnClick = [&](TObject*) { log.push_back("click"); };
+    view->OnDblClick = [&](TObject*) { log.push_back("dbl"); };
+    auto row = [&](int i) { return view->ClientToScreen(TPoint(20, view->ItemRect(i, drBounds).Top + 3)); };
+    driver->MoveTo(row(1));
+    driver->Click(row(1));
+    Pump();
+    EXPECT_EQ(view->GetItemIndex(), 1);
+    ASSERT_NE(view->GetSelected(), nullptr);
+    EXPECT_EQ(view->GetSelected()->Index(), 1);
+    driver->AdvanceClock(1000);
+    driver->MoveTo(row(3));
+    driver->Click(row(3));
+    Pump();
+    EXPECT_EQ(view->GetItemIndex(), 3);
+    driver->AdvanceClock(1000);
+    driver->DoubleClick(row(3));
+    Pump();
+    ASSERT_GE(log.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 7),
+              (std::vector<std::string>{"+1", "click", "-1", "+3", "click", "click", "dbl"}));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "dbl"), 1);
+
+    // From code: the selection moves and both changes are told.
+    log.clear();
+    view->SetItemIndex(4);
+    EXPECT_EQ(view->GetSelected()->Index(), 4);
+    EXPECT_EQ(log, (std::vector<std::string>{"-3", "+4"}));
+    log.clear();
+    view->SetSelected(nullptr);
+    EXPECT_EQ(view->GetSelected(), nullptr);
+    EXPECT_EQ(log, (std::vector<std::string>{"-4"}));
+    EXPECT_EQ(view->Items()->Item(4)->GetTop(), view->ItemRect(4, drBounds).Top);
 }

@@ -3,6 +3,8 @@
 // the virtual clock, thumb drag mapping, keys.
 #include "skin/skinctrls_helpers.h"
 
+#include "platform/gui/StdCtrls.h"
+
 using namespace ctrltest;
 
 namespace
@@ -246,4 +248,28 @@ TEST_F(ScrollTest, DisabledShowsNoThumbAndBothKeepsTheMarker)
     // The up button now ends at 200 - 19 - 1.
     bar->CalcRects();
     EXPECT_EQ(bar->Part(1).R.Right, 180);
+}
+
+// A focusable bar whose focus cannot arrive drops the press: no step, no
+// repeat, nothing captured.
+TEST_F(ScrollTest, PressWithoutFocusIsDroppedAndNotCaptured)
+{
+    bar->SetCanFocused(true);
+    auto* e = new TEdit(form);
+    e->SetParent(form);
+    e->SetBounds(10, 100, 60, 20);
+    driver->PumpUntilIdle();
+    e->SetFocus();
+    e->OnExit = [e](TObject*) { e->SetFocus(); };
+    const TPoint up = At(191, 9);
+    driver->MoveTo(up);
+    driver->Press(up);
+    driver->PumpUntilIdle();
+    EXPECT_NE(GetCapture(), bar->GetHandle());
+    Advance(1000);
+    driver->Release(up);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(bar->Position(), 0);
+    EXPECT_EQ(bar->RepeatMode(), 0);
+    EXPECT_EQ(changes, 0);
 }

@@ -60,6 +60,20 @@ TEST_F(SliderTest, DefaultsRangeAndIncrement)
     EXPECT_EQ(changed, 0) << "code never fires OnChanged";
 }
 
+// A moved thumb paints only its old and its new place.
+TEST_F(SliderTest, AThumbMoveInvalidatesOnlyTheThumb)
+{
+    driver->PumpUntilIdle();
+    const TRect before = s->ThumbRect();
+    s->SetValue(50);
+    const TRect after = s->ThumbRect();
+    TRect update;
+    ASSERT_TRUE(GetUpdateRect(s->GetHandle(), &update, FALSE));
+    EXPECT_EQ(update, TRect(before.Left, before.Top, after.Right, after.Bottom));
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(GetUpdateRect(s->GetHandle(), &update, FALSE));
+}
+
 TEST_F(SliderTest, JumpsOnTheIncrementGrid)
 {
     struct Case
@@ -174,4 +188,26 @@ TEST_F(SliderTest, TooShortToMoveKeepsTheThumbAtTheStart)
     driver->Release(TPoint(from.X + 40, from.Y));
     driver->PumpUntilIdle();
     EXPECT_EQ(s->ThumbRect().Left, 6);
+}
+
+// The seek slider's handlers: one OnMouseDown and one OnMouseUp per press,
+// on the thumb and on the ruler; the handler of the press runs before the
+// ruler's first step, that of the release after the drag.
+TEST_F(SliderTest, MouseDownAndUpReachTheHandlers)
+{
+    std::vector<std::string> log;
+    s->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { log.push_back("down " + std::to_string(s->Value())); };
+    s->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { log.push_back("up " + std::to_string(s->Value())); };
+    const TPoint from = ThumbCentre();
+    driver->MoveTo(from);
+    driver->Press(from);
+    driver->MoveTo(TPoint(from.X + 129, from.Y));
+    driver->Release(TPoint(from.X + 129, from.Y));
+    driver->PumpUntilIdle();
+    driver->AdvanceClock(1000);
+    const TPoint ruler = At(30, 14);
+    driver->MoveTo(ruler);
+    driver->Click(ruler);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(log, (std::vector<std::string>{"down 0", "up 100", "down 100", "up 90"}));
 }

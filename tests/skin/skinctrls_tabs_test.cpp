@@ -9,6 +9,25 @@ using namespace ctrltest;
 
 namespace
 {
+// A "tab" entry: the frame look (0, 0, 40, 30) with its page part at
+// (3, 4, 37, 27), the tab picture (40, 0, 60, 12) and a selected one 2
+// pixels taller; the scroller's "hupdown" entry 30 x 14.
+std::string TabSkin(const std::string& name)
+{
+    const std::string dir = skintest::TempDir("tabs-" + name);
+    CoordPicture(64, 48).SaveToFile(dir + "p0.bmp");
+    skintest::WriteFile(dir + "skin.ini",
+        "[VERSION]\r\nskinname=tabs\r\n\r\n[PICTURES]\r\nactivepicturescount=1\r\n0=p0.bmp\r\n\r\n"
+        "[FORMINFO]\r\nclientrect=0,0,0,0\r\n\r\n[SKINOBJECTS]\r\ncount=0\r\n\r\n"
+        "[SKINCONTROLS]\r\ncount=2\r\n0=tab:tab\r\n1=hupdown:updown\r\n\r\n"
+        "[tab]\r\npictureindex=0\r\nskinrect=0,0,40,30\r\nclientrect=3,4,37,27\r\nlefttoppoint=3,4\r\n"
+        "righttoppoint=37,4\r\nleftbottompoint=3,27\r\nrightbottompoint=37,27\r\ntabrect=40,0,60,12\r\n"
+        "activetabrect=40,12,60,26\r\ntableftoffset=3\r\ntabrightoffset=3\r\nfontcolor=255\r\nupdown=hupdown\r\n\r\n"
+        "[hupdown]\r\npictureindex=0\r\nskinrect=0,30,30,44\r\nupbuttonrect=15,0,30,14\r\ndownbuttonrect=0,0,15,14\r\n"
+        "activeupbuttonrect=30,30,45,44\r\nactivedownbuttonrect=45,30,60,44\r\n\r\n");
+    return dir + "skin.ini";
+}
+
 class TabsTest : public SkinCtrlTest
 {
 protected:
@@ -319,18 +338,7 @@ TEST_F(TabsTest, WheelAndCentredTabs)
 TEST_F(TabsTest, SkinnedFrameAndTabPictures)
 {
     TbsSkinData sd;
-    const std::string dir = skintest::TempDir("tabs-skin");
-    CoordPicture(64, 48).SaveToFile(dir + "p0.bmp");
-    skintest::WriteFile(dir + "skin.ini",
-        "[VERSION]\r\nskinname=tabs\r\n\r\n[PICTURES]\r\nactivepicturescount=1\r\n0=p0.bmp\r\n\r\n"
-        "[FORMINFO]\r\nclientrect=0,0,0,0\r\n\r\n[SKINOBJECTS]\r\ncount=0\r\n\r\n"
-        "[SKINCONTROLS]\r\ncount=2\r\n0=tab:tab\r\n1=hupdown:updown\r\n\r\n"
-        "[tab]\r\npictureindex=0\r\nskinrect=0,0,40,30\r\nclientrect=3,4,37,27\r\nlefttoppoint=3,4\r\n"
-        "righttoppoint=37,4\r\nleftbottompoint=3,27\r\nrightbottompoint=37,27\r\ntabrect=40,0,60,12\r\n"
-        "activetabrect=40,12,60,26\r\ntableftoffset=3\r\ntabrightoffset=3\r\nfontcolor=255\r\nupdown=hupdown\r\n\r\n"
-        "[hupdown]\r\npictureindex=0\r\nskinrect=0,30,30,44\r\nupbuttonrect=15,0,30,14\r\ndownbuttonrect=0,0,15,14\r\n"
-        "activeupbuttonrect=30,30,45,44\r\nactivedownbuttonrect=45,30,60,44\r\n\r\n");
-    sd.LoadFromFile(dir + "skin.ini");
+    sd.LoadFromFile(TabSkin("frame"));
     for (TTabPosition pos : {tpTop, tpBottom})
     {
         auto* pc = MakePages(3, 300, pos);
@@ -366,4 +374,54 @@ TEST_F(TabsTest, SkinnedFrameAndTabPictures)
     EXPECT_EQ(PixelToColorRef(driver->PixelAt(u->ClientToScreen(TPoint(15, 0)))), CoordColor(30, 30));
     driver->Release(u->ClientToScreen(TPoint(20, 5)));
     Pump();
+}
+
+// Side tabs: the tab picture is composed lying and turned a quarter, so its
+// outer edge (the picture's top) faces away from the page: left for left
+// tabs (turned counter-clockwise), right for right tabs (clockwise).
+TEST_F(TabsTest, SideTabsAreTurnedPictures)
+{
+    TbsSkinData sd;
+    sd.LoadFromFile(TabSkin("side"));
+    for (TTabPosition pos : {tpLeft, tpRight})
+    {
+        auto* pc = MakePages(3, 300, pos);
+        pc->SetSkinData(&sd);
+        Pump();
+        const TRect t = pc->GetTabRect(1);
+        ASSERT_FALSE(IsEmptyRect(t));
+        const TPoint corner = pos == tpLeft ? TPoint(t.Left, t.Bottom - 1) : TPoint(t.Right - 1, t.Top);
+        EXPECT_EQ(PixelToColorRef(driver->PixelAt(pc->ClientToScreen(corner))), CoordColor(40, 0)) << pos;
+        delete pc;
+    }
+}
+
+// The pages' own background: a wallpaper tiled from the page's corner, else
+// the skin's page part tiled, else the button face without a skin entry.
+TEST_F(TabsTest, TabSheetsPaintTheirBackground)
+{
+    TbsSkinData sd;
+    sd.LoadFromFile(TabSkin("sheets"));
+    auto* pc = MakePages(2, 300);
+    auto* page = static_cast<TbsSkinTabSheet*>(pc->Pages(0));
+    auto pagePixel = [&](int x, int y) {
+        Pump();
+        return PixelToColorRef(driver->PixelAt(page->ClientToScreen(TPoint(x, y))));
+    };
+    EXPECT_EQ(pagePixel(5, 5), ColorToRGB(clBtnFace));
+    pc->SetSkinData(&sd);
+    page->Invalidate();
+    EXPECT_EQ(pagePixel(0, 0), CoordColor(3, 4)) << "the page part of the frame look";
+    EXPECT_EQ(pagePixel(34, 23), CoordColor(3, 4)) << "tiled: 34 x 23";
+    EXPECT_EQ(pagePixel(5, 6), CoordColor(8, 10));
+
+    TBitmap wall(4, 4, pf24bit);
+    wall.Canvas()->Brush()->SetColor(clRed);
+    wall.Canvas()->FillRect(TRect(0, 0, 4, 4));
+    wall.Canvas()->SetPixel(0, 0, clLime);
+    page->SetWallPaper(&wall);
+    page->Invalidate();
+    EXPECT_EQ(pagePixel(8, 4), ColorToRGB(clLime));
+    EXPECT_EQ(pagePixel(9, 5), ColorToRGB(clRed));
+    pc->SetSkinData(nullptr);
 }

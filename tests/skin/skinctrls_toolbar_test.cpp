@@ -13,7 +13,8 @@ namespace
 {
 // "toolbutton": a fixed 20 x 10 look in picture 0, normal at x 0, active at
 // 20, down at 40. "glow": a 20 x 10 button with a glow picture (1) and its
-// mask (2) of 26 x 16.
+// mask (2) of 26 x 16; "resizeglow" and "stretchglow" the same on looks
+// that resize across only and in both directions.
 std::string ToolSkin(const std::string& name)
 {
     const std::string dir = skintest::TempDir("toolbar-" + name);
@@ -26,13 +27,18 @@ std::string ToolSkin(const std::string& name)
         dir + "skin.ini",
         "[VERSION]\r\nskinname=tools\r\n\r\n[PICTURES]\r\nactivepicturescount=3\r\n0=p0.bmp\r\n1=glow.bmp\r\n"
         "2=glowmask.bmp\r\n\r\n[FORMINFO]\r\nclientrect=0,0,0,0\r\n\r\n[SKINOBJECTS]\r\ncount=0\r\n\r\n"
-        "[SKINCONTROLS]\r\ncount=3\r\n0=toolbutton:button\r\n1=glow:button\r\n2=resizeglow:button\r\n\r\n"
+        "[SKINCONTROLS]\r\ncount=4\r\n0=toolbutton:button\r\n1=glow:button\r\n2=resizeglow:button\r\n"
+        "3=stretchglow:button\r\n\r\n"
         "[toolbutton]\r\n" + looks + "\r\n[glow]\r\n" + looks +
         "glowlayerpictureindex=1\r\nglowlayermaskpictureindex=2\r\nglowlayershowoffsetx=3\r\n"
         "glowlayershowoffsety=3\r\n\r\n"
         "[resizeglow]\r\npictureindex=0\r\nskinrect=0,30,40,48\r\nlefttoppoint=6,0\r\nrighttoppoint=34,0\r\n"
         "clientrect=6,2,34,16\r\nglowlayerpictureindex=1\r\nglowlayermaskpictureindex=2\r\n"
-        "glowlayeroffsetleft=5\r\nglowlayeroffsetright=5\r\n\r\n");
+        "glowlayeroffsetleft=5\r\nglowlayeroffsetright=5\r\n\r\n"
+        "[stretchglow]\r\npictureindex=0\r\nskinrect=0,0,40,30\r\nlefttoppoint=5,5\r\nrighttoppoint=35,5\r\n"
+        "leftbottompoint=5,25\r\nrightbottompoint=35,25\r\nclientrect=5,5,35,25\r\nglowlayerpictureindex=1\r\n"
+        "glowlayermaskpictureindex=2\r\nglowlayeroffsetleft=5\r\nglowlayeroffsetright=5\r\n"
+        "glowlayeroffsettop=5\r\nglowlayeroffsetbottom=5\r\n\r\n");
     return dir + "skin.ini";
 }
 
@@ -337,16 +343,18 @@ TEST_F(ToolTest, GlowFramePostsShowThenHide)
     struct Case
     {
         const char* Entry;
-        int Width;
-        int GlowWidth;   // of the layer window
+        int Width, Height;
+        int GlowWidth, GlowHeight;   // of the layer window
     };
-    for (const Case& c : {Case{"glow", 20, 26}, Case{"resizeglow", 60, 46}})
+    // The glow grows with the button as its look does.
+    for (const Case& c : {Case{"glow", 20, 18, 26, 16}, Case{"resizeglow", 60, 18, 46, 16},
+                          Case{"stretchglow", 60, 40, 46, 26}})
     {
         auto* b = new RecordingButton(form);
         b->SetSkinDataName(c.Entry);
         b->SetSkinData(sd.get());
         b->SetParent(form);
-        b->SetBounds(50, 50, c.Width, 18);
+        b->SetBounds(50, 50, c.Width, c.Height);
         ShowForm();
         driver->MoveTo(Centre(b));
         driver->PumpUntilIdle();
@@ -356,6 +364,12 @@ TEST_F(ToolTest, GlowFramePostsShowThenHide)
         const TPoint origin = b->ClientToScreen(TPoint(0, 0));
         const TbsLayerWindow* w = b->LayerManager()->LayerWindow;
         EXPECT_EQ(w->Width(), c.GlowWidth) << c.Entry;
+        EXPECT_EQ(w->Height(), c.GlowHeight) << c.Entry;
+        const TbsBitmap* glow = b->LayerManager()->Bmp;
+        ASSERT_NE(glow, nullptr);
+        for (TPoint p : {TPoint(0, 0), TPoint(c.GlowWidth / 2, c.GlowHeight / 2),
+                         TPoint(c.GlowWidth - 1, c.GlowHeight - 1)})
+            EXPECT_EQ(glow->GetPixel(p.X, p.Y) & 0xFFFFFFu, 0x40C0FFu) << c.Entry << " the glow picture, stretched";
         if (c.GlowWidth == 26)
         {
             EXPECT_EQ(w->Left(), origin.X - 3);

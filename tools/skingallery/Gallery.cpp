@@ -5,14 +5,13 @@
 #include "platform/core/Surface.h"
 
 #include <algorithm>
-#include <stdexcept>
-#include <string>
 
 namespace gallery
 {
 namespace
 {
-constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 16000;
+// The page starts this tall and grows by as much again whenever a row needs it.
+constexpr int kMargin = 12, kGap = 10, kLabel = 16, kPageStep = 9000;
 
 }  // namespace
 
@@ -29,7 +28,7 @@ TbsColor Opaque(int color)
 
 GalleryPage::GalleryPage(TbsSkinData& data, int width) : data_(data), width_(width)
 {
-    page_.SetSize(width, kMaxHeight);
+    page_.SetSize(width, kPageStep);
     // Controls sit on forms: the page has the form colour.
     background_ = Opaque(data.FSkinColors.FcBtnFace);
     page_.Clear(background_);
@@ -41,6 +40,7 @@ void GalleryPage::Section(const std::string& entry, const std::string& title)
 {
     NewRow();
     entry_ = entry;
+    Grow(y_ + 20);
     const TRect r(kMargin, y_, width_ - kMargin, y_ + 20);
     TbsColor line = Opaque(data_.FSkinColors.FcBtnShadow);
     for (int x = r.Left; x < r.Right; ++x) page_.SetPixel(x, r.Bottom - 2, line);
@@ -82,6 +82,7 @@ TRect GalleryPage::Place(int w, int h, const std::string& label)
     }
     const int span = std::max(w, labelW);
     if (x_ > kMargin && x_ + span > width_ - kMargin) NewRow();
+    Grow(y_ + h + kLabel);
     const TRect r(x_, y_, x_ + w, y_ + h);
     x_ += span + kGap;
     rowH_ = std::max(rowH_, h + kLabel);
@@ -175,14 +176,22 @@ void GalleryPage::Text(const TRect& r, const std::string& text, const std::strin
     if (!cells_.empty()) cells_.back().Texts.push_back({text, color, r});
 }
 
+void GalleryPage::Grow(int height)
+{
+    if (height <= page_.Height()) return;
+    const int h = std::max(height, page_.Height() + kPageStep);
+    TbsBitmap bigger;
+    bigger.SetSize(width_, h);
+    bigger.Clear(background_);
+    DrawToBitmapOpaque(&bigger, TRect(0, 0, width_, page_.Height()), TRect(0, 0, width_, h), &page_,
+                       TRect(0, 0, width_, page_.Height()));
+    page_.Assign(bigger);
+}
+
 void GalleryPage::Finish()
 {
     NewRow();
-    // Sections past the page's end would be lost without a word.
-    if (y_ + kMargin > kMaxHeight)
-        throw std::runtime_error("the page needs " + std::to_string(y_ + kMargin) + " pixels, more than " +
-                                 std::to_string(kMaxHeight));
-    const int h = std::min(y_ + kMargin, kMaxHeight);
+    const int h = std::min(y_ + kMargin, page_.Height());
     TbsBitmap cut;
     cut.SetSize(width_, h);
     DrawToBitmapOpaque(&cut, TRect(0, 0, width_, h), TRect(0, 0, width_, h), &page_, TRect(0, 0, width_, h));

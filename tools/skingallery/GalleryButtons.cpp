@@ -1,6 +1,7 @@
 // Gallery entries of the clickable skinned controls: the three button
 // entries the program's windows use, each in every state (normal, hot,
-// pressed, focused, disabled, default, down in a group, with a glyph), the
+// pressed, focused, disabled, default, down in a group, with a glyph,
+// half-way through the cross-fade), the
 // speed buttons in every state and tool bars (one scrolled, its arrows hot
 // and pressed), and
 // the check and radio boxes (flat and framed) in every state, the scroll
@@ -59,6 +60,9 @@ public:
         Hover();
         this->FDown = true;
     }
+    // Half-way between the normal and the active look, as a cross-fade
+    // shows it (the normal look in skins without one).
+    void HalfFaded() { this->FMorphKf = 0.4; }
 };
 using StateButton = StatePushButton<TbsSkinButton>;
 using StateSpeedButton = StatePushButton<TbsSkinSpeedButton>;
@@ -82,8 +86,8 @@ std::unique_ptr<TBitmap> PlayGlyph()
 }
 
 const char* const kEntries[] = {"button", "resizebutton", "resizetoolbutton"};
-const char* const kStates[] = {"正常", "悬停", "按下", "焦点", "禁用", "默认", "组中按下", "图标"};
-constexpr int kStateCount = 8;
+const char* const kStates[] = {"正常", "悬停", "按下", "焦点", "禁用", "默认", "组中按下", "图标", "渐变中"};
+constexpr int kStateCount = 9;
 constexpr int BW = 96, BH = 28, Gap = 8, RowH = 48;
 
 // A form with one row of buttons per entry, one button per state.
@@ -117,6 +121,7 @@ std::unique_ptr<TForm> ButtonsForm(TbsSkinData* sd, int W, int H, std::vector<Tb
                 b->SetGlyph(glyph.get());
                 b->SetNumGlyphs(4);
                 break;
+            case 8: b->HalfFaded(); break;
             default: break;
             }
         }
@@ -462,7 +467,7 @@ void DrawStates(GalleryPage& p, const char* entry, const char* title, int W, int
 void DrawButtons(GalleryPage& p)
 {
     const int W = Gap + kStateCount * (BW + Gap), H = 3 * RowH;
-    DrawStates<TbsSkinButton>(p, "buttons", "按钮：正常、悬停、按下、焦点、禁用、默认、组中按下、图标 buttons", W, H, ButtonsForm);
+    DrawStates<TbsSkinButton>(p, "buttons", "按钮：正常、悬停、按下、焦点、禁用、默认、组中按下、图标、渐变中 buttons", W, H, ButtonsForm);
 }
 
 void DrawSpeedButtons(GalleryPage& p)
