@@ -389,6 +389,8 @@ void TbsOpenDlgForm::NewFolderToolButtonClick(TObject*)
         if (FileListView->FolderAt(i)->DisplayName() == name)
         {
             FileListView->SetItemIndex(i);
+            // The editor lives in the list: the list takes the focus first.
+            if (FileListView->CanFocus()) FileListView->SetFocus();
             FileListView->BeginRenameSelected();
             break;
         }
