@@ -187,6 +187,11 @@ std::unique_ptr<TbsSelDirDlgForm> TbsSkinSelectDirectoryDialog::BuildForm()
     }
     if (!started) F->DirTreeView->ExpandMyComputer();
     F->SetActiveControl(F->DirTreeView);
+    // Laid out at its final size only when shown: the chosen folder in view then.
+    TbsSelDirDlgForm* form = F.get();
+    F->OnShow = [form](TObject*) {
+        if (TTreeNode* n = form->DirTreeView->GetSelected()) n->MakeVisible();
+    };
     return F;
 }
 

@@ -421,6 +421,8 @@ void TbsCustomShellListView::LabelEdited(TListItem* Item, std::string& S)
 {
     const int i = Item ? Item->Index() : -1;
     if (i < 0 || i >= int(FFolders.size()) || S.empty()) return;
+    // An edit left as it was renames nothing (the name is no new target).
+    if (S == FFolders[std::size_t(i)]->DisplayName()) return;
     if (!FFolders[std::size_t(i)]->Rename(S)) return;
     Invalidate();
     if (FTreeView && FTreeView->GetSelected()) FTreeView->Refresh(FTreeView->GetSelected());

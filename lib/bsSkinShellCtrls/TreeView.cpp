@@ -341,6 +341,7 @@ void TbsCustomShellTreeView::NodeEdited(TTreeNode* Node, std::string& S)
 {
     if (OnEdited) OnEdited(this, Node, S);
     TbsShellFolder* folder = FolderOf(Node);
+    if (folder && S == Node->GetText()) return;   // left as it was: nothing to rename
     // A refused rename raises and leaves the text; no capability keeps it too.
     if (!folder || !folder->Rename(S))
     {

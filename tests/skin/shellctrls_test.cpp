@@ -256,3 +256,43 @@ TEST_F(ShellCtrlsTest, LinkedControlsFollowOneFolder)
     tree->SetPath(c);
     EXPECT_EQ(combo->Path(), Dir("p"));
 }
+
+TEST_F(ShellCtrlsTest, InPlaceRenameRenamesTheItemAndRefusesATakenName)
+{
+    const std::string r = Dir("r");
+    File("r/a.mp4");
+    File("r/b.mp4");
+    auto* list = Make<TbsSkinFileListView>(0, 0, 400, 300);
+    list->SetRoot(r);
+    std::vector<std::string> errors;
+    Application->OnException = [&](TObject*, std::exception_ptr e) {
+        try
+        {
+            std::rethrow_exception(e);
+        }
+        catch (const std::exception& x)
+        {
+            errors.push_back(x.what());
+        }
+    };
+    auto rename = [&](int row, const std::string& name) {
+        list->SetFocus();
+        list->SetItemIndex(row);
+        list->BeginRenameSelected();
+        ASSERT_NE(list->EditControl(), nullptr);
+        list->EditControl()->SetText(name);
+        driver->PressKey(VK_RETURN);
+    };
+    rename(0, "c.mp4");
+    EXPECT_TRUE(fs::exists(root_ / "r/c.mp4"));
+    EXPECT_FALSE(fs::exists(root_ / "r/a.mp4"));
+    EXPECT_EQ(list->FolderAt(0)->DisplayName(), "c.mp4");
+    // Unchanged: nothing happens; taken: refused, both files stay.
+    rename(0, "c.mp4");
+    EXPECT_TRUE(errors.empty());
+    rename(0, "b.mp4");
+    EXPECT_EQ(errors, std::vector<std::string>{"Rename to b.mp4 failed"});
+    EXPECT_TRUE(fs::exists(root_ / "r/c.mp4"));
+    EXPECT_EQ(list->FolderAt(0)->DisplayName(), "c.mp4");
+    Application->OnException = nullptr;
+}

@@ -170,13 +170,14 @@ TEST_F(ShellDialogsTest, NewFolderNumbersItsNames)
     const std::string n = Dir("n"), taken = Dir("t/New Folder");
     TbsSkinOpenDialog dlg(nullptr);
     dlg.InitialDir = n;
-    bool editing = false;   // the row of the second new folder selected
+    bool editing = false;
     auto newFolder = [&] { ClickTool(dlg.Form()->NewFolderToolButton); };
     Play({newFolder, newFolder,
           [&] {
-              // The new folder's row is the one chosen for renaming.
+              // The new folder is put into in-place editing (the first one's
+              // edit ended unchanged when the button was clicked again).
               TbsShellFolder* sel = dlg.Form()->FileListView->SelectedFolder();
-              editing = sel && sel->DisplayName() == "New Folder(2)";
+              editing = dlg.Form()->FileListView->IsEditing() && sel && sel->DisplayName() == "New Folder(2)";
               driver->PressKey(VK_ESCAPE);
           },
           [&] {

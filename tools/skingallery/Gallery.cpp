@@ -10,7 +10,7 @@ namespace gallery
 {
 namespace
 {
-constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 9000;
+constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 16000;
 
 }  // namespace
 
