@@ -231,6 +231,9 @@ void DrawSelectDirectory(GalleryPage& p)
         dlg.Directory = tree.root + "/视频 Videos";
         {
             std::unique_ptr<TbsSelDirDlgForm> f = dlg.BuildForm();
+            // The tree of the page's own folders, the same on every machine.
+            f->DirTreeView->SetRoot(tree.root);
+            f->DirTreeView->SetPath(tree.root + "/视频 Videos");
             f->SetLeft(0);
             f->SetTop(0);
             f->Show();
@@ -271,7 +274,7 @@ void DrawOpenDialogs(GalleryPage& p)
     {
         TbsSkinOpenDialog dlg(nullptr);
         dlg.Title = "打开文件";
-        dlg.DialogWidth = 560;
+        dlg.DialogWidth = 620;
         show(dlg, "details", vsReport);
     }
     {
