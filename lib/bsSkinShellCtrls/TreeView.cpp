@@ -280,7 +280,8 @@ void TbsCustomShellTreeView::Refresh(TTreeNode* Node)
         TFlagScope updating(FUpdating);
         TNodesUpdate update(Items());
         TTreeNode* fresh = Items()->Insert(Node, "");
-        TTreeNode* parentNode = Node->Parent();
+        // A top node's parent is the nodes' hidden holder, which has no folder.
+        TTreeNode* parentNode = FolderOf(Node->Parent()) ? Node->Parent() : nullptr;
         std::unique_ptr<TbsShellFolder> folder =
             parentNode ? NewChild(FolderOf(parentNode), old->RelativeID()) : CreateFolderFromItemIDList(old->AbsoluteID());
         TbsShellFolder* f = folder.get();

@@ -3,6 +3,7 @@
 // after a delete, the list's masks, column sorting (5 GiB after 3 GiB),
 // type-ahead, Back at the desktop, and three linked controls following one
 // folder.
+#include "platform/core/MainThread.h"
 #include "skin/shell_helpers.h"
 
 using namespace shelltest;
@@ -295,4 +296,28 @@ TEST_F(ShellCtrlsTest, InPlaceRenameRenamesTheItemAndRefusesATakenName)
     EXPECT_TRUE(fs::exists(root_ / "r/c.mp4"));
     EXPECT_EQ(list->FolderAt(0)->DisplayName(), "c.mp4");
     Application->OnException = nullptr;
+}
+
+TEST_F(ShellCtrlsTest, AutoRefreshListsWhatIsMadeOnDisk)
+{
+    const std::string w = Dir("w");
+    File("w/old.mp4");
+    auto* list = Make<TbsSkinFileListView>(0, 0, 400, 300);
+    auto* tree = Make<TbsSkinDirTreeView>(400, 0, 200, 300);
+    list->SetRoot(w);
+    tree->SetRoot(w);
+    list->SetAutoRefresh(true);
+    tree->SetAutoRefresh(true);
+    File("w/new.mp4");
+    Dir("w/sub");
+    // The change comes from the watcher's thread, delivered on the GUI thread.
+    auto has = [&](const std::string& name) {
+        for (int i = 0; i < list->FolderCount(); ++i)
+            if (list->FolderAt(i)->DisplayName() == name) return true;
+        return false;
+    };
+    while (!has("new.mp4") || !has("sub") || !Child(tree->Items()->GetFirstNode(), "sub")) CheckSynchronize(10);
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"sub", "new.mp4", "old.mp4"}));
+    list->SetAutoRefresh(false);
+    tree->SetAutoRefresh(false);
 }
