@@ -10,7 +10,7 @@ namespace gallery
 {
 namespace
 {
-constexpr int kMargin = 12, kGap = 10, kLabel = 16, kMaxHeight = 9000;
+constexpr int kMargin = 12, kGap = 10, kLabel = 16, kStartHeight = 9000;
 
 }  // namespace
 
@@ -27,7 +27,7 @@ TbsColor Opaque(int color)
 
 GalleryPage::GalleryPage(TbsSkinData& data, int width) : data_(data), width_(width)
 {
-    page_.SetSize(width, kMaxHeight);
+    page_.SetSize(width, kStartHeight);
     // Controls sit on forms: the page has the form colour.
     background_ = Opaque(data.FSkinColors.FcBtnFace);
     page_.Clear(background_);
@@ -35,9 +35,22 @@ GalleryPage::GalleryPage(TbsSkinData& data, int width) : data_(data), width_(wid
     x_ = kMargin;
 }
 
+// The page grows as entries are added, so none is cut off at the bottom.
+void GalleryPage::Grow(int height)
+{
+    if (height <= page_.Height()) return;
+    TbsBitmap bigger;
+    bigger.SetSize(width_, std::max(height, page_.Height() * 3 / 2));
+    bigger.Clear(background_);
+    DrawToBitmapOpaque(&bigger, TRect(0, 0, width_, page_.Height()), TRect(0, 0, width_, bigger.Height()), &page_,
+                       TRect(0, 0, width_, page_.Height()));
+    page_.Assign(bigger);
+}
+
 void GalleryPage::Section(const std::string& entry, const std::string& title)
 {
     NewRow();
+    Grow(y_ + 20 + kMargin);
     entry_ = entry;
     const TRect r(kMargin, y_, width_ - kMargin, y_ + 20);
     TbsColor line = Opaque(data_.FSkinColors.FcBtnShadow);
@@ -80,6 +93,7 @@ TRect GalleryPage::Place(int w, int h, const std::string& label)
     }
     const int span = std::max(w, labelW);
     if (x_ > kMargin && x_ + span > width_ - kMargin) NewRow();
+    Grow(y_ + h + kLabel + kMargin);
     const TRect r(x_, y_, x_ + w, y_ + h);
     x_ += span + kGap;
     rowH_ = std::max(rowH_, h + kLabel);
@@ -176,7 +190,7 @@ void GalleryPage::Text(const TRect& r, const std::string& text, const std::strin
 void GalleryPage::Finish()
 {
     NewRow();
-    const int h = std::min(y_ + kMargin, kMaxHeight);
+    const int h = std::min(y_ + kMargin, page_.Height());
     TbsBitmap cut;
     cut.SetSize(width_, h);
     DrawToBitmapOpaque(&cut, TRect(0, 0, width_, h), TRect(0, 0, width_, h), &page_, TRect(0, 0, width_, h));
