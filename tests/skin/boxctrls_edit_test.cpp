@@ -165,6 +165,25 @@ TEST_F(SkinEditTest, DefaultLookGeometry)
     EXPECT_EQ(e->GetClientRect().Width(), 200 - 20 - 2 - 2);
 }
 
+TEST_F(SkinEditTest, AFormPaintedIntoABitmapShowsTheFrameAndTheButton)
+{
+    // A picture of the whole form (the skin gallery takes its pictures so)
+    // holds the frame and the edit button of the non-client area.
+    TSkinnedForm* f = MakeForm();
+    TbsSkinEdit* e = MakeEdit(f, "文本");
+    e->SetButtonMode(true);
+    f->Show();
+    driver->PumpUntilIdle();
+    TBitmap shot(f->ClientWidth(), f->ClientHeight(), pf32bit);
+    f->PaintTo(shot.Canvas()->GetHandle(), 0, 0);
+    const auto at = [&](int x, int y) { return ColorToRGB(TColor(shot.Canvas()->GetPixel(e->Left() + x, e->Top() + y))); };
+    EXPECT_EQ(at(0, 0), ColorToRGB(clBtnShadow)) << "outer frame line";
+    EXPECT_EQ(at(1, 5), ColorToRGB(clBtnFace)) << "inner frame line";
+    EXPECT_EQ(at(200 - 10, 10), ColorToRGB(clBtnFace)) << "edit button face";
+    EXPECT_EQ(at(200 - 20, 10), ColorToRGB(clBtnShadow)) << "edit button frame";
+    EXPECT_EQ(at(150, 17), ColorToRGB(clWindow)) << "text area";
+}
+
 TEST_F(SkinEditTest, SkinnedGeometryOfTheTwoHundredPixelEdit)
 {
     TbsSkinData sd;
