@@ -112,17 +112,22 @@ TEST_F(SkinEditTest, ContextMenuHasTheBuiltInCaptionsAndRunsItsCommands)
 TEST_F(SkinEditTest, ReadOnlyHoldsOnEveryPath)
 {
     TSkinnedForm* f = MakeForm();
-    TbsSkinEdit* e = MakeEdit(f, "固定文本");
+    TbsSkinEdit* e = MakeEdit(f, "固定");
     f->Show();
     e->SetFocus();
+    e->SetSelStart(2);
+    driver->TypeText("文本");   // something to undo
     e->SelectAll();
     Clipboard()->SetAsText("x");
     e->SetReadOnly(true);
+    EXPECT_TRUE(e->SysMenuItems()[0].Enabled) << "Undo stays enabled; choosing it changes nothing";
     driver->TypeText("ab");
     driver->TypeText("中文");
     driver->PressKey(VK_DELETE);
     driver->PressKey(VK_BACK);
     for (UINT msg : {WM_CUT, WM_PASTE, WM_CLEAR, WM_UNDO}) SendMessage(e->GetHandle(), msg, 0, 0);
+    // A string committed by the input method.
+    SendMessage(e->GetHandle(), WM_IME_COMPOSITION, GCS_RESULTSTR, LPARAM("输入法"));
     for (const TbsEditMenuItem& i : e->SysMenuItems())
         if (i.Action) i.Action();
     EXPECT_EQ(e->GetText(), "固定文本");
@@ -147,6 +152,8 @@ TEST_F(SkinEditTest, LineBreaksNeverEnterASingleLineEdit)
     Clipboard()->SetAsText("第一行\r\n第二行\n");
     SendMessage(e->GetHandle(), WM_PASTE, 0, 0);
     EXPECT_EQ(e->GetText(), "第一行第二行");
+    SendMessage(e->GetHandle(), WM_IME_COMPOSITION, GCS_RESULTSTR, LPARAM("三\n四"));
+    EXPECT_EQ(e->GetText(), "第一行第二行三四");
 }
 
 TEST_F(SkinEditTest, DefaultLookGeometry)
