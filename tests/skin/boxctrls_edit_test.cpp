@@ -225,8 +225,19 @@ TEST_F(SkinEditTest, NumericEditFiltersCharacters)
     auto* e = MakeEdit<TbsSkinNumEdit>(f, "");
     f->Show();
     e->SetFocus();
-    driver->TypeText("1-2-a+3");
+    driver->TypeText("1-2-a+3.");
     EXPECT_EQ(e->GetText(), "1-23");
+    e->Float = true;
+    driver->TypeText(".5.");
+    EXPECT_EQ(e->GetText(), "1-23.5");
+    // Stepped only: neither digits nor Backspace, but Ctrl+X still cuts.
+    e->EditorEnabled = false;
+    driver->TypeText("7");
+    driver->PressKey(VK_BACK);
+    EXPECT_EQ(e->GetText(), "1-23.5");
+    e->SelectAll();
+    driver->PressKey('X', {VK_CONTROL});
+    EXPECT_EQ(e->GetText(), "");
     int up = 0, down = 0;
     e->OnUpClick = [&](TObject*) { ++up; };
     e->OnDownClick = [&](TObject*) { ++down; };
@@ -235,4 +246,10 @@ TEST_F(SkinEditTest, NumericEditFiltersCharacters)
     driver->PressKey(VK_DOWN);
     EXPECT_EQ(up, 1);
     EXPECT_EQ(down, 2);
+    // The wheel turned away from the user steps down.
+    const TPoint mid = e->ClientToScreen(TPoint(20, 8));
+    driver->Wheel(120, mid);
+    driver->Wheel(-120, mid);
+    EXPECT_EQ(up, 2);
+    EXPECT_EQ(down, 3);
 }
