@@ -191,6 +191,46 @@ TEST_F(SkinEditTest, AFormPaintedIntoABitmapShowsTheFrameAndTheButton)
     EXPECT_EQ(at(150, 17), ColorToRGB(clWindow)) << "text area";
 }
 
+TEST_F(SkinEditTest, EditButtonAndImageButtonsReportClicksWithoutMovingTheCaret)
+{
+    TSkinnedForm* f = MakeForm();
+    TbsSkinEdit* e = MakeEdit(f, "0123456789");
+    e->SetButtonMode(true);
+    TImageList images(16, 16);
+    TBitmap pic(16, 16, pf32bit);
+    images.Add(&pic, nullptr);
+    e->SetImages(&images);
+    e->SetLeftImageIndex(0);
+    e->SetRightImageIndex(0);
+    int button = 0, left = 0, right = 0;
+    e->OnButtonClick = [&](TObject*) { ++button; };
+    e->OnLeftButtonClick = [&](TObject*) { ++left; };
+    e->OnRightButtonClick = [&](TObject*) { ++right; };
+    f->Show();
+    e->SetFocus();
+    e->SetSelStart(4);
+    // Window coordinates of the edit: the button is the 20-pixel square at
+    // the right end; the client starts at (2, 2).
+    const auto at = [&](int x, int y) { return e->ClientToScreen(TPoint(x - 2, y - 2)); };
+    driver->Click(at(190, 10));
+    EXPECT_EQ(button, 1);
+    driver->Click(at(10, 10));   // left image
+    const int clientRight = e->GetClientRect().Right;
+    driver->Click(e->ClientToScreen(TPoint(clientRight - 5, 8)));   // right image
+    EXPECT_EQ(left, 1);
+    EXPECT_EQ(right, 1);
+    EXPECT_EQ(e->GetSelStart(), 4) << "the buttons never reach the edit control";
+    // A press on an image button released elsewhere leaves it down; the
+    // next release over it clicks.
+    driver->Press(at(10, 10));
+    driver->Release(at(100, 10));
+    EXPECT_EQ(left, 1);
+    EXPECT_TRUE(e->LeftButton.Down);
+    driver->Release(at(10, 10));
+    EXPECT_EQ(left, 2);
+    EXPECT_EQ(e->GetText(), "0123456789");
+}
+
 TEST_F(SkinEditTest, SkinnedGeometryOfTheTwoHundredPixelEdit)
 {
     TbsSkinData sd;
