@@ -11,6 +11,7 @@
 #include "lib/bsEffects.h"
 #include "lib/bsSkinCtrls.h"
 #include "lib/bsSkinData.h"
+#include "lib/bsSkinHint.h"
 #include "lib/bsSkinMenus.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
@@ -120,6 +121,8 @@ public:
     void Draw(TCanvas* Cnvs, TPoint origin) override;
     void MouseDown(int X, int Y, TMouseButton Button) override;
     void MouseUp(int X, int Y, TMouseButton Button) override;
+    // The button's menu is open: it stays down until the menu closes.
+    bool FMenuOpen = false;
 
 protected:
     // The picture part for the current state (empty: draw nothing).
@@ -138,6 +141,8 @@ public:
     TbsStdCommand Command = cmClose;
     TRect RestoreRect, RestoreActiveRect, RestoreDownRect, RestoreInActiveRect;
     void Draw(TCanvas* Cnvs, TPoint origin) override;
+    // The system-menu button opens the system menu on the press.
+    void MouseDown(int X, int Y, TMouseButton Button) override;
 
 protected:
     TRect StateRect() const override;
@@ -495,6 +500,11 @@ public:
     // The form has quick buttons (items and their images).
     bool HasQuickButtons() const;
     bool QuickButtonsShowHint = false;
+    // The skinned hint that shows the caption objects' hints (with
+    // ShowObjectHint) and the quick buttons' hints; not owned.
+    TbsSkinHint* SkinHint() const { return FSkinHint; }
+    void SetSkinHint(TbsSkinHint* Value);
+    bool ShowObjectHint = false;
     // Call points of the skinned hint: show a hint text, hide it.
     std::function<void(const std::string&)> OnShowHint;
     std::function<void()> OnHideHint;
@@ -523,6 +533,7 @@ public:
     // Glow layers of the caption buttons (with and without an open menu).
     TbsLayerManager* FLayerManager = nullptr;
     TbsLayerManager* FMenuLayerManager = nullptr;
+    TbsSkinHint* FSkinHint = nullptr;
     void HideGlowLayers();
     // Repaints one caption object (through the frame).
     void DrawSkinObject(TbsActiveSkinObject* AObject);
@@ -565,6 +576,9 @@ public:
     void PopupSystemMenuAt(int X, int Y);
     void PopupSystemMenuInRect(const TRect& R);
     void PopupSystemMenuFromButton();
+    // Opens the system menu under a caption object pressed by the mouse
+    // (the object no longer holds the mouse: the menu takes the clicks).
+    void PopupSystemMenuFromObject(TbsActiveSkinObject* Obj);
     void DoPopupMenu(TPopupMenu* Menu, int X, int Y);
     void PopupSkinMenu(TMenu* Menu, TPoint P);
     void PopupSkinMenu1(TMenu* Menu, const TRect& R, bool PopupUp);
@@ -636,9 +650,10 @@ private:
     bool CheckMainMenuBarHotKey(WORD Key);
     void MenuKeyDown(WORD Key);
     void CloseMenusOnMessage(UINT Msg);
-    // Where a shown skinned hint is hidden when a menu opens (no skinned
-    // hint component yet: nothing to hide).
-    void HideSkinHint() {}
+    void ReleaseMenuObject();
+    // Hides the caption objects' hint (a menu opens, the form is pressed,
+    // moved or activated).
+    void HideSkinHint();
 
     TCustomForm* FForm = nullptr;
     TWndMethod OldWindowProc;

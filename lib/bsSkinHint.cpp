@@ -19,11 +19,15 @@ bool SkinQualifies(const TbsSkinData* sd)
     return sd && !sd->Empty && sd->HintWindow.WindowPictureIndex != -1;
 }
 
+// One pass from the start: the search goes on after each inserted line
+// break, so a separator that is itself a line break (or part of one) cannot
+// be found again in what replaced it; an empty separator changes nothing.
 std::string ReplaceSeparators(std::string text, const std::string& sep)
 {
     if (sep.empty()) return text;
-    for (std::size_t p = text.find(sep); p != std::string::npos; p = text.find(sep))
-        text.replace(p, sep.size(), "\n\r");
+    static const std::string lineBreak = "\n\r";
+    for (std::size_t p = text.find(sep); p != std::string::npos; p = text.find(sep, p + lineBreak.size()))
+        text.replace(p, sep.size(), lineBreak);
     return text;
 }
 

@@ -187,8 +187,14 @@ void TbsSkinAnimateObject::DoCommand()
     case cmMinimizeToTray: Parent->TestActive(-1, -1, false); break;
     default: break;
     }
-    // The system menu opens at the call point; a custom object's menu is
-    // linked by the form's menu support.
+    // The system menu opens under the object, which shows its pressed
+    // picture (or last frame) until the menu closes.
+    if (Command == cmSysMenu && !Parent->OnSystemMenu)
+    {
+        FMenuTracking = true;
+        Parent->PopupSystemMenuFromObject(this);
+        return;
+    }
     if (Command != cmDefault) Parent->DoStdCommand(Command);
 }
 

@@ -68,6 +68,7 @@ void TbsSkinForm::Notification(TComponent* AComponent, TOperation Operation)
     if (Operation == opRemove && AComponent == FQuickImageList) FQuickImageList = nullptr;
     if (Operation == opRemove && AComponent == FMenusSD) FMenusSD = nullptr;
     if (Operation == opRemove && AComponent == FMainMenuBar) FMainMenuBar = nullptr;
+    if (Operation == opRemove && AComponent == FSkinHint) FSkinHint = nullptr;
     if (Operation == opRemove && AComponent == FSD)
     {
         FSD = nullptr;
@@ -771,11 +772,13 @@ void TbsSkinForm::TestActive(int X, int Y, bool AInObject)
     {
         auto& o = ObjectList[std::size_t(OldActiveObject)];
         if (o->Enabled && o->Visible) o->MouseLeave();
+        if (ShowObjectHint && FSkinHint && !o->Hint.empty()) FSkinHint->HideHint();
     }
     if (ActiveObject != -1)
     {
         auto& o = ObjectList[std::size_t(ActiveObject)];
         if (o->Enabled && o->Visible) o->MouseEnter();
+        if (ShowObjectHint && FSkinHint && !o->Hint.empty()) FSkinHint->ActivateHint2(o->Hint);
     }
     NCPaint();
 }

@@ -137,7 +137,7 @@ void TbsSkinButtonObject::MouseDown(int, int, TMouseButton Button)
 
 void TbsSkinButtonObject::MouseUp(int, int, TMouseButton Button)
 {
-    if (Button != mbLeft) return;
+    if (Button != mbLeft || FMenuOpen) return;
     // Pressed and released over the button; a release elsewhere does nothing.
     const bool click = FDown && FMouseIn && Enabled;
     FDown = false;
@@ -279,6 +279,23 @@ void TbsSkinStdButtonObject::DrawDefault(TCanvas* Cnvs, const TRect& r)
 }
 
 void TbsSkinStdButtonObject::Click() { Parent->DoStdCommand(Command); }
+
+void TbsSkinStdButtonObject::MouseDown(int X, int Y, TMouseButton Button)
+{
+    if (Command != cmSysMenu || Button != mbLeft || !Enabled || FDown)
+    {
+        TbsSkinButtonObject::MouseDown(X, Y, Button);
+        return;
+    }
+    TbsSkinButtonObject::MouseDown(X, Y, Button);
+    if (Parent->OnSystemMenu)
+    {
+        // The application shows its own menu: the button clicks as usual.
+        return;
+    }
+    FMenuOpen = true;
+    Parent->PopupSystemMenuFromObject(this);
+}
 
 // ---------------------------------------------------------------------------
 TbsSkinCaptionObject::TbsSkinCaptionObject(TbsSkinForm* AParent, const TbsDataSkinCaption* AData)

@@ -23,6 +23,19 @@ void TbsSkinForm::SetMainMenuBar(TbsSkinMainMenuBar* Value)
     if (FMainMenuBar) FMainMenuBar->FreeNotification(this);
 }
 
+void TbsSkinForm::SetSkinHint(TbsSkinHint* Value)
+{
+    if (FSkinHint == Value) return;
+    if (FSkinHint) FSkinHint->RemoveFreeNotification(this);
+    FSkinHint = Value;
+    if (FSkinHint) FSkinHint->FreeNotification(this);
+}
+
+void TbsSkinForm::HideSkinHint()
+{
+    if (ShowObjectHint && FSkinHint) FSkinHint->HideHint();
+}
+
 void TbsSkinForm::SetMenusSkinData(TbsSkinData* Value)
 {
     if (FMenusSD == Value) return;
@@ -167,6 +180,41 @@ void TbsSkinForm::PopupSystemMenuFromButton()
     PopupSystemMenuAt(p.X, p.Y);
 }
 
+void TbsSkinForm::PopupSystemMenuFromObject(TbsActiveSkinObject* Obj)
+{
+    MouseCaptureObject = -1;
+    if (FForm->HandleAllocated() && GetCapture() == FForm->Handle()) ReleaseCapture();
+    TRect r = Obj->ObjectRect;
+    OffsetRect(r, FForm->Left(), FForm->Top());
+    PopupSystemMenuInRect(r);
+}
+
+// The caption object whose menu just closed comes up again.
+void TbsSkinForm::ReleaseMenuObject()
+{
+    for (auto& o : ObjectList)
+        if (auto* b = dynamic_cast<TbsSkinButtonObject*>(o.get()); b && b->FMenuOpen)
+        {
+            b->FMenuOpen = false;
+            b->FDown = false;
+            if (b->EnableMorphing()) b->ReDraw();
+            if (FForm->HandleAllocated()) NCPaint();
+            return;
+        }
+    for (auto& o : ObjectList)
+        if (auto* a = dynamic_cast<TbsSkinAnimateObject*>(o.get()); a && a->FMenuTracking)
+        {
+            // Plays back from the last frame.
+            a->Active = true;
+            a->FFrame = a->CountFrames;
+            a->FDown = false;
+            a->FMenuTracking = false;
+            a->Increment = false;
+            AnimateTimer->SetEnabled(true);
+            return;
+        }
+}
+
 void TbsSkinForm::DoPopupMenu(TPopupMenu* Menu, int X, int Y)
 {
     if (!Menu) return;
@@ -201,7 +249,9 @@ void TbsSkinForm::SkinMenuOpen()
 
 void TbsSkinForm::SkinMenuClose()
 {
+    if (FMenuLayerManager && FMenuLayerManager->IsVisible) FMenuLayerManager->Hide();
     FInMenu = false;
+    ReleaseMenuObject();
     UnHookApp();
     if (OnSkinMenuClose) OnSkinMenuClose(this);
     if (FInMainMenu)

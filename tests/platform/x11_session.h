@@ -174,7 +174,7 @@ inline bool WindowManagerManages()
 inline pid_t StartWindowManager()
 {
     pid_t pid = Spawn({"openbox", "--sm-disable"});
-    if (pid > 0 && !(WaitFor([] { return RootHasProperty("_NET_SUPPORTING_WM_CHECK"); }, 10000) &&
+    if (pid > 0 && !(WaitFor([] { return RootHasProperty("_NET_SUPPORTING_WM_CHECK"); }, 30000) &&
                      WindowManagerManages()))
     {
         Stop(pid);

@@ -153,6 +153,79 @@ TEST_F(HintTest, SizesFollowTheLook)
     DeleteObject(rgn);
 }
 
+TEST_F(HintTest, TheSeparatorIsReplacedInOnePass)
+{
+    // Separators that are line breaks themselves, or part of the inserted
+    // one, must not be found again in what replaced them.
+    struct Case
+    {
+        std::string Separator, Text, Shown;
+    };
+    const Case cases[] = {
+        {"@", "a@@b", "a\n\r\n\rb"},
+        {"", "a@b", "a@b"},
+        {"\n", "a\nb", "a\n\rb"},
+        {"\r", "a\rb\r", "a\n\rb\n\r"},
+        {"\n\r", "a\n\rb", "a\n\rb"},
+        {"\r\n", "a\r\n\nb", "a\n\r\nb"},
+    };
+    for (const Case& c : cases)
+    {
+        hint->LineSeparator = c.Separator;
+        hint->ActivateHint(TPoint(10, 10), c.Text);
+        EXPECT_EQ(W()->GetText(), c.Shown) << "separator of " << c.Separator.size() << " characters";
+    }
+}
+
+TEST_F(HintTest, MovingToAnotherControlReshowsAfterTheShortPause)
+{
+    Application->HintPause = 500;
+    Application->HintHidePause = 5000;
+    auto make = [&](int x, const std::string& text) {
+        auto* p = new TbsSkinPanel(form);
+        p->SetParent(form);
+        p->SetBounds(x, 20, 80, 60);
+        p->SetHint(text);
+        p->SetShowHint(true);
+        return p;
+    };
+    TbsSkinPanel* a = make(10, "甲 first");
+    TbsSkinPanel* b = make(120, "乙 second");
+    driver->PumpUntilIdle();
+    auto shown = [&] {
+        THintWindow* w = Application->HintWindow();
+        return w && w->HandleAllocated() && IsWindowVisible(w->GetHandle()) ? w->GetText() : std::string();
+    };
+    driver->MoveTo(a->ClientToScreen(TPoint(40, 30)));
+    driver->PumpUntilIdle();
+    driver->AdvanceClock(499);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(shown(), "");
+    driver->AdvanceClock(1);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(shown(), "甲 first");
+    // While a hint shows, the next control's hint follows after the short
+    // pause the skinned hint sets (100 ms), not the full one.
+    driver->MoveTo(b->ClientToScreen(TPoint(40, 30)));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(shown(), "");
+    driver->AdvanceClock(100);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(shown(), "乙 second");
+    // Leaving the controls for a while: the full pause again.
+    driver->MoveTo(form->ClientToScreen(TPoint(250, 150)));
+    driver->PumpUntilIdle();
+    driver->AdvanceClock(1000);
+    driver->MoveTo(a->ClientToScreen(TPoint(40, 30)));
+    driver->PumpUntilIdle();
+    driver->AdvanceClock(100);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(shown(), "");
+    driver->AdvanceClock(400);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(shown(), "甲 first");
+}
+
 TEST_F(HintTest, TitleAndImage)
 {
     auto images = std::make_unique<TCustomImageList>(16, 16);

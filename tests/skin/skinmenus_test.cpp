@@ -4,6 +4,7 @@
 // paths through nested levels, Escape, scrolling, separators, closing on a
 // press elsewhere, the application hook stack, and the form's system menu.
 #include "lib/bsSkinForm.h"
+#include "lib/bsSkinHint.h"
 #include "platform/gui/StdCtrls.h"
 #include "skin/skinctrls_helpers.h"
 
@@ -101,6 +102,69 @@ TEST_F(SkinMenuTest, DefaultLevelSizeFromItemsSeparatorsAndLimit)
     EXPECT_TRUE(Level(0)->Scroll);
     EXPECT_EQ(Level(0)->VisibleCount, 5);
     EXPECT_EQ(Bounds(Level(0)).TopLeft(), TPoint(200, 200));   // placed like an unlimited one
+    sf->SkinMenu->Hide();
+    sf->SkinMenu->MaxMenuItemsInWindow = 0;
+
+    // Two lists in one level (the bar's overflow with a merged menu): two
+    // pixels more frame; the second list goes on from StartIndex - count.
+    auto* second = new TbsSkinPopupMenu(form);
+    Add(second->Items(), "Child 0");
+    Add(second->Items(), "-");
+    Add(second->Items(), "Child 1");
+    sf->SkinMenu->Popup2(nullptr, nullptr, 11, TRect(200, 200, 200, 200), menu->Items(), second->Items(), false);
+    driver->PumpUntilIdle();
+    ASSERT_EQ(Levels(), 1);
+    ASSERT_EQ(Level(0)->ItemCount(), 4);
+    EXPECT_EQ(Level(0)->Item(0)->MenuItem->Caption(), "Item 11");
+    EXPECT_EQ(Level(0)->Item(1)->MenuItem->Caption(), "Child 0");
+    EXPECT_EQ(Level(0)->Height(), 3 * 20 + 4 + 6);
+}
+
+TEST_F(SkinMenuTest, ItemKindsAndTheirDefaultLook)
+{
+    const struct
+    {
+        const char* caption;
+        bool enabled, separator, header;
+    } kinds[] = {
+        {"&Open", true, false, false},   {"-", true, true, false},    {"-标题-", false, false, true},
+        {"-标题-", true, false, false},  {"", true, false, false},    {"--", false, false, true},
+        {"&Xoff", false, false, false},  {"End", true, false, false},
+    };
+    for (const auto& k : kinds) Add(menu->Items(), k.caption)->SetEnabled(k.enabled);
+    menu->Popup(200, 200);
+    driver->PumpUntilIdle();
+    ASSERT_EQ(Levels(), 1);
+    ASSERT_EQ(Level(0)->ItemCount(), int(std::size(kinds)));
+    for (int i = 0; i < Level(0)->ItemCount(); ++i)
+    {
+        SCOPED_TRACE(kinds[i].caption);
+        EXPECT_EQ(Level(0)->Item(i)->IsSeparator(), kinds[i].separator);
+        EXPECT_EQ(Level(0)->Item(i)->IsHeader(), kinds[i].header);
+    }
+    // The morph factor stays within 0..1.
+    TbsSkinMenuItem* first = Level(0)->Item(0);
+    first->SetMorphKf(1.3);
+    EXPECT_EQ(first->MorphKf(), 1.0);
+    first->SetMorphKf(-0.1);
+    EXPECT_EQ(first->MorphKf(), 0.0);
+
+    // Default look: the hot item framed in navy and filled in the hot
+    // colour, a header filled with the shadow colour; the accelerator of a
+    // disabled leaf makes it hot (and runs nothing).
+    auto pixel = [&](int item, int dx, int dy) {
+        const TRect r = Level(0)->Item(item)->ObjectRect;
+        return PixelToColorRef(driver->PixelAt(TPoint(Level(0)->Left() + r.Left + dx, Level(0)->Top() + r.Top + dy)));
+    };
+    EXPECT_EQ(Level(0)->ActiveItem, 0);
+    EXPECT_EQ(pixel(0, 0, 0), RGB(0, 0, 128));
+    EXPECT_EQ(pixel(0, 3, 3), RGB(182, 189, 210));
+    EXPECT_EQ(pixel(2, 1, 1), ColorToRGB(clBtnShadow));
+    Key('X');
+    EXPECT_EQ(Level(0)->ActiveItem, 6);
+    EXPECT_EQ(Levels(), 1);
+    EXPECT_EQ(pixel(6, 3, 3), RGB(182, 189, 210));
+    EXPECT_EQ(pixel(0, 3, 3), ColorToRGB(clBtnFace));
 }
 
 TEST_F(SkinMenuTest, SeparatorsAreReducedOnAutomaticMenus)
@@ -456,6 +520,43 @@ TEST_F(SkinMenuTest, HandlersThatFreeTheControlOrTheMenuAreSafe)
     EXPECT_FALSE(sf->InMenu());
 }
 
+TEST_F(SkinMenuTest, ACommandThatFreesTheFormIsSafe)
+{
+    // The form goes with its component, the controller, the levels (one of
+    // them still inside the message that chose the item) and the menu.
+    const int hooks = Application->MessageHookCount();
+    for (bool byMouse : {false, true})
+    {
+        SCOPED_TRACE(byMouse ? "mouse" : "key");
+        if (!form)
+        {
+            form = new TForm(Application);
+            sf = new TbsSkinForm(form);
+            form->SetBounds(100, 100, 400, 300);
+            form->Show();
+            menu = new TbsSkinPopupMenu(form);
+        }
+        int ran = 0;
+        TMenuItem* go = Add(menu->Items(), "Go");
+        go->OnClick = [&](TObject*) {
+            // The handler goes with the item: nothing of it is used after.
+            ++ran;
+            TForm* f = form;
+            form = nullptr;
+            delete f;
+        };
+        menu->Popup(200, 200);
+        driver->PumpUntilIdle();
+        ASSERT_EQ(Levels(), 1);
+        if (byMouse) driver->Click(ItemPoint(0, 0));
+        else Key(VK_RETURN);
+        driver->PumpUntilIdle();
+        EXPECT_EQ(ran, 1);
+        EXPECT_EQ(form, nullptr);
+        EXPECT_EQ(Application->MessageHookCount(), hooks);
+    }
+}
+
 TEST_F(SkinMenuTest, SystemMenuOnTheCaptionFollowsTheWindowState)
 {
     const TPoint cap = TTestDriver::WindowPoint(form->Handle(), TPoint(60, 10));
@@ -502,6 +603,80 @@ TEST_F(SkinMenuTest, SystemMenuOnTheCaptionFollowsTheWindowState)
     user->Items()->Clear();
     user->Items()->Add(new TMenuItem(form));
     EXPECT_EQ(sf->GetSystemMenuItems()->Count(), 1);
+}
+
+TEST_F(SkinMenuTest, TheSystemMenuButtonStaysDownUntilItsMenuCloses)
+{
+    auto* button = dynamic_cast<TbsSkinButtonObject*>(sf->ObjectList[std::size_t(sf->GetIndex("sysmenubutton"))].get());
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->Visible && button->Enabled);
+    const TRect r = button->ObjectRect;
+    const TPoint on = TTestDriver::WindowPoint(form->Handle(), TPoint(r.Left + 4, r.Top + 4));
+    const TPoint under = TTestDriver::WindowPoint(form->Handle(), TPoint(r.Left, r.Bottom));
+    Fill(1);
+    for (bool byKey : {true, false})
+    {
+        SCOPED_TRACE(byKey ? "Escape" : "a press on the form");
+        driver->MoveTo(on);
+        driver->PumpUntilIdle();
+        driver->Press(on);
+        driver->PumpUntilIdle();
+        // Open on the press, under the button; the release keeps it down.
+        ASSERT_EQ(Levels(), 1);
+        EXPECT_EQ(Bounds(Level(0)).TopLeft(), under);
+        driver->Release(on);
+        driver->PumpUntilIdle();
+        EXPECT_EQ(Levels(), 1);
+        EXPECT_TRUE(button->FDown);
+        if (byKey) Key(VK_ESCAPE);
+        else driver->Click(TTestDriver::ClientPoint(form->Handle(), TPoint(100, 100)));
+        EXPECT_EQ(Levels(), 0);
+        EXPECT_FALSE(button->FDown);
+        EXPECT_FALSE(sf->InMenu());
+    }
+    // Alt+Space opens it under the button too, without pressing it.
+    driver->MoveTo(TTestDriver::ClientPoint(form->Handle(), TPoint(100, 100)));
+    driver->PressKey(VK_SPACE, {VK_MENU});
+    driver->PumpUntilIdle();
+    ASSERT_EQ(Levels(), 1);
+    EXPECT_EQ(Bounds(Level(0)).TopLeft(), under);
+    EXPECT_FALSE(button->FDown);
+    Key(VK_ESCAPE);
+    // With DisableSystemMenu the caption's right click shows nothing.
+    sf->DisableSystemMenu = true;
+    driver->Click(TTestDriver::WindowPoint(form->Handle(), TPoint(60, 10)), backend::TMouseButton::Right);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(Levels(), 0);
+}
+
+TEST_F(SkinMenuTest, CaptionObjectHintsGoThroughTheSkinnedHintAndMenusHideThem)
+{
+    Application->SetMainForm(form);
+    sf->SetSkinData(new TbsSkinData(form));   // an empty store: default hints
+    driver->PumpUntilIdle();
+    auto* hint = new TbsSkinHint(form);
+    sf->SetSkinHint(hint);
+    sf->ShowObjectHint = true;
+    Application->HintPause = 500;
+    Application->HintHidePause = 5000;
+    const TRect r = sf->ObjectList[std::size_t(sf->GetIndex("closebutton"))]->ObjectRect;
+    driver->MoveTo(TTestDriver::WindowPoint(form->Handle(), TPoint(r.Left + 4, r.Top + 4)));
+    driver->PumpUntilIdle();
+    driver->AdvanceClock(50);   // the form polls the pointer over its frame
+    EXPECT_TRUE(hint->RequestPending());
+    driver->AdvanceClock(500);
+    driver->PumpUntilIdle();
+    ASSERT_TRUE(hint->IsVisible());
+    EXPECT_EQ(hint->Window()->GetText(), "Close");
+    Fill(1);
+    sf->PopupSystemMenuAt(300, 300);
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(hint->IsVisible());
+    sf->SkinMenu->Hide();
+    driver->PumpUntilIdle();
+    sf->SetSkinHint(nullptr);
+    delete hint;
+    Application->SetMainForm(nullptr);
 }
 
 TEST_F(SkinMenuTest, APlainPopupMenuOfAControlShowsThroughTheFormsSkinnedMenus)

@@ -10,7 +10,8 @@ namespace gallery
 {
 namespace
 {
-constexpr int kMargin = 12, kGap = 10, kLabel = 16, kStartHeight = 9000;
+// The page starts this tall and grows by as much again whenever a row needs it.
+constexpr int kMargin = 12, kGap = 10, kLabel = 16, kPageStep = 9000;
 
 }  // namespace
 
@@ -27,7 +28,7 @@ TbsColor Opaque(int color)
 
 GalleryPage::GalleryPage(TbsSkinData& data, int width) : data_(data), width_(width)
 {
-    page_.SetSize(width, kStartHeight);
+    page_.SetSize(width, kPageStep);
     // Controls sit on forms: the page has the form colour.
     background_ = Opaque(data.FSkinColors.FcBtnFace);
     page_.Clear(background_);
@@ -35,23 +36,11 @@ GalleryPage::GalleryPage(TbsSkinData& data, int width) : data_(data), width_(wid
     x_ = kMargin;
 }
 
-// The page grows as entries are added, so none is cut off at the bottom.
-void GalleryPage::Grow(int height)
-{
-    if (height <= page_.Height()) return;
-    TbsBitmap bigger;
-    bigger.SetSize(width_, std::max(height, page_.Height() * 3 / 2));
-    bigger.Clear(background_);
-    DrawToBitmapOpaque(&bigger, TRect(0, 0, width_, page_.Height()), TRect(0, 0, width_, bigger.Height()), &page_,
-                       TRect(0, 0, width_, page_.Height()));
-    page_.Assign(bigger);
-}
-
 void GalleryPage::Section(const std::string& entry, const std::string& title)
 {
     NewRow();
-    Grow(y_ + 20 + kMargin);
     entry_ = entry;
+    Grow(y_ + 20);
     const TRect r(kMargin, y_, width_ - kMargin, y_ + 20);
     TbsColor line = Opaque(data_.FSkinColors.FcBtnShadow);
     for (int x = r.Left; x < r.Right; ++x) page_.SetPixel(x, r.Bottom - 2, line);
@@ -93,7 +82,7 @@ TRect GalleryPage::Place(int w, int h, const std::string& label)
     }
     const int span = std::max(w, labelW);
     if (x_ > kMargin && x_ + span > width_ - kMargin) NewRow();
-    Grow(y_ + h + kLabel + kMargin);
+    Grow(y_ + h + kLabel);
     const TRect r(x_, y_, x_ + w, y_ + h);
     x_ += span + kGap;
     rowH_ = std::max(rowH_, h + kLabel);
@@ -185,6 +174,18 @@ void GalleryPage::Text(const TRect& r, const std::string& text, const std::strin
     TRect tr = r;
     DrawTextUnicode(c, text, tr, format | DT_SINGLELINE | DT_NOPREFIX);
     if (!cells_.empty()) cells_.back().Texts.push_back({text, color, r});
+}
+
+void GalleryPage::Grow(int height)
+{
+    if (height <= page_.Height()) return;
+    const int h = std::max(height, page_.Height() + kPageStep);
+    TbsBitmap bigger;
+    bigger.SetSize(width_, h);
+    bigger.Clear(background_);
+    DrawToBitmapOpaque(&bigger, TRect(0, 0, width_, page_.Height()), TRect(0, 0, width_, h), &page_,
+                       TRect(0, 0, width_, page_.Height()));
+    page_.Assign(bigger);
 }
 
 void GalleryPage::Finish()
