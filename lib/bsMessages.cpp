@@ -72,12 +72,11 @@ std::string bsMessageTypeCaption(TMsgDlgType type) { return kTypes[type].Caption
 std::string bsMessageButtonName(TMsgDlgBtn kind) { return kButtons[kind].Name; }
 TModalResult bsMessageButtonResult(TMsgDlgBtn kind) { return kButtons[kind].Result; }
 
-void bsApplyFormAlpha(TCustomForm* Form, bool On, std::uint8_t Value)
+void bsApplyFormAlpha(TbsSkinForm* Frame, bool On, std::uint8_t Value, bool Animation)
 {
-    if (!On) return;
-    HWND h = Form->GetHandle();
-    SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) | LONG(WS_EX_LAYERED));
-    SetLayeredWindowAttributes(h, 0, Value, LWA_ALPHA);
+    Frame->SetAlphaBlendValue(Value);
+    Frame->AlphaBlendAnimation = Animation;
+    Frame->SetAlphaBlend(On);
 }
 
 // ---------------------------------------------------------------------------
@@ -175,7 +174,8 @@ std::unique_ptr<TbsMessageForm> TbsSkinMessage::BuildMessageForm(const TbsMessag
     auto form = std::make_unique<TbsMessageForm>(Application, R.X, R.Y);
     TbsMessageForm* f = form.get();
     f->BSF->SetSkinData(FSD);
-    bsApplyFormAlpha(f, AlphaBlend, AlphaBlendValue);
+    f->BSF->SetMenusSkinData(FCtrlFSD);
+    bsApplyFormAlpha(f->BSF, AlphaBlend, AlphaBlendValue, AlphaBlendAnimation);
 
     const int H = ButtonHeight();
     int N = 0;

@@ -43,9 +43,8 @@ public:
     void HelpButtonClick(TObject* Sender);
 };
 
-// Makes a dialog's window see-through at Value (0-255) when On: the frame
-// component has no transparency of its own, so the window is made layered.
-void bsApplyFormAlpha(TCustomForm* Form, bool On, std::uint8_t Value);
+// Hands a dialog component's transparency and fade-in to the dialog's frame.
+void bsApplyFormAlpha(TbsSkinForm* Frame, bool On, std::uint8_t Value, bool Animation);
 
 // The built-in (string-table-less) texts.
 std::string bsMessageButtonCaption(TMsgDlgBtn kind);

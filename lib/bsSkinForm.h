@@ -140,7 +140,10 @@ public:
     TbsSkinStdButtonObject(TbsSkinForm* AParent, const TbsDataSkinStdButton* AData);
     TbsStdCommand Command = cmClose;
     TRect RestoreRect, RestoreActiveRect, RestoreDownRect, RestoreInActiveRect;
+    // The hint in the restore state, and the normal one held meanwhile.
+    std::string RestoreHint, FTempHint;
     void Draw(TCanvas* Cnvs, TPoint origin) override;
+    void MouseEnter() override;
     // The system-menu button opens the system menu on the press.
     void MouseDown(int X, int Y, TMouseButton Button) override;
 
@@ -406,6 +409,9 @@ public:
     void DeleteChildFromBar(TCustomForm* Child);
     void RefreshMDIBarTab(TCustomForm* Child);
     void UpdateMDITabsBar();
+    void UpdateMainMenuBarItems();
+    // The active child the menu bar was last updated for (compared only).
+    const TCustomForm* FBarChild = nullptr;
 
     // ---- Moving, magnetic edges, alpha, fade-in, layered border (MoveSize.cpp) ----
     bool CanShowBorderLayer() const;
@@ -470,6 +476,8 @@ public:
     void CreateDefaultObjects();
     void ClearObjects();
     void CheckObjects();
+    // The standard buttons take their hints from the string table while it is set.
+    bool UseDefaultObjectHint = true;
     void SetDefaultObjectHints();
     int GetIndex(const std::string& AIDName) const;
     void SetEnabled(const std::string& AIDName, bool Value);

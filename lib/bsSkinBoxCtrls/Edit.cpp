@@ -252,6 +252,7 @@ bool TbsSkinNumEdit::IsValidChar(char32_t Key)
     const bool control = Key < 32 && Key != 13;
     const bool sep = Float && Key == U'.';
     if (!(Key == U'-' || (Key >= U'0' && Key <= U'9') || sep || control)) return false;
+    if (!EditorEnabled && (Key >= 32 || Key == 8)) return false;
     if (sep && text.find('.') != std::string::npos) return false;
     if (Key == U'-' && text.find('-') != std::string::npos) return false;
     return true;
@@ -295,4 +296,6 @@ void TbsSkinNumEdit::Dispatch(TMessage& m)
         return;
     }
     TbsCustomEdit::Dispatch(m);
+    if (m.Msg == CM_MOUSEENTER && OnMouseEnter) OnMouseEnter(this);
+    if (m.Msg == CM_MOUSELEAVE && OnMouseLeave) OnMouseLeave(this);
 }

@@ -177,7 +177,10 @@ class TbsSkinNumEdit : public TbsCustomEdit
 public:
     using TbsCustomEdit::TbsCustomEdit;
     bool Float = false;
+    // False: nothing can be typed, the owner only steps the value.
+    bool EditorEnabled = true;
     TNotifyEvent OnUpClick, OnDownClick;
+    TNotifyEvent OnMouseEnter, OnMouseLeave;
     // Whether a character may be typed into the current text at the caret.
     bool IsValidChar(char32_t Key);
 

@@ -348,6 +348,18 @@ void TbsSkinScrollBox::Dispatch(TMessage& m)
         else
             m.Result = 0;
         return;
+    case WM_PRINT:
+        // A picture of the whole control: its frame, then the client.
+        GetSkinData();
+        if (!(m.LParam & PRF_NONCLIENT) || !m.WParam || !HasFrame()) break;
+        {
+            TCanvas c;
+            c.SetHandle(reinterpret_cast<HDC>(m.WParam));
+            DrawBorder(&c);
+            c.SetHandle(nullptr);
+        }
+        m.Result = 1;
+        return;
     case BSM_PRINTTODC2:
         if (m.LParam != kPrintToDc2Magic) break;
         GetSkinData();

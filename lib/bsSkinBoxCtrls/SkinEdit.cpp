@@ -567,8 +567,14 @@ void TbsSkinCustomEdit::Dispatch(TMessage& m)
             m.Result = kPrintToDcResult;
         }
         return;
+    case WM_PRINT:
+        // A picture of the whole control (a form painted into a bitmap): the
+        // frame of the non-client area, then the client at its place.
+        if (!(m.LParam & PRF_NONCLIENT) || !m.WParam) break;
+        GetSkinData();
+        [[fallthrough]];
     case BSM_PRINTTODC2:
-        if (m.LParam != kPrintToDc2Magic) break;
+        if (m.Msg == BSM_PRINTTODC2 && m.LParam != kPrintToDc2Magic) break;
         if (m.WParam)
         {
             HDC dc = reinterpret_cast<HDC>(m.WParam);
@@ -582,7 +588,7 @@ void TbsSkinCustomEdit::Dispatch(TMessage& m)
             c.SetHandle(nullptr);
             RestoreDC(dc, saved);
         }
-        m.Result = kPrintToDc2Magic;
+        m.Result = m.Msg == WM_PRINT ? 1 : kPrintToDc2Magic;
         return;
     case WM_SIZE:
         TbsCustomEdit::Dispatch(m);

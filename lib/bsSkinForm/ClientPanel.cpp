@@ -7,7 +7,7 @@ TbsSkinForm* FindMaximizedMDIChildSkinForm()
     TCustomForm* main = Application ? Application->MainForm() : nullptr;
     if (!main) return nullptr;
     for (int i = 0; i < main->MDIChildCount(); ++i)
-        if (TbsSkinForm* sf = FindSkinForm(main->MDIChildren(i)); sf && sf->Form()->GetWindowState() == wsMaximized)
+        if (TbsSkinForm* sf = FindSkinForm(main->MDIChildren(i)); sf && sf->WindowState() == wsMaximized)
             return sf;
     return nullptr;
 }

@@ -46,6 +46,14 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
 
 TbsSkinForm::~TbsSkinForm()
 {
+    // A form's components go before its window: a maximized MDI child tells
+    // the main form here, as its window's end would.
+    if (IsMDIChild() && FWindowState == wsMaximized)
+    {
+        FWindowState = wsNormal;
+        if (Application->MainForm() && Application->MainForm()->HandleAllocated())
+            SendMessage(Application->MainForm()->Handle(), BSM_MDICHILD_RESTORED, 0, 0);
+    }
     UnHookApp();
     ObjectList.clear();
     if (FClientToken && IsWindow(FClientWnd)) RemoveWindowSubclass(FClientWnd, FClientToken);
@@ -364,20 +372,30 @@ void TbsSkinForm::CheckObjects()
 
 void TbsSkinForm::SetDefaultObjectHints()
 {
-    if (!FSD) return;
+    if (!UseDefaultObjectHint || !FSD) return;
     static const std::pair<const char*, const char*> hints[] = {
         {"CLOSEBUTTON_HINT", "Close"},   {"MAXBUTTON_HINT", "Maximize"},   {"MINBUTTON_HINT", "Minimize"},
         {"MENUBUTTON_HINT", "System menu"}, {"", ""},                     {"ROLLUPBUTTON_HINT", "Roll Up"},
         {"TRAYBUTTON_HINT", "Minimize to Tray"}};
+    auto text = [this](const char* key, const char* builtIn) {
+        const std::string s = FSD->ResourceStrData() ? FSD->ResourceStrData()->GetResStr(key) : "";
+        return s.empty() ? std::string(builtIn) : s;
+    };
     for (auto& o : ObjectList)
     {
-        auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get());
-        if (!b || b->Command == cmDefault) continue;
-        const auto& [key, text] = hints[b->Command];
-        std::string s = FSD->ResourceStrData() ? FSD->ResourceStrData()->GetResStr(key) : "";
-        b->Hint = s.empty() ? text : s;
+        if (auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get()); b && b->Command != cmDefault)
+        {
+            b->Hint = b->FTempHint = text(hints[b->Command].first, hints[b->Command].second);
+            b->RestoreHint = text("RESTORE_HINT", "Restore");
+        }
+        else if (auto* a = dynamic_cast<TbsSkinAnimateObject*>(o.get()); a && a->Command != cmDefault)
+        {
+            a->Hint = a->FTempHint = text(hints[a->Command].first, hints[a->Command].second);
+            a->RestoreHint = text("RESTORE_HINT", "Restore");
+        }
     }
 }
+
 
 int TbsSkinForm::GetIndex(const std::string& AIDName) const
 {
@@ -980,6 +998,7 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         {
             ResetObjectStates();
             UpdateCaptionActive(true);
+            if (FForm->GetFormStyle() == fsMDIForm) UpdateMainMenuBarItems();
         }
         return;
     case WM_SIZE:

@@ -307,6 +307,13 @@ void TbsSkinForm::DeleteChildFromMenu(TCustomForm* Child)
         }
 }
 
+// The bar shows the active child's menu merged into the main menu: it follows
+// the activation and the children's coming and going.
+void TbsSkinForm::UpdateMainMenuBarItems()
+{
+    if (FMainMenuBar && (FMainMenuBar->GetChildMainMenu() || FMainMenuBar->ChildMenuIn)) FMainMenuBar->UpDateItems();
+}
+
 // ---------------------------------------------------------------------------
 // Messages
 
@@ -354,6 +361,16 @@ bool TbsSkinForm::MdiWindowProc(TMessage& m)
                 }
             }
             return false;
+        // Child windows take no activation of their own here: the child on
+        // top of the client is the active one, and the main form's bar
+        // follows it when it changes.
+        case WM_WINDOWPOSCHANGED:
+            if (main && main->FForm->ActiveMDIChild() != main->FBarChild)
+            {
+                main->FBarChild = main->FForm->ActiveMDIChild();
+                main->UpdateMainMenuBarItems();
+            }
+            return false;
         case WM_SETTEXT:
             PassOn(m);
             if (main)
@@ -369,15 +386,20 @@ bool TbsSkinForm::MdiWindowProc(TMessage& m)
                 SendMessage(Application->MainForm()->Handle(), BSM_MDICHILD_RESTORED, 0, 0);
             if (main)
             {
+                main->UpdateMainMenuBarItems();
                 main->DeleteChildFromBar(FForm);
                 main->UpdateMDITabsBar();
             }
             return false;
+        // The main form's bar, tabs and window menu follow the activation
+        // (the frame's own work follows in the main dispatch).
         case WM_NCACTIVATE:
             if (main)
             {
-                main->UpDateChildActiveInMenu();
+                main->UpdateMainMenuBarItems();
                 main->UpdateMDITabsBar();
+                main->UpDateChildActiveInMenu();
+                if (IsMaximizedMDIChild()) main->NCPaint();
             }
             return false;
         default: return false;
@@ -391,10 +413,12 @@ bool TbsSkinForm::MdiWindowProc(TMessage& m)
     case BSM_MDICHILD_MAXIMIZED:
         FMDIChildMaximized = true;
         NCPaint();
+        if (FMainMenuBar) FMainMenuBar->MDIChildMaximize();
         return true;
     case BSM_MDICHILD_RESTORED:
         FMDIChildMaximized = GetMaximizedMDIChild() != nullptr;
         NCPaint();
+        if (FMainMenuBar) FMainMenuBar->MDIChildRestore();
         return true;
     default: return false;
     }

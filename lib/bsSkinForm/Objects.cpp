@@ -158,6 +158,8 @@ TbsSkinStdButtonObject::TbsSkinStdButtonObject(TbsSkinForm* AParent, const TbsDa
     RestoreActiveRect = AData->RestoreActiveRect;
     RestoreDownRect = AData->RestoreDownRect;
     RestoreInActiveRect = AData->RestoreInActiveRect;
+    RestoreHint = AData->RestoreHint;
+    FTempHint = Hint;
 }
 
 namespace
@@ -169,6 +171,12 @@ bool InRestoreState(TbsSkinForm* f, TbsStdCommand cmd)
            (cmd == cmRollUp && f->RollUpState());
 }
 }  // namespace
+
+void TbsSkinStdButtonObject::MouseEnter()
+{
+    if (Command != cmDefault) Hint = !RestoreHint.empty() && InRestoreState(Parent, Command) ? RestoreHint : FTempHint;
+    TbsSkinButtonObject::MouseEnter();
+}
 
 bool TbsSkinStdButtonObject::ShowsIcon() const
 {

@@ -431,6 +431,7 @@ TbsSkinMainMenuBar::TbsSkinMainMenuBar(TComponent* AOwner) : TbsSkinControl(AOwn
     AnimateTimer->SetInterval(25);
     AnimateTimer->SetOnTimer([this](TObject*) { AnimateTimerProc(); });
     FSkinDataName = "mainmenubar";
+    ControlStyle.Include(csDoubleClicks);
     height_ = 22;
     SetAlign(alTop);
 }
@@ -440,7 +441,12 @@ TbsSkinMainMenuBar::~TbsSkinMainMenuBar()
     if (BSF && BSF->MainMenuBar() == this) BSF->SetMainMenuBar(nullptr);
     SetSkinForm(nullptr);
     SetMainMenu(nullptr);
+    Watch(FMergeMenu, nullptr);
+    FMergeMenu = nullptr;
+    Watch(FChildMenu, nullptr);
+    FChildMenu = nullptr;
     ObjectList.clear();
+    Buttons.clear();
 }
 
 void TbsSkinMainMenuBar::Notification(TComponent* AComponent, TOperation Operation)
@@ -454,6 +460,17 @@ void TbsSkinMainMenuBar::Notification(TComponent* AComponent, TOperation Operati
         ActiveObject = OldActiveObject = MouseCaptureObject = -1;
     }
     if (AComponent == BSF) BSF = nullptr;
+    if (AComponent == FMergeMenu || AComponent == FChildMenu)
+    {
+        if (AComponent == FMergeMenu) FMergeMenu = nullptr;
+        if (AComponent == FChildMenu) FChildMenu = nullptr;
+        // Its child form is going: the main menu's own items come back once
+        // it has gone.
+        FRebuild = true;
+        Invalidate();
+        ObjectList.clear();
+        ActiveObject = OldActiveObject = MouseCaptureObject = -1;
+    }
 }
 
 void TbsSkinMainMenuBar::DropSkinReferences()
@@ -462,6 +479,7 @@ void TbsSkinMainMenuBar::DropSkinReferences()
     Picture = nullptr;
     FSkinSupport = false;
     ObjectList.clear();
+    DeleteMDIButtons();
     ActiveObject = OldActiveObject = MouseCaptureObject = -1;
 }
 
@@ -493,23 +511,55 @@ void TbsSkinMainMenuBar::SetMainMenu(TMainMenu* Value)
 
 void TbsSkinMainMenuBar::CreateMenu()
 {
+    FRebuild = false;
     ObjectList.clear();
+    DeleteMDIButtons();
     ActiveObject = OldActiveObject = MouseCaptureObject = -1;
     if (!FMainMenu) return;
+    TMainMenu* child = nullptr;
+    if (BSF && (BSF->Form()->GetFormStyle() == fsMDIForm || FMergeMenu)) child = GetChildMainMenu();
+    TMainMenu* watched = child == FMergeMenu ? nullptr : child;
+    Watch(FChildMenu, watched);
+    FChildMenu = watched;
+    if (FMergeMenu) FMergeMenu->FreeNotification(this);
     const TbsDataSkinMainMenuItem* entry = nullptr;
     if (FSD && !FSD->Empty)
         if (const int i = FSD->GetIndex(MenuBarItem); i != -1)
             entry = dynamic_cast<const TbsDataSkinMainMenuItem*>(FSD->ObjectList[std::size_t(i)].get());
+    ChildMenuIn = child != nullptr;
+    if (ChildMenuIn) ScrollMenu = false;
+    std::vector<TMenuItem*> shown;
     TMenuItem* root = FMainMenu->Items();
-    for (int i = 0; i < root->Count(); ++i)
+    if (!child)
+        for (int i = 0; i < root->Count(); ++i) shown.push_back(root->Items(i));
+    else
     {
-        TMenuItem* mi = root->Items(i);
+        // The child's groups replace the main menu's groups of the same index.
+        TMenuItem* croot = child->Items();
+        auto childHas = [croot](BYTE g) {
+            for (int k = 0; k < croot->Count(); ++k)
+                if (croot->Items(k)->GroupIndex() == g) return true;
+            return false;
+        };
+        for (int i = 0; i < root->Count(); ++i)
+            if (!childHas(root->Items(i)->GroupIndex())) shown.push_back(root->Items(i));
+        for (int k = 0; k < croot->Count(); ++k) shown.push_back(croot->Items(k));
+        std::stable_sort(shown.begin(), shown.end(),
+                         [](TMenuItem* a, TMenuItem* b) { return a->GroupIndex() < b->GroupIndex(); });
+    }
+    for (TMenuItem* mi : shown)
+    {
         if (!mi->Visible()) continue;
         auto item = std::make_unique<TbsSkinMainMenuBarItem>(this, entry);
         item->IDName = mi->Name();
         item->Enabled = item->OldEnabled = mi->Enabled();
         item->MenuItem = mi;
         ObjectList.push_back(std::move(item));
+    }
+    if (FMDIChildMax)
+    {
+        CreateMDIButtons();
+        if (TbsSkinForm* c = FindMaximizedMDIChildSkinForm()) UpdateMDIButtons(c->BorderIcons());
     }
 }
 
@@ -536,6 +586,10 @@ void TbsSkinMainMenuBar::GetSkinData()
     SkinRect = d->SkinRect;
     ItemsRect = d->ItemsRect;
     MenuBarItem = d->MenuBarItem;
+    MaxButton = d->MaxButton;
+    MinButton = d->MinButton;
+    CloseButton = d->CloseButton;
+    SysMenuButton = d->SysMenuButton;
     TrackMarkColor = d->TrackMarkColor;
     TrackMarkActiveColor = d->TrackMarkActiveColor;
     StretchEffect = d->StretchEffect;
@@ -548,6 +602,7 @@ void TbsSkinMainMenuBar::BeforeChangeSkinData()
     FSkinSupport = false;
     TbsSkinControl::BeforeChangeSkinData();
     ObjectList.clear();
+    DeleteMDIButtons();
 }
 
 void TbsSkinMainMenuBar::ChangeSkinData()
@@ -575,6 +630,7 @@ void TbsSkinMainMenuBar::CalcItemsRect()
         NewItemsRect = TRect(ItemsRect.Left, ItemsRect.Top, Width() - (RectWidth(SkinRect) - ItemsRect.Right), ItemsRect.Bottom);
     else
         NewItemsRect = TRect(2, 2, Width() - 2, Height() - 2);
+    PlaceMDIButtons();
 }
 
 TRect TbsSkinMainMenuBar::GetMarkerRect() const
@@ -605,6 +661,9 @@ void TbsSkinMainMenuBar::WndProc(TMessage& m)
         MouseTimer->SetEnabled(false);
         TestActive(-1, -1);
         return;
+    case BSM_SKINMENU_CLOSED:
+        ReleaseSysMenuButton();
+        break;
     default: break;
     }
     TbsSkinControl::WndProc(m);
@@ -631,8 +690,11 @@ void TbsSkinMainMenuBar::PaintMenuBar(TCanvas* C)
                          Height(), StretchEffect);
         bc->Draw(0, 0, &bg);
     }
+    if (FRebuild) CreateMenu();
     CalcItemsRect();
     Scroll = false;
+    for (auto& b : Buttons)
+        if (b->Visible) b->Draw(bc);
     for (auto& o : ObjectList)
         if (o->Visible) o->Draw(bc);
     if (Scroll && ScrollMenu) DrawMarker(bc);
@@ -650,6 +712,7 @@ bool TbsSkinMainMenuBar::Usable(int i) const { return Item(i)->Enabled && Item(i
 
 void TbsSkinMainMenuBar::TestActive(int X, int Y)
 {
+    if (TestButtons(X, Y)) X = Y = -1;
     if (ObjectList.empty()) return;
     OldActiveObject = ActiveObject;
     int hit = -1;
@@ -705,7 +768,12 @@ void TbsSkinMainMenuBar::MouseDown(TMouseButton Button, TShiftState Shift, int X
 {
     TbsSkinControl::MouseDown(Button, Shift, X, Y);
     TestActive(X, Y);
-    if (ActiveObject != -1)
+    if (ActiveButton != -1)
+    {
+        CaptureButton = ActiveButton;
+        Buttons[std::size_t(ActiveButton)]->MouseDown(X, Y, Button);
+    }
+    else if (ActiveObject != -1)
     {
         MouseCaptureObject = ActiveObject;
         Item(ActiveObject)->MouseDown(X, Y, Button);
@@ -716,6 +784,15 @@ void TbsSkinMainMenuBar::MouseDown(TMouseButton Button, TShiftState Shift, int X
 
 void TbsSkinMainMenuBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    if (CaptureButton != -1)
+    {
+        const int b = CaptureButton;
+        CaptureButton = -1;
+        // The button may free the bar's buttons (the child restored or closed).
+        if (b < ButtonsCount()) Buttons[std::size_t(b)]->MouseUp(X, Y, Button);
+        TbsSkinControl::MouseUp(Button, Shift, X, Y);
+        return;
+    }
     if (MouseCaptureObject != -1 && MouseCaptureObject < ItemCount())
         Item(MouseCaptureObject)->MouseUp(X, Y, Button);
     MouseCaptureObject = -1;
@@ -738,12 +815,13 @@ void TbsSkinMainMenuBar::PopupHiddenItems()
 void TbsSkinMainMenuBar::MorphTimerProc()
 {
     bool any = false;
-    for (auto& o : ObjectList)
-        if (o->EnableMorphing() && o->CanMorphing())
-        {
-            o->SetMorphKf(std::round((o->MorphKf() + (o->Active ? 0.2 : -0.2)) * 5) / 5);
-            any = true;
-        }
+    auto step = [&any](TbsMenuBarObject* o) {
+        if (!o->EnableMorphing() || !o->CanMorphing()) return;
+        o->SetMorphKf(std::round((o->MorphKf() + (o->Active ? 0.2 : -0.2)) * 5) / 5);
+        any = true;
+    };
+    for (auto& b : Buttons) step(b.get());
+    for (auto& o : ObjectList) step(o.get());
     if (any) DrawObject(nullptr);
     else MorphTimer->SetEnabled(false);
 }
@@ -882,4 +960,339 @@ void TbsSkinMainMenuBar::ExitMainMenu()
             break;
         }
     ActiveObject = OldActiveObject = -1;
+}
+
+// ---------------------------------------------------------------------------
+// The maximized MDI child's buttons
+
+TbsSkinMainMenuBarButton::TbsSkinMainMenuBarButton(TbsSkinMainMenuBar* AParent,
+                                                   const TbsDataSkinMainMenuBarButton* AData)
+    : TbsMenuBarObject(AParent, AData)
+{
+    if (!AData) return;
+    Command = AData->Command;
+    DownRect = AData->DownRect;
+    FSkinSupport = true;
+}
+
+void TbsSkinMainMenuBarButton::Draw(TCanvas* Cnvs)
+{
+    const int w = RectWidth(ObjectRect), h = RectHeight(ObjectRect);
+    if (w <= 0 || h <= 0) return;
+    if (!FSkinSupport || !Picture)
+    {
+        DefaultDraw(Cnvs);
+        return;
+    }
+    auto copy = [&](TBitmap* B, const TRect& src) {
+        B->SetPixelFormat(pf32bit);
+        B->SetSize(w, h);
+        B->Canvas()->CopyRect(TRect(0, 0, w, h), Picture->Canvas(), src);
+    };
+    TBitmap B;
+    const bool morphEnd = (Active && FMorphKf == 1) || (!Active && FMorphKf == 0);
+    if (FDown && FMouseIn && !IsEmptyRect(DownRect)) copy(&B, DownRect);
+    else if (EnableMorphing() && !morphEnd)
+    {
+        TBitmap hot;
+        copy(&B, SkinRect);
+        copy(&hot, ActiveSkinRect);
+        DrawMorph(B.Canvas(), &B, &hot, MorphKind, FMorphKf);
+    }
+    else
+        copy(&B, Active && !IsEmptyRect(ActiveSkinRect) ? ActiveSkinRect : SkinRect);
+    Cnvs->Draw(ObjectRect.Left, ObjectRect.Top, &B);
+}
+
+void TbsSkinMainMenuBarButton::DefaultDraw(TCanvas* Cnvs)
+{
+    const int w = RectWidth(ObjectRect), h = RectHeight(ObjectRect);
+    if (w <= 0 || h <= 0) return;
+    TBitmap B(w, h, pf32bit);
+    TCanvas* C = B.Canvas();
+    C->Brush()->SetStyle(bsSolid);
+    const bool pressed = FDown && FMouseIn;
+    if (FMouseIn)
+    {
+        C->Brush()->SetColor(clNavy);
+        C->FillRect(TRect(0, 0, w, h));
+        C->Brush()->SetColor(pressed ? TColor(0xB59385) : TColor(0xD2BDB6));
+        C->FillRect(TRect(1, 1, w - 1, h - 1));
+    }
+    else
+    {
+        C->Brush()->SetColor(clBtnFace);
+        C->FillRect(TRect(0, 0, w, h));
+    }
+    const int x = w / 2 - 5 + (pressed ? 1 : 0), y = h / 2 - 4 + (pressed ? 1 : 0);
+    const COLORREF color = ColorToRGB(Enabled ? clBtnText : clBtnShadow);
+    switch (Command)
+    {
+    case cmClose: DrawCloseGlyph(C, x, y, color); break;
+    // The child is maximized: this button restores it.
+    case cmMaximize: DrawRestoreGlyph(C, x, y, color); break;
+    case cmMinimize: DrawMinimizeGlyph(C, x, y, color); break;
+    case cmSysMenu: DrawSysMenuGlyph(C, x, y, color); break;
+    default: break;
+    }
+    Cnvs->Draw(ObjectRect.Left, ObjectRect.Top, &B);
+}
+
+void TbsSkinMainMenuBarButton::MouseEnter()
+{
+    if (FDown && Command == cmSysMenu)
+    {
+        FMouseIn = Active = true;
+        return;
+    }
+    if (FDown && EnableMorphing())
+    {
+        FMouseIn = Active = true;
+        Parent->DrawObject(this);
+        return;
+    }
+    TbsMenuBarObject::MouseEnter();
+}
+
+void TbsSkinMainMenuBarButton::MouseLeave()
+{
+    if (FDown && Command == cmSysMenu)
+    {
+        if (EnableMorphing()) FMorphKf = 1;
+        FMouseIn = Active = false;
+        return;
+    }
+    if (FDown && EnableMorphing())
+    {
+        FMouseIn = Active = false;
+        Parent->DrawObject(this);
+        return;
+    }
+    TbsMenuBarObject::MouseLeave();
+}
+
+void TbsSkinMainMenuBarButton::MouseDown(int, int, TMouseButton Button)
+{
+    if (!Enabled || Button != mbLeft || FDown) return;
+    FDown = true;
+    if (EnableMorphing() && !IsEmptyRect(DownRect)) SetMorphKf(1);
+    Parent->DrawObject(this);
+    if (Command == cmSysMenu) ButtonClick();
+}
+
+void TbsSkinMainMenuBarButton::MouseUp(int, int, TMouseButton Button)
+{
+    if (!Enabled || Button != mbLeft || Command == cmSysMenu) return;
+    FDown = false;
+    Parent->DrawObject(this);
+    if (EnableMorphing()) ReDraw();
+    // Only a release over the button runs its command.
+    if (Active) ButtonClick();
+}
+
+void TbsSkinMainMenuBarButton::DblClick()
+{
+    if (Command != cmSysMenu) return;
+    TbsSkinForm* child = FindMaximizedMDIChildSkinForm();
+    if (!child) return;
+    if (TbsSkinForm* F = Parent->BSF)
+    {
+        F->SkinMenu->Hide();
+        F->SkinMenuClose();
+    }
+    child->Form()->Close();
+}
+
+// The bar may be rebuilt (and this button freed) by what the command does:
+// nothing of the button is touched after it.
+void TbsSkinMainMenuBarButton::ButtonClick()
+{
+    TbsSkinForm* child = FindMaximizedMDIChildSkinForm();
+    if (!child) return;
+    switch (Command)
+    {
+    case cmClose: child->Form()->Close(); break;
+    case cmMaximize: child->ChangeWindowState(wsNormal); break;
+    case cmMinimize: child->ChangeWindowState(wsMinimized); break;
+    case cmSysMenu:
+    {
+        TbsSkinMainMenuBar* bar = Parent;
+        TbsSkinForm* F = bar->BSF;
+        bar->Repaint();
+        if (!F) return;
+        const TPoint p = bar->ClientToScreen(TPoint(ObjectRect.Left, ObjectRect.Top));
+        const TRect R(p.X, p.Y, p.X + RectWidth(ObjectRect), p.Y + RectHeight(ObjectRect));
+        TMenuItem* items = child->GetSystemMenuItems();
+        F->SkinMenuOpen();
+        F->SkinMenu->Popup(bar, F->MenusSkinData() ? F->MenusSkinData() : F->SkinData(), 0, R, items, bar->PopupToUp);
+        break;
+    }
+    default: break;
+    }
+}
+
+TbsSkinMainMenuBarButton* TbsSkinMainMenuBar::FindButton(TbsStdCommand Command) const
+{
+    for (auto& b : Buttons)
+        if (b->Command == Command) return b.get();
+    return nullptr;
+}
+
+void TbsSkinMainMenuBar::CreateMDIButtons()
+{
+    DeleteMDIButtons();
+    struct
+    {
+        const std::string& name;
+        const char* fallback;
+        TbsStdCommand command;
+    } made[] = {{MinButton, "MinButton", cmMinimize},
+                {MaxButton, "MaxButton", cmMaximize},
+                {CloseButton, "CloseButton", cmClose},
+                {SysMenuButton, "SysMenuButton", cmSysMenu}};
+    const bool skinned = FSkinSupport;
+    for (auto& m : made)
+    {
+        const std::string name = skinned ? m.name : std::string(m.fallback);
+        const TbsDataSkinMainMenuBarButton* entry = nullptr;
+        if (FSD && !FSD->Empty)
+            if (const int i = FSD->GetIndex(name); i != -1)
+                entry = dynamic_cast<const TbsDataSkinMainMenuBarButton*>(FSD->ObjectList[std::size_t(i)].get());
+        auto b = std::make_unique<TbsSkinMainMenuBarButton>(this, entry);
+        b->IDName = name;
+        // Without a skin entry of their own the buttons do what their place says.
+        if (!skinned || !entry) b->Command = m.command;
+        Buttons.insert(Buttons.begin(), std::move(b));
+    }
+}
+
+void TbsSkinMainMenuBar::UpdateMDIButtons(const TbsBorderIcons& AIcons)
+{
+    for (auto& b : Buttons)
+    {
+        b->Enabled = true;
+        if (b->Command == cmMinimize && !AIcons.Minimize) b->Enabled = false;
+        if (b->Command == cmSysMenu && !AIcons.SystemMenu) b->Enabled = false;
+    }
+}
+
+void TbsSkinMainMenuBar::DeleteMDIButtons()
+{
+    Buttons.clear();
+    ActiveButton = CaptureButton = -1;
+}
+
+void TbsSkinMainMenuBar::MDIChildMaximize()
+{
+    if (FMDIChildMax) return;
+    FMDIChildMax = true;
+    OldActiveObject = ActiveObject = MouseCaptureObject = -1;
+    CreateMDIButtons();
+    if (TbsSkinForm* child = FindMaximizedMDIChildSkinForm()) UpdateMDIButtons(child->BorderIcons());
+    Invalidate();
+}
+
+void TbsSkinMainMenuBar::MDIChildRestore()
+{
+    TbsSkinForm* child = FindMaximizedMDIChildSkinForm();
+    if (!child && FMDIChildMax)
+    {
+        FMDIChildMax = false;
+        DeleteMDIButtons();
+        Invalidate();
+    }
+    else if (child)
+        UpdateMDIButtons(child->BorderIcons());
+}
+
+void TbsSkinMainMenuBar::ReleaseSysMenuButton()
+{
+    for (int i = 0; i < ButtonsCount(); ++i)
+    {
+        TbsSkinMainMenuBarButton* b = Button(i);
+        if (b->Command != cmSysMenu || !b->FDown) continue;
+        b->FDown = false;
+        if (i != ActiveButton) b->Active = b->FMouseIn = false;
+        b->ReDraw();
+    }
+}
+
+// System menu at the left end of the items area, then minimize, restore and
+// close from the right end (the last in the list is nearest the items).
+void TbsSkinMainMenuBar::PlaceMDIButtons()
+{
+    if (!FMDIChildMax || ButtonsCount() != 4) return;
+    const int ih = RectHeight(NewItemsRect);
+    auto size = [ih](TbsSkinMainMenuBarButton* b) {
+        return b->FSkinSupport ? TSize(RectWidth(b->SkinRect), RectHeight(b->SkinRect)) : TSize(ih, ih);
+    };
+    TbsSkinMainMenuBarButton* sys = Button(0);
+    TSize s = size(sys);
+    int top = NewItemsRect.Top + ih / 2 - s.cy / 2;
+    sys->ObjectRect = TRect(NewItemsRect.Left, top, NewItemsRect.Left + s.cx, top + s.cy);
+    NewItemsRect.Left += s.cx + 2;
+    for (int i = 1; i < 4; ++i)
+    {
+        TbsSkinMainMenuBarButton* b = Button(i);
+        s = size(b);
+        top = NewItemsRect.Top + ih / 2 - s.cy / 2;
+        b->ObjectRect = TRect(NewItemsRect.Right - s.cx, top, NewItemsRect.Right, top + s.cy);
+        NewItemsRect.Right -= s.cx + 2;
+    }
+}
+
+// The hit test of the buttons; true while one is under the pointer or holds
+// a press, so that the items take no part.
+bool TbsSkinMainMenuBar::TestButtons(int X, int Y)
+{
+    int hit = -1;
+    for (int i = 0; i < ButtonsCount(); ++i)
+        if (Button(i)->Enabled && PtInRect(Button(i)->ObjectRect, TPoint(X, Y)))
+        {
+            hit = i;
+            break;
+        }
+    if (CaptureButton != -1 && hit != CaptureButton) hit = -1;
+    if (hit != ActiveButton)
+    {
+        const int old = ActiveButton;
+        ActiveButton = hit;
+        if (old != -1 && old < ButtonsCount()) Button(old)->MouseLeave();
+        if (hit != -1) Button(hit)->MouseEnter();
+    }
+    return ActiveButton != -1 || CaptureButton != -1;
+}
+
+void TbsSkinMainMenuBar::DblClick()
+{
+    TbsSkinControl::DblClick();
+    if (ActiveButton != -1 && ActiveButton < ButtonsCount()) Button(ActiveButton)->DblClick();
+}
+
+// ---------------------------------------------------------------------------
+// A merged child menu
+
+void TbsSkinMainMenuBar::Merge(TMainMenu* Menu)
+{
+    Watch(FMergeMenu, Menu);
+    FMergeMenu = Menu;
+    UpDateItems();
+}
+
+void TbsSkinMainMenuBar::UnMerge()
+{
+    Watch(FMergeMenu, nullptr);
+    FMergeMenu = nullptr;
+    UpDateItems();
+}
+
+TMainMenu* TbsSkinMainMenuBar::GetChildMainMenu() const
+{
+    if (FMergeMenu) return FMergeMenu;
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    TCustomForm* child = main ? main->ActiveMDIChild() : nullptr;
+    if (!child) return nullptr;
+    for (int i = 0; i < child->ComponentCount(); ++i)
+        if (auto* m = dynamic_cast<TMainMenu*>(child->Components(i))) return m;
+    return nullptr;
 }

@@ -11,6 +11,7 @@
 #include "lib/bsSkinMenus/PopupMenus.h"
 
 class TbsSkinForm;
+struct TbsBorderIcons;
 class TbsSkinMainMenuBar;
 
 // A main menu that carries its own skin store.
@@ -58,6 +59,7 @@ public:
     virtual void Draw(TCanvas*) {}
     virtual void MouseDown(int, int, TMouseButton) {}
     virtual void MouseUp(int, int, TMouseButton) {}
+    virtual void DblClick() {}
     virtual void MouseEnter();
     virtual void MouseLeave();
 
@@ -107,6 +109,26 @@ private:
     void DrawImage(TCanvas* Target, TBitmap* B, const TRect& src, bool hot);
 };
 
+// A caption button of the maximized MDI child, shown on the main form's bar:
+// system menu, close, restore or minimize.
+class TbsSkinMainMenuBarButton : public TbsMenuBarObject
+{
+public:
+    TbsSkinMainMenuBarButton(TbsSkinMainMenuBar* AParent, const TbsDataSkinMainMenuBarButton* AData);
+
+    bool FSkinSupport = false;
+    TbsStdCommand Command = cmClose;
+
+    void Draw(TCanvas* Cnvs) override;
+    void DefaultDraw(TCanvas* Cnvs);
+    void MouseDown(int X, int Y, TMouseButton Button) override;
+    void MouseUp(int X, int Y, TMouseButton Button) override;
+    void DblClick() override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+    void ButtonClick();
+};
+
 class TbsSkinMainMenuBar : public TbsSkinControl
 {
 public:
@@ -128,6 +150,26 @@ public:
 
     void CreateMenu();
     void UpDateItems();
+    // A child's main menu merged into the items (by program, or the active
+    // MDI child's on an MDI main form).
+    void Merge(TMainMenu* Menu);
+    void UnMerge();
+    TMainMenu* GetChildMainMenu() const;
+    bool ChildMenuIn = false;
+
+    // The maximized MDI child's caption buttons at the ends of the bar.
+    void MDIChildMaximize();
+    void MDIChildRestore();
+    void ReleaseSysMenuButton();
+    int ButtonsCount() const { return int(Buttons.size()); }
+    TbsSkinMainMenuBarButton* Button(int i) const { return Buttons[std::size_t(i)].get(); }
+    TbsSkinMainMenuBarButton* FindButton(TbsStdCommand Command) const;
+    // In the order system menu, close, restore, minimize.
+    std::vector<std::unique_ptr<TbsSkinMainMenuBarButton>> Buttons;
+    bool FMDIChildMax = false;
+    // The button under the pointer and the one that took a press.
+    int ActiveButton = -1, CaptureButton = -1;
+    std::string MaxButton, MinButton, SysMenuButton, CloseButton;
     void UpDateEnabledItems();
 
     // The form component's keyboard menu mode.
@@ -175,6 +217,7 @@ protected:
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
+    void DblClick() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void WndProc(TMessage& Message) override;
     void DropSkinReferences() override;
@@ -185,6 +228,16 @@ private:
     void AnimateTimerProc();
     void DrawMarker(TCanvas* C);
     bool Usable(int i) const;
+    void CreateMDIButtons();
+    void UpdateMDIButtons(const TbsBorderIcons& AIcons);
+    void DeleteMDIButtons();
+    void PlaceMDIButtons();
+    bool TestButtons(int X, int Y);
+    TMainMenu* FMergeMenu = nullptr;
+    // The MDI child's menu the items were built from (watched: it may go first).
+    TMainMenu* FChildMenu = nullptr;
+    // The items are built again at the next paint (their child menu went).
+    bool FRebuild = false;
     std::unique_ptr<TFont> FDefItemFont;
     int FDefaultHeight = 22;
     TMainMenu* FMainMenu = nullptr;

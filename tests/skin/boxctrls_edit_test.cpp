@@ -112,17 +112,22 @@ TEST_F(SkinEditTest, ContextMenuHasTheBuiltInCaptionsAndRunsItsCommands)
 TEST_F(SkinEditTest, ReadOnlyHoldsOnEveryPath)
 {
     TSkinnedForm* f = MakeForm();
-    TbsSkinEdit* e = MakeEdit(f, "固定文本");
+    TbsSkinEdit* e = MakeEdit(f, "固定");
     f->Show();
     e->SetFocus();
+    e->SetSelStart(2);
+    driver->TypeText("文本");   // something to undo
     e->SelectAll();
     Clipboard()->SetAsText("x");
     e->SetReadOnly(true);
+    EXPECT_TRUE(e->SysMenuItems()[0].Enabled) << "Undo stays enabled; choosing it changes nothing";
     driver->TypeText("ab");
     driver->TypeText("中文");
     driver->PressKey(VK_DELETE);
     driver->PressKey(VK_BACK);
     for (UINT msg : {WM_CUT, WM_PASTE, WM_CLEAR, WM_UNDO}) SendMessage(e->GetHandle(), msg, 0, 0);
+    // A string committed by the input method.
+    SendMessage(e->GetHandle(), WM_IME_COMPOSITION, GCS_RESULTSTR, LPARAM("输入法"));
     for (const TbsEditMenuItem& i : e->SysMenuItems())
         if (i.Action) i.Action();
     EXPECT_EQ(e->GetText(), "固定文本");
@@ -147,6 +152,8 @@ TEST_F(SkinEditTest, LineBreaksNeverEnterASingleLineEdit)
     Clipboard()->SetAsText("第一行\r\n第二行\n");
     SendMessage(e->GetHandle(), WM_PASTE, 0, 0);
     EXPECT_EQ(e->GetText(), "第一行第二行");
+    SendMessage(e->GetHandle(), WM_IME_COMPOSITION, GCS_RESULTSTR, LPARAM("三\n四"));
+    EXPECT_EQ(e->GetText(), "第一行第二行三四");
 }
 
 TEST_F(SkinEditTest, DefaultLookGeometry)
@@ -163,6 +170,65 @@ TEST_F(SkinEditTest, DefaultLookGeometry)
     EXPECT_EQ(e->ButtonRectNow(), TRect(180, 0, 200, 20));
     EXPECT_EQ(e->EditRect().Right, 200 - 20 - 2);
     EXPECT_EQ(e->GetClientRect().Width(), 200 - 20 - 2 - 2);
+}
+
+TEST_F(SkinEditTest, AFormPaintedIntoABitmapShowsTheFrameAndTheButton)
+{
+    // A picture of the whole form (the skin gallery takes its pictures so)
+    // holds the frame and the edit button of the non-client area.
+    TSkinnedForm* f = MakeForm();
+    TbsSkinEdit* e = MakeEdit(f, "文本");
+    e->SetButtonMode(true);
+    f->Show();
+    driver->PumpUntilIdle();
+    TBitmap shot(f->ClientWidth(), f->ClientHeight(), pf32bit);
+    f->PaintTo(shot.Canvas()->GetHandle(), 0, 0);
+    const auto at = [&](int x, int y) { return ColorToRGB(TColor(shot.Canvas()->GetPixel(e->Left() + x, e->Top() + y))); };
+    EXPECT_EQ(at(0, 0), ColorToRGB(clBtnShadow)) << "outer frame line";
+    EXPECT_EQ(at(1, 5), ColorToRGB(clBtnFace)) << "inner frame line";
+    EXPECT_EQ(at(200 - 10, 10), ColorToRGB(clBtnFace)) << "edit button face";
+    EXPECT_EQ(at(200 - 20, 10), ColorToRGB(clBtnShadow)) << "edit button frame";
+    EXPECT_EQ(at(150, 17), ColorToRGB(clWindow)) << "text area";
+}
+
+TEST_F(SkinEditTest, EditButtonAndImageButtonsReportClicksWithoutMovingTheCaret)
+{
+    TSkinnedForm* f = MakeForm();
+    TbsSkinEdit* e = MakeEdit(f, "0123456789");
+    e->SetButtonMode(true);
+    TImageList images(16, 16);
+    TBitmap pic(16, 16, pf32bit);
+    images.Add(&pic, nullptr);
+    e->SetImages(&images);
+    e->SetLeftImageIndex(0);
+    e->SetRightImageIndex(0);
+    int button = 0, left = 0, right = 0;
+    e->OnButtonClick = [&](TObject*) { ++button; };
+    e->OnLeftButtonClick = [&](TObject*) { ++left; };
+    e->OnRightButtonClick = [&](TObject*) { ++right; };
+    f->Show();
+    e->SetFocus();
+    e->SetSelStart(4);
+    // Window coordinates of the edit: the button is the 20-pixel square at
+    // the right end; the client starts at (2, 2).
+    const auto at = [&](int x, int y) { return e->ClientToScreen(TPoint(x - 2, y - 2)); };
+    driver->Click(at(190, 10));
+    EXPECT_EQ(button, 1);
+    driver->Click(at(10, 10));   // left image
+    const int clientRight = e->GetClientRect().Right;
+    driver->Click(e->ClientToScreen(TPoint(clientRight - 5, 8)));   // right image
+    EXPECT_EQ(left, 1);
+    EXPECT_EQ(right, 1);
+    EXPECT_EQ(e->GetSelStart(), 4) << "the buttons never reach the edit control";
+    // A press on an image button released elsewhere leaves it down; the
+    // next release over it clicks.
+    driver->Press(at(10, 10));
+    driver->Release(at(100, 10));
+    EXPECT_EQ(left, 1);
+    EXPECT_TRUE(e->LeftButton.Down);
+    driver->Release(at(10, 10));
+    EXPECT_EQ(left, 2);
+    EXPECT_EQ(e->GetText(), "0123456789");
 }
 
 TEST_F(SkinEditTest, SkinnedGeometryOfTheTwoHundredPixelEdit)
@@ -199,8 +265,19 @@ TEST_F(SkinEditTest, NumericEditFiltersCharacters)
     auto* e = MakeEdit<TbsSkinNumEdit>(f, "");
     f->Show();
     e->SetFocus();
-    driver->TypeText("1-2-a+3");
+    driver->TypeText("1-2-a+3.");
     EXPECT_EQ(e->GetText(), "1-23");
+    e->Float = true;
+    driver->TypeText(".5.");
+    EXPECT_EQ(e->GetText(), "1-23.5");
+    // Stepped only: neither digits nor Backspace, but Ctrl+X still cuts.
+    e->EditorEnabled = false;
+    driver->TypeText("7");
+    driver->PressKey(VK_BACK);
+    EXPECT_EQ(e->GetText(), "1-23.5");
+    e->SelectAll();
+    driver->PressKey('X', {VK_CONTROL});
+    EXPECT_EQ(e->GetText(), "");
     int up = 0, down = 0;
     e->OnUpClick = [&](TObject*) { ++up; };
     e->OnDownClick = [&](TObject*) { ++down; };
@@ -209,4 +286,10 @@ TEST_F(SkinEditTest, NumericEditFiltersCharacters)
     driver->PressKey(VK_DOWN);
     EXPECT_EQ(up, 1);
     EXPECT_EQ(down, 2);
+    // The wheel turned away from the user steps down.
+    const TPoint mid = e->ClientToScreen(TPoint(20, 8));
+    driver->Wheel(120, mid);
+    driver->Wheel(-120, mid);
+    EXPECT_EQ(up, 2);
+    EXPECT_EQ(down, 3);
 }

@@ -1,6 +1,7 @@
 // The skinned list box in its default look: the skinned bars follow the
 // inner list's scroll state, input is forwarded to the frame's events, the
-// caption buttons repeat, tab stops and the print-to-DC answer.
+// caption buttons repeat, tab stops and the print-to-DC answer; and every
+// box painting a skin whose picture parts have no size.
 #include "lib/bsSkinBoxCtrls.h"
 #include "platform/os/ScrollBar.h"
 #include "skin/skinctrls_helpers.h"
@@ -153,4 +154,59 @@ TEST_F(SkinListBoxTest, HorizontalShiftFollowsTheListWidth)
     EXPECT_EQ(l->ListBox->HorizontalExtentValue(), 20);
     l->ListBox->SetWidth(l->ListBox->Width() + 30);
     EXPECT_EQ(l->ListBox->HorizontalExtentValue(), 0);
+}
+
+TEST_F(SkinListBoxTest, PicturePartsOfNoSizeDrawNothingInEveryBox)
+{
+    // Entries whose client, item and middle parts have no width: the list,
+    // the combo box with its open list, the edit and the scroll box paint
+    // without tiling an empty picture (which would never end).
+    const std::string dir = skintest::TempDir("boxes-zero");
+    skintest::MakePicture(120, 60, 0xFF336699u).SaveToFile(dir + "p0.bmp");
+    skintest::WriteFile(
+        dir + "skin.ini",
+        "[VERSION]\r\nskinname=zero\r\n\r\n[PICTURES]\r\nactivepicturescount=1\r\n0=p0.bmp\r\n\r\n"
+        "[FORMINFO]\r\nclientrect=0,0,0,0\r\n\r\n[SKINOBJECTS]\r\ncount=0\r\n\r\n"
+        "[SKINCONTROLS]\r\ncount=4\r\n0=listbox:listbox\r\n1=combobox:combobox\r\n2=edit:edit\r\n"
+        "3=scrollbox:scrollbox\r\n\r\n"
+        "[listbox]\r\npictureindex=0\r\nskinrect=0,0,40,40\r\nlefttoppoint=5,5\r\nrighttoppoint=5,5\r\n"
+        "leftbottompoint=5,5\r\nrightbottompoint=5,5\r\nclientrect=5,5,5,5\r\nitemrect=0,0,0,20\r\n"
+        "itemtextrect=0,0,0,20\r\n\r\n"
+        "[combobox]\r\npictureindex=0\r\nskinrect=0,0,40,20\r\nlefttoppoint=5,0\r\nrighttoppoint=5,0\r\n"
+        "clientrect=3,3,3,17\r\nitemrect=0,0,0,14\r\nfocusitemrect=0,0,0,14\r\nlistboxname=listbox\r\n\r\n"
+        "[edit]\r\npictureindex=0\r\nskinrect=0,0,40,20\r\nlefttoppoint=4,0\r\nrighttoppoint=4,0\r\n"
+        "clientrect=4,4,4,16\r\n\r\n"
+        "[scrollbox]\r\npictureindex=0\r\nskinrect=0,0,40,40\r\nlefttoppoint=5,5\r\nrighttoppoint=5,5\r\n"
+        "leftbottompoint=5,5\r\nrightbottompoint=5,5\r\nclientrect=5,5,5,5\r\n\r\n");
+    TbsSkinData sd;
+    sd.LoadFromFile(dir + "skin.ini");
+    TSkinnedForm* f = MakeForm();
+    TbsSkinListBox* l = MakeList(f, 8);
+    l->SetSkinData(&sd);
+    auto* c = new TbsSkinComboBox(f);
+    c->SetBounds(170, 10, 100, 20);
+    c->SetParent(f);
+    for (const char* s : {"一", "二", "三"}) c->Items()->Add(s);
+    c->SetItemIndex(1);
+    c->SetSkinData(&sd);
+    auto* e = new TbsSkinEdit(f);
+    e->SetBounds(170, 50, 100, 20);
+    e->SetParent(f);
+    e->SetText("文本");
+    e->SetSkinData(&sd);
+    auto* b = new TbsSkinScrollBox(f);
+    b->SetBounds(170, 80, 100, 60);
+    b->SetParent(f);
+    b->SetSkinData(&sd);
+    f->Show();
+    c->SetFocus();
+    c->DropDown();
+    driver->PumpUntilIdle();
+    TBitmap shot(f->ClientWidth(), f->ClientHeight(), pf32bit);
+    f->PaintTo(shot.Canvas()->GetHandle(), 0, 0);
+    ASSERT_TRUE(c->IsPopupVisible());
+    c->ListBox()->Repaint();
+    c->CloseUp(true);
+    EXPECT_EQ(c->ItemIndex(), 1);
+    EXPECT_EQ(e->GetText(), "文本");
 }

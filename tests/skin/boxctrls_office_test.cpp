@@ -211,6 +211,44 @@ TEST_F(SkinOfficeTest, ScrollBarComesWithTheRowsAndSelectingScrolls)
     EXPECT_EQ(l->CalcHeight(4), 4 * 30 + 5);
 }
 
+// A skin with a combo box entry or without one.
+std::string WriteComboSkin(bool withCombo)
+{
+    const std::string dir = skintest::TempDir(withCombo ? "office-combo" : "office-nocombo");
+    skintest::MakePicture(120, 60, 0xFF336699u).SaveToFile(dir + "p0.bmp");
+    std::string controls = withCombo ? "[SKINCONTROLS]\r\ncount=1\r\n0=combobox:combobox\r\n\r\n"
+                                       "[combobox]\r\npictureindex=0\r\nskinrect=0,0,100,41\r\n"
+                                       "lefttoppoint=5,0\r\nrighttoppoint=95,0\r\nclientrect=3,3,80,38\r\n"
+                                       "listboxname=listbox\r\n\r\n"
+                                     : "[SKINCONTROLS]\r\ncount=0\r\n\r\n";
+    skintest::WriteFile(dir + "skin.ini",
+                        "[VERSION]\r\nskinname=combo\r\n\r\n[PICTURES]\r\nactivepicturescount=1\r\n0=p0.bmp\r\n\r\n"
+                        "[FORMINFO]\r\nclientrect=0,0,0,0\r\n\r\n[SKINOBJECTS]\r\ncount=0\r\n\r\n" +
+                            controls);
+    return dir + "skin.ini";
+}
+
+TEST_F(SkinOfficeTest, TheConfiguredDropDownEntrySurvivesASkinWithoutAComboEntry)
+{
+    const std::string with = WriteComboSkin(true), without = WriteComboSkin(false);
+    TbsSkinData sd;
+    sd.LoadFromFile(with);
+    TSkinnedForm* f = MakeForm();
+    auto* c = new TbsSkinOfficeComboBox(f);
+    c->SetParent(f);
+    c->SetListBoxSkinDataName("resizetoolpanel");
+    c->SetSkinData(&sd);
+    f->Show();
+    EXPECT_EQ(c->ListBox()->SkinDataName(), "resizetoolpanel");
+    sd.LoadFromFile(without);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(c->ListBox()->SkinDataName(), "") << "no combo entry: the drop-down takes the default look";
+    sd.LoadFromFile(with);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(c->ListBox()->SkinDataName(), "resizetoolpanel");
+    EXPECT_EQ(c->ListBoxSkinDataName(), "resizetoolpanel");
+}
+
 TEST_F(SkinOfficeTest, LinkLabelHandsItsAddressToTheLauncherAsOneArgument)
 {
     struct Recorder : sys::ILauncher

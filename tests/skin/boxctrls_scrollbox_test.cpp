@@ -74,3 +74,17 @@ TEST_F(SkinScrollBoxTest, GrowingWhileScrolledToTheEndLeavesNoBlankBand)
     EXPECT_EQ(child->Top(), -299 + 60) << "the children come down by the growth";
     EXPECT_EQ(v->Position(), 239);
 }
+
+TEST_F(SkinScrollBoxTest, AFormPaintedIntoABitmapShowsTheFrame)
+{
+    TSkinnedForm* f = MakeForm();
+    auto* b = new TbsSkinScrollBox(f);
+    b->SetBounds(10, 10, 100, 80);
+    b->SetParent(f);
+    f->Show();
+    driver->PumpUntilIdle();
+    TBitmap shot(f->ClientWidth(), f->ClientHeight(), pf32bit);
+    f->PaintTo(shot.Canvas()->GetHandle(), 0, 0);
+    EXPECT_EQ(ColorToRGB(TColor(shot.Canvas()->GetPixel(10, 10))), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(ColorToRGB(TColor(shot.Canvas()->GetPixel(10 + 99, 10 + 40))), ColorToRGB(clBtnShadow));
+}

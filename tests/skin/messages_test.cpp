@@ -347,3 +347,28 @@ TEST_F(MessageTest, ImageListIconOnlyForAValidIndex)
     none.FromImages = true;
     EXPECT_EQ(msg.BuildMessageForm(none)->FindComponent("Image"), nullptr);
 }
+
+TEST_F(MessageTest, TheBoxFadesInToItsTransparencyThroughItsFrame)
+{
+    TbsSkinData menus;
+    msg.SetCtrlSkinData(&menus);
+    msg.AlphaBlend = true;
+    msg.AlphaBlendAnimation = true;
+    msg.AlphaBlendValue = 180;
+    int steps = 0;
+    BYTE alpha = 255;
+    bool framed = false;
+    Answer([&] {
+        TbsMessageForm* f = BoxForm();
+        framed = f->BSF->AlphaBlend() && f->BSF->AlphaBlendAnimation && f->BSF->MenusSkinData() == &menus;
+        driver->AdvanceClock(20);   // the fade starts from the first timer tick
+        driver->PumpUntilIdle();
+        steps = f->BSF->FadeStepCount;
+        GetLayeredWindowAttributes(Box(), nullptr, &alpha, nullptr);
+        driver->PressKey(VK_RETURN);
+    });
+    EXPECT_EQ(msg.MessageDlg("淡入", mtInformation, {mbOK}, 0), mrOk);
+    EXPECT_TRUE(framed);
+    EXPECT_GT(steps, 1) << "faded in, not shown at once";
+    EXPECT_EQ(alpha, 180);
+}

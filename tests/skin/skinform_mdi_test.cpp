@@ -1,9 +1,11 @@
 // MDI with skinned forms (demo forms: no window of the program is one): the
 // children live in the main form's client window, tile and cascade in the
 // MDI work area, a maximized child fills it without a frame and tells the
-// main form, a minimized child parks at the bottom left of the client, and the
-// window menu lists the children.
+// main form, a minimized child parks at the bottom left of the client, the
+// window menu lists the children, and the main form's menu bar carries the
+// maximized child's buttons and merges the active child's menu.
 #include "lib/bsSkinForm.h"
+#include "lib/bsSkinMenus.h"
 #include "platform/gui/Menus.h"
 #include "skin/skinctrls_helpers.h"
 
@@ -228,4 +230,150 @@ TEST_F(SkinFormMdi, TabsActivateCloseAndReorderTheChildren)
     EXPECT_EQ(windowMenu->Items(windowMenu->Count() - 1)->Name(), "Child4_BSFCHILDITEM");
     delete d;
     EXPECT_EQ(bar->TabCount(), 1);
+}
+
+TEST_F(SkinFormMdi, MaximizedChildButtonsOnTheMenuBar)
+{
+    auto* menu = new TMainMenu(main);
+    for (const char* c : {"文件", "窗口"})
+    {
+        auto* it = new TMenuItem(menu);
+        it->SetCaption(c);
+        it->Add(new TMenuItem(menu));
+        menu->Items()->Add(it);
+    }
+    auto* bar = new TbsSkinMainMenuBar(main);
+    bar->SetParent(main);
+    bar->SetSkinForm(msf);
+    bar->SetMainMenu(menu);
+    msf->SetMainMenuBar(bar);
+    driver->PumpUntilIdle();
+    TForm* a = Child(1, [](TbsSkinForm* s) {
+        TbsBorderIcons icons;
+        icons.Minimize = false;
+        s->SetBorderIcons(icons);
+    });
+    TForm* b = Child(2);
+    TbsSkinForm* sa = FindSkinForm(a);
+    TbsSkinForm* sb = FindSkinForm(b);
+    ASSERT_EQ(bar->ButtonsCount(), 0);
+    auto centre = [bar](TbsStdCommand c) {
+        const TRect r = bar->FindButton(c)->ObjectRect;
+        return bar->ClientToScreen(TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+    };
+    auto place = [&] {
+        bar->Repaint();
+        driver->PumpUntilIdle();
+    };
+
+    // Maximized: system menu at the left end, then the items; minimize,
+    // restore and close at the right end (default look: squares as high as
+    // the items area, 2 pixels apart).
+    sb->ChangeWindowState(wsMaximized);
+    place();
+    ASSERT_EQ(bar->ButtonsCount(), 4);
+    const int w = bar->Width(), s = 22 - 4;
+    const struct
+    {
+        TbsStdCommand command;
+        TRect rect;
+    } layout[] = {{cmSysMenu, TRect(2, 2, 2 + s, 2 + s)},
+                  {cmClose, TRect(w - 2 - s, 2, w - 2, 2 + s)},
+                  {cmMaximize, TRect(w - 4 - 2 * s, 2, w - 4 - s, 2 + s)},
+                  {cmMinimize, TRect(w - 6 - 3 * s, 2, w - 6 - 2 * s, 2 + s)}};
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(bar->Button(i)->Command, layout[i].command) << i;
+        EXPECT_EQ(bar->Button(i)->ObjectRect, layout[i].rect) << i;
+        EXPECT_TRUE(bar->Button(i)->Enabled) << i;
+    }
+    EXPECT_EQ(bar->Item(0)->ObjectRect.Left, 2 + s + 2);
+
+    // Restore: the child is normal again and the buttons go.
+    driver->Click(centre(cmMaximize));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(sb->WindowState(), wsNormal);
+    EXPECT_EQ(bar->ButtonsCount(), 0);
+
+    // A child without a minimize button shows a disabled one.
+    sa->ChangeWindowState(wsMaximized);
+    place();
+    ASSERT_EQ(bar->ButtonsCount(), 4);
+    EXPECT_FALSE(bar->FindButton(cmMinimize)->Enabled);
+    driver->Click(centre(cmMinimize));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(sa->WindowState(), wsMaximized);
+
+    // The system-menu button opens the child's system menu and stays down
+    // until the menu closes.
+    driver->Click(centre(cmSysMenu));
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(msf->SkinMenu->Visible());
+    EXPECT_TRUE(bar->FindButton(cmSysMenu)->FDown);
+    driver->PressKey(VK_ESCAPE);
+    driver->PumpUntilIdle();
+    EXPECT_FALSE(msf->SkinMenu->Visible());
+    EXPECT_FALSE(bar->FindButton(cmSysMenu)->FDown);
+
+    // Close pressed and released outside: nothing; a click closes the child.
+    const TPoint close = centre(cmClose);
+    driver->Press(close);
+    driver->MoveTo(TPoint(close.X - 200, close.Y + 100));
+    driver->Release(TPoint(close.X - 200, close.Y + 100));
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(a->GetVisible());
+    a->OnClose = [](TObject*, TCloseAction& act) { act = caFree; };
+    driver->Click(close);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(main->MDIChildCount(), 1);
+    EXPECT_EQ(bar->ButtonsCount(), 0);
+
+    // A double click on the system-menu button closes the maximized child.
+    sb->ChangeWindowState(wsMaximized);
+    place();
+    b->OnClose = [](TObject*, TCloseAction& act) { act = caFree; };
+    driver->DoubleClick(centre(cmSysMenu));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(main->MDIChildCount(), 0);
+    EXPECT_EQ(bar->ButtonsCount(), 0);
+    EXPECT_FALSE(msf->SkinMenu->Visible());
+}
+
+TEST_F(SkinFormMdi, TheActiveChildsMenuMergesIntoTheBar)
+{
+    auto item = [](TMenu* m, const char* caption, BYTE group) {
+        auto* it = new TMenuItem(m);
+        it->SetCaption(caption);
+        it->SetGroupIndex(group);
+        m->Items()->Add(it);
+    };
+    auto* menu = new TMainMenu(main);
+    item(menu, "文件", 0);
+    item(menu, "编辑", 1);
+    item(menu, "帮助", 9);
+    auto* bar = new TbsSkinMainMenuBar(main);
+    bar->SetParent(main);
+    bar->SetSkinForm(msf);
+    bar->SetMainMenu(menu);
+    msf->SetMainMenuBar(bar);
+    auto captions = [bar] {
+        std::string s;
+        for (int i = 0; i < bar->ItemCount(); ++i) s += bar->Item(i)->MenuItem->Caption() + "|";
+        return s;
+    };
+    EXPECT_EQ(captions(), "文件|编辑|帮助|");
+    // The child's group 1 replaces the main menu's; its group 5 goes between.
+    TForm* c = Child(1, [&](TbsSkinForm* s) {
+        auto* cm = new TMainMenu(s->Form());
+        item(cm, "表格", 1);
+        item(cm, "数据", 5);
+    });
+    driver->PumpUntilIdle();
+    EXPECT_EQ(captions(), "文件|表格|数据|帮助|");
+    EXPECT_TRUE(bar->ChildMenuIn);
+    EXPECT_FALSE(bar->ScrollMenu);
+    // The child goes: its items go with it.
+    delete c;
+    driver->PumpUntilIdle();
+    EXPECT_EQ(captions(), "文件|编辑|帮助|");
 }

@@ -125,7 +125,10 @@ std::unique_ptr<TForm> BoxesForm(TbsSkinData* sd, TImageList* images, int W, int
     edit(10, 150, 200, "输出文件名 Output");
     edit(220, 150, 250, "/home/用户/视频/输出")->SetReadOnly(true);
     edit(10, 180, 200, "禁用的编辑框")->SetEnabled(false);
-    edit(220, 180, 250, "带按钮的编辑框")->SetButtonMode(true);
+    // An edit with a button takes the skin's entry that draws the button.
+    auto* withButton = edit(220, 180, 250, "带按钮的编辑框");
+    withButton->SetButtonMode(true);
+    withButton->SkinDataName = "buttonedit";
     LinkBoxes(o, sd);
     box->UpDateScrollRange();
     box->VScroll(20);

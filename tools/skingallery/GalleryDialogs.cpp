@@ -3,7 +3,8 @@
 // confirmation with the show-again check box, a custom box), built by the
 // message component as a call would and painted with their frames; the skin
 // chooser with the page's skin highlighted and previewed; the linked drive,
-// folder, file and filter boxes over a small tree with odd names.
+// folder, file and filter boxes over a small tree with odd names; the
+// select-directory, open file and picture dialogs over such a tree.
 #include "lib/bsDialogs.h"
 #include "lib/bsMessages.h"
 #include "lib/bsfilectrl.h"
@@ -183,10 +184,118 @@ void DrawFileControls(GalleryPage& p)
     for (const char* d : {"/视频 Videos/2026-12 holiday", "/视频 Videos/back\\slash", "/视频 Videos/.cache", "/视频 Videos", ""})
         sys::RemoveDir(tree + d);
 }
+// A small tree for the file dialogs: folders and files with odd names and a
+// picture to preview; removed by the returned guard.
+struct TDialogTree
+{
+    std::string root;
+    TDialogTree()
+    {
+        root = "/tmp/quorvel-gallery-dlg-" + std::to_string(::getpid());
+        sys::ForceDirectories(root + "/视频 Videos/2026-12 holiday");
+        sys::ForceDirectories(root + "/视频 Videos/back\\slash");
+        sys::ForceDirectories(root + "/快照 Snapshots");
+        for (const char* name : {"12:30 clip.mts", "what?.avi", "notes.txt", "输出 output.mp4"})
+            sys::WriteFileAtomic(root + "/视频 Videos/" + name, "x");
+        TBitmap pic(96, 64, pf24bit);
+        TCanvas* c = pic.Canvas();
+        c->Brush()->SetColor(TColor(0x906030));
+        c->FillRect(TRect(0, 0, 96, 64));
+        c->Brush()->SetColor(TColor(0x30C0F0));
+        c->Ellipse(20, 8, 76, 56);
+        pic.SaveToFile(root + "/视频 Videos/frame.bmp");
+    }
+    ~TDialogTree()
+    {
+        for (const char* name : {"12:30 clip.mts", "what?.avi", "notes.txt", "输出 output.mp4", "frame.bmp"})
+            sys::DeleteFile(root + "/视频 Videos/" + name);
+        for (const char* d : {"/视频 Videos/2026-12 holiday", "/视频 Videos/back\\slash", "/视频 Videos", "/快照 Snapshots", ""})
+            sys::RemoveDir(root + d);
+    }
+};
+
+void DrawSelectDirectory(GalleryPage& p)
+{
+    if (!backend::HasCurrent()) backend::UseHeadless();
+    p.Section("selectdirectory", "选择目录对话框 select-directory dialog");
+    TDialogTree tree;
+    for (bool toolBar : {false, true})
+    {
+        TbsSkinSelectDirectoryDialog dlg(nullptr);
+        dlg.SetSkinData(&p.Data());
+        dlg.SetCtrlSkinData(&p.Data());
+        dlg.Title = "选择输出目录";
+        dlg.ShowToolBar = toolBar;
+        dlg.DialogWidth = 300;
+        dlg.DialogHeight = 320;
+        dlg.Directory = tree.root + "/视频 Videos";
+        {
+            std::unique_ptr<TbsSelDirDlgForm> f = dlg.BuildForm();
+            // The tree of the page's own folders, the same on every machine.
+            f->DirTreeView->SetRoot(tree.root);
+            f->DirTreeView->SetPath(tree.root + "/视频 Videos");
+            f->SetLeft(0);
+            f->SetTop(0);
+            f->Show();
+            ServeMessages();
+            PutFramedForm(p, *f, *f->BSF, p.Place(f->Width(), f->Height(), toolBar ? "带工具栏 tool bar" : "皮肤外观"));
+        }
+        ServeMessages();
+    }
+}
+
+void DrawOpenDialogs(GalleryPage& p)
+{
+    if (!backend::HasCurrent()) backend::UseHeadless();
+    p.Section("filedialogs", "打开文件与图片对话框 open file, open and save picture dialogs");
+    TDialogTree tree;
+    auto show = [&](TbsCustomOpenDialog& dlg, const char* label, TViewStyle style) {
+        dlg.SetSkinData(&p.Data());
+        dlg.SetCtrlSkinData(&p.Data());
+        dlg.InitialDir = tree.root + "/视频 Videos";
+        dlg.ListViewStyle = style;
+        std::unique_ptr<TbsOpenDlgForm> f = dlg.BuildForm();
+        f->SetLeft(0);
+        f->SetTop(0);
+        f->Show();
+        ServeMessages();
+        if (f->FileListView->FolderCount() > 3) f->FileListView->SetItemIndex(3);
+        ServeMessages();
+        PutFramedForm(p, *f, *f->BSF, p.Place(f->Width(), f->Height(), label));
+        f.reset();
+        ServeMessages();
+    };
+    {
+        TbsSkinOpenDialog dlg(nullptr);
+        dlg.Title = "打开文件";
+        dlg.Filter = "所有文件格式 (*.*)|*.*|MTS (*.mts)|*.mts";
+        show(dlg, "打开文件 list", vsList);
+    }
+    {
+        TbsSkinOpenDialog dlg(nullptr);
+        dlg.Title = "打开文件";
+        dlg.DialogWidth = 620;
+        show(dlg, "details", vsReport);
+    }
+    {
+        TbsSkinOpenPictureDialog dlg(nullptr);
+        dlg.Filter = "Bitmaps (*.bmp)|*.bmp";
+        dlg.SetFileName(tree.root + "/视频 Videos/frame.bmp");
+        show(dlg, "open picture", vsList);
+    }
+    {
+        TbsSkinSavePictureDialog dlg(nullptr);
+        dlg.Filter = "BMP文件 (*.bmp)|*.bmp|JPEG文件 (*jpg)|*.jpg";
+        dlg.FilterIndex = 2;
+        show(dlg, "save file", vsSmallIcon);
+    }
+}
 }  // namespace
 
 void AddDialogEntries(std::vector<GalleryEntry>& entries)
 {
+    entries.push_back({"selectdirectory", DrawSelectDirectory});
+    entries.push_back({"filedialogs", DrawOpenDialogs});
     entries.push_back({"filecontrols", DrawFileControls});
     entries.push_back({"messageboxes", DrawMessageBoxes});
     entries.push_back({"skinchooser", DrawSkinChooser});

@@ -1798,7 +1798,9 @@ void Builder::Run()
     d_.ButtonsOffset = gap;
     d_.CapButtonsInLeft = t_.ButtonsLeft;
     d_.BorderW = B;
-    d_.FormMinWidth = fw_ - 96;
+    // At its narrowest the frame still holds the roll-up button beside the
+    // three in its right piece, clear of the system-menu icon on the left.
+    d_.FormMinWidth = fw_ - 96 + (t_.ButtonsLeft ? 0 : bw + gap + 8);
     if (t_.Mask)
     {
         d_.MaskRectArea = TRect(B, t_.FrameRadius, fw_ - B, fh_ - B);

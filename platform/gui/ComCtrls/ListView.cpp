@@ -1085,9 +1085,11 @@ void TCustomListView::SetSelected(TListItem* v)
         ClearSelection();
         return;
     }
-    selectOnly(v->Index(), true);
-    setFocus(v->Index());
-    anchor_ = v->Index();
+    // In owner-data mode selecting refills the one data item: v may go.
+    const int index = v->Index();
+    selectOnly(index, true);
+    setFocus(index);
+    anchor_ = index;
 }
 
 int TCustomListView::GetItemIndex() const

@@ -1,8 +1,8 @@
 // The caption objects of a skinned form beyond its buttons: fades between the
 // normal and the hot look on the virtual clock, the caption's activation
 // animation, animated objects as buttons, user objects, quick buttons, the
-// caption icon, the inactive client panel, the lookups, painting into a DC
-// and the layered-border notice. A stored skin, with entries added to it.
+// caption icon, the buttons' hints, the inactive client panel, the lookups,
+// painting into a DC and the layered-border notice. A stored skin, with entries added to it.
 #include "lib/bsSkinForm.h"
 #include "skin/skinctrls_helpers.h"
 #include "skin/stored/helpers.h"
@@ -450,6 +450,50 @@ TEST_F(CaptionObjects, PrintToDCPaintsTheFrameIntoTheGivenDC)
     EXPECT_EQ(SendMessage(form->Handle(), BSM_PRINTTODC, 0, 0), 0);
     EXPECT_EQ(SendMessage(form->Handle(), BSM_PRINTTODC2, reinterpret_cast<WPARAM>(dc), 16802), 16802);
     EXPECT_EQ(SendMessage(form->Handle(), BSM_PRINTTODC2, reinterpret_cast<WPARAM>(dc), 1), 0);
+}
+
+TEST_F(CaptionObjects, ButtonHintsComeFromTheStringTableAndShowWhileHot)
+{
+    TbsResourceStrData strings;
+    strings.SetResStrings(std::vector<std::string>{"CLOSEBUTTON_HINT=关闭", "RESTORE_HINT=还原"});
+    sd->SetResourceStrData(&strings);
+    Show();
+    TbsSkinHint hint(nullptr);
+    sf->SetSkinHint(&hint);
+    sf->ShowObjectHint = true;
+    auto* close = Object("closebutton");
+    auto* max = Object("maxbutton");
+    ASSERT_TRUE(close && max);
+    // From the table, else the built-in texts.
+    EXPECT_EQ(close->Hint, "关闭");
+    EXPECT_EQ(max->Hint, "Maximize");
+    // A maximized form's maximize button says it restores.
+    sf->ChangeWindowState(wsMaximized);
+    driver->PumpUntilIdle();
+    max = Object("maxbutton");
+    driver->MoveTo(Centre(max));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(max->Hint, "还原");
+    // Shown after the pause while hot, gone on leaving.
+    driver->AdvanceClock(Application->HintPause);
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(hint.IsVisible());
+    driver->MoveTo(Client());
+    while (max->Active) Tick();
+    EXPECT_FALSE(hint.IsVisible());
+    EXPECT_FALSE(hint.RequestPending());
+    sf->ChangeWindowState(wsNormal);
+    driver->PumpUntilIdle();
+    // Without default hints the buttons keep what they have.
+    sf->UseDefaultObjectHint = false;
+    strings.SetResStrings(std::vector<std::string>{"CLOSEBUTTON_HINT=Schließen"});
+    SendMessage(form->Handle(), BSM_RESSTRDATA_CHANGE, 0, 0);
+    EXPECT_EQ(Object("closebutton")->Hint, "关闭");
+    sf->UseDefaultObjectHint = true;
+    SendMessage(form->Handle(), BSM_RESSTRDATA_CHANGE, 0, 0);
+    EXPECT_EQ(Object("closebutton")->Hint, "Schließen");
+    sf->SetSkinHint(nullptr);
+    sd->SetResourceStrData(nullptr);
 }
 
 TEST_F(CaptionObjects, LayeredBorderNoticeReachesItsCallPoint)

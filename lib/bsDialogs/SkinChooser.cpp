@@ -203,7 +203,8 @@ void TbsSelectSkinDialog::Prepare(TbsSelectSkinDlgForm* F)
     none.SystemMenu = none.Minimize = none.Maximize = none.RollUp = none.MinimizeToTray = false;
     F->BSF->SetBorderIcons(none);
     F->BSF->SetSkinData(FSD);
-    bsApplyFormAlpha(F, AlphaBlend, AlphaBlendValue);
+    F->BSF->SetMenusSkinData(FCtrlFSD);
+    bsApplyFormAlpha(F->BSF, AlphaBlend, AlphaBlendValue, AlphaBlendAnimation);
     for (TbsSkinCustomControl* c :
          std::initializer_list<TbsSkinCustomControl*>{F->OpenButton, F->CancelButton, F->SkinsListBox})
     {

@@ -1,0 +1,46 @@
+// What the parts of the shell controls share. Parts: ShellFolder.cpp (the
+// folder object, roots, icon lists), ContextMenu.cpp (verbs and the context
+// menu), TreeView.cpp, ListView.cpp, ComboBox.cpp.
+#pragma once
+#include "lib/bsSkinShellCtrls.h"
+
+namespace shellctrls
+{
+// The hourglass for the duration of a fill (restored on every way out).
+class TBusyCursor
+{
+public:
+    TBusyCursor();
+    ~TBusyCursor();
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+private:
+    int saved_;
+};
+
+// Sets a flag for a scope and puts the old value back.
+class TFlagScope
+{
+public:
+    explicit TFlagScope(bool& flag) : flag_(flag), old_(flag) { flag = true; }
+    ~TFlagScope() { flag_ = old_; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
+// The folder object of a child of Parent (its own folder bound when it is one).
+std::unique_ptr<TbsShellFolder> NewChild(TbsShellFolder* Parent, const TItemIDList& ID);
+// The items of a folder as one-item lists; false when it cannot be listed.
+bool EnumItems(TbsShellFolder* Folder, unsigned Flags, std::vector<TItemIDList>& Items);
+// Root names compare ignoring case; paths exactly (Linux names are
+// case-sensitive, so "/a/X" and "/a/x" are two folders).
+bool SameRoot(const std::string& A, const std::string& B);
+bool Loading(const TComponent* C);
+// Sorts child lists in their folder's order.
+void SortChildIDs(TbsShellFolder* Parent, std::vector<TItemIDList>& IDs);
+}

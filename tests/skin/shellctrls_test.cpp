@@ -1,0 +1,323 @@
+// The shell tree view, list view and combo box over a temporary tree: lazy
+// filling and selecting by path, expanding a file (never run), the node
+// after a delete, the list's masks, column sorting (5 GiB after 3 GiB),
+// type-ahead, Back at the desktop, and three linked controls following one
+// folder.
+#include "platform/core/MainThread.h"
+#include "skin/shell_helpers.h"
+
+using namespace shelltest;
+
+namespace
+{
+std::vector<std::string> Rows(TbsCustomShellListView* l)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < l->FolderCount(); ++i) out.push_back(l->FolderAt(i)->DisplayName());
+    return out;
+}
+
+TTreeNode* Child(TTreeNode* n, const std::string& text)
+{
+    for (int i = 0; n && i < n->Count(); ++i)
+        if (n->Item(i)->GetText() == text) return n->Item(i);
+    return nullptr;
+}
+
+class ShellCtrlsTest : public ShellTest
+{
+protected:
+    template <class T>
+    T* Make(int x, int y, int w, int h)
+    {
+        if (!form_)
+        {
+            form_ = MakeForm(600, 400);
+            form_->Show();
+        }
+        auto* c = new T(form_);
+        c->SetBounds(x, y, w, h);
+        c->SetParent(form_);
+        driver->PumpUntilIdle();
+        return c;
+    }
+    TForm* form_ = nullptr;
+};
+}  // namespace
+
+TEST_F(ShellCtrlsTest, TreeStartsOnTheDesktopAndSelectsByPath)
+{
+    const std::string b = Dir("a/b");
+    auto* tree = Make<TbsSkinDirTreeView>(0, 0, 250, 300);
+    TTreeNode* root = tree->Items()->GetFirstNode();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->GetText(), "Desktop");
+    EXPECT_TRUE(root->GetExpanded());
+    EXPECT_EQ(tree->GetSelected(), root);
+    EXPECT_FALSE(tree->GetShowRoot());
+    EXPECT_NE(Child(root, "Computer"), nullptr);
+    EXPECT_NE(Child(root, "Home"), nullptr);
+
+    tree->SetPath(b);
+    EXPECT_EQ(tree->Path(), b);
+    ASSERT_NE(tree->GetSelected(), nullptr);
+    EXPECT_EQ(tree->GetSelected()->GetText(), "b");
+    EXPECT_TRUE(Child(root, "Computer")->GetExpanded());
+
+    // Text that does not parse leaves the selection where it was.
+    EXPECT_THROW(tree->SetPath("relative/path"), EInvalidPath);
+    EXPECT_THROW(tree->SetPath(b + "/missing"), EInvalidPath);
+    EXPECT_EQ(tree->Path(), b);
+    // A bad root keeps the old one and says which text failed.
+    try
+    {
+        tree->SetRoot("no such root");
+        ADD_FAILURE() << "no error";
+    }
+    catch (const Exception& e)
+    {
+        EXPECT_STREQ(e.what(), "Error setting path: \"no such root\"");
+    }
+    EXPECT_EQ(tree->Root(), "rfDesktop");
+}
+
+TEST_F(ShellCtrlsTest, ExpandingAFileNodeNeverRunsIt)
+{
+    const std::string x = Dir("x");
+    File("x/movie.mp4");
+    Dir("x/sub");
+    auto* tree = Make<TbsSkinDirTreeView>(0, 0, 250, 300);
+    tree->SetObjectTypes({otFolders, otNonFolders});
+    tree->SetRoot(x);
+    TTreeNode* root = tree->Items()->GetFirstNode();
+    ASSERT_NE(root, nullptr);
+    TTreeNode* file = Child(root, "movie.mp4");
+    ASSERT_NE(file, nullptr);
+    file->SetHasChildren(true);
+    file->Expand(false);
+    tree->SetSelected(file);
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(launcher->Calls.empty());
+    EXPECT_EQ(file->Count(), 0);
+    EXPECT_FALSE(file->GetHasChildren());
+}
+
+TEST_F(ShellCtrlsTest, AfterADeleteTheNodeGoesOnlyWhenItsItemIsGone)
+{
+    const std::string d = Dir("d");
+    Dir("d/keep");
+    auto* tree = Make<TbsSkinDirTreeView>(0, 0, 250, 300);
+    tree->SetRoot(d);
+    TTreeNode* node = Child(tree->Items()->GetFirstNode(), "keep");
+    ASSERT_NE(node, nullptr);
+    tree->SetSelected(node);
+    // The verb said it worked, but the folder is still there (a refused move).
+    tree->CommandCompleted("delete", true);
+    EXPECT_EQ(Child(tree->Items()->GetFirstNode(), "keep"), node);
+    fs::remove(root_ / "d/keep");
+    tree->CommandCompleted("DELETE", true);
+    EXPECT_EQ(Child(tree->Items()->GetFirstNode(), "keep"), nullptr);
+}
+
+TEST_F(ShellCtrlsTest, ListShowsFoldersAndTheFilesItsMaskLetThrough)
+{
+    const std::string l = Dir("l");
+    for (const char* f : {"a.mp4", "b.MP4", "c.txt", "noext", "what?.avi", "12:30 clip.mts", "back\\slash.avi"})
+        File(std::string("l/") + f);
+    Dir("l/sub");
+    auto* list = Make<TbsSkinFileListView>(0, 0, 400, 300);
+    list->SetRoot(l);
+    struct Case
+    {
+        std::string mask;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {"*.*|*.*", {"sub", "12:30 clip.mts", "a.mp4", "b.MP4", "back\\slash.avi", "c.txt", "noext", "what?.avi"}},
+        {"*.mp4", {"sub", "a.mp4", "b.MP4"}},
+        {"*.txt|*.avi;*.mp4", {"sub", "a.mp4", "b.MP4", "back\\slash.avi", "c.txt", "what?.avi"}},
+        {"*", {"sub", "12:30 clip.mts", "a.mp4", "b.MP4", "back\\slash.avi", "c.txt", "noext", "what?.avi"}},
+        {"mp4", {"sub"}},
+        {"", {"sub"}},
+        {";|;", {"sub"}},
+        {"what?.*", {"sub", "what?.avi"}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.mask);
+        list->SetMask(c.mask);
+        EXPECT_EQ(Rows(list), c.rows);
+        EXPECT_EQ(list->Items()->Count(), int(c.rows.size()));
+    }
+    // Only folders selected: no files.
+    list->SetMask("*");
+    list->SetItemIndex(0);
+    EXPECT_EQ(list->GetSelectedFile(), "");
+    EXPECT_TRUE(list->SelectedFiles().empty());
+    list->SetItemIndex(2);
+    EXPECT_EQ(list->GetSelectedFile(), l + "/a.mp4");
+    // Type-ahead: the first row from the start whose name begins with the text, any ASCII case.
+    EXPECT_EQ(list->FindCaption(0, "B", true, true, true), 3);
+    EXPECT_EQ(list->FindCaption(5, "a", true, true, true), 2);
+    EXPECT_EQ(list->FindCaption(5, "a", true, true, false), -1);
+}
+
+TEST_F(ShellCtrlsTest, HeaderClicksSortByAnyColumnEitherWay)
+{
+    const std::string s = Dir("s");
+    Dir("s/zfolder");
+    File("s/small.bin", "12");
+    for (auto [name, size] : {std::pair{"big5.bin", 5ull << 30}, std::pair{"big3.bin", 3ull << 30}})
+    {
+        std::ofstream(root_ / "s" / name).close();
+        fs::resize_file(root_ / "s" / name, size);   // sparse
+    }
+    auto* list = Make<TbsSkinFileListView>(0, 0, 500, 300);
+    list->SetRoot(s);
+    list->SetViewStyle(vsReport);
+    ASSERT_EQ(list->Columns()->Count(), 4);
+    EXPECT_EQ(list->Columns()->Items(1)->GetCaption(), "Size");
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"zfolder", "big3.bin", "big5.bin", "small.bin"}));
+    list->SortByColumn(1);
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"zfolder", "small.bin", "big3.bin", "big5.bin"}));
+    EXPECT_FALSE(list->SortDescending());
+    list->SortByColumn(1);
+    EXPECT_TRUE(list->SortDescending());
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"big5.bin", "big3.bin", "small.bin", "zfolder"}));
+    list->SortByColumn(0);
+    EXPECT_FALSE(list->SortDescending());
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"zfolder", "big3.bin", "big5.bin", "small.bin"}));
+    // The size column shows the whole size of the 5 GiB file.
+    TListItem* it = list->Items()->Item(2);
+    ASSERT_GE(it->SubItems()->Count(), 1);
+    EXPECT_EQ(it->SubItems()->Get(0), "5,242,880 KB");
+}
+
+TEST_F(ShellCtrlsTest, BackAtTheDesktopChangesNothing)
+{
+    auto* list = Make<TbsSkinFileListView>(0, 0, 400, 300);
+    int changes = 0;
+    list->OnPathChanged = [&](TObject*) { ++changes; };
+    const std::string a = Dir("a");
+    list->SetPath(a);
+    EXPECT_EQ(changes, 1);
+    list->Back();
+    EXPECT_EQ(list->Path(), sys::ExcludeTrailingPathDelimiter(root_.string()));
+    EXPECT_EQ(changes, 2);
+    list->OpenItemIDList(TItemIDList());
+    changes = 0;
+    list->Back();
+    EXPECT_EQ(changes, 0);
+    EXPECT_TRUE(list->RootFolder()->AbsoluteID().Empty());
+}
+
+TEST_F(ShellCtrlsTest, LinkedControlsFollowOneFolder)
+{
+    const std::string c = Dir("p/q/r");
+    auto* tree = Make<TbsSkinDirTreeView>(0, 30, 200, 300);
+    auto* combo = Make<TbsSkinShellComboBox>(0, 0, 400, 22);
+    auto* list = Make<TbsSkinFileListView>(200, 30, 400, 300);
+    list->SetShellComboBox(combo);
+    combo->SetShellListView(list);
+    tree->SetShellListView(list);
+    list->SetShellTreeView(tree);
+
+    list->SetPath(c);
+    EXPECT_EQ(tree->Path(), c);
+    EXPECT_EQ(combo->Path(), c);
+    // The outline: the desktop, its children, the volume under Computer, then
+    // the way down to the folder with growing indent, the folder selected.
+    ASSERT_GT(combo->EntryCount(), 3);
+    EXPECT_EQ(combo->Entry(0).Caption, "Desktop");
+    EXPECT_EQ(combo->Entry(0).Indent, 0);
+    const int last = combo->ItemIndex();
+    EXPECT_EQ(combo->Entry(last).Caption, "r");
+    EXPECT_EQ(combo->Entry(last - 1).Caption, "q");
+    EXPECT_EQ(combo->Entry(last).Indent, combo->Entry(last - 1).Indent + 1);
+    EXPECT_EQ(combo->Items()->Get(last), "r");
+
+    // Picking the Home entry moves the list and the tree there.
+    int home = -1;
+    for (int i = 0; i < combo->EntryCount(); ++i)
+        if (combo->Entry(i).Caption == "Home") home = i;
+    ASSERT_GE(home, 0);
+    combo->SetItemIndex(home);
+    EXPECT_EQ(list->Path(), home_.string());
+    EXPECT_EQ(tree->Path(), home_.string());
+    EXPECT_EQ(combo->Path(), home_.string());
+
+    // A folder chosen in the tree moves the list and the combo box.
+    tree->SetPath(Dir("p"));
+    EXPECT_EQ(list->Path(), Dir("p"));
+    EXPECT_EQ(combo->Path(), Dir("p"));
+
+    // Destroying a linked control clears the links to it.
+    delete list;
+    EXPECT_EQ(combo->ShellListView(), nullptr);
+    EXPECT_EQ(tree->ShellListView(), nullptr);
+    tree->SetPath(c);
+    EXPECT_EQ(combo->Path(), Dir("p"));
+}
+
+TEST_F(ShellCtrlsTest, InPlaceRenameRenamesTheItemAndRefusesATakenName)
+{
+    const std::string r = Dir("r");
+    File("r/a.mp4");
+    File("r/b.mp4");
+    auto* list = Make<TbsSkinFileListView>(0, 0, 400, 300);
+    list->SetRoot(r);
+    std::vector<std::string> errors;
+    Application->OnException = [&](TObject*, std::exception_ptr e) {
+        try
+        {
+            std::rethrow_exception(e);
+        }
+        catch (const std::exception& x)
+        {
+            errors.push_back(x.what());
+        }
+    };
+    auto rename = [&](int row, const std::string& name) {
+        list->SetFocus();
+        list->SetItemIndex(row);
+        list->BeginRenameSelected();
+        ASSERT_NE(list->EditControl(), nullptr);
+        list->EditControl()->SetText(name);
+        driver->PressKey(VK_RETURN);
+    };
+    rename(0, "c.mp4");
+    EXPECT_TRUE(fs::exists(root_ / "r/c.mp4"));
+    EXPECT_FALSE(fs::exists(root_ / "r/a.mp4"));
+    EXPECT_EQ(list->FolderAt(0)->DisplayName(), "c.mp4");
+    // Unchanged: nothing happens; taken: refused, both files stay.
+    rename(0, "c.mp4");
+    EXPECT_TRUE(errors.empty());
+    rename(0, "b.mp4");
+    EXPECT_EQ(errors, std::vector<std::string>{"Rename to b.mp4 failed"});
+    EXPECT_TRUE(fs::exists(root_ / "r/c.mp4"));
+    EXPECT_EQ(list->FolderAt(0)->DisplayName(), "c.mp4");
+    Application->OnException = nullptr;
+}
+
+TEST_F(ShellCtrlsTest, AutoRefreshListsWhatIsMadeOnDisk)
+{
+    const std::string w = Dir("w");
+    File("w/old.mp4");
+    auto* list = Make<TbsSkinFileListView>(0, 0, 400, 300);
+    auto* tree = Make<TbsSkinDirTreeView>(400, 0, 200, 300);
+    list->SetRoot(w);
+    tree->SetRoot(w);
+    list->SetAutoRefresh(true);
+    tree->SetAutoRefresh(true);
+    File("w/new.mp4");
+    Dir("w/sub");
+    // The change comes from the watcher's thread, delivered on the GUI thread.
+    auto has = [&](const std::string& name) {
+        for (int i = 0; i < list->FolderCount(); ++i)
+            if (list->FolderAt(i)->DisplayName() == name) return true;
+        return false;
+    };
+    while (!has("new.mp4") || !has("sub") || !Child(tree->Items()->GetFirstNode(), "sub")) CheckSynchronize(10);
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"sub", "new.mp4", "old.mp4"}));
+    list->SetAutoRefresh(false);
+    tree->SetAutoRefresh(false);
+}

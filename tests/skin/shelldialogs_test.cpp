@@ -1,0 +1,356 @@
+// The folder, open and picture dialogs run modally on the headless desktop,
+// played through the test driver: the folder history (Back), the default
+// extension, multiple selection and a typed name, New Folder numbering, a
+// start folder that no longer exists, Cancel, the filter index, and the
+// save mode's overwrite question.
+#include "lib/bsDialogs.h"
+#include "lib/bsMessages.h"
+#include "skin/shell_helpers.h"
+
+using namespace shelltest;
+
+namespace
+{
+class ShellDialogsTest : public ShellTest
+{
+protected:
+    // Runs `steps` one by one while the dialog's modal loop waits; input a
+    // step gives is served after it, so the next step sees its effect.
+    void Play(std::vector<std::function<void()>> steps)
+    {
+        for (auto& s : steps) driver->WhenIdle(std::move(s));
+    }
+    // Presses a speed button of a tool bar with the mouse.
+    void ClickTool(TbsSkinSpeedButton* b)
+    {
+        driver->Click(b->ClientToScreen(TPoint(b->Width() / 2, b->Height() / 2)));
+    }
+    void ClickButton(TWinControl* b) { driver->Click(b->Handle()); }
+    // Types into the name box and leaves the focus there.
+    void TypeName(TbsOpenDlgForm* f, const std::string& text)
+    {
+        f->FileNameEdit->SetFocus();
+        f->FileNameEdit->SetText("");
+        driver->TypeText(text);
+    }
+    static TbsMessageForm* MessageBox()
+    {
+        for (int i = 0; Screen && i < Screen->FormCount(); ++i)
+            if (auto* f = dynamic_cast<TbsMessageForm*>(Screen->Forms(i)); f && f->HandleAllocated() && IsWindowVisible(f->Handle()))
+                return f;
+        return nullptr;
+    }
+};
+}  // namespace
+
+TEST_F(ShellDialogsTest, BackWalksTheHistoryInReverse)
+{
+    const std::string a = Dir("A"), b = Dir("A/B"), c = Dir("A/B/C"), d = Dir("D");
+    TbsSkinOpenDialog dlg(nullptr);
+    dlg.InitialDir = a;
+    std::vector<std::string> seen;
+    auto path = [&] { return dlg.Form()->FileListView->Path(); };
+    auto back = [&] { ClickTool(dlg.Form()->BackToolButton); };
+    Play({[&] {
+              seen.push_back(path());
+              dlg.Form()->FileListView->SetPath(b);
+              dlg.Form()->FileListView->SetPath(c);
+              // F5 reloads without a history entry.
+              dlg.Form()->FileListView->SetFocus();
+              driver->PressKey(VK_F5);
+          },
+          back,
+          [&] {
+              seen.push_back(path());
+              back();
+          },
+          [&] {
+              seen.push_back(path());
+              back();
+          },
+          [&] {
+              seen.push_back(path());
+              // A, B, Back (A), D, Back: A.
+              dlg.Form()->FileListView->SetPath(b);
+              back();
+          },
+          [&] {
+              dlg.Form()->FileListView->SetPath(d);
+              back();
+          },
+          [&] {
+              seen.push_back(path());
+              // The shell box followed.
+              seen.push_back(dlg.Form()->ShellBox->Path());
+              ClickButton(dlg.Form()->CancelButton);
+          }});
+    EXPECT_FALSE(dlg.Execute());
+    EXPECT_EQ(seen, (std::vector<std::string>{a, b, a, a, a, a}));
+    EXPECT_EQ(dlg.Form(), nullptr);
+}
+
+TEST_F(ShellDialogsTest, TypedNamesTakeTheDefaultExtension)
+{
+    const std::string v = Dir("v");
+    File("v/b.mp4");
+    File("v/b.avi");
+    File("v/b");
+    File("v/c.");
+    struct Case
+    {
+        const char* typed;
+        const char* defaultExt;
+        const char* filter;
+        std::string want;   // "" : the dialog stays open
+    } cases[] = {
+        {"b", "", "Video|*.mp4;*.m4v", v + "/b.mp4"},
+        {"b", "avi", "Video|*.mp4;*.m4v", v + "/b.avi"},
+        {"b", "", "All|*.*", v + "/b"},
+        {"c.", "avi", "All|*.*", v + "/c."},
+        {"x", "", "Video|*.mp4", ""},
+        {"?.mp4", "", "Video|*.mp4", ""},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.typed);
+        TbsSkinOpenDialog dlg(nullptr);
+        dlg.InitialDir = v;
+        dlg.DefaultExt = c.defaultExt;
+        dlg.Filter = c.filter;
+        bool stayed = false;
+        Play({[&] { TypeName(dlg.Form(), c.typed); }, [&] { ClickButton(dlg.Form()->OpenButton); }});
+        if (c.want.empty())
+            Play({[&] {
+                // Still open: the name led to no file.
+                stayed = dlg.Form()->GetModalResult() == mrNone;
+                ClickButton(dlg.Form()->CancelButton);
+            }});
+        const bool ok = dlg.Execute();
+        EXPECT_EQ(ok, !c.want.empty());
+        EXPECT_EQ(stayed, c.want.empty());
+        if (ok) EXPECT_EQ(dlg.FileName(), c.want);
+    }
+}
+
+TEST_F(ShellDialogsTest, MultipleSelectionAndATypedNameBothReachFiles)
+{
+    const std::string m = Dir("m");
+    for (const char* f : {"one.mp4", "two.mp4", "three.mp4", "four.avi"}) File(std::string("m/") + f);
+    TbsSkinOpenDialog dlg(nullptr);
+    dlg.MultiSelection = true;
+    dlg.InitialDir = m;
+    Play({[&] {
+        TbsSkinFileListView* list = dlg.Form()->FileListView;
+        // Rows: four.avi, one.mp4, three.mp4, two.mp4.
+        for (int i = 1; i <= 3; ++i) list->Items()->Item(i)->SetSelected(true);
+        ClickButton(dlg.Form()->OpenButton);
+    }});
+    ASSERT_TRUE(dlg.Execute());
+    driver->PumpUntilIdle();
+    EXPECT_EQ(dlg.FileName(), m + "/one.mp4");
+    ASSERT_EQ(dlg.Files()->Count(), 3);
+    EXPECT_EQ(dlg.Files()->Get(0), m + "/one.mp4");
+    EXPECT_EQ(dlg.Files()->Get(1), m + "/three.mp4");
+    EXPECT_EQ(dlg.Files()->Get(2), m + "/two.mp4");
+
+    // Nothing selected, a name typed: that file is the choice, in Files too.
+    Play({[&] {
+              dlg.Form()->FileListView->ClearSelection();
+              TypeName(dlg.Form(), "four.avi");
+          },
+          [&] { driver->PressKey(VK_RETURN); }});
+    ASSERT_TRUE(dlg.Execute());
+    EXPECT_EQ(dlg.FileName(), m + "/four.avi");
+    ASSERT_EQ(dlg.Files()->Count(), 1);
+    EXPECT_EQ(dlg.Files()->Get(0), m + "/four.avi");
+}
+
+TEST_F(ShellDialogsTest, NewFolderNumbersItsNames)
+{
+    const std::string n = Dir("n"), taken = Dir("t/New Folder");
+    TbsSkinOpenDialog dlg(nullptr);
+    dlg.InitialDir = n;
+    bool editing = false;
+    auto newFolder = [&] { ClickTool(dlg.Form()->NewFolderToolButton); };
+    Play({newFolder, newFolder,
+          [&] {
+              // The new folder is put into in-place editing (the first one's
+              // edit ended unchanged when the button was clicked again).
+              TbsShellFolder* sel = dlg.Form()->FileListView->SelectedFolder();
+              editing = dlg.Form()->FileListView->IsEditing() && sel && sel->DisplayName() == "New Folder(2)";
+              driver->PressKey(VK_ESCAPE);
+          },
+          [&] {
+              // On Computer nothing is made.
+              TItemIDList computer;
+              shell::SHGetSpecialFolderLocation(shell::CSIDL_DRIVES, computer);
+              dlg.Form()->FileListView->OpenItemIDList(computer);
+              newFolder();
+          },
+          [&] { ClickButton(dlg.Form()->CancelButton); }});
+    dlg.Execute();
+    EXPECT_TRUE(fs::is_directory(n + "/New Folder"));
+    EXPECT_TRUE(fs::is_directory(n + "/New Folder(2)"));
+    EXPECT_TRUE(editing);
+
+    // With the name taken, the first click makes nothing and the second "(2)".
+    dlg.InitialDir = sys::ExtractFileDir(taken);
+    dlg.SetFileName("");
+    std::vector<bool> made;
+    Play({newFolder,
+          [&] {
+              made.push_back(fs::exists(root_ / "t/New Folder(2)"));
+              newFolder();
+          },
+          [&] {
+              made.push_back(fs::exists(root_ / "t/New Folder(2)"));
+              driver->PressKey(VK_ESCAPE);
+          },
+          [&] { ClickButton(dlg.Form()->CancelButton); }});
+    dlg.Execute();
+    EXPECT_EQ(made, (std::vector<bool>{false, true}));
+}
+
+TEST_F(ShellDialogsTest, AStartFolderThatIsGoneFallsBack)
+{
+    const std::string a = Dir("a"), gone = Dir("gone");
+    fs::remove(gone);
+    struct Case
+    {
+        std::string fileName, initialDir, start;
+    } cases[] = {
+        {gone + "/clip.avi", a, a},
+        {gone + "/clip.avi", gone, sys::ExcludeTrailingPathDelimiter(sys::ProgramFolder())},
+        {a + "/clip.avi", "", a},
+        {"", "", sys::ExcludeTrailingPathDelimiter(sys::ProgramFolder())},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.fileName + " | " + c.initialDir);
+        TbsSkinOpenDialog dlg(nullptr);
+        dlg.SetFileName(c.fileName);
+        dlg.InitialDir = c.initialDir;
+        std::string shown, name;
+        Play({[&] {
+            shown = dlg.Form()->FileListView->Path();
+            name = dlg.Form()->FileNameEdit->GetText();
+            ClickButton(dlg.Form()->CancelButton);
+        }});
+        EXPECT_NO_THROW(EXPECT_FALSE(dlg.Execute()));
+        EXPECT_EQ(shown, c.start);
+        EXPECT_EQ(name, sys::ExtractFileName(c.fileName));
+        EXPECT_EQ(dlg.FileName(), c.fileName);
+    }
+}
+
+TEST_F(ShellDialogsTest, SelectDirectoryReportsCancelAsCancel)
+{
+    const std::string a = Dir("a"), b = Dir("a/b");
+    TbsSkinSelectDirectoryDialog dlg(nullptr);
+    dlg.Title = "选择输出目录";
+    dlg.Directory = a;
+    std::string caption;
+    Play({[&] {
+        caption = dlg.Form()->GetText();
+        EXPECT_EQ(dlg.Form()->DirTreeView->Path(), a);
+        dlg.Form()->DirTreeView->SetPath(b);
+        // The user resizes the dialog and cancels.
+        dlg.Form()->SetClientSize(500, 350);
+        ClickButton(dlg.Form()->CancelButton);
+    }});
+    EXPECT_FALSE(dlg.Execute());
+    EXPECT_EQ(caption, "选择输出目录");
+    EXPECT_EQ(dlg.Directory, a);
+    EXPECT_EQ(dlg.DialogWidth, 500);
+    EXPECT_EQ(dlg.DialogHeight, 350);
+
+    TSize size;
+    Play({[&] {
+        size = TSize(dlg.Form()->ClientWidth(), dlg.Form()->ClientHeight());
+        dlg.Form()->DirTreeView->SetPath(b);
+        ClickButton(dlg.Form()->OkButton);
+    }});
+    EXPECT_TRUE(dlg.Execute());
+    EXPECT_EQ(dlg.Directory, b);
+    EXPECT_EQ(size, TSize(500, 350));
+
+    // A Directory that is gone: the dialog starts on Computer.
+    fs::remove_all(a);
+    std::string start;
+    Play({[&] {
+        start = dlg.Form()->DirTreeView->Path();
+        ClickButton(dlg.Form()->CancelButton);
+    }});
+    EXPECT_FALSE(dlg.Execute());
+    EXPECT_EQ(start, "Computer");
+}
+
+TEST_F(ShellDialogsTest, TheFilterIndexIsKeptAndItsMaskListsFirst)
+{
+    const std::string f = Dir("f");
+    File("f/a.mp4");
+    File("f/b.avi");
+    TbsSkinOpenDialog dlg(nullptr);
+    dlg.InitialDir = f;
+    dlg.Filter = "所有文件格式 (*.*)|*.*|AVI (*.avi)|*.avi|MP4 (*.mp4)|*.mp4|";
+    dlg.FilterIndex = 3;
+    std::string text, mask;
+    std::vector<std::string> rows;
+    Play({[&] {
+        TbsOpenDlgForm* form = dlg.Form();
+        text = form->FilterComboBox->GetText();
+        mask = form->FileListView->Mask();
+        for (int i = 0; i < form->FileListView->FolderCount(); ++i)
+            rows.push_back(form->FileListView->FolderAt(i)->DisplayName());
+        form->FilterComboBox->SetItemIndex(1);
+        ClickButton(form->CancelButton);
+    }});
+    EXPECT_FALSE(dlg.Execute());
+    EXPECT_EQ(text, "MP4 (*.mp4)");
+    EXPECT_EQ(mask, "*.mp4");
+    EXPECT_EQ(rows, std::vector<std::string>{"a.mp4"});
+    EXPECT_EQ(dlg.FilterIndex, 2);
+}
+
+TEST_F(ShellDialogsTest, SavingOverAFileAsksFirst)
+{
+    const std::string s = Dir("s");
+    File("s/shot.jpg", "old");
+    TbsSkinSavePictureDialog dlg(nullptr);
+    EXPECT_EQ(dlg.Title, "Save file");
+    dlg.InitialDir = s;
+    dlg.Filter = "BMP文件 (*.bmp)|*.bmp|JPEG文件 (*jpg)|*.jpg";
+    dlg.FilterIndex = 2;
+    std::vector<std::string> questions;
+    Play({[&] {
+              EXPECT_EQ(dlg.Form()->OpenButton->GetText(), "&Save");
+              TypeName(dlg.Form(), "shot");
+          },
+          [&] { ClickButton(dlg.Form()->OpenButton); },
+          [&] {
+              // The question: Cancel keeps the dialog open.
+              TbsMessageForm* box = MessageBox();
+              ASSERT_NE(box, nullptr);
+              questions.push_back(box->Message->GetText());
+              driver->PressKey(VK_ESCAPE);
+          },
+          [&] {
+              EXPECT_EQ(MessageBox(), nullptr);
+              EXPECT_EQ(dlg.Form()->GetModalResult(), mrNone);
+              ClickButton(dlg.Form()->OpenButton);
+          },
+          [&] {
+              ASSERT_NE(MessageBox(), nullptr);
+              questions.push_back(MessageBox()->Message->GetText());
+              ClickButton(dynamic_cast<TWinControl*>(MessageBox()->FindComponent(bsMessageButtonName(mbOK))));
+          }});
+    ASSERT_TRUE(dlg.Execute());
+    EXPECT_EQ(questions, (std::vector<std::string>(2, "Do you want to overwrite old file?")));
+    EXPECT_EQ(dlg.FileName(), s + "/shot.jpg");
+
+    // A new name is saved without a question, with the filter's extension.
+    dlg.SetFileName("");
+    Play({[&] { TypeName(dlg.Form(), "new"); }, [&] { ClickButton(dlg.Form()->OpenButton); }});
+    ASSERT_TRUE(dlg.Execute());
+    EXPECT_EQ(dlg.FileName(), s + "/new.jpg");
+}
