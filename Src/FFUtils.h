@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Src/FFmpegLoader.h"
+#include "platform/core/PictureMemory.h"
 
 class TBitmap;
 
@@ -52,7 +53,7 @@ struct TBGRBitmap
 {
     int Width = 0;
     int Height = 0;
-    std::vector<std::uint8_t> Bits;
+    std::vector<std::uint8_t, TPictureAllocator<std::uint8_t>> Bits;
     int RowSize() const { return ((Width * 24 + 31) / 32) * 4; }
     void SetSize(int w, int h);
     std::uint8_t* ScanLine(int row) { return Bits.data() + std::size_t(row) * std::size_t(RowSize()); }

@@ -42,6 +42,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
+#include "platform/os/Window.h"
 
 using bench::Fail;
 using Clock = std::chrono::steady_clock;
@@ -107,10 +108,16 @@ double Batch(int workers, const std::string& mode, const std::string& outDir, co
             Fail("task failed: " + c.LastErrMsg());
     }
     c.Start(workers);
-    // The main thread serves the calls handed to it and otherwise sleeps: a
-    // wait that woke every few milliseconds would charge our side with CPU
-    // time (about 0.1 ms a wake-up here) that no conversion needs.
-    while (!done) CheckSynchronize(1000);
+    // The main thread runs as a program's message loop would: it serves the
+    // calls handed to it and the windows' messages (the preview windows are
+    // painted, as a user would see them) and otherwise sleeps: a wait that
+    // woke every few milliseconds would charge our side with CPU time (about
+    // 0.1 ms a wake-up here) that no conversion needs.
+    while (!done)
+    {
+        ProcessPendingMessages();
+        if (!done) WaitMessage();
+    }
     const auto t1 = Clock::now();
     if (failed) Fail(std::to_string(failed.load()) + " conversions failed");
     return bench::Seconds(t0, t1);

@@ -7,6 +7,7 @@
 // bottom-up (a bottom-up DIB section keeps its bottom row first in memory).
 #pragma once
 #include "platform/core/Geometry.h"
+#include "platform/core/PictureMemory.h"
 #include "platform/core/Types.h"
 
 #include <cstdint>
@@ -95,6 +96,6 @@ private:
 
     int w_ = 0, h_ = 0, stride_ = 0;
     bool bottomUp_ = false;
-    std::vector<TPixel> owned_;
+    std::vector<TPixel, TPictureAllocator<TPixel>> owned_;
     unsigned char* wrapped_ = nullptr;
 };

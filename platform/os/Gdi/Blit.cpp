@@ -346,16 +346,55 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD w, DWORD h, int sx, int sy, UI
     const int H = std::abs(bmi->bmiHeader.biHeight);
     if (startScan >= UINT(H)) return 0;
     const int n = int(std::min<UINT>(lines, UINT(H) - startScan));
-    std::optional<TSurface> band = DibSurface(bits, bmi, n);
-    if (!band) return 0;
-    DrawTarget t(dc);
-    if (!t) return 0;
     const bool bottomUp = bmi->bmiHeader.biHeight > 0;
     // Rows of the whole picture, counted from its origin corner; the band
     // holds rows startScan .. startScan + n - 1.
     // Destination row j shows the band's top-down row j + off; rows the band
     // does not hold are left alone.
     const int off = bottomUp ? n + int(startScan) - sy - int(h) : sy - int(startScan);
+    if (bmi->bmiHeader.biBitCount == 24 && bits && bmi->bmiHeader.biSize >= sizeof(BITMAPINFOHEADER) &&
+        bmi->bmiHeader.biCompression == BI_RGB && bmi->bmiHeader.biWidth > 0 &&
+        (long long)bmi->bmiHeader.biWidth * n <= (1LL << 28))
+    {
+        // 24-bit rows go straight onto the target, each pixel converted as it
+        // is copied: a video picture painted ten times a second would
+        // otherwise be converted into a whole new surface every time.
+        DrawTarget t(dc);
+        if (!t) return 0;
+        const int bw = int(bmi->bmiHeader.biWidth);
+        const size_t stride = size_t(((bw * 24 + 31) / 32) * 4);
+        const auto* mem = static_cast<const unsigned char*>(bits);
+        const TRect dstRect = t.ToSurface(TRect(x, y, x + int(w), y + int(h)));
+        TSurface& dst = t.Surface();
+        // source column of destination column x: sx + (x - dstRect.Left), inside 0 .. bw - 1
+        const long long colShift = (long long)sx - dstRect.Left;
+        for (const TRegion::Band& b : t.Clip().Bands())
+        {
+            if (b.Bottom <= dstRect.Top) continue;
+            if (b.Top >= dstRect.Bottom) break;
+            const int y0 = std::max(b.Top, dstRect.Top), y1 = std::min(b.Bottom, dstRect.Bottom);
+            for (size_t i = 0; i < b.Xs.size(); i += 2)
+            {
+                const long long x0 = std::max<long long>({b.Xs[i], dstRect.Left, -colShift});
+                const long long x1 = std::min<long long>({b.Xs[i + 1], dstRect.Right, bw - colShift});
+                if (x0 >= x1) continue;
+                for (int yy = y0; yy < y1; ++yy)
+                {
+                    const int row = off + (yy - dstRect.Top);
+                    if (row < 0 || row >= n) continue;
+                    const unsigned char* p =
+                        mem + size_t(bottomUp ? n - 1 - row : row) * stride + size_t(x0 + colShift) * 3;
+                    TPixel* out = dst.Row(yy);
+                    for (long long xx = x0; xx < x1; ++xx, p += 3) out[xx] = MakePixel(p[2], p[1], p[0]);
+                }
+            }
+        }
+        return n;
+    }
+    std::optional<TSurface> band = DibSurface(bits, bmi, n);
+    if (!band) return 0;
+    DrawTarget t(dc);
+    if (!t) return 0;
     BlitCore(t, t.ToSurface(TRect(x, y, x + int(w), y + int(h))), *band,
              TRect(sx, off, sx + int(w), off + int(h)), false, false, [](TPixel& dp, TPixel sp) { dp = sp; });
     return n;
