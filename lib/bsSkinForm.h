@@ -379,6 +379,8 @@ public:
     bool MaximizeOnFullScreen = false;
     bool AlwaysResize = false;
     bool AlwaysShowInTray = false;
+    // The minimize command (button, system menu) minimizes to the notification area.
+    bool AlwaysMinimizeToTray = false;
     TbsPositionInMonitor PositionInMonitor = bspDefault;
     TRect OldBoundsRect;
     bool MaxRollUpState = false;

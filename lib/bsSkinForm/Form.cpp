@@ -851,7 +851,10 @@ void TbsSkinForm::DoStdCommand(TbsStdCommand cmd)
     {
     case cmClose: FForm->Close(); break;
     case cmMaximize: ChangeWindowState(WindowState() == wsMaximized ? wsNormal : wsMaximized); break;
-    case cmMinimize: ChangeWindowState(WindowState() == wsMinimized ? wsNormal : wsMinimized); break;
+    case cmMinimize:
+        if (AlwaysMinimizeToTray) MinimizeToTray();
+        else ChangeWindowState(WindowState() == wsMinimized ? wsNormal : wsMinimized);
+        break;
     case cmRollUp: ChangeRollUpState(!FRollUpState); break;
     case cmSysMenu:
         if (OnSystemMenu)

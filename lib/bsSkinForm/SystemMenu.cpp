@@ -75,7 +75,7 @@ void TbsSkinForm::CreateTrayMenu()
     sep->SetCaption("-");
     root->Add(sep);
     TMenuItem* close = MakeSysItem("TRAY_BSF_CLOSE", "MI_CLOSECAPTION", "&Close", [this] { FForm->Close(); });
-    close->SetShortCut(TextToShortCut("Alt+F4"));
+    close->SetShortCut(TextToShortCut(IsMDIChild() ? "Ctrl+F4" : "Alt+F4"));
     root->Add(close);
 }
 
@@ -83,7 +83,10 @@ void TbsSkinForm::CreateSystemMenu()
 {
     // Built anew for every showing, from the current state.
     FSysMenu->Items()->Clear();
-    const TWindowState ws = FForm->GetWindowState();
+    // A form the component maximized itself (caption button, MDI child) still
+    // reports the normal state; the component's own state counts then.
+    TWindowState ws = FForm->GetWindowState();
+    if (ws == wsNormal) ws = WindowState();
     TMenuItem* root = FSysMenu->Items();
     int added = 0;
     auto add = [&](TMenuItem* mi) {
@@ -91,7 +94,10 @@ void TbsSkinForm::CreateSystemMenu()
         ++added;
     };
     if (FBorderIcons.Minimize && ws != wsMinimized)
-        add(MakeSysItem("BSF_MINITEM", "MI_MINCAPTION", "Mi&nimize", [this] { FForm->SetWindowState(wsMinimized); }));
+        add(MakeSysItem("BSF_MINITEM", "MI_MINCAPTION", "Mi&nimize", [this] {
+            if (AlwaysMinimizeToTray) MinimizeToTray();
+            else FForm->SetWindowState(wsMinimized);
+        }));
     if (FBorderIcons.Maximize && ws != wsMaximized)
         add(MakeSysItem("BSF_MAXITEM", "MI_MAXCAPTION", "Ma&ximize", [this] { FForm->SetWindowState(wsMaximized); }));
     if (ws != wsNormal || FRollUpState)
@@ -99,7 +105,7 @@ void TbsSkinForm::CreateSystemMenu()
             if (FRollUpState) ChangeRollUpState(false);
             else FForm->SetWindowState(wsNormal);
         }));
-    if (FBorderIcons.RollUp && !FRollUpState && ws != wsMinimized)
+    if (FBorderIcons.RollUp && !FRollUpState && ws != wsMinimized && !IsMaximizedMDIChild())
         add(MakeSysItem("BSF_ROLLUP", "MI_ROLLUPCAPTION", "Ro&llUp", [this] { ChangeRollUpState(true); }));
     if (FBorderIcons.MinimizeToTray)
         add(MakeSysItem("BSF_MINTOTRAY", "MI_MINTOTRAYCAPTION", "Minimize to &Tray",
@@ -111,7 +117,7 @@ void TbsSkinForm::CreateSystemMenu()
         root->Add(sep);
     }
     TMenuItem* close = MakeSysItem("BSF_CLOSE", "MI_CLOSECAPTION", "&Close", [this] { FForm->Close(); });
-    close->SetShortCut(TextToShortCut("Alt+F4"));
+    close->SetShortCut(TextToShortCut(IsMDIChild() ? "Ctrl+F4" : "Alt+F4"));
     root->Add(close);
 }
 

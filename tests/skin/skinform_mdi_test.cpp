@@ -377,3 +377,27 @@ TEST_F(SkinFormMdi, TheActiveChildsMenuMergesIntoTheBar)
     driver->PumpUntilIdle();
     EXPECT_EQ(captions(), "文件|编辑|帮助|");
 }
+
+TEST_F(SkinFormMdi, AChildsSystemMenuClosesWithCtrlF4AndHasNoRollUpWhenMaximized)
+{
+    TForm* c = Child(1);
+    TbsSkinForm* sc = FindSkinForm(c);
+    auto names = [&] {
+        std::vector<std::string> n;
+        TMenuItem* items = sc->GetSystemMenuItems();
+        for (int i = 0; i < items->Count(); ++i) n.push_back(items->Items(i)->Name());
+        return n;
+    };
+    auto closeKey = [&] {
+        TMenuItem* items = sc->GetSystemMenuItems();
+        return ShortCutToText(items->Items(items->Count() - 1)->ShortCut());
+    };
+    EXPECT_EQ(names(), (std::vector<std::string>{"BSF_MINITEM", "BSF_MAXITEM", "BSF_ROLLUP", "", "BSF_CLOSE"}));
+    EXPECT_EQ(closeKey(), "Ctrl+F4");
+    sc->ChangeWindowState(wsMaximized);
+    driver->PumpUntilIdle();
+    EXPECT_EQ(names(), (std::vector<std::string>{"BSF_MINITEM", "BSF_RESTORE", "", "BSF_CLOSE"}));
+    // The main form's own menu keeps Alt+F4.
+    TMenuItem* items = msf->GetSystemMenuItems();
+    EXPECT_EQ(ShortCutToText(items->Items(items->Count() - 1)->ShortCut()), "Alt+F4");
+}

@@ -188,3 +188,37 @@ TEST_F(TrayIconTest, MainFormMinimizesIntoTheIconAndComesBack)
     // The form took the front and the tray's mark was reset.
     EXPECT_EQ(f->Tag(), 0);
 }
+
+TEST_F(TrayIconTest, AlwaysMinimizeToTrayTurnsEveryMinimizeIntoTheTray)
+{
+    TForm* f = MainForm();
+    auto* sf = new TbsSkinForm(f);
+    auto* tray = Loaded(new TbsTrayIcon(f));
+    sf->SetTrayIcon(tray);
+    sf->AlwaysMinimizeToTray = true;
+    int toTray = 0;
+    sf->OnMinimizeToTray = [&](TObject*) { ++toTray; };
+    // The system menu's Minimize and the minimize command both go to the tray.
+    for (bool fromMenu : {true, false})
+    {
+        SCOPED_TRACE(fromMenu ? "system menu" : "command");
+        if (fromMenu)
+        {
+            TMenuItem* items = sf->GetSystemMenuItems();
+            TMenuItem* minimize = nullptr;
+            for (int i = 0; i < items->Count(); ++i)
+                if (items->Items(i)->Name() == "BSF_MINITEM") minimize = items->Items(i);
+            ASSERT_NE(minimize, nullptr);
+            minimize->Click();
+        }
+        else
+            sf->DoStdCommand(cmMinimize);
+        driver->PumpUntilIdle();
+        EXPECT_FALSE(f->GetVisible());
+        EXPECT_TRUE(tray->IconVisible());
+        sf->RestoreFromTray();
+        driver->PumpUntilIdle();
+        EXPECT_TRUE(f->GetVisible());
+    }
+    EXPECT_EQ(toTray, 2);
+}
