@@ -252,34 +252,10 @@ void TbsCustomShellComboBox::Notification(TComponent* AComponent, TOperation Ope
 
 void TbsCustomShellComboBox::SetShellListView(TbsCustomShellListView* Value)
 {
-    if (Value == FListView) return;
-    if (FListView)
-    {
-        FListView->FComboBox = nullptr;
-        FListView->RemoveFreeNotification(this);
-    }
-    if (Value)
-    {
-        Value->SetRoot(FRoot);
-        Value->FComboBox = this;
-        Value->FreeNotification(this);
-    }
-    FListView = Value;
+    shellctrls::LinkPeer(this, FListView, Value, &TbsCustomShellListView::FComboBox, FRoot);
 }
 
 void TbsCustomShellComboBox::SetShellTreeView(TbsCustomShellTreeView* Value)
 {
-    if (Value == FTreeView) return;
-    if (FTreeView)
-    {
-        FTreeView->FComboBox = nullptr;
-        FTreeView->RemoveFreeNotification(this);
-    }
-    if (Value)
-    {
-        Value->SetRoot(FRoot);
-        Value->FComboBox = this;
-        Value->FreeNotification(this);
-    }
-    FTreeView = Value;
+    shellctrls::LinkPeer(this, FTreeView, Value, &TbsCustomShellTreeView::FComboBox, FRoot);
 }

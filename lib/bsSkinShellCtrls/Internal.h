@@ -43,4 +43,24 @@ bool SameRoot(const std::string& A, const std::string& B);
 bool Loading(const TComponent* C);
 // Sorts child lists in their folder's order.
 void SortChildIDs(TbsShellFolder* Parent, std::vector<TItemIDList>& IDs);
+
+// Links two shell controls both ways: the old peer forgets Self, the new one
+// takes Self's root and points back at it. Back is the peer's own link field.
+template <class Self, class Peer>
+void LinkPeer(Self* self, Peer*& Mine, Peer* Value, Self* Peer::*Back, const TRoot& Root)
+{
+    if (Value == Mine) return;
+    if (Mine)
+    {
+        Mine->*Back = nullptr;
+        Mine->RemoveFreeNotification(self);
+    }
+    if (Value)
+    {
+        Value->SetRoot(Root);
+        Value->*Back = self;
+        Value->FreeNotification(self);
+    }
+    Mine = Value;
+}
 }

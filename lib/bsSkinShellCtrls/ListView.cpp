@@ -475,34 +475,10 @@ void TbsCustomShellListView::Notification(TComponent* AComponent, TOperation Ope
 
 void TbsCustomShellListView::SetShellTreeView(TbsCustomShellTreeView* Value)
 {
-    if (Value == FTreeView) return;
-    if (FTreeView)
-    {
-        FTreeView->FListView = nullptr;
-        FTreeView->RemoveFreeNotification(this);
-    }
-    if (Value)
-    {
-        Value->SetRoot(FRoot);
-        Value->FListView = this;
-        Value->FreeNotification(this);
-    }
-    FTreeView = Value;
+    shellctrls::LinkPeer(this, FTreeView, Value, &TbsCustomShellTreeView::FListView, FRoot);
 }
 
 void TbsCustomShellListView::SetShellComboBox(TbsCustomShellComboBox* Value)
 {
-    if (Value == FComboBox) return;
-    if (FComboBox)
-    {
-        FComboBox->FListView = nullptr;
-        FComboBox->RemoveFreeNotification(this);
-    }
-    if (Value)
-    {
-        Value->SetRoot(FRoot);
-        Value->FListView = this;
-        Value->FreeNotification(this);
-    }
-    FComboBox = Value;
+    shellctrls::LinkPeer(this, FComboBox, Value, &TbsCustomShellComboBox::FListView, FRoot);
 }

@@ -449,34 +449,10 @@ void TbsCustomShellTreeView::Notification(TComponent* AComponent, TOperation Ope
 
 void TbsCustomShellTreeView::SetShellListView(TbsCustomShellListView* Value)
 {
-    if (Value == FListView) return;
-    if (FListView)
-    {
-        FListView->FTreeView = nullptr;
-        FListView->RemoveFreeNotification(this);
-    }
-    if (Value)
-    {
-        Value->SetRoot(FRoot);
-        Value->FTreeView = this;
-        Value->FreeNotification(this);
-    }
-    FListView = Value;
+    shellctrls::LinkPeer(this, FListView, Value, &TbsCustomShellListView::FTreeView, FRoot);
 }
 
 void TbsCustomShellTreeView::SetShellComboBox(TbsCustomShellComboBox* Value)
 {
-    if (Value == FComboBox) return;
-    if (FComboBox)
-    {
-        FComboBox->FTreeView = nullptr;
-        FComboBox->RemoveFreeNotification(this);
-    }
-    if (Value)
-    {
-        Value->SetRoot(FRoot);
-        Value->FTreeView = this;
-        Value->FreeNotification(this);
-    }
-    FComboBox = Value;
+    shellctrls::LinkPeer(this, FComboBox, Value, &TbsCustomShellComboBox::FTreeView, FRoot);
 }
