@@ -366,6 +366,15 @@ bool TFFmpeg::PaintPreview(void* ABitmap, int AFrameNumber, int64_t APTS)
     return FPreviewer->PaintFrameTaking(*static_cast<TBGRBitmap*>(ABitmap), AFrameNumber, APTS);
 }
 
+bool TFFmpeg::LendPreview(void* ABitmap)
+{
+    if (!ABitmap)
+        return false;
+    if (!FPreviewer)
+        FPreviewer = std::make_unique<TPreviewer>();
+    return FPreviewer->Lend(*static_cast<TBGRBitmap*>(ABitmap));
+}
+
 void TFFmpeg::ReleasePreview() { FPreviewer.reset(); }
 
 TBitmap& TFFmpeg::HookBitmap()

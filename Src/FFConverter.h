@@ -120,6 +120,7 @@ public:
 
 protected:
     bool PaintPreview(void* ABitmap, int AFrameNumber, int64_t APTS) override;
+    bool LendPreview(void* ABitmap) override;
     void ReleasePreview() override;
 
 private:

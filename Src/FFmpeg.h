@@ -458,11 +458,19 @@ protected:
     bool HasPostHooks() const { return FPostHooks != 0; }
     // The preview window's part of the post hooks: paints one frame; false when
     // the window was closed (or there is none), which turns phPreview off.
-    // It may take the bitmap's buffer over and leave another in its place.
+    // It may take the bitmap's buffer over and leave another (or none) in its place.
     virtual bool PaintPreview(void* ABitmap, int AFrameNumber, int64_t APTS)
     {
         (void)ABitmap, (void)AFrameNumber, (void)APTS;
         return false;
+    }
+    // Before a picture is converted for the preview window: the window's own
+    // buffer moves into ABitmap to be converted into; false when the window
+    // still paints its last picture (this picture is skipped).
+    virtual bool LendPreview(void* ABitmap)
+    {
+        (void)ABitmap;
+        return true;
     }
     // Frees the preview window when phPreview is taken away.
     virtual void ReleasePreview() {}

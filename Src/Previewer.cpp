@@ -32,17 +32,20 @@ private:
 
 struct TPreviewState : std::enable_shared_from_this<TPreviewState>
 {
-    // Handed over by the conversion thread, guarded by M.
+    // Shared with the conversion thread, guarded by M.
     std::mutex M;
-    TBGRBitmap Pending;
+    TBGRBitmap Picture;  // the one picture buffer (empty while lent)
+    int Width = 0;       // the size of the last frame handed over
+    int Height = 0;
     int FrameNumber = 0;
     std::int64_t PTS = 0;
     bool PaintQueued = false;
+    bool Lent = false;      // a conversion is writing into the buffer
+    bool Reading = false;   // the GUI thread is painting from it
     std::atomic<bool> Closed{false};
     std::atomic<bool> Freed{false};
 
     // GUI thread only.
-    TBGRBitmap Painting;
     TPreviewForm* Form = nullptr;
     TApplication* HookedApp = nullptr;
     TMessageHookToken HookToken = 0;
@@ -63,22 +66,22 @@ TPreviewForm::~TPreviewForm()
 
 void TPreviewState::DoPaint()
 {
-    int frame = 0;
+    int w = 0, h = 0;
     std::int64_t pts = 0;
     {
         std::lock_guard<std::mutex> g(M);
         PaintQueued = false;
-        if (Freed || Closed)
+        // a lent buffer comes back with a new frame and a new paint
+        if (Freed || Closed || Lent)
             return;
-        std::swap(Painting, Pending);
-        frame = FrameNumber;
+        w = Width;
+        h = Height;
         pts = PTS;
     }
-    (void)frame;
-    if (Painting.Width <= 0 || Painting.Height <= 0)
+    if (w <= 0 || h <= 0)
         return;
     if (!Form)
-        CreateForm(Painting.Width, Painting.Height);
+        CreateForm(w, h);
     if (!Form)
         return;
     Form->SetCaption(DurationToText(pts));
@@ -88,8 +91,14 @@ void TPreviewState::DoPaint()
 void TPreviewForm::WndProc(TMessage& Message)
 {
     if (Message.Msg == WM_ERASEBKGND) {
-        auto s = FState.lock();
-        if (s && s->Painting.Width >= ClientWidth() && s->Painting.Height >= ClientHeight()) {
+        // the picture covers the client: no erasing under it (nor while the
+        // buffer is lent, when the last picture stays on the window)
+        bool covered = false;
+        if (auto s = FState.lock()) {
+            std::lock_guard<std::mutex> g(s->M);
+            covered = s->Width >= ClientWidth() && s->Height >= ClientHeight();
+        }
+        if (covered) {
             Message.Result = 1;
             return;
         }
@@ -100,9 +109,15 @@ void TPreviewForm::WndProc(TMessage& Message)
 void TPreviewForm::PaintPicture()
 {
     auto s = FState.lock();
-    if (!s || s->Painting.Width <= 0 || s->Painting.Height <= 0)
+    if (!s)
         return;
-    const TBGRBitmap& p = s->Painting;
+    {
+        std::lock_guard<std::mutex> g(s->M);
+        if (s->Lent || s->Picture.Width <= 0 || s->Picture.Height <= 0)
+            return;
+        s->Reading = true;
+    }
+    const TBGRBitmap& p = s->Picture;
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     bi.bmiHeader.biWidth = p.Width;
@@ -112,6 +127,8 @@ void TPreviewForm::PaintPicture()
     bi.bmiHeader.biCompression = BI_RGB;
     SetDIBitsToDevice(Canvas()->GetHandle(), 0, 0, DWORD(p.Width), DWORD(p.Height), 0, 0, 0, UINT(p.Height),
                       p.Bits.data(), &bi, DIB_RGB_COLORS);
+    std::lock_guard<std::mutex> g(s->M);
+    s->Reading = false;
 }
 
 void TPreviewState::CreateForm(int AWidth, int AHeight)
@@ -177,16 +194,30 @@ TPreviewer::~TPreviewer()
 
 bool TPreviewer::PaintFrame(const TBGRBitmap& ABitmap, int AFrameNumber, std::int64_t APTS)
 {
-    return Deliver([&](TBGRBitmap& pending) {
-        pending.Width = ABitmap.Width;
-        pending.Height = ABitmap.Height;
-        pending.Bits.assign(ABitmap.Bits.begin(), ABitmap.Bits.end());
+    return Deliver([&](TBGRBitmap& picture) {
+        picture.Width = ABitmap.Width;
+        picture.Height = ABitmap.Height;
+        picture.Bits.assign(ABitmap.Bits.begin(), ABitmap.Bits.end());
     }, AFrameNumber, APTS);
+}
+
+bool TPreviewer::Lend(TBGRBitmap& ABitmap)
+{
+    std::lock_guard<std::mutex> g(S->M);
+    // lent before and not given back (the run turned to another hook): the
+    // one conversion thread of this window still has it
+    if (S->Lent)
+        return true;
+    if (S->Reading)
+        return false;
+    std::swap(S->Picture, ABitmap);
+    S->Lent = true;
+    return true;
 }
 
 bool TPreviewer::PaintFrameTaking(TBGRBitmap& ABitmap, int AFrameNumber, std::int64_t APTS)
 {
-    return Deliver([&](TBGRBitmap& pending) { std::swap(pending, ABitmap); }, AFrameNumber, APTS);
+    return Deliver([&](TBGRBitmap& picture) { std::swap(picture, ABitmap); }, AFrameNumber, APTS);
 }
 
 template <class Store> bool TPreviewer::Deliver(Store AStore, int AFrameNumber, std::int64_t APTS)
@@ -196,7 +227,16 @@ template <class Store> bool TPreviewer::Deliver(Store AStore, int AFrameNumber, 
     bool queue = false;
     {
         std::lock_guard<std::mutex> g(S->M);
-        AStore(S->Pending);
+        if (S->Lent) {
+            // the lent buffer comes back with this frame
+            S->Lent = false;
+        } else if (S->Reading) {
+            // the GUI thread is painting from the buffer: this frame is dropped
+            return !S->Closed;
+        }
+        AStore(S->Picture);
+        S->Width = S->Picture.Width;
+        S->Height = S->Picture.Height;
         S->FrameNumber = AFrameNumber;
         S->PTS = APTS;
         if (!S->PaintQueued) {

@@ -126,7 +126,9 @@ void TCustomFFmpeg::SetPostHooks(TPostHooks AValue)
 // With every encoded picture, at most once per PreviewInterval: a bitmap for
 // OnPreviewBitmap, or else a frame for the preview window. Only the time is
 // checked per picture; the conversion runs on this task's own context, and
-// PostHookLock (shared by every task) is held only around the delivery.
+// PostHookLock (shared by every task) is held only to borrow the preview
+// window's buffer and around the delivery. The window keeps one buffer for
+// its pictures, so a task with a preview holds one picture, not three.
 void TCustomFFmpeg::CallPostHooks(const AVFrame* APicture, AVCodecContext* ACodec)
 {
     if (!FPostHooks)
@@ -138,6 +140,16 @@ void TCustomFFmpeg::CallPostHooks(const AVFrame* APicture, AVCodecContext* ACode
     Fpreview_last_time = now;
     if (!FPostContext)
         FPostContext = std::make_unique<TRGBConvertContext>();
+    {
+        std::lock_guard<TCriticalSection> g(PostHookLock());
+        const TPostHooks hooks = FPostHooks;
+        if (!((hooks & PostHookBit(phBitmap)) && OnPreviewBitmap) && (hooks & PostHookBit(phPreview))) {
+            if (!FPostContext->Bitmap)
+                FPostContext->Bitmap = std::make_unique<TBGRBitmap>();
+            if (!LendPreview(FPostContext->Bitmap.get()))
+                return;
+        }
+    }
     const bool converted = PictureToBitmap(*FPostContext, APicture) && FPostContext->Bitmap;
     const int64_t pts = APicture->pts == AV_NOPTS_VALUE
                             ? AV_NOPTS_VALUE

@@ -123,6 +123,43 @@ TEST_F(ConverterPreview, WindowShowsFramesDragsAndCloses)
     EXPECT_EQ(Application->MessageHookCount(), hooks - 1);
 }
 
+// The window keeps one picture buffer: a conversion borrows it, writes a frame
+// into it and gives it back; nothing is painted from it while it is lent.
+TEST_F(ConverterPreview, OnePictureBufferLentToTheConversion)
+{
+    auto p = std::make_unique<TPreviewer>();
+    TBGRBitmap work;
+    ASSERT_TRUE(p->Lend(work));
+    work = Solid(320, 240, 0, 0, 255);
+    ASSERT_TRUE(p->PaintFrameTaking(work, 1, 0));
+    EXPECT_EQ(work.Bits.capacity(), 0u) << "the conversion side keeps no buffer of its own";
+    Pump();
+    ASSERT_NE(p->Form(), nullptr);
+    HWND h = p->Form()->Handle();
+    const TPoint at = TTestDriver::ClientPoint(h, TPoint(5, 5));
+    EXPECT_EQ(driver->PixelAt(at) & 0xFFFFFF, 0xFF0000u);
+
+    // lent again: the buffer that held the picture is the one written into
+    ASSERT_TRUE(p->Lend(work));
+    const uint8_t* buffer = work.Bits.data();
+    EXPECT_EQ(work.Width, 320);
+    // while it is lent the window repaints nothing from it and keeps the last picture
+    InvalidateRect(h, nullptr, TRUE);
+    Pump();
+    EXPECT_EQ(driver->PixelAt(at) & 0xFFFFFF, 0xFF0000u);
+    // a lend never given back (the run turned to another hook) stays with the one conversion
+    EXPECT_TRUE(p->Lend(work));
+    for (int y = 0; y < 240; y++)
+        for (int x = 0; x < 320; x++)
+            work.ScanLine(y)[x * 3 + 1] = 255;  // red and green: yellow
+    ASSERT_TRUE(p->PaintFrameTaking(work, 2, 0));
+    EXPECT_EQ(work.Bits.capacity(), 0u);
+    Pump();
+    EXPECT_EQ(driver->PixelAt(at) & 0xFFFFFF, 0xFFFF00u);
+    ASSERT_TRUE(p->Lend(work));
+    EXPECT_EQ(work.Bits.data(), buffer);
+}
+
 // Several windows close in any order and leave the application's hooks as they were.
 TEST_F(ConverterPreview, WindowsShareTheMessageHook)
 {

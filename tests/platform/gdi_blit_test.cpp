@@ -272,6 +272,33 @@ TEST(GdiBlit, DibSectionsExposeTheirPixels)
     EXPECT_EQ(CreateDIBSection(nullptr, &bad, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
 }
 
+// A top-down 24-bit row with no padding, in a buffer of exactly its size:
+// every pixel keeps its own red, green and blue, the last one included.
+TEST(GdiBlit, DibRowOfDistinctColoursToDevice)
+{
+    const int w = 4;
+    std::vector<unsigned char> row(size_t(w * 3));
+    for (int x = 0; x < w; ++x)
+    {
+        row[size_t(x * 3)] = BYTE(10 + x);       // blue
+        row[size_t(x * 3 + 1)] = BYTE(100 + x);  // green
+        row[size_t(x * 3 + 2)] = BYTE(200 + x);  // red
+    }
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -1;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    MemDC d(6, 2);
+    d.S().Fill(0xFF000000u);
+    EXPECT_EQ(SetDIBitsToDevice(d.dc, 1, 0, DWORD(w), 1, 0, 0, 0, 1, row.data(), &bi, DIB_RGB_COLORS), 1);
+    for (int x = 0; x < w; ++x)
+        EXPECT_EQ(GetPixel(d.dc, 1 + x, 0), RGB(200 + x, 100 + x, 10 + x)) << x;
+    EXPECT_EQ(GetPixel(d.dc, 0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(d.dc, 5, 0), RGB(0, 0, 0));
+}
+
 TEST(GdiBlit, DibBitsInAndOut)
 {
     // A 2 x 3 bottom-up 24-bit picture: rows in memory bottom first; pixel

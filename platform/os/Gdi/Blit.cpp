@@ -4,6 +4,7 @@
 #include "platform/os/Gdi/Internal.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -385,7 +386,17 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD w, DWORD h, int sx, int sy, UI
                     const unsigned char* p =
                         mem + size_t(bottomUp ? n - 1 - row : row) * stride + size_t(x0 + colShift) * 3;
                     TPixel* out = dst.Row(yy);
-                    for (long long xx = x0; xx < x1; ++xx, p += 3) out[xx] = MakePixel(p[2], p[1], p[0]);
+                    // B, G, R bytes read as one little-endian word (its fourth
+                    // byte is the next pixel's), all but the run's last pixel
+                    static_assert(std::endian::native == std::endian::little);
+                    long long xx = x0;
+                    for (; xx + 1 < x1; ++xx, p += 3)
+                    {
+                        std::uint32_t v;
+                        std::memcpy(&v, p, 4);
+                        out[xx] = (v & 0x00FFFFFFu) | 0xFF000000u;
+                    }
+                    out[xx] = MakePixel(p[2], p[1], p[0]);
                 }
             }
         }
