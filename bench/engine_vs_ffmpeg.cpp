@@ -10,10 +10,10 @@
 // alternate (which goes first alternates too). From the same runs, two forms:
 //   whole job: each process from spawn to exit (start-up, loading libraries,
 //              opening the files, converting, closing), wall and CPU time;
-//   work only: ours from after loading the libraries to the end of the
-//              conversion; ffmpeg's own -benchmark rtime, which starts only
-//              after it opened its input and output, so the opening that ours
-//              includes is left out of the peer's figure.
+//   work only: both from after the input and output were opened (which
+//              ffmpeg does before its own -benchmark rtime starts) to the end
+//              of the conversion: ffmpeg's rtime, and ours timed by the driver
+//              around the engine's conversion run.
 // Each figure is the median of the per-pair ratios ours/peer.
 #include <cstdio>
 #include <string>

@@ -4,7 +4,9 @@
 // after the libraries were loaded to the end of the job.
 //
 //   quorvel_bench_driver convert CASE IN OUT
-//       one conversion by the engine (the case's options of bench_cases.h)
+//       one conversion by the engine (the case's options of bench_cases.h);
+//       "work" starts once the input and output are open, where ffmpeg's own
+//       -benchmark time starts
 //   quorvel_bench_driver batch WORKERS MODE OUTDIR IN...
 //       the conversion component converts every IN into OUTDIR on WORKERS
 //       threads; MODE is plain, preview (live preview on), hook-option (every
@@ -60,12 +62,13 @@ double Convert(const std::string& caseName, const std::string& in, const std::st
     const bench::ConversionCase* c = bench::FindConversionCase(caseName);
     if (!c) Fail("unknown case " + caseName);
     Load(ConverterLibraries);
-    const auto t0 = Clock::now();
     TCustomFFmpeg e(2);
     e.Fverbose = -1;
     if (!e.OpenInputFile(in)) Fail("open failed: " + e.LastErrMsg());
     for (const auto& o : c->Options) e.ParseOption(o.first, o.second);
     if (e.OpenOutputFile(out) < 0) Fail("output failed: " + e.LastErrMsg());
+    // from here on as ffmpeg's -benchmark time: the input and output are open
+    const auto t0 = Clock::now();
     e.StartConvert(false);
     const auto t1 = Clock::now();
     if (e.FatalException() || !e.Finished()) Fail("conversion failed: " + e.FatalMessage());
