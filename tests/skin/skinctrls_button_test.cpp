@@ -66,6 +66,17 @@ protected:
         form->Show();
         driver->PumpUntilIdle();
     }
+    // Shows the form with the focus on an edit beside the buttons (so a
+    // button's press has the focus to take).
+    TEdit* ShowWithFocusOnEdit()
+    {
+        auto* e = new TEdit(form);
+        e->SetParent(form);
+        e->SetBounds(100, 100, 60, 20);
+        ShowForm();
+        e->SetFocus();
+        return e;
+    }
     TPoint Centre(TControl* c) { return c->ClientToScreen(TPoint(c->Width() / 2, c->Height() / 2)); }
     // Which look the button shows: the x of the picture pixel at its (1, 1).
     int LookX(TControl* c)
@@ -122,11 +133,7 @@ TEST_F(ButtonTest, LooksFollowTheState)
 {
     TbsSkinButton* b = Add(10, 10);
     TbsSkinButton* p = Add(40, 10, "plain");
-    auto* e = new TEdit(form);
-    e->SetParent(form);
-    e->SetBounds(100, 100, 60, 20);
-    ShowForm();
-    e->SetFocus();
+    TEdit* e = ShowWithFocusOnEdit();
     EXPECT_EQ(LookX(b), 0) << "normal";
     driver->MoveTo(Centre(b));
     EXPECT_EQ(LookX(b), 20) << "mouse over";
@@ -243,11 +250,7 @@ TEST_F(ButtonTest, DefaultAndCancelKeysFromAnEdit)
     cancel->OnClick = [&](TObject*) { ++cancelClicks; };
     ok->SetDefault(true);
     cancel->Cancel = true;
-    auto* e = new TEdit(form);
-    e->SetParent(form);
-    e->SetBounds(100, 100, 60, 20);
-    ShowForm();
-    e->SetFocus();
+    ShowWithFocusOnEdit();
     driver->PumpUntilIdle();
     EXPECT_EQ(LookX(ok), 20) << "the default button looks active while an edit has the focus";
     driver->PressKey(VK_RETURN);
@@ -284,11 +287,7 @@ TEST_F(ButtonTest, AcceleratorFocusesAndClicks)
 {
     TbsSkinButton* b = Add(10, 10);
     b->SetText("&Go");
-    auto* e = new TEdit(form);
-    e->SetParent(form);
-    e->SetBounds(100, 100, 60, 20);
-    ShowForm();
-    e->SetFocus();
+    ShowWithFocusOnEdit();
     driver->PressKey('G', {VK_MENU});
     driver->PumpUntilIdle();
     EXPECT_EQ(clicks, 1);
@@ -298,11 +297,7 @@ TEST_F(ButtonTest, AcceleratorFocusesAndClicks)
 TEST_F(ButtonTest, CrossFadeEndsExactlyOnItsEndValues)
 {
     TbsSkinButton* b = Add(10, 10, "morph");
-    auto* e = new TEdit(form);
-    e->SetParent(form);
-    e->SetBounds(100, 100, 60, 20);
-    ShowForm();
-    e->SetFocus();
+    ShowWithFocusOnEdit();
     driver->MoveTo(Centre(b));
     driver->PumpUntilIdle();
     EXPECT_TRUE(b->MorphRunning());
@@ -358,11 +353,7 @@ TEST_F(ButtonTest, HandlerMayFreeOrHideItsButton)
 TEST_F(ButtonTest, PressWithoutFocusIsDroppedAndNotCaptured)
 {
     TbsSkinButton* b = Add(10, 10);
-    auto* e = new TEdit(form);
-    e->SetParent(form);
-    e->SetBounds(100, 100, 60, 20);
-    ShowForm();
-    e->SetFocus();
+    TEdit* e = ShowWithFocusOnEdit();
     // The edit refuses to let the focus go.
     e->OnExit = [e](TObject*) { e->SetFocus(); };
     driver->MoveTo(Centre(b));
@@ -378,11 +369,7 @@ TEST_F(ButtonTest, PressWithoutFocusIsDroppedAndNotCaptured)
 TEST_F(ButtonTest, FrameAnimationStepsThroughItsFramesInAndOut)
 {
     TbsSkinButton* b = Add(10, 10, "anim");
-    auto* e = new TEdit(form);
-    e->SetParent(form);
-    e->SetBounds(100, 100, 60, 20);
-    ShowForm();
-    e->SetFocus();
+    ShowWithFocusOnEdit();
     struct Step
     {
         int AdvanceMs;
@@ -423,11 +410,7 @@ TEST_F(ButtonTest, FrameAnimationStepsThroughItsFramesInAndOut)
 TEST_F(ButtonTest, GlyphIsCopiedAndRefreshButtonDropsTheHotLook)
 {
     TbsSkinButton* b = Add(10, 10);
-    auto* e = new TEdit(form);
-    e->SetParent(form);
-    e->SetBounds(100, 100, 60, 20);
-    ShowForm();
-    e->SetFocus();
+    ShowWithFocusOnEdit();
     // A 4 x 4 glyph keyed on its bottom-left pixel: a red square with a
     // fuchsia corner.
     TBitmap g(4, 4, pf24bit);
