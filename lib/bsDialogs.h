@@ -107,7 +107,6 @@ protected:
 
 private:
     bool Run(std::unique_ptr<TbsSelectSkinDlgForm> F, bool listMode);
-    void Watch(TComponent* old, TComponent* now);
 
     TbsCompressedSkinList* FSkinList = nullptr;
     TbsSkinData* FSD = nullptr;

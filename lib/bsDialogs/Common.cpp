@@ -86,4 +86,11 @@ void Watch(TComponent* Self, TComponent* Old, TComponent* Now)
     if (Old) Old->RemoveFreeNotification(Self);
     if (Now) Now->FreeNotification(Self);
 }
+
+void SetStore(TComponent* Self, TbsSkinData*& Mine, TbsSkinData* Other, TbsSkinData* Value)
+{
+    if (Mine && Mine != Other) Mine->RemoveFreeNotification(Self);
+    Mine = Value;
+    if (Mine) Mine->FreeNotification(Self);
+}
 }  // namespace bsdialogs

@@ -29,4 +29,7 @@ void ApplyClientSize(TForm* F, TbsSkinForm* BSF, TbsSkinData* SkinData, int Widt
                      int DefaultHeight);
 // Watching a store reference for its removal.
 void Watch(TComponent* Self, TComponent* Old, TComponent* Now);
+// Sets one of a dialog's two skin-data references (Mine) and watches the new
+// store; the old one stays watched while the other reference still names it.
+void SetStore(TComponent* Self, TbsSkinData*& Mine, TbsSkinData* Other, TbsSkinData* Value);
 }

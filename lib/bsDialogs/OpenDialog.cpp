@@ -408,19 +408,9 @@ TbsCustomOpenDialog::~TbsCustomOpenDialog()
     SetCtrlSkinData(nullptr);
 }
 
-void TbsCustomOpenDialog::SetSkinData(TbsSkinData* Value)
-{
-    if (FSD && FSD != FCtrlFSD) FSD->RemoveFreeNotification(this);
-    FSD = Value;
-    if (FSD) FSD->FreeNotification(this);
-}
+void TbsCustomOpenDialog::SetSkinData(TbsSkinData* Value) { SetStore(this, FSD, FCtrlFSD, Value); }
 
-void TbsCustomOpenDialog::SetCtrlSkinData(TbsSkinData* Value)
-{
-    if (FCtrlFSD && FCtrlFSD != FSD) FCtrlFSD->RemoveFreeNotification(this);
-    FCtrlFSD = Value;
-    if (FCtrlFSD) FCtrlFSD->FreeNotification(this);
-}
+void TbsCustomOpenDialog::SetCtrlSkinData(TbsSkinData* Value) { SetStore(this, FCtrlFSD, FSD, Value); }
 
 void TbsCustomOpenDialog::Notification(TComponent* AComponent, TOperation Operation)
 {

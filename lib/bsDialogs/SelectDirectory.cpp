@@ -127,19 +127,9 @@ TbsSkinSelectDirectoryDialog::~TbsSkinSelectDirectoryDialog()
     SetCtrlSkinData(nullptr);
 }
 
-void TbsSkinSelectDirectoryDialog::SetSkinData(TbsSkinData* Value)
-{
-    if (FSD && FSD != FCtrlFSD) FSD->RemoveFreeNotification(this);
-    FSD = Value;
-    if (FSD) FSD->FreeNotification(this);
-}
+void TbsSkinSelectDirectoryDialog::SetSkinData(TbsSkinData* Value) { SetStore(this, FSD, FCtrlFSD, Value); }
 
-void TbsSkinSelectDirectoryDialog::SetCtrlSkinData(TbsSkinData* Value)
-{
-    if (FCtrlFSD && FCtrlFSD != FSD) FCtrlFSD->RemoveFreeNotification(this);
-    FCtrlFSD = Value;
-    if (FCtrlFSD) FCtrlFSD->FreeNotification(this);
-}
+void TbsSkinSelectDirectoryDialog::SetCtrlSkinData(TbsSkinData* Value) { SetStore(this, FCtrlFSD, FSD, Value); }
 
 void TbsSkinSelectDirectoryDialog::Notification(TComponent* AComponent, TOperation Operation)
 {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "lib/bsDialogs/Internal.h"
 #include "lib/bsMessages.h"
 
 namespace
@@ -13,14 +14,6 @@ namespace
 std::string Text(TbsResourceStrData* T, const char* key, const char* builtIn)
 {
     return T ? T->GetResStr(key) : std::string(builtIn);
-}
-
-std::unique_ptr<TFont> MakeDefaultFont()
-{
-    auto f = std::make_unique<TFont>();
-    f->SetName("Arial");
-    f->SetHeight(14);
-    return f;
 }
 }  // namespace
 
@@ -151,7 +144,7 @@ void TbsSelectSkinDlgForm::SLBOnDblClick(TObject*) { SetModalResult(mrOk); }
 TbsCompressedStoredSkin* TbsSelectSkinDlgForm::SelectedSkin() const { return PreviewSkinData->CompressedStoredSkin(); }
 
 // ---------------------------------------------------------------------------
-TbsSelectSkinDialog::TbsSelectSkinDialog(TComponent* AOwner) : TComponent(AOwner), FDefaultFont(MakeDefaultFont()) {}
+TbsSelectSkinDialog::TbsSelectSkinDialog(TComponent* AOwner) : TComponent(AOwner), FDefaultFont(bsdialogs::MakeDialogFont()) {}
 
 TbsSelectSkinDialog::~TbsSelectSkinDialog()
 {
@@ -160,32 +153,15 @@ TbsSelectSkinDialog::~TbsSelectSkinDialog()
     SetCtrlSkinData(nullptr);
 }
 
-void TbsSelectSkinDialog::Watch(TComponent* old, TComponent* now)
-{
-    if (old == now) return;
-    if (old) old->RemoveFreeNotification(this);
-    if (now) now->FreeNotification(this);
-}
-
 void TbsSelectSkinDialog::SetSkinList(TbsCompressedSkinList* Value)
 {
-    Watch(FSkinList, Value);
+    bsdialogs::Watch(this, FSkinList, Value);
     FSkinList = Value;
 }
 
-void TbsSelectSkinDialog::SetSkinData(TbsSkinData* Value)
-{
-    if (FSD != FCtrlFSD) Watch(FSD, nullptr);
-    FSD = Value;
-    if (FSD) FSD->FreeNotification(this);
-}
+void TbsSelectSkinDialog::SetSkinData(TbsSkinData* Value) { bsdialogs::SetStore(this, FSD, FCtrlFSD, Value); }
 
-void TbsSelectSkinDialog::SetCtrlSkinData(TbsSkinData* Value)
-{
-    if (FCtrlFSD != FSD) Watch(FCtrlFSD, nullptr);
-    FCtrlFSD = Value;
-    if (FCtrlFSD) FCtrlFSD->FreeNotification(this);
-}
+void TbsSelectSkinDialog::SetCtrlSkinData(TbsSkinData* Value) { bsdialogs::SetStore(this, FCtrlFSD, FSD, Value); }
 
 void TbsSelectSkinDialog::Notification(TComponent* AComponent, TOperation Operation)
 {

@@ -128,7 +128,7 @@ TEST_F(ShellDialogsTest, TypedNamesTakeTheDefaultExtension)
         const bool ok = dlg.Execute();
         EXPECT_EQ(ok, !c.want.empty());
         EXPECT_EQ(stayed, c.want.empty());
-        if (ok) EXPECT_EQ(dlg.FileName(), c.want);
+        if (ok) { EXPECT_EQ(dlg.FileName(), c.want); }
     }
 }
 
