@@ -29,6 +29,39 @@ void ApplyClientSize(TForm* F, TbsSkinForm* BSF, TbsSkinData* SkinData, int Widt
                      int DefaultHeight);
 // Watching a store reference for its removal.
 void Watch(TComponent* Self, TComponent* Old, TComponent* Now);
+// A dialog's run of its form: however the run ends, OnClose is called, the
+// form freed and the dialog's pointer to it (Current) cleared.
+template <class Form>
+class TFormRun
+{
+public:
+    TFormRun(TComponent* Self, const TNotifyEvent& OnClose, Form*& Current)
+        : FSelf(Self), FOnClose(OnClose), FCurrent(Current)
+    {
+    }
+    ~TFormRun()
+    {
+        if (FOnClose) FOnClose(FSelf);
+        FForm.reset();
+        FCurrent = nullptr;
+    }
+    TFormRun(const TFormRun&) = delete;
+    TFormRun& operator=(const TFormRun&) = delete;
+    // The run's form, which becomes the dialog's current one.
+    Form* Take(std::unique_ptr<Form> F)
+    {
+        FForm = std::move(F);
+        FCurrent = FForm.get();
+        return FCurrent;
+    }
+
+private:
+    TComponent* FSelf;
+    const TNotifyEvent& FOnClose;
+    Form*& FCurrent;
+    std::unique_ptr<Form> FForm;
+};
+
 // Sets one of a dialog's two skin-data references (Mine) and watches the new
 // store; the old one stays watched while the other reference still names it.
 void SetStore(TComponent* Self, TbsSkinData*& Mine, TbsSkinData* Other, TbsSkinData* Value);

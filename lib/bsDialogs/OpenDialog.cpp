@@ -511,19 +511,8 @@ std::unique_ptr<TbsOpenDlgForm> TbsCustomOpenDialog::BuildForm()
 bool TbsCustomOpenDialog::Execute()
 {
     if (OnShow) OnShow(this);
-    struct TClose
-    {
-        TbsCustomOpenDialog* self;
-        std::unique_ptr<TbsOpenDlgForm> form;
-        ~TClose()
-        {
-            if (self->OnClose) self->OnClose(self);
-            form.reset();
-            self->FDlgFrm = nullptr;
-        }
-    } close{this, nullptr};
-    close.form = MakeForm();
-    FDlgFrm = close.form.get();
+    TFormRun<TbsOpenDlgForm> run(this, OnClose, FDlgFrm);
+    run.Take(MakeForm());
     PrepareForm(FDlgFrm);
     const bool ok = FDlgFrm->ShowModal() == mrOk;
     KeepSettings(FDlgFrm);

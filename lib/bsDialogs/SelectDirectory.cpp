@@ -188,19 +188,8 @@ std::unique_ptr<TbsSelDirDlgForm> TbsSkinSelectDirectoryDialog::BuildForm()
 bool TbsSkinSelectDirectoryDialog::Execute()
 {
     if (OnShow) OnShow(this);
-    struct TClose
-    {
-        TbsSkinSelectDirectoryDialog* self;
-        std::unique_ptr<TbsSelDirDlgForm> form;
-        ~TClose()
-        {
-            if (self->OnClose) self->OnClose(self);
-            form.reset();
-            self->FDlgFrm = nullptr;
-        }
-    } close{this, nullptr};
-    close.form = BuildForm();
-    FDlgFrm = close.form.get();
+    TFormRun<TbsSelDirDlgForm> run(this, OnClose, FDlgFrm);
+    run.Take(BuildForm());
     const bool ok = FDlgFrm->ShowModal() == mrOk;
     DialogWidth = FDlgFrm->ClientWidth();
     DialogHeight = FDlgFrm->ClientHeight();
