@@ -28,6 +28,8 @@ std::string ProgramPath();
 // A file that is not a folder.
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// An existing folder in which this process may create files.
+bool DirectoryWritable(const std::string& path);
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);
 bool CreateDir(const std::string& path);
