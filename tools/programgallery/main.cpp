@@ -7,6 +7,7 @@
 #include "app/Project1.h"
 #include "app/Unit1.h"
 #include "platform/gui/Forms.h"
+#include "platform/os/Window.h"
 #include "platform/sys/Files.h"
 #include "platform/testing/Driver.h"
 #include "skins/bsStoredSkins.h"
@@ -41,5 +42,7 @@ int main(int argc, char** argv)
         else std::cout << name << "\n";
     }
     ResetApplication();
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
     return status;
 }
