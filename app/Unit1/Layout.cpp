@@ -103,9 +103,8 @@ void TForm1::BuildComponents()
     bsSkinData1->SetShowLayeredBorders(true);
     bsSkinData1->AnimationForAllWindows = false;
     bsSkinData1->SetResourceStrData(bsResourceStrData1);
-    // The stored skin is loaded by the create handler (the settings file's
-    // choice), so the start-up loads one skin only.
-    bsSkinData1->SetSkinList(bsCompressedSkinList1);
+    // The skin list is linked by the create handler once the settings file
+    // has named the stored skin, so the start-up loads one skin only.
 
     bsSelectSkinDialog1 = Make<TbsSelectSkinDialog>(this, nullptr, "bsSelectSkinDialog1");
     bsSelectSkinDialog1->SetSkinList(bsCompressedSkinList1);

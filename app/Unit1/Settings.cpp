@@ -64,6 +64,10 @@ void TForm1::ReadSkinIndex()
     FGlyphsPainted = false;
     try
     {
+        // Without its list the store only takes the index; linking the list
+        // loads that skin (once).
+        if (!bsSkinData1->SkinList()) bsSkinData1->SetSkinIndex(index);
+        if (!bsSkinData1->SkinList()) bsSkinData1->SetSkinList(bsCompressedSkinList1);
         bsSkinData1->SetSkinIndex(index);
     }
     catch (const std::exception& e)

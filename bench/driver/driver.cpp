@@ -17,6 +17,13 @@
 //       information, information text); "work" covers the FILEs only, and
 //       -each adds one line "probe=<seconds> cpu=<seconds>" per FILE (the
 //       wall time and the CPU time of the whole process for that probe)
+//   quorvel_bench_driver window program|label [idle]
+//       on the X display: the program's windows made as its start-up makes
+//       them (settings in the current folder), the main window shown; or a
+//       form with one label shown. Adds "painted=<seconds>", the monotonic
+//       clock when the shown window is active and every paint is done (no
+//       message left to serve); with idle, also "idle_cpu=<seconds>", the
+//       process's CPU time over the next 10 s of its message loop
 //   quorvel_bench_driver play IN WIDTH HEIGHT
 //       the preview player plays IN to its end into a WIDTH x HEIGHT host
 //       panel on the headless desktop, sound to SDL's dummy driver; adds a
@@ -40,7 +47,14 @@
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/MyUtils.h"
+#include "app/OptionFile.h"
+#include "app/Project1.h"
+#include "app/Product.h"
+#include "app/Unit1.h"
 #include "platform/backend/headless/Headless.h"
+#include "platform/backend/x11/X11Backend.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/sys/Files.h"
 #include "platform/core/MainThread.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
@@ -193,13 +207,81 @@ double Play(const std::string& in, int width, int height)
     std::printf("gap=%.6f\n", gap);
     return work;
 }
+// The window's first complete paint: shown, active (the window manager has
+// mapped it), and nothing left to serve (no paint pending).
+double Window(const std::string& which, bool idle)
+{
+    const auto t0 = Clock::now();
+    if (!backend::UseX11()) Fail(backend::kNoDisplayMessage);
+    TForm* shown = nullptr;
+    std::unique_ptr<TForm> plain;
+    if (which == "program")
+    {
+        const std::string here = sys::GetCurrentDir();
+        for (const char* d : {"/program", "/config", "/home"}) sys::ForceDirectories(here + d);
+        UseOptionFile(std::make_unique<TOptionFile>(TOptionPlaces{here + "/program/", here + "/config", here + "/home"}));
+        Application->Initialize();
+        Application->Title = product::kTitle;
+        CreateProgramForms();
+        shown = Form1;
+    }
+    else if (which == "label")
+    {
+        plain = std::make_unique<TForm>(nullptr);
+        plain->SetCaption("Quorvel");
+        plain->SetPosition(poDesktopCenter);
+        plain->SetClientSize(300, 120);
+        auto* l = new TLabel(plain.get());
+        l->SetParent(plain.get());
+        l->SetBounds(20, 40, 260, 20);
+        l->SetCaption("Quorvel MTS");
+        shown = plain.get();
+    }
+    else Fail("window program|label");
+    shown->Show();
+    for (;;)
+    {
+        MSG m;
+        bool any = false;
+        while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
+        {
+            any = true;
+            TranslateMessage(&m);
+            DispatchMessage(&m);
+        }
+        if (!any && GetActiveWindow() == shown->Handle() && !PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) break;
+        backend::Current().WaitForEvents(any ? 0 : 5);
+    }
+    const double painted = std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
+    std::printf("painted=%.6f\n", painted);
+    if (idle)
+    {
+        // The shown window left alone: what its message loop costs.
+        const double c0 = ProcessCpuSeconds();
+        const auto end = Clock::now() + std::chrono::seconds(10);
+        while (Clock::now() < end)
+        {
+            MSG m;
+            while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+            CheckSynchronize(0);
+            backend::Current().WaitForEvents(unsigned(
+                std::max<long>(1, std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count())));
+        }
+        std::printf("idle_cpu=%.6f\n", ProcessCpuSeconds() - c0);
+    }
+    const double work = bench::Seconds(t0, Clock::now());
+    plain.reset();
+    ResetApplication();
+    return work;
+}
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const std::vector<std::string> a(argv + 1, argv + argc);
-    // The preview window opens on the headless desktop.
-    backend::UseHeadless();
+    // The preview window opens on the headless desktop (the window job takes
+    // the X display itself).
+    if (a.empty() || a[0] != "window") backend::UseHeadless();
     double work = -1;
     if (a.size() == 4 && a[0] == "convert") work = Convert(a[1], a[2], a[3]);
     else if (a.size() >= 5 && a[0] == "batch")
@@ -216,10 +298,12 @@ int main(int argc, char** argv)
         }
         work = Probe(warm, files, each);
     }
+    else if ((a.size() == 2 || a.size() == 3) && a[0] == "window")
+        work = Window(a[1], a.size() == 3 && a[2] == "idle");
     else if (a.size() == 4 && a[0] == "play")
         work = Play(a[1], std::atoi(a[2].c_str()), std::atoi(a[3].c_str()));
     else Fail("usage: quorvel_bench_driver convert CASE IN OUT | batch WORKERS MODE OUTDIR IN... | "
-              "probe [-each] [-warm FILE]... FILE... | play IN WIDTH HEIGHT");
+              "probe [-each] [-warm FILE]... FILE... | window program|label [idle] | play IN WIDTH HEIGHT");
     std::printf("work=%.6f\n", work);
     return 0;
 }

@@ -961,7 +961,8 @@ void TbsCompressedStoredSkin::DeCompressToStream(std::vector<std::uint8_t>& out)
 {
     std::vector<std::uint8_t> inner =
         bsDecompressBytes(FCompressedStream.data(), FCompressedStream.size(), TbsSkinData::MaxInnerSize);
-    out.insert(out.end(), inner.begin(), inner.end());
+    if (out.empty()) out = std::move(inner);
+    else out.insert(out.end(), inner.begin(), inner.end());
 }
 
 void TbsCompressedStoredSkin::LoadFromCompressStream(TStream& stream)

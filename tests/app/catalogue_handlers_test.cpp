@@ -83,7 +83,7 @@ TEST_F(CatalogueHandlersTest, ACategoryFillsItsPresetsAndTheFirstPresetFillsTheB
     EXPECT_TRUE(Form1->bsSkinComboBox3->GetEnabled());
     EXPECT_FALSE(Form1->Video_DisableVideo) << "no row selected: only the refill's own field changes";
     Form1->bsSkinOfficeComboBox2->SetItemIndex(6);
-    for (TbsSkinComboBox* b : Form1->ParamBoxes()) EXPECT_TRUE(b->GetEnabled());
+    for (TbsSkinComboBox* b : Form1->ParamBoxes()) { EXPECT_TRUE(b->GetEnabled()); }
 }
 
 TEST_F(CatalogueHandlersTest, ABoxRaisesItsChangeOnlyWhenItsTextChanges)

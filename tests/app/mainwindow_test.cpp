@@ -90,12 +90,12 @@ TEST_F(MainWindowTest, EveryControlIsAtItsPlaceWithItsCaptionHintAndState)
         ASSERT_NE(c, nullptr);
         ASSERT_NE(c->Parent(), nullptr);
         EXPECT_EQ(c->Parent()->Name(), r.parent);
-        if (r.left >= 0) EXPECT_EQ(c->Left(), r.left);
-        if (r.top >= 0) EXPECT_EQ(c->Top(), r.top);
-        if (r.width >= 0) EXPECT_EQ(c->Width(), r.width);
-        if (r.height >= 0) EXPECT_EQ(c->Height(), r.height);
-        if (r.text && r.text[0] == '?') EXPECT_EQ(c->GetHint(), r.text + 1);
-        else if (r.text) EXPECT_EQ(c->Caption(), r.text);
+        if (r.left >= 0) { EXPECT_EQ(c->Left(), r.left); }
+        if (r.top >= 0) { EXPECT_EQ(c->Top(), r.top); }
+        if (r.width >= 0) { EXPECT_EQ(c->Width(), r.width); }
+        if (r.height >= 0) { EXPECT_EQ(c->Height(), r.height); }
+        if (r.text && r.text[0] == '?') { EXPECT_EQ(c->GetHint(), r.text + 1); }
+        else if (r.text) { EXPECT_EQ(c->Caption(), r.text); }
         EXPECT_EQ(c->GetVisible(), r.visible);
         EXPECT_EQ(c->GetEnabled(), r.enabled);
         // Everything visible lies inside its parent's client area.
@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, EveryControlIsAtItsPlaceWithItsCaptionHintAndState)
         EXPECT_EQ(Form1->ParamLabels[i]->Caption(), labels[i]);
         EXPECT_EQ(boxes[i]->Parent(), Form1->bsSkinPanel4);
         EXPECT_EQ(boxes[i]->Style(), bscbFixedStyle);
-        if (i > 0) EXPECT_GT(boxes[i]->Top(), boxes[i - 1]->Top());
+        if (i > 0) { EXPECT_GT(boxes[i]->Top(), boxes[i - 1]->Top()); }
     }
     // The tool buttons use the resizable tool-button look; the move buttons
     // and the menu button carry no focus away from the job table.
@@ -121,7 +121,7 @@ TEST_F(MainWindowTest, EveryControlIsAtItsPlaceWithItsCaptionHintAndState)
         EXPECT_EQ(b->SkinDataName(), "resizetoolbutton");
     EXPECT_EQ(Form1->bsSkinMenuSpeedButton1->SkinPopupMenu(), Form1->bsSkinPopupMenu1);
     // The off-screen controls lie right of the client area.
-    for (const char* name : {"Panel1", "Panel3", "Panel4", "Panel5", "edt"}) EXPECT_GE(Control(name)->Left(), 873);
+    for (const char* name : {"Panel1", "Panel3", "Panel4", "Panel5", "edt"}) { EXPECT_GE(Control(name)->Left(), 873); }
     EXPECT_FALSE(Form1->bsSkinForm1->BorderIcons().Maximize);
     EXPECT_TRUE(Form1->bsSkinForm1->BorderIcons().Minimize);
     EXPECT_FALSE(Form1->bsTrayIcon1->Enabled);
@@ -159,7 +159,7 @@ TEST_F(MainWindowTest, MenusJobColumnsAndOffscreenDefaults)
             const Item& it = menus[m].second[i];
             SCOPED_TRACE(it.caption);
             EXPECT_EQ(menu->Items(int(i))->Caption(), it.caption);
-            if (it.name[0]) EXPECT_EQ(menu->Items(int(i))->Name(), it.name);
+            if (it.name[0]) { EXPECT_EQ(menu->Items(int(i))->Name(), it.name); }
             EXPECT_EQ(menu->Items(int(i))->Enabled(), it.enabled);
         }
     }
@@ -212,7 +212,7 @@ TEST_F(MainWindowTest, MenusJobColumnsAndOffscreenDefaults)
     EXPECT_FALSE(Form1->btnStart->GetEnabled());
     EXPECT_TRUE(Form1->btnAdd->GetEnabled());
     EXPECT_EQ(Form1->bsSkinSlider1_down_UP, "UP");
-    for (const TOutputOptions& o : Form1->OO1) ASSERT_EQ(o.AudioLanguage, "kong");
+    for (const TOutputOptions& o : Form1->OO1) { ASSERT_EQ(o.AudioLanguage, "kong"); }
     EXPECT_EQ(Form1->SavePictureDialog1->DefaultExt, "bmp");
     EXPECT_EQ(Form1->SavePictureDialog1->Filter, "Bitmaps (*.bmp)|*.bmp|JPEG Image File |*.jpg;*.jpeg");
     EXPECT_TRUE(Form1->SavePictureDialog1->Options.Contains(ofOverwritePrompt));
@@ -229,7 +229,7 @@ TEST_F(MainWindowTest, TheCatalogueBoxesTheFilterAndTheScreenList)
     ASSERT_EQ(presets->Count(), 13);
     EXPECT_EQ(Form1->bsSkinOfficeComboBox1->ItemIndex(), 0);
     EXPECT_EQ(presets->Items(0)->Title(), "MTS转换为标准AVI视频(*.avi)");
-    for (int i = 0; i < presets->Count(); ++i) EXPECT_EQ(presets->Items(i)->ImageIndex(), i % 2);
+    for (int i = 0; i < presets->Count(); ++i) { EXPECT_EQ(presets->Items(i)->ImageIndex(), i % 2); }
     const char* shown[] = {"704*480", "816 kbps", "25.00", "128 kbps", "44100", "保持原视频模式"};
     const auto boxes = Form1->ParamBoxes();
     for (std::size_t i = 0; i < boxes.size(); ++i)

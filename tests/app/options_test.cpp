@@ -67,7 +67,7 @@ TEST_F(OptionsTest, TheWindowIsLaidOutAsDescribed)
         {
             EXPECT_EQ(item->Caption(), caption);
             EXPECT_EQ(item->Parent(), g.box);
-            if (item->GetVisible()) EXPECT_LE(item->Left() + item->Width(), g.box->ClientWidth());
+            if (item->GetVisible()) { EXPECT_LE(item->Left() + item->Width(), g.box->ClientWidth()); }
         }
     }
     // The multi-thread box is checked, invisible, beyond its group's edge.

@@ -87,13 +87,15 @@ protected:
         {
             const Group& gr = groups[g];
             SCOPED_TRACE(gr.name);
-            if (gr.plain) EXPECT_EQ(gr.plain->GetEnabled(), model[g].plain);
-            for (TMenuItem* mi : gr.items) EXPECT_EQ(mi->Enabled(), gr.plain ? model[g].plain : model[g].skinned);
+            if (gr.plain) { EXPECT_EQ(gr.plain->GetEnabled(), model[g].plain); }
+            for (TMenuItem* mi : gr.items) { EXPECT_EQ(mi->Enabled(), gr.plain ? model[g].plain : model[g].skinned); }
             EXPECT_EQ(gr.skinned->GetEnabled(), model[g].skinned);
             const int picture = model[g].skinned ? gr.enabledPicture : gr.disabledPicture;
             EXPECT_EQ(Form1->GroupPicture(static_cast<TControlGroup>(g)), picture);
             if (TBitmap* glyph = GlyphOf(gr.skinned))
+            {
                 EXPECT_TRUE(SamePicture(glyph, Form1->Image(picture)->Picture()->Bitmap()));
+            }
         }
         for (TControl* c : std::initializer_list<TControl*>{Form1->bsSkinComboBox1, Form1->bsSkinComboBox2,
                                                             Form1->bsSkinComboBox3, Form1->bsSkinComboBox4,
