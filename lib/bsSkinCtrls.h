@@ -1326,6 +1326,9 @@ public:
     int ValueToOffset(int V) const;
     int OffsetToValue(int X) const;
     void ThumbJump(TbsJumpMode Mode);
+    // The tick points on the slider's canvas (for an OnDrawPoints handler
+    // that adds its own marks to them).
+    virtual void DefaultDrawPoints(int PointsStep, int PointsHeight, int ExtremePointsHeight);
     // Lays ruler, thumb and points out for the current size.
     void UpdateLayout();
 
