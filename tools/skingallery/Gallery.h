@@ -11,8 +11,11 @@
 #include "lib/bsSkinData.h"
 
 class TForm;
+class TBitmap;
+class TCustomImageList;
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -128,12 +131,19 @@ void AddButtonEntries(std::vector<GalleryEntry>& entries);
 void AddStateEntries(std::vector<GalleryEntry>& entries);
 // The skinned popup menus, the menu bar and the menu buttons.
 void AddPopupMenuEntries(std::vector<GalleryEntry>& entries);
+// The menu speed button in each of its looks and states.
+void AddMenuButtonEntries(std::vector<GalleryEntry>& entries);
 // The list, combo and edit boxes.
 void AddBoxEntries(std::vector<GalleryEntry>& entries);
 // The views (job table, tree view) and the page control with its tabs.
 void AddViewEntries(std::vector<GalleryEntry>& entries);
 // The dialogs (message boxes, the skin chooser).
 void AddDialogEntries(std::vector<GalleryEntry>& entries);
+
+// A 4-frame strip of 16 x 16 "play" glyphs (normal, disabled, pressed, hot).
+std::unique_ptr<TBitmap> PlayGlyph();
+// A 16 x 16 image list of four coloured tool images (lighter when hot).
+std::unique_ptr<TCustomImageList> ToolImages(bool hot);
 
 // A form's picture with its controls, as its windows paint it, put on the page.
 void PutForm(GalleryPage& p, TForm& f, const TRect& cell);
