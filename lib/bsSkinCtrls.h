@@ -953,6 +953,9 @@ protected:
     // A look's content: its font and colour, OnPaint (given paintRect), then
     // the content in R.
     void DrawStateContent(TCanvas* C, const TRect& paintRect, const TRect& R, bool pressed, bool active);
+    // The default look's content: the default font (button shadow when
+    // disabled), OnPaint, then the content in R.
+    void DrawDefaultContent(TCanvas* C, const TRect& R, bool pressed, bool active);
     // The transparent normal look: content straight on the parent.
     virtual void PaintTransparent();
     // Its content in R of the control's canvas.

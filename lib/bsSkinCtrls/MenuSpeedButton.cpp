@@ -374,13 +374,7 @@ void TbsSkinMenuSpeedButton::CreateControlDefaultImage(TBitmap* B)
         else parts(TDefaultFace::Hot, TDefaultFace::Hot);
         if (FTrackButtonMode ? tracked : pressed) OffsetRect(M, 2, 2);
     }
-    C->Font()->Assign(DefaultFont());
-    bsctrls::SetStringTableCharset(C->Font(), FSD, DefaultFont());
-    if (!GetEnabled()) C->Font()->SetColor(clBtnShadow);
-    C->Brush()->SetStyle(bsClear);
-    bool drawDefault = true;
-    if (OnPaint) OnPaint(this, C, main, FDown, FMouseIn, drawDefault);
-    if (drawDefault) DrawContent(C, main, pressed && !tracked, FMouseIn || FDown);
+    DrawDefaultContent(C, main, pressed && !tracked, FMouseIn || FDown);
     DrawMarker(C, M, hot, pressed || FMenuTracked, GetEnabled() ? clBtnText : clBtnShadow);
 }
 

@@ -223,14 +223,18 @@ void TbsSkinSpeedButton::CreateControlDefaultImage(TBitmap* B)
     else if (FMouseIn) bsctrls::DrawDefaultFace(C, r, TDefaultFace::Hot);
     else if (!FFlat) bsctrls::DrawDefaultFace(C, r, TDefaultFace::Normal);
     else if (!Transparent()) bsctrls::DrawDefaultFace(C, r, TDefaultFace::Plain);
+    DrawDefaultContent(C, r, pressed, FMouseIn || FDown);
+}
+
+void TbsSkinSpeedButton::DrawDefaultContent(TCanvas* C, const TRect& R, bool pressed, bool active)
+{
     C->Font()->Assign(DefaultFont());
     bsctrls::SetStringTableCharset(C->Font(), FSD, DefaultFont());
     if (!GetEnabled()) C->Font()->SetColor(clBtnShadow);
     C->Brush()->SetStyle(bsClear);
     bool drawDefault = true;
-    if (OnPaint) OnPaint(this, C, r, FDown, FMouseIn, drawDefault);
-    if (!drawDefault) return;
-    DrawContent(C, r, pressed, FMouseIn || FDown);
+    if (OnPaint) OnPaint(this, C, R, FDown, FMouseIn, drawDefault);
+    if (drawDefault) DrawContent(C, R, pressed, active);
 }
 
 void TbsSkinSpeedButton::PaintTransparent()

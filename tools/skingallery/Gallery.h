@@ -145,6 +145,28 @@ std::unique_ptr<TBitmap> PlayGlyph();
 // A 16 x 16 image list of four coloured tool images (lighter when hot).
 std::unique_ptr<TCustomImageList> ToolImages(bool hot);
 
+// A push button (windowed or not) whose mouse state the gallery sets by
+// hand (no pointer here).
+template <class B>
+class StatePushButton : public B
+{
+public:
+    using B::B;
+    void Hover()
+    {
+        this->FMouseIn = true;
+        this->FMorphKf = 1.0;
+    }
+    void Press()
+    {
+        Hover();
+        this->FDown = true;
+    }
+    // Half-way between the normal and the active look, as a cross-fade
+    // shows it (the normal look in skins without one).
+    void HalfFaded() { this->FMorphKf = 0.4; }
+};
+
 // A form's picture with its controls, as its windows paint it, put on the page.
 void PutForm(GalleryPage& p, TForm& f, const TRect& cell);
 // Serves the message queue (after forms are gone it lets the window layer

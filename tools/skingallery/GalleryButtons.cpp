@@ -82,27 +82,6 @@ void ShowStateForm(TForm& f)
     static_cast<TWinControl*>(f.Controls(0))->SetFocus();
 }
 
-// A push button (windowed or not) whose mouse state the gallery sets by
-// hand (no pointer here).
-template <class B>
-class StatePushButton : public B
-{
-public:
-    using B::B;
-    void Hover()
-    {
-        this->FMouseIn = true;
-        this->FMorphKf = 1.0;
-    }
-    void Press()
-    {
-        Hover();
-        this->FDown = true;
-    }
-    // Half-way between the normal and the active look, as a cross-fade
-    // shows it (the normal look in skins without one).
-    void HalfFaded() { this->FMorphKf = 0.4; }
-};
 using StateButton = StatePushButton<TbsSkinButton>;
 using StateSpeedButton = StatePushButton<TbsSkinSpeedButton>;
 

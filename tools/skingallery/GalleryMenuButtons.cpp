@@ -20,20 +20,10 @@ namespace gallery
 namespace
 {
 // A menu speed button whose mouse and menu state the gallery sets by hand.
-class StateMenuButton : public TbsSkinMenuSpeedButton
+class StateMenuButton : public StatePushButton<TbsSkinMenuSpeedButton>
 {
 public:
-    using TbsSkinMenuSpeedButton::TbsSkinMenuSpeedButton;
-    void Hover()
-    {
-        FMouseIn = true;
-        FMorphKf = 1.0;
-    }
-    void Press()
-    {
-        Hover();
-        FDown = true;
-    }
+    using StatePushButton::StatePushButton;
     // As a press on the track part leaves it: down, its menu showing (the
     // gallery opens no real menu).
     void OpenMenu()
