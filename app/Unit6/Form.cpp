@@ -19,18 +19,19 @@ TSurface ToSurface(const catalogue::Picture& p)
     return s;
 }
 
-// A 128 x 128 gear on a transparent ground, its edges smoothed by 4 x 4 samples.
+// A 128 x 128 picture on a transparent ground: a gear in the part the image
+// control shows (its top 103 rows), its edges smoothed by 4 x 4 samples.
 TSurface GearPicture()
 {
     constexpr int kSize = 128, kSub = 4;
     TSurface s(kSize, kSize);
-    const double c = kSize / 2.0;
+    const double cx = kSize / 2.0, cy = 51.5;
     auto inside = [&](double x, double y) {
-        double dx = x - c, dy = y - c, r = std::hypot(dx, dy);
+        double dx = x - cx, dy = y - cy, r = std::hypot(dx, dy);
         double a = std::atan2(dy, dx);
         // eight teeth: the rim rises where the cosine of 8a is high
-        double rim = std::cos(8 * a) > 0.2 ? 58.0 : 46.0;
-        return r <= rim && r >= 18.0;
+        double rim = std::cos(8 * a) > 0.2 ? 48.0 : 38.0;
+        return r <= rim && r >= 15.0;
     };
     for (int y = 0; y < kSize; ++y)
         for (int x = 0; x < kSize; ++x) {

@@ -395,6 +395,19 @@ TEST(SettingsTables, ListsAreSharedByContent)
         }
 }
 
+TEST(SettingsTables, CategoryPicturesAreDrawnAndDistinct)
+{
+    std::set<catalogue::Picture> seen;
+    for (int c = 0; c < unit6::kCategoryCount; ++c) {
+        catalogue::Picture p = unit6::CategoryPicture(c);
+        int opaque = 0;
+        for (auto px : p)
+            opaque += (px >> 24) == 0xFF;
+        EXPECT_GT(opaque, 100) << c;
+        EXPECT_TRUE(seen.insert(p).second) << unit6::kCategories[c].caption;
+    }
+}
+
 // Category 11 lists four presets; no category (or no preset) gives a key
 // without a row: six empty, enabled boxes.
 TEST_F(SettingsWindow, CategoryChangesAndKeysWithoutARow)
