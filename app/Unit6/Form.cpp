@@ -69,13 +69,6 @@ TbsSkinTextLabel* Label(TComponent* owner, TWinControl* parent, const char* text
     return l;
 }
 
-TButton* ChainButton(TComponent* owner, TWinControl* parent, const char* caption, int left, int top, int width)
-{
-    auto* b = Place(new TButton(owner), parent, left, top, width, 25);
-    b->SetCaption(caption);
-    return b;
-}
-
 }  // namespace
 
 namespace unit6 {
@@ -202,18 +195,20 @@ TForm6::TForm6(TComponent* AOwner, TSettingsHost AHost) : TForm(AOwner), FHost(s
     // The plain panel whose buttons chain the handlers.
     Panel1 = Place(new TPanel(this), this, 690, 161, 305, 305);
     Panel1->SetCaption("Panel1");
-    Button6 = ChainButton(this, Panel1, "初始化数据", 32, 47, 75);
-    Button6->OnClick = [this](TObject* s) { Button6Click(s); };
-    Button5 = ChainButton(this, Panel1, "根据combox添加数据", 113, 47, 126);
-    Button5->OnClick = [this](TObject* s) { Button5Click(s); };
-    Button7 = ChainButton(this, Panel1, "确认oo数据", 230, 47, 75);
-    Button2 = ChainButton(this, Panel1, "添加combox", 32, 78, 104);
-    Button2->OnClick = [this](TObject* s) { Button2Click(s); };
-    Button13 = ChainButton(this, Panel1, "确认预置选项数据", 32, 109, 113);
-    Button13->OnClick = [this](TObject* s) { Button13Click(s); };
-    Button11 = ChainButton(this, Panel1, "onchange用", 151, 78, 95);
-    Button18 = ChainButton(this, Panel1, "根据combox添加预设选项", 42, 163, 143);
-    Button18->OnClick = [this](TObject* s) { Button18Click(s); };
+    auto chain = [this](const char* caption, int left, int top, int width, void (TForm6::*handler)(TObject*)) {
+        auto* b = Place(new TButton(this), Panel1, left, top, width, 25);
+        b->SetCaption(caption);
+        if (handler)
+            b->OnClick = [this, handler](TObject* s) { (this->*handler)(s); };
+        return b;
+    };
+    Button6 = chain("初始化数据", 32, 47, 75, &TForm6::Button6Click);
+    Button5 = chain("根据combox添加数据", 113, 47, 126, &TForm6::Button5Click);
+    Button7 = chain("确认oo数据", 230, 47, 75, nullptr);
+    Button2 = chain("添加combox", 32, 78, 104, &TForm6::Button2Click);
+    Button13 = chain("确认预置选项数据", 32, 109, 113, &TForm6::Button13Click);
+    Button11 = chain("onchange用", 151, 78, 95, nullptr);
+    Button18 = chain("根据combox添加预设选项", 42, 163, 143, &TForm6::Button18Click);
     Image1 = Place(new TImage(this), Panel1, 46, 158, 171, 103);
     Image1->Picture()->Png()->Bitmap()->FromSurface(GearPicture(), pf32bit);
 
