@@ -1,7 +1,7 @@
 // The read thread: opens the input, opens one video and one audio stream,
 // then reads packets into the queues and carries out pause and seek requests.
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <climits>
 
 #include "Src/DAVezi/PlayState.h"
