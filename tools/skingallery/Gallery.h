@@ -13,6 +13,7 @@
 class TForm;
 class TBitmap;
 class TCustomImageList;
+class TbsSkinForm;
 
 #include <functional>
 #include <memory>
@@ -169,6 +170,9 @@ public:
 
 // A form's picture with its controls, as its windows paint it, put on the page.
 void PutForm(GalleryPage& p, TForm& f, const TRect& cell);
+// The whole window of a form with its skinned frame; pixels outside the
+// frame's region take `outside`.
+void RenderFramedForm(TForm& f, TbsSkinForm& sf, TbsBitmap& out, TbsColor outside);
 // Serves the message queue (after forms are gone it lets the window layer
 // reclaim their windows).
 void ServeMessages();
