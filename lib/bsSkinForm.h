@@ -482,6 +482,9 @@ public:
     void PaintBGDefault(HDC DC);
     void PaintBG(HDC DC);
     void PaintBG2(HDC DC);
+    // The MDI client's: the application workspace colour, the store's MDI picture.
+    void PaintMDIBGDefault(HDC DC);
+    void PaintBG3(HDC DC);
     // A logo centred on the background (not owned by the skin).
     std::unique_ptr<TBitmap> LogoBitMap;
     bool LogoBitMapTransparent = false;
@@ -692,6 +695,8 @@ private:
     bool HasBorder() const;
     void NCPaint();
     void PaintPicture(HDC DC, TBitmap* P, bool stretch, TbsStretchType type);
+    // The client filled with one colour, the logo on it.
+    void PaintPlainBG(HDC DC, TColor Color);
     void DrawLogo(TCanvas* C);
     void ObjectsMouseMove(int X, int Y);
     void ObjectsMouseDown(TMouseButton Button, int X, int Y);
@@ -898,8 +903,10 @@ private:
 // ---------------------------------------------------------------------------
 // MDI tabs bar (MdiTabs.cpp): one tab per MDI child of the main form, drawn
 // from the skin's "tab" entry; a click brings the child to the front, a
-// close button closes it, a drag reorders the tabs. The first 15 pixels are
-// kept for the list button of the tabs.
+// close button closes it, a drag reorders the tabs, a right click opens the
+// child's system menu. The first 15 pixels hold a button that lists every
+// tab; when tabs are hidden for want of room (MinTabWidth) a second button
+// at the right lists those.
 
 enum TbsSkinMDITabKind { bstkTab, bstkButton };
 
@@ -946,6 +953,11 @@ public:
     int TabCount() const { return int(ObjectList.size()); }
     TbsMDITab* Tabs(int i) const { return ObjectList.at(std::size_t(i)).get(); }
     int InVisibleCount() const { return FInVisibleCount; }
+    // The list buttons (null while not needed) and their menus.
+    TbsSkinMenuSpeedButton* ListButton() const { return FListButton; }
+    TbsSkinMenuSpeedButton* HideListButton() const { return FHideListButton; }
+    TbsSkinPopupMenu* ListMenu() const { return FListMenu; }
+    TbsSkinPopupMenu* HideListMenu() const { return FHideListMenu; }
 
     bool ShowCloseButtons = false;
     TbsSkinMDITabKind TabKind() const { return FTabKind; }
@@ -988,6 +1000,7 @@ protected:
     void CreateControlDefaultImage(TBitmap* B) override;
     void CreateControlSkinImage(TBitmap* B) override;
     void AdjustClientRect(TRect& Rect) override;
+    void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
@@ -1003,6 +1016,15 @@ private:
     // closed its child).
     bool Alive(const TbsMDITab* Tab) const;
     TRect CloseRectOnBar(const TbsMDITab* Tab) const;
+    // A list button at one end of the bar (alLeft: every tab, alRight: the hidden ones).
+    TbsSkinMenuSpeedButton* MakeListButton(TAlign Align, TbsSkinPopupMenu* Menu, int ArrowType);
+    void FillListMenu(TbsSkinPopupMenu* Menu, bool HiddenOnly);
+    // Shows the child named by a list item (suffix removed), restored first when minimized.
+    void ListItemClick(TObject* Sender, const std::string& Suffix);
+    TbsSkinMenuSpeedButton* FListButton = nullptr;
+    TbsSkinMenuSpeedButton* FHideListButton = nullptr;
+    TbsSkinPopupMenu* FListMenu = nullptr;
+    TbsSkinPopupMenu* FHideListMenu = nullptr;
 
     std::vector<std::unique_ptr<TbsMDITab>> ObjectList;
     TbsSkinMDITabKind FTabKind = bstkTab;

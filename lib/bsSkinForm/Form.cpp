@@ -414,7 +414,12 @@ void TbsSkinForm::CheckObjects()
             o->Visible = !o->SkinRectInAPicture;
             continue;
         }
-        if (cmd == cmClose) continue;
+        // The close button is always there (again, after hidden buttons).
+        if (cmd == cmClose)
+        {
+            o->Enabled = o->Visible = true;
+            continue;
+        }
         if (cmd == cmDefault)
         {
             o->Visible = customVisible(o->IDName);
@@ -664,16 +669,26 @@ void TbsSkinForm::RefreshFrame(bool AUpdate)
 // ---------------------------------------------------------------------------
 // Client background
 
-void TbsSkinForm::PaintBGDefault(HDC DC)
+void TbsSkinForm::PaintPlainBG(HDC DC, TColor Color)
 {
     if (!DC) return;
     TCanvas c;
     c.SetHandle(DC);
     c.Brush()->SetStyle(bsSolid);
-    c.Brush()->SetColor(clBtnFace);
+    c.Brush()->SetColor(Color);
     c.FillRect(FForm->GetClientRect());
     DrawLogo(&c);
     c.SetHandle(nullptr);
+}
+
+void TbsSkinForm::PaintBGDefault(HDC DC) { PaintPlainBG(DC, clBtnFace); }
+
+void TbsSkinForm::PaintMDIBGDefault(HDC DC) { PaintPlainBG(DC, clAppWorkSpace); }
+
+void TbsSkinForm::PaintBG3(HDC DC)
+{
+    if (!DC || !FSD || FSD->Empty) return;
+    PaintPicture(DC, bsSkinActiveBitmap(FSD, FSD->MDIBGPictureIndex), FSD->MDIBGStretchEffect, FSD->MDIBGStretchType);
 }
 
 void TbsSkinForm::PaintBG(HDC DC)

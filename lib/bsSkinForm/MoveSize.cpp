@@ -273,7 +273,9 @@ bool TbsSkinForm::MoveSizeWindowProc(TMessage& m)
         {
             if (FStartShow && FWindowState == wsNormal)
             {
+                // Shown at its fixed client size, then placed.
                 FStartShow = false;
+                ApplyClientSize();
                 ApplyPositionInMonitor();
             }
             const bool all = FSD && FSD->AnimationForAllWindows;

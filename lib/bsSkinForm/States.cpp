@@ -130,13 +130,15 @@ void TbsSkinForm::GetMinimizedPosition(TPoint& P)
     // An MDI child parks in the MDI work area (client coordinates).
     TRect area = MonitorArea(FForm, true);
     if (main) area = TRect(0, 0, main->GetMDIWorkArea().Width(), main->GetMDIWorkArea().Height());
-    // A slot is taken when it overlaps a tile already parked there (tiles of
-    // other sizes included).
-    auto taken = [this, main, w, h](int x, int y) {
+    // A slot is taken when it overlaps a tile parked there (tiles of other
+    // sizes included); the search goes on past the right edge of that tile.
+    auto taken = [this, main, w, h](int x, int y, int& right) {
         const TRect slot = Bounds(x, y, w, h);
-        auto overlaps = [&slot](TCustomForm* f) {
+        auto overlaps = [&slot, &right](TCustomForm* f) {
             TRect r;
-            return IntersectRect(r, slot, f->BoundsRect());
+            if (!IntersectRect(r, slot, f->BoundsRect())) return false;
+            right = f->BoundsRect().Right;
+            return true;
         };
         if (main)
         {
@@ -159,10 +161,10 @@ void TbsSkinForm::GetMinimizedPosition(TPoint& P)
     };
     // Left to right, then one row up. When the rows of the area run out the
     // tiles go on upward rather than onto each other.
-    int x = area.Left, y = area.Bottom - h;
-    while (taken(x, y))
+    int x = area.Left, y = area.Bottom - h, right = 0;
+    while (taken(x, y, right))
     {
-        x += w;
+        x = std::max(right, x + 1);
         if (x + w > area.Right)
         {
             x = area.Left;
