@@ -11,6 +11,7 @@
 #include "lib/bsSkinData.h"
 
 class TForm;
+class TbsSkinForm;
 
 #include <functional>
 #include <string>
@@ -137,6 +138,9 @@ void AddDialogEntries(std::vector<GalleryEntry>& entries);
 
 // A form's picture with its controls, as its windows paint it, put on the page.
 void PutForm(GalleryPage& p, TForm& f, const TRect& cell);
+// The whole window of a form with its skinned frame; pixels outside the
+// frame's region take `outside`.
+void RenderFramedForm(TForm& f, TbsSkinForm& sf, TbsBitmap& out, TbsColor outside);
 // Serves the message queue (after forms are gone it lets the window layer
 // reclaim their windows).
 void ServeMessages();
