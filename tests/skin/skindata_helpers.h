@@ -2,8 +2,10 @@
 #pragma once
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -108,6 +110,40 @@ inline std::string MakeSkinDir(const std::string& dir, const std::string& text =
     MakePicture(3, 4, 0xFF00FF00u).SaveToFile(dir + "a1.bmp");
     WriteFile(dir + "skin.ini", text);
     return dir + "skin.ini";
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+inline Bytes Int32(std::int32_t v)
+{
+    Bytes b(4);
+    std::memcpy(b.data(), &v, 4);
+    return b;
+}
+
+inline Bytes Cat(std::initializer_list<Bytes> parts)
+{
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+// A stored skin holding the given inner stream.
+inline std::unique_ptr<TbsCompressedStoredSkin> FromInner(const Bytes& inner)
+{
+    auto s = std::make_unique<TbsCompressedStoredSkin>();
+    s->SetCompressedData(bsCompressBytes(inner.data(), inner.size()));
+    return s;
+}
+
+// A store loaded with the test skin.
+inline std::unique_ptr<TbsSkinData> LoadedStore(const std::string& name)
+{
+    auto d = std::make_unique<TbsSkinData>();
+    d->LoadFromFile(MakeSkinDir(TempDir(name)));
+    return d;
 }
 
 // Test forms that record every message they receive.
