@@ -207,6 +207,8 @@ public:
 
     // Properties.
     TbsCompressedSkinList* SkinList() const { return FCompressedSkinList; }
+    // Links the list and loads its entry at SkinIndex (when there is one);
+    // an entry that cannot be loaded raises, the skin staying as it was.
     void SetSkinList(TbsCompressedSkinList* list);
     int SkinIndex() const { return FCompressedSkinIndex; }
     // With a list, an index whose stored skin cannot be loaded (damaged,

@@ -843,7 +843,7 @@ void TbsSkinData::SetSkinList(TbsCompressedSkinList* list)
     FCompressedSkinList = list;
     if (list != nullptr) list->FreeNotification(this);
     if (!Designing() && list != nullptr && FCompressedSkinIndex >= 0 && FCompressedSkinIndex < list->Count())
-        LoadCompressedStoredSkin(list->Item(FCompressedSkinIndex)->Skin());
+        LoadStoredSkinOrRaise(list->Item(FCompressedSkinIndex)->Skin());
 }
 
 void TbsSkinData::SetCompressedStoredSkin(TbsCompressedStoredSkin* skin)

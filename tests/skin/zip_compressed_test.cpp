@@ -329,6 +329,10 @@ TEST(SkinList, NamesAndIndex)
     // An empty stored skin or one of a newer format cannot be shown: an
     // error, index and skin stay.
     EXPECT_THROW(s.SetSkinIndex(1), EbsSkinDataError);
+    TbsSkinData pending;
+    pending.SetSkinIndex(1);
+    EXPECT_THROW(pending.SetSkinList(&list), EbsSkinDataError);   // linking loads it
+    EXPECT_TRUE(pending.Empty);
     list.Item(1)->Skin()->SetCompressedData(FromInner(Cat({Int32(4), Bytes{1, 1, 1}, Int32(0)}))->CompressedData());
     EXPECT_THROW(s.SetSkinIndex(1), EbsSkinDataError);
     EXPECT_EQ(s.SkinIndex(), 2);
