@@ -1012,7 +1012,9 @@ void TbsCompressedStoredSkin::DeCompressToStream(std::vector<std::uint8_t>& out)
 {
     std::vector<std::uint8_t> inner =
         bsDecompressBytes(FCompressedStream.data(), FCompressedStream.size(), TbsSkinData::MaxInnerSize);
-    out.insert(out.end(), inner.begin(), inner.end());
+    // Fresh memory is dear: an empty target takes the bytes without a copy.
+    if (out.empty()) out = std::move(inner);
+    else out.insert(out.end(), inner.begin(), inner.end());
 }
 
 void TbsCompressedStoredSkin::LoadFromCompressStream(TStream& stream)
