@@ -46,12 +46,12 @@ inline TbsSkinPicture MakePicture(int w, int h, std::uint32_t color)
     return p;
 }
 
-// An 8-bit BMP with a four-colour table, as the stored skins of the main
-// window carry them.
-inline std::string Bmp8(int w, int h)
+// A palette BMP of w x h with `bits` bits a pixel and the given colour
+// table, every pixel 0.
+inline std::string PaletteBmp(int w, int h, int bits, const std::vector<std::uint32_t>& table)
 {
-    std::size_t stride = ((static_cast<std::size_t>(w) * 8 + 31) / 32) * 4;
-    std::size_t off = 14 + 40 + 4 * 4, size = off + stride * h;
+    const std::size_t stride = ((static_cast<std::size_t>(w) * bits + 31) / 32) * 4;
+    const std::size_t off = 14 + 40 + 4 * table.size(), size = off + stride * h;
     std::string b(size, '\0');
     auto put32 = [&](std::size_t at, std::uint32_t v) {
         for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
@@ -64,10 +64,18 @@ inline std::string Bmp8(int w, int h)
     put32(18, static_cast<std::uint32_t>(w));
     put32(22, static_cast<std::uint32_t>(h));
     b[26] = 1;
-    b[28] = 8;
-    put32(46, 4);
-    const std::uint32_t table[4] = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-    for (int i = 0; i < 4; ++i) put32(54 + 4 * i, table[i]);
+    b[28] = static_cast<char>(bits);
+    put32(46, static_cast<std::uint32_t>(table.size()));
+    for (std::size_t i = 0; i < table.size(); ++i) put32(54 + 4 * i, table[i]);
+    return b;
+}
+
+// An 8-bit BMP with a four-colour table, as the stored skins of the main
+// window carry them.
+inline std::string Bmp8(int w, int h)
+{
+    std::string b = PaletteBmp(w, h, 8, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF});
+    const std::size_t stride = ((static_cast<std::size_t>(w) * 8 + 31) / 32) * 4, off = 14 + 40 + 4 * 4;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) b[off + stride * y + x] = static_cast<char>((x + y) % 4);
     return b;

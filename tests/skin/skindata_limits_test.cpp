@@ -33,26 +33,8 @@ const TbsDataSkinButtonControl& Button(const TbsSkinData& d)
     return dynamic_cast<const TbsDataSkinButtonControl&>(Control(d, "button"));
 }
 
-// A 1-bit BMP of w x h, all zero bits.
-std::string Bmp1(int w, int h)
-{
-    const std::size_t stride = ((static_cast<std::size_t>(w) + 31) / 32) * 4, off = 14 + 40 + 8;
-    std::string b(off + stride * h, '\0');
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(b.size()));
-    put32(10, static_cast<std::uint32_t>(off));
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(w));
-    put32(22, static_cast<std::uint32_t>(h));
-    b[26] = 1;
-    b[28] = 1;
-    put32(58, 0xFFFFFF);
-    return b;
-}
+// A 1-bit BMP of w x h, every pixel black.
+std::string Bmp1(int w, int h) { return PaletteBmp(w, h, 1, {0x000000, 0xFFFFFF}); }
 }  // namespace
 
 // The description's main picture is 100 x 90, active picture 0 (the
