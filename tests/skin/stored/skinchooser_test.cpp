@@ -212,6 +212,31 @@ TEST_F(SkinChooserTest, StoredSkinModeOverTheOwnersComponents)
     EXPECT_EQ(start, 1);
     EXPECT_EQ(own.SelectedSkin(), skins[2]);
     EXPECT_EQ(own.SelectedSkinIndex(), -1);
+
+    // A damaged component: highlighted, its reason shows and neither a double
+    // click nor OK confirms it; the chooser keeps nothing it could not show.
+    auto* damaged = new TbsCompressedStoredSkin(&owner);
+    damaged->SetName("Damaged");
+    damaged->SetCompressedData({'d', 'a', 'm', 'a', 'g', 'e', 'd'});
+    int errors = 0;
+    Application->OnException = [&errors](TObject*, std::exception_ptr) { ++errors; };
+    bool okOn = true, reason = false;
+    WhenIdle([&] { return own.Form() && own.Form()->Showing(); }, [&] {
+        TbsSelectSkinDlgForm* f = own.Form();
+        TbsListBox* lb = f->SkinsListBox->ListBox;
+        const TRect r = lb->ItemRect(3);
+        driver->DoubleClick(lb->ClientToScreen(TPoint(r.Left + 10, (r.Top + r.Bottom) / 2)));
+        okOn = f->OpenButton->GetEnabled();
+        reason = f->PreviewErrorLabel->GetVisible() && !f->PreviewErrorLabel->GetText().empty();
+        driver->PressKey(VK_RETURN);
+        driver->PressKey(VK_ESCAPE);
+    });
+    EXPECT_FALSE(own.Execute(skins[0]));
+    EXPECT_FALSE(okOn);
+    EXPECT_TRUE(reason);
+    EXPECT_EQ(own.SelectedSkin(), nullptr);
+    EXPECT_EQ(errors, 0);
+
     // An owner without stored skins: the list error, no window.
     TComponent empty(nullptr);
     TbsSelectSkinDialog none(&empty);

@@ -158,14 +158,26 @@ TEST_F(SkinFormLimits, TallFramePictureGivesAMinimumHeightWithinTheWorkArea)
     EXPECT_EQ(errors, std::vector<std::string>());
 }
 
-// Inverted rectangles and pieces far outside their picture raised "Invalid
-// bitmap size" and "bitmap too large" from paints; they are skipped now.
+// Inverted, 1-pixel and far out-of-picture rectangles raised "Invalid bitmap
+// size" and "bitmap too large" from paints; they are skipped now.
 TEST_F(SkinFormLimits, PiecesThatCannotBeDrawnAreSkippedWithoutErrors)
 {
-    LoadAndUse(*storedtest::Edited(6, {{"combobox", "itemrect", "60,18,2,2"},
-                                       {"button", "skinrect", "0,0,20000,20000"},
-                                       {"caption", "skinrect", "0,0,20000,20000"},
-                                       {"closebutton", "skinrect", "5,5,30000,30000"}}));
-    EXPECT_TRUE(frame->SkinSupport());
-    EXPECT_EQ(errors, std::vector<std::string>());
+    const std::vector<std::vector<std::array<std::string, 3>>> cases = {
+        {{"combobox", "itemrect", "60,18,2,2"},
+         {"button", "skinrect", "0,0,20000,20000"},
+         {"caption", "skinrect", "0,0,20000,20000"},
+         {"closebutton", "skinrect", "5,5,30000,30000"}},
+        {{"combobox", "skinrect", "3,3,4,4"},
+         {"button", "skinrect", "0,0,1,1"},
+         {"caption", "skinrect", "7,7,8,8"},
+         {"closebutton", "skinrect", "5,5,6,6"}},
+    };
+    for (const auto& edits : cases)
+    {
+        SCOPED_TRACE(edits.front()[2]);
+        LoadAndUse(*storedtest::Edited(6, edits));
+        EXPECT_TRUE(frame->SkinSupport());
+        EXPECT_EQ(errors, std::vector<std::string>());
+        errors.clear();
+    }
 }
