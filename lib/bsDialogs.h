@@ -56,6 +56,9 @@ public:
     TbsSkinData* PreviewSkinData = nullptr;
     TbsSkinButton* PreviewButton = nullptr;
     TbsSkinListBox* SkinsListBox = nullptr;
+    // In the preview's place while the highlighted entry cannot be shown:
+    // why (the entry is damaged, empty or of a newer format).
+    TbsSkinStdLabel* PreviewErrorLabel = nullptr;
     // Stored-skin mode: the stored skins in list order (not owned).
     std::vector<TbsCompressedStoredSkin*> SkinList;
 
@@ -63,11 +66,20 @@ public:
     void SLBOnDblClick(TObject* Sender);
     // The stored skin last loaded into the preview.
     TbsCompressedStoredSkin* SelectedSkin() const;
+    // False while the highlighted entry could not be loaded: OK is off then,
+    // so the chooser never confirms an entry it did not show.
+    bool PreviewShown() const { return FPreviewShown; }
 
 private:
     // The controls, steps common to both modes up to the list's filling.
     void Build(TbsSkinData* ACtrlSkinData);
     void ShowPreview();
+    // Runs a load of the preview store; one that fails shows its reason in
+    // the preview's place and turns OK off until an entry loads.
+    template <class Load>
+    void LoadPreview(Load load);
+    bool FPreviewShown = true;
+    std::string FErrorCaption;
 };
 
 class TbsSelectSkinDialog : public TComponent
