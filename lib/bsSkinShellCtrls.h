@@ -81,6 +81,9 @@ public:
     // AParent null: the item hangs under the desktop folder object and ID is
     // absolute. SF: the item bound as a folder (null for a file).
     TbsShellFolder(TbsShellFolder* AParent, const TItemIDList& ID, std::unique_ptr<shell::TShellFolder> SF);
+    // The same with what a listing already learnt of the item.
+    TbsShellFolder(TbsShellFolder* AParent, const TItemIDList& ID, std::unique_ptr<shell::TShellFolder> SF,
+                   shell::TItemInfo Info);
 
     const TItemIDList& RelativeID() const { return FPIDL; }
     const TItemIDList& AbsoluteID() const { return FFullPIDL; }
@@ -115,6 +118,10 @@ public:
     std::string ColumnDetail(int Index) const;
     // Copies of the list for whoever keeps it after the folder is gone.
     TItemIDList CopyAbsoluteID() const { return FFullPIDL; }
+    // What the item is (kind, name, path, size, time, order), looked at once
+    // for the object's life (a rename looks again): a folder of thousands of
+    // items is listed, sorted and shown without asking the disk per question.
+    const shell::TItemInfo& Info() const;
 
 private:
     TItemIDList FPIDL, FFullPIDL;
@@ -122,6 +129,7 @@ private:
     std::unique_ptr<shell::TShellFolder> FIShellFolder;
     int FLevel = 0;
     std::vector<std::string> FDetails;
+    mutable std::optional<shell::TItemInfo> FInfo;
 };
 
 // The desktop's folder object (made on first use, lives as long as the process).
@@ -161,9 +169,25 @@ void ShowShellContextMenu(TWinControl* Control, TbsShellFolder* Folder, int X, i
 // The skin store the control's messages and menus use (the control's own,
 // else its form's).
 TbsSkinData* ShellControlSkin(TControl* Control);
+// A text of the shell controls: the value under Key in the string table of
+// the control's store when the table has one, else the built-in text (in the
+// program's language). "%s" in it stands for Arg (filled in as text, so a
+// table's value can never act as a format).
+std::string ShellText(TControl* Control, const char* Key, const char* BuiltIn, const std::string& Arg = {});
+// The name a control shows for an item: the namespace's own words (Desktop,
+// Computer, Home, Documents, File System) from the control's string table,
+// any other name as the item has it (control characters shown as "?").
+std::string ShellItemCaption(TControl* Control, const TbsShellFolder* Folder);
+// The path a control reports for an item: its parsing name, or for a
+// virtual folder without one (Computer) its caption.
+std::string ShellItemPath(TControl* Control, const TbsShellFolder* Folder);
 
 class TbsCustomShellListView;
 class TbsCustomShellComboBox;
+namespace shellctrls
+{
+struct TListedItem;
+}
 using TAddFolderEvent = std::function<void(TObject* Sender, TbsShellFolder* AFolder, bool& CanAdd)>;
 
 // ---------------------------------------------------------------------------
@@ -231,7 +255,7 @@ private:
     void CreateRootNode();
     void ApplyRoot();
     void PopulateNode(TTreeNode* Node);
-    void InitChildNode(TTreeNode* Child, const TItemIDList& ID, TTreeNode* ParentNode);
+    void InitChildNode(TTreeNode* Child, shellctrls::TListedItem& Item, TTreeNode* ParentNode);
     void ClearNodes();
     void NodeDeleted(TTreeNode* Node);
     void NodeEdited(TTreeNode* Node, std::string& S);
@@ -364,6 +388,8 @@ private:
     TbsCustomShellComboBox* FComboBox = nullptr;
     std::unique_ptr<shell::TShellChangeNotifier> FNotifier;
     bool FSettingRoot = false;
+    // The rows stand for the root folder and mask as they are (cleared with the rows).
+    bool FFilled = false;
     std::string FMask = "*.*|*.*";
     std::unique_ptr<TbsSkinPopupMenu> FContextMenu;
 };

@@ -452,19 +452,20 @@ void TbsCustomOpenDialog::PrepareForm(TbsOpenDlgForm* F)
     F->ShellBox->SetDefaultFont(FDefaultFont.get());
     F->FileListView->SetDefaultFont(FDefaultFont.get());
     F->SetViewStyle(ListViewStyle);
-    // The first folder that exists: never an error before the dialog shows.
-    F->FileListView->SetPath(StartFolder());
     F->FileListView->SetHeaderSkinDataName(LVHeaderSkinDataName);
     F->FileListView->SetSkinData(FCtrlFSD);
     F->FileListView->SetMultiSelect(MultiSelection);
     if (ShowHiddenFiles) F->FileListView->SetObjectTypes(F->FileListView->ObjectTypes() + TShellObjectTypes{otHidden});
     // The filter box makes its entries with its window; then the entry asked
-    // for is chosen, and its mask is the list's first mask.
+    // for is chosen, and its mask is the list's first mask. The mask is set
+    // before the folder, so the folder is read once.
     F->FilterComboBox->HandleNeeded();
     F->FilterComboBox->SetFilter(Filter);
     const int count = F->FilterComboBox->Items()->Count();
     if (count > 0) F->FilterComboBox->SetItemIndex(std::clamp(FilterIndex - 1, 0, count - 1));
     F->FileListView->SetMask(F->FilterComboBox->Mask());
+    // The first folder that exists: never an error before the dialog shows.
+    F->FileListView->SetPath(StartFolder());
     for (TbsSkinControl* c : std::initializer_list<TbsSkinControl*>{
              F->FileListViewPanel, F->BottomPanel, F->ToolPanel, F->StyleToolButton, F->FLVHScrollBar,
              F->FLVVScrollBar, F->FilterComboBox, F->OpenButton, F->CancelButton, F->ShellBox})

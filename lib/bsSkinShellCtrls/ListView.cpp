@@ -66,7 +66,10 @@ void TbsCustomShellListView::SetRoot(const TRoot& Value)
     ReloadFolder();
 }
 
-std::string TbsCustomShellListView::Path() const { return FRootFolder ? FRootFolder->PathName() : std::string(); }
+std::string TbsCustomShellListView::Path() const
+{
+    return ShellItemPath(const_cast<TbsCustomShellListView*>(this), FRootFolder.get());
+}
 
 void TbsCustomShellListView::SetPath(const std::string& Value) { OpenItemIDList(ParsePathOrRaise(Value)); }
 
@@ -101,6 +104,7 @@ void TbsCustomShellListView::ClearFolders()
 {
     if (!Destroying()) Items()->SetCount(0);
     FFolders.clear();
+    FFilled = false;
 }
 
 bool TbsCustomShellListView::NameMatchesMask(const std::string& Name) const
@@ -136,10 +140,14 @@ void TbsCustomShellListView::FillFolderList()
     if (!FRootFolder) return;
     TBusyCursor busy;
     std::vector<TItemIDList> ids;
-    if (!EnumItems(FRootFolder.get(), ObjectTypesToEnumFlags(FObjectTypes), ids)) return;
-    for (const TItemIDList& id : ids)
+    std::vector<shell::TItemInfo> infos;
+    if (!FRootFolder->ShellFolder() ||
+        !FRootFolder->ShellFolder()->EnumObjects(ObjectTypesToEnumFlags(FObjectTypes), ids, infos))
+        return;
+    FFolders.reserve(ids.size());
+    for (std::size_t i = 0; i < ids.size(); ++i)
     {
-        std::unique_ptr<TbsShellFolder> folder = NewChild(FRootFolder.get(), id);
+        std::unique_ptr<TbsShellFolder> folder = NewChild(FRootFolder.get(), ids[i], std::move(infos[i]));
         bool canAdd = true;
         // Folders pass whatever the mask says.
         if (!folder->IsFolder()) canAdd = NameMatchesMask(sys::ExtractFileName(folder->FullObjectName()));
@@ -148,14 +156,14 @@ void TbsCustomShellListView::FillFolderList()
     }
     Items()->SetCount(int(FFolders.size()));
     if (FSorted) SortFolders(0, false);
+    FFilled = true;
 }
 
 void TbsCustomShellListView::SortFolders(int Column, bool Descending)
 {
-    if (!FRootFolder || !FRootFolder->ShellFolder()) return;
-    const shell::TShellFolder& sf = *FRootFolder->ShellFolder();
+    // Each entry knows its order already: nothing is asked of the disk while sorting.
     std::stable_sort(FFolders.begin(), FFolders.end(), [&](const auto& a, const auto& b) {
-        const int c = sf.CompareIDs(Column, a->RelativeID(), b->RelativeID());
+        const int c = shell::CompareItemInfos(Column, a->Info(), b->Info());
         return Descending ? c > 0 : c < 0;
     });
 }
@@ -208,7 +216,7 @@ void TbsCustomShellListView::OwnerDataFetch(TListItem* Item)
     const int i = Item->Index();
     if (i < 0 || i >= int(FFolders.size())) return;
     TbsShellFolder* f = FFolders[std::size_t(i)].get();
-    Item->SetCaption(f->DisplayName());
+    Item->SetCaption(ShellItemCaption(this, f));
     Item->SetImageIndex(f->ImageIndex(GetViewStyle() == vsIcon));
     Item->SubItems()->Clear();
     if (GetViewStyle() != vsReport) return;
@@ -233,7 +241,8 @@ void TbsCustomShellListView::OwnerDataFind(TItemFind Find, const std::string& Fi
             if (!Wrap) return;
             i = 0;
         }
-        if (UpperCase(FFolders[std::size_t(i)]->DisplayName()).rfind(want, 0) == 0)
+        // The name as shown is what the user types.
+        if (UpperCase(ShellItemCaption(this, FFolders[std::size_t(i)].get())).rfind(want, 0) == 0)
         {
             Index = i;
             return;
@@ -422,7 +431,7 @@ void TbsCustomShellListView::LabelEdited(TListItem* Item, std::string& S)
     const int i = Item ? Item->Index() : -1;
     if (i < 0 || i >= int(FFolders.size()) || S.empty()) return;
     // An edit left as it was renames nothing (the name is no new target).
-    if (S == FFolders[std::size_t(i)]->DisplayName()) return;
+    if (S == ShellItemCaption(this, FFolders[std::size_t(i)].get())) return;
     if (!FFolders[std::size_t(i)]->Rename(S)) return;
     Invalidate();
     if (FTreeView && FTreeView->GetSelected()) FTreeView->Refresh(FTreeView->GetSelected());
@@ -449,7 +458,13 @@ void TbsCustomShellListView::CreateWnd()
 {
     TbsSkinCustomListView::CreateWnd();
     if (!FRootFolder) MakeRootFolder();
-    ReloadFolder();
+    // Rows listed before the window was made stand: a big folder is not read twice.
+    if (!FFilled) ReloadFolder();
+    else
+    {
+        Items()->SetCount(int(FFolders.size()));
+        if (GetViewStyle() == vsReport) BuildColumns();
+    }
 }
 
 void TbsCustomShellListView::DestroyWnd()

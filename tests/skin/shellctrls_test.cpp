@@ -3,6 +3,7 @@
 // after a delete, the list's masks, column sorting (5 GiB after 3 GiB),
 // type-ahead, Back at the desktop, and three linked controls following one
 // folder.
+#include "lib/bsMessages.h"
 #include "platform/core/MainThread.h"
 #include "skin/shell_helpers.h"
 
@@ -51,18 +52,18 @@ TEST_F(ShellCtrlsTest, TreeStartsOnTheDesktopAndSelectsByPath)
     auto* tree = Make<TbsSkinDirTreeView>(0, 0, 250, 300);
     TTreeNode* root = tree->Items()->GetFirstNode();
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(root->GetText(), "Desktop");
+    EXPECT_EQ(root->GetText(), "桌面");
     EXPECT_TRUE(root->GetExpanded());
     EXPECT_EQ(tree->GetSelected(), root);
     EXPECT_FALSE(tree->GetShowRoot());
-    EXPECT_NE(Child(root, "Computer"), nullptr);
-    EXPECT_NE(Child(root, "Home"), nullptr);
+    EXPECT_NE(Child(root, "计算机"), nullptr);
+    EXPECT_NE(Child(root, "主文件夹"), nullptr);
 
     tree->SetPath(b);
     EXPECT_EQ(tree->Path(), b);
     ASSERT_NE(tree->GetSelected(), nullptr);
     EXPECT_EQ(tree->GetSelected()->GetText(), "b");
-    EXPECT_TRUE(Child(root, "Computer")->GetExpanded());
+    EXPECT_TRUE(Child(root, "计算机")->GetExpanded());
 
     // Text that does not parse leaves the selection where it was.
     EXPECT_THROW(tree->SetPath("relative/path"), EInvalidPath);
@@ -79,6 +80,79 @@ TEST_F(ShellCtrlsTest, TreeStartsOnTheDesktopAndSelectsByPath)
         EXPECT_STREQ(e.what(), "Error setting path: \"no such root\"");
     }
     EXPECT_EQ(tree->Root(), "rfDesktop");
+}
+
+TEST_F(ShellCtrlsTest, TheNamespaceWordsMenuAndTrashQuestionComeFromTheStringTable)
+{
+    const std::string d = Dir("d");
+    File("d/clip.mp4");
+    auto* tree = Make<TbsSkinDirTreeView>(0, 0, 250, 300);
+    auto* list = Make<TbsSkinFileListView>(250, 0, 350, 300);
+    list->SetPath(d);
+    TbsShellFolder* clip = list->FolderAt(0);
+    ASSERT_NE(clip, nullptr);
+    auto menuCaptions = [&] {
+        std::unique_ptr<TbsSkinPopupMenu> menu;
+        ShowShellContextMenu(list, clip, 5, 5, menu);
+        std::vector<std::string> out;
+        for (int i = 0; menu && i < menu->Items()->Count(); ++i) out.push_back(menu->Items()->Items(i)->Caption());
+        return out;
+    };
+    // The question before a move to the trash, read from the box and answered No.
+    auto trashQuestion = [&] {
+        std::string text;
+        driver->WhenIdle([&] {
+            for (int i = 0; i < Screen->FormCount(); ++i)
+                if (auto* f = dynamic_cast<TbsMessageForm*>(Screen->Forms(i)); f && f->HandleAllocated())
+                {
+                    text = f->Message->GetText();
+                    f->SetModalResult(mrNo);
+                }
+        });
+        EXPECT_FALSE(RunShellVerb(list, clip, "delete"));
+        return text;
+    };
+    auto volumeCaption = [&] {
+        TTreeNode* root = tree->Items()->GetFirstNode(), *computer = nullptr;
+        for (int i = 0; i < root->Count(); ++i)
+            if (tree->FolderOf(root->Item(i))->Info().Special == shell::snComputer) computer = root->Item(i);
+        if (!computer) return std::string();
+        computer->Expand(false);
+        return computer->Count() > 0 ? computer->Item(0)->GetText() : std::string();
+    };
+
+    // No store: the program's own words.
+    TTreeNode* root = tree->Items()->GetFirstNode();
+    EXPECT_EQ(root->GetText(), "桌面");
+    std::vector<std::string> top;
+    for (int i = 0; i < root->Count(); ++i) top.push_back(root->Item(i)->GetText());
+    EXPECT_EQ(std::vector<std::string>(top.begin(), top.begin() + 2), (std::vector<std::string>{"主文件夹", "计算机"}));
+    EXPECT_EQ(volumeCaption(), "文件系统");
+    EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"打开", "重命名", "删除", "属性"}));
+    EXPECT_EQ(trashQuestion(), "确实要把“clip.mp4”移到回收站吗？");
+
+    // A table's own texts win; one that lacks a key keeps the built-in word,
+    // and a "%" in a table's text is no format.
+    TbsSkinData sd(nullptr);
+    TbsResourceStrData table;
+    table.SetResStrings(std::vector<std::string>{"SHELL_DESKTOP=Desktop", "SHELL_COMPUTER=This PC",
+                                                 "SHELL_FILESYSTEM=Root", "SHELL_MENU_DELETE=Trash %d%n",
+                                                 "SHELL_TRASH_QUESTION=Trash %s (100%)?"});
+    sd.SetResourceStrData(&table);
+    tree->SetSkinData(&sd);
+    list->SetSkinData(&sd);
+    tree->SetRoot("rfMyComputer");
+    tree->SetRoot("rfDesktop");
+    root = tree->Items()->GetFirstNode();
+    EXPECT_EQ(root->GetText(), "Desktop");
+    EXPECT_EQ(root->Item(0)->GetText(), "主文件夹");
+    EXPECT_EQ(root->Item(1)->GetText(), "This PC");
+    EXPECT_EQ(volumeCaption(), "Root");
+    EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"打开", "重命名", "Trash %d%n", "属性"}));
+    EXPECT_EQ(trashQuestion(), "Trash clip.mp4 (100%)?");
+    EXPECT_TRUE(fs::exists(root_ / "d/clip.mp4"));
+    tree->SetSkinData(nullptr);
+    list->SetSkinData(nullptr);
 }
 
 TEST_F(ShellCtrlsTest, ExpandingAFileNodeNeverRunsIt)
@@ -227,7 +301,7 @@ TEST_F(ShellCtrlsTest, LinkedControlsFollowOneFolder)
     // The outline: the desktop, its children, the volume under Computer, then
     // the way down to the folder with growing indent, the folder selected.
     ASSERT_GT(combo->EntryCount(), 3);
-    EXPECT_EQ(combo->Entry(0).Caption, "Desktop");
+    EXPECT_EQ(combo->Entry(0).Caption, "桌面");
     EXPECT_EQ(combo->Entry(0).Indent, 0);
     const int last = combo->ItemIndex();
     EXPECT_EQ(combo->Entry(last).Caption, "r");
@@ -238,7 +312,7 @@ TEST_F(ShellCtrlsTest, LinkedControlsFollowOneFolder)
     // Picking the Home entry moves the list and the tree there.
     int home = -1;
     for (int i = 0; i < combo->EntryCount(); ++i)
-        if (combo->Entry(i).Caption == "Home") home = i;
+        if (combo->Entry(i).Caption == "主文件夹") home = i;
     ASSERT_GE(home, 0);
     combo->SetItemIndex(home);
     EXPECT_EQ(list->Path(), home_.string());

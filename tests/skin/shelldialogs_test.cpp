@@ -282,7 +282,7 @@ TEST_F(ShellDialogsTest, SelectDirectoryReportsCancelAsCancel)
         ClickButton(dlg.Form()->CancelButton);
     }});
     EXPECT_FALSE(dlg.Execute());
-    EXPECT_EQ(start, "Computer");
+    EXPECT_EQ(start, "计算机");
 }
 
 TEST_F(ShellDialogsTest, TheFilterIndexIsKeptAndItsMaskListsFirst)
