@@ -182,6 +182,89 @@ std::string ShellItemCaption(TControl* Control, const TbsShellFolder* Folder);
 // virtual folder without one (Computer) its caption.
 std::string ShellItemPath(TControl* Control, const TbsShellFolder* Folder);
 
+// ---------------------------------------------------------------------------
+// The change watcher: runs OnChange on the GUI thread when the folder Root
+// changes on disk (with WatchSubTree, anything below it too). Its thread is
+// the platform's watcher (inotify, on a thread of its own): it only waits and
+// hands each change to the GUI thread, and no change reaches OnChange once
+// the notifier is gone. A root that cannot be watched (missing, not a
+// folder) delivers nothing; the notifier stays usable.
+enum TNotifyFilter { nfFileNameChange, nfDirNameChange, nfAttributeChange, nfSizeChange, nfWriteChange, nfSecurityChange };
+using TNotifyFilters = TEnumSet<TNotifyFilter>;
+// The platform's change flags of a filter set.
+unsigned NotifyFiltersToFlags(TNotifyFilters Filters);
+
+// The watching thread of one notifier: made with the handler, given its
+// options, then resumed; options given later apply at once.
+class TbsShellChangeThread
+{
+public:
+    explicit TbsShellChangeThread(TThreadMethod AChangeEvent);
+    ~TbsShellChangeThread();
+    TbsShellChangeThread(const TbsShellChangeThread&) = delete;
+    TbsShellChangeThread& operator=(const TbsShellChangeThread&) = delete;
+
+    const TThreadMethod& ChangeEvent() const { return FChangeEvent; }
+    void SetChangeEvent(TThreadMethod Value) { FChangeEvent = std::move(Value); }
+    void SetDirectoryOptions(const std::string& Directory, bool WatchSubTree, unsigned NotifyOptionFlags);
+    void Resume();
+    // Whether it watches a folder now (false before Resume and for a folder
+    // that cannot be watched).
+    bool Watching() const { return FWatcher.Watching(); }
+
+private:
+    TThreadMethod FChangeEvent;
+    shell::TShellChangeNotifier FWatcher;
+    bool FResumed = false;
+};
+
+class TbsCustomShellChangeNotifier : public TComponent
+{
+public:
+    // Root "/", WatchSubTree on, file and folder name changes; no thread
+    // until OnChange is set.
+    explicit TbsCustomShellChangeNotifier(TComponent* AOwner);
+    ~TbsCustomShellChangeNotifier() override;
+    // The running thread, or null.
+    TbsShellChangeThread* Thread() const { return FThread.get(); }
+
+protected:
+    TNotifyFilters NotifyFilters() const { return FFilters; }
+    void SetNotifyFilters(TNotifyFilters Value);
+    bool WatchSubTree() const { return FWatchSubTree; }
+    void SetWatchSubTree(bool Value);
+    // Compared as text: Linux names are case-sensitive.
+    const TRoot& Root() const { return FRoot; }
+    void SetRoot(const TRoot& Value);
+    const TThreadMethod& OnChange() const { return FOnChange; }
+    // Starts the thread when none runs; a running one takes the new handler.
+    void SetOnChange(TThreadMethod Value);
+
+private:
+    void ApplyNotifyOptions();
+    void StartWatchThread();
+
+    TNotifyFilters FFilters{nfFileNameChange, nfDirNameChange};
+    bool FWatchSubTree = true;
+    TRoot FRoot = "/";
+    std::unique_ptr<TbsShellChangeThread> FThread;
+    TThreadMethod FOnChange;
+};
+
+class TbsShellChangeNotifier : public TbsCustomShellChangeNotifier
+{
+public:
+    using TbsCustomShellChangeNotifier::TbsCustomShellChangeNotifier;
+    using TbsCustomShellChangeNotifier::NotifyFilters;
+    using TbsCustomShellChangeNotifier::SetNotifyFilters;
+    using TbsCustomShellChangeNotifier::WatchSubTree;
+    using TbsCustomShellChangeNotifier::SetWatchSubTree;
+    using TbsCustomShellChangeNotifier::Root;
+    using TbsCustomShellChangeNotifier::SetRoot;
+    using TbsCustomShellChangeNotifier::OnChange;
+    using TbsCustomShellChangeNotifier::SetOnChange;
+};
+
 class TbsCustomShellListView;
 class TbsCustomShellComboBox;
 namespace shellctrls
@@ -207,6 +290,8 @@ public:
     bool AutoContextMenus = true;
     bool AutoRefresh() const { return FAutoRefresh; }
     void SetAutoRefresh(bool Value);
+    // The watcher of the folder shown while AutoRefresh is on, else null.
+    TbsShellChangeNotifier* ChangeNotifier() const { return FNotifier.get(); }
     bool UseShellImages() const { return FUseShellImages; }
     void SetUseShellImages(bool Value);
     TbsCustomShellListView* ShellListView() const { return FListView; }
@@ -272,7 +357,7 @@ private:
     TbsCustomShellComboBox* FComboBox = nullptr;
     bool FAutoRefresh = false;
     bool FUseShellImages = true;
-    std::unique_ptr<shell::TShellChangeNotifier> FNotifier;
+    std::unique_ptr<TbsShellChangeNotifier> FNotifier;
     TTreeNode* FNodeToMonitor = nullptr;
     std::unique_ptr<TbsSkinPopupMenu> FContextMenu;
     std::optional<TItemIDList> FRenamedParent;
@@ -313,6 +398,8 @@ public:
     bool AutoNavigate = true;
     bool AutoRefresh() const { return FAutoRefresh; }
     void SetAutoRefresh(bool Value);
+    // The watcher of the folder shown while AutoRefresh is on, else null.
+    TbsShellChangeNotifier* ChangeNotifier() const { return FNotifier.get(); }
     TbsCustomShellTreeView* ShellTreeView() const { return FTreeView; }
     void SetShellTreeView(TbsCustomShellTreeView* Value);
     TbsCustomShellComboBox* ShellComboBox() const { return FComboBox; }
@@ -386,7 +473,7 @@ private:
     std::vector<std::unique_ptr<TbsShellFolder>> FFolders;
     TbsCustomShellTreeView* FTreeView = nullptr;
     TbsCustomShellComboBox* FComboBox = nullptr;
-    std::unique_ptr<shell::TShellChangeNotifier> FNotifier;
+    std::unique_ptr<TbsShellChangeNotifier> FNotifier;
     bool FSettingRoot = false;
     // The rows stand for the root folder and mask as they are (cleared with the rows).
     bool FFilled = false;

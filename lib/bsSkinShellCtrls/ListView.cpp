@@ -363,7 +363,7 @@ void TbsCustomShellListView::MakeNotifier()
 {
     FNotifier.reset();
     if (!FAutoRefresh || Loading(this) || !FRootFolder) return;
-    FNotifier = std::make_unique<shell::TShellChangeNotifier>();
+    FNotifier = std::make_unique<TbsShellChangeNotifier>(nullptr);
     FNotifier->SetWatchSubTree(false);
     FNotifier->SetRoot(FRootFolder->FullObjectName());
     FNotifier->SetOnChange([this] { Refresh(); });

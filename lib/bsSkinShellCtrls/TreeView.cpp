@@ -319,7 +319,7 @@ void TbsCustomShellTreeView::MakeNotifier()
     FNotifier.reset();
     if (!FAutoRefresh || Loading(this)) return;
     TbsShellFolder* folder = FNodeToMonitor ? FolderOf(FNodeToMonitor) : FRootFolder.get();
-    FNotifier = std::make_unique<shell::TShellChangeNotifier>();
+    FNotifier = std::make_unique<TbsShellChangeNotifier>(nullptr);
     FNotifier->SetWatchSubTree(false);
     FNotifier->SetRoot(folder ? folder->FullObjectName() : std::string());
     FNotifier->SetOnChange([this] { RefreshSelectedNode(); });

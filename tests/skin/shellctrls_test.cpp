@@ -382,6 +382,15 @@ TEST_F(ShellCtrlsTest, AutoRefreshListsWhatIsMadeOnDisk)
     tree->SetRoot(w);
     list->SetAutoRefresh(true);
     tree->SetAutoRefresh(true);
+    // Each watches the folder it shows, not below it, through the library's notifier.
+    for (TbsShellChangeNotifier* n : {list->ChangeNotifier(), tree->ChangeNotifier()})
+    {
+        ASSERT_NE(n, nullptr);
+        EXPECT_EQ(n->Root(), w);
+        EXPECT_FALSE(n->WatchSubTree());
+        ASSERT_NE(n->Thread(), nullptr);
+        EXPECT_TRUE(n->Thread()->Watching());
+    }
     File("w/new.mp4");
     Dir("w/sub");
     // The change comes from the watcher's thread, delivered on the GUI thread.
@@ -394,4 +403,47 @@ TEST_F(ShellCtrlsTest, AutoRefreshListsWhatIsMadeOnDisk)
     EXPECT_EQ(Rows(list), (std::vector<std::string>{"sub", "new.mp4", "old.mp4"}));
     list->SetAutoRefresh(false);
     tree->SetAutoRefresh(false);
+    EXPECT_EQ(list->ChangeNotifier(), nullptr);
+}
+
+TEST_F(ShellCtrlsTest, TheChangeNotifierWatchesItsRootOnceItHasAHandler)
+{
+    EXPECT_EQ(NotifyFiltersToFlags({nfFileNameChange, nfDirNameChange}), 0x3u);
+    EXPECT_EQ(NotifyFiltersToFlags({nfAttributeChange, nfSizeChange, nfWriteChange, nfSecurityChange}), 0x11Cu);
+    const std::string a = Dir("wa"), b = Dir("wb");
+    int changes = 0;
+    auto n = std::make_unique<TbsShellChangeNotifier>(nullptr);
+    // The defaults, and no thread without a handler.
+    EXPECT_EQ(n->Root(), "/");
+    EXPECT_TRUE(n->WatchSubTree());
+    EXPECT_EQ(n->NotifyFilters(), (TNotifyFilters{nfFileNameChange, nfDirNameChange}));
+    EXPECT_EQ(n->Thread(), nullptr);
+    n->SetRoot(a);
+    n->SetWatchSubTree(false);
+    EXPECT_EQ(n->Thread(), nullptr);
+    n->SetOnChange([&] {
+        EXPECT_TRUE(IsMainThread());
+        ++changes;
+    });
+    TbsShellChangeThread* thread = n->Thread();
+    ASSERT_NE(thread, nullptr);
+    EXPECT_TRUE(thread->Watching());
+    File("wa/one.mp4");
+    while (changes == 0) CheckSynchronize(10);
+    // A new root is watched by the same thread.
+    n->SetRoot(b);
+    EXPECT_EQ(n->Thread(), thread);
+    const int before = changes;
+    File("wb/three.mp4");
+    while (changes == before) CheckSynchronize(10);
+    // A root that cannot be watched: nothing runs, the notifier stays usable
+    // and goes safely.
+    n->SetRoot(b + "/missing");
+    EXPECT_FALSE(n->Thread()->Watching());
+    n->SetWatchSubTree(true);
+    n.reset();
+    File("wb/four.mp4");
+    const int after = changes;
+    CheckSynchronize(50);
+    EXPECT_EQ(changes, after);
 }
