@@ -180,6 +180,4 @@ TbsSkinSavePictureDialog::TbsSkinSavePictureDialog(TComponent* AOwner) : TbsSkin
 {
     Title = "Save file";
     FSaveMode = true;
-    // Saving over an existing file is asked about first.
-    OverwritePromt = true;
 }

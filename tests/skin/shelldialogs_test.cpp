@@ -321,6 +321,14 @@ TEST_F(ShellDialogsTest, SavingOverAFileAsksFirst)
     dlg.InitialDir = s;
     dlg.Filter = "BMP文件 (*.bmp)|*.bmp|JPEG文件 (*jpg)|*.jpg";
     dlg.FilterIndex = 2;
+    // No question unless it is asked for.
+    EXPECT_FALSE(dlg.OverwritePromt);
+    Play({[&] { TypeName(dlg.Form(), "shot"); }, [&] { ClickButton(dlg.Form()->OpenButton); }});
+    ASSERT_TRUE(dlg.Execute());
+    EXPECT_EQ(dlg.FileName(), s + "/shot.jpg");
+
+    dlg.OverwritePromt = true;
+    dlg.SetFileName("");
     std::vector<std::string> questions;
     Play({[&] {
               EXPECT_EQ(dlg.Form()->OpenButton->GetText(), "&Save");
