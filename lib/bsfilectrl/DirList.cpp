@@ -112,9 +112,21 @@ void TbsSkinDirectoryListBox::SetDirectory(const std::string& Value)
 void TbsSkinDirectoryListBox::EnterDirectory(const std::string& Folder)
 {
     if (!FolderExists(Folder)) throw EInOutError("\"" + Folder + "\": No such file or directory", ENOENT);
+    if (!sys::DirectoryReadable(Folder)) throw EInOutError("\"" + Folder + "\": Permission denied", EACCES);
+    const std::string old = FDirectory;
     FDirectory = Folder;
-    FillFolderList();
-    Change();
+    try
+    {
+        FillFolderList();
+        Change();
+    }
+    catch (...)
+    {
+        // The linked file list could not follow: both stay where they were.
+        FDirectory = old;
+        FillFolderList();
+        throw;
+    }
 }
 
 void TbsSkinDirectoryListBox::ChangeToDrive(char Letter)

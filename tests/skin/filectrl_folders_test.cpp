@@ -3,6 +3,7 @@
 // relative name and the drive combo box, the linked file list and label, the
 // drives with their texts and case. The current directory stays.
 #include "common/mount_line.h"
+#include "common/unprivileged.h"
 #include "lib/bsfilectrl.h"
 #include "platform/sys/Drives.h"
 #include "platform/sys/Files.h"
@@ -123,6 +124,50 @@ TEST_F(FoldersTest, LinkedFileListAndLabelFollow)
     EXPECT_EQ(files->Directory(), root + "/Sub/inner");
     delete files;
     EXPECT_EQ(l->FileList(), nullptr);
+}
+
+TEST_F(FoldersTest, AFolderThatCannotBeEnteredLeavesBothListsWhereTheyWere)
+{
+    fs::create_directories(root + "/Sub/locked");
+    std::ofstream(root + "/Sub/locked/inside.mts") << "x";
+    ::chmod((root + "/Sub/locked").c_str(), 0);
+    const std::string sub = root + "/Sub", locked = root + "/Sub/locked";
+    const int rc = AsUnprivilegedUser(sub, [&] {
+        auto* l = MakeDirList();
+        auto* files = new TbsSkinFileListBox(form);
+        files->SetBounds(240, 10, 200, 200);
+        files->SetParent(form);
+        l->SetFileList(files);
+        driver->PumpUntilIdle();
+        l->SetDirectory(sub);
+        files->ApplyFilePath("clip.mts");
+        auto unchanged = [&] {
+            return l->Directory() == sub && files->Directory() == sub && files->GetFileName() == sub + "/clip.mts" &&
+                   files->Items()->Count() == 1 && l->Items()->Strings(l->ItemIndex()) == "Sub";
+        };
+        auto refused = [&](const std::function<void()>& step) {
+            try
+            {
+                step();
+                return false;
+            }
+            catch (const EInOutError& e)
+            {
+                return e.ErrorCode == EACCES;
+            }
+        };
+        // The folder list moved into it, by path and by Enter on its row.
+        if (!refused([&] { l->SetDirectory(locked); })) return 1;
+        if (!unchanged()) return 2;
+        // The file list alone, linked or not.
+        l->SetFileList(nullptr);
+        if (!refused([&] { files->EnterDirectory(locked); })) return 3;
+        if (!refused([&] { files->ApplyFilePath(locked); })) return 4;
+        if (!unchanged()) return 5;
+        return 0;
+    });
+    ::chmod((root + "/Sub/locked").c_str(), 0755);
+    EXPECT_EQ(rc, 0);
 }
 
 TEST_F(FoldersTest, DriveComboListsDrivesAndMovesTheFolderList)
