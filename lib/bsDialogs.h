@@ -263,6 +263,12 @@ protected:
     virtual bool BottomFollowsWidth() const { return true; }
     // Asks the overwrite question; true when the answer is OK.
     bool AskOverwrite();
+    // Runs a move of the list to another folder; a folder it refuses is
+    // shown to the user and false comes back.
+    bool Refusing(const std::function<void()>& Move);
+    // A chosen file that cannot be taken (a FIFO, socket or device; in open
+    // mode also one this process may not read): the user is told, true.
+    bool RefusedFile(const std::string& Path);
     TbsResourceStrData* Strings() const;
     std::string Str(const char* key, const char* builtIn) const;
     // Builds the tool bar, the list and the bottom row; `before` runs first

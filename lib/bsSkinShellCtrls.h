@@ -181,6 +181,12 @@ std::string ShellItemCaption(TControl* Control, const TbsShellFolder* Folder);
 // The path a control reports for an item: its parsing name, or for a
 // virtual folder without one (Computer) its caption.
 std::string ShellItemPath(TControl* Control, const TbsShellFolder* Folder);
+// Raises EInvalidPath with a message in the control's words when the folder
+// of an absolute list cannot be listed (missing, a file or FIFO, a link to
+// nothing or round in a loop, unreadable); Shown is the path it names.
+void CheckListable(TControl* Control, const TItemIDList& ID, const std::string& Shown);
+// Shows a refusal to the user: a skinned box of the control's store.
+void ShowShellError(TControl* Control, const std::string& Text);
 
 // ---------------------------------------------------------------------------
 // The change watcher: runs OnChange on the GUI thread when the folder Root
@@ -346,6 +352,8 @@ private:
     void NodeEdited(TTreeNode* Node, std::string& S);
     void SetNodeFolder(TTreeNode* Node, std::unique_ptr<TbsShellFolder> Folder);
     void MakeNotifier();
+    // The linked list follows; a folder it refuses is shown to the user.
+    void SyncList(const TItemIDList& ID);
 
     std::string FPath;
     TRoot FRoot = "rfDesktop", FOldRoot;
@@ -428,6 +436,8 @@ public:
     int FolderCount() const { return int(FFolders.size()); }
     void BuildColumns();
     void SyncToItemIDList(const TItemIDList& ID);
+    // Opens a folder; one that cannot be listed is refused (EInvalidPath,
+    // with the reason) and the folder shown stays.
     void OpenItemIDList(const TItemIDList& ID);
     void FillFolderList();
     void ClearFolders();
@@ -461,6 +471,10 @@ private:
     void LabelEdited(TListItem* Item, std::string& S);
     void SortFolders(int Column, bool Descending);
     void MakeNotifier();
+    // Opens a folder without asking whether it can be listed (a reload).
+    void ShowFolder(const TItemIDList& ID);
+    // Opens a folder the user asked for; a refusal is shown to the user.
+    void Navigate(const TItemIDList& ID);
 
     int FOldSortColumn = -1, FSortColumn = -1;
     bool FSortDirection = false;

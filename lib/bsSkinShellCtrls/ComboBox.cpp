@@ -189,13 +189,27 @@ void TbsCustomShellComboBox::Change()
     if (FBuilding) return;
     TbsSkinCustomComboBox::Change();
     if (ItemIndex() < 0 || FUpdating || IsPopupVisible()) return;
-    TFlagScope updating(FUpdating);
-    if (TbsShellFolder* f = FolderOfItem(ItemIndex()))
+    std::string refused;
     {
-        const TItemIDList id = f->AbsoluteID();
-        if (FTreeView) FTreeView->SelectItemIDList(id);
-        if (FListView) FListView->SyncToItemIDList(id);
+        TFlagScope updating(FUpdating);
+        if (TbsShellFolder* f = FolderOfItem(ItemIndex()))
+        {
+            const TItemIDList id = f->AbsoluteID();
+            if (FTreeView) FTreeView->SelectItemIDList(id);
+            try
+            {
+                if (FListView) FListView->SyncToItemIDList(id);
+            }
+            catch (const EInvalidPath& e)
+            {
+                refused = e.what();
+            }
+        }
     }
+    if (refused.empty()) return;
+    // The list keeps its folder, and the box goes back to it.
+    ShowShellError(this, refused);
+    if (FListView && FListView->RootFolder()) SyncToItemIDList(FListView->RootFolder()->AbsoluteID());
 }
 
 // ---------------------------------------------------------------------------

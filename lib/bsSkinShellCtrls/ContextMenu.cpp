@@ -77,6 +77,32 @@ std::string ShellItemCaption(TControl* Control, const TbsShellFolder* Folder)
     return Folder->DisplayName();
 }
 
+void CheckListable(TControl* Control, const TItemIDList& ID, const std::string& Shown)
+{
+    switch (shell::FolderState(ID))
+    {
+    case shell::fsListable: return;
+    case shell::fsMissing: throw EInvalidPath(ShellText(Control, "SHELL_ERR_MISSING", "“%s”不存在。", Shown));
+    case shell::fsNotFolder:
+        throw EInvalidPath(ShellText(Control, "SHELL_ERR_NOTFOLDER", "“%s”不是文件夹，无法打开。", Shown));
+    case shell::fsBrokenLink:
+        throw EInvalidPath(ShellText(Control, "SHELL_ERR_BROKENLINK", "链接“%s”指向的位置不存在。", Shown));
+    case shell::fsLinkLoop:
+        throw EInvalidPath(ShellText(Control, "SHELL_ERR_LINKLOOP", "链接“%s”循环指向自己，无法打开。", Shown));
+    case shell::fsUnreadable:
+        throw EInvalidPath(ShellText(Control, "SHELL_ERR_UNREADABLE", "无法打开文件夹“%s”：没有读取权限。", Shown));
+    }
+}
+
+void ShowShellError(TControl* Control, const std::string& Text)
+{
+    TbsSkinMessage msg(nullptr);
+    TbsSkinData* sd = ShellControlSkin(Control);
+    msg.SetSkinData(sd);
+    msg.SetCtrlSkinData(sd);
+    msg.MessageDlg2(Text, ShellText(Control, "SHELL_CAP_NOTICE", "提示"), mtWarning, {mbOK}, 0);
+}
+
 std::string ShellItemPath(TControl* Control, const TbsShellFolder* Folder)
 {
     if (!Folder) return {};

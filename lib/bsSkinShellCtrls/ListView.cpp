@@ -51,6 +51,17 @@ TbsCustomShellListView::~TbsCustomShellListView()
 void TbsCustomShellListView::MakeRootFolder()
 {
     std::unique_ptr<TbsShellFolder> root = CreateFolderFromRoot(FOldRoot, FRoot);
+    // A root that names nothing to list (a file, a FIFO, a broken link, an
+    // unreadable folder) keeps the old one.
+    try
+    {
+        CheckListable(this, root->AbsoluteID(), FRoot);
+    }
+    catch (const EInvalidPath&)
+    {
+        FRoot = FOldRoot;
+        throw;
+    }
     // The rows hang under the old root folder: they go first.
     ClearFolders();
     FRootFolder = std::move(root);
@@ -71,7 +82,12 @@ std::string TbsCustomShellListView::Path() const
     return ShellItemPath(const_cast<TbsCustomShellListView*>(this), FRootFolder.get());
 }
 
-void TbsCustomShellListView::SetPath(const std::string& Value) { OpenItemIDList(ParsePathOrRaise(Value)); }
+void TbsCustomShellListView::SetPath(const std::string& Value)
+{
+    const TItemIDList id = ParsePathOrRaise(Value);
+    CheckListable(this, id, Value);
+    ShowFolder(id);
+}
 
 void TbsCustomShellListView::SetMask(const std::string& Value)
 {
@@ -300,7 +316,8 @@ void TbsCustomShellListView::Refresh()
     const TItemIDList id = FRootFolder->AbsoluteID();
     ClearFolders();
     FRootFolder.reset();
-    OpenItemIDList(id);
+    // The folder shown is shown again, whatever became of it.
+    ShowFolder(id);
     if (index >= 0 && index < int(FFolders.size())) SetItemIndex(index);
 }
 
@@ -311,6 +328,26 @@ void TbsCustomShellListView::SyncToItemIDList(const TItemIDList& ID)
 }
 
 void TbsCustomShellListView::OpenItemIDList(const TItemIDList& ID)
+{
+    if (FUpdating) return;
+    if (FRootFolder && shell::ItemIDListsEqual(FRootFolder->AbsoluteID(), ID)) return;
+    CheckListable(this, ID, shell::SHGetPathFromIDList(ID));
+    ShowFolder(ID);
+}
+
+void TbsCustomShellListView::Navigate(const TItemIDList& ID)
+{
+    try
+    {
+        OpenItemIDList(ID);
+    }
+    catch (const EInvalidPath& e)
+    {
+        ShowShellError(this, e.what());
+    }
+}
+
+void TbsCustomShellListView::ShowFolder(const TItemIDList& ID)
 {
     if (FUpdating) return;
     if (FRootFolder && shell::ItemIDListsEqual(FRootFolder->AbsoluteID(), ID)) return;
@@ -381,7 +418,7 @@ void TbsCustomShellListView::SetAutoRefresh(bool Value)
 void TbsCustomShellListView::DblClick()
 {
     TbsShellFolder* f = AutoNavigate ? SelectedFolder() : nullptr;
-    if (f && f->IsFolder()) OpenItemIDList(f->AbsoluteID());
+    if (f && f->IsFolder()) Navigate(f->AbsoluteID());
     TbsSkinCustomListView::DblClick();
 }
 
@@ -393,7 +430,12 @@ void TbsCustomShellListView::KeyDown(WORD& Key, TShiftState Shift)
     // The base may have used the key for moving; these are ours in any case.
     if (key == VK_BACK)
     {
-        if (!IsEditing()) Back();
+        if (!IsEditing() && FRootFolder)
+        {
+            TItemIDList up = FRootFolder->AbsoluteID();
+            shell::RemoveLastItemID(&up);
+            Navigate(up);
+        }
     }
     else if (key == VK_RETURN && Shift.Contains(ssAlt))
     {
@@ -402,7 +444,7 @@ void TbsCustomShellListView::KeyDown(WORD& Key, TShiftState Shift)
     }
     else if (key == VK_RETURN)
     {
-        if (TbsShellFolder* f = SelectedFolder(); f && f->IsFolder()) OpenItemIDList(f->AbsoluteID());
+        if (TbsShellFolder* f = SelectedFolder(); f && f->IsFolder()) Navigate(f->AbsoluteID());
     }
     else if (key == VK_F5)
         Refresh();

@@ -193,12 +193,26 @@ bool TbsCustomShellTreeView::CanChange(TTreeNode* Node)
     {
         TFlagScope updating(FUpdating);
         if (FComboBox) FComboBox->SyncToItemIDList(id);
-        if (FListView) FListView->SyncToItemIDList(id);
+        SyncList(id);
     }
     FNodeToMonitor = Node;
     SetAutoRefresh(keep);
     FNodeToMonitor = nullptr;
     return result;
+}
+
+void TbsCustomShellTreeView::SyncList(const TItemIDList& ID)
+{
+    if (!FListView) return;
+    try
+    {
+        FListView->SyncToItemIDList(ID);
+    }
+    catch (const EInvalidPath& e)
+    {
+        // The list keeps the folder it shows; the user hears why.
+        ShowShellError(this, e.what());
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -232,7 +246,7 @@ void TbsCustomShellTreeView::SelectItemIDList(const TItemIDList& ID)
     if (target)
     {
         const TItemIDList id = FolderOf(target)->AbsoluteID();
-        if (FListView) FListView->SyncToItemIDList(id);
+        SyncList(id);
         if (FComboBox) FComboBox->SyncToItemIDList(id);
     }
 }

@@ -3,6 +3,7 @@
 // after a delete, the list's masks, column sorting (5 GiB after 3 GiB),
 // type-ahead, Back at the desktop, and three linked controls following one
 // folder.
+#include "common/unprivileged.h"
 #include "lib/bsMessages.h"
 #include "platform/core/MainThread.h"
 #include "skin/shell_helpers.h"
@@ -153,6 +154,85 @@ TEST_F(ShellCtrlsTest, TheNamespaceWordsMenuAndTrashQuestionComeFromTheStringTab
     EXPECT_TRUE(fs::exists(root_ / "d/clip.mp4"));
     tree->SetSkinData(nullptr);
     list->SetSkinData(nullptr);
+}
+
+TEST_F(ShellCtrlsTest, TheListRefusesWhatItCannotListAndSaysWhy)
+{
+    const std::string d = Dir("d");
+    File("d/a.mp4");
+    const std::string file = File("x/clip.mp4"), fifo = Dir("x") + "/pipe", broken = Dir("x") + "/broken",
+                      loop = Dir("x") + "/loop";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    fs::create_symlink(Dir("x") + "/gone", broken);
+    fs::create_symlink(loop, loop);
+    auto* list = Make<TbsSkinFileListView>(0, 0, 400, 300);
+    list->SetPath(d);
+    struct Case
+    {
+        std::string path, message;
+    } cases[] = {
+        {file, "“" + file + "”不是文件夹，无法打开。"},
+        {fifo, "“" + fifo + "”不是文件夹，无法打开。"},
+        {broken, "链接“" + broken + "”指向的位置不存在。"},
+        {loop, "链接“" + loop + "”循环指向自己，无法打开。"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.path);
+        for (int byRoot = 0; byRoot < 2; ++byRoot)
+        {
+            try
+            {
+                if (byRoot) list->SetRoot(c.path);
+                else list->SetPath(c.path);
+                ADD_FAILURE() << "no error";
+            }
+            catch (const EInvalidPath& e)
+            {
+                EXPECT_EQ(e.what(), c.message);
+            }
+            EXPECT_EQ(list->Path(), d);
+            EXPECT_EQ(Rows(list), (std::vector<std::string>{"a.mp4"}));
+            EXPECT_EQ(list->Root(), "rfDesktop");
+        }
+    }
+
+    // An unreadable folder, asked for by path or opened from its row: the
+    // user is told in a box and the list stays where it was.
+    const std::string locked = Dir("d/locked");
+    ::chmod(locked.c_str(), 0);
+    const int rc = AsUnprivilegedUser(d, [&] {
+        list->Refresh();
+        try
+        {
+            list->SetPath(locked);
+            return 1;
+        }
+        catch (const EInvalidPath& e)
+        {
+            if (std::string(e.what()) != "无法打开文件夹“" + locked + "”：没有读取权限。") return 2;
+        }
+        std::string told;
+        driver->WhenIdle([&] {
+            for (int i = 0; i < Screen->FormCount(); ++i)
+                if (auto* f = dynamic_cast<TbsMessageForm*>(Screen->Forms(i)); f && f->HandleAllocated())
+                {
+                    told = f->Message->GetText();
+                    f->SetModalResult(mrOk);
+                }
+        });
+        int row = -1;
+        for (int i = 0; i < list->FolderCount(); ++i)
+            if (list->FolderAt(i)->DisplayName() == "locked") row = i;
+        if (row < 0) return 3;
+        list->SetItemIndex(row);
+        list->SetFocus();
+        driver->PressKey(VK_RETURN);
+        if (told != "无法打开文件夹“" + locked + "”：没有读取权限。") return 4;
+        return list->Path() == d ? 0 : 5;
+    });
+    ::chmod(locked.c_str(), 0755);
+    EXPECT_EQ(rc, 0);
 }
 
 TEST_F(ShellCtrlsTest, ExpandingAFileNodeNeverRunsIt)

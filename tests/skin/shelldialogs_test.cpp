@@ -3,6 +3,9 @@
 // extension, multiple selection and a typed name, New Folder numbering, a
 // start folder that no longer exists, Cancel, the filter index, and the
 // save mode's overwrite question.
+#include <sys/stat.h>
+
+#include "common/unprivileged.h"
 #include "lib/bsDialogs.h"
 #include "lib/bsMessages.h"
 #include "skin/shell_helpers.h"
@@ -163,6 +166,75 @@ TEST_F(ShellDialogsTest, MultipleSelectionAndATypedNameBothReachFiles)
     EXPECT_EQ(dlg.FileName(), m + "/four.avi");
     ASSERT_EQ(dlg.Files()->Count(), 1);
     EXPECT_EQ(dlg.Files()->Get(0), m + "/four.avi");
+}
+
+TEST_F(ShellDialogsTest, TheOpenDialogRefusesAFifoAnUnreadableFileOrFolderAndSaysWhy)
+{
+    const std::string v = Dir("v"), locked = Dir("v/locked");
+    File("v/clip.mp4");
+    const std::string unreadable = File("v/secret.mp4"), pipe = v + "/pipe.mp4";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
+    ::chmod(unreadable.c_str(), 0);
+    ::chmod(locked.c_str(), 0);
+    const int rc = AsUnprivilegedUser(v, [&] {
+        TbsSkinOpenDialog dlg(nullptr);
+        dlg.InitialDir = v;
+        std::vector<std::string> told;
+        bool open = true, stayed = true;
+        auto answer = [&] {
+            if (TbsMessageForm* box = MessageBox())
+            {
+                told.push_back(box->Message->GetText());
+                ClickButton(dynamic_cast<TWinControl*>(box->FindComponent(bsMessageButtonName(mbOK))));
+            }
+            else told.push_back("");
+        };
+        auto select = [&](const std::string& name) {
+            TbsSkinFileListView* list = dlg.Form()->FileListView;
+            for (int i = 0; i < list->FolderCount(); ++i)
+                if (list->FolderAt(i)->DisplayName() == name) list->SetItemIndex(i);
+        };
+        Play({[&] {
+                  select("pipe.mp4");
+                  ClickButton(dlg.Form()->OpenButton);
+              },
+              answer,
+              [&] {
+                  // A double click takes a file at once, but not this one.
+                  select("pipe.mp4");
+                  dlg.Form()->FLVDBLClick(dlg.Form()->FileListView);
+              },
+              answer,
+              [&] {
+                  dlg.Form()->FileListView->ClearSelection();
+                  TypeName(dlg.Form(), "secret.mp4");
+                  ClickButton(dlg.Form()->OpenButton);
+              },
+              answer,
+              [&] {
+                  TypeName(dlg.Form(), locked);
+                  driver->PressKey(VK_RETURN);
+              },
+              answer,
+              [&] {
+                  open = dlg.Form()->GetModalResult() == mrNone;
+                  stayed = dlg.Form()->FileListView->Path() == v;
+                  ClickButton(dlg.Form()->CancelButton);
+              }});
+        if (dlg.Execute()) return 1;
+        const std::vector<std::string> want = {
+            "“" + pipe + "”不是普通文件，无法打开。", "“" + pipe + "”不是普通文件，无法打开。",
+            "无法读取文件“" + unreadable + "”：没有读取权限。", "无法打开文件夹“" + locked + "”：没有读取权限。"};
+        if (told != want)
+        {
+            for (const std::string& t : told) std::fprintf(stderr, "told: %s\n", t.c_str());
+            return 2;
+        }
+        return open && stayed && dlg.FileName().empty() ? 0 : 3;
+    });
+    ::chmod(unreadable.c_str(), 0644);
+    ::chmod(locked.c_str(), 0755);
+    EXPECT_EQ(rc, 0);
 }
 
 TEST_F(ShellDialogsTest, NewFolderNumbersItsNames)
