@@ -291,6 +291,8 @@ public:
     TbsSkinScrollBar* SBHScrollBar = nullptr;
     TbsSkinSpeedButton* StretchButton = nullptr;
     TbsSkinSplitter* Splitter = nullptr;
+    // Shown in the preview pane instead of a picture that cannot be read.
+    TbsSkinStdLabel* NoPreviewLabel = nullptr;
 
     void StretchButtonClick(TObject* Sender);
     void FLVChange(TObject* Sender, TListItem* Item, TItemChange Change) override;
@@ -300,6 +302,9 @@ public:
     // Loads a picture file into the preview (raises for an unknown extension
     // or unreadable content) and sizes the image unless it is stretched.
     void LoadPreview(const std::string& Path);
+    // The preview of a file the user chose in the list: a file that is no
+    // picture the program can read shows "no preview" and an empty image.
+    void ShowPreview(const std::string& Path);
 
 protected:
     bool BottomFollowsWidth() const override { return false; }

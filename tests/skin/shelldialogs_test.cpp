@@ -237,6 +237,55 @@ TEST_F(ShellDialogsTest, TheOpenDialogRefusesAFifoAnUnreadableFileOrFolderAndSay
     EXPECT_EQ(rc, 0);
 }
 
+TEST_F(ShellDialogsTest, APictureThatCannotBeReadShowsNoPreview)
+{
+    const std::string p = Dir("p");
+    TBitmap pic(40, 30, pf24bit);
+    pic.Canvas()->Brush()->SetColor(clRed);
+    pic.Canvas()->FillRect(TRect(0, 0, 40, 30));
+    pic.SaveToFile(p + "/good.bmp");
+    File("p/broken.bmp", "BM this is no bitmap");
+    File("p/notes.txt", "text");
+    TbsSkinOpenPictureDialog dlg(nullptr);
+    dlg.InitialDir = p;
+    dlg.Filter = "All|*.*";
+    struct Seen
+    {
+        std::string name;
+        bool noPreview;
+        int width;
+    };
+    std::vector<Seen> seen;
+    auto pick = [&](const std::string& name) {
+        auto* f = static_cast<TbsOpenPictureDlgForm*>(dlg.Form());
+        for (int i = 0; i < f->FileListView->FolderCount(); ++i)
+            if (f->FileListView->FolderAt(i)->DisplayName() == name) f->FileListView->SetItemIndex(i);
+        seen.push_back({f->FileNameEdit->GetText(), f->NoPreviewLabel->GetVisible(), f->Image->Picture()->GetWidth()});
+    };
+    Play({[&] {
+        pick("good.bmp");
+        pick("broken.bmp");
+        pick("notes.txt");
+        pick("good.bmp");
+        EXPECT_EQ(static_cast<TbsOpenPictureDlgForm*>(dlg.Form())->NoPreviewLabel->GetText(), "无法预览");
+        ClickButton(dlg.Form()->CancelButton);
+    }});
+    EXPECT_FALSE(dlg.Execute());
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].name, "good.bmp");
+    EXPECT_FALSE(seen[0].noPreview);
+    EXPECT_EQ(seen[0].width, 40);
+    for (int i : {1, 2})
+    {
+        EXPECT_TRUE(seen[std::size_t(i)].noPreview) << i;
+        EXPECT_EQ(seen[std::size_t(i)].width, 0) << i;
+    }
+    EXPECT_EQ(seen[1].name, "broken.bmp");
+    EXPECT_EQ(seen[2].name, "notes.txt");
+    EXPECT_FALSE(seen[3].noPreview);
+    EXPECT_EQ(seen[3].width, 40);
+}
+
 TEST_F(ShellDialogsTest, NewFolderNumbersItsNames)
 {
     const std::string n = Dir("n"), taken = Dir("t/New Folder");
