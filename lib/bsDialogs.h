@@ -140,8 +140,20 @@ public:
     TbsSkinEdit* DirEdit = nullptr;
 
     void DirTreeViewChange(TObject* Sender, TTreeNode* Node);
+    // Enter in the folder edit: a typed folder is selected (and the default
+    // OK button then returns it); one that does not exist, or is no folder,
+    // is refused with a message and the dialog stays open.
     void DirEditKeyPress(TObject* Sender, char32_t& Key);
     void NewFolderToolButtonClick(TObject* Sender);
+
+protected:
+    // Enter in the folder edit reaches the default button only after the
+    // edit has taken the typed folder.
+    void WndProc(TMessage& m) override;
+
+private:
+    bool FEditEnter = false;   // the edit has seen the Enter whose dialog key follows
+    bool FStay = false;        // and refused what was typed
 };
 
 class TbsSkinSelectDirectoryDialog : public TComponent

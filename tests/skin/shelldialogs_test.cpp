@@ -406,6 +406,48 @@ TEST_F(ShellDialogsTest, SelectDirectoryReportsCancelAsCancel)
     EXPECT_EQ(start, "计算机");
 }
 
+TEST_F(ShellDialogsTest, AFolderTypedInTheSelectDirectoryDialogIsTheChoiceOrIsRefused)
+{
+    const std::string a = Dir("a"), b = Dir("a/b"), file = File("a/clip.mp4");
+    TbsSkinSelectDirectoryDialog dlg(nullptr);
+    dlg.ShowToolBar = true;
+    dlg.Directory = a;
+    auto type = [&](const std::string& text) {
+        dlg.Form()->DirEdit->SetFocus();
+        dlg.Form()->DirEdit->SetText(text);
+        driver->PressKey(VK_RETURN);
+    };
+    // A folder that exists: Enter takes it (typed in full, or by its name below the selected one).
+    for (const std::string& typed : {b, std::string("b")})
+    {
+        Play({[&] { type(typed); }});
+        EXPECT_TRUE(dlg.Execute()) << typed;
+        EXPECT_EQ(dlg.Directory, b) << typed;
+        dlg.Directory = a;
+    }
+    // One that does not exist, or a file: the dialog says so and stays on its folder.
+    std::vector<std::string> told;
+    std::string selected;
+    bool open = false;
+    auto answer = [&] {
+        if (TbsMessageForm* box = MessageBox())
+        {
+            told.push_back(box->Message->GetText());
+            ClickButton(dynamic_cast<TWinControl*>(box->FindComponent(bsMessageButtonName(mbOK))));
+        }
+    };
+    Play({[&] { type(a + "/missing"); }, answer, [&] { type(file); }, answer, [&] {
+              open = dlg.Form()->GetModalResult() == mrNone;
+              selected = dlg.Form()->DirTreeView->Path();
+              ClickButton(dlg.Form()->CancelButton);
+          }});
+    EXPECT_FALSE(dlg.Execute());
+    EXPECT_TRUE(open);
+    EXPECT_EQ(selected, a);
+    EXPECT_EQ(told, (std::vector<std::string>{"“" + a + "/missing”不存在。", "“" + file + "”不是文件夹，无法打开。"}));
+    EXPECT_EQ(dlg.Directory, a);
+}
+
 TEST_F(ShellDialogsTest, TheFilterIndexIsKeptAndItsMaskListsFirst)
 {
     const std::string f = Dir("f");
