@@ -232,7 +232,8 @@ void TbsSkinDirectoryListBox::DrawFolderItem(TCanvas* Cnvs, int Index, const TRe
     Cnvs->BrushCopy(TRect(x, top, x + w, top + b->GetHeight()), b, TRect(0, 0, w, b->GetHeight()),
                     b->Canvas()->GetPixel(0, b->GetHeight() - 1));
     Cnvs->Brush()->SetStyle(bsClear);
-    const std::string& text = Items()->Strings(Index);
+    // A newline or tab in a name shows as "?": the row stays one line.
+    const std::string text = Utf8Visible(Items()->Strings(Index));
     const int tx = R.Left + w + indent + 4 - h + 2, ty = R.Top + (R.Height() - Cnvs->TextHeight(text)) / 2;
     Cnvs->TextRect(R, tx, ty, text);
 }

@@ -14,6 +14,12 @@ TbsSkinFileListBox::TbsSkinFileListBox(TComponent* AOwner)
     SetWidth(145);
     SetMultiSelect(false);
     SetSorted(true);
+    // A name is shown on one line as it is: a newline or tab in it shows as
+    // "?" (the row keeps the name itself, for FileName).
+    OnDrawItem = [this](TCanvas* C, int Index, int, int, const TRect& R, TOwnerDrawState) {
+        C->Brush()->SetStyle(bsClear);
+        DrawTextVCenterOffset(C, Utf8Visible(Items()->Strings(Index)), R, -ListBox->HorizontalExtentValue());
+    };
 }
 
 TbsSkinFileListBox::~TbsSkinFileListBox()
