@@ -102,14 +102,7 @@ TEST_F(ShellCtrlsTest, TheNamespaceWordsMenuAndTrashQuestionComeFromTheStringTab
     // The question before a move to the trash, read from the box and answered No.
     auto trashQuestion = [&] {
         std::string text;
-        driver->WhenIdle([&] {
-            for (int i = 0; i < Screen->FormCount(); ++i)
-                if (auto* f = dynamic_cast<TbsMessageForm*>(Screen->Forms(i)); f && f->HandleAllocated())
-                {
-                    text = f->Message->GetText();
-                    f->SetModalResult(mrNo);
-                }
-        });
+        AnswerNextBox(text, mrNo);
         EXPECT_FALSE(RunShellVerb(list, clip, "delete"));
         return text;
     };
@@ -213,14 +206,7 @@ TEST_F(ShellCtrlsTest, TheListRefusesWhatItCannotListAndSaysWhy)
             if (std::string(e.what()) != "无法打开文件夹“" + locked + "”：没有读取权限。") return 2;
         }
         std::string told;
-        driver->WhenIdle([&] {
-            for (int i = 0; i < Screen->FormCount(); ++i)
-                if (auto* f = dynamic_cast<TbsMessageForm*>(Screen->Forms(i)); f && f->HandleAllocated())
-                {
-                    told = f->Message->GetText();
-                    f->SetModalResult(mrOk);
-                }
-        });
+        AnswerNextBox(told, mrOk);
         int row = -1;
         for (int i = 0; i < list->FolderCount(); ++i)
             if (list->FolderAt(i)->DisplayName() == "locked") row = i;

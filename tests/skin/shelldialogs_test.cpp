@@ -29,19 +29,22 @@ protected:
         driver->Click(b->ClientToScreen(TPoint(b->Width() / 2, b->Height() / 2)));
     }
     void ClickButton(TWinControl* b) { driver->Click(b->Handle()); }
+    // A step that reads the open message box's text into `told` ("" when
+    // none is open) and presses its OK button.
+    std::function<void()> AnswerOk(std::vector<std::string>& told)
+    {
+        return [this, &told] {
+            TbsMessageForm* box = MessageBox();
+            told.push_back(box ? box->Message->GetText() : "");
+            if (box) ClickButton(dynamic_cast<TWinControl*>(box->FindComponent(bsMessageButtonName(mbOK))));
+        };
+    }
     // Types into the name box and leaves the focus there.
     void TypeName(TbsOpenDlgForm* f, const std::string& text)
     {
         f->FileNameEdit->SetFocus();
         f->FileNameEdit->SetText("");
         driver->TypeText(text);
-    }
-    static TbsMessageForm* MessageBox()
-    {
-        for (int i = 0; Screen && i < Screen->FormCount(); ++i)
-            if (auto* f = dynamic_cast<TbsMessageForm*>(Screen->Forms(i)); f && f->HandleAllocated() && IsWindowVisible(f->Handle()))
-                return f;
-        return nullptr;
     }
 };
 }  // namespace
@@ -181,14 +184,7 @@ TEST_F(ShellDialogsTest, TheOpenDialogRefusesAFifoAnUnreadableFileOrFolderAndSay
         dlg.InitialDir = v;
         std::vector<std::string> told;
         bool open = true, stayed = true;
-        auto answer = [&] {
-            if (TbsMessageForm* box = MessageBox())
-            {
-                told.push_back(box->Message->GetText());
-                ClickButton(dynamic_cast<TWinControl*>(box->FindComponent(bsMessageButtonName(mbOK))));
-            }
-            else told.push_back("");
-        };
+        auto answer = AnswerOk(told);
         auto select = [&](const std::string& name) {
             TbsSkinFileListView* list = dlg.Form()->FileListView;
             for (int i = 0; i < list->FolderCount(); ++i)
@@ -429,13 +425,7 @@ TEST_F(ShellDialogsTest, AFolderTypedInTheSelectDirectoryDialogIsTheChoiceOrIsRe
     std::vector<std::string> told;
     std::string selected;
     bool open = false;
-    auto answer = [&] {
-        if (TbsMessageForm* box = MessageBox())
-        {
-            told.push_back(box->Message->GetText());
-            ClickButton(dynamic_cast<TWinControl*>(box->FindComponent(bsMessageButtonName(mbOK))));
-        }
-    };
+    auto answer = AnswerOk(told);
     Play({[&] { type(a + "/missing"); }, answer, [&] { type(file); }, answer, [&] {
               open = dlg.Form()->GetModalResult() == mrNone;
               selected = dlg.Form()->DirTreeView->Path();
