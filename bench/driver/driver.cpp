@@ -29,6 +29,15 @@
 //       panel on the headless desktop, sound to SDL's dummy driver; adds a
 //       line "gap=<seconds>", the largest gap between a picture shown and
 //       the audio clock
+//   quorvel_bench_driver shell-list DIR
+//       the file pane of the open dialog (a skinned shell list view in a
+//       form on the headless desktop) lists DIR and is painted; "work" is
+//       from making the pane to the end of that paint; adds "sort=<seconds>",
+//       one header click on the size column and the paint after it
+//   quorvel_bench_driver open-dialog DIR
+//       the open dialog runs with InitialDir DIR; "work" is from Execute to
+//       the end of the dialog's first paint; adds "filter=<seconds>", the
+//       choice of the second filter entry and the paint after it
 #include <time.h>
 
 #include <atomic>
@@ -51,6 +60,8 @@
 #include "app/Project1.h"
 #include "app/Product.h"
 #include "app/Unit1.h"
+#include "lib/bsDialogs.h"
+#include "lib/bsSkinShellCtrls.h"
 #include "platform/backend/headless/Headless.h"
 #include "platform/backend/x11/X11Backend.h"
 #include "platform/gui/StdCtrls.h"
@@ -274,6 +285,69 @@ double Window(const std::string& which, bool idle)
     ResetApplication();
     return work;
 }
+
+// Paints whatever is due and serves what is pending.
+void Settle()
+{
+    while (ProcessPendingMessages()) {}
+}
+
+double ShellList(const std::string& dir, double& sort)
+{
+    const auto t0 = Clock::now();
+    TForm form(nullptr);
+    form.SetClientSize(640, 480);
+    auto* list = new TbsSkinFileListView(&form);
+    list->SetParent(&form);
+    list->SetAlign(alClient);
+    list->SetViewStyle(vsReport);
+    list->SetPath(dir);
+    form.Show();
+    Settle();
+    const auto t1 = Clock::now();
+    if (list->FolderCount() == 0) Fail("the pane listed nothing in " + dir);
+    list->SortByColumn(1);
+    Settle();
+    sort = bench::Seconds(t1, Clock::now());
+    return bench::Seconds(t0, t1);
+}
+
+double OpenDialog(const std::string& dir, double& filter)
+{
+    TbsSkinOpenDialog dlg(nullptr);
+    dlg.InitialDir = dir;
+    dlg.Filter = "All files (*.*)|*.*|Video (*.mp4;*.mkv)|*.mp4;*.mkv";
+    Clock::time_point t0, shown, filtered;
+    int step = 0;
+    // Played from the modal loop when it is about to wait: the dialog is shown
+    // and painted by then.
+    SetIdleHook([&]() -> bool {
+        TbsOpenDlgForm* f = dlg.Form();
+        if (!f || !f->HandleAllocated() || !IsWindowVisible(f->Handle())) return false;
+        if (step == 0)
+        {
+            shown = Clock::now();
+            if (f->FileListView->FolderCount() == 0) Fail("the dialog listed nothing in " + dir);
+            f->FilterComboBox->SetItemIndex(1);
+            step = 1;
+            return true;
+        }
+        if (step == 1)
+        {
+            filtered = Clock::now();
+            f->SetModalResult(mrCancel);
+            step = 2;
+            return true;
+        }
+        return false;
+    });
+    t0 = Clock::now();
+    dlg.Execute();
+    SetIdleHook(nullptr);
+    if (step != 2) Fail("the dialog did not show");
+    filter = bench::Seconds(shown, filtered);
+    return bench::Seconds(t0, shown);
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -302,8 +376,20 @@ int main(int argc, char** argv)
         work = Window(a[1], a.size() == 3 && a[2] == "idle");
     else if (a.size() == 4 && a[0] == "play")
         work = Play(a[1], std::atoi(a[2].c_str()), std::atoi(a[3].c_str()));
+    else if (a.size() == 2 && a[0] == "shell-list")
+    {
+        double sort = 0;
+        work = ShellList(a[1], sort);
+        std::printf("sort=%.6f\n", sort);
+    }
+    else if (a.size() == 2 && a[0] == "open-dialog")
+    {
+        double filter = 0;
+        work = OpenDialog(a[1], filter);
+        std::printf("filter=%.6f\n", filter);
+    }
     else Fail("usage: quorvel_bench_driver convert CASE IN OUT | batch WORKERS MODE OUTDIR IN... | "
-              "probe [-each] [-warm FILE]... FILE... | window program|label [idle] | play IN WIDTH HEIGHT");
+              "probe [-each] [-warm FILE]... FILE... | window program|label [idle] | play IN WIDTH HEIGHT | shell-list DIR | open-dialog DIR");
     std::printf("work=%.6f\n", work);
     return 0;
 }

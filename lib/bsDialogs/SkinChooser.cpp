@@ -253,5 +253,10 @@ bool TbsSelectSkinDialog::Execute(int SkinIndex)
 
 bool TbsSelectSkinDialog::Execute(TbsCompressedStoredSkin* DefaultCompressedSkin)
 {
+    // Nothing to choose from (no owner, or one that holds no stored skin): no window.
+    bool any = false;
+    for (int i = 0; Owner() && i < Owner()->ComponentCount() && !any; ++i)
+        any = dynamic_cast<TbsCompressedStoredSkin*>(Owner()->Components(i)) != nullptr;
+    if (!any) return false;
     return Run(std::make_unique<TbsSelectSkinDlgForm>(Application, Owner(), DefaultCompressedSkin, FCtrlFSD), false);
 }

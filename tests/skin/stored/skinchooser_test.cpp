@@ -237,8 +237,12 @@ TEST_F(SkinChooserTest, StoredSkinModeOverTheOwnersComponents)
     EXPECT_EQ(own.SelectedSkin(), nullptr);
     EXPECT_EQ(errors, 0);
 
-    // An owner without stored skins: the list error, no window.
+    // An owner without stored skins, or none at all: nothing to choose, no
+    // window, False.
     TComponent empty(nullptr);
-    TbsSelectSkinDialog none(&empty);
-    EXPECT_THROW(none.Execute(static_cast<TbsCompressedStoredSkin*>(nullptr)), EListError);
+    TbsSelectSkinDialog none(&empty), orphan(nullptr);
+    EXPECT_FALSE(none.Execute(static_cast<TbsCompressedStoredSkin*>(nullptr)));
+    EXPECT_FALSE(orphan.Execute(skins[0]));
+    EXPECT_EQ(none.SelectedSkin(), nullptr);
+    EXPECT_EQ(none.Form(), nullptr);
 }
