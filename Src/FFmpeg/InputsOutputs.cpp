@@ -177,8 +177,9 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
     for (unsigned i = 0; i < c->nb_streams; i++) {
         AVStream* st = c->streams[i];
         AVCodecParameters* par = st->codecpar;
+        // the decoder's thread count is given when the run starts (an option
+        // of the store that names one wins)
         AVDictionary* d = nullptr;
-        ff::av_dict_set_int(&d, "threads", Fthread_count, 0);
         rec->dec_opts.push_back(nullptr);
         const AVCodec* forced = nullptr;
         switch (par->codec_type) {
@@ -581,7 +582,6 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileRec& AOutput)
     enc->codec_type = AVMEDIA_TYPE_VIDEO;
     s.bsfs = std::move(Fvideo_bitstream_filters);
     Fvideo_bitstream_filters.clear();
-    enc->thread_count = Fthread_count;
     if (Fvideo_codec_tag)
         enc->codec_tag = Fvideo_codec_tag;
     const bool videoGlobalHeader = (Fvideo_global_header & 1) ||
@@ -599,6 +599,7 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileRec& AOutput)
         AVRational fr = Fframe_rate.num ? Fframe_rate : AVRational{25, 1};
         enc->codec_id = codec ? codec->id : FGuessedCodecId;
         ApplyStore(enc, AVMEDIA_TYPE_VIDEO, AV_OPT_FLAG_VIDEO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
+        s.threads_named = StoreNames("threads");
         // A stored "flags" value (a codec preset's "flags=+loop") replaces the
         // whole field: keep the global header the container needs.
         if (videoGlobalHeader)
@@ -703,7 +704,6 @@ void TCustomFFmpeg::NewAudioStream(TOutputFileRec& AOutput)
     s.codec = codec;
     s.bsfs = std::move(Faudio_bitstream_filters);
     Faudio_bitstream_filters.clear();
-    enc->thread_count = Fthread_count;
     enc->codec_type = AVMEDIA_TYPE_AUDIO;
     if (Faudio_codec_tag)
         enc->codec_tag = Faudio_codec_tag;
@@ -717,6 +717,7 @@ void TCustomFFmpeg::NewAudioStream(TOutputFileRec& AOutput)
     } else {
         enc->codec_id = codec ? codec->id : FGuessedCodecId;
         ApplyStore(enc, AVMEDIA_TYPE_AUDIO, AV_OPT_FLAG_AUDIO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
+        s.threads_named = StoreNames("threads");
         if (AOutput.ctx->oformat->flags & AVFMT_GLOBALHEADER)
             enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         if (codec)
