@@ -138,6 +138,7 @@ struct TInputFileRec
     AVFormatContext* ctx = nullptr;     // owned
     std::string file_name;
     std::vector<AVDictionary*> dec_opts;  // per stream (owned)
+    bool threads_named = false;           // a "threads" option of the store gave the decoders their count
     ~TInputFileRec();
 };
 using PInputFileRec = std::shared_ptr<TInputFileRec>;

@@ -171,15 +171,17 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
 
     auto rec = std::make_shared<TInputFileRec>();
     rec->file_name = AFileName;
+    rec->threads_named = StoreNames("threads");
     rec->ctx = ic;
     ic = nullptr;
     AVFormatContext* c = rec->ctx;
     for (unsigned i = 0; i < c->nb_streams; i++) {
         AVStream* st = c->streams[i];
         AVCodecParameters* par = st->codecpar;
-        // the decoder's thread count is given when the run starts (an option
-        // of the store that names one wins)
+        // the run gives the decoder its count when it starts, unless an
+        // option of the store names it (then the store's value goes in below)
         AVDictionary* d = nullptr;
+        ff::av_dict_set_int(&d, "threads", Fthread_count, 0);
         rec->dec_opts.push_back(nullptr);
         const AVCodec* forced = nullptr;
         switch (par->codec_type) {

@@ -333,7 +333,7 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
         AVDictionary* opts = nullptr;
         ff::av_dict_copy(&opts, ist->dec_opts, 0);
         // the run's codec threads, unless an option of the store named the count
-        if (!ff::av_dict_get(opts, "threads", nullptr, 0))
+        if (!Finput_files[ist->file_index]->threads_named)
             ff::av_dict_set_int(&opts, "threads", Fthread_count, 0);
         int r;
         {
