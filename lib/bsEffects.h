@@ -16,6 +16,8 @@
 #include "platform/core/Types.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -447,12 +449,39 @@ void UpdateLayeredWindowFromBitmap(TbsBitmap* bitmap, BYTE alpha, TWinControl* c
 // target := image as 32 bits with alpha = grey level of mask.
 void MakeAlphaBitmap(TbsBitmap* image, TbsBitmap* mask, TbsBitmap* target);
 
+class TTimer;
+
+// An opacity fade run by a timer of the GUI thread: from 0 up to a target,
+// the first step at once and one more each interval, so the thread serves
+// its messages while a window fades in. `apply` takes each new opacity,
+// `done` runs once the target is reached. Stopping (or freeing) ends it.
+class TbsAlphaFade
+{
+public:
+    TbsAlphaFade();
+    ~TbsAlphaFade();
+    TbsAlphaFade(const TbsAlphaFade&) = delete;
+    TbsAlphaFade& operator=(const TbsAlphaFade&) = delete;
+    void Start(int Target, int Step, unsigned Interval, std::function<void(int)> Apply,
+               std::function<void()> Done = nullptr);
+    void Stop();
+    bool Running() const;
+    int Alpha() const { return FAlpha; }
+    // Steps taken by the last fade.
+    int Steps() const { return FSteps; }
+
+private:
+    void Tick();
+    std::unique_ptr<TTimer> FTimer;
+    std::function<void(int)> FApply;
+    std::function<void()> FDone;
+    int FAlpha = 0, FTarget = 0, FStep = 1, FSteps = 0;
+};
+
 // ---------------------------------------------------------------------------
 // Layered overlays: a picture with per-pixel alpha floating over the screen
 // in a click-through popup window that never activates, fading in over
 // eleven ticks of 25 ms to the opacity asked for.
-
-class TTimer;
 
 // The overlay's window: a popup tool window that mouse input passes through
 // and a click never activates.

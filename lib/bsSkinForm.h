@@ -123,6 +123,9 @@ public:
     void MouseUp(int X, int Y, TMouseButton Button) override;
     // The button's menu is open: it stays down until the menu closes.
     bool FMenuOpen = false;
+    // The drop-down menu linked by the form's LinkMenu (opens on a press).
+    TMenuItem* MenuItem = nullptr;
+    bool FPopupUp = false;
 
 protected:
     // The picture part for the current state (empty: draw nothing).
@@ -258,6 +261,9 @@ public:
     TbsStdCommand Command = cmClose;
     TRect DownSkinRect, RestoreRect, RestoreActiveRect, RestoreInActiveRect, RestoreDownRect;
     std::string RestoreHint, FTempHint;
+    // The drop-down menu linked by the form's LinkMenu (a button-style animation).
+    TMenuItem* MenuItem = nullptr;
+    bool FPopupUp = false;
 
 private:
     // Hot or left in button style: plays forward or back.
@@ -374,8 +380,15 @@ public:
     // The first visible stay-on-top form of the screen, or null.
     static TCustomForm* FindTopMostForm();
     int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0;
-    // Client height given back by rolling down (0: the height before).
-    int ClientHeight = 0;
+    // The client size the form keeps through every skin change (0: none);
+    // the client height is also the one rolling down gives back.
+    int ClientWidth() const { return FClientWidth; }
+    void SetClientWidth(int Value);
+    int ClientHeight() const { return FClientHeight; }
+    void SetClientHeight(int Value);
+    // The size grip of this status bar is hidden while the form is maximized.
+    TbsSkinStatusBar* StatusBar() const { return FStatusBar; }
+    void SetStatusBar(TbsSkinStatusBar* Value);
     bool MaximizeOnFullScreen = false;
     bool AlwaysResize = false;
     bool AlwaysShowInTray = false;
@@ -429,7 +442,7 @@ public:
     bool AlwaysDisableLayeredFrames = false;
     TbsFormLayerBorder* BorderLayer() const { return FBorderLayer.get(); }
     // Alpha steps of the last fade-in.
-    int FadeStepCount = 0;
+    int FadeStepCount() const { return FFade.Steps(); }
     bool HMagnetized = false, VMagnetized = false, HMagnetized2 = false, VMagnetized2 = false;
     // The layered border itself is resizing the form.
     bool FBorderLayerChangeSize = false;
@@ -469,6 +482,9 @@ public:
     void PaintBGDefault(HDC DC);
     void PaintBG(HDC DC);
     void PaintBG2(HDC DC);
+    // The MDI client's: the application workspace colour, the store's MDI picture.
+    void PaintMDIBGDefault(HDC DC);
+    void PaintBG3(HDC DC);
     // A logo centred on the background (not owned by the skin).
     std::unique_ptr<TBitmap> LogoBitMap;
     bool LogoBitMapTransparent = false;
@@ -534,6 +550,26 @@ public:
     std::function<void(const std::string&, TCanvas*, const TRect&)> OnPaintEvent;
     // Replaces the drawing of the caption text.
     std::function<void(TCanvas*, const TRect&, bool)> OnCaptionPaint;
+    // The caption fonts of the default frame (active, inactive).
+    TFont* DefCaptionFont() const { return FDefCaptionFont.get(); }
+    void SetDefCaptionFont(const TFont* Value);
+    TFont* DefInActiveCaptionFont() const { return FDefInActiveCaptionFont.get(); }
+    void SetDefInActiveCaptionFont(const TFont* Value);
+    // The caption buttons are hidden (those drawn in the frame picture stay,
+    // disabled).
+    bool HideCaptionButtons() const { return FHideCaptionButtons; }
+    void SetHideCaptionButtons(bool Value);
+    // Decides whether a custom caption button of the skin is shown (hidden
+    // unless the handler says so).
+    std::function<void(TObject* Sender, const std::string& IDName, bool& ObjectVisible)> OnActivateCustomObject;
+    // The form's cursor shows over the whole frame except the sizing edges.
+    bool UseFormCursorInNCArea = false;
+    // Links a drop-down menu to a caption button (or button-style
+    // animation) by its name; it opens on a press, upward with APopupUp.
+    // The link lasts through skin changes; a null menu removes it.
+    void LinkMenu(const std::string& AIDName, TMenu* AMenu, bool APopupUp);
+    // Opens a caption object's linked menu under it.
+    void TrackObjectMenu(TbsActiveSkinObject* Obj, TMenuItem* Item, bool PopupUp);
 
     // 25 ms timers of the fades and the animations; both stop when nothing moves.
     TTimer* MorphTimer = nullptr;
@@ -576,12 +612,28 @@ public:
     void SetMenusSkinData(TbsSkinData* Value);
     // A user menu shown as the system menu; with UseDefaultSysMenu the
     // standard items are merged into it.
-    TPopupMenu* SystemMenu = nullptr;
+    TPopupMenu* SystemMenu() const { return FSystemMenu; }
+    void SetSystemMenu(TPopupMenu* Value);
     bool UseDefaultSysMenu = true;
     // The right click on the caption opens no system menu.
     bool DisableSystemMenu = false;
     // The menu of the notification-area icon.
     TbsSkinPopupMenu* SysTrayMenu() const { return FSysTrayMenu; }
+    // What the form's menus are made of (kept by SkinMenu).
+    int DefMenuItemHeight() const;
+    void SetDefMenuItemHeight(int Value);
+    TFont* DefMenuItemFont() const;
+    void SetDefMenuItemFont(const TFont* Value);
+    bool UseSkinFontInMenu() const;
+    void SetUseSkinFontInMenu(bool Value);
+    bool MenusAlphaBlend() const { return FMenusAlphaBlend; }
+    void SetMenusAlphaBlend(bool Value);
+    BYTE MenusAlphaBlendValue() const { return FMenusAlphaBlendValue; }
+    void SetMenusAlphaBlendValue(BYTE Value);
+    bool MenusAlphaBlendAnimation() const { return FMenusAlphaBlendAnimation; }
+    void SetMenusAlphaBlendAnimation(bool Value);
+    int MaxMenuItemsInWindow() const { return FMaxMenuItemsInWindow; }
+    void SetMaxMenuItemsInWindow(int Value);
     TMenuItem* GetSystemMenuItems();
     void PopupSystemMenuAt(int X, int Y);
     void PopupSystemMenuInRect(const TRect& R);
@@ -643,6 +695,8 @@ private:
     bool HasBorder() const;
     void NCPaint();
     void PaintPicture(HDC DC, TBitmap* P, bool stretch, TbsStretchType type);
+    // The client filled with one colour, the logo on it.
+    void PaintPlainBG(HDC DC, TColor Color);
     void DrawLogo(TCanvas* C);
     void ObjectsMouseMove(int X, int Y);
     void ObjectsMouseDown(TMouseButton Button, int X, int Y);
@@ -655,6 +709,15 @@ private:
     void CreateTrayMenu();
     TMenuItem* MakeSysItem(const std::string& name, const std::string& key, const std::string& builtIn,
                            std::function<void()> click);
+    // A built-in caption from the store's string table (the text itself without one).
+    std::string ResCaption(const std::string& key, const std::string& builtIn) const;
+    void UpdateTrayMenuCaptions();
+    // The links of LinkMenu given to the objects anew (after they are rebuilt).
+    void ApplyMenuLinks();
+    // The form's client size as the component keeps it (after a skin change).
+    void ApplyClientSize();
+    // The form's own border icons while the system frame is used.
+    void UpdateFormBorderIcons();
     void AppMessage(TMsg& Msg, bool& Handled);
     void FormShortCut(TWMKey& Msg, bool& Handled);
     bool CheckMainMenuBarHotKey(WORD Key);
@@ -713,6 +776,25 @@ private:
     TApplication* FHookApp = nullptr;
     TbsSkinMainMenuBar* FMainMenuBar = nullptr;
     bool FInShortCut = false;
+    TPopupMenu* FSystemMenu = nullptr;
+    int FClientWidth = 0, FClientHeight = 0;
+    TbsSkinStatusBar* FStatusBar = nullptr;
+    std::unique_ptr<TFont> FDefCaptionFont, FDefInActiveCaptionFont;
+    bool FHideCaptionButtons = false;
+    bool FMenusAlphaBlend = false, FMenusAlphaBlendAnimation = false;
+    BYTE FMenusAlphaBlendValue = 200;
+    int FMaxMenuItemsInWindow = 0;
+    struct TMenuLink
+    {
+        std::string IDName;
+        TMenu* Menu;
+        bool PopupUp;
+    };
+    std::vector<TMenuLink> FMenuLinks;
+    // The tray icon got the component's tray menu (taken back with the link).
+    bool FTrayMenuGiven = false;
+    // The fade-in at show.
+    TbsAlphaFade FFade;
 };
 
 // The form's skinning component, or null (nil form, none).
@@ -814,13 +896,17 @@ private:
     int FWidth = 0, FHeight = 0;
     bool FActive = true;
     int FCurrentAlphaBlendValue = -1, FCurrentInActiveAlphaBlendValue = 0;
+    // The fade-in of ShowWithFormAnimation.
+    TbsAlphaFade FFade;
 };
 
 // ---------------------------------------------------------------------------
 // MDI tabs bar (MdiTabs.cpp): one tab per MDI child of the main form, drawn
 // from the skin's "tab" entry; a click brings the child to the front, a
-// close button closes it, a drag reorders the tabs. The first 15 pixels are
-// kept for the list button of the tabs.
+// close button closes it, a drag reorders the tabs, a right click opens the
+// child's system menu. The first 15 pixels hold a button that lists every
+// tab; when tabs are hidden for want of room (MinTabWidth) a second button
+// at the right lists those.
 
 enum TbsSkinMDITabKind { bstkTab, bstkButton };
 
@@ -867,6 +953,11 @@ public:
     int TabCount() const { return int(ObjectList.size()); }
     TbsMDITab* Tabs(int i) const { return ObjectList.at(std::size_t(i)).get(); }
     int InVisibleCount() const { return FInVisibleCount; }
+    // The list buttons (null while not needed) and their menus.
+    TbsSkinMenuSpeedButton* ListButton() const { return FListButton; }
+    TbsSkinMenuSpeedButton* HideListButton() const { return FHideListButton; }
+    TbsSkinPopupMenu* ListMenu() const { return FListMenu; }
+    TbsSkinPopupMenu* HideListMenu() const { return FHideListMenu; }
 
     bool ShowCloseButtons = false;
     TbsSkinMDITabKind TabKind() const { return FTabKind; }
@@ -909,6 +1000,7 @@ protected:
     void CreateControlDefaultImage(TBitmap* B) override;
     void CreateControlSkinImage(TBitmap* B) override;
     void AdjustClientRect(TRect& Rect) override;
+    void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
@@ -924,6 +1016,15 @@ private:
     // closed its child).
     bool Alive(const TbsMDITab* Tab) const;
     TRect CloseRectOnBar(const TbsMDITab* Tab) const;
+    // A list button at one end of the bar (alLeft: every tab, alRight: the hidden ones).
+    TbsSkinMenuSpeedButton* MakeListButton(TAlign Align, TbsSkinPopupMenu* Menu, int ArrowType);
+    void FillListMenu(TbsSkinPopupMenu* Menu, bool HiddenOnly);
+    // Shows the child named by a list item (suffix removed), restored first when minimized.
+    void ListItemClick(TObject* Sender, const std::string& Suffix);
+    TbsSkinMenuSpeedButton* FListButton = nullptr;
+    TbsSkinMenuSpeedButton* FHideListButton = nullptr;
+    TbsSkinPopupMenu* FListMenu = nullptr;
+    TbsSkinPopupMenu* FHideListMenu = nullptr;
 
     std::vector<std::unique_ptr<TbsMDITab>> ObjectList;
     TbsSkinMDITabKind FTabKind = bstkTab;

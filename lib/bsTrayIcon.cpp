@@ -5,11 +5,16 @@
 
 #include <algorithm>
 
+#include "platform/core/Utf8.h"
 #include "platform/os/Window.h"
 
 namespace
 {
 const char* const kUtilityClass = "TbsTrayIconWindow";
+
+// The shell's text fields hold a limited number of bytes: a text is cut
+// there, never inside a character.
+std::string CutText(const std::string& s, std::size_t maxBytes) { return s.substr(0, Utf8SafePrefix(s, maxBytes)); }
 
 TShiftState KeyShift()
 {
@@ -160,7 +165,7 @@ bool TbsTrayIcon::InitIcon()
     if (ComponentState() & csDesigning) return false;
     FIconPixels = FIcon->GetWidth() > 0 ? FIcon->Bitmap()->ToSurface() : TSurface();
     FIconData.hIcon = FIconPixels.Empty() ? nullptr : &FIconPixels;
-    FIconData.szTip = !FHint.empty() && FShowHint ? FHint.substr(0, 127) : std::string();
+    FIconData.szTip = !FHint.empty() && FShowHint ? CutText(FHint, 127) : std::string();
     return true;
 }
 
@@ -182,8 +187,8 @@ bool TbsTrayIcon::ShowBalloonHint(const std::string& Title, const std::string& T
 {
     HideBalloonHint();
     FIconData.uFlags |= NIF_INFO;
-    FIconData.szInfo = Text.substr(0, 255);
-    FIconData.szInfoTitle = Title.substr(0, 63);
+    FIconData.szInfo = CutText(Text, 255);
+    FIconData.szInfoTitle = CutText(Title, 63);
     static const DWORD flags[] = {NIIF_NONE, NIIF_INFO, NIIF_WARNING, NIIF_ERROR};
     FIconData.dwInfoFlags = flags[IconType];
     const bool ok = ModifyTrayIcon();

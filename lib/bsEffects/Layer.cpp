@@ -104,3 +104,50 @@ void TbsLayerManager::Hide()
         LayerWindow = nullptr;
     }
 }
+
+// ---------------------------------------------------------------------------
+// TbsAlphaFade
+
+TbsAlphaFade::TbsAlphaFade() = default;
+TbsAlphaFade::~TbsAlphaFade() = default;
+
+void TbsAlphaFade::Start(int Target, int Step, unsigned Interval, std::function<void(int)> Apply,
+                         std::function<void()> Done)
+{
+    Stop();
+    FApply = std::move(Apply);
+    FDone = std::move(Done);
+    FTarget = Target;
+    FStep = std::max(Step, 1);
+    FAlpha = 0;
+    FSteps = 0;
+    if (!FTimer)
+    {
+        FTimer = std::make_unique<TTimer>(nullptr);
+        FTimer->SetEnabled(false);
+        FTimer->SetOnTimer([this](TObject*) { Tick(); });
+    }
+    FTimer->SetInterval(Interval);
+    Tick();
+    if (FAlpha < FTarget) FTimer->SetEnabled(true);
+}
+
+void TbsAlphaFade::Stop()
+{
+    if (FTimer) FTimer->SetEnabled(false);
+}
+
+bool TbsAlphaFade::Running() const { return FTimer && FTimer->GetEnabled(); }
+
+void TbsAlphaFade::Tick()
+{
+    FAlpha = std::min(FAlpha + FStep, FTarget);
+    ++FSteps;
+    if (FApply) FApply(FAlpha);
+    if (FAlpha < FTarget) return;
+    Stop();
+    // Taken out first: the handler may start another fade.
+    std::function<void()> done = std::move(FDone);
+    FDone = nullptr;
+    if (done) done();
+}

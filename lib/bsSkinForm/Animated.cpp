@@ -156,6 +156,12 @@ void TbsSkinAnimateObject::MouseDown(int X, int Y, TMouseButton Button)
         Parent->DrawSkinObject(this);
     }
     if (Command == cmSysMenu && FMouseIn && ButtonStyle && Button == mbLeft) DoCommand();
+    // A linked menu opens on the press and holds the last frame until it closes.
+    else if (ButtonStyle && Button == mbLeft && MenuItem && MenuItem->Count() > 0 && !FMenuTracking)
+    {
+        FMenuTracking = true;
+        Parent->TrackObjectMenu(this, MenuItem, FPopupUp);
+    }
 }
 
 void TbsSkinAnimateObject::MouseUp(int X, int Y, TMouseButton Button)

@@ -27,6 +27,14 @@ TbsSkinForm::TbsSkinForm(TComponent* AOwner) : TComponent(AOwner)
     FForm = dynamic_cast<TCustomForm*>(AOwner);
     if (!FForm) throw Exception("Invalid class typecast");
     LogoBitMap = std::make_unique<TBitmap>();
+    for (auto [font, color] : {std::pair{&FDefCaptionFont, clBtnText}, std::pair{&FDefInActiveCaptionFont, clBtnShadow}})
+    {
+        *font = std::make_unique<TFont>();
+        (*font)->SetName("Arial");
+        (*font)->SetHeight(14);
+        (*font)->SetStyle(TFontStyles{fsBold});
+        (*font)->SetColor(color);
+    }
     MouseTimer = new TTimer(this);
     MouseTimer->SetEnabled(false);
     MouseTimer->SetInterval(50);
@@ -77,6 +85,11 @@ void TbsSkinForm::Notification(TComponent* AComponent, TOperation Operation)
     if (Operation == opRemove && AComponent == FMenusSD) FMenusSD = nullptr;
     if (Operation == opRemove && AComponent == FMainMenuBar) FMainMenuBar = nullptr;
     if (Operation == opRemove && AComponent == FSkinHint) FSkinHint = nullptr;
+    if (Operation == opRemove && AComponent == FSystemMenu) FSystemMenu = nullptr;
+    if (Operation == opRemove && AComponent == FStatusBar) FStatusBar = nullptr;
+    if (Operation == opRemove &&
+        std::erase_if(FMenuLinks, [AComponent](const TMenuLink& l) { return l.Menu == AComponent; }) > 0)
+        ApplyMenuLinks();
     if (Operation == opRemove && AComponent == FSD)
     {
         FSD = nullptr;
@@ -95,6 +108,8 @@ void TbsSkinForm::SetSkinData(TbsSkinData* Value)
         FSD->FreeNotification(this);
         FSkinnableForm = FSD->SkinnableForm();
     }
+    if (FSysTrayMenu) FSysTrayMenu->SetSkinData(FSD);
+    UpdateTrayMenuCaptions();
     if (!(ComponentState() & (csDesigning | csDestroying))) ChangeSkinData();
 }
 
@@ -112,6 +127,35 @@ void TbsSkinForm::SetBorderIcons(const TbsBorderIcons& Value)
     if (ComponentState() & (csDesigning | csLoading)) return;
     CheckObjects();
     NCPaint();
+}
+
+void TbsSkinForm::SetHideCaptionButtons(bool Value)
+{
+    FHideCaptionButtons = Value;
+    if (ComponentState() & (csDesigning | csLoading)) return;
+    CheckObjects();
+    if (!FSkinnableForm) UpdateFormBorderIcons();
+    NCPaint();
+}
+
+void TbsSkinForm::SetDefCaptionFont(const TFont* Value)
+{
+    if (Value) FDefCaptionFont->Assign(Value);
+    if (!(ComponentState() & (csDesigning | csLoading)) && !FSkinSupport) NCPaint();
+}
+
+void TbsSkinForm::SetDefInActiveCaptionFont(const TFont* Value)
+{
+    if (Value) FDefInActiveCaptionFont->Assign(Value);
+    if (!(ComponentState() & (csDesigning | csLoading)) && !FSkinSupport) NCPaint();
+}
+
+void TbsSkinForm::SetStatusBar(TbsSkinStatusBar* Value)
+{
+    if (FStatusBar == Value) return;
+    if (FStatusBar) FStatusBar->RemoveFreeNotification(this);
+    FStatusBar = Value;
+    if (FStatusBar) FStatusBar->FreeNotification(this);
 }
 
 bool TbsSkinForm::GetFormActive() const { return PreviewMode || FFormActive || FForm->Active(); }
@@ -339,33 +383,50 @@ void TbsSkinForm::CreateDefaultObjects()
 
 void TbsSkinForm::CheckObjects()
 {
+    // Whether the buttons of a command may be used, by the border icons.
+    auto allowed = [this](TbsStdCommand cmd) {
+        switch (cmd)
+        {
+        case cmMaximize: return FBorderIcons.Maximize;
+        case cmMinimize: return FBorderIcons.Minimize;
+        case cmRollUp: return FBorderIcons.RollUp;
+        case cmMinimizeToTray: return FBorderIcons.MinimizeToTray;
+        case cmSysMenu: return FBorderIcons.SystemMenu && !DisableSystemMenu;
+        default: return true;
+        }
+    };
+    // A custom button shows only when the form says so.
+    auto customVisible = [this](const std::string& id) {
+        bool visible = false;
+        if (OnActivateCustomObject) OnActivateCustomObject(this, id, visible);
+        return visible;
+    };
     for (auto& o : ObjectList)
     {
-        // Button-style animations follow the border icons as buttons do.
-        if (auto* a = dynamic_cast<TbsSkinAnimateObject*>(o.get()); a && a->ButtonStyle)
+        auto* a = dynamic_cast<TbsSkinAnimateObject*>(o.get());
+        auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get());
+        // Animations follow the border icons as buttons do when they act as buttons.
+        if ((!a || !a->ButtonStyle) && !b) continue;
+        const TbsStdCommand cmd = a ? a->Command : b->Command;
+        if (FHideCaptionButtons)
         {
-            const bool on = a->Command == cmMaximize         ? FBorderIcons.Maximize
-                            : a->Command == cmMinimize       ? FBorderIcons.Minimize
-                            : a->Command == cmRollUp         ? FBorderIcons.RollUp
-                            : a->Command == cmMinimizeToTray ? FBorderIcons.MinimizeToTray
-                            : a->Command == cmSysMenu        ? FBorderIcons.SystemMenu
-                                                             : true;
-            if (a->Command != cmClose && a->Command != cmDefault) a->Enabled = a->Visible = on;
+            o->Enabled = false;
+            o->Visible = !o->SkinRectInAPicture;
             continue;
         }
-        auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get());
-        if (!b) continue;
-        switch (b->Command)
+        // The close button is always there (again, after hidden buttons).
+        if (cmd == cmClose)
         {
-        case cmClose: continue;
-        case cmMaximize: b->Enabled = FBorderIcons.Maximize; break;
-        case cmMinimize: b->Enabled = FBorderIcons.Minimize; break;
-        case cmRollUp: b->Enabled = FBorderIcons.RollUp; break;
-        case cmMinimizeToTray: b->Enabled = FBorderIcons.MinimizeToTray; break;
-        case cmSysMenu: b->Enabled = FBorderIcons.SystemMenu; break;
-        case cmDefault: b->Visible = false; continue;  // custom buttons need a decision of the form
+            o->Enabled = o->Visible = true;
+            continue;
         }
-        b->Visible = b->SkinRectInAPicture ? b->Enabled : true;
+        if (cmd == cmDefault)
+        {
+            o->Visible = customVisible(o->IDName);
+            continue;
+        }
+        o->Enabled = allowed(cmd);
+        o->Visible = o->SkinRectInAPicture ? o->Enabled : true;
     }
     SetDefaultObjectHints();
 }
@@ -494,13 +555,15 @@ void TbsSkinForm::PaintNCDefault(HDC DC)
         c->LineTo(NewDefCaptionRect.Right - 6, 2 + i);
     }
     std::string text = FForm->GetText();
+    if (FMDIChildMaximized)
+        if (TCustomForm* child = GetMaximizedMDIChild()) text += " - [" + child->GetText() + "]";
     const int L = NewDefCaptionRect.Left - DefBorder, tw = NewDefCaptionRect.Right - NewDefCaptionRect.Left;
-    if (!text.empty())
+    if (OnCaptionPaint)
+        OnCaptionPaint(c, TRect(L, 0, NewDefCaptionRect.Right - DefBorder, ch), active);
+    else if (!text.empty())
     {
-        c->Font()->SetName("Arial");
-        c->Font()->SetHeight(14);
-        c->Font()->SetStyle(TFontStyles{fsBold});
-        c->Font()->SetColor(active ? clBtnText : clBtnShadow);
+        c->Font()->Assign(active ? FDefCaptionFont.get() : FDefInActiveCaptionFont.get());
+        if (FSD && FSD->ResourceStrData()) c->Font()->SetCharset(FSD->ResourceStrData()->CharSet());
         CorrectTextByWidthW(c, text, tw);
         TRect tr(0, 0, 0, 0);
         DrawTextUnicode(c, text, tr, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
@@ -606,16 +669,26 @@ void TbsSkinForm::RefreshFrame(bool AUpdate)
 // ---------------------------------------------------------------------------
 // Client background
 
-void TbsSkinForm::PaintBGDefault(HDC DC)
+void TbsSkinForm::PaintPlainBG(HDC DC, TColor Color)
 {
     if (!DC) return;
     TCanvas c;
     c.SetHandle(DC);
     c.Brush()->SetStyle(bsSolid);
-    c.Brush()->SetColor(clBtnFace);
+    c.Brush()->SetColor(Color);
     c.FillRect(FForm->GetClientRect());
     DrawLogo(&c);
     c.SetHandle(nullptr);
+}
+
+void TbsSkinForm::PaintBGDefault(HDC DC) { PaintPlainBG(DC, clBtnFace); }
+
+void TbsSkinForm::PaintMDIBGDefault(HDC DC) { PaintPlainBG(DC, clAppWorkSpace); }
+
+void TbsSkinForm::PaintBG3(HDC DC)
+{
+    if (!DC || !FSD || FSD->Empty) return;
+    PaintPicture(DC, bsSkinActiveBitmap(FSD, FSD->MDIBGPictureIndex), FSD->MDIBGStretchEffect, FSD->MDIBGStretchType);
 }
 
 void TbsSkinForm::PaintBG(HDC DC)
@@ -877,8 +950,19 @@ void TbsSkinForm::DoStdCommand(TbsStdCommand cmd)
 void TbsSkinForm::ChangeSkinData()
 {
     FSkinSupport = FSD && !FSD->Empty && FSkinnableForm;
-    if (FSkinSupport) CreateObjects();
-    else ClearObjects();
+    if (FSkinSupport)
+    {
+        CreateObjects();
+        ApplyMenuLinks();
+    }
+    else
+        ClearObjects();
+    if (FSkinnableForm)
+    {
+        if (!FForm->GetBorderIcons().Empty()) FForm->SetBorderIcons(TBorderIcons());
+    }
+    else
+        UpdateFormBorderIcons();
     // The new skin's minimum size; a rolled-up form keeps exactly its height.
     const int mw = GetMinWidth(), mh = GetMinHeight();
     if (FRollUpState) FForm->SetHeight(mh);
@@ -899,8 +983,50 @@ void TbsSkinForm::ChangeSkinData()
         // Frame and client are painted together at the next paint.
         RedrawWindow(FForm->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
     }
+    ApplyClientSize();
     LayerAfterSkinChange();
     if (OnChangeSkinData) OnChangeSkinData(this);
+}
+
+void TbsSkinForm::UpdateFormBorderIcons()
+{
+    TBorderIcons icons;
+    if (!FHideCaptionButtons) icons.Include(biSystemMenu);
+    if (FBorderIcons.Minimize) icons.Include(biMinimize);
+    if (FBorderIcons.Maximize) icons.Include(biMaximize);
+    if (!(FForm->GetBorderIcons() == icons)) FForm->SetBorderIcons(icons);
+}
+
+void TbsSkinForm::SetClientWidth(int Value)
+{
+    FClientWidth = Value;
+    if (FForm->HandleAllocated() && !(ComponentState() & (csDesigning | csLoading))) ApplyClientSize();
+}
+
+void TbsSkinForm::SetClientHeight(int Value)
+{
+    FClientHeight = Value;
+    if (FForm->HandleAllocated() && !(ComponentState() & (csDesigning | csLoading))) ApplyClientSize();
+}
+
+void TbsSkinForm::ApplyClientSize()
+{
+    if (FClientWidth <= 0 && FClientHeight <= 0) return;
+    if (WindowState() == wsNormal)
+    {
+        // A rolled-up form keeps its caption height; rolling down gives the client height back.
+        const int w = FClientWidth > 0 ? FClientWidth : FForm->ClientWidth();
+        const int h = FClientHeight > 0 && !FRollUpState ? FClientHeight : FForm->ClientHeight();
+        if (w != FForm->ClientWidth() || h != FForm->ClientHeight()) FForm->SetClientSize(w, h);
+        return;
+    }
+    // Maximized or minimized: the bounds a restore gives back hold the
+    // client size in this frame.
+    if (IsEmptyRect(OldBoundsRect) || !FSkinnableForm || !HasBorder()) return;
+    const int fw = FSkinSupport ? FSD->FPicture.Width() - RectWidth(FSD->ClRect) : 2 * DefBorder;
+    const int fh = FSkinSupport ? FSD->FPicture.Height() - RectHeight(FSD->ClRect) : GetDefCaptionHeight() + 2 * DefBorder;
+    if (FClientWidth > 0) OldBoundsRect.Right = OldBoundsRect.Left + FClientWidth + fw;
+    if (FClientHeight > 0) OldBoundsRect.Bottom = OldBoundsRect.Top + FClientHeight + fh;
 }
 
 // ---------------------------------------------------------------------------
@@ -932,6 +1058,15 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
             else
                 LeaveMainMenu();
             return;
+        }
+        break;
+    case WM_SETCURSOR:
+        // The form's cursor over the frame, but the sizing edges keep theirs.
+        if (skinnable && UseFormCursorInNCArea)
+        {
+            const WORD hit = LOWORD(std::uintptr_t(m.LParam));
+            if (hit != HTCLIENT && !(hit >= HTLEFT && hit <= HTBOTTOMRIGHT))
+                m.LParam = LPARAM((std::uintptr_t(m.LParam) & ~std::uintptr_t(0xFFFF)) | HTCLIENT);
         }
         break;
     case WM_NCCALCSIZE:
@@ -1044,7 +1179,10 @@ void TbsSkinForm::NewWindowProc(TMessage& m)
         bsHandleSkinChangeMessage(FForm, m);
         if (reinterpret_cast<TbsSkinData*>(m.WParam) == FSD && FSD && OnAfterChangeSkinData) OnAfterChangeSkinData(this);
         break;
-    case BSM_RESSTRDATA_CHANGE: SetDefaultObjectHints(); break;
+    case BSM_RESSTRDATA_CHANGE:
+        SetDefaultObjectHints();
+        UpdateTrayMenuCaptions();
+        break;
     case BSM_SKINNABLEFORM_CHANGE:
         if (FSD) SetSkinnableForm(FSD->SkinnableForm());
         break;

@@ -22,11 +22,8 @@ class TCustomForm;
 
 namespace bsskinform
 {
-// An alpha fade from 0 to target: steps of target / 15 (at least 1), the
-// first at once and each further one when more than 5 ms (by the clock) have
-// passed; `apply` takes each new alpha. Busy: no messages are served.
-// Returns the number of steps.
-int FadeSteps(int target, const std::function<void(int)>& apply);
+// Milliseconds between the steps of a fade-in (more than the 5 each step waits for).
+constexpr unsigned kFadeInterval = 6;
 // The MDI children of a main form, top first.
 std::vector<TCustomForm*> MDIChildList(TCustomForm* main);
 }  // namespace bsskinform

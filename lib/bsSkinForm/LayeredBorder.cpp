@@ -244,6 +244,7 @@ void TbsFormLayerBorder::Show(int X, int Y, int AWidth, int AHeight)
 
 void TbsFormLayerBorder::Hide()
 {
+    FFade.Stop();
     FVisible = false;
     LeftImage.reset();
     TopImage.reset();
@@ -274,9 +275,8 @@ void TbsFormLayerBorder::ShowWithFormAnimation()
     const int target = FCurrentAlphaBlendValue;
     FCurrentAlphaBlendValue = 0;
     ShowWithForm();
-    if (Application) Application->ProcessMessages();
-    // Raised step by step on the clock; the loop does not pump messages.
-    bsskinform::FadeSteps(target, [this](int alpha) {
+    // Raised a step per timer tick; the messages are served meanwhile.
+    FFade.Start(target, target / 15, bsskinform::kFadeInterval, [this](int alpha) {
         FCurrentAlphaBlendValue = alpha;
         SetAlphaBlend();
     });

@@ -89,7 +89,12 @@ LRESULT TbsSkinForm::MDIClientWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
     {
         const LRESULT r = CallPreviousWindowProc(h, self, msg, wp, lp);
         AdjustMDIChilds();
-        RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE);
+        // A background that depends on the size is painted anew.
+        const bool skinned = FSkinSupport && FSD;
+        const bool mdiPicture = skinned && FSD->MDIBGPictureIndex != -1;
+        if (!LogoBitMap->Empty() || (skinned && FSD->StretchEffect && !mdiPicture) ||
+            (mdiPicture && FSD->MDIBGStretchEffect))
+            RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE);
         return r;
     }
     case WM_NCCALCSIZE:
@@ -97,19 +102,12 @@ LRESULT TbsSkinForm::MDIClientWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
     case WM_NCACTIVATE: return 1;
     case WM_ERASEBKGND:
     {
+        // The store's MDI background first, else the form's own background.
         HDC dc = reinterpret_cast<HDC>(wp);
-        TRect r;
-        GetClientRect(h, &r);
-        if (!FSkinSupport)
-        {
-            HBRUSH b = CreateSolidBrush(ColorToRGB(clAppWorkSpace));
-            FillRect(dc, r, b);
-            DeleteObject(b);
-        }
-        else if (FSD->BGPictureIndex == -1)
-            PaintBG(dc);
-        else
-            PaintBG2(dc);
+        if (!FSD || FSD->Empty) PaintMDIBGDefault(dc);
+        else if (FSD->MDIBGPictureIndex != -1) PaintBG3(dc);
+        else if (FSD->BGPictureIndex == -1) PaintBG(dc);
+        else PaintBG2(dc);
         return 1;
     }
     default: return CallPreviousWindowProc(h, self, msg, wp, lp);

@@ -2,6 +2,7 @@
 // close button, hover, click to activate, close from a tab, drag to reorder;
 // and the form component's side that keeps the bar in step with the children.
 #include "lib/bsSkinForm.h"
+#include "lib/bsSkinForm/Internal.h"
 
 #include <algorithm>
 
@@ -193,15 +194,23 @@ TbsSkinMDITabsBar::TbsSkinMDITabsBar(TComponent* AOwner) : TbsSkinControl(AOwner
     FDefaultFont->SetName("Arial");
     FDefaultFont->SetHeight(14);
     SetBounds(Left(), Top(), 150, FDefaultHeight);
+    FListMenu = new TbsSkinPopupMenu(this);
+    FHideListMenu = new TbsSkinPopupMenu(this);
 }
 
-TbsSkinMDITabsBar::~TbsSkinMDITabsBar() = default;
+TbsSkinMDITabsBar::~TbsSkinMDITabsBar()
+{
+    delete FListButton;
+    delete FHideListButton;
+}
 
 void TbsSkinMDITabsBar::Notification(TComponent* AComponent, TOperation Operation)
 {
     TbsSkinControl::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
     if (AComponent == SkinForm) SkinForm = nullptr;
+    if (AComponent == FListButton) FListButton = nullptr;
+    if (AComponent == FHideListButton) FHideListButton = nullptr;
     // A child freed while its tab is shown (its window's last messages may
     // no longer reach its skinning component): the tab goes with it.
     for (const auto& t : ObjectList)
@@ -277,6 +286,8 @@ void TbsSkinMDITabsBar::ChangeSkinData()
         SetHeight(TabRect.Height() + (FTabKind == bstkTab ? FBottomOffset : 0));
     else if (FDefaultHeight > 0)
         SetHeight(FDefaultHeight);
+    for (TbsSkinMenuSpeedButton* b : {FListButton, FHideListButton})
+        if (b) b->SetSkinData(FSD);
     Realign();
     Invalidate();
 }
@@ -292,6 +303,7 @@ void TbsSkinMDITabsBar::AddTab(TCustomForm* Child)
     if (!Child) return;
     Child->FreeNotification(this);
     ObjectList.push_back(std::make_unique<TbsMDITab>(this, Child));
+    if (!FListButton) FListButton = MakeListButton(alLeft, FListMenu, 4);
     Invalidate();
 }
 
@@ -312,6 +324,11 @@ void TbsSkinMDITabsBar::DeleteTab(TCustomForm* Child)
             if (DragIndex >= i) DragIndex = -1, IsDrag = FDown = false;
             break;
         }
+    if (ObjectList.empty() && FListButton)
+    {
+        delete FListButton;
+        FListButton = nullptr;
+    }
     Invalidate();
 }
 
@@ -562,8 +579,19 @@ void TbsSkinMDITabsBar::MouseDown(TMouseButton Button, TShiftState Shift, int X,
                 t->ButtonMouseIn = t->ButtonMouseDown = false;
         }
     }
-    else if (Button == mbRight && OnTabMouseDown)
-        OnTabMouseDown(Button, Shift, t);
+    else if (Button == mbRight)
+    {
+        // The child's system menu at the click, through the main form's menus.
+        if (TbsSkinForm* csf = FindSkinForm(t->Child); SupportChildMenus && csf && SkinForm)
+        {
+            const TPoint p = ClientToScreen(TPoint(X, Y));
+            SkinForm->SkinMenuOpen();
+            SkinForm->SkinMenu->Popup(Parent(), SkinForm->MenusSkinData() ? SkinForm->MenusSkinData() : SkinForm->SkinData(),
+                                      0, TRect(p.X, p.Y, p.X, p.Y), csf->GetSystemMenuItems(), false);
+            if (!Alive(t)) return;
+        }
+        if (OnTabMouseDown) OnTabMouseDown(Button, Shift, t);
+    }
 }
 
 void TbsSkinMDITabsBar::MouseMove(TShiftState Shift, int X, int Y)
@@ -621,6 +649,75 @@ void TbsSkinMDITabsBar::CMMouseLeave(TMessage& m)
 {
     TbsSkinControl::CMMouseLeave(m);
     TestActive(-1, -1);
+}
+
+void TbsSkinMDITabsBar::Paint()
+{
+    TbsSkinControl::Paint();
+    // The hidden-tabs button comes with the first hidden tab and goes with the last.
+    if (FInVisibleCount > 0 && !FHideListButton)
+    {
+        FHideListButton = MakeListButton(alRight, FHideListMenu, 2);
+        FHideListButton->Invalidate();
+    }
+    else if (FInVisibleCount == 0 && FHideListButton)
+    {
+        FHideListButton->SetVisible(false);
+        delete FHideListButton;
+        FHideListButton = nullptr;
+    }
+}
+
+TbsSkinMenuSpeedButton* TbsSkinMDITabsBar::MakeListButton(TAlign Align, TbsSkinPopupMenu* Menu, int ArrowType)
+{
+    auto* b = new TbsSkinMenuSpeedButton(this);
+    b->SkinDataName = "resizetoolbutton";
+    b->SetSkinData(FSD);
+    b->SetWidth(kListButtonWidth);
+    b->SetAlign(Align);
+    b->SetParent(this);
+    b->SetSkinPopupMenu(Menu);
+    b->FDrawStandardArrow = true;
+    b->FArrowType = ArrowType;
+    const bool hiddenOnly = Menu == FHideListMenu;
+    b->OnShowTrackMenu = [this, Menu, hiddenOnly](TObject*) { FillListMenu(Menu, hiddenOnly); };
+    return b;
+}
+
+void TbsSkinMDITabsBar::FillListMenu(TbsSkinPopupMenu* Menu, bool HiddenOnly)
+{
+    const std::string suffix = HiddenOnly ? "_BSFCHILDITEMBARHIDE" : "_BSFCHILDITEMBAR";
+    Menu->Items()->Clear();
+    // The form's skinned menus show the list.
+    if (SkinForm) Menu->SkinComponent = SkinForm;
+    for (const auto& t : ObjectList)
+    {
+        if (HiddenOnly && t->Visible) continue;
+        auto* mi = new TMenuItem(this);
+        mi->SetName(t->Child->Name() + suffix);
+        mi->SetCaption(t->Child->GetText());
+        mi->SetRadioItem(true);
+        mi->SetGroupIndex(0);
+        mi->SetChecked(t->Active);
+        mi->OnClick = [this, suffix](TObject* s) { ListItemClick(s, suffix); };
+        Menu->Items()->Add(mi);
+    }
+}
+
+void TbsSkinMDITabsBar::ListItemClick(TObject* Sender, const std::string& Suffix)
+{
+    auto* mi = dynamic_cast<TMenuItem*>(Sender);
+    if (!SkinForm || !mi) return;
+    std::string name = mi->Name();
+    if (const auto at = name.find(Suffix); at != std::string::npos) name.erase(at, Suffix.size());
+    for (TCustomForm* c : bsskinform::MDIChildList(SkinForm->Form()))
+        if (c->Name() == name)
+        {
+            if (TbsSkinForm* sf = FindSkinForm(c); sf && sf->WindowState() == wsMinimized)
+                sf->ChangeWindowState(wsNormal);
+            c->Show();
+        }
+    UpdateActiveTab();
 }
 
 void TbsSkinMDITabsBar::CloseTab(TbsMDITab* Tab)

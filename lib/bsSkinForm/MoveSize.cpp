@@ -10,25 +10,6 @@
 #include "platform/core/Clock.h"
 #include "lib/bsUtils.h"
 
-int bsskinform::FadeSteps(int target, const std::function<void(int)>& apply)
-{
-    const int step = std::max(target / 15, 1);
-    int alpha = 0, steps = 0;
-    DWORD last = GetTickCount();
-    bool first = true;
-    while (alpha < target)
-    {
-        const DWORD now = GetTickCount();
-        if (!first && now - last <= 5) continue;
-        first = false;
-        last = now;
-        alpha = std::min(alpha + step, target);
-        ++steps;
-        apply(alpha);
-    }
-    return steps;
-}
-
 namespace
 {
 constexpr std::uintptr_t kFadeTimer = 1;
@@ -171,27 +152,32 @@ void TbsSkinForm::FadeIn()
     KillTimer(h, kFadeTimer);
     const bool border = CanShowBorderLayer();
     if (border) FBorderLayer->SetActive(GetFormActive(), false);
+    FFade.Stop();
     const bool animated = AlphaBlendAnimation || all;
     const int target = animated && !FAlphaBlend ? 255 : FAlphaBlendValue;
-    FadeStepCount = 0;
+    // At the end an opaque form is not layered any more.
+    auto finish = [this, border, target] {
+        if (target != 255 || !FForm->HandleAllocated()) return;
+        SetLayered(FForm->Handle(), false);
+        if (border) FBorderLayer->CheckFormAlpha(255, true);
+    };
     if (animated)
     {
-        ProcessPendingMessages();
-        FadeStepCount = bsskinform::FadeSteps(target, [&](int alpha) {
-            SetLayeredAlpha(h, BYTE(alpha));
-            if (border) FBorderLayer->CheckFormAlpha(alpha, true);
-        });
+        // A step each timer tick: the form and its controls are served meanwhile.
+        FFade.Start(target, target / 15, bsskinform::kFadeInterval,
+                    [this, border](int alpha) {
+                        if (FForm->HandleAllocated()) SetLayeredAlpha(FForm->Handle(), BYTE(alpha));
+                        if (border) FBorderLayer->CheckFormAlpha(alpha, true);
+                    },
+                    finish);
+        return;
     }
-    else if (target != 255)
+    if (target != 255)
     {
         SetLayeredAlpha(h, FAlphaBlendValue);
         if (border) FBorderLayer->CheckFormAlpha(FAlphaBlendValue, true);
     }
-    if (target == 255)
-    {
-        SetLayered(h, false);
-        if (border) FBorderLayer->CheckFormAlpha(255, true);
-    }
+    finish();
 }
 
 // ---------------------------------------------------------------------------
@@ -287,7 +273,9 @@ bool TbsSkinForm::MoveSizeWindowProc(TMessage& m)
         {
             if (FStartShow && FWindowState == wsNormal)
             {
+                // Shown at its fixed client size, then placed.
                 FStartShow = false;
+                ApplyClientSize();
                 ApplyPositionInMonitor();
             }
             const bool all = FSD && FSD->AnimationForAllWindows;
@@ -315,6 +303,7 @@ bool TbsSkinForm::MoveSizeWindowProc(TMessage& m)
         }
         else
         {
+            FFade.Stop();
             PassOn(m);
             if (FBorderLayer->Visible()) FBorderLayer->Hide();
         }

@@ -129,10 +129,17 @@ void TbsSkinButtonObject::Draw(TCanvas* Cnvs, TPoint origin)
 void TbsSkinButtonObject::MouseDown(int, int, TMouseButton Button)
 {
     if (Button != mbLeft || !Enabled) return;
+    const bool wasDown = FDown;
     FDown = true;
     // The pressed look shows at once, without a fade.
     if (EnableMorphing() && Active) FMorphKf = 1.0;
     Parent->Repaint();
+    // A linked menu opens on the press; the button stays down until it closes.
+    if (!wasDown && MenuItem && MenuItem->Count() > 0)
+    {
+        FMenuOpen = true;
+        Parent->TrackObjectMenu(this, MenuItem, FPopupUp);
+    }
 }
 
 void TbsSkinButtonObject::MouseUp(int, int, TMouseButton Button)

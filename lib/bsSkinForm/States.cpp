@@ -14,7 +14,14 @@ namespace
 bool IsMainForm(TCustomForm* f) { return Application && Application->MainForm() == f; }
 }  // namespace
 
-TWindowState TbsSkinForm::WindowState() const { return FSkinnableForm ? FWindowState : FForm->GetWindowState(); }
+TWindowState TbsSkinForm::WindowState() const
+{
+    if (!FSkinnableForm) return FForm->GetWindowState();
+    // A skinned form the system maximized (its own state, set by the program
+    // or the window manager) shows maximized until its state changes.
+    if (FWindowState == wsNormal && FForm->GetWindowState() == wsMaximized) return wsMaximized;
+    return FWindowState;
+}
 
 bool TbsSkinForm::IsSizeable() const { return AlwaysResize || Sizeable(); }
 
@@ -76,6 +83,12 @@ void TbsSkinForm::ChangeWindowState(TWindowState Value)
         FForm->SetWindowState(Value);
         return;
     }
+    // The system's maximize gives way: from here the frame keeps the state.
+    if (FForm->GetWindowState() == wsMaximized)
+    {
+        FForm->SetWindowState(wsNormal);
+        if (Value == wsNormal && FWindowState == wsNormal) return;
+    }
     if (Value == FWindowState) return;
     const TWindowState old = FWindowState;
     // The main form is minimized through the application and keeps its state.
@@ -112,20 +125,27 @@ void TbsSkinForm::DoMinimize()
 
 void TbsSkinForm::GetMinimizedPosition(TPoint& P)
 {
-    const int w = GetMinWidth(), h = GetMinHeight();
+    const int w = std::max(1, GetMinWidth()), h = std::max(1, GetMinHeight());
     TbsSkinForm* main = IsMDIChild() ? MainMDISkinForm() : nullptr;
     // An MDI child parks in the MDI work area (client coordinates).
     TRect area = MonitorArea(FForm, true);
     if (main) area = TRect(0, 0, main->GetMDIWorkArea().Width(), main->GetMDIWorkArea().Height());
-    auto taken = [this, main](int x, int y) {
+    // A slot is taken when it overlaps a tile parked there (tiles of other
+    // sizes included); the search goes on past the right edge of that tile.
+    auto taken = [this, main, w, h](int x, int y, int& right) {
+        const TRect slot = Bounds(x, y, w, h);
+        auto overlaps = [&slot, &right](TCustomForm* f) {
+            TRect r;
+            if (!IntersectRect(r, slot, f->BoundsRect())) return false;
+            right = f->BoundsRect().Right;
+            return true;
+        };
         if (main)
         {
             for (int i = 0; TCustomForm* c = main->Form()->MDIChildren(i); ++i)
             {
                 TbsSkinForm* sf = FindSkinForm(c);
-                if (c != FForm && c->GetVisible() && sf && sf->WindowState() == wsMinimized && c->Left() == x &&
-                    c->Top() == y)
-                    return true;
+                if (c != FForm && c->GetVisible() && sf && sf->WindowState() == wsMinimized && overlaps(c)) return true;
             }
             return false;
         }
@@ -135,24 +155,20 @@ void TbsSkinForm::GetMinimizedPosition(TPoint& P)
             TCustomForm* f = Screen->Forms(i);
             if (f == FForm || IsMainForm(f) || !f->GetVisible()) continue;
             TbsSkinForm* sf = FindSkinForm(f);
-            if (sf && sf->WindowState() == wsMinimized && f->Left() == x && f->Top() == y) return true;
+            if (sf && sf->WindowState() == wsMinimized && overlaps(f)) return true;
         }
         return false;
     };
-    int x = area.Left, y = area.Bottom - h;
-    // Left to right, then one row up; above the top the first slot is used.
-    while (taken(x, y))
+    // Left to right, then one row up. When the rows of the area run out the
+    // tiles go on upward rather than onto each other.
+    int x = area.Left, y = area.Bottom - h, right = 0;
+    while (taken(x, y, right))
     {
-        x += w;
+        x = std::max(right, x + 1);
         if (x + w > area.Right)
         {
             x = area.Left;
             y -= h;
-        }
-        if (y < area.Top)
-        {
-            y = area.Bottom - h;
-            break;
         }
     }
     P = TPoint(x, y);
@@ -189,6 +205,7 @@ void TbsSkinForm::DoMaximize()
     FForm->SetBounds(R.Left, R.Top, R.Width(), R.Height());
     if (same) RefreshFormSize();
     NCPaint();
+    if (FStatusBar && FStatusBar->SizeGrip()) FStatusBar->SetShowGrip(false);
     if (OnMaximize) OnMaximize(this);
 }
 
@@ -223,6 +240,7 @@ void TbsSkinForm::DoRestore()
     if (oldSize == TSize(FForm->Width(), FForm->Height())) RefreshFormSize();
     NCPaint();
     OldBoundsRect = TRect();
+    if (FStatusBar && FStatusBar->SizeGrip()) FStatusBar->SetShowGrip(true);
     if (OnRestore) OnRestore(this);
 }
 
@@ -240,8 +258,8 @@ void TbsSkinForm::ChangeRollUpState(bool Value)
         FOldHeight = FForm->Height();
         FForm->SetHeight(GetMinHeight());
     }
-    else if (ClientHeight != 0)
-        FForm->SetClientHeight(ClientHeight);
+    else if (FClientHeight != 0)
+        FForm->SetClientHeight(FClientHeight);
     else
         FForm->SetHeight(FOldHeight);
     NCPaint();
@@ -288,15 +306,24 @@ void TbsSkinForm::SetTrayIcon(TbsTrayIcon* Value)
     if (FTrayIcon)
     {
         FTrayIcon->RemoveFreeNotification(this);
-        // The restore handler given to the icon goes with the link.
+        // The restore handler and the menu given to the icon go with the link.
         if (FTrayDblClickGiven) FTrayIcon->OnDblClick = nullptr;
+        if (FTrayMenuGiven && FTrayIcon->PopupMenu == FSysTrayMenu) FTrayIcon->PopupMenu = nullptr;
     }
     FTrayDblClickGiven = false;
+    FTrayMenuGiven = false;
     FTrayIcon = Value;
     if (!FTrayIcon) return;
     FTrayIcon->FreeNotification(this);
     if (!AlwaysShowInTray) FTrayIcon->SetIconVisible(false);
     FTrayIcon->SetMinimizeToTray(false);
+    if (ComponentState() & csDesigning) return;
+    // An icon without a menu of its own gets the component's tray menu.
+    if (!FTrayIcon->PopupMenu)
+    {
+        FTrayIcon->PopupMenu = FSysTrayMenu;
+        FTrayMenuGiven = true;
+    }
     if (!FTrayIcon->OnDblClick)
     {
         FTrayIcon->OnDblClick = [this](TObject*) { RestoreFromTray(); };

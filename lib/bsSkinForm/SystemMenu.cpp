@@ -36,6 +36,14 @@ void TbsSkinForm::HideSkinHint()
     if (ShowObjectHint && FSkinHint) FSkinHint->HideHint();
 }
 
+void TbsSkinForm::SetSystemMenu(TPopupMenu* Value)
+{
+    if (FSystemMenu == Value) return;
+    if (FSystemMenu) FSystemMenu->RemoveFreeNotification(this);
+    FSystemMenu = Value;
+    if (FSystemMenu) FSystemMenu->FreeNotification(this);
+}
+
 void TbsSkinForm::SetMenusSkinData(TbsSkinData* Value)
 {
     if (FMenusSD == Value) return;
@@ -44,15 +52,20 @@ void TbsSkinForm::SetMenusSkinData(TbsSkinData* Value)
     if (FMenusSD) FMenusSD->FreeNotification(this);
 }
 
+std::string TbsSkinForm::ResCaption(const std::string& key, const std::string& builtIn) const
+{
+    std::string caption;
+    if (FSD && FSD->ResourceStrData()) caption = FSD->ResourceStrData()->GetResStr(key);
+    // A string table without the line keeps the built-in text.
+    return caption.empty() ? builtIn : caption;
+}
+
 TMenuItem* TbsSkinForm::MakeSysItem(const std::string& name, const std::string& key, const std::string& builtIn,
                                     std::function<void()> click)
 {
     auto* mi = new TMenuItem(this);
     mi->SetName(name);
-    std::string caption;
-    if (FSD && FSD->ResourceStrData()) caption = FSD->ResourceStrData()->GetResStr(key);
-    // A string table without the line keeps the built-in text.
-    mi->SetCaption(caption.empty() ? builtIn : caption);
+    mi->SetCaption(ResCaption(key, builtIn));
     mi->OnClick = [click = std::move(click)](TObject*) { click(); };
     return mi;
 }
@@ -66,11 +79,9 @@ constexpr const char* kStdNames[] = {"BSF_MINITEM", "BSF_MAXITEM", "BSF_CLOSE", 
 void TbsSkinForm::CreateTrayMenu()
 {
     FSysTrayMenu = new TbsSkinPopupMenu(this);
+    FSysTrayMenu->ComponentForm = FForm;
     TMenuItem* root = FSysTrayMenu->Items();
-    root->Add(MakeSysItem("TRAY_BSF_RESTORE", "MI_RESTORECAPTION", "&Restore", [this] {
-        FForm->Show();
-        if (FForm->GetWindowState() == wsMinimized) FForm->SetWindowState(wsNormal);
-    }));
+    root->Add(MakeSysItem("TRAY_BSF_RESTORE", "MI_RESTORECAPTION", "&Restore", [this] { RestoreFromTray(); }));
     auto* sep = new TMenuItem(this);
     sep->SetCaption("-");
     root->Add(sep);
@@ -79,14 +90,28 @@ void TbsSkinForm::CreateTrayMenu()
     root->Add(close);
 }
 
+// The tray menu is made before any store is set: its captions follow the
+// string table whenever the store or its table changes.
+void TbsSkinForm::UpdateTrayMenuCaptions()
+{
+    if (!FSysTrayMenu) return;
+    static const std::pair<const char*, const char*> keys[] = {{"MI_RESTORECAPTION", "&Restore"},
+                                                               {"MI_CLOSECAPTION", "&Close"}};
+    TMenuItem* root = FSysTrayMenu->Items();
+    for (int i = 0; i < root->Count(); ++i)
+    {
+        TMenuItem* mi = root->Items(i);
+        const int k = mi->Name() == "TRAY_BSF_RESTORE" ? 0 : mi->Name() == "TRAY_BSF_CLOSE" ? 1 : -1;
+        if (k >= 0) mi->SetCaption(ResCaption(keys[k].first, keys[k].second));
+    }
+}
+
 void TbsSkinForm::CreateSystemMenu()
 {
-    // Built anew for every showing, from the current state.
+    // Built anew for every showing, from the current state. Every item
+    // changes the state the way the caption buttons do.
     FSysMenu->Items()->Clear();
-    // A form the component maximized itself (caption button, MDI child) still
-    // reports the normal state; the component's own state counts then.
-    TWindowState ws = FForm->GetWindowState();
-    if (ws == wsNormal) ws = WindowState();
+    const TWindowState ws = WindowState();
     TMenuItem* root = FSysMenu->Items();
     int added = 0;
     auto add = [&](TMenuItem* mi) {
@@ -96,20 +121,22 @@ void TbsSkinForm::CreateSystemMenu()
     if (FBorderIcons.Minimize && ws != wsMinimized)
         add(MakeSysItem("BSF_MINITEM", "MI_MINCAPTION", "Mi&nimize", [this] {
             if (AlwaysMinimizeToTray) MinimizeToTray();
-            else FForm->SetWindowState(wsMinimized);
+            else ChangeWindowState(wsMinimized);
         }));
     if (FBorderIcons.Maximize && ws != wsMaximized)
-        add(MakeSysItem("BSF_MAXITEM", "MI_MAXCAPTION", "Ma&ximize", [this] { FForm->SetWindowState(wsMaximized); }));
+        add(MakeSysItem("BSF_MAXITEM", "MI_MAXCAPTION", "Ma&ximize", [this] { ChangeWindowState(wsMaximized); }));
     if (ws != wsNormal || FRollUpState)
         add(MakeSysItem("BSF_RESTORE", "MI_RESTORECAPTION", "&Restore", [this] {
-            if (FRollUpState) ChangeRollUpState(false);
-            else FForm->SetWindowState(wsNormal);
+            // Rolled up in the normal state or while maximized: rolled down;
+            // else (a form rolled up before it was maximized too) restored.
+            if (FRollUpState && (WindowState() != wsMaximized || MaxRollUpState)) ChangeRollUpState(false);
+            else ChangeWindowState(wsNormal);
         }));
     if (FBorderIcons.RollUp && !FRollUpState && ws != wsMinimized && !IsMaximizedMDIChild())
         add(MakeSysItem("BSF_ROLLUP", "MI_ROLLUPCAPTION", "Ro&llUp", [this] { ChangeRollUpState(true); }));
     if (FBorderIcons.MinimizeToTray)
         add(MakeSysItem("BSF_MINTOTRAY", "MI_MINTOTRAYCAPTION", "Minimize to &Tray",
-                        [this] { DoStdCommand(cmMinimizeToTray); }));
+                        [this] { MinimizeToTray(); }));
     if (added > 0)
     {
         auto* sep = new TMenuItem(this);
@@ -123,7 +150,7 @@ void TbsSkinForm::CreateSystemMenu()
 
 void TbsSkinForm::UpdateUserSystemMenu()
 {
-    TMenuItem* root = SystemMenu->Items();
+    TMenuItem* root = FSystemMenu->Items();
     for (int i = root->Count() - 1; i >= 0; --i)
     {
         TMenuItem* mi = root->Items(i);
@@ -151,10 +178,10 @@ void TbsSkinForm::UpdateUserSystemMenu()
 
 TMenuItem* TbsSkinForm::GetSystemMenuItems()
 {
-    if (SystemMenu)
+    if (FSystemMenu)
     {
         if (UseDefaultSysMenu) UpdateUserSystemMenu();
-        return SystemMenu->Items();
+        return FSystemMenu->Items();
     }
     CreateSystemMenu();
     return FSysMenu->Items();
@@ -425,4 +452,118 @@ void TbsSkinForm::FormShortCut(TWMKey& Msg, bool& Handled)
     if (shift) mods |= scShift;
     FInShortCut = mm->IsShortCut(Msg.CharCode, mods);
     Handled = FInShortCut;
+}
+
+// ---------------------------------------------------------------------------
+// What the form's menus are made of: kept by the menu controller.
+
+int TbsSkinForm::DefMenuItemHeight() const { return SkinMenu->DefaultMenuItemHeight(); }
+
+void TbsSkinForm::SetDefMenuItemHeight(int Value)
+{
+    if (Value >= 1) SkinMenu->SetDefaultMenuItemHeight(Value);
+}
+
+TFont* TbsSkinForm::DefMenuItemFont() const { return SkinMenu->DefaultMenuItemFont(); }
+
+void TbsSkinForm::SetDefMenuItemFont(const TFont* Value)
+{
+    if (Value) SkinMenu->SetDefaultMenuItemFont(Value);
+}
+
+bool TbsSkinForm::UseSkinFontInMenu() const { return SkinMenu->UseSkinFont(); }
+
+void TbsSkinForm::SetUseSkinFontInMenu(bool Value) { SkinMenu->SetUseSkinFont(Value); }
+
+void TbsSkinForm::SetMenusAlphaBlend(bool Value)
+{
+    FMenusAlphaBlend = Value;
+    SkinMenu->AlphaBlend = Value;
+}
+
+void TbsSkinForm::SetMenusAlphaBlendValue(BYTE Value)
+{
+    FMenusAlphaBlendValue = Value;
+    SkinMenu->AlphaBlendValue = Value;
+}
+
+void TbsSkinForm::SetMenusAlphaBlendAnimation(bool Value)
+{
+    FMenusAlphaBlendAnimation = Value;
+    SkinMenu->AlphaBlendAnimation = Value;
+}
+
+void TbsSkinForm::SetMaxMenuItemsInWindow(int Value)
+{
+    if (Value < 0) return;
+    FMaxMenuItemsInWindow = Value;
+    SkinMenu->MaxMenuItemsInWindow = Value;
+}
+
+// ---------------------------------------------------------------------------
+// Menus linked to caption objects
+
+void TbsSkinForm::LinkMenu(const std::string& AIDName, TMenu* AMenu, bool APopupUp)
+{
+    auto it = std::find_if(FMenuLinks.begin(), FMenuLinks.end(),
+                           [&AIDName](const TMenuLink& l) { return l.IDName == AIDName; });
+    if (it != FMenuLinks.end())
+    {
+        TMenu* old = it->Menu;
+        FMenuLinks.erase(it);
+        if (std::none_of(FMenuLinks.begin(), FMenuLinks.end(), [old](const TMenuLink& l) { return l.Menu == old; }))
+            old->RemoveFreeNotification(this);
+    }
+    if (AMenu)
+    {
+        FMenuLinks.push_back({AIDName, AMenu, APopupUp});
+        AMenu->FreeNotification(this);
+    }
+    ApplyMenuLinks();
+}
+
+void TbsSkinForm::ApplyMenuLinks()
+{
+    for (auto& o : ObjectList)
+    {
+        TMenuItem* item = nullptr;
+        bool up = false;
+        for (const TMenuLink& l : FMenuLinks)
+            if (l.IDName == o->IDName)
+            {
+                item = l.Menu->Items();
+                up = l.PopupUp;
+            }
+        if (auto* b = dynamic_cast<TbsSkinButtonObject*>(o.get()))
+        {
+            // The system-menu button shows the system menu, never a link.
+            if (auto* sb = dynamic_cast<TbsSkinStdButtonObject*>(b); sb && sb->Command == cmSysMenu) continue;
+            b->MenuItem = item;
+            b->FPopupUp = up;
+        }
+        else if (auto* a = dynamic_cast<TbsSkinAnimateObject*>(o.get()); a && a->ButtonStyle)
+        {
+            a->MenuItem = item;
+            a->FPopupUp = up;
+        }
+    }
+}
+
+void TbsSkinForm::TrackObjectMenu(TbsActiveSkinObject* Obj, TMenuItem* Item, bool PopupUp)
+{
+    // The menu takes the clicks from here: the object no longer holds the mouse.
+    MouseCaptureObject = -1;
+    if (FForm->HandleAllocated() && GetCapture() == FForm->Handle()) ReleaseCapture();
+    HideGlowLayers();
+    TRect r = Obj->ObjectRect;
+    OffsetRect(r, FForm->Left(), FForm->Top());
+    if (auto* pm = dynamic_cast<TbsSkinPopupMenu*>(Item->GetParentMenu()); pm && pm->Items() == Item)
+    {
+        pm->PopupFromRect(r, PopupUp);
+        return;
+    }
+    TbsSkinData* sd = FMenusSD ? FMenusSD : FSD;
+    if (auto* mm = dynamic_cast<TbsSkinMainMenu*>(Item->GetParentMenu())) sd = mm->SkinData();
+    SkinMenuOpen();
+    SkinMenu->Popup(nullptr, sd, 0, r, Item, PopupUp);
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/bsEffects.h"
 #include "lib/bsSkinCtrls.h"
 #include "lib/bsSkinData.h"
 #include "platform/gui/Controls.h"
@@ -177,6 +178,8 @@ private:
     bool Usable(int i) const;
     TMenuItem* FListed = nullptr;
     bool FTwoLists = false;
+    // The first level's fade-in.
+    TbsAlphaFade FFade;
 };
 
 // ---------------------------------------------------------------------------

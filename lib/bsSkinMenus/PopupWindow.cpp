@@ -15,6 +15,8 @@ namespace
 {
 constexpr std::uintptr_t kScrollTimer = 1;
 constexpr int kMarker = 10;   // height of a scroll-marker band
+// Milliseconds between the steps of the fade-in (more than the 5 each step waits for).
+constexpr unsigned FadeInterval = 6;
 }  // namespace
 
 TbsSkinPopupWindow::TbsSkinPopupWindow(TbsSkinMenu* AParentMenu, const TbsDataSkinPopupWindow* AData)
@@ -306,7 +308,6 @@ void TbsSkinPopupWindow::Show2(const TRect& R, TMenuItem* AItem, TMenuItem* AIte
 {
     TbsSkinMenu* M = ParentMenu;
     const bool fade = IsLayeredWindowsAvailable() && M->AlphaBlend && M->AlphaBlendAnimation && M->First();
-    if (fade && Application) Application->ProcessMessages();
     CreateItems(AItem, AItem2, StartIndex);
     Place(R, PopupByItem, PopupUp);
     HandleNeeded();
@@ -322,20 +323,11 @@ void TbsSkinPopupWindow::Show2(const TRect& R, TMenuItem* AItem, TMenuItem* AIte
     Invalidate();
     if (fade)
     {
-        // Fifteen steps at least 6 ms apart; the clock is read, no message served.
-        const int step = std::max(1, M->AlphaBlendValue / 15);
-        int alpha = 0;
-        DWORD last = GetTickCount();
-        bool firstStep = true;
-        while (alpha < M->AlphaBlendValue)
-        {
-            const DWORD now = GetTickCount();
-            if (!firstStep && now - last <= 5) continue;
-            firstStep = false;
-            last = now;
-            alpha = std::min(alpha + step, int(M->AlphaBlendValue));
-            SetLayeredWindowAttributes(handle_, 0, BYTE(alpha), LWA_ALPHA);
-        }
+        // Fifteen steps, one per timer tick (more than 5 ms apart): the level
+        // takes keys and the mouse while it fades in.
+        HWND h = handle_;
+        FFade.Start(M->AlphaBlendValue, M->AlphaBlendValue / 15, FadeInterval,
+                    [h](int alpha) { SetLayeredWindowAttributes(h, 0, BYTE(alpha), LWA_ALPHA); });
     }
     ShowLevel();
 }
@@ -364,6 +356,7 @@ void TbsSkinPopupWindow::Hide()
     }
     MouseTimer->SetEnabled(false);
     MorphTimer->SetEnabled(false);
+    FFade.Stop();
     visible_ = false;
 }
 

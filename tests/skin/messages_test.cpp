@@ -361,9 +361,9 @@ TEST_F(MessageTest, TheBoxFadesInToItsTransparencyThroughItsFrame)
     Answer([&] {
         TbsMessageForm* f = BoxForm();
         framed = f->BSF->AlphaBlend() && f->BSF->AlphaBlendAnimation && f->BSF->MenusSkinData() == &menus;
-        driver->AdvanceClock(20);   // the fade starts from the first timer tick
+        driver->AdvanceClock(200);   // the fade starts from the first timer tick
         driver->PumpUntilIdle();
-        steps = f->BSF->FadeStepCount;
+        steps = f->BSF->FadeStepCount();
         GetLayeredWindowAttributes(Box(), nullptr, &alpha, nullptr);
         driver->PressKey(VK_RETURN);
     });

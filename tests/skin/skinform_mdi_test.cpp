@@ -232,6 +232,97 @@ TEST_F(SkinFormMdi, TabsActivateCloseAndReorderTheChildren)
     EXPECT_EQ(bar->TabCount(), 1);
 }
 
+TEST_F(SkinFormMdi, TabListButtonsReachEveryTabAndTheHiddenOnes)
+{
+    auto* bar = new TbsSkinMDITabsBar(main);
+    bar->SetParent(main);
+    bar->SetAlign(alTop);
+    bar->SkinForm = msf;
+    bar->MinTabWidth = 150;  // (600 - 30) / 150: three tabs fit
+    msf->MDITabsBar = bar;
+    msf->SetSkinData(new TbsSkinData(main));  // an empty store: menus for a control need one
+    driver->PumpUntilIdle();
+    EXPECT_EQ(bar->ListButton(), nullptr);
+    std::vector<TForm*> kids;
+    for (int i = 1; i <= 5; ++i) kids.push_back(Child(i));
+    bar->Invalidate();
+    driver->PumpUntilIdle();
+    ASSERT_NE(bar->ListButton(), nullptr);
+    ASSERT_NE(bar->HideListButton(), nullptr);
+    EXPECT_EQ(bar->InVisibleCount(), 2);
+    EXPECT_EQ(bar->ListButton()->BoundsRect(), TRect(0, 0, 15, bar->Height()));
+    EXPECT_EQ(bar->HideListButton()->BoundsRect(), TRect(600 - 15, 0, 600, bar->Height()));
+    auto level = [this] { return msf->SkinMenu->LevelCount() == 1 ? msf->SkinMenu->Level(0) : nullptr; };
+    auto captions = [&] {
+        std::vector<std::string> c;
+        for (int i = 0; level() && i < level()->ItemCount(); ++i) c.push_back(level()->Item(i)->MenuItem->Caption());
+        return c;
+    };
+    auto choose = [&](int i) {
+        const TRect r = level()->Item(i)->ObjectRect;
+        driver->Click(TPoint(level()->Left() + (r.Left + r.Right) / 2, level()->Top() + (r.Top + r.Bottom) / 2));
+        driver->PumpUntilIdle();
+    };
+    auto press = [&](TControl* b) {
+        driver->Click(b->ClientToScreen(TPoint(7, b->Height() / 2)));
+        driver->PumpUntilIdle();
+    };
+    // The hidden-tabs button lists the two tabs that found no room; a choice
+    // brings a minimized child back to the front.
+    FindSkinForm(kids[4])->ChangeWindowState(wsMinimized);
+    press(bar->HideListButton());
+    ASSERT_NE(level(), nullptr);
+    EXPECT_EQ(captions(), (std::vector<std::string>{"文档 4", "文档 5"}));
+    choose(1);
+    EXPECT_EQ(main->ActiveMDIChild(), kids[4]);
+    EXPECT_EQ(FindSkinForm(kids[4])->WindowState(), wsNormal);
+    // The list button lists every tab, the active one checked.
+    press(bar->ListButton());
+    ASSERT_NE(level(), nullptr);
+    EXPECT_EQ(captions().size(), 5u);
+    EXPECT_TRUE(level()->Item(4)->MenuItem->Checked());
+    choose(3);
+    EXPECT_EQ(main->ActiveMDIChild(), kids[3]);
+    // Room for every tab again: the hidden-tabs button goes, and with the
+    // last tab the list button.
+    delete kids[4];
+    delete kids[3];
+    bar->Invalidate();
+    driver->PumpUntilIdle();
+    EXPECT_EQ(bar->HideListButton(), nullptr);
+    for (int i = 0; i < 3; ++i) delete kids[std::size_t(i)];
+    driver->PumpUntilIdle();
+    EXPECT_EQ(bar->ListButton(), nullptr);
+}
+
+TEST_F(SkinFormMdi, TheStoresMDIBackgroundPaintsTheClient)
+{
+    // Without a store: the application workspace colour.
+    TForm* c = Child(1);
+    c->SetBounds(400, 300, 150, 80);
+    RedrawWindow(main->ClientHandle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    driver->PumpUntilIdle();
+    auto at = [this](int x, int y) { return PixelToColorRef(driver->PixelAt(main->ClientToScreen(TPoint(x, y)))); };
+    EXPECT_EQ(at(10, 10), ColorToRGB(clAppWorkSpace));
+    // The store's MDI picture, tiled, where the form itself has none.
+    const std::string dir = skintest::TempDir("mdi-bg");
+    CoordPicture(64, 48).SaveToFile(dir + "p0.bmp");
+    skintest::WriteFile(dir + "skin.ini",
+                        "[VERSION]\r\nskinname=mdi\r\n\r\n[PICTURES]\r\nactivepicturescount=1\r\n0=p0.bmp\r\n\r\n"
+                        "[FORMINFO]\r\nclientrect=0,0,0,0\r\nmdibgpictureindex=0\r\n\r\n"
+                        "[SKINOBJECTS]\r\ncount=0\r\n\r\n[SKINCONTROLS]\r\ncount=0\r\n\r\n");
+    TbsSkinData sd;
+    sd.LoadFromFile(dir + "skin.ini");
+    ASSERT_EQ(sd.MDIBGPictureIndex, 0);
+    msf->SetSkinData(&sd);
+    RedrawWindow(main->ClientHandle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    driver->PumpUntilIdle();
+    for (TPoint p : {TPoint(10, 10), TPoint(70, 50), TPoint(130, 100)})
+        EXPECT_EQ(at(p.X, p.Y), CoordColor(p.X % 64, p.Y % 48)) << p.X << "," << p.Y;
+    msf->SetSkinData(nullptr);
+    delete c;
+}
+
 TEST_F(SkinFormMdi, MaximizedChildButtonsOnTheMenuBar)
 {
     auto* menu = new TMainMenu(main);

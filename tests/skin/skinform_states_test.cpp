@@ -41,7 +41,7 @@ TEST_F(SkinFormStates, AboutBoxCentresRollsUpAndComesBackAtItsClientHeight)
     auto [f, sf] = Make(bsDialog, Bounds(5, 5, 346, 270), [](TbsSkinForm* s) {
         s->SetBorderIcons(TbsBorderIcons{false, false, false, true, false});
         s->PositionInMonitor = bspDesktopCenter;
-        s->ClientHeight = 245;
+        s->SetClientHeight(245);
     });
     EXPECT_EQ(f->BoundsRect(), Bounds(640 - 346 / 2, kWorkBottom / 2 - 270 / 2, 346, 270));
     // A non-sizeable frame rolls up on a caption double click instead of maximizing.
@@ -79,6 +79,18 @@ TEST_F(SkinFormStates, MaximizeFillsTheWorkAreaAndRestoreGivesTheBoundsBack)
     DblClickCaption(f);
     EXPECT_EQ(sf->WindowState(), wsNormal);
     EXPECT_EQ(f->BoundsRect(), Bounds(100, 100, 300, 200));
+
+    // The status bar's size grip is hidden while maximized; a freed bar is forgotten.
+    auto* status = new TbsSkinStatusBar(f);
+    status->SetParent(f);
+    status->SetSizeGrip(true);
+    sf->SetStatusBar(status);
+    sf->ChangeWindowState(wsMaximized);
+    EXPECT_FALSE(status->ShowGrip());
+    sf->ChangeWindowState(wsNormal);
+    EXPECT_TRUE(status->ShowGrip());
+    delete status;
+    EXPECT_EQ(sf->StatusBar(), nullptr);
 
     // A work area as large as the primary screen leaves a 1-pixel margin;
     // with MaximizeOnFullScreen the form covers the task bar's place.
@@ -133,6 +145,39 @@ TEST_F(SkinFormStates, MainFormMinimizesThroughTheApplicationOthersParkAsTiles)
     DblClickCaption(dialogs[1].first);
     EXPECT_EQ(dialogs[1].second->WindowState(), wsNormal);
     EXPECT_EQ(dialogs[1].first->BoundsRect(), Bounds(210, 200, 280, 200));
+}
+
+TEST_F(SkinFormStates, MinimizedTilesNeverOverlap)
+{
+    // A wide tile first: the next one parks beside it, not over it.
+    auto [wide, wsf] = Make(bsSizeable, Bounds(300, 300, 400, 200), [](TbsSkinForm* s) { s->MinWidth = 200; });
+    auto [narrow, nsf] = Make();
+    wsf->ChangeWindowState(wsMinimized);
+    nsf->ChangeWindowState(wsMinimized);
+    const int h = nsf->GetMinHeight();
+    EXPECT_EQ(wide->BoundsRect(), Bounds(0, kWorkBottom - h, 200, h));
+    EXPECT_EQ(narrow->BoundsRect(), Bounds(200, kWorkBottom - h, 120, h));
+    delete wide;
+    delete narrow;
+
+    // A work area of three rows of two tiles and eight dialogs: when the rows
+    // run out the tiles go on upward, never onto each other.
+    driver->SetMonitors({backend::TMonitorDesc{TRect(0, 0, 1280, 1024), TRect(10, 900, 250, 994), true}});
+    std::vector<TForm*> tiles;
+    for (int i = 0; i < 8; ++i)
+    {
+        auto [f, sf] = Make(bsSizeable, Bounds(400 + 10 * i, 300, 300, 200));
+        sf->ChangeWindowState(wsMinimized);
+        tiles.push_back(f);
+    }
+    EXPECT_EQ(tiles[5]->BoundsRect(), Bounds(130, 994 - 3 * h, 120, h));
+    EXPECT_EQ(tiles[6]->BoundsRect(), Bounds(10, 994 - 4 * h, 120, h));
+    for (std::size_t i = 0; i < tiles.size(); ++i)
+        for (std::size_t k = i + 1; k < tiles.size(); ++k)
+        {
+            TRect common;
+            EXPECT_FALSE(IntersectRect(common, tiles[i]->BoundsRect(), tiles[k]->BoundsRect())) << i << " and " << k;
+        }
 }
 
 TEST_F(SkinFormStates, SizeLimitsReachTheMoveSizeLoop)
@@ -236,9 +281,20 @@ TEST_F(SkinFormStates, FadeInStepsOnTheVirtualClock)
             s->SetAlphaBlendValue(BYTE(c.value));
             s->SetAlphaBlend(c.alphaBlend);
         });
+        // Partway after 20 ms: the fade rises a step per timer tick and the
+        // thread serves its messages in between.
         driver->AdvanceClock(20);
         driver->PumpUntilIdle();
-        EXPECT_EQ(sf->FadeStepCount, c.steps);
+        if (c.steps > 0)
+        {
+            BYTE partway = 0;
+            GetLayeredWindowAttributes(f->Handle(), nullptr, &partway, nullptr);
+            EXPECT_GT(partway, 0);
+            EXPECT_LT(partway, c.alphaAfter / 2);
+        }
+        driver->AdvanceClock(200);
+        driver->PumpUntilIdle();
+        EXPECT_EQ(sf->FadeStepCount(), c.steps);
         const bool layered = (GetWindowLong(f->Handle(), GWL_EXSTYLE) & LONG(WS_EX_LAYERED)) != 0;
         EXPECT_EQ(layered, c.layeredAfter);
         BYTE alpha = 255;

@@ -207,3 +207,72 @@ TEST_F(SkinFormTest, CaptionRightClickAndDoubleClickReachTheirCallPoints)
     driver->PumpUntilIdle();
     EXPECT_EQ(dbl, 1);
 }
+
+TEST_F(SkinFormTest, DefaultCaptionTakesTheFormsFontsOrItsPainter)
+{
+    auto [f, sf] = Shown();
+    auto* other = new TForm(Application);
+    other->SetBounds(600, 600, 100, 80);
+    // Pixels of the caption strip (window coordinates) mostly of one colour
+    // (text edges are blended).
+    auto count = [&](COLORREF colour) {
+        int n = 0;
+        for (int y = 3; y < 19; ++y)
+            for (int x = sf->NewDefCaptionRect.Left; x < sf->NewDefCaptionRect.Right; ++x)
+            {
+                const COLORREF c = PixelToColorRef(driver->PixelAt(TTestDriver::WindowPoint(f->Handle(), TPoint(x, y))));
+                auto near = [](int a, int b) { return std::abs(a - b) < 60; };
+                if (near(GetRValue(c), GetRValue(colour)) && near(GetGValue(c), GetGValue(colour)) &&
+                    near(GetBValue(c), GetBValue(colour)))
+                    ++n;
+            }
+        return n;
+    };
+    TFont red, blue;
+    red.Assign(sf->DefCaptionFont());
+    red.SetColor(TColor(RGB(255, 0, 0)));
+    blue.Assign(sf->DefInActiveCaptionFont());
+    blue.SetColor(TColor(RGB(0, 0, 255)));
+    sf->SetDefCaptionFont(&red);
+    sf->SetDefInActiveCaptionFont(&blue);
+    driver->PumpUntilIdle();
+    EXPECT_GT(count(RGB(255, 0, 0)), 0);
+    EXPECT_EQ(count(RGB(0, 0, 255)), 0);
+    other->Show();
+    driver->PumpUntilIdle();
+    EXPECT_EQ(count(RGB(255, 0, 0)), 0);
+    EXPECT_GT(count(RGB(0, 0, 255)), 0);
+
+    // A painter of its own draws the caption instead, in the caption's place.
+    std::vector<std::pair<TRect, bool>> calls;
+    sf->OnCaptionPaint = [&calls](TCanvas* c, const TRect& r, bool active) {
+        calls.emplace_back(r, active);
+        c->Brush()->SetColor(TColor(RGB(0, 200, 0)));
+        c->FillRect(r);
+    };
+    f->BringToFront();
+    driver->PumpUntilIdle();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), std::make_pair(TRect(sf->NewDefCaptionRect.Left - 3, 0, sf->NewDefCaptionRect.Right - 3, 19), true));
+    EXPECT_EQ(PixelToColorRef(driver->PixelAt(TTestDriver::WindowPoint(f->Handle(), TPoint(150, 10)))), RGB(0, 200, 0));
+    EXPECT_EQ(count(RGB(255, 0, 0)), 0);
+}
+
+TEST_F(SkinFormTest, TheFormsCursorOverTheFrameWhenAsked)
+{
+    auto [f, sf] = Shown();
+    f->SetCursor(crHandPoint);
+    const HCURSOR hand = Screen->Cursors(crHandPoint);
+    auto cursorAt = [&](int x, int y) {
+        driver->MoveTo(TTestDriver::WindowPoint(f->Handle(), TPoint(x, y)));
+        driver->PumpUntilIdle();
+        return GetCursor();
+    };
+    EXPECT_NE(cursorAt(150, 10), hand);
+    sf->UseFormCursorInNCArea = true;
+    // The caption and the buttons show it; the sizing edges keep their own.
+    EXPECT_EQ(cursorAt(150, 10), hand);
+    EXPECT_EQ(cursorAt(150, 100), hand);
+    EXPECT_NE(cursorAt(0, 100), hand);
+    EXPECT_NE(cursorAt(299, 199), hand);
+}

@@ -588,7 +588,7 @@ TEST_F(SkinMenuTest, SystemMenuOnTheCaptionFollowsTheWindowState)
     auto* own = new TMenuItem(form);
     own->SetCaption("关于 About");
     user->Items()->Add(own);
-    sf->SystemMenu = user;
+    sf->SetSystemMenu(user);
     for (int i = 0; i < 2; ++i)
     {
         sf->PopupSystemMenuAt(300, 300);

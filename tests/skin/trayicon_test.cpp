@@ -138,6 +138,27 @@ TEST_F(TrayIconTest, BalloonsAreCutAndIconsCycle)
     EXPECT_EQ(Desk().Balloons()[0].Text.size(), 255u);
     EXPECT_EQ(Desk().Balloons()[0].IconType, int(NIIF_WARNING));
     EXPECT_EQ(tray.IconData().uFlags, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    // The limits are bytes of UTF-8: a text is cut before the character
+    // that would not fit whole (three bytes each here).
+    const struct
+    {
+        std::string text;
+        std::size_t limit, kept;
+    } cuts[] = {{"x" + std::string(60, 'y') + "转换", 63, 61}, {"a转换" + std::string(300, 'b'), 255, 255},
+                {std::string(126, 'z') + "视频", 127, 126}, {"视频", 63, 6}};
+    for (const auto& c : cuts)
+    {
+        SCOPED_TRACE(c.limit);
+        if (c.limit == 127)
+        {
+            tray.SetHint(c.text);
+            EXPECT_EQ(tray.IconData().szTip, c.text.substr(0, c.kept));
+            continue;
+        }
+        tray.ShowBalloonHint(c.limit == 63 ? c.text : "t", c.limit == 63 ? "t" : c.text, bsbitInfo);
+        const auto& b = Desk().Balloons().back();
+        EXPECT_EQ(c.limit == 63 ? b.Title : b.Text, c.text.substr(0, c.kept));
+    }
 
     TImageList list(16, 16);
     for (TPixel c : {MakePixel(255, 0, 0), MakePixel(0, 255, 0), MakePixel(0, 0, 255)})
@@ -221,4 +242,49 @@ TEST_F(TrayIconTest, AlwaysMinimizeToTrayTurnsEveryMinimizeIntoTheTray)
         EXPECT_TRUE(f->GetVisible());
     }
     EXPECT_EQ(toTray, 2);
+}
+
+TEST_F(TrayIconTest, TheFormsTrayMenuOpensOnTheIconAndRestoresAsTheFormDoes)
+{
+    TForm* f = MainForm();
+    auto* sf = new TbsSkinForm(f);
+    auto* tray = Loaded(new TbsTrayIcon(f));
+    int restored = 0;
+    sf->OnRestoreFromTray = [&restored](TObject*) { ++restored; };
+    sf->SetTrayIcon(tray);
+    EXPECT_EQ(tray->PopupMenu, sf->SysTrayMenu());
+    // The captions follow a store and a string table set after the menu was made.
+    auto* store = new TbsSkinData(f);
+    sf->SetSkinData(store);
+    auto* strings = new TbsResourceStrData(f);
+    strings->SetResStrings(std::vector<std::string>{"MI_RESTORECAPTION=还原(&R)", "MI_CLOSECAPTION=关闭(&C)"});
+    store->SetResourceStrData(strings);
+    driver->PumpUntilIdle();
+    TMenuItem* items = sf->SysTrayMenu()->Items();
+    ASSERT_EQ(items->Count(), 3);
+    EXPECT_EQ(items->Items(0)->Caption(), "还原(&R)");
+    EXPECT_EQ(items->Items(2)->Caption(), "关闭(&C)");
+
+    sf->MinimizeToTray();
+    driver->PumpUntilIdle();
+    ASSERT_FALSE(f->GetVisible());
+    // A right click on the icon shows the menu; its Restore restores as the form does.
+    Send(OnlyIcon(), {TTrayEvent::RightDown, TTrayEvent::RightUp});
+    ASSERT_EQ(sf->SkinMenu->LevelCount(), 1);
+    TbsSkinPopupWindow* level = sf->SkinMenu->Level(0);
+    const TRect r = level->Item(0)->ObjectRect;
+    driver->Click(TPoint(level->Left() + (r.Left + r.Right) / 2, level->Top() + (r.Top + r.Bottom) / 2));
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(f->GetVisible());
+    EXPECT_FALSE(tray->IconVisible());
+    EXPECT_EQ(restored, 1);
+
+    // Unlinked, the icon gives the menu back; an icon with a menu keeps its own.
+    sf->SetTrayIcon(nullptr);
+    EXPECT_EQ(tray->PopupMenu, nullptr);
+    TbsSkinPopupMenu own(f);
+    tray->PopupMenu = &own;
+    sf->SetTrayIcon(tray);
+    EXPECT_EQ(tray->PopupMenu, &own);
+    sf->SetTrayIcon(nullptr);
 }

@@ -110,11 +110,12 @@ void AddStateEntries(std::vector<GalleryEntry>& entries)
     }});
     entries.push_back({"mditabs", [](GalleryPage& p) {
         TbsSkinData& d = p.Data();
-        p.Section("mditabs", "MDI 标签栏 tabs bar: tabs with close buttons (active, hot), button tabs, default look");
+        p.Section("mditabs", "MDI 标签栏 tabs bar: list button, tabs with close buttons (active, hot), button tabs, "
+                             "hidden tabs with their list button, default look");
         if (!backend::HasCurrent()) backend::UseHeadless();
         const int W = 460;
         const char* captions[] = {"视频 1.mp4", "Quorvel 转换任务", "a very long document caption", "音频"};
-        for (int look = 0; look < 3; ++look)
+        for (int look = 0; look < 4; ++look)
         {
             {
                 TForm f(nullptr);
@@ -126,7 +127,9 @@ void AddStateEntries(std::vector<GalleryEntry>& entries)
                 bar->SetBounds(0, 0, W, 21);
                 bar->ShowCloseButtons = look != 1;
                 if (look == 1) bar->SetTabKind(bstkButton);
-                if (look != 2) bar->SetSkinData(&d);
+                if (look != 3) bar->SetSkinData(&d);
+                // Room for three tabs of 140: the fourth is reached through the right button.
+                if (look == 2) bar->MinTabWidth = 140;
                 for (const char* c : captions)
                 {
                     children.push_back(std::make_unique<TForm>(nullptr));
@@ -136,9 +139,11 @@ void AddStateEntries(std::vector<GalleryEntry>& entries)
                 bar->Tabs(1)->Active = true;
                 bar->Tabs(2)->MouseIn = true;
                 bar->Tabs(2)->ButtonMouseIn = look == 0;
-                const char* label = look == 0 ? "tabs" : look == 1 ? "tabs as buttons" : "default look";
+                const char* label = look == 0 ? "tabs" : look == 1 ? "tabs as buttons" : look == 2 ? "hidden tabs" : "default look";
                 const TRect cell = p.Place(W, bar->Height() + 4, label);
                 TBitmap shot(bar->Width(), bar->Height(), pf32bit);
+                // A first paint lays the tabs out and brings the list buttons.
+                bar->PaintTo(shot.Canvas()->GetHandle(), 0, 0);
                 bar->PaintTo(shot.Canvas()->GetHandle(), 0, 0);
                 TbsBitmap out;
                 out.Assign(&shot);

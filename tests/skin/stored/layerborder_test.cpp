@@ -1,7 +1,8 @@
 // The layered border of stored skin 6 (a soft shadow with grips): the four
 // pieces placed around the form and composed with their alpha on the
 // headless desktop, the alpha of active, inactive and fading forms, resizing
-// from each grip within the size limits, hiding with the form, no skin
+// from each grip within the size limits, the fade-in on the clock, hiding
+// with the form, no skin
 // broadcast to the pieces, and no border without layered windows.
 #include "lib/bsSkinForm.h"
 #include "skin/skinctrls_helpers.h"
@@ -91,6 +92,17 @@ TEST_F(LayerBorderTest, PiecesLieAroundTheFormWithTheSkinsAlpha)
     EXPECT_EQ(b->CurrentAlpha(), d.InActiveAlphaBlendValue);
     b->SetActive(true, true);
     EXPECT_EQ(b->CurrentAlpha(), d.AlphaBlendValue);
+
+    // After the smart effects the border fades in a step per timer tick:
+    // partway after 20 ms, the skin's alpha at the end.
+    SendMessage(f->Handle(), BSM_SMARTEFFECTS_BEGIN, 0, 0);
+    SendMessage(f->Handle(), BSM_SMARTEFFECTS_END, 0, 0);
+    EXPECT_EQ(b->CurrentAlphaBlendValue(), std::max(d.AlphaBlendValue / 15, 1));
+    driver->AdvanceClock(20);
+    EXPECT_GT(b->CurrentAlphaBlendValue(), std::max(d.AlphaBlendValue / 15, 1));
+    EXPECT_LT(b->CurrentAlphaBlendValue(), d.AlphaBlendValue);
+    driver->AdvanceClock(200);
+    EXPECT_EQ(b->CurrentAlphaBlendValue(), d.AlphaBlendValue);
 }
 
 TEST_F(LayerBorderTest, GripsResizeTheFormWithinItsLimits)

@@ -1,7 +1,8 @@
 // The caption objects of a skinned form beyond its buttons: fades between the
 // normal and the hot look on the virtual clock, the caption's activation
 // animation, animated objects as buttons, user objects, quick buttons, the
-// caption icon, the buttons' hints, the inactive client panel, the lookups,
+// caption icon, the buttons' hints, custom buttons with linked menus, hidden
+// caption buttons, the inactive client panel, the lookups,
 // painting into a DC and the layered-border notice. A stored skin, with entries added to it.
 #include "lib/bsSkinForm.h"
 #include "skin/skinctrls_helpers.h"
@@ -322,6 +323,84 @@ TEST_F(CaptionObjects, AnimatedButtonPlaysForwardWhileHotBackAfterAndRunsItsComm
     EXPECT_TRUE(sf->RollUpState());
     a->Stop();
     EXPECT_EQ(a->FFrame, 1);
+}
+
+TEST_F(CaptionObjects, CustomButtonsShowWhenTheFormSaysSoAndOpenTheirLinkedMenus)
+{
+    // A custom caption button with the close button's hot picture.
+    auto help = std::make_unique<TbsDataSkinStdButton>(*close);
+    help->IDName = "helpbutton";
+    help->Command = cmDefault;
+    help->SkinRectInAPicture = true;
+    help->SkinRect = help->DownRect = close->ActiveSkinRect;
+    sd->ObjectList.insert(sd->ObjectList.begin(), std::move(help));
+    Show();
+    auto* b = dynamic_cast<TbsSkinButtonObject*>(Object("helpbutton"));
+    ASSERT_NE(b, nullptr);
+    EXPECT_FALSE(b->Visible) << "hidden unless the form shows it";
+    std::vector<std::string> asked;
+    sf->OnActivateCustomObject = [&asked](TObject*, const std::string& id, bool& visible) {
+        asked.push_back(id);
+        visible = true;
+    };
+    sf->SetBorderIcons(sf->BorderIcons());
+    EXPECT_EQ(asked, std::vector<std::string>{"helpbutton"});
+    EXPECT_TRUE(b->Visible);
+
+    // A linked menu opens under the button on the press and keeps it down
+    // until it closes; the link outlives a skin change and its menu.
+    auto* menu = new TPopupMenu(form);
+    for (const char* c : {"帮助 Help", "关于 About"})
+    {
+        auto* mi = new TMenuItem(menu);
+        mi->SetCaption(c);
+        menu->Items()->Add(mi);
+    }
+    sf->LinkMenu("helpbutton", menu, false);
+    for (int round = 0; round < 2; ++round)
+    {
+        SCOPED_TRACE(round);
+        b = dynamic_cast<TbsSkinButtonObject*>(Object("helpbutton"));
+        ASSERT_NE(b, nullptr);
+        sf->Repaint();
+        driver->MoveTo(Centre(b));
+        driver->Press(Centre(b));
+        driver->PumpUntilIdle();
+        ASSERT_EQ(sf->SkinMenu->LevelCount(), 1);
+        EXPECT_EQ(sf->SkinMenu->Level(0)->Top(), form->Top() + b->ObjectRect.Bottom);
+        EXPECT_EQ(sf->SkinMenu->Level(0)->Item(1)->MenuItem, menu->Items()->Items(1));
+        driver->Release(Centre(b));
+        driver->PumpUntilIdle();
+        EXPECT_TRUE(b->FDown);
+        driver->PressKey(VK_ESCAPE);
+        driver->PumpUntilIdle();
+        EXPECT_EQ(sf->SkinMenu->LevelCount(), 0);
+        EXPECT_FALSE(b->FDown);
+        sf->SetSkinData(nullptr);
+        sf->SetSkinData(sd.get());
+        driver->PumpUntilIdle();
+    }
+    delete menu;
+    b = dynamic_cast<TbsSkinButtonObject*>(Object("helpbutton"));
+    EXPECT_EQ(b->MenuItem, nullptr);
+    driver->Click(Centre(b));
+    driver->PumpUntilIdle();
+    EXPECT_EQ(sf->SkinMenu->LevelCount(), 0);
+
+    // Hidden caption buttons: those drawn in the frame picture stay, disabled;
+    // those with pictures of their own go. The close button closes nothing.
+    sf->SetHideCaptionButtons(true);
+    for (auto& o : sf->ObjectList)
+        if (dynamic_cast<TbsSkinStdButtonObject*>(o.get()))
+        {
+            EXPECT_FALSE(o->Enabled) << o->IDName;
+            EXPECT_EQ(o->Visible, !o->SkinRectInAPicture) << o->IDName;
+        }
+    driver->Click(Centre(Object("closebutton")));
+    driver->PumpUntilIdle();
+    EXPECT_TRUE(form->GetVisible());
+    sf->SetHideCaptionButtons(false);
+    EXPECT_TRUE(Object("closebutton")->Enabled);
 }
 
 TEST_F(CaptionObjects, UserObjectIsPaintedByTheApplication)

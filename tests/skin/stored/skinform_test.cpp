@@ -2,7 +2,8 @@
 // and the frame points follow the form's size down to the skin's minimum,
 // the corners answer the sizing hit codes, the frame's corner pixels come
 // from the frame picture; a skin broadcast re-skins hidden forms and nested
-// controls, and switching through every skin repaints each frame.
+// controls, switching through every skin repaints each frame, and a form
+// keeps its fixed client size through every change.
 #include "lib/bsSkinForm.h"
 #include "skin/skinctrls_helpers.h"
 #include "skin/stored/helpers.h"
@@ -140,6 +141,62 @@ TEST_F(SkinCtrlTest, SwitchingThroughAllSkinsWithThreeFormsOpen)
     driver->PumpUntilIdle();
     for (TbsSkinForm* sf : comps) EXPECT_FALSE(sf->SkinSupport());
     EXPECT_EQ(forms[0]->ClientOrigin(), TPoint(40 + 3, 40 + 22));
+}
+
+TEST_F(SkinCtrlTest, FixedClientSizesStayThroughEverySkinChange)
+{
+    // The main window, the about box (rolled up meanwhile) and a maximized
+    // dialog, each with the client size it keeps.
+    TbsSkinData sd;
+    const struct
+    {
+        TFormBorderStyle bs;
+        TSize client;
+    } kinds[] = {{bsSizeable, TSize(804, 537)}, {bsDialog, TSize(340, 245)}, {bsSizeable, TSize(466, 320)}};
+    std::vector<std::pair<TForm*, TbsSkinForm*>> forms;
+    for (const auto& k : kinds)
+    {
+        auto* f = new TForm(Application);
+        f->SetBorderStyle(k.bs);
+        f->SetCaption("Quorvel MTS");
+        auto* sf = new TbsSkinForm(f);
+        sf->SetSkinData(&sd);
+        sf->SetClientWidth(k.client.cx);
+        sf->SetClientHeight(k.client.cy);
+        f->SetBounds(20, 20, 300, 200);
+        f->Show();
+        forms.emplace_back(f, sf);
+    }
+    driver->PumpUntilIdle();
+    forms[1].second->ChangeRollUpState(true);
+    forms[2].second->ChangeWindowState(wsMaximized);
+    auto check = [&](const std::string& what) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(TSize(forms[0].first->ClientWidth(), forms[0].first->ClientHeight()), kinds[0].client);
+        // Rolled up: the width now, the height when rolled down.
+        EXPECT_EQ(forms[1].first->ClientWidth(), kinds[1].client.cx);
+        EXPECT_EQ(forms[1].first->Height(), forms[1].second->GetMinHeight());
+        EXPECT_EQ(forms[2].first->BoundsRect(), TRect(0, 0, 1280, 994));
+    };
+    check("default frame");
+    for (int i = 0; i < bsStoredSkinCount(); ++i)
+    {
+        TbsCompressedStoredSkin stored;
+        stored.LoadFromCompressStream(bsStoredSkin(i).Data, bsStoredSkin(i).Size);
+        sd.LoadCompressedStoredSkin(&stored);
+        driver->PumpUntilIdle();
+        check(bsStoredSkin(i).FileName);
+    }
+    forms[1].second->ChangeRollUpState(false);
+    forms[2].second->ChangeWindowState(wsNormal);
+    driver->PumpUntilIdle();
+    for (std::size_t k = 0; k < forms.size(); ++k)
+        EXPECT_EQ(TSize(forms[k].first->ClientWidth(), forms[k].first->ClientHeight()), kinds[k].client) << k;
+    // Back to the default frame.
+    sd.ClearSkin();
+    driver->PumpUntilIdle();
+    for (std::size_t k = 0; k < forms.size(); ++k)
+        EXPECT_EQ(TSize(forms[k].first->ClientWidth(), forms[k].first->ClientHeight()), kinds[k].client) << k;
 }
 
 INSTANTIATE_TEST_SUITE_P(All, StoredSkinForm, testing::Range(0, 11), storedtest::SkinName);

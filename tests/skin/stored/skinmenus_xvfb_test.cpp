@@ -1,6 +1,7 @@
 // Skinned menus on a real X display with a window manager: a right click on
 // the caption of a skinned form opens its system menu, a click elsewhere on
-// the form or on another program's window closes it; F10 enters the menu
+// the form or on another program's window closes it, and its Minimize parks
+// the form as a tile the window manager leaves alone; F10 enters the menu
 // bar's menu mode and keys open and choose an item. xdotool plays the user.
 #include <gtest/gtest.h>
 
@@ -145,4 +146,27 @@ TEST_F(X11SkinMenuTest, F10OpensTheMenuBarAndAKeyChoosesAnItem)
     EXPECT_EQ(sf->SkinMenu->LevelCount(), 0);
     EXPECT_FALSE(sf->InMainMenu());
     EXPECT_FALSE(sf->AppHooked());
+}
+
+TEST_F(X11SkinMenuTest, MinimizeFromTheSystemMenuParksTheFormInsteadOfIconifyingIt)
+{
+    ASSERT_NE(Application->MainForm(), form);
+    auto systemMenuKey = [&](const char* key) {
+        const TPoint cap(form->Left() + 40, form->Top() + sf->NewCaptionRect.Top + RectHeight(sf->NewCaptionRect) / 2);
+        ASSERT_TRUE(Exec({"xdotool", "mousemove", S(cap.X), S(cap.Y), "click", "3"}));
+        ASSERT_TRUE(AppPumpUntil([&] { return MenuShown(); }));
+        ASSERT_TRUE(Exec({"xdotool", "key", key}));
+        ASSERT_TRUE(AppPumpUntil([&] { return sf->SkinMenu->LevelCount() == 0; }));
+    };
+    systemMenuKey("n");
+    ASSERT_TRUE(AppPumpUntil([&] { return sf->WindowState() == wsMinimized; }));
+    AppPumpUntil([] { return false; }, 300);
+    // A caption tile at the bottom left, still shown: the manager never iconified it.
+    EXPECT_FALSE(IsIconic(form->Handle()));
+    EXPECT_NE(Output({"xprop", "-id", xid, "WM_STATE"}).find("Normal"), std::string::npos);
+    EXPECT_EQ(form->Height(), sf->GetMinHeight());
+    EXPECT_EQ(form->Left(), 0);
+    systemMenuKey("r");
+    EXPECT_TRUE(AppPumpUntil([&] { return form->BoundsRect() == Bounds(100, 100, 500, 360); }));
+    EXPECT_EQ(sf->WindowState(), wsNormal);
 }
