@@ -12,6 +12,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/gui/Graphics.h"
 #include "platform/gui/Threads.h"
+#include "platform/sys/Processors.h"
 
 
 namespace {
@@ -88,6 +89,12 @@ struct TTaskHandlerScope
 };
 
 }  // namespace
+
+int CodecThreadShare(int ACores, int AWorkers, int AUnfinished)
+{
+    const int atOnce = std::max(1, std::min(AWorkers, AUnfinished));
+    return std::max(1, (ACores + atOnce / 2) / atOnce);
+}
 
 // ---- one task ------------------------------------------------------------------------------
 TFFmpeg::TFFmpeg(int AMaxFiles) : TCustomFFmpeg(AMaxFiles)
@@ -781,7 +788,9 @@ TFFmpeg* TCustomFFConverter::ClaimNextTask()
     if (FPendingTasks <= 0)
         return nullptr;
     FPendingTasks--;
-    return FFFmpegList.Items(FCurrentTask++);
+    TFFmpeg* t = FFFmpegList.Items(FCurrentTask++);
+    t->Fthread_count = CodecThreadShare(sys::ProcessorCount(), FWorkers, TasksCount() - FCompleteTasks);
+    return t;
 }
 
 void TCustomFFConverter::RunTask(TFFmpeg* ATask)
@@ -827,6 +836,7 @@ void TCustomFFConverter::Start(int AThreadCount)
         FPendingTasks = TasksCount();
         FTerminated = false;
         FThreadMode = AThreadCount > 0;
+        FWorkers = FThreadMode ? AThreadCount : 1;
         FStopRequested = false;
         FPaused = false;
         FInStart = !FThreadMode;

@@ -74,6 +74,11 @@ using TPreviewBitmapEvent = std::function<void(TObject* Sender, const TPreviewIn
 }  // namespace FFConverter
 using TTerminateEvent = std::function<void(TObject* Sender, const TTerminateInfo& ATerminateInfo)>;
 
+// The codec threads a task gets when it starts: its share of ACores among the
+// tasks that will run at once (the smaller of AWorkers and the AUnfinished
+// tasks of the batch, itself among them), rounded to the nearest, at least 1.
+int CodecThreadShare(int ACores, int AWorkers, int AUnfinished);
+
 // One task: an engine with its stored option records and one probe per input.
 class TFFmpeg : public TCustomFFmpeg
 {
@@ -196,7 +201,9 @@ public:
     TFFmpeg* Task(int ATaskIndex) const { return FFFmpegList.Items(ATaskIndex); }
 
     // Batch control. AThreadCount <= 0: every task runs inside the call, one
-    // after another; otherwise up to AThreadCount tasks run at once.
+    // after another; otherwise up to AThreadCount tasks run at once. Each task
+    // gives its codecs its share of the processors when it starts
+    // (CodecThreadShare), and keeps it to its end.
     void Start(int AThreadCount);
     void Pause();
     void Resume();
@@ -290,6 +297,7 @@ private:
     int FCompleteTasks = 0;
     int FCurrentTask = -1;
     int FPendingTasks = 0;
+    int FWorkers = 1;  // tasks that run at once
     std::atomic<bool> FTerminated{false};
     bool FThreadMode = false;
     std::atomic<bool> FWorking{false};

@@ -113,6 +113,7 @@ struct TOutputStreamSetup
     float quality = 0;                  // fixed quantizer in lambda units, 0 = none
     std::vector<TBitStreamFilterItem> bsfs;
     AVDictionary* enc_opts = nullptr;   // generic and private options for avcodec_open2 (owned)
+    bool threads_named = false;         // a "threads" option of the store gave the encoder its count
 };
 
 // One output file: its FFmpeg context and the streams' set-up. Join mode puts
@@ -137,6 +138,7 @@ struct TInputFileRec
     AVFormatContext* ctx = nullptr;     // owned
     std::string file_name;
     std::vector<AVDictionary*> dec_opts;  // per stream (owned)
+    bool threads_named = false;           // a "threads" option of the store gave the decoders their count
     ~TInputFileRec();
 };
 using PInputFileRec = std::shared_ptr<TInputFileRec>;
@@ -279,6 +281,10 @@ public:
     int64_t Fstart_time = 0;
     int64_t Frecording_time = INT64_MAX;
     int64_t Frecording_timestamp = 0;
+    // Codec threads per stream: each decoder and encoder of a run gets this
+    // many when the run starts (the conversion component sets its share of
+    // the cores then), and so does each filter graph; a "threads" option in
+    // the option store (a codec preset's, say) names a codec's count instead.
     int Fthread_count = 1;
     int Fverbose = 1;
 
@@ -397,6 +403,8 @@ protected:
     void InitStore();
     void FreeStore();
     void StoreToDict(AVDictionary** ADict, int AMediaType, int AFlags);
+    // Whether an option of that name has been set in the store.
+    bool StoreNames(const std::string& AName) const;
     void ApplyStore(void* AObj, int AMediaType, int AFlags);
     void ApplyStoreToFormat(void* AObj, int AFlags);
     int64_t StoreBitRate(bool AAudio);

@@ -15,7 +15,10 @@
 //              process starts; and the CPU time of the same (xargs's includes
 //              its ffmpeg children);
 //   peak memory (8 workers): our process's peak resident size against the
-//              sum of the eight ffmpeg processes' own -benchmark maxrss.
+//              sum of the eight ffmpeg processes' own -benchmark maxrss;
+// and each side's CPU efficiency: its CPU time over wall time x processors.
+// Our tasks' codecs share the processors out: on 8 workers each has one
+// thread (as the peer's), on fewer workers more.
 // There is no work-only form: the peer's process starts overlap its work.
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +40,7 @@ void Curve(int workers, const fs::path& root, const std::vector<std::string>& in
     Pairs whole("batch_of_8_on_" + n + "_whole_job", workers == 8 ? 0.8 : 0, "ours", peerName),
         cpu("batch_of_8_on_" + n + "_whole_job_cpu", 0, "ours", peerName),
         memory("batch_of_8_on_" + n + "_peak_memory", 0.5, "ours", "sum of the ffmpeg processes");
+    Efficiency efficiency("batch_of_8_on_" + n, "ours", peerName);
     std::vector<std::string> ours = {DriverPath(), "batch", n, "plain", "."};
     ours.insert(ours.end(), ins.begin(), ins.end());
     std::vector<std::string> peer = {"xargs", "-a", list.string(), "-P", n, "-I{}"};
@@ -83,10 +87,12 @@ void Curve(int workers, const fs::path& root, const std::vector<std::string>& in
         whole.Add(o.Wall, p.Wall);
         cpu.Add(o.Cpu, p.Cpu);
         memory.Add(double(o.MaxRssKb), rss);
+        efficiency.Add(o, p);
         return std::max(o.Wall, p.Wall);
     });
     whole.Print();
     cpu.Print();
+    efficiency.Print();
     if (workers == 8) memory.Print("MiB", 1.0 / 1024);
 }
 }  // namespace

@@ -93,15 +93,20 @@ inline std::vector<std::string> MakeBatchSources(const fs::path& dir, int second
     return ins;
 }
 
-// The peer's command for one conversion: Debian's ffmpeg on one thread, which
-// prints its own -benchmark figures (rtime=, maxrss=) at log level info.
+// The peer's command for one conversion: Debian's ffmpeg on one thread (or,
+// without oneThread, with its default threads: as many as the codecs take on
+// this machine), which prints its own -benchmark figures (rtime=, maxrss=) at
+// log level info.
 inline std::vector<std::string> FfmpegArgs(const std::string& in, const std::vector<std::string>& settings,
-                                           const std::string& out)
+                                           const std::string& out, bool oneThread = true)
 {
     std::vector<std::string> a = {"ffmpeg", "-nostdin", "-hide_banner", "-nostats", "-loglevel", "info",
-                                  "-benchmark", "-y", "-threads", "1", "-i", in};
+                                  "-benchmark", "-y"};
+    if (oneThread) a.insert(a.end(), {"-threads", "1"});
+    a.insert(a.end(), {"-i", in});
     a.insert(a.end(), settings.begin(), settings.end());
-    a.insert(a.end(), {"-threads", "1", out});
+    if (oneThread) a.insert(a.end(), {"-threads", "1"});
+    a.push_back(out);
     return a;
 }
 }  // namespace bench

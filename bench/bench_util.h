@@ -237,6 +237,38 @@ private:
     std::vector<double> ours_, peer_, ratios_;
 };
 
+// The processors of the machine.
+inline int Cores() { return int(::sysconf(_SC_NPROCESSORS_ONLN)); }
+
+// How much of the machine each side kept busy: a run's CPU time over its wall
+// time times the processors; printed as the medians of both sides,
+//   efficiency <figure> ours <median> peer <median>  (...)
+class Efficiency
+{
+public:
+    Efficiency(std::string figure, std::string ours = "ours", std::string peer = "peer")
+        : figure_(std::move(figure)), oursName_(std::move(ours)), peerName_(std::move(peer))
+    {
+    }
+    void Add(const ProcessRun& ours, const ProcessRun& peer)
+    {
+        ours_.push_back(ours.Cpu / (ours.Wall * Cores()));
+        peer_.push_back(peer.Cpu / (peer.Wall * Cores()));
+    }
+    void Print() const
+    {
+        if (ours_.empty()) return;
+        std::printf("efficiency %s %s %.3f %s %.3f  (CPU time over wall time x %d cores, medians of %zu pairs)\n",
+                    figure_.c_str(), oursName_.c_str(), Median(ours_), peerName_.c_str(), Median(peer_), Cores(),
+                    ours_.size());
+        std::fflush(stdout);
+    }
+
+private:
+    std::string figure_, oursName_, peerName_;
+    std::vector<double> ours_, peer_;
+};
+
 // Runs `pair(i, oursFirst)`, which returns its longest run in seconds: 7 pairs,
 // or `longPairs` when the first pair's longest run took over 10 s. The side
 // that runs first alternates.
@@ -271,8 +303,7 @@ inline std::string LoadLine()
     double l[3] = {0, 0, 0};
     ::getloadavg(l, 3);
     char b[128];
-    std::snprintf(b, sizeof b, "load average %.2f %.2f %.2f on %ld cores", l[0], l[1], l[2],
-                  ::sysconf(_SC_NPROCESSORS_ONLN));
+    std::snprintf(b, sizeof b, "load average %.2f %.2f %.2f on %d cores", l[0], l[1], l[2], Cores());
     return b;
 }
 }  // namespace bench

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release) into build-bench/ and runs one (NAME, with
 # its arguments) or all of them, one after another. Each prints its figures as
-# lines "ratio <figure> <median> (min, max, pairs; goal)". At the end the
+# lines "ratio <figure> <median> (min, max, pairs; goal)" (and some the CPU
+# efficiency of both sides, "efficiency <figure> ..."). At the end the
 # figures of this run are listed together with the date and the machine's load
 # before and after, and kept in build-bench/bench-results-<date>.txt.
 set -euo pipefail
@@ -32,7 +33,7 @@ done
 {
   cat "$log.head"
   echo "$(load) at the end ($(date -u +%H:%MZ))"
-  grep '^ratio ' "$log.body" || true
+  grep -E '^(ratio|efficiency) ' "$log.body" || true
   echo
   cat "$log.body"
 } > "$log"

@@ -171,12 +171,15 @@ bool TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
 
     auto rec = std::make_shared<TInputFileRec>();
     rec->file_name = AFileName;
+    rec->threads_named = StoreNames("threads");
     rec->ctx = ic;
     ic = nullptr;
     AVFormatContext* c = rec->ctx;
     for (unsigned i = 0; i < c->nb_streams; i++) {
         AVStream* st = c->streams[i];
         AVCodecParameters* par = st->codecpar;
+        // the run gives the decoder its count when it starts, unless an
+        // option of the store names it (then the store's value goes in below)
         AVDictionary* d = nullptr;
         ff::av_dict_set_int(&d, "threads", Fthread_count, 0);
         rec->dec_opts.push_back(nullptr);
@@ -581,7 +584,6 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileRec& AOutput)
     enc->codec_type = AVMEDIA_TYPE_VIDEO;
     s.bsfs = std::move(Fvideo_bitstream_filters);
     Fvideo_bitstream_filters.clear();
-    enc->thread_count = Fthread_count;
     if (Fvideo_codec_tag)
         enc->codec_tag = Fvideo_codec_tag;
     const bool videoGlobalHeader = (Fvideo_global_header & 1) ||
@@ -599,6 +601,7 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileRec& AOutput)
         AVRational fr = Fframe_rate.num ? Fframe_rate : AVRational{25, 1};
         enc->codec_id = codec ? codec->id : FGuessedCodecId;
         ApplyStore(enc, AVMEDIA_TYPE_VIDEO, AV_OPT_FLAG_VIDEO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
+        s.threads_named = StoreNames("threads");
         // A stored "flags" value (a codec preset's "flags=+loop") replaces the
         // whole field: keep the global header the container needs.
         if (videoGlobalHeader)
@@ -703,7 +706,6 @@ void TCustomFFmpeg::NewAudioStream(TOutputFileRec& AOutput)
     s.codec = codec;
     s.bsfs = std::move(Faudio_bitstream_filters);
     Faudio_bitstream_filters.clear();
-    enc->thread_count = Fthread_count;
     enc->codec_type = AVMEDIA_TYPE_AUDIO;
     if (Faudio_codec_tag)
         enc->codec_tag = Faudio_codec_tag;
@@ -717,6 +719,7 @@ void TCustomFFmpeg::NewAudioStream(TOutputFileRec& AOutput)
     } else {
         enc->codec_id = codec ? codec->id : FGuessedCodecId;
         ApplyStore(enc, AVMEDIA_TYPE_AUDIO, AV_OPT_FLAG_AUDIO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
+        s.threads_named = StoreNames("threads");
         if (AOutput.ctx->oformat->flags & AVFMT_GLOBALHEADER)
             enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         if (codec)

@@ -1,5 +1,7 @@
 // The engine's side of the option store: generic options through TFFOptions,
 // options private to an encoder or a muxer kept by the engine itself.
+#include <algorithm>
+
 #include "Src/FFmpeg.h"
 #include "Src/FFmpeg/EngineUtil.h"
 #include "Src/FFmpegLoader.h"
@@ -167,6 +169,12 @@ void TCustomFFmpeg::StoreToDict(AVDictionary** ADict, int AMediaType, int AFlags
             ff::av_free(val);
         }
     }
+}
+
+bool TCustomFFmpeg::StoreNames(const std::string& AName) const
+{
+    const auto& n = FOptions->opt_names;
+    return std::find(n.begin(), n.end(), AName) != n.end();
 }
 
 void TCustomFFmpeg::ApplyStore(void* AObj, int AMediaType, int AFlags)

@@ -249,6 +249,9 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                 throw FFmpegException("invalid codec_type of output stream");
             }
         } else {
+            // the run's codec threads, unless an option of the store named the count
+            if (!ost->setup->threads_named)
+                enc->thread_count = Fthread_count;
             enc->bits_per_raw_sample = 0;
             enc->chroma_sample_location = ipar->chroma_location;
             switch (enc->codec_type) {
@@ -329,6 +332,9 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
             ist->dec->framerate = ist->st->avg_frame_rate;
         AVDictionary* opts = nullptr;
         ff::av_dict_copy(&opts, ist->dec_opts, 0);
+        // the run's codec threads, unless an option of the store named the count
+        if (!Finput_files[ist->file_index]->threads_named)
+            ff::av_dict_set_int(&opts, "threads", Fthread_count, 0);
         int r;
         {
             TCodecLockGuard lock;

@@ -101,8 +101,8 @@ int TCustomFFmpeg::ConfigureFilters(TAVInputStream* ist, TAVOutputStream* ost, i
     ost->graph = ff::avfilter_graph_alloc();
     if (!ost->graph)
         return -1;
-    // one thread, as the codecs: a batch gets its parallelism from several tasks
-    ost->graph->nb_threads = 1;
+    // the filters that work in slices take as many threads as the encoder
+    ost->graph->nb_threads = enc->thread_count;
     AVRational tb = ist->st->time_base;
     AVRational fr = ist->st->avg_frame_rate.num ? ist->st->avg_frame_rate : ist->st->r_frame_rate;
     std::string args = Format("video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", w, h, fmt, tb.num,

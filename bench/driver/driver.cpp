@@ -12,6 +12,9 @@
 //       threads; MODE is plain, preview (live preview on), hook-option (every
 //       output asks for the custom hook, no handler) or hook-handler (the same
 //       with an empty handler)
+//   quorvel_bench_driver tasks CASE WORKERS OUTDIR IN...
+//       the same with the case's options of bench_cases.h (given as each
+//       output's option text): OUTDIR/out<i>.<ext> from the i-th IN
 //   quorvel_bench_driver probe [-each] [-warm FILE]... FILE...
 //       probes every -warm file untimed, then every FILE (open, stream
 //       information, information text); "work" covers the FILEs only, and
@@ -100,10 +103,15 @@ double Convert(const std::string& caseName, const std::string& in, const std::st
     return bench::Seconds(t0, t1);
 }
 
-double Batch(int workers, const std::string& mode, const std::string& outDir, const std::vector<std::string>& ins)
+// A batch of MODE, or (with a case) of the case's options in plain mode.
+double Batch(int workers, const std::string& mode, const std::string& outDir, const std::vector<std::string>& ins,
+             const bench::ConversionCase* conversion = nullptr)
 {
     if (mode != "plain" && mode != "preview" && mode != "hook-option" && mode != "hook-handler")
         Fail("unknown batch mode " + mode);
+    std::string caseText;
+    if (conversion)
+        for (const auto& o : conversion->Options) caseText += o.first + "=" + o.second + "\n";
     Load(ConverterLibraries);
     const auto t0 = Clock::now();
     TFFConverter c;
@@ -132,8 +140,11 @@ double Batch(int workers, const std::string& mode, const std::string& outDir, co
         o.AudioChannels = 2;
         o.CustomHook = mode == "hook-option" || mode == "hook-handler";
         const int t = c.AddTask(ins[i]);
-        if (t < 0 || !c.SetOutputFile(t, outDir + "/out" + std::to_string(i) + ".avi", &o))
-            Fail("task failed: " + c.LastErrMsg());
+        if (t < 0) Fail("task failed: " + c.LastErrMsg());
+        const bool set = conversion
+            ? c.SetOutputFile(t, outDir + "/out" + std::to_string(i) + "." + conversion->Ext, caseText)
+            : c.SetOutputFile(t, outDir + "/out" + std::to_string(i) + ".avi", &o);
+        if (!set) Fail("task failed: " + c.LastErrMsg());
     }
     c.Start(workers);
     // The main thread runs as a program's message loop would: it serves the
@@ -360,6 +371,12 @@ int main(int argc, char** argv)
     if (a.size() == 4 && a[0] == "convert") work = Convert(a[1], a[2], a[3]);
     else if (a.size() >= 5 && a[0] == "batch")
         work = Batch(std::atoi(a[1].c_str()), a[2], a[3], std::vector<std::string>(a.begin() + 4, a.end()));
+    else if (a.size() >= 5 && a[0] == "tasks")
+    {
+        const bench::ConversionCase* c = bench::FindConversionCase(a[1]);
+        if (!c) Fail("unknown case " + a[1]);
+        work = Batch(std::atoi(a[2].c_str()), "plain", a[3], std::vector<std::string>(a.begin() + 4, a.end()), c);
+    }
     else if (a.size() >= 2 && a[0] == "probe")
     {
         std::vector<std::string> warm, files;
@@ -389,6 +406,7 @@ int main(int argc, char** argv)
         std::printf("filter=%.6f\n", filter);
     }
     else Fail("usage: quorvel_bench_driver convert CASE IN OUT | batch WORKERS MODE OUTDIR IN... | "
+              "tasks CASE WORKERS OUTDIR IN... | "
               "probe [-each] [-warm FILE]... FILE... | window program|label [idle] | play IN WIDTH HEIGHT | shell-list DIR | open-dialog DIR");
     std::printf("work=%.6f\n", work);
     return 0;

@@ -2,6 +2,7 @@
 #include "platform/sys/Files.h"
 #include "platform/sys/Power.h"
 #include "platform/sys/Process.h"
+#include "platform/sys/Processors.h"
 #include "platform/sys/Sound.h"
 #include "platform/sys/UserFolders.h"
 
@@ -124,6 +125,20 @@ TEST(Power, RequestGoesThroughTheReplaceableControl)
     EXPECT_EQ(scope.launcher->calls[0], (std::vector<std::string>{"systemctl", "poweroff"}));
     EXPECT_TRUE(scope.launcher->waits[0]);
     sys::SetPowerControl(old);
+}
+
+TEST(Processors, MachineCountAndReplacement)
+{
+    // the test main counts two processors; 0 gives back the machine's
+    const int old = sys::SetProcessorCount(0);
+    EXPECT_EQ(old, 2);
+    EXPECT_GE(sys::ProcessorCount(), 1);
+    EXPECT_EQ(sys::SetProcessorCount(12), 0);
+    EXPECT_EQ(sys::ProcessorCount(), 12);
+    EXPECT_EQ(sys::SetProcessorCount(-3), 12);  // a count below 1 is none
+    EXPECT_GE(sys::ProcessorCount(), 1);
+    sys::SetProcessorCount(old);
+    EXPECT_EQ(sys::ProcessorCount(), 2);
 }
 
 TEST(SpecialFolders, XdgUserDirsAndFallbacks)
