@@ -18,6 +18,10 @@ ff $V $A -c:v mpeg4 -q:v 5 -c:a mp3 -b:a 64k -shortest "$out/clip.avi"
 ff $V $A -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -b:a 64k -shortest \
    -metadata title="Clip Title" -metadata artist="Clip Artist" "$out/clip.mp4"
 ff $V $A -c:v mpeg2video -b:v 500k -c:a mp2 -b:a 64k -shortest "$out/clip.ts"
+# The same kind of clip cut to ten frames, for tests that convert it many
+# times over (the preset catalogue).
+ff -f lavfi -i testsrc=size=320x240:rate=25:duration=0.4 -f lavfi -i sine=frequency=440:sample_rate=44100:duration=0.4 \
+   -c:v mpeg2video -b:v 500k -c:a mp2 -b:a 64k -shortest "$out/brief.ts"
 
 # Matroska with two audio streams and a subtitle stream.
 srt="$out/.subs.srt"

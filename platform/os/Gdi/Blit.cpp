@@ -237,10 +237,10 @@ inline void BlendPixel(TPixel& d, TPixel s, unsigned k, bool srcAlpha)
 
 BOOL PatBlt(HDC dc, int x, int y, int w, int h, DWORD rop)
 {
-    DrawTarget t(dc);
     if (!IsLiveDC(dc) || !Sane(x, y, w, h, x + (long long)w, y + (long long)h)) return FALSE;
-    if (!t) return TRUE;
     Span2 n = Normalize(x, y, w, h);
+    DrawTarget t(dc, true, true, &n.r);
+    if (!t) return TRUE;
     return PatternFill(t, t.ToSurface(n.r), rop, BrushPixel(dc)) ? TRUE : FALSE;
 }
 
@@ -248,11 +248,12 @@ BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
 {
     if (!UsesSource(rop)) return PatBlt(dst, x, y, w, h, rop);
     if (!KnownSourceRop(rop) || !SaneBlt(x, y, w, h, sx, sy, sw, sh)) return FALSE;
-    DrawTarget t(dst);
-    DrawTarget s(src, false);
+    Span2 d = Normalize(x, y, w, h);
+    const Span2 sn = Normalize(sx, sy, sw, sh);
+    DrawTarget t(dst, true, true, &d.r);
+    DrawTarget s(src, false, true, &sn.r);
     if (!IsLiveDC(dst) || !IsLiveDC(src)) return FALSE;
     if (!t || !s) return TRUE;
-    Span2 d = Normalize(x, y, w, h);
     Span2 sr = SourceSpan(s, sx, sy, sw, sh);
     BlitCore(t, t.ToSurface(d.r), s.Surface(), sr.r, d.mx != sr.mx, d.my != sr.my,
              [rop](TPixel& dp, TPixel sp) { SourceRop(rop, dp, sp); });
@@ -268,8 +269,9 @@ BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD 
 BOOL TransparentBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, UINT transparent)
 {
     if (w < 0 || h < 0 || sw < 0 || sh < 0 || !SaneBlt(x, y, w, h, sx, sy, sw, sh)) return FALSE;
-    DrawTarget t(dst);
-    DrawTarget s(src, false);
+    const TRect da(x, y, x + w, y + h), sa(sx, sy, sx + sw, sy + sh);
+    DrawTarget t(dst, true, true, &da);
+    DrawTarget s(src, false, true, &sa);
     if (!IsLiveDC(dst) || !IsLiveDC(src)) return FALSE;
     if (!t || !s) return TRUE;
     const TPixel key = ColorRefToPixel(transparent) & kRgb;
@@ -284,8 +286,9 @@ BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
 {
     if (w < 0 || h < 0 || sw < 0 || sh < 0 || blend.BlendOp != AC_SRC_OVER || !SaneBlt(x, y, w, h, sx, sy, sw, sh))
         return FALSE;
-    DrawTarget t(dst);
-    DrawTarget s(src, false);
+    const TRect da(x, y, x + w, y + h), sa(sx, sy, sx + sw, sy + sh);
+    DrawTarget t(dst, true, true, &da);
+    DrawTarget s(src, false, true, &sa);
     if (!t || !s) return FALSE;
     const TRect sr = s.ToSurface(TRect(sx, sy, sx + sw, sy + sh));
     if (sr.Left < 0 || sr.Top < 0 || sr.Right > s.Surface().Width() || sr.Bottom > s.Surface().Height())

@@ -33,9 +33,10 @@ bool IsLiveDC(HDC dc);
 // Stock fonts, defined with the text code.
 HFONT StockFont(int which);
 
-// 24-bit DIB sections keep a 32-bit copy in step with their bits.
-void SyncIn(GdiBitmap* b);
-void SyncOut(GdiBitmap* b);
+// 24-bit DIB sections keep a 32-bit copy in step with their bits: all of
+// it, or the part inside area (surface coordinates).
+void SyncIn(GdiBitmap* b, const TRect* area = nullptr);
+void SyncOut(GdiBitmap* b, const TRect* area = nullptr);
 
 // The pixels a DC draws on right now, with its clip in surface coordinates.
 // A writing target puts the pixels of a 24-bit DIB section back when done.
@@ -43,8 +44,9 @@ class DrawTarget
 {
 public:
     // pixels false: only the clip and coordinates are wanted (no copy-in of
-    // a 24-bit section's bits).
-    explicit DrawTarget(HDC dc, bool writes = true, bool pixels = true);
+    // a 24-bit section's bits). area (logical, positive extents): the call
+    // reads and writes no pixel outside it, so only it is synced.
+    explicit DrawTarget(HDC dc, bool writes = true, bool pixels = true, const TRect* area = nullptr);
     ~DrawTarget();
     DrawTarget(const DrawTarget&) = delete;
     DrawTarget& operator=(const DrawTarget&) = delete;
@@ -69,6 +71,8 @@ private:
     TPoint shift_;
     GdiBitmap* dib24_ = nullptr;
     bool writes_;
+    bool hasArea_ = false;
+    TRect area_;   // surface coordinates
 };
 
 // Logical -> device offset of a DC.

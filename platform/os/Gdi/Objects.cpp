@@ -5,6 +5,8 @@
 #include "platform/os/Gdi/Internal.h"
 #include "platform/os/Text.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -108,34 +110,64 @@ bool IsLiveDC(HDC dc)
     return Dcs().count(dc) != 0;
 }
 
-void SyncIn(GdiBitmap* b)
+namespace
+{
+// The rows and columns of a bitmap's surface to sync: all, or the part of
+// area inside the surface (empty when none).
+TRect SyncArea(const GdiBitmap* b, const TRect* area)
+{
+    TRect r = b->Surface.Bounds();
+    if (area && !IntersectRect(r, r, *area)) return TRect();
+    return r;
+}
+}  // namespace
+
+void SyncIn(GdiBitmap* b, const TRect* area)
 {
     if (!b || b->BitsPerPixel != 24) return;
-    const int w = b->Surface.Width(), h = b->Surface.Height();
+    const TRect r = SyncArea(b, area);
+    if (r.IsEmpty()) return;
+    const int h = b->Surface.Height();
     const bool bottomUp = b->Header.biHeight > 0;
-    for (int y = 0; y < h; ++y)
+    static_assert(std::endian::native == std::endian::little);
+    for (int y = r.Top; y < r.Bottom; ++y)
     {
-        const unsigned char* src = b->DibMemory.data() + size_t(bottomUp ? h - 1 - y : y) * b->DibStride;
+        const unsigned char* src =
+            b->DibMemory.data() + size_t(bottomUp ? h - 1 - y : y) * b->DibStride + size_t(r.Left) * 3;
         TPixel* dst = b->Surface.Row(y);
-        for (int x = 0; x < w; ++x, src += 3) dst[x] = MakePixel(src[2], src[1], src[0]);
+        // B, G, R bytes read as one little-endian word (its fourth byte is
+        // the next pixel's), all but the run's last pixel.
+        int x = r.Left;
+        for (; x + 1 < r.Right; ++x, src += 3)
+        {
+            std::uint32_t v;
+            std::memcpy(&v, src, 4);
+            dst[x] = v | 0xFF000000u;
+        }
+        dst[x] = 0xFF000000u | TPixel(src[2]) << 16 | TPixel(src[1]) << 8 | src[0];
     }
 }
 
-void SyncOut(GdiBitmap* b)
+void SyncOut(GdiBitmap* b, const TRect* area)
 {
     if (!b || b->BitsPerPixel != 24) return;
-    const int w = b->Surface.Width(), h = b->Surface.Height();
+    const TRect r = SyncArea(b, area);
+    if (r.IsEmpty()) return;
+    const int h = b->Surface.Height();
     const bool bottomUp = b->Header.biHeight > 0;
-    for (int y = 0; y < h; ++y)
+    for (int y = r.Top; y < r.Bottom; ++y)
     {
-        unsigned char* dst = b->DibMemory.data() + size_t(bottomUp ? h - 1 - y : y) * b->DibStride;
+        unsigned char* dst =
+            b->DibMemory.data() + size_t(bottomUp ? h - 1 - y : y) * b->DibStride + size_t(r.Left) * 3;
         const TPixel* src = b->Surface.Row(y);
-        for (int x = 0; x < w; ++x, dst += 3)
-        {
-            dst[0] = PixelB(src[x]);
-            dst[1] = PixelG(src[x]);
-            dst[2] = PixelR(src[x]);
-        }
+        // All but the run's last pixel as 4-byte stores whose fourth byte the
+        // next pixel then overwrites.
+        int x = r.Left;
+        for (; x + 1 < r.Right; ++x, dst += 3) std::memcpy(dst, &src[x], 4);
+        const TPixel last = src[x];
+        dst[0] = BYTE(last);
+        dst[1] = BYTE(last >> 8);
+        dst[2] = BYTE(last >> 16);
     }
 }
 
@@ -171,21 +203,31 @@ const TRegion& EffectiveClip(DeviceContext* dc, TSurface* s)
 }
 }  // namespace
 
-DrawTarget::DrawTarget(HDC dc, bool writes, bool pixels) : dc_(dc), writes_(writes && pixels)
+DrawTarget::DrawTarget(HDC dc, bool writes, bool pixels, const TRect* area) : dc_(dc), writes_(writes && pixels)
 {
     if (!IsLiveDC(dc)) return;
     TSurface* s = SurfaceOf(dc, &dib24_);
     if (!s) return;
-    if (dib24_ && pixels) SyncIn(dib24_);
     surf_ = s;
     clip_ = &EffectiveClip(dc, s);
     TPoint d = DeviceShift(dc);
     shift_ = TPoint(d.X + dc->Origin.X, d.Y + dc->Origin.Y);
+    if (!dib24_ || !pixels)
+    {
+        writes_ = false;
+        return;
+    }
+    // A call that names the rectangle it reads and writes syncs only that
+    // (a small piece copied out of a large picture would otherwise convert
+    // the whole picture twice).
+    hasArea_ = area != nullptr;
+    if (area) area_ = ToSurface(*area);
+    SyncIn(dib24_, hasArea_ ? &area_ : nullptr);
 }
 
 DrawTarget::~DrawTarget()
 {
-    if (surf_ && dib24_ && writes_) SyncOut(dib24_);
+    if (surf_ && dib24_ && writes_) SyncOut(dib24_, hasArea_ ? &area_ : nullptr);
 }
 
 TPixel BlendOver(TPixel dst, TPixel color, int a)
