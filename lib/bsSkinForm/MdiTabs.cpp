@@ -671,7 +671,7 @@ void TbsSkinMDITabsBar::Paint()
 TbsSkinMenuSpeedButton* TbsSkinMDITabsBar::MakeListButton(TAlign Align, TbsSkinPopupMenu* Menu, int ArrowType)
 {
     auto* b = new TbsSkinMenuSpeedButton(this);
-    b->SetSkinDataName("resizetoolbutton");
+    b->SkinDataName = "resizetoolbutton";
     b->SetSkinData(FSD);
     b->SetWidth(kListButtonWidth);
     b->SetAlign(Align);
