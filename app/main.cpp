@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "app/Project1.h"
 #include "platform/backend/x11/X11Backend.h"
 #include "platform/sys/Startup.h"
 
@@ -12,6 +13,5 @@ int main()
         std::fprintf(stderr, "%s\n", backend::kNoDisplayMessage);
         return 1;
     }
-    std::printf("Quorvel MTS %s\n", QUORVEL_VERSION);
-    return 0;
+    return RunProgram();
 }

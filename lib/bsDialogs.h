@@ -56,6 +56,9 @@ public:
     TbsSkinData* PreviewSkinData = nullptr;
     TbsSkinButton* PreviewButton = nullptr;
     TbsSkinListBox* SkinsListBox = nullptr;
+    // In the preview's place while the highlighted entry cannot be shown:
+    // why (the entry is damaged, empty or of a newer format).
+    TbsSkinStdLabel* PreviewErrorLabel = nullptr;
     // Stored-skin mode: the stored skins in list order (not owned).
     std::vector<TbsCompressedStoredSkin*> SkinList;
 
@@ -63,11 +66,20 @@ public:
     void SLBOnDblClick(TObject* Sender);
     // The stored skin last loaded into the preview.
     TbsCompressedStoredSkin* SelectedSkin() const;
+    // False while the highlighted entry could not be loaded: OK is off then,
+    // so the chooser never confirms an entry it did not show.
+    bool PreviewShown() const { return FPreviewShown; }
 
 private:
     // The controls, steps common to both modes up to the list's filling.
     void Build(TbsSkinData* ACtrlSkinData);
     void ShowPreview();
+    // Runs a load of the preview store; one that fails shows its reason in
+    // the preview's place and turns OK off until an entry loads.
+    template <class Load>
+    void LoadPreview(Load load);
+    bool FPreviewShown = true;
+    std::string FErrorCaption;
 };
 
 class TbsSelectSkinDialog : public TComponent
@@ -140,8 +152,20 @@ public:
     TbsSkinEdit* DirEdit = nullptr;
 
     void DirTreeViewChange(TObject* Sender, TTreeNode* Node);
+    // Enter in the folder edit: a typed folder is selected (and the default
+    // OK button then returns it); one that does not exist, or is no folder,
+    // is refused with a message and the dialog stays open.
     void DirEditKeyPress(TObject* Sender, char32_t& Key);
     void NewFolderToolButtonClick(TObject* Sender);
+
+protected:
+    // Enter in the folder edit reaches the default button only after the
+    // edit has taken the typed folder.
+    void WndProc(TMessage& m) override;
+
+private:
+    bool FEditEnter = false;   // the edit has seen the Enter whose dialog key follows
+    bool FStay = false;        // and refused what was typed
 };
 
 class TbsSkinSelectDirectoryDialog : public TComponent
@@ -263,6 +287,12 @@ protected:
     virtual bool BottomFollowsWidth() const { return true; }
     // Asks the overwrite question; true when the answer is OK.
     bool AskOverwrite();
+    // Runs a move of the list to another folder; a folder it refuses is
+    // shown to the user and false comes back.
+    bool Refusing(const std::function<void()>& Move);
+    // A chosen file that cannot be taken (a FIFO, socket or device; in open
+    // mode also one this process may not read): the user is told, true.
+    bool RefusedFile(const std::string& Path);
     TbsResourceStrData* Strings() const;
     std::string Str(const char* key, const char* builtIn) const;
     // Builds the tool bar, the list and the bottom row; `before` runs first
@@ -285,6 +315,8 @@ public:
     TbsSkinScrollBar* SBHScrollBar = nullptr;
     TbsSkinSpeedButton* StretchButton = nullptr;
     TbsSkinSplitter* Splitter = nullptr;
+    // Shown in the preview pane instead of a picture that cannot be read.
+    TbsSkinStdLabel* NoPreviewLabel = nullptr;
 
     void StretchButtonClick(TObject* Sender);
     void FLVChange(TObject* Sender, TListItem* Item, TItemChange Change) override;
@@ -294,6 +326,9 @@ public:
     // Loads a picture file into the preview (raises for an unknown extension
     // or unreadable content) and sizes the image unless it is stretched.
     void LoadPreview(const std::string& Path);
+    // The preview of a file the user chose in the list: a file that is no
+    // picture the program can read shows "no preview" and an empty image.
+    void ShowPreview(const std::string& Path);
 
 protected:
     bool BottomFollowsWidth() const override { return false; }

@@ -11,6 +11,7 @@ namespace
 {
 constexpr int kButtonWidth = 70, kButtonGap = 10, kDefaultButtonHeight = 25;
 constexpr int kLabelLeft = 50, kLabelTop = 15, kIconLeft = 5, kIconSize = 32, kCheckBoxHeight = 30;
+constexpr int kScrollBarSize = 19, kMinTextHeight = 40;
 
 struct TButtonKind
 {
@@ -169,6 +170,63 @@ int TbsSkinMessage::ButtonHeight() const
     return e ? e->SkinRect.Height() : kDefaultButtonHeight;
 }
 
+void TbsSkinMessage::FitToWorkArea(TbsMessageForm* f)
+{
+    // The whole box, buttons included, stays within the work area: a text
+    // too tall for it scrolls in a box of its own.
+    const int frameH = f->Height() - f->ClientHeight();
+    const int maxClient = (Screen ? Screen->WorkAreaHeight() : 600) - frameH;
+    const int excess = f->ClientHeight() - maxClient;
+    if (excess <= 0) return;
+    TbsSkinStdLabel* label = f->Message;
+    const int viewH = std::max(label->Height() - excess, kMinTextHeight);
+    f->SetClientWidth(f->ClientWidth() + kScrollBarSize);
+    if (f->BSF->GetMaxWidth() < f->Width()) f->SetWidth(f->BSF->GetMaxWidth());
+    const int viewW = std::max(f->ClientWidth() - kLabelLeft - kScrollBarSize - 20, 1);
+
+    auto* box = new TbsSkinScrollBox(f);
+    f->MessageBox = box;
+    box->SetName("MessageBox");
+    box->SetBorderStyle(TbsSkinBorderStyle::bvNone);
+    box->SetBounds(kLabelLeft, kLabelTop, viewW, viewH);
+    box->SetParent(f);
+    box->SetSkinData(FCtrlFSD);
+    auto* bar = new TbsSkinScrollBar(f);
+    f->MessageScrollBar = bar;
+    bar->SetName("MessageScrollBar");
+    bar->SetKind(sbVertical);
+    bar->SetSkinDataName("vscrollbar");
+    bar->SetDefaultWidth(kScrollBarSize);
+    bar->SetBounds(kLabelLeft + viewW, kLabelTop, kScrollBarSize, viewH);
+    bar->SetParent(f);
+    bar->SetSkinData(FCtrlFSD);
+    label->SetParent(box);
+    label->SetLeft(0);
+    label->SetTop(0);
+    box->SetVScrollBar(bar);
+    box->UpDateScrollRange();
+    f->SetClientHeight(f->ClientHeight() - (label->Height() - viewH));
+    if (f->DisplayCheckBox) f->DisplayCheckBox->SetTop(f->DisplayCheckBox->Top() - (label->Height() - viewH));
+    if (TControl* image = dynamic_cast<TControl*>(f->FindComponent("Image")))
+        image->SetTop(std::max(kLabelTop + viewH / 2 - image->Height() / 2, 10));
+    // The wheel and the page keys scroll the text wherever the focus is.
+    TBitmap measure(1, 1);
+    measure.Canvas()->Font()->Assign(label->Font());
+    const int line = std::max(measure.Canvas()->TextHeight("Wg"), 1);
+    f->OnMouseWheel = [bar, line](TObject*, TShiftState, int delta, TPoint, bool& handled) {
+        bar->SetPosition(bar->Position() + (delta > 0 ? -3 : 3) * line);
+        handled = true;
+    };
+    f->OnKeyDown = [bar, viewH](TObject*, WORD& key, TShiftState) {
+        if (key == VK_NEXT) bar->SetPosition(bar->Position() + viewH);
+        else if (key == VK_PRIOR) bar->SetPosition(bar->Position() - viewH);
+        else if (key == VK_HOME) bar->SetPosition(bar->Min());
+        else if (key == VK_END) bar->SetPosition(bar->Max());
+        else return;
+        key = 0;
+    };
+}
+
 std::unique_ptr<TbsMessageForm> TbsSkinMessage::BuildMessageForm(const TbsMessageBoxRequest& R)
 {
     auto form = std::make_unique<TbsMessageForm>(Application, R.X, R.Y);
@@ -254,6 +312,7 @@ std::unique_ptr<TbsMessageForm> TbsSkinMessage::BuildMessageForm(const TbsMessag
 
     if (f->BSF->GetMaxWidth() < f->Width()) f->SetWidth(f->BSF->GetMaxWidth());
     else if (f->Width() < f->BSF->GetMinWidth()) f->SetWidth(f->BSF->GetMinWidth());
+    FitToWorkArea(f);
 
     auto has = [&](TMsgDlgBtn k) { return R.Buttons.Contains(k); };
     const TMsgDlgBtn defaultKind = has(mbOK) ? mbOK : has(mbYes) ? mbYes : mbRetry;

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "lib/bsSkinBoxCtrls.h"
 #include "lib/bsSkinCtrls.h"
 #include "lib/bsSkinData.h"
 #include "lib/bsSkinForm.h"
@@ -37,6 +38,10 @@ public:
     TbsSkinForm* BSF = nullptr;
     TbsSkinCheckRadioBox* DisplayCheckBox = nullptr;
     TbsSkinStdLabel* Message = nullptr;
+    // A text taller than the work area scrolls in this box with its bar (the
+    // label is its child); null for a box that holds its text whole.
+    TbsSkinScrollBox* MessageBox = nullptr;
+    TbsSkinScrollBar* MessageScrollBar = nullptr;
 
     // The Help button: asks the help system for the form's HelpContext; the
     // box stays open.
@@ -130,6 +135,8 @@ private:
     std::string CheckBoxCaption() const;
     // The buttons' height: the skin's button entry, else 25.
     int ButtonHeight() const;
+    // Keeps a box taller than the work area inside it (the text scrolls).
+    void FitToWorkArea(TbsMessageForm* f);
 
     TbsSkinData* FSD = nullptr;
     TbsSkinData* FCtrlFSD = nullptr;

@@ -151,8 +151,14 @@ protected:
     // Reads VERSION, the picture names of PICTURES and the active picture
     // names (not the pictures).
     void ReadHeaderSections(TbsIniFile& ini);
-    // Reads FORMINFO, the frame sections and both lists.
+    // Reads FORMINFO, the frame sections and both lists, and fits their
+    // geometry to the pictures already read.
     void ReadBodySections(TbsIniFile& ini);
+    // Moves the frame's points into the frame picture and cuts its rects to it.
+    void FitFrameGeometry();
+    // Every entry's rects and points fitted to the picture it draws from: a
+    // piece that does not lie in it is emptied and so skipped when drawn.
+    void FitEntriesToPictures();
     // Writes the whole description in the writer's section order.
     void WriteDescription(TbsIniFile& ini) const;
     // Frees the lists and active pictures and resets the frame sections the
@@ -182,7 +188,9 @@ public:
     void LoadFromFile(const std::string& fileName);
     void SaveToFile(const std::string& fileName);
     void StoreToDisk(const std::string& fileName);
-    void LoadCompressedStoredSkin(const TbsCompressedStoredSkin* skin);
+    // False, with nothing changed and nothing sent, for a stored skin that
+    // holds no skin or is of a newer format; true when the skin was loaded.
+    bool LoadCompressedStoredSkin(const TbsCompressedStoredSkin* skin);
     void LoadFromCompressedFile(const std::string& fileName);
     void SaveToCompressedFile(const std::string& fileName);
 
@@ -199,10 +207,16 @@ public:
 
     // Properties.
     TbsCompressedSkinList* SkinList() const { return FCompressedSkinList; }
+    // Links the list and loads its entry at SkinIndex (when there is one);
+    // an entry that cannot be loaded raises, the skin staying as it was.
     void SetSkinList(TbsCompressedSkinList* list);
     int SkinIndex() const { return FCompressedSkinIndex; }
+    // With a list, an index whose stored skin cannot be loaded (damaged,
+    // empty, of a newer format) raises and leaves index and skin as they were.
     void SetSkinIndex(int index);
     TbsCompressedStoredSkin* CompressedStoredSkin() const { return FCompressedStoredSkin; }
+    // Loads the stored skin and links it; one that cannot be loaded raises
+    // and leaves link and skin as they were.
     void SetCompressedStoredSkin(TbsCompressedStoredSkin* skin);
     TbsResourceStrData* ResourceStrData() const { return FResourceStrData; }
     void SetResourceStrData(TbsResourceStrData* data);
@@ -228,6 +242,9 @@ public:
 private:
     // Swaps a completely read skin in, with the three change messages.
     void ApplyContent(TbsSkinContent&& content);
+    // LoadCompressedStoredSkin, raising a clear error where it would return
+    // without loading (the skin then stays as it was).
+    void LoadStoredSkinOrRaise(const TbsCompressedStoredSkin* skin);
     bool Designing() const { return (ComponentState() & csDesigning) != 0; }
     bool Loading() const { return (ComponentState() & csLoading) != 0; }
 

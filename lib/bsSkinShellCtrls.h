@@ -81,6 +81,9 @@ public:
     // AParent null: the item hangs under the desktop folder object and ID is
     // absolute. SF: the item bound as a folder (null for a file).
     TbsShellFolder(TbsShellFolder* AParent, const TItemIDList& ID, std::unique_ptr<shell::TShellFolder> SF);
+    // The same with what a listing already learnt of the item.
+    TbsShellFolder(TbsShellFolder* AParent, const TItemIDList& ID, std::unique_ptr<shell::TShellFolder> SF,
+                   shell::TItemInfo Info);
 
     const TItemIDList& RelativeID() const { return FPIDL; }
     const TItemIDList& AbsoluteID() const { return FFullPIDL; }
@@ -115,6 +118,10 @@ public:
     std::string ColumnDetail(int Index) const;
     // Copies of the list for whoever keeps it after the folder is gone.
     TItemIDList CopyAbsoluteID() const { return FFullPIDL; }
+    // What the item is (kind, name, path, size, time, order), looked at once
+    // for the object's life (a rename looks again): a folder of thousands of
+    // items is listed, sorted and shown without asking the disk per question.
+    const shell::TItemInfo& Info() const;
 
 private:
     TItemIDList FPIDL, FFullPIDL;
@@ -122,6 +129,7 @@ private:
     std::unique_ptr<shell::TShellFolder> FIShellFolder;
     int FLevel = 0;
     std::vector<std::string> FDetails;
+    mutable std::optional<shell::TItemInfo> FInfo;
 };
 
 // The desktop's folder object (made on first use, lives as long as the process).
@@ -161,9 +169,114 @@ void ShowShellContextMenu(TWinControl* Control, TbsShellFolder* Folder, int X, i
 // The skin store the control's messages and menus use (the control's own,
 // else its form's).
 TbsSkinData* ShellControlSkin(TControl* Control);
+// A text of the shell controls: the value under Key in the string table of
+// the control's store when the table has one, else the built-in text (in the
+// program's language). "%s" in it stands for Arg (filled in as text, so a
+// table's value can never act as a format).
+std::string ShellText(TControl* Control, const char* Key, const char* BuiltIn, const std::string& Arg = {});
+// The name a control shows for an item: the namespace's own words (Desktop,
+// Computer, Home, Documents, File System) from the control's string table,
+// any other name as the item has it (control characters shown as "?").
+std::string ShellItemCaption(TControl* Control, const TbsShellFolder* Folder);
+// The path a control reports for an item: its parsing name, or for a
+// virtual folder without one (Computer) its caption.
+std::string ShellItemPath(TControl* Control, const TbsShellFolder* Folder);
+// Raises EInvalidPath with a message in the control's words when the folder
+// of an absolute list cannot be listed (missing, a file or FIFO, a link to
+// nothing or round in a loop, unreadable); Shown is the path it names.
+void CheckListable(TControl* Control, const TItemIDList& ID, const std::string& Shown);
+// Shows a refusal to the user: a skinned box of the control's store.
+void ShowShellError(TControl* Control, const std::string& Text);
+
+// ---------------------------------------------------------------------------
+// The change watcher: runs OnChange on the GUI thread when the folder Root
+// changes on disk (with WatchSubTree, anything below it too). Its thread is
+// the platform's watcher (inotify, on a thread of its own): it only waits and
+// hands each change to the GUI thread, and no change reaches OnChange once
+// the notifier is gone. A root that cannot be watched (missing, not a
+// folder) delivers nothing; the notifier stays usable.
+enum TNotifyFilter { nfFileNameChange, nfDirNameChange, nfAttributeChange, nfSizeChange, nfWriteChange, nfSecurityChange };
+using TNotifyFilters = TEnumSet<TNotifyFilter>;
+// The platform's change flags of a filter set.
+unsigned NotifyFiltersToFlags(TNotifyFilters Filters);
+
+// The watching thread of one notifier: made with the handler, given its
+// options, then resumed; options given later apply at once.
+class TbsShellChangeThread
+{
+public:
+    explicit TbsShellChangeThread(TThreadMethod AChangeEvent);
+    ~TbsShellChangeThread();
+    TbsShellChangeThread(const TbsShellChangeThread&) = delete;
+    TbsShellChangeThread& operator=(const TbsShellChangeThread&) = delete;
+
+    const TThreadMethod& ChangeEvent() const { return FChangeEvent; }
+    void SetChangeEvent(TThreadMethod Value) { FChangeEvent = std::move(Value); }
+    void SetDirectoryOptions(const std::string& Directory, bool WatchSubTree, unsigned NotifyOptionFlags);
+    void Resume();
+    // Whether it watches a folder now (false before Resume and for a folder
+    // that cannot be watched).
+    bool Watching() const { return FWatcher.Watching(); }
+
+private:
+    TThreadMethod FChangeEvent;
+    shell::TShellChangeNotifier FWatcher;
+    bool FResumed = false;
+};
+
+class TbsCustomShellChangeNotifier : public TComponent
+{
+public:
+    // Root "/", WatchSubTree on, file and folder name changes; no thread
+    // until OnChange is set.
+    explicit TbsCustomShellChangeNotifier(TComponent* AOwner);
+    ~TbsCustomShellChangeNotifier() override;
+    // The running thread, or null.
+    TbsShellChangeThread* Thread() const { return FThread.get(); }
+
+protected:
+    TNotifyFilters NotifyFilters() const { return FFilters; }
+    void SetNotifyFilters(TNotifyFilters Value);
+    bool WatchSubTree() const { return FWatchSubTree; }
+    void SetWatchSubTree(bool Value);
+    // Compared as text: Linux names are case-sensitive.
+    const TRoot& Root() const { return FRoot; }
+    void SetRoot(const TRoot& Value);
+    const TThreadMethod& OnChange() const { return FOnChange; }
+    // Starts the thread when none runs; a running one takes the new handler.
+    void SetOnChange(TThreadMethod Value);
+
+private:
+    void ApplyNotifyOptions();
+    void StartWatchThread();
+
+    TNotifyFilters FFilters{nfFileNameChange, nfDirNameChange};
+    bool FWatchSubTree = true;
+    TRoot FRoot = "/";
+    std::unique_ptr<TbsShellChangeThread> FThread;
+    TThreadMethod FOnChange;
+};
+
+class TbsShellChangeNotifier : public TbsCustomShellChangeNotifier
+{
+public:
+    using TbsCustomShellChangeNotifier::TbsCustomShellChangeNotifier;
+    using TbsCustomShellChangeNotifier::NotifyFilters;
+    using TbsCustomShellChangeNotifier::SetNotifyFilters;
+    using TbsCustomShellChangeNotifier::WatchSubTree;
+    using TbsCustomShellChangeNotifier::SetWatchSubTree;
+    using TbsCustomShellChangeNotifier::Root;
+    using TbsCustomShellChangeNotifier::SetRoot;
+    using TbsCustomShellChangeNotifier::OnChange;
+    using TbsCustomShellChangeNotifier::SetOnChange;
+};
 
 class TbsCustomShellListView;
 class TbsCustomShellComboBox;
+namespace shellctrls
+{
+struct TListedItem;
+}
 using TAddFolderEvent = std::function<void(TObject* Sender, TbsShellFolder* AFolder, bool& CanAdd)>;
 
 // ---------------------------------------------------------------------------
@@ -183,6 +296,8 @@ public:
     bool AutoContextMenus = true;
     bool AutoRefresh() const { return FAutoRefresh; }
     void SetAutoRefresh(bool Value);
+    // The watcher of the folder shown while AutoRefresh is on, else null.
+    TbsShellChangeNotifier* ChangeNotifier() const { return FNotifier.get(); }
     bool UseShellImages() const { return FUseShellImages; }
     void SetUseShellImages(bool Value);
     TbsCustomShellListView* ShellListView() const { return FListView; }
@@ -231,12 +346,14 @@ private:
     void CreateRootNode();
     void ApplyRoot();
     void PopulateNode(TTreeNode* Node);
-    void InitChildNode(TTreeNode* Child, const TItemIDList& ID, TTreeNode* ParentNode);
+    void InitChildNode(TTreeNode* Child, shellctrls::TListedItem& Item, TTreeNode* ParentNode);
     void ClearNodes();
     void NodeDeleted(TTreeNode* Node);
     void NodeEdited(TTreeNode* Node, std::string& S);
     void SetNodeFolder(TTreeNode* Node, std::unique_ptr<TbsShellFolder> Folder);
     void MakeNotifier();
+    // The linked list follows; a folder it refuses is shown to the user.
+    void SyncList(const TItemIDList& ID);
 
     std::string FPath;
     TRoot FRoot = "rfDesktop", FOldRoot;
@@ -248,7 +365,7 @@ private:
     TbsCustomShellComboBox* FComboBox = nullptr;
     bool FAutoRefresh = false;
     bool FUseShellImages = true;
-    std::unique_ptr<shell::TShellChangeNotifier> FNotifier;
+    std::unique_ptr<TbsShellChangeNotifier> FNotifier;
     TTreeNode* FNodeToMonitor = nullptr;
     std::unique_ptr<TbsSkinPopupMenu> FContextMenu;
     std::optional<TItemIDList> FRenamedParent;
@@ -289,6 +406,8 @@ public:
     bool AutoNavigate = true;
     bool AutoRefresh() const { return FAutoRefresh; }
     void SetAutoRefresh(bool Value);
+    // The watcher of the folder shown while AutoRefresh is on, else null.
+    TbsShellChangeNotifier* ChangeNotifier() const { return FNotifier.get(); }
     TbsCustomShellTreeView* ShellTreeView() const { return FTreeView; }
     void SetShellTreeView(TbsCustomShellTreeView* Value);
     TbsCustomShellComboBox* ShellComboBox() const { return FComboBox; }
@@ -317,6 +436,8 @@ public:
     int FolderCount() const { return int(FFolders.size()); }
     void BuildColumns();
     void SyncToItemIDList(const TItemIDList& ID);
+    // Opens a folder; one that cannot be listed is refused (EInvalidPath,
+    // with the reason) and the folder shown stays.
     void OpenItemIDList(const TItemIDList& ID);
     void FillFolderList();
     void ClearFolders();
@@ -350,6 +471,10 @@ private:
     void LabelEdited(TListItem* Item, std::string& S);
     void SortFolders(int Column, bool Descending);
     void MakeNotifier();
+    // Opens a folder without asking whether it can be listed (a reload).
+    void ShowFolder(const TItemIDList& ID);
+    // Opens a folder the user asked for; a refusal is shown to the user.
+    void Navigate(const TItemIDList& ID);
 
     int FOldSortColumn = -1, FSortColumn = -1;
     bool FSortDirection = false;
@@ -362,8 +487,10 @@ private:
     std::vector<std::unique_ptr<TbsShellFolder>> FFolders;
     TbsCustomShellTreeView* FTreeView = nullptr;
     TbsCustomShellComboBox* FComboBox = nullptr;
-    std::unique_ptr<shell::TShellChangeNotifier> FNotifier;
+    std::unique_ptr<TbsShellChangeNotifier> FNotifier;
     bool FSettingRoot = false;
+    // The rows stand for the root folder and mask as they are (cleared with the rows).
+    bool FFilled = false;
     std::string FMask = "*.*|*.*";
     std::unique_ptr<TbsSkinPopupMenu> FContextMenu;
 };

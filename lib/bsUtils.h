@@ -39,7 +39,10 @@ bool StringToRect(const std::string& text, TRect& r);
 
 // Cuts `text` with "..." so that `measure(text)` fits `width`: unchanged when
 // it already fits, else the longest prefix that fits followed by "...", or
-// "..." alone. Characters are UTF-8 code points.
+// "..." alone. Characters are UTF-8 code points. A longer prefix is taken to
+// be no narrower, so the prefix is found by measuring a few prefixes (about
+// twice the logarithm of its length), never one per character: a caption of
+// 100 KB fits as fast as a short one.
 void CorrectTextByMeasure(std::string& text, int width,
                           const std::function<int(const std::string&)>& measure);
 

@@ -93,9 +93,8 @@ int ReadSubfolderNames(const std::string& Folder, std::vector<std::string>& List
 // Which entries the file list shows.
 enum TbsFileAttr { bsftReadOnly, bsftHidden, bsftSystem, bsftVolumeID, bsftDirectory, bsftArchive, bsftNormal };
 using TbsFileType = TEnumSet<TbsFileAttr>;
-// The file list's rows: for each ";"-separated pattern of Mask in turn, the
-// folder's entries that match it (a name matching two patterns is listed
-// twice). Hidden entries (names beginning with a dot) and folders only when
+// The file list's rows: the folder's entries that match one of the
+// ";"-separated patterns of Mask (a name matching several is one row). Hidden entries (names beginning with a dot) and folders only when
 // asked for; with bsftNormal every other entry, else only those having one
 // of the asked attributes (read-only: not writable by this process). Folders
 // read "[name]", "[.]" and "[..]" included below a drive's root; Linux has no

@@ -60,17 +60,25 @@ std::vector<std::uint8_t> bsDecompressBytes(const std::uint8_t* data, std::size_
 {
     z_stream z{};
     if (inflateInit(&z) != Z_OK) throw EDecompressionError("compression error");
+    // Inflated straight into the result. Room for a generous guess of the
+    // size is reserved first: a large block's pages that are never written
+    // cost nothing, while growing the block would copy everything so far.
     std::vector<std::uint8_t> out;
-    std::uint8_t buf[8192];
+    out.reserve(std::min(maxSize, std::max<std::size_t>(size * 128, 1u << 16)));
     std::size_t left = size;
     const std::uint8_t* in = data;
     for (;;)
     {
         FeedInput(z, in, left);
-        z.next_out = buf;
-        z.avail_out = sizeof buf;
+        if (out.size() == out.capacity()) out.reserve(std::min(maxSize + 1, out.capacity() * 2));
+        const std::size_t before = out.size();
+        const std::size_t room = std::min<std::size_t>(out.capacity() - before, 1u << 16);
+        out.resize(before + room);
+        z.next_out = out.data() + before;
+        z.avail_out = static_cast<uInt>(room);
         int rc = inflate(&z, Z_NO_FLUSH);
-        std::size_t got = sizeof buf - z.avail_out;
+        std::size_t got = room - z.avail_out;
+        out.resize(before + got);
         if (rc == Z_NEED_DICT || rc == Z_DATA_ERROR || rc == Z_MEM_ERROR || rc == Z_STREAM_ERROR ||
             (rc == Z_BUF_ERROR && z.avail_in == 0 && left == 0))
         {
@@ -78,13 +86,12 @@ std::vector<std::uint8_t> bsDecompressBytes(const std::uint8_t* data, std::size_
             inflateEnd(&z);
             throw EDecompressionError("compression error");
         }
-        if (out.size() + got > maxSize)
+        if (out.size() > maxSize)
         {
             inflateEnd(&z);
             throw EDecompressionError("Decompressed data exceed the limit of " + std::to_string(maxSize) +
                                       " bytes");
         }
-        out.insert(out.end(), buf, buf + got);
         if (rc == Z_STREAM_END) break;
         if (got == 0 && z.avail_in == 0 && left == 0)
         {

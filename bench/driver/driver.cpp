@@ -17,11 +17,27 @@
 //       information, information text); "work" covers the FILEs only, and
 //       -each adds one line "probe=<seconds> cpu=<seconds>" per FILE (the
 //       wall time and the CPU time of the whole process for that probe)
+//   quorvel_bench_driver window program|label [idle]
+//       on the X display: the program's windows made as its start-up makes
+//       them (settings in the current folder), the main window shown; or a
+//       form with one label shown. Adds "painted=<seconds>", the monotonic
+//       clock when the shown window is active and every paint is done (no
+//       message left to serve); with idle, also "idle_cpu=<seconds>", the
+//       process's CPU time over the next 10 s of its message loop
 //   quorvel_bench_driver play IN WIDTH HEIGHT
 //       the preview player plays IN to its end into a WIDTH x HEIGHT host
 //       panel on the headless desktop, sound to SDL's dummy driver; adds a
 //       line "gap=<seconds>", the largest gap between a picture shown and
 //       the audio clock
+//   quorvel_bench_driver shell-list DIR
+//       the file pane of the open dialog (a skinned shell list view in a
+//       form on the headless desktop) lists DIR and is painted; "work" is
+//       from making the pane to the end of that paint; adds "sort=<seconds>",
+//       one header click on the size column and the paint after it
+//   quorvel_bench_driver open-dialog DIR
+//       the open dialog runs with InitialDir DIR; "work" is from Execute to
+//       the end of the dialog's first paint; adds "filter=<seconds>", the
+//       choice of the second filter entry and the paint after it
 #include <time.h>
 
 #include <atomic>
@@ -40,7 +56,16 @@
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/MyUtils.h"
+#include "app/OptionFile.h"
+#include "app/Project1.h"
+#include "app/Product.h"
+#include "app/Unit1.h"
+#include "lib/bsDialogs.h"
+#include "lib/bsSkinShellCtrls.h"
 #include "platform/backend/headless/Headless.h"
+#include "platform/backend/x11/X11Backend.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/sys/Files.h"
 #include "platform/core/MainThread.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
@@ -193,13 +218,144 @@ double Play(const std::string& in, int width, int height)
     std::printf("gap=%.6f\n", gap);
     return work;
 }
+// The window's first complete paint: shown, active (the window manager has
+// mapped it), and nothing left to serve (no paint pending).
+double Window(const std::string& which, bool idle)
+{
+    const auto t0 = Clock::now();
+    if (!backend::UseX11()) Fail(backend::kNoDisplayMessage);
+    TForm* shown = nullptr;
+    std::unique_ptr<TForm> plain;
+    if (which == "program")
+    {
+        const std::string here = sys::GetCurrentDir();
+        for (const char* d : {"/program", "/config", "/home"}) sys::ForceDirectories(here + d);
+        UseOptionFile(std::make_unique<TOptionFile>(TOptionPlaces{here + "/program/", here + "/config", here + "/home"}));
+        Application->Initialize();
+        Application->Title = product::kTitle;
+        CreateProgramForms();
+        shown = Form1;
+    }
+    else if (which == "label")
+    {
+        plain = std::make_unique<TForm>(nullptr);
+        plain->SetCaption("Quorvel");
+        plain->SetPosition(poDesktopCenter);
+        plain->SetClientSize(300, 120);
+        auto* l = new TLabel(plain.get());
+        l->SetParent(plain.get());
+        l->SetBounds(20, 40, 260, 20);
+        l->SetCaption("Quorvel MTS");
+        shown = plain.get();
+    }
+    else Fail("window program|label");
+    shown->Show();
+    for (;;)
+    {
+        MSG m;
+        bool any = false;
+        while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
+        {
+            any = true;
+            TranslateMessage(&m);
+            DispatchMessage(&m);
+        }
+        if (!any && GetActiveWindow() == shown->Handle() && !PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) break;
+        backend::Current().WaitForEvents(any ? 0 : 5);
+    }
+    const double painted = std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
+    std::printf("painted=%.6f\n", painted);
+    if (idle)
+    {
+        // The shown window left alone: what its message loop costs.
+        const double c0 = ProcessCpuSeconds();
+        const auto end = Clock::now() + std::chrono::seconds(10);
+        while (Clock::now() < end)
+        {
+            MSG m;
+            while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+            CheckSynchronize(0);
+            backend::Current().WaitForEvents(unsigned(
+                std::max<long>(1, std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count())));
+        }
+        std::printf("idle_cpu=%.6f\n", ProcessCpuSeconds() - c0);
+    }
+    const double work = bench::Seconds(t0, Clock::now());
+    plain.reset();
+    ResetApplication();
+    return work;
+}
+
+// Paints whatever is due and serves what is pending.
+void Settle()
+{
+    while (ProcessPendingMessages()) {}
+}
+
+double ShellList(const std::string& dir, double& sort)
+{
+    const auto t0 = Clock::now();
+    TForm form(nullptr);
+    form.SetClientSize(640, 480);
+    auto* list = new TbsSkinFileListView(&form);
+    list->SetParent(&form);
+    list->SetAlign(alClient);
+    list->SetViewStyle(vsReport);
+    list->SetPath(dir);
+    form.Show();
+    Settle();
+    const auto t1 = Clock::now();
+    if (list->FolderCount() == 0) Fail("the pane listed nothing in " + dir);
+    list->SortByColumn(1);
+    Settle();
+    sort = bench::Seconds(t1, Clock::now());
+    return bench::Seconds(t0, t1);
+}
+
+double OpenDialog(const std::string& dir, double& filter)
+{
+    TbsSkinOpenDialog dlg(nullptr);
+    dlg.InitialDir = dir;
+    dlg.Filter = "All files (*.*)|*.*|Video (*.mp4;*.mkv)|*.mp4;*.mkv";
+    Clock::time_point t0, shown, filtered;
+    int step = 0;
+    // Played from the modal loop when it is about to wait: the dialog is shown
+    // and painted by then.
+    SetIdleHook([&]() -> bool {
+        TbsOpenDlgForm* f = dlg.Form();
+        if (!f || !f->HandleAllocated() || !IsWindowVisible(f->Handle())) return false;
+        if (step == 0)
+        {
+            shown = Clock::now();
+            if (f->FileListView->FolderCount() == 0) Fail("the dialog listed nothing in " + dir);
+            f->FilterComboBox->SetItemIndex(1);
+            step = 1;
+            return true;
+        }
+        if (step == 1)
+        {
+            filtered = Clock::now();
+            f->SetModalResult(mrCancel);
+            step = 2;
+            return true;
+        }
+        return false;
+    });
+    t0 = Clock::now();
+    dlg.Execute();
+    SetIdleHook(nullptr);
+    if (step != 2) Fail("the dialog did not show");
+    filter = bench::Seconds(shown, filtered);
+    return bench::Seconds(t0, shown);
+}
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const std::vector<std::string> a(argv + 1, argv + argc);
-    // The preview window opens on the headless desktop.
-    backend::UseHeadless();
+    // The preview window opens on the headless desktop (the window job takes
+    // the X display itself).
+    if (a.empty() || a[0] != "window") backend::UseHeadless();
     double work = -1;
     if (a.size() == 4 && a[0] == "convert") work = Convert(a[1], a[2], a[3]);
     else if (a.size() >= 5 && a[0] == "batch")
@@ -216,10 +372,24 @@ int main(int argc, char** argv)
         }
         work = Probe(warm, files, each);
     }
+    else if ((a.size() == 2 || a.size() == 3) && a[0] == "window")
+        work = Window(a[1], a.size() == 3 && a[2] == "idle");
     else if (a.size() == 4 && a[0] == "play")
         work = Play(a[1], std::atoi(a[2].c_str()), std::atoi(a[3].c_str()));
+    else if (a.size() == 2 && a[0] == "shell-list")
+    {
+        double sort = 0;
+        work = ShellList(a[1], sort);
+        std::printf("sort=%.6f\n", sort);
+    }
+    else if (a.size() == 2 && a[0] == "open-dialog")
+    {
+        double filter = 0;
+        work = OpenDialog(a[1], filter);
+        std::printf("filter=%.6f\n", filter);
+    }
     else Fail("usage: quorvel_bench_driver convert CASE IN OUT | batch WORKERS MODE OUTDIR IN... | "
-              "probe [-each] [-warm FILE]... FILE... | play IN WIDTH HEIGHT");
+              "probe [-each] [-warm FILE]... FILE... | window program|label [idle] | play IN WIDTH HEIGHT | shell-list DIR | open-dialog DIR");
     std::printf("work=%.6f\n", work);
     return 0;
 }

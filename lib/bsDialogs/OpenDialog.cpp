@@ -264,6 +264,7 @@ void TbsOpenDlgForm::OpenButtonClick(TObject*)
     {
         if (name.empty() || name.find('*') != std::string::npos || (ListDir().empty() && name[0] != '/')) return;
         const std::string full2 = ExtensionOf(NamePart(full)).empty() ? full + FilterExtension() : full;
+        if (RefusedFile(full2)) return;
         if (OverwritePromt && sys::FileExists(full2) && !AskOverwrite()) return;
         FileName = full;
         SetModalResult(mrOk);
@@ -273,6 +274,12 @@ void TbsOpenDlgForm::OpenButtonClick(TObject*)
     const std::string full2 = ExtensionOf(NamePart(full)).empty() ? full + DefaultExtension() : full;
     if (sel.empty() && CheckFileExists && !name.empty() && !sys::FileExists(full2)) return;
     if (name.empty()) return;
+    // Every file chosen is one the program can read: not a FIFO, socket or
+    // device (reading one would wait for ever), not one it may not read.
+    std::vector<std::string> chosen = FileListView->SelectedFiles();
+    chosen.push_back(sel.empty() ? full2 : sel);
+    for (const std::string& f : chosen)
+        if (RefusedFile(f)) return;
     FileName = sel.empty() ? full2 : sel;
     if (!CheckFileExists)
     {
@@ -281,6 +288,18 @@ void TbsOpenDlgForm::OpenButtonClick(TObject*)
     }
     if (sys::FileExists(FileName)) SetModalResult(mrOk);
     else FileName.clear();
+}
+
+bool TbsOpenDlgForm::RefusedFile(const std::string& Path)
+{
+    std::string why;
+    if (sys::IsSpecialFile(Path))
+        why = ShellText(FileListView, "SHELL_ERR_NOTFILE", "“%s”不是普通文件，无法打开。", Path);
+    else if (!SaveMode && sys::FileExists(Path) && !sys::FileReadable(Path))
+        why = ShellText(FileListView, "SHELL_ERR_UNREADABLEFILE", "无法读取文件“%s”：没有读取权限。", Path);
+    if (why.empty()) return false;
+    ShowShellError(FileListView, why);
+    return true;
 }
 
 void TbsOpenDlgForm::EditKeyPress(TObject*, char32_t& Key)
@@ -292,7 +311,7 @@ void TbsOpenDlgForm::EditKeyPress(TObject*, char32_t& Key)
     else if (name.find('/') != std::string::npos)
     {
         const std::string folder = name[0] == '/' ? name : ListDir() + name;
-        if (FolderExists(folder)) FileListView->SetPath(sys::ExpandFileName(folder));
+        if (FolderExists(folder)) Refusing([&] { FileListView->SetPath(sys::ExpandFileName(folder)); });
     }
     else
         OpenButtonClick(FileNameEdit);
@@ -306,7 +325,7 @@ void TbsOpenDlgForm::FLVKeyPress(TObject*, char32_t& Key)
 void TbsOpenDlgForm::FLVDBLClick(TObject*)
 {
     const std::string sel = FileListView->GetSelectedFile();
-    if (sel.empty()) return;
+    if (sel.empty() || RefusedFile(sel)) return;
     if (SaveMode && OverwritePromt && !AskOverwrite()) return;
     FileName = sel;
     SetModalResult(mrOk);
@@ -359,11 +378,28 @@ void TbsOpenDlgForm::BackToolButtonClick(TObject*)
         ~TEnd() { flag = false; }
     } end{StopAddToHistory};
     const TItemIDList previous = FolderHistory[FolderHistory.size() - 2];
-    FileListView->SyncToItemIDList(previous);
-    FolderHistory.pop_back();
+    // A folder that can no longer be listed stays in the history.
+    if (Refusing([&] { FileListView->SyncToItemIDList(previous); })) FolderHistory.pop_back();
 }
 
-void TbsOpenDlgForm::UpToolButtonClick(TObject*) { FileListView->Back(); }
+void TbsOpenDlgForm::UpToolButtonClick(TObject*)
+{
+    Refusing([&] { FileListView->Back(); });
+}
+
+bool TbsOpenDlgForm::Refusing(const std::function<void()>& Move)
+{
+    try
+    {
+        Move();
+        return true;
+    }
+    catch (const EInvalidPath& e)
+    {
+        ShowShellError(FileListView, e.what());
+        return false;
+    }
+}
 
 void TbsOpenDlgForm::SetViewStyle(TViewStyle Style)
 {
@@ -430,7 +466,7 @@ std::string TbsCustomOpenDialog::StartFolder() const
     candidates.push_back(sys::SpecialFolder(sys::sfHome));
     TItemIDList id;
     for (const std::string& c : candidates)
-        if (FolderExists(c) && shell::ParseDisplayName(c, id)) return c;
+        if (FolderExists(c) && shell::ParseDisplayName(c, id) && shell::FolderState(id) == shell::fsListable) return c;
     return "/";
 }
 
@@ -452,19 +488,20 @@ void TbsCustomOpenDialog::PrepareForm(TbsOpenDlgForm* F)
     F->ShellBox->SetDefaultFont(FDefaultFont.get());
     F->FileListView->SetDefaultFont(FDefaultFont.get());
     F->SetViewStyle(ListViewStyle);
-    // The first folder that exists: never an error before the dialog shows.
-    F->FileListView->SetPath(StartFolder());
     F->FileListView->SetHeaderSkinDataName(LVHeaderSkinDataName);
     F->FileListView->SetSkinData(FCtrlFSD);
     F->FileListView->SetMultiSelect(MultiSelection);
     if (ShowHiddenFiles) F->FileListView->SetObjectTypes(F->FileListView->ObjectTypes() + TShellObjectTypes{otHidden});
     // The filter box makes its entries with its window; then the entry asked
-    // for is chosen, and its mask is the list's first mask.
+    // for is chosen, and its mask is the list's first mask. The mask is set
+    // before the folder, so the folder is read once.
     F->FilterComboBox->HandleNeeded();
     F->FilterComboBox->SetFilter(Filter);
     const int count = F->FilterComboBox->Items()->Count();
     if (count > 0) F->FilterComboBox->SetItemIndex(std::clamp(FilterIndex - 1, 0, count - 1));
     F->FileListView->SetMask(F->FilterComboBox->Mask());
+    // The first folder that exists: never an error before the dialog shows.
+    F->FileListView->SetPath(StartFolder());
     for (TbsSkinControl* c : std::initializer_list<TbsSkinControl*>{
              F->FileListViewPanel, F->BottomPanel, F->ToolPanel, F->FLVHScrollBar,
              F->FLVVScrollBar, F->FilterComboBox, F->OpenButton, F->CancelButton, F->ShellBox})

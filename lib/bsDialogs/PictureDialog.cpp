@@ -66,6 +66,14 @@ TbsOpenPictureDlgForm::TbsOpenPictureDlgForm(TComponent* AOwner, bool ASaveMode,
         Image->SetBounds(0, 0, 0, 0);
         Image->SetStretch(false);
         Image->SetParent(ScrollBox);
+
+        NoPreviewLabel = new TbsSkinStdLabel(this);
+        NoPreviewLabel->SetAutoSize(false);
+        NoPreviewLabel->SetAlignment(taCenter);
+        NoPreviewLabel->SetLayout(tlCenter);
+        NoPreviewLabel->SetVisible(false);
+        NoPreviewLabel->SetParent(ImagePanel);
+        NoPreviewLabel->SetAlign(alClient);
     };
     auto stretch = [this, AToolButtonsTransparent] {
         StretchButton = MakeToolButton(this, ToolPanel, Width(), "BS_STRETCH",
@@ -113,12 +121,39 @@ void TbsOpenPictureDlgForm::LoadPreview(const std::string& Path)
     Image->Picture()->LoadFromFile(Path);
 }
 
+void TbsOpenPictureDlgForm::ShowPreview(const std::string& Path)
+{
+    bool shown = false;
+    try
+    {
+        LoadPreview(Path);
+        shown = true;
+    }
+    catch (const std::exception&)
+    {
+        // Not a picture that can be read: no picture, and the pane says so.
+        Image->Picture()->SetGraphic(nullptr);
+        if (!Image->GetStretch()) Image->SetBounds(0, 0, 0, 0);
+        ScrollBox->UpDateScrollRange();
+    }
+    NoPreviewLabel->SetCaption(ShellText(FileListView, "MSG_NOPREVIEW", "无法预览"));
+    NoPreviewLabel->SetSkinData(CtrlSD);
+    ScrollBox->SetVisible(shown);
+    NoPreviewLabel->SetVisible(!shown);
+}
+
 void TbsOpenPictureDlgForm::FLVChange(TObject*, TListItem*, TItemChange)
 {
     const std::string name = NamePart(FileListView->GetSelectedFile());
     FileNameEdit->SetText(name);
-    if (!name.empty()) LoadPreview(ListDir() + name);
-    else if (!Image->GetStretch())
+    if (!name.empty())
+    {
+        ShowPreview(ListDir() + name);
+        return;
+    }
+    NoPreviewLabel->SetVisible(false);
+    ScrollBox->SetVisible(true);
+    if (!Image->GetStretch())
     {
         Image->SetWidth(0);
         Image->SetHeight(0);
@@ -180,6 +215,4 @@ TbsSkinSavePictureDialog::TbsSkinSavePictureDialog(TComponent* AOwner) : TbsSkin
 {
     Title = "Save file";
     FSaveMode = true;
-    // Saving over an existing file is asked about first.
-    OverwritePromt = true;
 }

@@ -1,5 +1,7 @@
 // The select-directory dialog: a folder tree with OK and Cancel, and, with
 // the tool bar, a folder edit and a New Folder button.
+#include <utility>
+
 #include "lib/bsDialogs/Internal.h"
 #include "platform/sys/Files.h"
 
@@ -102,8 +104,48 @@ void TbsSelDirDlgForm::DirTreeViewChange(TObject*, TTreeNode*)
 void TbsSelDirDlgForm::DirEditKeyPress(TObject*, char32_t& Key)
 {
     if (Key != 13) return;
+    FEditEnter = true;
     const std::string text = DirEdit->GetText();
-    if (!text.empty() && FolderExists(text)) DirTreeView->SetPath(text);
+    if (text.empty() || text == DirTreeView->Path()) return;   // OK as it stands
+    // A relative name is read against the selected folder.
+    const std::string base = DirTreeView->SelectedFolder() ? DirTreeView->SelectedFolder()->FullObjectName() : "";
+    const std::string path =
+        sys::ExpandFileName(text[0] == '/' || base.empty() ? text : sys::IncludeTrailingPathDelimiter(base) + text);
+    std::string refused;
+    if (FolderExists(path))
+    {
+        try
+        {
+            DirTreeView->SetPath(path);
+        }
+        catch (const EInvalidPath& e)
+        {
+            refused = e.what();
+        }
+    }
+    else if (sys::FileExists(path))
+        refused = ShellText(DirTreeView, "SHELL_ERR_NOTFOLDER", "“%s”不是文件夹，无法打开。", text);
+    else
+        refused = ShellText(DirTreeView, "SHELL_ERR_MISSING", "“%s”不存在。", text);
+    if (refused.empty()) return;
+    FStay = true;
+    ShowShellError(DirTreeView, refused);
+}
+
+void TbsSelDirDlgForm::WndProc(TMessage& m)
+{
+    if (m.Msg == CM_DIALOGKEY && m.WParam == VK_RETURN && DirEdit && DirEdit->Focused())
+    {
+        // The key's own press waits for its character, which the edit reads
+        // first; the dialog key after it closes the dialog unless the typed
+        // text was refused.
+        if (!std::exchange(FEditEnter, false) || std::exchange(FStay, false))
+        {
+            m.Result = 1;
+            return;
+        }
+    }
+    TForm::WndProc(m);
 }
 
 void TbsSelDirDlgForm::NewFolderToolButtonClick(TObject*)

@@ -45,7 +45,7 @@ TbsSelectSkinDlgForm::TbsSelectSkinDlgForm(TComponent* AOwner, TComponent* AForm
     SkinsListBox->SetItemIndex(start);
     const int i = SkinsListBox->ItemIndex();
     if (i < 0 || i >= int(SkinList.size())) throw EListError("List index out of bounds (" + std::to_string(i) + ")");
-    PreviewSkinData->SetCompressedStoredSkin(SkinList[std::size_t(i)]);
+    LoadPreview([&] { PreviewSkinData->SetCompressedStoredSkin(SkinList[std::size_t(i)]); });
     ShowPreview();
 }
 
@@ -62,7 +62,7 @@ TbsSelectSkinDlgForm::TbsSelectSkinDlgForm(TComponent* AOwner, TbsCompressedSkin
     SkinsListBox->SetItemIndex(ASkinIndex);
     PreviewSkinData->SetSkinIndex(ASkinIndex);
     // Setting the list last loads the entry at the index (when there is one).
-    PreviewSkinData->SetSkinList(ASkinList);
+    LoadPreview([&] { PreviewSkinData->SetSkinList(ASkinList); });
     ShowPreview();
 }
 
@@ -122,24 +122,57 @@ void TbsSelectSkinDlgForm::Build(TbsSkinData* ACtrlSkinData)
     SkinsListBox->SetBounds(10, 10, 170, 170);
     SkinsListBox->OnListBoxClick = [this](TObject* s) { SLBOnChange(s); };
     SkinsListBox->OnListBoxDblClick = [this](TObject* s) { SLBOnDblClick(s); };
+
+    FErrorCaption = Text(T, "ERROR", "Error");
+    PreviewErrorLabel = new TbsSkinStdLabel(this);
+    PreviewErrorLabel->SetAutoSize(false);
+    PreviewErrorLabel->SetWordWrap(true);
+    PreviewErrorLabel->SetBounds(190, 10, 220, 170);
+    PreviewErrorLabel->SetVisible(false);
+    PreviewErrorLabel->SetParent(this);
+    PreviewErrorLabel->SetSkinData(ACtrlSkinData);
 }
 
 void TbsSelectSkinDlgForm::ShowPreview()
 {
     PreviewForm->SetLeft(190);
     PreviewForm->SetTop(10);
-    PreviewForm->SetVisible(true);
+    PreviewForm->SetVisible(FPreviewShown);
     SetActiveControl(SkinsListBox->ListBox);
+}
+
+template <class Load>
+void TbsSelectSkinDlgForm::LoadPreview(Load load)
+{
+    try
+    {
+        load();
+        FPreviewShown = true;
+    }
+    catch (const std::exception& e)
+    {
+        // The preview store keeps its last skin; what the entry holds is
+        // said instead of an error box at every highlight.
+        FPreviewShown = false;
+        PreviewErrorLabel->SetCaption(FErrorCaption + ": " + e.what());
+    }
+    PreviewErrorLabel->SetVisible(!FPreviewShown);
+    OpenButton->SetEnabled(FPreviewShown);
 }
 
 void TbsSelectSkinDlgForm::SLBOnChange(TObject*)
 {
     const int i = SkinsListBox->ItemIndex();
-    if (FCSkinList) PreviewSkinData->SetSkinIndex(i);
-    else if (i >= 0 && i < int(SkinList.size())) PreviewSkinData->SetCompressedStoredSkin(SkinList[std::size_t(i)]);
+    if (FCSkinList) LoadPreview([&] { PreviewSkinData->SetSkinIndex(i); });
+    else if (i >= 0 && i < int(SkinList.size()))
+        LoadPreview([&] { PreviewSkinData->SetCompressedStoredSkin(SkinList[std::size_t(i)]); });
+    PreviewForm->SetVisible(FPreviewShown);
 }
 
-void TbsSelectSkinDlgForm::SLBOnDblClick(TObject*) { SetModalResult(mrOk); }
+void TbsSelectSkinDlgForm::SLBOnDblClick(TObject*)
+{
+    if (FPreviewShown) SetModalResult(mrOk);
+}
 
 TbsCompressedStoredSkin* TbsSelectSkinDlgForm::SelectedSkin() const { return PreviewSkinData->CompressedStoredSkin(); }
 
@@ -206,7 +239,7 @@ bool TbsSelectSkinDialog::Run(std::unique_ptr<TbsSelectSkinDlgForm> F, bool list
     Prepare(F.get());
     FSelectedSkin = nullptr;
     if (listMode) FSelectedSkinIndex = -1;
-    if (F->ShowModal() != mrOk) return false;
+    if (F->ShowModal() != mrOk || !F->PreviewShown()) return false;
     if (listMode) FSelectedSkinIndex = F->PreviewSkinData->SkinIndex();
     else FSelectedSkin = F->SelectedSkin();
     return true;
@@ -220,5 +253,10 @@ bool TbsSelectSkinDialog::Execute(int SkinIndex)
 
 bool TbsSelectSkinDialog::Execute(TbsCompressedStoredSkin* DefaultCompressedSkin)
 {
+    // Nothing to choose from (no owner, or one that holds no stored skin): no window.
+    bool any = false;
+    for (int i = 0; Owner() && i < Owner()->ComponentCount() && !any; ++i)
+        any = dynamic_cast<TbsCompressedStoredSkin*>(Owner()->Components(i)) != nullptr;
+    if (!any) return false;
     return Run(std::make_unique<TbsSelectSkinDlgForm>(Application, Owner(), DefaultCompressedSkin, FCtrlFSD), false);
 }

@@ -346,19 +346,32 @@ namespace
 {
 // The off-screen image of a control: default look without an entry, else
 // the skin look, drawn in one step. Where the entry has no picture to draw,
-// what lies under the control shows.
+// what lies under the control shows. A skin look that cannot be drawn (a
+// piece of an impossible size) gives the default look, never an error out
+// of every paint.
 template <class Control, class Def, class Skin>
 void PaintOffscreen(Control* c, TCanvas* canvas, bool entry, Def def, Skin skin)
 {
     if (c->Width() <= 0 || c->Height() <= 0) return;
-    TBitmap B(c->Width(), c->Height(), pf32bit);
-    if (!entry)
-        def(&B);
-    else
+    if (entry)
     {
-        if (!c->HasSkinPicture()) DrawParentImage(c, B.Canvas());
-        skin(&B);
+        try
+        {
+            TBitmap B(c->Width(), c->Height(), pf32bit);
+            if (!c->HasSkinPicture()) DrawParentImage(c, B.Canvas());
+            skin(&B);
+            canvas->Draw(0, 0, &B);
+            return;
+        }
+        catch (const EInvalidGraphicOperation&)
+        {
+        }
+        catch (const EOutOfResources&)
+        {
+        }
     }
+    TBitmap B(c->Width(), c->Height(), pf32bit);
+    def(&B);
     canvas->Draw(0, 0, &B);
 }
 } // namespace

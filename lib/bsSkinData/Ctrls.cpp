@@ -18,6 +18,12 @@ void TbsDataSkinControl::SaveToFile(TbsIniFile& ini)
     Keys(io);
 }
 
+void TbsDataSkinControl::FitToPicture(int w, int h)
+{
+    TbsIniIO io(w, h);
+    Keys(io);
+}
+
 void TbsDataSkinControl::Keys(TbsIniIO& io)
 {
     io.Int("pictureindex", PictureIndex, -1);
@@ -49,10 +55,10 @@ void TbsDataSkinButtonControl::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("activefontcolor", ActiveFontColor, 0);
-    io.Int("downfontcolor", DownFontColor, 0);
-    io.Int("disabledfontcolor", DisabledFontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("activefontcolor", ActiveFontColor, 0);
+    io.Color("downfontcolor", DownFontColor, 0);
+    io.Color("disabledfontcolor", DisabledFontColor, 0);
     io.Rect("activeskinrect", ActiveSkinRect);
     io.Rect("downskinrect", DownSkinRect);
     io.Rect("focusedskinrect", FocusedSkinRect);
@@ -67,7 +73,7 @@ void TbsDataSkinButtonControl::Keys(TbsIniIO& io)
     io.Rect("menumarkerrect", MenuMarkerRect);
     io.Rect("menumarkeractiverect", MenuMarkerActiveRect);
     io.Rect("menumarkerdownrect", MenuMarkerDownRect);
-    io.Int("menumarkertransparentcolor", MenuMarkerTransparentColor, 0);
+    io.Color("menumarkertransparentcolor", MenuMarkerTransparentColor, 0);
     io.Int("glowlayerpictureindex", GlowLayerPictureIndex, -1);
     io.Int("glowlayermaskpictureindex", GlowLayerMaskPictureIndex, -1);
     io.Int("glowlayeroffsetleft", GlowLayerOffsetLeft, 0);
@@ -91,10 +97,10 @@ void TbsDataSkinCheckRadioControl::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("framefontcolor", FrameFontColor, 0);
-    io.Int("activefontcolor", ActiveFontColor, 0);
-    io.Int("unenabledfontcolor", UnEnabledFontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("framefontcolor", FrameFontColor, 0);
+    io.Color("activefontcolor", ActiveFontColor, 0);
+    io.Color("unenabledfontcolor", UnEnabledFontColor, 0);
     io.Rect("activeskinrect", ActiveSkinRect);
     io.Rect("checkimagearea", CheckImageArea);
     io.Rect("textarea", TextArea);
@@ -148,9 +154,9 @@ void TbsDataSkinEditControl::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("disabledfontcolor", DisabledFontColor, 0);
-    io.Int("activefontcolor", ActiveFontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("disabledfontcolor", DisabledFontColor, 0);
+    io.Color("activefontcolor", ActiveFontColor, 0);
     io.Rect("buttonrect", ButtonRect);
     io.Rect("activebuttonrect", ActiveButtonRect);
     io.Rect("downbuttonrect", DownButtonRect);
@@ -160,8 +166,8 @@ void TbsDataSkinEditControl::Keys(TbsIniIO& io)
 void TbsDataSkinMemoControl::Keys(TbsIniIO& io)
 {
     TbsDataSkinEditControl::Keys(io);
-    io.Int("bgcolor", BGColor, 0);
-    io.Int("activebgcolor", ActiveBGColor, 0);
+    io.Color("bgcolor", BGColor, 0);
+    io.Color("activebgcolor", ActiveBGColor, 0);
 }
 
 void TbsDataSkinSpinEditControl::Keys(TbsIniIO& io)
@@ -171,9 +177,9 @@ void TbsDataSkinSpinEditControl::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("activefontcolor", ActiveFontColor, 0);
-    io.Int("disabledfontcolor", DisabledFontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("activefontcolor", ActiveFontColor, 0);
+    io.Color("disabledfontcolor", DisabledFontColor, 0);
     io.Rect("upbuttonrect", UpButtonRect);
     io.Rect("activeupbuttonrect", ActiveUpButtonRect);
     io.Rect("downupbuttonrect", DownUpButtonRect);
@@ -195,9 +201,9 @@ void TbsDataSkinComboBox::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("focusfontcolor", FocusFontColor, 0);
-    io.Int("activefontcolor", ActiveFontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("focusfontcolor", FocusFontColor, 0);
+    io.Color("activefontcolor", ActiveFontColor, 0);
     io.Rect("buttonrect", ButtonRect);
     io.Rect("activebuttonrect", ActiveButtonRect);
     io.Rect("downbuttonrect", DownButtonRect);
@@ -220,14 +226,14 @@ void TbsDataSkinListBox::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("activefontcolor", ActiveFontColor, 0);
-    io.Int("focusfontcolor", FocusFontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("activefontcolor", ActiveFontColor, 0);
+    io.Color("focusfontcolor", FocusFontColor, 0);
     io.Rect("captionrect", CaptionRect);
     io.Str("captionfontname", CaptionFontName, "Arial");
     io.Int("captionfontheight", CaptionFontHeight, 14);
     io.FontStyle("captionfontstyle", CaptionFontStyle);
-    io.Int("captionfontcolor", CaptionFontColor, 0);
+    io.Color("captionfontcolor", CaptionFontColor, 0);
     io.Rect("upbuttonrect", UpButtonRect);
     io.Rect("activeupbuttonrect", ActiveUpButtonRect);
     io.Rect("downupbuttonrect", DownUpButtonRect);
@@ -265,7 +271,7 @@ void TbsDataSkinPanelControl::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
     io.Rect("checkimagerect", CheckImageRect);
     io.Rect("uncheckimagerect", UnCheckImageRect);
     io.Rect("markframerect", MarkFrameRect);
@@ -275,7 +281,7 @@ void TbsDataSkinPanelControl::Keys(TbsIniIO& io)
     io.Int("framerightoffset", FrameRightOffset, 0);
     io.Rect("gripperrect", GripperRect);
     io.Bool("grippertransparent", GripperTransparent);
-    io.Int("grippertransparentcolor", GripperTransparentColor, 0);
+    io.Color("grippertransparentcolor", GripperTransparentColor, 0);
 }
 
 void TbsDataSkinExPanelControl::Keys(TbsIniIO& io)
@@ -308,9 +314,9 @@ void TbsDataSkinExPanelControl::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
     io.Bool("buttonstransparent", ButtonsTransparent);
-    io.Int("buttonstransparentcolor", ButtonsTransparentColor, 0);
+    io.Color("buttonstransparentcolor", ButtonsTransparentColor, 0);
 }
 
 void TbsDataSkinControlBar::Keys(TbsIniIO& io)
@@ -326,9 +332,9 @@ void TbsDataSkinControlBar::Keys(TbsIniIO& io)
     io.Int("itemoffset2", ItemOffset2, 3);
     io.Bool("itemstretcheffect", ItemStretchEffect);
     io.Bool("itemtransparent", ItemTransparent);
-    io.Int("itemtransparentcolor", ItemTransparentColor, 0);
+    io.Color("itemtransparentcolor", ItemTransparentColor, 0);
     io.Bool("griptransparent", GripTransparent);
-    io.Int("griptransparentcolor", GripTransparentColor, 0);
+    io.Color("griptransparentcolor", GripTransparentColor, 0);
 }
 
 void TbsDataSkinScrollBoxControl::Keys(TbsIniIO& io)
@@ -353,7 +359,7 @@ void TbsDataSkinScrollBarControl::Keys(TbsIniIO& io)
     io.Int("thumboffset1", ThumbOffset1, 0);
     io.Int("thumboffset2", ThumbOffset2, 0);
     io.Bool("thumbtransparent", ThumbTransparent);
-    io.Int("thumbtransparentcolor", ThumbTransparentColor, 0);
+    io.Color("thumbtransparentcolor", ThumbTransparentColor, 0);
     io.Bool("thumbstretcheffect", ThumbStretchEffect);
     io.Int("thumbminsize", ThumbMinSize, 0);
     io.Int("thumbminpagesize", ThumbMinPageSize, 0);
@@ -361,7 +367,7 @@ void TbsDataSkinScrollBarControl::Keys(TbsIniIO& io)
     io.Rect("activeglyphrect", ActiveGlyphRect);
     io.Rect("downglyphrect", DownGlyphRect);
     io.Bool("glyphtransparent", GlyphTransparent);
-    io.Int("glyphtransparentcolor", GlyphTransparentColor, 0);
+    io.Color("glyphtransparentcolor", GlyphTransparentColor, 0);
 }
 
 void TbsDataSkinTrackBarControl::Keys(TbsIniIO& io)
@@ -373,7 +379,7 @@ void TbsDataSkinTrackBarControl::Keys(TbsIniIO& io)
     io.Rect("activebuttonrect", ActiveButtonRect);
     io.Bool("vertical", Vertical);
     io.Bool("buttontransparent", ButtonTransparent);
-    io.Int("buttontransparentcolor", ButtonTransparentColor, 0);
+    io.Color("buttontransparentcolor", ButtonTransparentColor, 0);
 }
 
 void TbsDataSkinGaugeControl::Keys(TbsIniIO& io)
@@ -387,9 +393,9 @@ void TbsDataSkinGaugeControl::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
     io.Bool("progresstransparent", ProgressTransparent);
-    io.Int("progresstransparentcolor", ProgressTransparentColor, 0);
+    io.Color("progresstransparentcolor", ProgressTransparentColor, 0);
     io.Bool("progressstretch", ProgressStretch);
     io.Rect("animationskinrect", AnimationSkinRect);
     io.Int("animationcountframes", AnimationCountFrames, 0);
@@ -406,7 +412,7 @@ void TbsDataSkinSplitterControl::Keys(TbsIniIO& io)
     TbsDataSkinCustomControl::Keys(io);
     io.Rect("gripperrect", GripperRect);
     io.Bool("grippertransparent", GripperTransparent);
-    io.Int("grippertransparentcolor", GripperTransparentColor, 0);
+    io.Color("grippertransparentcolor", GripperTransparentColor, 0);
 }
 
 void TbsDataSkinLabelControl::Keys(TbsIniIO& io)
@@ -415,7 +421,7 @@ void TbsDataSkinLabelControl::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
 }
 
 // ---- tabs, grids, menu bars, plain entries ---------------------------------
@@ -446,10 +452,10 @@ void TbsDataSkinTabControl::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("activefontcolor", ActiveFontColor, 0);
-    io.Int("focusfontcolor", FocusFontColor, 0);
-    io.Int("mouseinfontcolor", MouseInFontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("activefontcolor", ActiveFontColor, 0);
+    io.Color("focusfontcolor", FocusFontColor, 0);
+    io.Color("mouseinfontcolor", MouseInFontColor, 0);
     io.Str("updown", UpDown, "");
     io.Bool("showfocus", ShowFocus);
     io.Int("focusoffsetx", FocusOffsetX, 0);
@@ -458,7 +464,7 @@ void TbsDataSkinTabControl::Keys(TbsIniIO& io)
     io.Rect("closebuttonactiverect", CloseButtonActiveRect);
     io.Rect("closebuttondownrect", CloseButtonDownRect);
     io.Bool("buttontransparent", ButtonTransparent);
-    io.Int("buttontransparentcolor", ButtonTransparentColor, 0);
+    io.Color("buttontransparentcolor", ButtonTransparentColor, 0);
 }
 
 void TbsDataSkinGridControl::Keys(TbsIniIO& io)
@@ -473,19 +479,19 @@ void TbsDataSkinGridControl::Keys(TbsIniIO& io)
     io.Int("cellleftoffset", CellLeftOffset, 0);
     io.Int("cellrightoffset", CellRightOffset, 0);
     io.Rect("celltextrect", CellTextRect);
-    io.Int("linescolor", LinesColor, 0);
-    io.Int("bgcolor", BGColor, 0);
+    io.Color("linescolor", LinesColor, 0);
+    io.Color("bgcolor", BGColor, 0);
     io.Int("bgpictureindex", BGPictureIndex, -1);
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("selectfontcolor", SelectFontColor, 0);
-    io.Int("focusfontcolor", FocusFontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("selectfontcolor", SelectFontColor, 0);
+    io.Color("focusfontcolor", FocusFontColor, 0);
     io.Str("fixedfontname", FixedFontName, "Arial");
     io.Int("fixedfontheight", FixedFontHeight, 14);
     io.FontStyle("fixedfontstyle", FixedFontStyle);
-    io.Int("fixedfontcolor", FixedFontColor, 0);
+    io.Color("fixedfontcolor", FixedFontColor, 0);
     io.Bool("cellstretcheffect", CellStretchEffect);
     io.Bool("fixedcellstretcheffect", FixedCellStretchEffect);
     io.Bool("showfocus", ShowFocus);
@@ -500,8 +506,8 @@ void TbsDataSkinMainMenuBar::Keys(TbsIniIO& io)
     io.Str("minbutton", MinButton, "");
     io.Str("maxbutton", MaxButton, "");
     io.Str("sysmenubutton", SysMenuButton, "");
-    io.Int("trackmarkcolor", TrackMarkColor, 0);
-    io.Int("trackmarkactivecolor", TrackMarkActiveColor, 0);
+    io.Color("trackmarkcolor", TrackMarkColor, 0);
+    io.Color("trackmarkactivecolor", TrackMarkActiveColor, 0);
     io.Bool("stretcheffect", StretchEffect);
     io.Bool("itemtransparent", ItemTransparent);
 }
@@ -509,20 +515,20 @@ void TbsDataSkinMainMenuBar::Keys(TbsIniIO& io)
 void TbsDataSkinSlider::Keys(TbsIniIO& io)
 {
     TbsDataSkinControl::Keys(io);
-    io.Int("bgcolor", BGColor, 0);
+    io.Color("bgcolor", BGColor, 0);
     io.Rect("hrulerrect", HRulerRect);
     io.Rect("hthumbrect", HThumbRect);
     io.Rect("vrulerrect", VRulerRect);
     io.Rect("vthumbrect", VThumbRect);
     io.Int("edgesize", EdgeSize, 0);
-    io.Int("pointscolor", PointsColor, 0);
+    io.Color("pointscolor", PointsColor, 0);
 }
 
 void TbsDataSkinBevel::Keys(TbsIniIO& io)
 {
     TbsDataSkinControl::Keys(io);
-    io.Int("lightcolor", LightColor, 0);
-    io.Int("darkcolor", DarkColor, 0);
+    io.Color("lightcolor", LightColor, 0);
+    io.Color("darkcolor", DarkColor, 0);
 }
 
 void TbsDataSkinTextBGControl::Keys(TbsIniIO& io)
@@ -531,8 +537,8 @@ void TbsDataSkinTextBGControl::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("bgcolor", BGColor, 0);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("bgcolor", BGColor, 0);
 }
 
 void TbsDataSkinStdLabelControl::Keys(TbsIniIO& io)
@@ -541,8 +547,8 @@ void TbsDataSkinStdLabelControl::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("activefontcolor", ActiveFontColor, 16711680);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("activefontcolor", ActiveFontColor, 16711680);
 }
 
 // ---- type words --------------------------------------------------------------

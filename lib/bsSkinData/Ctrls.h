@@ -15,6 +15,9 @@ public:
     virtual void LoadFromFile(TbsIniFile& ini);
     // Erases the entry's section, then writes every key of the class chain.
     virtual void SaveToFile(TbsIniFile& ini);
+    // Empties every rect that does not lie in a picture of w x h and moves
+    // every point into it (the fitting pass of TbsIniIO).
+    void FitToPicture(int w, int h);
 
     std::string IDName;
     int PictureIndex = -1;

@@ -3,6 +3,7 @@
 #include "platform/core/Utf8.h"
 #include "platform/sys/Files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -378,9 +379,17 @@ TRect ParseRectStr(std::string_view text)
     return TRect(FieldValue(f, 0), FieldValue(f, 1), FieldValue(f, 2), FieldValue(f, 3));
 }
 
+int ReadSkinValueFromIni(const TbsIniFile& ini, std::string_view section, std::string_view key, int def)
+{
+    return bsClampSkinValue(ini.ReadInteger(section, key, def));
+}
+
 TRect ReadRectFromIni(const TbsIniFile& ini, std::string_view section, std::string_view key)
 {
-    return ParseRectStr(ini.ReadString(section, key, "0,0,0,0"));
+    const TRect r = ParseRectStr(ini.ReadString(section, key, "0,0,0,0"));
+    const TRect c(bsClampSkinValue(r.Left), bsClampSkinValue(r.Top), bsClampSkinValue(r.Right),
+                  bsClampSkinValue(r.Bottom));
+    return c.Right < c.Left || c.Bottom < c.Top ? TRect() : c;
 }
 
 void WriteRectToIni(TbsIniFile& ini, std::string_view section, std::string_view key, const TRect& r)
@@ -392,7 +401,19 @@ void WriteRectToIni(TbsIniFile& ini, std::string_view section, std::string_view 
 
 TPoint ReadPointFromIni(const TbsIniFile& ini, std::string_view section, std::string_view key)
 {
-    return ParsePointStr(ini.ReadString(section, key, "0,0"));
+    const TPoint p = ParsePointStr(ini.ReadString(section, key, "0,0"));
+    return TPoint(bsClampSkinValue(p.X), bsClampSkinValue(p.Y));
+}
+
+void bsFitRectToPicture(TRect& r, int w, int h)
+{
+    if (r.Left < 0 || r.Top < 0 || r.Right > w || r.Bottom > h || r.Right < r.Left || r.Bottom < r.Top) r = TRect();
+}
+
+void bsFitPointToPicture(TPoint& p, int w, int h)
+{
+    p.X = std::clamp(p.X, 0, std::max(w, 0));
+    p.Y = std::clamp(p.Y, 0, std::max(h, 0));
 }
 
 void WritePointToIni(TbsIniFile& ini, std::string_view section, std::string_view key, TPoint p)
@@ -535,66 +556,74 @@ bool IsValidSkinIni(const TbsIniFile& ini)
 
 void TbsIniIO::Int(std::string_view key, int& v, int def)
 {
-    if (FReading) v = FIni.ReadInteger(FSection, key, def);
-    else FIni.WriteInteger(FSection, key, v);
+    if (FMode == Read) v = ReadSkinValueFromIni(*FIni, FSection, key, def);
+    else if (FMode == Write) FIni->WriteInteger(FSection, key, v);
+}
+
+void TbsIniIO::Color(std::string_view key, int& v, int def)
+{
+    if (FMode == Read) v = FIni->ReadInteger(FSection, key, def);
+    else if (FMode == Write) FIni->WriteInteger(FSection, key, v);
 }
 
 void TbsIniIO::Str(std::string_view key, std::string& v, std::string_view def)
 {
-    if (FReading) v = FIni.ReadString(FSection, key, def);
-    else FIni.WriteString(FSection, key, v);
+    if (FMode == Read) v = FIni->ReadString(FSection, key, def);
+    else if (FMode == Write) FIni->WriteString(FSection, key, v);
 }
 
 void TbsIniIO::Bool(std::string_view key, bool& v)
 {
-    if (FReading) v = ReadBoolFromIni(FIni, FSection, key);
-    else WriteBoolToIni(FIni, FSection, key, v);
+    if (FMode == Read) v = ReadBoolFromIni(*FIni, FSection, key);
+    else if (FMode == Write) WriteBoolToIni(*FIni, FSection, key, v);
 }
 
 void TbsIniIO::Rect(std::string_view key, TRect& v)
 {
-    if (FReading) v = ReadRectFromIni(FIni, FSection, key);
-    else WriteRectToIni(FIni, FSection, key, v);
+    if (FMode == Read) v = ReadRectFromIni(*FIni, FSection, key);
+    else if (FMode == Write) WriteRectToIni(*FIni, FSection, key, v);
+    else bsFitRectToPicture(v, FFitW, FFitH);
 }
 
 void TbsIniIO::Point(std::string_view key, TPoint& v)
 {
-    if (FReading) v = ReadPointFromIni(FIni, FSection, key);
-    else WritePointToIni(FIni, FSection, key, v);
+    if (FMode == Read) v = ReadPointFromIni(*FIni, FSection, key);
+    else if (FMode == Write) WritePointToIni(*FIni, FSection, key, v);
+    else bsFitPointToPicture(v, FFitW, FFitH);
 }
 
 void TbsIniIO::FontStyle(std::string_view key, TbsFontStyles& v)
 {
-    if (FReading) v = ReadFontStylesFromIni(FIni, FSection, key);
-    else WriteFontStylesToIni(FIni, FSection, key, v);
+    if (FMode == Read) v = ReadFontStylesFromIni(*FIni, FSection, key);
+    else if (FMode == Write) WriteFontStylesToIni(*FIni, FSection, key, v);
 }
 
 void TbsIniIO::Alignment(std::string_view key, TbsAlignment& v)
 {
-    if (FReading) v = ReadAlignmentFromIni(FIni, FSection, key);
-    else WriteAlignmentToIni(FIni, FSection, key, v);
+    if (FMode == Read) v = ReadAlignmentFromIni(*FIni, FSection, key);
+    else if (FMode == Write) WriteAlignmentToIni(*FIni, FSection, key, v);
 }
 
 void TbsIniIO::StretchType(std::string_view key, TbsStretchType& v)
 {
-    if (FReading) v = ReadStretchTypeFromIni(FIni, FSection, key);
-    else WriteStretchTypeToIni(FIni, FSection, key, v);
+    if (FMode == Read) v = ReadStretchTypeFromIni(*FIni, FSection, key);
+    else if (FMode == Write) WriteStretchTypeToIni(*FIni, FSection, key, v);
 }
 
 void TbsIniIO::MorphKind(std::string_view key, TbsMorphKind& v)
 {
-    if (FReading) v = ReadMorphKindFromIni(FIni, FSection, key);
-    else WriteMorphKindToIni(FIni, FSection, key, v);
+    if (FMode == Read) v = ReadMorphKindFromIni(*FIni, FSection, key);
+    else if (FMode == Write) WriteMorphKindToIni(*FIni, FSection, key, v);
 }
 
 void TbsIniIO::InActiveEffect(std::string_view key, TbsInActiveEffect& v)
 {
-    if (FReading) v = ReadInActiveEffectFromIni(FIni, FSection, key);
-    else WriteInActiveEffectToIni(FIni, FSection, key, v);
+    if (FMode == Read) v = ReadInActiveEffectFromIni(*FIni, FSection, key);
+    else if (FMode == Write) WriteInActiveEffectToIni(*FIni, FSection, key, v);
 }
 
 void TbsIniIO::Command(std::string_view key, TbsStdCommand& v)
 {
-    if (FReading) v = ReadCommandFromIni(FIni, FSection, key);
-    else WriteCommandToIni(FIni, FSection, key, v);
+    if (FMode == Read) v = ReadCommandFromIni(*FIni, FSection, key);
+    else if (FMode == Write) WriteCommandToIni(*FIni, FSection, key, v);
 }

@@ -110,12 +110,28 @@ private:
 
 // Integer text as the dialect reads it; false when it is not a number.
 bool bsParseIniInteger(std::string_view text, int& out);
+
+// Largest magnitude of a number a skin may hold other than a colour
+// (coordinates, offsets, sizes, font heights, picture numbers, intervals):
+// larger values are clamped when read, so that sums of a few of them never
+// overflow. Pictures are at most 16384 pixels wide, X11 windows 32767.
+constexpr int bsMaxSkinValue = 32767;
+constexpr int bsClampSkinValue(int v)
+{
+    return v < -bsMaxSkinValue ? -bsMaxSkinValue : v > bsMaxSkinValue ? bsMaxSkinValue : v;
+}
+// A number of a skin other than a colour, clamped (def when missing or not a
+// number).
+int ReadSkinValueFromIni(const TbsIniFile& ini, std::string_view section, std::string_view key, int def);
 // Point and rect values: digits count, "," separates fields, everything else
 // is dropped; a field without digits raises EConvertError.
 TPoint ParsePointStr(std::string_view text);
 TRect ParseRectStr(std::string_view text);
 
-// Value forms shared by every descriptor and the store.
+// Value forms shared by every descriptor and the store. Points and rects are
+// clamped like every number of a skin; an inverted rect (right of its left
+// or above its top) reads as the empty rect 0,0,0,0, since nothing can be
+// drawn from it.
 TRect ReadRectFromIni(const TbsIniFile& ini, std::string_view section, std::string_view key);
 void WriteRectToIni(TbsIniFile& ini, std::string_view section, std::string_view key, const TRect& r);
 TPoint ReadPointFromIni(const TbsIniFile& ini, std::string_view section, std::string_view key);
@@ -147,18 +163,24 @@ bool IsValidSkinIni(const TbsIniFile& ini);
 // count of a string list); larger counts are refused as damaged data.
 constexpr int bsMaxListCount = 10000;
 
-// One pass over a section's keys that either reads or writes each field, so a
+// One pass over a section's keys that reads, writes or fits each field, so a
 // descriptor lists its keys once, in writing order.
 class TbsIniIO
 {
 public:
     TbsIniIO(TbsIniFile& ini, std::string section, bool reading)
-        : FIni(ini), FSection(std::move(section)), FReading(reading) {}
-    bool Reading() const { return FReading; }
+        : FIni(&ini), FSection(std::move(section)), FMode(reading ? Read : Write) {}
+    // The fitting pass: every rect that does not lie inside a picture of
+    // w x h becomes empty (its piece cannot be drawn and is skipped), every
+    // point is moved into it; nothing else changes.
+    TbsIniIO(int w, int h) : FMode(Fit), FFitW(w), FFitH(h) {}
+    bool Reading() const { return FMode == Read; }
     const std::string& Section() const { return FSection; }
-    TbsIniFile& Ini() { return FIni; }
 
+    // A number other than a colour (clamped when read).
     void Int(std::string_view key, int& v, int def);
+    // A colour: any 32-bit pattern.
+    void Color(std::string_view key, int& v, int def);
     void Str(std::string_view key, std::string& v, std::string_view def);
     void Bool(std::string_view key, bool& v);
     void Rect(std::string_view key, TRect& v);
@@ -171,7 +193,13 @@ public:
     void Command(std::string_view key, TbsStdCommand& v);
 
 private:
-    TbsIniFile& FIni;
+    enum Mode { Read, Write, Fit };
+    TbsIniFile* FIni = nullptr;
     std::string FSection;
-    bool FReading;
+    Mode FMode;
+    int FFitW = 0, FFitH = 0;
 };
+
+// Fits a rect or point to a picture of w x h as the fitting pass does.
+void bsFitRectToPicture(TRect& r, int w, int h);
+void bsFitPointToPicture(TPoint& p, int w, int h);

@@ -18,6 +18,12 @@ void TbsDataSkinObject::SaveToFile(TbsIniFile& ini)
     Keys(io);
 }
 
+void TbsDataSkinObject::FitToPicture(int w, int h)
+{
+    TbsIniIO io(w, h);
+    Keys(io);
+}
+
 void TbsDataSkinObject::Keys(TbsIniIO& io)
 {
     io.Str("hint", Hint, "");
@@ -117,9 +123,9 @@ void TbsDataSkinMenuItem::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("activefontcolor", ActiveFontColor, 0);
-    io.Int("unenabledfontcolor", UnEnabledFontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("activefontcolor", ActiveFontColor, 0);
+    io.Color("unenabledfontcolor", UnEnabledFontColor, 0);
     io.Bool("stretcheffect", StretchEffect);
     io.Bool("inactivestretcheffect", InActiveStretchEffect);
     io.Bool("dividerstretcheffect", DividerStretchEffect);
@@ -128,8 +134,8 @@ void TbsDataSkinMenuItem::Keys(TbsIniIO& io)
     io.Int("animateinterval", AnimateInterval, 25);
     io.Bool("inactiveanimation", InActiveAnimation);
     io.Bool("useimagecolor", UseImageColor);
-    io.Int("imagecolor", ImageColor, 0);
-    io.Int("activeimagecolor", ActiveImageColor, 0);
+    io.Color("imagecolor", ImageColor, 0);
+    io.Color("activeimagecolor", ActiveImageColor, 0);
     io.Bool("inactivetransparent", InActiveTransparent);
     io.Rect("checkimagerect", CheckImageRect);
     io.Rect("activecheckimagerect", ActiveCheckImageRect);
@@ -157,10 +163,10 @@ void TbsDataSkinMainMenuItem::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("activefontcolor", ActiveFontColor, 0);
-    io.Int("downfontcolor", DownFontColor, 0);
-    io.Int("unenabledfontColor", UnEnabledFontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("activefontcolor", ActiveFontColor, 0);
+    io.Color("downfontcolor", DownFontColor, 0);
+    io.Color("unenabledfontColor", UnEnabledFontColor, 0);
     io.Bool("stretcheffect", StretchEffect);
     io.Rect("animateskinrect", AnimateSkinRect);
     io.Int("framecount", FrameCount, 0);
@@ -175,15 +181,15 @@ void TbsDataSkinCaption::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
-    io.Int("activefontcolor", ActiveFontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
+    io.Color("activefontcolor", ActiveFontColor, 0);
     io.Alignment("alignment", Alignment);
     io.Bool("light", Light);
-    io.Int("lightcolor", LightColor, 0);
-    io.Int("activelightcolor", ActiveLightColor, 0);
+    io.Color("lightcolor", LightColor, 0);
+    io.Color("activelightcolor", ActiveLightColor, 0);
     io.Bool("shadow", Shadow);
-    io.Int("shadowcolor", ShadowColor, 0);
-    io.Int("activeshadowcolor", ActiveShadowColor, 0);
+    io.Color("shadowcolor", ShadowColor, 0);
+    io.Color("activeshadowcolor", ActiveShadowColor, 0);
     io.Rect("framerect", FrameRect);
     io.Rect("activeframerect", ActiveFrameRect);
     io.Rect("frametextrect", FrameTextRect);
@@ -200,13 +206,13 @@ void TbsDataSkinCaption::Keys(TbsIniIO& io)
     io.Bool("gloweffect", GlowEffect);
     io.Bool("glowinactiveeffect", GlowInActiveEffect);
     io.Int("glowsize", GlowSize, 3);
-    io.Int("glowcolor", GlowColor, 0);
-    io.Int("glowactivecolor", GlowActiveColor, 0);
+    io.Color("glowcolor", GlowColor, 0);
+    io.Color("glowactivecolor", GlowActiveColor, 0);
     io.Int("glowoffset", GlowOffset, 0);
     io.Bool("reflectioneffect", ReflectionEffect);
     // The two colour keys keep their historical spelling.
-    io.Int("reflactioncolor", ReflectionColor, 0);
-    io.Int("reflactionactivecolor", ReflectionActiveColor, 0);
+    io.Color("reflactioncolor", ReflectionColor, 0);
+    io.Color("reflactionactivecolor", ReflectionActiveColor, 0);
     io.Int("reflectionoffset", ReflectionOffset, 0);
 }
 
@@ -222,8 +228,8 @@ void TbsDataSkinPopupWindow::Keys(TbsIniIO& io)
     io.Point("leftbottompoint", LBPoint);
     io.Point("rightbottompoint", RBPoint);
     io.Rect("itemsrect", ItemsRect);
-    io.Int("scrollmarkercolor", ScrollMarkerColor, 0);
-    io.Int("scrollmarkeractivecolor", ScrollMarkerActiveColor, 0);
+    io.Color("scrollmarkercolor", ScrollMarkerColor, 0);
+    io.Color("scrollmarkeractivecolor", ScrollMarkerActiveColor, 0);
     io.Bool("leftstretch", LeftStretch);
     io.Bool("rightstretch", RightStretch);
     io.Bool("topstretch", TopStretch);
@@ -235,6 +241,12 @@ void TbsDataSkinPopupWindow::Keys(TbsIniIO& io)
 void TbsDataSkinPopupWindow::LoadFromFile(TbsIniFile& ini)
 {
     TbsIniIO io(ini, "POPUPWINDOW", true);
+    Keys(io);
+}
+
+void TbsDataSkinPopupWindow::FitToPicture(int w, int h)
+{
+    TbsIniIO io(w, h);
     Keys(io);
 }
 
@@ -268,6 +280,12 @@ void TbsDataSkinLayerFrame::LoadFromFile(TbsIniFile& ini)
     Keys(io);
 }
 
+void TbsDataSkinLayerFrame::FitToPicture(int w, int h)
+{
+    TbsIniIO io(w, h);
+    Keys(io);
+}
+
 void TbsDataSkinLayerFrame::SaveToFile(TbsIniFile& ini)
 {
     ini.EraseSection("LAYERFRAME");
@@ -287,7 +305,7 @@ void TbsDataSkinHintWindow::Keys(TbsIniIO& io)
     io.Str("fontname", FontName, "Arial");
     io.Int("fontheight", FontHeight, 14);
     io.FontStyle("fontstyle", FontStyle);
-    io.Int("fontcolor", FontColor, 0);
+    io.Color("fontcolor", FontColor, 0);
     io.Bool("leftstretch", LeftStretch);
     io.Bool("rightstretch", RightStretch);
     io.Bool("topstretch", TopStretch);
@@ -299,6 +317,12 @@ void TbsDataSkinHintWindow::Keys(TbsIniIO& io)
 void TbsDataSkinHintWindow::LoadFromFile(TbsIniFile& ini)
 {
     TbsIniIO io(ini, "HINTWINDOW", true);
+    Keys(io);
+}
+
+void TbsDataSkinHintWindow::FitToPicture(int w, int h)
+{
+    TbsIniIO io(w, h);
     Keys(io);
 }
 
@@ -317,14 +341,14 @@ constexpr int kBtnFace = 15, kBtnText = 18, kWindow = 5, kWindowText = 8, kHighl
 
 void TbsSkinColors::Keys(TbsIniIO& io)
 {
-    io.Int("cbtnface", FcBtnFace, bsSysColor(kBtnFace));
-    io.Int("cbtntext", FcBtnText, bsSysColor(kBtnText));
-    io.Int("cwindow", FcWindow, bsSysColor(kWindow));
-    io.Int("cwindowtext", FcWindowText, bsSysColor(kWindowText));
-    io.Int("chighlight", FcHighLight, bsSysColor(kHighlight));
-    io.Int("chighlighttext", FcHighLightText, bsSysColor(kHighlightText));
-    io.Int("cbtnhighlight", FcBtnHighLight, bsSysColor(kBtnHighlight));
-    io.Int("cbtnshadow", FcBtnShadow, bsSysColor(kBtnShadow));
+    io.Color("cbtnface", FcBtnFace, bsSysColor(kBtnFace));
+    io.Color("cbtntext", FcBtnText, bsSysColor(kBtnText));
+    io.Color("cwindow", FcWindow, bsSysColor(kWindow));
+    io.Color("cwindowtext", FcWindowText, bsSysColor(kWindowText));
+    io.Color("chighlight", FcHighLight, bsSysColor(kHighlight));
+    io.Color("chighlighttext", FcHighLightText, bsSysColor(kHighlightText));
+    io.Color("cbtnhighlight", FcBtnHighLight, bsSysColor(kBtnHighlight));
+    io.Color("cbtnshadow", FcBtnShadow, bsSysColor(kBtnShadow));
 }
 
 void TbsSkinColors::LoadFromFile(TbsIniFile& ini)

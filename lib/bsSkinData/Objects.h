@@ -14,6 +14,9 @@ public:
     virtual ~TbsDataSkinObject() = default;
     virtual void LoadFromFile(TbsIniFile& ini);
     virtual void SaveToFile(TbsIniFile& ini);
+    // Empties every rect that does not lie in a picture of w x h and moves
+    // every point into it (the fitting pass of TbsIniIO).
+    void FitToPicture(int w, int h);
 
     std::string IDName;
     std::string Hint;
@@ -186,6 +189,8 @@ class TbsDataSkinPopupWindow
 public:
     void LoadFromFile(TbsIniFile& ini);
     void SaveToFile(TbsIniFile& ini);
+    // The fitting pass of TbsIniIO for the section's picture (w x h).
+    void FitToPicture(int w, int h);
 
     int WindowPictureIndex = -1, MaskPictureIndex = -1;
     TPoint LTPoint, RTPoint, LBPoint, RBPoint;
@@ -206,6 +211,8 @@ class TbsDataSkinLayerFrame
 public:
     void LoadFromFile(TbsIniFile& ini);
     void SaveToFile(TbsIniFile& ini);
+    // The fitting pass of TbsIniIO for the section's picture (w x h).
+    void FitToPicture(int w, int h);
 
     int PictureIndex = -1, MaskPictureIndex = -1, InActivePictureIndex = -1, InActiveMaskPictureIndex = -1;
     TPoint LTPoint, RTPoint, LBPoint, RBPoint;
@@ -224,6 +231,8 @@ class TbsDataSkinHintWindow
 public:
     void LoadFromFile(TbsIniFile& ini);
     void SaveToFile(TbsIniFile& ini);
+    // The fitting pass of TbsIniIO for the section's picture (w x h).
+    void FitToPicture(int w, int h);
 
     int WindowPictureIndex = -1, MaskPictureIndex = -1;
     TPoint LTPoint, RTPoint, LBPoint, RBPoint;

@@ -48,6 +48,18 @@ std::uint32_t Channel(std::uint32_t v, std::uint32_t mask)
 }
 } // namespace
 
+void TbsPictureBudget::Take(std::int64_t w, std::int64_t h)
+{
+    const std::int64_t bytes = w * h * 4;
+    if (bytes > MaxBytes - FUsed)
+        throw EbsSkinTooLarge("The skin's pictures are too large: with a picture of " + std::to_string(w) + " x " +
+                              std::to_string(h) + " pixels they would take " +
+                              std::to_string((FUsed + bytes + (1 << 20) - 1) >> 20) +
+                              " MB of memory, and a skin may take at most " + std::to_string(MaxBytes >> 20) +
+                              " MB.");
+    FUsed += bytes;
+}
+
 void TbsSkinPicture::Clear()
 {
     FBitmap.reset();
@@ -66,7 +78,7 @@ std::size_t TbsSkinPicture::BmpFileSize(const std::uint8_t* data, std::size_t av
     return size;
 }
 
-void TbsSkinPicture::LoadFromBmp(const std::uint8_t* data, std::size_t size)
+void TbsSkinPicture::LoadFromBmp(const std::uint8_t* data, std::size_t size, TbsPictureBudget* budget)
 {
     if (size < 14 + 12) Invalid("too short");
     if (data[0] != 'B' || data[1] != 'M') Invalid("no BM signature");
@@ -141,6 +153,7 @@ void TbsSkinPicture::LoadFromBmp(const std::uint8_t* data, std::size_t size)
     std::uint64_t stride = ((static_cast<std::uint64_t>(w) * bpp + 31) / 32) * 4;
     if (offBits < 14 + hsize || offBits + stride * static_cast<std::uint64_t>(h) > size)
         Invalid("the pixel rows run past the end of the file");
+    if (budget) budget->Take(w, h);
 
     std::vector<std::uint32_t> px(static_cast<std::size_t>(w * h));
     for (std::int64_t y = 0; y < h; ++y)
@@ -184,7 +197,7 @@ void TbsSkinPicture::LoadFromBmp(const std::uint8_t* data, std::size_t size)
     Put32(bmp_.data() + 2, static_cast<std::uint32_t>(bmp_.size()));
 }
 
-void TbsSkinPicture::LoadFromFile(const std::string& fileName)
+void TbsSkinPicture::LoadFromFile(const std::string& fileName, TbsPictureBudget* budget)
 {
     if (sys::DirectoryExists(fileName))
         throw EbsSkinDataError("Cannot open file \"" + fileName + "\". Is a directory");
@@ -203,7 +216,11 @@ void TbsSkinPicture::LoadFromFile(const std::string& fileName)
         throw EbsSkinDataError("Cannot read file \"" + fileName + "\".");
     try
     {
-        LoadFromBmp(buf.data(), buf.size());
+        LoadFromBmp(buf.data(), buf.size(), budget);
+    }
+    catch (const EbsSkinTooLarge&)
+    {
+        throw;
     }
     catch (const EbsSkinDataError& e)
     {

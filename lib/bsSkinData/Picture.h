@@ -12,6 +12,30 @@
 
 class TBitmap;
 
+// Raised when the pictures of one skin would take more memory than a skin
+// may have.
+class EbsSkinTooLarge : public EbsSkinDataError
+{
+public:
+    using EbsSkinDataError::EbsSkinDataError;
+};
+
+// The memory the pictures of one skin take once decoded (4 bytes a pixel),
+// counted while the skin is read so that a skin beyond the limit is refused
+// before its pictures are decoded.
+class TbsPictureBudget
+{
+public:
+    static constexpr std::int64_t MaxBytes = 256ll << 20;
+    // Counts a picture of w x h; raises EbsSkinTooLarge when the skin's
+    // pictures would then exceed MaxBytes.
+    void Take(std::int64_t w, std::int64_t h);
+    std::int64_t Used() const { return FUsed; }
+
+private:
+    std::int64_t FUsed = 0;
+};
+
 // Frees a picture's bitmap through a function set when the bitmap is made,
 // so that readers of pictures need not link the graphics classes.
 struct TbsBitmapDeleter
@@ -48,9 +72,10 @@ public:
     void Clear();
     // Takes one complete BMP file. Raises EbsSkinDataError "Bitmap image is
     // not valid" (with the reason) for anything that is not a readable BMP
-    // within the limits; the picture is unchanged then.
-    void LoadFromBmp(const std::uint8_t* data, std::size_t size);
-    void LoadFromFile(const std::string& fileName);
+    // within the limits; the picture is unchanged then. With a budget, the
+    // picture is counted in it before its pixels are decoded.
+    void LoadFromBmp(const std::uint8_t* data, std::size_t size, TbsPictureBudget* budget = nullptr);
+    void LoadFromFile(const std::string& fileName, TbsPictureBudget* budget = nullptr);
     void SaveToFile(const std::string& fileName) const;
     // Builds a 24-bit BMP from pixels (0xAARRGGBB, top row first).
     void SetPixels(int width, int height, const std::vector<std::uint32_t>& pixels);

@@ -122,13 +122,17 @@ public:
         if (Left() < 1) Damaged(std::string("it ends before the ") + what);
         return *p_++;
     }
-    void Picture(TbsSkinPicture& pic, const char* what)
+    void Picture(TbsSkinPicture& pic, const char* what, TbsPictureBudget& budget)
     {
         std::size_t len;
         try
         {
             len = TbsSkinPicture::BmpFileSize(p_, Left());
-            pic.LoadFromBmp(p_, len);
+            pic.LoadFromBmp(p_, len, &budget);
+        }
+        catch (const EbsSkinTooLarge&)
+        {
+            throw;
         }
         catch (const EbsSkinDataError& e)
         {
@@ -403,8 +407,8 @@ void TbsSkinContent::ReadBodySections(TbsIniFile& ini)
     LBPoint = ReadPointFromIni(ini, S, "leftbottompoint");
     RBPoint = ReadPointFromIni(ini, S, "rightbottompoint");
     ClRect = ReadRectFromIni(ini, S, "clientrect");
-    BGPictureIndex = ini.ReadInteger(S, "bgpictureindex", -1);
-    MDIBGPictureIndex = ini.ReadInteger(S, "mdibgpictureindex", -1);
+    BGPictureIndex = ReadSkinValueFromIni(ini, S, "bgpictureindex", -1);
+    MDIBGPictureIndex = ReadSkinValueFromIni(ini, S, "mdibgpictureindex", -1);
     LeftStretch = ReadBoolFromIni(ini, S, "leftstretch");
     RightStretch = ReadBoolFromIni(ini, S, "rightstretch");
     TopStretch = ReadBoolFromIni(ini, S, "topstretch");
@@ -418,6 +422,9 @@ void TbsSkinContent::ReadBodySections(TbsIniFile& ini)
     HitTestRTPoint = ReadPointFromIni(ini, S, "hittestrighttoppoint");
     HitTestLBPoint = ReadPointFromIni(ini, S, "hittestleftbottompoint");
     HitTestRBPoint = ReadPointFromIni(ini, S, "hittestrightbottompoint");
+    ButtonsRect = ReadRectFromIni(ini, S, "buttonsrect");
+    CaptionRect = ReadRectFromIni(ini, S, "captionrect");
+    FitFrameGeometry();
     if (!FMaskName.empty())
     {
         if (MaskRectArea.IsEmpty())
@@ -434,13 +441,11 @@ void TbsSkinContent::ReadBodySections(TbsIniFile& ini)
         fill(HitTestLBPoint, LBPoint);
         fill(HitTestRBPoint, RBPoint);
     }
-    ButtonsRect = ReadRectFromIni(ini, S, "buttonsrect");
-    CaptionRect = ReadRectFromIni(ini, S, "captionrect");
-    ButtonsOffset = ini.ReadInteger(S, "buttonsoffset", 0);
+    ButtonsOffset = ReadSkinValueFromIni(ini, S, "buttonsoffset", 0);
     CapButtonsInLeft = ReadBoolFromIni(ini, S, "buttonsinleft");
     MainMenuPopupUp = ReadBoolFromIni(ini, S, "mainmenupopupup");
-    BorderW = ini.ReadInteger(S, "borderwidth", 0);
-    FormMinWidth = ini.ReadInteger(S, "formminwidth", 0);
+    BorderW = ReadSkinValueFromIni(ini, S, "borderwidth", 0);
+    FormMinWidth = ReadSkinValueFromIni(ini, S, "formminwidth", 0);
     MDITabsTransparent = ReadBoolFromIni(ini, S, "mditabstransparent");
     MainMenuBarTransparent = ReadBoolFromIni(ini, S, "mainmenubartransparent");
     AutoRenderingInActiveImage = ReadBoolFromIni(ini, S, "autorenderinginactiveimage");
@@ -482,6 +487,40 @@ void TbsSkinContent::ReadBodySections(TbsIniFile& ini)
             ctrl->LoadFromFile(ini);
             CtrlList.push_back(std::move(ctrl));
         }
+    }
+    FitEntriesToPictures();
+}
+
+void TbsSkinContent::FitFrameGeometry()
+{
+    if (FPicture.Empty()) return;
+    const int w = FPicture.Width(), h = FPicture.Height();
+    auto cut = [w, h](TRect& r) {
+        r = TRect(std::clamp(r.Left, 0, w), std::clamp(r.Top, 0, h), std::clamp(r.Right, 0, w),
+                  std::clamp(r.Bottom, 0, h));
+    };
+    for (TRect* r : {&ClRect, &MaskRectArea, &ButtonsRect, &CaptionRect}) cut(*r);
+    for (TPoint* p : {&LTPoint, &RTPoint, &LBPoint, &RBPoint, &HitTestLTPoint, &HitTestRTPoint, &HitTestLBPoint,
+                      &HitTestRBPoint})
+        bsFitPointToPicture(*p, w, h);
+}
+
+void TbsSkinContent::FitEntriesToPictures()
+{
+    auto fit = [this](auto& entry, int index) {
+        if (const TbsSkinPicture* p = ActivePicture(index); p && !p->Empty()) entry.FitToPicture(p->Width(), p->Height());
+    };
+    for (auto& c : CtrlList) fit(*c, c->PictureIndex);
+    fit(PopupWindow, PopupWindow.WindowPictureIndex);
+    fit(HintWindow, HintWindow.WindowPictureIndex);
+    fit(LayerFrame, LayerFrame.PictureIndex);
+    // An object's skin rectangle lies in the frame picture or in its active
+    // picture: what fits in neither cannot be drawn.
+    for (auto& o : ObjectList)
+    {
+        const TbsSkinPicture* a = ActivePicture(o->ActivePictureIndex);
+        const int w = std::max(FPicture.Width(), a ? a->Width() : 0), h = std::max(FPicture.Height(), a ? a->Height() : 0);
+        if (w > 0 && h > 0) o->FitToPicture(w, h);
     }
 }
 
@@ -628,14 +667,15 @@ void TbsSkinData::LoadFromFile(const std::string& fileName)
     if (!IsValidSkinIni(ini)) return;
     const std::string folder = FolderOf(fileName);
     TbsSkinContent c;
+    TbsPictureBudget budget;
     c.ReadHeaderSections(ini);
-    if (!c.FPictureName.empty()) c.FPicture.LoadFromFile(folder + c.FPictureName);
-    if (!c.FInActivePictureName.empty()) c.FInActivePicture.LoadFromFile(folder + c.FInActivePictureName);
-    if (!c.FMaskName.empty()) c.FMask.LoadFromFile(folder + c.FMaskName);
+    if (!c.FPictureName.empty()) c.FPicture.LoadFromFile(folder + c.FPictureName, &budget);
+    if (!c.FInActivePictureName.empty()) c.FInActivePicture.LoadFromFile(folder + c.FInActivePictureName, &budget);
+    if (!c.FMaskName.empty()) c.FMask.LoadFromFile(folder + c.FMaskName, &budget);
     for (const std::string& name : c.FActivePicturesNames)
     {
         auto pic = std::make_unique<TbsSkinPicture>();
-        pic->LoadFromFile(folder + name);
+        pic->LoadFromFile(folder + name, &budget);
         c.FActivePictures.push_back(std::move(pic));
     }
     c.ReadBodySections(ini);
@@ -674,15 +714,23 @@ void TbsSkinData::StoreToDisk(const std::string& fileName)
         write(*FActivePictures[i], FActivePicturesNames[i]);
 }
 
-void TbsSkinData::LoadCompressedStoredSkin(const TbsCompressedStoredSkin* skin)
+bool TbsSkinData::LoadCompressedStoredSkin(const TbsCompressedStoredSkin* skin)
 {
-    if (skin == nullptr || skin->Empty()) return;
+    if (skin == nullptr || skin->Empty()) return false;
     std::vector<std::uint8_t> inner;
     skin->DeCompressToStream(inner);
     if (inner.size() < 4) Damaged("it is too short");
     InnerReader r(inner.data(), inner.size());
-    if (r.Int("version") > 3) return;
+    if (r.Int("version") > 3) return false;
     ApplyContent(TbsCompressedStoredSkin::ReadInnerStream(inner));
+    return true;
+}
+
+void TbsSkinData::LoadStoredSkinOrRaise(const TbsCompressedStoredSkin* skin)
+{
+    if (LoadCompressedStoredSkin(skin)) return;
+    if (skin == nullptr || skin->Empty()) throw EbsSkinDataError("The stored skin holds no skin.");
+    throw EbsSkinDataError("The stored skin is of a newer format than this program reads.");
 }
 
 void TbsSkinData::LoadFromCompressedFile(const std::string& fileName)
@@ -783,9 +831,9 @@ void TbsSkinData::SetSkinIndex(int index)
         return;
     }
     if (index < 0 || index >= FCompressedSkinList->Count()) return;
-    // The index follows the skin actually loaded: a damaged stored skin
-    // raises before it and leaves the index as it was.
-    if (!Designing()) LoadCompressedStoredSkin(FCompressedSkinList->Item(index)->Skin());
+    // The index follows the skin actually loaded: a stored skin that cannot
+    // be loaded raises before it and leaves index and skin as they were.
+    if (!Designing()) LoadStoredSkinOrRaise(FCompressedSkinList->Item(index)->Skin());
     FCompressedSkinIndex = index;
 }
 
@@ -795,15 +843,16 @@ void TbsSkinData::SetSkinList(TbsCompressedSkinList* list)
     FCompressedSkinList = list;
     if (list != nullptr) list->FreeNotification(this);
     if (!Designing() && list != nullptr && FCompressedSkinIndex >= 0 && FCompressedSkinIndex < list->Count())
-        LoadCompressedStoredSkin(list->Item(FCompressedSkinIndex)->Skin());
+        LoadStoredSkinOrRaise(list->Item(FCompressedSkinIndex)->Skin());
 }
 
 void TbsSkinData::SetCompressedStoredSkin(TbsCompressedStoredSkin* skin)
 {
+    // The link follows the skin actually loaded, as the index does.
+    if (!Designing() && skin != nullptr) LoadStoredSkinOrRaise(skin);
     if (FCompressedStoredSkin != nullptr) FCompressedStoredSkin->RemoveFreeNotification(this);
     FCompressedStoredSkin = skin;
     if (skin != nullptr) skin->FreeNotification(this);
-    if (!Designing() && skin != nullptr) LoadCompressedStoredSkin(skin);
 }
 
 void TbsSkinData::SetResourceStrData(TbsResourceStrData* data)
@@ -846,8 +895,9 @@ TbsSkinContent TbsCompressedStoredSkin::ReadInnerStream(const std::vector<std::u
     const std::int32_t version = r.Int("version");
     if (version > 3) Damaged("its format version " + std::to_string(version) + " is newer than this program reads");
     TbsSkinContent c;
+    TbsPictureBudget budget;
     auto flagged = [&](TbsSkinPicture& pic, const char* what) {
-        if (r.Byte(what) == 0) r.Picture(pic, what);
+        if (r.Byte(what) == 0) r.Picture(pic, what, budget);
     };
     flagged(c.FPicture, "main picture");
     flagged(c.FInActivePicture, "inactive picture");
@@ -866,7 +916,7 @@ TbsSkinContent TbsCompressedStoredSkin::ReadInnerStream(const std::vector<std::u
     for (std::int32_t i = 0; i < count; ++i)
     {
         auto pic = std::make_unique<TbsSkinPicture>();
-        r.Picture(*pic, "active picture");
+        r.Picture(*pic, "active picture", budget);
         c.FActivePictures.push_back(std::move(pic));
     }
     TbsIniFile ini(r.Rest());
@@ -900,12 +950,13 @@ void TbsCompressedStoredSkin::LoadFromIniFile(const std::string& fileName)
     if (!IsValidSkinIni(ini)) return;
     const std::string folder = FolderOf(fileName);
     std::vector<std::uint8_t> inner;
+    TbsPictureBudget budget;
     PutInt(inner, 3);
     for (const char* key : {"picture", "inactivepicture", "mask"})
     {
         TbsSkinPicture pic;
         std::string name = ini.ReadString("PICTURES", key, "");
-        if (!name.empty()) pic.LoadFromFile(folder + name);
+        if (!name.empty()) pic.LoadFromFile(folder + name, &budget);
         PutFlaggedPicture(inner, pic);
     }
     std::vector<std::string> names;
@@ -914,7 +965,7 @@ void TbsCompressedStoredSkin::LoadFromIniFile(const std::string& fileName)
     for (const std::string& name : names)
     {
         TbsSkinPicture pic;
-        pic.LoadFromFile(folder + name);
+        pic.LoadFromFile(folder + name, &budget);
         inner.insert(inner.end(), pic.BmpData().begin(), pic.BmpData().end());
     }
     inner.insert(inner.end(), raw.begin(), raw.end());
@@ -961,7 +1012,9 @@ void TbsCompressedStoredSkin::DeCompressToStream(std::vector<std::uint8_t>& out)
 {
     std::vector<std::uint8_t> inner =
         bsDecompressBytes(FCompressedStream.data(), FCompressedStream.size(), TbsSkinData::MaxInnerSize);
-    out.insert(out.end(), inner.begin(), inner.end());
+    // Fresh memory is dear: an empty target takes the bytes without a copy.
+    if (out.empty()) out = std::move(inner);
+    else out.insert(out.end(), inner.begin(), inner.end());
 }
 
 void TbsCompressedStoredSkin::LoadFromCompressStream(TStream& stream)

@@ -28,22 +28,6 @@ bool TbsSkinForm::IsSizeable() const { return AlwaysResize || Sizeable(); }
 // ---------------------------------------------------------------------------
 // Size limits
 
-int TbsSkinForm::GetMinWidth() const
-{
-    if (!FSkinSupport) return MinWidth > 0 ? MinWidth : 120;
-    const bool minimized = FWindowState == wsMinimized;
-    const int pw = FSD->FPicture.Width();
-    if (pw < MinWidth && !minimized) return MinWidth;
-    if (FSD->FormMinWidth > 0) return FSD->FormMinWidth >= MinWidth || minimized ? FSD->FormMinWidth : MinWidth;
-    return pw;
-}
-
-int TbsSkinForm::GetMinHeight() const
-{
-    const int h = FSkinSupport ? FSD->FPicture.Height() - RectHeight(FSD->ClRect) : GetDefCaptionHeight() + 6;
-    return h >= MinHeight || FRollUpState || FWindowState == wsMinimized ? h : MinHeight;
-}
-
 namespace
 {
 TRect MonitorArea(TCustomForm* f, bool workArea)
@@ -53,7 +37,29 @@ TRect MonitorArea(TCustomForm* f, bool workArea)
     else GetScreenWorkArea(workArea, r);
     return r;
 }
+
+// A size a skin asks for, at most the monitor's work area (a skin's frame
+// picture or "formminwidth" may be far larger than any screen).
+int SkinSize(int v, int workArea) { return workArea > 0 ? std::min(v, workArea) : v; }
 }  // namespace
+
+int TbsSkinForm::GetMinWidth() const
+{
+    if (!FSkinSupport) return MinWidth > 0 ? MinWidth : 120;
+    const bool minimized = FWindowState == wsMinimized;
+    const int area = MonitorArea(FForm, true).Width();
+    const int pw = SkinSize(FSD->FPicture.Width(), area), fmw = SkinSize(FSD->FormMinWidth, area);
+    if (pw < MinWidth && !minimized) return MinWidth;
+    if (fmw > 0) return fmw >= MinWidth || minimized ? fmw : MinWidth;
+    return pw;
+}
+
+int TbsSkinForm::GetMinHeight() const
+{
+    const int h = FSkinSupport ? SkinSize(FSD->FPicture.Height() - RectHeight(FSD->ClRect), MonitorArea(FForm, true).Height())
+                               : GetDefCaptionHeight() + 6;
+    return h >= MinHeight || FRollUpState || FWindowState == wsMinimized ? h : MinHeight;
+}
 
 int TbsSkinForm::GetMaxWidth() const
 {

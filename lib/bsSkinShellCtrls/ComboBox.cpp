@@ -64,7 +64,7 @@ std::string TbsCustomShellComboBox::Path() const
 {
     const int i = ItemIndex();
     TbsShellFolder* f = i >= 0 && i < int(FItemsEx.size()) ? FItemsEx[std::size_t(i)]->Data.get() : nullptr;
-    return f ? f->PathName() : std::string();
+    return ShellItemPath(const_cast<TbsCustomShellComboBox*>(this), f);
 }
 
 void TbsCustomShellComboBox::SetPath(const std::string& Value) { SelectItemIDList(ParsePathOrRaise(Value)); }
@@ -93,9 +93,9 @@ std::unique_ptr<TbsShellFolder> TbsCustomShellComboBox::NewChildFolder(TbsShellF
 void TbsCustomShellComboBox::InsertFolderItem(int Index, std::unique_ptr<TbsShellFolder> Folder)
 {
     auto item = std::make_unique<TbsItemEx>();
-    item->Caption = Folder->DisplayName();
+    item->Caption = ShellItemCaption(this, Folder.get());
     item->Indent = Folder->Level();
-    item->ImageIndex = shell::SystemImageIndex(Folder->AbsoluteID(), false, false);
+    item->ImageIndex = Folder->ImageIndex(false);
     item->SelectedImageIndex = item->ImageIndex;
     item->Data = std::move(Folder);
     Index = std::clamp(Index, 0, int(FItemsEx.size()));
@@ -119,11 +119,11 @@ void TbsCustomShellComboBox::FillItemTexts()
 
 void TbsCustomShellComboBox::InsertChildFolders(int Index, TbsShellFolder* Parent)
 {
-    std::vector<TItemIDList> ids;
+    std::vector<TListedItem> items;
     // A folder that cannot be listed simply has no children here.
-    if (!EnumItems(Parent, ObjectTypesToEnumFlags(FObjectTypes), ids)) return;
-    SortChildIDs(Parent, ids);
-    for (std::size_t k = 0; k < ids.size(); ++k) InsertFolderItem(Index + int(k) + 1, NewChildFolder(Parent, ids[k]));
+    if (!ListSortedChildren(Parent, ObjectTypesToEnumFlags(FObjectTypes), items)) return;
+    for (std::size_t k = 0; k < items.size(); ++k)
+        InsertFolderItem(Index + int(k) + 1, NewChild(Parent, items[k].ID, std::move(items[k].Info)));
 }
 
 void TbsCustomShellComboBox::AddTopLevelFolders()
@@ -189,13 +189,27 @@ void TbsCustomShellComboBox::Change()
     if (FBuilding) return;
     TbsSkinCustomComboBox::Change();
     if (ItemIndex() < 0 || FUpdating || IsPopupVisible()) return;
-    TFlagScope updating(FUpdating);
-    if (TbsShellFolder* f = FolderOfItem(ItemIndex()))
+    std::string refused;
     {
-        const TItemIDList id = f->AbsoluteID();
-        if (FTreeView) FTreeView->SelectItemIDList(id);
-        if (FListView) FListView->SyncToItemIDList(id);
+        TFlagScope updating(FUpdating);
+        if (TbsShellFolder* f = FolderOfItem(ItemIndex()))
+        {
+            const TItemIDList id = f->AbsoluteID();
+            if (FTreeView) FTreeView->SelectItemIDList(id);
+            try
+            {
+                if (FListView) FListView->SyncToItemIDList(id);
+            }
+            catch (const EInvalidPath& e)
+            {
+                refused = e.what();
+            }
+        }
     }
+    if (refused.empty()) return;
+    // The list keeps its folder, and the box goes back to it.
+    ShowShellError(this, refused);
+    if (FListView && FListView->RootFolder()) SyncToItemIDList(FListView->RootFolder()->AbsoluteID());
 }
 
 // ---------------------------------------------------------------------------

@@ -35,14 +35,23 @@ private:
 
 // The folder object of a child of Parent (its own folder bound when it is one).
 std::unique_ptr<TbsShellFolder> NewChild(TbsShellFolder* Parent, const TItemIDList& ID);
+// The same for an item a listing has looked at already.
+std::unique_ptr<TbsShellFolder> NewChild(TbsShellFolder* Parent, const TItemIDList& ID, shell::TItemInfo Info);
 // The items of a folder as one-item lists; false when it cannot be listed.
 bool EnumItems(TbsShellFolder* Folder, unsigned Flags, std::vector<TItemIDList>& Items);
 // Root names compare ignoring case; paths exactly (Linux names are
 // case-sensitive, so "/a/X" and "/a/x" are two folders).
 bool SameRoot(const std::string& A, const std::string& B);
 bool Loading(const TComponent* C);
-// Sorts child lists in their folder's order.
-void SortChildIDs(TbsShellFolder* Parent, std::vector<TItemIDList>& IDs);
+// An item of a folder and what its listing saw of it.
+struct TListedItem
+{
+    TItemIDList ID;
+    shell::TItemInfo Info;
+};
+// The items of a folder in its order (folders first, then by name); false
+// when it cannot be listed.
+bool ListSortedChildren(TbsShellFolder* Folder, unsigned Flags, std::vector<TListedItem>& Items);
 
 // Links two shell controls both ways: the old peer forgets Self, the new one
 // takes Self's root and points back at it. Back is the peer's own link field.

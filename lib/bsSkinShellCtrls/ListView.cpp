@@ -51,6 +51,17 @@ TbsCustomShellListView::~TbsCustomShellListView()
 void TbsCustomShellListView::MakeRootFolder()
 {
     std::unique_ptr<TbsShellFolder> root = CreateFolderFromRoot(FOldRoot, FRoot);
+    // A root that names nothing to list (a file, a FIFO, a broken link, an
+    // unreadable folder) keeps the old one.
+    try
+    {
+        CheckListable(this, root->AbsoluteID(), FRoot);
+    }
+    catch (const EInvalidPath&)
+    {
+        FRoot = FOldRoot;
+        throw;
+    }
     // The rows hang under the old root folder: they go first.
     ClearFolders();
     FRootFolder = std::move(root);
@@ -66,9 +77,17 @@ void TbsCustomShellListView::SetRoot(const TRoot& Value)
     ReloadFolder();
 }
 
-std::string TbsCustomShellListView::Path() const { return FRootFolder ? FRootFolder->PathName() : std::string(); }
+std::string TbsCustomShellListView::Path() const
+{
+    return ShellItemPath(const_cast<TbsCustomShellListView*>(this), FRootFolder.get());
+}
 
-void TbsCustomShellListView::SetPath(const std::string& Value) { OpenItemIDList(ParsePathOrRaise(Value)); }
+void TbsCustomShellListView::SetPath(const std::string& Value)
+{
+    const TItemIDList id = ParsePathOrRaise(Value);
+    CheckListable(this, id, Value);
+    ShowFolder(id);
+}
 
 void TbsCustomShellListView::SetMask(const std::string& Value)
 {
@@ -101,6 +120,7 @@ void TbsCustomShellListView::ClearFolders()
 {
     if (!Destroying()) Items()->SetCount(0);
     FFolders.clear();
+    FFilled = false;
 }
 
 bool TbsCustomShellListView::NameMatchesMask(const std::string& Name) const
@@ -136,10 +156,14 @@ void TbsCustomShellListView::FillFolderList()
     if (!FRootFolder) return;
     TBusyCursor busy;
     std::vector<TItemIDList> ids;
-    if (!EnumItems(FRootFolder.get(), ObjectTypesToEnumFlags(FObjectTypes), ids)) return;
-    for (const TItemIDList& id : ids)
+    std::vector<shell::TItemInfo> infos;
+    if (!FRootFolder->ShellFolder() ||
+        !FRootFolder->ShellFolder()->EnumObjects(ObjectTypesToEnumFlags(FObjectTypes), ids, infos))
+        return;
+    FFolders.reserve(ids.size());
+    for (std::size_t i = 0; i < ids.size(); ++i)
     {
-        std::unique_ptr<TbsShellFolder> folder = NewChild(FRootFolder.get(), id);
+        std::unique_ptr<TbsShellFolder> folder = NewChild(FRootFolder.get(), ids[i], std::move(infos[i]));
         bool canAdd = true;
         // Folders pass whatever the mask says.
         if (!folder->IsFolder()) canAdd = NameMatchesMask(sys::ExtractFileName(folder->FullObjectName()));
@@ -148,14 +172,14 @@ void TbsCustomShellListView::FillFolderList()
     }
     Items()->SetCount(int(FFolders.size()));
     if (FSorted) SortFolders(0, false);
+    FFilled = true;
 }
 
 void TbsCustomShellListView::SortFolders(int Column, bool Descending)
 {
-    if (!FRootFolder || !FRootFolder->ShellFolder()) return;
-    const shell::TShellFolder& sf = *FRootFolder->ShellFolder();
+    // Each entry knows its order already: nothing is asked of the disk while sorting.
     std::stable_sort(FFolders.begin(), FFolders.end(), [&](const auto& a, const auto& b) {
-        const int c = sf.CompareIDs(Column, a->RelativeID(), b->RelativeID());
+        const int c = shell::CompareItemInfos(Column, a->Info(), b->Info());
         return Descending ? c > 0 : c < 0;
     });
 }
@@ -208,7 +232,7 @@ void TbsCustomShellListView::OwnerDataFetch(TListItem* Item)
     const int i = Item->Index();
     if (i < 0 || i >= int(FFolders.size())) return;
     TbsShellFolder* f = FFolders[std::size_t(i)].get();
-    Item->SetCaption(f->DisplayName());
+    Item->SetCaption(ShellItemCaption(this, f));
     Item->SetImageIndex(f->ImageIndex(GetViewStyle() == vsIcon));
     Item->SubItems()->Clear();
     if (GetViewStyle() != vsReport) return;
@@ -233,7 +257,8 @@ void TbsCustomShellListView::OwnerDataFind(TItemFind Find, const std::string& Fi
             if (!Wrap) return;
             i = 0;
         }
-        if (UpperCase(FFolders[std::size_t(i)]->DisplayName()).rfind(want, 0) == 0)
+        // The name as shown is what the user types.
+        if (UpperCase(ShellItemCaption(this, FFolders[std::size_t(i)].get())).rfind(want, 0) == 0)
         {
             Index = i;
             return;
@@ -291,7 +316,8 @@ void TbsCustomShellListView::Refresh()
     const TItemIDList id = FRootFolder->AbsoluteID();
     ClearFolders();
     FRootFolder.reset();
-    OpenItemIDList(id);
+    // The folder shown is shown again, whatever became of it.
+    ShowFolder(id);
     if (index >= 0 && index < int(FFolders.size())) SetItemIndex(index);
 }
 
@@ -302,6 +328,26 @@ void TbsCustomShellListView::SyncToItemIDList(const TItemIDList& ID)
 }
 
 void TbsCustomShellListView::OpenItemIDList(const TItemIDList& ID)
+{
+    if (FUpdating) return;
+    if (FRootFolder && shell::ItemIDListsEqual(FRootFolder->AbsoluteID(), ID)) return;
+    CheckListable(this, ID, shell::SHGetPathFromIDList(ID));
+    ShowFolder(ID);
+}
+
+void TbsCustomShellListView::Navigate(const TItemIDList& ID)
+{
+    try
+    {
+        OpenItemIDList(ID);
+    }
+    catch (const EInvalidPath& e)
+    {
+        ShowShellError(this, e.what());
+    }
+}
+
+void TbsCustomShellListView::ShowFolder(const TItemIDList& ID)
 {
     if (FUpdating) return;
     if (FRootFolder && shell::ItemIDListsEqual(FRootFolder->AbsoluteID(), ID)) return;
@@ -354,7 +400,7 @@ void TbsCustomShellListView::MakeNotifier()
 {
     FNotifier.reset();
     if (!FAutoRefresh || Loading(this) || !FRootFolder) return;
-    FNotifier = std::make_unique<shell::TShellChangeNotifier>();
+    FNotifier = std::make_unique<TbsShellChangeNotifier>(nullptr);
     FNotifier->SetWatchSubTree(false);
     FNotifier->SetRoot(FRootFolder->FullObjectName());
     FNotifier->SetOnChange([this] { Refresh(); });
@@ -372,7 +418,7 @@ void TbsCustomShellListView::SetAutoRefresh(bool Value)
 void TbsCustomShellListView::DblClick()
 {
     TbsShellFolder* f = AutoNavigate ? SelectedFolder() : nullptr;
-    if (f && f->IsFolder()) OpenItemIDList(f->AbsoluteID());
+    if (f && f->IsFolder()) Navigate(f->AbsoluteID());
     TbsSkinCustomListView::DblClick();
 }
 
@@ -384,7 +430,12 @@ void TbsCustomShellListView::KeyDown(WORD& Key, TShiftState Shift)
     // The base may have used the key for moving; these are ours in any case.
     if (key == VK_BACK)
     {
-        if (!IsEditing()) Back();
+        if (!IsEditing() && FRootFolder)
+        {
+            TItemIDList up = FRootFolder->AbsoluteID();
+            shell::RemoveLastItemID(&up);
+            Navigate(up);
+        }
     }
     else if (key == VK_RETURN && Shift.Contains(ssAlt))
     {
@@ -393,7 +444,7 @@ void TbsCustomShellListView::KeyDown(WORD& Key, TShiftState Shift)
     }
     else if (key == VK_RETURN)
     {
-        if (TbsShellFolder* f = SelectedFolder(); f && f->IsFolder()) OpenItemIDList(f->AbsoluteID());
+        if (TbsShellFolder* f = SelectedFolder(); f && f->IsFolder()) Navigate(f->AbsoluteID());
     }
     else if (key == VK_F5)
         Refresh();
@@ -422,7 +473,7 @@ void TbsCustomShellListView::LabelEdited(TListItem* Item, std::string& S)
     const int i = Item ? Item->Index() : -1;
     if (i < 0 || i >= int(FFolders.size()) || S.empty()) return;
     // An edit left as it was renames nothing (the name is no new target).
-    if (S == FFolders[std::size_t(i)]->DisplayName()) return;
+    if (S == ShellItemCaption(this, FFolders[std::size_t(i)].get())) return;
     if (!FFolders[std::size_t(i)]->Rename(S)) return;
     Invalidate();
     if (FTreeView && FTreeView->GetSelected()) FTreeView->Refresh(FTreeView->GetSelected());
@@ -449,7 +500,13 @@ void TbsCustomShellListView::CreateWnd()
 {
     TbsSkinCustomListView::CreateWnd();
     if (!FRootFolder) MakeRootFolder();
-    ReloadFolder();
+    // Rows listed before the window was made stand: a big folder is not read twice.
+    if (!FFilled) ReloadFolder();
+    else
+    {
+        Items()->SetCount(int(FFolders.size()));
+        if (GetViewStyle() == vsReport) BuildColumns();
+    }
 }
 
 void TbsCustomShellListView::DestroyWnd()

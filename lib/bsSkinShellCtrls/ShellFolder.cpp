@@ -91,6 +91,23 @@ TbsShellFolder::TbsShellFolder(TbsShellFolder* AParent, const TItemIDList& ID,
     FLevel = (!FParent || !FParent->FParent) ? 0 : FParent->FLevel + 1;
 }
 
+TbsShellFolder::TbsShellFolder(TbsShellFolder* AParent, const TItemIDList& ID, std::unique_ptr<shell::TShellFolder> SF,
+                               shell::TItemInfo Info)
+    : TbsShellFolder(AParent, ID, std::move(SF))
+{
+    FInfo = std::move(Info);
+}
+
+const shell::TItemInfo& TbsShellFolder::Info() const
+{
+    if (!FInfo)
+    {
+        FInfo.emplace();
+        shell::GetItemInfo(FFullPIDL, *FInfo);
+    }
+    return *FInfo;
+}
+
 shell::TShellFolder TbsShellFolder::ParentShellFolder() const
 {
     return shell::TShellFolder(FParent ? FParent->AbsoluteID() : TItemIDList());
@@ -129,7 +146,7 @@ TbsShellFolderCapabilities TbsShellFolder::Capabilities() const
 
 bool TbsShellFolder::SubFolders() const { return Attributes(*this, shell::SFGAO_HASSUBFOLDER) != 0; }
 
-bool TbsShellFolder::IsFolder() const { return Attributes(*this, shell::SFGAO_FOLDER) != 0; }
+bool TbsShellFolder::IsFolder() const { return Info().Folder; }
 
 std::string TbsShellFolder::PathName() const
 {
@@ -139,14 +156,9 @@ std::string TbsShellFolder::PathName() const
     return s;
 }
 
-std::string TbsShellFolder::FullObjectName() const { return shell::SHGetPathFromIDList(FFullPIDL); }
+std::string TbsShellFolder::FullObjectName() const { return Info().Path; }
 
-std::string TbsShellFolder::DisplayName() const
-{
-    std::string s = ParentShellFolder().GetDisplayNameOf(FPIDL, shell::SHGDN_INFOLDER);
-    if (s.rfind("::{", 0) == 0) s = ParentShellFolder().GetDisplayNameOf(FPIDL, shell::SHGDN_NORMAL);
-    return s;
-}
+std::string TbsShellFolder::DisplayName() const { return Info().DisplayName; }
 
 bool TbsShellFolder::Rename(const std::string& NewName)
 {
@@ -156,10 +168,11 @@ bool TbsShellFolder::Rename(const std::string& NewName)
     FPIDL = renamed;
     FFullPIDL = FParent ? shell::JoinItemIDLists(&FParent->AbsoluteID(), &renamed) : renamed;
     FDetails.clear();
+    FInfo.reset();
     return true;
 }
 
-int TbsShellFolder::ImageIndex(bool LargeIcon) const { return shell::SystemImageIndex(FFullPIDL, LargeIcon, false); }
+int TbsShellFolder::ImageIndex(bool) const { return Info().Icon; }
 
 bool TbsShellFolder::ExecuteDefault() const { return !IsFolder() && shell::ShellExecuteDefault(FFullPIDL); }
 
@@ -252,6 +265,15 @@ std::unique_ptr<TbsShellFolder> NewChild(TbsShellFolder* Parent, const TItemIDLi
     return std::make_unique<TbsShellFolder>(Parent, ID, std::move(sf));
 }
 
+std::unique_ptr<TbsShellFolder> NewChild(TbsShellFolder* Parent, const TItemIDList& ID, shell::TItemInfo Info)
+{
+    // The listing has seen whether it is a folder: it is bound without a second look.
+    std::unique_ptr<shell::TShellFolder> sf;
+    if (Info.Folder && Parent->ShellFolder())
+        sf = std::make_unique<shell::TShellFolder>(shell::JoinItemIDLists(&Parent->AbsoluteID(), &ID));
+    return std::make_unique<TbsShellFolder>(Parent, ID, std::move(sf), std::move(Info));
+}
+
 bool EnumItems(TbsShellFolder* Folder, unsigned Flags, std::vector<TItemIDList>& Items)
 {
     Items.clear();
@@ -266,11 +288,17 @@ bool SameRoot(const std::string& A, const std::string& B)
 
 bool Loading(const TComponent* C) { return (C->ComponentState() & csLoading) != 0; }
 
-void SortChildIDs(TbsShellFolder* Parent, std::vector<TItemIDList>& IDs)
+bool ListSortedChildren(TbsShellFolder* Folder, unsigned Flags, std::vector<TListedItem>& Items)
 {
-    if (!Parent || !Parent->ShellFolder()) return;
-    const shell::TShellFolder& sf = *Parent->ShellFolder();
-    std::stable_sort(IDs.begin(), IDs.end(),
-                     [&](const TItemIDList& a, const TItemIDList& b) { return sf.CompareIDs(0, a, b) < 0; });
+    Items.clear();
+    std::vector<TItemIDList> ids;
+    std::vector<shell::TItemInfo> infos;
+    if (!Folder || !Folder->ShellFolder() || !Folder->ShellFolder()->EnumObjects(Flags, ids, infos)) return false;
+    Items.reserve(ids.size());
+    for (std::size_t i = 0; i < ids.size(); ++i) Items.push_back({std::move(ids[i]), std::move(infos[i])});
+    std::stable_sort(Items.begin(), Items.end(), [](const TListedItem& a, const TListedItem& b) {
+        return shell::CompareItemInfos(0, a.Info, b.Info) < 0;
+    });
+    return true;
 }
 }  // namespace shellctrls

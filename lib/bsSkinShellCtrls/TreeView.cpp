@@ -99,8 +99,7 @@ void TbsCustomShellTreeView::CreateRootNode()
         TFlagScope loading(FLoadingRoot);
         if (Items()->Count() > 0) ClearNodes();
         std::unique_ptr<TbsShellFolder> folder = CreateFolderFromItemIDList(FRootFolder->AbsoluteID());
-        const std::string text = shell::SHGetDesktopFolder().GetDisplayNameOf(folder->AbsoluteID(), shell::SHGDN_NORMAL);
-        TTreeNode* node = Items()->AddChild(nullptr, text);
+        TTreeNode* node = Items()->AddChild(nullptr, ShellItemCaption(this, folder.get()));
         node->ImageIndex = shell::SystemImageIndex(folder->AbsoluteID(), false, false);
         node->SelectedIndex = shell::SystemImageIndex(folder->AbsoluteID(), false, true);
         node->SetHasChildren(folder->SubFolders());
@@ -145,20 +144,19 @@ void TbsCustomShellTreeView::PopulateNode(TTreeNode* Node)
     TbsShellFolder* folder = FolderOf(Node);
     TBusyCursor busy;
     TNodesUpdate update(Items());
-    std::vector<TItemIDList> ids;
-    if (!EnumItems(folder, ObjectTypesToEnumFlags(FObjectTypes), ids)) return;
-    SortChildIDs(folder, ids);
-    for (const TItemIDList& id : ids) InitChildNode(Items()->AddChild(Node, ""), id, Node);
+    std::vector<TListedItem> items;
+    if (!ListSortedChildren(folder, ObjectTypesToEnumFlags(FObjectTypes), items)) return;
+    for (TListedItem& item : items) InitChildNode(Items()->AddChild(Node, ""), item, Node);
 }
 
-void TbsCustomShellTreeView::InitChildNode(TTreeNode* Child, const TItemIDList& ID, TTreeNode* ParentNode)
+void TbsCustomShellTreeView::InitChildNode(TTreeNode* Child, shellctrls::TListedItem& Item, TTreeNode* ParentNode)
 {
-    std::unique_ptr<TbsShellFolder> folder = NewChild(FolderOf(ParentNode), ID);
+    std::unique_ptr<TbsShellFolder> folder = NewChild(FolderOf(ParentNode), Item.ID, std::move(Item.Info));
     TbsShellFolder* f = folder.get();
     SetNodeFolder(Child, std::move(folder));
-    Child->SetText(f->DisplayName());
-    Child->ImageIndex = shell::SystemImageIndex(f->AbsoluteID(), false, false);
-    Child->SelectedIndex = shell::SystemImageIndex(f->AbsoluteID(), false, true);
+    Child->SetText(ShellItemCaption(this, f));
+    Child->ImageIndex = f->Info().Icon;
+    Child->SelectedIndex = f->Info().OpenIcon;
     bool children = f->SubFolders();
     if (FObjectTypes.Contains(otNonFolders) && f->ShellFolder())
     {
@@ -195,12 +193,26 @@ bool TbsCustomShellTreeView::CanChange(TTreeNode* Node)
     {
         TFlagScope updating(FUpdating);
         if (FComboBox) FComboBox->SyncToItemIDList(id);
-        if (FListView) FListView->SyncToItemIDList(id);
+        SyncList(id);
     }
     FNodeToMonitor = Node;
     SetAutoRefresh(keep);
     FNodeToMonitor = nullptr;
     return result;
+}
+
+void TbsCustomShellTreeView::SyncList(const TItemIDList& ID)
+{
+    if (!FListView) return;
+    try
+    {
+        FListView->SyncToItemIDList(ID);
+    }
+    catch (const EInvalidPath& e)
+    {
+        // The list keeps the folder it shows; the user hears why.
+        ShowShellError(this, e.what());
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -234,15 +246,14 @@ void TbsCustomShellTreeView::SelectItemIDList(const TItemIDList& ID)
     if (target)
     {
         const TItemIDList id = FolderOf(target)->AbsoluteID();
-        if (FListView) FListView->SyncToItemIDList(id);
+        SyncList(id);
         if (FComboBox) FComboBox->SyncToItemIDList(id);
     }
 }
 
 std::string TbsCustomShellTreeView::Path() const
 {
-    TbsShellFolder* f = SelectedFolder();
-    return f ? f->PathName() : std::string();
+    return ShellItemPath(const_cast<TbsCustomShellTreeView*>(this), SelectedFolder());
 }
 
 void TbsCustomShellTreeView::SetPath(const std::string& Value)
@@ -290,8 +301,7 @@ void TbsCustomShellTreeView::Refresh(TTreeNode* Node)
         fresh->ImageIndex = shell::SystemImageIndex(f->AbsoluteID(), false, false);
         fresh->SelectedIndex = shell::SystemImageIndex(f->AbsoluteID(), false, true);
         fresh->SetHasChildren(f->SubFolders() || fresh->Count() > 0);
-        fresh->SetText(parentNode ? f->DisplayName()
-                                  : shell::SHGetDesktopFolder().GetDisplayNameOf(f->AbsoluteID(), shell::SHGDN_NORMAL));
+        fresh->SetText(ShellItemCaption(this, f));
         // The nodes that were open are opened again (which fills them).
         std::vector<TItemIDList> open;
         const int level = Node->Level();
@@ -323,7 +333,7 @@ void TbsCustomShellTreeView::MakeNotifier()
     FNotifier.reset();
     if (!FAutoRefresh || Loading(this)) return;
     TbsShellFolder* folder = FNodeToMonitor ? FolderOf(FNodeToMonitor) : FRootFolder.get();
-    FNotifier = std::make_unique<shell::TShellChangeNotifier>();
+    FNotifier = std::make_unique<TbsShellChangeNotifier>(nullptr);
     FNotifier->SetWatchSubTree(false);
     FNotifier->SetRoot(folder ? folder->FullObjectName() : std::string());
     FNotifier->SetOnChange([this] { RefreshSelectedNode(); });

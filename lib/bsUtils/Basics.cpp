@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
+#include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -138,13 +139,27 @@ void CorrectTextByMeasure(std::string& text, int width,
                           const std::function<int(const std::string&)>& measure)
 {
     if (measure(text) <= width) return;
-    while (!text.empty()) {
-        // Delete the last character (a whole UTF-8 sequence).
-        std::size_t i = text.size() - 1;
-        while (i > 0 && ((unsigned char)text[i] & 0xC0) == 0x80) --i;
-        text.erase(i);
-        if (measure(text + "...") <= width) break;
+    // ends[k]: the bytes of the first k characters (whole UTF-8 sequences).
+    std::vector<std::size_t> ends{0};
+    for (std::size_t i = 1; i <= text.size(); ++i)
+        if (i == text.size() || ((unsigned char)text[i] & 0xC0) != 0x80) ends.push_back(i);
+    const std::size_t n = ends.size() - 1;   // the whole text does not fit
+    auto fits = [&](std::size_t k) { return measure(text.substr(0, ends[k]) + "...") <= width; };
+    // Gallop from the front to a prefix that does not fit, then halve the gap:
+    // `lo` fits (or is 0), `hi` does not (or is the whole text).
+    std::size_t lo = 0, hi = n;
+    for (std::size_t k = 1; k < n; k *= 2) {
+        if (!fits(k)) {
+            hi = k;
+            break;
+        }
+        lo = k;
     }
+    while (hi - lo > 1) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        (fits(mid) ? lo : hi) = mid;
+    }
+    text.resize(ends[lo]);
     text += "...";
 }
 

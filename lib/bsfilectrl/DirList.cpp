@@ -112,9 +112,21 @@ void TbsSkinDirectoryListBox::SetDirectory(const std::string& Value)
 void TbsSkinDirectoryListBox::EnterDirectory(const std::string& Folder)
 {
     if (!FolderExists(Folder)) throw EInOutError("\"" + Folder + "\": No such file or directory", ENOENT);
+    if (!sys::DirectoryReadable(Folder)) throw EInOutError("\"" + Folder + "\": Permission denied", EACCES);
+    const std::string old = FDirectory;
     FDirectory = Folder;
-    FillFolderList();
-    Change();
+    try
+    {
+        FillFolderList();
+        Change();
+    }
+    catch (...)
+    {
+        // The linked file list could not follow: both stay where they were.
+        FDirectory = old;
+        FillFolderList();
+        throw;
+    }
 }
 
 void TbsSkinDirectoryListBox::ChangeToDrive(char Letter)
@@ -220,7 +232,8 @@ void TbsSkinDirectoryListBox::DrawFolderItem(TCanvas* Cnvs, int Index, const TRe
     Cnvs->BrushCopy(TRect(x, top, x + w, top + b->GetHeight()), b, TRect(0, 0, w, b->GetHeight()),
                     b->Canvas()->GetPixel(0, b->GetHeight() - 1));
     Cnvs->Brush()->SetStyle(bsClear);
-    const std::string& text = Items()->Strings(Index);
+    // A newline or tab in a name shows as "?": the row stays one line.
+    const std::string text = Utf8Visible(Items()->Strings(Index));
     const int tx = R.Left + w + indent + 4 - h + 2, ty = R.Top + (R.Height() - Cnvs->TextHeight(text)) / 2;
     Cnvs->TextRect(R, tx, ty, text);
 }

@@ -14,6 +14,12 @@ TbsSkinFileListBox::TbsSkinFileListBox(TComponent* AOwner)
     SetWidth(145);
     SetMultiSelect(false);
     SetSorted(true);
+    // A name is shown on one line as it is: a newline or tab in it shows as
+    // "?" (the row keeps the name itself, for FileName).
+    OnDrawItem = [this](TCanvas* C, int Index, int, int, const TRect& R, TOwnerDrawState) {
+        C->Brush()->SetStyle(bsClear);
+        DrawTextVCenterOffset(C, Utf8Visible(Items()->Strings(Index)), R, -ListBox->HorizontalExtentValue());
+    };
 }
 
 TbsSkinFileListBox::~TbsSkinFileListBox()
@@ -114,8 +120,20 @@ void TbsSkinFileListBox::EnterDirectory(const std::string& Folder)
     // Names differ by case on Linux: only the same path is the same folder.
     if (full == FDirectory) return;
     if (!FolderExists(full)) throw EInOutError("\"" + full + "\": No such file or directory", ENOENT);
+    // A folder that cannot be read is refused before it becomes the list's:
+    // folder, rows and file name stay as they were.
+    if (!sys::DirectoryReadable(full)) throw EInOutError("\"" + full + "\": Permission denied", EACCES);
+    const std::string old = FDirectory;
     FDirectory = full;
-    FillFileList();
+    try
+    {
+        FillFileList();
+    }
+    catch (...)
+    {
+        FDirectory = old;
+        throw;
+    }
 }
 
 void TbsSkinFileListBox::SelectFileName(const std::string& Name)

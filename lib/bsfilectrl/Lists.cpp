@@ -122,17 +122,15 @@ std::vector<std::string> bsReadFileRows(const std::string& Folder, const std::st
             entries.insert(entries.begin(), r);
         }
     std::vector<std::string> rows;
-    for (const std::string& piece : bsMaskPieces(Mask))
+    for (const auto& e : entries)
     {
-        for (const auto& e : entries)
-        {
-            if (!sys::MatchesMask(e.Name, piece)) continue;
-            // The search leaves hidden entries and folders out unless asked for.
-            const int attr = e.Attr & (sys::faReadOnly | sys::faHidden | sys::faDirectory);
-            if ((attr & (sys::faHidden | sys::faDirectory)) & ~search) continue;
-            if (!normal && !(attr & search)) continue;
-            rows.push_back((attr & sys::faDirectory) ? "[" + e.Name + "]" : e.Name);
-        }
+        // A name that matches several pieces of the mask is one row.
+        if (!MatchesMaskList(e.Name, Mask)) continue;
+        // The search leaves hidden entries and folders out unless asked for.
+        const int attr = e.Attr & (sys::faReadOnly | sys::faHidden | sys::faDirectory);
+        if ((attr & (sys::faHidden | sys::faDirectory)) & ~search) continue;
+        if (!normal && !(attr & search)) continue;
+        rows.push_back((attr & sys::faDirectory) ? "[" + e.Name + "]" : e.Name);
     }
     SortIgnoringCase(rows);
     return rows;

@@ -58,6 +58,19 @@ char32_t Utf8Next(std::string_view s, std::size_t& i)
     return cp;
 }
 
+std::string Utf8Visible(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();)
+    {
+        const char32_t cp = Utf8Next(s, i);
+        if (cp < 0x20 || (cp >= 0x7F && cp <= 0x9F)) out += '?';
+        else Utf8Append(out, cp);
+    }
+    return out;
+}
+
 void Utf8Append(std::string& out, char32_t cp)
 {
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;

@@ -16,6 +16,10 @@ std::string Utf8Encode(char32_t cp);
 std::size_t Utf8Length(std::string_view s);
 // Whether s is well-formed UTF-8 (no overlongs, surrogates or values past U+10FFFF).
 bool Utf8IsValid(std::string_view s);
+// Text as one visible line: malformed sequences become U+FFFD and control
+// characters (C0, DEL and C1: a newline, a carriage return, a tab …) "?".
+// For names shown to the user; the text itself is kept wherever it is used.
+std::string Utf8Visible(std::string_view s);
 // Length of a prefix of s that ends on a code-point boundary and is at most maxBytes long.
 std::size_t Utf8SafePrefix(std::string_view s, std::size_t maxBytes);
 

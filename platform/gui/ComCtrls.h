@@ -96,6 +96,13 @@ public:
     void SetAlignment(TAlignment v);
     bool GetAutoSize() const { return autoSize_; }
     void SetAutoSize(bool v);
+    // Limits of the width (0: none); a width set or dragged stays within
+    // them. A column whose MaxWidth is below the header's divider grip offers
+    // no divider to drag (a hidden column stays hidden).
+    int GetMinWidth() const { return minWidth_; }
+    void SetMinWidth(int v);
+    int GetMaxWidth() const { return maxWidth_; }
+    void SetMaxWidth(int v);
     int ImageIndex = -1;
     int Index() const;
     // The LVCFMT_ value of the alignment.
@@ -109,6 +116,8 @@ private:
     int autoWidth_ = 0;
     TAlignment alignment_ = taLeftJustify;
     bool autoSize_ = false;
+    int minWidth_ = 0, maxWidth_ = 0;
+    int clampWidth(int v) const;
 };
 
 class TListColumns

@@ -142,17 +142,15 @@ int FileIcon(const std::string& name)
 
 } // namespace
 
-int SystemImageIndex(const TItemIDList& absolute, bool /*large*/, bool open)
+int NodeIcon(const TNode& node, bool folder, bool open)
 {
-    std::optional<TNode> n = Resolve(absolute);
-    if (!n) return siFile;
-    switch (n->kind)
+    switch (node.kind)
     {
     case TNode::nkDesktop: return siDesktop;
     case TNode::nkComputer: return siComputer;
-    case TNode::nkVirtual: return n->rank == 0 ? siHome : siDocuments;
+    case TNode::nkVirtual: return node.rank == 0 ? siHome : siDocuments;
     case TNode::nkVolume:
-        switch (n->driveType)
+        switch (node.driveType)
         {
         case DRIVE_REMOVABLE: return siVolumeRemovable;
         case DRIVE_CDROM: return siVolumeCdrom;
@@ -161,9 +159,17 @@ int SystemImageIndex(const TItemIDList& absolute, bool /*large*/, bool open)
         default: return siVolumeFixed;
         }
     case TNode::nkFile:
-        if (NodeAttributes(*n, SFGAO_FOLDER) & SFGAO_FOLDER) return open ? siFolderOpen : siFolder;
-        return FileIcon(n->name);
+        if (folder) return open ? siFolderOpen : siFolder;
+        return FileIcon(node.name);
     }
     return siFile;
+}
+
+int SystemImageIndex(const TItemIDList& absolute, bool /*large*/, bool open)
+{
+    std::optional<TNode> n = Resolve(absolute);
+    if (!n) return siFile;
+    const bool folder = n->kind == TNode::nkFile && (NodeAttributes(*n, SFGAO_FOLDER) & SFGAO_FOLDER);
+    return NodeIcon(*n, folder, open);
 }
 }

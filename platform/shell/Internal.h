@@ -32,4 +32,8 @@ std::string NodeDisplayName(const TNode& node, unsigned flags);
 std::string JoinPath(const std::string& folder, const std::string& name);
 // A file name as valid UTF-8: malformed bytes become U+FFFD.
 std::string SanitizeName(const std::string& raw);
+// What one look at a resolved item tells (one stat for a file-system name).
+TItemInfo InfoOfNode(const TNode& node);
+// The icon of a resolved item whose folder-ness is known.
+int NodeIcon(const TNode& node, bool folder, bool open);
 }

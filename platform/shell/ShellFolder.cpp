@@ -186,13 +186,168 @@ std::string NodeDisplayName(const TNode& node, unsigned flags)
     case TNode::nkVolume:
         if (parsing) return node.path;
         if (!node.label.empty()) return node.label;
-        return node.path == "/" ? "File System" : SanitizeName(sys::ExtractFileName(node.path));
+        return node.path == "/" ? "File System" : Utf8Visible(sys::ExtractFileName(node.path));
     case TNode::nkFile:
         if (parsing) return inFolder ? node.name : node.path;
         if (flags & SHGDN_FOREDITING) return node.name;
-        return SanitizeName(node.name);
+        return Utf8Visible(node.name);
     }
     return {};
+}
+
+namespace {
+
+std::string Collate(const std::string& text)
+{
+    const std::size_t n = std::strxfrm(nullptr, text.c_str(), 0);
+    std::string out(n, '\0');
+    std::strxfrm(out.data(), text.c_str(), n + 1);
+    return out;
+}
+
+// The listing behind both EnumObjects: the folder is resolved once; with
+// infos, each file-system name is looked at once (one stat).
+bool Enumerate(const TItemIDList& absolute, unsigned flags, std::vector<TItemIDList>& items,
+               std::vector<TItemInfo>* infos)
+{
+    items.clear();
+    if (infos) infos->clear();
+    std::optional<TNode> node = Resolve(absolute);
+    if (!node) return false;
+    bool folders = flags & SHCONTF_FOLDERS, files = flags & SHCONTF_NONFOLDERS, hidden = flags & SHCONTF_INCLUDEHIDDEN;
+    auto addResolved = [&](TItemIDList item) {
+        if (infos)
+        {
+            TItemInfo info;
+            GetItemInfo(JoinItemIDLists(&absolute, &item), info);
+            infos->push_back(std::move(info));
+        }
+        items.push_back(std::move(item));
+    };
+    if (node->kind == TNode::nkComputer)
+    {
+        if (!folders) return true;
+        std::uint32_t mask = sys::GetLogicalDrives();   // re-read: a new medium shows up
+        for (int i = 0; i < 26; ++i)
+            if (mask & (1u << i)) addResolved(TItemIDList::Item(kItemVolume, sys::DriveRootPath(char('a' + i))));
+        return true;
+    }
+    if (node->kind == TNode::nkDesktop && folders)
+    {
+        addResolved(TItemIDList::Item(kItemVirtual, kHome));
+        if (!DocumentsFolder().empty()) addResolved(TItemIDList::Item(kItemVirtual, kDocuments));
+        addResolved(TItemIDList::Item(kItemVirtual, kComputer));
+    }
+    DIR* d = ::opendir(node->path.c_str());
+    if (!d) return node->kind == TNode::nkDesktop;   // a missing desktop folder leaves the virtual items
+    while (dirent* e = ::readdir(d))
+    {
+        std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        if (name[0] == '.' && !hidden) continue;
+        if (infos)
+        {
+            TNode file;
+            file.kind = TNode::nkFile;
+            file.name = name;
+            file.path = JoinPath(node->path, name);
+            TItemInfo info = InfoOfNode(file);
+            if (!(info.Folder ? folders : files)) continue;
+            infos->push_back(std::move(info));
+            items.push_back(TItemIDList::Item(kItemName, name));
+            continue;
+        }
+        bool folder = e->d_type == DT_DIR;
+        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN)
+        {
+            struct stat st;
+            folder = ::stat(JoinPath(node->path, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (folder ? folders : files) items.push_back(TItemIDList::Item(kItemName, name));
+    }
+    ::closedir(d);
+    return true;
+}
+
+int Sign(std::int64_t v)
+{
+    return v < 0 ? -1 : v > 0 ? 1 : 0;
+}
+
+} // namespace
+
+TItemInfo InfoOfNode(const TNode& n)
+{
+    TItemInfo info;
+    info.Rank = n.kind == TNode::nkFile ? kRankName : n.rank;
+    info.Name = n.name;
+    info.Path = n.path;
+    info.Folder = true;
+    switch (n.kind)
+    {
+    case TNode::nkDesktop: info.Special = snDesktop; break;
+    case TNode::nkComputer: info.Special = snComputer; break;
+    case TNode::nkVirtual: info.Special = n.rank == kRankHome ? snHome : snDocuments; break;
+    case TNode::nkVolume: info.Special = n.label.empty() && n.path == "/" ? snFileSystem : snNone; break;
+    case TNode::nkFile:
+    {
+        info.Folder = false;
+        struct stat st;
+        if (::stat(n.path.c_str(), &st) == 0)
+        {
+            info.Folder = S_ISDIR(st.st_mode);
+            info.Size = info.Folder ? -1 : std::int64_t(st.st_size);
+            info.Time = st.st_mtime;
+        }
+        break;
+    }
+    }
+    info.DisplayName = NodeDisplayName(n, SHGDN_INFOLDER);
+    info.TypeName = FileTypeName(n.name, info.Folder);
+    info.Collated = Collate(LowerCase(SanitizeName(n.name)));
+    info.Icon = NodeIcon(n, info.Folder, false);
+    info.OpenIcon = NodeIcon(n, info.Folder, true);
+    return info;
+}
+
+bool GetItemInfo(const TItemIDList& absolute, TItemInfo& info)
+{
+    std::optional<TNode> n = Resolve(absolute);
+    info = n ? InfoOfNode(*n) : TItemInfo();
+    return bool(n);
+}
+
+int CompareItemInfos(int column, const TItemInfo& a, const TItemInfo& b)
+{
+    if (a.Rank != b.Rank) return Sign(a.Rank - b.Rank);
+    if (a.Folder != b.Folder) return a.Folder ? -1 : 1;
+    int c = 0;
+    if (column == scSize) c = Sign(a.Size - b.Size);
+    else if (column == scType) c = Sign(CompareText(a.TypeName, b.TypeName));
+    else if (column == scModified) c = Sign(a.Time - b.Time);
+    if (c == 0) c = Sign(a.Collated.compare(b.Collated));
+    if (c == 0) c = Sign(a.Name.compare(b.Name));
+    return c;
+}
+
+TFolderState FolderState(const TItemIDList& absolute)
+{
+    std::optional<TNode> n = Resolve(absolute);
+    if (!n) return fsMissing;
+    if (n->kind == TNode::nkDesktop || n->kind == TNode::nkComputer) return fsListable;
+    if (n->path.empty()) return fsMissing;
+    struct stat lst, st;
+    if (::lstat(n->path.c_str(), &lst) != 0) return fsMissing;
+    if (::stat(n->path.c_str(), &st) != 0)
+    {
+        if (errno == ELOOP) return fsLinkLoop;
+        return S_ISLNK(lst.st_mode) ? fsBrokenLink : fsMissing;
+    }
+    if (!S_ISDIR(st.st_mode)) return fsNotFolder;
+    DIR* d = ::opendir(n->path.c_str());
+    if (!d) return fsUnreadable;
+    ::closedir(d);
+    return fsListable;
 }
 
 TShellFolder::TShellFolder(TItemIDList absolute) : absolute_(std::move(absolute)) {}
@@ -205,41 +360,12 @@ std::string TShellFolder::Path() const
 
 bool TShellFolder::EnumObjects(unsigned flags, std::vector<TItemIDList>& items) const
 {
-    items.clear();
-    std::optional<TNode> node = Resolve(absolute_);
-    if (!node) return false;
-    bool folders = flags & SHCONTF_FOLDERS, files = flags & SHCONTF_NONFOLDERS, hidden = flags & SHCONTF_INCLUDEHIDDEN;
-    if (node->kind == TNode::nkComputer)
-    {
-        if (!folders) return true;
-        std::uint32_t mask = sys::GetLogicalDrives();   // re-read: a new medium shows up
-        for (int i = 0; i < 26; ++i)
-            if (mask & (1u << i)) items.push_back(TItemIDList::Item(kItemVolume, sys::DriveRootPath(char('a' + i))));
-        return true;
-    }
-    if (node->kind == TNode::nkDesktop && folders)
-    {
-        items.push_back(TItemIDList::Item(kItemVirtual, kHome));
-        if (!DocumentsFolder().empty()) items.push_back(TItemIDList::Item(kItemVirtual, kDocuments));
-        items.push_back(TItemIDList::Item(kItemVirtual, kComputer));
-    }
-    DIR* d = ::opendir(node->path.c_str());
-    if (!d) return node->kind == TNode::nkDesktop;   // a missing desktop folder leaves the virtual items
-    while (dirent* e = ::readdir(d))
-    {
-        std::string name = e->d_name;
-        if (name == "." || name == "..") continue;
-        if (name[0] == '.' && !hidden) continue;
-        bool folder = e->d_type == DT_DIR;
-        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN)
-        {
-            struct stat st;
-            folder = ::stat(JoinPath(node->path, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (folder ? folders : files) items.push_back(TItemIDList::Item(kItemName, name));
-    }
-    ::closedir(d);
-    return true;
+    return Enumerate(absolute_, flags, items, nullptr);
+}
+
+bool TShellFolder::EnumObjects(unsigned flags, std::vector<TItemIDList>& items, std::vector<TItemInfo>& infos) const
+{
+    return Enumerate(absolute_, flags, items, &infos);
 }
 
 bool TShellFolder::GetAttributesOf(const TItemIDList& relative, std::uint32_t& mask) const
@@ -275,50 +401,6 @@ std::unique_ptr<TShellFolder> TShellFolder::BindToObject(const TItemIDList& rela
     return std::make_unique<TShellFolder>(std::move(full));
 }
 
-namespace {
-
-struct TSortKey
-{
-    int rank = kRankName;
-    bool folder = false;
-    std::string raw, folded;
-    std::int64_t size = -1, time = -1;
-};
-
-TSortKey KeyOf(const TNode& n)
-{
-    TSortKey k;
-    k.rank = n.kind == TNode::nkFile ? kRankName : n.rank;
-    k.raw = n.name;
-    k.folded = LowerCase(SanitizeName(n.name));
-    if (n.kind != TNode::nkFile)
-    {
-        k.folder = true;
-        return k;
-    }
-    struct stat st;
-    if (::stat(n.path.c_str(), &st) == 0)
-    {
-        k.folder = S_ISDIR(st.st_mode);
-        k.size = k.folder ? -1 : std::int64_t(st.st_size);
-        k.time = st.st_mtime;
-    }
-    return k;
-}
-
-int Sign(std::int64_t v)
-{
-    return v < 0 ? -1 : v > 0 ? 1 : 0;
-}
-
-int CompareNames(const TSortKey& a, const TSortKey& b)
-{
-    if (int c = Sign(std::strcoll(a.folded.c_str(), b.folded.c_str()))) return c;
-    return Sign(a.raw.compare(b.raw));
-}
-
-} // namespace
-
 int TShellFolder::CompareIDs(int column, const TItemIDList& a, const TItemIDList& b) const
 {
     std::vector<TItemIDList> ia = SplitItemIDList(a), ib = SplitItemIDList(b);
@@ -326,17 +408,7 @@ int TShellFolder::CompareIDs(int column, const TItemIDList& a, const TItemIDList
     std::optional<TNode> na = Resolve(JoinItemIDLists(&absolute_, &ia[0]));
     std::optional<TNode> nb = Resolve(JoinItemIDLists(&absolute_, &ib[0]));
     if (!na || !nb) return Sign(int(bool(na)) - int(bool(nb)));
-    TSortKey ka = KeyOf(*na), kb = KeyOf(*nb);
-    int c = 0;
-    if (ka.rank != kb.rank) c = Sign(ka.rank - kb.rank);
-    else if (ka.folder != kb.folder) c = ka.folder ? -1 : 1;
-    else
-    {
-        if (column == scSize) c = Sign(ka.size - kb.size);
-        else if (column == scType) c = Sign(CompareText(FileTypeName(ka.raw, ka.folder), FileTypeName(kb.raw, kb.folder)));
-        else if (column == scModified) c = Sign(ka.time - kb.time);
-        if (c == 0) c = CompareNames(ka, kb);
-    }
+    const int c = CompareItemInfos(column, InfoOfNode(*na), InfoOfNode(*nb));
     if (c != 0 || (ia.size() == 1 && ib.size() == 1)) return c;
     // Same first item: the rest compares inside it.
     TShellFolder inner(JoinItemIDLists(&absolute_, &ia[0]));
@@ -362,13 +434,13 @@ bool TShellFolder::SetNameOf(const TItemIDList& relative, const std::string& new
 std::int64_t TShellFolder::ItemSize(const TItemIDList& relative) const
 {
     std::optional<TNode> n = Resolve(JoinItemIDLists(&absolute_, &relative));
-    return n && n->kind == TNode::nkFile ? KeyOf(*n).size : -1;
+    return n && n->kind == TNode::nkFile ? InfoOfNode(*n).Size : -1;
 }
 
 std::int64_t TShellFolder::ItemTime(const TItemIDList& relative) const
 {
     std::optional<TNode> n = Resolve(JoinItemIDLists(&absolute_, &relative));
-    return n && n->kind == TNode::nkFile ? KeyOf(*n).time : -1;
+    return n && n->kind == TNode::nkFile ? InfoOfNode(*n).Time : -1;
 }
 
 TShellFolder SHGetDesktopFolder()

@@ -69,6 +69,40 @@ constexpr int CSIDL_APPDATA = 26;
 // Detail columns of a folder's items.
 enum TShellColumn { scName = 0, scSize = 1, scType = 2, scModified = 3 };
 
+// The items whose names are the namespace's own words rather than names on
+// disk (a volume without a label is "File System" only for "/").
+enum TSpecialName { snNone, snDesktop, snComputer, snHome, snDocuments, snFileSystem };
+
+// What one look at an item tells, kept by whoever lists many items so that
+// nothing is resolved or asked of the disk again: enough to filter, order,
+// show and open it.
+struct TItemInfo
+{
+    int Rank = 0;                 // fixed places of virtual items and volumes; names after them
+    bool Folder = false;          // a folder (a link to one counts)
+    TSpecialName Special = snNone;
+    std::string Name;             // the item's own text (raw file-name bytes)
+    std::string DisplayName;      // as GetDisplayNameOf(SHGDN_INFOLDER) gives it
+    std::string Path;             // file-system path; "" for Computer
+    std::string TypeName;         // FileTypeName of the name
+    std::string Collated;         // the order of names: the shown name in lower case, transformed by the locale
+    std::int64_t Size = -1;       // bytes; -1 for a folder or when unknown
+    std::int64_t Time = -1;       // seconds since 1970; -1 when unknown
+    int Icon = 0;                 // the icon (SystemImageIndex), closed and open
+    int OpenIcon = 0;
+};
+// The order of two items of one folder by a column, as CompareIDs gives it.
+int CompareItemInfos(int column, const TItemInfo& a, const TItemInfo& b);
+// What an absolute list names, looked at once; false (and an empty info) when
+// it names nothing.
+bool GetItemInfo(const TItemIDList& absolute, TItemInfo& info);
+
+// Whether a folder can be listed, and why not. A link to a folder is listed
+// through; a link whose target is missing, or that leads round in a loop, is
+// neither a folder nor missing.
+enum TFolderState { fsListable, fsMissing, fsNotFolder, fsBrokenLink, fsLinkLoop, fsUnreadable };
+TFolderState FolderState(const TItemIDList& absolute);
+
 class TShellFolder
 {
 public:
@@ -84,6 +118,9 @@ public:
     // listing (not sorted). False, with nothing, when the folder cannot be
     // read. Hidden items are dot-files.
     bool EnumObjects(unsigned flags, std::vector<TItemIDList>& items) const;
+    // The same, with what each item is (infos[i] for items[i]): one look at
+    // the disk per item, and the folder itself resolved once.
+    bool EnumObjects(unsigned flags, std::vector<TItemIDList>& items, std::vector<TItemInfo>& infos) const;
     // Answers the attributes asked for in mask (SFGAO_*) for a relative list.
     // A query that fails (the item is gone) reports no attributes: mask
     // becomes 0 and the result is false.

@@ -79,6 +79,21 @@ bool DirectoryExists(const std::string& path)
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool DirectoryWritable(const std::string& path)
+{
+    return DirectoryExists(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+bool DirectoryReadable(const std::string& path)
+{
+    return DirectoryExists(path) && ::faccessat(AT_FDCWD, path.c_str(), R_OK | X_OK, AT_EACCESS) == 0;
+}
+
+bool FileReadable(const std::string& path)
+{
+    return !path.empty() && ::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) == 0;
+}
+
 bool CreateDir(const std::string& path) { return !path.empty() && ::mkdir(path.c_str(), 0777) == 0; }
 bool RemoveDir(const std::string& path) { return !path.empty() && ::rmdir(path.c_str()) == 0; }
 

@@ -28,6 +28,12 @@ std::string ProgramPath();
 // A file that is not a folder.
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// An existing folder in which this process may create files.
+bool DirectoryWritable(const std::string& path);
+// Whether this process may list the folder / read the file (its effective
+// user and groups; nothing is opened).
+bool DirectoryReadable(const std::string& path);
+bool FileReadable(const std::string& path);
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);
 bool CreateDir(const std::string& path);

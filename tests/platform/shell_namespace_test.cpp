@@ -2,6 +2,7 @@
 // parsing, names, attributes, order, special folders, renaming and the trash.
 #include "common/unprivileged.h"
 #include "temp_dir.h"
+#include "platform/core/Utf8.h"
 #include "platform/shell/Icons.h"
 #include "platform/shell/ShellFolder.h"
 #include "platform/sys/Drives.h"
@@ -248,6 +249,27 @@ TEST_F(ShellNamespaceTest, NamesKeepEveryCharacterAndShowInvalidBytesReplaced)
     EXPECT_EQ(bad, folder.GetDisplayNameOf(Name(bad), SHGDN_FOREDITING));
     EXPECT_EQ((dir / bad).string(), folder.GetDisplayNameOf(Name(bad), SHGDN_FORPARSING));
     EXPECT_EQ("Desktop", SHGetDesktopFolder().GetDisplayNameOf(TItemIDList(), SHGDN_NORMAL));
+
+    // Control characters show as "?", so a name stays one visible line; the
+    // names that find the file keep them.
+    for (const std::string& n : {std::string("dir\nwith newline"), std::string("cr\rtab\t\x7f.mts")})
+    {
+        SCOPED_TRACE(n);
+        Write(dir / n);
+        std::string shown = n;
+        for (char& c : shown)
+            if ((unsigned char)c < 0x20 || c == 0x7f) c = '?';
+        EXPECT_EQ(shown, folder.GetDisplayNameOf(Name(n), SHGDN_INFOLDER));
+        EXPECT_EQ(shown, folder.GetDisplayNameOf(Name(n), SHGDN_NORMAL));
+        EXPECT_EQ(n, folder.GetDisplayNameOf(Name(n), SHGDN_FOREDITING));
+        EXPECT_EQ((dir / n).string(), folder.GetDisplayNameOf(Name(n), SHGDN_FORPARSING));
+        TItemInfo info;
+        const TItemIDList item = Name(n);
+        ASSERT_TRUE(GetItemInfo(JoinItemIDLists(&folder.AbsoluteID(), &item), info));
+        EXPECT_EQ(shown, info.DisplayName);
+        EXPECT_EQ(n, info.Name);
+    }
+    EXPECT_EQ(Utf8Visible("a\xC2\x85" "b\xff" "c"), "a?b\xEF\xBF\xBD" "c");   // a C1 control, an invalid byte
 }
 
 TEST_F(ShellNamespaceTest, AttributesComeFromTheFileAndAFailedQueryReportsNone)
@@ -297,6 +319,44 @@ TEST_F(ShellNamespaceTest, AttributesComeFromTheFileAndAFailedQueryReportsNone)
     EXPECT_FALSE(folder.BindToObject(Name("loop")));
     EXPECT_FALSE(folder.BindToObject(Name("fifo")));
     EXPECT_TRUE(folder.BindToObject(Name("link")));
+
+    // Whether each can be listed as a folder, and why not.
+    fs::create_symlink("nowhere", dir / "broken");
+    const std::pair<const char*, TFolderState> states[] = {
+        {"folder", fsListable}, {"link", fsListable},     {"file", fsNotFolder}, {"fifo", fsNotFolder},
+        {"loop", fsLinkLoop},   {"broken", fsBrokenLink}, {"gone", fsMissing},
+    };
+    for (const auto& [name, state] : states)
+    {
+        const TItemIDList item = Name(name);
+        EXPECT_EQ(state, FolderState(JoinItemIDLists(&folder.AbsoluteID(), &item))) << name;
+    }
+    EXPECT_EQ(fsListable, FolderState(TItemIDList()));
+    EXPECT_EQ(fsListable, FolderState(Items({{kItemVirtual, "computer"}})));
+    EXPECT_EQ(fsMissing, FolderState(Items({{kItemVirtual, "nowhere"}})));
+
+    // A listing with what each item is answers as the questions asked one by one.
+    std::vector<TItemIDList> items, plain;
+    std::vector<TItemInfo> infos;
+    ASSERT_TRUE(folder.EnumObjects(SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, items, infos));
+    ASSERT_TRUE(folder.EnumObjects(SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, plain));
+    EXPECT_EQ(plain, items);
+    ASSERT_EQ(items.size(), infos.size());
+    for (std::size_t i = 0; i < items.size(); ++i)
+    {
+        const TItemInfo& info = infos[i];
+        SCOPED_TRACE(info.Name);
+        std::uint32_t mask = SFGAO_FOLDER;
+        folder.GetAttributesOf(items[i], mask);
+        EXPECT_EQ(info.Folder, mask != 0);
+        EXPECT_EQ(info.DisplayName, folder.GetDisplayNameOf(items[i], SHGDN_INFOLDER));
+        EXPECT_EQ(info.Size, folder.ItemSize(items[i]));
+        EXPECT_EQ(info.Time, folder.ItemTime(items[i]));
+        EXPECT_EQ(info.Path, (dir / info.Name).string());
+        const TItemIDList full = JoinItemIDLists(&folder.AbsoluteID(), &items[i]);
+        EXPECT_EQ(info.Icon, SystemImageIndex(full, false, false));
+        EXPECT_EQ(info.OpenIcon, SystemImageIndex(full, false, true));
+    }
 }
 
 TEST_F(ShellNamespaceTest, AnUnreadableFolderListsNothingAndReadOnlyItemsCannotBeRenamed)
@@ -324,6 +384,8 @@ TEST_F(ShellNamespaceTest, AnUnreadableFolderListsNothingAndReadOnlyItemsCannotB
         if (!(mask & SFGAO_READONLY) || (mask & (SFGAO_CANRENAME | SFGAO_CANDELETE))) return 4;
         TItemIDList renamed;
         if (ro.SetNameOf(Name("file"), "other", renamed)) return 5;
+        const TItemIDList lockedItem = Name("locked");
+        if (FolderState(JoinItemIDLists(&folder.AbsoluteID(), &lockedItem)) != fsUnreadable) return 6;
         return 0;
     });
     ::chmod((dir / "locked").c_str(), 0755);
@@ -358,6 +420,19 @@ TEST_F(ShellNamespaceTest, OrderPutsFoldersFirstThenNamesByCaseThenBytes)
     EXPECT_EQ((std::vector<std::string>{"Adir", "zdir", "a", "B", "b", "C.mp4", "big3", "big5"}), sorted(scSize));
     EXPECT_EQ((std::vector<std::string>{"Adir", "zdir", "a", "B", "b", "big3", "big5", "C.mp4"}), sorted(scType));
     EXPECT_EQ(0, folder.CompareIDs(scName, Name("a"), Name("a")));
+    // What a listing saw orders the items as the questions one by one do.
+    std::vector<TItemIDList> items;
+    std::vector<TItemInfo> infos;
+    ASSERT_TRUE(folder.EnumObjects(SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items, infos));
+    for (int column : {scName, scSize, scType, scModified})
+    {
+        std::vector<TItemInfo> byInfo = infos;
+        std::sort(byInfo.begin(), byInfo.end(),
+                  [&](const TItemInfo& x, const TItemInfo& y) { return CompareItemInfos(column, x, y) < 0; });
+        std::vector<std::string> names;
+        for (const TItemInfo& i : byInfo) names.push_back(i.Name);
+        EXPECT_EQ(sorted(column), names) << column;
+    }
 
     // Virtual items keep their places ahead of the desktop folder's entries.
     Write(home_ / "Desk" / "0first");

@@ -102,6 +102,38 @@ TEST(ComposeLayout, Ellipsis)
         CorrectTextByMeasure(t, c.width, measure);
         EXPECT_EQ(t, c.want) << c.text << " " << c.width;
     }
+    // Every width of a mixed text gives the longest prefix that fits with its dots.
+    const std::string mixed = "a.中b..文cd.视";
+    for (int width = 0; width <= measure(mixed); ++width) {
+        std::string t = mixed, want;
+        CorrectTextByMeasure(t, width, measure);
+        if (measure(mixed) <= width) want = mixed;
+        else {
+            std::size_t best = 0;
+            for (std::size_t i = 1; i < mixed.size(); ++i)
+                if (((unsigned char)mixed[i] & 0xC0) != 0x80 && measure(mixed.substr(0, i) + "...") <= width) best = i;
+            want = mixed.substr(0, best) + "...";
+        }
+        EXPECT_EQ(t, want) << width;
+    }
+}
+
+TEST(ComposeLayout, FittingALongCaptionMeasuresAFewPrefixesOnly)
+{
+    // A caption of 100,000 characters cut to 400 pixels (10 a character): the
+    // prefix is found in a few dozen measurements of short texts, where one
+    // measurement per removed character took minutes.
+    std::size_t calls = 0, measured = 0;
+    auto measure = [&](const std::string& s) {
+        if (++calls > 100) throw std::runtime_error("measured too often");
+        measured += s.size();
+        return int(s.size()) * 10;
+    };
+    std::string t(100000, 'x');
+    ASSERT_NO_THROW(CorrectTextByMeasure(t, 400, measure));
+    EXPECT_EQ(t, std::string(37, 'x') + "...");
+    EXPECT_LE(calls, 20u);
+    EXPECT_LE(measured, 100000u + 1000u);
 }
 
 TEST(ComposeLayout, GlyphAndCaptionLayout)

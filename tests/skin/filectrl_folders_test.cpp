@@ -3,6 +3,7 @@
 // relative name and the drive combo box, the linked file list and label, the
 // drives with their texts and case. The current directory stays.
 #include "common/mount_line.h"
+#include "common/unprivileged.h"
 #include "lib/bsfilectrl.h"
 #include "platform/sys/Drives.h"
 #include "platform/sys/Files.h"
@@ -29,7 +30,7 @@ protected:
         for (const char* d : {"Sub/inner", "Sub/Alpha", "Sub/.git", "other:1", "back\\slash"}) fs::create_directories(root + "/" + d);
         std::ofstream(root + "/Sub/clip.mts") << "x";
         cwd = sys::GetCurrentDir();
-        form = MakeForm(500, 400);
+        form = MakeForm(500, 640);
     }
     void TearDown() override
     {
@@ -123,6 +124,100 @@ TEST_F(FoldersTest, LinkedFileListAndLabelFollow)
     EXPECT_EQ(files->Directory(), root + "/Sub/inner");
     delete files;
     EXPECT_EQ(l->FileList(), nullptr);
+}
+
+TEST_F(FoldersTest, AFolderThatCannotBeEnteredLeavesBothListsWhereTheyWere)
+{
+    fs::create_directories(root + "/Sub/locked");
+    std::ofstream(root + "/Sub/locked/inside.mts") << "x";
+    ::chmod((root + "/Sub/locked").c_str(), 0);
+    const std::string sub = root + "/Sub", locked = root + "/Sub/locked";
+    const int rc = AsUnprivilegedUser(sub, [&] {
+        auto* l = MakeDirList();
+        auto* files = new TbsSkinFileListBox(form);
+        files->SetBounds(240, 10, 200, 200);
+        files->SetParent(form);
+        l->SetFileList(files);
+        driver->PumpUntilIdle();
+        l->SetDirectory(sub);
+        files->ApplyFilePath("clip.mts");
+        auto unchanged = [&] {
+            return l->Directory() == sub && files->Directory() == sub && files->GetFileName() == sub + "/clip.mts" &&
+                   files->Items()->Count() == 1 && l->Items()->Strings(l->ItemIndex()) == "Sub";
+        };
+        auto refused = [&](const std::function<void()>& step) {
+            try
+            {
+                step();
+                return false;
+            }
+            catch (const EInOutError& e)
+            {
+                return e.ErrorCode == EACCES;
+            }
+        };
+        // The folder list moved into it, by path and by Enter on its row.
+        if (!refused([&] { l->SetDirectory(locked); })) return 1;
+        if (!unchanged()) return 2;
+        // The file list alone, linked or not.
+        l->SetFileList(nullptr);
+        if (!refused([&] { files->EnterDirectory(locked); })) return 3;
+        if (!refused([&] { files->ApplyFilePath(locked); })) return 4;
+        if (!unchanged()) return 5;
+        return 0;
+    });
+    ::chmod((root + "/Sub/locked").c_str(), 0755);
+    EXPECT_EQ(rc, 0);
+}
+
+TEST_F(FoldersTest, ANameWithANewlineShowsItOnOneLine)
+{
+    // Two folders alike but for the names: one with control characters, one
+    // with "?" in their places. Their rows must look the same.
+    for (const char* side : {"ctl", "ask"})
+    {
+        const std::string sep = std::string(side) == "ctl" ? "\n" : "?";
+        const std::string tab = std::string(side) == "ctl" ? "\t" : "?";
+        fs::create_directories(root + "/" + side + "/dir" + sep + "with newline");
+        std::ofstream(root + "/" + side + "/clip" + tab + "1" + sep + ".mts") << "x";
+    }
+    auto* ctl = new TbsSkinFileListBox(form);
+    auto* ask = new TbsSkinFileListBox(form);
+    auto* ctlDirs = new TbsSkinDirectoryListBox(form);
+    auto* askDirs = new TbsSkinDirectoryListBox(form);
+    int y = 10;
+    for (TbsSkinListBox* l : std::initializer_list<TbsSkinListBox*>{ctl, ask, ctlDirs, askDirs})
+    {
+        l->SetBounds(10, y, 300, 150);
+        l->SetParent(form);
+        y += 155;
+    }
+    form->Show();
+    driver->PumpUntilIdle();
+    ctl->ApplyFilePath(root + "/ctl");
+    ask->ApplyFilePath(root + "/ask");
+    ctlDirs->SetDirectory(root + "/ctl");
+    askDirs->SetDirectory(root + "/ask");
+    driver->PumpUntilIdle();
+    // The rows keep the names themselves.
+    ASSERT_EQ(ctl->Items()->Count(), 1);
+    EXPECT_EQ(ctl->Items()->Strings(0), "clip\t1\n.mts");
+    EXPECT_EQ(ctl->GetFileName(), "");
+    EXPECT_EQ(Tail(ctlDirs, 1), Rows{"dir\nwith newline"});
+    // Inside the row's focus frame, which only one list may show.
+    auto same = [&](TbsSkinListBox* a, TbsSkinListBox* b, int row) {
+        TRect ra = a->ListBox->ItemRect(row), rb = b->ListBox->ItemRect(row);
+        InflateRect(ra, -2, -2);
+        InflateRect(rb, -2, -2);
+        int differ = 0;
+        for (int yy = 0; yy < ra.Height(); ++yy)
+            for (int xx = 0; xx < ra.Width(); ++xx)
+                differ += driver->PixelAt(a->ListBox->ClientToScreen(TPoint(ra.Left + xx, ra.Top + yy))) !=
+                          driver->PixelAt(b->ListBox->ClientToScreen(TPoint(rb.Left + xx, rb.Top + yy)));
+        return differ;
+    };
+    EXPECT_EQ(same(ctl, ask, 0), 0);
+    EXPECT_EQ(same(ctlDirs, askDirs, ctlDirs->Items()->Count() - 1), 0);
 }
 
 TEST_F(FoldersTest, DriveComboListsDrivesAndMovesTheFolderList)

@@ -372,3 +372,48 @@ TEST_F(MessageTest, TheBoxFadesInToItsTransparencyThroughItsFrame)
     EXPECT_GT(steps, 1) << "faded in, not shown at once";
     EXPECT_EQ(alpha, 180);
 }
+
+TEST_F(MessageTest, ATextTallerThanTheWorkAreaScrollsAndTheButtonsStayOnTheScreen)
+{
+    // A short text is held whole.
+    TbsMessageBoxRequest small;
+    small.Msg = "Done.";
+    small.Buttons = {mbOK};
+    EXPECT_EQ(msg.BuildMessageForm(small)->MessageBox, nullptr);
+
+    std::string text;
+    for (int i = 0; i < 1000; ++i) text += "第 " + std::to_string(i) + " 行 line of a long report\n";
+    msg.ShowAgainFlag = true;
+    TRect box, ok, check, view;
+    bool labelInView = false, barShown = false;
+    int labelHeight = 0, range = 0, scrolledTop = 0;
+    Answer([&] {
+        TbsMessageForm* f = BoxForm();
+        box = f->BoundsRect();
+        ok = Button(f, "OK")->BoundsRect();
+        check = f->DisplayCheckBox->BoundsRect();
+        ASSERT_NE(f->MessageBox, nullptr);
+        view = f->MessageBox->BoundsRect();
+        labelInView = f->Message->Parent() == f->MessageBox && f->Message->Top() == 0;
+        labelHeight = f->Message->Height();
+        barShown = f->MessageScrollBar->GetVisible();
+        range = f->MessageScrollBar->Max() - f->MessageScrollBar->Min();
+        driver->PressKey(VK_END);
+        scrolledTop = f->Message->Top();
+        driver->PressKey(VK_RETURN);
+    });
+    EXPECT_EQ(msg.MessageDlg(text, mtInformation, {mbOK}, 0), mrOk);
+    const TRect work = Screen->WorkAreaRect();
+    EXPECT_GE(box.Top, work.Top);
+    EXPECT_LE(box.Bottom, work.Bottom);
+    EXPECT_LE(box.Height(), work.Height());
+    // The text above the check box, the check box above the buttons, all inside.
+    EXPECT_TRUE(labelInView);
+    EXPECT_LE(view.Bottom, check.Top);
+    EXPECT_LE(check.Bottom, ok.Top);
+    EXPECT_GT(view.Height(), 0);
+    EXPECT_TRUE(barShown);
+    EXPECT_GE(range, labelHeight - view.Height());
+    // End shows the last lines: the text moved up by what does not fit.
+    EXPECT_EQ(scrolledTop, -(labelHeight - view.Height()));
+}

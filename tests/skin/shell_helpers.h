@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/bsMessages.h"
 #include "lib/bsSkinShellCtrls.h"
 #include "platform/sys/Drives.h"
 #include "platform/sys/Files.h"
@@ -75,6 +76,26 @@ protected:
         fs::create_directories((root_ / rel).parent_path());
         Touch(root_ / rel, text);
         return (root_ / rel).string();
+    }
+    // The skinned message box on the screen, or null.
+    static TbsMessageForm* MessageBox()
+    {
+        for (int i = 0; Screen && i < Screen->FormCount(); ++i)
+            if (auto* f = dynamic_cast<TbsMessageForm*>(Screen->Forms(i));
+                f && f->HandleAllocated() && IsWindowVisible(f->Handle()))
+                return f;
+        return nullptr;
+    }
+    // Reads the text of the box that opens next and answers it with `result`.
+    void AnswerNextBox(std::string& text, TModalResult result)
+    {
+        driver->WhenIdle([this, &text, result] {
+            if (TbsMessageForm* f = MessageBox())
+            {
+                text = f->Message->GetText();
+                f->SetModalResult(result);
+            }
+        });
     }
     static TItemIDList Parse(const std::string& path)
     {

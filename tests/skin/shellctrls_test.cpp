@@ -3,6 +3,8 @@
 // after a delete, the list's masks, column sorting (5 GiB after 3 GiB),
 // type-ahead, Back at the desktop, and three linked controls following one
 // folder.
+#include "common/unprivileged.h"
+#include "lib/bsMessages.h"
 #include "platform/core/MainThread.h"
 #include "skin/shell_helpers.h"
 
@@ -51,18 +53,18 @@ TEST_F(ShellCtrlsTest, TreeStartsOnTheDesktopAndSelectsByPath)
     auto* tree = Make<TbsSkinDirTreeView>(0, 0, 250, 300);
     TTreeNode* root = tree->Items()->GetFirstNode();
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(root->GetText(), "Desktop");
+    EXPECT_EQ(root->GetText(), "桌面");
     EXPECT_TRUE(root->GetExpanded());
     EXPECT_EQ(tree->GetSelected(), root);
     EXPECT_FALSE(tree->GetShowRoot());
-    EXPECT_NE(Child(root, "Computer"), nullptr);
-    EXPECT_NE(Child(root, "Home"), nullptr);
+    EXPECT_NE(Child(root, "计算机"), nullptr);
+    EXPECT_NE(Child(root, "主文件夹"), nullptr);
 
     tree->SetPath(b);
     EXPECT_EQ(tree->Path(), b);
     ASSERT_NE(tree->GetSelected(), nullptr);
     EXPECT_EQ(tree->GetSelected()->GetText(), "b");
-    EXPECT_TRUE(Child(root, "Computer")->GetExpanded());
+    EXPECT_TRUE(Child(root, "计算机")->GetExpanded());
 
     // Text that does not parse leaves the selection where it was.
     EXPECT_THROW(tree->SetPath("relative/path"), EInvalidPath);
@@ -79,6 +81,144 @@ TEST_F(ShellCtrlsTest, TreeStartsOnTheDesktopAndSelectsByPath)
         EXPECT_STREQ(e.what(), "Error setting path: \"no such root\"");
     }
     EXPECT_EQ(tree->Root(), "rfDesktop");
+}
+
+TEST_F(ShellCtrlsTest, TheNamespaceWordsMenuAndTrashQuestionComeFromTheStringTable)
+{
+    const std::string d = Dir("d");
+    File("d/clip.mp4");
+    auto* tree = Make<TbsSkinDirTreeView>(0, 0, 250, 300);
+    auto* list = Make<TbsSkinFileListView>(250, 0, 350, 300);
+    list->SetPath(d);
+    TbsShellFolder* clip = list->FolderAt(0);
+    ASSERT_NE(clip, nullptr);
+    auto menuCaptions = [&] {
+        std::unique_ptr<TbsSkinPopupMenu> menu;
+        ShowShellContextMenu(list, clip, 5, 5, menu);
+        std::vector<std::string> out;
+        for (int i = 0; menu && i < menu->Items()->Count(); ++i) out.push_back(menu->Items()->Items(i)->Caption());
+        return out;
+    };
+    // The question before a move to the trash, read from the box and answered No.
+    auto trashQuestion = [&] {
+        std::string text;
+        AnswerNextBox(text, mrNo);
+        EXPECT_FALSE(RunShellVerb(list, clip, "delete"));
+        return text;
+    };
+    auto volumeCaption = [&] {
+        TTreeNode* root = tree->Items()->GetFirstNode(), *computer = nullptr;
+        for (int i = 0; i < root->Count(); ++i)
+            if (tree->FolderOf(root->Item(i))->Info().Special == shell::snComputer) computer = root->Item(i);
+        if (!computer) return std::string();
+        computer->Expand(false);
+        return computer->Count() > 0 ? computer->Item(0)->GetText() : std::string();
+    };
+
+    // No store: the program's own words.
+    TTreeNode* root = tree->Items()->GetFirstNode();
+    EXPECT_EQ(root->GetText(), "桌面");
+    std::vector<std::string> top;
+    for (int i = 0; i < root->Count(); ++i) top.push_back(root->Item(i)->GetText());
+    EXPECT_EQ(std::vector<std::string>(top.begin(), top.begin() + 2), (std::vector<std::string>{"主文件夹", "计算机"}));
+    EXPECT_EQ(volumeCaption(), "文件系统");
+    EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"打开", "重命名", "删除", "属性"}));
+    EXPECT_EQ(trashQuestion(), "确实要把“clip.mp4”移到回收站吗？");
+
+    // A table's own texts win; one that lacks a key keeps the built-in word,
+    // and a "%" in a table's text is no format.
+    TbsSkinData sd(nullptr);
+    TbsResourceStrData table;
+    table.SetResStrings(std::vector<std::string>{"SHELL_DESKTOP=Desktop", "SHELL_COMPUTER=This PC",
+                                                 "SHELL_FILESYSTEM=Root", "SHELL_MENU_DELETE=Trash %d%n",
+                                                 "SHELL_TRASH_QUESTION=Trash %s (100%)?"});
+    sd.SetResourceStrData(&table);
+    tree->SetSkinData(&sd);
+    list->SetSkinData(&sd);
+    tree->SetRoot("rfMyComputer");
+    tree->SetRoot("rfDesktop");
+    root = tree->Items()->GetFirstNode();
+    EXPECT_EQ(root->GetText(), "Desktop");
+    EXPECT_EQ(root->Item(0)->GetText(), "主文件夹");
+    EXPECT_EQ(root->Item(1)->GetText(), "This PC");
+    EXPECT_EQ(volumeCaption(), "Root");
+    EXPECT_EQ(menuCaptions(), (std::vector<std::string>{"打开", "重命名", "Trash %d%n", "属性"}));
+    EXPECT_EQ(trashQuestion(), "Trash clip.mp4 (100%)?");
+    EXPECT_TRUE(fs::exists(root_ / "d/clip.mp4"));
+    tree->SetSkinData(nullptr);
+    list->SetSkinData(nullptr);
+}
+
+TEST_F(ShellCtrlsTest, TheListRefusesWhatItCannotListAndSaysWhy)
+{
+    const std::string d = Dir("d");
+    File("d/a.mp4");
+    const std::string file = File("x/clip.mp4"), fifo = Dir("x") + "/pipe", broken = Dir("x") + "/broken",
+                      loop = Dir("x") + "/loop";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    fs::create_symlink(Dir("x") + "/gone", broken);
+    fs::create_symlink(loop, loop);
+    auto* list = Make<TbsSkinFileListView>(0, 0, 400, 300);
+    list->SetPath(d);
+    struct Case
+    {
+        std::string path, message;
+    } cases[] = {
+        {file, "“" + file + "”不是文件夹，无法打开。"},
+        {fifo, "“" + fifo + "”不是文件夹，无法打开。"},
+        {broken, "链接“" + broken + "”指向的位置不存在。"},
+        {loop, "链接“" + loop + "”循环指向自己，无法打开。"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.path);
+        for (int byRoot = 0; byRoot < 2; ++byRoot)
+        {
+            try
+            {
+                if (byRoot) list->SetRoot(c.path);
+                else list->SetPath(c.path);
+                ADD_FAILURE() << "no error";
+            }
+            catch (const EInvalidPath& e)
+            {
+                EXPECT_EQ(e.what(), c.message);
+            }
+            EXPECT_EQ(list->Path(), d);
+            EXPECT_EQ(Rows(list), (std::vector<std::string>{"a.mp4"}));
+            EXPECT_EQ(list->Root(), "rfDesktop");
+        }
+    }
+
+    // An unreadable folder, asked for by path or opened from its row: the
+    // user is told in a box and the list stays where it was.
+    const std::string locked = Dir("d/locked");
+    ::chmod(locked.c_str(), 0);
+    const int rc = AsUnprivilegedUser(d, [&] {
+        list->Refresh();
+        try
+        {
+            list->SetPath(locked);
+            return 1;
+        }
+        catch (const EInvalidPath& e)
+        {
+            if (std::string(e.what()) != "无法打开文件夹“" + locked + "”：没有读取权限。") return 2;
+        }
+        std::string told;
+        AnswerNextBox(told, mrOk);
+        int row = -1;
+        for (int i = 0; i < list->FolderCount(); ++i)
+            if (list->FolderAt(i)->DisplayName() == "locked") row = i;
+        if (row < 0) return 3;
+        list->SetItemIndex(row);
+        list->SetFocus();
+        driver->PressKey(VK_RETURN);
+        if (told != "无法打开文件夹“" + locked + "”：没有读取权限。") return 4;
+        return list->Path() == d ? 0 : 5;
+    });
+    ::chmod(locked.c_str(), 0755);
+    EXPECT_EQ(rc, 0);
 }
 
 TEST_F(ShellCtrlsTest, ExpandingAFileNodeNeverRunsIt)
@@ -227,7 +367,7 @@ TEST_F(ShellCtrlsTest, LinkedControlsFollowOneFolder)
     // The outline: the desktop, its children, the volume under Computer, then
     // the way down to the folder with growing indent, the folder selected.
     ASSERT_GT(combo->EntryCount(), 3);
-    EXPECT_EQ(combo->Entry(0).Caption, "Desktop");
+    EXPECT_EQ(combo->Entry(0).Caption, "桌面");
     EXPECT_EQ(combo->Entry(0).Indent, 0);
     const int last = combo->ItemIndex();
     EXPECT_EQ(combo->Entry(last).Caption, "r");
@@ -238,7 +378,7 @@ TEST_F(ShellCtrlsTest, LinkedControlsFollowOneFolder)
     // Picking the Home entry moves the list and the tree there.
     int home = -1;
     for (int i = 0; i < combo->EntryCount(); ++i)
-        if (combo->Entry(i).Caption == "Home") home = i;
+        if (combo->Entry(i).Caption == "主文件夹") home = i;
     ASSERT_GE(home, 0);
     combo->SetItemIndex(home);
     EXPECT_EQ(list->Path(), home_.string());
@@ -308,6 +448,15 @@ TEST_F(ShellCtrlsTest, AutoRefreshListsWhatIsMadeOnDisk)
     tree->SetRoot(w);
     list->SetAutoRefresh(true);
     tree->SetAutoRefresh(true);
+    // Each watches the folder it shows, not below it, through the library's notifier.
+    for (TbsShellChangeNotifier* n : {list->ChangeNotifier(), tree->ChangeNotifier()})
+    {
+        ASSERT_NE(n, nullptr);
+        EXPECT_EQ(n->Root(), w);
+        EXPECT_FALSE(n->WatchSubTree());
+        ASSERT_NE(n->Thread(), nullptr);
+        EXPECT_TRUE(n->Thread()->Watching());
+    }
     File("w/new.mp4");
     Dir("w/sub");
     // The change comes from the watcher's thread, delivered on the GUI thread.
@@ -320,4 +469,47 @@ TEST_F(ShellCtrlsTest, AutoRefreshListsWhatIsMadeOnDisk)
     EXPECT_EQ(Rows(list), (std::vector<std::string>{"sub", "new.mp4", "old.mp4"}));
     list->SetAutoRefresh(false);
     tree->SetAutoRefresh(false);
+    EXPECT_EQ(list->ChangeNotifier(), nullptr);
+}
+
+TEST_F(ShellCtrlsTest, TheChangeNotifierWatchesItsRootOnceItHasAHandler)
+{
+    EXPECT_EQ(NotifyFiltersToFlags({nfFileNameChange, nfDirNameChange}), 0x3u);
+    EXPECT_EQ(NotifyFiltersToFlags({nfAttributeChange, nfSizeChange, nfWriteChange, nfSecurityChange}), 0x11Cu);
+    const std::string a = Dir("wa"), b = Dir("wb");
+    int changes = 0;
+    auto n = std::make_unique<TbsShellChangeNotifier>(nullptr);
+    // The defaults, and no thread without a handler.
+    EXPECT_EQ(n->Root(), "/");
+    EXPECT_TRUE(n->WatchSubTree());
+    EXPECT_EQ(n->NotifyFilters(), (TNotifyFilters{nfFileNameChange, nfDirNameChange}));
+    EXPECT_EQ(n->Thread(), nullptr);
+    n->SetRoot(a);
+    n->SetWatchSubTree(false);
+    EXPECT_EQ(n->Thread(), nullptr);
+    n->SetOnChange([&] {
+        EXPECT_TRUE(IsMainThread());
+        ++changes;
+    });
+    TbsShellChangeThread* thread = n->Thread();
+    ASSERT_NE(thread, nullptr);
+    EXPECT_TRUE(thread->Watching());
+    File("wa/one.mp4");
+    while (changes == 0) CheckSynchronize(10);
+    // A new root is watched by the same thread.
+    n->SetRoot(b);
+    EXPECT_EQ(n->Thread(), thread);
+    const int before = changes;
+    File("wb/three.mp4");
+    while (changes == before) CheckSynchronize(10);
+    // A root that cannot be watched: nothing runs, the notifier stays usable
+    // and goes safely.
+    n->SetRoot(b + "/missing");
+    EXPECT_FALSE(n->Thread()->Watching());
+    n->SetWatchSubTree(true);
+    n.reset();
+    File("wb/four.mp4");
+    const int after = changes;
+    CheckSynchronize(50);
+    EXPECT_EQ(changes, after);
 }

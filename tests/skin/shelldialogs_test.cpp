@@ -3,6 +3,9 @@
 // extension, multiple selection and a typed name, New Folder numbering, a
 // start folder that no longer exists, Cancel, the filter index, and the
 // save mode's overwrite question.
+#include <sys/stat.h>
+
+#include "common/unprivileged.h"
 #include "lib/bsDialogs.h"
 #include "lib/bsMessages.h"
 #include "skin/shell_helpers.h"
@@ -26,19 +29,22 @@ protected:
         driver->Click(b->ClientToScreen(TPoint(b->Width() / 2, b->Height() / 2)));
     }
     void ClickButton(TWinControl* b) { driver->Click(b->Handle()); }
+    // A step that reads the open message box's text into `told` ("" when
+    // none is open) and presses its OK button.
+    std::function<void()> AnswerOk(std::vector<std::string>& told)
+    {
+        return [this, &told] {
+            TbsMessageForm* box = MessageBox();
+            told.push_back(box ? box->Message->GetText() : "");
+            if (box) ClickButton(dynamic_cast<TWinControl*>(box->FindComponent(bsMessageButtonName(mbOK))));
+        };
+    }
     // Types into the name box and leaves the focus there.
     void TypeName(TbsOpenDlgForm* f, const std::string& text)
     {
         f->FileNameEdit->SetFocus();
         f->FileNameEdit->SetText("");
         driver->TypeText(text);
-    }
-    static TbsMessageForm* MessageBox()
-    {
-        for (int i = 0; Screen && i < Screen->FormCount(); ++i)
-            if (auto* f = dynamic_cast<TbsMessageForm*>(Screen->Forms(i)); f && f->HandleAllocated() && IsWindowVisible(f->Handle()))
-                return f;
-        return nullptr;
     }
 };
 }  // namespace
@@ -165,6 +171,117 @@ TEST_F(ShellDialogsTest, MultipleSelectionAndATypedNameBothReachFiles)
     EXPECT_EQ(dlg.Files()->Get(0), m + "/four.avi");
 }
 
+TEST_F(ShellDialogsTest, TheOpenDialogRefusesAFifoAnUnreadableFileOrFolderAndSaysWhy)
+{
+    const std::string v = Dir("v"), locked = Dir("v/locked");
+    File("v/clip.mp4");
+    const std::string unreadable = File("v/secret.mp4"), pipe = v + "/pipe.mp4";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
+    ::chmod(unreadable.c_str(), 0);
+    ::chmod(locked.c_str(), 0);
+    const int rc = AsUnprivilegedUser(v, [&] {
+        TbsSkinOpenDialog dlg(nullptr);
+        dlg.InitialDir = v;
+        std::vector<std::string> told;
+        bool open = true, stayed = true;
+        auto answer = AnswerOk(told);
+        auto select = [&](const std::string& name) {
+            TbsSkinFileListView* list = dlg.Form()->FileListView;
+            for (int i = 0; i < list->FolderCount(); ++i)
+                if (list->FolderAt(i)->DisplayName() == name) list->SetItemIndex(i);
+        };
+        Play({[&] {
+                  select("pipe.mp4");
+                  ClickButton(dlg.Form()->OpenButton);
+              },
+              answer,
+              [&] {
+                  // A double click takes a file at once, but not this one.
+                  select("pipe.mp4");
+                  dlg.Form()->FLVDBLClick(dlg.Form()->FileListView);
+              },
+              answer,
+              [&] {
+                  dlg.Form()->FileListView->ClearSelection();
+                  TypeName(dlg.Form(), "secret.mp4");
+                  ClickButton(dlg.Form()->OpenButton);
+              },
+              answer,
+              [&] {
+                  TypeName(dlg.Form(), locked);
+                  driver->PressKey(VK_RETURN);
+              },
+              answer,
+              [&] {
+                  open = dlg.Form()->GetModalResult() == mrNone;
+                  stayed = dlg.Form()->FileListView->Path() == v;
+                  ClickButton(dlg.Form()->CancelButton);
+              }});
+        if (dlg.Execute()) return 1;
+        const std::vector<std::string> want = {
+            "“" + pipe + "”不是普通文件，无法打开。", "“" + pipe + "”不是普通文件，无法打开。",
+            "无法读取文件“" + unreadable + "”：没有读取权限。", "无法打开文件夹“" + locked + "”：没有读取权限。"};
+        if (told != want)
+        {
+            for (const std::string& t : told) std::fprintf(stderr, "told: %s\n", t.c_str());
+            return 2;
+        }
+        return open && stayed && dlg.FileName().empty() ? 0 : 3;
+    });
+    ::chmod(unreadable.c_str(), 0644);
+    ::chmod(locked.c_str(), 0755);
+    EXPECT_EQ(rc, 0);
+}
+
+TEST_F(ShellDialogsTest, APictureThatCannotBeReadShowsNoPreview)
+{
+    const std::string p = Dir("p");
+    TBitmap pic(40, 30, pf24bit);
+    pic.Canvas()->Brush()->SetColor(clRed);
+    pic.Canvas()->FillRect(TRect(0, 0, 40, 30));
+    pic.SaveToFile(p + "/good.bmp");
+    File("p/broken.bmp", "BM this is no bitmap");
+    File("p/notes.txt", "text");
+    TbsSkinOpenPictureDialog dlg(nullptr);
+    dlg.InitialDir = p;
+    dlg.Filter = "All|*.*";
+    struct Seen
+    {
+        std::string name;
+        bool noPreview;
+        int width;
+    };
+    std::vector<Seen> seen;
+    auto pick = [&](const std::string& name) {
+        auto* f = static_cast<TbsOpenPictureDlgForm*>(dlg.Form());
+        for (int i = 0; i < f->FileListView->FolderCount(); ++i)
+            if (f->FileListView->FolderAt(i)->DisplayName() == name) f->FileListView->SetItemIndex(i);
+        seen.push_back({f->FileNameEdit->GetText(), f->NoPreviewLabel->GetVisible(), f->Image->Picture()->GetWidth()});
+    };
+    Play({[&] {
+        pick("good.bmp");
+        pick("broken.bmp");
+        pick("notes.txt");
+        pick("good.bmp");
+        EXPECT_EQ(static_cast<TbsOpenPictureDlgForm*>(dlg.Form())->NoPreviewLabel->GetText(), "无法预览");
+        ClickButton(dlg.Form()->CancelButton);
+    }});
+    EXPECT_FALSE(dlg.Execute());
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].name, "good.bmp");
+    EXPECT_FALSE(seen[0].noPreview);
+    EXPECT_EQ(seen[0].width, 40);
+    for (int i : {1, 2})
+    {
+        EXPECT_TRUE(seen[std::size_t(i)].noPreview) << i;
+        EXPECT_EQ(seen[std::size_t(i)].width, 0) << i;
+    }
+    EXPECT_EQ(seen[1].name, "broken.bmp");
+    EXPECT_EQ(seen[2].name, "notes.txt");
+    EXPECT_FALSE(seen[3].noPreview);
+    EXPECT_EQ(seen[3].width, 40);
+}
+
 TEST_F(ShellDialogsTest, NewFolderNumbersItsNames)
 {
     const std::string n = Dir("n"), taken = Dir("t/New Folder");
@@ -282,7 +399,43 @@ TEST_F(ShellDialogsTest, SelectDirectoryReportsCancelAsCancel)
         ClickButton(dlg.Form()->CancelButton);
     }});
     EXPECT_FALSE(dlg.Execute());
-    EXPECT_EQ(start, "Computer");
+    EXPECT_EQ(start, "计算机");
+}
+
+TEST_F(ShellDialogsTest, AFolderTypedInTheSelectDirectoryDialogIsTheChoiceOrIsRefused)
+{
+    const std::string a = Dir("a"), b = Dir("a/b"), file = File("a/clip.mp4");
+    TbsSkinSelectDirectoryDialog dlg(nullptr);
+    dlg.ShowToolBar = true;
+    dlg.Directory = a;
+    auto type = [&](const std::string& text) {
+        dlg.Form()->DirEdit->SetFocus();
+        dlg.Form()->DirEdit->SetText(text);
+        driver->PressKey(VK_RETURN);
+    };
+    // A folder that exists: Enter takes it (typed in full, or by its name below the selected one).
+    for (const std::string& typed : {b, std::string("b")})
+    {
+        Play({[&] { type(typed); }});
+        EXPECT_TRUE(dlg.Execute()) << typed;
+        EXPECT_EQ(dlg.Directory, b) << typed;
+        dlg.Directory = a;
+    }
+    // One that does not exist, or a file: the dialog says so and stays on its folder.
+    std::vector<std::string> told;
+    std::string selected;
+    bool open = false;
+    auto answer = AnswerOk(told);
+    Play({[&] { type(a + "/missing"); }, answer, [&] { type(file); }, answer, [&] {
+              open = dlg.Form()->GetModalResult() == mrNone;
+              selected = dlg.Form()->DirTreeView->Path();
+              ClickButton(dlg.Form()->CancelButton);
+          }});
+    EXPECT_FALSE(dlg.Execute());
+    EXPECT_TRUE(open);
+    EXPECT_EQ(selected, a);
+    EXPECT_EQ(told, (std::vector<std::string>{"“" + a + "/missing”不存在。", "“" + file + "”不是文件夹，无法打开。"}));
+    EXPECT_EQ(dlg.Directory, a);
 }
 
 TEST_F(ShellDialogsTest, TheFilterIndexIsKeptAndItsMaskListsFirst)
@@ -321,6 +474,14 @@ TEST_F(ShellDialogsTest, SavingOverAFileAsksFirst)
     dlg.InitialDir = s;
     dlg.Filter = "BMP文件 (*.bmp)|*.bmp|JPEG文件 (*jpg)|*.jpg";
     dlg.FilterIndex = 2;
+    // No question unless it is asked for.
+    EXPECT_FALSE(dlg.OverwritePromt);
+    Play({[&] { TypeName(dlg.Form(), "shot"); }, [&] { ClickButton(dlg.Form()->OpenButton); }});
+    ASSERT_TRUE(dlg.Execute());
+    EXPECT_EQ(dlg.FileName(), s + "/shot.jpg");
+
+    dlg.OverwritePromt = true;
+    dlg.SetFileName("");
     std::vector<std::string> questions;
     Play({[&] {
               EXPECT_EQ(dlg.Form()->OpenButton->GetText(), "&Save");

@@ -302,6 +302,54 @@ TEST_F(SkinCtrlTest, PaintingNeverChangesTheStoreAndSurvivesBrokenEntries)
     EXPECT_EQ(state(), before);
 }
 
+// A skin look that cannot be drawn (a piece of an impossible size) gives the
+// default look; no error leaves the paint.
+TEST_F(SkinCtrlTest, ASkinLookThatCannotBeDrawnGivesTheDefaultLook)
+{
+    struct TBrokenLook : public TCountingControl
+    {
+        using TCountingControl::TCountingControl;
+        bool TooLarge = false;
+        void CreateControlDefaultImage(TBitmap* B) override
+        {
+            B->Canvas()->Brush()->SetColor(clRed);
+            B->Canvas()->FillRect(TRect(0, 0, B->GetWidth(), B->GetHeight()));
+        }
+        void CreateControlSkinImage(TBitmap* B) override
+        {
+            B->Canvas()->Brush()->SetColor(clBlue);
+            B->Canvas()->FillRect(TRect(0, 0, B->GetWidth(), B->GetHeight()));
+            TBitmap piece;
+            if (TooLarge) piece.SetSize(40000, 10);
+            else piece.SetSize(10, -4);
+        }
+    };
+    int errors = 0;
+    Application->OnException = [&errors](TObject*, std::exception_ptr) { ++errors; };
+    TbsSkinData sd;
+    sd.LoadFromFile(WriteSkin("broken", 0));
+    TSkinnedForm* f = MakeForm(200, 100);
+    std::vector<TBrokenLook*> controls;
+    for (bool large : {false, true})
+    {
+        auto* c = new TBrokenLook(f);
+        c->TooLarge = large;
+        c->SetParent(f);
+        c->SetBounds(large ? 60 : 0, 0, 40, 40);
+        c->SetSkinDataName("mode1");
+        c->SetSkinData(&sd);
+        controls.push_back(c);
+    }
+    f->Show();
+    driver->PumpUntilIdle();
+    for (TBrokenLook* c : controls)
+    {
+        EXPECT_GE(c->Paints, 1);
+        EXPECT_EQ(At(c, 20, 20), RGB(255, 0, 0));
+    }
+    EXPECT_EQ(errors, 0);
+}
+
 // A skin switch while the controls are shown: every control takes the new
 // entry, none keeps a pointer into the old skin (ASan would see the freed
 // pictures), and each repaints a bounded number of times.

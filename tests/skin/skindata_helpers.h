@@ -2,8 +2,10 @@
 #pragma once
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,12 +46,12 @@ inline TbsSkinPicture MakePicture(int w, int h, std::uint32_t color)
     return p;
 }
 
-// An 8-bit BMP with a four-colour table, as the stored skins of the main
-// window carry them.
-inline std::string Bmp8(int w, int h)
+// A palette BMP of w x h with `bits` bits a pixel and the given colour
+// table, every pixel 0.
+inline std::string PaletteBmp(int w, int h, int bits, const std::vector<std::uint32_t>& table)
 {
-    std::size_t stride = ((static_cast<std::size_t>(w) * 8 + 31) / 32) * 4;
-    std::size_t off = 14 + 40 + 4 * 4, size = off + stride * h;
+    const std::size_t stride = ((static_cast<std::size_t>(w) * bits + 31) / 32) * 4;
+    const std::size_t off = 14 + 40 + 4 * table.size(), size = off + stride * h;
     std::string b(size, '\0');
     auto put32 = [&](std::size_t at, std::uint32_t v) {
         for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
@@ -62,10 +64,18 @@ inline std::string Bmp8(int w, int h)
     put32(18, static_cast<std::uint32_t>(w));
     put32(22, static_cast<std::uint32_t>(h));
     b[26] = 1;
-    b[28] = 8;
-    put32(46, 4);
-    const std::uint32_t table[4] = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-    for (int i = 0; i < 4; ++i) put32(54 + 4 * i, table[i]);
+    b[28] = static_cast<char>(bits);
+    put32(46, static_cast<std::uint32_t>(table.size()));
+    for (std::size_t i = 0; i < table.size(); ++i) put32(54 + 4 * i, table[i]);
+    return b;
+}
+
+// An 8-bit BMP with a four-colour table, as the stored skins of the main
+// window carry them.
+inline std::string Bmp8(int w, int h)
+{
+    std::string b = PaletteBmp(w, h, 8, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF});
+    const std::size_t stride = ((static_cast<std::size_t>(w) * 8 + 31) / 32) * 4, off = 14 + 40 + 4 * 4;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) b[off + stride * y + x] = static_cast<char>((x + y) % 4);
     return b;
@@ -108,6 +118,40 @@ inline std::string MakeSkinDir(const std::string& dir, const std::string& text =
     MakePicture(3, 4, 0xFF00FF00u).SaveToFile(dir + "a1.bmp");
     WriteFile(dir + "skin.ini", text);
     return dir + "skin.ini";
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+inline Bytes Int32(std::int32_t v)
+{
+    Bytes b(4);
+    std::memcpy(b.data(), &v, 4);
+    return b;
+}
+
+inline Bytes Cat(std::initializer_list<Bytes> parts)
+{
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+// A stored skin holding the given inner stream.
+inline std::unique_ptr<TbsCompressedStoredSkin> FromInner(const Bytes& inner)
+{
+    auto s = std::make_unique<TbsCompressedStoredSkin>();
+    s->SetCompressedData(bsCompressBytes(inner.data(), inner.size()));
+    return s;
+}
+
+// A store loaded with the test skin.
+inline std::unique_ptr<TbsSkinData> LoadedStore(const std::string& name)
+{
+    auto d = std::make_unique<TbsSkinData>();
+    d->LoadFromFile(MakeSkinDir(TempDir(name)));
+    return d;
 }
 
 // Test forms that record every message they receive.

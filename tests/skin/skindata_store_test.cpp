@@ -327,7 +327,7 @@ TEST(SkinStore, ManyEntries)
     for (int i = 0; i < 600; ++i)
     {
         list += std::to_string(i) + "=c" + std::to_string(i) + ":button\r\n";
-        sections += "[c" + std::to_string(i) + "]\r\nskinrect=" + std::to_string(i) + ",0,1,1\r\n";
+        sections += "[c" + std::to_string(i) + "]\r\nskinrect=" + std::to_string(i) + ",0," + std::to_string(i + 1) + ",1\r\n";
     }
     text = text.substr(0, text.find("[SKINCONTROLS]")) + list + sections;
     std::string dir = TempDir("many");

@@ -9,38 +9,6 @@ using namespace skintest;
 
 namespace
 {
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-Bytes Int32(std::int32_t v)
-{
-    Bytes b(4);
-    std::memcpy(b.data(), &v, 4);
-    return b;
-}
-
-Bytes Cat(std::initializer_list<Bytes> parts)
-{
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
-std::unique_ptr<TbsCompressedStoredSkin> FromInner(const Bytes& inner)
-{
-    auto s = std::make_unique<TbsCompressedStoredSkin>();
-    s->SetCompressedData(bsCompressBytes(inner.data(), inner.size()));
-    return s;
-}
-
-// A store loaded with the test skin.
-std::unique_ptr<TbsSkinData> LoadedStore(const std::string& name)
-{
-    auto d = std::make_unique<TbsSkinData>();
-    d->LoadFromFile(MakeSkinDir(TempDir(name)));
-    return d;
-}
 
 TEST(Zlib, RoundTripsAndHeader)
 {
@@ -358,9 +326,18 @@ TEST(SkinList, NamesAndIndex)
     s.SetSkinIndex(-1);
     EXPECT_EQ(s.SkinIndex(), 2);
     EXPECT_EQ(log.Order(BSM_SKINDATA_CHANGE).size(), 1u);
-    s.SetSkinIndex(1);               // an empty stored skin: nothing to load
-    EXPECT_EQ(s.SkinIndex(), 1);
+    // An empty stored skin or one of a newer format cannot be shown: an
+    // error, index and skin stay.
+    EXPECT_THROW(s.SetSkinIndex(1), EbsSkinDataError);
+    TbsSkinData pending;
+    pending.SetSkinIndex(1);
+    EXPECT_THROW(pending.SetSkinList(&list), EbsSkinDataError);   // linking loads it
+    EXPECT_TRUE(pending.Empty);
+    list.Item(1)->Skin()->SetCompressedData(FromInner(Cat({Int32(4), Bytes{1, 1, 1}, Int32(0)}))->CompressedData());
+    EXPECT_THROW(s.SetSkinIndex(1), EbsSkinDataError);
+    EXPECT_EQ(s.SkinIndex(), 2);
     EXPECT_EQ(s.SkinName, "Test skin 测试");
+    EXPECT_EQ(log.Order(BSM_SKINDATA_CHANGE).size(), 1u);
 
     // A damaged stored skin raises; index and skin stay.
     list.Item(1)->Skin()->SetCompressedData(ToBytes("damaged"));
@@ -392,6 +369,13 @@ TEST(SkinList, StoredSkinLinkLoadsAtOnce)
         TbsCompressedStoredSkin linked;
         linked.SetCompressedData(s.CompressedData());
         e.SetCompressedStoredSkin(&linked);
+        EXPECT_EQ(e.SkinName, "Test skin 测试");
+        // One that cannot be loaded raises; link and skin stay.
+        TbsCompressedStoredSkin empty, damaged;
+        damaged.SetCompressedData(ToBytes("damaged"));
+        EXPECT_THROW(e.SetCompressedStoredSkin(&empty), EbsSkinDataError);
+        EXPECT_THROW(e.SetCompressedStoredSkin(&damaged), EDecompressionError);
+        EXPECT_EQ(e.CompressedStoredSkin(), &linked);
         EXPECT_EQ(e.SkinName, "Test skin 测试");
     }
     EXPECT_EQ(e.CompressedStoredSkin(), nullptr);   // removal unlinks it

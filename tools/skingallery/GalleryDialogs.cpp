@@ -1,14 +1,17 @@
 // Gallery entries of the skinned dialogs: a message box of each kind (the
 // main window's notice, a warning question, an error with three buttons, a
-// confirmation with the show-again check box, a custom box), built by the
+// confirmation with the show-again check box, a custom box, a report longer
+// than the work area that scrolls), built by the
 // message component as a call would and painted with their frames; the skin
 // chooser with the page's skin highlighted and previewed; the linked drive,
 // folder, file and filter boxes over a small tree with odd names; the
-// select-directory, open file and picture dialogs over such a tree.
+// select-directory, open file and picture dialogs over such a tree (a picture
+// and a file that is none).
 #include "lib/bsDialogs.h"
 #include "lib/bsMessages.h"
 #include "lib/bsfilectrl.h"
 #include "platform/backend/headless/Headless.h"
+#include "platform/os/Window.h"
 #include "platform/sys/Files.h"
 #include "tools/skingallery/Gallery.h"
 
@@ -84,6 +87,33 @@ void DrawMessageBoxes(GalleryPage& p)
         f->SetTop(0);
         f->Show();
         PutFramedForm(p, *f, *f->BSF, p.Place(f->Width(), f->Height(), b.label));
+    }
+    // A report longer than the screen's work area (here a low one) scrolls
+    // in the box, scrolled to its end.
+    if (backend::THeadlessBackend* screen = backend::CurrentHeadless())
+    {
+        const std::vector<backend::TMonitorDesc> saved = screen->GetMonitors();
+        backend::TMonitorDesc low;
+        low.Bounds = TRect(0, 0, 1280, 400);
+        low.WorkArea = TRect(0, 0, 1280, 380);
+        low.Primary = true;
+        screen->SetMonitors({low});
+        NotifyDisplayChange();
+        msg.ShowAgainFlag = false;
+        TbsMessageBoxRequest r;
+        for (int i = 1; i <= 40; ++i) r.Msg += "第 " + std::to_string(i) + " 个任务：转换完成。\n";
+        r.Caption = "提示";
+        r.Buttons = {mbOK};
+        auto f = msg.BuildMessageForm(r);
+        f->SetLeft(0);
+        f->SetTop(0);
+        f->Show();
+        if (f->MessageScrollBar) f->MessageScrollBar->SetPosition(f->MessageScrollBar->Max());
+        ServeMessages();
+        PutFramedForm(p, *f, *f->BSF, p.Place(f->Width(), f->Height(), "长文本滚动 long text"));
+        f.reset();
+        screen->SetMonitors(saved);
+        NotifyDisplayChange();
     }
     ServeMessages();
 }
@@ -247,7 +277,7 @@ void DrawOpenDialogs(GalleryPage& p)
     if (!backend::HasCurrent()) backend::UseHeadless();
     p.Section("filedialogs", "打开文件与图片对话框 open file, open and save picture dialogs");
     TDialogTree tree;
-    auto show = [&](TbsCustomOpenDialog& dlg, const char* label, TViewStyle style) {
+    auto show = [&](TbsCustomOpenDialog& dlg, const char* label, TViewStyle style, const char* pick = nullptr) {
         dlg.SetSkinData(&p.Data());
         dlg.SetCtrlSkinData(&p.Data());
         dlg.InitialDir = tree.root + "/视频 Videos";
@@ -258,6 +288,8 @@ void DrawOpenDialogs(GalleryPage& p)
         f->Show();
         ServeMessages();
         if (f->FileListView->FolderCount() > 3) f->FileListView->SetItemIndex(3);
+        for (int i = 0; pick && i < f->FileListView->FolderCount(); ++i)
+            if (f->FileListView->FolderAt(i)->DisplayName() == pick) f->FileListView->SetItemIndex(i);
         ServeMessages();
         PutFramedForm(p, *f, *f->BSF, p.Place(f->Width(), f->Height(), label));
         f.reset();
@@ -280,6 +312,12 @@ void DrawOpenDialogs(GalleryPage& p)
         dlg.Filter = "Bitmaps (*.bmp)|*.bmp";
         dlg.SetFileName(tree.root + "/视频 Videos/frame.bmp");
         show(dlg, "open picture", vsList);
+    }
+    {
+        // A file that is no picture: the pane says there is no preview.
+        TbsSkinOpenPictureDialog dlg(nullptr);
+        dlg.Filter = "所有文件 (*.*)|*.*";
+        show(dlg, "无法预览 no preview", vsList, "notes.txt");
     }
     {
         TbsSkinSavePictureDialog dlg(nullptr);

@@ -147,6 +147,8 @@ int TListViewHeader::HitTest(TPoint p, UINT& flags)
     // Dividers first: the column left of the divider is the one it sizes.
     for (int i = n - 1; i >= 0; --i)
     {
+        const int maxW = view_->Columns()->Items(i)->GetMaxWidth();
+        if (maxW > 0 && maxW < DividerGrip) continue;
         const TRect r = SectionRect(i);
         if (std::abs(p.X - r.Right) <= DividerGrip && (p.X >= r.Right || r.Width() > DividerGrip))
         {
@@ -331,9 +333,27 @@ void TListColumn::SetCaption(const std::string& v)
 
 int TListColumn::GetWidth() const { return autoSize_ ? autoWidth_ : width_; }
 
+int TListColumn::clampWidth(int v) const
+{
+    v = std::max({0, v, minWidth_});
+    return maxWidth_ > 0 ? std::min(v, maxWidth_) : v;
+}
+
+void TListColumn::SetMinWidth(int v)
+{
+    minWidth_ = std::max(0, v);
+    if (!autoSize_ && clampWidth(width_) != width_) SetWidth(width_);
+}
+
+void TListColumn::SetMaxWidth(int v)
+{
+    maxWidth_ = std::max(0, v);
+    if (!autoSize_ && clampWidth(width_) != width_) SetWidth(width_);
+}
+
 void TListColumn::SetWidth(int v)
 {
-    v = std::max(0, v);
+    v = clampWidth(v);
     if (v == width_ && !autoSize_) return;
     width_ = v;
     autoSize_ = false;
@@ -1140,8 +1160,16 @@ void TCustomListView::moveTo(int Index, TShiftState Shift)
 
 int TCustomListView::navigate(WORD Key)
 {
+    // Keys that do not move the focus are left to others (F10, accelerators),
+    // also in an empty view.
+    switch (Key)
+    {
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+        break;
+    default: return -2;
+    }
     const int n = items_.Count();
-    if (n == 0) return -1;
+    if (n == 0) return viewStyle_ == vsReport && (Key == VK_LEFT || Key == VK_RIGHT) ? -2 : -1;
     const Layout l = layout();
     const int cur = focus_ >= 0 ? focus_ : -1;
     int page = std::max(1, VisibleRowCount());

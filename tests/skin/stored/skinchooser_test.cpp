@@ -91,6 +91,74 @@ TEST_F(SkinChooserTest, DoubleClickAndEnterConfirm)
     EXPECT_EQ(app.SkinIndex(), 1);
 }
 
+// Entries that cannot be loaded (damaged, empty, of a newer format): their
+// reason stands in the preview's place, no error box, OK is off, and the
+// chooser never confirms them, neither highlighted on the way nor at the start.
+TEST_F(SkinChooserTest, AnEntryThatCannotBeShownIsNeverChosen)
+{
+    list.Add()->Skin()->SetCompressedData({'d', 'a', 'm', 'a', 'g', 'e', 'd'});   // 11
+    list.Add();                                                                 // 12: empty
+    const std::uint8_t newer[] = {4, 0, 0, 0};
+    list.Add()->Skin()->SetCompressedData(bsCompressBytes(newer, sizeof newer)); // 13
+    int errors = 0;
+    Application->OnException = [&errors](TObject*, std::exception_ptr) { ++errors; };
+    struct Seen
+    {
+        bool Ok, Preview, Reason;
+        int Row, PreviewIndex;
+    };
+    std::vector<Seen> seen;
+    auto look = [&] {
+        TbsSelectSkinDlgForm* f = dlg.Form();
+        seen.push_back({f->OpenButton->GetEnabled(), f->PreviewForm->GetVisible(),
+                        f->PreviewErrorLabel->GetVisible() && !f->PreviewErrorLabel->GetText().empty(),
+                        f->SkinsListBox->ItemIndex(), f->PreviewSkinData->SkinIndex()});
+    };
+    WhenIdle([&] { return Open(); }, [&] {
+        look();
+        for (int i = 0; i < 3; ++i)
+        {
+            driver->PressKey(VK_DOWN);
+            look();
+            driver->PressKey(VK_RETURN);   // OK is off: nothing happens
+            driver->DoubleClick(Row(dlg.Form()->SkinsListBox->ItemIndex()));
+        }
+        driver->PressKey(VK_HOME);
+        look();
+        driver->PressKey(VK_RETURN);
+    });
+    EXPECT_TRUE(dlg.Execute(10));
+    EXPECT_EQ(dlg.SelectedSkinIndex(), 0);
+    ASSERT_EQ(seen.size(), 5u);
+    EXPECT_TRUE(seen[0].Ok && seen[0].Preview && !seen[0].Reason);
+    for (int i = 1; i <= 3; ++i)
+    {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(seen[i].Row, 10 + i);
+        EXPECT_FALSE(seen[i].Ok);
+        EXPECT_FALSE(seen[i].Preview);
+        EXPECT_TRUE(seen[i].Reason);
+        EXPECT_EQ(seen[i].PreviewIndex, 10);   // the preview store keeps the skin it shows
+    }
+    EXPECT_TRUE(seen[4].Ok && seen[4].Preview && !seen[4].Reason);
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(app.SkinIndex(), 1);
+
+    // Starting on an entry that cannot be shown: the same, and OK is off.
+    seen.clear();
+    WhenIdle([&] { return Open(); }, [&] {
+        look();
+        driver->Click(driver->FindByName("OpenButton"));
+        driver->PressKey(VK_ESCAPE);
+    });
+    EXPECT_FALSE(dlg.Execute(12));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_FALSE(seen[0].Ok || seen[0].Preview);
+    EXPECT_TRUE(seen[0].Reason);
+    EXPECT_EQ(dlg.SelectedSkinIndex(), -1);
+    EXPECT_EQ(errors, 0);
+}
+
 TEST_F(SkinChooserTest, WithoutAListOrASkin)
 {
     dlg.SetSkinList(nullptr);
@@ -144,8 +212,37 @@ TEST_F(SkinChooserTest, StoredSkinModeOverTheOwnersComponents)
     EXPECT_EQ(start, 1);
     EXPECT_EQ(own.SelectedSkin(), skins[2]);
     EXPECT_EQ(own.SelectedSkinIndex(), -1);
-    // An owner without stored skins: the list error, no window.
+
+    // A damaged component: highlighted, its reason shows and neither a double
+    // click nor OK confirms it; the chooser keeps nothing it could not show.
+    auto* damaged = new TbsCompressedStoredSkin(&owner);
+    damaged->SetName("Damaged");
+    damaged->SetCompressedData({'d', 'a', 'm', 'a', 'g', 'e', 'd'});
+    int errors = 0;
+    Application->OnException = [&errors](TObject*, std::exception_ptr) { ++errors; };
+    bool okOn = true, reason = false;
+    WhenIdle([&] { return own.Form() && own.Form()->Showing(); }, [&] {
+        TbsSelectSkinDlgForm* f = own.Form();
+        TbsListBox* lb = f->SkinsListBox->ListBox;
+        const TRect r = lb->ItemRect(3);
+        driver->DoubleClick(lb->ClientToScreen(TPoint(r.Left + 10, (r.Top + r.Bottom) / 2)));
+        okOn = f->OpenButton->GetEnabled();
+        reason = f->PreviewErrorLabel->GetVisible() && !f->PreviewErrorLabel->GetText().empty();
+        driver->PressKey(VK_RETURN);
+        driver->PressKey(VK_ESCAPE);
+    });
+    EXPECT_FALSE(own.Execute(skins[0]));
+    EXPECT_FALSE(okOn);
+    EXPECT_TRUE(reason);
+    EXPECT_EQ(own.SelectedSkin(), nullptr);
+    EXPECT_EQ(errors, 0);
+
+    // An owner without stored skins, or none at all: nothing to choose, no
+    // window, False.
     TComponent empty(nullptr);
-    TbsSelectSkinDialog none(&empty);
-    EXPECT_THROW(none.Execute(static_cast<TbsCompressedStoredSkin*>(nullptr)), EListError);
+    TbsSelectSkinDialog none(&empty), orphan(nullptr);
+    EXPECT_FALSE(none.Execute(static_cast<TbsCompressedStoredSkin*>(nullptr)));
+    EXPECT_FALSE(orphan.Execute(skins[0]));
+    EXPECT_EQ(none.SelectedSkin(), nullptr);
+    EXPECT_EQ(none.Form(), nullptr);
 }
