@@ -871,6 +871,9 @@ protected:
 
     bool FActive = false;
     bool FDefault = false;
+    // The pointer is over the button (FMouseIn also stands for the default
+    // button's active look).
+    bool FPointerIn = false;
     bool FClicksDisabled = false;
     bool FCanFocused = true;
     TCustomImageList* FImageList = nullptr;
@@ -1354,6 +1357,7 @@ protected:
     void Paint() override;
     void Dispatch(TMessage& m) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void CMMouseLeave(TMessage& m) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void KeyDown(WORD& Key, TShiftState Shift) override;
@@ -1381,6 +1385,7 @@ protected:
     TPoint FRulerOrg;
     TRect FThumbRect;
     bool FThumbDown = false;
+    bool FThumbHot = false;   // the pointer is over the thumb
     int FNumThumbStates = 2;
     TRect FPointsRect;
     TbsSliderOrientation FOrientation = soHorizontal;

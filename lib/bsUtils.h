@@ -135,6 +135,14 @@ void DrawRollUpGlyph(HDC dc, int x, int y, COLORREF color);
 void DrawTrayGlyph(HDC dc, int x, int y, COLORREF color);
 // Dotted one-pixel frame in `color` (the canvas form uses its font colour).
 void DrawDottedFocusRect(HDC dc, const TRect& r, COLORREF color);
+// The skinned focus mark: a solid one-pixel ring in the skin's accent, its
+// corner pixels left out so it sits inside rounded faces.
+void DrawFocusMark(HDC dc, const TRect& r, COLORREF accent);
+// A solid ring `width` pixels wide in `color` just inside `r` (corner pixels
+// left out): the default button's mark.
+void DrawAccentRing(HDC dc, const TRect& r, COLORREF color, int width);
+// A bar `height` pixels tall in `color` along the bottom of `r`.
+void DrawAccentBar(HDC dc, const TRect& r, COLORREF color, int height);
 
 // ---------------------------------------------------------------------------
 // UTF-8 <-> UTF-16 for the stream string format (count of UTF-16 units, then
@@ -166,6 +174,12 @@ bool ReadStringFromStream(TStream& stream, std::string& text);
 class TbsBitmap;
 class TBitmap;
 class TCanvas;
+
+// Every pixel of `b` moved `percent` of the way towards `color`.
+void TintBitmap(TBitmap* b, COLORREF color, int percent);
+// Every pixel of `b` turned grey, then moved `percent` of the way towards
+// `color`: the disabled look of a picture.
+void FadeBitmap(TBitmap* b, COLORREF color, int percent);
 
 void CreateSkinImage(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
                      TPoint NewLTPoint, TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint,

@@ -364,9 +364,24 @@ void TbsSkinButton::Paint()
         bsctrls::DrawMorph(Canvas(), &B, &A, MorphKind, FMorphKf);
         return;
     }
+    const COLORREF accent = FSD ? COLORREF(FSD->FSkinColors.FcHighLight) : COLORREF(0);
     if (!GetEnabled() && !IsEmptyRect(DisabledSkinRect)) DrawButtonState(&B, DisabledSkinRect, false, false);
+    else if (FDown && FGroupIndex != 0 && !FPointerIn && !FMouseIn)
+    {
+        // Down in a group (latched): the pressed face with an accent bar, so
+        // it never reads as a button being pressed right now.
+        DrawButtonState(&B, DownSkinRect, true, true);
+        DrawAccentBar(B.Canvas()->GetHandle(), TRect(3, 0, width_ - 3, height_ - 2), accent, 3);
+    }
     else if (FDown && (FGroupIndex != 0 || FMouseIn || (focused && !FMouseDown)))
         DrawButtonState(&B, DownSkinRect, true, true);
+    else if (FDefault && FActive && !focused && !FPointerIn && !FDown)
+    {
+        // The default button: its normal face with an accent ring (the hot
+        // face belongs to the pointer).
+        DrawButtonState(&B, SkinRect, false, false);
+        DrawAccentRing(B.Canvas()->GetHandle(), TRect(1, 1, width_ - 1, height_ - 1), accent, 2);
+    }
     else if (focused && !IsEmptyRect(FocusedSkinRect) && !FAnimation.Running())
         DrawButtonState(&B, FocusedSkinRect, false, true);
     else if (focused || FMouseIn) DrawButtonState(&B, ActiveSkinRect, false, true);
@@ -396,7 +411,7 @@ void TbsSkinButton::DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool
     C->Font()->SetColor(TColor(bsctrls::ButtonFontColor(enabled, UseSkinFontColor, int(DefaultFont()->GetColor()),
                                                         ADown, AActive, DownFontColor, ActiveFontColor, FontColor,
                                                         DisabledFontColor)));
-    if (ShowFocus && Focused()) DrawDottedFocusRect(C->GetHandle(), tr, ColorToRGB(C->Font()->GetColor()));
+    if (ShowFocus && Focused()) DrawFocusMark(C->GetHandle(), tr, COLORREF(FSD->FSkinColors.FcHighLight));
     bool drawDefault = true;
     if (OnPaint) OnPaint(this, C, tr, ADown, AActive, drawDefault);
     if (!drawDefault) return;
@@ -421,7 +436,7 @@ void TbsSkinButton::CreateControlDefaultImage(TBitmap* B)
         frame = TColor(0x800000);
         fill = TColor(0xB59385);
     }
-    else if (FMouseIn || IsFocused())
+    else if ((FMouseIn && !(FDefault && FActive && !FPointerIn)) || IsFocused())
     {
         frame = TColor(0x800000);
         fill = TColor(0xD2BDB6);
@@ -431,6 +446,8 @@ void TbsSkinButton::CreateControlDefaultImage(TBitmap* B)
     C->FillRect(r);
     C->Brush()->SetColor(frame);
     C->FrameRect(r);
+    if (FDefault && FActive && !pressed && !IsFocused() && !FPointerIn)
+        DrawAccentRing(C->GetHandle(), TRect(0, 0, r.Right, r.Bottom), ColorToRGB(clHighlight), 2);
     C->Font()->Assign(DefaultFont());
     bsctrls::SetStringTableCharset(C->Font(), FSD, DefaultFont());
     if (!GetEnabled()) C->Font()->SetColor(clBtnShadow);
@@ -511,6 +528,7 @@ void TbsSkinButton::CMMouseEnter(TMessage& m)
 {
     TbsSkinCustomControl::CMMouseEnter(m);
     FMouseIn = true;
+    FPointerIn = true;
     if ((FGroupIndex != 0 && !FDown) || (FGroupIndex == 0 && (FDown || !IsFocused())))
     {
         if (FDown)
@@ -531,6 +549,7 @@ void TbsSkinButton::CMMouseEnter(TMessage& m)
 void TbsSkinButton::CMMouseLeave(TMessage& m)
 {
     TbsSkinCustomControl::CMMouseLeave(m);
+    FPointerIn = false;
     if (!(FCanFocused && FDefault && FActive && !Focused())) FMouseIn = false;
     if ((FGroupIndex != 0 && !FDown) || (FGroupIndex == 0 && (FDown || !IsFocused())))
     {

@@ -413,7 +413,8 @@ void TbsSkinCheckRadioBox::DrawFlat(TBitmap* B, bool AChecked, bool forPaintTo)
             f = imageRect;
             InflateRect(f, 1, 1);
         }
-        DrawDottedFocusRect(C->GetHandle(), f, ColorToRGB(colour));
+        if (FIndex != -1 && FSD) DrawFocusMark(C->GetHandle(), f, COLORREF(FSD->FSkinColors.FcHighLight));
+        else DrawDottedFocusRect(C->GetHandle(), f, ColorToRGB(colour));
     }
 }
 

@@ -486,7 +486,21 @@ void TbsSkinCustomSlider::MouseMove(TShiftState Shift, int X, int Y)
     }
     else if (FTracking)
         FMousePos = TPoint(X, Y);
+    const bool hot = X >= FThumbRect.Left && X < FThumbRect.Right && Y >= FThumbRect.Top && Y < FThumbRect.Bottom;
+    if (hot != FThumbHot)
+    {
+        FThumbHot = hot;
+        if (HandleAllocated()) InvalidateRect(GetHandle(), &FThumbRect, FALSE);
+    }
     TbsSkinControl::MouseMove(Shift, X, Y);
+}
+
+void TbsSkinCustomSlider::CMMouseLeave(TMessage& m)
+{
+    TbsSkinControl::CMMouseLeave(m);
+    if (!FThumbHot) return;
+    FThumbHot = false;
+    if (HandleAllocated()) InvalidateRect(GetHandle(), &FThumbRect, FALSE);
 }
 
 void TbsSkinCustomSlider::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
@@ -621,8 +635,8 @@ void TbsSkinCustomSlider::Paint()
     {
         TRect r(0, 0, width_, height_);
         InflateRect(r, -2, -2);
-        const COLORREF c = FIndex != -1 && FSD ? COLORREF(FSD->FSkinColors.FcBtnText) : ColorToRGB(clWindowText);
-        DrawDottedFocusRect(C->GetHandle(), r, c);
+        if (FIndex != -1 && FSD) DrawFocusMark(C->GetHandle(), r, COLORREF(FSD->FSkinColors.FcHighLight));
+        else DrawDottedFocusRect(C->GetHandle(), r, ColorToRGB(clWindowText));
     }
     if (FOptions.Contains(soShowPoints))
     {
@@ -654,6 +668,14 @@ void TbsSkinCustomSlider::Paint()
             thumb->SetTransparentMode(tmAuto);
             thumb->SetTransparent(!FOptions.Contains(soThumbOpaque));
         }
+    }
+    if (thumb && FIndex != -1 && FSD)
+    {
+        // The skin's thumb halves are close to each other: a pressed thumb
+        // darkens, a hot one lightens, a disabled one turns grey and fades.
+        if (!GetEnabled()) FadeBitmap(thumb.get(), COLORREF(BGColor), 45);
+        else if (FThumbDown) TintBitmap(thumb.get(), COLORREF(0), 30);
+        else if (FThumbHot) TintBitmap(thumb.get(), COLORREF(0xFFFFFF), 30);
     }
     if (thumb) C->Draw(FThumbRect.Left, FThumbRect.Top, thumb.get());
 }

@@ -326,7 +326,9 @@ void TbsSkinPageControl::DrawTab(TTabSheet* page, const TRect& R, TCanvas* C, bo
     {
         TRect fr = TR;
         InflateRect(fr, -FocusOffsetX, -FocusOffsetY);
-        DrawDottedFocusRect(c->GetHandle(), fr, ColorToRGB(c->Font()->GetColor()));
+        // An accent underline under the caption, not a box inside the tab.
+        const COLORREF accent = FSD ? COLORREF(FSD->FSkinColors.FcHighLight) : ColorToRGB(clHighlight);
+        DrawAccentBar(c->GetHandle(), TRect(fr.Left + 4, fr.Top, fr.Right - 4, fr.Bottom), accent, 2);
     }
     int dy = 0;
     if (skin && RectHeight(TabRect) != RectHeight(ActiveTabRect) && !Active)

@@ -1,6 +1,7 @@
 // Text, default glyphs, the dotted focus frame and monitor work areas on the
 // platform's device contexts and windows.
 #include "lib/bsUtils.h"
+#include "platform/gui/Graphics.h"
 #include "platform/os/Gdi.h"
 #include "platform/os/Monitor.h"
 #include "platform/os/Text.h"
@@ -220,6 +221,60 @@ void DrawDottedFocusRect(HDC dc, const TRect& r, COLORREF color)
 {
     for (const TbsDotPixel& d : DottedFocusRectPixels(r))
         if (d.On) SetPixel(dc, d.X, d.Y, color);
+}
+
+void DrawAccentRing(HDC dc, const TRect& r, COLORREF color, int width)
+{
+    for (int i = 0; i < width; ++i)
+    {
+        const int l = r.Left + i, t = r.Top + i, rr = r.Right - 1 - i, b = r.Bottom - 1 - i;
+        if (rr - l < 2 || b - t < 2) return;
+        for (int x = l + 1; x < rr; ++x)
+        {
+            SetPixel(dc, x, t, color);
+            SetPixel(dc, x, b, color);
+        }
+        for (int y = t + 1; y < b; ++y)
+        {
+            SetPixel(dc, l, y, color);
+            SetPixel(dc, rr, y, color);
+        }
+    }
+}
+
+void DrawFocusMark(HDC dc, const TRect& r, COLORREF accent) { DrawAccentRing(dc, r, accent, 1); }
+
+void DrawAccentBar(HDC dc, const TRect& r, COLORREF color, int height)
+{
+    for (int y = std::max(r.Top, r.Bottom - height); y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x) SetPixel(dc, x, y, color);
+}
+
+void FadeBitmap(TBitmap* b, COLORREF color, int percent)
+{
+    if (!b) return;
+    for (int y = 0; y < b->GetHeight(); ++y)
+        for (int x = 0; x < b->GetWidth(); ++x)
+        {
+            const TPixel p = b->GetPixel32(x, y);
+            const TPixel l = (((p >> 16) & 0xFF) * 30 + ((p >> 8) & 0xFF) * 59 + (p & 0xFF) * 11) / 100;
+            b->SetPixel32(x, y, (p & 0xFF000000u) | (l << 16) | (l << 8) | l);
+        }
+    TintBitmap(b, color, percent);
+}
+
+void TintBitmap(TBitmap* b, COLORREF color, int percent)
+{
+    if (!b) return;
+    const int cr = GetRValue(color), cg = GetGValue(color), cb = GetBValue(color);
+    auto mix = [percent](int from, int to) { return from + (to - from) * percent / 100; };
+    for (int y = 0; y < b->GetHeight(); ++y)
+        for (int x = 0; x < b->GetWidth(); ++x)
+        {
+            const TPixel p = b->GetPixel32(x, y);
+            const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, bl = p & 0xFF;
+            b->SetPixel32(x, y, TPixel((p & 0xFF000000u) | (mix(r, cr) << 16) | (mix(g, cg) << 8) | mix(bl, cb)));
+        }
 }
 
 // ---------------------------------------------------------------------------

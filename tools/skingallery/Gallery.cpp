@@ -69,6 +69,15 @@ void GalleryPage::NewRow()
     }
 }
 
+void GalleryPage::Mark(const TRect& r, const std::string& what)
+{
+    GalleryCell cell;
+    cell.Entry = entry_;
+    cell.What = what;
+    cell.Rect = r;
+    cells_.push_back(cell);
+}
+
 TRect GalleryPage::Place(int w, int h, const std::string& label)
 {
     int labelW = 0;

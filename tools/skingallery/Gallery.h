@@ -56,6 +56,9 @@ public:
     // with a small label under it; the place is recorded as a cell.
     TRect Place(int w, int h, const std::string& label);
     void NewRow();
+    // Records a named cell over a part of the page already drawn (a control
+    // of a form put on the page), for the tests' state rules.
+    void Mark(const TRect& r, const std::string& what);
 
     // The active picture of a skin entry as a 32-bit bitmap (null when the
     // index is out of range).

@@ -14,6 +14,7 @@
 #include "platform/gui/StdCtrls.h"
 #include "tools/skingallery/Gallery.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,14 @@ std::unique_ptr<TCustomImageList> ToolImages(bool hot)
 
 namespace
 {
+// The state each control of the state forms shows ("button default"), by
+// control: DrawStates marks them on the page as "skin ..." or "plain ...".
+std::map<const TControl*, std::string>& StateNames()
+{
+    static std::map<const TControl*, std::string> names;
+    return names;
+}
+
 // A borderless form of W x H in the skin's button face, holding a hidden
 // edit as its first control: it keeps the focus away from the controls
 // shown (a default button shows its look while an edit has the focus).
@@ -87,6 +96,8 @@ using StateSpeedButton = StatePushButton<TbsSkinSpeedButton>;
 
 const char* const kEntries[] = {"button", "resizebutton", "resizetoolbutton"};
 const char* const kStates[] = {"正常", "悬停", "按下", "焦点", "禁用", "默认", "组中按下", "图标", "渐变中"};
+const char* const kStateNames[] = {"normal", "hot", "pressed", "focused", "disabled", "default", "group pressed", "glyph",
+                                   "fading"};
 constexpr int kStateCount = 9;
 constexpr int BW = 96, BH = 28, Gap = 8, RowH = 48;
 
@@ -106,6 +117,7 @@ std::unique_ptr<TForm> ButtonsForm(TbsSkinData* sd, int W, int H, std::vector<Tb
             b->SetBounds(Gap + s * (BW + Gap), Gap + row * RowH, BW, BH);
             b->SetCaption(s == 7 ? "播放" : "确定(&O)");
             b->SetParent(o);
+            StateNames()[b] = std::string(kEntries[row]) + " " + kStateNames[s];
             switch (s)
             {
             case 1: b->Hover(); break;
@@ -249,16 +261,23 @@ public:
         FThumbDown = true;
         Invalidate();
     }
+    void HoverThumb()
+    {
+        FThumbHot = true;
+        Invalidate();
+    }
 };
 
-const char* const kSliderStates[] = {"起点", "中间", "按下", "焦点", "禁用", "终点"};
-constexpr int kSliderStateCount = 6, SliderW = 180, SliderH = 40;
+const char* const kSliderStates[] = {"起点", "中间", "按下", "焦点", "禁用", "终点", "悬停"};
+const char* const kSliderStateNames[] = {"start", "middle", "pressed", "focused", "disabled", "end", "hot"};
+constexpr int kSliderStateCount = 7, SliderW = 180, SliderH = 40;
 
 std::unique_ptr<TForm> SlidersForm(TbsSkinData* sd, int W, int H, std::vector<TbsSkinCustomSlider*>& focus)
 {
     auto f = StateForm(sd, W, H);
     TForm* o = f.get();
-    const int values[] = {0, 50, 50, 30, 70, 100};
+    // Middle, pressed, disabled and hot share a value: only the state differs.
+    const int values[] = {0, 50, 50, 30, 50, 100, 50};
     for (int st = 0; st < kSliderStateCount; ++st)
     {
         for (int vertical = 0; vertical < 2; ++vertical)
@@ -278,6 +297,8 @@ std::unique_ptr<TForm> SlidersForm(TbsSkinData* sd, int W, int H, std::vector<Tb
             if (st == 2) sl->PressThumb();
             if (st == 3) focus.push_back(sl);
             if (st == 4) sl->SetEnabled(false);
+            if (st == 6) sl->HoverThumb();
+            StateNames()[sl] = std::string(vertical ? "vslider " : "slider ") + kSliderStateNames[st];
             if (vertical) continue;
             auto* l = new TbsSkinStdLabel(o);
             l->SetLeft(sl->Left() + 6);
@@ -437,7 +458,18 @@ void DrawStates(GalleryPage& p, const char* entry, const char* title, int W, int
             c->SetFocus();
             PutControl(p, c, cell);
         }
+        for (int i = 0; i < f->ControlCount(); ++i)
+        {
+            TControl* c = f->Controls(i);
+            const auto n = StateNames().find(c);
+            if (n == StateNames().end()) continue;
+            p.Mark(TRect(cell.Left + c->Left(), cell.Top + c->Top(), cell.Left + c->Left() + c->Width(),
+                         cell.Top + c->Top() + c->Height()),
+                   (sd ? "skin " : "plain ") + n->second);
+            StateNames().erase(n);
+        }
     }
+    StateNames().clear();
     // The forms are gone; serving the queue lets the window layer reclaim
     // their windows.
     ServeMessages();
@@ -473,7 +505,8 @@ void DrawBars(GalleryPage& p)
 
 void DrawSliders(GalleryPage& p)
 {
-    const int W = 3 * Gap + 2 * (SliderW + Gap) + kSliderStateCount * (SliderH + Gap), H = 2 * Gap + 3 * (SliderH + 16);
+    const int W = 3 * Gap + 2 * (SliderW + Gap) + kSliderStateCount * (SliderH + Gap),
+              H = 2 * Gap + (kSliderStateCount + 1) / 2 * (SliderH + 16);
     DrawStates<TbsSkinCustomSlider>(p, "sliders", "滑块：起点、中间、按下、焦点、禁用、终点，水平与垂直 sliders", W, H, SlidersForm);
 }
 

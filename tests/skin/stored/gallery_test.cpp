@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cmath>
 #include <map>
 
 namespace
@@ -137,6 +138,80 @@ TEST_P(Gallery, StatesDifferAndTextReads)
     ASSERT_EQ(rects.size(), 5u);
     for (std::size_t i = 0; i < rects.size(); ++i)
         for (std::size_t j = i + 1; j < rects.size(); ++j) EXPECT_TRUE(Differ(b, rects[i], rects[j])) << i << " vs " << j;
+}
+
+namespace
+{
+// Pixels of two equal-sized rectangles that differ by a visible amount (a
+// channel by 24 or more of 255).
+int VisiblyDifferent(TbsBitmap& b, const TRect& a, const TRect& c)
+{
+    int n = 0;
+    for (int y = 0; y < std::min(a.Height(), c.Height()); ++y)
+        for (int x = 0; x < std::min(a.Width(), c.Width()); ++x)
+        {
+            const TbsColor p = b.GetPixel(a.Left + x, a.Top + y), q = b.GetPixel(c.Left + x, c.Top + y);
+            for (int sh : {0, 8, 16})
+                if (std::abs(int((p >> sh) & 0xFF) - int((q >> sh) & 0xFF)) >= 24)
+                {
+                    ++n;
+                    break;
+                }
+        }
+    return n;
+}
+
+// Pixels of a rectangle within a small distance of a colour (0x00BBGGRR).
+int PixelsNear(TbsBitmap& b, const TRect& r, int color)
+{
+    int n = 0;
+    const TbsColor want = gallery::Opaque(color);
+    for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x)
+        {
+            const TbsColor p = b.GetPixel(x, y);
+            bool near = true;
+            for (int sh : {0, 8, 16}) near = near && std::abs(int((p >> sh) & 0xFF) - int((want >> sh) & 0xFF)) <= 8;
+            n += near;
+        }
+    return n;
+}
+}  // namespace
+
+// The real controls on the page: states a user must tell apart at a glance
+// differ by a visible amount (not a pixel or two), and the focus mark is in
+// the skin's accent.
+TEST_P(Gallery, ControlStatesAreVisiblyApart)
+{
+    gallery::GalleryPage page(*data_, 1100);
+    for (const gallery::GalleryEntry& e : gallery::GalleryEntries())
+        if (e.Name == "buttons" || e.Name == "sliders") e.Draw(page);
+    TbsBitmap& b = page.Bitmap();
+    std::map<std::string, TRect> at;
+    for (const gallery::GalleryCell& c : page.Cells()) at[c.What] = c.Rect;
+    const std::pair<const char*, const char*> pairs[] = {
+        {"button default", "button hot"},         {"button default", "button normal"},
+        {"button group pressed", "button pressed"}, {"resizebutton default", "resizebutton hot"},
+        {"resizebutton group pressed", "resizebutton pressed"}, {"slider pressed", "slider middle"},
+        {"slider disabled", "slider middle"},     {"slider hot", "slider middle"},
+        {"slider hot", "slider pressed"},         {"slider disabled", "slider pressed"}};
+    for (auto [one, other] : pairs)
+    {
+        const std::string a = std::string("skin ") + one, c = std::string("skin ") + other;
+        ASSERT_TRUE(at.count(a) && at.count(c)) << a << " / " << c;
+        const TRect& ra = at[a];
+        // A 2-px ring around a 96 x 28 button is about 450 pixels; a slider
+        // thumb about 140.
+        const bool slider = std::string(one).rfind("slider", 0) == 0;
+        const int need = slider ? 60 : ra.Width() * ra.Height() / 50;
+        EXPECT_GE(VisiblyDifferent(b, ra, at[c]), need) << one << " vs " << other;
+    }
+    for (const char* focused : {"skin button focused", "skin resizebutton focused"})
+    {
+        ASSERT_TRUE(at.count(focused));
+        EXPECT_GE(PixelsNear(b, at[focused], data_->FSkinColors.FcHighLight), 40)
+            << focused << ": the focus mark is drawn in the accent";
+    }
 }
 
 // The frame alone against its kept reference.
