@@ -35,6 +35,12 @@ constexpr int bsSkinKeyColor = 0xFF00FF;
 // WCAG contrast ratio of two colours 0x00BBGGRR (1 to 21).
 double bsContrastRatio(int colorA, int colorB);
 
+// A mix of two colours 0x00BBGGRR: `weight` (0 to 1) of a, the rest of b.
+int bsMixColor(int a, int b, double weight);
+// `color` moved step by step towards black or white, whichever parts it
+// more from `against`, until the two reach `ratio` (or the end is reached).
+int bsColorReaching(int color, int against, double ratio);
+
 // Contrast floors the validator holds text to.
 constexpr double bsBodyTextContrast = 4.5;
 constexpr double bsDisabledTextContrast = 2.5;

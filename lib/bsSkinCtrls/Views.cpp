@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "lib/bsSkinCtrls.h"
+#include "lib/bsSkinValidate.h"
 
 using namespace bsctrls;
 
@@ -112,6 +113,28 @@ void TbsSkinViewBase<Base>::TakeSkinLook()
         }
     }
     SetStringTableCharset(this->Font(), this->FSD, FDefaultFont.get());
+    TakeSelectionColors();
+}
+
+// The selection in the skin's accent: with the focus the accent itself,
+// darkened or lightened until its text reads; without it a light tint of the
+// accent on the view's background that the row's own text still reads on.
+template <class Base>
+void TbsSkinViewBase<Base>::TakeSelectionColors()
+{
+    const bool skinned = this->FSD && !this->FSD->Empty;
+    const int accent = skinned ? this->FSD->FSkinColors.FcHighLight : int(ColorToRGB(clHighlight));
+    const int accentText = skinned ? this->FSD->FSkinColors.FcHighLightText : int(ColorToRGB(clHighlightText));
+    const int back = int(ColorToRGB(this->GetColor())), text = int(ColorToRGB(this->Font()->GetColor()));
+    TSelectionColors& s = this->SelectionColors;
+    s.FocusedText = TColor(accentText);
+    s.Focused = TColor(bsColorReaching(accent, accentText, bsBodyTextContrast));
+    double weight = 0.3;
+    int tint = bsMixColor(accent, back, weight);
+    while (weight > 0.05 && bsContrastRatio(text, tint) < bsBodyTextContrast)
+        tint = bsMixColor(accent, back, weight -= 0.05);
+    s.Unfocused = TColor(tint);
+    s.UnfocusedText = TColor(text);
 }
 
 template <class Base>

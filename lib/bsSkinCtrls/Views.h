@@ -54,6 +54,8 @@ protected:
     void CMVisibleChanged(TMessage& m) override;
     // Font and colour from the entry (or the defaults); the charset.
     void TakeSkinLook();
+    // The selection's colours from the skin's accent and the view's look.
+    void TakeSelectionColors();
     // A bar's visibility, changed with FInCheckScrollBars set; true when it changed.
     bool ShowBar(TbsSkinScrollBar* bar, bool show);
     // The horizontal bar's Both follows the vertical bar; an aligned view

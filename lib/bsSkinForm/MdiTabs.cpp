@@ -44,7 +44,14 @@ void TbsMDITab::DrawCaption(TCanvas* C, TRect R, TColor Color, bool FireEvent)
     CorrectTextByWidthW(C->GetHandle(), text, std::max(0, R.Width()));
     C->Brush()->SetStyle(bsClear);
     if (FireEvent && b->OnTabGetDrawParamsEvent) b->OnTabGetDrawParamsEvent(this, C);
-    DrawTextUnicode(C->GetHandle(), text, R, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    // Drawn on the device context itself, which keeps its own background
+    // mode: the label lies on the tab, with no box behind it, unless the
+    // event asked for a brush.
+    const HDC dc = C->GetHandle();
+    const int oldMode = SetBkMode(dc, C->Brush()->GetStyle() == bsClear ? TRANSPARENT : OPAQUE);
+    if (C->Brush()->GetStyle() != bsClear) SetBkColor(dc, ColorToRGB(C->Brush()->GetColor()));
+    DrawTextUnicode(dc, text, R, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SetBkMode(dc, oldMode);
 }
 
 void TbsMDITab::Draw(TCanvas* Cnvs)

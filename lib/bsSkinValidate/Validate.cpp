@@ -3,6 +3,7 @@
 #include "lib/bsSkinData.h"
 #include "platform/os/Text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <cctype>
@@ -726,6 +727,23 @@ double bsContrastRatio(int colorA, int colorB)
     double a = Luminance(colorA), b = Luminance(colorB);
     if (a < b) std::swap(a, b);
     return (a + 0.05) / (b + 0.05);
+}
+
+int bsMixColor(int a, int b, double weight)
+{
+    const double w = std::clamp(weight, 0.0, 1.0);
+    int out = 0;
+    for (int sh : {0, 8, 16})
+        out |= int(std::lround(((a >> sh) & 0xFF) * w + ((b >> sh) & 0xFF) * (1 - w))) << sh;
+    return out;
+}
+
+int bsColorReaching(int color, int against, double ratio)
+{
+    const int end = bsContrastRatio(0xFFFFFF, against) > bsContrastRatio(0, against) ? 0xFFFFFF : 0;
+    int c = color & 0xFFFFFF;
+    for (int i = 1; i <= 20 && bsContrastRatio(c, against) < ratio; ++i) c = bsMixColor(end, color, i / 20.0);
+    return c;
 }
 
 std::vector<std::string> bsValidateSkinData(const TbsSkinData& data)

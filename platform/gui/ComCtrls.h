@@ -20,6 +20,14 @@ class TCustomListView;
 class TListItem;
 class TListColumn;
 
+// The colours a view marks its selection in: with the focus and without it.
+// A skinned view takes them from its skin; the defaults are the system's.
+struct TSelectionColors
+{
+    TColor Focused = clHighlight, FocusedText = clHighlightText;
+    TColor Unfocused = clBtnFace, UnfocusedText = clBtnText;
+};
+
 // Shared by the views.
 namespace comctrls_detail
 {
@@ -274,6 +282,7 @@ public:
     bool ReadOnly = false;
     bool ColumnClick = true;
     bool HideSelection = true;
+    TSelectionColors SelectionColors;
     bool HotTrack = false;
     bool FullDrag = false;
     TSortType SortType = stNone;
@@ -599,6 +608,7 @@ public:
     int GetIndent() const { return indent_; }
     void SetIndent(int v);
     bool HideSelection = true;
+    TSelectionColors SelectionColors;
     bool RightClickSelect = false;
     bool ReadOnly = false;
     TBorderStyle GetBorderStyle() const { return borderStyle_; }

@@ -1331,8 +1331,9 @@ void TCustomListView::DrawItem(int Index, TListItem* Item, const TRect& Rect, TC
     TCanvas* c = canvas_.get();
     const bool selected = State.Contains(cdsSelected);
     const bool showSel = selected && (Focused() || editing_ >= 0 || !HideSelection);
-    const TColor selBack = Focused() || editing_ >= 0 ? clHighlight : clBtnFace;
-    const TColor selText = Focused() || editing_ >= 0 ? clHighlightText : clBtnText;
+    const bool active = Focused() || editing_ >= 0;
+    const TColor selBack = active ? SelectionColors.Focused : SelectionColors.Unfocused;
+    const TColor selText = active ? SelectionColors.FocusedText : SelectionColors.UnfocusedText;
     const Layout l = layout();
     TCustomImageList* images = viewStyle_ == vsIcon ? largeImages_ : smallImages_;
     const TRect icon = ItemRect(Index, drIcon);

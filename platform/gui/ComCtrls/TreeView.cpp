@@ -649,9 +649,9 @@ void TCustomTreeView::PaintWindow(HDC dc)
         if (sel)
         {
             c->Brush()->SetStyle(bsSolid);
-            c->Brush()->SetColor(Focused() ? clHighlight : clBtnFace);
+            c->Brush()->SetColor(Focused() ? SelectionColors.Focused : SelectionColors.Unfocused);
             c->FillRect(tr);
-            c->Font()->SetColor(Focused() ? clHighlightText : clBtnText);
+            c->Font()->SetColor(Focused() ? SelectionColors.FocusedText : SelectionColors.UnfocusedText);
         }
         if (!GetEnabled()) c->Font()->SetColor(clGrayText);
         c->Brush()->SetStyle(bsClear);

@@ -1,9 +1,11 @@
 // The static skinned controls in each of the eleven stored skins: every
 // control finds its entry, the panel family's sizes follow the entries'
 // resize modes, and switching through all skins while the controls are shown
-// re-skins each of them with a bounded number of repaints.
+// re-skins each of them with a bounded number of repaints. The views mark
+// their selection in the skin's accent, with and without the focus.
 #include "lib/bsSkinBoxCtrls.h"
 #include "lib/bsSkinExCtrls.h"
+#include "lib/bsSkinValidate.h"
 #include "skin/skinctrls_helpers.h"
 #include "skin/stored/helpers.h"
 
@@ -100,6 +102,79 @@ TEST_P(StoredSkinControls, EveryControlFindsItsEntryAndFollowsItsResizeMode)
             }
             EXPECT_EQ(c->RealClientRect(), cl);
         }
+    }
+}
+
+namespace
+{
+// Whether every channel of `c` lies between those of `a` and `b` (a little
+// slack for rounding): `c` is a mix of the two.
+bool Between(int c, int a, int b)
+{
+    for (int sh : {0, 8, 16})
+    {
+        const int v = (c >> sh) & 0xFF, lo = std::min((a >> sh) & 0xFF, (b >> sh) & 0xFF),
+                  hi = std::max((a >> sh) & 0xFF, (b >> sh) & 0xFF);
+        if (v < lo - 2 || v > hi + 2) return false;
+    }
+    return true;
+}
+}  // namespace
+
+// The job table, the tree and the file list share the skinned views: a
+// selection without the focus is a tint of the accent that shows on the
+// view's background and keeps the row's text readable; with the focus it is
+// the accent, darkened or lightened until its text reads.
+TEST_P(StoredSkinControls, ViewsMarkTheSelectionInTheAccent)
+{
+    auto sd = storedtest::Load(GetParam());
+    TSkinnedForm* f = MakeForm(500, 300);
+    auto* lv = new TbsSkinListView(f);
+    lv->SetBounds(10, 10, 200, 120);
+    lv->SetViewStyle(vsReport);
+    lv->SetRowSelect(true);
+    lv->HideSelection = false;
+    lv->Columns()->Add()->SetWidth(180);
+    for (const char* t : {"一", "二", "三"}) lv->Items()->Add()->SetCaption(t);
+    lv->SetParent(f);
+    lv->SetSkinData(sd.get());
+    lv->SetItemIndex(1);
+    auto* tv = new TbsSkinTreeView(f);
+    tv->SetBounds(220, 10, 200, 120);
+    tv->HideSelection = false;
+    tv->SetParent(f);
+    tv->SetSkinData(sd.get());
+    TTreeNode* root = tv->Items()->Add(nullptr, "主文件夹");
+    tv->Items()->AddChild(root, "视频");
+    root->Expand(false);
+    tv->SetSelected(root->Item(0));
+    auto* other = new TbsSkinEdit(f);
+    other->SetBounds(10, 200, 100, 21);
+    other->SetParent(f);
+    f->Show();
+    const int accent = sd->FSkinColors.FcHighLight, accentText = sd->FSkinColors.FcHighLightText;
+    auto pixel = [&](TControl* c, TPoint p) { return int(PixelToColorRef(driver->PixelAt(c->ClientToScreen(p)))); };
+    // Points inside the selected row or label, away from its text.
+    const TRect row = lv->Items()->Item(1)->DisplayRect(drBounds);
+    const TPoint inRow(row.Right - 8, row.Top + row.Height() / 2);
+    const TRect label = tv->GetSelected()->DisplayRect(true);
+    const TPoint inLabel(label.Left + 1, label.Top + 1);
+    for (TWinControl* view : {static_cast<TWinControl*>(lv), static_cast<TWinControl*>(tv)})
+    {
+        SCOPED_TRACE(view == lv ? "list view" : "tree view");
+        const TPoint at = view == lv ? inRow : inLabel;
+        const int back = int(ColorToRGB(view->GetColor())), text = int(ColorToRGB(view->Font()->GetColor()));
+        other->SetFocus();
+        driver->PumpUntilIdle();
+        const int tint = pixel(view, at);
+        EXPECT_TRUE(Between(tint, accent, back)) << std::hex << tint << " is no tint of the accent " << accent;
+        EXPECT_GE(bsContrastRatio(tint, back), 1.2) << "the selection shows on the background";
+        EXPECT_GE(bsContrastRatio(text, tint), bsBodyTextContrast) << "the row's text reads on it";
+        view->SetFocus();
+        driver->PumpUntilIdle();
+        const int full = pixel(view, at);
+        EXPECT_TRUE(Between(full, accent, 0) || Between(full, accent, 0xFFFFFF)) << std::hex << full;
+        EXPECT_GE(bsContrastRatio(accentText, full), bsBodyTextContrast);
     }
 }
 
