@@ -1,5 +1,6 @@
 # quorvel_layer(NAME DIR [DEPS ...] [EXCLUDE regex ...])
-# Builds every .cpp below DIR into the static library NAME. The include root is
+# Builds every .cpp below DIR into the library NAME (${QUORVEL_LIBRARY_KIND}:
+# static for the program, shared in test builds). The include root is
 # the project root, so headers are included as "platform/core/Geometry.h".
 function(quorvel_layer name dir)
   cmake_parse_arguments(L "" "" "DEPS;EXCLUDE" ${ARGN})
@@ -12,7 +13,7 @@ function(quorvel_layer name dir)
     file(WRITE "${stub}" "// layer ${name} has no sources yet\n")
     set(srcs "${stub}")
   endif()
-  add_library(${name} STATIC ${srcs})
+  add_library(${name} ${QUORVEL_LIBRARY_KIND} ${srcs})
   target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
   target_link_libraries(${name} PUBLIC ${L_DEPS})
   set_property(GLOBAL APPEND PROPERTY QUORVEL_LAYERS ${name})
