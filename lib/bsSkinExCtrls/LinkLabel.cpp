@@ -127,6 +127,14 @@ void TbsSkinLinkLabel::DoDrawText(TRect& Rect, UINT Flags)
     C->Brush()->SetStyle(bsClear);
     const TColor glow = skin ? TColor(ActiveFontColor) : DefaultActiveFontColor;
     FLastRect = R;
+    if (Flags & DT_CALCRECT)
+    {
+        // Measuring (auto-size): the text's extent, with room for the glow.
+        DrawTextUnicode(C, text, R, Flags);
+        Rect.Right = R.Right;
+        Rect.Bottom = R.Bottom + (GlowEffect ? GlowSize : 0);
+        return;
+    }
     if (GetEnabled())
     {
         C->Font()->SetColor(color);

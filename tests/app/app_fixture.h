@@ -18,6 +18,7 @@
 #include "app/Unit2.h"
 #include "app/Unit5.h"
 #include "lib/bsMessages.h"
+#include "platform/gui/IniFiles.h"
 #include "platform/gui/Forms.h"
 #include "platform/testing/Driver.h"
 

@@ -276,6 +276,14 @@ TEST_F(SkinOfficeTest, LinkLabelHandsItsAddressToTheLauncherAsOneArgument)
     driver->PumpUntilIdle();
     EXPECT_EQ(l->LastTextRect().Top, 6) << "a glowing label sits GlowSize lower";
     l->GlowEffect = false;   // the glow's blur is slow in checked builds
+    // Sized to its text when it sizes itself.
+    l->SetAutoSize(true);
+    EXPECT_GT(l->Width(), 20);
+    EXPECT_LT(l->Width(), 150);
+    EXPECT_GT(l->Height(), 8);
+    EXPECT_LT(l->Height(), 30);
+    l->SetAutoSize(false);
+    l->SetBounds(10, 10, 200, 30);
     driver->Click(l->ClientToScreen(TPoint(20, 15)));
     EXPECT_EQ(clicks, 1);
     ASSERT_EQ(rec->calls.size(), 1u);
