@@ -91,14 +91,16 @@ void TForm1::bsSkinOfficeComboBox1Change(TObject*)
     TbsSkinOfficeItems* items = bsSkinOfficeComboBox1->Items();
     const std::string ext =
         preset >= 0 && preset < items->Count() ? PresetExtension(items->Items(preset)->Title()) : std::string();
-    TListItem* row = lvFiles->GetSelected();
+    TListItem* row = SelectedJobRow();
     if (!row) return;
     ApplyPresetValues();
     CopyParameterChoices();
+    // The row holds what the boxes show (their defaults, not the preset's own values).
+    WriteJobChoices(row);
     std::string name = sys::ExtractFileName(Column(row, 3));
     const auto dot = name.rfind('.');
     if (dot != std::string::npos) name.resize(dot);
-    SetColumn(row, 3, name + ext);
+    SetRowOutputName(row, name + ext);
     SetColumn(row, 9, IntToStr(CategoryCode(bsSkinOfficeComboBox2->ItemIndex(), preset)));
     if (lvFiles->CanFocus()) lvFiles->SetFocus();
 }
@@ -107,7 +109,7 @@ void TForm1::ApplyPresetValues()
 {
     ApplyPreset(*this, bsSkinOfficeComboBox2->ItemIndex(), bsSkinOfficeComboBox1->ItemIndex(),
                 Video_OutPut_Folder_Edit->GetText(), OverwriteOutput());
-    TListItem* row = lvFiles->GetSelected();
+    TListItem* row = SelectedJobRow();
     if (!row) return;
     const HiddenColumns cols = HiddenColumnsOf(*this);
     for (std::size_t i = 0; i < cols.size(); ++i) SetColumn(row, kFirstHiddenColumn + int(i), cols[i]);
@@ -130,7 +132,7 @@ void TForm1::CopyParameterChoices()
 
 void TForm1::ParameterBoxChange(TbsSkinComboBox* box)
 {
-    TListItem* row = lvFiles->GetSelected();
+    TListItem* row = SelectedJobRow();
     if (!row) return;
     const auto boxes = ParamBoxes();
     const auto pb = static_cast<ParamBox>(std::find(boxes.begin(), boxes.end(), box) - boxes.begin());
