@@ -314,7 +314,9 @@ public:
 
     void AddOneFile();             // btnAdd: the open dialog, one file
     void AddSeveralFiles();        // Button8: the open dialog, several files
-    void AddFolder();              // Button12: the folder dialog, every file of a folder
+    void AddFolder();              // Button12: the folder dialog, then AddFolderContents
+    // Every regular file of a folder (not its sub-folders), in name order.
+    int AddFolderContents(const std::string& folder);
     // What the three add operations share: the files in this order, each
     // probed and made a job; one "提示" box names the files skipped and why.
     // Returns the number of rows added.

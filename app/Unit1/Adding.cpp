@@ -43,6 +43,13 @@ std::vector<std::string> FolderFiles(const std::string& folder)
     return files;
 }
 
+// A failure text without the file's name in front (the box names the file).
+std::string Reason(const std::string& file, const std::string& msg)
+{
+    const std::string prefix = file + ": ";
+    return msg.compare(0, prefix.size(), prefix) == 0 ? msg.substr(prefix.size()) : msg;
+}
+
 // The skipped files the box names one by one (the log names all).
 constexpr std::size_t kMaxListedSkips = 20;
 
@@ -121,16 +128,21 @@ void TForm1::AddFolder()
     if (!LoadConversionLibraries()) return;
     // Only a confirmed choice adds anything.
     if (!bsSkinSelectDirectoryDialog1->Execute()) return;
-    const std::string folder = bsSkinSelectDirectoryDialog1->Directory;
+    AddFolderContents(bsSkinSelectDirectoryDialog1->Directory);
+}
+
+int TForm1::AddFolderContents(const std::string& folder)
+{
+    if (FAddingFiles) return 0;
     if (folder.empty() || !sys::DirectoryExists(folder))
     {
         Inform("目录“" + folder + "”不存在。");
-        return;
+        return 0;
     }
     ListBox1->Items()->Clear();
     const std::vector<std::string> files = FolderFiles(folder);
     for (const std::string& f : files) ListBox1->Items()->Add(f);
-    AddFiles(files, true);
+    return AddFiles(files, true);
 }
 
 int TForm1::AddFiles(const std::vector<std::string>& files, bool fromFolder)
@@ -164,8 +176,9 @@ int TForm1::AddFiles(const std::vector<std::string>& files, bool fromFolder)
                 break;
             }
             std::string why = AddJob(files[taken], outputs);
-            if (why.empty()) ++added;
-            else skipped.push_back({files[taken], std::move(why)});
+            if (!why.empty()) skipped.push_back({files[taken], std::move(why)});
+            // The commands of a listed job, set once (each set redraws the tool buttons).
+            else if (++added == 1) SetControlStates(TControlEvent::Add);
             // The window repaints now and then (a folder of hundreds of files).
             if (many && std::chrono::steady_clock::now() - shown > std::chrono::milliseconds(50))
             {
@@ -216,7 +229,7 @@ std::string TForm1::AddJob(const std::string& file, std::unordered_set<std::stri
         Log("");
         Log("***File load error: " + msg);
         Log("");
-        return "无法识别为视频或音频文件（" + msg + "）";
+        return "无法识别为视频或音频文件（" + Reason(file, msg) + "）";
     }
     const bool hasStreams = probe->VideoStreamCount() > 0 || probe->AudioStreamCount() > 0;
     const std::int64_t duration = probe->FileStreamInfo().Duration;
@@ -235,7 +248,7 @@ std::string TForm1::AddJob(const std::string& file, std::unordered_set<std::stri
         Log("");
         Log("***File open error: " + msg);
         Log("");
-        return "无法打开（" + msg + "）";
+        return "无法打开（" + Reason(file, msg) + "）";
     }
     Log("");
     Log(FFConv->GetTaskAVProbe(task, 0)->FileInfoText());
@@ -262,7 +275,7 @@ std::string TForm1::AddJob(const std::string& file, std::unordered_set<std::stri
         Log("");
         Log("***Cannot do convert, error: " + msg);
         Log("");
-        return "无法转换（" + msg + "）";
+        return "无法转换（" + Reason(Video_OutPutFileName, msg) + "）";
     }
 
     bsSkinPanel5->Hide();
@@ -291,6 +304,5 @@ std::string TForm1::AddJob(const std::string& file, std::unordered_set<std::stri
     Log("");
     Log("***Can do convert.");
     Log("");
-    SetControlStates(TControlEvent::Add);
     return {};
 }

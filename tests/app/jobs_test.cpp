@@ -200,6 +200,7 @@ TEST_F(JobsTest, AFolderIsAddedInNameOrderAndWhatIsSkippedIsNamed)
                              "text.avi", "truncated.mp4"})
         EXPECT_NE(box.find(std::string(name) + "："), std::string::npos) << name << "\n" << box;
     EXPECT_NE(box.find("pipe.avi：不是普通文件"), std::string::npos) << box;
+    EXPECT_NE(box.find("empty.avi：无法识别为视频或音频文件（Invalid data"), std::string::npos) << box;
     EXPECT_EQ(box.find("inside.avi"), std::string::npos) << box;
 
     // The last row is selected; the picture is gone; the commands follow.
@@ -584,4 +585,42 @@ TEST(JobTextsTest, DurationsShowTheirWholeHoursAndSizesTheirHundredths)
     const std::pair<std::int64_t, const char*> sizes[] = {
         {1572864, "1.5MB"}, {10485760, "10MB"}, {84568, "0.08MB"}, {0, "0MB"}, {131072, "0.12MB"}, {-1, "N/A"}};
     for (const auto& [b, text] : sizes) EXPECT_EQ(TForm1::SizeText(b), text) << b;
+}
+
+// The window with a full job list, the selected row's rename editor open,
+// in every stored skin: <build>/snapshots/joblist-skinNN.png to look at.
+TEST_F(JobsTest, AFullListInEverySkin)
+{
+    std::vector<std::string> files;
+    for (const char* f : {"c01_clip.avi", "c03_clip.mp4", "c05_clip.ts", "c07_multi.mkv", "c09_tone.mp3",
+                          "c11_short.wav", "c13_silent.avi", "12:30 clip.mts", "-dash.mp4", "中文 视频.mp4",
+                          "it's \"quoted\".avi", "with  two  spaces.avi", "zeta.mp3", "song.wav",
+                          "UPPER CASE.AVI", "bad\xff\xfename.mp3"})
+        files.push_back(kFixtures + "/jobs30/" + f);
+    Form1->Show();
+    Form1->AddFiles(files);
+    ASSERT_EQ(Rows(), 16);
+    const std::string dir = std::string(QUORVEL_BINARY_DIR) + "/snapshots";
+    fs::create_directories(dir);
+    for (int skin = 0; skin < Form1->bsCompressedSkinList1->Count(); ++skin)
+    {
+        SCOPED_TRACE(skin);
+        Form1->CancelRename();
+        Form1->bsSkinData1->SetSkinIndex(skin);
+        Select(3);
+        Form1->StartRename();
+        driver->PumpUntilIdle();
+        TRect wr;
+        GetWindowRect(Form1->Handle(), &wr);
+        ASSERT_TRUE(driver->Snapshot(dir + Format("/joblist-skin%02d.png", skin), wr));
+        // The list fills its place, with its scroll bar for the rows below.
+        EXPECT_FALSE(Form1->bsSkinPanel5->GetVisible());
+        EXPECT_TRUE(Form1->bsSkinScrollBar1->GetVisible());
+        EXPECT_GE(Form1->lvFiles->VisibleRowCount(), 8);
+        // The editor lies over column 3 of its row, inside the list.
+        const TRect row = Form1->lvFiles->ItemRect(3, drBounds);
+        EXPECT_EQ(Form1->edt->Top(), row.Top);
+        EXPECT_LE(Form1->edt->Left() + Form1->edt->Width(), Form1->lvFiles->ClientWidth());
+        EXPECT_EQ(Form1->edt->GetText(), "c07_multi");
+    }
 }
