@@ -335,6 +335,8 @@ std::unique_ptr<TBitmap> ButtonGlyph(TGlyph glyph, int size, bool enabled, TPixe
     DrawGlyph(p, glyph);
     TSurface& s = p.Surface();
     const Rgb g = ToRgb(ground);
+    // On a dark button the glyphs' dark greys turn light, so they stay readable.
+    const bool darkGround = 0.30f * g.r + 0.59f * g.g + 0.11f * g.b < 110.0f;
     TSurface out(size, size);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
@@ -342,6 +344,9 @@ std::unique_ptr<TBitmap> ButtonGlyph(TGlyph glyph, int size, bool enabled, TPixe
             const TPixel c = s.Pixel(x, y);
             Rgb col = ToRgb(c);
             float a = PixelA(c) / 255.0f;
+            const float hi = std::max({col.r, col.g, col.b}), lo = std::min({col.r, col.g, col.b});
+            if (darkGround && hi - lo < 60.0f && hi < 170.0f)
+                col = {255.0f - col.r * 0.45f, 255.0f - col.g * 0.45f, 255.0f - col.b * 0.45f};
             if (!enabled)
             {
                 // Grey, and half way to the ground.

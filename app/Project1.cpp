@@ -8,6 +8,7 @@
 #include "app/Unit5.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
+#include "platform/os/Window.h"
 
 void CreateProgramForms()
 {
@@ -27,5 +28,12 @@ int RunProgram()
     Application->HelpFile = product::kHelpIndex;
     CreateProgramForms();
     Application->Run();
+    // Every window goes (the conversion component stops and waits in its own
+    // clean-up) before the process ends.
+    ResetApplication();
+    UseOptionFile(nullptr);
+    // Serving what is left lets the window layer reclaim the windows.
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
     return 0;
 }

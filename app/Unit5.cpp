@@ -56,6 +56,8 @@ TForm5::TForm5(TComponent* AOwner) : TForm(AOwner)
         auto* b = Make<TbsSkinCheckRadioBox>(this, parent, name);
         b->SetSkinData(sd);
         b->SetRadio(radio);
+        // Radios of one group box uncheck each other.
+        if (radio) b->GroupIndex = 1;
         b->SetCaption(caption);
         b->SetBounds(l, t, w, 20);
         return b;

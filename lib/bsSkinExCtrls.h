@@ -247,16 +247,18 @@ public:
 
 // A hyperlink label: font and colours from the skin's standard-label entry
 // (or its own defaults), underlined, glowing while hovered, and opening its
-// URL with the desktop's default application when clicked.
-class TbsSkinLinkLabel : public TCustomLabel
+// URL with the desktop's default application when clicked. It takes part in
+// its form's skin-change walk.
+class TbsSkinLinkLabel : public TCustomLabel, public TbsSkinChangeTarget
 {
 public:
     explicit TbsSkinLinkLabel(TComponent* AOwner);
     ~TbsSkinLinkLabel() override;
 
     void Click() override;
-    void ChangeSkinData();
+    void ChangeSkinData() override;
     TbsSkinData* SkinData() const { return FSD; }
+    const TbsSkinData* SkinStore() const override { return FSD; }
     void SetSkinData(TbsSkinData* Value);
     std::string SkinDataName = "stdlabel";
     TFont* DefaultFont() const { return FDefaultFont.get(); }

@@ -62,8 +62,9 @@ protected:
     std::unique_ptr<TPopupMenu> FSysPopupMenu;
 };
 
-// The skinned single-line edit box.
-class TbsSkinCustomEdit : public TbsCustomEdit
+// The skinned single-line edit box. It takes part in its form's skin-change
+// walk (its colours and font come from the new skin at once).
+class TbsSkinCustomEdit : public TbsCustomEdit, public TbsSkinChangeTarget
 {
 public:
     explicit TbsSkinCustomEdit(TComponent* AOwner);
@@ -72,8 +73,9 @@ public:
     void Invalidate() override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     TbsSkinData* SkinData() const { return FSD; }
+    const TbsSkinData* SkinStore() const override { return FSD; }
     virtual void SetSkinData(TbsSkinData* Value);
-    virtual void ChangeSkinData();
+    void ChangeSkinData() override;
     std::string SkinDataName = "edit";
     int SkinIndex() const { return FIndex; }
     // Paints the normal look with AText onto another canvas.

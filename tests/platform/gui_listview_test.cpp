@@ -325,6 +325,52 @@ TEST_F(ListViewTest, HeaderIsItsOwnWindowWithHitTestAndSizing)
     EXPECT_EQ(clicked, std::vector<int>{1});
 }
 
+TEST_F(ListViewTest, ColumnWidthLimitsHoldForDragsAndCode)
+{
+    TListView* lv = MakeView(3);
+    TListColumn* name = lv->Columns()->Items(0);
+    TListColumn* hidden = lv->Columns()->Add();
+    hidden->SetWidth(0);
+    hidden->SetMaxWidth(1);
+    name->SetMinWidth(40);
+    name->SetMaxWidth(150);
+    name->SetWidth(500);
+    EXPECT_EQ(name->GetWidth(), 150);
+    name->SetWidth(5);
+    EXPECT_EQ(name->GetWidth(), 40);
+    hidden->SetWidth(90);
+    EXPECT_EQ(hidden->GetWidth(), 1);
+    hidden->SetWidth(0);
+    // Dragging the divider at the end of the "Size" column sizes "Size", not
+    // the hidden column behind it, which offers no divider of its own.
+    driver->PumpUntilIdle();
+    HWND hh = lv->HeaderHandle();
+    const int right = 40 + 80;
+    HDHITTESTINFO info;
+    info.pt = TPoint(right + 1, 5);
+    EXPECT_EQ(SendMessage(hh, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)), 1);
+    driver->Drag(TTestDriver::ClientPoint(hh, TPoint(right, 5)), TTestDriver::ClientPoint(hh, TPoint(right + 60, 5)), 4);
+    EXPECT_EQ(lv->Columns()->Items(1)->GetWidth(), 140);
+    EXPECT_EQ(hidden->GetWidth(), 0);
+}
+
+TEST_F(ListViewTest, AnEmptyViewLeavesOtherKeysToTheWindow)
+{
+    // F10 (the menu key) and keys the view does not use go on to the
+    // window, also while the view holds no row.
+    TListView* lv = MakeView(0);
+    std::vector<WPARAM> commands;
+    TSubclassToken token = 0;
+    token = SubclassWindow(form->Handle(), [&](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (msg == WM_SYSCOMMAND) commands.push_back(wp & 0xFFF0);
+        return CallPreviousWindowProc(w, token, msg, wp, lp);
+    });
+    ASSERT_TRUE(lv->Focused());
+    driver->PressKey(VK_F10);
+    EXPECT_EQ(commands, std::vector<WPARAM>{SC_KEYMENU});
+    RemoveWindowSubclass(form->Handle(), token);
+}
+
 TEST_F(ListViewTest, OwnerDataFetchesOnlyTheRowsInView)
 {
     std::set<int> fetched;

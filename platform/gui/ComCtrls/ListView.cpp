@@ -1160,8 +1160,16 @@ void TCustomListView::moveTo(int Index, TShiftState Shift)
 
 int TCustomListView::navigate(WORD Key)
 {
+    // Keys that do not move the focus are left to others (F10, accelerators),
+    // also in an empty view.
+    switch (Key)
+    {
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+        break;
+    default: return -2;
+    }
     const int n = items_.Count();
-    if (n == 0) return -1;
+    if (n == 0) return viewStyle_ == vsReport && (Key == VK_LEFT || Key == VK_RIGHT) ? -2 : -1;
     const Layout l = layout();
     const int cur = focus_ >= 0 ? focus_ : -1;
     int page = std::max(1, VisibleRowCount());

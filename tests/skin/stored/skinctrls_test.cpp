@@ -2,6 +2,8 @@
 // control finds its entry, the panel family's sizes follow the entries'
 // resize modes, and switching through all skins while the controls are shown
 // re-skins each of them with a bounded number of repaints.
+#include "lib/bsSkinBoxCtrls.h"
+#include "lib/bsSkinExCtrls.h"
 #include "skin/skinctrls_helpers.h"
 #include "skin/stored/helpers.h"
 
@@ -122,6 +124,41 @@ TEST_F(SkinCtrlTest, SwitchingThroughAllStoredSkinsWhileShown)
         for (const Placed& p : placed) EXPECT_EQ(p.Index(), sd.GetControlIndex(p.Entry)) << p.Entry;
         EXPECT_GE(counted->Paints, 1);
         EXPECT_LE(counted->Paints, 2);
+    }
+}
+
+TEST_F(SkinCtrlTest, EditsAndLinkLabelsTakeTheNewSkinsColoursAtOnce)
+{
+    // A light skin, then the dark one: the text colours follow the change
+    // (dark text left on a dark edit would be unreadable).
+    TbsSkinData sd;
+    TSkinnedForm* f = MakeForm(300, 100);
+    auto* edit = new TbsSkinEdit(f);
+    edit->SetBounds(10, 10, 200, 21);
+    edit->SetParent(f);
+    edit->SetSkinData(&sd);
+    edit->SetText("文字");
+    auto* link = new TbsSkinLinkLabel(f);
+    link->SetBounds(10, 50, 200, 20);
+    link->SetCaption("链接");
+    link->SetParent(f);
+    link->SetSkinData(&sd);
+    f->Show();
+    for (int i : {0, 8})
+    {
+        SCOPED_TRACE(i);
+        const TbsStoredSkinInfo& s = bsStoredSkin(i);
+        TbsCompressedStoredSkin stored;
+        stored.LoadFromCompressStream(s.Data, s.Size);
+        sd.LoadCompressedStoredSkin(&stored);
+        const auto* e = dynamic_cast<const TbsDataSkinEditControl*>(bsSkinControlEntry(&sd, sd.GetControlIndex("edit")));
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(ColorToRGB(edit->Font()->GetColor()), COLORREF(e->FontColor)) << "before any paint";
+        driver->PumpUntilIdle();
+        const auto* l = dynamic_cast<const TbsDataSkinStdLabelControl*>(
+            bsSkinControlEntry(&sd, sd.GetControlIndex("stdlabel")));
+        ASSERT_NE(l, nullptr);
+        EXPECT_EQ(ColorToRGB(link->LastTextColor()), COLORREF(l->FontColor));
     }
 }
 
