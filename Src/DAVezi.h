@@ -109,11 +109,23 @@ public:
     void StepToNextFrame();
     // Cycles the audio display: none, wave, spectrum.
     void ToggleAudioDisplay();
-    // APTS: microseconds from the start of the file (bytes with sfByte).
+    // APTS: microseconds from the start of the file (bytes with sfByte). A
+    // position past a known duration seeks to the duration.
     void Seek(std::int64_t APTS, TSeekFlags ASeekFlags, bool AWaitForSeekEnd);
-    // The picture on screen (32-bit BGRA), empty (width 0) when nothing is
-    // shown. Owned by the player; valid until the next call.
+    void Seek(int APTS, TSeekFlags ASeekFlags, bool AWaitForSeekEnd)
+    {
+        Seek(std::int64_t(APTS), ASeekFlags, AWaitForSeekEnd);
+    }
+    // ADelta seconds from the playback's clock, back when negative; not before
+    // the start nor past a known duration. With sfByte: by the bytes that
+    // many seconds take at the file's bit rate, from the read position.
+    void Seek(double ADelta, TSeekFlags ASeekFlags, bool AWaitForSeekEnd);
+    // The picture on screen at the video's own size (32-bit BGRA, as shown:
+    // with its subtitle, upside down with VerticalFlip); empty (0 x 0) when
+    // no picture is shown. APTS: its position in microseconds from the start,
+    // -1 with an empty picture. Owned by the player; valid until the next call.
     TBitmap* CurrentFrame();
+    TBitmap* CurrentFrame(std::int64_t& APTS);
     // Takes the host window's current client size for the pictures to come.
     void UpdateScreenPosition();
 
@@ -220,6 +232,8 @@ public:
     void DoHook(AVFrame* AFrame, double APTS, std::int64_t AStartTime);
     // Called by the position tracker: stop or loop at the end of the play range.
     void ApplyPlayRange(std::int64_t APosition);
+    // The running playback (Src/DAVezi/PlayState.h); null when idle.
+    std::shared_ptr<TVideoState> Playback() const { return FVideoState; }
 
     std::atomic<bool> FMute{false};
     std::atomic<int> FAudioVolume{128};
@@ -243,6 +257,9 @@ public:
 
 private:
     bool SwitchStream(AVMediaType AType, int AIndex);
+    // Hands a seek to the read thread: one request at a time.
+    void RequestSeek(TVideoState& s, std::int64_t ATarget, std::int64_t ADelta, int AFlags, bool AFromReadPosition,
+                     bool AWait);
     void ResetState();
     void DeliverState(TPlayState AState);
     void DeliverPosition();
@@ -267,6 +284,7 @@ private:
     std::unique_ptr<TBitmap> FHookBitmap;   // video thread, under the playback's OwnerLock
     SwsContext* FHookToRGB = nullptr;
     SwsContext* FHookFromRGB = nullptr;
+    SwsContext* FFrameToRGB = nullptr;   // CurrentFrame's conversion (GUI thread)
     std::atomic<bool> Fstep{false};
     TRepeatType FRepeatType = rtStop;
     TVideoDriver FVideoDriver = vdDefault;

@@ -939,14 +939,27 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
     // Drawn pressed: down, and a group button or the mouse inside.
-    bool Pressed() const { return FDown && (FGroupIndex != 0 || FMouseIn); }
+    virtual bool Pressed() const { return FDown && (FGroupIndex != 0 || FMouseIn); }
     TbsSkinToolBar* ToolBar() const;
     bool CanMorph() const override { return !Transparent(); }
     bool CanAnimate() const override { return !FFlat; }
     // The glyph, image and caption in R (content of every look).
     void DrawContent(TCanvas* C, const TRect& R, bool pressed, bool active);
+    // The state picture R as the button's look in B; returns the content
+    // rectangle.
+    TRect DrawStateLook(TBitmap* B, const TRect& R);
+    // The text colour of a look.
+    TColor StateTextColor(bool pressed, bool active) const;
+    // A look's content: its font and colour, OnPaint (given paintRect), then
+    // the content in R.
+    void DrawStateContent(TCanvas* C, const TRect& paintRect, const TRect& R, bool pressed, bool active);
+    // The default look's content: the default font (button shadow when
+    // disabled), OnPaint, then the content in R.
+    void DrawDefaultContent(TCanvas* C, const TRect& R, bool pressed, bool active);
     // The transparent normal look: content straight on the parent.
-    void PaintTransparent();
+    virtual void PaintTransparent();
+    // Its content in R of the control's canvas.
+    void PaintTransparentContent(const TRect& R);
 
     bool FFlat = false;
     bool FShowCaption = true;
@@ -1326,6 +1339,9 @@ public:
     int ValueToOffset(int V) const;
     int OffsetToValue(int X) const;
     void ThumbJump(TbsJumpMode Mode);
+    // The tick points on the slider's canvas (for an OnDrawPoints handler
+    // that adds its own marks to them).
+    virtual void DefaultDrawPoints(int PointsStep, int PointsHeight, int ExtremePointsHeight);
     // Lays ruler, thumb and points out for the current size.
     void UpdateLayout();
 

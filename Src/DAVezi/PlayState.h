@@ -84,13 +84,17 @@ struct TSubtitleSlot
     std::int64_t Serial = 0;
 };
 
-// The picture on screen, scaled to the letterboxed rectangle of the host.
+// The picture on screen, scaled to the letterboxed rectangle of the host,
+// and the picture itself at its own size (for CurrentFrame).
 struct TVideoSurface
 {
     std::mutex Lock;
     int Width = 0, Height = 0;   // picture size (0: nothing shown)
     int Left = 0, Top = 0;       // its place in the host's client area
     std::vector<std::uint8_t> Bits;   // top-down BGRA rows, Width * 4 bytes each
+    AVFrame* Frame = nullptr;    // a reference to the picture shown, its subtitle blended in
+    double FramePTS = 0;         // its time, seconds
+    bool FrameFlipped = false;   // shown upside down
 };
 
 struct TVideoState
@@ -130,6 +134,7 @@ struct TVideoState
     std::atomic<bool> Seeking{false};  // set and cleared under SeekLock
     std::int64_t seek_pos = 0, seek_rel = 0;
     int seek_flags = 0;
+    bool seek_from_read_pos = false;   // byte seek: seek_pos counts from the read position
     std::int64_t SeekSerial = 0;      // requests carried out
     // stream switch request (under SeekLock), carried out by the read thread
     bool switch_req = false;

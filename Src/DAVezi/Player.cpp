@@ -1,6 +1,7 @@
 // The player component: open, stop, pause, seek, the host window's painting
 // and the delivery of notifications.
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <exception>
 
@@ -92,6 +93,7 @@ TCustomPlayer::~TCustomPlayer()
     RemoveQueuedCalls(this);
     if (FHookToRGB) ff::sws_freeContext(FHookToRGB);
     if (FHookFromRGB) ff::sws_freeContext(FHookFromRGB);
+    if (FFrameToRGB) ff::sws_freeContext(FFrameToRGB);
 }
 
 int TCustomPlayer::RunningPlaybacks() { return RunningReadThreads(); }
@@ -196,7 +198,10 @@ bool TCustomPlayer::Open(const std::string& AFileName, HWND AScreenHandle, bool 
     s->event_tid = std::thread(EventLoopProc, s);
     if (OnFileOpen) {
         int sw = s->HostWidth, sh = s->HostHeight;
-        RunHandler(this, "OnFileOpen", [&] { OnFileOpen(this, s->Duration, s->FrameWidth, s->FrameHeight, sw, sh); });
+        // -1 x -1: no picture (no video stream, or one without a size)
+        bool sized = s->video_stream >= 0 && s->FrameWidth > 0;
+        int fw = sized ? s->FrameWidth : -1, fh = sized ? s->FrameHeight : -1;
+        RunHandler(this, "OnFileOpen", [&] { OnFileOpen(this, s->Duration, fw, fh, sw, sh); });
         if (!AScreenHandle) {
             // the sizes of the player's own window
             s->HostWidth = sw;
@@ -362,35 +367,94 @@ void TCustomPlayer::Seek(std::int64_t APTS, TSeekFlags ASeekFlags, bool AWaitFor
         if (s->Duration > 0 && target > s->Duration) target = s->Duration;   // no clamp when unknown
         target += s->StartTime;
     }
+    RequestSeek(*s, target, 0, flags, false, AWaitForSeekEnd);
+}
+
+void TCustomPlayer::Seek(double ADelta, TSeekFlags ASeekFlags, bool AWaitForSeekEnd)
+{
+    auto s = FVideoState;
+    if (!s || !std::isfinite(ADelta)) return;
+    int flags = SeekFlagsToAVSeekFlags(ASeekFlags);
+    if (flags & AVSEEK_FLAG_BYTE) {
+        // the read thread adds the bytes to its read position
+        std::int64_t rate = s->ic ? s->ic->bit_rate : 0;
+        double bytes = rate > 0 ? ADelta * double(rate) / 8.0 : ADelta * 180000.0;
+        RequestSeek(*s, std::llround(bytes), std::llround(bytes), flags, true, AWaitForSeekEnd);
+        return;
+    }
+    // From the master clock; before anything played (or with a clock that
+    // has no time yet) from the picture's clock.
+    double clock = GetMasterClock(*s, Fav_sync_type);
+    if (std::isnan(clock)) clock = GetVideoClock(*s);
+    std::int64_t target = std::llround((clock + ADelta) * 1000000.0);
+    std::int64_t lowest = s->StartTime;
+    if (target < lowest) target = lowest;
+    if (s->Duration > 0 && target > lowest + s->Duration) target = lowest + s->Duration;
+    RequestSeek(*s, target, std::llround(ADelta * 1000000.0), flags, false, AWaitForSeekEnd);
+}
+
+void TCustomPlayer::RequestSeek(TVideoState& s, std::int64_t ATarget, std::int64_t ADelta, int AFlags,
+                                bool AFromReadPosition, bool AWait)
+{
     std::int64_t done;
     {
-        std::lock_guard<std::mutex> g(s->SeekLock);
-        if (s->seek_req) return;   // one request at a time
-        s->seek_req = true;
-        s->seek_pos = target;
-        s->seek_rel = 0;
-        s->seek_flags = flags;
-        done = s->SeekSerial + 1;
+        std::lock_guard<std::mutex> g(s.SeekLock);
+        if (s.seek_req) return;   // one request at a time
+        s.seek_req = true;
+        s.seek_pos = ATarget;
+        s.seek_rel = ADelta;
+        s.seek_flags = AFlags;
+        s.seek_from_read_pos = AFromReadPosition;
+        done = s.SeekSerial + 1;
         // set under the lock: a picture of before the seek cannot clear it
-        s->Seeking = true;
+        s.Seeking = true;
     }
-    if (AWaitForSeekEnd) WaitForReadThread(*s, s->SeekSerial, done);
+    if (AWait) WaitForReadThread(s, s.SeekSerial, done);
 }
 
 TBitmap* TCustomPlayer::CurrentFrame()
 {
+    std::int64_t pts;
+    return CurrentFrame(pts);
+}
+
+// The picture shown is kept as a reference by the event loop; it is converted
+// here, at its own size, on request.
+TBitmap* TCustomPlayer::CurrentFrame(std::int64_t& APTS)
+{
+    APTS = -1;
     auto s = FVideoState;
-    if (!s || s->video_stream < 0) {
+    AVFrame* picture = nullptr;
+    double pts = 0;
+    bool flip = false;
+    if (s && s->video_stream >= 0) {
+        std::lock_guard<std::mutex> g(s->Surface.Lock);
+        if (s->Surface.Frame && s->Surface.Frame->width > 0 && s->Surface.Frame->height > 0) {
+            picture = ff::av_frame_clone(s->Surface.Frame);
+            pts = s->Surface.FramePTS;
+            flip = s->Surface.FrameFlipped;
+        }
+    }
+    FCurrentFrame->SetPixelFormat(pf32bit);
+    if (!picture) {
         FCurrentFrame->SetSize(0, 0);
         return FCurrentFrame.get();
     }
-    std::lock_guard<std::mutex> g(s->Surface.Lock);
-    int w = s->Surface.Width, h = s->Surface.Height;
-    FCurrentFrame->SetPixelFormat(pf32bit);
-    FCurrentFrame->SetSize(w, h);
-    for (int y = 0; y < h; y++)
-        std::memcpy(FCurrentFrame->ScanLine(y), s->Surface.Bits.data() + std::size_t(y) * std::size_t(w) * 4,
-                    std::size_t(w) * 4);
+    int w = picture->width, h = picture->height;
+    FFrameToRGB = ff::sws_getCachedContext(FFrameToRGB, w, h, AVPixelFormat(picture->format), w, h, AV_PIX_FMT_BGRA,
+                                           SWS_BICUBIC, nullptr, nullptr, nullptr);
+    if (!FFrameToRGB) {
+        GetFFLogger()->Log(this, llError, "Cannot initialize the toRGB conversion context");
+        FCurrentFrame->SetSize(0, 0);
+    } else {
+        FCurrentFrame->SetSize(w, h);
+        std::uint8_t* rows[4] = {static_cast<std::uint8_t*>(FCurrentFrame->ScanLine(flip ? h - 1 : 0)), nullptr,
+                                 nullptr, nullptr};
+        int strides[4] = {flip ? -FCurrentFrame->RowBytes() : FCurrentFrame->RowBytes(), 0, 0, 0};
+        ff::sws_scale(FFrameToRGB, picture->data, picture->linesize, 0, h, rows, strides);
+        APTS = std::llround(pts * 1000000.0) - s->StartTime;
+    }
+    ff::av_frame_free(&picture);
     return FCurrentFrame.get();
 }
 

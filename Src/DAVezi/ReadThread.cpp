@@ -1,5 +1,6 @@
 // The read thread: opens the input, opens one video and one audio stream,
 // then reads packets into the queues and carries out pause and seek requests.
+#include <algorithm>
 #include <chrono>
 #include <climits>
 
@@ -73,11 +74,17 @@ void DoSeek(TVideoState& s, AVFormatContext* ic)
 {
     std::int64_t pos, rel;
     int flags;
+    bool fromReadPos;
     {
         std::lock_guard<std::mutex> g(s.SeekLock);
         pos = s.seek_pos;
         rel = s.seek_rel;
         flags = s.seek_flags;
+        fromReadPos = s.seek_from_read_pos;
+    }
+    if (fromReadPos) {
+        std::int64_t at = ic->pb ? ff::avio_seek(ic->pb, 0, SEEK_CUR) : 0;   // the read position
+        pos = std::max<std::int64_t>(0, std::max<std::int64_t>(0, at) + pos);
     }
     std::int64_t lo = rel > 0 ? pos - rel + 2 : INT64_MIN;
     std::int64_t hi = rel < 0 ? pos - rel - 2 : INT64_MAX;

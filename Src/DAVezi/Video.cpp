@@ -292,13 +292,26 @@ void ShowPicture(TVideoState& s, AVFrame* frame, double pts, const TLoopOptions&
         s.LastFrame = frame;
     }
     s.LastPTS = pts;
-    if (s.show_audio != 0 && s.audio_stream >= 0) return;   // the audio display has the surface
+    bool audioDisplay = s.show_audio != 0 && s.audio_stream >= 0;   // it has the surface
     AVFrame* withSubs = nullptr;
-    if (s.subtitle_stream >= 0) {
+    if (!audioDisplay && s.subtitle_stream >= 0) {
         RetireSubtitles(s, pts);
         withSubs = FrameWithSubtitles(s, frame, pts);
     }
-    bool shown = DisplayFrame(s, withSubs ? withSubs : frame, opt.Flip, opt.Aspect);
+    const AVFrame* picture = withSubs ? withSubs : frame;
+    bool shown = !audioDisplay && DisplayFrame(s, picture, opt.Flip, opt.Aspect);
+    {
+        // a reference for CurrentFrame (the buffers are shared, not copied),
+        // kept once the surface shows it
+        std::lock_guard<std::mutex> g(s.Surface.Lock);
+        if (!s.Surface.Frame) s.Surface.Frame = ff::av_frame_alloc();
+        if (s.Surface.Frame) {
+            ff::av_frame_unref(s.Surface.Frame);
+            if (ff::av_frame_ref(s.Surface.Frame, picture) < 0) ff::av_frame_unref(s.Surface.Frame);
+            s.Surface.FramePTS = pts;
+            s.Surface.FrameFlipped = opt.Flip;
+        }
+    }
     ff::av_frame_free(&withSubs);
     if (shown) s.WithOwner([&](TCustomPlayer& o) { o.InvalidateScreen(s.Host); });
 }
@@ -416,6 +429,11 @@ void TrackPosition(TVideoState& s, const TLoopOptions& opt, std::int64_t& lastPo
     if (s.EventEOF) return;
     if (PlayedOut(s)) {
         s.EventEOF = true;
+        {
+            // a seek that found no picture before the end (past the last one) ends here
+            std::lock_guard<std::mutex> g(s.SeekLock);
+            if (!s.seek_req) s.Seeking = false;
+        }
         s.WithOwner([&](TCustomPlayer& o) {
             if (s.Duration > 0) o.PostPosition(s.Duration);
             o.PostState(psEnd);
@@ -502,6 +520,10 @@ void EventLoopProc(std::shared_ptr<TVideoState> sp)
         TrackPosition(s, opt, lastPos, lastSerial, rangeSerial);
     }
     ff::av_frame_free(&s.LastFrame);
+    {
+        std::lock_guard<std::mutex> g(s.Surface.Lock);
+        ff::av_frame_free(&s.Surface.Frame);
+    }
     FreeAudioDisplay(s);
     if (s.sws) ff::sws_freeContext(s.sws);
     s.sws = nullptr;

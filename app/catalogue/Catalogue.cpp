@@ -51,6 +51,7 @@ void ResetOptionState(OptionState& s)
 {
     OptionState fresh;
     fresh.Video_AddFileName = std::move(s.Video_AddFileName);
+    fresh.All_Trant_Number = s.All_Trant_Number;
     s = std::move(fresh);
 }
 

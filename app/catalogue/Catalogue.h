@@ -39,9 +39,11 @@ struct OptionState
     int Video_TimeStart = -1;
     int Video_TimeLength = -1;
     bool Video_DisableVideo = false;
+    // Key of the settings window's latest preset choice; never reset.
+    int All_Trant_Number = 0;
 };
 
-// Reset of the option state (all but Video_AddFileName).
+// Reset of the option state (all but Video_AddFileName and All_Trant_Number).
 void ResetOptionState(OptionState& s);
 
 // --- categories and presets ---------------------------------------------

@@ -49,7 +49,7 @@ struct Canvas
     }
 };
 
-enum Kind { Film, Note, HdScreen, Phone, Tablet, Handheld, Console, Television, Camcorder, Disc, Flash };
+enum Kind { Film, Note, HdScreen, Phone, Tablet, Handheld, Console, Television, Camcorder, Disc, Flash, Pod };
 
 void Draw(Canvas& k, Kind kind, std::uint32_t accent)
 {
@@ -118,6 +118,12 @@ void Draw(Canvas& k, Kind kind, std::uint32_t accent)
         k.Disc(16, 16, 4, 0xFFB8C2CC);
         k.Disc(16, 16, 2, 0);
         break;
+    case Pod:  // a music player with its wheel
+        k.RoundRect(8, 2, 23, 29, 3, kInk);
+        k.Rect(10, 4, 21, 13, accent);
+        k.Disc(15.5, 21.5, 5.5, 0xFFB8C2CC);
+        k.Disc(15.5, 21.5, 2, kInk);
+        break;
     case Flash:
         k.RoundRect(3, 3, 28, 28, 5, accent);
         k.Line(19, 6, 11, 17, 3, kWhite);
@@ -142,9 +148,13 @@ Picture CategoryPicture(int index)
     case 0: kind = Film, accent = kScreen; break;              // common video
     case 1: kind = Note, accent = 0xFF2E9E5B; break;           // common audio
     case 2: kind = HdScreen, accent = 0xFF2D6FD2; break;       // HD
+    case 3: kind = Pod, accent = 0xFF5C7BD6; break;            // iPod
     case 4: kind = Phone, accent = 0xFF8FA3B8; break;          // iPhone
     case 5: kind = Handheld, accent = kScreen; break;          // PSP
+    case 6: kind = Phone, accent = 0xFFE0892B; break;          // 3GP phones
+    case 7: kind = Television, accent = 0xFF8FA3B8; break;     // Apple TV
     case 8: kind = Console, accent = 0xFF3C9A2E; break;        // Xbox
+    case 9: kind = Handheld, accent = 0xFF7A56C9; break;       // portable players
     case 10: kind = Film, accent = 0xFFE0892B; break;          // MP4
     case 11: kind = Flash, accent = 0xFFD23B2D; break;         // Flash
     case 13: kind = Film, accent = 0xFF7A56C9; break;          // AVI

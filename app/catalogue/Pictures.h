@@ -1,5 +1,6 @@
 // The catalogue's pictures, drawn by code: 44 category pictures and 7 preset
-// pictures of 32 x 32 pixels, as 0xAARRGGBB values row by row.
+// pictures of 32 x 32 pixels, as 0xAARRGGBB values row by row. The first
+// twelve category pictures are also the settings window's categories.
 #pragma once
 #include <array>
 #include <cstdint>

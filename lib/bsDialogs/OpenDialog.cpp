@@ -128,7 +128,7 @@ void TbsOpenDlgForm::BuildControls(bool Flat, const std::function<void()>& befor
     StyleToolButton->SetDefaultWidth(37);
     StyleToolButton->SetDefaultHeight(25);
     StyleToolButton->SetLeft(W);
-    StyleToolButton->SetSkinDataName("toolmenubutton");
+    StyleToolButton->SkinDataName = "toolmenubutton";
     std::unique_ptr<TBitmap> g = bsDialogGlyph("BS_LVSTYLE");
     StyleToolButton->SetGlyph(g.get());
     StyleToolButton->SetSkinPopupMenu(StylePopupMenu);
@@ -466,10 +466,12 @@ void TbsCustomOpenDialog::PrepareForm(TbsOpenDlgForm* F)
     if (count > 0) F->FilterComboBox->SetItemIndex(std::clamp(FilterIndex - 1, 0, count - 1));
     F->FileListView->SetMask(F->FilterComboBox->Mask());
     for (TbsSkinControl* c : std::initializer_list<TbsSkinControl*>{
-             F->FileListViewPanel, F->BottomPanel, F->ToolPanel, F->StyleToolButton, F->FLVHScrollBar,
+             F->FileListViewPanel, F->BottomPanel, F->ToolPanel, F->FLVHScrollBar,
              F->FLVVScrollBar, F->FilterComboBox, F->OpenButton, F->CancelButton, F->ShellBox})
         c->SetSkinData(FCtrlFSD);
-    for (TbsSkinSpeedButton* b : {F->UpToolButton, F->BackToolButton, F->NewFolderToolButton}) b->SetSkinData(FCtrlFSD);
+    for (TbsSkinSpeedButton* b : {F->UpToolButton, F->BackToolButton, F->NewFolderToolButton,
+                                  static_cast<TbsSkinSpeedButton*>(F->StyleToolButton)})
+        b->SetSkinData(FCtrlFSD);
     for (TbsSkinStdLabel* l : {F->Drivelabel, F->OpenFileLabel, F->FileTypeLabel}) l->SetSkinData(FCtrlFSD);
     F->FileNameEdit->SetSkinData(FCtrlFSD);
     F->ShellBox->SetSkinDataName("combobox");

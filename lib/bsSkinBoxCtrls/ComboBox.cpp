@@ -146,15 +146,16 @@ void TbsSkinCustomComboBox::FindDown(bool viaSetter)
     if (ItemIndex() < Items()->Count() - 1) MoveTo(ItemIndex() + 1, viaSetter);
 }
 
-void TbsSkinCustomComboBox::FindPageUp(bool viaSetter)
+int TbsSkinCustomComboBox::PageUpIndex() const { return std::max(0, ItemIndex() - PageStep()); }
+
+int TbsSkinCustomComboBox::PageDownIndex() const
 {
-    MoveTo(std::max(0, ItemIndex() - FDropDownCount - 1), viaSetter);
+    return std::min(ItemCount() - 1, ItemIndex() + PageStep());
 }
 
-void TbsSkinCustomComboBox::FindPageDown(bool viaSetter)
-{
-    MoveTo(std::min(Items()->Count() - 1, ItemIndex() + FDropDownCount - 1), viaSetter);
-}
+void TbsSkinCustomComboBox::FindPageUp(bool viaSetter) { MoveTo(PageUpIndex(), viaSetter); }
+
+void TbsSkinCustomComboBox::FindPageDown(bool viaSetter) { MoveTo(PageDownIndex(), viaSetter); }
 
 // ---- drop-down --------------------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 // the layout of button and item area, the bodies, buttons and tool-button
 // looks, the drop-down mouse tracking and the popup's window filter.
 #pragma once
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -228,6 +229,11 @@ protected:
     void TrackListBox(int X, int Y);
     void FindUp(bool viaSetter);
     void FindDown(bool viaSetter);
+    // A page is the drop-down's rows less one (the row kept in view), the
+    // same both ways.
+    int PageStep() const { return std::max(1, FDropDownCount - 1); }
+    int PageUpIndex() const;
+    int PageDownIndex() const;
     void FindPageUp(bool viaSetter);
     void FindPageDown(bool viaSetter);
     void MoveTo(int index, bool viaSetter);

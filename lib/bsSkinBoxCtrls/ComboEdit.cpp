@@ -210,11 +210,10 @@ void TbsSkinCustomComboBox::EditWProc(TMessage& m)
             if (IsPopupVisible()) CloseUp(false);
             break;
         case VK_PRIOR:
-            if (IsPopupVisible()) FListBox->SetItemIndex(std::max(0, ItemIndex() - FDropDownCount - 1));
+            if (IsPopupVisible()) FListBox->SetItemIndex(PageUpIndex());
             break;
         case VK_NEXT:
-            if (IsPopupVisible())
-                FListBox->SetItemIndex(std::min(Items()->Count() - 1, ItemIndex() + FDropDownCount - 1));
+            if (IsPopupVisible()) FListBox->SetItemIndex(PageDownIndex());
             break;
         case VK_UP: EditFindUp(true); return;
         case VK_DOWN: EditFindDown(true); return;

@@ -138,6 +138,8 @@ protected:
     void CMMouseEnter(TMessage& m) override;
     void CMMouseLeave(TMessage& m) override;
     bool PaintEditBackground(HDC dc) override;
+    // The skin's disabled colour; the system's grey in the default look.
+    TColor DisabledTextColor() const override { return Skinned() ? TColor(DisabledFontColor) : clGrayText; }
     void GetSkinData();
     bool Skinned() const { return FIndex != -1; }
     bool Active();
@@ -147,7 +149,6 @@ protected:
     void DrawResizedSkinFrame(TCanvas* C);
     void DrawEditButton(TCanvas* C);
     void DrawDefaultEditButton(TCanvas* C);
-    void PaintDisabledText(HDC dc);
     void DefaultFontChange(TObject*);
     void ApplyCharset(TFont* f);
     bool ButtonHit(int X, int Y) const;

@@ -94,6 +94,9 @@ std::unique_ptr<TBitmap> bsSliderDefaultImage(TbsSliderImage Which)
 TbsSkinCustomSlider::TbsSkinCustomSlider(TComponent* AOwner) : TbsSkinControl(AOwner)
 {
     ControlStyle = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csOpaque, csDoubleClicks};
+    // The window's paint composes off-screen, so Paint and an OnDrawPoints
+    // handler draw on the one canvas in order.
+    DoubleBuffered = true;
     tabStop_ = true;
     width_ = 150;
     height_ = 40;
@@ -595,12 +598,16 @@ void TbsSkinCustomSlider::DrawPoints(TCanvas* C, int Step, int ExtremeHeight, in
     }
 }
 
+void TbsSkinCustomSlider::DefaultDrawPoints(int PointsStep, int PointsHeight, int ExtremePointsHeight)
+{
+    DrawPoints(Canvas(), PointsStep, ExtremePointsHeight, PointsHeight);
+}
+
 void TbsSkinCustomSlider::Paint()
 {
     if (width_ < 1 || height_ < 1) return;
     GetSkinData();
-    TBitmap B(width_, height_, pf32bit);
-    TCanvas* C = B.Canvas();
+    TCanvas* C = Canvas();
     if (FTransparent) DrawParentImage(this, C);
     else Fill(C, TRect(0, 0, width_, height_), FIndex == -1 ? GetColor() : TColor(BGColor));
     if (FRuler->GetWidth() > 0 && FRuler->GetHeight() > 0)
@@ -649,5 +656,4 @@ void TbsSkinCustomSlider::Paint()
         }
     }
     if (thumb) C->Draw(FThumbRect.Left, FThumbRect.Top, thumb.get());
-    Canvas()->Draw(0, 0, &B);
 }

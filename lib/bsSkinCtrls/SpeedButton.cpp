@@ -154,75 +154,97 @@ void TbsSkinSpeedButton::DrawContent(TCanvas* C, const TRect& R, bool pressed, b
     DrawGlyphContent(C, R, caption, pressed, active);
 }
 
-void TbsSkinSpeedButton::DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool AActive)
+TColor TbsSkinSpeedButton::StateTextColor(bool pressed, bool active) const
 {
-    TRect tr;
-    const bool skinSized = UseSkinSize || ResizeMode == 1;
-    if (skinSized)
-    {
-        CreateSkinControlImage(B, Picture, R);
-        tr = NewClRect;
-    }
-    else
-        tr = bsctrls::DrawFreeSizedLook(B, Picture, R, ResizeMode, ClRect);
-    TCanvas* C = B->Canvas();
+    return TColor(bsctrls::ButtonFontColor(GetEnabled(), UseSkinFontColor, int(DefaultFont()->GetColor()), pressed,
+                                           active, DownFontColor, ActiveFontColor, FontColor, DisabledFontColor));
+}
+
+void TbsSkinSpeedButton::DrawStateContent(TCanvas* C, const TRect& paintRect, const TRect& R, bool pressed,
+                                          bool active)
+{
     C->Brush()->SetStyle(bsClear);
     if (UseSkinFont) bsctrls::SetSkinFont(C->Font(), FontName, FontStyle, FontHeight);
     else C->Font()->Assign(DefaultFont());
     bsctrls::SetStringTableCharset(C->Font(), FSD, DefaultFont());
-    C->Font()->SetColor(TColor(bsctrls::ButtonFontColor(GetEnabled(), UseSkinFontColor,
-                                                        int(DefaultFont()->GetColor()), ADown, AActive,
-                                                        DownFontColor, ActiveFontColor, FontColor,
-                                                        DisabledFontColor)));
+    C->Font()->SetColor(StateTextColor(pressed, active));
     bool drawDefault = true;
-    if (OnPaint) OnPaint(this, C, NewClRect, ADown, AActive, drawDefault);
-    if (!drawDefault) return;
-    DrawContent(C, skinSized ? NewClRect : tr, ADown && AActive, AActive);
+    if (OnPaint) OnPaint(this, C, paintRect, pressed, active, drawDefault);
+    if (drawDefault) DrawContent(C, R, pressed, active);
 }
+
+TRect TbsSkinSpeedButton::DrawStateLook(TBitmap* B, const TRect& R)
+{
+    if (UseSkinSize || ResizeMode == 1)
+    {
+        CreateSkinControlImage(B, Picture, R);
+        return NewClRect;
+    }
+    return bsctrls::DrawFreeSizedLook(B, Picture, R, ResizeMode, ClRect);
+}
+
+void TbsSkinSpeedButton::DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool AActive)
+{
+    const TRect content = DrawStateLook(B, R);
+    DrawStateContent(B->Canvas(), NewClRect, content, ADown && AActive, AActive);
+}
+
+namespace bsctrls
+{
+void DrawDefaultFace(TCanvas* C, const TRect& r, TDefaultFace face)
+{
+    C->Brush()->SetStyle(bsSolid);
+    TColor frame = clBtnShadow, fill = clBtnFace;
+    if (face == TDefaultFace::Pressed)
+    {
+        frame = TColor(0x800000);
+        fill = TColor(0xB59385);
+    }
+    else if (face == TDefaultFace::Hot)
+    {
+        frame = TColor(0x800000);
+        fill = TColor(0xD2BDB6);
+    }
+    C->Brush()->SetColor(fill);
+    C->FillRect(r);
+    if (face == TDefaultFace::Plain) return;
+    C->Brush()->SetColor(frame);
+    C->FrameRect(r);
+}
+} // namespace bsctrls
 
 void TbsSkinSpeedButton::CreateControlDefaultImage(TBitmap* B)
 {
+    using bsctrls::TDefaultFace;
     TCanvas* C = B->Canvas();
     const TRect r(0, 0, B->GetWidth(), B->GetHeight());
     const bool pressed = Pressed();
-    C->Brush()->SetStyle(bsSolid);
-    if (pressed || FMouseIn || !FFlat)
-    {
-        TColor frame = clBtnShadow, fill = clBtnFace;
-        if (pressed)
-        {
-            frame = TColor(0x800000);
-            fill = TColor(0xB59385);
-        }
-        else if (FMouseIn)
-        {
-            frame = TColor(0x800000);
-            fill = TColor(0xD2BDB6);
-        }
-        C->Brush()->SetColor(fill);
-        C->FillRect(r);
-        C->Brush()->SetColor(frame);
-        C->FrameRect(r);
-    }
-    else if (!Transparent())
-    {
-        C->Brush()->SetColor(clBtnFace);
-        C->FillRect(r);
-    }
+    if (pressed) bsctrls::DrawDefaultFace(C, r, TDefaultFace::Pressed);
+    else if (FMouseIn) bsctrls::DrawDefaultFace(C, r, TDefaultFace::Hot);
+    else if (!FFlat) bsctrls::DrawDefaultFace(C, r, TDefaultFace::Normal);
+    else if (!Transparent()) bsctrls::DrawDefaultFace(C, r, TDefaultFace::Plain);
+    DrawDefaultContent(C, r, pressed, FMouseIn || FDown);
+}
+
+void TbsSkinSpeedButton::DrawDefaultContent(TCanvas* C, const TRect& R, bool pressed, bool active)
+{
     C->Font()->Assign(DefaultFont());
     bsctrls::SetStringTableCharset(C->Font(), FSD, DefaultFont());
     if (!GetEnabled()) C->Font()->SetColor(clBtnShadow);
     C->Brush()->SetStyle(bsClear);
     bool drawDefault = true;
-    if (OnPaint) OnPaint(this, C, r, FDown, FMouseIn, drawDefault);
-    if (!drawDefault) return;
-    DrawContent(C, r, pressed, FMouseIn || FDown);
+    if (OnPaint) OnPaint(this, C, R, FDown, FMouseIn, drawDefault);
+    if (drawDefault) DrawContent(C, R, pressed, active);
 }
 
 void TbsSkinSpeedButton::PaintTransparent()
 {
+    PaintTransparentContent(FIndex == -1 ? TRect(0, 0, width_, height_) : NewClRect);
+}
+
+void TbsSkinSpeedButton::PaintTransparentContent(const TRect& r)
+{
     TCanvas* C = Canvas();
-    const TRect r = FIndex == -1 ? TRect(0, 0, width_, height_) : NewClRect;
     if (FIndex != -1 && UseSkinFont) bsctrls::SetSkinFont(C->Font(), FontName, FontStyle, FontHeight);
     else C->Font()->Assign(DefaultFont());
     bsctrls::SetStringTableCharset(C->Font(), FSD, DefaultFont());

@@ -127,7 +127,10 @@ void TPersistent::AssignError(const TPersistent* Source) const
 bool IsValidIdent(const std::string& s)
 {
     if (s.empty()) return false;
-    auto alpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+    // Letters of other scripts (any non-ASCII character) count as letters.
+    auto alpha = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || static_cast<unsigned char>(c) >= 0x80;
+    };
     if (!alpha(s[0])) return false;
     for (char c : s)
         if (!alpha(c) && !(c >= '0' && c <= '9')) return false;

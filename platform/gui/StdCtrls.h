@@ -164,6 +164,8 @@ protected:
     // Paints the background under the text itself (a skinned edit); false
     // leaves it to the colour request as usual.
     virtual bool PaintEditBackground(HDC dc) { (void)dc; return false; }
+    // The text colour while disabled (a skinned edit takes its skin's).
+    virtual TColor DisabledTextColor() const { return clGrayText; }
     void CMEnter(TMessage& m) override;
     void CMTextChanged(TMessage& m) override;
     void CMFontChanged(TMessage& m) override;

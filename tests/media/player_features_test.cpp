@@ -419,17 +419,19 @@ TEST_F(PlayerFeatures, PausedPictureRepaintsAtTheNewSize)
     HostSize(400, 200);
     ASSERT_TRUE(player->Open(f, panel->Handle(), true)) << player->LastErrMsg();
     ASSERT_TRUE(WaitFrame());
-    EXPECT_EQ(player->CurrentFrame()->GetWidth(), 266);
+    EXPECT_EQ(Shown(*player).width, 266);
     // a display aspect of its own, then stretched over the host
     player->SetAspectRatio(16.0f / 9.0f);
-    ASSERT_TRUE(WaitUntil([&] { return player->CurrentFrame()->GetWidth() == 356; }));
+    ASSERT_TRUE(WaitUntil([&] { return Shown(*player).width == 356; }));
     player->SetAspectRatio(-1.0f);
-    ASSERT_TRUE(WaitUntil([&] { return player->CurrentFrame()->GetWidth() == 400; }));
-    EXPECT_EQ(player->CurrentFrame()->GetHeight(), 200);
+    ASSERT_TRUE(WaitUntil([&] { return Shown(*player).width == 400; }));
+    EXPECT_EQ(Shown(*player).height, 200);
     player->SetAspectRatio(0.0f);
     HostSize(320, 240);
-    ASSERT_TRUE(WaitUntil([&] { return player->CurrentFrame()->GetWidth() == 320; }));
-    EXPECT_EQ(player->CurrentFrame()->GetHeight(), 240);
+    ASSERT_TRUE(WaitUntil([&] { return Shown(*player).width == 320; }));
+    EXPECT_EQ(Shown(*player).height, 240);
+    // the frame keeps the picture's own size all the while
+    EXPECT_EQ(player->CurrentFrame()->GetWidth(), 320);
     EXPECT_TRUE(player->Paused());
     player->Stop(true);
 }
@@ -454,21 +456,25 @@ TEST_F(PlayerFeatures, OddSizeAspectAndVariableRatePlayToTheEnd)
         const char* name;
         const char* args;
         int width;   // of the picture shown in the 400 x 200 host
+        int frameWidth, frameHeight;   // of the frame: the picture's own
     } cases[] = {
-        {"player_odd.mkv", "-f lavfi -i testsrc2=size=321x241:rate=25:duration=1 -c:v ffv1", 266},
+        {"player_odd321.mkv", "-f lavfi -i testsrc2=size=320x240:rate=25:duration=1 -vf scale=321:241 -c:v ffv1", 266,
+         321, 241},
         {"player_sar.mkv", "-f lavfi -i testsrc2=size=320x240:rate=25:duration=1 -vf setsar=4/3 -c:v mpeg4 -q:v 2",
-         356},
+         356, 320, 240},
         {"player_vfr.mkv",
          "-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 -vf select='lt(mod(n\\,10)\\,5)' -fps_mode vfr "
          "-c:v mpeg4 -q:v 2",
-         266},
+         266, 320, 240},
     };
     HostSize(400, 200);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_NO_FATAL_FAILURE(OpenMade(c.name, c.args));
         ASSERT_TRUE(WaitFrame());
-        EXPECT_EQ(player->CurrentFrame()->GetWidth(), c.width);
+        EXPECT_EQ(Shown(*player).width, c.width);
+        EXPECT_EQ(player->CurrentFrame()->GetWidth(), c.frameWidth);
+        EXPECT_EQ(player->CurrentFrame()->GetHeight(), c.frameHeight);
         ExpectOneEndWithRisingPositions(5);
     }
 }

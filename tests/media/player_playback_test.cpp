@@ -45,33 +45,32 @@ TEST_F(PlayerTest, PlaysToTheEndWithRisingPositionsAndOneEndState)
     EXPECT_EQ(player->CurrentFrame()->GetWidth(), 0);   // nothing shown after the stop
 }
 
+// The frame is the video's own picture at its own size, whatever the size of
+// the host (a 200 x 112 panel shows a 1080p picture at 200 x 112), with its
+// position; it follows the seeks.
 TEST_F(PlayerTest, CurrentFrameIsTheFrameAtTheSeekTarget)
 {
     std::string f = Clip();
-    panel->SetBounds(10, 10, 320, 240);   // the picture keeps its own size
+    panel->SetBounds(10, 10, 200, 112);
     driver->PumpUntilIdle();
+    std::int64_t pts = 0;
+    EXPECT_EQ(player->CurrentFrame(pts)->GetWidth(), 0);   // nothing open
+    EXPECT_EQ(pts, -1);
     ASSERT_TRUE(player->Open(f, panel->Handle(), true)) << player->LastErrMsg();
     ASSERT_TRUE(WaitUntil([&] { return player->CurrentFrame()->GetWidth() > 0; }));
+    EXPECT_EQ(Shown(*player).height, 112);
     player->Seek(2000000, 0, true);
     ASSERT_TRUE(WaitUntil([&] { return !player->Seeking(); }));
-    TBitmap* bmp = player->CurrentFrame();
+    TBitmap* bmp = player->CurrentFrame(pts);
     ASSERT_EQ(bmp->GetWidth(), 320);
     ASSERT_EQ(bmp->GetHeight(), 240);
-    std::vector<std::uint8_t> got;
-    for (int y = 0; y < 240; y++) {
-        auto* row = static_cast<std::uint8_t*>(bmp->ScanLine(y));
-        got.insert(got.end(), row, row + 320 * 4);
-    }
-    std::string raw = dir / "at2.bgra";
-    enginetest::Run("ffmpeg -nostdin -v error -y -ss 2 -i " + Quote(f) + " -frames:v 1 -f rawvideo -pix_fmt bgra " + Quote(raw));
-    std::vector<std::uint8_t> want = ReadFile(raw);
+    EXPECT_EQ(pts, 2000000);
+    std::vector<std::uint8_t> got = Pixels(bmp);
+    std::vector<std::uint8_t> want = FfmpegFrame(f, "2", dir / "at2.bgra");
     ASSERT_EQ(want.size(), got.size());
     EXPECT_GE(Psnr(got, want), 35.0);
     // the frame one second earlier is another picture: the check can tell them apart
-    std::string raw1 = dir / "at1.bgra";
-    enginetest::Run("ffmpeg -nostdin -v error -y -ss 1 -i " + Quote(f) + " -frames:v 1 -f rawvideo -pix_fmt bgra " +
-        Quote(raw1));
-    EXPECT_LT(Psnr(got, ReadFile(raw1)), 35.0);
+    EXPECT_LT(Psnr(got, FfmpegFrame(f, "1", dir / "at1.bgra")), 35.0);
 }
 
 // The host panel shows the picture letterboxed on black; the snapshot is kept
@@ -82,8 +81,10 @@ TEST_F(PlayerTest, HostPanelShowsTheLetterboxedPicture)
     ASSERT_TRUE(player->Open(f, panel->Handle(), true)) << player->LastErrMsg();
     ASSERT_TRUE(WaitUntil([&] { return player->CurrentFrame()->GetWidth() > 0; }));
     // 320 x 240 in 400 x 200: 266 x 200 in the middle
-    EXPECT_EQ(player->CurrentFrame()->GetWidth(), 266);
-    EXPECT_EQ(player->CurrentFrame()->GetHeight(), 200);
+    ShownPicture shown = Shown(*player);
+    EXPECT_EQ(shown.width, 266);
+    EXPECT_EQ(shown.height, 200);
+    EXPECT_EQ(shown.left, 67);
     auto pixel = [&](int x, int y) {
         HDC dc = GetDC(panel->Handle());
         COLORREF c = GetPixel(dc, x, y) & 0xFFFFFF;
@@ -214,6 +215,41 @@ TEST_F(PlayerTest, PlaysWithoutSoundWhenTheAudioDeviceFails)
     ExpectOneEndWithRisingPositions(20);
 }
 
+// Seeks by seconds from the position shown, not before the start; a seek
+// with nothing open does nothing.
+TEST_F(PlayerTest, SeekBySecondsFromThePosition)
+{
+    player->Seek(1.0, 0, true);
+    player->Seek(std::int64_t(1000000), 0, true);
+    EXPECT_FALSE(player->Seeking());
+    EXPECT_EQ(player->PlayState(), psStop);
+    std::string f = Clip();
+    ASSERT_TRUE(player->Open(f, panel->Handle(), true)) << player->LastErrMsg();
+    struct Step
+    {
+        double delta;
+        std::int64_t pts;   // of the picture shown after it
+        const char* at;
+    } steps[] = {{1.0, 1000000, "1"}, {1.0, 2000000, "2"}, {-1.5, 0, "0"}, {-5.0, 0, "0"}};
+    for (const Step& st : steps) {
+        SCOPED_TRACE(st.delta);
+        player->Seek(st.delta, 0, true);
+        ASSERT_TRUE(WaitUntil([&] { return !player->Seeking(); }));
+        std::int64_t pts = -1;
+        std::vector<std::uint8_t> got = Pixels(player->CurrentFrame(pts));
+        // a key frame every second: the picture of the seek lies on it
+        EXPECT_NEAR(double(pts), double(st.pts), 40000.0);
+        EXPECT_GE(Psnr(got, FfmpegFrame(f, st.at, dir / "rel.bgra")), 35.0);
+    }
+    EXPECT_TRUE(player->Paused());
+    // by bytes: forward from the read position, and it plays on to the end
+    player->Resume();
+    player->Seek(1.0, SeekFlag(sfByte), true);
+    ASSERT_TRUE(WaitUntil([&] { return !player->Seeking(); }));
+    ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+    player->Stop(true);
+}
+
 // Without a known duration a seek goes where it is asked to.
 TEST_F(PlayerTest, SeekWithoutAKnownDuration)
 {
@@ -229,6 +265,9 @@ TEST_F(PlayerTest, SeekWithoutAKnownDuration)
     player->Seek(2000000, 0, true);
     ASSERT_TRUE(WaitUntil([&] { return !player->Seeking(); }));
     EXPECT_GE(Psnr(Pixels(player->CurrentFrame()), FfmpegFrame(f, "2", dir / "raw2.bgra")), 35.0);
+    player->Seek(-1.0, 0, true);
+    ASSERT_TRUE(WaitUntil([&] { return !player->Seeking(); }));
+    EXPECT_GE(Psnr(Pixels(player->CurrentFrame()), FfmpegFrame(f, "1", dir / "raw1.bgra")), 35.0);
     player->Stop(true);
 }
 
@@ -300,12 +339,22 @@ TEST_F(PlayerTest, AudioOnlyFormatsPlayToTheEnd)
          "-f lavfi -i sine=frequency=300:sample_rate=48000:duration=1 -af 'pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0' "
          "-c:a pcm_s16le"},
     };
+    int frameW = 0, frameH = 0;
+    player->OnFileOpen = [&](TObject*, std::int64_t, int w, int h, int&, int&) {
+        frameW = w;
+        frameH = h;
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_NO_FATAL_FAILURE(OpenMade(c.name, c.args));
+        EXPECT_EQ(frameW, -1);   // no picture
+        EXPECT_EQ(frameH, -1);
         EXPECT_EQ(player->GetVideoStreamIndex(), -1);
         EXPECT_EQ(player->GetAudioStreamIndex(), 0);
         ASSERT_TRUE(WaitUntil([&] { return notes.Count(psEnd) > 0; }));
+        std::int64_t pts = 0;
+        EXPECT_EQ(player->CurrentFrame(pts)->GetWidth(), 0);
+        EXPECT_EQ(pts, -1);
         player->Stop(true);
         CheckSynchronize(0);
         ASSERT_FALSE(notes.positions.empty());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Src/DAVezi.h"
+#include "Src/DAVezi/PlayState.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
@@ -119,6 +120,19 @@ inline double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::ui
     if (n == 0) return 0;
     double mse = se / double(n);
     return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+// Where and how large the host shows the picture (all 0 when nothing is shown).
+struct ShownPicture
+{
+    int left = 0, top = 0, width = 0, height = 0;
+};
+inline ShownPicture Shown(const TCustomPlayer& player)
+{
+    auto s = player.Playback();
+    if (!s) return {};
+    std::lock_guard<std::mutex> g(s->Surface.Lock);
+    return {s->Surface.Left, s->Surface.Top, s->Surface.Width, s->Surface.Height};
 }
 
 inline std::vector<std::uint8_t> ReadFile(const std::string& path)

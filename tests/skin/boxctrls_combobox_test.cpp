@@ -110,7 +110,7 @@ TEST_F(SkinComboTest, EventsOfEachWayOfChoosing)
     }
 }
 
-TEST_F(SkinComboTest, PageKeysMoveByTheDropDownCount)
+TEST_F(SkinComboTest, PageKeysMoveByTheSameAmountBothWays)
 {
     TSkinnedForm* f = MakeForm();
     std::vector<std::string> items;
@@ -118,16 +118,29 @@ TEST_F(SkinComboTest, PageKeysMoveByTheDropDownCount)
     TbsSkinComboBox* c = MakeCombo(f, items);
     f->Show();
     c->SetFocus();
+    // A page is the eight rows of the drop-down less the one kept in view.
     const struct
     {
         int from, key, to;
-    } cases[] = {{10, VK_PRIOR, 1}, {10, VK_NEXT, 17}, {0, VK_PRIOR, 0}, {18, VK_NEXT, 19}};
+    } cases[] = {{10, VK_PRIOR, 3}, {10, VK_NEXT, 17}, {0, VK_PRIOR, 0}, {18, VK_NEXT, 19}, {3, VK_PRIOR, 0}};
     for (const auto& k : cases)
     {
         c->SetItemIndex(k.from);
         driver->PressKey(k.key);
         EXPECT_EQ(c->ItemIndex(), k.to) << k.from;
     }
+    // The editable style moves the open list's selection by the same page.
+    c->SetStyle(bscbEditStyle);
+    c->Edit()->SetFocus();
+    c->SetItemIndex(10);
+    c->DropDown();
+    ASSERT_TRUE(c->IsPopupVisible());
+    driver->PressKey(VK_PRIOR);
+    EXPECT_EQ(c->ItemIndex(), 3);
+    c->SetItemIndex(10);
+    driver->PressKey(VK_NEXT);
+    EXPECT_EQ(c->ItemIndex(), 17);
+    c->CloseUp(false);
 }
 
 TEST_F(SkinComboTest, ClearingTheItemsKeepsTheTextAndTheSameTextFiresNoChange)

@@ -1,6 +1,9 @@
 // The library's edits: the context menu's enable rules and captions, read-
 // only on every path, line breaks kept out of a single-line edit, Enter and
 // Esc handed to the form, the skinned edit's geometry, and the numeric edit.
+#include <array>
+#include <cmath>
+
 #include "lib/bsSkinBoxCtrls.h"
 #include "platform/gui/Clipbrd.h"
 #include "skin/skinctrls_helpers.h"
@@ -30,7 +33,8 @@ protected:
     }
 };
 
-// A skin with one edit entry: 100 x 22, client (4, 4, 96, 18), fixed ends of 5.
+// A skin with one edit entry: 100 x 22, client (4, 4, 96, 18), fixed ends of
+// 5; text red, green when active, blue when disabled.
 std::string WriteEditSkin()
 {
     const std::string dir = skintest::TempDir("boxes-edit");
@@ -40,7 +44,8 @@ std::string WriteEditSkin()
                         "[FORMINFO]\r\nclientrect=0,0,0,0\r\n\r\n[SKINOBJECTS]\r\ncount=0\r\n\r\n"
                         "[SKINCONTROLS]\r\ncount=1\r\n0=edit:edit\r\n\r\n"
                         "[edit]\r\npictureindex=0\r\nskinrect=0,0,100,22\r\nlefttoppoint=5,0\r\n"
-                        "righttoppoint=95,0\r\nclientrect=4,4,96,18\r\nfontcolor=255\r\nactivefontcolor=65280\r\n\r\n");
+                        "righttoppoint=95,0\r\nclientrect=4,4,96,18\r\nfontcolor=255\r\nactivefontcolor=65280\r\n"
+                        "disabledfontcolor=16711680\r\n\r\n");
     return dir + "skin.ini";
 }
 } // namespace
@@ -257,6 +262,45 @@ TEST_F(SkinEditTest, SkinnedGeometryOfTheTwoHundredPixelEdit)
     EXPECT_EQ(ColorToRGB(e->Font()->GetColor()), COLORREF(255));
     e->SetFocus();
     EXPECT_EQ(ColorToRGB(e->Font()->GetColor()), COLORREF(65280));
+}
+
+TEST_F(SkinEditTest, DisabledTextTakesTheSkinsDisabledColour)
+{
+    TbsSkinData sd;
+    sd.LoadFromFile(WriteEditSkin());
+    TSkinnedForm* f = MakeForm();
+    TbsSkinEdit* skinned = MakeEdit(f, "WWWWWWWW");
+    skinned->SetSkinData(&sd);
+    TbsSkinEdit* plain = MakeEdit(f, "WWWWWWWW");
+    plain->SetTop(50);
+    skinned->SetEnabled(false);
+    plain->SetEnabled(false);
+    f->Show();
+    // The text is smoothed, so its colour is told by the direction in which
+    // its pixels leave the background: the cosine between the inkiest pixel's
+    // step from the background and the step towards `c`.
+    const auto towards = [&](TbsSkinEdit* e, COLORREF c) {
+        driver->PumpUntilIdle();
+        const TRect r = e->GetClientRect();
+        const COLORREF bg = At(e, r.Right - 2, r.Bottom - 2);
+        const auto step = [bg](COLORREF p) {
+            return std::array<double, 3>{double(GetRValue(p)) - GetRValue(bg), double(GetGValue(p)) - GetGValue(bg),
+                                         double(GetBValue(p)) - GetBValue(bg)};
+        };
+        const auto len = [](const std::array<double, 3>& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); };
+        std::array<double, 3> ink{};
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x)
+                if (const auto v = step(At(e, x, y)); len(v) > len(ink)) ink = v;
+        const auto want = step(c);
+        if (len(ink) == 0 || len(want) == 0) return 0.0;
+        return (ink[0] * want[0] + ink[1] * want[1] + ink[2] * want[2]) / (len(ink) * len(want));
+    };
+    const COLORREF blue = RGB(0, 0, 255), red = RGB(255, 0, 0), grey = ColorToRGB(clGrayText);
+    EXPECT_GT(towards(skinned, blue), 0.95);
+    EXPECT_GT(towards(plain, grey), 0.95) << "the default look keeps the system's grey";
+    skinned->SetEnabled(true);
+    EXPECT_GT(towards(skinned, red), 0.95) << "enabled again: the skin's normal colour";
 }
 
 TEST_F(SkinEditTest, NumericEditFiltersCharacters)

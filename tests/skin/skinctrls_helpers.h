@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,20 @@ inline TbsSkinPicture MaskPicture()
     TbsSkinPicture p;
     p.SetPixels(20, 20, px);
     return p;
+}
+
+// A 16 x 16 image list whose image i is filled with colours[i].
+inline std::unique_ptr<TCustomImageList> ColourList(std::initializer_list<TColor> colours)
+{
+    auto l = std::make_unique<TCustomImageList>(16, 16);
+    for (TColor c : colours)
+    {
+        TBitmap b(16, 16, pf24bit);
+        b.Canvas()->Brush()->SetColor(c);
+        b.Canvas()->FillRect(TRect(0, 0, 16, 16));
+        l->Add(&b, nullptr);
+    }
+    return l;
 }
 
 // The control entries of the test skin. `variant` 1 changes a few of them

@@ -211,3 +211,35 @@ TEST_F(SliderTest, MouseDownAndUpReachTheHandlers)
     driver->PumpUntilIdle();
     EXPECT_EQ(log, (std::vector<std::string>{"down 0", "up 100", "down 100", "up 90"}));
 }
+
+// A handler of OnDrawPoints draws on the slider's canvas while it paints:
+// its marks show, under the thumb, and DefaultDrawPoints draws the usual
+// ticks beside them.
+TEST_F(SliderTest, MarksOfTheDrawPointsHandlerShow)
+{
+    const COLORREF mark = RGB(255, 0, 128);
+    bool withTicks = false;
+    s->OnDrawPoints = [&](TObject*) {
+        TCanvas* C = s->Canvas();
+        C->Brush()->SetColor(TColor(mark));
+        C->FillRect(TRect(60, 30, 70, 36));
+        // Under the thumb, which is drawn after the points.
+        C->FillRect(s->ThumbRect());
+        if (withTicks) s->DefaultDrawPoints(10, 3, 5);
+    };
+    s->Invalidate();
+    driver->PumpUntilIdle();
+    const auto px = [&](int x, int y) { return PixelToColorRef(driver->PixelAt(At(x, y))); };
+    EXPECT_EQ(px(65, 33), mark);
+    const TRect t = s->ThumbRect();
+    EXPECT_NE(px((t.Left + t.Right) / 2, (t.Top + t.Bottom) / 2), mark) << "the thumb lies over the marks";
+    // The first tick: 5 pixels long, down from the points band at the
+    // thumb's centre for the minimum.
+    const int tickX = s->ValueToOffset(0) + RectWidth(t) / 2, band = t.Bottom + 1;
+    EXPECT_NE(px(tickX, band + 1), ColorToRGB(clWindowText));
+    withTicks = true;
+    s->Invalidate();
+    driver->PumpUntilIdle();
+    EXPECT_EQ(px(tickX, band + 1), ColorToRGB(clWindowText));
+    EXPECT_EQ(px(65, 33), mark);
+}

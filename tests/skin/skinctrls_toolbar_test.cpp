@@ -42,20 +42,6 @@ std::string ToolSkin(const std::string& name)
     return dir + "skin.ini";
 }
 
-// A 16 x 16 image list whose image i is filled with colours[i].
-std::unique_ptr<TCustomImageList> ColourList(std::initializer_list<TColor> colours)
-{
-    auto l = std::make_unique<TCustomImageList>(16, 16);
-    for (TColor c : colours)
-    {
-        TBitmap b(16, 16, pf24bit);
-        b.Canvas()->Brush()->SetColor(c);
-        b.Canvas()->FillRect(TRect(0, 0, 16, 16));
-        l->Add(&b, nullptr);
-    }
-    return l;
-}
-
 class ToolTest : public SkinCtrlTest
 {
 protected:

@@ -11,8 +11,12 @@
 #include "lib/bsSkinData.h"
 
 class TForm;
+class TBitmap;
+class TCustomImageList;
+class TbsSkinForm;
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -128,6 +132,8 @@ void AddButtonEntries(std::vector<GalleryEntry>& entries);
 void AddStateEntries(std::vector<GalleryEntry>& entries);
 // The skinned popup menus, the menu bar and the menu buttons.
 void AddPopupMenuEntries(std::vector<GalleryEntry>& entries);
+// The menu speed button in each of its looks and states.
+void AddMenuButtonEntries(std::vector<GalleryEntry>& entries);
 // The list, combo and edit boxes.
 void AddBoxEntries(std::vector<GalleryEntry>& entries);
 // The views (job table, tree view) and the page control with its tabs.
@@ -135,8 +141,38 @@ void AddViewEntries(std::vector<GalleryEntry>& entries);
 // The dialogs (message boxes, the skin chooser).
 void AddDialogEntries(std::vector<GalleryEntry>& entries);
 
+// A 4-frame strip of 16 x 16 "play" glyphs (normal, disabled, pressed, hot).
+std::unique_ptr<TBitmap> PlayGlyph();
+// A 16 x 16 image list of four coloured tool images (lighter when hot).
+std::unique_ptr<TCustomImageList> ToolImages(bool hot);
+
+// A push button (windowed or not) whose mouse state the gallery sets by
+// hand (no pointer here).
+template <class B>
+class StatePushButton : public B
+{
+public:
+    using B::B;
+    void Hover()
+    {
+        this->FMouseIn = true;
+        this->FMorphKf = 1.0;
+    }
+    void Press()
+    {
+        Hover();
+        this->FDown = true;
+    }
+    // Half-way between the normal and the active look, as a cross-fade
+    // shows it (the normal look in skins without one).
+    void HalfFaded() { this->FMorphKf = 0.4; }
+};
+
 // A form's picture with its controls, as its windows paint it, put on the page.
 void PutForm(GalleryPage& p, TForm& f, const TRect& cell);
+// The whole window of a form with its skinned frame; pixels outside the
+// frame's region take `outside`.
+void RenderFramedForm(TForm& f, TbsSkinForm& sf, TbsBitmap& out, TbsColor outside);
 // Serves the message queue (after forms are gone it lets the window layer
 // reclaim their windows).
 void ServeMessages();

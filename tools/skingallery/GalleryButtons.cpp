@@ -20,6 +20,45 @@
 
 namespace gallery
 {
+// A 4-frame strip of 16 x 16 "play" glyphs (normal, disabled, pressed, hot)
+// on the magenta key its bottom-left pixel gives.
+std::unique_ptr<TBitmap> PlayGlyph()
+{
+    auto g = std::make_unique<TBitmap>(64, 16, pf32bit);
+    TCanvas* c = g->Canvas();
+    c->Brush()->SetColor(TColor(0xFF00FF));
+    c->FillRect(TRect(0, 0, 64, 16));
+    const TColor colours[4] = {TColor(0x208020), TColor(0x909090), TColor(0x106010), TColor(0x30B030)};
+    for (int f = 0; f < 4; ++f)
+    {
+        c->Brush()->SetColor(colours[f]);
+        for (int col = 0; col < 10; ++col)
+            c->FillRect(TRect(f * 16 + 4 + col, 3 + col / 2, f * 16 + 5 + col, 13 - col / 2));
+    }
+    return g;
+}
+
+// A 16 x 16 image list of four coloured tool images (a note, a film strip,
+// a disc and a gear-like square) for the tool bars.
+std::unique_ptr<TCustomImageList> ToolImages(bool hot)
+{
+    auto l = std::make_unique<TCustomImageList>(16, 16);
+    const TColor colours[4] = {TColor(0x2060C0), TColor(0x20A040), TColor(0xC04020), TColor(0x808020)};
+    for (int i = 0; i < 4; ++i)
+    {
+        TBitmap b(16, 16, pf24bit);
+        TCanvas* c = b.Canvas();
+        c->Brush()->SetColor(TColor(0xFF00FF));
+        c->FillRect(TRect(0, 0, 16, 16));
+        c->Brush()->SetColor(hot ? TColor(ColorToRGB(colours[i]) | 0x404040) : colours[i]);
+        c->FillRect(TRect(2 + i % 2, 2, 14 - i % 2, 14));
+        c->Brush()->SetColor(clWhite);
+        c->FillRect(TRect(6, 6, 10, 10));
+        l->AddMasked(&b, TColor(0xFF00FF));
+    }
+    return l;
+}
+
 namespace
 {
 // A borderless form of W x H in the skin's button face, holding a hidden
@@ -43,47 +82,8 @@ void ShowStateForm(TForm& f)
     static_cast<TWinControl*>(f.Controls(0))->SetFocus();
 }
 
-// A push button (windowed or not) whose mouse state the gallery sets by
-// hand (no pointer here).
-template <class B>
-class StatePushButton : public B
-{
-public:
-    using B::B;
-    void Hover()
-    {
-        this->FMouseIn = true;
-        this->FMorphKf = 1.0;
-    }
-    void Press()
-    {
-        Hover();
-        this->FDown = true;
-    }
-    // Half-way between the normal and the active look, as a cross-fade
-    // shows it (the normal look in skins without one).
-    void HalfFaded() { this->FMorphKf = 0.4; }
-};
 using StateButton = StatePushButton<TbsSkinButton>;
 using StateSpeedButton = StatePushButton<TbsSkinSpeedButton>;
-
-// A 4-frame strip of 16 x 16 "play" glyphs (normal, disabled, pressed, hot)
-// on the magenta key its bottom-left pixel gives.
-std::unique_ptr<TBitmap> PlayGlyph()
-{
-    auto g = std::make_unique<TBitmap>(64, 16, pf32bit);
-    TCanvas* c = g->Canvas();
-    c->Brush()->SetColor(TColor(0xFF00FF));
-    c->FillRect(TRect(0, 0, 64, 16));
-    const TColor colours[4] = {TColor(0x208020), TColor(0x909090), TColor(0x106010), TColor(0x30B030)};
-    for (int f = 0; f < 4; ++f)
-    {
-        c->Brush()->SetColor(colours[f]);
-        for (int col = 0; col < 10; ++col)
-            c->FillRect(TRect(f * 16 + 4 + col, 3 + col / 2, f * 16 + 5 + col, 13 - col / 2));
-    }
-    return g;
-}
 
 const char* const kEntries[] = {"button", "resizebutton", "resizetoolbutton"};
 const char* const kStates[] = {"正常", "悬停", "按下", "焦点", "禁用", "默认", "组中按下", "图标", "渐变中"};
@@ -302,27 +302,6 @@ public:
         Buttons[i].Down = down;
     }
 };
-
-// A 16 x 16 image list of four coloured tool images (a note, a film strip,
-// a disc and a gear-like square) for the tool bars.
-std::unique_ptr<TCustomImageList> ToolImages(bool hot)
-{
-    auto l = std::make_unique<TCustomImageList>(16, 16);
-    const TColor colours[4] = {TColor(0x2060C0), TColor(0x20A040), TColor(0xC04020), TColor(0x808020)};
-    for (int i = 0; i < 4; ++i)
-    {
-        TBitmap b(16, 16, pf24bit);
-        TCanvas* c = b.Canvas();
-        c->Brush()->SetColor(TColor(0xFF00FF));
-        c->FillRect(TRect(0, 0, 16, 16));
-        c->Brush()->SetColor(hot ? TColor(ColorToRGB(colours[i]) | 0x404040) : colours[i]);
-        c->FillRect(TRect(2 + i % 2, 2, 14 - i % 2, 14));
-        c->Brush()->SetColor(clWhite);
-        c->FillRect(TRect(6, 6, 10, 10));
-        l->AddMasked(&b, TColor(0xFF00FF));
-    }
-    return l;
-}
 
 const char* const kSpeedEntries[] = {"toolbutton", "resizetoolbutton", "bigtoolbutton"};
 const char* const kSpeedStates[] = {"正常", "悬停", "按下", "禁用", "组中按下", "平面", "平面悬停", "无标题", "工具栏图像"};

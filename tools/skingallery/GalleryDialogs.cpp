@@ -16,10 +16,6 @@
 
 namespace gallery
 {
-namespace
-{
-// The whole window of a form with its skinned frame; pixels outside the
-// frame's region take `outside`.
 void RenderFramedForm(TForm& f, TbsSkinForm& sf, TbsBitmap& out, TbsColor outside)
 {
     TBitmap shot(f.Width(), f.Height(), pf32bit);
@@ -41,6 +37,8 @@ void RenderFramedForm(TForm& f, TbsSkinForm& sf, TbsBitmap& out, TbsColor outsid
         }
 }
 
+namespace
+{
 void PutFramedForm(GalleryPage& p, TForm& f, TbsSkinForm& sf, const TRect& cell)
 {
     TbsBitmap out;

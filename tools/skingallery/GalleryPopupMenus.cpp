@@ -194,52 +194,12 @@ void DrawMenuBars(GalleryPage& p)
             while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
         }
 }
-// A menu speed button whose state the gallery sets by hand.
-class StateMenuButton : public TbsSkinMenuSpeedButton
-{
-public:
-    using TbsSkinMenuSpeedButton::TbsSkinMenuSpeedButton;
-    void Hover() { FMouseIn = true; FMorphKf = 1.0; }
-    void Press() { Hover(); FDown = true; }
-};
-
-// The main window's add-files button: normal, hot, down with its menu open,
-// disabled; in the skin and in the default look.
-void DrawMenuButtons(GalleryPage& p)
-{
-    if (!backend::HasCurrent()) backend::UseHeadless();
-    p.Section("menubutton", "菜单按钮 menu speed button (normal, hot, menu open, disabled)");
-    for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
-    {
-        {
-            TForm f(nullptr);
-            f.SetBorderStyle(bsNone);
-            f.SetBounds(0, 0, 4 * 90 + 10, 60);
-            f.SetColor(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace);
-            std::vector<StateMenuButton*> bs;
-            for (int i = 0; i < 4; ++i)
-            {
-                auto* b = new StateMenuButton(&f);
-                b->SetParent(&f);
-                b->SetSkinData(sd);
-                b->SetBounds(10 + i * 90, 6, 78, 47);
-                b->SetText("添加");
-                bs.push_back(b);
-            }
-            bs[1]->Hover();
-            bs[2]->Press();
-            bs[3]->SetEnabled(false);
-            PutForm(p, f, p.Place(f.Width(), f.Height(), sd ? "皮肤外观" : "默认外观"));
-        }
-        ServeMessages();
-    }
-}
 }  // namespace
 
 void AddPopupMenuEntries(std::vector<GalleryEntry>& entries)
 {
     entries.push_back({"popupmenu", DrawPopupMenus});
     entries.push_back({"menubar", DrawMenuBars});
-    entries.push_back({"menubutton", DrawMenuButtons});
+    AddMenuButtonEntries(entries);
 }
 }  // namespace gallery

@@ -139,6 +139,9 @@ private:
 
     // ---- entries ----------------------------------------------------------
     void Buttons();
+    void MenuMarkers();
+    template <class E>
+    void SetMarkers(E& e) const;
     void ToolButtons();
     void MenuButtons();
     void Panels();
@@ -198,6 +201,7 @@ private:
     int fw_ = 0, fh_ = 0, ltx_ = 0, rtw_ = 0;
     TRect buttonsRect_, captionRect_;
     TRect checkMarks_[4];   // unchecked, checked, of the check box (for lists)
+    TRect markers_[4];      // drop-down markers: normal, hot, pressed, flat
 };
 
 // ---------------------------------------------------------------------------
@@ -455,9 +459,13 @@ void Builder::ToolButtons()
     {
         const char* name;
         int w, h;
+        bool marker;   // a menu button may take the look: it has the markers
     };
-    for (Spec s : {Spec{"toolbutton", 23, 22}, Spec{"bigtoolbutton", 40, 40}, Spec{"resizetoolbutton", 60, 22},
-                   Spec{"htracktoolbutton", 15, 22}, Spec{"vtracktoolbutton", 23, 15}})
+    // "htracktoolbutton" is the track part across the bottom of a new-style
+    // menu button, "vtracktoolbutton" the one down its right side.
+    for (Spec s : {Spec{"toolbutton", 23, 22, true}, Spec{"bigtoolbutton", 40, 40, true},
+                   Spec{"resizetoolbutton", 60, 22, true}, Spec{"htracktoolbutton", 23, 15, false},
+                   Spec{"vtracktoolbutton", 15, 22, false}})
     {
         auto& e = AddControl<TbsDataSkinButtonControl>(s.name);
         e.PictureIndex = kControls;
@@ -481,6 +489,7 @@ void Builder::ToolButtons()
         e.ActiveFontColor = ToColor(TextOn(Mix(t_.HotTop, t_.HotBottom, 0.5f)));
         e.DownFontColor = ToColor(TextOn(Lighten(t_.ButtonBottom, -0.08f)));
         e.DisabledFontColor = ToColor(DisabledOn(t_.Base));
+        if (s.marker) SetMarkers(e);
         e.AnimateInterval = 25;
         if (t_.Morph)
         {
@@ -490,9 +499,10 @@ void Builder::ToolButtons()
     }
 }
 
-void Builder::MenuButtons()
+void Builder::MenuMarkers()
 {
-    // The drop-down marker: a small arrow on the key colour.
+    // The drop-down marker: a small arrow on the key colour, normal, hot,
+    // pressed and flat (over the parent of a flat button).
     auto marker = [this](Rgb c) {
         const TRect r = ctl_.Place(9, 6);
         ctl_.Draw([this, r, c](TbsBitmap& b) {
@@ -502,9 +512,25 @@ void Builder::MenuButtons()
         });
         return r;
     };
-    const TRect mNormal = marker(t_.Text), mHot = marker(Readable(t_.Text, t_.HotBottom, 5.0)),
-                mDown = marker(t_.Text), mFlat = marker(t_.DisabledText);
+    markers_[0] = marker(t_.Text);
+    markers_[1] = marker(Readable(t_.Text, t_.HotBottom, 5.0));
+    markers_[2] = marker(t_.Text);
+    markers_[3] = marker(t_.Text);
     ctl_.Break();
+}
+
+template <class E>
+void Builder::SetMarkers(E& e) const
+{
+    e.MenuMarkerRect = markers_[0];
+    e.MenuMarkerActiveRect = markers_[1];
+    e.MenuMarkerDownRect = markers_[2];
+    e.MenuMarkerFlatRect = markers_[3];
+    e.MenuMarkerTransparentColor = bsSkinKeyColor;
+}
+
+void Builder::MenuButtons()
+{
     struct Spec
     {
         const char* name;
@@ -535,18 +561,17 @@ void Builder::MenuButtons()
         e.DownSkinRect = rs[2];
         e.FocusedSkinRect = rs[3];
         e.DisabledSkinRect = rs[4];
+        // The right 15 pixels (the track part with its divider and the
+        // marker) keep their size; the content stays left of them.
         NineSlice(e, s.w, s.h, 4);
+        e.RTPoint.X = e.RBPoint.X = e.ClRect.Right = s.w - 15;
         e.TrackButtonRect = TRect(s.w - 14, 0, s.w, s.h);
         Font(e);
         e.FontColor = ToColor(TextOn(t_.Base));
         e.ActiveFontColor = ToColor(TextOn(Mix(t_.HotTop, t_.HotBottom, 0.5f)));
         e.DownFontColor = ToColor(TextOn(Lighten(t_.ButtonBottom, -0.08f)));
         e.DisabledFontColor = ToColor(DisabledOn(t_.Base));
-        e.MenuMarkerRect = mNormal;
-        e.MenuMarkerActiveRect = mHot;
-        e.MenuMarkerDownRect = mDown;
-        e.MenuMarkerFlatRect = mFlat;
-        e.MenuMarkerTransparentColor = bsSkinKeyColor;
+        SetMarkers(e);
         e.AnimateInterval = 25;
     }
 }
@@ -1812,6 +1837,7 @@ void Builder::Run()
 
     // Active pictures: 0 controls atlas, 1 caption buttons, then the windows.
     Buttons();
+    MenuMarkers();
     ToolButtons();
     MenuButtons();
     CheckRadio();

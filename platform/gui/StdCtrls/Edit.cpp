@@ -483,7 +483,7 @@ void TCustomEdit::PaintWindow(HDC dc)
     }
     SelectObject(dc, font_->GetHandle());
     SetBkMode(dc, TRANSPARENT);
-    if (!enabled_) SetTextColor(dc, ColorToRGB(clGrayText));
+    if (!enabled_) SetTextColor(dc, ColorToRGB(DisabledTextColor()));
     const Layout L = layout(dc);
     std::string shown = Utf32ToUtf8(L.shown);
     IntersectClipRect(dc, L.area.Left, L.area.Top, L.area.Right, L.area.Bottom);
