@@ -331,6 +331,7 @@ public:
     // stays (with `explain`, a "提示" box says why).
     void FinishRename(bool explain = false);
     void CancelRename();           // Esc: the name stays
+    void PlaceRenameEditor();      // the open editor over its row's output column (rows and skins move)
     void JobListClick();           // lvFilesClick
     void JobSelected();            // lvFilesSelectItem: the row's choices back into the boxes
     // The selected row for the catalogue handlers to write; null while a

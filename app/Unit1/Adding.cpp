@@ -218,8 +218,10 @@ int TForm1::AddFiles(const std::vector<std::string>& files, bool fromFolder)
     return added;
 }
 
-std::string TForm1::AddJob(const std::string& file, std::unordered_set<std::string>& outputs)
+std::string TForm1::AddJob(const std::string& name, std::unordered_set<std::string>& outputs)
 {
+    // The row and the task hold the whole path, whatever folder a caller was in.
+    const std::string file = sys::ExpandFileName(name);
     if (std::string why = NotARegularFile(file); !why.empty()) return why;
 
     TAVProbe* probe = FFConv->AVProbe();

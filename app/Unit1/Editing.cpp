@@ -164,19 +164,25 @@ void TForm1::StartRenameQuietly()
     if (FAddingFiles || !row) return;
     CancelRename();
     row->MakeVisible(false);
-    // Over column 3 of the row, in the table's own coordinates.
-    const TRect bounds = lvFiles->ItemRect(row->Index(), drBounds);
-    int left = bounds.Left;
-    for (int c = 0; c < unit1::kColOutput; ++c) left += lvFiles->Columns()->Items(c)->GetWidth();
-    edt->SetParent(lvFiles);
-    edt->SetBounds(left, bounds.Top, lvFiles->Columns()->Items(unit1::kColOutput)->GetWidth(), bounds.Height());
     const std::string name = RowText(row, unit1::kColOutput);
     edt->SetText(name.substr(0, name.size() - sys::ExtractFileExt(name).size()));
     FRenameRow = row;
+    PlaceRenameEditor();
     edt->Show();
     edt->BringToFront();
     if (edt->CanFocus()) edt->SetFocus();
     edt->SelectAll();
+}
+
+void TForm1::PlaceRenameEditor()
+{
+    if (!FRenameRow) return;
+    // Over column 3 of the row, in the table's own coordinates.
+    const TRect bounds = lvFiles->ItemRect(FRenameRow->Index(), drBounds);
+    int left = bounds.Left;
+    for (int c = 0; c < unit1::kColOutput; ++c) left += lvFiles->Columns()->Items(c)->GetWidth();
+    edt->SetParent(lvFiles);
+    edt->SetBounds(left, bounds.Top, lvFiles->Columns()->Items(unit1::kColOutput)->GetWidth(), bounds.Height());
 }
 
 void TForm1::CancelRename()

@@ -258,12 +258,11 @@ void TForm1::BuildToolBar()
     bsSkinToolBar2->SetAlign(alTop);
     bsSkinToolBar2->SetHeight(59);
     bsSkinMenuSpeedButton1 = Skinned<TbsSkinMenuSpeedButton>(this, bsSkinToolBar2, "bsSkinMenuSpeedButton1", bsSkinData1);
-    bsSkinMenuSpeedButton1->SetSkinDataName("resizetoolbutton");
+    bsSkinMenuSpeedButton1->SkinDataName = "resizetoolbutton";
     bsSkinMenuSpeedButton1->SetCaption("添加");
     bsSkinMenuSpeedButton1->SetBounds(15, 4, 78, 50);
     bsSkinMenuSpeedButton1->SetLayout(blGlyphTop);
     bsSkinMenuSpeedButton1->SetSkinPopupMenu(bsSkinPopupMenu1);
-    bsSkinMenuSpeedButton1->SetCanFocused(false);
     struct ToolButton
     {
         TbsSkinButton** field;

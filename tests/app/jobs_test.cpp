@@ -13,6 +13,7 @@
 #include "app_fixture.h"
 #include "platform/core/Utf8.h"
 #include "platform/core/VirtualKeys.h"
+#include "tools/programgallery/ProgramGallery.h"
 
 using namespace apptest;
 using namespace catalogue;
@@ -251,6 +252,32 @@ TEST_F(JobsTest, SeveralFilesKeepTheDialogsOrder)
     EXPECT_EQ(Cell(0, 3), "a.avi");
     EXPECT_EQ(Cell(1, 3), "b.avi");
     EXPECT_EQ(Cell(2, 3), "c.avi");
+}
+
+TEST_F(JobsTest, OneFileFromTheMenuAndAFifoThatIsNeverOpened)
+{
+    Copy("clip.mp4", "one.mp4");
+    ASSERT_EQ(::mkfifo((root / "in" / "pipe.mp4").c_str(), 0644), 0);
+    Form1->OpenDialog1->InitialDir = (root / "in").string();
+    auto choose = [this](const std::string& name) {
+        driver->WhenIdle([this, name] {
+            TbsOpenDlgForm* f = Form1->OpenDialog1->Form();
+            f->FileNameEdit->SetText(name);
+            driver->Click(f->OpenButton->Handle());
+        });
+    };
+    choose("one.mp4");
+    Form1->Item111->Click();
+    ASSERT_EQ(Rows(), 1);
+    EXPECT_EQ(Cell(0, 0), (root / "in" / "one.mp4").string());
+    EXPECT_EQ(Form1->lvFiles->GetItemIndex(), 0);
+    // A FIFO would hold whoever opens it for reading: it is named, not opened.
+    choose("pipe.mp4");
+    Answer();
+    Form1->N11111->Click();
+    EXPECT_EQ(Rows(), 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "以下 1 个文件没有添加：\npipe.mp4：不是普通文件（管道、设备或套接字），没有打开");
 }
 
 TEST_F(JobsTest, EveryRowsHiddenColumnsComeFromItsOwnPreset)
@@ -587,39 +614,36 @@ TEST(JobTextsTest, DurationsShowTheirWholeHoursAndSizesTheirHundredths)
     for (const auto& [b, text] : sizes) EXPECT_EQ(TForm1::SizeText(b), text) << b;
 }
 
-// The window with a full job list, the selected row's rename editor open,
-// in every stored skin: <build>/snapshots/joblist-skinNN.png to look at.
-TEST_F(JobsTest, AFullListInEverySkin)
+// The windows with a full job list, one row's rename editor open, in a light
+// and a dark skin: <build>/gallery/program-jobs/<skin>.png (`program_gallery
+// OUT_DIR MEDIA...` draws every skin).
+TEST_F(JobsTest, AFullListInALightAndADarkSkin)
 {
+    driver->SetMonitors({{TRect(0, 0, programgallery::kDesktopWidth, programgallery::kDesktopHeight),
+                          TRect(0, 0, programgallery::kDesktopWidth, programgallery::kDesktopHeight), true}});
     std::vector<std::string> files;
     for (const char* f : {"c01_clip.avi", "c03_clip.mp4", "c05_clip.ts", "c07_multi.mkv", "c09_tone.mp3",
                           "c11_short.wav", "c13_silent.avi", "12:30 clip.mts", "-dash.mp4", "中文 视频.mp4",
                           "it's \"quoted\".avi", "with  two  spaces.avi", "zeta.mp3", "song.wav",
                           "UPPER CASE.AVI", "bad\xff\xfename.mp3"})
         files.push_back(kFixtures + "/jobs30/" + f);
-    Form1->Show();
-    Form1->AddFiles(files);
+    programgallery::FillJobList(*driver, files, 3);
     ASSERT_EQ(Rows(), 16);
-    const std::string dir = std::string(QUORVEL_BINARY_DIR) + "/snapshots";
+    const std::string dir = std::string(QUORVEL_BINARY_DIR) + "/gallery/program-jobs";
     fs::create_directories(dir);
-    for (int skin = 0; skin < Form1->bsCompressedSkinList1->Count(); ++skin)
+    for (int skin : {0, 8})
     {
         SCOPED_TRACE(skin);
-        Form1->CancelRename();
-        Form1->bsSkinData1->SetSkinIndex(skin);
-        Select(3);
-        Form1->StartRename();
-        driver->PumpUntilIdle();
-        TRect wr;
-        GetWindowRect(Form1->Handle(), &wr);
-        ASSERT_TRUE(driver->Snapshot(dir + Format("/joblist-skin%02d.png", skin), wr));
+        EXPECT_TRUE(programgallery::RenderSkin(*driver, skin, dir + Format("/skin%02d.png", skin)));
         // The list fills its place, with its scroll bar for the rows below.
         EXPECT_FALSE(Form1->bsSkinPanel5->GetVisible());
         EXPECT_TRUE(Form1->bsSkinScrollBar1->GetVisible());
         EXPECT_GE(Form1->lvFiles->VisibleRowCount(), 8);
         // The editor lies over column 3 of its row, inside the list.
         const TRect row = Form1->lvFiles->ItemRect(3, drBounds);
+        EXPECT_TRUE(Form1->edt->GetVisible());
         EXPECT_EQ(Form1->edt->Top(), row.Top);
+        EXPECT_EQ(Form1->edt->Height(), row.Height());
         EXPECT_LE(Form1->edt->Left() + Form1->edt->Width(), Form1->lvFiles->ClientWidth());
         EXPECT_EQ(Form1->edt->GetText(), "c07_multi");
     }
