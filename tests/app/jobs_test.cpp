@@ -604,6 +604,16 @@ TEST_F(JobsTest, RenamingInPlace)
     EXPECT_EQ(Cell(1, 3), "beach.mp4");
 }
 
+TEST_F(JobsTest, TheLogKeepsItsLastLines)
+{
+    TStrings* lines = Form1->mmoLog->Lines();
+    lines->Clear();
+    for (int i = 0; i < TLogMemo::kMaxLines + 5; ++i) Form1->Log(IntToStr(i));
+    ASSERT_EQ(lines->Count(), TLogMemo::kMaxLines);
+    EXPECT_EQ(lines->Get(0), "5");
+    EXPECT_EQ(lines->Get(lines->Count() - 1), IntToStr(TLogMemo::kMaxLines + 4));
+}
+
 TEST(JobTextsTest, DurationsShowTheirWholeHoursAndSizesTheirHundredths)
 {
     const std::pair<std::int64_t, const char*> durations[] = {
@@ -646,5 +656,11 @@ TEST_F(JobsTest, AFullListInALightAndADarkSkin)
         EXPECT_EQ(Form1->edt->Height(), row.Height());
         EXPECT_LE(Form1->edt->Left() + Form1->edt->Width(), Form1->lvFiles->ClientWidth());
         EXPECT_EQ(Form1->edt->GetText(), "c07_multi");
+        // Grid lines between the rows' background and their text, never the
+        // light button face that glares on a dark skin.
+        const COLORREF bg = ColorToRGB(Form1->lvFiles->GetColor()), fg = ColorToRGB(Form1->lvFiles->Font()->GetColor());
+        const COLORREF grid = ColorToRGB(Form1->lvFiles->GetGridLineColor());
+        EXPECT_NE(grid, bg);
+        EXPECT_EQ(GetRValue(grid) > GetRValue(bg), GetRValue(fg) > GetRValue(bg));
     }
 }
