@@ -18,6 +18,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "Src/DAVezi.h"
@@ -303,14 +304,52 @@ public:
     void Inform(const std::string& text);
 
     // --- job list
-    void AddOneFile();             // btnAdd
-    void AddSeveralFiles();
-    void AddFolder();
+    // Each row of lvFiles is a job: its caption the input file, its 24
+    // sub-items columns 1 to 24 (unit1::kJobColumns); row r owns slot r
+    // (IO1[r], OO1[r], JobSlotMarker[r]). The marker lives beside the records,
+    // so no output ever carries it.
+    static constexpr int kJobSlots = 501;
+    std::array<std::string, kJobSlots> JobSlotMarker{};  // "kong", "Full", "DELETED"
+    TbsSkinStdLabel* AddProgressLabel = nullptr;        // "正在添加…" while many files are added
+
+    void AddOneFile();             // btnAdd: the open dialog, one file
+    void AddSeveralFiles();        // Button8: the open dialog, several files
+    void AddFolder();              // Button12: the folder dialog, then AddFolderContents
+    // Every regular file of a folder (not its sub-folders), in name order.
+    int AddFolderContents(const std::string& folder);
+    // What the three add operations share: the files in this order, each
+    // probed and made a job; one "提示" box names the files skipped and why.
+    // Returns the number of rows added.
+    int AddFiles(const std::vector<std::string>& files, bool fromFolder = false);
     void RemoveJob();              // btnRemove
     void ClearJobs();              // btnClear
     void MoveJobUp();
     void MoveJobDown();
-    void StartRename();
+    void StartRename();            // "重命名", "重新命名": a message when no row is selected
+    void StartRenameQuietly();     // double click: nothing when no row is selected
+    // The editor's text becomes the output name, or is refused and the editor
+    // stays (with `explain`, a "提示" box says why).
+    void FinishRename(bool explain = false);
+    void CancelRename();           // Esc: the name stays
+    void PlaceRenameEditor();      // the open editor over its row's output column (rows and skins move)
+    void JobListClick();           // lvFilesClick
+    void JobSelected();            // lvFilesSelectItem: the row's choices back into the boxes
+    // The selected row for the catalogue handlers to write; null while a
+    // selection puts a row's own choices back into the boxes.
+    TListItem* SelectedJobRow();
+    // Columns 10 to 24 of a row from the six boxes and the option state
+    // (after a preset change: the row holds what the boxes show).
+    void WriteJobChoices(TListItem* row);
+    // Column 3 of a row made `name`, or the first "_N" form of it no other
+    // row has (a preset change gives a new extension).
+    void SetRowOutputName(TListItem* row, const std::string& name);
+    // Column c of row r (the caption is column 0); "" when the row has none.
+    std::string JobColumn(int r, int c) const;
+    // The whole duration text of a job's input: hours (all of them),
+    // minutes and seconds, two digits at least each.
+    static std::string DurationText(std::int64_t seconds);
+    // Megabytes, rounded to hundredths, shortest text, then "MB".
+    static std::string SizeText(std::int64_t bytes);
 
     // --- batch
     void StartBatch();             // btnStart
@@ -319,6 +358,7 @@ public:
     void ResumeBatch();            // btnResume
 
     // --- preview panel and snapshots
+    void OpenPreview();            // Button31: the selected row's file into the player
     void PreviewPlay();
     void PreviewPause();
     void PreviewRewind();
@@ -346,6 +386,20 @@ private:
     void SkinChanged();
     void SetGroup(TControlGroup group, bool enabled, bool skinnedOnly = false);
     void SetGroupPicture(TControlGroup group, int picture);
+    // The job list's own controls and events.
+    void WireJobList();
+    // Adds one file as a job; "" on success, else why it was skipped.
+    std::string AddJob(const std::string& file, std::unordered_set<std::string>& outputs);
+    // The output names (column 3) of the rows, except row `except`.
+    std::unordered_set<std::string> RowOutputNames(int except = -1) const;
+    bool LoadConversionLibraries();
+    void ShowPictureOverEmptyList();
+    void SwapJobs(int a, int b);
+    std::string RowPresetExtension(TListItem* row) const;
+    TListItem* FRenameRow = nullptr;   // the row whose output the editor renames
+    bool FRestoringJob = false;        // a selection is putting a row's choices back
+    bool FAddingFiles = false;         // an add operation runs
+    bool FRenameRefusing = false;      // the refusal box of a rename is open
     std::array<int, kControlGroupCount> FGroupPicture{};
     bool FGlyphsPainted = false;
 };

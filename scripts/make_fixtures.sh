@@ -46,4 +46,33 @@ head -c 20000 "$out/clip.mp4" > "$out/truncated.mp4"
 : > "$out/empty.avi"
 printf 'This is a text file, not a video.\n' > "$out/text.avi"
 
+# The job list's folder: 30 entries of every kind a user's folder holds —
+# video, audio only, names that take care (a colon, a leading "-", quotes,
+# Chinese, bytes that are no UTF-8), files that are no media, and a
+# sub-folder (never entered). Copies of the clips above: small and cheap.
+j="$out/jobs30"
+rm -rf "$j"; mkdir -p "$j/sub"
+ff -f lavfi -i sine=frequency=660:sample_rate=22050:duration=0.5 -c:a pcm_s16le "$out/short.wav"
+ff $V -c:v mpeg4 -q:v 9 -an "$out/silent.avi"
+i=0
+for src in clip.avi clip.mp4 clip.ts multi.mkv tone.mp3 short.wav silent.avi; do
+  for n in 1 2; do i=$((i + 1)); cp "$out/$src" "$j/$(printf 'c%02d_' "$i")$src"; done
+done
+cp "$out/clip.avi" "$j/clip.avi"
+cp "$out/clip.mp4" "$j/clip.mp4"
+cp "$out/clip.ts" "$j/12:30 clip.mts"
+cp "$out/clip.mp4" "$j/-dash.mp4"
+cp "$out/clip.avi" "$j/it's \"quoted\".avi"
+cp "$out/clip.mp4" "$j/中文 视频.mp4"
+cp "$out/clip.avi" "$j/with  two  spaces.avi"
+cp "$out/tone.mp3" "$j/bad$(printf '\377\376')name.mp3"
+cp "$out/short.wav" "$j/song.wav"
+cp "$out/clip.avi" "$j/UPPER CASE.AVI"
+cp "$out/tone.mp3" "$j/zeta.mp3"
+printf 'not a video\n' > "$j/notes.txt"
+: > "$j/empty.avi"
+cp "$out/truncated.mp4" "$j/truncated.mp4"
+cp "$out/text.avi" "$j/text.avi"
+cp "$out/clip.avi" "$j/sub/inside.avi"
+
 echo "$recipe" > "$out/.recipe"

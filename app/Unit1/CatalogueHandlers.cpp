@@ -3,6 +3,7 @@
 // selected job row), and each parameter box writes its value into the option
 // state and the selected row.
 #include "app/Unit1.h"
+#include "app/Unit1/Internal.h"
 #include "app/Unit5.h"
 #include <algorithm>
 
@@ -10,22 +11,10 @@
 #include "platform/sys/Files.h"
 
 using namespace catalogue;
+using unit1::RowText;
+using unit1::SetRowText;
 
 namespace {
-
-// Column c of a row (the caption is column 0).
-std::string Column(TListItem* row, int c)
-{
-    TStrings* s = row->SubItems();
-    return c - 1 < s->Count() ? s->Get(c - 1) : std::string();
-}
-
-void SetColumn(TListItem* row, int c, const std::string& text)
-{
-    TStrings* s = row->SubItems();
-    while (s->Count() < c) s->Add("");
-    s->Put(c - 1, text);
-}
 
 // The job row column of each parameter box, by ParamBox.
 constexpr std::array<int, kParamBoxCount> kParamColumns = {16, 17, 18, 19, 20, 21};
@@ -91,15 +80,17 @@ void TForm1::bsSkinOfficeComboBox1Change(TObject*)
     TbsSkinOfficeItems* items = bsSkinOfficeComboBox1->Items();
     const std::string ext =
         preset >= 0 && preset < items->Count() ? PresetExtension(items->Items(preset)->Title()) : std::string();
-    TListItem* row = lvFiles->GetSelected();
+    TListItem* row = SelectedJobRow();
     if (!row) return;
     ApplyPresetValues();
     CopyParameterChoices();
-    std::string name = sys::ExtractFileName(Column(row, 3));
+    // The row holds what the boxes show (their defaults, not the preset's own values).
+    WriteJobChoices(row);
+    std::string name = sys::ExtractFileName(RowText(row, 3));
     const auto dot = name.rfind('.');
     if (dot != std::string::npos) name.resize(dot);
-    SetColumn(row, 3, name + ext);
-    SetColumn(row, 9, IntToStr(CategoryCode(bsSkinOfficeComboBox2->ItemIndex(), preset)));
+    SetRowOutputName(row, name + ext);
+    SetRowText(row, 9, IntToStr(CategoryCode(bsSkinOfficeComboBox2->ItemIndex(), preset)));
     if (lvFiles->CanFocus()) lvFiles->SetFocus();
 }
 
@@ -107,10 +98,10 @@ void TForm1::ApplyPresetValues()
 {
     ApplyPreset(*this, bsSkinOfficeComboBox2->ItemIndex(), bsSkinOfficeComboBox1->ItemIndex(),
                 Video_OutPut_Folder_Edit->GetText(), OverwriteOutput());
-    TListItem* row = lvFiles->GetSelected();
+    TListItem* row = SelectedJobRow();
     if (!row) return;
     const HiddenColumns cols = HiddenColumnsOf(*this);
-    for (std::size_t i = 0; i < cols.size(); ++i) SetColumn(row, kFirstHiddenColumn + int(i), cols[i]);
+    for (std::size_t i = 0; i < cols.size(); ++i) SetRowText(row, kFirstHiddenColumn + int(i), cols[i]);
 }
 
 void TForm1::ResetOptionState() { catalogue::ResetOptionState(*this); }
@@ -130,11 +121,11 @@ void TForm1::CopyParameterChoices()
 
 void TForm1::ParameterBoxChange(TbsSkinComboBox* box)
 {
-    TListItem* row = lvFiles->GetSelected();
+    TListItem* row = SelectedJobRow();
     if (!row) return;
     const auto boxes = ParamBoxes();
     const auto pb = static_cast<ParamBox>(std::find(boxes.begin(), boxes.end(), box) - boxes.begin());
-    SetColumn(row, 10, ReplaceOptionCodeField(Column(row, 10), pb, box->ItemIndex()));
+    SetRowText(row, 10, ReplaceOptionCodeField(RowText(row, 10), pb, box->ItemIndex()));
     const std::string text = box->GetText();
     std::string value;
     switch (pb)
@@ -164,6 +155,6 @@ void TForm1::ParameterBoxChange(TbsSkinComboBox* box)
         value = Video_FrameAspectRatio;
         break;
     }
-    SetColumn(row, kParamColumns[pb], value);
+    SetRowText(row, kParamColumns[pb], value);
     if (lvFiles->CanFocus()) lvFiles->SetFocus();
 }

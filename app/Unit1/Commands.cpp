@@ -95,4 +95,5 @@ void TForm1::SkinChanged()
     SetClientSize(unit1::kClientWidth, unit1::kClientHeight);
     PaintGlyphs();
     FGlyphsPainted = true;
+    PlaceRenameEditor();
 }

@@ -7,6 +7,7 @@
 #include "platform/gui/Controls.h"
 
 class TComponent;
+class TListItem;
 class TWinControl;
 
 namespace unit1 {
@@ -20,6 +21,15 @@ struct TColumnSpec
 };
 constexpr int kJobColumnCount = 25;
 extern const std::array<TColumnSpec, kJobColumnCount> kJobColumns;
+
+// Job table columns that the parts read and write by number.
+constexpr int kColDuration = 1, kColSize = 2, kColOutput = 3, kColProgress = 4, kColTask = 8,
+              kColCategory = 9, kColOptionCode = 10;
+
+// Column c of a row (the caption is column 0); "" when the row has none.
+std::string RowText(TListItem* row, int c);
+// Sets column c of a row (columns up to c are made when missing).
+void SetRowText(TListItem* row, int c, const std::string& text);
 
 // The main window's client size, and the left edge of the off-screen area.
 constexpr int kClientWidth = 804, kClientHeight = 537;

@@ -651,4 +651,5 @@ void TForm1::Wire()
     chkPreview->OnClick = [this](TObject*) { FFConv->SetPreview(chkPreview->Checked()); };
 
     bsSkinForm1->OnAfterChangeSkinData = [this](TObject*) { SkinChanged(); };
+    WireJobList();
 }

@@ -2,6 +2,7 @@
 // nothing.
 #include "app/Unit1.h"
 
+void TForm1::OpenPreview() {}
 void TForm1::PreviewPlay() {}
 void TForm1::PreviewPause() {}
 void TForm1::PreviewRewind() {}

@@ -87,7 +87,7 @@ void TForm1::Log(const std::string& line) { mmoLog->Add(line); }
 
 void TForm1::ResetJobSlots()
 {
-    for (TOutputOptions& o : OO1) o.AudioLanguage = "kong";
+    for (std::string& marker : JobSlotMarker) marker = "kong";
 }
 
 void TForm1::BuildOpenDialogFilter()

@@ -290,8 +290,17 @@ HiddenColumns HiddenColumnsOf(const OptionState& s)
             s.Video_NormType};
 }
 
+std::string FreeOutputName(const std::string& base, const std::string& ext, const NameTaken& taken)
+{
+    auto used = [&](const std::string& path) { return sys::FileExists(path) || (taken && taken(path)); };
+    std::string candidate = base + ext;
+    for (int n = 1; used(candidate); ++n)
+        candidate = base + "_" + IntToStr(n) + ext;
+    return candidate;
+}
+
 void ApplyPreset(OptionState& s, int category, int presetIndex, const std::string& outputFolder,
-                 bool overwrite)
+                 bool overwrite, const NameTaken& taken)
 {
     ResetOptionState(s);
     const std::string folder = sys::IncludeTrailingPathDelimiter(outputFolder);
@@ -316,14 +325,7 @@ void ApplyPreset(OptionState& s, int category, int presetIndex, const std::strin
     const std::string name = sys::ExtractFileName(s.Video_OutPutFileName);
     const std::string ext = sys::ExtractFileExt(name);
     const std::string base = folder + name.substr(0, name.size() - ext.size());
-    std::string candidate = base + ext;
-    if (!overwrite && sys::FileExists(candidate))
-        for (int n = 1;; ++n) {
-            candidate = base + "_" + IntToStr(n) + ext;
-            if (!sys::FileExists(candidate))
-                break;
-        }
-    s.Video_OutPutFileName = candidate;
+    s.Video_OutPutFileName = overwrite ? base + ext : FreeOutputName(base, ext, taken);
 }
 
 JobChoice ComposeJob(const std::string& inputFile, int category, int presetIndex,

@@ -3,6 +3,7 @@
 // The main window keeps an OptionState and the job rows; these functions fill them.
 #pragma once
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -126,11 +127,17 @@ using HiddenColumns = std::array<std::string, 14>;
 constexpr int kFirstHiddenColumn = 11;
 HiddenColumns HiddenColumnsOf(const OptionState& s);
 
+// Whether an output path is already another job's (the job list's own outputs).
+using NameTaken = std::function<bool(const std::string& path)>;
+
 // Puts a preset's values into the option state and names the output file in
 // outputFolder: resets, runs the preset's block, then picks a free name
-// ("_1", "_2" ... before the extension) unless overwrite is set.
+// ("_1", "_2" ... before the extension) unless overwrite is set. A name is
+// free when no file of that name exists and `taken` (when given) says no.
 void ApplyPreset(OptionState& s, int category, int presetIndex, const std::string& outputFolder,
-                 bool overwrite);
+                 bool overwrite, const NameTaken& taken = {});
+// The first free name of base + ext: itself, else base_1 + ext, base_2 + ext ...
+std::string FreeOutputName(const std::string& base, const std::string& ext, const NameTaken& taken = {});
 
 // The whole choice for a new job: preset values, then the six parameter
 // choices (by index into the preset's lists; an index outside its list

@@ -27,6 +27,13 @@
 //       clock when the shown window is active and every paint is done (no
 //       message left to serve); with idle, also "idle_cpu=<seconds>", the
 //       process's CPU time over the next 10 s of its message loop
+//   quorvel_bench_driver add FOLDER
+//       the program's windows on the headless desktop (the settings file and
+//       the output folder in the current folder), the main window shown and
+//       the conversion libraries loaded, then the main window's add-folder
+//       operation on FOLDER; "work" covers that operation, and it adds one
+//       line "row=<seconds>" per row, from the row before (or the start of
+//       the operation) to this row's appearing in the table
 //   quorvel_bench_driver play IN WIDTH HEIGHT
 //       the preview player plays IN to its end into a WIDTH x HEIGHT host
 //       panel on the headless desktop, sound to SDL's dummy driver; adds a
@@ -47,9 +54,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/OptionFile.h"
+#include "app/Project1.h"
+#include "app/Unit1.h"
 #include "bench/bench_cases.h"
 #include "bench/bench_util.h"
 #include "Src/AVProbe.h"
@@ -202,6 +214,30 @@ double Probe(const std::vector<std::string>& warm, const std::vector<std::string
         for (const auto& t : times) std::printf("probe=%.6f cpu=%.6f\n", t.first, t.second);
     return work;
 }
+double AddFolder(const std::string& folder)
+{
+    const std::string here = std::filesystem::current_path().string();
+    UseOptionFile(std::make_unique<TOptionFile>(TOptionPlaces{here + "/", here + "/config", here + "/home"}));
+    Application->Initialize();
+    CreateProgramForms();
+    Form1->Show();
+    ProcessPendingMessages();
+    if (!Form1->FFConv->LoadAVLib(OptionFile().Places().ProgramFolder + "LibAV"))
+        Fail("cannot load the libraries: " + Form1->FFConv->LastErrMsg());
+    std::vector<Clock::time_point> rows;
+    Form1->lvFiles->OnChange = [&rows](TObject*, TListItem* item, TItemChange change) {
+        if (change == ctText && item && item->Index() == int(rows.size())) rows.push_back(Clock::now());
+    };
+    const auto t0 = Clock::now();
+    const int added = Form1->AddFolderContents(folder);
+    const double work = bench::Seconds(t0, Clock::now());
+    if (added != int(rows.size()) || added == 0) Fail("rows added: " + std::to_string(added));
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        std::printf("row=%.6f\n", bench::Seconds(i == 0 ? t0 : rows[i - 1], rows[i]));
+    ResetApplication();
+    return work;
+}
+
 double Play(const std::string& in, int width, int height)
 {
     Load(PlayerLibraries);
@@ -391,6 +427,7 @@ int main(int argc, char** argv)
     }
     else if ((a.size() == 2 || a.size() == 3) && a[0] == "window")
         work = Window(a[1], a.size() == 3 && a[2] == "idle");
+    else if (a.size() == 2 && a[0] == "add") work = AddFolder(a[1]);
     else if (a.size() == 4 && a[0] == "play")
         work = Play(a[1], std::atoi(a[2].c_str()), std::atoi(a[3].c_str()));
     else if (a.size() == 2 && a[0] == "shell-list")
@@ -407,7 +444,7 @@ int main(int argc, char** argv)
     }
     else Fail("usage: quorvel_bench_driver convert CASE IN OUT | batch WORKERS MODE OUTDIR IN... | "
               "tasks CASE WORKERS OUTDIR IN... | "
-              "probe [-each] [-warm FILE]... FILE... | window program|label [idle] | play IN WIDTH HEIGHT | shell-list DIR | open-dialog DIR");
+              "probe [-each] [-warm FILE]... FILE... | window program|label [idle] | add FOLDER | play IN WIDTH HEIGHT | shell-list DIR | open-dialog DIR");
     std::printf("work=%.6f\n", work);
     return 0;
 }

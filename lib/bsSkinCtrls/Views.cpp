@@ -95,6 +95,7 @@ void TbsSkinViewBase<Base>::TakeSkinLook()
     {
         this->SetColor(FDefaultColor);
         this->Font()->Assign(FDefaultFont.get());
+        if constexpr (std::is_same_v<Base, TCustomListView>) this->SetGridLineColor(clBtnFace);
     }
     else
     {
@@ -110,6 +111,15 @@ void TbsSkinViewBase<Base>::TakeSkinLook()
             else this->Font()->Assign(FDefaultFont.get());
             this->Font()->SetColor(TColor(d->FontColor));
             this->SetColor(TColor(d->BGColor));
+            // Grid lines a quarter of the way from the background to the
+            // text: faint on light and on dark skins alike.
+            if constexpr (std::is_same_v<Base, TCustomListView>)
+            {
+                const COLORREF bg = ColorToRGB(TColor(d->BGColor)), fg = ColorToRGB(TColor(d->FontColor));
+                auto mix = [](BYTE b, BYTE f) { return BYTE((3 * b + f) / 4); };
+                this->SetGridLineColor(TColor(RGB(mix(GetRValue(bg), GetRValue(fg)), mix(GetGValue(bg), GetGValue(fg)),
+                                                  mix(GetBValue(bg), GetBValue(fg)))));
+            }
         }
     }
     SetStringTableCharset(this->Font(), this->FSD, FDefaultFont.get());

@@ -273,6 +273,10 @@ public:
     void SetRowSelect(bool v);
     bool GetGridLines() const { return gridLines_; }
     void SetGridLines(bool v);
+    // The grid lines' colour (the button face by default; a skinned view
+    // takes one between its background and its text).
+    TColor GetGridLineColor() const { return gridLineColor_; }
+    void SetGridLineColor(TColor v);
     bool GetShowColumnHeaders() const { return showColumnHeaders_; }
     void SetShowColumnHeaders(bool v);
     bool GetCheckboxes() const { return checkboxes_; }
@@ -398,6 +402,7 @@ private:
     bool multiSelect_ = false;
     bool rowSelect_ = false;
     bool gridLines_ = false;
+    TColor gridLineColor_ = clBtnFace;
     bool showColumnHeaders_ = true;
     bool checkboxes_ = false;
     bool ownerData_ = false;

@@ -212,7 +212,8 @@ TEST_F(MainWindowTest, MenusJobColumnsAndOffscreenDefaults)
     EXPECT_FALSE(Form1->btnStart->GetEnabled());
     EXPECT_TRUE(Form1->btnAdd->GetEnabled());
     EXPECT_EQ(Form1->bsSkinSlider1_down_UP, "UP");
-    for (const TOutputOptions& o : Form1->OO1) { ASSERT_EQ(o.AudioLanguage, "kong"); }
+    for (const std::string& marker : Form1->JobSlotMarker) { ASSERT_EQ(marker, "kong"); }
+    for (const TOutputOptions& o : Form1->OO1) { ASSERT_EQ(o.AudioLanguage, ""); }
     EXPECT_EQ(Form1->SavePictureDialog1->DefaultExt, "bmp");
     EXPECT_EQ(Form1->SavePictureDialog1->Filter, "Bitmaps (*.bmp)|*.bmp|JPEG Image File |*.jpg;*.jpeg");
     EXPECT_TRUE(Form1->SavePictureDialog1->Options.Contains(ofOverwritePrompt));

@@ -168,6 +168,27 @@ TEST_F(OsPaint, MovingAndHidingChildrenRepaintsTheParent)
     EXPECT_TRUE(Is(drv.PixelAt(TPoint(120, 120)), kRed));
 }
 
+TEST_F(OsPaint, HidingAWindowRepaintsTheWindowsItCovered)
+{
+    // A panel with a button on it, covered by a sibling picture; the parent
+    // clips its children.
+    HWND p = Top("p", Bounds(0, 0, 200, 200), WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+    HWND panel = Child("panel", p, Bounds(10, 10, 150, 150));
+    HWND button = Child("button", panel, Bounds(20, 20, 40, 40));
+    HWND picture = Child("picture", p, Bounds(10, 10, 150, 150));
+    PaintWith(p, kRed);
+    PaintWith(panel, kGreen);
+    PaintWith(button, kBlue);
+    PaintWith(picture, kRed);
+    RedrawWindow(p, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    drv.PumpUntilIdle();
+    ASSERT_TRUE(Is(drv.PixelAt(TPoint(40, 40)), kRed));
+    ShowWindow(picture, SW_HIDE);
+    drv.PumpUntilIdle();
+    EXPECT_TRUE(Is(drv.PixelAt(TPoint(100, 100)), kGreen));
+    EXPECT_TRUE(Is(drv.PixelAt(TPoint(40, 40)), kBlue));
+}
+
 TEST_F(OsPaint, ScrollWindowMovesTheChildrenAndRepaints)
 {
     HWND p = Top("p", Bounds(0, 0, 200, 100), WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);

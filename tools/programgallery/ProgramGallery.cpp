@@ -24,4 +24,15 @@ bool RenderSkin(TTestDriver& driver, int skin, const std::string& png)
     return driver.Snapshot(png, TRect(0, 0, right, bottom));
 }
 
+void FillJobList(TTestDriver& driver, const std::vector<std::string>& files, int renamed)
+{
+    Form1->AddFiles(files);
+    if (renamed < Form1->lvFiles->Items()->Count())
+    {
+        Form1->lvFiles->SetItemIndex(renamed);
+        Form1->StartRename();
+    }
+    driver.PumpUntilIdle();
+}
+
 }  // namespace programgallery

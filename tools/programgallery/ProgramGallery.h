@@ -5,6 +5,7 @@
 // all of them.
 #pragma once
 #include <string>
+#include <vector>
 
 class TTestDriver;
 
@@ -16,5 +17,10 @@ constexpr int kDesktopWidth = 1800, kDesktopHeight = 600;
 // Applies stored skin `skin`, places and paints the three windows and saves
 // them into `png`; false when the picture could not be written.
 bool RenderSkin(TTestDriver& driver, int skin, const std::string& png);
+
+// Fills the main window's job list with `files` (media the probe opens: a
+// skipped file's box would wait for an answer) and opens the rename editor
+// over row `renamed`; RenderSkin then shows a full list.
+void FillJobList(TTestDriver& driver, const std::vector<std::string>& files, int renamed);
 
 }  // namespace programgallery

@@ -1,6 +1,9 @@
 // program_gallery: the program's windows in every stored skin (headless).
 //
-//   program_gallery OUT_DIR   writes OUT_DIR/<skin file>.png for each skin
+//   program_gallery OUT_DIR [MEDIA...]
+//       writes OUT_DIR/<skin file>.png for each skin; with media files
+//       (every one a file the probe opens) the job list holds them, the
+//       fourth row's rename editor open
 #include <iostream>
 
 #include "app/OptionFile.h"
@@ -15,9 +18,9 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    if (argc < 2)
     {
-        std::cerr << "usage: program_gallery OUT_DIR\n";
+        std::cerr << "usage: program_gallery OUT_DIR [MEDIA...]\n";
         return 2;
     }
     const std::string out = sys::ExcludeTrailingPathDelimiter(argv[1]);
@@ -29,6 +32,7 @@ int main(int argc, char** argv)
     UseOptionFile(std::make_unique<TOptionFile>(
         TOptionPlaces{places + "/program/", places + "/config", places + "/home"}));
     CreateProgramForms();
+    if (argc > 2) programgallery::FillJobList(driver, std::vector<std::string>(argv + 2, argv + argc), 3);
     int status = 0;
     for (int skin = 0; skin < bsStoredSkinCount(); ++skin)
     {

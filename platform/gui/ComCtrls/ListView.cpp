@@ -601,6 +601,13 @@ void TCustomListView::SetGridLines(bool v)
     Invalidate();
 }
 
+void TCustomListView::SetGridLineColor(TColor v)
+{
+    if (gridLineColor_ == v) return;
+    gridLineColor_ = v;
+    if (gridLines_) Invalidate();
+}
+
 void TCustomListView::SetShowColumnHeaders(bool v)
 {
     showColumnHeaders_ = v;
@@ -1462,7 +1469,7 @@ void TCustomListView::PaintWindow(HDC dc)
     }
     if (gridLines_ && viewStyle_ == vsReport)
     {
-        c->Pen()->SetColor(clBtnFace);
+        c->Pen()->SetColor(gridLineColor_);
         c->Pen()->SetStyle(psSolid);
         for (int y = l.area.Top + l.rowH - 1; y < l.area.Bottom; y += l.rowH)
         {

@@ -253,8 +253,10 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
         bool frame = (flags & SWP_FRAMECHANGED) != 0;
         if (visibleAfter && (!visibleBefore || sized || frame || (n->parent && (moved || zChanged))))
             InvalidateWhole(n);
+        // What the window covered is exposed: the parent there and every
+        // window below it (also when the parent clips its children).
         if (n->parent && visibleBefore && (moved || sized || !visibleAfter))
-            InvalidateClient(n->parent, TRegion(oldRect), true, 0);
+            InvalidateClient(n->parent, TRegion(oldRect), true, 1);
     }
     if (!n->parent && visibleBefore && !visibleAfter)
     {
