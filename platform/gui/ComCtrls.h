@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gui/Controls.h"
@@ -691,6 +692,11 @@ private:
     TBorderStyle borderStyle_ = bsSingle;
     TCustomImageList* images_ = nullptr;
     int fontH_ = 0;
+    // Measured widths of node texts in widthFont_: every change of the tree
+    // sizes its scroll bars over all shown rows, which would otherwise
+    // measure each text again.
+    std::unordered_map<std::string, int> widths_;
+    std::unique_ptr<TFont> widthFont_;
     bool inScrollUpdate_ = false;
     comctrls_detail::TTypeAhead typeAhead_;
     TEdit* editor_ = nullptr;

@@ -256,8 +256,10 @@ void DrawSelectDirectory(GalleryPage& p)
         dlg.ShowToolBar = toolBar;
         dlg.DialogWidth = 300;
         dlg.DialogHeight = 320;
-        dlg.Directory = tree.root + "/视频 Videos";
         {
+            // No starting folder for the build: it would open every folder on
+            // the way from the desktop, /tmp's whole listing among them, only
+            // for the tree to be rooted at the page's own folders below.
             std::unique_ptr<TbsSelDirDlgForm> f = dlg.BuildForm();
             // The tree of the page's own folders, the same on every machine.
             f->DirTreeView->SetRoot(tree.root);

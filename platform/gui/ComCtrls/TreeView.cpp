@@ -297,7 +297,24 @@ int TCustomTreeView::RowHeight()
     return h;
 }
 
-int TCustomTreeView::textWidth(const std::string& s) { return MeasureText(Font(), s).cx; }
+int TCustomTreeView::textWidth(const std::string& s)
+{
+    TFont* font = Font();
+    if (!widthFont_ || !widthFont_->SameAs(*font) || widthFont_->GetPixelsPerInch() != font->GetPixelsPerInch())
+    {
+        widths_.clear();
+        if (!widthFont_) widthFont_ = std::make_unique<TFont>();
+        widthFont_->Assign(font);
+        widthFont_->SetPixelsPerInch(font->GetPixelsPerInch());
+    }
+    // Bounded: texts that came and went are forgotten now and then.
+    if (widths_.size() > 65536) widths_.clear();
+    const auto it = widths_.find(s);
+    if (it != widths_.end()) return it->second;
+    const int w = MeasureText(font, s).cx;
+    widths_.emplace(s, w);
+    return w;
+}
 
 const std::vector<TTreeNode*>& TCustomTreeView::rows()
 {
