@@ -272,9 +272,10 @@ TEST_F(JobsTest, OneFileFromTheMenuAndAFifoThatIsNeverOpened)
     EXPECT_EQ(Cell(0, 0), (root / "in" / "one.mp4").string());
     EXPECT_EQ(Form1->lvFiles->GetItemIndex(), 0);
     // A FIFO would hold whoever opens it for reading: it is named, not opened.
-    choose("pipe.mp4");
+    // The open dialog refuses one itself; a name that reaches the list another
+    // way is skipped there.
     Answer();
-    Form1->N11111->Click();
+    Form1->AddFiles({(root / "in" / "pipe.mp4").string()});
     EXPECT_EQ(Rows(), 1);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "以下 1 个文件没有添加：\npipe.mp4：不是普通文件（管道、设备或套接字），没有打开");
