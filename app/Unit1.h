@@ -356,6 +356,12 @@ public:
     void StopBatch();              // btnStop
     void PauseBatch();             // btnPause
     void ResumeBatch();            // btnResume
+    // From Start to the end of the batch (the final terminate event).
+    bool BatchRunning() const;
+    // The conversion component's and the logger's handlers, and their end
+    // when the window closes (no event reaches it afterwards).
+    void WireBatch();
+    void DetachBatch();
 
     // --- preview panel and snapshots
     void OpenPreview();            // Button31: the selected row's file into the player
@@ -402,6 +408,8 @@ private:
     bool FRenameRefusing = false;      // the refusal box of a rename is open
     std::array<int, kControlGroupCount> FGroupPicture{};
     bool FGlyphsPainted = false;
+    // The batch's own state (Batch.cpp); shared with the calls it queues.
+    std::shared_ptr<struct TBatchState> FBatch;
 };
 
 extern TForm1* Form1;

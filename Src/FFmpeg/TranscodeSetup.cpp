@@ -56,6 +56,17 @@ void TCustomFFmpeg::LogStreamMapping(TRunState& R)
     }
 }
 
+namespace {
+
+// Library encoders that need the picture to be whole chroma blocks.
+bool NeedsWholeChromaBlocks(const char* name)
+{
+    const std::string n = name ? name : "";
+    return n == "libx264" || n == "libx265" || n == "libxvid";
+}
+
+}  // namespace
+
 void TCustomFFmpeg::FailSetup(TRunState& R, const std::string& AMsg)
 {
     LogStreamMapping(R);
@@ -365,6 +376,17 @@ void TCustomFFmpeg::TranscodeSetup(TRunState& R)
                     std::memcpy(enc->subtitle_header, ist->dec->subtitle_header, ist->dec->subtitle_header_size);
                     enc->subtitle_header_size = ist->dec->subtitle_header_size;
                 }
+            }
+            // x264 and Xvid refuse a picture whose chroma planes would not
+            // cover it whole (an odd size in 4:2:0), and x264 leaks on that
+            // refusal: it is said here, before the encoder sees it.
+            if (enc->codec_type == AVMEDIA_TYPE_VIDEO && NeedsWholeChromaBlocks(codec->name)) {
+                const AVPixFmtDescriptor* d = ff::av_pix_fmt_desc_get(enc->pix_fmt);
+                if (d && ((enc->width & ((1 << d->log2_chroma_w) - 1)) || (enc->height & ((1 << d->log2_chroma_h) - 1))))
+                    FailSetup(R, Format("The encoder %s cannot encode a frame size of %dx%d in %s: width and height "
+                                        "must be multiples of %d and %d. Choose another frame size.",
+                                        codec->name, enc->width, enc->height, d->name, 1 << d->log2_chroma_w,
+                                        1 << d->log2_chroma_h));
             }
             AVDictionary* opts = nullptr;
             ff::av_dict_copy(&opts, ost->setup->enc_opts, 0);

@@ -147,7 +147,7 @@ int TForm1::AddFolderContents(const std::string& folder)
 
 int TForm1::AddFiles(const std::vector<std::string>& files, bool fromFolder)
 {
-    if (FAddingFiles || !LoadConversionLibraries()) return 0;
+    if (FAddingFiles || BatchRunning() || !LoadConversionLibraries()) return 0;
     const std::string folder = Video_OutPut_Folder_Edit->GetText();
     if (!sys::DirectoryExists(folder))
     {

@@ -37,7 +37,7 @@ void TForm1::ShowPictureOverEmptyList()
 
 void TForm1::RemoveJob()
 {
-    if (FAddingFiles) return;
+    if (FAddingFiles || BatchRunning()) return;
     CancelRename();
     TListItem* row = lvFiles->GetSelected();
     if (!row)
@@ -47,8 +47,9 @@ void TForm1::RemoveJob()
     }
     const int r = row->Index();
     const int n = lvFiles->Items()->Count();
-    const int k = StrToInt(RowText(row, unit1::kColTask));
-    FFConv->RemoveTask(k - 1);
+    // A row that could not be made a task at the last start has none.
+    int k = 0;
+    if (TryStrToInt(RowText(row, unit1::kColTask), k) && k > 0) FFConv->RemoveTask(k - 1);
     lvFiles->Items()->Delete(r);
     // The later slots move up with their rows; the last one falls free.
     for (int i = r; i + 1 < n; ++i)
@@ -82,7 +83,7 @@ void TForm1::RemoveJob()
 
 void TForm1::ClearJobs()
 {
-    if (FAddingFiles) return;
+    if (FAddingFiles || BatchRunning()) return;
     CancelRename();
     FFConv->ClearTasks();
     lvFiles->Items()->Clear();
@@ -110,7 +111,7 @@ void TForm1::SwapJobs(int a, int b)
 
 void TForm1::MoveJobUp()
 {
-    if (FAddingFiles) return;
+    if (FAddingFiles || BatchRunning()) return;
     CancelRename();
     const int r = lvFiles->GetItemIndex();
     if (r <= 0) return;
@@ -122,7 +123,7 @@ void TForm1::MoveJobUp()
 
 void TForm1::MoveJobDown()
 {
-    if (FAddingFiles) return;
+    if (FAddingFiles || BatchRunning()) return;
     CancelRename();
     const int r = lvFiles->GetItemIndex();
     if (r < 0 || r + 1 >= lvFiles->Items()->Count()) return;
@@ -161,7 +162,7 @@ void TForm1::StartRename()
 void TForm1::StartRenameQuietly()
 {
     TListItem* row = lvFiles->GetSelected();
-    if (FAddingFiles || !row) return;
+    if (FAddingFiles || BatchRunning() || !row) return;
     CancelRename();
     row->MakeVisible(false);
     const std::string name = RowText(row, unit1::kColOutput);

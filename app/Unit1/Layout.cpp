@@ -87,6 +87,8 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner)
 
 TForm1::~TForm1()
 {
+    // A window freed without a close request: the batch stops before the parts it reports to go.
+    DetachBatch();
     if (Form1 == this) Form1 = nullptr;
 }
 
@@ -652,4 +654,5 @@ void TForm1::Wire()
 
     bsSkinForm1->OnAfterChangeSkinData = [this](TObject*) { SkinChanged(); };
     WireJobList();
+    WireBatch();
 }

@@ -46,9 +46,7 @@ void TForm1::FormCloseQuery(TObject*, bool& CanClose)
     DEDideve->OnPosition = nullptr;
     DEDideve->OnState = nullptr;
     FFConv->OnCustomHook = nullptr;
-    FFConv->OnProgress = nullptr;
-    FFConv->OnTerminate = nullptr;
-    FFConv->Stop(true);
+    DetachBatch();
     FFLogger->SetOnLog(nullptr);
     DEDideve->Stop(true);
     CanClose = true;

@@ -18,9 +18,8 @@ bool EnsureAudio()
     if (SDL_WasInit(SDL_INIT_AUDIO)) return true;
     return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
-} // namespace
 
-bool PlayWavFile(const std::string& path)
+bool PlaySdlWav(const std::string& path)
 {
     if (path.empty()) return false;
     if (!EnsureAudio()) return false;
@@ -44,5 +43,37 @@ bool PlayWavFile(const std::string& path)
         SDL_CloseAudioDevice(dev);
     }).detach();
     return true;
+}
+
+class SdlSoundPlayer : public ISoundPlayer
+{
+public:
+    bool PlayWav(const std::string& path) override { return PlaySdlWav(path); }
+};
+
+std::mutex gPlayerMutex;
+std::shared_ptr<ISoundPlayer>& CurrentPlayer()
+{
+    static std::shared_ptr<ISoundPlayer> p = std::make_shared<SdlSoundPlayer>();
+    return p;
+}
+} // namespace
+
+bool PlayWavFile(const std::string& path)
+{
+    std::shared_ptr<ISoundPlayer> p;
+    {
+        std::lock_guard<std::mutex> g(gPlayerMutex);
+        p = CurrentPlayer();
+    }
+    return p->PlayWav(path);
+}
+
+std::shared_ptr<ISoundPlayer> SetSoundPlayer(std::shared_ptr<ISoundPlayer> player)
+{
+    std::lock_guard<std::mutex> g(gPlayerMutex);
+    auto old = CurrentPlayer();
+    CurrentPlayer() = player ? std::move(player) : std::make_shared<SdlSoundPlayer>();
+    return old;
 }
 }
