@@ -97,6 +97,23 @@ std::string WithoutFileName(const std::string& file, const std::string& msg)
     return msg.compare(0, prefix.size(), prefix) == 0 ? msg.substr(prefix.size()) : msg;
 }
 
+// An audio bit rate the encoder refuses at the output's sample rate and
+// channels (the source's when the preset keeps them) becomes the nearest
+// one it accepts, and the log says so.
+void FitAudioBitrate(TForm1& f, TAVProbe* probe, TOutputOptions& o)
+{
+    if (o.AudioCodec.empty() || o.AudioBitrate <= 0 || o.DisableAudio || !probe || probe->AudioStreamCount() <= 0)
+        return;
+    const TAudioStreamInfo a = probe->FirstAudioStreamInfo();
+    const int rate = o.AudioSampleRate > 0 ? o.AudioSampleRate : a.SampleRate;
+    const int channels = o.AudioChannels > 0 ? o.AudioChannels : a.Channels;
+    const int fitted = catalogue::AcceptedAudioBitrate(o.AudioCodec, rate, channels, o.AudioBitrate);
+    if (fitted == o.AudioBitrate) return;
+    f.Log(Format("%s: 编码器 %s 在 %d Hz、%d 声道时不接受音频比特率 %d，改为 %d。", probe->FileName().c_str(),
+                 o.AudioCodec.c_str(), rate, channels, o.AudioBitrate, fitted));
+    o.AudioBitrate = fitted;
+}
+
 }  // namespace
 
 bool TForm1::BatchRunning() const { return FBatch && FBatch->running; }
@@ -349,6 +366,7 @@ void TForm1::StartBatch()
             Fail(*this, st, r, "无法打开输入文件（" + WithoutFileName(in.FileName, FFConv->LastErrMsg()) + "）");
             continue;
         }
+        FitAudioBitrate(*this, FFConv->GetTaskAVProbe(t, 0), out);
         out.FileName = output;
         if (!FFConv->SetOutputFile(t, output, &out))
         {

@@ -4,6 +4,10 @@
 #include "platform/core/Utf8.h"
 #include "platform/sys/Files.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
 namespace catalogue {
 
 void MapToOutputOptions(const OptionState& s, TOutputOptions& o)
@@ -106,6 +110,48 @@ std::string MissingEncoder(const TOutputOptions& o)
         if (!name->empty() && !ff::avcodec_find_encoder_by_name(name->c_str()))
             return "encoder not available: " + *name;
     return {};
+}
+
+namespace {
+
+// Whether the encoder opens with these parameters (opened on a scratch context).
+bool EncoderAccepts(const AVCodec* codec, int sampleRate, int channels, int bitrate)
+{
+    AVCodecContext* ctx = ff::avcodec_alloc_context3(codec);
+    if (!ctx)
+        return false;
+    ctx->sample_rate = sampleRate;
+    ctx->time_base = AVRational{1, sampleRate};
+    ff::av_channel_layout_default(&ctx->ch_layout, channels);
+    ctx->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    ctx->bit_rate = bitrate;
+    int r;
+    {
+        TCodecLockGuard lock;
+        r = ff::avcodec_open2(ctx, codec, nullptr);
+    }
+    ff::avcodec_free_context(&ctx);
+    return r >= 0;
+}
+
+}  // namespace
+
+int AcceptedAudioBitrate(const std::string& encoder, int sampleRate, int channels, int bitrate)
+{
+    const AVCodec* codec = ff::avcodec_find_encoder_by_name(encoder.c_str());
+    if (!codec || sampleRate <= 0 || channels <= 0 || bitrate <= 0 || EncoderAccepts(codec, sampleRate, channels, bitrate))
+        return bitrate;
+    // The usual rates, nearest first (the lower of two as near).
+    std::vector<int> rates = {8000,   16000,  24000,  32000,  40000,  48000,  56000,  64000,  80000,  96000, 112000,
+                              128000, 160000, 192000, 224000, 256000, 320000, 384000, 448000, 512000};
+    std::stable_sort(rates.begin(), rates.end(), [bitrate](int a, int b) {
+        const auto da = std::llabs(static_cast<long long>(a) - bitrate), db = std::llabs(static_cast<long long>(b) - bitrate);
+        return da != db ? da < db : a < b;
+    });
+    for (int r : rates)
+        if (EncoderAccepts(codec, sampleRate, channels, r))
+            return r;
+    return bitrate;
 }
 
 TOutputOptions OutputRecordFor(const OptionState& s)

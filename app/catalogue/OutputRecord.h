@@ -26,6 +26,13 @@ void SubstituteEncoders(TOutputOptions& o, const std::string& outputFile);
 // conversion libraries loaded.
 std::string MissingEncoder(const TOutputOptions& o);
 
+// The audio bit rate (bit/s) nearest to `bitrate` that the encoder accepts at
+// this sample rate and channel count (mp2, wmav2 and libvorbis refuse rates
+// outside their limits): `bitrate` itself when accepted, or when no rate is
+// (the encoder then says why at the conversion). Needs the conversion
+// libraries loaded.
+int AcceptedAudioBitrate(const std::string& encoder, int sampleRate, int channels, int bitrate);
+
 // The whole record of a new job: mapping, marker cleared, substitutions.
 TOutputOptions OutputRecordFor(const OptionState& s);
 

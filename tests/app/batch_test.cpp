@@ -7,6 +7,7 @@
 // that never nest, before the action; a refused power-off is said; the
 // engine's log lines.
 #include <regex>
+#include <set>
 #include <thread>
 
 #include "app/Unit1/Internal.h"
@@ -147,7 +148,7 @@ protected:
     }
     std::string Cell(int r, int c) const { return Form1->JobColumn(r, c); }
     std::string Output(int r) const { return out + "/" + Cell(r, unit1::kColOutput); }
-    std::string LogText() const { return Form1->mmoLog->Lines()->GetText(); }
+    std::string LogText() const { return Form1->mmoLog->Lines()->Text(); }
 
     std::shared_ptr<Recorder> recorder;
     std::shared_ptr<sys::ILauncher> oldLauncher;
@@ -167,7 +168,7 @@ TEST_F(BatchTest, FourThreadsRunSixFilesToTheEndAndOpenTheFolderOnce)
     // While it runs nothing edits the list, rows keep their places.
     EXPECT_FALSE(Form1->bsSkinMenuSpeedButton1->GetEnabled());
     EXPECT_FALSE(Form1->bsSkinButton3->GetEnabled());
-    EXPECT_FALSE(Form1->N17->GetEnabled());
+    EXPECT_FALSE(Form1->N17->Enabled());
     EXPECT_TRUE(Form1->bsSkinButton10->GetEnabled());
     Form1->lvFiles->SetItemIndex(1);
     Form1->MoveJobUp();
@@ -187,7 +188,7 @@ TEST_F(BatchTest, FourThreadsRunSixFilesToTheEndAndOpenTheFolderOnce)
     // The end of the batch: clear and the moves back, start and add stay off.
     EXPECT_TRUE(Form1->bsSkinButton8->GetEnabled());
     EXPECT_TRUE(Form1->bsSkinButton3->GetEnabled());
-    EXPECT_TRUE(Form1->N17->GetEnabled());
+    EXPECT_TRUE(Form1->N17->Enabled());
     EXPECT_FALSE(Form1->bsSkinButton2->GetEnabled());
     EXPECT_FALSE(Form1->bsSkinButton10->GetEnabled());
     EXPECT_FALSE(Form1->bsSkinMenuSpeedButton1->GetEnabled());
@@ -198,7 +199,7 @@ TEST_F(BatchTest, FourThreadsRunSixFilesToTheEndAndOpenTheFolderOnce)
     // A clear brings the add commands back.
     Form1->ClearJobs();
     EXPECT_TRUE(Form1->bsSkinMenuSpeedButton1->GetEnabled());
-    EXPECT_TRUE(Form1->Item111->GetEnabled());
+    EXPECT_TRUE(Form1->Item111->Enabled());
 }
 
 TEST_F(BatchTest, StopKeepsTheProgressRunsNoActionAndLeavesNoUselessFile)
@@ -243,7 +244,7 @@ TEST_F(BatchTest, StopKeepsTheProgressRunsNoActionAndLeavesNoUselessFile)
     // After the stop only the tool bar's start is back.
     EXPECT_TRUE(Form1->bsSkinButton2->GetEnabled());
     EXPECT_FALSE(Form1->btnStart->GetEnabled());
-    EXPECT_FALSE(Form1->N7->GetEnabled());
+    EXPECT_FALSE(Form1->N7->Enabled());
 
     // A new run from there runs every row again and ends with the sound.
     Press(Form1->bsSkinButton2);
@@ -304,15 +305,75 @@ TEST_F(BatchTest, FailuresArrivingWhileABoxIsOpenAreGatheredIntoTheNextBox)
     EXPECT_EQ(recorder->boxesOpenAtCall, 0);
 }
 
+TEST_F(BatchTest, AnAudioBitRateTheEncoderRefusesBecomesTheNearestItAccepts)
+{
+    struct Case
+    {
+        const char* encoder;
+        const char* sampleRate;
+        const char* bitrate;
+        int accepted;
+    };
+    const Case cases[] = {
+        {"mp2", "22050", "192000", 160000},   // MPEG-2 layer II ends at 160 kbit/s
+        {"mp2", "44100", "16000", 32000},     // MPEG-1 layer II starts at 32
+        {"wmav2", "44100", "16000", 24000},   // WMA needs 24 at least
+        {"mp2", "44100", "128000", 128000},   // accepted: unchanged
+    };
+    AddCopies("brief.ts", int(std::size(cases)));
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+    {
+        TListItem* row = Form1->lvFiles->Items()->Item(int(i));
+        unit1::SetRowText(row, 12, cases[i].encoder);
+        unit1::SetRowText(row, 20, cases[i].sampleRate);
+        unit1::SetRowText(row, 19, cases[i].bitrate);
+    }
+    Choose(3, 2);
+    Press(Form1->bsSkinButton2);
+    WaitForEnd();
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+    {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(Form1->OO1[i].AudioBitrate, cases[i].accepted);
+        EXPECT_EQ(Cell(int(i), unit1::kColProgress), "100%");
+    }
+    EXPECT_NE(LogText().find("不接受音频比特率 192000，改为 160000"), std::string::npos) << LogText();
+}
+
+TEST_F(BatchTest, TheLivePreviewShowsAWindowPerConversionWhileTheBatchRuns)
+{
+    AddCopies("clip.avi", 2);
+    Choose(3, 2);
+    Form5->bsSkinCheckRadioBox8->SetChecked(true);
+    ASSERT_TRUE(Form1->FFConv->Preview());
+    std::set<TCustomForm*> program;
+    for (int i = 0; i < Screen->FormCount(); ++i) program.insert(Screen->Forms(i));
+    auto previews = [&program] {
+        int n = 0;
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            n += !program.count(Screen->Forms(i)) && Screen->Forms(i)->GetVisible();
+        return n;
+    };
+    Press(Form1->bsSkinButton2);
+    int seen = 0;
+    while (Form1->BatchRunning())
+    {
+        CheckSynchronize(5);
+        driver->PumpUntilIdle();
+        seen = std::max(seen, previews());
+    }
+    WaitForEnd();
+    EXPECT_GE(seen, 1);
+    EXPECT_EQ(previews(), 0);
+}
+
 TEST_F(BatchTest, ARefusedPowerOffIsSaidAndTheProgramGoesOn)
 {
     AddCopies("brief.ts", 1);
     Choose(1, 1);
     recorder->acceptPowerOff = false;
-    Press(Form1->bsSkinButton2);
-    WaitForEnd();
-    while (recorder->calls.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     AnswerBox();
+    Press(Form1->bsSkinButton2);
     while (boxes.empty())
     {
         CheckSynchronize(10);
