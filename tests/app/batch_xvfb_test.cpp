@@ -104,6 +104,11 @@ protected:
         for (const char* d : {"program", "config", "home", "media/clips"}) fs::create_directories(root / d);
         for (const char* clip : {"clip.avi", "clip.mp4", "clip.ts", "brief.ts"})
             fs::copy_file(std::string(QUORVEL_FIXTURES_DIR) + "/" + clip, root / "media" / "clips" / clip);
+        // A clip long enough that "停止" surely comes while it converts.
+        fs::create_directories(root / "media" / "long");
+        ASSERT_TRUE(Exec({"ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                          "testsrc=size=320x240:rate=25:duration=90", "-c:v", "mpeg4", "-q:v", "9",
+                          (root / "media" / "long" / "long.avi").string()}));
         launcher = std::make_shared<Recorder>();
         oldLauncher = sys::SetLauncher(launcher);
         Application->Title = kTitle;
@@ -151,8 +156,8 @@ protected:
         return "xdotool search --sync --name '^" + title + "$' windowactivate --sync";
     }
     // "文件" → "添加整个目录" → the dialog, which starts in the media folder:
-    // Down to "clips", Enter.
-    void AddTheClips(const std::string& step)
+    // Down to its first folder "clips" (or further to "long"), Enter.
+    void AddFolder(const std::string& step, int downs, int rows)
     {
         Form1->bsSkinSelectDirectoryDialog1->Directory = (root / "media").string();
         TbsSkinMainMenuBar* bar = Form1->bsSkinMainMenuBar1;
@@ -160,8 +165,8 @@ protected:
         const TPoint menu((file.Left + file.Right) / 2, (file.Top + file.Bottom) / 2);
         User(WaitFor(kTitle) + " && " + ClickAt(bar, menu) + " && " +
              ClickAt(bar, TPoint(menu.X + 30, file.Bottom + 12 + 2 * 20)) + " && " + WaitFor("选择目录") + " && " +
-             Shot(step) + " && xdotool key --delay 300 Down Return");
-        ASSERT_EQ(Form1->lvFiles->Items()->Count(), 4);
+             Shot(step) + " && xdotool key --delay 300" + (downs == 1 ? " Down" : " Down Down") + " Return");
+        ASSERT_EQ(Form1->lvFiles->Items()->Count(), rows);
     }
     std::string Cell(int r, int c) const { return Form1->JobColumn(r, c); }
 
@@ -175,7 +180,7 @@ protected:
 
 TEST_F(BatchX11Test, AUserConvertsAFolderStopsASecondRunChangesTheSkinAndQuits)
 {
-    AddTheClips("1-added");
+    AddFolder("1-added", 1, 4);
 
     // A category (the fourth of the drop-down's 50-pixel rows) and a preset
     // (the third of its 60-pixel rows) for the selected row, the last.
@@ -216,15 +221,21 @@ TEST_F(BatchX11Test, AUserConvertsAFolderStopsASecondRunChangesTheSkinAndQuits)
         EXPECT_NE(made["format_name"].find(ext == "mp4" || ext == "mov" || ext == "3gp" ? "mp4" : ext),
                   std::string::npos)
             << made["format_name"];
-        if (!o.VideoCodec.empty()) EXPECT_EQ(made["video"], CodecOf(o.VideoCodec));
-        if (!o.AudioCodec.empty()) EXPECT_EQ(made["audio"], CodecOf(o.AudioCodec));
+        if (!o.VideoCodec.empty())
+        {
+            EXPECT_EQ(made["video"], CodecOf(o.VideoCodec));
+        }
+        if (!o.AudioCodec.empty())
+        {
+            EXPECT_EQ(made["audio"], CodecOf(o.AudioCodec));
+        }
         EXPECT_NEAR(std::stod(made["duration"]), std::stod(source["duration"]), 0.5);
     }
 
-    // A second run: "清空", the clips again, "开始" and at once "停止".
+    // A second run: "清空", the long clip, "开始" and soon "停止".
     User(ClickCentre(Form1->bsSkinButton8));
-    AddTheClips("6-again");
-    User(ClickCentre(Form1->bsSkinButton2) + " && sleep 0.1 && " + ClickCentre(Form1->bsSkinButton10) + " && " +
+    AddFolder("6-again", 2, 1);
+    User(ClickCentre(Form1->bsSkinButton2) + " && sleep 0.5 && " + ClickCentre(Form1->bsSkinButton10) + " && " +
          Shot("7-stopped"));
     ASSERT_TRUE(AppPumpUntil([] { return !Form1->BatchRunning(); }, 60000));
     AppPumpUntil([] { return false; }, 500);
@@ -238,14 +249,14 @@ TEST_F(BatchX11Test, AUserConvertsAFolderStopsASecondRunChangesTheSkinAndQuits)
          " && sleep 0.5 && xdotool key --delay 200 Down Down Return && " + Shot("8-skin"));
     EXPECT_NE(Form1->bsSkinData1->SkinIndex(), skin);
 
-    // "文件" → "退出" from the keyboard closes the window.
+    // "文件" → "退出" from the keyboard ends the application's loop; the
+    // program then frees its windows (as the program's main does) and no
+    // window of it is left on the screen.
     User("xdotool key --delay 150 F10 Down Up Return");
-    EXPECT_TRUE(AppPumpUntil(
-        [] {
-            return !Form1->GetVisible() &&
-                   Output({"xdotool", "search", "--onlyvisible", "--name", std::string("^") + kTitle + "$"}).empty();
-        },
-        30000));
+    EXPECT_TRUE(AppPumpUntil([] { return Application->Terminated(); }, 30000));
+    ResetApplication();
+    PumpFor(500);
+    EXPECT_EQ(Output({"xdotool", "search", "--onlyvisible", "--name", std::string("^") + kTitle + "$"}), "");
 
     for (const std::string& s : shots) EXPECT_GT(TSurface::LoadPng(s).Width(), 0) << s;
 }
