@@ -255,6 +255,31 @@ TEST_F(BatchTest, StopKeepsTheProgressRunsNoActionAndLeavesNoUselessFile)
     EXPECT_EQ(recorder->threads[0], MainThreadId());
 }
 
+TEST_F(BatchTest, AStopWhilePausedEndsTheBatchAndAClosedWindowHearsNoMore)
+{
+    AddCopies("clip.avi", 3);
+    Choose(2, 2);
+    Press(Form1->bsSkinButton2);
+    Form1->PauseFromButton();
+    Press(Form1->bsSkinButton10);
+    WaitForEnd();
+    EXPECT_FALSE(Form1->BatchRunning());
+    EXPECT_TRUE(recorder->calls.empty());
+    // The stopped state shows "暂停" again (disabled), not "继续".
+    EXPECT_TRUE(Form1->bsSkinButton11->GetVisible());
+    EXPECT_FALSE(Form1->bsSkinButton12->GetVisible());
+
+    // Closed while a batch runs: the batch stops, its events and the action
+    // no longer reach the window.
+    Press(Form1->bsSkinButton2);
+    bool canClose = false;
+    Form1->FormCloseQuery(Form1, canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_FALSE(Form1->FFConv->Working() && !Form1->FFConv->Terminated());
+    while (CheckSynchronize(50)) driver->PumpUntilIdle();
+    EXPECT_TRUE(recorder->calls.empty());
+}
+
 TEST_F(BatchTest, FailingRowsFailAloneInBoxesThatNeverNestBeforeTheAction)
 {
     AddCopies("brief.ts", 4);
