@@ -368,6 +368,8 @@ TEST_F(BatchTest, AnAudioBitRateTheEncoderRefusesBecomesTheNearestItAccepts)
 TEST_F(BatchTest, TheLivePreviewShowsAWindowPerConversionWhileTheBatchRuns)
 {
     AddCopies("clip.avi", 2);
+    // Large pictures: the conversions last long enough to be seen.
+    for (int r = 0; r < 2; ++r) unit1::SetRowText(Form1->lvFiles->Items()->Item(r), 16, "1920x1080");
     Choose(3, 2);
     Form5->bsSkinCheckRadioBox8->SetChecked(true);
     ASSERT_TRUE(Form1->FFConv->Preview());
@@ -379,16 +381,23 @@ TEST_F(BatchTest, TheLivePreviewShowsAWindowPerConversionWhileTheBatchRuns)
             n += !program.count(Screen->Forms(i)) && Screen->Forms(i)->GetVisible();
         return n;
     };
+    Form1->FFConv->SetProgressInterval(100);
     Press(Form1->bsSkinButton2);
-    int seen = 0;
-    while (Form1->BatchRunning())
+    // Paused once frames are converted (the windows cannot end meanwhile):
+    // the conversions' windows show.
+    while (Cell(0, unit1::kColProgress).empty() || Cell(0, unit1::kColProgress) == "0%")
     {
         CheckSynchronize(5);
         driver->PumpUntilIdle();
-        seen = std::max(seen, previews());
     }
+    Form1->PauseFromButton();
+    while (previews() == 0)
+    {
+        CheckSynchronize(10);
+        driver->PumpUntilIdle();
+    }
+    Form1->ResumeFromButton();
     WaitForEnd();
-    EXPECT_GE(seen, 1);
     EXPECT_EQ(previews(), 0);
 }
 
