@@ -17,8 +17,8 @@ const TbsColor kKey = 0xFFFF00FFu;   // magenta, the transparent colour
 // The least coverage of the window's outline at which a pixel stays in a
 // masked window; pixels below it show the layered border's edge, if any.
 constexpr float kMaskKeeps = 0.3f;
-// Room for the title in the narrowest frame: some ten characters.
-constexpr int kTitleRoom = 96;
+// Room for the title in the narrowest frame: some eight characters.
+constexpr int kTitleRoom = 80;
 
 float Coverage(const ShapeFn& shape, int x, int y) { return std::clamp(0.5f - shape(x + 0.5f, y + 0.5f), 0.0f, 1.0f); }
 

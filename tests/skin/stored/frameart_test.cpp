@@ -244,7 +244,7 @@ TEST_P(FrameArt, NarrowestFrameShowsItsTitle)
                 break;
             }
     }
-    EXPECT_GE(columns, 50) << "at " << probe.MinW << " px the title shows " << columns << " columns of ink";
+    EXPECT_GE(columns, 40) << "at " << probe.MinW << " px the title shows " << columns << " columns of ink";
 }
 
 INSTANTIATE_TEST_SUITE_P(All, FrameArt, testing::Range(0, 11), storedtest::SkinName);
