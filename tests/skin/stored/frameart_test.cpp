@@ -31,6 +31,11 @@ int Distance(TbsColor a, TbsColor b)
     return d;
 }
 
+int Chroma(TbsColor c)
+{
+    return std::max({Channel(c, 0), Channel(c, 8), Channel(c, 16)}) - std::min({Channel(c, 0), Channel(c, 8), Channel(c, 16)});
+}
+
 // A skinned form painted with its frame, and where its caption objects lay.
 struct Painted
 {
@@ -148,25 +153,34 @@ TEST_P(FrameArt, CaptionHasNoHardColourStep)
 }
 
 // An inactive frame is quieter than the active one, its close button too:
-// the close button stands off its caption no more than when active.
+// it stands off its caption no more than when active, and a coloured close
+// button loses much of its colour.
 TEST_P(FrameArt, InactiveCloseButtonIsQuieter)
 {
-    double strength[2] = {0, 0};
+    double strength[2] = {0, 0}, chroma[2] = {0, 0};
     for (bool active : {true, false})
     {
         Painted p;
         Paint(p, *data_, 420, 160, "", active);
         ASSERT_TRUE(p.Buttons.count(cmClose));
         const TRect& r = p.Buttons[cmClose];
-        double sum = 0;
+        double sum = 0, colour = 0;
         for (int y = r.Top; y < r.Bottom; ++y)
         {
             const TbsColor ref = p.Bitmap.GetPixel(420 / 3, y);
-            for (int x = r.Left; x < r.Right; ++x) sum += Distance(p.Bitmap.GetPixel(x, y), ref);
+            for (int x = r.Left; x < r.Right; ++x)
+            {
+                const TbsColor c = p.Bitmap.GetPixel(x, y);
+                sum += Distance(c, ref);
+                // Colour beyond the caption's own.
+                colour += std::max(Chroma(c) - Chroma(ref), 0);
+            }
         }
         strength[active] = sum / (r.Width() * r.Height());
+        chroma[active] = colour / (r.Width() * r.Height());
     }
     EXPECT_LE(strength[0], strength[1] + 4) << "inactive " << strength[0] << " vs active " << strength[1];
+    if (chroma[1] > 30) EXPECT_LE(chroma[0], 0.6 * chroma[1]) << "colour inactive " << chroma[0] << " vs active " << chroma[1];
 }
 
 // Circles on the left run red, yellow, green from the outer edge.
