@@ -68,13 +68,20 @@ protected:
     {
         const std::string file = kFixtures + "/" + fixture;
         EXPECT_EQ(Form1->AddFiles({file}), 1);
-        EXPECT_TRUE(Until([] { return Form1->DEDideve->PlayState() == psPause && LoggedLast("Pause"); }));
+        TDEDideve* p = Form1->DEDideve;
+        EXPECT_EQ(p->FileName(), file);
+        EXPECT_TRUE(p->Playback());
+        EXPECT_TRUE(Logged("Pause"));
+        EXPECT_TRUE(Until([p] { return p->GetVideoStreamIndex() < 0 || p->CurrentFrame()->GetWidth() > 0; }));
         return file;
     }
-    static bool LoggedLast(const std::string& line)
+    // How many times the line was logged.
+    static int Logs(const std::string& line)
     {
         TStrings* lines = Form1->mmoLog->Lines();
-        return lines->Count() > 0 && lines->Strings(lines->Count() - 1) == line;
+        int n = 0;
+        for (int i = 0; i < lines->Count(); ++i) n += lines->Strings(i) == line;
+        return n;
     }
     static bool Logged(const std::string& line) { return Form1->mmoLog->Lines()->IndexOf(line) >= 0; }
     static void Press(TbsSkinButton* b)
@@ -171,13 +178,13 @@ TEST_F(PreviewTest, ButtonsChangeThePlayer)
     Form1->chkStayOnTop->SetChecked(true);
     Press(Form1->bsSkinButton13);
     EXPECT_FALSE(p->Paused());
-    ASSERT_TRUE(Until([] { return LoggedLast("Resume"); }));
+    EXPECT_EQ(Logs("Resume"), 1);
     EXPECT_EQ(Form1->GetFormStyle(), fsStayOnTop);
     ASSERT_TRUE(Until([&] { return p->CurrentPTS() > 0; }));
 
     Press(Form1->bsSkinButton14);
     EXPECT_TRUE(p->Paused());
-    ASSERT_TRUE(Until([] { return LoggedLast("Pause"); }));
+    EXPECT_EQ(Logs("Pause"), 2);
     EXPECT_EQ(Form1->GetFormStyle(), fsNormal);
 
     Press(Form1->bsSkinButton16);
