@@ -57,6 +57,9 @@ protected:
     void SetUp() override
     {
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // No session bus for SDL's sound to hold a connection to (it would
+        // find one through the display and keep it to the end).
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
         WindowManagerTest::SetUp();
         if (HasFatalFailure()) return;
         ResetApplication();
@@ -81,6 +84,7 @@ protected:
         UseOptionFile(nullptr);
         fs::remove_all(root);
         ::unsetenv("SDL_AUDIODRIVER");
+        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
     }
     // The user's actions as a shell script, served meanwhile.
     void User(const std::string& script)
@@ -175,9 +179,16 @@ TEST_F(PreviewX11Test, AUserPreviewsSeeksAndTakesASnapshot)
     ASSERT_TRUE(ServeUntil([] { return Form1->DEDideve->Paused(); }));
 
     // The snapshot menu: "快照保存类型" → "PNG文件"; then "快照".
+    // The menu drops from the click; its rows are 20 pixels high, with a
+    // divider before "快照保存类型" (60 pixels below the click); the window
+    // lies centred on the screen, so the submenu opens to the menu's left,
+    // its first row level with "快照保存类型".
+    const TPoint menuAt = Form1->bsSkinButton23->ClientToScreen(
+        TPoint(Form1->bsSkinButton23->Width() / 2, Form1->bsSkinButton23->Height() / 2));
     User(ClickCentre(Form1->bsSkinButton23) + " && sleep 0.5 && " + Shot("4-menu") +
-         " && xdotool key --delay 250 Down Down Down Right && " + Shot("5-types") +
-         " && xdotool key --delay 250 Down Down Down Return");
+         Format(" && xdotool mousemove %d %d && sleep 1", menuAt.X + 50, menuAt.Y + 61) + " && " + Shot("5-types") +
+         Format(" && xdotool mousemove %d %d && sleep 0.5 && xdotool mousemove %d %d && sleep 0.5 && xdotool click 1",
+                menuAt.X - 60, menuAt.Y + 61, menuAt.X - 60, menuAt.Y + 61 + 3 * 20));
     EXPECT_TRUE(Form1->PNG1->Checked());
     EXPECT_EQ(OptionFile().Read("SnapShot", "Picture"), "PNG");
     User(ClickCentre(Form1->bsSkinButton22));
@@ -189,7 +200,8 @@ TEST_F(PreviewX11Test, AUserPreviewsSeeksAndTakesASnapshot)
     EXPECT_EQ(pic.GetHeight(), 240);
 
     // "打开快照目录".
-    User(ClickCentre(Form1->bsSkinButton23) + " && sleep 0.5 && xdotool key --delay 250 Down Return && " +
+    User(ClickCentre(Form1->bsSkinButton23) + " && sleep 0.5 && " +
+         Format("xdotool mousemove %d %d && sleep 0.3 && xdotool click 1", menuAt.X + 50, menuAt.Y + 13) + " && " +
          Shot("6-opened"));
     ASSERT_EQ(launcher->started.size(), 1u);
     EXPECT_EQ(launcher->started[0].back(), (root / "shots").string());
