@@ -57,9 +57,6 @@ protected:
     void SetUp() override
     {
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-        // No session bus for SDL's sound to hold a connection to (it would
-        // find one through the display and keep it to the end).
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
         WindowManagerTest::SetUp();
         if (HasFatalFailure()) return;
         ResetApplication();
@@ -84,7 +81,6 @@ protected:
         UseOptionFile(nullptr);
         fs::remove_all(root);
         ::unsetenv("SDL_AUDIODRIVER");
-        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
     }
     // The user's actions as a shell script, served meanwhile.
     void User(const std::string& script)
