@@ -75,13 +75,13 @@ TEST_F(SliderTest, AThumbMoveInvalidatesOnlyTheThumb)
     driver->PumpUntilIdle();
     EXPECT_FALSE(GetUpdateRect(s->GetHandle(), &update, FALSE));
     s->SetMaxValue(1000);
-    s->SetValue(500);
+    s->SetValue(0);
     driver->PumpUntilIdle();
-    const TRect at500 = s->ThumbRect();
-    for (int v : {500, 501})
+    const TRect at0 = s->ThumbRect();
+    for (int v : {0, 1})
     {
         s->SetValue(v);
-        EXPECT_EQ(s->ThumbRect(), at500);
+        EXPECT_EQ(s->ThumbRect(), at0);
         EXPECT_FALSE(GetUpdateRect(s->GetHandle(), &update, FALSE)) << v;
     }
 }
