@@ -33,7 +33,8 @@
 //       the conversion libraries loaded, then the main window's add-folder
 //       operation on FOLDER; "work" covers that operation, and it adds one
 //       line "row=<seconds>" per row, from the row before (or the start of
-//       the operation) to this row's appearing in the table
+//       the operation) to this row's appearing in the table; the operation
+//       ends by selecting the last row, which opens it in the preview panel
 //   quorvel_bench_driver play IN WIDTH HEIGHT
 //       the preview player plays IN to its end into a WIDTH x HEIGHT host
 //       panel on the headless desktop, sound to SDL's dummy driver; adds a
@@ -274,7 +275,6 @@ double Play(const std::string& in, int width, int height)
 }
 double Preview(const std::string& in)
 {
-    sys::SetEnvironmentVariable("SDL_AUDIODRIVER", "dummy");
     const auto t0 = Clock::now();
     const std::string here = std::filesystem::current_path().string();
     UseOptionFile(std::make_unique<TOptionFile>(TOptionPlaces{here + "/", here + "/config", here + "/home"}));
@@ -446,6 +446,9 @@ int main(int argc, char** argv)
     // The preview window opens on the headless desktop (the window job takes
     // the X display itself).
     if (a.empty() || a[0] != "window") backend::UseHeadless();
+    // The program's preview (a selected row opens in it) sounds on SDL's
+    // dummy driver: no sound card needed, no messages about the lack of one.
+    sys::SetEnvironmentVariable("SDL_AUDIODRIVER", "dummy");
     double work = -1;
     if (a.size() == 4 && a[0] == "convert") work = Convert(a[1], a[2], a[3]);
     else if (a.size() >= 5 && a[0] == "batch")
