@@ -5,10 +5,12 @@
 // the list. Snapshots: a 1080p picture at its own size in every type, readable
 // by our image readers and by ffprobe; names never replace a file; the stored
 // folder and type with their fallbacks; a folder that cannot be made; the
-// folder dialog acting only on OK; the folder opened through the launcher.
+// folder dialog acting only on OK; the folder opened through the launcher;
+// the off-screen capture through the save-picture dialog.
 #include "app_fixture.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/Utf8.h"
+#include "platform/core/VirtualKeys.h"
 #include "platform/gui/Graphics.h"
 #include "platform/sys/Files.h"
 #include "platform/sys/Process.h"
@@ -438,4 +440,38 @@ TEST_F(PreviewTest, TheSnapshotFolderMenu)
     ASSERT_EQ(launcher->started.size(), 1u);
     EXPECT_EQ(launcher->started[0].back(), other);
     EXPECT_TRUE(boxes.empty());
+}
+
+// The off-screen capture: the picture on screen through the save-picture
+// dialog, as BMP for a ".bmp" name in any letter case and as JPEG otherwise.
+TEST_F(PreviewTest, CaptureSavesThroughTheSaveDialog)
+{
+    AddAndShow("clip.mp4");
+    const struct
+    {
+        const char* name;
+        std::string magic;   // the file's first bytes
+    } cases[] = {{"shot.BMP", "BM"}, {"shot.jpg", "\xFF\xD8"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string path = (root / c.name).string();
+        driver->WhenIdle([this, path] {
+            HWND h = driver->FindByName("FileDialog");
+            auto* d = h ? dynamic_cast<TForm*>(FindControl(h)) : nullptr;
+            ASSERT_NE(d, nullptr);
+            auto* e = dynamic_cast<TEdit*>(d->FindComponent("FileNameEdit"));
+            ASSERT_NE(e, nullptr);
+            e->SetText(path);
+            e->SetFocus();
+            driver->PressKey(VK_RETURN);
+        });
+        Form1->btnCapture->Click();
+        EXPECT_EQ(driver->PendingIdleActions(), 0u);
+        EXPECT_EQ(ReadText(path).substr(0, c.magic.size()), c.magic);
+        TPicture pic;
+        pic.LoadFromFile(path);
+        EXPECT_EQ(pic.GetWidth(), 320);
+        EXPECT_EQ(pic.GetHeight(), 240);
+    }
 }
