@@ -394,8 +394,8 @@ TEST_F(PreviewTest, StoredFolderAndTypeWithTheirFallbacks)
 }
 
 // A folder that cannot be made gives a box and writes nothing; opening it
-// says so too.
-TEST_F(PreviewTest, ASnapshotFolderThatCannotBeMadeGivesABox)
+// says so too; so does a folder that cannot be written.
+TEST_F(PreviewTest, ABadSnapshotFolderGivesABox)
 {
     AddAndShow("clip.mp4");
     WriteText((root / "file").string(), "x");
@@ -411,6 +411,13 @@ TEST_F(PreviewTest, ASnapshotFolderThatCannotBeMadeGivesABox)
     EXPECT_EQ(boxes[1], "无法创建快照目录“" + bad + "”。");
     // the stored choice stays
     EXPECT_EQ(TIniFile(Ini()).ReadString("SnapShot", "Dir", ""), bad);
+
+    // A folder that exists but takes no files (not even root's).
+    WriteText(Ini(), "[SnapShot]\nDir=/proc\nPicture=PNG\n");
+    AnswerBox();
+    EXPECT_EQ(Form1->Snapshot(), "");
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_TRUE(boxes[2].starts_with("无法在快照目录“/proc”中保存快照：")) << boxes[2];
 }
 
 // "设置快照目录" stores the folder only on OK; "打开快照目录" opens it with
