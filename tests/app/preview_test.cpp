@@ -25,17 +25,6 @@ namespace {
 
 const std::string kFixtures = QUORVEL_FIXTURES_DIR;
 
-// Records what would be started instead of starting it.
-struct TRecordingLauncher : sys::ILauncher
-{
-    std::vector<std::vector<std::string>> started;
-    bool Launch(const std::vector<std::string>& argv, bool) override
-    {
-        started.push_back(argv);
-        return true;
-    }
-};
-
 class PreviewTest : public ProgramTest
 {
 protected:

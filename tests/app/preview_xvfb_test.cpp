@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app_fixture.h"
 #include "app/OptionFile.h"
 #include "app/Project1.h"
 #include "app/Unit1.h"
@@ -24,16 +25,6 @@ using namespace x11test;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TRecordingLauncher : sys::ILauncher
-{
-    std::vector<std::vector<std::string>> started;
-    bool Launch(const std::vector<std::string>& argv, bool) override
-    {
-        started.push_back(argv);
-        return true;
-    }
-};
 
 // Serves the window's messages and the player's events until `done` holds.
 template <class Pred>
@@ -70,7 +61,7 @@ protected:
         CreateProgramForms();
         Form1->Show();
         ASSERT_TRUE(ServeUntil([] { return !XWindowOf("QuorvelMTS格式转换器").empty(); }, 30000));
-        launcher = std::make_shared<TRecordingLauncher>();
+        launcher = std::make_shared<apptest::TRecordingLauncher>();
         previous = sys::SetLauncher(launcher);
     }
     void TearDown() override
@@ -119,7 +110,7 @@ protected:
     }
 
     fs::path root;
-    std::shared_ptr<TRecordingLauncher> launcher;
+    std::shared_ptr<apptest::TRecordingLauncher> launcher;
     std::shared_ptr<sys::ILauncher> previous;
 };
 
