@@ -169,6 +169,19 @@ auto Box(float x0, float y0, float x1, float y1)
     return MakeShape([](float, float) { return true; }, x0, y0, x1, y1);
 }
 
+// A film's two rows of holes: the rows [a0, a1] and [b0, b1], holes `hole`
+// wide every `pitch` from x0 to x1.
+auto Perforations(float x0, float x1, float a0, float a1, float b0, float b1, float pitch, float hole)
+{
+    return MakeShape(
+        [=](float x, float y) {
+            if (!((y >= a0 && y <= a1) || (y >= b0 && y <= b1)) || x < x0 || x > x1) return false;
+            const float fx = std::fmod(x - x0, pitch);
+            return fx >= 0.0f && fx <= hole;
+        },
+        x0, a0, x1, b1);
+}
+
 template <class A, class B>
 auto Minus(Shape<A> a, Shape<B> b)
 {
@@ -212,14 +225,7 @@ const TPixel kSlate = Hex(0x56687E), kInk = Hex(0x3A4552), kAmber = Hex(0xE8B13A
 void Film(Painter& p)
 {
     p.Fill(RoundRect(2.5f, 4.5f, 18.5f, 18.5f, 2.0f), Lit(kBlue, 4.5f, 18.5f));
-    const auto holes = Test(
-        [](float x, float y) {
-            const bool row = (y >= 6.0f && y <= 7.5f) || (y >= 15.5f && y <= 17.0f);
-            const float fx = std::fmod(x - 4.0f, 3.5f);
-            return row && x >= 4.0f && x <= 17.5f && fx >= 0.0f && fx <= 1.6f;
-        },
-        4.0f, 6.0f, 17.5f, 17.0f);
-    p.Fill(holes, Hex(0xE8F0FB));
+    p.Fill(Perforations(4.0f, 17.5f, 6.0f, 7.5f, 15.5f, 17.0f, 3.5f, 1.6f), Hex(0xE8F0FB));
     p.Fill(Polygon({{8.5f, 9.0f}, {8.5f, 14.0f}, {12.8f, 11.5f}}), kWhite);
 }
 
@@ -407,14 +413,7 @@ TSurface LogoPicture(int size)
     p.Fill(RoundRect(2.0f, 2.0f, 46.0f, 46.0f, 9.0f), Lit(Hex(0x1F5FB8), 2.0f, 46.0f));
     p.Fill(RoundRect(9.0f, 11.0f, 31.0f, 33.0f, 3.0f), kWhite);
     p.Fill(RoundRect(12.0f, 17.0f, 28.0f, 27.0f, 1.5f), Lit(Hex(0x2F74D0), 17.0f, 27.0f));
-    const auto holes = Test(
-        [](float x, float y) {
-            const bool row = (y >= 12.5f && y <= 15.0f) || (y >= 29.0f && y <= 31.5f);
-            const float fx = std::fmod(x - 11.5f, 4.5f);
-            return row && x >= 11.5f && x <= 29.0f && fx >= 0.0f && fx <= 2.2f;
-        },
-        11.5f, 12.5f, 29.0f, 31.5f);
-    p.Fill(holes, Hex(0x1F5FB8));
+    p.Fill(Perforations(11.5f, 29.0f, 12.5f, 15.0f, 29.0f, 31.5f, 4.5f, 2.2f), Hex(0x1F5FB8));
     p.Fill(Polygon({{27.0f, 27.0f}, {36.0f, 27.0f}, {36.0f, 22.0f}, {44.0f, 31.0f}, {36.0f, 40.0f}, {36.0f, 35.0f},
                     {27.0f, 35.0f}}),
            Lit(Hex(0xF29B2E), 22.0f, 40.0f));
@@ -445,14 +444,7 @@ std::unique_ptr<TBitmap> EmptyListPicture(int w, int h)
         p.Fill(And(side, dashes), line);
     const float cx = W / 2.0f;
     p.Fill(RoundRect(cx - 22.0f, 22.0f, cx + 22.0f, 66.0f, 5.0f), MakePixel(0x2F, 0x74, 0xD0, 210));
-    const auto holes = Test(
-        [cx](float x, float y) {
-            const bool row = (y >= 25.0f && y <= 29.0f) || (y >= 59.0f && y <= 63.0f);
-            const float fx = std::fmod(x - (cx - 19.0f), 7.0f);
-            return row && x >= cx - 19.0f && x <= cx + 19.0f && fx >= 0.0f && fx <= 3.5f;
-        },
-        cx - 19.0f, 25.0f, cx + 19.0f, 63.0f);
-    p.Fill(holes, MakePixel(0xF4, 0xF7, 0xFB, 230));
+    p.Fill(Perforations(cx - 19.0f, cx + 19.0f, 25.0f, 29.0f, 59.0f, 63.0f, 7.0f, 3.5f), MakePixel(0xF4, 0xF7, 0xFB, 230));
     p.Fill(Polygon({{cx - 6.0f, 35.0f}, {cx - 6.0f, 53.0f}, {cx + 9.0f, 44.0f}}), MakePixel(0xFF, 0xFF, 0xFF, 240));
     p.Fill(Circle(cx + 22.0f, 66.0f, 12.0f), MakePixel(0xFF, 0xFF, 0xFF, 235));
     p.Fill(Circle(cx + 22.0f, 66.0f, 10.0f), MakePixel(0x2E, 0x9D, 0x4E, 235));
