@@ -22,17 +22,19 @@ namespace {
 // run inline: every pixel asks its shape sixteen times.
 
 // An inside test and the box (design units) outside which it never holds.
+// A convex shape holds a square whenever it holds the square's corners.
 template <class In>
 struct Shape
 {
     In in;
     float x0 = -1e9f, y0 = -1e9f, x1 = 1e9f, y1 = 1e9f;
+    bool convex = false;
     bool operator()(float x, float y) const { return in(x, y); }
 };
 template <class In>
-Shape<In> MakeShape(In in, float x0, float y0, float x1, float y1)
+Shape<In> MakeShape(In in, float x0, float y0, float x1, float y1, bool convex = false)
 {
-    return {std::move(in), x0, y0, x1, y1};
+    return {std::move(in), x0, y0, x1, y1, convex};
 }
 
 struct Rgb
@@ -72,9 +74,15 @@ public:
             {
                 int in = 0;
                 const float ux = x / unit_, uy = y / unit_;
-                for (int j = 0; j < 4; ++j)
-                    for (int i = 0; i < 4; ++i)
-                        if (shape(ux + (i + 0.5f) * step, uy + (j + 0.5f) * step)) ++in;
+                // Inside a convex shape at the four corner samples: inside at all.
+                const float a = 0.5f * step, e = 3.5f * step;
+                if (shape.convex && shape(ux + a, uy + a) && shape(ux + e, uy + a) && shape(ux + a, uy + e) &&
+                    shape(ux + e, uy + e))
+                    in = 16;
+                else
+                    for (int j = 0; j < 4; ++j)
+                        for (int i = 0; i < 4; ++i)
+                            if (shape(ux + (i + 0.5f) * step, uy + (j + 0.5f) * step)) ++in;
                 if (in == 0) continue;
                 TPixel c;
                 if constexpr (std::is_convertible_v<Paint, TPixel>)
@@ -106,7 +114,7 @@ private:
 auto Circle(float cx, float cy, float r)
 {
     return MakeShape([=](float x, float y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; }, cx - r,
-                     cy - r, cx + r, cy + r);
+                     cy - r, cx + r, cy + r, true);
 }
 
 auto Ring(float cx, float cy, float r, float w)
@@ -128,7 +136,7 @@ auto RoundRect(float x0, float y0, float x1, float y1, float r)
             const float dy = y < y0 + r ? y0 + r - y : (y > y1 - r ? y - (y1 - r) : 0.0f);
             return dx * dx + dy * dy <= r * r;
         },
-        x0, y0, x1, y1);
+        x0, y0, x1, y1, true);
 }
 
 // A segment with round ends, w wide.
@@ -142,7 +150,7 @@ auto Capsule(float x0, float y0, float x1, float y1, float w)
             const float dx = x - (x0 + t * vx), dy = y - (y0 + t * vy);
             return dx * dx + dy * dy <= w * w / 4.0f;
         },
-        std::min(x0, x1) - w / 2, std::min(y0, y1) - w / 2, std::max(x0, x1) + w / 2, std::max(y0, y1) + w / 2);
+        std::min(x0, x1) - w / 2, std::min(y0, y1) - w / 2, std::max(x0, x1) + w / 2, std::max(y0, y1) + w / 2, true);
 }
 
 auto Polygon(std::vector<std::pair<float, float>> pts)
@@ -153,7 +161,33 @@ auto Polygon(std::vector<std::pair<float, float>> pts)
         x0 = std::min(x0, x), y0 = std::min(y0, y);
         x1 = std::max(x1, x), y1 = std::max(y1, y);
     }
-    return MakeShape([pts = std::move(pts)](float x, float y) { return InsidePolygon(pts, x, y); }, x0, y0, x1, y1);
+    // Convex when every corner turns the same way and the edges go round
+    // once: a star turns one way too, but its edges change between
+    // rightwards and leftwards more than twice.
+    const std::size_t n = pts.size();
+    auto dx = [&pts, n](std::size_t i) { return pts[(i + 1) % n].first - pts[i].first; };
+    float lastDx = 0.0f;
+    for (std::size_t i = 0; i < n; ++i)
+        if (dx(i) != 0.0f) lastDx = dx(i);
+    bool left = false, right = false;
+    int flips = 0;
+    for (std::size_t i = 0; i < n; ++i)
+    {
+        if (dx(i) != 0.0f)
+        {
+            if ((dx(i) > 0.0f) != (lastDx > 0.0f)) ++flips;
+            lastDx = dx(i);
+        }
+        const auto [ax, ay] = pts[i];
+        const auto [bx, by] = pts[(i + 1) % n];
+        const auto [cx, cy] = pts[(i + 2) % n];
+        const float turn = (bx - ax) * (cy - by) - (by - ay) * (cx - bx);
+        left = left || turn > 0.0f;
+        right = right || turn < 0.0f;
+    }
+    const bool convex = !(left && right) && flips <= 2;
+    return MakeShape([pts = std::move(pts)](float x, float y) { return InsidePolygon(pts, x, y); }, x0, y0, x1, y1,
+                     convex);
 }
 
 // A shape given by a test alone (checked everywhere in the box).
@@ -166,7 +200,7 @@ Shape<In> Test(In in, float x0, float y0, float x1, float y1)
 // The whole box.
 auto Box(float x0, float y0, float x1, float y1)
 {
-    return MakeShape([](float, float) { return true; }, x0, y0, x1, y1);
+    return MakeShape([](float, float) { return true; }, x0, y0, x1, y1, true);
 }
 
 // A film's two rows of holes: the rows [a0, a1] and [b0, b1], holes `hole`
@@ -195,8 +229,9 @@ auto And(Shape<A> a, Shape<B> b)
 {
     const float x0 = std::max(a.x0, b.x0), y0 = std::max(a.y0, b.y0), x1 = std::min(a.x1, b.x1),
                 y1 = std::min(a.y1, b.y1);
+    const bool convex = a.convex && b.convex;
     return MakeShape([a = std::move(a), b = std::move(b)](float x, float y) { return a(x, y) && b(x, y); }, x0, y0,
-                     x1, y1);
+                     x1, y1, convex);
 }
 
 template <class A, class B>
