@@ -70,6 +70,8 @@ public:
         const int xa = std::max(0, px(shape.x0)), xb = std::min(s_.Width() - 1, px(shape.x1) + 1);
         const int ya = std::max(0, px(shape.y0)), yb = std::min(s_.Height() - 1, px(shape.y1) + 1);
         for (int y = ya; y <= yb; ++y)
+        {
+            TPixel* row = s_.Row(y);
             for (int x = xa; x <= xb; ++x)
             {
                 int in = 0;
@@ -89,21 +91,22 @@ public:
                     c = paint;
                 else
                     c = paint(ux + 0.5f / unit_, uy + 0.5f / unit_);
-                Over(x, y, c, (in / 16.0f) * (PixelA(c) / 255.0f));
+                Over(row[x], c, (in / 16.0f) * (PixelA(c) / 255.0f));
             }
+        }
     }
     TSurface& Surface() { return s_; }
 
 private:
-    void Over(int x, int y, TPixel c, float a)
+    static void Over(TPixel& pixel, TPixel c, float a)
     {
-        const TPixel d = s_.Pixel(x, y);
+        const TPixel d = pixel;
         const float da = PixelA(d) / 255.0f, oa = a + da * (1.0f - a);
         if (oa <= 0.0f) return;
         const Rgb src = ToRgb(c), dst = ToRgb(d);
         const Rgb out{(src.r * a + dst.r * da * (1.0f - a)) / oa, (src.g * a + dst.g * da * (1.0f - a)) / oa,
                       (src.b * a + dst.b * da * (1.0f - a)) / oa};
-        s_.SetPixel(x, y, Px(out, oa));
+        pixel = Px(out, oa);
     }
     TSurface s_;
     float unit_;
