@@ -4,6 +4,9 @@
 // backgrounds, the tab sheets, and the bitmap turning helpers.
 #include "lib/bsSkinTabs.h"
 
+#include <array>
+#include <cstdlib>
+
 using namespace bsctrls;
 
 // ---- turning bitmaps -------------------------------------------------------------------
@@ -28,6 +31,31 @@ void Remap(TBitmap* B, int NW, int NH, Map map)
         }
     }
     B->Assign(&out);
+}
+
+// Whether two looks of a picture read apart: the mean colours of their
+// middles differ by a visible amount in some channel.
+bool FacesApart(TBitmap* pic, const TRect& a, const TRect& b)
+{
+    if (!pic) return false;
+    auto mean = [pic](const TRect& r) {
+        std::array<long, 3> sum{};
+        long n = 0;
+        const int w = RectWidth(r), h = RectHeight(r);
+        for (int y = r.Top + h / 4; y < r.Bottom - h / 4; ++y)
+            for (int x = r.Left + w / 4; x < r.Right - w / 4; ++x)
+                if (x >= 0 && y >= 0 && x < pic->GetWidth() && y < pic->GetHeight())
+                {
+                    const TPixel p = pic->GetPixel32(x, y);
+                    sum[0] += (p >> 16) & 0xFF, sum[1] += (p >> 8) & 0xFF, sum[2] += p & 0xFF, ++n;
+                }
+        for (long& v : sum) v = n ? v / n : 0;
+        return sum;
+    };
+    const auto ma = mean(a), mb = mean(b);
+    for (int i = 0; i < 3; ++i)
+        if (std::abs(ma[i] - mb[i]) >= 20) return true;
+    return false;
 }
 } // namespace
 
@@ -262,7 +290,8 @@ void TbsSkinPageControl::DrawTab(TTabSheet* page, const TRect& R, TCanvas* C, bo
     {
         TColor fill = clBtnFace;
         bool frame = false;
-        if (MouseIn && !Active) fill = TColor(RGB(182, 189, 210));
+        // Hot: a pale shade without the frame the selected tab has.
+        if (MouseIn && !Active) fill = TColor(RGB(222, 226, 238));
         else if (Active && focused) fill = TColor(RGB(133, 147, 181)), frame = true;
         else if (Active) fill = TColor(RGB(182, 189, 210)), frame = true;
         c->Brush()->SetStyle(bsSolid);
@@ -282,11 +311,13 @@ void TbsSkinPageControl::DrawTab(TTabSheet* page, const TRect& R, TCanvas* C, bo
     {
         TRect S = TabRect;
         color = FontColor;
-        if (MouseIn && !Active)
-        {
-            if (!IsEmptyRect(MouseInTabRect)) S = MouseInTabRect;
-            color = MouseInFontColor;
-        }
+        // A hot tab must never pass for the selected one: where the skin's
+        // hot picture looks like its selected picture, the normal picture
+        // tinted towards the accent stands for it.
+        const bool hotArt = MouseIn && !Active && !IsEmptyRect(MouseInTabRect) &&
+                            FacesApart(Picture, MouseInTabRect, ActiveTabRect);
+        const bool hotTint = MouseIn && !Active && !hotArt;
+        if (hotArt) S = MouseInTabRect, color = MouseInFontColor;
         else if (Active && focused) S = FocusTabRect, color = FocusFontColor;
         else if (Active) S = ActiveTabRect, color = ActiveFontColor;
         // Side tabs fill their whole rectangle: the native row makes them as
@@ -304,6 +335,7 @@ void TbsSkinPageControl::DrawTab(TTabSheet* page, const TRect& R, TCanvas* C, bo
                                     TRect(TabLeftOffset, q, RectWidth(S) - TabRightOffset, RectHeight(S) - q), true);
         }
         else CreateHSkinImage(TabLeftOffset, TabRightOffset, B.get(), Picture, S, w, RectHeight(S), TabStretchEffect);
+        if (hotTint && FSD) TintFace(B.get(), ColorToRGB(TColor(FSD->FSkinColors.FcHighLight)), 18);
         if (pos == tpBottom) FlipBitmapVert(B.get());
         TR = TRect(0, 0, B->GetWidth(), B->GetHeight());
         c = B->Canvas();
