@@ -79,6 +79,10 @@ struct TbsTextRegion
     TbsTextKind Kind = TbsTextKind::Body;
 };
 
+// The most frequent colour of `r` in a rendered picture (0x00BBGGRR; 0 for
+// an empty rectangle): the ground of the text or the face of a control there.
+int bsDominantColor(const TbsBitmap& picture, const TRect& r);
+
 // The contrast of the text in `r` of a rendered picture against what is
 // behind it: the region's most frequent colour is the background, the ink is
 // the colour of its strongest few pixels (a quarter percent of the region,

@@ -774,26 +774,41 @@ int bsWeakTextColor(int color, int ground)
     return bsColorReaching(color, ground, bsWeakTextContrast + bsTextContrastMargin);
 }
 
+namespace
+{
+// How many pixels of each colour `r` (clipped to the picture) holds.
+std::map<int, int> ColorCounts(const TbsBitmap& picture, const TRect& r)
+{
+    std::map<int, int> count;
+    for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, picture.Height()); ++y)
+        for (int x = std::max(r.Left, 0); x < std::min(r.Right, picture.Width()); ++x) ++count[PixelToColor(picture.GetPixel(x, y))];
+    return count;
+}
+
+int MostFrequent(const std::map<int, int>& count)
+{
+    if (count.empty()) return 0;
+    return std::max_element(count.begin(), count.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+}
+}  // namespace
+
+int bsDominantColor(const TbsBitmap& picture, const TRect& r) { return MostFrequent(ColorCounts(picture, r)); }
+
 double bsRenderedTextContrast(const TbsBitmap& picture, const TRect& r)
 {
-    const TRect in(std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, picture.Width()),
-                   std::min(r.Bottom, picture.Height()));
-    if (in.Left >= in.Right || in.Top >= in.Bottom) return 1;
-    auto color = [&](int x, int y) {
-        const TbsColor p = picture.GetPixel(x, y);
-        return int(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
-    };
-    std::map<int, int> count;
-    for (int y = in.Top; y < in.Bottom; ++y)
-        for (int x = in.Left; x < in.Right; ++x) ++count[color(x, y)];
-    const int background =
-        std::max_element(count.begin(), count.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+    const std::map<int, int> count = ColorCounts(picture, r);
+    if (count.empty()) return 1;
+    const int background = MostFrequent(count);
     std::vector<double> ratios;
+    std::size_t area = 0;
     for (const auto& [c, n] : count)
+    {
+        area += std::size_t(n);
         if (c != background) ratios.insert(ratios.end(), std::size_t(n), bsContrastRatio(c, background));
+    }
     // The ink: what the glyphs' fully covered pixels show (a few of them,
     // so that a stray pixel does not count).
-    const std::size_t k = std::max<std::size_t>(3, std::size_t(in.Width() * in.Height() / 400));
+    const std::size_t k = std::max<std::size_t>(3, area / 400);
     if (ratios.size() < k) return 1;
     std::nth_element(ratios.begin(), ratios.begin() + std::ptrdiff_t(k - 1), ratios.end(), std::greater<double>());
     return ratios[k - 1];
