@@ -179,7 +179,8 @@ class TCanvas;
 void TintBitmap(TBitmap* b, COLORREF color, int percent);
 // The face of a control's picture `b` moved `percent` of the way towards
 // `color`: the pixels around its corners that share the corner pixel's
-// colour (the ground a rounded face stands on) are left alone.
+// colour (the ground a rounded face stands on, where the corner differs from
+// the middle of its edge) are left alone.
 void TintFace(TBitmap* b, COLORREF color, int percent);
 // The colour most pixels of `r` in `b` have: what text drawn there stands on.
 COLORREF DominantColor(TBitmap* b, const TRect& r);

@@ -297,6 +297,8 @@ void TintFace(TBitmap* b, COLORREF color, int percent)
     for (auto [cx, cy] : {std::pair{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}})
     {
         const TPixel key = b->GetPixel32(cx, cy) & 0xFFFFFF;
+        // A square face: its corner is its edge, not ground.
+        if ((b->GetPixel32(w / 2, cy) & 0xFFFFFF) == key) continue;
         std::vector<std::pair<int, int>> todo{{cx, cy}};
         while (!todo.empty())
         {
