@@ -266,6 +266,8 @@ void TForm1::WireBatch()
 
 void TForm1::DetachBatch()
 {
+    // The log's lines still queued for this window find no handler.
+    FFLogger->SetOnLog(nullptr);
     if (!FBatch || FBatch->detached.exchange(true)) return;
     FFConv->Stop(true);
     if (FBatch->powerOff.joinable()) FBatch->powerOff.join();

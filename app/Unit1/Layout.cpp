@@ -654,5 +654,6 @@ void TForm1::Wire()
 
     bsSkinForm1->OnAfterChangeSkinData = [this](TObject*) { SkinChanged(); };
     WireJobList();
+    WirePreview();
     WireBatch();
 }

@@ -165,7 +165,9 @@ TEST_F(BatchTest, FourThreadsRunSixFilesToTheEndAndOpenTheFolderOnce)
     Choose(0, 4);
     Press(Form1->bsSkinButton2);
     EXPECT_TRUE(Form1->BatchRunning());
-    // While it runs nothing edits the list, rows keep their places.
+    // While it runs (held by a pause, so that it cannot end meanwhile)
+    // nothing edits the list, rows keep their places.
+    Form1->PauseFromButton();
     EXPECT_FALSE(Form1->bsSkinMenuSpeedButton1->GetEnabled());
     EXPECT_FALSE(Form1->bsSkinButton3->GetEnabled());
     EXPECT_FALSE(Form1->N17->Enabled());
@@ -175,6 +177,7 @@ TEST_F(BatchTest, FourThreadsRunSixFilesToTheEndAndOpenTheFolderOnce)
     Form1->ClearJobs();
     ASSERT_EQ(Form1->lvFiles->Items()->Count(), 6);
     EXPECT_EQ(Cell(1, 0), (root / "in" / "job1.ts").string());
+    Form1->ResumeFromButton();
     WaitForEnd();
 
     for (int r = 0; r < 6; ++r)

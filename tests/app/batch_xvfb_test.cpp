@@ -39,23 +39,6 @@ struct Recorder : sys::ILauncher
     }
 };
 
-// Serves messages through the application (its hooks carry the menus' keys)
-// and the calls queued for the GUI thread.
-template <class Pred>
-bool AppPumpUntil(Pred done, int ms)
-{
-    auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;)
-    {
-        MSG m;
-        while (Application->ProcessMessage(m)) {}
-        CheckSynchronize(0);
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() > limit) return false;
-        backend::Current().WaitForEvents(20);
-    }
-}
-
 // "key=value" lines of ffprobe about a file's container and streams.
 std::map<std::string, std::string> Probe(const std::string& file)
 {

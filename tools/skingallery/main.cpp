@@ -1,6 +1,7 @@
 // skin_gallery: renders one PNG per stored skin (headless).
 //
-//   skin_gallery SKINS_DIR OUT_DIR   every SKINS_DIR/*.skn into OUT_DIR/<name>.png
+//   skin_gallery SKINS_DIR OUT_DIR   every SKINS_DIR/*.skn into OUT_DIR/<name>.png;
+//                                    text that reads too weakly is reported
 #include "lib/bsSkinData.h"
 #include "platform/backend/headless/Headless.h"
 #include "tools/skingallery/Gallery.h"
@@ -41,6 +42,9 @@ int main(int argc, char** argv)
             data.LoadCompressedStoredSkin(&stored);
             gallery::GalleryPage page(data, 1100);
             gallery::RenderPage(page);
+            // Text as rendered, against what is behind it.
+            for (const std::string& problem : bsValidateRenderedText(page.Bitmap(), page.TextRegions()))
+                std::cerr << "skin_gallery: " << f.stem().string() << ": " << problem << "\n";
             const fs::path out = fs::path(argv[2]) / (f.stem().string() + ".png");
             if (!gallery::SavePng(page.Bitmap(), out.string()))
             {
