@@ -273,6 +273,7 @@ public:
     void SetControlStates(TControlEvent event, int rowsLeft = 0);
     void DisableFormatControls();  // the working state of the format group
     void EnableFormatControls();   // and back
+    void EnableMoving(bool enabled);   // the move buttons and items, pictures greyed when off
     // The picture a group's skinned button shows now (its Image number).
     int GroupPicture(TControlGroup group) const { return FGroupPicture[static_cast<int>(group)]; }
 

@@ -233,10 +233,7 @@ void TForm1::WireBatch()
                 {
                     st->running = false;
                     SetControlStates(TControlEvent::End);
-                    for (TControl* c : {static_cast<TControl*>(bsSkinButton3), static_cast<TControl*>(bsSkinButton4)})
-                        c->SetEnabled(true);
-                    N16->SetEnabled(true);
-                    N17->SetEnabled(true);
+                    EnableMoving(true);
                     bsSkinButton12->Hide();
                     bsSkinButton11->Show();
                     if (st->stopped) return;
@@ -385,10 +382,7 @@ void TForm1::StartBatch()
 
     SetControlStates(TControlEvent::Start);
     // Progress reaches rows by task: rows keep their places while the batch runs.
-    bsSkinButton3->SetEnabled(false);
-    bsSkinButton4->SetEnabled(false);
-    N16->SetEnabled(false);
-    N17->SetEnabled(false);
+    EnableMoving(false);
     bsSkinButton12->Hide();
     bsSkinButton11->Show();
 

@@ -186,6 +186,19 @@ void TForm1::DisableFormatControls() { SetGroup(TControlGroup::Format, false); }
 
 void TForm1::EnableFormatControls() { SetGroup(TControlGroup::Format, true); }
 
+void TForm1::EnableMoving(bool enabled)
+{
+    const TPixel small = LookGround(bsSkinData1, "button");
+    for (auto [b, g] : {std::pair{bsSkinButton3, glyphs::gMoveUp}, std::pair{bsSkinButton4, glyphs::gMoveDown}})
+    {
+        b->SetEnabled(enabled);
+        auto bmp = glyphs::ButtonGlyph(g, 16, enabled, small);
+        SetGlyph(b, bmp.get());
+    }
+    N16->SetEnabled(enabled);
+    N17->SetEnabled(enabled);
+}
+
 void TForm1::PaintGlyphs()
 {
     const TPixel tool = LookGround(bsSkinData1, "resizetoolbutton");
@@ -210,8 +223,7 @@ void TForm1::PaintGlyphs()
     };
     fixed(bsSkinButton19, glyphs::gOptions, 24, tool);
     fixed(bsSkinButton9, glyphs::gSkin, 24, tool);
-    fixed(bsSkinButton3, glyphs::gMoveUp, 16, small);
-    fixed(bsSkinButton4, glyphs::gMoveDown, 16, small);
+    EnableMoving(bsSkinButton3->GetEnabled());
     fixed(bsSkinButton13, glyphs::gPlay, 18, small);
     fixed(bsSkinButton14, glyphs::gPreviewPause, 18, small);
     fixed(bsSkinButton15, glyphs::gPreviewStop, 18, small);

@@ -170,6 +170,7 @@ TEST_F(BatchTest, FourThreadsRunSixFilesToTheEndAndOpenTheFolderOnce)
     Form1->PauseFromButton();
     EXPECT_FALSE(Form1->bsSkinMenuSpeedButton1->GetEnabled());
     EXPECT_FALSE(Form1->bsSkinButton3->GetEnabled());
+    const TSurface movePictureOff = Form1->bsSkinButton3->Glyph()->ToSurface();
     EXPECT_FALSE(Form1->N17->Enabled());
     EXPECT_TRUE(Form1->bsSkinButton10->GetEnabled());
     Form1->lvFiles->SetItemIndex(1);
@@ -192,6 +193,12 @@ TEST_F(BatchTest, FourThreadsRunSixFilesToTheEndAndOpenTheFolderOnce)
     EXPECT_TRUE(Form1->bsSkinButton8->GetEnabled());
     EXPECT_TRUE(Form1->bsSkinButton3->GetEnabled());
     EXPECT_TRUE(Form1->N17->Enabled());
+    // The move button's picture is greyed while it is off, and back after.
+    const TSurface movePictureOn = Form1->bsSkinButton3->Glyph()->ToSurface();
+    bool differs = false;
+    for (int y = 0; y < movePictureOn.Height(); ++y)
+        for (int x = 0; x < movePictureOn.Width(); ++x) differs |= movePictureOn.Pixel(x, y) != movePictureOff.Pixel(x, y);
+    EXPECT_TRUE(differs);
     EXPECT_FALSE(Form1->bsSkinButton2->GetEnabled());
     EXPECT_FALSE(Form1->bsSkinButton10->GetEnabled());
     EXPECT_FALSE(Form1->bsSkinMenuSpeedButton1->GetEnabled());
