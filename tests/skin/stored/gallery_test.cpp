@@ -11,15 +11,20 @@
 // Page() rather than drawing it again. A new check of the page is one more
 // TEST_P(Gallery, ...) that reads Page().Bitmap and Page().Cells.
 #include "lib/bsSkinValidate.h"
+#include "platform/core/Exception.h"
 #include "platform/core/Surface.h"
+#include "platform/sys/Files.h"
 #include "skin/stored/helpers.h"
 #include "tools/skingallery/Gallery.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
+
+#include <unistd.h>
 
 namespace
 {
@@ -252,3 +257,55 @@ TEST_P(Gallery, FrameMatchesItsReference)
 }
 
 INSTANTIATE_TEST_SUITE_P(All, Gallery, testing::Range(0, 11), storedtest::SkinName);
+
+// The page files the build writes read back as written, tabs, line ends and
+// backslashes in the texts included; a damaged cells file is refused by name.
+TEST(GalleryFiles, PagesReadBackAndDamageIsNamed)
+{
+    auto data = storedtest::Load(0);
+    gallery::GalleryPage page(*data, 240);
+    page.Section("with\ttab", "title");
+    const TRect r = page.Place(40, 20, "back\\slash");
+    page.Text(r, "two\nlines\tand \\t", "DejaVu Sans", 10, false, 0x123456, DT_LEFT);
+    page.Finish();
+    const std::string stem = testing::TempDir() + "gallery-files-" + std::to_string(::getpid());
+    ASSERT_TRUE(gallery::SavePage(page, stem));
+    gallery::SavedPage back;
+    gallery::LoadPage(stem, back);
+    ASSERT_EQ(back.Cells.size(), page.Cells().size());
+    for (std::size_t i = 0; i < back.Cells.size(); ++i)
+    {
+        const gallery::GalleryCell &a = page.Cells()[i], &b = back.Cells[i];
+        EXPECT_EQ(b.Entry, a.Entry);
+        EXPECT_EQ(b.What, a.What);
+        EXPECT_TRUE(b.Rect == a.Rect);
+        ASSERT_EQ(b.Texts.size(), a.Texts.size());
+        for (std::size_t j = 0; j < b.Texts.size(); ++j)
+        {
+            EXPECT_EQ(b.Texts[j].String, a.Texts[j].String);
+            EXPECT_EQ(b.Texts[j].Color, a.Texts[j].Color);
+            EXPECT_TRUE(b.Texts[j].Rect == a.Texts[j].Rect);
+        }
+    }
+    EXPECT_EQ(back.Cells.back().Texts.at(0).String, "two\nlines\tand \\t");
+    ASSERT_EQ(back.Bitmap.Width(), page.Bitmap().Width());
+    ASSERT_EQ(back.Bitmap.Height(), page.Bitmap().Height());
+    for (int y = 0; y < back.Bitmap.Height(); ++y)
+        for (int x = 0; x < back.Bitmap.Width(); ++x)
+            ASSERT_EQ(back.Bitmap.GetPixel(x, y) & 0xFFFFFF, page.Bitmap().GetPixel(x, y) & 0xFFFFFF) << x << "," << y;
+    for (const char* damaged : {"cell\tonly two\n", "text\t1\t0 0 4 4\tbefore any cell\n", "cell\te\tw\t1 2 x 4\n"})
+    {
+        sys::WriteFileAtomic(stem + ".cells", damaged);
+        try
+        {
+            gallery::LoadPage(stem, back);
+            ADD_FAILURE() << damaged;
+        }
+        catch (const Exception& e)
+        {
+            EXPECT_NE(std::string(e.what()).find(stem + ".cells: line 1"), std::string::npos) << e.what();
+        }
+    }
+    std::remove((stem + ".png").c_str());
+    std::remove((stem + ".cells").c_str());
+}
