@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
+#include <map>
+#include <mutex>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "platform/core/Geometry.h"
 #include "platform/gui/Graphics.h"
 
 namespace glyphs {
@@ -14,16 +17,25 @@ namespace {
 
 // ---- a small anti-aliased painter ----------------------------------------
 // Shapes are inside tests in design units; a pixel's coverage is the share
-// of its 4 x 4 sample points inside. Colours are straight ARGB.
+// of its 4 x 4 sample points inside. Colours are straight ARGB. Shapes and
+// paints are plain function objects of their own types, so that the tests
+// run inline: every pixel asks its shape sixteen times.
 
 // An inside test and the box (design units) outside which it never holds.
+// A convex shape holds a square whenever it holds the square's corners.
+template <class In>
 struct Shape
 {
-    std::function<bool(float x, float y)> in;
+    In in;
     float x0 = -1e9f, y0 = -1e9f, x1 = 1e9f, y1 = 1e9f;
+    bool convex = false;
     bool operator()(float x, float y) const { return in(x, y); }
 };
-using Paint = std::function<TPixel(float x, float y)>;
+template <class In>
+Shape<In> MakeShape(In in, float x0, float y0, float x1, float y1, bool convex = false)
+{
+    return {std::move(in), x0, y0, x1, y1, convex};
+}
 
 struct Rgb
 {
@@ -48,41 +60,53 @@ public:
     // A w x h picture whose design units are `unit` pixels.
     Painter(int w, int h, float unit) : s_(w, h), unit_(unit) {}
 
-    void Fill(const Shape& shape, const Paint& paint)
+    // `paint` gives the colour at a pixel's centre: a TPixel, or a function
+    // of (x, y) in design units.
+    template <class In, class Paint>
+    void Fill(const Shape<In>& shape, const Paint& paint)
     {
         const float step = 1.0f / (4.0f * unit_);
         auto px = [this](float v) { return int(std::floor(std::clamp(v * unit_, -1.0f, 1e6f))); };
         const int xa = std::max(0, px(shape.x0)), xb = std::min(s_.Width() - 1, px(shape.x1) + 1);
         const int ya = std::max(0, px(shape.y0)), yb = std::min(s_.Height() - 1, px(shape.y1) + 1);
         for (int y = ya; y <= yb; ++y)
+        {
+            TPixel* row = s_.Row(y);
             for (int x = xa; x <= xb; ++x)
             {
                 int in = 0;
                 const float ux = x / unit_, uy = y / unit_;
-                for (int j = 0; j < 4; ++j)
-                    for (int i = 0; i < 4; ++i)
-                        if (shape(ux + (i + 0.5f) * step, uy + (j + 0.5f) * step)) ++in;
+                // Inside a convex shape at the four corner samples: inside at all.
+                const float a = 0.5f * step, e = 3.5f * step;
+                if (shape.convex && shape(ux + a, uy + a) && shape(ux + e, uy + a) && shape(ux + a, uy + e) &&
+                    shape(ux + e, uy + e))
+                    in = 16;
+                else
+                    for (int j = 0; j < 4; ++j)
+                        for (int i = 0; i < 4; ++i)
+                            if (shape(ux + (i + 0.5f) * step, uy + (j + 0.5f) * step)) ++in;
                 if (in == 0) continue;
-                const TPixel c = paint(ux + 0.5f / unit_, uy + 0.5f / unit_);
-                Over(x, y, c, (in / 16.0f) * (PixelA(c) / 255.0f));
+                TPixel c;
+                if constexpr (std::is_convertible_v<Paint, TPixel>)
+                    c = paint;
+                else
+                    c = paint(ux + 0.5f / unit_, uy + 0.5f / unit_);
+                Over(row[x], c, (in / 16.0f) * (PixelA(c) / 255.0f));
             }
-    }
-    void Fill(const Shape& shape, TPixel colour)
-    {
-        Fill(shape, [colour](float, float) { return colour; });
+        }
     }
     TSurface& Surface() { return s_; }
 
 private:
-    void Over(int x, int y, TPixel c, float a)
+    static void Over(TPixel& pixel, TPixel c, float a)
     {
-        const TPixel d = s_.Pixel(x, y);
+        const TPixel d = pixel;
         const float da = PixelA(d) / 255.0f, oa = a + da * (1.0f - a);
         if (oa <= 0.0f) return;
         const Rgb src = ToRgb(c), dst = ToRgb(d);
         const Rgb out{(src.r * a + dst.r * da * (1.0f - a)) / oa, (src.g * a + dst.g * da * (1.0f - a)) / oa,
                       (src.b * a + dst.b * da * (1.0f - a)) / oa};
-        s_.SetPixel(x, y, Px(out, oa));
+        pixel = Px(out, oa);
     }
     TSurface s_;
     float unit_;
@@ -90,93 +114,140 @@ private:
 
 // ---- shapes ----
 
-Shape Circle(float cx, float cy, float r)
+auto Circle(float cx, float cy, float r)
 {
-    return {[=](float x, float y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; }, cx - r, cy - r,
-            cx + r, cy + r};
+    return MakeShape([=](float x, float y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; }, cx - r,
+                     cy - r, cx + r, cy + r, true);
 }
 
-Shape Ring(float cx, float cy, float r, float w)
+auto Ring(float cx, float cy, float r, float w)
 {
-    return {[=](float x, float y) {
-                const float d = std::sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy));
-                return d <= r && d >= r - w;
-            },
-            cx - r, cy - r, cx + r, cy + r};
+    return MakeShape(
+        [=](float x, float y) {
+            const float d = std::sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy));
+            return d <= r && d >= r - w;
+        },
+        cx - r, cy - r, cx + r, cy + r);
 }
 
-Shape RoundRect(float x0, float y0, float x1, float y1, float r)
+auto RoundRect(float x0, float y0, float x1, float y1, float r)
 {
-    return {[=](float x, float y) {
-                if (x < x0 || x > x1 || y < y0 || y > y1) return false;
-                const float dx = x < x0 + r ? x0 + r - x : (x > x1 - r ? x - (x1 - r) : 0.0f);
-                const float dy = y < y0 + r ? y0 + r - y : (y > y1 - r ? y - (y1 - r) : 0.0f);
-                return dx * dx + dy * dy <= r * r;
-            },
-            x0, y0, x1, y1};
+    return MakeShape(
+        [=](float x, float y) {
+            if (x < x0 || x > x1 || y < y0 || y > y1) return false;
+            const float dx = x < x0 + r ? x0 + r - x : (x > x1 - r ? x - (x1 - r) : 0.0f);
+            const float dy = y < y0 + r ? y0 + r - y : (y > y1 - r ? y - (y1 - r) : 0.0f);
+            return dx * dx + dy * dy <= r * r;
+        },
+        x0, y0, x1, y1, true);
 }
 
 // A segment with round ends, w wide.
-Shape Capsule(float x0, float y0, float x1, float y1, float w)
+auto Capsule(float x0, float y0, float x1, float y1, float w)
 {
-    return {[=](float x, float y) {
-                const float vx = x1 - x0, vy = y1 - y0, len2 = vx * vx + vy * vy;
-                float t = len2 > 0 ? ((x - x0) * vx + (y - y0) * vy) / len2 : 0.0f;
-                t = std::clamp(t, 0.0f, 1.0f);
-                const float dx = x - (x0 + t * vx), dy = y - (y0 + t * vy);
-                return dx * dx + dy * dy <= w * w / 4.0f;
-            },
-            std::min(x0, x1) - w / 2, std::min(y0, y1) - w / 2, std::max(x0, x1) + w / 2, std::max(y0, y1) + w / 2};
+    return MakeShape(
+        [=](float x, float y) {
+            const float vx = x1 - x0, vy = y1 - y0, len2 = vx * vx + vy * vy;
+            float t = len2 > 0 ? ((x - x0) * vx + (y - y0) * vy) / len2 : 0.0f;
+            t = std::clamp(t, 0.0f, 1.0f);
+            const float dx = x - (x0 + t * vx), dy = y - (y0 + t * vy);
+            return dx * dx + dy * dy <= w * w / 4.0f;
+        },
+        std::min(x0, x1) - w / 2, std::min(y0, y1) - w / 2, std::max(x0, x1) + w / 2, std::max(y0, y1) + w / 2, true);
 }
 
-Shape Polygon(std::vector<std::pair<float, float>> pts)
+auto Polygon(std::vector<std::pair<float, float>> pts)
 {
-    Shape s;
-    s.x0 = s.y0 = 1e9f;
-    s.x1 = s.y1 = -1e9f;
+    float x0 = 1e9f, y0 = 1e9f, x1 = -1e9f, y1 = -1e9f;
     for (auto [x, y] : pts)
     {
-        s.x0 = std::min(s.x0, x), s.y0 = std::min(s.y0, y);
-        s.x1 = std::max(s.x1, x), s.y1 = std::max(s.y1, y);
+        x0 = std::min(x0, x), y0 = std::min(y0, y);
+        x1 = std::max(x1, x), y1 = std::max(y1, y);
     }
-    s.in = [pts = std::move(pts)](float x, float y) {
-        bool in = false;
-        for (std::size_t i = 0, j = pts.size() - 1; i < pts.size(); j = i++)
+    // Convex when every corner turns the same way and the edges go round
+    // once: a star turns one way too, but its edges change between
+    // rightwards and leftwards more than twice.
+    const std::size_t n = pts.size();
+    auto dx = [&pts, n](std::size_t i) { return pts[(i + 1) % n].first - pts[i].first; };
+    float lastDx = 0.0f;
+    for (std::size_t i = 0; i < n; ++i)
+        if (dx(i) != 0.0f) lastDx = dx(i);
+    bool left = false, right = false;
+    int flips = 0;
+    for (std::size_t i = 0; i < n; ++i)
+    {
+        if (dx(i) != 0.0f)
         {
-            const auto [xi, yi] = pts[i];
-            const auto [xj, yj] = pts[j];
-            if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) in = !in;
+            if ((dx(i) > 0.0f) != (lastDx > 0.0f)) ++flips;
+            lastDx = dx(i);
         }
-        return in;
-    };
-    return s;
+        const auto [ax, ay] = pts[i];
+        const auto [bx, by] = pts[(i + 1) % n];
+        const auto [cx, cy] = pts[(i + 2) % n];
+        const float turn = (bx - ax) * (cy - by) - (by - ay) * (cx - bx);
+        left = left || turn > 0.0f;
+        right = right || turn < 0.0f;
+    }
+    const bool convex = !(left && right) && flips <= 2;
+    return MakeShape([pts = std::move(pts)](float x, float y) { return InsidePolygon(pts, x, y); }, x0, y0, x1, y1,
+                     convex);
 }
 
 // A shape given by a test alone (checked everywhere in the box).
-Shape Test(std::function<bool(float, float)> in, float x0, float y0, float x1, float y1)
+template <class In>
+Shape<In> Test(In in, float x0, float y0, float x1, float y1)
 {
-    return {std::move(in), x0, y0, x1, y1};
+    return MakeShape(std::move(in), x0, y0, x1, y1);
 }
 
-Shape Minus(Shape a, Shape b)
+// The whole box.
+auto Box(float x0, float y0, float x1, float y1)
 {
-    return {[=](float x, float y) { return a(x, y) && !b(x, y); }, a.x0, a.y0, a.x1, a.y1};
+    return MakeShape([](float, float) { return true; }, x0, y0, x1, y1, true);
 }
 
-Shape And(Shape a, Shape b)
+// A film's two rows of holes: the rows [a0, a1] and [b0, b1], holes `hole`
+// wide every `pitch` from x0 to x1.
+auto Perforations(float x0, float x1, float a0, float a1, float b0, float b1, float pitch, float hole)
 {
-    return {[=](float x, float y) { return a(x, y) && b(x, y); }, std::max(a.x0, b.x0), std::max(a.y0, b.y0),
-            std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
+    return MakeShape(
+        [=](float x, float y) {
+            if (!((y >= a0 && y <= a1) || (y >= b0 && y <= b1)) || x < x0 || x > x1) return false;
+            const float fx = std::fmod(x - x0, pitch);
+            return fx >= 0.0f && fx <= hole;
+        },
+        x0, a0, x1, b1);
 }
 
-Shape Or(Shape a, Shape b)
+template <class A, class B>
+auto Minus(Shape<A> a, Shape<B> b)
 {
-    return {[=](float x, float y) { return a(x, y) || b(x, y); }, std::min(a.x0, b.x0), std::min(a.y0, b.y0),
-            std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+    const float x0 = a.x0, y0 = a.y0, x1 = a.x1, y1 = a.y1;
+    return MakeShape([a = std::move(a), b = std::move(b)](float x, float y) { return a(x, y) && !b(x, y); }, x0, y0,
+                     x1, y1);
+}
+
+template <class A, class B>
+auto And(Shape<A> a, Shape<B> b)
+{
+    const float x0 = std::max(a.x0, b.x0), y0 = std::max(a.y0, b.y0), x1 = std::min(a.x1, b.x1),
+                y1 = std::min(a.y1, b.y1);
+    const bool convex = a.convex && b.convex;
+    return MakeShape([a = std::move(a), b = std::move(b)](float x, float y) { return a(x, y) && b(x, y); }, x0, y0,
+                     x1, y1, convex);
+}
+
+template <class A, class B>
+auto Or(Shape<A> a, Shape<B> b)
+{
+    const float x0 = std::min(a.x0, b.x0), y0 = std::min(a.y0, b.y0), x1 = std::max(a.x1, b.x1),
+                y1 = std::max(a.y1, b.y1);
+    return MakeShape([a = std::move(a), b = std::move(b)](float x, float y) { return a(x, y) || b(x, y); }, x0, y0,
+                     x1, y1);
 }
 
 // A colour lit from the top: lighter at y0, the colour itself at y1.
-Paint Lit(TPixel colour, float y0, float y1)
+auto Lit(TPixel colour, float y0, float y1)
 {
     const Rgb c = ToRgb(colour), top = Mix(c, {255, 255, 255}, 0.35f);
     return [=](float, float y) { return Px(Mix(top, c, std::clamp((y - y0) / (y1 - y0), 0.0f, 1.0f))); };
@@ -192,14 +263,7 @@ const TPixel kSlate = Hex(0x56687E), kInk = Hex(0x3A4552), kAmber = Hex(0xE8B13A
 void Film(Painter& p)
 {
     p.Fill(RoundRect(2.5f, 4.5f, 18.5f, 18.5f, 2.0f), Lit(kBlue, 4.5f, 18.5f));
-    Shape holes = Test(
-        [](float x, float y) {
-            const bool row = (y >= 6.0f && y <= 7.5f) || (y >= 15.5f && y <= 17.0f);
-            const float fx = std::fmod(x - 4.0f, 3.5f);
-            return row && x >= 4.0f && x <= 17.5f && fx >= 0.0f && fx <= 1.6f;
-        },
-        4.0f, 6.0f, 17.5f, 17.0f);
-    p.Fill(holes, Hex(0xE8F0FB));
+    p.Fill(Perforations(4.0f, 17.5f, 6.0f, 7.5f, 15.5f, 17.0f, 3.5f, 1.6f), Hex(0xE8F0FB));
     p.Fill(Polygon({{8.5f, 9.0f}, {8.5f, 14.0f}, {12.8f, 11.5f}}), kWhite);
 }
 
@@ -211,7 +275,7 @@ void Badge(Painter& p, TPixel colour, bool plus)
     if (plus) p.Fill(Capsule(17.5f, 14.8f, 17.5f, 20.2f, 2.0f), kWhite);
 }
 
-Shape Gear(float cx, float cy, float r, float teeth)
+auto Gear(float cx, float cy, float r, float teeth)
 {
     return Test(
         [=](float x, float y) {
@@ -223,7 +287,7 @@ Shape Gear(float cx, float cy, float r, float teeth)
         cx - r, cy - r, cx + r, cy + r);
 }
 
-Shape Speaker()
+auto Speaker()
 {
     return Polygon({{3.5f, 9.0f}, {7.5f, 9.0f}, {12.5f, 4.5f}, {12.5f, 19.5f}, {7.5f, 15.0f}, {3.5f, 15.0f}});
 }
@@ -327,13 +391,29 @@ void DrawGlyph(Painter& p, TGlyph g)
     }
 }
 
+// A glyph's own picture at a size is the same whatever the ground and state,
+// so each is drawn once. Any thread may ask; the lock guards the list, whose
+// pictures stay where they are once drawn.
+const TSurface& GlyphPicture(TGlyph glyph, int size)
+{
+    static std::mutex lock;
+    static std::map<std::pair<TGlyph, int>, TSurface> drawn;
+    const std::lock_guard<std::mutex> hold(lock);
+    auto it = drawn.find({glyph, size});
+    if (it == drawn.end())
+    {
+        Painter p(size, size, size / 24.0f);
+        DrawGlyph(p, glyph);
+        it = drawn.emplace(std::make_pair(glyph, size), std::move(p.Surface())).first;
+    }
+    return it->second;
+}
+
 }  // namespace
 
 std::unique_ptr<TBitmap> ButtonGlyph(TGlyph glyph, int size, bool enabled, TPixel ground)
 {
-    Painter p(size, size, size / 24.0f);
-    DrawGlyph(p, glyph);
-    TSurface& s = p.Surface();
+    const TSurface& s = GlyphPicture(glyph, size);
     const Rgb g = ToRgb(ground);
     // On a dark button the glyphs' dark greys turn light, so they stay readable.
     const bool darkGround = 0.30f * g.r + 0.59f * g.g + 0.11f * g.b < 110.0f;
@@ -371,14 +451,7 @@ TSurface LogoPicture(int size)
     p.Fill(RoundRect(2.0f, 2.0f, 46.0f, 46.0f, 9.0f), Lit(Hex(0x1F5FB8), 2.0f, 46.0f));
     p.Fill(RoundRect(9.0f, 11.0f, 31.0f, 33.0f, 3.0f), kWhite);
     p.Fill(RoundRect(12.0f, 17.0f, 28.0f, 27.0f, 1.5f), Lit(Hex(0x2F74D0), 17.0f, 27.0f));
-    Shape holes = Test(
-        [](float x, float y) {
-            const bool row = (y >= 12.5f && y <= 15.0f) || (y >= 29.0f && y <= 31.5f);
-            const float fx = std::fmod(x - 11.5f, 4.5f);
-            return row && x >= 11.5f && x <= 29.0f && fx >= 0.0f && fx <= 2.2f;
-        },
-        11.5f, 12.5f, 29.0f, 31.5f);
-    p.Fill(holes, Hex(0x1F5FB8));
+    p.Fill(Perforations(11.5f, 29.0f, 12.5f, 15.0f, 29.0f, 31.5f, 4.5f, 2.2f), Hex(0x1F5FB8));
     p.Fill(Polygon({{27.0f, 27.0f}, {36.0f, 27.0f}, {36.0f, 22.0f}, {44.0f, 31.0f}, {36.0f, 40.0f}, {36.0f, 35.0f},
                     {27.0f, 35.0f}}),
            Lit(Hex(0xF29B2E), 22.0f, 40.0f));
@@ -401,24 +474,15 @@ std::unique_ptr<TBitmap> EmptyListPicture(int w, int h)
     Painter p(w, h, u);
     const TPixel line = MakePixel(0x7F, 0x95, 0xAE, 170);
     // The frame's four sides, dashed along their length.
-    const Shape frame = Minus(RoundRect(2.0f, 2.0f, W - 2.0f, 98.0f, 8.0f), RoundRect(4.0f, 4.0f, W - 4.0f, 96.0f, 6.0f));
-    const Shape dashes = Test(
+    const auto frame = Minus(RoundRect(2.0f, 2.0f, W - 2.0f, 98.0f, 8.0f), RoundRect(4.0f, 4.0f, W - 4.0f, 96.0f, 6.0f));
+    const auto dashes = Test(
         [](float x, float y) { return std::fmod((y < 8.0f || y > 92.0f) ? x : y, 9.0f) < 5.5f; }, 0, 0, W, 100);
-    for (const Shape& side : {And(frame, Test([](float, float) { return true; }, 0, 0, W, 8)),
-                              And(frame, Test([](float, float) { return true; }, 0, 92, W, 100)),
-                              And(frame, Test([](float, float) { return true; }, 0, 8, 8, 92)),
-                              And(frame, Test([](float, float) { return true; }, W - 8, 8, W, 92))})
+    for (const auto& side : {And(frame, Box(0, 0, W, 8)), And(frame, Box(0, 92, W, 100)), And(frame, Box(0, 8, 8, 92)),
+                             And(frame, Box(W - 8, 8, W, 92))})
         p.Fill(And(side, dashes), line);
     const float cx = W / 2.0f;
     p.Fill(RoundRect(cx - 22.0f, 22.0f, cx + 22.0f, 66.0f, 5.0f), MakePixel(0x2F, 0x74, 0xD0, 210));
-    const Shape holes = Test(
-        [cx](float x, float y) {
-            const bool row = (y >= 25.0f && y <= 29.0f) || (y >= 59.0f && y <= 63.0f);
-            const float fx = std::fmod(x - (cx - 19.0f), 7.0f);
-            return row && x >= cx - 19.0f && x <= cx + 19.0f && fx >= 0.0f && fx <= 3.5f;
-        },
-        cx - 19.0f, 25.0f, cx + 19.0f, 63.0f);
-    p.Fill(holes, MakePixel(0xF4, 0xF7, 0xFB, 230));
+    p.Fill(Perforations(cx - 19.0f, cx + 19.0f, 25.0f, 29.0f, 59.0f, 63.0f, 7.0f, 3.5f), MakePixel(0xF4, 0xF7, 0xFB, 230));
     p.Fill(Polygon({{cx - 6.0f, 35.0f}, {cx - 6.0f, 53.0f}, {cx + 9.0f, 44.0f}}), MakePixel(0xFF, 0xFF, 0xFF, 240));
     p.Fill(Circle(cx + 22.0f, 66.0f, 12.0f), MakePixel(0xFF, 0xFF, 0xFF, 235));
     p.Fill(Circle(cx + 22.0f, 66.0f, 10.0f), MakePixel(0x2E, 0x9D, 0x4E, 235));

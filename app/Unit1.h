@@ -364,8 +364,26 @@ public:
     void PreviewRewind();
     void PreviewMute();
     void PreviewUnmute();
-    void Snapshot();
-    void SnapshotMenu();
+    void SeekSliderDown();         // bsSkinSlider1: "Down", the player pauses
+    void SeekSliderUp();           // seek to the slider's place, play on, "UP"
+    // The player's events.
+    void PlayerFileOpen(std::int64_t duration, int frameWidth, int frameHeight, int& screenWidth, int& screenHeight);
+    void PlayerPosition(std::int64_t pts);
+    void PlayerState(TPlayState state);
+    // The picture on screen into the snapshot folder; the file written, ""
+    // when none (no picture, or a "提示" box said why).
+    std::string Snapshot();
+    void SnapshotMenu();           // the stored picture type checked in the menu
+    void OpenSnapshotFolder();     // "打开快照目录"
+    void ChooseSnapshotFolder();   // "设置快照目录"
+    void SetSnapshotType(const std::string& type);  // "BMP", "JPG", "GIF" or "PNG"
+    void CaptureFrame();           // btnCapture: the picture through the save-picture dialog
+    // The stored snapshot folder, else the default one (then stored): true
+    // when it exists, made when missing.
+    bool SnapshotFolder(std::string& folder);
+    // The stored picture type, "BMP" (then stored) when none of the four;
+    // its menu item checked.
+    std::string SnapshotType();
 
 protected:
     void Dispatch(TMessage& m) override;
@@ -388,6 +406,10 @@ private:
     void SetGroupPicture(TControlGroup group, int picture);
     // The job list's own controls and events.
     void WireJobList();
+    // The preview panel's own controls and the player's events.
+    void WirePreview();
+    bool OpenInPlayer();           // T_Movie_PLayer_FileName into Panel6; failures logged
+    TMenuItem* SnapshotTypeItem(const std::string& type) const;
     // Adds one file as a job; "" on success, else why it was skipped.
     std::string AddJob(const std::string& file, std::unordered_set<std::string>& outputs);
     // The output names (column 3) of the rows, except row `except`.

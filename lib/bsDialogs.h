@@ -455,5 +455,6 @@ public:
 
 // The 16 x 16 tool glyphs of the file dialogs ("BS_BACK", "BS_UP",
 // "BS_NEWFOLDER", "BS_LVSTYLE", "BS_STRETCH"), drawn in code on a ground
-// the bottom-left pixel names as transparent; null for another name.
-std::unique_ptr<TBitmap> bsDialogGlyph(const std::string& Name);
+// the bottom-left pixel names as transparent; null for another name. Lines
+// that stand on the ground are drawn in `Ink`.
+std::unique_ptr<TBitmap> bsDialogGlyph(const std::string& Name, TColor Ink = TColor(0x303030));

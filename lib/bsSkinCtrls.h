@@ -874,6 +874,8 @@ protected:
     // The pointer is over the button (FMouseIn also stands for the default
     // button's active look).
     bool FPointerIn = false;
+    // The face being drawn is the default button's accent face.
+    bool FAccentFace = false;
     bool FClicksDisabled = false;
     bool FCanFocused = true;
     TCustomImageList* FImageList = nullptr;

@@ -7,6 +7,7 @@
 
 #include "lib/bsEffects.h"
 #include "lib/bsSkinCtrls.h"
+#include "lib/bsSkinValidate.h"
 #include "lib/bsUtils.h"
 
 namespace
@@ -103,7 +104,7 @@ TSize TbsSkinHintWindow::MeasureText(TCanvas* C, const std::string& text)
 {
     if (text.empty()) return TSize{0, 0};
     TRect r(0, 0, 0, 0);
-    DrawText(C->GetHandle(), text, r, DT_CALCRECT | DT_NOPREFIX);
+    DrawTextUnicode(C, text, r, DT_CALCRECT | DT_NOPREFIX);
     return TSize{r.Width(), r.Height()};
 }
 
@@ -364,6 +365,12 @@ void TbsSkinHintWindow::PaintBackground(TCanvas* C)
     C->FrameRect(TRect(0, 0, W, H));
 }
 
+TColor TbsSkinHintWindow::SkinTextColor(TCanvas* C) const
+{
+    const int ground = int(DominantColor(C, NewClRect, ColorToRGB(TColor(FSD->FSkinColors.FcBtnFace))));
+    return TColor(bsSkinTextColor(*FSD, FSD->HintWindow.FontColor, ground));
+}
+
 void TbsSkinHintWindow::PaintPlain(TCanvas* C)
 {
     const std::string text = GetText();
@@ -371,18 +378,18 @@ void TbsSkinHintWindow::PaintPlain(TCanvas* C)
     SetBkMode(C->GetHandle(), TRANSPARENT);
     if (FSD)
     {
-        C->Font()->SetColor(TColor(FSD->HintWindow.FontColor));
+        C->Font()->SetColor(SkinTextColor(C));
         const TSize t = MeasureText(C, text);
         TRect r(NewClRect.Left + RectWidth(NewClRect) / 2 - t.cx / 2,
                 NewClRect.Top + RectHeight(NewClRect) / 2 - t.cy / 2, 0, 0);
         r.Right = r.Left + t.cx;
         r.Bottom = r.Top + t.cy;
-        DrawText(C->GetHandle(), text, r, DT_NOPREFIX);
+        DrawTextUnicode(C, text, r, DT_NOPREFIX);
         return;
     }
     C->Font()->SetColor(clInfoText);
     TRect r(2, 2, Width() - 2, Height() - 2);
-    DrawText(C->GetHandle(), text, r, DT_NOPREFIX);
+    DrawTextUnicode(C, text, r, DT_NOPREFIX);
 }
 
 void TbsSkinHintWindow::PaintEx(TCanvas* C)
@@ -390,7 +397,7 @@ void TbsSkinHintWindow::PaintEx(TCanvas* C)
     const std::string text = GetText();
     C->Brush()->SetStyle(bsClear);
     SetBkMode(C->GetHandle(), TRANSPARENT);
-    C->Font()->SetColor(FSD ? TColor(FSD->HintWindow.FontColor) : clInfoText);
+    C->Font()->SetColor(FSD ? SkinTextColor(C) : clInfoText);
     const bool image = FImageList && FImageIndex >= 0 && FImageIndex < FImageList->Count();
     const bool title = !FTitle.empty();
     // The skinned look lays out in the client rectangle 5 pixels in, the
@@ -403,7 +410,7 @@ void TbsSkinHintWindow::PaintEx(TCanvas* C)
         C->Font()->SetStyle(TFontStyles{fsBold});
         const TSize tt = MeasureText(C, FTitle);
         TRect tr(x0, area.Top, x0 + tt.cx, area.Top + tt.cy);
-        DrawText(C->GetHandle(), FTitle, tr, DT_NOPREFIX);
+        DrawTextUnicode(C, FTitle, tr, DT_NOPREFIX);
         C->Font()->SetStyle(TFontStyles{});
         a = tt.cy + 5;
     }
@@ -424,7 +431,7 @@ void TbsSkinHintWindow::PaintEx(TCanvas* C)
     }
     else
         r = TRect(tx, area.Top + a, area.Right, area.Bottom);
-    DrawText(C->GetHandle(), text, r, DT_NOPREFIX);
+    DrawTextUnicode(C, text, r, DT_NOPREFIX);
 }
 
 void TbsSkinHintWindow::Paint()

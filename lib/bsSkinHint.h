@@ -62,6 +62,8 @@ private:
     void FadeTick();
     void PaintBackground(TCanvas* C);
     void PaintPlain(TCanvas* C);
+    // The skinned hint's text colour, readable on what C shows behind it.
+    TColor SkinTextColor(TCanvas* C) const;
     void PaintEx(TCanvas* C);
 
     TbsSkinHint* FspHint = nullptr;

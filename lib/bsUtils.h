@@ -177,6 +177,16 @@ class TCanvas;
 
 // Every pixel of `b` moved `percent` of the way towards `color`.
 void TintBitmap(TBitmap* b, COLORREF color, int percent);
+// The face of a control's picture `b` moved `percent` of the way towards
+// `color`: the pixels around its corners that share the corner pixel's
+// colour (the ground a rounded face stands on, where the corner differs from
+// the middle of its edge) are left alone.
+void TintFace(TBitmap* b, COLORREF color, int percent);
+// The colour most pixels of `r` in `b` have: what text drawn there stands on.
+COLORREF DominantColor(TBitmap* b, const TRect& r);
+// The same on a canvas, from a sparse grid of its pixels; `fallback` where
+// the canvas cannot tell.
+COLORREF DominantColor(TCanvas* c, const TRect& r, COLORREF fallback);
 // Every pixel of `b` turned grey, then moved `percent` of the way towards
 // `color`: the disabled look of a picture.
 void FadeBitmap(TBitmap* b, COLORREF color, int percent);

@@ -23,6 +23,10 @@ ff $V $A -c:v mpeg2video -b:v 500k -c:a mp2 -b:a 64k -shortest "$out/clip.ts"
 ff -f lavfi -i testsrc=size=320x240:rate=25:duration=0.4 -f lavfi -i sine=frequency=440:sample_rate=44100:duration=0.4 \
    -c:v mpeg2video -b:v 500k -c:a mp2 -b:a 64k -shortest "$out/brief.ts"
 
+# A second of 1080p video with sound (the preview's snapshots keep its size).
+ff -f lavfi -i testsrc2=size=1920x1080:rate=10:duration=1 -f lavfi -i sine=frequency=440:sample_rate=44100:duration=1 \
+   -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -b:a 64k -shortest "$out/hd1080.mp4"
+
 # Matroska with two audio streams and a subtitle stream.
 srt="$out/.subs.srt"
 printf '1\n00:00:00,000 --> 00:00:01,000\nHello\n\n2\n00:00:01,000 --> 00:00:02,000\n你好\n' > "$srt"

@@ -652,4 +652,5 @@ void TForm1::Wire()
 
     bsSkinForm1->OnAfterChangeSkinData = [this](TObject*) { SkinChanged(); };
     WireJobList();
+    WirePreview();
 }

@@ -33,12 +33,19 @@
 //       the conversion libraries loaded, then the main window's add-folder
 //       operation on FOLDER; "work" covers that operation, and it adds one
 //       line "row=<seconds>" per row, from the row before (or the start of
-//       the operation) to this row's appearing in the table
+//       the operation) to this row's appearing in the table; the operation
+//       ends by selecting the last row, which opens it in the preview panel
 //   quorvel_bench_driver play IN WIDTH HEIGHT
 //       the preview player plays IN to its end into a WIDTH x HEIGHT host
 //       panel on the headless desktop, sound to SDL's dummy driver; adds a
 //       line "gap=<seconds>", the largest gap between a picture shown and
 //       the audio clock
+//   quorvel_bench_driver preview IN
+//       the program's windows on the headless desktop (settings in the
+//       current folder), the main window shown; IN added as a job, which
+//       opens it paused in the preview panel (Panel6), then "播放" plays it
+//       to its end, sound to SDL's dummy driver; adds "gap=<seconds>" as play
+//       does
 //   quorvel_bench_driver shell-list DIR
 //       the file pane of the open dialog (a skinned shell list view in a
 //       form on the headless desktop) lists DIR and is painted; "work" is
@@ -81,6 +88,7 @@
 #include "platform/backend/x11/X11Backend.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/sys/Files.h"
+#include "platform/sys/Process.h"
 #include "platform/core/MainThread.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
@@ -265,6 +273,41 @@ double Play(const std::string& in, int width, int height)
     std::printf("gap=%.6f\n", gap);
     return work;
 }
+double Preview(const std::string& in)
+{
+    const auto t0 = Clock::now();
+    const std::string here = std::filesystem::current_path().string();
+    UseOptionFile(std::make_unique<TOptionFile>(TOptionPlaces{here + "/", here + "/config", here + "/home"}));
+    Application->Initialize();
+    CreateProgramForms();
+    Form1->Show();
+    ProcessPendingMessages();
+    // The end, seen before the window's own handler takes the file back to its start.
+    std::atomic<bool> ended{false};
+    double gap = 0;
+    const TPlayStateEvent shown = Form1->DEDideve->OnState;
+    Form1->DEDideve->OnState = [&](TObject* sender, TPlayState st) {
+        if (st == psEnd && !ended)
+        {
+            gap = Form1->DEDideve->MaxSyncGap();
+            ended = true;
+        }
+        shown(sender, st);
+    };
+    if (Form1->AddFiles({in}) != 1) Fail("the file was not added");
+    if (!Form1->DEDideve->Playback()) Fail("the preview did not open: " + Form1->DEDideve->LastErrMsg());
+    Form1->PreviewPlay();
+    while (!ended)
+    {
+        CheckSynchronize(5);
+        PumpPendingMessages();
+    }
+    Form1->DEDideve->Stop(true);
+    ResetApplication();
+    std::printf("gap=%.6f\n", gap);
+    return bench::Seconds(t0, Clock::now());
+}
+
 // The window's first complete paint: shown, active (the window manager has
 // mapped it), and nothing left to serve (no paint pending).
 double Window(const std::string& which, bool idle)
@@ -403,6 +446,9 @@ int main(int argc, char** argv)
     // The preview window opens on the headless desktop (the window job takes
     // the X display itself).
     if (a.empty() || a[0] != "window") backend::UseHeadless();
+    // The program's preview (a selected row opens in it) sounds on SDL's
+    // dummy driver: no sound card needed, no messages about the lack of one.
+    sys::SetEnvironmentVariable("SDL_AUDIODRIVER", "dummy");
     double work = -1;
     if (a.size() == 4 && a[0] == "convert") work = Convert(a[1], a[2], a[3]);
     else if (a.size() >= 5 && a[0] == "batch")
@@ -430,6 +476,7 @@ int main(int argc, char** argv)
     else if (a.size() == 2 && a[0] == "add") work = AddFolder(a[1]);
     else if (a.size() == 4 && a[0] == "play")
         work = Play(a[1], std::atoi(a[2].c_str()), std::atoi(a[3].c_str()));
+    else if (a.size() == 2 && a[0] == "preview") work = Preview(a[1]);
     else if (a.size() == 2 && a[0] == "shell-list")
     {
         double sort = 0;
@@ -444,7 +491,7 @@ int main(int argc, char** argv)
     }
     else Fail("usage: quorvel_bench_driver convert CASE IN OUT | batch WORKERS MODE OUTDIR IN... | "
               "tasks CASE WORKERS OUTDIR IN... | "
-              "probe [-each] [-warm FILE]... FILE... | window program|label [idle] | add FOLDER | play IN WIDTH HEIGHT | shell-list DIR | open-dialog DIR");
+              "probe [-each] [-warm FILE]... FILE... | window program|label [idle] | add FOLDER | play IN WIDTH HEIGHT | preview IN | shell-list DIR | open-dialog DIR");
     std::printf("work=%.6f\n", work);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "lib/bsDialogs/Internal.h"
+#include "lib/bsSkinValidate.h"
 #include "platform/sys/Files.h"
 
 namespace bsdialogs
@@ -39,6 +40,16 @@ TbsSkinSpeedButton* MakeToolButton(TComponent* Owner, TWinControl* Parent, int F
     b->SetShowHint(true);
     b->SetFlat(Flat);
     return b;
+}
+
+void InkToolGlyph(TbsSkinSpeedButton* b, const char* Glyph, TbsSkinData* SD)
+{
+    const TColor ink =
+        SD && !SD->Empty
+            ? TColor(bsSkinTextColor(*SD, SD->FSkinColors.FcBtnText, int(ColorToRGB(TColor(SD->FSkinColors.FcBtnFace)))))
+            : TColor(0x303030);
+    std::unique_ptr<TBitmap> g = bsDialogGlyph(Glyph, ink);
+    b->SetGlyph(g.get());
 }
 
 bool MakeNewFolder(const std::string& Dir, const std::string& Name)

@@ -5,7 +5,6 @@
 namespace
 {
 constexpr TColor kKey = TColor(0xFF00FF);
-constexpr TColor kInk = TColor(0x303030);
 constexpr TColor kFolder = TColor(0x40C0F0);
 constexpr TColor kFolderLine = TColor(0x206090);
 constexpr TColor kGreen = TColor(0x30A030);
@@ -32,8 +31,9 @@ void Folder(TCanvas* c)
 }
 }  // namespace
 
-std::unique_ptr<TBitmap> bsDialogGlyph(const std::string& Name)
+std::unique_ptr<TBitmap> bsDialogGlyph(const std::string& Name, TColor Ink)
 {
+    const TColor kInk = Ink;
     auto b = std::make_unique<TBitmap>(16, 16, pf24bit);
     TCanvas* c = b->Canvas();
     Fill(c, TRect(0, 0, 16, 16), kKey);

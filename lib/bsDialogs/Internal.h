@@ -17,6 +17,9 @@ std::unique_ptr<TFont> MakeDialogFont();
 // glyph, its hint shown, flat when asked.
 TbsSkinSpeedButton* MakeToolButton(TComponent* Owner, TWinControl* Parent, int FormWidth, const char* Glyph,
                                    const std::string& Hint, bool Flat);
+// The tool glyph `Glyph` put on `b` again, its lines in the skin's text
+// colour that reads on the skin's face (the built-in dark ink without a skin).
+void InkToolGlyph(TbsSkinSpeedButton* b, const char* Glyph, TbsSkinData* SD);
 // The folder Dir/Name is made; false (nothing made) when Dir is empty or no
 // folder, or the name is taken; EInOutError when making it fails.
 bool MakeNewFolder(const std::string& Dir, const std::string& Name);

@@ -509,6 +509,7 @@ void TbsCustomOpenDialog::PrepareForm(TbsOpenDlgForm* F)
     for (TbsSkinSpeedButton* b : {F->UpToolButton, F->BackToolButton, F->NewFolderToolButton,
                                   static_cast<TbsSkinSpeedButton*>(F->StyleToolButton)})
         b->SetSkinData(FCtrlFSD);
+    InkToolGlyph(F->StyleToolButton, "BS_LVSTYLE", FCtrlFSD);
     for (TbsSkinStdLabel* l : {F->Drivelabel, F->OpenFileLabel, F->FileTypeLabel}) l->SetSkinData(FCtrlFSD);
     F->FileNameEdit->SetSkinData(FCtrlFSD);
     F->ShellBox->SetSkinDataName("combobox");

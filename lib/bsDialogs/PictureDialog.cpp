@@ -182,6 +182,7 @@ void TbsSkinOpenPictureDialog::PrepareForm(TbsOpenDlgForm* Form)
                                                                      F->SBVScrollBar})
         c->SetSkinData(CtrlSkinData());
     F->StretchButton->SetSkinData(CtrlSkinData());
+    InkToolGlyph(F->StretchButton, "BS_STRETCH", CtrlSkinData());
     F->Splitter->SetSkinData(CtrlSkinData());
     TbsCustomOpenDialog::PrepareForm(F);
     if (StretchPicture || DialogStretch)

@@ -4,6 +4,7 @@
 #include "lib/bsSkinCtrls.h"
 #include "lib/bsSkinCtrls/Common.h"
 #include "lib/bsSkinCtrls/Morph.h"
+#include "lib/bsSkinValidate.h"
 #include "platform/gui/Forms.h"
 
 namespace
@@ -377,10 +378,11 @@ void TbsSkinButton::Paint()
         DrawButtonState(&B, DownSkinRect, true, true);
     else if (FDefault && FActive && !focused && !FPointerIn && !FDown)
     {
-        // The default button: its normal face with an accent ring (the hot
-        // face belongs to the pointer).
+        // The default button: its normal face filled with the accent (the
+        // hot face belongs to the pointer, a ring to the focus).
+        FAccentFace = true;
         DrawButtonState(&B, SkinRect, false, false);
-        DrawAccentRing(B.Canvas()->GetHandle(), TRect(1, 1, width_ - 1, height_ - 1), accent, 2);
+        FAccentFace = false;
     }
     else if (focused && !IsEmptyRect(FocusedSkinRect) && !FAnimation.Running())
         DrawButtonState(&B, FocusedSkinRect, false, true);
@@ -411,6 +413,18 @@ void TbsSkinButton::DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool
     C->Font()->SetColor(TColor(bsctrls::ButtonFontColor(enabled, UseSkinFontColor, int(DefaultFont()->GetColor()),
                                                         ADown, AActive, DownFontColor, ActiveFontColor, FontColor,
                                                         DisabledFontColor)));
+    if (FAccentFace && FSD)
+    {
+        // Most of the way to the accent (made readable for the selection
+        // text, as views select), the face's shading still showing.
+        const int text = int(ColorToRGB(TColor(FSD->FSkinColors.FcHighLightText)));
+        const double target = bsBodyTextContrast + bsTextContrastMargin;
+        TintFace(B, COLORREF(bsColorReaching(int(ColorToRGB(TColor(FSD->FSkinColors.FcHighLight))), text, target + 1)),
+                 88);
+        C->Font()->SetColor(TColor(bsReadableColor({text, 0xFFFFFF, 0}, int(DominantColor(B, tr)), target)));
+    }
+    else if (!enabled)
+        C->Font()->SetColor(TColor(bsWeakTextColor(int(ColorToRGB(C->Font()->GetColor())), int(DominantColor(B, tr)))));
     if (ShowFocus && Focused()) DrawFocusMark(C->GetHandle(), tr, COLORREF(FSD->FSkinColors.FcHighLight));
     bool drawDefault = true;
     if (OnPaint) OnPaint(this, C, tr, ADown, AActive, drawDefault);
@@ -441,16 +455,22 @@ void TbsSkinButton::CreateControlDefaultImage(TBitmap* B)
         frame = TColor(0x800000);
         fill = TColor(0xD2BDB6);
     }
+    // The default button filled with the selection colour.
+    const bool accentFace = FDefault && FActive && !pressed && !IsFocused() && !FPointerIn && GetEnabled();
+    if (accentFace)
+        frame = TColor(0x800000), fill = TColor(bsColorReaching(int(ColorToRGB(clHighlight)),
+                                                                int(ColorToRGB(clHighlightText)),
+                                                                bsBodyTextContrast + bsTextContrastMargin));
     C->Brush()->SetStyle(bsSolid);
     C->Brush()->SetColor(fill);
     C->FillRect(r);
     C->Brush()->SetColor(frame);
     C->FrameRect(r);
-    if (FDefault && FActive && !pressed && !IsFocused() && !FPointerIn)
-        DrawAccentRing(C->GetHandle(), TRect(0, 0, r.Right, r.Bottom), ColorToRGB(clHighlight), 2);
     C->Font()->Assign(DefaultFont());
     bsctrls::SetStringTableCharset(C->Font(), FSD, DefaultFont());
-    if (!GetEnabled()) C->Font()->SetColor(clBtnShadow);
+    if (!GetEnabled())
+        C->Font()->SetColor(TColor(bsWeakTextColor(int(ColorToRGB(clBtnShadow)), int(ColorToRGB(fill)))));
+    if (accentFace) C->Font()->SetColor(clHighlightText);
     C->Brush()->SetStyle(bsClear);
     bool drawDefault = true;
     if (OnPaint) OnPaint(this, C, r, FDown, FMouseIn, drawDefault);

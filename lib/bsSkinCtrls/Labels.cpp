@@ -3,6 +3,7 @@
 #include "lib/bsSkinCtrls.h"
 
 #include "lib/bsSkinCtrls/Common.h"
+#include "lib/bsSkinValidate.h"
 
 using namespace bsctrls;
 
@@ -90,12 +91,23 @@ void TbsSkinLabelLink<Base>::DrawLabelText(TCanvas* C, const std::string& text, 
         draw(R);
         return;
     }
+    // Disabled: the label's colour half-way to what lies behind it, kept
+    // at the weak-text contrast; on a light ground it stays etched (a
+    // highlight copy one pixel down and right).
     const TbsSkinData* sd = this->FIndex != -1 ? this->FSD : nullptr;
-    TRect moved = R;
-    OffsetRect(moved, 1, 1);
-    C->Font()->SetColor(sd ? TColor(sd->FSkinColors.FcBtnHighLight) : clBtnHighlight);
-    draw(moved);
-    C->Font()->SetColor(sd ? TColor(sd->FSkinColors.FcBtnShadow) : clBtnShadow);
+    const int ground =
+        int(DominantColor(C, R, ColorToRGB(sd ? TColor(sd->FSkinColors.FcBtnFace) : clBtnFace)));
+    const int textColor = int(ColorToRGB(C->Font()->GetColor()));
+    const int ink = bsWeakTextColor(bsMixColor(textColor, ground, 0.5), ground);
+    const int light = int(ColorToRGB(sd ? TColor(sd->FSkinColors.FcBtnHighLight) : clBtnHighlight));
+    if (bsContrastRatio(ink, 0) < bsContrastRatio(ground, 0) && bsContrastRatio(light, 0) > bsContrastRatio(ground, 0))
+    {
+        TRect moved = R;
+        OffsetRect(moved, 1, 1);
+        C->Font()->SetColor(TColor(light));
+        draw(moved);
+    }
+    C->Font()->SetColor(TColor(ink));
     draw(R);
 }
 

@@ -393,10 +393,12 @@ void TbsSkinCustomSlider::SetThumbOffset(int X)
 {
     const int old = FValue;
     const TPoint p = ConstrainThumbOffset(X);
-    // Only the old and the new place of the thumb are painted again.
-    if (HandleAllocated()) InvalidateRect(GetHandle(), &FThumbRect, FALSE);
+    // Only the old and the new place of the thumb are painted again, and
+    // nothing when it stays (a player sets the value many times a second).
+    const bool moves = p.X != FThumbRect.Left || p.Y != FThumbRect.Top;
+    if (moves && HandleAllocated()) InvalidateRect(GetHandle(), &FThumbRect, FALSE);
     FThumbRect = TRect(p.X, p.Y, p.X + RectWidth(FThumbRect), p.Y + RectHeight(FThumbRect));
-    if (HandleAllocated()) InvalidateRect(GetHandle(), &FThumbRect, FALSE);
+    if (moves && HandleAllocated()) InvalidateRect(GetHandle(), &FThumbRect, FALSE);
     if (!FSliding) return;
     FValue = OffsetToValue(X);
     if (FValue != old) Change();

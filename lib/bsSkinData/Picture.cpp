@@ -160,31 +160,37 @@ void TbsSkinPicture::LoadFromBmp(const std::uint8_t* data, std::size_t size, Tbs
     {
         const std::uint8_t* row = data + offBits + stride * static_cast<std::uint64_t>(topDown ? y : h - 1 - y);
         std::uint32_t* out = px.data() + y * w;
-        for (std::int64_t x = 0; x < w; ++x)
+        // One loop per format, so that the row's loop holds no choice.
+        switch (bpp)
         {
-            std::uint32_t c;
-            switch (bpp)
+        case 1:
+            for (std::int64_t x = 0; x < w; ++x) out[x] = palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
+            break;
+        case 4:
+            for (std::int64_t x = 0; x < w; ++x) out[x] = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15];
+            break;
+        case 8:
+            for (std::int64_t x = 0; x < w; ++x) out[x] = palette[row[x]];
+            break;
+        case 16:
+            for (std::int64_t x = 0; x < w; ++x)
             {
-            case 1: c = palette[(row[x >> 3] >> (7 - (x & 7))) & 1]; break;
-            case 4: c = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15]; break;
-            case 8: c = palette[row[x]]; break;
-            case 16:
-            {
-                std::uint32_t v = U16(row + 2 * x);
-                c = 0xFF000000u | (Channel(v, rmask) << 16) | (Channel(v, gmask) << 8) | Channel(v, bmask);
-                break;
+                const std::uint32_t v = U16(row + 2 * x);
+                out[x] = 0xFF000000u | (Channel(v, rmask) << 16) | (Channel(v, gmask) << 8) | Channel(v, bmask);
             }
-            case 24: c = 0xFF000000u | (std::uint32_t(row[3 * x + 2]) << 16) | (std::uint32_t(row[3 * x + 1]) << 8) |
+            break;
+        case 24:
+            for (std::int64_t x = 0; x < w; ++x)
+                out[x] = 0xFF000000u | (std::uint32_t(row[3 * x + 2]) << 16) | (std::uint32_t(row[3 * x + 1]) << 8) |
                          row[3 * x];
-                break;
-            default:
+            break;
+        default:
+            for (std::int64_t x = 0; x < w; ++x)
             {
-                std::uint32_t v = U32(row + 4 * x);
-                c = 0xFF000000u | (Channel(v, rmask) << 16) | (Channel(v, gmask) << 8) | Channel(v, bmask);
-                break;
+                const std::uint32_t v = U32(row + 4 * x);
+                out[x] = 0xFF000000u | (Channel(v, rmask) << 16) | (Channel(v, gmask) << 8) | Channel(v, bmask);
             }
-            }
-            out[x] = c;
+            break;
         }
     }
     FBitmap.reset();

@@ -6,6 +6,7 @@
 #include "lib/bsEffects.h"
 #include "lib/bsSkinCtrls.h"
 #include "lib/bsSkinHint.h"
+#include "lib/bsSkinValidate.h"
 #include "lib/bsUtils.h"
 #include "platform/core/MainThread.h"
 
@@ -698,7 +699,9 @@ void TbsSkinImagesMenuPopupWindow::DrawButtonCaption(TCanvas* C, const TRect& R,
         else C->Font()->Assign(ImagesMenu->DefaultFont());
         if (sd->ResourceStrData()) C->Font()->SetCharset(sd->ResourceStrData()->CharSet());
         else C->Font()->SetCharset(ImagesMenu->DefaultFont()->GetCharset());
-        C->Font()->SetColor(TColor(Pressed ? d->DownFontColor : Hot ? d->ActiveFontColor : mi->FontColor));
+        const int ground = int(DominantColor(C, R, ColorToRGB(TColor(sd->FSkinColors.FcBtnFace))));
+        C->Font()->SetColor(TColor(
+            bsSkinTextColor(*sd, Pressed ? d->DownFontColor : Hot ? d->ActiveFontColor : mi->FontColor, ground)));
     }
     else
     {
@@ -709,7 +712,7 @@ void TbsSkinImagesMenuPopupWindow::DrawButtonCaption(TCanvas* C, const TRect& R,
     SetBkMode(C->GetHandle(), TRANSPARENT);
     TRect r = R;
     const bool fits = TextWidthW(C, Text) <= RectWidth(R);
-    DrawText(C->GetHandle(), Text, r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (fits ? DT_CENTER : DT_LEFT));
+    DrawTextUnicode(C, Text, r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (fits ? DT_CENTER : DT_LEFT));
 }
 
 void TbsSkinImagesMenuPopupWindow::DrawHeader(TCanvas* C, const TRect& R, const std::string& Text)
@@ -729,15 +732,15 @@ void TbsSkinImagesMenuPopupWindow::DrawHeader(TCanvas* C, const TRect& R, const 
         SetBkMode(bc->GetHandle(), TRANSPARENT);
         SetFontFromSkin(bc->Font(), d->FontName, d->FontHeight, d->FontStyle);
         bc->Font()->SetCharset(C->Font()->GetCharset());
-        bc->Font()->SetColor(TColor(d->FontColor));
         TRect tr(d->ClRect.Left, d->ClRect.Top, w + d->ClRect.Right - RectWidth(d->SkinRect), h);
-        DrawText(bc->GetHandle(), Text, tr, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+        bc->Font()->SetColor(TColor(bsSkinTextColor(*sd, d->FontColor, int(DominantColor(&B, tr)))));
+        DrawTextUnicode(bc, Text, tr, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
         C->Draw(R.Left, R.Top, &B);
         return;
     }
     SetBkMode(C->GetHandle(), TRANSPARENT);
     TRect r = R;
-    DrawText(C->GetHandle(), Text, r, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+    DrawTextUnicode(C, Text, r, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
 }
 
 void TbsSkinImagesMenuPopupWindow::DrawItems(TCanvas* C, int Hot, int Sel)

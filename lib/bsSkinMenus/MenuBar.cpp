@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "lib/bsSkinForm.h"
+#include "lib/bsSkinValidate.h"
 #include "lib/bsUtils.h"
 
 using namespace bsmenus;
@@ -216,7 +217,8 @@ void TbsSkinMainMenuBarItem::DrawImage(TCanvas* Target, TBitmap* B, const TRect&
     C->Font()->SetColor(FDown ? DownFontColor
                         : hot ? ActiveFontColor
                         : MenuItem->Enabled() ? FontColor
-                                              : UnEnabledFontColor);
+                                              : bsWeakTextColor(int(ColorToRGB(TColor(UnEnabledFontColor))),
+                                                                int(DominantColor(B, TextRct))));
     TRect r = MeasureText(C, MenuItem->Caption(), TextRct);
     r.Right += 2;
     // The caption sits in the text rectangle's height.
@@ -254,7 +256,17 @@ void TbsSkinMainMenuBarItem::Draw(TCanvas* Cnvs)
         if (B.GetWidth() == hotB.GetWidth() && B.GetHeight() == hotB.GetHeight() && B.GetWidth() > 0)
             DrawMorph(B.Canvas(), &B, &hotB, MorphKind, FMorphKf);
     }
-    if (B.GetWidth() > 0 && B.GetHeight() > 0) Cnvs->Draw(ObjectRect.Left, ObjectRect.Top, &B);
+    if (B.GetWidth() <= 0 || B.GetHeight() <= 0) return;
+    if (FDown) MarkOpen(&B, COLORREF(ColorToRGB(TColor(Parent->SkinData()->FSkinColors.FcHighLight))));
+    Cnvs->Draw(ObjectRect.Left, ObjectRect.Top, &B);
+}
+
+// The item whose menu is open: an accent bar along its bottom, towards the
+// menu (the hot item has none), so the two never read alike.
+void TbsSkinMainMenuBarItem::MarkOpen(TBitmap* B, COLORREF accent)
+{
+    const int w = B->GetWidth(), h = B->GetHeight();
+    DrawAccentBar(B->Canvas()->GetHandle(), TRect(2, 0, w - 2, h - 1), accent, 2);
 }
 
 void TbsSkinMainMenuBarItem::DefaultDraw(TCanvas* Cnvs)
@@ -280,12 +292,15 @@ void TbsSkinMainMenuBarItem::DefaultDraw(TCanvas* Cnvs)
     }
     C->Brush()->SetStyle(bsClear);
     SetFont(C->Font());
+    if (!MenuItem->Enabled())
+        C->Font()->SetColor(TColor(bsWeakTextColor(int(ColorToRGB(clBtnShadow)), int(ColorToRGB(clBtnFace)))));
     TRect R(1, 1, w - 1, h - 1);
     const int th = RectHeight(MeasureText(C, MenuItem->Caption(), TRect(0, 0, 0, 0)));
     R.Top = R.Top + RectHeight(R) / 2 - th / 2;
     R.Bottom = R.Top + th;
     if (FDown) OffsetRect(R, 1, 1);
     DrawTextUnicode(C, MenuItem->Caption(), R, DT_CENTER | DT_VCENTER);
+    if (FDown) MarkOpen(&B, ColorToRGB(clHighlight));
     Cnvs->Draw(ObjectRect.Left, ObjectRect.Top, &B);
 }
 

@@ -107,6 +107,7 @@ private:
     void Place(TCanvas* C);
     void SetFont(TFont* F) const;
     void DrawImage(TCanvas* Target, TBitmap* B, const TRect& src, bool hot);
+    static void MarkOpen(TBitmap* B, COLORREF accent);
 };
 
 // A caption button of the maximized MDI child, shown on the main form's bar:

@@ -3,6 +3,10 @@
 // bottom tabs from the top picture turned upside down), the page
 // backgrounds, the tab sheets, and the bitmap turning helpers.
 #include "lib/bsSkinTabs.h"
+#include "lib/bsSkinValidate.h"
+
+#include <array>
+#include <cstdlib>
 
 using namespace bsctrls;
 
@@ -28,6 +32,40 @@ void Remap(TBitmap* B, int NW, int NH, Map map)
         }
     }
     B->Assign(&out);
+}
+
+// The mean colour (0x00BBGGRR) of the middle half of a look of a picture.
+int MeanFace(TBitmap* pic, const TRect& r)
+{
+    std::array<long, 3> sum{};
+    long n = 0;
+    const int w = RectWidth(r), h = RectHeight(r);
+    for (int y = std::max(r.Top + h / 4, 0); y < std::min(r.Bottom - h / 4, pic->GetHeight()); ++y)
+        for (int x = std::max(r.Left + w / 4, 0); x < std::min(r.Right - w / 4, pic->GetWidth()); ++x)
+        {
+            const TPixel p = pic->GetPixel32(x, y);
+            sum[0] += (p >> 16) & 0xFF, sum[1] += (p >> 8) & 0xFF, sum[2] += p & 0xFF, ++n;
+        }
+    if (n == 0) return 0;
+    return int(sum[0] / n | (sum[1] / n) << 8 | (sum[2] / n) << 16);
+}
+
+// Whether two colours differ by a visible amount in some channel.
+bool ColoursApart(int a, int b)
+{
+    for (int sh : {0, 8, 16})
+        if (std::abs(((a >> sh) & 0xFF) - ((b >> sh) & 0xFF)) >= 28) return true;
+    return false;
+}
+
+// How far (percent) the normal tab must move towards the accent to read
+// apart from the selected one: the least of a few steps.
+int HotTint(TBitmap* pic, const TRect& normal, const TRect& selected, int accent)
+{
+    const int n = MeanFace(pic, normal), s = MeanFace(pic, selected);
+    for (int p = 15; p < 60; p += 5)
+        if (ColoursApart(bsMixColor(accent, n, p / 100.0), s)) return p;
+    return 60;
 }
 } // namespace
 
@@ -262,7 +300,8 @@ void TbsSkinPageControl::DrawTab(TTabSheet* page, const TRect& R, TCanvas* C, bo
     {
         TColor fill = clBtnFace;
         bool frame = false;
-        if (MouseIn && !Active) fill = TColor(RGB(182, 189, 210));
+        // Hot: a pale shade without the frame the selected tab has.
+        if (MouseIn && !Active) fill = TColor(RGB(222, 226, 238));
         else if (Active && focused) fill = TColor(RGB(133, 147, 181)), frame = true;
         else if (Active) fill = TColor(RGB(182, 189, 210)), frame = true;
         c->Brush()->SetStyle(bsSolid);
@@ -282,11 +321,13 @@ void TbsSkinPageControl::DrawTab(TTabSheet* page, const TRect& R, TCanvas* C, bo
     {
         TRect S = TabRect;
         color = FontColor;
-        if (MouseIn && !Active)
-        {
-            if (!IsEmptyRect(MouseInTabRect)) S = MouseInTabRect;
-            color = MouseInFontColor;
-        }
+        // A hot tab must never pass for the selected one: where the skin's
+        // hot picture looks like its selected picture, the normal picture
+        // tinted towards the accent stands for it.
+        const bool hotArt = MouseIn && !Active && !IsEmptyRect(MouseInTabRect) &&
+                            ColoursApart(MeanFace(Picture, MouseInTabRect), MeanFace(Picture, ActiveTabRect));
+        const bool hotTint = MouseIn && !Active && !hotArt;
+        if (hotArt) S = MouseInTabRect, color = MouseInFontColor;
         else if (Active && focused) S = FocusTabRect, color = FocusFontColor;
         else if (Active) S = ActiveTabRect, color = ActiveFontColor;
         // Side tabs fill their whole rectangle: the native row makes them as
@@ -304,6 +345,11 @@ void TbsSkinPageControl::DrawTab(TTabSheet* page, const TRect& R, TCanvas* C, bo
                                     TRect(TabLeftOffset, q, RectWidth(S) - TabRightOffset, RectHeight(S) - q), true);
         }
         else CreateHSkinImage(TabLeftOffset, TabRightOffset, B.get(), Picture, S, w, RectHeight(S), TabStretchEffect);
+        if (hotTint && FSD)
+        {
+            const int accent = int(ColorToRGB(TColor(FSD->FSkinColors.FcHighLight)));
+            TintFace(B.get(), COLORREF(accent), HotTint(Picture, TabRect, ActiveTabRect, accent));
+        }
         if (pos == tpBottom) FlipBitmapVert(B.get());
         TR = TRect(0, 0, B->GetWidth(), B->GetHeight());
         c = B->Canvas();

@@ -1,11 +1,14 @@
 #include "lib/bsSkinValidate.h"
 
+#include "lib/bsEffects.h"
 #include "lib/bsSkinData.h"
+#include "platform/gui/Graphics.h"
 #include "platform/os/Text.h"
 
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <functional>
 #include <cctype>
 #include <map>
 #include <set>
@@ -744,6 +747,87 @@ int bsColorReaching(int color, int against, double ratio)
     int c = color & 0xFFFFFF;
     for (int i = 1; i <= 20 && bsContrastRatio(c, against) < ratio; ++i) c = bsMixColor(end, color, i / 20.0);
     return c;
+}
+
+int bsReadableColor(const std::vector<int>& candidates, int background, double ratio)
+{
+    int best = 0;
+    double bestRatio = -1;
+    for (int c : candidates)
+    {
+        const double r = bsContrastRatio(c & 0xFFFFFF, background);
+        if (r >= ratio) return c & 0xFFFFFF;
+        if (r > bestRatio) best = c & 0xFFFFFF, bestRatio = r;
+    }
+    return bsColorReaching(best, background, ratio);
+}
+
+int bsSkinTextColor(const TbsSkinData& data, int preferred, int ground)
+{
+    auto rgb = [](int c) { return int(ColorToRGB(TColor(c))); };
+    return bsReadableColor({rgb(preferred), rgb(data.FSkinColors.FcBtnText), rgb(data.FSkinColors.FcWindowText)},
+                           ground, bsBodyTextContrast + bsTextContrastMargin);
+}
+
+int bsWeakTextColor(int color, int ground)
+{
+    return bsColorReaching(color, ground, bsWeakTextContrast + bsTextContrastMargin);
+}
+
+namespace
+{
+// How many pixels of each colour `r` (clipped to the picture) holds.
+std::map<int, int> ColorCounts(const TbsBitmap& picture, const TRect& r)
+{
+    std::map<int, int> count;
+    for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, picture.Height()); ++y)
+        for (int x = std::max(r.Left, 0); x < std::min(r.Right, picture.Width()); ++x) ++count[PixelToColor(picture.GetPixel(x, y))];
+    return count;
+}
+
+int MostFrequent(const std::map<int, int>& count)
+{
+    if (count.empty()) return 0;
+    return std::max_element(count.begin(), count.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+}
+}  // namespace
+
+int bsDominantColor(const TbsBitmap& picture, const TRect& r) { return MostFrequent(ColorCounts(picture, r)); }
+
+double bsRenderedTextContrast(const TbsBitmap& picture, const TRect& r)
+{
+    const std::map<int, int> count = ColorCounts(picture, r);
+    if (count.empty()) return 1;
+    const int background = MostFrequent(count);
+    std::vector<double> ratios;
+    std::size_t area = 0;
+    for (const auto& [c, n] : count)
+    {
+        area += std::size_t(n);
+        if (c != background) ratios.insert(ratios.end(), std::size_t(n), bsContrastRatio(c, background));
+    }
+    // The ink: what the glyphs' fully covered pixels show (a few of them,
+    // so that a stray pixel does not count).
+    const std::size_t k = std::max<std::size_t>(3, area / 400);
+    if (ratios.size() < k) return 1;
+    std::nth_element(ratios.begin(), ratios.begin() + std::ptrdiff_t(k - 1), ratios.end(), std::greater<double>());
+    return ratios[k - 1];
+}
+
+std::vector<std::string> bsValidateRenderedText(const TbsBitmap& picture, const std::vector<TbsTextRegion>& regions)
+{
+    std::vector<std::string> problems;
+    for (const TbsTextRegion& t : regions)
+    {
+        const double floor = t.Kind == TbsTextKind::Body ? bsBodyTextContrast : bsWeakTextContrast;
+        const double c = bsRenderedTextContrast(picture, t.Rect);
+        if (c >= floor) continue;
+        std::ostringstream s;
+        s.precision(2);
+        s << std::fixed << t.What << ": text contrast " << c << ":1 is below " << floor << ":1";
+        problems.push_back(s.str());
+    }
+    return problems;
 }
 
 std::vector<std::string> bsValidateSkinData(const TbsSkinData& data)

@@ -7,6 +7,10 @@
 #include "platform/os/Text.h"
 #include "platform/os/Window.h"
 
+#include <algorithm>
+#include <map>
+#include <vector>
+
 // ---------------------------------------------------------------------------
 // Text
 
@@ -263,18 +267,84 @@ void FadeBitmap(TBitmap* b, COLORREF color, int percent)
     TintBitmap(b, color, percent);
 }
 
-void TintBitmap(TBitmap* b, COLORREF color, int percent)
+namespace
 {
-    if (!b) return;
-    const int cr = GetRValue(color), cg = GetGValue(color), cb = GetBValue(color);
+// Pixels of `b` moved `percent` of the way towards `color`, but those
+// `skip` marks (row by row).
+void TintPixels(TBitmap* b, COLORREF color, int percent, const std::vector<char>* skip)
+{
+    const int w = b->GetWidth(), cr = GetRValue(color), cg = GetGValue(color), cb = GetBValue(color);
     auto mix = [percent](int from, int to) { return from + (to - from) * percent / 100; };
     for (int y = 0; y < b->GetHeight(); ++y)
-        for (int x = 0; x < b->GetWidth(); ++x)
+        for (int x = 0; x < w; ++x)
         {
+            if (skip && (*skip)[std::size_t(y) * std::size_t(w) + std::size_t(x)]) continue;
             const TPixel p = b->GetPixel32(x, y);
             const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, bl = p & 0xFF;
             b->SetPixel32(x, y, TPixel((p & 0xFF000000u) | (mix(r, cr) << 16) | (mix(g, cg) << 8) | mix(bl, cb)));
         }
+}
+}  // namespace
+
+void TintFace(TBitmap* b, COLORREF color, int percent)
+{
+    if (!b || b->GetWidth() < 1 || b->GetHeight() < 1) return;
+    const int w = b->GetWidth(), h = b->GetHeight();
+    // The ground: pixels of a corner's colour reached from that corner,
+    // within a corner-sized square.
+    const int reach = std::min({8, w / 2, h / 2});
+    std::vector<char> ground(std::size_t(w) * std::size_t(h), 0);
+    for (auto [cx, cy] : {std::pair{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}})
+    {
+        const TPixel key = b->GetPixel32(cx, cy) & 0xFFFFFF;
+        // A square face: its corner is its edge, not ground.
+        if ((b->GetPixel32(w / 2, cy) & 0xFFFFFF) == key) continue;
+        std::vector<std::pair<int, int>> todo{{cx, cy}};
+        while (!todo.empty())
+        {
+            auto [x, y] = todo.back();
+            todo.pop_back();
+            if (x < 0 || y < 0 || x >= w || y >= h || std::abs(x - cx) >= reach || std::abs(y - cy) >= reach) continue;
+            char& g = ground[std::size_t(y) * std::size_t(w) + std::size_t(x)];
+            if (g || (b->GetPixel32(x, y) & 0xFFFFFF) != key) continue;
+            g = 1;
+            todo.insert(todo.end(), {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}});
+        }
+    }
+    TintPixels(b, color, percent, &ground);
+}
+
+COLORREF DominantColor(TBitmap* b, const TRect& r)
+{
+    if (!b) return 0;
+    std::map<TPixel, int> count;
+    for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, b->GetHeight()); ++y)
+        for (int x = std::max(r.Left, 0); x < std::min(r.Right, b->GetWidth()); ++x)
+            ++count[b->GetPixel32(x, y) & 0xFFFFFF];
+    TPixel best = 0;
+    int n = -1;
+    for (auto [c, k] : count)
+        if (k > n) best = c, n = k;
+    return RGB((best >> 16) & 0xFF, (best >> 8) & 0xFF, best & 0xFF);
+}
+
+COLORREF DominantColor(TCanvas* c, const TRect& r, COLORREF fallback)
+{
+    std::map<int, int> count;
+    for (int y = r.Top; y < r.Bottom; y += 3)
+        for (int x = r.Left; x < r.Right; x += 3)
+        {
+            const TColor p = c->GetPixel(x, y);
+            if (p != clNone) ++count[int(p) & 0xFFFFFF];
+        }
+    if (count.empty()) return fallback;
+    return COLORREF(
+        std::max_element(count.begin(), count.end(), [](auto& a, auto& b) { return a.second < b.second; })->first);
+}
+
+void TintBitmap(TBitmap* b, COLORREF color, int percent)
+{
+    if (b) TintPixels(b, color, percent, nullptr);
 }
 
 // ---------------------------------------------------------------------------

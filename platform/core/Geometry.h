@@ -1,6 +1,7 @@
 // Points, sizes and rectangles (right and bottom exclusive) with the usual helpers.
 #pragma once
 #include <algorithm>
+#include <cstddef>
 
 struct TPoint
 {
@@ -67,4 +68,19 @@ constexpr bool UnionRect(TRect& out, const TRect& a, const TRect& b)
     out = TRect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
                 std::max(a.Bottom, b.Bottom));
     return true;
+}
+
+// Whether (x, y) lies inside a closed polygon (even-odd rule); `pts` is a
+// sequence of (x, y) pairs, the last joined to the first.
+template <class Points>
+constexpr bool InsidePolygon(const Points& pts, float x, float y)
+{
+    bool in = false;
+    for (std::size_t i = 0, j = pts.size() - 1; i < pts.size(); j = i++)
+    {
+        const auto [xi, yi] = pts[i];
+        const auto [xj, yj] = pts[j];
+        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) in = !in;
+    }
+    return in;
 }

@@ -189,9 +189,36 @@ TRegion TRegion::Combine(const TRegion& a, const TRegion& b, Op op)
     return out;
 }
 
-TRegion TRegion::Union(const TRegion& o) const { return Combine(*this, o, Op::Or); }
-TRegion TRegion::Intersect(const TRegion& o) const { return Combine(*this, o, Op::And); }
-TRegion TRegion::Subtract(const TRegion& o) const { return Combine(*this, o, Op::Diff); }
+// The window manager combines mostly empty regions and single rectangles:
+// those cases are answered without the band sweep (the canonical form makes
+// the answers the same regions the sweep would build).
+TRegion TRegion::Union(const TRegion& o) const
+{
+    if (o.IsEmpty()) return *this;
+    if (IsEmpty()) return o;
+    if (o.IsRect() && ContainsRect(o.Bounds())) return *this;
+    if (IsRect() && o.ContainsRect(Bounds())) return o;
+    return Combine(*this, o, Op::Or);
+}
+
+TRegion TRegion::Intersect(const TRegion& o) const
+{
+    if (IsEmpty() || o.IsEmpty()) return TRegion();
+    if (IsRect() && o.IsRect())
+    {
+        TRect r;
+        IntersectRect(r, Bounds(), o.Bounds());
+        return TRegion(r);
+    }
+    return Combine(*this, o, Op::And);
+}
+
+TRegion TRegion::Subtract(const TRegion& o) const
+{
+    if (IsEmpty() || o.IsEmpty()) return *this;
+    if (o.IsRect() && !Intersects(o.Bounds())) return *this;
+    return Combine(*this, o, Op::Diff);
+}
 TRegion TRegion::Xor(const TRegion& o) const { return Combine(*this, o, Op::Xor); }
 
 void TRegion::Offset(int dx, int dy)

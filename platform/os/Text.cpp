@@ -17,6 +17,7 @@
 #include <mutex>
 #include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 
 using namespace gdi;
 
@@ -87,6 +88,25 @@ FaceFile MatchFamily(const std::string& family, bool bold, bool italic, bool exa
         return true;
     }();
     if (!ready) return out;
+    // Only a face whose family names include the request passes an exact
+    // request, so a family no installed face names needs no match.
+    static const std::unordered_set<std::string> installed = [] {
+        std::unordered_set<std::string> names;
+        FcPattern* all = FcPatternCreate();
+        FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, nullptr);
+        FcFontSet* set = all && os ? FcFontList(nullptr, all, os) : nullptr;
+        for (int i = 0; set && i < set->nfont; ++i)
+        {
+            FcChar8* s = nullptr;
+            for (int k = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, k, &s) == FcResultMatch; ++k)
+                names.insert(LowerCase(reinterpret_cast<const char*>(s)));
+        }
+        if (set) FcFontSetDestroy(set);
+        if (os) FcObjectSetDestroy(os);
+        if (all) FcPatternDestroy(all);
+        return names;
+    }();
+    if (exact && !installed.empty() && !installed.count(LowerCase(family))) return out;
     FcPattern* pat = FcPatternCreate();
     if (!pat) return out;
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -135,7 +155,7 @@ FaceFile Resolve(const std::string& name, bool bold, bool italic)
     if (it != cache.end()) return it->second;
     FaceFile f;
     if (!name.empty()) f = MatchFamily(name, bold, italic, true);
-    if (!f.ok) f = MatchFamily(kFallbackFamily, bold, italic, true);
+    if (!f.ok && LowerCase(name) != LowerCase(kFallbackFamily)) f = Resolve(kFallbackFamily, bold, italic);
     if (!f.ok) f = MatchFamily("sans-serif", bold, italic, false, "zh-cn");
     cache[key] = f;
     return f;

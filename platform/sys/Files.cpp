@@ -468,6 +468,61 @@ void WriteFileAtomic(const std::string& path, const std::string& data)
     }
 }
 
+bool WriteNewFile(const std::string& path, const std::string& data)
+{
+    if (path.empty() || path.back() == '/') IoFail("Cannot write file", path, EINVAL);
+    const std::string dir = ExtractFileDir(path);
+    std::string base = ExtractFileName(path);
+    const std::size_t room = NAME_MAX - std::strlen("..new-XXXXXX");
+    if (base.size() > room) base.resize(Utf8SafePrefix(base, room));
+    std::string tmpl = (dir.empty() ? std::string() : IncludeTrailingPathDelimiter(dir)) + "." + base + ".new-XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) IoFail("Cannot write file", path, errno);
+    const std::string tmp(name.data());
+    auto fail = [&](int err) {
+        ::unlink(tmp.c_str());
+        IoFail("Cannot write file", path, err);
+    };
+    if (::fchmod(fd, 0666 & ~CurrentUmask()) != 0 || !WriteAll(fd, data.data(), data.size()) || ::fsync(fd) != 0)
+    {
+        const int err = errno;
+        ::close(fd);
+        fail(err);
+    }
+    if (::close(fd) != 0) fail(errno);
+    // link() refuses a name that exists, whatever made it.
+    const int linked = ::link(tmp.c_str(), path.c_str());
+    int err = errno;
+    ::unlink(tmp.c_str());
+    if (linked == 0) return true;
+    if (err == EEXIST) return false;
+    if (err != EPERM && err != EOPNOTSUPP) IoFail("Cannot write file", path, err);
+    // A file system without hard links: an exclusive create, removed again
+    // when the write fails.
+    const int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (out < 0)
+    {
+        if (errno == EEXIST) return false;
+        IoFail("Cannot write file", path, errno);
+    }
+    if (!WriteAll(out, data.data(), data.size()) || ::fsync(out) != 0)
+    {
+        err = errno;
+        ::close(out);
+        ::unlink(path.c_str());
+        IoFail("Cannot write file", path, err);
+    }
+    if (::close(out) != 0)
+    {
+        err = errno;
+        ::unlink(path.c_str());
+        IoFail("Cannot write file", path, err);
+    }
+    return true;
+}
+
 TFileUpdateLock::TFileUpdateLock(const std::string& path)
 {
     if (path.empty() || path.back() == '/') IoFail("Cannot write file", path, EINVAL);

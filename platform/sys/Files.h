@@ -107,6 +107,12 @@ std::string ReadFileToString(const std::string& path);
 // link stays: the file it points to is replaced, in that file's folder. Raises
 // EInOutError on failure.
 void WriteFileAtomic(const std::string& path, const std::string& data);
+// Writes a file that must not exist yet: the data go to a temporary file in
+// the same folder, are flushed and then linked under the name, so the name
+// shows either nothing or the whole file, and a file that took the name
+// meanwhile is never replaced. False (nothing written) when the name is
+// taken; raises EInOutError on any other failure.
+bool WriteNewFile(const std::string& path, const std::string& data);
 
 // An exclusive advisory lock on a file for one read-change-write across
 // processes: taken, the file is read, changed and written with

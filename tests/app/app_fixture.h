@@ -20,6 +20,7 @@
 #include "lib/bsMessages.h"
 #include "platform/gui/IniFiles.h"
 #include "platform/gui/Forms.h"
+#include "platform/sys/Process.h"
 #include "platform/testing/Driver.h"
 
 namespace fs = std::filesystem;
@@ -37,6 +38,17 @@ inline void WriteText(const std::string& path, const std::string& text)
     std::ofstream f(path, std::ios::binary);
     f << text;
 }
+
+// Records what would be started (sys::SetLauncher) instead of starting it.
+struct TRecordingLauncher : sys::ILauncher
+{
+    std::vector<std::vector<std::string>> started;
+    bool Launch(const std::vector<std::string>& argv, bool) override
+    {
+        started.push_back(argv);
+        return true;
+    }
+};
 
 // The text of the skinned message box on top, or "" when none shows.
 inline std::string ShownMessage()

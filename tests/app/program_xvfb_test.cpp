@@ -29,22 +29,6 @@ namespace {
 
 const char* const kTitle = "QuorvelMTS格式转换器";
 
-// Serves messages through the application (its hooks carry the menus' keys).
-template <class Pred>
-bool AppPumpUntil(Pred done, int ms = 20000)
-{
-    auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;)
-    {
-        MSG m;
-        while (Application->ProcessMessage(m)) {}
-        CheckSynchronize(0);
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() > limit) return false;
-        backend::Current().WaitForEvents(20);
-    }
-}
-
 // Our shown window with this title ("" when none): the application's own
 // hidden window carries the program's title too.
 std::string ShownWindow(const std::string& title)

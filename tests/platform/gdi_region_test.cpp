@@ -83,6 +83,30 @@ TEST(GdiRegion, SetOperationsMatchPixelModel)
     }
 }
 
+TEST(GdiRegion, EmptyAndSingleRectangleOperands)
+{
+    // The cases answered without the band sweep, against the pixel model.
+    const TRegion empty, rect(Rect(2, 2, 12, 9)), inner(Rect(4, 3, 8, 6)), apart(Rect(14, 0, 20, 4)),
+        frame = TRegion::FromRects({Rect(0, 0, 16, 2), Rect(0, 2, 2, 14), Rect(14, 2, 16, 14), Rect(0, 14, 16, 16)});
+    const TRegion* shapes[] = {&empty, &rect, &inner, &apart, &frame};
+    for (const TRegion* a : shapes)
+        for (const TRegion* b : shapes)
+        {
+            const TRegion u = a->Union(*b), i = a->Intersect(*b), d = a->Subtract(*b);
+            ExpectCanonical(u);
+            ExpectCanonical(i);
+            ExpectCanonical(d);
+            for (int y = kLo; y < kHi; ++y)
+                for (int x = kLo; x < kHi; ++x)
+                {
+                    const bool inA = a->Contains(x, y), inB = b->Contains(x, y);
+                    ASSERT_EQ(u.Contains(x, y), inA || inB) << x << "," << y;
+                    ASSERT_EQ(i.Contains(x, y), inA && inB) << x << "," << y;
+                    ASSERT_EQ(d.Contains(x, y), inA && !inB) << x << "," << y;
+                }
+        }
+}
+
 TEST(GdiRegion, SamePixelsGiveEqualRegions)
 {
     // An L-shape built two ways, and a rectangle split into strips.

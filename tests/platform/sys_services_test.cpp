@@ -1,4 +1,5 @@
 #include "temp_dir.h"
+#include "common/unprivileged.h"
 #include "platform/sys/Files.h"
 #include "platform/sys/Power.h"
 #include "platform/sys/Process.h"
@@ -10,6 +11,7 @@
 #include <unistd.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -166,6 +168,41 @@ TEST(SpecialFolders, XdgUserDirsAndFallbacks)
     for (const Case& c : cases) EXPECT_EQ(sys::SpecialFolder(c.f), c.path) << int(c.f);
     ::setenv("XDG_CONFIG_HOME", "relative", 1);
     EXPECT_EQ(sys::SpecialFolder(sys::sfConfig), root + "/home/.config") << "relative value ignored";
+}
+
+// A new file is written whole under a free name; a taken name (file or
+// folder) is left alone; a folder that is missing or not writable raises;
+// no temporary file stays behind in any case.
+TEST(Files, WriteNewFileNeverReplaces)
+{
+    const std::string dir = ProcessTempDir() + "/new file 新";
+    std::filesystem::remove_all(dir);
+    sys::ForceDirectories(dir + "/taken folder");
+    EXPECT_TRUE(sys::WriteNewFile(dir + "/a.png", "first"));
+    EXPECT_EQ(sys::ReadFileToString(dir + "/a.png"), "first");
+    EXPECT_FALSE(sys::WriteNewFile(dir + "/a.png", "second"));
+    EXPECT_EQ(sys::ReadFileToString(dir + "/a.png"), "first");
+    EXPECT_FALSE(sys::WriteNewFile(dir + "/taken folder", "x"));
+    EXPECT_THROW(sys::WriteNewFile(dir + "/missing/b.png", "x"), EInOutError);
+    MakeSharedFolder(dir + "/locked");
+    ::chmod((dir + "/locked").c_str(), 0555);
+    EXPECT_EQ(AsUnprivilegedUser(dir + "/locked", [&] {
+                  try
+                  {
+                      sys::WriteNewFile(dir + "/locked/c.png", "x");
+                      return 1;
+                  }
+                  catch (const EInOutError& e)
+                  {
+                      return e.ErrorCode == EACCES ? 0 : 2;
+                  }
+              }),
+              0);
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.png", "locked", "taken folder"}));
+    EXPECT_TRUE(std::filesystem::is_empty(dir + "/locked"));
 }
 
 void Put16(std::string& s, std::uint16_t v) { s += char(v & 0xFF); s += char(v >> 8); }

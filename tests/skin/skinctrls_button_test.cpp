@@ -252,7 +252,14 @@ TEST_F(ButtonTest, DefaultAndCancelKeysFromAnEdit)
     cancel->Cancel = true;
     ShowWithFocusOnEdit();
     driver->PumpUntilIdle();
-    EXPECT_EQ(LookX(ok), 0) << "the default button keeps its normal face (with an accent ring), not the hot one";
+    // The default button: its normal face filled with the accent, neither
+    // the hot face nor the plain normal one of the button beside it.
+    EXPECT_NE(LookX(ok), 20) << "the hot face belongs to the pointer";
+    const COLORREF face = At(ok, 1, 1), plain = At(other, 1, 1);
+    EXPECT_EQ(LookX(other), 0);
+    EXPECT_TRUE(std::abs(GetRValue(face) - GetRValue(plain)) >= 24 || std::abs(GetGValue(face) - GetGValue(plain)) >= 24 ||
+                std::abs(GetBValue(face) - GetBValue(plain)) >= 24)
+        << "the accent face reads apart from the normal one";
     driver->PressKey(VK_RETURN);
     driver->PumpUntilIdle();
     EXPECT_EQ(okClicks, 1);

@@ -60,7 +60,9 @@ TEST_F(SliderTest, DefaultsRangeAndIncrement)
     EXPECT_EQ(changed, 0) << "code never fires OnChanged";
 }
 
-// A moved thumb paints only its old and its new place.
+// A moved thumb paints only its old and its new place; a value that leaves
+// the thumb where it is (set again, or a step smaller than a pixel) paints
+// nothing.
 TEST_F(SliderTest, AThumbMoveInvalidatesOnlyTheThumb)
 {
     driver->PumpUntilIdle();
@@ -72,6 +74,16 @@ TEST_F(SliderTest, AThumbMoveInvalidatesOnlyTheThumb)
     EXPECT_EQ(update, TRect(before.Left, before.Top, after.Right, after.Bottom));
     driver->PumpUntilIdle();
     EXPECT_FALSE(GetUpdateRect(s->GetHandle(), &update, FALSE));
+    s->SetMaxValue(1000);
+    s->SetValue(0);
+    driver->PumpUntilIdle();
+    const TRect at0 = s->ThumbRect();
+    for (int v : {0, 1})
+    {
+        s->SetValue(v);
+        EXPECT_EQ(s->ThumbRect(), at0);
+        EXPECT_FALSE(GetUpdateRect(s->GetHandle(), &update, FALSE)) << v;
+    }
 }
 
 TEST_F(SliderTest, JumpsOnTheIncrementGrid)

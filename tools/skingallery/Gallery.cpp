@@ -81,6 +81,11 @@ void GalleryPage::Mark(const TRect& r, const std::string& what)
     cells_.push_back(cell);
 }
 
+void GalleryPage::TextRegion(const TRect& r, TbsTextKind kind, const std::string& what)
+{
+    textRegions_.push_back({entry_ + ": " + what, r, kind});
+}
+
 TRect GalleryPage::Place(int w, int h, const std::string& label)
 {
     int labelW = 0;

@@ -9,6 +9,7 @@
 #pragma once
 #include "lib/bsEffects.h"
 #include "lib/bsSkinData.h"
+#include "lib/bsSkinValidate.h"
 
 class TForm;
 class TBitmap;
@@ -59,6 +60,10 @@ public:
     // Records a named cell over a part of the page already drawn (a control
     // of a form put on the page), for the tests' state rules.
     void Mark(const TRect& r, const std::string& what);
+    // Records where a control drew text on the page and how strongly it
+    // must read there, for the validator's rendered-text check.
+    void TextRegion(const TRect& r, TbsTextKind kind, const std::string& what);
+    const std::vector<TbsTextRegion>& TextRegions() const { return textRegions_; }
 
     // The active picture of a skin entry as a 32-bit bitmap (null when the
     // index is out of range).
@@ -95,6 +100,7 @@ private:
     std::string entry_;
     int width_, x_ = 0, y_ = 0, rowH_ = 0;
     std::vector<GalleryCell> cells_;
+    std::vector<TbsTextRegion> textRegions_;
     std::vector<std::unique_ptr<TbsBitmap>> pictures_;
     std::unique_ptr<TbsBitmap> frame_, inactive_, mask_;
 };

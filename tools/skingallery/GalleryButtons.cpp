@@ -463,9 +463,18 @@ void DrawStates(GalleryPage& p, const char* entry, const char* title, int W, int
             TControl* c = f->Controls(i);
             const auto n = StateNames().find(c);
             if (n == StateNames().end()) continue;
-            p.Mark(TRect(cell.Left + c->Left(), cell.Top + c->Top(), cell.Left + c->Left() + c->Width(),
-                         cell.Top + c->Top() + c->Height()),
-                   (sd ? "skin " : "plain ") + n->second);
+            const TRect at(cell.Left + c->Left(), cell.Top + c->Top(), cell.Left + c->Left() + c->Width(),
+                           cell.Top + c->Top() + c->Height());
+            const std::string what = (sd ? "skin " : "plain ") + n->second;
+            p.Mark(at, what);
+            // The caption of a push button, inside its face's edges.
+            const std::string& state = n->second;
+            const bool captioned = state.rfind("button ", 0) == 0 || state.rfind("resizebutton ", 0) == 0;
+            const std::string last = state.substr(state.rfind(' ') + 1);
+            if (captioned && (last == "normal" || last == "hot" || last == "pressed" || last == "default" ||
+                              last == "disabled") && state.find("group") == std::string::npos)
+                p.TextRegion(TRect(at.Left + 8, at.Top + 6, at.Right - 8, at.Bottom - 6),
+                             last == "disabled" ? TbsTextKind::Disabled : TbsTextKind::Body, what);
             StateNames().erase(n);
         }
     }

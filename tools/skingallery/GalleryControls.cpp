@@ -149,8 +149,21 @@ void DrawStaticControls(GalleryPage& p)
     if (!backend::HasCurrent()) backend::UseHeadless();
     p.Section("staticcontrols", "面板、分组框、标签、斜面、分隔条、状态栏 static controls");
     const int W = 520, H = 300;
-    PutForm(p, *StaticControlsForm(&p.Data(), W, H), p.Place(W, H, "皮肤外观"));
-    PutForm(p, *StaticControlsForm(nullptr, W, H), p.Place(W, H, "默认外观"));
+    for (TbsSkinData* sd : {&p.Data(), static_cast<TbsSkinData*>(nullptr)})
+    {
+        auto f = StaticControlsForm(sd, W, H);
+        const TRect cell = p.Place(W, H, sd ? "皮肤外观" : "默认外观");
+        PutForm(p, *f, cell);
+        // The labels on the form itself, enabled and disabled.
+        for (int i = 0; i < f->ControlCount(); ++i)
+            if (auto* l = dynamic_cast<TbsSkinStdLabel*>(f->Controls(i)))
+            {
+                const TRect b = l->BoundsRect();
+                p.TextRegion(TRect(cell.Left + b.Left, cell.Top + b.Top, cell.Left + b.Right, cell.Top + b.Bottom),
+                             l->GetEnabled() ? TbsTextKind::Body : TbsTextKind::Disabled,
+                             std::string(sd ? "skin " : "plain ") + "label " + l->GetText());
+            }
+    }
     // The forms are gone; serving the queue lets the window layer reclaim
     // their windows.
     ServeMessages();

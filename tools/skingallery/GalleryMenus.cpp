@@ -77,6 +77,14 @@ void DrawHints(GalleryPage& p)
             const TRect cell = p.Place(w->Width(), w->Height(),
                                        std::string(sd ? "皮肤 " : "普通 ") + s.Label);
             PutWindow(p, w, cell.Left, cell.Top);
+            // The text where the window lays it out (the image would count
+            // as text: hints with one are left out).
+            if (s.Image < 0)
+            {
+                const TRect t = sd ? w->NewClRect : TRect(2, 2, w->Width() - 2, w->Height() - 2);
+                p.TextRegion(TRect(cell.Left + t.Left, cell.Top + t.Top, cell.Left + t.Right, cell.Top + t.Bottom),
+                             TbsTextKind::Body, std::string(sd ? "skin hint " : "plain hint ") + s.Label);
+            }
             hint.HideHint();
         }
         p.NewRow();
@@ -132,6 +140,16 @@ void DrawImagesMenu(GalleryPage& p)
         for (int k = 0; k < 6; ++k) w->ProcessKey(VK_RIGHT);   // item 6 hot
         const TRect cell = p.Place(w->Width(), w->Height(), sd ? "皮肤外观" : "默认外观");
         PutWindow(p, w, cell.Left, cell.Top);
+        // The header and the button rows' captions (right of their images).
+        for (int i = 0; i < menu.ImagesItems()->Count(); ++i)
+        {
+            const TbsImagesMenuItem* it = menu.ImagesItems()->Items(i);
+            if (!it->Header && !it->Button) continue;
+            TRect r = it->ItemRect;
+            if (it->Button) r.Left += images->GetWidth() + 10;
+            p.TextRegion(TRect(cell.Left + r.Left, cell.Top + r.Top, cell.Left + r.Right, cell.Top + r.Bottom),
+                         TbsTextKind::Body, std::string(sd ? "skin " : "plain ") + it->Caption());
+        }
         menu.Hide();
     }
     p.NewRow();

@@ -189,6 +189,21 @@ void DrawMenuBars(GalleryPage& p)
                 const TRect cell = p.Place(bar->Width(), bar->Height(),
                                            std::string(sd ? "皮肤外观" : "默认外观") + (w < 300 ? " overflow" : ""));
                 p.Put(out, cell.Left, cell.Top);
+                // Each shown item's caption, above the open item's accent bar;
+                // the open and the hot item of the wide bar as named cells.
+                for (int i = 0; i < bar->ItemCount(); ++i)
+                {
+                    const auto* it = bar->Item(i);
+                    const TRect& r = it->ObjectRect;
+                    if (!it->Fits || r.IsEmpty()) continue;
+                    if (w > 300 && i < 2)
+                        p.Mark(TRect(cell.Left + r.Left, cell.Top + r.Top, cell.Left + r.Right, cell.Top + r.Bottom),
+                               std::string(sd ? "skin" : "plain") + (i == 0 ? " menubar open" : " menubar hot"));
+                    p.TextRegion(TRect(cell.Left + r.Left + 2, cell.Top + r.Top + 2, cell.Left + r.Right - 2,
+                                       cell.Top + r.Bottom - 3),
+                                 it->MenuItem->Enabled() ? TbsTextKind::Body : TbsTextKind::Disabled,
+                                 std::string(sd ? "skin " : "plain ") + it->MenuItem->Caption());
+                }
             }
             MSG msg;
             while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);

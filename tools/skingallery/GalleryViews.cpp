@@ -184,8 +184,21 @@ void DrawViews(GalleryPage& p)
     {
         const char* names[] = {"上", "下", "左", "右"};
         for (TTabPosition pos : {tpTop, tpBottom, tpLeft, tpRight})
-            PutForm(p, *PagesForm(sd, 250, 170, pos, false),
-                    p.Place(250, 170, std::string(names[pos]) + (sd ? " 皮肤外观" : " 默认外观")));
+        {
+            auto f = PagesForm(sd, 250, 170, pos, false);
+            const TRect cell = p.Place(250, 170, std::string(names[pos]) + (sd ? " 皮肤外观" : " 默认外观"));
+            PutForm(p, *f, cell);
+            // The selected and the hot tab of the top row as named cells.
+            if (pos != tpTop) continue;
+            auto* pc = static_cast<TbsSkinPageControl*>(f->Controls(0));
+            for (auto [index, what] : {std::pair{1, " tab selected"}, {2, " tab hot"}})
+            {
+                const TRect t = pc->GetTabRect(index);
+                p.Mark(TRect(cell.Left + pc->Left() + t.Left, cell.Top + pc->Top() + t.Top,
+                             cell.Left + pc->Left() + t.Right, cell.Top + pc->Top() + t.Bottom),
+                       std::string(sd ? "skin" : "plain") + what);
+            }
+        }
         PutForm(p, *PagesForm(sd, 180, 120, tpTop, true), p.Place(180, 120, sd ? "滚动 皮肤外观" : "滚动 默认外观"));
         PutForm(p, *UpDownForm(sd, 230, 50), p.Place(230, 50, sd ? "上下按钮 皮肤外观" : "上下按钮 默认外观"));
     }

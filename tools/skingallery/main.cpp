@@ -1,7 +1,8 @@
 // skin_gallery: renders one PNG per stored skin (headless), with the page's
 // cells beside it (the gallery tests read both).
 //
-//   skin_gallery SKINS_DIR OUT_DIR   every SKINS_DIR/*.skn into OUT_DIR/<name>.png and <name>.cells
+//   skin_gallery SKINS_DIR OUT_DIR   every SKINS_DIR/*.skn into OUT_DIR/<name>.png and <name>.cells;
+//                                    text that reads too weakly is reported
 //   skin_gallery FILE.skn OUT_DIR    that skin alone
 #include "lib/bsSkinData.h"
 #include "platform/backend/headless/Headless.h"
@@ -48,6 +49,9 @@ int main(int argc, char** argv)
             data.LoadCompressedStoredSkin(&stored);
             gallery::GalleryPage page(data, 1100);
             gallery::RenderPage(page);
+            // Text as rendered, against what is behind it.
+            for (const std::string& problem : bsValidateRenderedText(page.Bitmap(), page.TextRegions()))
+                std::cerr << "skin_gallery: " << f.stem().string() << ": " << problem << "\n";
             const fs::path out = fs::path(argv[2]) / f.stem().string();
             if (!gallery::SavePage(page, out.string()))
             {

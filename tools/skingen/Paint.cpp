@@ -1,5 +1,7 @@
 #include "tools/skingen/Paint.h"
 
+#include "platform/core/Geometry.h"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -170,23 +172,13 @@ void FillPolygon(TbsBitmap& b, const std::vector<std::pair<float, float>>& pts, 
         minx = std::min(minx, x), maxx = std::max(maxx, x);
         miny = std::min(miny, y), maxy = std::max(maxy, y);
     }
-    auto inside = [&](float x, float y) {
-        bool in = false;
-        for (std::size_t i = 0, j = pts.size() - 1; i < pts.size(); j = i++)
-        {
-            const auto [xi, yi] = pts[i];
-            const auto [xj, yj] = pts[j];
-            if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) in = !in;
-        }
-        return in;
-    };
     for (int y = int(std::floor(miny)); y <= int(std::ceil(maxy)); ++y)
         for (int x = int(std::floor(minx)); x <= int(std::ceil(maxx)); ++x)
         {
             int n = 0;
             for (int sy = 0; sy < 4; ++sy)
                 for (int sx = 0; sx < 4; ++sx)
-                    if (inside(x + (sx + 0.5f) / 4, y + (sy + 0.5f) / 4)) ++n;
+                    if (InsidePolygon(pts, x + (sx + 0.5f) / 4, y + (sy + 0.5f) / 4)) ++n;
             if (n) Blend(b, x, y, c, alpha * n / 16.0f);
         }
 }

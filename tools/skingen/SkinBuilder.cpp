@@ -14,6 +14,13 @@ namespace
 const Rgb kWhite{255, 255, 255};
 const Rgb kBlack{0, 0, 0};
 const TbsColor kKey = 0xFFFF00FFu;   // magenta, the transparent colour
+// The least coverage of the window's outline at which a pixel stays in a
+// masked window; pixels below it show the layered border's edge, if any.
+constexpr float kMaskKeeps = 0.3f;
+// Room for the title in the narrowest frame: some eight characters.
+constexpr int kTitleRoom = 80;
+
+float Coverage(const ShapeFn& shape, int x, int y) { return std::clamp(0.5f - shape(x + 0.5f, y + 0.5f), 0.0f, 1.0f); }
 
 enum class State { Normal, Hot, Pressed, Focused, Disabled };
 const State kStates[] = {State::Normal, State::Hot, State::Pressed, State::Focused, State::Disabled};
@@ -136,6 +143,13 @@ private:
     void Sunken(TbsBitmap& b, const TRect& r, Rgb fill, Rgb border, float radius) const;
     void CheckMark(TbsBitmap& b, const TRect& cell, bool radio, int mark, State s) const;
     void Frame(TbsBitmap& b, bool active) const;
+    // The window's outline: rounded top corners of `frame.radius`, smaller
+    // bottom ones.
+    float BottomRadius() const { return std::min(float(t_.FrameRadius), 4.0f); }
+    ShapeFn FrameShape() const
+    {
+        return RoundBox2(Box{0, 0, float(fw_), float(fh_)}, float(t_.FrameRadius), BottomRadius());
+    }
 
     // ---- entries ----------------------------------------------------------
     void Buttons();
@@ -352,13 +366,14 @@ void Builder::Frame(TbsBitmap& b, bool active) const
     const Rgb frame = active ? t_.FrameColor : Mix(t_.FrameColor, t_.Base, 0.55f);
     const Rgb outline = active ? t_.FrameOutline : Mix(t_.FrameOutline, t_.Base, 0.45f);
     const TRect all(0, 0, W, H);
-    // Outside the shape (only seen through the mask's edge): the outline.
-    FillRect(b, all, Solid(Lighten(outline, -0.1f)));
-    const float rTop = float(t_.FrameRadius), rBottom = t_.FrameRadius > 0 ? 4.0f : 0.0f;
-    const Box box{0, 0, float(W), float(H)};
-    const ShapeFn shape = RoundBox2(box, rTop, rBottom);
+    // Outside the shape: what most likely lies behind the window (a window
+    // of the same skin), so that the outline's edge pixels the mask keeps
+    // blend towards it and the cut corner shows no staircase.
+    FillRect(b, all, Solid(t_.Mask ? t_.Base : Lighten(outline, -0.1f)));
+    const ShapeFn shape = FrameShape();
     Fill(b, all, shape, Solid(outline));
-    const ShapeFn inner = RoundBox2(box.Inset(1), std::max(rTop - 1, 0.0f), std::max(rBottom - 1, 0.0f));
+    const ShapeFn inner = RoundBox2(Box{0, 0, float(W), float(H)}.Inset(1), std::max(float(t_.FrameRadius) - 1, 0.0f),
+                                    std::max(BottomRadius() - 1, 0.0f));
     // Borders: a light inner edge fading to the frame colour (constant along
     // each band, so the bands stretch and tile without a seam).
     const Rgb edge = Lighten(frame, 0.08f);
@@ -374,18 +389,22 @@ void Builder::Frame(TbsBitmap& b, bool active) const
         cap = VStops(1, float(C), {{0.0f, Lighten(top, 0.10f)}, {0.48f, top}, {0.52f, Lighten(bottom, -0.04f)},
                                   {1.0f, bottom}});
     Fill(b, capClip, inner, cap);
+    // The caption's texture runs along x only: the caption buttons, drawn on
+    // a copy of one column, then match it wherever they sit, and the tiled
+    // middle meets the fixed pieces without a seam.
     if (t_.CaptionTexture != Texture::None)
-        ApplyTexture(b, TRect(1, 1, t_.ButtonPlate ? fw_ - rtw_ : W - 1, C), t_.CaptionTexture, t_.TexturePeriod,
-                     t_.TextureStrength);
+        for (int y = 1; y < C; ++y)
+        {
+            const float v = TextureValue(t_.CaptionTexture, 0, y, t_.TexturePeriod) * t_.TextureStrength * 255.0f;
+            for (int x = 0; x < W; ++x)
+                if (inner(x + 0.5f, y + 0.5f) <= -0.5f)
+                {
+                    const Rgb c = FromBs(b.GetPixel(x, y));
+                    b.SetPixel(x, y, ToBs({c.R + v, c.G + v, c.B + v}));
+                }
+        }
     // Highlight under the top edge.
     Fill(b, TRect(0, 1, W, 2), inner, Solid(kWhite), active ? 0.45f : 0.3f);
-    // Caption buttons plate (keeps the buttons' background plain).
-    if (t_.ButtonPlate)
-    {
-        const Box plate{float(fw_ - rtw_), 2.0f, float(W - B), float(C - 3)};
-        Fill(b, capClip, RoundBox(plate, 4), VGradient(plate.T, plate.B, Lighten(top, -0.03f), Lighten(bottom, -0.03f)));
-        Stroke(b, capClip, RoundBox(plate, 4), 1, Solid(Lighten(bottom, -0.15f)), 0.6f);
-    }
     // Client: a line between frame and client, then the window colour.
     const TRect cl(B, C, W - B, H - B);
     FillRect(b, TRect(cl.Left - 1, cl.Top - 1, cl.Right + 1, cl.Bottom + 1), Solid(Lighten(frame, -0.12f)));
@@ -1438,9 +1457,11 @@ void Builder::CaptionObjects()
         const char* hint;
         Rgb circle;
     };
+    // Circles take their colours by place in the row (close, maximize,
+    // minimize from the outer edge): red, yellow, green.
     const Cmd cmds[] = {{"closebutton", cmClose, "close", nullptr, "Close", ParseRgb("#FF5F57")},
-                        {"maxbutton", cmMaximize, "max", "restore", "Maximize", ParseRgb("#28C840")},
-                        {"minbutton", cmMinimize, "min", "restore", "Minimize", ParseRgb("#FEBC2E")},
+                        {"maxbutton", cmMaximize, "max", "restore", "Maximize", ParseRgb("#FEBC2E")},
+                        {"minbutton", cmMinimize, "min", "restore", "Minimize", ParseRgb("#28C840")},
                         {"rollupbutton", cmRollUp, "rollup", "rolldown", "Roll Up", ParseRgb("#5AA9E6")},
                         {"traybutton", cmMinimizeToTray, "tray", nullptr, "Minimize to Tray", ParseRgb("#B18CE0")}};
     // The caption under the buttons, taken from the frame picture (the
@@ -1482,9 +1503,11 @@ void Builder::CaptionObjects()
             Rgb ink = capText;
             if (t_.CapButtons == CaptionButtons::Glass)
             {
-                // Glass buttons always show a plate; the close button is red.
-                Rgb base = close ? Mix(t_.CloseHot, kBlack, active ? 0.1f : 0.45f) : Mix(t_.CaptionBottom, kWhite, 0.12f);
-                if (!active && !close) base = Mix(t_.InactiveBottom, kWhite, 0.12f);
+                // Glass buttons always show a plate; the close button is red,
+                // a muted red on an inactive caption (quieter than the active
+                // one, as every other part of an inactive frame is).
+                Rgb base = close ? Mix(t_.CloseHot, kBlack, 0.1f) : Mix(t_.CaptionBottom, kWhite, 0.12f);
+                if (!active) base = close ? Mix(t_.CloseHot, t_.InactiveBottom, 0.55f) : Mix(t_.InactiveBottom, kWhite, 0.12f);
                 if (s == State::Hot) base = close ? Lighten(t_.CloseHot, 0.08f) : Mix(base, t_.Accent, 0.5f);
                 if (s == State::Pressed) base = Lighten(base, -0.12f);
                 if (s == State::Disabled) base = Mix(base, t_.CaptionBottom, 0.6f);
@@ -1492,7 +1515,7 @@ void Builder::CaptionObjects()
                 Fill(b, r, RoundBox(box.Inset(1), rad - 1),
                      VStops(box.T, box.B, {{0.0f, Lighten(base, 0.18f)}, {0.48f, Lighten(base, 0.06f)},
                                            {0.52f, base}, {1.0f, Lighten(base, 0.08f)}}));
-                ink = kWhite;
+                ink = active ? kWhite : Readable(t_.InactiveText, base, 3.0);
             }
             else if (s == State::Hot || s == State::Pressed)
             {
@@ -1609,7 +1632,11 @@ void Builder::CaptionObjects()
     cp.FontColor = ToColor(t_.InactiveText);
     cp.Alignment = t_.CaptionCentered ? bstaCenter : bstaLeftJustify;
     cp.Shadow = t_.CaptionShadow;
-    cp.ShadowColor = ToColor(Lighten(t_.InactiveBottom, -0.2f));
+    // The shadow sets the text off its caption: darker under light text,
+    // lighter under dark text.
+    const bool darkInactiveText = bsContrastRatio(ToColor(t_.InactiveText), ToColor(kBlack)) <
+                                  bsContrastRatio(ToColor(t_.InactiveBottom), ToColor(kBlack));
+    cp.ShadowColor = ToColor(Lighten(t_.InactiveBottom, darkInactiveText ? 0.12f : -0.2f));
     cp.ActiveShadowColor = ToColor(Lighten(t_.CaptionBottom, -0.3f));
     cp.StretchEffect = false;
     cp.AnimateInterval = 25;
@@ -1698,21 +1725,39 @@ void Builder::Windows()
     }
     if (t_.LayerFrame)
     {
-        // A soft shadow around the whole form, drawn in a layered window.
+        // A soft shadow around the whole form, drawn in a layered window
+        // under it. It starts right at the window's outline (no gap, the same
+        // corners), a little deeper below than above; the outline's edge
+        // pixels the window's mask leaves out are drawn here by coverage, so
+        // the rounded corners come out smooth.
         const int S = 14;
         const int W = fw_ + 2 * S, H = fh_ + 2 * S;
         TbsBitmap g, m;
         g.SetSize(W, H);
         m.SetSize(W, H);
-        FillRect(g, TRect(0, 0, W, H), Solid(Mix(t_.CaptionBottom, kBlack, 0.7f)));
-        const ShapeFn sh = RoundBox(Box{float(S), float(S) + 2, float(S + fw_), float(S + fh_) + 2}, float(t_.FrameRadius) + 2);
+        const Rgb shade = Mix(t_.CaptionBottom, kBlack, 0.7f), edge = t_.FrameOutline;
+        const ShapeFn form = FrameShape();
+        const ShapeFn below = RoundBox2(Box{0, 2, float(fw_), float(fh_) + 2}, float(t_.FrameRadius), BottomRadius());
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x)
             {
-                const float d = sh(x + 0.5f, y + 0.5f);
-                const float t = d <= 0 ? 0.0f : std::max(0.0f, 1.0f - d / float(S));
-                const float v = 0.55f * t * t;
-                m.SetPixel(x, y, ToBs(Rgb{v * 255, v * 255, v * 255}));
+                const int fx = x - S, fy = y - S;
+                const float cover = Coverage(form, fx, fy);
+                float a = 0, e = 0;
+                Rgb c = shade;
+                if (cover < kMaskKeeps)
+                {
+                    const float d = std::max(below(fx + 0.5f, fy + 0.5f), 0.0f);
+                    const float t = std::max(0.0f, 1.0f - d / float(S));
+                    a = 0.55f * t * t;
+                    e = cover;
+                    // The outline's coverage over the shadow.
+                    const float all = e + a * (1 - e);
+                    if (all > 0) c = Mix(shade, edge, e / all);
+                    a = all;
+                }
+                g.SetPixel(x, y, ToBs(c));
+                m.SetPixel(x, y, ToBs(Rgb{a * 255, a * 255, a * 255}));
             }
         auto& l = d_.LayerFrame;
         l.PictureIndex = AddPicture("layer.bmp", PictureOf(g));
@@ -1764,6 +1809,16 @@ void Builder::Run()
         ltx_ = 40;
         rtw_ = row + B + 14;
     }
+    // At its narrowest (also the minimized tile) the frame still holds the
+    // roll-up button beside the three, the system-menu icon and some words
+    // of the title; the picture is at least that wide (its plain caption
+    // piece grows), so that every size from the narrowest up is drawn from
+    // whole pieces.
+    const int fourButtons = 4 * bw + 3 * gap;
+    const int titled = t_.ButtonsLeft ? B + 6 + fourButtons + 6 + kTitleRoom + 10
+                                      : B + 2 + 20 + gap + kTitleRoom + 6 + fourButtons + B + 6;
+    const int narrowest = std::max(ltx_ + rtw_ + (t_.ButtonsLeft ? 0 : bw + gap + 8), titled);
+    if (ltx_ + 96 + rtw_ < narrowest) (t_.ButtonsLeft ? rtw_ : ltx_) += narrowest - (ltx_ + 96 + rtw_);
     fw_ = ltx_ + 96 + rtw_;
     fh_ = C + 90 + B;
     if (!t_.ButtonsLeft) buttonsRect_ = TRect(fw_ - B - 6 - row, by, fw_ - B - 6, by + bh);
@@ -1799,11 +1854,12 @@ void Builder::Run()
     {
         TbsBitmap m;
         m.SetSize(fw_, fh_);
-        const float rTop = float(t_.FrameRadius), rBottom = t_.FrameRadius > 0 ? 4.0f : 0.0f;
-        const ShapeFn shape = RoundBox2(Box{0, 0, float(fw_), float(fh_)}, rTop, rBottom);
+        // The window keeps every pixel the outline covers by kMaskKeeps or
+        // more; the frame picture blends those edge pixels by coverage.
+        const ShapeFn shape = FrameShape();
         for (int y = 0; y < fh_; ++y)
             for (int x = 0; x < fw_; ++x)
-                m.SetPixel(x, y, shape(x + 0.5f, y + 0.5f) <= 0 ? 0xFF000000u : 0xFFFFFFFFu);
+                m.SetPixel(x, y, Coverage(shape, x, y) >= kMaskKeeps ? 0xFF000000u : 0xFFFFFFFFu);
         d_.FMask.SetPixels(fw_, fh_, OpaquePixels(m));
         d_.FMaskName = "mask.bmp";
     }
@@ -1823,9 +1879,7 @@ void Builder::Run()
     d_.ButtonsOffset = gap;
     d_.CapButtonsInLeft = t_.ButtonsLeft;
     d_.BorderW = B;
-    // At its narrowest the frame still holds the roll-up button beside the
-    // three in its right piece, clear of the system-menu icon on the left.
-    d_.FormMinWidth = fw_ - 96 + (t_.ButtonsLeft ? 0 : bw + gap + 8);
+    d_.FormMinWidth = narrowest;
     if (t_.Mask)
     {
         d_.MaskRectArea = TRect(B, t_.FrameRadius, fw_ - B, fh_ - B);

@@ -168,9 +168,8 @@ Theme LoadTheme(const std::string& fileName)
     t.PanelTexture = k.Word("panel.texture", textures, t.PanelTexture);
     t.TexturePeriod = k.Int("texture.period", t.TexturePeriod);
     t.TextureStrength = k.Float("texture.strength", t.TextureStrength);
-    t.ButtonPlate = k.Flag("caption.plate");
 
-    t.Mask = k.Flag("frame.mask");
+    t.Mask = k.Flag("frame.mask") || t.FrameRadius > 0;
     t.InactivePicture = k.Str("caption.inactive", "picture") == "picture";
     t.InactiveEffect = k.Word("caption.inactive.effect", effects, t.InactiveEffect);
     t.LayerFrame = k.Flag("effects.layerframe");

@@ -52,10 +52,8 @@ struct Theme
     Texture PanelTexture = Texture::None;
     int TexturePeriod = 8;
     float TextureStrength = 0.03f;
-    // A plain plate behind the caption buttons (textured captions).
-    bool ButtonPlate = false;
 
-    // Frame options.
+    // Frame options. A frame with rounded corners always has a mask.
     bool Mask = false;
     bool InactivePicture = true;   // else autorenderinginactiveimage
     TbsInActiveEffect InactiveEffect = ieBrightness;

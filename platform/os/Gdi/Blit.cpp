@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 using namespace gdi;
@@ -30,6 +31,13 @@ Span2 Normalize(int x, int y, int w, int h)
     s.r = TRect(x, y, x + w, y + h);
     return s;
 }
+
+// Plain copy of a source pixel (SRCCOPY); a blit at 1:1 with it copies
+// whole rows.
+struct CopyPixel
+{
+    void operator()(TPixel& d, TPixel s) const { d = s; }
+};
 
 // Nearest-pixel copy of srcRect of src onto dstRect (surface coordinates of
 // the target), inside the target's clip. Source pixels outside src are not
@@ -73,6 +81,9 @@ void BlitCore(DrawTarget& t, const TRect& dstRect, const TSurface& srcIn, TRect 
     }
     const int srcW = src->Width(), srcH = src->Height();
     TSurface& dst = t.Surface();
+    // At 1:1 and unmirrored, column x reads source column x + shift.
+    const bool rowCopy = std::is_same_v<F, CopyPixel> && sw == dw && !mx;
+    const int shift = srcRect.Left - dstRect.Left;
     for (const TRegion::Band& b : t.Clip().Bands())
     {
         if (b.Bottom <= dstRect.Top) continue;
@@ -87,6 +98,12 @@ void BlitCore(DrawTarget& t, const TRect& dstRect, const TSurface& srcIn, TRect 
                 if (sy < 0 || sy >= srcH) continue;
                 const TPixel* srow = src->Row(sy);
                 TPixel* drow = dst.Row(y);
+                if (rowCopy)
+                {
+                    const int a = std::max(x0, -shift), e = std::min(x1, srcW - shift);
+                    if (a < e) std::memmove(drow + a, srow + a + shift, size_t(e - a) * sizeof(TPixel));
+                    continue;
+                }
                 for (int x = x0; x < x1; ++x)
                 {
                     const int sx = cols[size_t(x - vis.Left)];
@@ -255,8 +272,11 @@ BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
     if (!IsLiveDC(dst) || !IsLiveDC(src)) return FALSE;
     if (!t || !s) return TRUE;
     Span2 sr = SourceSpan(s, sx, sy, sw, sh);
-    BlitCore(t, t.ToSurface(d.r), s.Surface(), sr.r, d.mx != sr.mx, d.my != sr.my,
-             [rop](TPixel& dp, TPixel sp) { SourceRop(rop, dp, sp); });
+    if (rop == SRCCOPY)
+        BlitCore(t, t.ToSurface(d.r), s.Surface(), sr.r, d.mx != sr.mx, d.my != sr.my, CopyPixel{});
+    else
+        BlitCore(t, t.ToSurface(d.r), s.Surface(), sr.r, d.mx != sr.mx, d.my != sr.my,
+                 [rop](TPixel& dp, TPixel sp) { SourceRop(rop, dp, sp); });
     return TRUE;
 }
 

@@ -105,6 +105,31 @@ TEST_F(LayerBorderTest, PiecesLieAroundTheFormWithTheSkinsAlpha)
     EXPECT_EQ(b->CurrentAlphaBlendValue(), d.AlphaBlendValue);
 }
 
+// The shadow starts right at the form's outline: no strip of desktop between
+// the bottom border and the shadow, none around the rounded bottom corners
+// the form's region cuts away.
+TEST_F(LayerBorderTest, ShadowTouchesTheFormAllAround)
+{
+    auto [f, sf] = Shown();
+    ASSERT_TRUE(sf->BorderLayer()->Visible());
+    const TPixel desk = driver->PixelAt(TPoint(20, 20));
+    auto shaded = [&](int x, int y) { return PixelB(driver->PixelAt(TPoint(x, y))) < PixelB(desk); };
+    // Form at (300, 200), 500 x 360: the rows right below it, the columns
+    // right beside it.
+    for (int x = 300; x < 800; x += 7) EXPECT_TRUE(shaded(x, 560)) << "below the form at x " << x;
+    for (int y = 240; y < 560; y += 7)
+    {
+        EXPECT_TRUE(shaded(299, y)) << "left of the form at y " << y;
+        EXPECT_TRUE(shaded(800, y)) << "right of the form at y " << y;
+    }
+    // The cut bottom corners show the shadow, not the desktop.
+    EXPECT_TRUE(shaded(300, 559));
+    EXPECT_TRUE(shaded(799, 559));
+    // Darkest at the edge, lighter further out.
+    EXPECT_LE(PixelB(driver->PixelAt(TPoint(550, 560))), PixelB(driver->PixelAt(TPoint(550, 566))));
+    delete f;
+}
+
 TEST_F(LayerBorderTest, GripsResizeTheFormWithinItsLimits)
 {
     auto [f, sf] = Shown();

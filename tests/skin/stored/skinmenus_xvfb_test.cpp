@@ -19,23 +19,6 @@ namespace
 {
 const char* const kTitle = "Quorvel 菜单";
 
-// Serves messages through the application (its message hooks, where the
-// menus get their keys) until `done` holds or ten seconds pass.
-template <class Pred>
-bool AppPumpUntil(Pred done, int ms = 10000)
-{
-    auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;)
-    {
-        MSG m;
-        while (Application->ProcessMessage(m)) {}
-        CheckSynchronize(0);
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() > limit) return false;
-        backend::Current().WaitForEvents(20);
-    }
-}
-
 class X11SkinMenuTest : public WindowManagerTest
 {
 protected:
