@@ -11,4 +11,7 @@ cmake --build build-test -j "$jobs"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 cd build-test
-ctest --output-on-failure -j "$jobs" "$@"
+# Twice as many tests as processors: many tests spend much of their time
+# waiting (on ffmpeg and ffprobe, on the X server, on events), which leaves a
+# processor idle when each test has one of its own.
+ctest --output-on-failure -j "$((jobs * 2))" "$@"

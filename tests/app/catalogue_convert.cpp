@@ -3,7 +3,6 @@
 // list): the output holds the container and codecs the preset names, or the
 // task is refused with the clear "encoder not available" message.
 #include <map>
-#include <sstream>
 
 #include "app/catalogue/Catalogue.h"
 #include "app/catalogue/OutputRecord.h"
@@ -50,26 +49,8 @@ struct Probed
 };
 Probed ProbeAll(const std::string& file)
 {
-    Probed p;
-    // One line per section: "codec_name=h264|codec_type=video", "format_name=avi".
-    std::istringstream lines(Run("ffprobe -v error -show_entries format=format_name:stream=codec_name,codec_type"
-                                 " -of compact=p=0 " + Quote(file) + " 2>/dev/null"));
-    for (std::string line; std::getline(lines, line);) {
-        std::map<std::string, std::string> f;
-        std::istringstream fields(line);
-        for (std::string kv; std::getline(fields, kv, '|');) {
-            const auto eq = kv.find('=');
-            if (eq != std::string::npos)
-                f[kv.substr(0, eq)] = kv.substr(eq + 1);
-        }
-        if (f.count("format_name"))
-            p.format = f["format_name"];
-        else if (f["codec_type"] == "video" && p.video.empty())
-            p.video = f["codec_name"];
-        else if (f["codec_type"] == "audio" && p.audio.empty())
-            p.audio = f["codec_name"];
-    }
-    return p;
+    const ProbedFile f = ProbeFile(file, "format=format_name:stream=codec_name,codec_type");
+    return {f.Get("", "format_name"), f.Get("v:0", "codec_name"), f.Get("a:0", "codec_name")};
 }
 
 struct Outcome

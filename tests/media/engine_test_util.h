@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -147,6 +149,76 @@ inline std::string Probe(const std::string& file, const std::string& streams, co
     std::string sel = streams.empty() ? "" : " -select_streams " + streams;
     return Run("ffprobe -v error" + sel + " " + extra + " -show_entries " + entries +
                " -of default=noprint_wrappers=1:nokey=1 " + Quote(file) + " 2>/dev/null");
+}
+
+// A file's container fields and every stream's fields, read with one ffprobe
+// call (Probe costs a process per question).
+struct ProbedFile
+{
+    std::map<std::string, std::string> format;
+    std::vector<std::map<std::string, std::string>> streams;   // in file order
+
+    // The fields named (comma-separated) of the streams chosen as ffprobe's
+    // -select_streams chooses them ("v:0", "a:0", "v"; "" for the container),
+    // a line each: what Probe(file, select, "stream=" + fields) prints.
+    std::string Get(const std::string& select, const std::string& fields) const
+    {
+        std::vector<const std::map<std::string, std::string>*> chosen;
+        if (select.empty())
+            chosen.push_back(&format);
+        const std::string type = select.substr(0, 1) == "v" ? "video" : "audio";
+        const int nth = select.size() > 2 ? std::atoi(select.c_str() + 2) : -1;
+        int seen = 0;
+        for (const auto& st : streams)
+            if (!select.empty() && st.count("codec_type") && st.at("codec_type") == type && (nth < 0 || seen++ == nth))
+                chosen.push_back(&st);
+        std::string out;
+        for (const auto* m : chosen) {
+            std::size_t start = 0;
+            for (std::size_t comma; start <= fields.size(); start = comma + 1) {
+                comma = fields.find(',', start);
+                if (comma == std::string::npos)
+                    comma = fields.size();
+                const auto it = m->find(fields.substr(start, comma - start));
+                if (it != m->end())
+                    out += (out.empty() ? "" : "\n") + it->second;
+            }
+        }
+        return out;
+    }
+};
+
+// Every field named in `entries` ("format=...:stream=...", as -show_entries
+// takes them; stream fields should include codec_type) of a file.
+inline ProbedFile ProbeFile(const std::string& file, const std::string& entries, const std::string& extra = "")
+{
+    ProbedFile p;
+    // One line per section: "stream|codec_name=h264|codec_type=video", "format|format_name=avi".
+    const std::string text = Run("ffprobe -v error " + extra + " -show_entries " + entries + " -of compact " +
+                                 Quote(file) + " 2>/dev/null");
+    std::size_t start = 0;
+    for (std::size_t end; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(start, end - start);
+        std::map<std::string, std::string> f;
+        std::size_t from = 0;
+        for (std::size_t bar; from <= line.size(); from = bar + 1) {
+            bar = line.find('|', from);
+            if (bar == std::string::npos)
+                bar = line.size();
+            const std::string kv = line.substr(from, bar - from);
+            const auto eq = kv.find('=');
+            if (eq != std::string::npos)
+                f[kv.substr(0, eq)] = kv.substr(eq + 1);
+        }
+        if (line.rfind("format|", 0) == 0)
+            p.format = f;
+        else if (line.rfind("stream|", 0) == 0)
+            p.streams.push_back(f);
+    }
+    return p;
 }
 
 // Makes a media file with Debian's ffmpeg; returns whether it worked.

@@ -129,22 +129,23 @@ TEST_F(EngineTranscode, MatchesFfmpeg)
         std::string ours = dir / (std::string("ours-") + c.out), ref = dir / (std::string("ref-") + c.out);
         ASSERT_TRUE(MakeMedia("-threads 1 -i " + Quote(Fixture(c.input)) + " " + c.ffargs, ref));
         Convert({{}, {Fixture(c.input)}, c.opts}, ours);
-        EXPECT_EQ(Probe(ours, "", "format=format_name"), Probe(ref, "", "format=format_name"));
+        const char* entries = "format=format_name,duration:stream=index,codec_type,codec_name,width,height,pix_fmt,"
+                              "r_frame_rate,sample_rate,channels,nb_read_frames";
+        const ProbedFile o = ProbeFile(ours, entries, "-count_frames"), r = ProbeFile(ref, entries, "-count_frames");
+        EXPECT_EQ(o.Get("", "format_name"), r.Get("", "format_name"));
         for (const char* sel : {"v:0", "a:0"}) {
             if (!c.video && std::string(sel) == "v:0") {
-                EXPECT_EQ(Probe(ours, "v", "stream=index"), "");
+                EXPECT_EQ(o.Get("v", "index"), "");
                 continue;
             }
-            EXPECT_EQ(Probe(ours, sel, "stream=codec_name,width,height,pix_fmt,r_frame_rate,sample_rate,channels"),
-                      Probe(ref, sel, "stream=codec_name,width,height,pix_fmt,r_frame_rate,sample_rate,channels"))
+            EXPECT_EQ(o.Get(sel, "codec_name,width,height,pix_fmt,r_frame_rate,sample_rate,channels"),
+                      r.Get(sel, "codec_name,width,height,pix_fmt,r_frame_rate,sample_rate,channels"))
                 << sel;
             // clip.avi lacks its second picture (an empty chunk): ffmpeg repeats the first
             // picture for an mp4, where our variable-rate rule lets the time stamps jump
-            EXPECT_NEAR(Num(Probe(ours, sel, "stream=nb_read_frames", "-count_frames")),
-                        Num(Probe(ref, sel, "stream=nb_read_frames", "-count_frames")), 1)
-                << sel;
+            EXPECT_NEAR(Num(o.Get(sel, "nb_read_frames")), Num(r.Get(sel, "nb_read_frames")), 1) << sel;
         }
-        EXPECT_NEAR(Num(Probe(ours, "", "format=duration")), Num(Probe(ref, "", "format=duration")), 0.045);
+        EXPECT_NEAR(Num(o.Get("", "duration")), Num(r.Get("", "duration")), 0.045);
         if (c.video) {
             EXPECT_GE(Psnr(ours, Fixture(c.input)), 35.0);
         }

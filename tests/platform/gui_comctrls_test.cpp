@@ -184,6 +184,12 @@ TEST_F(TreeViewTest, KeysMoveExpandAndFind)
     TTreeNode* b = tv->Items()->Add(nullptr, "beta");
     TTreeNode* bc = tv->Items()->AddChild(b, "child");
     tv->Items()->AddChild(bc, "grandchild");
+    // The whole tree's order counts collapsed nodes too, children first.
+    const std::vector<std::string> order = {"alpha", "one", "two", "beta", "child", "grandchild"};
+    ASSERT_EQ(tv->Items()->Count(), int(order.size()));
+    for (int i = 0; i < int(order.size()); ++i) EXPECT_EQ(tv->Items()->Item(i)->GetText(), order[std::size_t(i)]);
+    EXPECT_EQ(tv->Items()->Item(-1), nullptr);
+    EXPECT_EQ(tv->Items()->Item(int(order.size())), nullptr);
     std::vector<std::string> changes;
     tv->OnChange = [&](TObject*, TTreeNode* n) { changes.push_back(n ? n->GetText() : "-"); };
     struct Step { int key; const char* selected; };

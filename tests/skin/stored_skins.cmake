@@ -7,3 +7,6 @@ foreach(src IN LISTS stored_tests)
   target_compile_definitions(skin_stored_${name} PRIVATE QUORVEL_SKINS_DIR="${QUORVEL_SKINS_DIR}")
   add_dependencies(skin_stored_${name} stored_skin_files)
 endforeach()
+# The gallery test reads the pages the build renders.
+add_dependencies(skin_stored_gallery_test skin_gallery_pages)
+target_compile_definitions(skin_stored_gallery_test PRIVATE QUORVEL_GALLERY_DIR="${QUORVEL_GALLERY_DIR}")

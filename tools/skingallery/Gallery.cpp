@@ -2,9 +2,12 @@
 
 #include "lib/bsUtils.h"
 #include "platform/gui/Graphics.h"
+#include "platform/core/Exception.h"
 #include "platform/core/Surface.h"
+#include "platform/sys/Files.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace gallery
 {
@@ -252,5 +255,113 @@ bool SavePng(TbsBitmap& b, const std::string& path)
 {
     TSurface s = TSurface::Wrap(b.Bits(), b.Width(), b.Height(), b.Width() * 4, false);
     return s.SavePng(path, false);
+}
+
+namespace
+{
+// Fields of a cells line are separated by tabs; a field's own backslashes,
+// tabs and line ends are written as \\, \t and \n.
+std::string Escaped(const std::string& s)
+{
+    std::string out;
+    for (char c : s)
+    {
+        if (c == '\\') out += "\\\\";
+        else if (c == '\t') out += "\\t";
+        else if (c == '\n') out += "\\n";
+        else out += c;
+    }
+    return out;
+}
+
+std::string Unescaped(const std::string& s)
+{
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i)
+    {
+        if (s[i] != '\\' || i + 1 == s.size())
+        {
+            out += s[i];
+            continue;
+        }
+        const char c = s[++i];
+        out += c == 't' ? '\t' : c == 'n' ? '\n' : c;
+    }
+    return out;
+}
+
+std::string RectText(const TRect& r)
+{
+    return std::to_string(r.Left) + " " + std::to_string(r.Top) + " " + std::to_string(r.Right) + " " +
+           std::to_string(r.Bottom);
+}
+
+std::vector<std::string> Fields(const std::string& line)
+{
+    std::vector<std::string> f;
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+        f.push_back(line.substr(start, tab - start));
+    f.push_back(line.substr(start));
+    return f;
+}
+}  // namespace
+
+bool SavePage(GalleryPage& page, const std::string& stem)
+{
+    // cell <entry> <what> <rect>, then text <colour> <rect> <string> for each of its texts.
+    std::string cells;
+    for (const GalleryCell& c : page.Cells())
+    {
+        cells += "cell\t" + Escaped(c.Entry) + "\t" + Escaped(c.What) + "\t" + RectText(c.Rect) + "\n";
+        for (const GalleryCell::Text& t : c.Texts)
+            cells += "text\t" + std::to_string(t.Color) + "\t" + RectText(t.Rect) + "\t" + Escaped(t.String) + "\n";
+    }
+    if (!SavePng(page.Bitmap(), stem + ".png")) return false;
+    try
+    {
+        sys::WriteFileAtomic(stem + ".cells", cells);
+    }
+    catch (const Exception&)
+    {
+        return false;
+    }
+    return true;
+}
+
+void LoadPage(const std::string& stem, SavedPage& out)
+{
+    const TSurface png = TSurface::LoadPng(stem + ".png");
+    out.Bitmap.SetSize(png.Width(), png.Height());
+    for (int y = 0; y < png.Height(); ++y)
+        std::copy(png.Row(y), png.Row(y) + png.Width(), out.Bitmap.Bits() + std::ptrdiff_t(y) * png.Width());
+    out.Cells.clear();
+    const std::string file = stem + ".cells";
+    std::istringstream lines(sys::ReadFileToString(file));
+    int number = 0;
+    for (std::string line; std::getline(lines, line);)
+    {
+        ++number;
+        const std::vector<std::string> f = Fields(line);
+        TRect r;
+        int color = 0;
+        const bool cell = f[0] == "cell" && f.size() == 4, text = f[0] == "text" && f.size() == 4;
+        std::istringstream rect(cell || text ? f[2 + cell] : ""), colorText(text ? f[1] : "0");
+        if (!(rect >> r.Left >> r.Top >> r.Right >> r.Bottom) || !(colorText >> color) || (text && out.Cells.empty()))
+            throw Exception(file + ": line " + std::to_string(number) + " is damaged");
+        if (cell)
+        {
+            GalleryCell c;
+            c.Entry = Unescaped(f[1]);
+            c.What = Unescaped(f[2]);
+            c.Rect = r;
+            out.Cells.push_back(c);
+        }
+        else
+        {
+            // A text: its colour, its rectangle, its string.
+            out.Cells.back().Texts.push_back({Unescaped(f[3]), color, r});
+        }
+    }
 }
 }  // namespace gallery

@@ -203,4 +203,17 @@ extern std::function<void(TbsSkinData&, TCanvas*, const TRect&)> gMenuBarPainter
 
 // Writes a bitmap as an opaque PNG; false on failure.
 bool SavePng(TbsBitmap& b, const std::string& path);
+
+// A finished page as written to files: `<stem>.png` (the page) and
+// `<stem>.cells` (its cells with their texts, a line each). The build writes
+// every stored skin's page so; the gallery tests read them instead of drawing
+// each page again.
+struct SavedPage
+{
+    TbsBitmap Bitmap;
+    std::vector<GalleryCell> Cells;
+};
+bool SavePage(GalleryPage& page, const std::string& stem);
+// Throws Exception (with the file's name) when a file is missing or damaged.
+void LoadPage(const std::string& stem, SavedPage& out);
 }  // namespace gallery

@@ -219,18 +219,37 @@ void TTreeNodes::Clear()
     EndUpdate();
 }
 
+// Both walk the children's lists directly: stepping with GetNext looks up
+// each node's place among its siblings, which made them quadratic.
 int TTreeNodes::Count() const
 {
     int n = 0;
-    for (TTreeNode* p = root_->GetFirstChild(); p; p = p->GetNext()) ++n;
+    std::vector<const TTreeNode*> stack{root_.get()};
+    while (!stack.empty())
+    {
+        const TTreeNode* p = stack.back();
+        stack.pop_back();
+        n += p->Count();
+        for (const auto& c : p->children_)
+            if (!c->children_.empty()) stack.push_back(c.get());
+    }
     return n;
 }
 
 TTreeNode* TTreeNodes::Item(int Index) const
 {
-    TTreeNode* p = root_->GetFirstChild();
-    for (int i = 0; p && i < Index; ++i) p = p->GetNext();
-    return Index >= 0 ? p : nullptr;
+    if (Index < 0) return nullptr;
+    // Depth first, children before the next sibling: the whole tree's order.
+    std::vector<TTreeNode*> stack;
+    for (auto it = root_->children_.rbegin(); it != root_->children_.rend(); ++it) stack.push_back(it->get());
+    for (int i = 0; !stack.empty(); ++i)
+    {
+        TTreeNode* p = stack.back();
+        if (i == Index) return p;
+        stack.pop_back();
+        for (auto it = p->children_.rbegin(); it != p->children_.rend(); ++it) stack.push_back(it->get());
+    }
+    return nullptr;
 }
 
 void TTreeNodes::BeginUpdate() { ++update_; }

@@ -4,23 +4,34 @@
 // drawn on the page reads against what it is drawn on. One reference PNG per
 // skin holds the frame alone (set QUORVEL_UPDATE_REFERENCES=1 to write them
 // anew, on purpose only).
+//
+// Drawing a whole page takes long, and the build draws every stored skin's
+// page anyway (<build>/gallery/<skin>.png and .cells, from the same skins and
+// the same gallery code): the checks of the whole page read that page through
+// Page() rather than drawing it again. A new check of the page is one more
+// TEST_P(Gallery, ...) that reads Page().Bitmap and Page().Cells.
 #include "lib/bsSkinValidate.h"
+#include "platform/core/Exception.h"
 #include "platform/core/Surface.h"
+#include "platform/sys/Files.h"
 #include "skin/stored/helpers.h"
 #include "tools/skingallery/Gallery.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
+
+#include <unistd.h>
 
 namespace
 {
 int ColorOf(TbsColor p) { return int(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16)); }
 
 // The most frequent colour of a rectangle: the background behind a text.
-TbsColor Dominant(TbsBitmap& b, const TRect& r)
+TbsColor Dominant(const TbsBitmap& b, const TRect& r)
 {
     std::map<TbsColor, int> count;
     for (int y = r.Top; y < r.Bottom; ++y)
@@ -33,7 +44,7 @@ TbsColor Dominant(TbsBitmap& b, const TRect& r)
 }
 
 // Whether two rectangles of a bitmap hold different pixels.
-bool Differ(TbsBitmap& b, const TRect& a, const TRect& c)
+bool Differ(const TbsBitmap& b, const TRect& a, const TRect& c)
 {
     for (int y = 0; y < std::min(a.Height(), c.Height()); ++y)
         for (int x = 0; x < std::min(a.Width(), c.Width()); ++x)
@@ -45,6 +56,18 @@ class Gallery : public testing::TestWithParam<int>
 {
 protected:
     void SetUp() override { data_ = storedtest::Load(GetParam()); }
+
+    // The skin's whole page as the build drew it, read once per process.
+    static const gallery::SavedPage& Page(int index)
+    {
+        static std::map<int, gallery::SavedPage> pages;
+        if (!pages.count(index))
+            gallery::LoadPage(std::string(QUORVEL_GALLERY_DIR) + "/" + storedtest::SkinName(testing::TestParamInfo<int>(index, 0)),
+                              pages[index]);
+        return pages[index];
+    }
+    const gallery::SavedPage& Page() const { return Page(GetParam()); }
+
     std::unique_ptr<TbsSkinData> data_;
 };
 }  // namespace
@@ -94,12 +117,11 @@ TEST_P(Gallery, FrameCornersAreWhereTheGeometrySays)
 // The page: the states of every look differ, text reads on its background.
 TEST_P(Gallery, StatesDifferAndTextReads)
 {
-    gallery::GalleryPage page(*data_, 1100);
-    gallery::RenderPage(page);
-    TbsBitmap& b = page.Bitmap();
+    const gallery::SavedPage& page = Page();
+    const TbsBitmap& b = page.Bitmap;
     std::map<std::string, std::vector<const gallery::GalleryCell*>> byLook;
     int texts = 0;
-    for (const gallery::GalleryCell& c : page.Cells())
+    for (const gallery::GalleryCell& c : page.Cells)
     {
         // "button hot" -> look "button": the cells of one look's states.
         const auto sp = c.What.rfind(' ');
@@ -132,7 +154,7 @@ TEST_P(Gallery, StatesDifferAndTextReads)
     const char* marks[] = {"checkbox unchecked", "checkbox checked", "checkbox hot", "checkbox grayed",
                            "checkbox disabled"};
     std::vector<TRect> rects;
-    for (const gallery::GalleryCell& c : page.Cells())
+    for (const gallery::GalleryCell& c : page.Cells)
         for (const char* m : marks)
             if (c.What == m) rects.push_back(c.Rect);
     ASSERT_EQ(rects.size(), 5u);
@@ -144,7 +166,7 @@ namespace
 {
 // Pixels of two equal-sized rectangles that differ by a visible amount (a
 // channel by 24 or more of 255).
-int VisiblyDifferent(TbsBitmap& b, const TRect& a, const TRect& c)
+int VisiblyDifferent(const TbsBitmap& b, const TRect& a, const TRect& c)
 {
     int n = 0;
     for (int y = 0; y < std::min(a.Height(), c.Height()); ++y)
@@ -162,7 +184,7 @@ int VisiblyDifferent(TbsBitmap& b, const TRect& a, const TRect& c)
 }
 
 // Pixels of a rectangle within a small distance of a colour (0x00BBGGRR).
-int PixelsNear(TbsBitmap& b, const TRect& r, int color)
+int PixelsNear(const TbsBitmap& b, const TRect& r, int color)
 {
     int n = 0;
     const TbsColor want = gallery::Opaque(color);
@@ -183,12 +205,11 @@ int PixelsNear(TbsBitmap& b, const TRect& r, int color)
 // the skin's accent.
 TEST_P(Gallery, ControlStatesAreVisiblyApart)
 {
-    gallery::GalleryPage page(*data_, 1100);
-    for (const gallery::GalleryEntry& e : gallery::GalleryEntries())
-        if (e.Name == "buttons" || e.Name == "sliders") e.Draw(page);
-    TbsBitmap& b = page.Bitmap();
+    const gallery::SavedPage& page = Page();
+    const TbsBitmap& b = page.Bitmap;
     std::map<std::string, TRect> at;
-    for (const gallery::GalleryCell& c : page.Cells()) at[c.What] = c.Rect;
+    for (const gallery::GalleryCell& c : page.Cells)
+        if (c.Entry == "buttons" || c.Entry == "sliders") at[c.What] = c.Rect;
     const std::pair<const char*, const char*> pairs[] = {
         {"button default", "button hot"},         {"button default", "button normal"},
         {"button group pressed", "button pressed"}, {"resizebutton default", "resizebutton hot"},
@@ -236,3 +257,55 @@ TEST_P(Gallery, FrameMatchesItsReference)
 }
 
 INSTANTIATE_TEST_SUITE_P(All, Gallery, testing::Range(0, 11), storedtest::SkinName);
+
+// The page files the build writes read back as written, tabs, line ends and
+// backslashes in the texts included; a damaged cells file is refused by name.
+TEST(GalleryFiles, PagesReadBackAndDamageIsNamed)
+{
+    auto data = storedtest::Load(0);
+    gallery::GalleryPage page(*data, 240);
+    page.Section("with\ttab", "title");
+    const TRect r = page.Place(40, 20, "back\\slash");
+    page.Text(r, "two\nlines\tand \\t", "DejaVu Sans", 10, false, 0x123456, DT_LEFT);
+    page.Finish();
+    const std::string stem = testing::TempDir() + "gallery-files-" + std::to_string(::getpid());
+    ASSERT_TRUE(gallery::SavePage(page, stem));
+    gallery::SavedPage back;
+    gallery::LoadPage(stem, back);
+    ASSERT_EQ(back.Cells.size(), page.Cells().size());
+    for (std::size_t i = 0; i < back.Cells.size(); ++i)
+    {
+        const gallery::GalleryCell &a = page.Cells()[i], &b = back.Cells[i];
+        EXPECT_EQ(b.Entry, a.Entry);
+        EXPECT_EQ(b.What, a.What);
+        EXPECT_TRUE(b.Rect == a.Rect);
+        ASSERT_EQ(b.Texts.size(), a.Texts.size());
+        for (std::size_t j = 0; j < b.Texts.size(); ++j)
+        {
+            EXPECT_EQ(b.Texts[j].String, a.Texts[j].String);
+            EXPECT_EQ(b.Texts[j].Color, a.Texts[j].Color);
+            EXPECT_TRUE(b.Texts[j].Rect == a.Texts[j].Rect);
+        }
+    }
+    EXPECT_EQ(back.Cells.back().Texts.at(0).String, "two\nlines\tand \\t");
+    ASSERT_EQ(back.Bitmap.Width(), page.Bitmap().Width());
+    ASSERT_EQ(back.Bitmap.Height(), page.Bitmap().Height());
+    for (int y = 0; y < back.Bitmap.Height(); ++y)
+        for (int x = 0; x < back.Bitmap.Width(); ++x)
+            ASSERT_EQ(back.Bitmap.GetPixel(x, y) & 0xFFFFFF, page.Bitmap().GetPixel(x, y) & 0xFFFFFF) << x << "," << y;
+    for (const char* damaged : {"cell\tonly two\n", "text\t1\t0 0 4 4\tbefore any cell\n", "cell\te\tw\t1 2 x 4\n"})
+    {
+        sys::WriteFileAtomic(stem + ".cells", damaged);
+        try
+        {
+            gallery::LoadPage(stem, back);
+            ADD_FAILURE() << damaged;
+        }
+        catch (const Exception& e)
+        {
+            EXPECT_NE(std::string(e.what()).find(stem + ".cells: line 1"), std::string::npos) << e.what();
+        }
+    }
+    std::remove((stem + ".png").c_str());
+    std::remove((stem + ".cells").c_str());
+}
