@@ -435,6 +435,9 @@ public:
     TbsShellFolder* FolderAt(int Index);
     int FolderCount() const { return int(FFolders.size()); }
     void BuildColumns();
+    // Report view: the columns at their built widths when the view is
+    // narrower, else widened in proportion to fill the view's width exactly.
+    void FitColumns();
     void SyncToItemIDList(const TItemIDList& ID);
     // Opens a folder; one that cannot be listed is refused (EInvalidPath,
     // with the reason) and the folder shown stays.
@@ -459,6 +462,7 @@ protected:
     void DblClick() override;
     void KeyDown(WORD& Key, TShiftState Shift) override;
     void DoContextPopup(TPoint MousePos, bool& Handled) override;
+    void Resize() override;
 
 private:
     friend class TbsCustomShellTreeView;
@@ -493,6 +497,9 @@ private:
     bool FFilled = false;
     std::string FMask = "*.*|*.*";
     std::unique_ptr<TbsSkinPopupMenu> FContextMenu;
+    // The widths BuildColumns gave, one per column.
+    std::vector<int> FBuiltWidths;
+    bool FFitting = false;
 };
 
 class TbsSkinFileListView : public TbsCustomShellListView

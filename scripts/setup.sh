@@ -9,7 +9,7 @@ PACKAGES=(
   # FFmpeg 5.1 (headers; the libraries are loaded at run time)
   libavcodec-dev libavformat-dev libavfilter-dev libavutil-dev libswscale-dev libswresample-dev
   # audio, text, images, compression, X11
-  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-wqy-microhei
+  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-wqy-microhei fonts-noto-cjk
   libjpeg-dev libpng-dev libgif-dev zlib1g-dev libx11-dev libxext-dev libxrandr-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev ffmpeg xvfb xauth xdotool

@@ -2,6 +2,8 @@
 // mask, sorted by the shell's order or by a column, with navigation keys,
 // type-ahead, in-place renaming and the context menu.
 #include <algorithm>
+#include <cstdint>
+#include <numeric>
 #include <utility>
 
 #include "lib/bsSkinShellCtrls/Internal.h"
@@ -224,6 +226,36 @@ void TbsCustomShellListView::BuildColumns()
         col->SetAlignment(c.align);
         col->SetWidth(c.chars * x);
     }
+    FBuiltWidths.clear();
+    for (int i = 0; i < Columns()->Count(); ++i) FBuiltWidths.push_back(Columns()->Items(i)->GetWidth());
+    FitColumns();
+}
+
+void TbsCustomShellListView::FitColumns()
+{
+    if (GetViewStyle() != vsReport || FFitting || FBuiltWidths.empty() ||
+        int(FBuiltWidths.size()) != Columns()->Count())
+        return;
+    const int built = std::accumulate(FBuiltWidths.begin(), FBuiltWidths.end(), 0);
+    const int extra = std::max(0, ClientWidth() - built);
+    FFitting = true;
+    int given = 0;
+    for (std::size_t i = 0; i < FBuiltWidths.size(); ++i)
+    {
+        // The last column takes the rounding rest so the row ends at the edge.
+        const int share = i + 1 == FBuiltWidths.size() ? extra - given
+                                                      : int(std::int64_t(extra) * FBuiltWidths[i] / std::max(1, built));
+        given += share;
+        TListColumn* col = Columns()->Items(int(i));
+        if (col->GetWidth() != FBuiltWidths[i] + share) col->SetWidth(FBuiltWidths[i] + share);
+    }
+    FFitting = false;
+}
+
+void TbsCustomShellListView::Resize()
+{
+    TbsSkinCustomListView::Resize();
+    FitColumns();
 }
 
 // ---------------------------------------------------------------------------

@@ -34,6 +34,10 @@ namespace comctrls_detail
 {
 // Text width and line height in a font.
 TSize MeasureText(TFont* font, const std::string& s);
+// Height of an item row for a line of text `textH` high: the text with air
+// above and below, never below the comfortable desktop item height.
+constexpr int kMinRowHeight = 18;
+constexpr int RowHeightFor(int textH) { return textH + 4 > kMinRowHeight ? textH + 4 : kMinRowHeight; }
 bool StartsWithNoCase(const std::string& text, const std::string& prefix);
 // An in-place label editor on `parent`, hidden until used: Enter (or losing
 // the focus) calls end(true), Escape end(false), while active() holds.

@@ -657,6 +657,8 @@ protected:
     int alignLevel_ = 0;
     bool showing_ = false;
     bool inAlign_ = false;
+    bool realignPending_ = false;
+    int realignRepeats_ = 0;
     bool recreating_ = false;
     TSubclassToken subclassToken_ = 0;
     friend class TControl;

@@ -49,6 +49,9 @@ struct FontFaceSet
 namespace
 {
 constexpr const char* kFallbackFamily = "WenQuanYi Micro Hei";
+// Characters a face lacks come from this family first: it has a real bold
+// weight, so bold Chinese stands as heavy as the bold Latin beside it.
+constexpr const char* kGlyphFallbackFamily = "Noto Sans CJK SC";
 constexpr int kDefaultEm = 12;
 
 std::recursive_mutex& TextMutex()
@@ -161,6 +164,18 @@ FaceFile Resolve(const std::string& name, bool bold, bool italic)
     return f;
 }
 
+// The face characters missing from a font are taken from.
+FaceFile ResolveGlyphFallback(bool bold, bool italic)
+{
+    static std::map<std::pair<bool, bool>, FaceFile> cache;
+    auto it = cache.find({bold, italic});
+    if (it != cache.end()) return it->second;
+    FaceFile f = MatchFamily(kGlyphFallbackFamily, bold, italic, true);
+    if (!f.ok) f = Resolve(kFallbackFamily, bold, italic);
+    cache[{bold, italic}] = f;
+    return f;
+}
+
 FT_Face OpenFace(const FaceFile& f)
 {
     if (!f.ok || !Library()) return nullptr;
@@ -180,7 +195,7 @@ std::shared_ptr<FontFaceSet> FacesFor(const LOGFONT& lf)
     const bool bold = lf.lfWeight >= FW_SEMIBOLD;
     const bool italic = lf.lfItalic != 0;
     const FaceFile primary = Resolve(name, bold, italic);
-    const FaceFile fallback = Resolve(kFallbackFamily, bold, italic);
+    const FaceFile fallback = ResolveGlyphFallback(bold, italic);
     // Sizes: negative = em height, positive = cell height.
     const long long h = std::clamp<long long>(lf.lfHeight, -2000, 2000);
 

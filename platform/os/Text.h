@@ -1,8 +1,9 @@
 // Fonts and text: fonts found with fontconfig and rendered with FreeType,
 // text output, measuring and the formatted text call (DrawText). Text is
 // UTF-8. A face name the machine lacks falls back to a CJK-capable sans font
-// (WenQuanYi Micro Hei), and characters a face lacks are taken from that
-// font too, so Chinese always renders.
+// (WenQuanYi Micro Hei), and characters a face lacks are taken from Noto Sans
+// CJK SC (real regular and bold weights), else from that fallback, so Chinese
+// always renders.
 #pragma once
 #include "platform/core/Geometry.h"
 #include "platform/core/Types.h"

@@ -17,11 +17,11 @@ struct TextDC
     TSurface surf;
     HDC dc;
     HFONT font;
-    TextDC(int w, int h, const char* face = "MS Sans Serif", int height = -12) : surf(w, h)
+    TextDC(int w, int h, const char* face = "MS Sans Serif", int height = -12, int weight = FW_NORMAL) : surf(w, h)
     {
         surf.Fill(kWhite);
         dc = CreateSurfaceDC(&surf, TPoint(), TRegion(surf.Bounds()));
-        font = CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
+        font = CreateFont(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
         SelectObject(dc, font);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(0, 0, 0));
@@ -84,6 +84,23 @@ TEST(GdiText, MissingFacesFallBackToCjkFont)
     LOGFONT lf;
     SetFaceName(lf, std::string(62, 'a') + "中");
     EXPECT_EQ(std::string(lf.lfFaceName), std::string(62, 'a'));
+}
+
+// Ideographs in a Latin face come from a CJK face with its own bold weight:
+// bold advances one em per ideograph like regular (a synthetically emboldened
+// glyph is wider), and the Latin line metrics stay the Latin face's.
+TEST(GdiText, BoldChineseBesideLatinTakesARealBoldFace)
+{
+    for (int em : {12, 16, 24})
+    {
+        SCOPED_TRACE(em);
+        TextDC regular(10, 10, "DejaVu Sans", -em), bold(10, 10, "DejaVu Sans", -em, FW_BOLD);
+        EXPECT_EQ(regular.Width("中文字"), 3 * em);
+        EXPECT_EQ(bold.Width("中文字"), 3 * em);
+        EXPECT_GT(bold.Width("Mix"), regular.Width("Mix"));   // the Latin face's own bold
+        EXPECT_EQ(bold.LineHeight(), regular.LineHeight());
+        EXPECT_EQ(GetFontFamilyName(bold.font), "DejaVu Sans");
+    }
 }
 
 TEST(GdiText, ChineseRendersAndMetricsFollowHeight)

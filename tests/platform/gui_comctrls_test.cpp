@@ -136,6 +136,28 @@ protected:
     TTreeView* tv = nullptr;
 };
 
+// Rows are a comfortable desktop item high (18-20 px) at small and UI-sized
+// fonts, and grow with the text beyond that, keeping air above and below.
+TEST_F(TreeViewTest, RowsAreItemHighAndGrowWithTheFont)
+{
+    TTreeNode* a = tv->Items()->Add(nullptr, "alpha 视频");
+    TTreeNode* b = tv->Items()->Add(nullptr, "beta");
+    struct Case { int fontHeight, minRow, maxRow; };
+    for (const Case& c : {Case{12, 18, 18}, Case{-10, 18, 18}, Case{-12, 18, 20}, Case{-24, 28, 40}})
+    {
+        tv->Font()->SetHeight(c.fontHeight);
+        driver->PumpUntilIdle();
+        const TRect ra = a->DisplayRect(false), rb = b->DisplayRect(false);
+        SCOPED_TRACE(c.fontHeight);
+        EXPECT_EQ(ra.Height(), rb.Top - ra.Top);
+        EXPECT_GE(ra.Height(), c.minRow);
+        EXPECT_LE(ra.Height(), c.maxRow);
+        const TRect text = a->DisplayRect(true);
+        EXPECT_GE(text.Top, ra.Top);
+        EXPECT_LE(text.Bottom, ra.Bottom);
+    }
+}
+
 TEST_F(TreeViewTest, LazyChildrenRefusedExpansionAndCollapsing)
 {
     TTreeNode* music = tv->Items()->Add(nullptr, "Music");

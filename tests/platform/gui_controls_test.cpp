@@ -1,5 +1,7 @@
 // Controls: alignment, anchors, focus and tab order, mouse routing to
 // graphic children, enter/leave notifications, painting through the canvas.
+#include <functional>
+
 #include "gui_test_util.h"
 
 #include "platform/gui/Menus.h"
@@ -51,6 +53,49 @@ TEST_F(GuiTest, AlignLayouts)
         f->EnableAlign();
         f->Show();
         for (std::size_t i = 0; i < ctrls.size(); ++i) EXPECT_EQ(ctrls[i]->BoundsRect(), c.expected[i]) << i;
+        delete f;
+    }
+}
+
+// A child that shows or hides a sibling bar while the parent places it (a
+// view dropping its scroll bar once wide enough) gets the space at once; a
+// child that keeps flipping the bar still ends the placing.
+TEST_F(GuiTest, AChildHidingASiblingWhilePlacedGetsItsSpace)
+{
+    struct TFlips : TTestBox
+    {
+        using TTestBox::TTestBox;
+        TControl* bar = nullptr;
+        std::function<bool(int)> barFor;   // the bar's visibility for a width
+        void Resize() override
+        {
+            TTestBox::Resize();
+            if (bar && barFor) bar->SetVisible(barFor(Width()));
+        }
+    };
+    struct Case { const char* what; std::function<bool(int)> barFor; int widthAfter; };
+    const Case cases[] = {
+        {"hides once wide", [](int w) { return w < 300; }, 400},
+        {"flips forever", [](int w) { return w >= 390; }, -1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        TForm* f = MakeForm(400, 300);
+        auto* bar = new TTestBox(f);
+        bar->SetWidth(20);
+        bar->SetAlign(alRight);
+        bar->SetParent(f);
+        auto* view = new TFlips(f);
+        view->SetAlign(alClient);
+        view->bar = bar;
+        view->barFor = c.barFor;
+        view->SetParent(f);
+        f->Show();
+        f->Realign();
+        if (c.widthAfter > 0) EXPECT_EQ(view->BoundsRect(), Bounds(0, 0, c.widthAfter, 300));
+        else EXPECT_TRUE(view->Width() == 380 || view->Width() == 400);
+        view->bar = nullptr;
         delete f;
     }
 }

@@ -119,7 +119,7 @@ TEST_F(ListViewTest, ReportScrollStateFollowsTheMessagesBothWays)
         {WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0, 500 + page},
         {WM_VSCROLL, MAKEWPARAM(SB_PAGEUP, 0), 0, 500},
         {LVM_SCROLL, 0, 3 * 0, 500},
-        {WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 990), 0, 1000 - page},   // clamped to the last page
+        {WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 998), 0, 1000 - page},   // clamped to the last page
         {WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 10), 0, 10},
         {WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0, 1000 - page},
         {WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0, 0},
@@ -153,6 +153,24 @@ TEST_F(ListViewTest, ReportScrollStateFollowsTheMessagesBothWays)
     SendMessage(h, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 100), 0);
     EXPECT_EQ(Info(lv, SB_HORZ).nPos, 100);
     EXPECT_EQ(lv->ItemRect(0, drBounds).Left, -100);
+}
+
+// Report rows are a comfortable desktop item high (18-20 px) at small and
+// UI-sized fonts, and grow with the text beyond that.
+TEST_F(ListViewTest, RowsAreItemHighAndGrowWithTheFont)
+{
+    TListView* lv = MakeView(5);
+    struct Case { int fontHeight, minRow, maxRow; };
+    for (const Case& c : {Case{12, 18, 18}, Case{-10, 18, 18}, Case{-12, 18, 20}, Case{-24, 28, 40}})
+    {
+        lv->Font()->SetHeight(c.fontHeight);
+        driver->PumpUntilIdle();
+        const TRect r0 = lv->ItemRect(0, drBounds), r1 = lv->ItemRect(1, drBounds);
+        SCOPED_TRACE(c.fontHeight);
+        EXPECT_EQ(r0.Height(), r1.Top - r0.Top);
+        EXPECT_GE(r0.Height(), c.minRow);
+        EXPECT_LE(r0.Height(), c.maxRow);
+    }
 }
 
 TEST_F(ListViewTest, AWrapperHidesTheBarsAndDrivesTheViewBeyondSixteenBits)

@@ -515,3 +515,38 @@ TEST_F(ShellDialogsTest, SavingOverAFileAsksFirst)
     ASSERT_TRUE(dlg.Execute());
     EXPECT_EQ(dlg.FileName(), s + "/new.jpg");
 }
+
+// The details view's columns fill the list exactly (no cut Type or Modified
+// column beside an empty strip), and the list reaches the panel's edge when
+// no bar is shown; a narrow view keeps the built widths and scrolls.
+TEST_F(ShellDialogsTest, TheDetailsColumnsFillTheListWithoutAGutter)
+{
+    const std::string a = Dir("A");
+    File("A/clip.mts", "x");
+    for (int width : {640, 300})
+    {
+        SCOPED_TRACE(width);
+        TbsSkinOpenDialog dlg(nullptr);
+        dlg.InitialDir = a;
+        dlg.ListViewStyle = vsReport;
+        std::unique_ptr<TbsOpenDlgForm> f = dlg.BuildForm();
+        f->SetWidth(width);
+        f->Show();
+        driver->PumpUntilIdle();
+        TbsSkinFileListView* lv = f->FileListView;
+        ASSERT_EQ(lv->Columns()->Count(), 4);
+        int sum = 0, built = 0;
+        const int x = lv->Canvas()->TextWidth("X");
+        const int chars[] = {25, 10, 10, 14};
+        for (int i = 0; i < 4; ++i)
+        {
+            sum += lv->Columns()->Items(i)->GetWidth();
+            built += chars[i] * x;
+            EXPECT_GE(lv->Columns()->Items(i)->GetWidth(), chars[i] * x);
+        }
+        EXPECT_FALSE(f->FLVVScrollBar->GetVisible());
+        EXPECT_EQ(2 * lv->Left() + lv->Width(), f->FileListViewPanel->ClientWidth());
+        if (built < lv->ClientWidth()) EXPECT_EQ(sum, lv->ClientWidth());
+        else EXPECT_EQ(sum, built);
+    }
+}

@@ -12,6 +12,7 @@ constexpr int kListMinColW = 40;
 constexpr int kTextPad = 4;          // text inset in a cell
 constexpr std::uint64_t kTypeAheadMs = 1000;
 using comctrls_detail::MeasureText;
+using comctrls_detail::RowHeightFor;
 TSize measure(TFont* font, const std::string& s) { return MeasureText(font, s); }
 using comctrls_detail::StartsWithNoCase;
 bool startsWithNoCase(const std::string& t, const std::string& p) { return StartsWithNoCase(t, p); }
@@ -653,7 +654,7 @@ TCustomListView::Layout TCustomListView::layout()
     Layout l;
     if (fontH_ == 0) fontH_ = measure(Font(), "").cy;
     const TSize t(0, fontH_);
-    l.rowH = t.cy + 3;
+    l.rowH = RowHeightFor(t.cy);
     if (smallImages_ && viewStyle_ != vsIcon) l.rowH = std::max(l.rowH, smallImages_->GetHeight() + 1);
     l.headerH = viewStyle_ == vsReport && showColumnHeaders_ ? t.cy + 6 : 0;
     const TRect cr = GetClientRect();

@@ -5,6 +5,7 @@
 #include "platform/gui/ComCtrls.h"
 
 using comctrls_detail::MeasureText;
+using comctrls_detail::RowHeightFor;
 using comctrls_detail::StartsWithNoCase;
 
 namespace
@@ -311,7 +312,7 @@ void TCustomTreeView::SetImages(TCustomImageList* v) { images_ = v, changed(); }
 int TCustomTreeView::RowHeight()
 {
     if (fontH_ == 0) fontH_ = MeasureText(Font(), "").cy;
-    int h = fontH_ + 3;
+    int h = RowHeightFor(fontH_);
     if (images_) h = std::max(h, images_->GetHeight() + 1);
     return h;
 }

@@ -723,6 +723,9 @@ void TWinControl::EnableAlign()
 
 void TWinControl::Realign()
 {
+    // Asked while placing the children (a child hid a bar beside it): the
+    // pass running now repeats when it ends.
+    if (inAlign_) realignPending_ = true;
     if (alignLevel_ > 0 || inAlign_) return;
     TRect r = GetClientRect();
     AlignControls(nullptr, r);
@@ -819,6 +822,17 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect)
         c->SetBounds(l, t, std::max(0, w), std::max(0, h));
     }
     inAlign_ = false;
+    // A few repeats at most, so children that keep changing cannot loop.
+    if (realignPending_)
+    {
+        realignPending_ = false;
+        if (realignRepeats_ < 2)
+        {
+            ++realignRepeats_;
+            Realign();
+            --realignRepeats_;
+        }
+    }
 }
 
 void TWinControl::RequestAlign() { TControl::RequestAlign(); }
