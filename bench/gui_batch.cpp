@@ -23,7 +23,10 @@
 // (on; the peer has no preview, so only the program against the component).
 // Also the GUI thread's share of the program's CPU time from the click on
 // "开始" to the batch's end, as the driver measures it (thread and process
-// CPU clocks), median of the runs.
+// CPU clocks), median of the runs; and, without a goal, where the program's
+// extra time goes: its wall time from that click to the end against the
+// component's own "work" (from after its library load to the end: its tasks
+// made, each input probed, and the batch), the same pairs.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -73,8 +76,10 @@ int main()
         const bool plain = mode == "plain";
         const std::string suffix = plain ? "" : "_preview";
         Pairs component("gui_batch_vs_component" + suffix, 1.03, "program", "component"),
+            inner("gui_batch_click_to_end_vs_component_work" + suffix, 0, "program", "component"),
             ffmpeg("gui_batch_vs_xargs_ffmpeg", 0.8, "program", "xargs + ffmpeg");
         std::vector<double> guiShare;
+        double programBatch = 0, componentWork = 0;
         auto program = [&]
         {
             TempFolder run("program", root.path());
@@ -82,10 +87,12 @@ int main()
             argv.insert(argv.end(), ins.begin(), ins.end());
             const ProcessRun r = RunProcess(argv, run.path(), run.path());
             CheckOutputs(run.path(), run.path(), true);
-            const std::vector<double> gui = Values(r.Out, "gui_cpu"), cpu = Values(r.Out, "batch_cpu");
-            if (gui.empty() || cpu.empty() || cpu.front() <= 0)
-                Fail("no CPU times reported:\n" + r.Out + r.Err);
+            const std::vector<double> gui = Values(r.Out, "gui_cpu"), cpu = Values(r.Out, "batch_cpu"),
+                                      batch = Values(r.Out, "batch");
+            if (gui.empty() || cpu.empty() || batch.empty() || cpu.front() <= 0)
+                Fail("no batch times reported:\n" + r.Out + r.Err);
             guiShare.push_back(gui.front() / cpu.front());
+            programBatch = batch.front();
             return r.Wall;
         };
         auto alone = [&]
@@ -95,6 +102,7 @@ int main()
             argv.insert(argv.end(), ins.begin(), ins.end());
             const ProcessRun r = RunProcess(argv, run.path(), run.path());
             CheckOutputs(run.path(), run.path(), false);
+            componentWork = DriverWorkSeconds(r.Out);
             return r.Wall;
         };
         auto xargs = [&]
@@ -121,12 +129,14 @@ int main()
                     p = program();
                 }
                 component.Add(p, c);
+                inner.Add(programBatch, componentWork);
                 if (plain) ffmpeg.Add(p, x);
                 return std::max({p, c, x});
             });
         std::printf("live preview %s:\n", plain ? "off" : "on");
         component.Print();
         if (plain) ffmpeg.Print();
+        inner.Print();
         const double share = Median(guiShare);
         std::printf("  GUI thread: %.2f %% of the program's CPU time during the batch (median of %zu runs)\n",
                     share * 100, guiShare.size());

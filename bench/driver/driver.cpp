@@ -34,8 +34,9 @@
 //       of "batch", output OUTDIR/out<i>.avi), the options window set to
 //       WORKERS threads and no after-batch action, live preview set by MODE
 //       (plain or preview), and "开始" clicked; the program quits when the
-//       batch has ended. Adds "gui_cpu=<s> batch_cpu=<s>": the GUI thread's
-//       and the whole process's CPU time from the click to the end
+//       batch has ended. Adds "batch=<s> gui_cpu=<s> batch_cpu=<s>": the
+//       wall time, the GUI thread's and the whole process's CPU time from
+//       the click to the end
 //   quorvel_bench_driver add FOLDER
 //       the program's windows on the headless desktop (the settings file and
 //       the output folder in the current folder), the main window shown and
@@ -255,6 +256,7 @@ double GuiBatch(int workers, const std::string& mode, const std::string& outDir,
     Application->Title = product::kTitle;
     CreateProgramForms();
     double gui0 = 0, cpu0 = 0, gui = 0, cpu = 0;
+    Clock::time_point clicked, ended;
     std::atomic<bool> failed{false}; // set on the conversion threads
     RunOnMainThread(
         [&]
@@ -293,6 +295,7 @@ double GuiBatch(int workers, const std::string& mode, const std::string& outDir,
                 RunOnMainThread(
                     [&]
                     {
+                        ended = Clock::now();
                         gui = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - gui0;
                         cpu = ProcessCpuSeconds() - cpu0;
                         Application->Terminate();
@@ -301,6 +304,7 @@ double GuiBatch(int workers, const std::string& mode, const std::string& outDir,
             };
             gui0 = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
             cpu0 = ProcessCpuSeconds();
+            clicked = Clock::now();
             Form1->bsSkinButton2->OnClick(Form1->bsSkinButton2);
             if (!Form1->BatchRunning()) Fail("the batch did not start");
         },
@@ -309,7 +313,7 @@ double GuiBatch(int workers, const std::string& mode, const std::string& outDir,
     const double work = bench::Seconds(t0, Clock::now());
     ResetApplication();
     if (failed) Fail("conversions failed");
-    std::printf("gui_cpu=%.6f batch_cpu=%.6f\n", gui, cpu);
+    std::printf("batch=%.6f gui_cpu=%.6f batch_cpu=%.6f\n", bench::Seconds(clicked, ended), gui, cpu);
     return work;
 }
 
