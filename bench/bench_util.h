@@ -300,8 +300,9 @@ inline void MakeProbeFixtures(const fs::path& dir)
 #endif
 
 // A virtual X display (Xvfb) with a window manager (openbox), started for the
-// benchmark's whole run and ended with the object; DISPLAY names it for every
-// process the benchmark starts after it.
+// benchmark's whole run and ended with the object, or at exit when a failure
+// ends the benchmark first; DISPLAY names it for every process the benchmark
+// starts after it.
 class VirtualDisplay
 {
 public:
@@ -349,12 +350,29 @@ private:
         if (::posix_spawnp(&pid, args[0], &fa, nullptr, args.data(), environ) != 0)
             Fail("cannot start " + argv[0]);
         posix_spawn_file_actions_destroy(&fa);
+        static const bool registered = std::atexit(EndLeft) == 0;
+        (void)registered;
+        Live().push_back(pid);
         return pid;
     }
     static void End(pid_t pid)
     {
+        auto& live = Live();
+        const auto it = std::find(live.begin(), live.end(), pid);
+        if (it == live.end()) return;
+        live.erase(it);
         ::kill(pid, SIGTERM);
         ::waitpid(pid, nullptr, 0);
+    }
+    static std::vector<pid_t>& Live()
+    {
+        static auto* live = new std::vector<pid_t>; // outlives the exit handler
+        return *live;
+    }
+    static void EndLeft()
+    {
+        while (!Live().empty())
+            End(Live().back());
     }
     static bool WaitUntil(const std::function<bool()>& ready, int seconds)
     {
