@@ -8,6 +8,7 @@
 // so scripts/bench.sh can collect every figure of a run.
 #pragma once
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -23,6 +24,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -296,6 +298,94 @@ inline void MakeProbeFixtures(const fs::path& dir)
         CheckSource((dir / f.first).string(), "format=format_name,nb_streams", f.second, dir);
 }
 #endif
+
+// A virtual X display (Xvfb) with a window manager (openbox), started for the
+// benchmark's whole run and ended with the object, or at exit when a failure
+// ends the benchmark first; DISPLAY names it for every process the benchmark
+// starts after it.
+class VirtualDisplay
+{
+public:
+    VirtualDisplay()
+    {
+        int n = 90;
+        while (fs::exists(Socket(n)) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
+            ++n;
+        name_ = ":" + std::to_string(n);
+        xvfb_ = Start({"Xvfb", name_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        if (!WaitUntil([&] { return fs::exists(Socket(n)); }, 20)) Fail("Xvfb did not start");
+        ::setenv("DISPLAY", name_.c_str(), 1);
+        wm_ = Start({"openbox", "--sm-disable"});
+        if (!WaitUntil(
+                [] {
+                    return std::system(
+                               "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'") == 0;
+                },
+                20))
+            Fail("openbox did not start");
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    ~VirtualDisplay()
+    {
+        End(wm_);
+        End(xvfb_);
+    }
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+    const std::string& Name() const { return name_; }
+
+private:
+    static std::string Socket(int n) { return "/tmp/.X11-unix/X" + std::to_string(n); }
+    static pid_t Start(const std::vector<std::string>& argv)
+    {
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+        pid_t pid = -1;
+        if (::posix_spawnp(&pid, args[0], &fa, nullptr, args.data(), environ) != 0)
+            Fail("cannot start " + argv[0]);
+        posix_spawn_file_actions_destroy(&fa);
+        static const bool registered = std::atexit(EndLeft) == 0;
+        (void)registered;
+        Live().push_back(pid);
+        return pid;
+    }
+    static void End(pid_t pid)
+    {
+        auto& live = Live();
+        const auto it = std::find(live.begin(), live.end(), pid);
+        if (it == live.end()) return;
+        live.erase(it);
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+    }
+    static std::vector<pid_t>& Live()
+    {
+        static auto* live = new std::vector<pid_t>; // outlives the exit handler
+        return *live;
+    }
+    static void EndLeft()
+    {
+        while (!Live().empty())
+            End(Live().back());
+    }
+    static bool WaitUntil(const std::function<bool()>& ready, int seconds)
+    {
+        for (int i = 0; i < seconds * 20; ++i)
+        {
+            if (ready()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    std::string name_;
+    pid_t xvfb_ = -1, wm_ = -1;
+};
 
 // The load of the machine at this moment, as a line to print.
 inline std::string LoadLine()

@@ -18,48 +18,14 @@
 // program writes every default, each write flushed to disk).
 // Then the shown main window is left alone for 10 s: its CPU time over that
 // time, as a share of one core (goal: under 1 %, no busy timers).
-#include <signal.h>
-
 #include <cstdio>
 #include <string>
-#include <thread>
 
 #include "bench/bench_util.h"
 
 using namespace bench;
 
 namespace {
-
-pid_t Start(const std::vector<std::string>& argv)
-{
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    if (::posix_spawnp(&pid, args[0], &fa, nullptr, args.data(), environ) != 0) Fail("cannot start " + argv[0]);
-    posix_spawn_file_actions_destroy(&fa);
-    return pid;
-}
-
-void End(pid_t pid)
-{
-    ::kill(pid, SIGTERM);
-    ::waitpid(pid, nullptr, 0);
-}
-
-bool WaitUntil(const std::function<bool()>& ready, int seconds)
-{
-    for (int i = 0; i < seconds * 20; ++i)
-    {
-        if (ready()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
 
 // Seconds from spawning the driver to its window's first complete paint.
 double StartToPaint(const std::string& which, const fs::path& parent, const std::string& display, bool usual)
@@ -79,20 +45,8 @@ int main()
 {
     std::printf("%s\n", LoadLine().c_str());
     TempFolder root("startup");
-    // A display of our own.
-    int n = 90;
-    while (fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock"))
-        ++n;
-    const std::string display = ":" + std::to_string(n);
-    const pid_t xvfb = Start({"Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-    if (!WaitUntil([&] { return fs::exists("/tmp/.X11-unix/X" + std::to_string(n)); }, 20)) Fail("Xvfb did not start");
-    ::setenv("DISPLAY", display.c_str(), 1);
-    const pid_t wm = Start({"openbox", "--sm-disable"});
-    const bool managed =
-        WaitUntil([] { return ::system("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'") == 0; },
-                  20);
-    if (!managed) Fail("openbox did not start");
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const VirtualDisplay x;
+    const std::string display = x.Name();
 
     for (const bool usual : {true, false})
     {
@@ -127,7 +81,5 @@ int main()
         std::printf("ratio main_window_idle_cpu_share %.4f  (min %.4f, max %.4f, 1 run; goal <= 0.01)\n",
                     cpu.front() / 10, cpu.front() / 10, cpu.front() / 10);
     }
-    End(wm);
-    End(xvfb);
     return 0;
 }

@@ -27,6 +27,16 @@
 //       clock when the shown window is active and every paint is done (no
 //       message left to serve); with idle, also "idle_cpu=<seconds>", the
 //       process's CPU time over the next 10 s of its message loop
+//   quorvel_bench_driver gui-batch WORKERS MODE OUTDIR IN...
+//       on the X display, the program as its start-up runs it (settings in
+//       the current folder, Application->Run): once its loop serves, the
+//       INs are added as jobs, each row set to the batch's settings (those
+//       of "batch", output OUTDIR/out<i>.avi), the options window set to
+//       WORKERS threads and no after-batch action, live preview set by MODE
+//       (plain or preview), and "开始" clicked; the program quits when the
+//       batch has ended. Adds "batch=<s> gui_cpu=<s> batch_cpu=<s>": the
+//       wall time, the GUI thread's and the whole process's CPU time from
+//       the click to the end
 //   quorvel_bench_driver add FOLDER
 //       the program's windows on the headless desktop (the settings file and
 //       the output folder in the current folder), the main window shown and
@@ -69,6 +79,8 @@
 #include "app/OptionFile.h"
 #include "app/Project1.h"
 #include "app/Unit1.h"
+#include "app/Unit1/Internal.h"
+#include "app/Unit5.h"
 #include "bench/bench_cases.h"
 #include "bench/bench_util.h"
 #include "Src/AVProbe.h"
@@ -182,11 +194,16 @@ double Batch(int workers, const std::string& mode, const std::string& outDir, co
     return bench::Seconds(t0, t1);
 }
 
-double ProcessCpuSeconds()
+double CpuSeconds(clockid_t clock)
 {
     timespec t{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    ::clock_gettime(clock, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+double ProcessCpuSeconds()
+{
+    return CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
 }
 
 void ProbeOne(TAVProbe& p, const std::string& file)
@@ -222,6 +239,84 @@ double Probe(const std::vector<std::string>& warm, const std::vector<std::string
         for (const auto& t : times) std::printf("probe=%.6f cpu=%.6f\n", t.first, t.second);
     return work;
 }
+// The batch of "batch" (plain or preview) started through the program's main
+// window under its own message loop.
+double GuiBatch(int workers, const std::string& mode, const std::string& outDir,
+                const std::vector<std::string>& ins)
+{
+    if (mode != "plain" && mode != "preview") Fail("unknown batch mode " + mode);
+    const auto t0 = Clock::now();
+    if (!backend::UseX11()) Fail(backend::kNoDisplayMessage);
+    const std::string here = sys::GetCurrentDir();
+    for (const char* d : {"/program", "/config", "/home"})
+        sys::ForceDirectories(here + d);
+    UseOptionFile(
+        std::make_unique<TOptionFile>(TOptionPlaces{here + "/program/", here + "/config", here + "/home"}));
+    Application->Initialize();
+    Application->Title = product::kTitle;
+    CreateProgramForms();
+    double gui0 = 0, cpu0 = 0, gui = 0, cpu = 0;
+    Clock::time_point clicked, ended;
+    std::atomic<bool> failed{false}; // set on the conversion threads
+    RunOnMainThread(
+        [&]
+        {
+            if (Form1->AddFiles(ins) != int(ins.size())) Fail("the files were not all added");
+            // Every row converts as the component's "batch" does: mpeg4 + mp3 in AVI.
+            static const std::vector<std::pair<int, std::string>> settings = {
+                {11, "mpeg4"},  {12, "libmp3lame"}, {13, "2"},       {14, ""},
+                {15, ".avi"},   {16, "1280*720"},   {17, "2000000"}, {18, "25"},
+                {19, "128000"}, {20, "44100"},      {22, "False"},   {23, ""}};
+            for (int r = 0; r < int(ins.size()); ++r)
+            {
+                TListItem* row = Form1->lvFiles->Items()->Item(r);
+                unit1::SetRowText(row, unit1::kColOutput, "out" + std::to_string(r) + ".avi");
+                for (const auto& c : settings)
+                    unit1::SetRowText(row, c.first, c.second);
+            }
+            Form1->Video_OutPut_Folder_Edit->SetText(outDir);
+            Form1->FileOutPutPath = outDir;
+            Form5->bsSkinCheckRadioBox7->SetChecked(true);
+            Form5->bsSkinComboBox2->SetItemIndex(workers - 1);
+            Form5->AfterDoneRadios()[3]->SetChecked(true);
+            Form1->chkPreview->SetChecked(mode == "preview");
+            Form1->FFConv->SetPreview(mode == "preview");
+            // The end reaches the window as a call queued on this thread; the
+            // quit is queued after it.
+            const TTerminateEvent shown = Form1->FFConv->OnTerminate;
+            Form1->FFConv->OnTerminate = [&, shown](TObject* sender, const TTerminateInfo& info)
+            {
+                shown(sender, info);
+                if (info.TaskIndex >= 0)
+                {
+                    if (!info.Finished) failed = true;
+                    return;
+                }
+                RunOnMainThread(
+                    [&]
+                    {
+                        ended = Clock::now();
+                        gui = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - gui0;
+                        cpu = ProcessCpuSeconds() - cpu0;
+                        Application->Terminate();
+                    },
+                    false);
+            };
+            gui0 = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+            cpu0 = ProcessCpuSeconds();
+            clicked = Clock::now();
+            Form1->bsSkinButton2->OnClick(Form1->bsSkinButton2);
+            if (!Form1->BatchRunning()) Fail("the batch did not start");
+        },
+        false);
+    Application->Run();
+    const double work = bench::Seconds(t0, Clock::now());
+    ResetApplication();
+    if (failed) Fail("conversions failed");
+    std::printf("batch=%.6f gui_cpu=%.6f batch_cpu=%.6f\n", bench::Seconds(clicked, ended), gui, cpu);
+    return work;
+}
+
 double AddFolder(const std::string& folder)
 {
     const std::string here = std::filesystem::current_path().string();
@@ -445,7 +540,7 @@ int main(int argc, char** argv)
     const std::vector<std::string> a(argv + 1, argv + argc);
     // The preview window opens on the headless desktop (the window job takes
     // the X display itself).
-    if (a.empty() || a[0] != "window") backend::UseHeadless();
+    if (a.empty() || (a[0] != "window" && a[0] != "gui-batch")) backend::UseHeadless();
     // The program's preview (a selected row opens in it) sounds on SDL's
     // dummy driver: no sound card needed, no messages about the lack of one.
     sys::SetEnvironmentVariable("SDL_AUDIODRIVER", "dummy");
@@ -453,6 +548,9 @@ int main(int argc, char** argv)
     if (a.size() == 4 && a[0] == "convert") work = Convert(a[1], a[2], a[3]);
     else if (a.size() >= 5 && a[0] == "batch")
         work = Batch(std::atoi(a[1].c_str()), a[2], a[3], std::vector<std::string>(a.begin() + 4, a.end()));
+    else if (a.size() >= 5 && a[0] == "gui-batch")
+        work =
+            GuiBatch(std::atoi(a[1].c_str()), a[2], a[3], std::vector<std::string>(a.begin() + 4, a.end()));
     else if (a.size() >= 5 && a[0] == "tasks")
     {
         const bench::ConversionCase* c = bench::FindConversionCase(a[1]);
@@ -489,9 +587,11 @@ int main(int argc, char** argv)
         work = OpenDialog(a[1], filter);
         std::printf("filter=%.6f\n", filter);
     }
-    else Fail("usage: quorvel_bench_driver convert CASE IN OUT | batch WORKERS MODE OUTDIR IN... | "
-              "tasks CASE WORKERS OUTDIR IN... | "
-              "probe [-each] [-warm FILE]... FILE... | window program|label [idle] | add FOLDER | play IN WIDTH HEIGHT | preview IN | shell-list DIR | open-dialog DIR");
+    else
+        Fail("usage: quorvel_bench_driver convert CASE IN OUT | batch WORKERS MODE OUTDIR IN... | "
+             "tasks CASE WORKERS OUTDIR IN... | gui-batch WORKERS MODE OUTDIR IN... | "
+             "probe [-each] [-warm FILE]... FILE... | window program|label [idle] | add FOLDER | play IN "
+             "WIDTH HEIGHT | preview IN | shell-list DIR | open-dialog DIR");
     std::printf("work=%.6f\n", work);
     return 0;
 }
