@@ -795,6 +795,12 @@ void Builder::ScrollBars()
         const TRect r = horizontal ? ctl_.Place(32, S) : ctl_.Place(S, 32);
         ctl_.Draw([this, r, horizontal, s](TbsBitmap& b) {
             FillRect(b, r, Solid(Track()));
+            // The track's edge line runs on under the thumb.
+            const Rgb edge = Lighten(Track(), IsDark() ? 0.06f : -0.06f);
+            if (horizontal)
+                HLine(b, r.Left, r.Right, r.Top, edge);
+            else
+                VLine(b, r.Left, r.Top, r.Bottom, edge);
             const Box box = horizontal ? Box{float(r.Left), float(r.Top) + 3, float(r.Right), float(r.Bottom) - 3}
                                        : Box{float(r.Left) + 3, float(r.Top), float(r.Right) - 3, float(r.Bottom)};
             Rgb c = Mix(t_.ButtonBottom, t_.Text, IsDark() ? 0.25f : 0.18f);

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 namespace
 {
@@ -105,6 +106,31 @@ TEST_P(StateArt, DisabledCaptionsReachTheFloor)
     const TRect middle(face.Left + 3, face.Top + 3, face.Right - 3, face.Bottom - 3);
     const auto m = Mean(*data_, button->PictureIndex, middle);
     EXPECT_GE(bsContrastRatio(button->DisabledFontColor, SkinColor(m)), 3.0);
+}
+
+// The scroll thumb keeps the track's edge line (top of a horizontal bar,
+// left of a vertical one) where it lies over the track.
+TEST_P(StateArt, ScrollThumbKeepsTheTrackEdge)
+{
+    for (const char* name : {"hscrollbar", "vscrollbar"})
+    {
+        SCOPED_TRACE(name);
+        const int i = data_->GetControlIndex(name);
+        ASSERT_GE(i, 0);
+        const auto* e = dynamic_cast<const TbsDataSkinScrollBarControl*>(data_->CtrlList[i].get());
+        ASSERT_NE(e, nullptr);
+        const bool horizontal = std::string(name) == "hscrollbar";
+        TBitmap* b = data_->ActivePicture(e->PictureIndex)->Bitmap();
+        const TRect& t = e->TrackArea;
+        const TPixel edge = horizontal ? b->GetPixel32(e->SkinRect.Left + t.Left + t.Width() / 2, e->SkinRect.Top)
+                                       : b->GetPixel32(e->SkinRect.Left, e->SkinRect.Top + t.Top + t.Height() / 2);
+        for (const TRect& r : {e->ThumbRect, e->ActiveThumbRect, e->DownThumbRect})
+        {
+            const TPixel p = horizontal ? b->GetPixel32(r.Left + r.Width() / 2, r.Top)
+                                        : b->GetPixel32(r.Left, r.Top + r.Height() / 2);
+            EXPECT_EQ(p, edge);
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Stored, StateArt, testing::Range(0, bsStoredSkinCount()), storedtest::SkinName);
