@@ -60,7 +60,7 @@ int bsWeakTextColor(int color, int ground);
 
 // Contrast floors the validator holds text to.
 constexpr double bsBodyTextContrast = 4.5;
-constexpr double bsDisabledTextContrast = 2.5;
+constexpr double bsDisabledTextContrast = 3.0;
 // What drawing code aims above a floor: the smoothed edges of small glyphs
 // read weaker than their colour.
 constexpr double bsTextContrastMargin = 0.6;

@@ -35,6 +35,11 @@ int ClampPos(long long v) { return int(std::clamp<long long>(v, -(1LL << 30), 1L
 constexpr int kMaxGlowSize = 1 << 12;
 constexpr long long kMaxGlowPixels = 1LL << 26;
 
+// Strength of the soft glow's plate (of 255) and of a reflection at the
+// text's foot (0..1).
+constexpr int kSoftGlowPlate = 80;
+constexpr double kReflectionStrength = 0.45;
+
 int GlowText(HDC dc, const TRect& r, const std::string& text, int size, COLORREF color, int offset,
              UINT format, bool fivefold)
 {
@@ -88,9 +93,12 @@ int DrawEffectText3(HDC dc, const TRect& r, const std::string& text, COLORREF co
         b.SetSize(w, h);
         PrepareTextBitmap(b, dc);
         const TRect t(m, m, w - m, h - m);
-        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-        FillRect(b.GetDC(), TRect(t.Left - 3, t.Top + 2, t.Right + 3, t.Bottom - 2), red);
-        DeleteObject(red);
+        // A soft haze behind the text, not a box: a plate at a third strength
+        // inside the text's height, the glyphs' own halo at full strength,
+        // both blurred well past the plate's edges.
+        HBRUSH plate = CreateSolidBrush(RGB(kSoftGlowPlate, 0, 0));
+        FillRect(b.GetDC(), TRect(t.Left + 2, t.Top + 3, t.Right - 2, t.Bottom - 3), plate);
+        DeleteObject(plate);
         const TPoint moves[9] = {{-1, -1}, {-2, -2}, {-1, 0}, {-2, 0}, {1, 0}, {2, 0}, {1, 1}, {2, 2}, {0, 0}};
         for (const TPoint& mv : moves) {
             TRect tt = t;
@@ -120,28 +128,30 @@ void DrawEffectText4(HDC dc, const TRect& r, const std::string& text, COLORREF c
         DrawTextUnicode(b.GetDC(), text, inner, format);
         TRect calc(0, 0, w, h);
         DrawTextUnicode(b.GetDC(), text, calc, format | DT_CALCRECT);
-        TRect outer = r;
-        DrawTextUnicode(dc, text, outer, format | DT_CALCRECT);
-        const int t = calc.Top, bt = calc.Bottom, B = outer.Bottom;
-        if (bt - t > 0) {
+        // Where the text's rows lie: at the top, or centred on one line.
+        const int ext = std::min(RectHeight(calc), h);
+        const int top = (format & DT_VCENTER) && (format & DT_SINGLELINE) ? (h - ext) / 2 : 0;
+        const int t = top, bt = top + ext;
+        // The whole text mirrored under its foot, squeezed to half its
+        // height (it fits under a caption's text) and fading away from it.
+        const int rh = (bt - t) / 2;
+        if (rh > 0) {
             const TbsColor rgb = ColorToBsColor(color) & 0x00FFFFFFu;
-            for (int y = 0; y < h; ++y) {
-                TbsColor* row = b.ScanLine(y);
-                if (y < t || y > bt) {
-                    std::fill(row, row + w, 0u);
-                    continue;
-                }
-                double f = 0.7 - double(bt + t - y) / double(bt - t);
-                if (f < 0) f = 0;
+            TbsBitmap m;
+            m.SetSize(w, rh);
+            for (int y = 0; y < rh; ++y) {
+                const TbsColor* a = b.ScanLine(bt - 1 - 2 * y);
+                const TbsColor* c = b.ScanLine(std::max(bt - 2 - 2 * y, t));
+                TbsColor* row = m.ScanLine(y);
+                const double f = kReflectionStrength * (1.0 - double(y) / rh);
                 for (int x = 0; x < w; ++x) {
-                    const int a = int(((row[x] >> 16) & 0xFF) * f);
-                    row[x] = (TbsColor(a) << 24) | rgb;
+                    const int red = (int((a[x] >> 16) & 0xFF) + int((c[x] >> 16) & 0xFF)) / 2;
+                    row[x] = (TbsColor(int(red * f)) << 24) | rgb;
                 }
             }
+            m.SetAlphaBlend(true);
+            m.Draw(dc, r.Left, ClampPos((long long)r.Top + bt + offset));
         }
-        b.FlipVert();
-        b.SetAlphaBlend(true);
-        b.Draw(dc, r.Left, ClampPos((long long)B + bt + offset - h));
     }
     SetBkMode(dc, TRANSPARENT);
     TRect rr = r;

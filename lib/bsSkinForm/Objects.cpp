@@ -421,7 +421,10 @@ void TbsSkinCaptionObject::DrawText(TCanvas* C, TRect text, bool activeLook, TPo
     const int tw = TextWidthW(C, caption), th = TextHeightW(C, caption);
     // With quick buttons the text is centred in the space right of them.
     const TbsAlignment al = Parent->HasQuickButtons() ? bstaCenter : Alignment;
-    const int y = text.Top + RectHeight(text) / 2 - th / 2;
+    // A reflection takes half the text's height under it: the two are
+    // centred together, so the reflection stays inside the caption.
+    const int block = ReflectionEffect ? th + th / 2 + std::max(ReflectionOffset, 0) : th;
+    const int y = std::max(text.Top + RectHeight(text) / 2 - block / 2, std::min(text.Top, text.Top + RectHeight(text) / 2 - th / 2));
     const int x = al == bstaCenter         ? text.Left + RectWidth(text) / 2 - tw / 2
                   : al == bstaRightJustify ? text.Right - tw
                                            : text.Left;

@@ -208,11 +208,18 @@ float TextureValue(Texture t, int x, int y, int period)
     {
     case Texture::None:
         return 0;
-    case Texture::Brushed:
-        // Fine streaks along x: strong variation from row to row, a slow
-        // swell along each row; both periodic.
-        return (Noise01(0, ym, 11) - 0.5f) * 0.8f + (Noise01(xm / 2, ym, 12) - 0.5f) * 0.25f +
-               (PeriodicNoise1(float(xm), p, std::max(p / 4, 1), 13 + ym % 5) - 0.5f) * 0.35f;
+    case Texture::Brushed: {
+        // Fine streaks along x: each row swells and fades along its length
+        // with a phase of its own, so no row runs as an even line across
+        // the tile (repeated every period, it would read as a ruled line);
+        // a weak tone per row and a fine grain. All periodic.
+        const int cell = std::max(p / 4, 1);
+        float rowMean = 0;
+        for (int i = 0; i < p; ++i) rowMean += PeriodicNoise1(float(i), p, cell, 13 + ym);
+        rowMean /= float(p);
+        return (PeriodicNoise1(float(xm), p, cell, 13 + ym) - rowMean) * 0.75f + (Noise01(0, ym, 11) - 0.5f) * 0.2f +
+               (Noise01(xm, ym, 12) - 0.5f) * 0.2f;
+    }
     case Texture::Stripes: {
         // Diagonal stripes: period p along x + y, a soft two-pixel line.
         const int q = ((x + y) % p + p) % p;
@@ -220,11 +227,16 @@ float TextureValue(Texture t, int x, int y, int period)
         return d < 1.5f ? 0.5f - d / 3 : -0.12f;
     }
     case Texture::Linen: {
-        // Woven threads: row and column streaks plus a fine grain.
-        const float rows = Noise01(0, ym, 21) - 0.5f;
-        const float cols = Noise01(xm, 0, 22) - 0.5f;
+        // Woven threads: each row and column thread swells and thins along
+        // its length (so no thread runs as an even line across the tile and
+        // the threads form no regular grid), over and under by turns, plus a
+        // fine grain.
+        const int cell = std::max(p / 4, 2);
+        const float rows = PeriodicNoise1(float(xm), p, cell, 31 + ym) - 0.5f;
+        const float cols = PeriodicNoise1(float(ym), p, cell, 61 + xm) - 0.5f;
+        const bool over = ((xm + ym) & 1) != 0;
         const float grain = Noise01(xm, ym, 23) - 0.5f;
-        return rows * 0.45f + cols * 0.45f + grain * 0.35f;
+        return (over ? rows * 0.55f + cols * 0.25f : rows * 0.25f + cols * 0.55f) + grain * 0.3f;
     }
     }
     return 0;

@@ -131,9 +131,23 @@ private:
     Rgb Track() const { return Lighten(t_.Base, IsDark() ? 0.04f : -0.04f); }
     bool IsDark() const { return bsContrastRatio(ToColor(t_.Base), ToColor(kBlack)) < 7.0; }
     Rgb HotItem() const { return Mix(t_.Surface, t_.Accent, IsDark() ? 0.30f : 0.18f); }
+    // The open menu bar item: a stronger accent than the hot one.
+    Rgb OpenItem() const { return Mix(t_.Surface, t_.Accent, IsDark() ? 0.55f : 0.45f); }
+    // A hot tab: the selected tab's page tinted towards the accent until it
+    // reads apart from the selected tab at a glance.
+    Rgb HotTab(Rgb page) const
+    {
+        auto apart = [](Rgb a, Rgb b) {
+            return std::max({std::abs(a.R - b.R), std::abs(a.G - b.G), std::abs(a.B - b.B)});
+        };
+        float k = 0.15f;
+        while (k < 0.6f && apart(Mix(page, t_.Accent, k), page) < 44.0f) k += 0.03f;
+        return Mix(page, t_.Accent, k);
+    }
     Rgb SelectedUnfocused() const { return Mix(t_.Surface, t_.Accent, IsDark() ? 0.38f : 0.28f); }
     Rgb TextOn(Rgb bg) const { return Readable(t_.Text, bg, 5.0); }
-    Rgb DisabledOn(Rgb bg) const { return Readable(t_.DisabledText, bg, 2.8); }
+    // A little above the validator's floor: smoothed glyph edges read weaker.
+    Rgb DisabledOn(Rgb bg) const { return Readable(t_.DisabledText, bg, bsDisabledTextContrast + 0.2); }
     int FontH() const { return t_.FontHeight; }
 
     // ---- drawing ----------------------------------------------------------
@@ -781,6 +795,12 @@ void Builder::ScrollBars()
         const TRect r = horizontal ? ctl_.Place(32, S) : ctl_.Place(S, 32);
         ctl_.Draw([this, r, horizontal, s](TbsBitmap& b) {
             FillRect(b, r, Solid(Track()));
+            // The track's edge line runs on under the thumb.
+            const Rgb edge = Lighten(Track(), IsDark() ? 0.06f : -0.06f);
+            if (horizontal)
+                HLine(b, r.Left, r.Right, r.Top, edge);
+            else
+                VLine(b, r.Left, r.Top, r.Bottom, edge);
             const Box box = horizontal ? Box{float(r.Left), float(r.Top) + 3, float(r.Right), float(r.Bottom) - 3}
                                        : Box{float(r.Left) + 3, float(r.Top), float(r.Right) - 3, float(r.Bottom)};
             Rgb c = Mix(t_.ButtonBottom, t_.Text, IsDark() ? 0.25f : 0.18f);
@@ -997,7 +1017,7 @@ void Builder::TabEntry()
                           float(r.Bottom) + 4};
             const float rad = float(std::min(t_.ButtonRadius + 1, 5));
             Rgb face = kind == 0 ? Lighten(t_.Base, IsDark() ? -0.03f : -0.05f) : page;
-            if (kind == 3) face = Mix(page, t_.HotTop, 0.5f);
+            if (kind == 3) face = HotTab(page);
             Fill(b, r, RoundBox(box, rad), Solid(line));
             Fill(b, r, RoundBox(box.Inset(1), rad - 1), kind == 0 ? VGradient(box.T, float(r.Bottom), Lighten(face, 0.03f), face)
                                                               : Solid(face));
@@ -1026,7 +1046,7 @@ void Builder::TabEntry()
     Font(e);
     e.FontColor = ToColor(TextOn(Lighten(t_.Base, -0.05f)));
     e.ActiveFontColor = e.FocusFontColor = ToColor(TextOn(page));
-    e.MouseInFontColor = ToColor(TextOn(Mix(page, t_.HotTop, 0.5f)));
+    e.MouseInFontColor = ToColor(TextOn(HotTab(page)));
     e.UpDown = "hupdown";
     e.ShowFocus = false;
     auto close = [&](State s) {
@@ -1361,7 +1381,8 @@ void Builder::MenuBar()
         for (TRect r : {n, a, dn}) FillRect(b, r, VGradient(float(r.Top), float(r.Bottom), barTop, barBottom));
         const float rad = float(std::min(t_.ButtonRadius, 3));
         Fill(b, a, RoundBox(BoxOf(a).Inset(1), rad), Solid(HotItem()));
-        Fill(b, dn, RoundBox(BoxOf(dn).Inset(1), rad), Solid(Mix(t_.Surface, t_.Accent, 0.28f)));
+        Fill(b, dn, RoundBox(BoxOf(dn).Inset(1), rad), Solid(OpenItem()));
+        Stroke(b, dn, RoundBox(BoxOf(dn).Inset(1.5f), rad), 1, Solid(Mix(OpenItem(), t_.Accent, 0.6f)), 0.8f);
     });
     it.ItemLO = it.ItemRO = 4;
     it.TextRct = TRect(4, 0, 46, 22);
@@ -1369,7 +1390,7 @@ void Builder::MenuBar()
     Font(it);
     it.FontColor = ToColor(TextOn(Mix(barTop, barBottom, 0.5f)));
     it.ActiveFontColor = ToColor(TextOn(HotItem()));
-    it.DownFontColor = ToColor(TextOn(Mix(t_.Surface, t_.Accent, 0.28f)));
+    it.DownFontColor = ToColor(TextOn(OpenItem()));
     it.UnEnabledFontColor = ToColor(DisabledOn(t_.Base));
     it.AnimateInterval = 25;
     ctl_.Break();

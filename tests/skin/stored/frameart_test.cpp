@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <functional>
 #include <map>
 
 namespace
@@ -47,7 +48,7 @@ struct Painted
 };
 
 void Paint(Painted& p, TbsSkinData& d, int w, int h, const std::string& caption, bool active,
-           const TbsBorderIcons* icons = nullptr)
+           const TbsBorderIcons* icons = nullptr, const std::function<void(TbsSkinCaptionObject&)>& look = {})
 {
     {
         TForm f(nullptr);
@@ -65,6 +66,7 @@ void Paint(Painted& p, TbsSkinData& d, int w, int h, const std::string& caption,
             o->FMorphKf = o->Active ? 1.0 : 0.0;
             if (auto* c = dynamic_cast<TbsSkinCaptionObject*>(o.get()))
             {
+                if (look) look(*c);
                 c->CurrentFrame = c->Active ? c->FrameCount + 1 : 0;
                 p.Caption = c->ObjectRect;
             }
@@ -262,3 +264,34 @@ TEST_P(FrameArt, NarrowestFrameShowsItsTitle)
 }
 
 INSTANTIATE_TEST_SUITE_P(All, FrameArt, testing::Range(0, 11), storedtest::SkinName);
+
+// The caption text's effects show and stay in the caption: nothing of a
+// reflection or a glow reaches the border or the client below.
+TEST_P(FrameArt, CaptionEffectsStayInTheCaption)
+{
+    const std::string title = "效果 Quorvel";
+    Painted plain;
+    Paint(plain, *data_, 420, 160, title, true);
+    const int glow = 0x302010;
+    const std::pair<const char*, std::function<void(TbsSkinCaptionObject&)>> looks[] = {
+        {"reflection", [](TbsSkinCaptionObject& c) { c.ReflectionEffect = true; c.ReflectionActiveColor = 0x808080; c.ReflectionOffset = 1; }},
+        {"soft glow", [&](TbsSkinCaptionObject& c) { c.VistaGlowEffect = true; c.GlowActiveColor = glow; }}};
+    for (const auto& [what, look] : looks)
+    {
+        SCOPED_TRACE(what);
+        Painted p;
+        Paint(p, *data_, 420, 160, title, true, nullptr, look);
+        ASSERT_EQ(p.Bitmap.Width(), plain.Bitmap.Width());
+        int changed = 0, outside = 0;
+        for (int y = 0; y < p.Bitmap.Height(); ++y)
+            for (int x = 0; x < p.Bitmap.Width(); ++x)
+            {
+                const TbsColor a = plain.Bitmap.GetPixel(x, y), b = p.Bitmap.GetPixel(x, y);
+                if (Distance(a, b) <= 2) continue;
+                ++changed;
+                if (y >= p.Caption.Bottom) ++outside;
+            }
+        EXPECT_GT(changed, 30) << "the effect shows";
+        EXPECT_EQ(outside, 0) << "of " << changed << " changed pixels below the caption";
+    }
+}
