@@ -30,16 +30,7 @@ namespace {
 template <class Pred>
 bool ServeUntil(Pred done, int ms = 60000)
 {
-    auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;)
-    {
-        MSG m;
-        while (Application->ProcessMessage(m)) {}
-        CheckSynchronize(0);
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() > limit) return false;
-        backend::Current().WaitForEvents(10);
-    }
+    return AppPumpUntil(done, ms);
 }
 
 class PreviewX11Test : public WindowManagerTest
