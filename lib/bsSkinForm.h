@@ -354,7 +354,8 @@ public:
 
     bool GetFormActive() const;
     // A form shown inside another one as a picture (a skin preview): its
-    // frame always looks active and does not follow the mouse.
+    // frame always looks active, does not follow the mouse and keeps the
+    // size its host gives it, below the skin's minimum too.
     bool PreviewMode = false;
     bool RollUpState() const { return FRollUpState; }
     void ChangeRollUpState(bool Value);

@@ -485,7 +485,7 @@ void TbsSkinForm::PaintNCSkin(HDC DC)
 {
     if (!FSD || FSD->Empty || !FForm->HandleAllocated()) return;
     if (FFormWidth == 0 || FFormHeight == 0) FFormWidth = FForm->Width(), FFormHeight = FForm->Height();
-    if (FFormWidth < GetMinWidth() || FFormHeight < GetMinHeight()) return;
+    if (!PreviewMode && (FFormWidth < GetMinWidth() || FFormHeight < GetMinHeight())) return;
     CalcRects();
     ArrangeObjects();
     const bool active = GetFormActive();
@@ -964,8 +964,9 @@ void TbsSkinForm::ChangeSkinData()
     else
         UpdateFormBorderIcons();
     // The new skin's minimum size; a rolled-up form keeps exactly its height.
-    const int mw = GetMinWidth(), mh = GetMinHeight();
-    if (FRollUpState) FForm->SetHeight(mh);
+    // A preview keeps the size its host gave it: it only shows the look.
+    const int mw = PreviewMode ? 0 : GetMinWidth(), mh = PreviewMode ? 0 : GetMinHeight();
+    if (FRollUpState) FForm->SetHeight(GetMinHeight());
     if (FForm->Width() < mw && FForm->Height() < mh) FForm->SetBounds(FForm->Left(), FForm->Top(), mw, mh);
     else if (FForm->Height() < mh) FForm->SetHeight(mh);
     else if (FForm->Width() < mw) FForm->SetWidth(mw);

@@ -389,7 +389,7 @@ bool TbsSkinForm::StatesWindowProc(TMessage& m)
         PassOn(m);
         if (auto* mi = reinterpret_cast<MINMAXINFO*>(m.LParam))
         {
-            mi->ptMinTrackSize = TPoint(GetMinWidth(), GetMinHeight());
+            if (!PreviewMode) mi->ptMinTrackSize = TPoint(GetMinWidth(), GetMinHeight());
             mi->ptMaxTrackSize = TPoint(GetMaxWidth(), GetMaxHeight());
         }
         return true;

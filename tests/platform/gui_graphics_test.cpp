@@ -12,11 +12,23 @@
 
 namespace
 {
+// One folder for this test process, removed when it ends.
+struct TempFolder
+{
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("quorvel_gui_gfx_" + std::to_string(::getpid()));
+    TempFolder() { std::filesystem::create_directories(dir); }
+    ~TempFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+};
+
 std::string TempPath(const std::string& name)
 {
-    auto dir = std::filesystem::temp_directory_path() / ("quorvel_gui_gfx_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
+    static TempFolder folder;
+    return (folder.dir / name).string();
 }
 
 // A small picture with distinct pixels (and, for 32 bits, distinct alphas).

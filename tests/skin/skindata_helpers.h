@@ -16,12 +16,25 @@ namespace skintest
 {
 namespace fs = std::filesystem;
 
+// Folders made by TempDir, removed when the test process ends.
+struct TempDirs
+{
+    std::vector<fs::path> made;
+    ~TempDirs()
+    {
+        std::error_code ec;
+        for (const auto& p : made) fs::remove_all(p, ec);
+    }
+};
+
 // A fresh, empty folder for one test.
 inline std::string TempDir(const std::string& name)
 {
+    static TempDirs dirs;
     fs::path p = fs::temp_directory_path() / ("quorvel-skindata-" + name + "-" + std::to_string(::getpid()));
     fs::remove_all(p);
     fs::create_directories(p);
+    dirs.made.push_back(p);
     return p.string() + "/";
 }
 

@@ -76,6 +76,27 @@ TEST_F(SkinChooserTest, PreviewFollowsTheChoiceWhileTheApplicationSkinStays)
     EXPECT_EQ(dlg.Form(), nullptr);
 }
 
+// The preview is a 220 x 170 window at (190, 10) in every skin, inside the
+// chooser's client area, however wide the skin's own frame would like to be.
+TEST_F(SkinChooserTest, ThePreviewKeepsItsPlaceAndSizeInEverySkin)
+{
+    std::vector<std::string> wrong;
+    WhenIdle([&] { return Open(); }, [&] {
+        TbsSelectSkinDlgForm* f = dlg.Form();
+        for (int i = 0; i < bsStoredSkinCount(); ++i)
+        {
+            driver->Click(Row(i));
+            const TRect r = f->PreviewForm->BoundsRect();
+            if (r != TRect(190, 10, 410, 180) || r.Right > f->ClientWidth() || r.Bottom > f->ClientHeight())
+                wrong.push_back(std::string(bsStoredSkin(i).Name) + ": " + std::to_string(r.Left) + "," + std::to_string(r.Top) + " " +
+                                std::to_string(r.Right - r.Left) + "x" + std::to_string(r.Bottom - r.Top));
+        }
+        driver->PressKey(VK_ESCAPE);
+    });
+    EXPECT_FALSE(dlg.Execute(0));
+    EXPECT_TRUE(wrong.empty()) << ::testing::PrintToString(wrong);
+}
+
 TEST_F(SkinChooserTest, DoubleClickAndEnterConfirm)
 {
     WhenIdle([&] { return Open(); }, [&] { driver->DoubleClick(Row(5)); });
