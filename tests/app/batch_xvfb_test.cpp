@@ -20,7 +20,7 @@
 #include "platform/core/Utf8.h"
 #include "platform/sys/Files.h"
 #include "platform/sys/Process.h"
-#include "tests/platform/x11_session.h"
+#include "tests/app/user_script.h"
 
 using namespace x11test;
 namespace fs = std::filesystem;
@@ -111,32 +111,12 @@ protected:
     }
     // The user's actions as a shell script; the test serves the window
     // until the script ends.
-    void User(const std::string& script)
-    {
-        const pid_t user = Spawn({"sh", "-c", script});
-        ASSERT_GT(user, 0);
-        int status = 0;
-        const bool ended = AppPumpUntil([&] { return waitpid(user, &status, WNOHANG) == user; }, 120000);
-        if (!ended) Stop(user);
-        ASSERT_TRUE(ended) << script;
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << script;
-        AppPumpUntil([] { return false; }, 300);
-    }
-    static std::string ClickAt(TControl* c, TPoint client)
-    {
-        const TPoint p = c->ClientToScreen(client);
-        return Format("xdotool mousemove %d %d && sleep 0.3 && xdotool click 1", p.X, p.Y);
-    }
-    static std::string ClickCentre(TControl* c) { return ClickAt(c, TPoint(c->Width() / 2, c->Height() / 2)); }
+    void User(const std::string& script) { RunUser(script, 300); }
     std::string Shot(const std::string& step)
     {
         const std::string path = ShotPath("batch-" + step);
         shots.push_back(path);
         return "sleep 0.7 && import -window root '" + path + "'";
-    }
-    static std::string WaitFor(const std::string& title)
-    {
-        return "xdotool search --sync --name '^" + title + "$' windowactivate --sync";
     }
     // "文件" → "添加整个目录" → the dialog, which starts in the media folder:
     // Down to its first folder "clips" (or further to "long"), Enter.
@@ -146,8 +126,8 @@ protected:
         TbsSkinMainMenuBar* bar = Form1->bsSkinMainMenuBar1;
         const TRect file = bar->Item(0)->ObjectRect;
         const TPoint menu((file.Left + file.Right) / 2, (file.Top + file.Bottom) / 2);
-        User(WaitFor(kTitle) + " && " + ClickAt(bar, menu) + " && " +
-             ClickAt(bar, TPoint(menu.X + 30, file.Bottom + 12 + 2 * 20)) + " && " + WaitFor("选择目录") + " && " +
+        User(WaitForWindow(kTitle) + " && " + ClickAt(bar, menu) + " && " +
+             ClickAt(bar, TPoint(menu.X + 30, file.Bottom + 12 + 2 * 20)) + " && " + WaitForWindow("选择目录") + " && " +
              Shot(step) + " && xdotool key --delay 300" + (downs == 1 ? " Down" : " Down Down") + " Return");
         ASSERT_EQ(Form1->lvFiles->Items()->Count(), rows);
     }
@@ -177,7 +157,7 @@ TEST_F(BatchX11Test, AUserConvertsAFolderStopsASecondRunChangesTheSkinAndQuits)
     ASSERT_EQ(presets->ItemIndex(), 2);
 
     // "选项": the thread count box opened, three rows down to "4", "确定".
-    User(ClickCentre(Form1->bsSkinButton19) + " && " + WaitFor("选项") + " && " +
+    User(ClickCentre(Form1->bsSkinButton19) + " && " + WaitForWindow("选项") + " && " +
          ClickCentre(Form5->bsSkinComboBox2) + " && sleep 0.5 && xdotool key --delay 200 Down Down Down Return && " +
          Shot("3-options") + " && " + ClickCentre(Form5->bsSkinButton6));
     ASSERT_EQ(Form5->bsSkinComboBox2->ItemIndex(), 3);
@@ -228,7 +208,7 @@ TEST_F(BatchX11Test, AUserConvertsAFolderStopsASecondRunChangesTheSkinAndQuits)
 
     // "功能" → "软件皮肤": two skins down, confirmed.
     const int skin = Form1->bsSkinData1->SkinIndex();
-    User("xdotool key --delay 150 F10 Right Right Right Down Up Return && " + WaitFor("Select skin") +
+    User("xdotool key --delay 150 F10 Right Right Right Down Up Return && " + WaitForWindow("Select skin") +
          " && sleep 0.5 && xdotool key --delay 200 Down Down Return && " + Shot("8-skin"));
     EXPECT_NE(Form1->bsSkinData1->SkinIndex(), skin);
 

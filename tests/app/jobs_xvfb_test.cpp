@@ -13,7 +13,7 @@
 #include "app/catalogue/Catalogue.h"
 #include "platform/core/Utf8.h"
 #include "platform/sys/Files.h"
-#include "tests/platform/x11_session.h"
+#include "tests/app/user_script.h"
 
 using namespace x11test;
 namespace fs = std::filesystem;
@@ -46,34 +46,13 @@ protected:
         fs::remove_all(root);
     }
     // The user's actions as a shell script; the test serves the window's
-    // messages until the script ends (modal loops serve them meanwhile).
-    void User(const std::string& script)
-    {
-        const pid_t user = Spawn({"sh", "-c", script});
-        ASSERT_GT(user, 0);
-        int status = 0;
-        const bool ended = PumpUntil([&] { return waitpid(user, &status, WNOHANG) == user; }, 120000);
-        if (!ended) Stop(user);
-        ASSERT_TRUE(ended) << script;
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << script;
-        PumpFor(300);
-    }
-    // Script parts: a click at a control's point, a screenshot, a wait for a window.
-    static std::string ClickAt(TControl* c, TPoint client)
-    {
-        const TPoint p = c->ClientToScreen(client);
-        return Format("xdotool mousemove %d %d && sleep 0.3 && xdotool click 1", p.X, p.Y);
-    }
-    static std::string ClickCentre(TControl* c) { return ClickAt(c, TPoint(c->Width() / 2, c->Height() / 2)); }
+    // messages until the script ends.
+    void User(const std::string& script) { RunUser(script, 300); }
     std::string Shot(const std::string& step)
     {
         const std::string path = ShotPath("jobs-" + step);
         shots.push_back(path);
         return "sleep 0.7 && import -window root '" + path + "'";
-    }
-    static std::string WaitFor(const std::string& title)
-    {
-        return "xdotool search --sync --name '^" + title + "$' windowactivate --sync";
     }
     int Rows() const { return Form1->lvFiles->Items()->Count(); }
     std::string Cell(int r, int c) const { return Form1->JobColumn(r, c); }
@@ -95,9 +74,9 @@ TEST_F(JobsX11Test, AUserFillsTheListAndEditsIt)
     // pixels below the bar in this skin); the dialog: Down to "clips",
     // Enter; the box naming the skipped files: Enter.
     const TPoint menu((file.Left + file.Right) / 2, (file.Top + file.Bottom) / 2);
-    User(WaitFor("QuorvelMTS格式转换器") + " && " + ClickAt(bar, menu) + " && " + Shot("1-menu") + " && " +
-         ClickAt(bar, TPoint(menu.X + 30, file.Bottom + 12 + 2 * 20)) + " && " + WaitFor("选择目录") + " && " +
-         Shot("2-dialog") + " && xdotool key --delay 300 Down Return && " + WaitFor("提示") + " && " +
+    User(WaitForWindow("QuorvelMTS格式转换器") + " && " + ClickAt(bar, menu) + " && " + Shot("1-menu") + " && " +
+         ClickAt(bar, TPoint(menu.X + 30, file.Bottom + 12 + 2 * 20)) + " && " + WaitForWindow("选择目录") + " && " +
+         Shot("2-dialog") + " && xdotool key --delay 300 Down Return && " + WaitForWindow("提示") + " && " +
          Shot("3-rows-and-skipped") + " && xdotool key Return");
     ASSERT_EQ(Rows(), 25);
     EXPECT_EQ(Cell(0, 0), (root / "media" / "clips" / "-dash.mp4").string());

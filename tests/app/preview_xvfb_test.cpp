@@ -19,7 +19,7 @@
 #include "platform/gui/Graphics.h"
 #include "platform/sys/Files.h"
 #include "platform/sys/Process.h"
-#include "tests/platform/x11_session.h"
+#include "tests/app/user_script.h"
 
 using namespace x11test;
 namespace fs = std::filesystem;
@@ -65,22 +65,7 @@ protected:
         ::unsetenv("SDL_AUDIODRIVER");
     }
     // The user's actions as a shell script, served meanwhile.
-    void User(const std::string& script)
-    {
-        const pid_t user = Spawn({"sh", "-c", script});
-        ASSERT_GT(user, 0);
-        int status = 0;
-        const bool ended = ServeUntil([&] { return waitpid(user, &status, WNOHANG) == user; }, 120000);
-        if (!ended) Stop(user);
-        ASSERT_TRUE(ended) << script;
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << script;
-    }
-    static std::string ClickAt(TControl* c, TPoint client)
-    {
-        const TPoint p = c->ClientToScreen(client);
-        return Format("xdotool mousemove %d %d && sleep 0.3 && xdotool click 1", p.X, p.Y);
-    }
-    static std::string ClickCentre(TControl* c) { return ClickAt(c, TPoint(c->Width() / 2, c->Height() / 2)); }
+    void User(const std::string& script) { RunUser(script); }
     std::string Shot(const std::string& step) { return "sleep 0.5 && import -window root '" + ShotPath("preview-" + step) + "'"; }
     // Panel6's pixels on the screen now.
     std::vector<TPixel> PanelPixels(const std::string& step)
