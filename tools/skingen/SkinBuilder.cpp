@@ -1478,11 +1478,11 @@ void Builder::CaptionObjects()
         const char* hint;
         Rgb circle;
     };
-    // Circles take their colours by place in the row (close, maximize,
-    // minimize from the outer edge): red, yellow, green.
+    // Circles take their colours by what they do: red closes, yellow
+    // minimizes, green maximizes, wherever the row places them.
     const Cmd cmds[] = {{"closebutton", cmClose, "close", nullptr, "Close", ParseRgb("#FF5F57")},
-                        {"maxbutton", cmMaximize, "max", "restore", "Maximize", ParseRgb("#FEBC2E")},
-                        {"minbutton", cmMinimize, "min", "restore", "Minimize", ParseRgb("#28C840")},
+                        {"maxbutton", cmMaximize, "max", "restore", "Maximize", ParseRgb("#28C840")},
+                        {"minbutton", cmMinimize, "min", "restore", "Minimize", ParseRgb("#FEBC2E")},
                         {"rollupbutton", cmRollUp, "rollup", "rolldown", "Roll Up", ParseRgb("#5AA9E6")},
                         {"traybutton", cmMinimizeToTray, "tray", nullptr, "Minimize to Tray", ParseRgb("#B18CE0")}};
     // The caption under the buttons, taken from the frame picture (the

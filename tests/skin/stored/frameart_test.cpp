@@ -2,7 +2,7 @@
 // screen: the caption around the caption buttons is the caption (no plate
 // wider than the buttons shown), the caption has no hard colour step, an
 // inactive close button is quieter than the active one, the Mac-like circles
-// run red, yellow, green, rounded frames are cut and their masked corners
+// are red, yellow, green by what they do, rounded frames are cut and their masked corners
 // blend by coverage, and the narrowest frame (the minimized tile) still shows
 // words of its title.
 #include "lib/bsSkinForm.h"
@@ -185,21 +185,29 @@ TEST_P(FrameArt, InactiveCloseButtonIsQuieter)
     if (chroma[1] > 30) EXPECT_LE(chroma[0], 0.6 * chroma[1]) << "colour inactive " << chroma[0] << " vs active " << chroma[1];
 }
 
-// Circles on the left run red, yellow, green from the outer edge.
-TEST_P(FrameArt, CaptionCirclesRunRedYellowGreen)
+// Circles take their colours by what they do (red closes, yellow minimizes,
+// green maximizes), also in a row without the maximize button.
+TEST_P(FrameArt, CaptionCirclesColourByWhatTheyDo)
 {
     if (ThemeOf(GetParam()).CapButtons != skingen::CaptionButtons::Circles) GTEST_SKIP() << "no circles";
-    Painted p;
-    Paint(p, *data_, 420, 160, "", true);
-    std::vector<TRect> row;
-    for (TbsStdCommand c : {cmClose, cmMaximize, cmMinimize}) row.push_back(p.Buttons.at(c));
-    std::sort(row.begin(), row.end(), [](const TRect& a, const TRect& b) { return a.Left < b.Left; });
-    auto centre = [&](const TRect& r) { return p.Bitmap.GetPixel((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); };
     auto rgb = [](TbsColor c) { return std::array<int, 3>{Channel(c, 16), Channel(c, 8), Channel(c, 0)}; };
-    const auto red = rgb(centre(row[0])), yellow = rgb(centre(row[1])), green = rgb(centre(row[2]));
-    EXPECT_TRUE(red[0] > 200 && red[1] < 140 && red[2] < 140) << red[0] << "," << red[1] << "," << red[2];
-    EXPECT_TRUE(yellow[0] > 200 && yellow[1] > 150 && yellow[2] < 120) << yellow[0] << "," << yellow[1] << "," << yellow[2];
-    EXPECT_TRUE(green[1] > 150 && green[0] < 140 && green[2] < 140) << green[0] << "," << green[1] << "," << green[2];
+    TbsBorderIcons noMaximize;
+    noMaximize.Maximize = false;
+    for (const TbsBorderIcons* icons : std::vector<const TbsBorderIcons*>{nullptr, &noMaximize})
+    {
+        Painted p;
+        Paint(p, *data_, 420, 160, "", true, icons);
+        auto centre = [&](TbsStdCommand c) {
+            const TRect r = p.Buttons.at(c);
+            return rgb(p.Bitmap.GetPixel((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+        };
+        const auto red = centre(cmClose), yellow = centre(cmMinimize);
+        EXPECT_TRUE(red[0] > 200 && red[1] < 140 && red[2] < 140) << red[0] << "," << red[1] << "," << red[2];
+        EXPECT_TRUE(yellow[0] > 200 && yellow[1] > 150 && yellow[2] < 120) << yellow[0] << "," << yellow[1] << "," << yellow[2];
+        if (icons) continue;
+        const auto green = centre(cmMaximize);
+        EXPECT_TRUE(green[1] > 150 && green[0] < 140 && green[2] < 140) << green[0] << "," << green[1] << "," << green[2];
+    }
 }
 
 // A frame drawn with rounded corners is cut at them; the pixels the mask
