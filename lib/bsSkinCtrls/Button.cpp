@@ -11,6 +11,12 @@ namespace
 {
 constexpr unsigned MorphInterval = 20;
 
+// The focus mark of a default button: a ring two pixels inside its w x h
+// face, in the caption's colour (the accent face takes no accent ring).
+void DrawDefaultFocusRing(HDC dc, int w, int h, TColor color)
+{
+    DrawAccentRing(dc, TRect(2, 2, w - 2, h - 2), COLORREF(ColorToRGB(color)), 1);
+}
 } // namespace
 
 TbsSkinButton::TbsSkinButton(TComponent* AOwner) : TbsSkinButtonFace(AOwner)
@@ -376,10 +382,11 @@ void TbsSkinButton::Paint()
     }
     else if (FDown && (FGroupIndex != 0 || FMouseIn || (focused && !FMouseDown)))
         DrawButtonState(&B, DownSkinRect, true, true);
-    else if (FDefault && FActive && !focused && !FPointerIn && !FDown)
+    else if (FDefault && FActive && !FPointerIn && !FDown)
     {
         // The default button: its normal face filled with the accent (the
-        // hot face belongs to the pointer, a ring to the focus).
+        // hot face belongs to the pointer); with the focus as well, a ring
+        // inside the face marks it.
         FAccentFace = true;
         DrawButtonState(&B, SkinRect, false, false);
         FAccentFace = false;
@@ -422,6 +429,7 @@ void TbsSkinButton::DrawButtonState(TBitmap* B, const TRect& R, bool ADown, bool
         TintFace(B, COLORREF(bsColorReaching(int(ColorToRGB(TColor(FSD->FSkinColors.FcHighLight))), text, target + 1)),
                  88);
         C->Font()->SetColor(TColor(bsReadableColor({text, 0xFFFFFF, 0}, int(DominantColor(B, tr)), target)));
+        if (IsFocused()) DrawDefaultFocusRing(C->GetHandle(), B->GetWidth(), B->GetHeight(), C->Font()->GetColor());
     }
     else if (!enabled)
         C->Font()->SetColor(TColor(bsWeakTextColor(int(ColorToRGB(C->Font()->GetColor())), int(DominantColor(B, tr)))));
@@ -455,8 +463,9 @@ void TbsSkinButton::CreateControlDefaultImage(TBitmap* B)
         frame = TColor(0x800000);
         fill = TColor(0xD2BDB6);
     }
-    // The default button filled with the selection colour.
-    const bool accentFace = FDefault && FActive && !pressed && !IsFocused() && !FPointerIn && GetEnabled();
+    // The default button filled with the selection colour (with the focus,
+    // a ring inside it).
+    const bool accentFace = FDefault && FActive && !pressed && !FPointerIn && GetEnabled();
     if (accentFace)
         frame = TColor(0x800000), fill = TColor(bsColorReaching(int(ColorToRGB(clHighlight)),
                                                                 int(ColorToRGB(clHighlightText)),
@@ -471,6 +480,7 @@ void TbsSkinButton::CreateControlDefaultImage(TBitmap* B)
     if (!GetEnabled())
         C->Font()->SetColor(TColor(bsWeakTextColor(int(ColorToRGB(clBtnShadow)), int(ColorToRGB(fill)))));
     if (accentFace) C->Font()->SetColor(clHighlightText);
+    if (accentFace && IsFocused()) DrawDefaultFocusRing(C->GetHandle(), r.Width(), r.Height(), clHighlightText);
     C->Brush()->SetStyle(bsClear);
     bool drawDefault = true;
     if (OnPaint) OnPaint(this, C, r, FDown, FMouseIn, drawDefault);

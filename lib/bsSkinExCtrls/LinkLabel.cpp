@@ -41,6 +41,9 @@ void TbsSkinLinkLabel::SetSkinData(TbsSkinData* Value)
 void TbsSkinLinkLabel::ChangeSkinData()
 {
     GetSkinData();
+    // The skin's font may be wider or narrower: an auto-sized label fits
+    // its text again.
+    AdjustBounds();
     Invalidate();
 }
 

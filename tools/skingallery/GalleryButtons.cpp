@@ -95,10 +95,10 @@ using StateButton = StatePushButton<TbsSkinButton>;
 using StateSpeedButton = StatePushButton<TbsSkinSpeedButton>;
 
 const char* const kEntries[] = {"button", "resizebutton", "resizetoolbutton"};
-const char* const kStates[] = {"正常", "悬停", "按下", "焦点", "禁用", "默认", "组中按下", "图标", "渐变中"};
+const char* const kStates[] = {"正常", "悬停", "按下", "焦点", "禁用", "默认", "组中按下", "图标", "渐变中", "默认焦点"};
 const char* const kStateNames[] = {"normal", "hot", "pressed", "focused", "disabled", "default", "group pressed", "glyph",
-                                   "fading"};
-constexpr int kStateCount = 9;
+                                   "fading", "default focused"};
+constexpr int kStateCount = 10;
 constexpr int BW = 96, BH = 28, Gap = 8, RowH = 48;
 
 // A form with one row of buttons per entry, one button per state.
@@ -134,6 +134,10 @@ std::unique_ptr<TForm> ButtonsForm(TbsSkinData* sd, int W, int H, std::vector<Tb
                 b->SetNumGlyphs(4);
                 break;
             case 8: b->HalfFaded(); break;
+            case 9:
+                b->SetDefault(true);
+                focus.push_back(b);
+                break;
             default: break;
             }
         }
@@ -471,8 +475,9 @@ void DrawStates(GalleryPage& p, const char* entry, const char* title, int W, int
             const std::string& state = n->second;
             const bool captioned = state.rfind("button ", 0) == 0 || state.rfind("resizebutton ", 0) == 0;
             const std::string last = state.substr(state.rfind(' ') + 1);
-            if (captioned && (last == "normal" || last == "hot" || last == "pressed" || last == "default" ||
-                              last == "disabled") && state.find("group") == std::string::npos)
+            const bool plainFace = last == "normal" || last == "hot" || last == "pressed" || last == "default" ||
+                                   last == "disabled" || state.find("default focused") != std::string::npos;
+            if (captioned && plainFace && state.find("group") == std::string::npos)
                 p.TextRegion(TRect(at.Left + 8, at.Top + 6, at.Right - 8, at.Bottom - 6),
                              last == "disabled" ? TbsTextKind::Disabled : TbsTextKind::Body, what);
             StateNames().erase(n);
@@ -487,7 +492,7 @@ void DrawStates(GalleryPage& p, const char* entry, const char* title, int W, int
 void DrawButtons(GalleryPage& p)
 {
     const int W = Gap + kStateCount * (BW + Gap), H = 3 * RowH;
-    DrawStates<TbsSkinButton>(p, "buttons", "按钮：正常、悬停、按下、焦点、禁用、默认、组中按下、图标、渐变中 buttons", W, H, ButtonsForm);
+    DrawStates<TbsSkinButton>(p, "buttons", "按钮：正常、悬停、按下、焦点、禁用、默认、组中按下、图标、渐变中、默认焦点 buttons", W, H, ButtonsForm);
 }
 
 void DrawSpeedButtons(GalleryPage& p)

@@ -129,6 +129,62 @@ ShapeFn Segment(float x0, float y0, float x1, float y1, float width)
     };
 }
 
+ShapeFn Bar(float x0, float y0, float x1, float y1, float width, float extend)
+{
+    const float len = std::hypot(x1 - x0, y1 - y0);
+    const float ux = len > 0 ? (x1 - x0) / len : 1.0f, uy = len > 0 ? (y1 - y0) / len : 0.0f;
+    const float mx = (x0 + x1) / 2, my = (y0 + y1) / 2;
+    const float halfLen = len / 2 + extend, halfWidth = width / 2;
+    return [=](float x, float y) {
+        // The distance to a box turned along the line.
+        const float along = std::fabs((x - mx) * ux + (y - my) * uy) - halfLen;
+        const float across = std::fabs((y - my) * ux - (x - mx) * uy) - halfWidth;
+        const float ox = std::max(along, 0.0f), oy = std::max(across, 0.0f);
+        return std::sqrt(ox * ox + oy * oy) + std::min(std::max(along, across), 0.0f);
+    };
+}
+
+ShapeFn Triangle(std::pair<float, float> a, std::pair<float, float> b, std::pair<float, float> c, float radius)
+{
+    // Rounded corners: the triangle shrunk towards its incentre by `radius`,
+    // then grown back by the same distance.
+    const float la = std::hypot(b.first - c.first, b.second - c.second);
+    const float lb = std::hypot(c.first - a.first, c.second - a.second);
+    const float lc = std::hypot(a.first - b.first, a.second - b.second);
+    const float perimeter = la + lb + lc;
+    const float area = std::fabs((b.first - a.first) * (c.second - a.second) - (c.first - a.first) * (b.second - a.second)) / 2;
+    if (perimeter <= 0 || area <= 0) return [](float, float) { return 1e9f; };
+    const float ix = (la * a.first + lb * b.first + lc * c.first) / perimeter;
+    const float iy = (la * a.second + lb * b.second + lc * c.second) / perimeter;
+    const float inradius = 2 * area / perimeter;
+    const float r = std::clamp(radius, 0.0f, inradius * 0.9f);
+    const float k = (inradius - r) / inradius;
+    float px[3], py[3];
+    const std::pair<float, float> pts[3] = {a, b, c};
+    for (int i = 0; i < 3; ++i)
+    {
+        px[i] = ix + (pts[i].first - ix) * k;
+        py[i] = iy + (pts[i].second - iy) * k;
+    }
+    const float turn = (px[1] - px[0]) * (py[2] - py[0]) - (py[1] - py[0]) * (px[2] - px[0]) > 0 ? 1.0f : -1.0f;
+    return [=](float x, float y) {
+        // Distance to the nearest edge; inside when on the inner side of all three.
+        float d2 = 1e18f;
+        bool inside = true;
+        for (int i = 0; i < 3; ++i)
+        {
+            const int j = (i + 1) % 3;
+            const float ex = px[j] - px[i], ey = py[j] - py[i];
+            const float vx = x - px[i], vy = y - py[i];
+            const float t = Clamp01((vx * ex + vy * ey) / (ex * ex + ey * ey));
+            const float qx = vx - ex * t, qy = vy - ey * t;
+            d2 = std::min(d2, qx * qx + qy * qy);
+            if (turn * (ex * vy - ey * vx) < 0) inside = false;
+        }
+        return (inside ? -std::sqrt(d2) : std::sqrt(d2)) - r;
+    };
+}
+
 ShapeFn Union(ShapeFn a, ShapeFn b)
 {
     return [=](float x, float y) { return std::min(a(x, y), b(x, y)); };

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace skingen
@@ -55,6 +56,11 @@ ShapeFn RoundBox2(Box b, float topRadius, float bottomRadius);
 ShapeFn Circle(float cx, float cy, float r);
 // A line from (x0, y0) to (x1, y1) with round ends, `width` thick.
 ShapeFn Segment(float x0, float y0, float x1, float y1, float width);
+// The same line with square ends, reaching `extend` past both end points.
+ShapeFn Bar(float x0, float y0, float x1, float y1, float width, float extend = 0);
+// A triangle with its corners rounded by `radius`; the rounded shape stays
+// within the three points.
+ShapeFn Triangle(std::pair<float, float> a, std::pair<float, float> b, std::pair<float, float> c, float radius = 0);
 ShapeFn Union(ShapeFn a, ShapeFn b);
 
 // Fills a shape over the pixels of `clip` with coverage anti-aliasing,

@@ -153,7 +153,8 @@ private:
     // ---- drawing ----------------------------------------------------------
     void Face(TbsBitmap& b, const TRect& r, State s, float radius, bool tool = false) const;
     void Glyph(TbsBitmap& b, const std::string& kind, float cx, float cy, Rgb c, float scale = 1.0f) const;
-    void Arrow(TbsBitmap& b, float cx, float cy, int dir, float size, Rgb c) const;
+    // A filled arrow `base` pixels wide (rounded to an odd width).
+    void Arrow(TbsBitmap& b, float cx, float cy, int dir, float base, Rgb c) const;
     void Sunken(TbsBitmap& b, const TRect& r, Rgb fill, Rgb border, float radius) const;
     void CheckMark(TbsBitmap& b, const TRect& cell, bool radio, int mark, State s) const;
     void Frame(TbsBitmap& b, bool active) const;
@@ -279,59 +280,77 @@ void Builder::Sunken(TbsBitmap& b, const TRect& r, Rgb fill, Rgb border, float r
     Fill(b, r, RoundBox(box.Inset(1), std::max(radius - 1, 0.0f)), Solid(fill));
 }
 
-void Builder::Arrow(TbsBitmap& b, float cx, float cy, int dir, float size, Rgb c) const
+void Builder::Arrow(TbsBitmap& b, float cx, float cy, int dir, float base, Rgb c) const
 {
-    // dir: 0 up, 1 down, 2 left, 3 right.
-    const float s = size, h = size / 2;
-    std::vector<std::pair<float, float>> p;
-    if (dir == 0) p = {{cx - s, cy + h / 1.2f}, {cx + s, cy + h / 1.2f}, {cx, cy - h}};
-    if (dir == 1) p = {{cx - s, cy - h / 1.2f}, {cx + s, cy - h / 1.2f}, {cx, cy + h}};
-    if (dir == 2) p = {{cx + h / 1.2f, cy - s}, {cx + h / 1.2f, cy + s}, {cx - h, cy}};
-    if (dir == 3) p = {{cx - h / 1.2f, cy - s}, {cx - h / 1.2f, cy + s}, {cx + h, cy}};
-    FillPolygon(b, p, c);
+    // dir: 0 up, 1 down, 2 left, 3 right. A triangle with 45-degree sides
+    // on the pixel grid: an odd base whose ends lie on pixel edges, so the
+    // tip falls on a pixel's centre and the base edge is one sharp line;
+    // the corners slightly rounded.
+    const float w = 2.0f * std::round((std::max(base, 3.0f) - 1) / 2) + 1, d = w / 2;
+    const bool vertical = dir < 2;
+    const float across = std::floor(vertical ? cx : cy) + 0.5f;
+    const float mid = vertical ? cy : cx;
+    const bool towardsStart = dir == 0 || dir == 2;
+    const float edge = towardsStart ? std::round(mid + d / 2) : std::round(mid - d / 2);
+    const float tip = towardsStart ? edge - d : edge + d;
+    auto at = [vertical](float a, float along) { return vertical ? std::make_pair(a, along) : std::make_pair(along, a); };
+    const ShapeFn shape = Triangle(at(across - d, edge), at(across + d, edge), at(across, tip), 0.4f);
+    const float l = std::min(at(across - d, edge).first, at(across, tip).first),
+                t = std::min(at(across - d, edge).second, at(across, tip).second);
+    Fill(b, TRect(int(std::floor(l)) - 1, int(std::floor(t)) - 1, int(std::ceil(l + w)) + 2, int(std::ceil(t + w)) + 2), shape,
+         Solid(c));
 }
 
 void Builder::Glyph(TbsBitmap& b, const std::string& kind, float cx, float cy, Rgb c, float k) const
 {
+    // On the pixel grid: the middle on a pixel's centre, so that diagonals
+    // run through pixel centres and cross in one pixel, and straight edges
+    // lie on pixel edges (one sharp line, not a blur over two).
+    cx = std::floor(cx) + 0.5f;
+    cy = std::floor(cy) + 0.5f;
     const TRect clip(int(cx - 12), int(cy - 12), int(cx + 12), int(cy + 12));
-    const float w = 1.5f * std::max(k, 0.8f);
+    auto snap = [](Box bx) {
+        return Box{std::round(bx.L), std::round(bx.T), std::round(bx.R), std::round(bx.B)};
+    };
+    // Half the span of the diagonals, in whole pixels.
+    const float n = std::max(2.0f, std::round(4.0f * k));
+    const float w = k >= 1 ? 1.4f : 1.25f;
     if (kind == "close")
     {
-        const float a = 4.0f * k;
-        Fill(b, clip, Union(Segment(cx - a, cy - a, cx + a, cy + a, w), Segment(cx - a, cy + a, cx + a, cy - a, w)),
+        Fill(b, clip, Union(Bar(cx - n, cy - n, cx + n, cy + n, w, 0.35f), Bar(cx - n, cy + n, cx + n, cy - n, w, 0.35f)),
              Solid(c));
     }
     else if (kind == "max")
     {
-        const Box bx{cx - 4.5f * k, cy - 4 * k, cx + 4.5f * k, cy + 4 * k};
-        Stroke(b, clip, RoundBox(bx, 0.5f), 1.2f, Solid(c));
+        const Box bx = snap({cx - 4.5f * k, cy - 4 * k, cx + 4.5f * k, cy + 4 * k});
+        Stroke(b, clip, RoundBox(bx, 0.5f), 1.0f, Solid(c));
         Fill(b, clip, RoundBox(Box{bx.L, bx.T, bx.R, bx.T + 2}, 0.5f), Solid(c));
     }
     else if (kind == "restore")
     {
-        const Box back{cx - 2.5f * k, cy - 5 * k, cx + 5 * k, cy + 1.5f * k};
-        const Box front{cx - 5 * k, cy - 2 * k, cx + 2.5f * k, cy + 4.5f * k};
-        Stroke(b, TRect(int(back.L) - 1, int(back.T) - 1, int(back.R) + 2, int(front.T)), RoundBox(back, 0.5f), 1.2f,
+        const Box back = snap({cx - 2.5f * k, cy - 5 * k, cx + 5 * k, cy + 1.5f * k});
+        const Box front = snap({cx - 5 * k, cy - 2 * k, cx + 2.5f * k, cy + 4.5f * k});
+        // The back window shows only above and to the right of the front one.
+        Stroke(b, TRect(int(back.L) - 1, int(back.T) - 1, int(back.R) + 2, int(front.T)), RoundBox(back, 0.5f), 1.0f,
                Solid(c));
-        Stroke(b, TRect(int(front.R), int(back.T), int(back.R) + 2, int(back.B) + 1), RoundBox(back, 0.5f), 1.2f,
+        Stroke(b, TRect(int(front.R), int(back.T), int(back.R) + 2, int(back.B) + 1), RoundBox(back, 0.5f), 1.0f,
                Solid(c));
-        Stroke(b, clip, RoundBox(front, 0.5f), 1.2f, Solid(c));
+        Stroke(b, clip, RoundBox(front, 0.5f), 1.0f, Solid(c));
         Fill(b, clip, RoundBox(Box{front.L, front.T, front.R, front.T + 2}, 0.5f), Solid(c));
     }
     else if (kind == "min")
-        Fill(b, clip, RoundBox(Box{cx - 4.5f * k, cy + 2 * k, cx + 4.5f * k, cy + 2 * k + 2}, 0.5f), Solid(c));
+        Fill(b, clip, RoundBox(snap({cx - 4.5f * k, cy + 2 * k, cx + 4.5f * k, cy + 2 * k + 2}), 0.5f), Solid(c));
     else if (kind == "rollup" || kind == "rolldown")
     {
-        const float d = kind == "rollup" ? -1.0f : 1.0f;
+        const float d = kind == "rollup" ? -1.0f : 1.0f, h = std::round(n / 2);
         Fill(b, clip,
-             Union(Segment(cx - 4 * k, cy - 2 * k * d, cx, cy + 2 * k * d, w),
-                   Segment(cx, cy + 2 * k * d, cx + 4 * k, cy - 2 * k * d, w)),
+             Union(Segment(cx - n, cy - h * d, cx, cy + h * d, w), Segment(cx, cy + h * d, cx + n, cy - h * d, w)),
              Solid(c));
     }
     else if (kind == "tray")
     {
-        Fill(b, clip, RoundBox(Box{cx - 4.5f * k, cy + 3 * k, cx + 4.5f * k, cy + 3 * k + 2}, 0.5f), Solid(c));
-        Arrow(b, cx, cy - 0.5f * k, 1, 3.0f * k, c);
+        Fill(b, clip, RoundBox(snap({cx - 4.5f * k, cy + 3 * k, cx + 4.5f * k, cy + 3 * k + 2}), 0.5f), Solid(c));
+        Arrow(b, cx, cy - 0.5f * k, 1, 6.0f * k, c);
     }
 }
 
@@ -540,7 +559,7 @@ void Builder::MenuMarkers()
         const TRect r = ctl_.Place(9, 6);
         ctl_.Draw([this, r, c](TbsBitmap& b) {
             FillRect(b, r, Solid(t_.Base));
-            Arrow(b, r.Left + 4.5f, r.Top + 3.0f, 1, 3.5f, c);
+            Arrow(b, r.Left + 4.5f, r.Top + 3.0f, 1, 7.0f, c);
             KeyColor(b, r, t_.Base);
         });
         return r;
@@ -777,6 +796,8 @@ void Builder::CheckRadio()
 void Builder::ScrollBars()
 {
     constexpr int S = 17;
+    // The arrows take about half the button.
+    constexpr float kArrow = S / 2.0f;
     const Rgb track = Track();
     const Rgb arrowInk = Mix(t_.Text, track, 0.25f);
     // A small raised button with an arrow, for the up / down buttons.
@@ -786,7 +807,7 @@ void Builder::ScrollBars()
             FillRect(b, r, Solid(Track()));
             if (s != State::Normal) Face(b, TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1), s, 2);
             Arrow(b, r.Left + r.Width() / 2.0f + (s == State::Pressed ? 0.5f : 0), r.Top + r.Height() / 2.0f + (s == State::Pressed ? 0.5f : 0),
-                  dir, 3.5f, s == State::Hot || s == State::Pressed ? t_.Text : arrowInk);
+                  dir, kArrow, s == State::Hot || s == State::Pressed ? t_.Text : arrowInk);
         });
         return r;
     };
@@ -853,14 +874,14 @@ void Builder::ScrollBars()
             const float c = S / 2.0f;
             if (horizontal)
             {
-                Arrow(b, r.Left + c, r.Top + c, 2, 3.5f, arrowInk);
-                Arrow(b, r.Right - extra - c, r.Top + c, 3, 3.5f, arrowInk);
+                Arrow(b, r.Left + c, r.Top + c, 2, kArrow, arrowInk);
+                Arrow(b, r.Right - extra - c, r.Top + c, 3, kArrow, arrowInk);
                 if (extra) FillRect(b, TRect(r.Right - extra, r.Top, r.Right, r.Bottom), Solid(t_.Base));
             }
             else
             {
-                Arrow(b, r.Left + c, r.Top + c, 0, 3.5f, arrowInk);
-                Arrow(b, r.Left + c, r.Bottom - c, 1, 3.5f, arrowInk);
+                Arrow(b, r.Left + c, r.Top + c, 0, kArrow, arrowInk);
+                Arrow(b, r.Left + c, r.Bottom - c, 1, kArrow, arrowInk);
             }
         });
         const int w = r.Width(), h = r.Height();
@@ -920,7 +941,7 @@ void Builder::UpDowns()
             const TRect r = ctl_.Place(bw, bh);
             ctl_.Draw([this, r, dir, s](TbsBitmap& b) {
                 Face(b, r, s, float(std::min(t_.ButtonRadius, 2)));
-                Arrow(b, r.Left + r.Width() / 2.0f, r.Top + r.Height() / 2.0f, dir, 3.0f, t_.Text);
+                Arrow(b, r.Left + r.Width() / 2.0f, r.Top + r.Height() / 2.0f, dir, 6.0f, t_.Text);
             });
             return r;
         };
@@ -933,8 +954,8 @@ void Builder::UpDowns()
             const float rr = float(std::min(t_.ButtonRadius, 2));
             Face(b, a, State::Normal, rr);
             Face(b, c, State::Normal, rr);
-            Arrow(b, a.Left + a.Width() / 2.0f, a.Top + a.Height() / 2.0f, horizontal ? 2 : 0, 3.0f, t_.Text);
-            Arrow(b, c.Left + c.Width() / 2.0f, c.Top + c.Height() / 2.0f, horizontal ? 3 : 1, 3.0f, t_.Text);
+            Arrow(b, a.Left + a.Width() / 2.0f, a.Top + a.Height() / 2.0f, horizontal ? 2 : 0, 6.0f, t_.Text);
+            Arrow(b, c.Left + c.Width() / 2.0f, c.Top + c.Height() / 2.0f, horizontal ? 3 : 1, 6.0f, t_.Text);
         });
         const int up = horizontal ? 2 : 0, down = horizontal ? 3 : 1;
         e.UpButtonRect = button(up, State::Normal);
@@ -1053,15 +1074,17 @@ void Builder::TabEntry()
         const TRect r = ctl_.Place(14, 14);
         ctl_.Draw([this, r, s](TbsBitmap& b) {
             FillRect(b, r, Solid(t_.Base));
-            const ShapeFn sh = Circle(r.Left + 7.0f, r.Top + 7.0f, 6.5f);
+            // Centred on a pixel, as the glyph is.
+            const float c = 7.5f;
+            const ShapeFn sh = Circle(r.Left + c, r.Top + c, 6.0f);
             Rgb ink = Mix(t_.Text, t_.Base, 0.3f);
             if (s != State::Normal)
             {
                 Fill(b, r, sh, Solid(s == State::Pressed ? Lighten(t_.CloseHot, -0.1f) : t_.CloseHot));
                 ink = kWhite;
             }
-            Glyph(b, "close", r.Left + 7.0f, r.Top + 7.0f, ink, 0.65f);
-            KeyOut(b, r, s == State::Normal ? Circle(r.Left + 7.0f, r.Top + 7.0f, 5.0f) : sh, kKey);
+            Glyph(b, "close", r.Left + c, r.Top + c, ink, 0.65f);
+            KeyOut(b, r, s == State::Normal ? Circle(r.Left + c, r.Top + c, 5.0f) : sh, kKey);
         });
         return r;
     };
@@ -1209,7 +1232,7 @@ void Builder::Lists()
                 Sunken(b, r, t_.Surface, active ? t_.Accent : border, rad);
                 const TRect btn(r.Right - 19, r.Top + 2, r.Right - 2, r.Bottom - 2);
                 Face(b, btn, State::Normal, std::min(rad, 2.0f));
-                Arrow(b, btn.Left + 8.5f, btn.Top + 8.5f, 1, 3.5f, t_.Text);
+                Arrow(b, btn.Left + 8.5f, btn.Top + 8.5f, 1, 7.0f, t_.Text);
             });
             return r;
         };
@@ -1224,7 +1247,7 @@ void Builder::Lists()
             const TRect r = ctl_.Place(17, h - 4);
             ctl_.Draw([this, r, s, rad](TbsBitmap& b) {
                 Face(b, r, s, std::min(rad, 2.0f));
-                Arrow(b, r.Left + 8.5f, r.Top + 8.5f + (s == State::Pressed ? 1 : 0), 1, 3.5f,
+                Arrow(b, r.Left + 8.5f, r.Top + 8.5f + (s == State::Pressed ? 1 : 0), 1, 7.0f,
                       s == State::Disabled ? t_.DisabledText : t_.Text);
             });
             return r;
@@ -1444,7 +1467,7 @@ void Builder::MenuItem()
             if (kind == 1) sh = Circle(x + 5.5f, y + 5.5f, 2.6f);
             if (kind == 2)
             {
-                Arrow(b, x + 5.5f, y + 5.5f, 3, 3.5f, t_.Text);
+                Arrow(b, x + 5.5f, y + 5.5f, 3, 7.0f, t_.Text);
                 KeyColor(b, r, bg);
                 return;
             }
@@ -1505,7 +1528,8 @@ void Builder::CaptionObjects()
         const TRect r = cap_.Place(bw, bh);
         cap_.Draw([this, r, c, glyph, s, active, bw, bh, background](TbsBitmap& b) {
             background(b, r, active);
-            const float cx = r.Left + bw / 2.0f, cy = r.Top + bh / 2.0f;
+            // The middle on a pixel's centre, where the glyphs sit.
+            const float cx = std::floor(r.Left + bw / 2.0f) + 0.5f, cy = std::floor(r.Top + bh / 2.0f) + 0.5f;
             const bool close = c.cmd == cmClose;
             const Rgb capText = active ? t_.CaptionText : t_.InactiveText;
             if (t_.CapButtons == CaptionButtons::Circles)

@@ -20,6 +20,9 @@ struct Theme
 
     // Text.
     std::string Font = "DejaVu Sans";
+    // Stored as the skin stores it: positive, the whole cell (about a 10 px
+    // em in DejaVu Sans). A 12 px em does not fit the file dialogs' fixed
+    // layout: "File name:" would run under the name box beside it.
     int FontHeight = 12;
 
     // Palette.

@@ -1,8 +1,8 @@
 // The gallery's controls as a user tells their states apart and reads their
 // text: text measured on the rendered page against what lies behind it, and
-// looks that must never pass for one another (the default button and the
-// focused one, the open menu bar item and the hot one, the hot tab and the
-// selected one).
+// looks that must never pass for one another (the default button, the
+// focused one and the default one with the focus, the open menu bar item and
+// the hot one, the hot tab and the selected one).
 #include "lib/bsSkinValidate.h"
 #include "skin/stored/helpers.h"
 #include "tools/skingallery/Gallery.h"
@@ -70,10 +70,20 @@ TEST_P(GalleryReadable, LooksThatMustNotPassForOneAnother)
         // The default button's face against the focused one's (both away
         // from the edges, where rings lie).
         auto face = [&](const TRect& r) { return bsDominantColor(b, TRect(r.Left + 6, r.Top + 5, r.Right - 6, r.Bottom - 5)); };
+        // The default button with the focus too: the default's face, and a
+        // focus mark two pixels in along its top edge that the plain
+        // default lacks.
+        auto ring = [&](const TRect& r) { return bsDominantColor(b, TRect(r.Left + 8, r.Top + 2, r.Right - 8, r.Top + 3)); };
         for (const char* kind : {"button", "resizebutton"})
-            EXPECT_TRUE(ColoursApart(face(cell((std::string(kind) + " default").c_str())),
-                                     face(cell((std::string(kind) + " focused").c_str()))))
-                << kind << ": the default button reads apart from the focused one";
+        {
+            const std::string k = kind;
+            const TRect def = cell((k + " default").c_str()), focused = cell((k + " focused").c_str()),
+                        both = cell((k + " default focused").c_str());
+            EXPECT_TRUE(ColoursApart(face(def), face(focused))) << kind << ": the default button reads apart from the focused one";
+            EXPECT_TRUE(ColoursApart(face(both), face(focused))) << kind << ": the focused default keeps the default's face";
+            EXPECT_FALSE(ColoursApart(face(both), face(def))) << kind << ": the focused default keeps the default's face";
+            EXPECT_TRUE(ColoursApart(ring(both), ring(def))) << kind << ": the focused default shows a focus mark";
+        }
         // The open menu bar item carries the accent along its bottom; the
         // hot one does not.
         const TRect open = cell("menubar open"), hot = cell("menubar hot");

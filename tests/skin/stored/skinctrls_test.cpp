@@ -237,4 +237,39 @@ TEST_F(SkinCtrlTest, EditsAndLinkLabelsTakeTheNewSkinsColoursAtOnce)
     }
 }
 
+TEST_F(SkinCtrlTest, AnAutoSizedLinkLabelFitsEachSkinsFont)
+{
+    // The same skin with its label font twice as big: the label grows with
+    // its text instead of cutting it.
+    TbsSkinData sd;
+    TSkinnedForm* f = MakeForm(500, 100);
+    auto* link = new TbsSkinLinkLabel(f);
+    link->SetLeft(10);
+    link->SetTop(10);
+    link->SetParent(f);
+    link->SetSkinData(&sd);
+    link->SetCaption("https://quorvel.example.org/");
+    f->Show();
+    int width[2] = {0, 0};
+    for (int big : {0, 1})
+    {
+        const auto skin = big ? storedtest::Edited(0, {{"stdlabel", "fontheight", "-24"}}) : [] {
+            auto s = std::make_unique<TbsCompressedStoredSkin>();
+            s->LoadFromCompressStream(bsStoredSkin(0).Data, bsStoredSkin(0).Size);
+            return s;
+        }();
+        sd.LoadCompressedStoredSkin(skin.get());
+        driver->PumpUntilIdle();
+        width[big] = link->Width();
+        // As wide as a label given its text under this skin.
+        auto* fresh = new TbsSkinLinkLabel(f);
+        fresh->SetParent(f);
+        fresh->SetSkinData(&sd);
+        fresh->SetCaption(link->GetText());
+        EXPECT_EQ(link->Width(), fresh->Width());
+        delete fresh;
+    }
+    EXPECT_GT(width[1], width[0] * 3 / 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(All, StoredSkinControls, testing::Range(0, 11), storedtest::SkinName);
