@@ -6,9 +6,67 @@
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit5.h"
+#include "lib/bsSkinData.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
 #include "platform/os/Window.h"
+#include "skins/bsStoredSkins.h"
+
+namespace {
+
+TStartupAhead* gAhead = nullptr;  // GUI thread only
+
+}  // namespace
+
+TStartupAhead::TStartupAhead(const TOptionPlaces& places)
+{
+    // A guess from the file as it is: the create handler decides.
+    int index = 0;
+    if (!TForm1::StoredSkinIndex(PeekOption(places, "Skin", "SetSkin"), bsStoredSkinCount(), index)) index = 0;
+    const TbsStoredSkinInfo& stored = bsStoredSkin(index);
+    std::promise<TbsSkinContent> skin;
+    std::future<TbsSkinContent> decoded = skin.get_future();
+    try
+    {
+        FWorker = std::thread([skin = std::move(skin), data = stored.Data, size = stored.Size]() mutable {
+            try
+            {
+                skin.set_value(TbsCompressedStoredSkin::DecodeCompressStream(data, size));
+            }
+            catch (...)
+            {
+                skin.set_exception(std::current_exception());
+            }
+            // Drawing ahead only saves time; a failure shows where the window draws them.
+            try
+            {
+                TForm1::DrawGlyphsAhead();
+            }
+            catch (...)
+            {
+            }
+        });
+    }
+    catch (const std::system_error&)
+    {
+        return;  // no thread: everything is done in its place
+    }
+    FSkinIndex = index;
+    FSkin = std::move(decoded);
+    gAhead = this;
+}
+
+TStartupAhead::~TStartupAhead()
+{
+    if (gAhead == this) gAhead = nullptr;
+    if (FWorker.joinable()) FWorker.join();
+}
+
+std::future<TbsSkinContent> TakeSkinDecodedAhead(int index)
+{
+    if (gAhead == nullptr || gAhead->FSkinIndex != index) return {};
+    return std::move(gAhead->FSkin);
+}
 
 void CreateProgramForms()
 {
