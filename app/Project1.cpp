@@ -24,22 +24,19 @@ TStartupAhead::TStartupAhead(const TOptionPlaces& places)
     int index = 0;
     if (!TForm1::StoredSkinIndex(PeekOption(places, "Skin", "SetSkin"), bsStoredSkinCount(), index)) index = 0;
     const TbsStoredSkinInfo& stored = bsStoredSkin(index);
-    std::promise<TbsSkinContent> skin;
-    std::future<TbsSkinContent> decoded = skin.get_future();
+    // Two threads, as the fonts are wanted first and the skin later. Without
+    // a thread the work is simply done in its place.
     try
     {
-        FWorker = std::thread([skin = std::move(skin), data = stored.Data, size = stored.Size]() mutable {
+        FSkin = std::async(std::launch::async, [data = stored.Data, size = stored.Size] {
+            return TbsCompressedStoredSkin::DecodeCompressStream(data, size);
+        });
+        FSkinIndex = index;
+        FWorker = std::thread([] {
+            // Work ahead only saves time; a failure shows where it is done again.
             try
             {
-                skin.set_value(TbsCompressedStoredSkin::DecodeCompressStream(data, size));
-            }
-            catch (...)
-            {
-                skin.set_exception(std::current_exception());
-            }
-            // Drawing ahead only saves time; a failure shows where the window draws them.
-            try
-            {
+                StartFonts();
                 TForm1::DrawGlyphsAhead();
             }
             catch (...)
@@ -49,10 +46,7 @@ TStartupAhead::TStartupAhead(const TOptionPlaces& places)
     }
     catch (const std::system_error&)
     {
-        return;  // no thread: everything is done in its place
     }
-    FSkinIndex = index;
-    FSkin = std::move(decoded);
     gAhead = this;
 }
 

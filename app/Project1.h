@@ -12,10 +12,10 @@
 class TOptionFile;
 struct TOptionPlaces;
 
-// Start-up work that needs neither the display nor a window, done on a
-// thread of its own while the display is opened and the windows are made:
-// the stored skin the settings file names is decoded, and the glyphs'
-// pictures are drawn. The main window's create handler still applies the
+// Start-up work that needs neither the display nor a window, done on
+// threads of their own while the display is opened and the windows are
+// made: the stored skin the settings file names is decoded, the fonts are
+// started and the glyphs' pictures drawn. The main window's create handler still applies the
 // skin in its place, taking the decoded one when it is the skin it applies
 // (waiting for it if need be). Made before the display is opened; the
 // thread is joined when it goes.
@@ -30,7 +30,7 @@ public:
 private:
     friend std::future<TbsSkinContent> TakeSkinDecodedAhead(int index);
     int FSkinIndex = -1;
-    std::future<TbsSkinContent> FSkin;
+    std::future<TbsSkinContent> FSkin;  // its thread is joined when it goes
     std::thread FWorker;
 };
 
