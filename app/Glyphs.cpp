@@ -411,6 +411,8 @@ const TSurface& GlyphPicture(TGlyph glyph, int size)
 
 }  // namespace
 
+void DrawAhead(TGlyph glyph, int size) { GlyphPicture(glyph, size); }
+
 std::unique_ptr<TBitmap> ButtonGlyph(TGlyph glyph, int size, bool enabled, TPixel ground)
 {
     const TSurface& s = GlyphPicture(glyph, size);

@@ -26,6 +26,10 @@ constexpr int kGlyphCount = gSnapshotMenu + 1;
 // grey and faded towards the ground. The bottom-left pixel is the ground.
 std::unique_ptr<TBitmap> ButtonGlyph(TGlyph glyph, int size, bool enabled, TPixel ground);
 
+// Draws a glyph's own picture at a size ahead of its first use, so that the
+// ButtonGlyph calls for it only tint it; any thread may call it.
+void DrawAhead(TGlyph glyph, int size);
+
 // The program's picture with its own alpha (size x size).
 TSurface LogoPicture(int size);
 std::unique_ptr<TBitmap> LogoBitmap(int size);

@@ -14,6 +14,11 @@ constexpr const char* kConfigFolder = "Quorvel MTS";
 
 std::unique_ptr<TOptionFile> gOptionFile;  // GUI thread only
 
+std::string ConfigFolder(const TOptionPlaces& places)
+{
+    return sys::IncludeTrailingPathDelimiter(places.ConfigHome) + kConfigFolder;
+}
+
 // Text that no settings file holds: NUL characters or broken UTF-8 after the
 // file's encoding is taken off.
 bool LooksDamaged(const std::string& bytes)
@@ -21,6 +26,16 @@ bool LooksDamaged(const std::string& bytes)
     TIniEncoding enc;
     const std::string text = enc.Decode(bytes);
     return text.find('\0') != std::string::npos || !Utf8IsValid(text);
+}
+
+// The file's place: beside the program when that folder is writable, else
+// in the user's configuration folder.
+std::string FilePlace(const TOptionPlaces& places, bool& besideProgram)
+{
+    const std::string programFolder = sys::IncludeTrailingPathDelimiter(places.ProgramFolder);
+    besideProgram = sys::DirectoryWritable(programFolder);
+    if (besideProgram) return programFolder + kFileName;
+    return ConfigFolder(places) + "/" + kFileName;
 }
 
 }  // namespace
@@ -32,18 +47,8 @@ TOptionPlaces SystemOptionPlaces()
 
 TOptionFile::TOptionFile(const TOptionPlaces& places) : FPlaces(places)
 {
-    const std::string programFolder = sys::IncludeTrailingPathDelimiter(places.ProgramFolder);
-    FBesideProgram = sys::DirectoryWritable(programFolder);
-    if (FBesideProgram)
-    {
-        FFileName = programFolder + kFileName;
-    }
-    else
-    {
-        const std::string folder = sys::IncludeTrailingPathDelimiter(places.ConfigHome) + kConfigFolder;
-        sys::ForceDirectories(folder);
-        FFileName = folder + "/" + kFileName;
-    }
+    FFileName = FilePlace(places, FBesideProgram);
+    if (!FBesideProgram) sys::ForceDirectories(ConfigFolder(places));
     FIni = std::make_unique<TIniFile>(FFileName);
     CheckFile();
 }
@@ -127,6 +132,23 @@ std::string TOptionFile::DefaultSnapshotFolder() const
 void TOptionFile::AddNotice(const std::string& line) { FNotices.push_back(line); }
 
 std::vector<std::string> TOptionFile::TakeNotices() { return std::exchange(FNotices, {}); }
+
+std::string PeekOption(const TOptionPlaces& places, const std::string& section, const std::string& key)
+{
+    bool besideProgram = false;
+    const std::string name = FilePlace(places, besideProgram);
+    // Only a plain file of a sane size is read: a pipe would never end.
+    if (!sys::FileExists(name) || sys::IsSpecialFile(name) || sys::FileSize(name) > kMaxIniFileSize) return "";
+    try
+    {
+        const std::string v = TIniFile(name).ReadString(section, key, "Error");
+        return v == "Error" ? "" : v;
+    }
+    catch (const std::exception&)
+    {
+        return "";
+    }
+}
 
 TOptionFile& OptionFile()
 {

@@ -64,6 +64,11 @@ private:
     std::vector<std::string> FNotices;
 };
 
+// The value the settings file of these places holds, read without making,
+// changing or waiting for anything (no folder made, a damaged file left
+// where it is); "" when there is none. The start-up guesses ahead with it.
+std::string PeekOption(const TOptionPlaces& places, const std::string& section, const std::string& key);
+
 // The program's settings file; made from SystemOptionPlaces() at first use
 // unless the start-up (or a test) installed one.
 TOptionFile& OptionFile();

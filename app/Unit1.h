@@ -351,6 +351,12 @@ public:
     static std::string DurationText(std::int64_t seconds);
     // Megabytes, rounded to hundredths, shortest text, then "MB".
     static std::string SizeText(std::int64_t bytes);
+    // The glyphs' own pictures the window's buttons take, drawn ahead of the
+    // window (any thread; the start-up does it while the display opens).
+    static void DrawGlyphsAhead();
+    // A stored "SetSkin" value as the index of one of `count` skins; false
+    // when it is none (not a number, out of range).
+    static bool StoredSkinIndex(const std::string& stored, int count, int& index);
 
     // --- batch
     void StartBatch();             // btnStart

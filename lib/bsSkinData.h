@@ -9,6 +9,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -270,7 +271,11 @@ public:
     bool Empty() const { return FCompressedStream.empty(); }
     // The compressed bytes (the raw-data property "CompressedData").
     const std::vector<std::uint8_t>& CompressedData() const { return FCompressedStream; }
-    void SetCompressedData(std::vector<std::uint8_t> data) { FCompressedStream = std::move(data); }
+    void SetCompressedData(std::vector<std::uint8_t> data)
+    {
+        FCompressedStream = std::move(data);
+        FDecodedAhead = {};
+    }
 
     void LoadFromSkinData(const TbsSkinData& data);
     void LoadFromIniFile(const std::string& fileName);
@@ -299,10 +304,23 @@ public:
 
     // Reads and checks a whole inner stream into a skin; raises on damage.
     static TbsSkinContent ReadInnerStream(const std::vector<std::uint8_t>& inner);
+    // Reads a whole container (version, length, compressed bytes) into a
+    // skin; raises on damage or a newer format. Touches nothing shared, so
+    // any thread may call it.
+    static TbsSkinContent DecodeCompressStream(const std::uint8_t* data, std::size_t size);
+    // The skin of these very bytes, decoded ahead on another thread (from
+    // the container they were loaded from): the next load takes it instead
+    // of decoding again, waiting for it when it is not ready. A decoding
+    // that failed is ignored and the load decodes as usual, so its result
+    // and its errors are the same either way. New bytes drop it.
+    void SetDecodedAhead(std::future<TbsSkinContent> decoded) { FDecodedAhead = std::move(decoded); }
+    // The skin decoded ahead, once; null when there is none or it failed.
+    std::unique_ptr<TbsSkinContent> TakeDecodedAhead() const;
 
 private:
     std::string FFileName, FCompressedFileName;
     std::vector<std::uint8_t> FCompressedStream;
+    mutable std::future<TbsSkinContent> FDecodedAhead;
 };
 
 class TbsSkinListItems;

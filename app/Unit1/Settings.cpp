@@ -1,6 +1,7 @@
 // The main window's two settings: the output folder ("OutPath") and the
 // skin index ("SetSkin").
 #include "app/OptionFile.h"
+#include "app/Project1.h"
 #include "app/Unit1.h"
 #include "platform/core/Utf8.h"
 #include "platform/sys/Files.h"
@@ -54,8 +55,8 @@ void TForm1::ReadSkinIndex()
 {
     TOptionFile& file = OptionFile();
     int index = 0;
-    const bool stored = file.Exists() && TryStrToInt(Trim(file.Read("Skin", "SetSkin")), index) && index >= 0 &&
-                        index < bsCompressedSkinList1->Count();
+    const bool stored =
+        file.Exists() && StoredSkinIndex(file.Read("Skin", "SetSkin"), bsCompressedSkinList1->Count(), index);
     if (!stored)
     {
         index = 0;
@@ -67,7 +68,12 @@ void TForm1::ReadSkinIndex()
         // Without its list the store only takes the index; linking the list
         // loads that skin (once).
         if (!bsSkinData1->SkinList()) bsSkinData1->SetSkinIndex(index);
-        if (!bsSkinData1->SkinList()) bsSkinData1->SetSkinList(bsCompressedSkinList1);
+        if (!bsSkinData1->SkinList())
+        {
+            // The start-up may have decoded this skin already.
+            bsCompressedSkinList1->Item(index)->Skin()->SetDecodedAhead(TakeSkinDecodedAhead(index));
+            bsSkinData1->SetSkinList(bsCompressedSkinList1);
+        }
         bsSkinData1->SetSkinIndex(index);
     }
     catch (const std::exception& e)
@@ -77,6 +83,14 @@ void TForm1::ReadSkinIndex()
     // The window takes the skin's pictures even when it had no window of its
     // own to hear the change on.
     if (!FGlyphsPainted) SkinChanged();
+}
+
+bool TForm1::StoredSkinIndex(const std::string& stored, int count, int& index)
+{
+    int n = 0;
+    if (!TryStrToInt(Trim(stored), n) || n < 0 || n >= count) return false;
+    index = n;
+    return true;
 }
 
 void TForm1::WriteSkinIndex() { OptionFile().Write("Skin", "SetSkin", IntToStr(bsSkinData1->SkinIndex())); }

@@ -199,6 +199,15 @@ void TForm1::EnableMoving(bool enabled)
     N17->SetEnabled(enabled);
 }
 
+void TForm1::DrawGlyphsAhead()
+{
+    // The tool bar's glyphs at 24, the job table's at 16, the preview's at 18,
+    // as PaintGlyphs asks for them.
+    for (int g = glyphs::gAdd; g <= glyphs::gSkin; ++g) glyphs::DrawAhead(glyphs::TGlyph(g), 24);
+    for (int g = glyphs::gRename; g <= glyphs::gMoveDown; ++g) glyphs::DrawAhead(glyphs::TGlyph(g), 16);
+    for (int g = glyphs::gPlay; g <= glyphs::gSnapshotMenu; ++g) glyphs::DrawAhead(glyphs::TGlyph(g), 18);
+}
+
 void TForm1::PaintGlyphs()
 {
     const TPixel tool = LookGround(bsSkinData1, "resizetoolbutton");

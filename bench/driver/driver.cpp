@@ -73,6 +73,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -408,14 +409,22 @@ double Preview(const std::string& in)
 double Window(const std::string& which, bool idle)
 {
     const auto t0 = Clock::now();
+    // The program's order: its work ahead starts before the display opens.
+    std::optional<TStartupAhead> ahead;
+    TOptionPlaces places;
+    if (which == "program")
+    {
+        const std::string here = sys::GetCurrentDir();
+        for (const char* d : {"/program", "/config", "/home"}) sys::ForceDirectories(here + d);
+        places = TOptionPlaces{here + "/program/", here + "/config", here + "/home"};
+        ahead.emplace(places);
+    }
     if (!backend::UseX11()) Fail(backend::kNoDisplayMessage);
     TForm* shown = nullptr;
     std::unique_ptr<TForm> plain;
     if (which == "program")
     {
-        const std::string here = sys::GetCurrentDir();
-        for (const char* d : {"/program", "/config", "/home"}) sys::ForceDirectories(here + d);
-        UseOptionFile(std::make_unique<TOptionFile>(TOptionPlaces{here + "/program/", here + "/config", here + "/home"}));
+        UseOptionFile(std::make_unique<TOptionFile>(places));
         Application->Initialize();
         Application->Title = product::kTitle;
         CreateProgramForms();

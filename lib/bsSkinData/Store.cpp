@@ -178,6 +178,20 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName, std::size_t
     return buf;
 }
 
+// The compressed bytes of a container (version, length, bytes); a null
+// start for a container of a newer format, which holds nothing this program
+// reads.
+std::pair<const std::uint8_t*, std::size_t> ContainerBytes(const std::uint8_t* data, std::size_t size)
+{
+    InnerReader r(data, size);
+    if (r.Left() < 4) throw EReadError("Stream read error");
+    if (r.Int("version") > 3) return {nullptr, 0};
+    if (r.Left() < 4) throw EReadError("Stream read error");
+    std::int32_t len = r.Int("length");
+    if (len < 0 || static_cast<std::size_t>(len) > r.Left()) throw EReadError("Stream read error");
+    return {data + 8, static_cast<std::size_t>(len)};
+}
+
 // Largest compressed skin accepted (the main window's skins are far smaller).
 constexpr std::size_t kMaxCompressedSize = 64u << 20;
 // Largest number of active pictures in a compressed skin.
@@ -717,6 +731,11 @@ void TbsSkinData::StoreToDisk(const std::string& fileName)
 bool TbsSkinData::LoadCompressedStoredSkin(const TbsCompressedStoredSkin* skin)
 {
     if (skin == nullptr || skin->Empty()) return false;
+    if (std::unique_ptr<TbsSkinContent> ahead = skin->TakeDecodedAhead())
+    {
+        ApplyContent(std::move(*ahead));
+        return true;
+    }
     std::vector<std::uint8_t> inner;
     skin->DeCompressToStream(inner);
     if (inner.size() < 4) Damaged("it is too short");
@@ -928,8 +947,30 @@ TbsSkinContent TbsCompressedStoredSkin::ReadInnerStream(const std::vector<std::u
     return c;
 }
 
+TbsSkinContent TbsCompressedStoredSkin::DecodeCompressStream(const std::uint8_t* data, std::size_t size)
+{
+    const auto [start, len] = ContainerBytes(data, size);
+    if (start == nullptr) Damaged("it is of a newer format than this program reads");
+    const std::vector<std::uint8_t> inner = bsDecompressBytes(start, len, TbsSkinData::MaxInnerSize);
+    return ReadInnerStream(inner);
+}
+
+std::unique_ptr<TbsSkinContent> TbsCompressedStoredSkin::TakeDecodedAhead() const
+{
+    if (!FDecodedAhead.valid()) return nullptr;
+    try
+    {
+        return std::make_unique<TbsSkinContent>(FDecodedAhead.get());
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
+}
+
 void TbsCompressedStoredSkin::LoadFromSkinData(const TbsSkinData& data)
 {
+    FDecodedAhead = {};
     std::vector<std::uint8_t> inner;
     PutInt(inner, 3);
     PutFlaggedPicture(inner, data.FPicture);
@@ -945,6 +986,7 @@ void TbsCompressedStoredSkin::LoadFromSkinData(const TbsSkinData& data)
 
 void TbsCompressedStoredSkin::LoadFromIniFile(const std::string& fileName)
 {
+    FDecodedAhead = {};
     std::vector<std::uint8_t> raw = ReadWholeFile(fileName, TbsIniFile::MaxTextSize);
     TbsIniFile ini(std::string_view(reinterpret_cast<const char*>(raw.data()), raw.size()));
     if (!IsValidSkinIni(ini)) return;
@@ -975,19 +1017,15 @@ void TbsCompressedStoredSkin::LoadFromIniFile(const std::string& fileName)
 void TbsCompressedStoredSkin::LoadFromCompressStream(const std::uint8_t* data, std::size_t size)
 {
     FCompressedStream.clear();
-    InnerReader r(data, size);
-    if (r.Left() < 4) throw EReadError("Stream read error");
-    if (r.Int("version") > 3) return;
-    if (r.Left() < 4) throw EReadError("Stream read error");
-    std::int32_t len = r.Int("length");
-    if (len < 0 || static_cast<std::size_t>(len) > r.Left()) throw EReadError("Stream read error");
-    const std::uint8_t* start = data + 8;
-    FCompressedStream.assign(start, start + len);
+    FDecodedAhead = {};
+    const auto [start, len] = ContainerBytes(data, size);
+    if (start != nullptr) FCompressedStream.assign(start, start + len);
 }
 
 void TbsCompressedStoredSkin::LoadFromCompressFile(const std::string& fileName)
 {
     FCompressedStream.clear();
+    FDecodedAhead = {};
     std::vector<std::uint8_t> raw = ReadWholeFile(fileName, kMaxCompressedSize + 8);
     LoadFromCompressStream(raw.data(), raw.size());
 }
@@ -1020,6 +1058,7 @@ void TbsCompressedStoredSkin::DeCompressToStream(std::vector<std::uint8_t>& out)
 void TbsCompressedStoredSkin::LoadFromCompressStream(TStream& stream)
 {
     FCompressedStream.clear();
+    FDecodedAhead = {};
     stream.SetPosition(0);
     std::int32_t head[2];
     stream.ReadBuffer(&head[0], 4);

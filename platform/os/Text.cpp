@@ -7,6 +7,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_SIZES_H
 #include FT_SYNTHESIS_H
 
 #include <algorithm>
@@ -33,6 +34,7 @@ struct Glyph
 struct FontFaceSet
 {
     FT_Face face[2] = {nullptr, nullptr};   // the font's own face, the CJK fallback
+    FT_Size size[2] = {nullptr, nullptr};   // this font's size on each face (faces are shared)
     bool bold[2] = {false, false};          // synthesised bold
     bool oblique[2] = {false, false};       // synthesised italic
     int em = 0;
@@ -80,19 +82,20 @@ struct FaceFile
     bool ok = false;
 };
 
-// Asks fontconfig for a family. exact: only a face whose family names
-// include the request counts.
-FaceFile MatchFamily(const std::string& family, bool bold, bool italic, bool exact, const char* lang = nullptr)
+// fontconfig started, once, by whichever thread asks first.
+bool FontconfigReady()
 {
-    FaceFile out;
     static const bool ready = [] {
         if (!FcInit()) return false;
         std::atexit([] { FcFini(); });   // lets leak checkers see fontconfig's memory returned
         return true;
     }();
-    if (!ready) return out;
-    // Only a face whose family names include the request passes an exact
-    // request, so a family no installed face names needs no match.
+    return ready;
+}
+
+// The family names of the installed faces, lower case (asked once).
+const std::unordered_set<std::string>& InstalledFamilies()
+{
     static const std::unordered_set<std::string> installed = [] {
         std::unordered_set<std::string> names;
         FcPattern* all = FcPatternCreate();
@@ -109,6 +112,18 @@ FaceFile MatchFamily(const std::string& family, bool bold, bool italic, bool exa
         if (all) FcPatternDestroy(all);
         return names;
     }();
+    return installed;
+}
+
+// Asks fontconfig for a family. exact: only a face whose family names
+// include the request counts.
+FaceFile MatchFamily(const std::string& family, bool bold, bool italic, bool exact, const char* lang = nullptr)
+{
+    FaceFile out;
+    if (!FontconfigReady()) return out;
+    // Only a face whose family names include the request passes an exact
+    // request, so a family no installed face names needs no match.
+    const std::unordered_set<std::string>& installed = InstalledFamilies();
     if (exact && !installed.empty() && !installed.count(LowerCase(family))) return out;
     FcPattern* pat = FcPatternCreate();
     if (!pat) return out;
@@ -176,17 +191,35 @@ FaceFile ResolveGlyphFallback(bool bold, bool italic)
     return f;
 }
 
+// A face file is opened once and shared by every font drawn from it, each
+// font with a size object of its own (opening a large CJK collection costs
+// far more than a size). Any thread may open faces; only the fonts' own
+// thread uses them.
 FT_Face OpenFace(const FaceFile& f)
 {
     if (!f.ok || !Library()) return nullptr;
+    static std::mutex lock;
+    static std::map<std::pair<std::string, int>, FT_Face> opened;
+    const std::lock_guard<std::mutex> hold(lock);
+    const auto key = std::make_pair(f.file, f.index);
+    if (auto it = opened.find(key); it != opened.end()) return it->second;
     FT_Face face = nullptr;
-    if (FT_New_Face(Library(), f.file.c_str(), f.index, &face) != 0) return nullptr;
-    if (!FT_IS_SCALABLE(face))
+    if (FT_New_Face(Library(), f.file.c_str(), f.index, &face) != 0) face = nullptr;
+    if (face && !FT_IS_SCALABLE(face))
     {
         FT_Done_Face(face);
-        return nullptr;
+        face = nullptr;
     }
+    opened[key] = face;
     return face;
+}
+
+// A size object of this font's own on a shared face; null when there is no face.
+FT_Size NewSize(FT_Face face)
+{
+    FT_Size s = nullptr;
+    if (face && FT_New_Size(face, &s) != 0) s = nullptr;
+    return s;
 }
 
 std::shared_ptr<FontFaceSet> FacesFor(const LOGFONT& lf)
@@ -211,6 +244,11 @@ std::shared_ptr<FontFaceSet> FacesFor(const LOGFONT& lf)
     fs->face[0] = OpenFace(primary);
     const bool sameFile = fallback.file == primary.file && fallback.index == primary.index;
     fs->face[1] = sameFile ? nullptr : OpenFace(fallback);
+    for (int i = 0; i < 2; ++i)
+    {
+        fs->size[i] = NewSize(fs->face[i]);
+        if (!fs->size[i]) fs->face[i] = nullptr;
+    }
     const FaceFile* files[2] = {&primary, &fallback};
     int em = kDefaultEm;
     if (h < 0)
@@ -229,11 +267,15 @@ std::shared_ptr<FontFaceSet> FacesFor(const LOGFONT& lf)
     }
     auto setSize = [&fs](int e) {
         fs->em = std::max(1, e);
-        for (FT_Face f : fs->face)
-            if (f) FT_Set_Pixel_Sizes(f, 0, FT_UInt(fs->em));
+        for (int i = 0; i < 2; ++i)
+            if (FT_Face f = fs->face[i])
+            {
+                FT_Activate_Size(fs->size[i]);
+                FT_Set_Pixel_Sizes(f, 0, FT_UInt(fs->em));
+            }
         if (FT_Face f = fs->face[0])
         {
-            const FT_Size_Metrics& m = f->size->metrics;
+            const FT_Size_Metrics& m = fs->size[0]->metrics;
             fs->ascent = int((m.ascender + 63) >> 6);
             fs->descent = int((-m.descender + 63) >> 6);
             fs->maxWidth = int((m.max_advance + 63) >> 6);
@@ -287,6 +329,7 @@ const Glyph& FontFaceSet::Get(char32_t cp)
             }
         }
         FT_Face f = face[which];
+        if (f) FT_Activate_Size(size[which]);
         if (f && FT_Load_Glyph(f, idx, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) == 0)
         {
             FT_GlyphSlot slot = f->glyph;
@@ -477,6 +520,14 @@ int Measure(FontFaceSet& fs, const char32_t* p, size_t n, int startX = 0, int ta
 }  // namespace
 
 // ---- fonts -------------------------------------------------------------------------------
+
+void StartFonts()
+{
+    if (!FontconfigReady()) return;
+    // The two fallback families nearly every font ends in, plain and bold.
+    for (const char* family : {kFallbackFamily, kGlyphFallbackFamily})
+        for (const bool bold : {false, true}) OpenFace(MatchFamily(family, bold, false, true));
+}
 
 void SetFaceName(LOGFONT& lf, std::string_view name)
 {

@@ -58,6 +58,12 @@ struct LOGFONT
     BYTE lfPitchAndFamily = 0;
     char lfFaceName[LF_FACESIZE] = {};
 };
+// Starts the font machinery (fontconfig's configuration and its list of
+// installed families, FreeType, the fallback faces opened) ahead of the
+// first font, so a program can have it done on another thread while it does
+// other start-up work. Any thread may call it; a font made meanwhile waits
+// for what it needs.
+void StartFonts();
 // Sets lfFaceName from UTF-8 (cut at a character boundary to fit).
 void SetFaceName(LOGFONT& lf, std::string_view name);
 

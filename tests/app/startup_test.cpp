@@ -134,6 +134,45 @@ TEST_F(StartupTest, ADamagedFileIsSetAsideAndAFolderInItsPlaceIsLeftAlone)
     EXPECT_EQ(Form1->FileOutPutPath, Home("Quorvel视频软件/输出"));
 }
 
+// The skin decoded ahead is a guess from the file as the process found it:
+// the create handler still decides, and the window gets exactly the skin it
+// would have loaded itself, whether the guess was right, wrong (the file
+// changed meanwhile) or made from a damaged file.
+TEST_F(StartupTest, TheSkinDecodedAheadIsTheSkinTheCreateHandlerChooses)
+{
+    const std::string junk("\x7f" "ELF\0\0\xff\xfe\x01\x02 binary\n\0\x80\x81", 20);
+    struct Case
+    {
+        const char* what;
+        std::string before, atCreate;  // the file when the process starts, when the window is made
+        int skin;
+        int notices;
+    };
+    for (const Case& c : {Case{"guessed right", "[Skin]\nSetSkin=7\n", "[Skin]\nSetSkin=7\n", 7, 0},
+                          Case{"changed meanwhile", "[Skin]\nSetSkin=7\n", "[Skin]\nSetSkin=3\n", 3, 0},
+                          Case{"a bad value", "[Skin]\nSetSkin=99\n", "[Skin]\nSetSkin=99\n", 0, 0},
+                          Case{"a damaged file", junk, junk, 0, 1}})
+    {
+        SCOPED_TRACE(c.what);
+        WriteText(Ini(), c.before);
+        const TStartupAhead ahead(Places());
+        WriteText(Ini(), c.atCreate);
+        boxes.clear();
+        Start(c.notices);
+        ASSERT_EQ(boxes.size(), std::size_t(c.notices));
+        if (c.notices) EXPECT_NE(boxes[0].find("已损坏"), std::string::npos) << boxes[0];
+        EXPECT_EQ(Form1->bsSkinData1->SkinIndex(), c.skin);
+        EXPECT_EQ(Stored("Skin", "SetSkin"), std::to_string(c.skin));
+        TbsSkinData inPlace;
+        inPlace.LoadCompressedStoredSkin(Form1->bsCompressedSkinList1->Item(c.skin)->Skin());
+        EXPECT_EQ(Form1->bsSkinData1->DescriptionText(), inPlace.DescriptionText());
+        ASSERT_EQ(Form1->bsSkinData1->ActivePicturesCount(), inPlace.ActivePicturesCount());
+        for (int i = 0; i < inPlace.ActivePicturesCount(); ++i)
+            EXPECT_EQ(Form1->bsSkinData1->ActivePicture(i)->Pixels(), inPlace.ActivePicture(i)->Pixels()) << i;
+        Stop();
+    }
+}
+
 TEST_F(StartupTest, AnUnwritableProgramFolderMovesTheFileToTheConfigurationFolder)
 {
     MakeSharedFolder((root / "config").string());

@@ -103,6 +103,29 @@ TEST(GdiText, BoldChineseBesideLatinTakesARealBoldFace)
     }
 }
 
+// Fonts of one face at different sizes share the opened face: each keeps its
+// own size however their glyphs are asked for in turn.
+TEST(GdiText, FontsOfOneFaceKeepTheirOwnSizes)
+{
+    TextDC small(100, 40, "DejaVu Sans", -12), large(100, 40, "DejaVu Sans", -24), cjk(100, 40, "宋体", -16);
+    // Glyphs not asked for before, alternately: each in its own font's size.
+    const char* const ideographs[] = {"永", "和", "九", "年", "岁", "在", "癸", "丑"};
+    for (int i = 0; i < 8; i += 2)
+    {
+        EXPECT_EQ(large.Width(ideographs[i]), 24) << i;
+        EXPECT_EQ(small.Width(ideographs[i + 1]), 12) << i;
+        EXPECT_EQ(cjk.Width(ideographs[i + 1]), 16) << i;
+        EXPECT_EQ(small.Width(ideographs[i]), 12) << i;
+    }
+    const int m = small.Width("W");
+    EXPECT_NEAR(large.Width("W"), 2 * m, 1);
+    EXPECT_EQ(small.Width("W"), m);
+    TextOut(large.dc, 2, 2, "Hq");
+    TextOut(small.dc, 2, 2, "Hq");
+    EXPECT_GT(large.Ink().Height(), small.Ink().Height() * 3 / 2);
+    EXPECT_LE(small.Ink().Height(), small.LineHeight());
+}
+
 TEST(GdiText, ChineseRendersAndMetricsFollowHeight)
 {
     TextDC t(80, 30);

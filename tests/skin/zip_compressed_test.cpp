@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <future>
 
 #include "skin/skindata_helpers.h"
 
@@ -244,6 +245,76 @@ TEST(CompressedSkin, DamagedInputsKeepTheOldSkin)
         EXPECT_THROW(s.LoadFromCompressStream(c), Exception);
         EXPECT_TRUE(s.Empty());
     }
+}
+
+// A skin decoded ahead on another thread loads exactly as the skin decoded in
+// place; a decoding that failed leaves the load to fail as it always does;
+// new bytes drop a decoding of the old ones.
+TEST(CompressedSkin, DecodedAheadLoadsAndFailsAsInPlace)
+{
+    auto d = LoadedStore("ahead");
+    TbsCompressedStoredSkin stored;
+    stored.LoadFromSkinData(*d);
+    const Bytes container = stored.SaveToCompressStream();
+    auto ahead = [](const Bytes& c) {
+        return std::async(std::launch::async,
+                          [c] { return TbsCompressedStoredSkin::DecodeCompressStream(c.data(), c.size()); });
+    };
+
+    TbsSkinData inPlace, fromAhead;
+    inPlace.LoadCompressedStoredSkin(&stored);
+    stored.SetDecodedAhead(ahead(container));
+    EXPECT_TRUE(fromAhead.LoadCompressedStoredSkin(&stored));
+    EXPECT_EQ(fromAhead.DescriptionText(), inPlace.DescriptionText());
+    ASSERT_EQ(fromAhead.ActivePicturesCount(), inPlace.ActivePicturesCount());
+    for (int i = 0; i < inPlace.ActivePicturesCount(); ++i)
+        EXPECT_EQ(fromAhead.ActivePicture(i)->Pixels(), inPlace.ActivePicture(i)->Pixels()) << i;
+    EXPECT_EQ(fromAhead.FMask.Pixels(), inPlace.FMask.Pixels());
+    // Taken once: the next load decodes in place, the same again.
+    EXPECT_TRUE(fromAhead.LoadCompressedStoredSkin(&stored));
+    EXPECT_EQ(fromAhead.DescriptionText(), inPlace.DescriptionText());
+
+    // Damaged bytes: the decoding ahead fails, the load raises the same error
+    // as without it and the store keeps its skin.
+    const Bytes z = stored.CompressedData();
+    const Bytes cut(z.begin(), z.begin() + static_cast<std::ptrdiff_t>(z.size() / 2));
+    const Bytes damagedInner = bsCompressBytes(Int32(3).data(), 4);
+    for (const Bytes& bytes : {cut, damagedInner})
+    {
+        TbsCompressedStoredSkin damaged;
+        damaged.SetCompressedData(bytes);
+        std::string plain;
+        try
+        {
+            inPlace.LoadCompressedStoredSkin(&damaged);
+        }
+        catch (const std::exception& e)
+        {
+            plain = e.what();
+        }
+        ASSERT_FALSE(plain.empty());
+        damaged.SetDecodedAhead(ahead(damaged.SaveToCompressStream()));
+        try
+        {
+            fromAhead.LoadCompressedStoredSkin(&damaged);
+            ADD_FAILURE() << "the damaged skin loaded";
+        }
+        catch (const std::exception& e)
+        {
+            EXPECT_EQ(e.what(), plain);
+        }
+        EXPECT_EQ(fromAhead.SkinName, "Test skin 测试");
+    }
+
+    // New bytes drop the decoding of the old ones.
+    auto other = LoadedStore("ahead-other");
+    other->SkinName = "Other";
+    TbsCompressedStoredSkin replaced;
+    replaced.SetDecodedAhead(ahead(container));
+    replaced.LoadFromSkinData(*other);
+    TbsSkinData e;
+    e.LoadCompressedStoredSkin(&replaced);
+    EXPECT_EQ(e.SkinName, "Other");
 }
 
 // Cutting a compressed skin's inner stream anywhere never crashes: either the
