@@ -1,0 +1,1 @@
+// The precompiled headers are built with this empty file (tests/CMakeLists.txt).
