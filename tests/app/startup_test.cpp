@@ -160,7 +160,10 @@ TEST_F(StartupTest, TheSkinDecodedAheadIsTheSkinTheCreateHandlerChooses)
         boxes.clear();
         Start(c.notices);
         ASSERT_EQ(boxes.size(), std::size_t(c.notices));
-        if (c.notices) EXPECT_NE(boxes[0].find("已损坏"), std::string::npos) << boxes[0];
+        if (c.notices)
+        {
+            EXPECT_NE(boxes[0].find("已损坏"), std::string::npos) << boxes[0];
+        }
         EXPECT_EQ(Form1->bsSkinData1->SkinIndex(), c.skin);
         EXPECT_EQ(Stored("Skin", "SetSkin"), std::to_string(c.skin));
         TbsSkinData inPlace;

@@ -360,13 +360,13 @@ TEST_F(TabControlTest, TabRectanglesInTheFourPositions)
             // Outside the display area, on the tabs' side, each after the one before.
             switch (pos)
             {
-            case tpTop: EXPECT_LE(r.Bottom, d.Top); if (i) EXPECT_EQ(r.Left, prev.Right); break;
-            case tpBottom: EXPECT_GE(r.Top, d.Bottom); if (i) EXPECT_EQ(r.Left, prev.Right); break;
-            case tpLeft: EXPECT_LE(r.Right, d.Left); if (i) EXPECT_EQ(r.Top, prev.Bottom); break;
-            case tpRight: EXPECT_GE(r.Left, d.Right); if (i) EXPECT_EQ(r.Top, prev.Bottom); break;
+            case tpTop: EXPECT_LE(r.Bottom, d.Top); if (i) { EXPECT_EQ(r.Left, prev.Right); } break;
+            case tpBottom: EXPECT_GE(r.Top, d.Bottom); if (i) { EXPECT_EQ(r.Left, prev.Right); } break;
+            case tpLeft: EXPECT_LE(r.Right, d.Left); if (i) { EXPECT_EQ(r.Top, prev.Bottom); } break;
+            case tpRight: EXPECT_GE(r.Left, d.Right); if (i) { EXPECT_EQ(r.Top, prev.Bottom); } break;
             }
             // Wide enough for the caption.
-            if (pos == tpTop || pos == tpBottom) EXPECT_GT(r.Width(), t->Canvas()->TextWidth(t->Tabs()->Get(i)));
+            if (pos == tpTop || pos == tpBottom) { EXPECT_GT(r.Width(), t->Canvas()->TextWidth(t->Tabs()->Get(i))); }
             TCHITTESTINFO hit;
             hit.pt = TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
             EXPECT_EQ(SendMessage(h, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), i);

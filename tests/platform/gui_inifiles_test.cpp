@@ -242,7 +242,7 @@ TEST_F(IniTest, FileTooLargeLeavesNoTemporaryFile)
         });
         EXPECT_EQ(rc, 0) << "exists " << exists;
         EXPECT_EQ(FolderNames(dir), exists ? std::vector<std::string>{"option.ini"} : std::vector<std::string>{});
-        if (exists) EXPECT_EQ(sys::ReadFileToString(path), before);
+        if (exists) { EXPECT_EQ(sys::ReadFileToString(path), before); }
     }
 }
 

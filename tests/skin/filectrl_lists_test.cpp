@@ -131,7 +131,7 @@ TEST_F(ListsTest, FolderRowsIndentsAndPaths)
     {
         EXPECT_EQ(rows[i].Indent, int(i) * 4 + 2) << i;
         EXPECT_EQ(rows[i].Kind, i == cur ? TbsFolderRowKind::Current : TbsFolderRowKind::Open) << i;
-        if (i) EXPECT_EQ(rows[i].Text, levels[i - 1]);
+        if (i) { EXPECT_EQ(rows[i].Text, levels[i - 1]); }
     }
     EXPECT_EQ(rows[cur + 1].Text, "A");
     EXPECT_EQ(rows[cur + 2].Text, "b");

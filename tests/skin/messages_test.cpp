@@ -91,7 +91,9 @@ TEST_F(MessageTest, GeometryOfTheButtonSetsTextsAndCheckBox)
             EXPECT_LT(f->ClientWidth(), lr + 40);
         }
         else if (!c.checkBox)
+        {
             EXPECT_EQ(f->ClientWidth(), std::max(lr, row) + 40);
+        }
         // The icon sits on the label's middle line, never above y = 10.
         auto* image = dynamic_cast<TImage*>(f->FindComponent("Image"));
         ASSERT_NE(image, nullptr);
@@ -341,7 +343,9 @@ TEST_F(MessageTest, ImageListIconOnlyForAValidIndex)
         auto* image = dynamic_cast<TImage*>(f->FindComponent("Image"));
         ASSERT_EQ(image != nullptr, index == 0) << index;
         if (image)
+        {
             EXPECT_EQ(image->BoundsRect(), Bounds(5, 15 + f->Message->Height() / 2 - 16, 24, 24));
+        }
     }
     TbsMessageBoxRequest none;
     none.FromImages = true;

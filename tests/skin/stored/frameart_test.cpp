@@ -182,7 +182,10 @@ TEST_P(FrameArt, InactiveCloseButtonIsQuieter)
         chroma[active] = colour / (r.Width() * r.Height());
     }
     EXPECT_LE(strength[0], strength[1] + 4) << "inactive " << strength[0] << " vs active " << strength[1];
-    if (chroma[1] > 30) EXPECT_LE(chroma[0], 0.6 * chroma[1]) << "colour inactive " << chroma[0] << " vs active " << chroma[1];
+    if (chroma[1] > 30)
+    {
+        EXPECT_LE(chroma[0], 0.6 * chroma[1]) << "colour inactive " << chroma[0] << " vs active " << chroma[1];
+    }
 }
 
 // Circles take their colours by what they do (red closes, yellow minimizes,

@@ -265,8 +265,9 @@ TEST_F(CaptionObjects, CaptionTextEffectsChangeOnlyTheCaption)
             const bool in = x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
             const COLORREF p = plain.Canvas()->GetPixel(x, y), l = lit.Canvas()->GetPixel(x, y);
             if (in && (l & 0xFFFFFF) == RGB(0, 255, 0)) ++green;
-            if (!in && (p != l || p != glow.Canvas()->GetPixel(x, y))) ++outside;
-            if (in && p != glow.Canvas()->GetPixel(x, y)) ++glowDiff;
+            const COLORREF g = glow.Canvas()->GetPixel(x, y);
+            if (!in && (p != l || p != g)) ++outside;
+            if (in && p != g) ++glowDiff;
         }
     EXPECT_GT(green, 10);
     EXPECT_GT(glowDiff, green);

@@ -133,7 +133,10 @@ TEST_F(SkinCtrlTest, SwitchingThroughAllSkinsWithThreeFormsOpen)
         {
             EXPECT_TRUE(comps[k]->SkinSupport());
             EXPECT_EQ(nested[k]->SkinIndex(), sd.GetControlIndex("panel"));
-            if (k < 2) EXPECT_EQ(comps[k]->NCPaintCount, 1) << "form " << k;
+            if (k < 2)
+            {
+                EXPECT_EQ(comps[k]->NCPaintCount, 1) << "form " << k;
+            }
         }
     }
     // Back to no skin: the default frame.
