@@ -68,6 +68,12 @@ class StateArt : public testing::TestWithParam<int>
 {
 protected:
     void SetUp() override { data_ = storedtest::Load(GetParam()); }
+    // The skin's scroll-bar entry of that name (null when missing).
+    const TbsDataSkinScrollBarControl* ScrollBar(const char* name) const
+    {
+        const int i = data_->GetControlIndex(name);
+        return i < 0 ? nullptr : dynamic_cast<const TbsDataSkinScrollBarControl*>(data_->CtrlList[i].get());
+    }
     std::unique_ptr<TbsSkinData> data_;
 };
 }  // namespace
@@ -117,9 +123,7 @@ TEST_P(StateArt, ScrollThumbKeepsTheTrackEdge)
     for (const char* name : {"hscrollbar", "vscrollbar"})
     {
         SCOPED_TRACE(name);
-        const int i = data_->GetControlIndex(name);
-        ASSERT_GE(i, 0);
-        const auto* e = dynamic_cast<const TbsDataSkinScrollBarControl*>(data_->CtrlList[i].get());
+        const auto* e = ScrollBar(name);
         ASSERT_NE(e, nullptr);
         const bool horizontal = std::string(name) == "hscrollbar";
         TBitmap* b = data_->ActivePicture(e->PictureIndex)->Bitmap();
@@ -225,9 +229,7 @@ TEST_P(StateArt, ScrollArrowsFitTheirButtons)
     for (const char* name : {"hscrollbar", "vscrollbar"})
     {
         SCOPED_TRACE(name);
-        const int i = data_->GetControlIndex(name);
-        ASSERT_GE(i, 0);
-        const auto* e = dynamic_cast<const TbsDataSkinScrollBarControl*>(data_->CtrlList[i].get());
+        const auto* e = ScrollBar(name);
         ASSERT_NE(e, nullptr);
         const bool horizontal = std::string(name) == "hscrollbar";
         TBitmap* b = data_->ActivePicture(e->PictureIndex)->Bitmap();
