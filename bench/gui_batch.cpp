@@ -19,9 +19,11 @@
 // The timer covers whole processes on every side alike: from spawn to exit,
 // so the program is charged with its windows, its adding of the files and
 // its clean-up, the component with its library load and the peer with its
-// eight process starts. Each run writes into a fresh folder, every output
-// checked; the sides alternate (which goes first alternates too); figures are
-// medians of per-pair ratios: 7 pairs, or 5 when a run takes over 10 s (a
+// eight process starts; the same runs' CPU time (user + system, xargs's with
+// its ffmpeg children) is printed beside, without a goal: steadier than the
+// wall time on a shared machine, but blind to waiting. Each run writes into
+// a fresh folder, every output checked; the sides alternate (which goes first
+// alternates too); figures are medians of per-pair ratios: 7 pairs, or 5 when a run takes over 10 s (a
 // whole run then takes about five minutes on a quiet machine).
 // Both sides do the same work: the same decoders and encoders with one thread
 // each and the same settings; the video streams of the two sides' outputs are
@@ -93,7 +95,9 @@ int main()
         const std::string suffix = plain ? "" : "_preview";
         Pairs component("gui_batch_vs_component" + suffix, 1.03, "program", "component"),
             inner("gui_batch_click_to_end_vs_component_work" + suffix, 0, "program", "component"),
-            ffmpeg("gui_batch_vs_xargs_ffmpeg", 0.8, "program", "xargs + ffmpeg");
+            ffmpeg("gui_batch_vs_xargs_ffmpeg", 0.8, "program", "xargs + ffmpeg"),
+            componentCpu("gui_batch_vs_component_cpu" + suffix, 0, "program", "component"),
+            ffmpegCpu("gui_batch_vs_xargs_ffmpeg_cpu", 0, "program", "xargs + ffmpeg");
         std::vector<double> guiShare;
         std::string programVideo, peerVideo;  // out0.avi's video stream, last run of each
         double programBatch = 0, componentWork = 0;
@@ -111,7 +115,7 @@ int main()
                 Fail("no batch times reported:\n" + r.Out + r.Err);
             guiShare.push_back(gui.front() / cpu.front());
             programBatch = batch.front();
-            return r.Wall;
+            return r;
         };
         auto alone = [&]
         {
@@ -121,7 +125,7 @@ int main()
             const ProcessRun r = RunProcess(argv, run.path(), run.path());
             CheckOutputs(run.path(), run.path(), false);
             componentWork = DriverWorkSeconds(r.Out);
-            return r.Wall;
+            return r;
         };
         auto xargs = [&]
         {
@@ -129,12 +133,12 @@ int main()
             const ProcessRun r = RunProcess(peer, run.path(), run.path());
             CheckOutputs(run.path(), run.path(), false);
             peerVideo = VideoStreamMd5(run.path() / "out0.avi", run.path());
-            return r.Wall;
+            return r;
         };
         RunPairs(
             [&](int, bool programFirst)
             {
-                double p = 0, c = 0, x = 0;
+                ProcessRun p, c, x;
                 if (programFirst)
                 {
                     p = program();
@@ -147,10 +151,15 @@ int main()
                     c = alone();
                     p = program();
                 }
-                component.Add(p, c);
+                component.Add(p.Wall, c.Wall);
+                componentCpu.Add(p.Cpu, c.Cpu);
                 inner.Add(programBatch, componentWork);
-                if (plain) ffmpeg.Add(p, x);
-                return std::max({p, c, x});
+                if (plain)
+                {
+                    ffmpeg.Add(p.Wall, x.Wall);
+                    ffmpegCpu.Add(p.Cpu, x.Cpu);
+                }
+                return std::max({p.Wall, c.Wall, x.Wall});
             },
             5);
         // the same work on both sides: the same encoder with the same settings
@@ -158,7 +167,12 @@ int main()
             Fail("the program's and ffmpeg's video streams differ: " + programVideo + " against " + peerVideo);
         std::printf("live preview %s:\n", plain ? "off" : "on");
         component.Print();
-        if (plain) ffmpeg.Print();
+        componentCpu.Print();
+        if (plain)
+        {
+            ffmpeg.Print();
+            ffmpegCpu.Print();
+        }
         inner.Print();
         const double share = Median(guiShare);
         std::printf("  GUI thread: %.2f %% of the program's CPU time during the batch (median of %zu runs)\n",
