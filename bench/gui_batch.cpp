@@ -23,8 +23,9 @@
 // its ffmpeg children) is printed beside, without a goal: steadier than the
 // wall time on a shared machine, but blind to waiting. Each run writes into
 // a fresh folder, every output checked; the sides alternate (which goes first
-// alternates too); figures are medians of per-pair ratios: 7 pairs, or 5 when a run takes over 10 s (a
-// whole run then takes about five minutes on a quiet machine).
+// alternates too); figures are medians of per-pair ratios: 7 pairs, or 5
+// when a run takes over 10 s (a whole run then takes about five minutes on a
+// quiet machine).
 // Both sides do the same work: the same decoders and encoders with one thread
 // each and the same settings; the video streams of the two sides' outputs are
 // byte for byte the same, which the run checks (the audio differs in the
