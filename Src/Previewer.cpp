@@ -85,11 +85,19 @@ void TPreviewState::DoPaint()
     if (!Form)
         return;
     Form->SetCaption(DurationToText(pts));
-    Form->Invalidate();
+    // Eight conversions open eight windows in the same place: a picture
+    // nobody can see is not painted (the window is painted whole, from the
+    // latest picture, when it comes out from under the others).
+    if (!IsWindowCovered(Form->Handle()))
+        Form->Invalidate();
 }
 
 void TPreviewForm::WndProc(TMessage& Message)
 {
+    // The caption (the frame's, drawn by the screen) changes with every
+    // picture; the picture is painted when a new one comes, not for it.
+    if (Message.Msg == CM_TEXTCHANGED)
+        return;
     if (Message.Msg == WM_ERASEBKGND) {
         // the picture covers the client: no erasing under it (nor while the
         // buffer is lent, when the last picture stays on the window)

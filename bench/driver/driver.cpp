@@ -80,7 +80,6 @@
 #include "app/OptionFile.h"
 #include "app/Project1.h"
 #include "app/Unit1.h"
-#include "app/Unit1/Internal.h"
 #include "app/Unit5.h"
 #include "bench/bench_cases.h"
 #include "bench/bench_util.h"
@@ -271,9 +270,13 @@ double GuiBatch(int workers, const std::string& mode, const std::string& outDir,
             for (int r = 0; r < int(ins.size()); ++r)
             {
                 TListItem* row = Form1->lvFiles->Items()->Item(r);
-                unit1::SetRowText(row, unit1::kColOutput, "out" + std::to_string(r) + ".avi");
+                Form1->SetRowOutputName(row, "out" + std::to_string(r) + ".avi");
+                TStrings* columns = row->SubItems();  // column c is sub item c - 1
                 for (const auto& c : settings)
-                    unit1::SetRowText(row, c.first, c.second);
+                {
+                    while (columns->Count() < c.first) columns->Add("");
+                    columns->Put(c.first - 1, c.second);
+                }
             }
             Form1->Video_OutPut_Folder_Edit->SetText(outDir);
             Form1->FileOutPutPath = outDir;

@@ -92,6 +92,9 @@ public:
     virtual void Configured(TopLevelId id, const TRect& bounds) = 0;
     // The screen minimized (iconified) or restored a window itself.
     virtual void Minimized(TopLevelId id, bool minimized) = 0;
+    // Other windows came to cover all of a window, or no longer do (only a
+    // screen that tells it: X11 without a compositor).
+    virtual void Covered(TopLevelId /*id*/, bool /*covered*/) {}
     // Monitors or work areas changed.
     virtual void DisplayChanged() = 0;
 };

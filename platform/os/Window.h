@@ -139,6 +139,11 @@ BOOL SetWindowText(HWND hwnd, const std::string& text);
 int GetDlgCtrlID(HWND hwnd);
 
 BOOL IsWindowVisible(HWND hwnd);  // the window and all its ancestors
+// True while the screen reports the window's top-level window entirely
+// covered by other windows (X11 without a compositor; the headless desktop
+// and a composited screen never do). A window that comes out from under
+// them is invalidated whole, so what was not painted meanwhile is painted.
+bool IsWindowCovered(HWND hwnd);
 BOOL IsWindowEnabled(HWND hwnd);
 BOOL EnableWindow(HWND hwnd, BOOL enable);
 BOOL IsIconic(HWND hwnd);

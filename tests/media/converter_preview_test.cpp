@@ -160,6 +160,43 @@ TEST_F(ConverterPreview, OnePictureBufferLentToTheConversion)
     EXPECT_EQ(work.Bits.data(), buffer);
 }
 
+// A window the screen reports entirely covered (the batch's windows open one
+// on another) is not painted; out from under the others it shows the latest picture.
+TEST_F(ConverterPreview, CoveredWindowShowsTheLatestPictureWhenUncovered)
+{
+    auto p = std::make_unique<TPreviewer>();
+    ASSERT_TRUE(PaintFromWorker(*p, Solid(320, 240, 0, 0, 255), 1, 0));
+    Pump();
+    ASSERT_NE(p->Form(), nullptr);
+    HWND h = p->Form()->Handle();
+    const TPoint at = TTestDriver::ClientPoint(h, TPoint(5, 5));
+    ASSERT_EQ(driver->PixelAt(at) & 0xFFFFFF, 0xFF0000u);
+    TRect r;
+    GetWindowRect(h, &r);
+    backend::TopLevelId id = 0;
+    for (backend::TopLevelId t : driver->Desktop().ZOrder())
+        if (driver->Desktop().Info(t)->Bounds == r) id = t;
+    ASSERT_NE(id, 0u);
+
+    driver->Desktop().SendCovered(id, true);
+    Pump();
+    EXPECT_TRUE(IsWindowCovered(h));
+    ASSERT_TRUE(PaintFromWorker(*p, Solid(320, 240, 255, 0, 0), 2, 80000));
+    ASSERT_TRUE(PaintFromWorker(*p, Solid(320, 240, 0, 255, 0), 3, 120000));
+    Pump();
+    EXPECT_EQ(p->Form()->Caption(), "00:00:00.120");
+    EXPECT_EQ(driver->PixelAt(at) & 0xFFFFFF, 0xFF0000u) << "painted while covered";
+
+    driver->Desktop().SendCovered(id, false);
+    Pump();
+    EXPECT_FALSE(IsWindowCovered(h));
+    EXPECT_EQ(driver->PixelAt(at) & 0xFFFFFF, 0x00FF00u) << std::hex << driver->PixelAt(at);
+    // and every picture after it, as before
+    ASSERT_TRUE(PaintFromWorker(*p, Solid(320, 240, 255, 0, 0), 4, 160000));
+    Pump();
+    EXPECT_EQ(driver->PixelAt(at) & 0xFFFFFF, 0x0000FFu);
+}
+
 // Several windows close in any order and leave the application's hooks as they were.
 TEST_F(ConverterPreview, WindowsShareTheMessageHook)
 {

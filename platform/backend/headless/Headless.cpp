@@ -200,6 +200,11 @@ void THeadlessBackend::SendText(const std::string& utf8)
     queueInput([utf8](IInputSink& s) { s.Text(utf8); });
 }
 
+void THeadlessBackend::SendCovered(TopLevelId id, bool covered)
+{
+    queueInput([=](IInputSink& s) { s.Covered(id, covered); });
+}
+
 bool THeadlessBackend::HasQueuedInput() const
 {
     std::lock_guard<std::mutex> g(wakeMx_);

@@ -64,6 +64,8 @@ public:
     void SendMouseHWheel(int delta, TPoint pt);
     void SendKey(int vk, bool down);
     void SendText(const std::string& utf8);
+    // The screen reports a window entirely covered by others, or no longer (as X11 does).
+    void SendCovered(TopLevelId id, bool covered);
     // Events sent but not yet handed to the sink.
     bool HasQueuedInput() const;
 

@@ -78,7 +78,7 @@ bool ContainsNoCase(const std::string& s, const char* part)
 
 constexpr long kEventMask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                             PointerMotionMask | EnterWindowMask | LeaveWindowMask | StructureNotifyMask |
-                            FocusChangeMask | PropertyChangeMask;
+                            FocusChangeMask | PropertyChangeMask | VisibilityChangeMask;
 } // namespace
 
 std::unique_ptr<IBackend> OpenX11(const char* display, std::string* why)
@@ -1108,6 +1108,10 @@ void TX11Backend::Dispatch(XEvent& ev)
     case Expose:
         if (Win* w = FindX(ev.xexpose.window); w && sink_)
             sink_->Exposed(w->id, Bounds(ev.xexpose.x, ev.xexpose.y, ev.xexpose.width, ev.xexpose.height));
+        break;
+    case VisibilityNotify:
+        if (Win* w = FindX(ev.xvisibility.window); w && sink_)
+            sink_->Covered(w->id, ev.xvisibility.state == VisibilityFullyObscured);
         break;
     case ConfigureNotify:
         if (Win* w = FindX(ev.xconfigure.window)) OnConfigure(*w);

@@ -354,6 +354,14 @@ public:
         for (WindowNode* t : gTop)
             if (t->bid == id) Present(t, r);
     }
+    void Covered(backend::TopLevelId id, bool covered) override
+    {
+        WindowNode* t = ByBackendId(id);
+        if (!t || t->covered == covered) return;
+        t->covered = covered;
+        // its owner may have skipped paints while nothing of it was seen
+        if (!covered) RedrawWindow(t, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
     void Activated(backend::TopLevelId id, bool active) override
     {
         WindowNode* t = ByBackendId(id);

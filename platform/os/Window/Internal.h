@@ -87,6 +87,7 @@ struct WindowNode
     bool destroying = false;
     bool messageOnly = false;
     bool hiddenWithOwner = false;   // hidden because its owner was minimized
+    bool covered = false;           // top-level: the screen shows none of it
     TRect restore;
     bool hasRestore = false;
     // Top-level windows.

@@ -864,6 +864,12 @@ int GetDlgCtrlID(HWND hwnd)
 
 BOOL IsWindow(HWND hwnd) { return N(hwnd) ? TRUE : FALSE; }
 BOOL IsWindowUnicode(HWND hwnd) { return IsWindow(hwnd); }
+bool IsWindowCovered(HWND hwnd)
+{
+    WindowNode* n = N(hwnd);
+    return n && Root(n)->covered;
+}
+
 BOOL IsWindowVisible(HWND hwnd)
 {
     WindowNode* n = N(hwnd);
