@@ -17,11 +17,6 @@ TSize measure(TFont* font, const std::string& s) { return MeasureText(font, s); 
 using comctrls_detail::StartsWithNoCase;
 bool startsWithNoCase(const std::string& t, const std::string& p) { return StartsWithNoCase(t, p); }
 
-TAlignment alignmentOfFormat(int fmt)
-{
-    return fmt == LVCFMT_RIGHT ? taRightJustify : fmt == LVCFMT_CENTER ? taCenter : taLeftJustify;
-}
-
 // Text in r with a column's alignment, cut with an ellipsis when too wide.
 void drawCellText(TCanvas* c, const TRect& r, const std::string& s, TAlignment a)
 {

@@ -47,7 +47,7 @@ protected:
         p.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
         p.WndParent = nullptr;
     }
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override
+    void MouseDown(TMouseButton Button, TShiftState, int X, int Y) override
     {
         if (Button != mbLeft) return;
         choosing_ = true;
